@@ -1,0 +1,38 @@
+#!/usr/bin/env bash
+# Installs every Debian package that building, running and testing Tonavise needs.
+# Idempotent: packages already present are not touched, and apt is not called when nothing is missing.
+set -euo pipefail
+
+PACKAGES=(
+  # toolchain
+  g++ cmake ninja-build pkg-config git
+  # engine
+  portaudio19-dev libasound2-dev libmpg123-dev
+  # user interface, pictures, translations
+  qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-image-formats-plugins libgl-dev
+  libgif-dev fonts-dejavu-core
+  # command-line tool
+  libcli11-dev
+  # tests, benchmarks, fuzzing, sanitizers
+  libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev clang libclang-rt-14-dev
+  # test sounds and the private sound server used by the end-to-end tests
+  sox lame mpg123 pulseaudio pulseaudio-utils libasound2-plugins
+  # a display for screenshots of the running program
+  xvfb xauth x11-apps imagemagick
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed'; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -gt 0 ]; then
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
+  echo "setup: installing ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  $SUDO apt-get update
+  $SUDO apt-get install -y --no-install-recommends "${missing[@]}"
+fi

@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Sets everything up and runs every test: the normal build, the build with AddressSanitizer and
+# UndefinedBehaviorSanitizer, the threaded tests under ThreadSanitizer, and each fuzz target
+# briefly on its seed corpus.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+scripts/setup.sh
+
+jobs=$(nproc)
+step() { printf '\n=== %s ===\n' "$*"; }
+
+step "build and test (RelWithDebInfo)"
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs"
+
+step "build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
+cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTONAVISE_SANITIZE=address,undefined \
+      -DTONAVISE_BENCH=OFF >/dev/null
+cmake --build build-asan -j "$jobs"
+ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+
+step "threaded tests under ThreadSanitizer"
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONAVISE_SANITIZE=thread \
+      -DTONAVISE_BENCH=OFF >/dev/null
+cmake --build build-tsan -j "$jobs"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
+  ctest --test-dir build-tsan --output-on-failure -L threads -j "$jobs"
+
+step "fuzz targets on their seed corpora"
+scripts/fuzz.sh --brief
+
+step "all tests passed"

@@ -1,0 +1,78 @@
+#include "AnalysisThread.h"
+
+#include <chrono>
+
+#include "AudioFormat.h"
+#include "CaptureStore.h"
+#include "Doreme.h"
+#include "Fft.h"
+
+namespace tonavise {
+
+bool AnalyseStereo(const CaptureStore& store, const PlayerStatus* player) {
+    if (store.channelCount.load(std::memory_order_relaxed) == 2) {
+        return true;
+    }
+    return player != nullptr && player->IsPlaying() && player->ChannelCount() == 2;
+}
+
+void RunAnalysisPass(CaptureStore& store, CFft& fft, const CDoreme& doreme, bool stereo) {
+    {
+        std::lock_guard lock(store.historyLock);
+        if (stereo) {
+            fft.LoadStereo(store.channel1History.data(), store.channel2History.data());
+        } else {
+            fft.LoadMono(store.channel1History.data());
+        }
+    }
+    fft.Transform();
+    SpectrumFrame& frame = store.spectrum.beginWrite();
+    fft.Magnitudes(frame.spectrum, doreme.logarithmOption.load(std::memory_order_relaxed) == 1);
+    frame.fundamentalHz = fft.Fundamental(frame.spectrum, doreme);
+    store.spectrum.publish();
+    store.finishedFftEvent.set();
+}
+
+AnalysisThread::AnalysisThread(CaptureStore& store,
+                               CFft& fft,
+                               const CDoreme& doreme,
+                               const PlayerStatus* player)
+    : store_(store), fft_(fft), doreme_(doreme), player_(player) {}
+
+AnalysisThread::~AnalysisThread() { StopAnalysis(); }
+
+bool AnalysisThread::StartAnalysis() {
+    if (thread_.joinable()) {
+        return true;
+    }
+    if (!fft_.Init(kFftSize)) {
+        return false;
+    }
+    analysisRunning_.store(true, std::memory_order_relaxed);
+    thread_ = std::thread([this] { Run(); });
+    return true;
+}
+
+void AnalysisThread::StopAnalysis() {
+    analysisRunning_.store(false, std::memory_order_relaxed);
+    // The loop sees the flag within one 10 ms wait plus at most one pass (well under a
+    // millisecond), so joining cannot stall the caller for long.
+    if (thread_.joinable()) {
+        thread_.join();
+    }
+}
+
+void AnalysisThread::Run() {
+    using namespace std::chrono_literals;
+    while (analysisRunning_.load(std::memory_order_relaxed)) {
+        if (!store_.startFftEvent.wait(10ms)) {
+            continue;
+        }
+        if (player_ == nullptr) {
+            continue;  // no file player yet: this block is skipped
+        }
+        RunAnalysisPass(store_, fft_, doreme_, AnalyseStereo(store_, player_));
+    }
+}
+
+}  // namespace tonavise

@@ -1,0 +1,65 @@
+// The spectrum analysis: a plain thread that wakes on the store's startFftEvent, windows the
+// newest history, transforms it, publishes the magnitudes and the fundamental, and sets
+// finishedFftEvent.
+//
+// Threads: StartAnalysis/StopAnalysis from the owner (the view); the pass runs on the analysis
+// thread, or on the caller's thread through RunAnalysisPass (the command-line tool).
+#pragma once
+
+#include <atomic>
+#include <thread>
+
+#include "AutoResetEvent.h"
+
+namespace tonavise {
+
+class CaptureStore;
+class CDoreme;
+class CFft;
+
+// What the analysis needs to know of the file player. Implementations answer from atomics.
+class PlayerStatus {
+public:
+    virtual ~PlayerStatus() = default;
+    virtual bool IsPlaying() const = 0;  // also while paused
+    virtual int ChannelCount() const = 0;
+};
+
+// Mono or stereo input for the next pass: stereo when the microphone is stereo, or when a
+// playing (or paused) file has two channels.
+bool AnalyseStereo(const CaptureStore& store, const PlayerStatus* player);
+
+// One analysis of the current histories: load (under historyLock), transform, magnitudes in
+// the scaling of doreme.logarithmOption, fundamental; publishes the result into store.spectrum
+// and sets finishedFftEvent. fft must be initialised to the history length.
+void RunAnalysisPass(CaptureStore& store, CFft& fft, const CDoreme& doreme, bool stereo);
+
+class AnalysisThread {
+public:
+    // player may be null: the file playback thread does not exist, and blocks are skipped.
+    AnalysisThread(CaptureStore& store, CFft& fft, const CDoreme& doreme, const PlayerStatus* player);
+    ~AnalysisThread();
+    AnalysisThread(const AnalysisThread&) = delete;
+    AnalysisThread& operator=(const AnalysisThread&) = delete;
+
+    // Prepares the transform for the history length and starts the thread. Returns false, and
+    // starts nothing, when the transform's memory cannot be had.
+    bool StartAnalysis();
+
+    // Asks the thread to end and waits for it (it looks at its flag at least every 10 ms).
+    void StopAnalysis();
+
+    bool IsRunning() const { return thread_.joinable(); }
+
+private:
+    void Run();
+
+    CaptureStore& store_;
+    CFft& fft_;
+    const CDoreme& doreme_;
+    const PlayerStatus* player_;
+    std::atomic<bool> analysisRunning_{false};
+    std::thread thread_;
+};
+
+}  // namespace tonavise

@@ -1,0 +1,56 @@
+#include "ClipAnalysis.h"
+
+#include <span>
+
+#include "AnalysisThread.h"
+#include "CaptureStore.h"
+#include "Doreme.h"
+#include "Fft.h"
+#include "ScopeFeed.h"
+
+namespace tonavise {
+
+namespace {
+
+// The clip as the analysis sees a playing file.
+class PlayingClip final : public PlayerStatus {
+public:
+    explicit PlayingClip(int channels) : channels_(channels) {}
+    bool IsPlaying() const override { return true; }
+    int ChannelCount() const override { return channels_; }
+
+private:
+    int channels_;
+};
+
+}  // namespace
+
+int64_t AnalyzeClip(const LoadedClip& clip,
+                    CaptureStore& store,
+                    CFft& fft,
+                    const CDoreme& doreme,
+                    const std::function<void(const BlockPitch&)>& onBlock) {
+    const int channels = clip.format.channels;
+    const PlayingClip player(channels);
+    const bool stereo = AnalyseStereo(store, &player);
+    FeedBlock block{};
+    int64_t k = 0;
+    for (;; ++k) {
+        const int64_t position = ClipPositionAtTenths(clip, k);
+        if (position >= clip.length) {
+            break;
+        }
+        BuildFeedBlock(clip, position, block);
+        const std::size_t samples = channels == 2 ? 2 * kBlockFrames : kBlockFrames;
+        store.AppendBlock(std::span<const int16_t>(block.data(), samples), channels);
+        RunAnalysisPass(store, fft, doreme, stereo);
+        if (onBlock) {
+            const SpectrumFrame& frame = store.spectrum.acquire();
+            const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
+            onBlock(BlockPitch{k, (k + 1) * 0.1, frame.fundamentalHz, nk.key, nk.cents});
+        }
+    }
+    return k;
+}
+
+}  // namespace tonavise

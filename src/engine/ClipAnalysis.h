@@ -1,0 +1,34 @@
+// Analyses a loaded clip block by block exactly as the live program does while the clip plays:
+// block k is the feed at 100 ms x k, appended to a capture store, followed by one analysis
+// pass (stereo for a two-channel clip).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+
+#include "LoadedClip.h"
+
+namespace tonavise {
+
+class CaptureStore;
+class CDoreme;
+class CFft;
+
+struct BlockPitch {
+    int64_t block = 0;         // k
+    double timeSeconds = 0.0;  // (k + 1) x 0.1: the end of the analysed stretch
+    double fundamentalHz = 0.0;
+    int key = 0;  // may lie outside 0..87
+    int cents = 0;
+};
+
+// Runs every block of the clip through `store` and `fft` (initialised to the history length)
+// and calls `onBlock` after each pass; the store's spectrum holds the latest pass at that time.
+// Returns the number of blocks.
+int64_t AnalyzeClip(const LoadedClip& clip,
+                    CaptureStore& store,
+                    CFft& fft,
+                    const CDoreme& doreme,
+                    const std::function<void(const BlockPitch&)>& onBlock);
+
+}  // namespace tonavise

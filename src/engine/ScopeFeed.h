@@ -1,0 +1,27 @@
+// Builds the 100 ms block that a playing file hands to the capture store in place of the
+// microphone: 4410 frames taken from the play position at the file's own rate (the frame
+// floor(i x rate / 44100) after the position), as signed 16-bit values.
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+#include "AudioFormat.h"
+#include "LoadedClip.h"
+
+namespace tonavise {
+
+// One block of up to two interleaved channels. It keeps its contents between feeds: places a
+// short fill (at the end of the data) does not reach repeat the previous feed.
+using FeedBlock = std::array<int16_t, 2 * kBlockFrames>;
+
+// Fills `block` from `clip` at byte position `playPosition`; returns the frames written.
+// 16-bit samples are taken unchanged, 8-bit samples b become (b - 128) x 256, other sizes write
+// nothing. Two-channel clips give interleaved left, right; with more channels only the first
+// is taken.
+int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& block);
+
+// The byte position of the block that begins `tenths` x 100 ms into the clip.
+int64_t ClipPositionAtTenths(const LoadedClip& clip, int64_t tenths);
+
+}  // namespace tonavise
