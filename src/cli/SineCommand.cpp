@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <cmath>
 #include <ostream>
 #include <vector>
@@ -27,7 +28,7 @@ int RunSine(const SineOptions& o, std::ostream& err) {
                 *p++ = static_cast<uint8_t>(s & 0xFF);
                 *p++ = static_cast<uint8_t>((s >> 8) & 0xFF);
             } else {
-                *p++ = static_cast<uint8_t>(128 + static_cast<int>(v / 256.0));
+                *p++ = static_cast<uint8_t>(std::clamp(128 + static_cast<int>(std::lround(v / 256.0)), 0, 255));
             }
         }
     }

@@ -40,7 +40,7 @@ int64_t AnalyzeClip(const LoadedClip& clip,
         if (position >= clip.length) {
             break;
         }
-        BuildFeedBlock(clip, position, block);
+        BuildFeedBlockAtTenths(clip, k, block);
         const std::size_t samples = channels == 2 ? 2 * kBlockFrames : kBlockFrames;
         store.AppendBlock(std::span<const int16_t>(block.data(), samples), channels);
         RunAnalysisPass(store, fft, doreme, stereo);

@@ -13,9 +13,9 @@ int16_t SampleAt(const uint8_t* p, int bits) {
     return static_cast<int16_t>((p[0] - 128) * 256);
 }
 
-}  // namespace
-
-int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& block) {
+// Fills the block with the frames frameOf(0), frameOf(1), ... until one lies past the data.
+template <typename FrameOf>
+int Fill(const LoadedClip& clip, FrameOf frameOf, FeedBlock& block) {
     const WaveFormat& f = clip.format;
     if (!clip.data || clip.length <= 0 || !IsUsablePcmFormat(f)) {
         return 0;
@@ -25,8 +25,7 @@ int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& bloc
         return 0;
     }
     const int64_t align = f.blockAlign;
-    const int64_t p0 = playPosition - playPosition % align;
-    const double step = f.samplesPerSec / 44100.0;
+    const int64_t frameCount = clip.length / align;
     const bool stereo = f.channels == 2;
     const int64_t secondOffset = align / 2;
     const uint8_t* data = clip.data.get();
@@ -34,18 +33,39 @@ int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& bloc
     std::size_t place = 0;
     int frames = 0;
     for (int i = 0; i < kBlockFrames; ++i) {
-        auto offset = static_cast<int64_t>(i * step * align);
-        offset = offset - offset % align + p0;
-        if (offset < 0 || offset >= clip.length) {
+        const int64_t frame = frameOf(i);
+        if (frame < 0 || frame >= frameCount) {
             break;
         }
-        block[place++] = SampleAt(data + offset, bits);
+        const uint8_t* p = data + frame * align;
+        block[place++] = SampleAt(p, bits);
         if (stereo) {
-            block[place++] = SampleAt(data + offset + secondOffset, bits);
+            block[place++] = SampleAt(p + secondOffset, bits);
         }
         ++frames;
     }
     return frames;
+}
+
+}  // namespace
+
+int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& block) {
+    const int64_t align = clip.format.blockAlign;
+    if (align == 0) {
+        return 0;
+    }
+    // Frame floor(i x rate / 44100) after the position, in exact integer arithmetic.
+    const int64_t first = playPosition / align;
+    const int64_t rate = clip.format.samplesPerSec;
+    return Fill(clip, [&](int i) { return first + i * rate / kSampleRate; }, block);
+}
+
+int BuildFeedBlockAtTenths(const LoadedClip& clip, int64_t tenths, FeedBlock& block) {
+    // Output sample n of the whole stream is the frame floor(n x rate / 44100): blocks join
+    // without a seam even where 100 ms is not a whole number of frames (11025 Hz).
+    const int64_t rate = clip.format.samplesPerSec;
+    const int64_t n0 = tenths * kBlockFrames;
+    return Fill(clip, [&](int i) { return (n0 + i) * rate / kSampleRate; }, block);
 }
 
 int64_t ClipPositionAtTenths(const LoadedClip& clip, int64_t tenths) {

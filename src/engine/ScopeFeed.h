@@ -15,11 +15,17 @@ namespace tonavise {
 // short fill (at the end of the data) does not reach repeat the previous feed.
 using FeedBlock = std::array<int16_t, 2 * kBlockFrames>;
 
-// Fills `block` from `clip` at byte position `playPosition`; returns the frames written.
+// Fills `block` from `clip` at byte position `playPosition` (rounded down to a whole frame) with
+// the frame floor(i x rate / 44100) after it for i = 0..4409; returns the frames written.
 // 16-bit samples are taken unchanged, 8-bit samples b become (b - 128) x 256, other sizes write
 // nothing. Two-channel clips give interleaved left, right; with more channels only the first
 // is taken.
 int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& block);
+
+// The block that begins exactly `tenths` x 100 ms into the clip, taken from the continuous
+// stream: sample n of the stream is frame floor(n x rate / 44100). Where 100 ms is a whole
+// number of frames this is BuildFeedBlock at ClipPositionAtTenths.
+int BuildFeedBlockAtTenths(const LoadedClip& clip, int64_t tenths, FeedBlock& block);
 
 // The byte position of the block that begins `tenths` x 100 ms into the clip.
 int64_t ClipPositionAtTenths(const LoadedClip& clip, int64_t tenths);

@@ -1,0 +1,24 @@
+# Test recordings made at build time: sine tones as WAV by tonavise-cli, encoded to MP3 by lame.
+set(TONAVISE_TEST_MEDIA ${CMAKE_CURRENT_BINARY_DIR}/media)
+set(_cli $<TARGET_FILE:tonavise-cli>)
+set(_media
+  ${TONAVISE_TEST_MEDIA}/a4-44k-mono.wav
+  ${TONAVISE_TEST_MEDIA}/a4-11k-8bit.wav
+  ${TONAVISE_TEST_MEDIA}/a4-48k-stereo.wav
+  ${TONAVISE_TEST_MEDIA}/a4-22k-stereo.wav
+  ${TONAVISE_TEST_MEDIA}/a4-44k-mono.mp3
+  ${TONAVISE_TEST_MEDIA}/a4-22k-stereo.mp3
+  ${TONAVISE_TEST_MEDIA}/a4-tagged.mp3)
+add_custom_command(
+  OUTPUT ${_media}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${TONAVISE_TEST_MEDIA}
+  COMMAND ${_cli} sine --freq 440 --seconds 2 -o ${TONAVISE_TEST_MEDIA}/a4-44k-mono.wav
+  COMMAND ${_cli} sine --freq 440 --seconds 2 --rate 11025 --bits 8 -o ${TONAVISE_TEST_MEDIA}/a4-11k-8bit.wav
+  COMMAND ${_cli} sine --freq 440 --seconds 2 --rate 48000 --channels 2 -o ${TONAVISE_TEST_MEDIA}/a4-48k-stereo.wav
+  COMMAND ${_cli} sine --freq 440 --seconds 2 --rate 22050 --channels 2 -o ${TONAVISE_TEST_MEDIA}/a4-22k-stereo.wav
+  COMMAND lame --quiet -b 128 ${TONAVISE_TEST_MEDIA}/a4-44k-mono.wav ${TONAVISE_TEST_MEDIA}/a4-44k-mono.mp3
+  COMMAND lame --quiet -b 64 ${TONAVISE_TEST_MEDIA}/a4-22k-stereo.wav ${TONAVISE_TEST_MEDIA}/a4-22k-stereo.mp3
+  COMMAND lame --quiet -b 128 --id3v2-only --tt "A4 test tone" ${TONAVISE_TEST_MEDIA}/a4-44k-mono.wav ${TONAVISE_TEST_MEDIA}/a4-tagged.mp3
+  DEPENDS tonavise-cli
+  COMMENT "Making test recordings")
+add_custom_target(test_media ALL DEPENDS ${_media})
