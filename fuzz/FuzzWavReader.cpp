@@ -1,0 +1,34 @@
+// Any bytes as a WAV file: the reader must refuse or load without reading or writing outside
+// its buffers, and a loaded clip must feed the scope safely at any position.
+#include <cstddef>
+#include <cstdint>
+
+#include "ByteSource.h"
+#include "Notifier.h"
+#include "ScopeFeed.h"
+#include "WavReader.h"
+
+namespace {
+class SilentNotifier final : public tonavise::Notifier {
+public:
+    void ShowMessage(std::string_view, std::string_view, tonavise::MessageIcon) override {}
+};
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    using namespace tonavise;
+    MemoryByteSource source({data, size});
+    SilentNotifier notifier;
+    LoadedClip clip;
+    if (!CWavReader().Read(source, clip.format, clip.data, clip.length, notifier)) {
+        return 0;
+    }
+    clip.kind = LoadedKind::Wav;
+    FeedBlock block{};
+    for (int64_t position : {int64_t{0}, int64_t{clip.length / 2}, int64_t{clip.length - 1},
+                             int64_t{clip.length}}) {
+        BuildFeedBlock(clip, position, block);
+    }
+    BuildFeedBlockAtTenths(clip, 1, block);
+    return 0;
+}
