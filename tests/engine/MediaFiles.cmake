@@ -1,4 +1,5 @@
 # Test recordings made at build time: sine tones as WAV by tonavise-cli, encoded to MP3 by lame.
+set(TONAVISE_TEST_MEDIA ${CMAKE_CURRENT_BINARY_DIR}/media PARENT_SCOPE)
 set(TONAVISE_TEST_MEDIA ${CMAKE_CURRENT_BINARY_DIR}/media)
 set(_cli $<TARGET_FILE:tonavise-cli>)
 set(_media

@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <vector>
+
+#include "Commands.h"
+#include "TestSupport.h"
+
+namespace tonavise::cli {
+namespace {
+
+std::string Media(const std::string& name) { return std::string(TONAVISE_TEST_MEDIA) + "/" + name; }
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+TEST(AnalyzeCommand, PrintsOneRowPerBlockWithKeyNameAndCents) {
+    AnalyzeOptions o;
+    o.files = {Media("a4-44k-mono.wav")};
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunAnalyze(o, out, err), 0);
+    EXPECT_EQ(err.str(), "");
+    const auto lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 21u);  // header and 2 s of 100 ms blocks
+    EXPECT_EQ(lines[0], "file,time_s,f0_hz,key,name,cents");
+    EXPECT_EQ(lines[1].rfind(Media("a4-44k-mono.wav") + ",0.1,", 0), 0u);
+    EXPECT_EQ(lines[20].substr(lines[20].find(",2.0,")), ",2.0,440.085,48,A4,0");
+}
+
+TEST(AnalyzeCommand, RefusedFilesAreReportedAndTheRestGoesOn) {
+    test::TempDir dir;
+    AnalyzeOptions o;
+    o.files = {dir.Write("bad.wav", "RIFF junk"), dir.File("missing.mp3"), dir.Write("notes.txt", "x"),
+               Media("a4-44k-mono.mp3")};
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunAnalyze(o, out, err), 1);
+    const auto errors = Lines(err.str());
+    ASSERT_EQ(errors.size(), 3u);
+    EXPECT_EQ(errors[0], o.files[0] + ": This file is not the WAV file");
+    EXPECT_EQ(errors[1], o.files[1] + ": Can not open this MP3 file.");
+    EXPECT_EQ(errors[2], o.files[2] + ": not a .wav or .mp3 file");
+    EXPECT_GT(Lines(out.str()).size(), 15u) << "the good file after the bad ones is analysed";
+}
+
+TEST(AnalyzeCommand, A4AndLogarithmicScalingChangeTheNaming) {
+    AnalyzeOptions o;
+    o.files = {Media("a4-44k-mono.wav")};
+    o.a4 = 445.0;
+    o.logarithmic = true;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunAnalyze(o, out, err), 0);
+    const auto lines = Lines(out.str());
+    // 440 Hz against A4 = 445 Hz is 19.6 cents flat: still A4, with -19.
+    EXPECT_NE(lines[10].find(",48,A4,-19"), std::string::npos) << lines[10];
+}
+
+TEST(AnalyzeCommand, PathsWithCommasAreQuoted) {
+    test::TempDir dir;
+    const std::string path = dir.File("a, \"b\".wav");
+    std::filesystem::copy_file(Media("a4-44k-mono.wav"), path);
+    AnalyzeOptions o;
+    o.files = {path};
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunAnalyze(o, out, err), 0);
+    const auto lines = Lines(out.str());
+    EXPECT_EQ(lines[1].rfind("\"" + dir.File("a, \"\"b\"\".wav") + "\",0.1,", 0), 0u) << lines[1];
+}
+
+}  // namespace
+}  // namespace tonavise::cli
