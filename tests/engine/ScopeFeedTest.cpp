@@ -14,7 +14,9 @@ LoadedClip Clip(int channels, int rate, int bits, const std::vector<uint8_t>& by
     c.format = PcmFormat(channels, rate, bits);
     c.length = static_cast<int32_t>(bytes.size());
     c.data = std::make_unique<uint8_t[]>(bytes.size());
-    std::memcpy(c.data.get(), bytes.data(), bytes.size());
+    if (!bytes.empty()) {
+        std::memcpy(c.data.get(), bytes.data(), bytes.size());
+    }
     return c;
 }
 
