@@ -1,7 +1,12 @@
 #include "WavWriter.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
 #include <cstdio>
-#include <memory>
 
 namespace tonavise {
 
@@ -35,6 +40,22 @@ std::string Header(const WaveFormat& f, std::size_t dataBytes) {
     return h;
 }
 
+bool WriteAll(int fd, const void* data, std::size_t size) {
+    const auto* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = ::write(fd, p, size);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        p += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
 }  // namespace
 
 std::string WavFileBytes(const WaveFormat& format, std::span<const uint8_t> pcm) {
@@ -44,16 +65,27 @@ std::string WavFileBytes(const WaveFormat& format, std::span<const uint8_t> pcm)
 }
 
 bool WriteWavFile(const std::string& path, const WaveFormat& format, std::span<const uint8_t> pcm) {
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
+    // Only ever replace a regular file: a device or a folder under that name is left alone.
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) {
+        return false;
+    }
+    // Written beside the target and renamed over it when complete, so that a failure neither
+    // leaves a partial file nor destroys a file that was there before.
+    static std::atomic<unsigned> serial{0};
+    const std::string temp = path + ".partial-" + std::to_string(::getpid()) + "-" +
+                             std::to_string(serial.fetch_add(1));
+    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) {
         return false;
     }
     const std::string header = Header(format, pcm.size());
-    bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size();
-    ok = ok && (pcm.empty() || std::fwrite(pcm.data(), 1, pcm.size(), f) == pcm.size());
-    ok = (std::fclose(f) == 0) && ok;
+    bool ok = WriteAll(fd, header.data(), header.size());
+    ok = ok && WriteAll(fd, pcm.data(), pcm.size());
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temp.c_str(), path.c_str()) == 0;
     if (!ok) {
-        std::remove(path.c_str());
+        ::unlink(temp.c_str());
     }
     return ok;
 }
