@@ -14,16 +14,29 @@ namespace {
 
 const double kPi = 4.0 * std::atan(1.0);
 
-template <typename T>
-std::unique_ptr<T[]> Allocate(std::size_t n) {
-    return std::unique_ptr<T[]>(new (std::nothrow) T[n]);
+uint32_t ReverseBits(uint32_t v, int bits) {
+    uint32_t r = 0;
+    for (int b = 0; b < bits; ++b) {
+        r = (r << 1) | ((v >> b) & 1u);
+    }
+    return r;
 }
 
 }  // namespace
 
-CFft::CFft(int size) { Init(size); }
+template <typename T>
+CFft::AlignedArray<T> CFft::Allocate(std::size_t n) {
+    void* p = ::operator new[](n * sizeof(T), std::align_val_t{kAlignment}, std::nothrow);
+    return AlignedArray<T>(static_cast<T*>(p));
+}
 
-CFft::~CFft() { CFft::Free(); }
+CFft::CFft(int size) {
+    Init(size);
+}
+
+CFft::~CFft() {
+    CFft::Free();
+}
 
 bool CFft::Init(int size) {
     Free();
@@ -34,10 +47,7 @@ bool CFft::Init(int size) {
     window_ = Allocate<double>(n);
     re_ = Allocate<double>(n);
     im_ = Allocate<double>(n);
-    twiddleRe_ = Allocate<double>(n);
-    twiddleIm_ = Allocate<double>(n);
-    swaps_ = Allocate<uint32_t>(n);
-    if (!window_ || !re_ || !im_ || !twiddleRe_ || !twiddleIm_ || !swaps_) {
+    if (!window_ || !re_ || !im_) {
         Free();
         return false;
     }
@@ -45,6 +55,11 @@ bool CFft::Init(int size) {
     log2Size_ = 0;
     while ((1 << log2Size_) < size) {
         ++log2Size_;
+    }
+    kernels_ = &fftcore::BestKernels();
+    if (!BuildTables()) {
+        Free();
+        return false;
     }
 
     // Only the newest 8820 samples take part, weighted from 0.5 at both ends to 1 in the middle.
@@ -54,28 +69,60 @@ bool CFft::Init(int size) {
     }
     std::fill_n(re_.get(), n, 0.0);
     std::fill_n(im_.get(), n, 0.0);
+    return true;
+}
 
-    // Stage with half-size h uses the angles -2 pi i / (2h), i = 0..h-1.
-    for (int h = 1; h < size; h *= 2) {
-        const double theta = -2.0 * kPi / (2 * h);
-        for (int i = 0; i < h; ++i) {
-            twiddleRe_[h - 1 + i] = std::cos(theta * i);
-            twiddleIm_[h - 1 + i] = std::sin(theta * i);
+bool CFft::BuildTables() {
+    tables_ = fftcore::Tables{};
+    if (log2Size_ < fftcore::kMinRealLog2) {
+        return true;  // tiny transforms run the reference loops
+    }
+    const int n = size_;
+    // Radix-4 stages always have block sizes 4^k: up to n itself when log2 n is even, else up to
+    // n / 2 (after the radix-2 stage of the complex transform; the half-size transform of real
+    // input then starts at n / 2 as well).
+    const int topRadix4 = log2Size_ % 2 == 0 ? n : n / 2;
+    radix4_ = Allocate<double>(fftcore::Radix4Offset(4 * topRadix4));
+    quarter_ = Allocate<double>(static_cast<std::size_t>(n / 2));
+    quarterHalf_ = Allocate<double>(static_cast<std::size_t>(n / 4));
+    revMid_ = Allocate<uint32_t>(static_cast<std::size_t>(n / 16));
+    revMidHalf_ = Allocate<uint32_t>(static_cast<std::size_t>(n / 32));
+    if (!radix4_ || !quarter_ || !quarterHalf_ || !revMid_ || !revMidHalf_) {
+        return false;
+    }
+    for (int m = 16; m <= topRadix4; m *= 4) {
+        double* t = radix4_.get() + fftcore::Radix4Offset(m);
+        for (int k = 0; k < m / 4; ++k) {
+            double* group = t + (k / 4) * 24 + k % 4;
+            for (int e = 1; e <= 3; ++e) {
+                const double angle = -2.0 * kPi * (e * k) / m;
+                group[(e - 1) * 8] = std::cos(angle);
+                group[(e - 1) * 8 + 4] = std::sin(angle);
+            }
         }
     }
-
-    swapCount_ = 0;
-    for (uint32_t i = 1; i + 1 < n; ++i) {
-        uint32_t j = 0;
-        for (int b = 0; b < log2Size_; ++b) {
-            j |= ((i >> b) & 1u) << (log2Size_ - 1 - b);
-        }
-        if (i < j) {
-            swaps_[2 * swapCount_] = i;
-            swaps_[2 * swapCount_ + 1] = j;
-            ++swapCount_;
-        }
+    for (int k = 0; k < n / 4; ++k) {
+        const double angle = -2.0 * kPi * k / n;
+        quarter_[k] = std::cos(angle);
+        quarter_[n / 4 + k] = std::sin(angle);
     }
+    for (int k = 0; k < n / 8; ++k) {
+        const double angle = -2.0 * kPi * k / (n / 2);
+        quarterHalf_[k] = std::cos(angle);
+        quarterHalf_[n / 8 + k] = std::sin(angle);
+    }
+    for (uint32_t mid = 0; mid < uint32_t(n / 16); ++mid) {
+        revMid_[mid] = ReverseBits(mid, log2Size_ - 4);
+    }
+    for (uint32_t mid = 0; mid < uint32_t(n / 32); ++mid) {
+        revMidHalf_[mid] = ReverseBits(mid, log2Size_ - 5);
+    }
+    tables_.log2n = log2Size_;
+    tables_.radix4 = radix4_.get();
+    tables_.quarter = quarter_.get();
+    tables_.quarterHalf = quarterHalf_.get();
+    tables_.revMid = revMid_.get();
+    tables_.revMidHalf = revMidHalf_.get();
     return true;
 }
 
@@ -83,66 +130,66 @@ void CFft::Free() {
     window_.reset();
     re_.reset();
     im_.reset();
-    twiddleRe_.reset();
-    twiddleIm_.reset();
-    swaps_.reset();
-    swapCount_ = 0;
+    radix4_.reset();
+    quarter_.reset();
+    quarterHalf_.reset();
+    revMid_.reset();
+    revMidHalf_.reset();
+    tables_ = fftcore::Tables{};
+    realInput_ = false;
     size_ = 0;
+    log2Size_ = 0;
+}
+
+void CFft::SelectCode(FftCode code) {
+    kernels_ = code == FftCode::Baseline ? &fftcore::baseline::kKernels : &fftcore::BestKernels();
 }
 
 void CFft::LoadMono(const int16_t* samples) {
-    for (int i = 0; i < size_; ++i) {
-        re_[i] = samples[i] * window_[i];
+    if (!re_) {
+        return;
     }
+    // The window is zero before its last 8820 values.
+    const int start = std::max(0, size_ - kWindowLength);
+    std::fill_n(re_.get(), start, 0.0);
+    kernels_->windowMono(samples + start, window_.get() + start, re_.get() + start, size_ - start);
     std::fill_n(im_.get(), size_, 0.0);
+    realInput_ = true;
 }
 
 void CFft::LoadStereo(const int16_t* left, const int16_t* right) {
-    for (int i = 0; i < size_; ++i) {
-        re_[i] = ((left[i] + right[i]) / 2.0) * window_[i];
+    if (!re_) {
+        return;
     }
+    const int start = std::max(0, size_ - kWindowLength);
+    std::fill_n(re_.get(), start, 0.0);
+    kernels_->windowStereo(
+        left + start, right + start, window_.get() + start, re_.get() + start, size_ - start);
     std::fill_n(im_.get(), size_, 0.0);
+    realInput_ = true;
 }
 
 void CFft::Transform() {
-    double* const re = re_.get();
-    double* const im = im_.get();
-    const int n = size_;
-    // Decimation in frequency, stage by stage; within a stage the butterflies of one group run
-    // over contiguous memory and contiguous twiddles.
-    for (int m = n; m >= 2; m /= 2) {
-        const int h = m / 2;
-        const double* wr = twiddleRe_.get() + h - 1;
-        const double* wi = twiddleIm_.get() + h - 1;
-        for (int j0 = 0; j0 < n; j0 += m) {
-            double* r0 = re + j0;
-            double* i0 = im + j0;
-            double* r1 = r0 + h;
-            double* i1 = i0 + h;
-            for (int i = 0; i < h; ++i) {
-                const double dr = r0[i] - r1[i];
-                const double di = i0[i] - i1[i];
-                r0[i] += r1[i];
-                i0[i] += i1[i];
-                r1[i] = wr[i] * dr - wi[i] * di;
-                i1[i] = wr[i] * di + wi[i] * dr;
-            }
-        }
+    if (!re_) {
+        return;
     }
-    for (int s = 0; s < swapCount_; ++s) {
-        const uint32_t i = swaps_[2 * s];
-        const uint32_t j = swaps_[2 * s + 1];
-        std::swap(re[i], re[j]);
-        std::swap(im[i], im[j]);
+    if (log2Size_ < fftcore::kMinRealLog2) {
+        ReferenceTransform(re_.get(), im_.get(), size_);
+    } else if (realInput_) {
+        kernels_->realTransform(re_.get(), im_.get(), tables_);
+    } else {
+        kernels_->complexTransform(re_.get(), im_.get(), tables_);
     }
+    realInput_ = false;
 }
 
 void CFft::Magnitudes(std::span<double> out, bool logarithmic) const {
     const double scale = (1.0 / 4410) * (314.0 / 257);
     const int half = std::min<int>(size_ / 2, static_cast<int>(out.size()));
-    for (int i = 0; i < half; ++i) {
-        out[i] = std::sqrt(re_[i] * re_[i] + im_[i] * im_[i]) * scale;
+    if (half <= 0) {
+        return;
     }
+    kernels_->magnitudes(re_.get(), im_.get(), out.data(), half, scale);
     if (logarithmic) {
         const double full = std::log10(100000.0) * 20;
         for (int i = 0; i < half; ++i) {
@@ -152,11 +199,8 @@ void CFft::Magnitudes(std::span<double> out, bool logarithmic) const {
 }
 
 double CFft::Fundamental(std::span<const double> spectrum, const CDoreme& doreme) const {
-    return EstimateFundamental(spectrum,
-                               doreme.KeyFrequency(0),
-                               doreme.KeyFrequency(kKeyCount - 1),
-                               size_,
-                               kSampleRate);
+    return EstimateFundamental(
+        spectrum, doreme.KeyFrequency(0), doreme.KeyFrequency(kKeyCount - 1), size_, kSampleRate);
 }
 
 void ReferenceTransform(double* re, double* im, int n) {

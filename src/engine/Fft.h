@@ -8,7 +8,10 @@
 
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <span>
+
+#include "FftKernels.h"
 
 namespace tonavise {
 
@@ -16,8 +19,12 @@ class CDoreme;
 
 inline constexpr int kWindowLength = 8820;
 
+// Machine code for the transform: the best the processor runs (AVX2 + FMA where present), or
+// the baseline x86-64 code.
+enum class FftCode { Best, Baseline };
+
 class CFft {
-public:
+  public:
     explicit CFft(int size = 1024);
     virtual ~CFft();
     CFft(const CFft&) = delete;
@@ -36,7 +43,13 @@ public:
     void LoadStereo(const int16_t* left, const int16_t* right);
 
     // Forward transform of (re, im) in place, angle step -2 pi / N, results in natural order.
+    // After LoadMono/LoadStereo (im known to be zero) it runs a half-size complex transform of
+    // the even and odd samples and splits it into the full spectrum; for any other input (re()
+    // or im() handed out since the last load) the full complex transform.
     void Transform();
+
+    // Picks the machine code; Init starts with FftCode::Best.
+    void SelectCode(FftCode code);
 
     // size() / 2 magnitudes, scaled so that a sine of amplitude A gives a peak of about A; with
     // `logarithmic`, 20 log10(value + 1) dB mapped so that 100 dB is 32767.
@@ -46,24 +59,47 @@ public:
     // of `doreme`.
     double Fundamental(std::span<const double> spectrum, const CDoreme& doreme) const;
 
-    std::span<double> re() { return {re_.get(), static_cast<std::size_t>(size_)}; }
-    std::span<double> im() { return {im_.get(), static_cast<std::size_t>(size_)}; }
+    // The arrays for input and results. Handing them out ends the knowledge that im is zero:
+    // the next Transform then takes the input as complex. Spans taken before a Load* must not
+    // be written after it.
+    std::span<double> re() {
+        realInput_ = false;
+        return {re_.get(), static_cast<std::size_t>(size_)};
+    }
+    std::span<double> im() {
+        realInput_ = false;
+        return {im_.get(), static_cast<std::size_t>(size_)};
+    }
     std::span<const double> window() const {
         return {window_.get(), static_cast<std::size_t>(size_)};
     }
 
-private:
+  private:
+    struct AlignedDelete {
+        void operator()(void* p) const { ::operator delete[](p, std::align_val_t{kAlignment}); }
+    };
+    template <typename T>
+    using AlignedArray = std::unique_ptr<T[], AlignedDelete>;
+    static constexpr std::size_t kAlignment = 64;  // a cache line
+    template <typename T>
+    static AlignedArray<T> Allocate(std::size_t n);
+
+    bool BuildTables();
+
     int size_ = 0;
     int log2Size_ = 0;
-    std::unique_ptr<double[]> window_;
-    std::unique_ptr<double[]> re_;
-    std::unique_ptr<double[]> im_;
-    // Twiddles of every stage, contiguous per stage: stage with half-size h at offset h - 1.
-    std::unique_ptr<double[]> twiddleRe_;
-    std::unique_ptr<double[]> twiddleIm_;
-    // Pairs (i, j), i < j, swapped by the bit reversal.
-    std::unique_ptr<uint32_t[]> swaps_;
-    int swapCount_ = 0;
+    bool realInput_ = false;  // im is all zero: set by Load*, cleared by re(), im(), Transform
+    const fftcore::Kernels* kernels_ = nullptr;
+    fftcore::Tables tables_;
+    AlignedArray<double> window_;
+    AlignedArray<double> re_;
+    AlignedArray<double> im_;
+    // Twiddles and index tables behind tables_ (see FftKernels.h).
+    AlignedArray<double> radix4_;
+    AlignedArray<double> quarter_;
+    AlignedArray<double> quarterHalf_;
+    AlignedArray<uint32_t> revMid_;
+    AlignedArray<uint32_t> revMidHalf_;
 };
 
 // The transform exactly as first written: decimation in frequency with the twiddles computed at

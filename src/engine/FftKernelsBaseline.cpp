@@ -1,0 +1,23 @@
+// The FFT kernels for any x86-64 processor (SSE2).
+#if defined(__GNUC__) && !defined(__clang__)
+// Four-double vectors without AVX pass differently between functions; these functions all have
+// internal linkage and are inlined, so no interface depends on it.
+#pragma GCC diagnostic ignored "-Wpsabi"
+#endif
+
+#define FFT_KERNEL_NAMESPACE baseline
+#include "FftKernels.inl"
+
+namespace tonavise::fftcore {
+
+const Kernels& BestKernels() {
+#if defined(__x86_64__) || defined(__i386__)
+    __builtin_cpu_init();
+    if (avx2::kBuilt && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
+        return avx2::kKernels;
+    }
+#endif
+    return baseline::kKernels;
+}
+
+}  // namespace tonavise::fftcore
