@@ -9,7 +9,8 @@ namespace tonavise {
 
 inline constexpr std::string_view kAppTitle = "Tonavise";
 
-enum class MessageIcon { Information, Exclamation, Error };
+// None: a plain box with only its text and an OK button (the device error box).
+enum class MessageIcon { Information, Exclamation, Error, None };
 
 class Notifier {
 public:

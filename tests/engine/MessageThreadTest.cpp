@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <mutex>
 #include <vector>
@@ -31,6 +32,7 @@ public:
     bool exited = false;
     AutoResetEvent gate;  // when armed, the first message waits on it
     bool holdFirst = false;
+    std::atomic<bool> holding{false};  // the first message has left the queue and waits
 
 protected:
     void onStart() override {
@@ -40,6 +42,7 @@ protected:
     void handleMessage(Message& m) override {
         if (holdFirst) {
             holdFirst = false;
+            holding = true;
             gate.wait();
         }
         std::lock_guard lock(mutex);
@@ -78,14 +81,10 @@ TEST(MessageThread, FullQueueRefusesButQuitAlwaysGetsThrough) {
     r.holdFirst = true;
     r.start();
     ASSERT_TRUE(r.post(WM_APP + 1));  // taken by the thread, which then waits on the gate
-    while (true) {
+    while (!r.holding) {
         std::this_thread::sleep_for(1ms);
-        // The first message has left the queue once four more fit.
-        if (r.post(WM_APP + 2)) {
-            break;
-        }
     }
-    int accepted = 1;
+    int accepted = 0;
     while (r.post(WM_APP + 3)) {
         ++accepted;
     }

@@ -1,0 +1,90 @@
+#!/usr/bin/env bash
+# Runs a command with a private PulseAudio server of its own and stops the server afterwards,
+# also when the command fails or is interrupted. The server has one null sink whose monitor is
+# the default source, so whatever is played into the default output comes back on the default
+# input. ALSA's default device (which PortAudio opens) is pointed at this server through
+# environment variables and files in a temporary folder: the user's own sound configuration,
+# server and home folder are never touched.
+#
+#   scripts/with-sound-server.sh ctest --test-dir build -L sound
+#   scripts/with-sound-server.sh bash          # a shell in which tonavise-cli plays and listens
+#
+# The exit code is the command's. Works as a normal user and as root (CI).
+set -euo pipefail
+
+if [ $# -eq 0 ]; then
+  echo "usage: $0 COMMAND [ARGS...]" >&2
+  exit 2
+fi
+if ! command -v pulseaudio >/dev/null || ! command -v pactl >/dev/null; then
+  echo "with-sound-server: pulseaudio and pactl are needed (scripts/setup.sh installs them)" >&2
+  exit 1
+fi
+
+AUDIO_TMP=$(mktemp -d "${TMPDIR:-/tmp}/tonavise-sound.XXXXXX")
+mkdir -p -m 700 "$AUDIO_TMP/home" "$AUDIO_TMP/xdg"
+PA_PID=""
+
+stop_server() {
+  if [ -n "$PA_PID" ] && kill -0 "$PA_PID" 2>/dev/null; then
+    kill -TERM "$PA_PID" 2>/dev/null || true
+    # A server that does not end within two seconds is killed: stopping must never hang.
+    for _ in $(seq 20); do
+      kill -0 "$PA_PID" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -KILL "$PA_PID" 2>/dev/null || true
+    wait "$PA_PID" 2>/dev/null || true
+  fi
+  rm -rf "$AUDIO_TMP"
+}
+trap stop_server EXIT
+trap 'exit 130' INT TERM
+
+cat >"$AUDIO_TMP/server.pa" <<PA
+load-module module-native-protocol-unix auth-anonymous=1 auth-cookie-enabled=0 socket=$AUDIO_TMP/native
+load-module module-null-sink sink_name=tonavise_null rate=44100 channels=2
+set-default-sink tonavise_null
+set-default-source tonavise_null.monitor
+PA
+
+cat >"$AUDIO_TMP/asound.conf" <<'ALSA'
+pcm.!default { type pulse }
+ctl.!default { type pulse }
+pcm.pulse { type pulse }
+ctl.pulse { type pulse }
+ALSA
+
+export PULSE_SERVER="unix:$AUDIO_TMP/native"
+export PULSE_RUNTIME_PATH="$AUDIO_TMP"
+export PULSE_STATE_PATH="$AUDIO_TMP"
+export PULSE_COOKIE="$AUDIO_TMP/cookie"
+export ALSA_CONFIG_PATH="$AUDIO_TMP/asound.conf"
+export XDG_RUNTIME_DIR="$AUDIO_TMP/xdg"
+# A fixed latency request makes PortAudio's stop call hang; the streams choose their own.
+unset PULSE_LATENCY_MSEC
+
+# --exit-idle-time=-1: without it the server quits after about 20 s without clients.
+HOME="$AUDIO_TMP/home" pulseaudio -n -F "$AUDIO_TMP/server.pa" --daemonize=no \
+  --exit-idle-time=-1 --log-target="file:$AUDIO_TMP/pulse.log" </dev/null &
+PA_PID=$!
+
+ready=0
+for _ in $(seq 100); do
+  if pactl info 2>/dev/null | grep -q "Default Source: tonavise_null.monitor"; then
+    ready=1
+    break
+  fi
+  kill -0 "$PA_PID" 2>/dev/null || break
+  sleep 0.1
+done
+if [ "$ready" -ne 1 ]; then
+  echo "with-sound-server: the private sound server did not start" >&2
+  cat "$AUDIO_TMP/pulse.log" >&2 2>/dev/null || true
+  exit 1
+fi
+export TONAVISE_SOUND_SERVER=1
+
+status=0
+"$@" || status=$?
+exit "$status"

@@ -1,0 +1,199 @@
+#include "PortAudioSound.h"
+
+#include <alsa/asoundlib.h>
+#include <dlfcn.h>
+#include <portaudio.h>
+
+#include <algorithm>
+#include <mutex>
+
+namespace tonavise {
+
+namespace {
+
+// Output latency asked of the sound system. The sound server keeps about this much sound
+// queued: enough that a busy machine does not starve the stream, small enough that a stop is
+// heard at once.
+constexpr double kMinOutputLatency = 0.1;
+
+void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
+void QuietJack(const char*) {}
+
+// ALSA's and JACK's libraries print their probing on stderr while PortAudio looks for devices.
+// JACK is a dependency of PortAudio only on some systems, so its hooks are looked up at run
+// time instead of being linked.
+void SilenceBackendChatter() {
+    static std::once_flag once;
+    std::call_once(once, [] {
+        snd_lib_error_set_handler(QuietAlsa);
+        using JackPrinter = void (*)(void (*)(const char*));
+        for (const char* name : {"jack_set_error_function", "jack_set_info_function"}) {
+            if (void* symbol = dlsym(RTLD_DEFAULT, name)) {
+                reinterpret_cast<JackPrinter>(symbol)(QuietJack);
+            }
+        }
+    });
+}
+
+// The default device of the ALSA host API (the desktop's shared device), else PortAudio's
+// default.
+PaDeviceIndex DefaultDevice(DeviceDirection direction) {
+    const bool input = direction == DeviceDirection::Input;
+    const PaHostApiIndex alsa = Pa_HostApiTypeIdToHostApiIndex(paALSA);
+    if (alsa >= 0) {
+        if (const PaHostApiInfo* info = Pa_GetHostApiInfo(alsa)) {
+            const PaDeviceIndex d = input ? info->defaultInputDevice : info->defaultOutputDevice;
+            if (d != paNoDevice) {
+                return d;
+            }
+        }
+    }
+    return input ? Pa_GetDefaultInputDevice() : Pa_GetDefaultOutputDevice();
+}
+
+class PortAudioDevice final : public WaveDevice {
+  public:
+    PortAudioDevice(DeviceDirection direction, DeviceResult initResult)
+        : WaveDevice(direction), initResult_(initResult) {}
+
+    ~PortAudioDevice() override {
+        Close();
+        if (stream_ != nullptr) {
+            Pa_CloseStream(stream_);
+        }
+    }
+
+    std::string ErrorText(DeviceResult code) const override {
+        return PortAudioSystem::ErrorTextFor(code);
+    }
+
+  protected:
+    DeviceResult BackendOpen(const WaveFormat& f) override {
+        if (initResult_ != paNoError) {
+            return initResult_;
+        }
+        const bool input = direction() == DeviceDirection::Input;
+        const PaDeviceIndex device = DefaultDevice(direction());
+        if (device == paNoDevice) {
+            return paInvalidDevice;
+        }
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(device);
+        if (info == nullptr) {
+            return paInvalidDevice;
+        }
+        PaStreamParameters p{};
+        p.device = device;
+        p.channelCount = f.channels;
+        p.sampleFormat = f.bitsPerSample == 8 ? paUInt8 : paInt16;
+        p.suggestedLatency = input ? info->defaultHighInputLatency
+                                   : std::max(info->defaultHighOutputLatency, kMinOutputLatency);
+        p.hostApiSpecificStreamInfo = nullptr;
+        bytesPerFrame_ = f.blockAlign;
+        // The callback takes whatever period the host offers; the device layer cuts the
+        // sound into the queued buffers.
+        const PaError e = Pa_OpenStream(&stream_,
+                                        input ? &p : nullptr,
+                                        input ? nullptr : &p,
+                                        f.samplesPerSec,
+                                        paFramesPerBufferUnspecified,
+                                        input ? paNoFlag : paPrimeOutputBuffersUsingStreamCallback,
+                                        &PortAudioDevice::Callback,
+                                        this);
+        if (e != paNoError) {
+            stream_ = nullptr;
+            return e;
+        }
+        return kDeviceOk;
+    }
+
+    DeviceResult BackendStart() override {
+        const PaError e = Pa_StartStream(stream_);
+        return e == paNoError ? kDeviceOk : e;
+    }
+
+    void BackendStop() override {
+        // Abort, never stop: a stop drains the stream and can wait forever on a server that
+        // does not play. Abort joins the callback thread before it returns.
+        if (Pa_IsStreamStopped(stream_) == 0) {
+            Pa_AbortStream(stream_);
+        }
+    }
+
+    void BackendClose() override {
+        Pa_CloseStream(stream_);
+        stream_ = nullptr;
+    }
+
+    double BackendStreamTime() const override { return Pa_GetStreamTime(stream_); }
+
+  private:
+    static int Callback(const void* input,
+                        void* output,
+                        unsigned long frames,
+                        const PaStreamCallbackTimeInfo* time,
+                        PaStreamCallbackFlags,
+                        void* user) {
+        auto* self = static_cast<PortAudioDevice*>(user);
+        const double steadyNow = SteadySeconds();
+        const std::size_t bytes = frames * self->bytesPerFrame_;
+        const double now = time != nullptr && time->currentTime > 0
+                               ? time->currentTime
+                               : Pa_GetStreamTime(self->stream_);
+        if (input != nullptr) {
+            double adc =
+                time != nullptr && time->inputBufferAdcTime > 0 ? time->inputBufferAdcTime : now;
+            adc = std::min(adc, now);
+            self->ProcessInput(static_cast<const uint8_t*>(input), bytes, steadyNow - (now - adc));
+        }
+        if (output != nullptr) {
+            double dac =
+                time != nullptr && time->outputBufferDacTime > 0 ? time->outputBufferDacTime : now;
+            dac = std::max(dac, now);
+            self->ProcessOutput(static_cast<uint8_t*>(output), bytes, dac, steadyNow + (dac - now));
+        }
+        return paContinue;
+    }
+
+    const DeviceResult initResult_;
+    PaStream* stream_ = nullptr;
+    std::size_t bytesPerFrame_ = 2;
+};
+
+}  // namespace
+
+PortAudioSystem::PortAudioSystem() {
+    SilenceBackendChatter();
+    initResult_ = Pa_Initialize();
+}
+
+PortAudioSystem::~PortAudioSystem() {
+    if (initResult_ == paNoError) {
+        Pa_Terminate();
+    }
+}
+
+std::unique_ptr<WaveDevice> PortAudioSystem::Create(DeviceDirection direction) {
+    return std::make_unique<PortAudioDevice>(direction, initResult_);
+}
+
+bool PortAudioSystem::HasDefaultDevices() const {
+    return initResult_ == paNoError && DefaultDevice(DeviceDirection::Input) != paNoDevice &&
+           DefaultDevice(DeviceDirection::Output) != paNoDevice;
+}
+
+std::string PortAudioSystem::ErrorTextFor(DeviceResult code) {
+    if (code < 0) {
+        std::string text = Pa_GetErrorText(code);
+        if (code == paUnanticipatedHostError) {
+            if (const PaHostErrorInfo* host = Pa_GetLastHostErrorInfo();
+                host != nullptr && host->errorText != nullptr && host->errorText[0] != '\0') {
+                text += ": ";
+                text += host->errorText;
+            }
+        }
+        return text;
+    }
+    return std::string(DeviceResultText(code));
+}
+
+}  // namespace tonavise

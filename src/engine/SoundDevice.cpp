@@ -1,0 +1,476 @@
+#include "SoundDevice.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+#include "MessageThread.h"
+#include "Notifier.h"
+
+namespace tonavise {
+
+std::string_view DeviceResultText(DeviceResult code) {
+    switch (code) {
+        case kDeviceOk:
+            return "No error.";
+        case kDeviceError:
+            return "An unspecified error occurred in the sound device.";
+        case kDeviceAlreadyOpen:
+            return "The sound device is already open.";
+        case kDeviceNotOpen:
+            return "The sound device is not open.";
+        case kDeviceNoDriver:
+            return "No sound device is available.";
+        case kDeviceInvalidParam:
+            return "An invalid parameter was passed to the sound device.";
+        case kDeviceBadFormat:
+            return "The sound device does not support this wave format.";
+        case kDeviceStillPlaying:
+            return "The buffer is still queued in the sound device.";
+        case kDeviceUnprepared:
+            return "The buffer has not been prepared.";
+        default:
+            return "Unknown sound device error.";
+    }
+}
+
+void WaveHeader::Describe(void* buffer, uint32_t length) {
+    data = static_cast<uint8_t*>(buffer);
+    bufferLength = length;
+    bytesRecorded.store(0, std::memory_order_relaxed);
+    user = 0;
+    flags.store(0, std::memory_order_relaxed);
+}
+
+double SteadySeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+WaveDevice::WaveDevice(DeviceDirection direction) : direction_(direction) {}
+
+WaveDevice::~WaveDevice() = default;
+
+namespace {
+
+bool SupportedFormat(const WaveFormat& f) {
+    return f.formatTag == kFormatPcm && (f.channels == 1 || f.channels == 2) &&
+           (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.samplesPerSec >= 1000 &&
+           f.samplesPerSec <= 192000 && f.blockAlign == f.channels * f.bitsPerSample / 8 &&
+           f.avgBytesPerSec == f.samplesPerSec * f.blockAlign;
+}
+
+}  // namespace
+
+DeviceResult WaveDevice::Open(const WaveFormat& format, MessageThread& owner) {
+    if (IsOpen()) {
+        return kDeviceAlreadyOpen;
+    }
+    if (!SupportedFormat(format)) {
+        return kDeviceBadFormat;
+    }
+    format_ = format;
+    owner_ = &owner;
+    running_ = false;
+    paused_.store(false, std::memory_order_relaxed);
+    head_.store(0, std::memory_order_relaxed);
+    tail_.store(0, std::memory_order_relaxed);
+    frontOffset_.store(0, std::memory_order_relaxed);
+    processedBytes_.store(0, std::memory_order_relaxed);
+    droppedFrames_.store(0, std::memory_order_relaxed);
+    unposted_.store(0, std::memory_order_relaxed);
+    ClearRecords();
+    const DeviceResult result = BackendOpen(format);
+    if (result != kDeviceOk) {
+        owner_ = nullptr;
+        return result;
+    }
+    open_.store(true, std::memory_order_release);
+    BackendNotify();
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Close() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    Reset();
+    BackendClose();
+    open_.store(false, std::memory_order_release);
+    owner_ = nullptr;
+    BackendNotify();
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Prepare(WaveHeader& header) {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (header.data == nullptr || header.bufferLength == 0) {
+        return kDeviceInvalidParam;
+    }
+    header.flags.fetch_or(kHeaderPrepared, std::memory_order_relaxed);
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Unprepare(WaveHeader& header) {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (header.flags.load(std::memory_order_relaxed) & kHeaderInQueue) {
+        return kDeviceStillPlaying;
+    }
+    header.flags.fetch_and(~kHeaderPrepared, std::memory_order_relaxed);
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Queue(WaveHeader& header) {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    const uint32_t f = header.flags.load(std::memory_order_relaxed);
+    if ((f & kHeaderPrepared) == 0) {
+        return kDeviceUnprepared;
+    }
+    if (f & kHeaderInQueue) {
+        return kDeviceStillPlaying;
+    }
+    const std::size_t tail = tail_.load(std::memory_order_relaxed);
+    if (tail - head_.load(std::memory_order_acquire) == kQueueCapacity) {
+        return kDeviceError;
+    }
+    header.bytesRecorded.store(0, std::memory_order_relaxed);
+    header.flags.store((f & ~kHeaderDone) | kHeaderInQueue, std::memory_order_relaxed);
+    ring_[tail % kQueueCapacity] = &header;
+    // release: the header, its flags and (output) its data are visible to the audio thread.
+    tail_.store(tail + 1, std::memory_order_release);
+    DeviceResult result = kDeviceOk;
+    if (direction_ == DeviceDirection::Output) {
+        result = StartIfIdle();
+    }
+    BackendNotify();
+    return result;
+}
+
+DeviceResult WaveDevice::StartIfIdle() {
+    if (running_ || paused_.load(std::memory_order_relaxed)) {
+        return kDeviceOk;
+    }
+    const DeviceResult result = BackendStart();
+    if (result == kDeviceOk) {
+        running_ = true;
+    }
+    return result;
+}
+
+DeviceResult WaveDevice::Start() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (direction_ != DeviceDirection::Input) {
+        return kDeviceInvalidParam;
+    }
+    const DeviceResult result = StartIfIdle();
+    BackendNotify();
+    return result;
+}
+
+DeviceResult WaveDevice::Reset() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (running_) {
+        BackendStop();
+        running_ = false;
+    }
+    DrainQueue();
+    paused_.store(false, std::memory_order_relaxed);
+    processedBytes_.store(0, std::memory_order_relaxed);
+    ClearRecords();
+    BackendNotify();
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Pause() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (direction_ != DeviceDirection::Output) {
+        return kDeviceInvalidParam;
+    }
+    paused_.store(true, std::memory_order_relaxed);
+    BackendNotify();
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Restart() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (direction_ != DeviceDirection::Output) {
+        return kDeviceInvalidParam;
+    }
+    paused_.store(false, std::memory_order_relaxed);
+    DeviceResult result = kDeviceOk;
+    if (QueuedCount() > 0) {
+        result = StartIfIdle();
+    }
+    BackendNotify();
+    return result;
+}
+
+int WaveDevice::QueuedCount() const {
+    return static_cast<int>(tail_.load(std::memory_order_acquire) -
+                            head_.load(std::memory_order_acquire));
+}
+
+std::string WaveDevice::ErrorText(DeviceResult code) const {
+    return std::string(DeviceResultText(code));
+}
+
+// The audio thread is stopped: every queued buffer comes back done, with one completion each.
+void WaveDevice::DrainQueue() {
+    const std::size_t tail = tail_.load(std::memory_order_acquire);
+    std::size_t head = head_.load(std::memory_order_relaxed);
+    bool first = true;
+    while (head != tail) {
+        WaveHeader* header = ring_[head % kQueueCapacity];
+        const std::size_t filled = first ? frontOffset_.load(std::memory_order_relaxed) : 0;
+        ++head;
+        head_.store(head, std::memory_order_release);
+        header->bytesRecorded.store(
+            direction_ == DeviceDirection::Input ? static_cast<uint32_t>(filled) : 0,
+            std::memory_order_relaxed);
+        header->flags.fetch_and(~kHeaderInQueue, std::memory_order_relaxed);
+        header->flags.fetch_or(kHeaderDone, std::memory_order_release);
+        PostCompletion(header);
+        first = false;
+    }
+    frontOffset_.store(0, std::memory_order_relaxed);
+}
+
+WaveHeader* WaveDevice::Front() const {
+    const std::size_t head = head_.load(std::memory_order_relaxed);
+    // acquire: pairs with the release in Queue(), so the slot and the header are complete.
+    if (head == tail_.load(std::memory_order_acquire)) {
+        return nullptr;
+    }
+    return ring_[head % kQueueCapacity];
+}
+
+std::size_t WaveDevice::FrontBytesRemaining() const {
+    const WaveHeader* header = Front();
+    if (header == nullptr) {
+        return 0;
+    }
+    return header->bufferLength - frontOffset_.load(std::memory_order_relaxed);
+}
+
+void WaveDevice::PopAndComplete(WaveHeader* header, uint32_t bytes) {
+    header->bytesRecorded.store(bytes, std::memory_order_relaxed);
+    frontOffset_.store(0, std::memory_order_relaxed);
+    head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    header->flags.fetch_and(~kHeaderInQueue, std::memory_order_relaxed);
+    // release: the captured data and bytesRecorded are visible to whoever sees the done flag.
+    header->flags.fetch_or(kHeaderDone, std::memory_order_release);
+    PostCompletion(header);
+}
+
+void WaveDevice::PostCompletion(WaveHeader* header) {
+    MessageThread* owner = owner_;
+    if (owner == nullptr) {
+        return;
+    }
+    const uint32_t id = direction_ == DeviceDirection::Input ? MM_WIM_DATA : MM_WOM_DONE;
+    // Completions refused earlier (the owner's queue was full) go first; their handlers look
+    // at the done flags, not at the parameters.
+    while (unposted_.load(std::memory_order_relaxed) > 0) {
+        if (!owner->post(id, reinterpret_cast<uintptr_t>(this), 0)) {
+            break;
+        }
+        unposted_.fetch_sub(1, std::memory_order_relaxed);
+    }
+    if (!owner->post(id, reinterpret_cast<uintptr_t>(this), reinterpret_cast<intptr_t>(header))) {
+        unposted_.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+namespace {
+
+class OptionalLock {
+  public:
+    explicit OptionalLock(std::mutex* m) : m_(m) {
+        if (m_ != nullptr) {
+            m_->lock();
+        }
+    }
+    ~OptionalLock() {
+        if (m_ != nullptr) {
+            m_->unlock();
+        }
+    }
+    OptionalLock(const OptionalLock&) = delete;
+    OptionalLock& operator=(const OptionalLock&) = delete;
+
+  private:
+    std::mutex* m_;
+};
+
+}  // namespace
+
+void WaveDevice::ProcessInput(const uint8_t* in, std::size_t bytes, double adcSteady) {
+    const double bytesPerSecond = format_.avgBytesPerSec;
+    std::size_t done = 0;
+    while (done < bytes) {
+        WaveHeader* header = Front();
+        if (header == nullptr) {
+            droppedFrames_.fetch_add((bytes - done) / format_.blockAlign,
+                                     std::memory_order_relaxed);
+            break;
+        }
+        const std::size_t offset = frontOffset_.load(std::memory_order_relaxed);
+        const std::size_t n = std::min(bytes - done, header->bufferLength - offset);
+        if (offset == 0) {
+            header->timeStamp.store(adcSteady + static_cast<double>(done) / bytesPerSecond,
+                                    std::memory_order_relaxed);
+        }
+        {
+            OptionalLock lock(header->dataLock);
+            std::memcpy(header->data + offset, in + done, n);
+        }
+        done += n;
+        if (offset + n == header->bufferLength) {
+            PopAndComplete(header, header->bufferLength);
+        } else {
+            frontOffset_.store(offset + n, std::memory_order_relaxed);
+        }
+    }
+    processedBytes_.fetch_add(static_cast<int64_t>(done), std::memory_order_relaxed);
+}
+
+void WaveDevice::ProcessOutput(uint8_t* out, std::size_t bytes, double dacTime, double dacSteady) {
+    const uint8_t silence = format_.bitsPerSample == 8 ? 0x80 : 0x00;
+    const int64_t start = processedBytes_.load(std::memory_order_relaxed);
+    if (paused_.load(std::memory_order_relaxed)) {
+        std::memset(out, silence, bytes);
+        AddRecord(dacTime, start, 0);
+        return;
+    }
+    const double bytesPerSecond = format_.avgBytesPerSec;
+    std::size_t done = 0;
+    while (done < bytes) {
+        WaveHeader* header = Front();
+        if (header == nullptr) {
+            break;
+        }
+        const std::size_t offset = frontOffset_.load(std::memory_order_relaxed);
+        const std::size_t n = std::min(bytes - done, header->bufferLength - offset);
+        if (offset == 0) {
+            header->timeStamp.store(dacSteady + static_cast<double>(done) / bytesPerSecond,
+                                    std::memory_order_relaxed);
+        }
+        {
+            OptionalLock lock(header->dataLock);
+            std::memcpy(out + done, header->data + offset, n);
+        }
+        done += n;
+        if (offset + n == header->bufferLength) {
+            PopAndComplete(header, 0);
+        } else {
+            frontOffset_.store(offset + n, std::memory_order_relaxed);
+        }
+    }
+    if (done < bytes) {
+        std::memset(out + done, silence, bytes - done);
+    }
+    processedBytes_.store(start + static_cast<int64_t>(done), std::memory_order_relaxed);
+    AddRecord(dacTime, start, static_cast<int64_t>(done));
+}
+
+void WaveDevice::AddRecord(double dacTime, int64_t startByte, int64_t byteCount) {
+    const uint64_t seq = recordSeq_.load(std::memory_order_relaxed);
+    recordSeq_.store(seq + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    const uint64_t total = recordTotal_.load(std::memory_order_relaxed);
+    PositionRecord& r = records_[total % kRecordCount];
+    r.dacTime.store(dacTime, std::memory_order_relaxed);
+    r.startByte.store(startByte, std::memory_order_relaxed);
+    r.byteCount.store(byteCount, std::memory_order_relaxed);
+    recordTotal_.store(total + 1, std::memory_order_relaxed);
+    recordSeq_.store(seq + 2, std::memory_order_release);
+}
+
+void WaveDevice::ClearRecords() {
+    const uint64_t seq = recordSeq_.load(std::memory_order_relaxed);
+    recordSeq_.store(seq + 1, std::memory_order_relaxed);
+    std::atomic_thread_fence(std::memory_order_release);
+    recordTotal_.store(0, std::memory_order_relaxed);
+    recordSeq_.store(seq + 2, std::memory_order_release);
+}
+
+int64_t WaveDevice::Position() const {
+    if (!IsOpen()) {
+        return 0;
+    }
+    if (direction_ == DeviceDirection::Input) {
+        return processedBytes_.load(std::memory_order_relaxed);
+    }
+    if (!running_) {
+        return 0;
+    }
+    const double now = BackendStreamTime();
+    // Copy the records the audio thread may be rewriting; retry if it wrote one meanwhile.
+    std::array<double, kRecordCount> dac{};
+    std::array<int64_t, kRecordCount> startByte{};
+    std::array<int64_t, kRecordCount> byteCount{};
+    uint64_t total = 0;
+    for (;;) {
+        const uint64_t seq = recordSeq_.load(std::memory_order_acquire);
+        if (seq & 1) {
+            continue;
+        }
+        total = recordTotal_.load(std::memory_order_relaxed);
+        for (std::size_t i = 0; i < kRecordCount; ++i) {
+            dac[i] = records_[i].dacTime.load(std::memory_order_relaxed);
+            startByte[i] = records_[i].startByte.load(std::memory_order_relaxed);
+            byteCount[i] = records_[i].byteCount.load(std::memory_order_relaxed);
+        }
+        std::atomic_thread_fence(std::memory_order_acquire);
+        if (recordSeq_.load(std::memory_order_relaxed) == seq) {
+            break;
+        }
+    }
+    if (total == 0) {
+        return 0;
+    }
+    const uint64_t kept = std::min<uint64_t>(total, kRecordCount);
+    // The newest record that has begun to sound; before the oldest kept one nothing is known
+    // beyond its start.
+    int64_t played = startByte[(total - kept) % kRecordCount];
+    for (uint64_t n = total; n > total - kept; --n) {
+        const std::size_t i = (n - 1) % kRecordCount;
+        if (dac[i] <= now) {
+            const double elapsed = (now - dac[i]) * format_.avgBytesPerSec;
+            played = startByte[i] + std::min<int64_t>(byteCount[i], std::llround(elapsed));
+            break;
+        }
+    }
+    return played - played % format_.blockAlign;
+}
+
+std::string DeviceErrorText(DeviceResult code, std::string_view deviceText) {
+    // The device's text is limited to 256 characters with its terminator, as the box shows it.
+    const std::string text(deviceText.substr(0, 255));
+    char head[32];
+    std::snprintf(head, sizeof head, "Error = 0x%08x, : ", static_cast<uint32_t>(code));
+    return head + text;
+}
+
+void ShowDeviceError(Notifier& notifier, const WaveDevice& device, DeviceResult code) {
+    notifier.ShowMessage(
+        kDeviceErrorCaption, DeviceErrorText(code, device.ErrorText(code)), MessageIcon::None);
+}
+
+}  // namespace tonavise

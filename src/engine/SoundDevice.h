@@ -1,0 +1,219 @@
+// The sound device layer: wave input and output devices that fill or play buffers queued by
+// their owner thread, in the order queued, and report every finished buffer with one message in
+// the owner's queue.
+//
+// Contract (the same for every back end):
+// - Open(format, owner) opens the system's default device in a PCM format (any rate, 1 or 2
+//   channels, 8 or 16 bits). A failure returns a code whose text ErrorText() gives.
+// - Prepare(), Queue() hand a buffer to the device; it is filled (input) or played (output) in
+//   turn. When a buffer is finished its header gets kHeaderDone and the owner receives exactly
+//   one MM_WIM_DATA (input) or MM_WOM_DONE (output), wParam = the device, lParam = the header.
+// - Reset() stops at once (the stream is aborted, never drained), marks every queued buffer done
+//   and posts its completion; an input device then needs Start() again, an output device starts
+//   again with the next Queue(). Close() resets first, so it can neither hang nor leave a buffer
+//   in the device.
+// - Pause() and Restart() hold and resume output; Position() is the number of bytes that have
+//   reached the output, worked out from the stream's clock, not from counting callbacks.
+//
+// Threads: every method except Position(), IsOpen() and DroppedFrames() is called on the owner
+// thread, the one that receives the completions. The back end's audio thread only calls
+// ProcessInput()/ProcessOutput(); they never allocate and wait on no lock except a buffer's own
+// dataLock, which writers hold only for a copy.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+
+#include "AudioFormat.h"
+
+namespace tonavise {
+
+class MessageThread;
+class Notifier;
+
+// Completion messages posted by the devices (their historic values).
+inline constexpr uint32_t MM_WOM_DONE = 0x3BD;
+inline constexpr uint32_t MM_WIM_DATA = 0x3C0;
+
+// Results of device calls. 0 is success; the positive codes below are the device layer's own;
+// a back end may return codes of its sound library (PortAudio's are negative).
+using DeviceResult = int32_t;
+inline constexpr DeviceResult kDeviceOk = 0;
+inline constexpr DeviceResult kDeviceError = 1;
+inline constexpr DeviceResult kDeviceAlreadyOpen = 4;
+inline constexpr DeviceResult kDeviceNotOpen = 5;
+inline constexpr DeviceResult kDeviceNoDriver = 6;
+inline constexpr DeviceResult kDeviceInvalidParam = 11;
+inline constexpr DeviceResult kDeviceBadFormat = 32;
+inline constexpr DeviceResult kDeviceStillPlaying = 33;
+inline constexpr DeviceResult kDeviceUnprepared = 34;
+
+// The text of one of the device layer's own codes.
+std::string_view DeviceResultText(DeviceResult code);
+
+// Header flags.
+inline constexpr uint32_t kHeaderDone = 0x01;      // set by the device when the buffer is finished
+inline constexpr uint32_t kHeaderPrepared = 0x02;  // set by Prepare(), cleared by Unprepare()
+inline constexpr uint32_t kHeaderInQueue = 0x10;   // between Queue() and completion
+
+// One buffer handed to a device. The owner keeps the header and its data alive while it is
+// prepared. `flags` and `bytesRecorded` are written by the device's audio thread; a set
+// kHeaderDone (read with IsDone(), an acquire) makes the buffer's data visible to the owner.
+struct WaveHeader {
+    uint8_t* data = nullptr;
+    uint32_t bufferLength = 0;               // bytes
+    std::atomic<uint32_t> bytesRecorded{0};  // input: bytes filled when done
+    std::atomic<uint32_t> flags{0};
+    uintptr_t user = 0;
+    // Optional: a buffer that another thread rewrites while it is queued (the signal generator)
+    // names the lock under which it writes; the device holds it while it copies the buffer.
+    std::mutex* dataLock = nullptr;
+    // Steady-clock seconds (SteadySeconds()) at which the first byte was captured (input) or
+    // is due at the output (output), as far as the sound system reports it.
+    std::atomic<double> timeStamp{0.0};
+
+    WaveHeader() = default;
+    WaveHeader(const WaveHeader&) = delete;
+    WaveHeader& operator=(const WaveHeader&) = delete;
+
+    // Points the header at a buffer: recorded length 0, user value 0, flags 0.
+    void Describe(void* buffer, uint32_t length);
+    bool IsDone() const { return (flags.load(std::memory_order_acquire) & kHeaderDone) != 0; }
+};
+
+// Seconds of std::chrono::steady_clock, the clock of WaveHeader::timeStamp.
+double SteadySeconds();
+
+enum class DeviceDirection { Input, Output };
+
+class WaveDevice {
+  public:
+    explicit WaveDevice(DeviceDirection direction);
+    // Back ends call Close() in their own destructor.
+    virtual ~WaveDevice();
+    WaveDevice(const WaveDevice&) = delete;
+    WaveDevice& operator=(const WaveDevice&) = delete;
+
+    DeviceDirection direction() const { return direction_; }
+    bool IsOpen() const { return open_.load(std::memory_order_acquire); }
+    const WaveFormat& format() const { return format_; }
+
+    // Opens the default device. `owner` receives the completions until Close().
+    DeviceResult Open(const WaveFormat& format, MessageThread& owner);
+    DeviceResult Close();
+
+    DeviceResult Prepare(WaveHeader& header);
+    DeviceResult Unprepare(WaveHeader& header);  // kDeviceStillPlaying while queued
+    // Appends a prepared buffer (clears its done flag). An output device starts playing.
+    DeviceResult Queue(WaveHeader& header);
+    // Input: starts capturing into the queued buffers.
+    DeviceResult Start();
+    DeviceResult Reset();
+    // Output: holds playback (the device plays silence and keeps its buffers) until Restart().
+    DeviceResult Pause();
+    DeviceResult Restart();
+
+    // Output: bytes that have reached the output since the open or the last reset, from the
+    // stream's clock. Input: bytes captured. Any thread.
+    int64_t Position() const;
+
+    // Input frames that arrived while no buffer was queued (they are lost). Any thread.
+    uint64_t DroppedFrames() const { return droppedFrames_.load(std::memory_order_relaxed); }
+
+    // The text for a code returned by this device, for the device error box.
+    virtual std::string ErrorText(DeviceResult code) const;
+
+    // Queued buffers not yet finished (owner thread).
+    int QueuedCount() const;
+
+  protected:
+    // Back-end hooks, called on the owner thread.
+    virtual DeviceResult BackendOpen(const WaveFormat& format) = 0;
+    // From now on the audio thread calls ProcessInput/ProcessOutput.
+    virtual DeviceResult BackendStart() = 0;
+    // Stops the audio thread at once. When it returns, no Process call runs or will run until
+    // the next BackendStart, and everything the audio thread wrote is visible.
+    virtual void BackendStop() = 0;
+    virtual void BackendClose() = 0;
+    // Now, on the clock of the dacTime values given to ProcessOutput.
+    virtual double BackendStreamTime() const = 0;
+    // A buffer was queued, or the device's state changed (the virtual back end wakes its waiters).
+    virtual void BackendNotify() {}
+
+    // Audio thread: `bytes` captured bytes (whole frames), the first one captured at
+    // `adcSteady` (steady seconds).
+    void ProcessInput(const uint8_t* in, std::size_t bytes, double adcSteady);
+    // Audio thread: fill `bytes` bytes of output; the first reaches the output at `dacTime` on
+    // the stream's clock (steady seconds: `dacSteady`).
+    void ProcessOutput(uint8_t* out, std::size_t bytes, double dacTime, double dacSteady);
+
+    // Audio thread (or owner while stopped): bytes still missing from the front buffer, or 0
+    // when nothing is queued.
+    std::size_t FrontBytesRemaining() const;
+    bool IsPaused() const { return paused_.load(std::memory_order_relaxed); }
+    bool IsRunning() const { return running_; }
+
+  private:
+    static constexpr std::size_t kQueueCapacity = 32;
+    static constexpr std::size_t kRecordCount = 64;
+
+    // Where the output stood at one moment: from dacTime on, `byteCount` bytes of buffer data
+    // starting at `startByte` were played (then silence until the next record).
+    struct PositionRecord {
+        std::atomic<double> dacTime{0.0};
+        std::atomic<int64_t> startByte{0};
+        std::atomic<int64_t> byteCount{0};
+    };
+
+    WaveHeader* Front() const;
+    void PopAndComplete(WaveHeader* header, uint32_t bytes);
+    void PostCompletion(WaveHeader* header);
+    void DrainQueue();
+    void AddRecord(double dacTime, int64_t startByte, int64_t byteCount);
+    void ClearRecords();
+    DeviceResult StartIfIdle();
+
+    const DeviceDirection direction_;
+    WaveFormat format_{};
+    MessageThread* owner_ = nullptr;
+    std::atomic<bool> open_{false};
+    bool running_ = false;  // owner thread
+    std::atomic<bool> paused_{false};
+
+    // Single-producer (owner) single-consumer (audio thread) ring of queued headers. The
+    // producer publishes a slot with a release store of tail; the consumer frees it with a
+    // release store of head.
+    std::array<WaveHeader*, kQueueCapacity> ring_{};
+    std::atomic<std::size_t> head_{0};
+    std::atomic<std::size_t> tail_{0};
+    std::atomic<std::size_t> frontOffset_{0};  // bytes of the front buffer already done
+
+    std::atomic<int64_t> processedBytes_{0};  // captured, or taken from buffers for output
+    std::atomic<uint64_t> droppedFrames_{0};
+    std::atomic<uint32_t> unposted_{0};  // completions the owner's full queue refused
+
+    // Seqlock over the position records: odd while the audio thread writes one.
+    std::array<PositionRecord, kRecordCount> records_{};
+    std::atomic<uint64_t> recordSeq_{0};
+    std::atomic<uint64_t> recordTotal_{0};
+};
+
+class DeviceFactory {
+  public:
+    virtual ~DeviceFactory() = default;
+    // A closed device of the given direction; the caller owns it.
+    virtual std::unique_ptr<WaveDevice> Create(DeviceDirection direction) = 0;
+};
+
+// The device error box: caption "Alert", text "Error = 0x%08x, : %s" with the code and the
+// device's text for it (at most 256 characters).
+inline constexpr std::string_view kDeviceErrorCaption = "Alert";
+std::string DeviceErrorText(DeviceResult code, std::string_view deviceText);
+void ShowDeviceError(Notifier& notifier, const WaveDevice& device, DeviceResult code);
+
+}  // namespace tonavise

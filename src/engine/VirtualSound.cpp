@@ -1,0 +1,311 @@
+#include "VirtualSound.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+
+namespace tonavise {
+
+// Every member below is guarded by the system's mutex; the Process calls of the base class run
+// with that mutex held, which is what makes BackendStop() stop them.
+class VirtualWaveDevice final : public WaveDevice {
+  public:
+    VirtualWaveDevice(VirtualSoundSystem& system, DeviceDirection direction)
+        : WaveDevice(direction), system_(system) {
+        std::lock_guard lock(system_.mutex_);
+        system_.devices_.push_back(this);
+    }
+
+    ~VirtualWaveDevice() override {
+        Close();
+        std::lock_guard lock(system_.mutex_);
+        auto& list = system_.devices_;
+        list.erase(std::remove(list.begin(), list.end(), this), list.end());
+    }
+
+    // With the system's mutex held: the next `bytes` bytes of sound pass.
+    void AdvanceBytes(int64_t bytes) {
+        const WaveFormat& f = format();
+        std::array<uint8_t, 4096> chunk{};
+        const int64_t chunkBytes = static_cast<int64_t>(chunk.size() / f.blockAlign) * f.blockAlign;
+        while (bytes > 0) {
+            const int64_t n = std::min(bytes, chunkBytes);
+            const double now = SteadySeconds();
+            if (direction() == DeviceDirection::Input) {
+                Synthesize(chunk.data(), n);
+                ProcessInput(chunk.data(), static_cast<std::size_t>(n), now);
+            } else {
+                const double streamTime = static_cast<double>(advanced_) / f.avgBytesPerSec;
+                ProcessOutput(chunk.data(), static_cast<std::size_t>(n), streamTime, now);
+                if (system_.recordOutput_ && session_ < system_.played_.size()) {
+                    auto& out = system_.played_[session_].bytes;
+                    out.insert(out.end(), chunk.begin(), chunk.begin() + n);
+                }
+            }
+            advanced_ += n;
+            bytes -= n;
+        }
+    }
+
+    // With the mutex held: bytes that finish the front buffer (0 when there is none).
+    int64_t FrontRemaining() const { return static_cast<int64_t>(FrontBytesRemaining()); }
+    bool Paused() const { return IsPaused(); }
+
+    bool running = false;
+    double clockStart = 0.0;
+    int64_t clockAdvanced = 0;
+
+  protected:
+    DeviceResult BackendOpen(const WaveFormat& f) override {
+        std::lock_guard lock(system_.mutex_);
+        const int d = VirtualSoundSystem::Index(direction());
+        if (system_.openResult_[d] != kDeviceOk) {
+            return system_.openResult_[d];
+        }
+        advanced_ = 0;
+        inputFrame_ = 0;
+        running = false;
+        system_.current_[d] = this;
+        ++system_.openCount_[d];
+        system_.lastFormat_[d] = f;
+        if (direction() == DeviceDirection::Output) {
+            system_.played_.push_back({f, {}});
+            session_ = system_.played_.size() - 1;
+        }
+        return kDeviceOk;
+    }
+
+    DeviceResult BackendStart() override {
+        std::lock_guard lock(system_.mutex_);
+        running = true;
+        clockStart = SteadySeconds();
+        clockAdvanced = 0;
+        return kDeviceOk;
+    }
+
+    void BackendStop() override {
+        std::lock_guard lock(system_.mutex_);
+        running = false;
+    }
+
+    void BackendClose() override {
+        std::lock_guard lock(system_.mutex_);
+        const int d = VirtualSoundSystem::Index(direction());
+        if (system_.current_[d] == this) {
+            system_.current_[d] = nullptr;
+        }
+        session_ = static_cast<std::size_t>(-1);
+    }
+
+    double BackendStreamTime() const override {
+        std::lock_guard lock(system_.mutex_);
+        return static_cast<double>(advanced_) / format().avgBytesPerSec;
+    }
+
+    void BackendNotify() override {
+        { std::lock_guard lock(system_.mutex_); }
+        system_.changed_.notify_all();
+    }
+
+  private:
+    void Synthesize(uint8_t* out, int64_t bytes) {
+        const WaveFormat& f = format();
+        const int64_t frames = bytes / f.blockAlign;
+        for (int64_t i = 0; i < frames; ++i, ++inputFrame_) {
+            for (int c = 0; c < f.channels; ++c) {
+                double v = system_.signal_ ? system_.signal_(inputFrame_, c) : 0.0;
+                v = std::clamp(std::trunc(v), -32768.0, 32767.0);
+                const auto s = static_cast<int16_t>(v);
+                if (f.bitsPerSample == 16) {
+                    *out++ = static_cast<uint8_t>(s & 0xFF);
+                    *out++ = static_cast<uint8_t>((s >> 8) & 0xFF);
+                } else {
+                    *out++ = static_cast<uint8_t>(128 + s / 256);
+                }
+            }
+        }
+    }
+
+    VirtualSoundSystem& system_;
+    int64_t advanced_ = 0;  // bytes since the open: the device's clock
+    int64_t inputFrame_ = 0;
+    std::size_t session_ = static_cast<std::size_t>(-1);
+};
+
+VirtualSoundSystem::VirtualSoundSystem() = default;
+
+VirtualSoundSystem::~VirtualSoundSystem() {
+    StopClock();
+}
+
+std::unique_ptr<WaveDevice> VirtualSoundSystem::Create(DeviceDirection direction) {
+    return std::make_unique<VirtualWaveDevice>(*this, direction);
+}
+
+void VirtualSoundSystem::SetInputSignal(Signal signal) {
+    std::lock_guard lock(mutex_);
+    signal_ = std::move(signal);
+}
+
+void VirtualSoundSystem::SetOpenResult(DeviceDirection direction, DeviceResult code) {
+    std::lock_guard lock(mutex_);
+    openResult_[Index(direction)] = code;
+}
+
+void VirtualSoundSystem::SetRecordOutput(bool record) {
+    std::lock_guard lock(mutex_);
+    recordOutput_ = record;
+}
+
+VirtualWaveDevice* VirtualSoundSystem::Current(DeviceDirection d) const {
+    return current_[Index(d)];
+}
+
+int VirtualSoundSystem::Complete(DeviceDirection direction, int count) {
+    int finished = 0;
+    {
+        std::lock_guard lock(mutex_);
+        VirtualWaveDevice* device = Current(direction);
+        if (device == nullptr || !device->running || device->Paused()) {
+            return 0;
+        }
+        for (; finished < count; ++finished) {
+            const int64_t remaining = device->FrontRemaining();
+            if (remaining == 0) {
+                break;
+            }
+            device->AdvanceBytes(remaining);
+        }
+    }
+    changed_.notify_all();
+    return finished;
+}
+
+void VirtualSoundSystem::Advance(DeviceDirection direction, int64_t frames) {
+    {
+        std::lock_guard lock(mutex_);
+        VirtualWaveDevice* device = Current(direction);
+        if (device == nullptr || !device->running || frames <= 0) {
+            return;
+        }
+        device->AdvanceBytes(frames * device->format().blockAlign);
+    }
+    changed_.notify_all();
+}
+
+void VirtualSoundSystem::StartClock(double speed) {
+    StopClock();
+    std::lock_guard lock(mutex_);
+    clockRunning_ = true;
+    clockSpeed_ = speed > 0 ? speed : 1.0;
+    const double now = SteadySeconds();
+    for (VirtualWaveDevice* d : devices_) {
+        d->clockStart = now;
+        d->clockAdvanced = 0;
+    }
+    clock_ = std::thread([this, s = clockSpeed_] { ClockLoop(s); });
+}
+
+void VirtualSoundSystem::StopClock() {
+    {
+        std::lock_guard lock(mutex_);
+        if (!clockRunning_) {
+            return;
+        }
+        clockRunning_ = false;
+    }
+    clockWake_.notify_all();
+    if (clock_.joinable()) {
+        clock_.join();
+    }
+}
+
+void VirtualSoundSystem::ClockLoop(double speed) {
+    using namespace std::chrono_literals;
+    std::unique_lock lock(mutex_);
+    while (clockRunning_) {
+        const double now = SteadySeconds();
+        bool any = false;
+        for (VirtualWaveDevice* d : devices_) {
+            if (!d->IsOpen() || !d->running) {
+                continue;
+            }
+            const int align = d->format().blockAlign;
+            const auto due =
+                static_cast<int64_t>((now - d->clockStart) * speed * d->format().avgBytesPerSec) /
+                align * align;
+            if (due > d->clockAdvanced) {
+                d->AdvanceBytes(due - d->clockAdvanced);
+                d->clockAdvanced = due;
+                any = true;
+            }
+        }
+        if (any) {
+            changed_.notify_all();
+        }
+        clockWake_.wait_for(lock, 5ms);
+    }
+}
+
+bool VirtualSoundSystem::WaitForQueued(DeviceDirection direction,
+                                       int count,
+                                       std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] {
+        const VirtualWaveDevice* d = Current(direction);
+        return d != nullptr && d->IsOpen() && d->running && d->QueuedCount() >= count;
+    });
+}
+
+bool VirtualSoundSystem::WaitForClosed(DeviceDirection direction,
+                                       std::chrono::milliseconds timeout) {
+    std::unique_lock lock(mutex_);
+    return changed_.wait_for(lock, timeout, [&] { return Current(direction) == nullptr; });
+}
+
+bool VirtualSoundSystem::IsOpen(DeviceDirection direction) const {
+    std::lock_guard lock(mutex_);
+    return Current(direction) != nullptr;
+}
+
+int VirtualSoundSystem::QueuedCount(DeviceDirection direction) const {
+    std::lock_guard lock(mutex_);
+    const VirtualWaveDevice* d = Current(direction);
+    return d == nullptr ? 0 : d->QueuedCount();
+}
+
+int VirtualSoundSystem::OpenCount(DeviceDirection direction) const {
+    std::lock_guard lock(mutex_);
+    return openCount_[Index(direction)];
+}
+
+WaveFormat VirtualSoundSystem::LastOpenFormat(DeviceDirection direction) const {
+    std::lock_guard lock(mutex_);
+    return lastFormat_[Index(direction)];
+}
+
+std::size_t VirtualSoundSystem::PlayedCount() const {
+    std::lock_guard lock(mutex_);
+    return played_.size();
+}
+
+VirtualSoundSystem::PlayedSound VirtualSoundSystem::Played(std::size_t index) const {
+    std::lock_guard lock(mutex_);
+    return index < played_.size() ? played_[index] : PlayedSound{};
+}
+
+std::vector<int16_t> VirtualSoundSystem::LastPlayedSamples() const {
+    std::lock_guard lock(mutex_);
+    std::vector<int16_t> samples;
+    if (played_.empty() || played_.back().format.bitsPerSample != 16) {
+        return samples;
+    }
+    const auto& bytes = played_.back().bytes;
+    samples.resize(bytes.size() / 2);
+    for (std::size_t i = 0; i < samples.size(); ++i) {
+        samples[i] = static_cast<int16_t>(bytes[2 * i] | (bytes[2 * i + 1] << 8));
+    }
+    return samples;
+}
+
+}  // namespace tonavise

@@ -1,0 +1,106 @@
+// A sound system without sound hardware, for tests and measurements. Its input devices capture
+// a signal the caller gives; its output devices record everything they are asked to play. Time
+// passes only when the caller says so (Complete, Advance) or, after StartClock, in real time
+// (optionally faster), so tests are deterministic and long runs take little time.
+//
+// The devices keep the full contract of the device layer (SoundDevice.h): queue order, done
+// flags, one completion per finished buffer, reset, pause, position.
+//
+// Threads: devices are used by their owner threads as any device; every other method may be
+// called from any thread. The system must outlive the devices it made.
+#pragma once
+
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "SoundDevice.h"
+
+namespace tonavise {
+
+class VirtualWaveDevice;
+
+class VirtualSoundSystem final : public DeviceFactory {
+  public:
+    // The virtual microphone: the value of `channel` at `frame` (counted from the device's
+    // open), in 16-bit units; it is truncated toward zero and clamped to the sample range.
+    using Signal = std::function<double(int64_t frame, int channel)>;
+
+    struct PlayedSound {
+        WaveFormat format{};
+        std::vector<uint8_t> bytes;
+    };
+
+    VirtualSoundSystem();
+    ~VirtualSoundSystem() override;
+    VirtualSoundSystem(const VirtualSoundSystem&) = delete;
+    VirtualSoundSystem& operator=(const VirtualSoundSystem&) = delete;
+
+    std::unique_ptr<WaveDevice> Create(DeviceDirection direction) override;
+
+    // Silence until set. Called on the driving thread while it holds the system's lock.
+    void SetInputSignal(Signal signal);
+    // Every later open in `direction` fails with `code` (kDeviceOk: opens succeed again).
+    void SetOpenResult(DeviceDirection direction, DeviceResult code);
+    // Whether output devices keep what they play (on by default; off for long runs).
+    void SetRecordOutput(bool record);
+
+    // Manual time, on the most recently opened device of `direction` while it runs (an input
+    // device after Start, an output device while it has buffers and is not paused).
+    // Finishes up to `count` buffers, one after the other; returns how many were finished.
+    int Complete(DeviceDirection direction, int count = 1);
+    // Lets `frames` frames of sound pass (buffers may stay partly filled or played).
+    void Advance(DeviceDirection direction, int64_t frames);
+
+    // Real time: every running device captures or plays `speed` seconds of sound per second.
+    void StartClock(double speed = 1.0);
+    void StopClock();
+
+    // Waits until the device of `direction` is open, running (input: started) and has at least
+    // `count` buffers queued.
+    bool WaitForQueued(DeviceDirection direction, int count, std::chrono::milliseconds timeout);
+    // Waits until no device of `direction` is open.
+    bool WaitForClosed(DeviceDirection direction, std::chrono::milliseconds timeout);
+
+    bool IsOpen(DeviceDirection direction) const;
+    int QueuedCount(DeviceDirection direction) const;
+    // Successful opens in `direction` so far.
+    int OpenCount(DeviceDirection direction) const;
+    WaveFormat LastOpenFormat(DeviceDirection direction) const;
+
+    // What the output devices played, one entry per successful open, oldest first.
+    std::size_t PlayedCount() const;
+    PlayedSound Played(std::size_t index) const;
+    // The 16-bit samples (interleaved) of the latest open; empty for 8-bit sound.
+    std::vector<int16_t> LastPlayedSamples() const;
+
+  private:
+    friend class VirtualWaveDevice;
+
+    static int Index(DeviceDirection d) { return d == DeviceDirection::Input ? 0 : 1; }
+    void ClockLoop(double speed);
+    VirtualWaveDevice* Current(DeviceDirection d) const;
+
+    mutable std::mutex mutex_;
+    std::condition_variable changed_;
+    std::vector<VirtualWaveDevice*> devices_;
+    VirtualWaveDevice* current_[2] = {nullptr, nullptr};
+    DeviceResult openResult_[2] = {kDeviceOk, kDeviceOk};
+    int openCount_[2] = {0, 0};
+    WaveFormat lastFormat_[2] = {};
+    Signal signal_;
+    bool recordOutput_ = true;
+    std::vector<PlayedSound> played_;
+
+    std::thread clock_;
+    bool clockRunning_ = false;
+    double clockSpeed_ = 1.0;
+    std::condition_variable clockWake_;
+};
+
+}  // namespace tonavise

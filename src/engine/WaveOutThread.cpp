@@ -1,0 +1,225 @@
+#include "WaveOutThread.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "CaptureStore.h"
+#include "Doreme.h"
+#include "Metronome.h"
+#include "ThreadMessages.h"
+
+namespace tonavise {
+
+CWaveOutThread::CWaveOutThread(CaptureStore& store,
+                               const CDoreme& doreme,
+                               DeviceFactory& devices,
+                               Notifier& notifier)
+    : store_(store), doreme_(doreme), devices_(devices), notifier_(notifier) {}
+
+CWaveOutThread::~CWaveOutThread() {
+    join();
+}
+
+bool CWaveOutThread::IsTonePlaying() const {
+    return outputOpen_.load(std::memory_order_acquire) == 1 &&
+           mode_.load(std::memory_order_relaxed) == kModeTone;
+}
+
+bool CWaveOutThread::IsMetronomePlaying() const {
+    return outputOpen_.load(std::memory_order_acquire) == 1 &&
+           mode_.load(std::memory_order_relaxed) == kModeMetronome;
+}
+
+std::span<const int16_t> CWaveOutThread::metronomeLoop() const {
+    if (!metronomeLoop_) {
+        return {};
+    }
+    return {metronomeLoop_.get(), static_cast<std::size_t>(kMetronomeLoopSamples)};
+}
+
+void CWaveOutThread::InitInstance() {
+    format_ = PcmFormat(1);
+    for (int k = 0; k < 2; ++k) {
+        headers_[k].Describe(buffers_[k].data(), kOutputBufferSamples * sizeof(int16_t));
+    }
+    if (!metronomeLoop_) {
+        metronomeLoop_.reset(new (std::nothrow) int16_t[kMetronomeLoopSamples]);
+    }
+    BuildMetronomeLoop();
+    mode_.store(kModeTone, std::memory_order_relaxed);
+}
+
+void CWaveOutThread::ExitInstance() {
+    StopOutput();
+    waveOut_.reset();
+}
+
+void CWaveOutThread::onStart() {
+    InitInstance();
+}
+
+void CWaveOutThread::onExit() {
+    ExitInstance();
+}
+
+void CWaveOutThread::handleMessage(Message& message) {
+    switch (message.id) {
+        case UM_METRONOME_REBUILD:
+            BuildMetronomeLoop();
+            break;
+        case UM_METRONOME_TOGGLE:
+            if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+                StopOutput();
+                if (mode_.load(std::memory_order_relaxed) == kModeMetronome) {
+                    break;  // the metronome is switched off
+                }
+            }
+            BuildMetronomeLoop();
+            mode_.store(kModeMetronome, std::memory_order_relaxed);
+            OpenOutput();
+            break;
+        case UM_METRONOME_STOP:
+        case UM_OUTPUT_STOP:
+            StopOutput();
+            break;
+        case UM_TONE_START:
+            if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+                StopOutput();
+            }
+            mode_.store(kModeTone, std::memory_order_relaxed);
+            // The view sends 48 (A4); an index outside the key table is taken as its nearest key.
+            noteIndex_ = static_cast<int>(std::min<uintptr_t>(message.wParam, 87));
+            OpenOutput();
+            break;
+        case MM_WOM_DONE:
+            OnDone();
+            break;
+        default:
+            break;
+    }
+}
+
+void CWaveOutThread::BuildMetronomeLoop() {
+    if (!metronomeLoop_) {
+        return;
+    }
+    const int32_t tempo =
+        std::clamp(store_.tempo.load(std::memory_order_relaxed), kMinTempo, kMaxTempo);
+    store_.tempo.store(tempo, std::memory_order_relaxed);
+    const int32_t beatLength = 2646000 / tempo;  // 60 s x 44100 Hz
+    // The rhythm is clamped at start-up; an index outside the table would read past it.
+    const int rhythm =
+        std::clamp(store_.rhythm.load(std::memory_order_relaxed), 0, kMeterCount - 1);
+    const AccentPattern& pattern = accentPattern[rhythm];
+    const int n = pattern.beats;
+    const auto& click = ClickSound();
+    int16_t* loop = metronomeLoop_.get();
+
+    int32_t total = 0;
+    while (n * beatLength + total <= kMetronomeLoopSamples) {
+        for (int b = 0; b < n; ++b) {
+            int16_t* beat = loop + total + b * beatLength;
+            const double gain = pattern.gains[b];
+            const int32_t sounding = std::min(beatLength, kClickLength);
+            for (int32_t i = 0; i < sounding; ++i) {
+                beat[i] = static_cast<int16_t>(click[i] * gain);
+            }
+            std::fill(beat + sounding, beat + beatLength, int16_t{0});
+        }
+        total += n * beatLength;
+    }
+    loopLength_ = total;
+    if (loopPosition_ >= loopLength_ - kOutputBufferSamples) {
+        loopPosition_ = 0;
+    }
+}
+
+void CWaveOutThread::FillBuffer(int k) {
+    if (outputOpen_.load(std::memory_order_relaxed) == 0 || k < 0 || k > 1) {
+        return;
+    }
+    int16_t* out = buffers_[k].data();
+    const int32_t mode = mode_.load(std::memory_order_relaxed);
+    if (mode == kModeTone) {
+        // Looked up at every fill, so a new A4 is heard from the next buffer on.
+        const double f = doreme_.KeyFrequency(noteIndex_);
+        const double twoPi = 8.0 * std::atan(1.0);
+        const double step = f * twoPi / 44100.0;
+        for (int i = 0; i < kOutputBufferSamples; ++i) {
+            const double s =
+                0.5 * std::sin(phase_) + 0.5 * std::sin(2 * phase_) + 0.1 * std::sin(3 * phase_);
+            out[i] = static_cast<int16_t>(25000.0 * s);
+            phase_ += step;
+            if (phase_ > twoPi) {
+                phase_ -= twoPi;
+            }
+        }
+    } else if (mode == kModeMetronome && metronomeLoop_) {
+        const int16_t* loop = metronomeLoop_.get();
+        if (loopPosition_ < loopLength_ - kOutputBufferSamples) {
+            std::copy_n(loop + loopPosition_, kOutputBufferSamples, out);
+            loopPosition_ += kOutputBufferSamples;
+        } else {
+            const int32_t d = loopLength_ - loopPosition_;
+            std::copy_n(loop + loopPosition_, d, out);
+            std::copy_n(loop, kOutputBufferSamples - d, out + d);
+            loopPosition_ = kOutputBufferSamples - d;
+        }
+    } else {
+        std::fill_n(out, kOutputBufferSamples, int16_t{0});
+    }
+}
+
+void CWaveOutThread::OpenOutput() {
+    if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+        return;
+    }
+    if (!waveOut_) {
+        waveOut_ = devices_.Create(DeviceDirection::Output);
+    }
+    const DeviceResult result = waveOut_->Open(format_, *this);
+    if (result != kDeviceOk) {
+        ShowDeviceError(notifier_, *waveOut_, result);
+        return;
+    }
+    outputOpen_.store(1, std::memory_order_release);
+    FillBuffer(0);
+    FillBuffer(1);
+    for (WaveHeader& header : headers_) {
+        header.flags.store(0, std::memory_order_relaxed);
+        waveOut_->Prepare(header);
+        waveOut_->Queue(header);
+    }
+}
+
+void CWaveOutThread::StopOutput() {
+    if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+        waveOut_->Reset();
+        for (WaveHeader& header : headers_) {
+            waveOut_->Unprepare(header);
+        }
+        waveOut_->Close();
+        outputOpen_.store(0, std::memory_order_release);
+    }
+    for (auto& b : buffers_) {
+        b.fill(0);
+    }
+}
+
+// One finished buffer per completion is refilled and queued again (it stays prepared); the
+// completions that a reset posts find the output closed and are ignored.
+void CWaveOutThread::OnDone() {
+    if (outputOpen_.load(std::memory_order_relaxed) == 0) {
+        return;
+    }
+    for (int k = 0; k < 2; ++k) {
+        if (headers_[k].IsDone()) {
+            FillBuffer(k);
+            waveOut_->Queue(headers_[k]);
+            return;
+        }
+    }
+}
+
+}  // namespace tonavise

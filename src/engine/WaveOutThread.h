@@ -1,0 +1,110 @@
+// CWaveOutThread: the worker thread that sounds the reference tone (any key of the key table,
+// A4 by default) or the metronome, one at a time, as a double-buffered stream of half-second
+// buffers through the default output device (16-bit mono, 44100 Hz).
+//
+// The tone is synthesised buffer by buffer with a phase that is never reset, so it continues
+// across buffers and across stops and starts. The metronome is rendered once into a loop of
+// whole measures (at most 12 s) from the store's tempo and rhythm and copied out buffer by
+// buffer.
+//
+// Messages: UM_METRONOME_REBUILD, UM_METRONOME_TOGGLE, UM_METRONOME_STOP, UM_OUTPUT_STOP,
+// UM_TONE_START (wParam: key index), MM_WOM_DONE (refill one finished buffer), WM_QUIT.
+//
+// Threads: everything runs on the output thread, or on the creating thread before start() and
+// after join() (the tests call the operations directly that way). IsTonePlaying() and
+// IsMetronomePlaying() may be called from any thread and may lag one message behind.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "MessageThread.h"
+#include "SoundDevice.h"
+
+namespace tonavise {
+
+class CaptureStore;
+class CDoreme;
+class Notifier;
+
+inline constexpr int kOutputBufferSamples = 22050;    // 0.5 s
+inline constexpr int kMetronomeLoopSamples = 529200;  // 12 s
+inline constexpr int32_t kMinTempo = 30;
+inline constexpr int32_t kMaxTempo = 300;
+inline constexpr int32_t kModeTone = 0;
+inline constexpr int32_t kModeMetronome = 1;
+
+class CWaveOutThread final : public MessageThread {
+  public:
+    CWaveOutThread(CaptureStore& store,
+                   const CDoreme& doreme,
+                   DeviceFactory& devices,
+                   Notifier& notifier);
+    ~CWaveOutThread() override;
+
+    bool IsTonePlaying() const;
+    bool IsMetronomePlaying() const;
+
+    // Thread start: format, headers, the loop's memory, the first loop, tone mode.
+    void InitInstance();
+    // Thread end: StopOutput and the device is released.
+    void ExitInstance();
+
+    // Renders the largest whole number of measures that fits the loop from the store's tempo
+    // (clamped to 30..300 and written back) and rhythm. The play position is kept unless the
+    // new loop is too short for it.
+    void BuildMetronomeLoop();
+    // Fills buffer k (0 or 1) with the next half second of the tone or of the loop; silence in
+    // any other mode; nothing while the output is closed.
+    void FillBuffer(int k);
+    // Opens the device and queues both buffers, already filled. A failure shows the device
+    // error box and leaves the output closed.
+    void OpenOutput();
+    // Stops at once, closes the device and silences both buffers.
+    void StopOutput();
+
+    // State, for the owner of the thread while it does not run and for tests.
+    int32_t mode() const { return mode_.load(std::memory_order_relaxed); }
+    int noteIndex() const { return noteIndex_; }
+    double phase() const { return phase_; }
+    int32_t loopLength() const { return loopLength_; }
+    int32_t loopPosition() const { return loopPosition_; }
+    void SetLoopPosition(int32_t position) { loopPosition_ = position; }
+    std::span<const int16_t> metronomeLoop() const;
+    std::span<const int16_t> buffer(int k) const { return buffers_[k]; }
+
+    // The thread handles every message here; while it does not run, the owner (or a test) may
+    // call it directly.
+    void handleMessage(Message& message) override;
+
+  protected:
+    void onStart() override;
+    void onExit() override;
+
+  private:
+    void OnDone();
+
+    CaptureStore& store_;
+    const CDoreme& doreme_;
+    DeviceFactory& devices_;
+    Notifier& notifier_;
+
+    std::atomic<int32_t> mode_{kModeTone};
+    std::array<std::array<int16_t, kOutputBufferSamples>, 2> buffers_{};
+    std::array<WaveHeader, 2> headers_;
+    // Declared after the buffers so that it goes first: a device still open gives its
+    // buffers back when it is destroyed.
+    std::unique_ptr<WaveDevice> waveOut_;
+    WaveFormat format_{};
+    double phase_ = 0.0;
+    int noteIndex_ = 48;
+    int32_t loopPosition_ = 0;
+    int32_t loopLength_ = 4410;
+    std::unique_ptr<int16_t[]> metronomeLoop_;
+    std::atomic<int32_t> outputOpen_{0};
+};
+
+}  // namespace tonavise

@@ -1,0 +1,97 @@
+#include "WaveSignalThread.h"
+
+#include "Notifier.h"
+#include "SignalBuffer.h"
+#include "ThreadMessages.h"
+
+namespace tonavise {
+
+CWaveSignalThread::CWaveSignalThread(SignalBuffer& signal,
+                                     DeviceFactory& devices,
+                                     Notifier& notifier)
+    : signal_(signal), devices_(devices), notifier_(notifier) {
+    format_ = PcmFormat(2);
+    for (WaveHeader& header : headers_) {
+        header.Describe(signal_.data(), signal_.byteLength());
+        header.dataLock = &signal_.lock();
+    }
+    signal_.Clear();
+}
+
+CWaveSignalThread::~CWaveSignalThread() {
+    join();
+}
+
+void CWaveSignalThread::SetOwnerDialog(SignalListener* owner) {
+    ownerDialog_.store(owner, std::memory_order_release);
+}
+
+void CWaveSignalThread::handleMessage(Message& message) {
+    switch (message.id) {
+        case UM_SIGNAL_START:
+            StartSignal();
+            break;
+        case UM_SIGNAL_STOP:
+            StopSignal();
+            break;
+        case MM_WOM_DONE:
+            OnDone();
+            break;
+        default:
+            break;
+    }
+}
+
+void CWaveSignalThread::onExit() {
+    StopSignal();
+    waveOut_.reset();
+}
+
+void CWaveSignalThread::StartSignal() {
+    if (IsPlaying()) {
+        return;
+    }
+    if (!waveOut_) {
+        waveOut_ = devices_.Create(DeviceDirection::Output);
+    }
+    const DeviceResult result = waveOut_->Open(format_, *this);
+    if (result != kDeviceOk) {
+        ShowDeviceError(notifier_, *waveOut_, result);
+        return;
+    }
+    signalPlaying_.store(1, std::memory_order_release);
+    for (WaveHeader& header : headers_) {
+        waveOut_->Prepare(header);
+        waveOut_->Queue(header);
+    }
+}
+
+void CWaveSignalThread::StopSignal() {
+    if (!IsPlaying()) {
+        return;
+    }
+    waveOut_->Reset();
+    for (WaveHeader& header : headers_) {
+        waveOut_->Unprepare(header);
+    }
+    waveOut_->Close();
+    signalPlaying_.store(0, std::memory_order_release);
+}
+
+void CWaveSignalThread::OnDone() {
+    if (SignalListener* owner = ownerDialog_.load(std::memory_order_acquire)) {
+        owner->OnSignalBufferDone();
+    }
+    if (!IsPlaying()) {
+        return;  // the device was closed by StopSignal
+    }
+    for (WaveHeader& header : headers_) {
+        if (header.IsDone()) {
+            waveOut_->Unprepare(header);
+            waveOut_->Prepare(header);
+            waveOut_->Queue(header);
+        }
+    }
+}
+
+}  // namespace tonavise

@@ -1,0 +1,320 @@
+// The device layer's contract, on the virtual back end.
+#include <gtest/gtest.h>
+
+#include <array>
+#include <atomic>
+#include <chrono>
+#include <thread>
+#include <vector>
+
+#include "DeviceTestSupport.h"
+#include "PortAudioSound.h"
+#include "SoundDevice.h"
+#include "VirtualSound.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+using test::CompletionRecorder;
+
+constexpr auto kIn = DeviceDirection::Input;
+constexpr auto kOut = DeviceDirection::Output;
+
+struct Buffer {
+    std::vector<int16_t> samples;
+    WaveHeader header;
+    explicit Buffer(std::size_t n, int16_t fill = 0) : samples(n, fill) {
+        header.Describe(samples.data(), static_cast<uint32_t>(n * sizeof(int16_t)));
+    }
+};
+
+class DeviceTest : public ::testing::Test {
+  protected:
+    void SetUp() override { owner.start(); }
+
+    CompletionRecorder owner;
+    VirtualSoundSystem system;
+};
+
+TEST_F(DeviceTest, InputFillsBuffersInQueueOrderWithOneCompletionEach) {
+    system.SetInputSignal([](int64_t frame, int channel) { return frame * 2 + channel; });
+    auto device = system.Create(kIn);
+    ASSERT_EQ(device->Open(PcmFormat(2), owner), kDeviceOk);
+    std::vector<std::unique_ptr<Buffer>> buffers;
+    for (int i = 0; i < 3; ++i) {
+        buffers.push_back(std::make_unique<Buffer>(200));  // 100 stereo frames
+        ASSERT_EQ(device->Prepare(buffers[i]->header), kDeviceOk);
+        ASSERT_EQ(device->Queue(buffers[i]->header), kDeviceOk);
+    }
+    EXPECT_EQ(system.Complete(kIn), 0) << "nothing is captured before Start";
+    ASSERT_EQ(device->Start(), kDeviceOk);
+
+    // 150 frames: the first buffer is full, the second half full.
+    system.Advance(kIn, 150);
+    ASSERT_TRUE(owner.WaitForCount(1, 5s));
+    EXPECT_TRUE(buffers[0]->header.IsDone());
+    EXPECT_FALSE(buffers[1]->header.IsDone());
+    EXPECT_EQ(system.Complete(kIn, 5), 2);
+    ASSERT_TRUE(owner.WaitForCount(3, 5s));
+
+    const auto entries = owner.Entries();
+    ASSERT_EQ(entries.size(), 3u);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(entries[i].id, MM_WIM_DATA);
+        EXPECT_EQ(entries[i].wParam, reinterpret_cast<uintptr_t>(device.get()));
+        EXPECT_EQ(entries[i].lParam, reinterpret_cast<intptr_t>(&buffers[i]->header));
+        const WaveHeader& h = buffers[i]->header;
+        EXPECT_EQ(h.flags.load() & (kHeaderDone | kHeaderInQueue | kHeaderPrepared),
+                  kHeaderDone | kHeaderPrepared);
+        EXPECT_EQ(h.bytesRecorded.load(), 400u);
+        for (int f = 0; f < 100; ++f) {
+            ASSERT_EQ(buffers[i]->samples[2 * f], (i * 100 + f) * 2) << i << " " << f;
+            ASSERT_EQ(buffers[i]->samples[2 * f + 1], (i * 100 + f) * 2 + 1);
+        }
+    }
+    EXPECT_EQ(device->Position(), 3 * 400);
+
+    // With no buffer queued the sound is lost, and counted.
+    system.Advance(kIn, 40);
+    EXPECT_EQ(device->DroppedFrames(), 40u);
+    EXPECT_EQ(device->Close(), kDeviceOk);
+}
+
+TEST_F(DeviceTest, ResetStopsAtOnceAndGivesEveryQueuedBufferBackDone) {
+    system.SetInputSignal([](int64_t, int) { return 1000.0; });
+    auto device = system.Create(kIn);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    Buffer a(100);
+    Buffer b(100);
+    for (Buffer* x : {&a, &b}) {
+        device->Prepare(x->header);
+        device->Queue(x->header);
+    }
+    device->Start();
+    system.Advance(kIn, 30);
+    ASSERT_EQ(device->Reset(), kDeviceOk);
+    ASSERT_TRUE(owner.WaitForCount(2, 5s));
+    EXPECT_TRUE(a.header.IsDone());
+    EXPECT_TRUE(b.header.IsDone());
+    EXPECT_EQ(a.header.bytesRecorded.load(), 60u) << "the partly filled buffer says how much";
+    EXPECT_EQ(b.header.bytesRecorded.load(), 0u);
+    EXPECT_EQ(a.samples[29], 1000);
+    EXPECT_EQ(a.samples[30], 0);
+    EXPECT_EQ(device->QueuedCount(), 0);
+
+    // Stopped until the next Start: time passes without capture.
+    device->Queue(a.header);
+    EXPECT_EQ(system.Complete(kIn), 0);
+    device->Start();
+    EXPECT_EQ(system.Complete(kIn), 1);
+    ASSERT_TRUE(owner.WaitForCount(3, 5s));
+    EXPECT_EQ(owner.Entries().size(), 3u);
+
+    // Close resets too: a queued buffer comes back done with its completion.
+    device->Queue(b.header);
+    EXPECT_EQ(device->Close(), kDeviceOk);
+    ASSERT_TRUE(owner.WaitForCount(4, 5s));
+    EXPECT_TRUE(b.header.IsDone());
+    EXPECT_FALSE(device->IsOpen());
+}
+
+TEST_F(DeviceTest, OutputPlaysInOrderThenSilenceAndReportsPlayedBytesFromItsClock) {
+    auto device = system.Create(kOut);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    Buffer a(1000, 7);
+    Buffer b(1000, -9);
+    for (Buffer* x : {&a, &b}) {
+        device->Prepare(x->header);
+        device->Queue(x->header);  // the first queue starts playback
+    }
+    EXPECT_EQ(device->Position(), 0);
+    system.Advance(kOut, 500);
+    EXPECT_EQ(device->Position(), 1000);
+    system.Advance(kOut, 2000);  // past the end: 500 more frames of silence
+    ASSERT_TRUE(owner.WaitForCount(2, 5s));
+    EXPECT_EQ(device->Position(), 4000) << "silence after the last buffer does not count";
+
+    const auto played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 2500u);
+    EXPECT_EQ(played[0], 7);
+    EXPECT_EQ(played[999], 7);
+    EXPECT_EQ(played[1000], -9);
+    EXPECT_EQ(played[1999], -9);
+    EXPECT_EQ(played[2000], 0);
+    const auto entries = owner.Entries();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].id, MM_WOM_DONE);
+    EXPECT_EQ(entries[0].lParam, reinterpret_cast<intptr_t>(&a.header));
+    EXPECT_EQ(entries[1].lParam, reinterpret_cast<intptr_t>(&b.header));
+    device->Close();
+}
+
+TEST_F(DeviceTest, PauseHoldsTheBuffersAndThePositionUntilRestart) {
+    auto device = system.Create(kOut);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    Buffer a(1000, 5);
+    device->Prepare(a.header);
+    device->Queue(a.header);
+    system.Advance(kOut, 300);
+    ASSERT_EQ(device->Pause(), kDeviceOk);
+    system.Advance(kOut, 400);
+    EXPECT_EQ(device->Position(), 600);
+    EXPECT_EQ(system.Complete(kOut), 0);
+    EXPECT_FALSE(a.header.IsDone());
+    ASSERT_EQ(device->Restart(), kDeviceOk);
+    EXPECT_EQ(system.Complete(kOut), 1);
+    EXPECT_EQ(device->Position(), 2000);
+    const auto played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 1400u);
+    EXPECT_EQ(played[299], 5);
+    EXPECT_EQ(played[300], 0);  // the pause
+    EXPECT_EQ(played[699], 0);
+    EXPECT_EQ(played[700], 5);
+
+    ASSERT_EQ(device->Reset(), kDeviceOk);
+    EXPECT_EQ(device->Position(), 0) << "a reset starts the count again";
+    device->Close();
+}
+
+TEST_F(DeviceTest, EightBitOutputPadsWithItsOwnSilence) {
+    auto device = system.Create(kOut);
+    ASSERT_EQ(device->Open(PcmFormat(1, 11025, 8), owner), kDeviceOk);
+    std::array<uint8_t, 10> bytes{};
+    bytes.fill(200);
+    WaveHeader h;
+    h.Describe(bytes.data(), 10);
+    device->Prepare(h);
+    device->Queue(h);
+    system.Advance(kOut, 20);
+    const auto sound = system.Played(system.PlayedCount() - 1);
+    ASSERT_EQ(sound.bytes.size(), 20u);
+    EXPECT_EQ(sound.bytes[9], 200);
+    EXPECT_EQ(sound.bytes[10], 0x80);
+    EXPECT_EQ(sound.format.samplesPerSec, 11025u);
+    device->Close();
+}
+
+TEST_F(DeviceTest, MisuseIsRefusedWithACode) {
+    auto device = system.Create(kOut);
+    Buffer a(10);
+    EXPECT_EQ(device->Prepare(a.header), kDeviceNotOpen);
+    EXPECT_EQ(device->Queue(a.header), kDeviceNotOpen);
+    EXPECT_EQ(device->Reset(), kDeviceNotOpen);
+    EXPECT_EQ(device->Close(), kDeviceNotOpen);
+    EXPECT_EQ(device->Position(), 0);
+
+    WaveFormat odd = PcmFormat(2);
+    odd.bitsPerSample = 24;
+    EXPECT_EQ(device->Open(odd, owner), kDeviceBadFormat);
+    EXPECT_EQ(device->Open(PcmFormat(3), owner), kDeviceBadFormat);
+    WaveFormat mp3 = PcmFormat(1);
+    mp3.formatTag = kFormatMpegLayer3;
+    EXPECT_EQ(device->Open(mp3, owner), kDeviceBadFormat);
+
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    EXPECT_EQ(device->Open(PcmFormat(1), owner), kDeviceAlreadyOpen);
+    EXPECT_EQ(device->Queue(a.header), kDeviceUnprepared);
+    WaveHeader empty;
+    EXPECT_EQ(device->Prepare(empty), kDeviceInvalidParam);
+    device->Prepare(a.header);
+    EXPECT_EQ(device->Queue(a.header), kDeviceOk);
+    EXPECT_EQ(device->Queue(a.header), kDeviceStillPlaying);
+    EXPECT_EQ(device->Unprepare(a.header), kDeviceStillPlaying);
+    EXPECT_EQ(device->Start(), kDeviceInvalidParam) << "Start is for input";
+    device->Reset();
+    EXPECT_EQ(device->Unprepare(a.header), kDeviceOk);
+    EXPECT_EQ(a.header.flags.load() & kHeaderPrepared, 0u);
+    device->Close();
+}
+
+TEST_F(DeviceTest, OpenFailureGivesACodeAndTheTextForTheErrorBox) {
+    system.SetOpenResult(kIn, kDeviceNoDriver);
+    auto device = system.Create(kIn);
+    const DeviceResult r = device->Open(PcmFormat(1), owner);
+    EXPECT_EQ(r, kDeviceNoDriver);
+    EXPECT_FALSE(device->IsOpen());
+    EXPECT_EQ(DeviceErrorText(r, device->ErrorText(r)),
+              "Error = 0x00000006, : No sound device is available.");
+
+    test::SharedNotifier notifier;
+    ShowDeviceError(notifier, *device, r);
+    EXPECT_EQ(notifier.Captions(), std::vector<std::string>{"Alert"});
+    EXPECT_EQ(notifier.Icons(), std::vector<MessageIcon>{MessageIcon::None});
+
+    // PortAudio's codes are negative: the box shows their two's complement.
+    EXPECT_EQ(DeviceErrorText(-9996, PortAudioSystem::ErrorTextFor(-9996)),
+              "Error = 0xffffd8f4, : Invalid device");
+    // The device's text is cut to 255 characters.
+    EXPECT_EQ(DeviceErrorText(1, std::string(400, 'x')).size(), 22u + 255u);
+
+    system.SetOpenResult(kIn, kDeviceOk);
+    EXPECT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    device->Close();
+}
+
+TEST_F(DeviceTest, CompletionsRefusedByAFullQueueAreDeliveredLater) {
+    CompletionRecorder small(3);  // not started yet: its queue fills up
+    auto device = system.Create(kIn);
+    ASSERT_EQ(device->Open(PcmFormat(1), small), kDeviceOk);
+    std::vector<std::unique_ptr<Buffer>> buffers;
+    for (int i = 0; i < 5; ++i) {
+        buffers.push_back(std::make_unique<Buffer>(10));
+        device->Prepare(buffers[i]->header);
+        device->Queue(buffers[i]->header);
+    }
+    device->Start();
+    EXPECT_EQ(system.Complete(kIn, 4), 4);  // three posted, one refused
+    small.start();
+    ASSERT_TRUE(small.WaitForCount(3, 5s));
+    EXPECT_EQ(system.Complete(kIn, 1), 1);  // delivers the refused one and its own
+    ASSERT_TRUE(small.WaitForCount(5, 5s));
+    device->Close();
+}
+
+TEST_F(DeviceTest, OnTheClockBuffersFinishByThemselves) {
+    system.StartClock(20.0);
+    auto device = system.Create(kIn);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    Buffer a(4410);
+    device->Prepare(a.header);
+    device->Queue(a.header);
+    device->Start();
+    ASSERT_TRUE(owner.WaitForCount(1, 5s));  // 100 ms of sound at 20 times real time
+    EXPECT_EQ(a.header.bytesRecorded.load(), 8820u);
+    device->Close();
+    system.StopClock();
+}
+
+// A buffer another thread rewrites while it plays is copied under its lock (ThreadSanitizer
+// would see the race otherwise).
+TEST_F(DeviceTest, ABufferRewrittenWhilePlayingIsCopiedUnderItsLock) {
+    std::mutex lock;
+    Buffer a(4410);
+    a.header.dataLock = &lock;
+    auto device = system.Create(kOut);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    device->Prepare(a.header);
+    device->Queue(a.header);
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        int16_t v = 0;
+        while (!stop.load()) {
+            std::lock_guard guard(lock);
+            for (auto& s : a.samples) {
+                s = v;
+            }
+            ++v;
+        }
+    });
+    for (int i = 0; i < 20; ++i) {
+        system.Advance(kOut, 200);
+    }
+    stop = true;
+    writer.join();
+    EXPECT_EQ(system.LastPlayedSamples().size(), 4000u);
+    device->Close();
+}
+
+}  // namespace
+}  // namespace tonavise

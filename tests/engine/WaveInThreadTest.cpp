@@ -1,0 +1,234 @@
+// The capture thread's block handling, on the virtual device.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <vector>
+
+#include "AnalysisThread.h"
+#include "CaptureStore.h"
+#include "DeviceTestSupport.h"
+#include "ThreadMessages.h"
+#include "VirtualSound.h"
+#include "WaveInThread.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr auto kIn = DeviceDirection::Input;
+constexpr int kKeep = kHistoryLength - kBlockFrames;
+
+class FakePlayer final : public PlayerStatus {
+  public:
+    bool IsPlaying() const override { return playing.load(); }
+    int ChannelCount() const override { return 1; }
+    std::atomic<bool> playing{false};
+};
+
+// Records what the recorder would get, and can stand in for its playback monitor.
+class Hooks final : public BlockRecorder, public PlaybackMonitor, public CaptureObserver {
+  public:
+    void RecordBlock(std::span<int16_t> frames, int channels) override {
+        std::lock_guard lock(mutex);
+        recorded.emplace_back(frames.begin(), frames.end());
+        recordedChannels.push_back(channels);
+    }
+    void ReplaceCaptured(std::span<int16_t> frames, int) override {
+        if (replaceWith != 0) {
+            std::fill(frames.begin(), frames.end(), replaceWith);
+        }
+    }
+    void OnCaptured(std::span<const int16_t>, int, double captureTime) override {
+        std::lock_guard lock(mutex);
+        times.push_back(captureTime);
+    }
+    std::size_t Count() {
+        std::lock_guard lock(mutex);
+        return recorded.size();
+    }
+
+    std::mutex mutex;
+    std::vector<std::vector<int16_t>> recorded;
+    std::vector<int> recordedChannels;
+    std::vector<double> times;
+    int16_t replaceWith = 0;
+};
+
+class WaveInThreadTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        store.Create();
+        store.scopeMode.store(kScopePitch);
+        // Left: the frame number; right: its negative.
+        system.SetInputSignal([](int64_t frame, int channel) {
+            const double v = static_cast<double>(frame % 30000);
+            return channel == 0 ? v : -v;
+        });
+    }
+
+    // Lets the virtual microphone fill the next buffer and waits until the thread has queued
+    // it again.
+    void CaptureOneBlock() {
+        ASSERT_TRUE(system.WaitForQueued(kIn, 2, 5s));
+        ASSERT_EQ(system.Complete(kIn), 1);
+        ASSERT_TRUE(system.WaitForQueued(kIn, 2, 5s));
+    }
+
+    std::vector<int16_t> Tail(const CaptureStore::History& h, int n) {
+        std::lock_guard lock(store.historyLock);
+        return {h.end() - n, h.end()};
+    }
+
+    VirtualSoundSystem system;
+    test::SharedNotifier notifier;
+    CaptureStore store;
+};
+
+TEST_F(WaveInThreadTest, MonoBlocksReachTheStoreAndWakeTheAnalysis) {
+    CWaveInThread thread(store, system, notifier);
+    Hooks hooks;
+    thread.SetBlockRecorder(&hooks);
+    thread.SetObserver(&hooks);
+    thread.start();
+    CaptureOneBlock();
+    ASSERT_TRUE(store.startFftEvent.wait(5s));
+    EXPECT_FALSE(store.micDataEvent.wait(0ms));
+    EXPECT_EQ(system.LastOpenFormat(kIn).channels, 1);
+    EXPECT_EQ(system.LastOpenFormat(kIn).avgBytesPerSec, 88200u);
+    const auto tail = Tail(store.channel1History, kBlockFrames);
+    for (int i = 0; i < kBlockFrames; ++i) {
+        ASSERT_EQ(tail[i], i);
+    }
+    CaptureOneBlock();
+    ASSERT_TRUE(store.startFftEvent.wait(5s));
+    EXPECT_EQ(Tail(store.channel1History, 1)[0], 2 * kBlockFrames - 1);
+    {
+        std::lock_guard lock(store.historyLock);
+        EXPECT_EQ(store.channel1History[kKeep - 1], kBlockFrames - 1);
+    }
+    ASSERT_TRUE(test::WaitUntil([&] { return hooks.Count() == 2; }));
+    thread.join();
+    EXPECT_EQ(hooks.recordedChannels, (std::vector<int>{1, 1}));
+    EXPECT_EQ(hooks.recorded[1][0], kBlockFrames);
+    EXPECT_EQ(hooks.times.size(), 2u);
+    EXPECT_FALSE(system.IsOpen(kIn)) << "the thread's end closes the device";
+    EXPECT_TRUE(notifier.Texts().empty());
+}
+
+TEST_F(WaveInThreadTest, StereoBlocksAreDeinterleavedIntoBothHistories) {
+    store.channelCount.store(2);
+    store.scopeMode.store(kScopeWave);
+    CWaveInThread thread(store, system, notifier);
+    thread.start();
+    CaptureOneBlock();
+    ASSERT_TRUE(store.micDataEvent.wait(5s));
+    EXPECT_EQ(system.LastOpenFormat(kIn).channels, 2);
+    EXPECT_EQ(thread.Channels(), 2);
+    const auto left = Tail(store.channel1History, kBlockFrames);
+    const auto right = Tail(store.channel2History, kBlockFrames);
+    for (int i = 0; i < kBlockFrames; ++i) {
+        ASSERT_EQ(left[i], i);
+        ASSERT_EQ(right[i], -i);
+    }
+}
+
+TEST_F(WaveInThreadTest, ReopenSwitchesFromMonoToStereo) {
+    CWaveInThread thread(store, system, notifier);
+    Hooks hooks;
+    thread.SetBlockRecorder(&hooks);
+    thread.start();
+    CaptureOneBlock();
+    ASSERT_TRUE(store.startFftEvent.wait(5s));
+    const auto rightBefore = Tail(store.channel2History, 4);
+
+    store.channelCount.store(2);
+    thread.post(UM_MIC_REOPEN);
+    ASSERT_TRUE(test::WaitUntil([&] { return system.OpenCount(kIn) == 2; }));
+    CaptureOneBlock();
+    ASSERT_TRUE(store.startFftEvent.wait(5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return hooks.Count() == 2; }));
+    thread.join();
+    EXPECT_EQ(system.LastOpenFormat(kIn).channels, 2);
+    EXPECT_EQ(rightBefore, std::vector<int16_t>(4, 0)) << "mono left the right history alone";
+    // The first full buffer after the reopen holds 4410 stereo frames (17640 bytes), counted
+    // from the new open.
+    ASSERT_EQ(hooks.recorded[1].size(), 2u * kBlockFrames);
+    EXPECT_EQ(hooks.recordedChannels[1], 2);
+    const auto left = Tail(store.channel1History, kBlockFrames);
+    const auto right = Tail(store.channel2History, kBlockFrames);
+    EXPECT_EQ(left[10], 10);
+    EXPECT_EQ(right[10], -10);
+}
+
+TEST_F(WaveInThreadTest, AFailedOpenShowsTheErrorBoxAndTheNextReopenTriesAgain) {
+    system.SetOpenResult(kIn, kDeviceNoDriver);
+    CWaveInThread thread(store, system, notifier);
+    thread.start();
+    ASSERT_TRUE(test::WaitUntil([&] { return !notifier.Texts().empty(); }));
+    EXPECT_EQ(notifier.Captions(), std::vector<std::string>{"Alert"});
+    EXPECT_EQ(notifier.Texts(),
+              std::vector<std::string>{"Error = 0x00000006, : No sound device is available."});
+    EXPECT_FALSE(thread.IsOpen());
+    EXPECT_TRUE(thread.running()) << "the thread lives on without a device";
+
+    system.SetOpenResult(kIn, kDeviceOk);
+    thread.post(UM_MIC_REOPEN);
+    CaptureOneBlock();
+    EXPECT_TRUE(thread.IsOpen());
+    ASSERT_TRUE(store.startFftEvent.wait(5s));
+    EXPECT_EQ(notifier.Texts().size(), 1u);
+}
+
+TEST_F(WaveInThreadTest, WhileAFilePlaysTheStoreIsLeftToThePlayerButRecordingGoesOn) {
+    FakePlayer player;
+    player.playing = true;
+    Hooks hooks;
+    CWaveInThread thread(store, system, notifier);
+    thread.SetPlayerStatus(&player);
+    thread.SetBlockRecorder(&hooks);
+    thread.start();
+    CaptureOneBlock();
+    ASSERT_TRUE(test::WaitUntil([&] { return hooks.Count() == 1; }));
+    EXPECT_FALSE(store.startFftEvent.wait(0ms));
+    EXPECT_EQ(Tail(store.channel1History, kBlockFrames), std::vector<int16_t>(kBlockFrames, 0));
+
+    player.playing = false;
+    CaptureOneBlock();
+    ASSERT_TRUE(store.startFftEvent.wait(5s));
+    EXPECT_EQ(Tail(store.channel1History, 1)[0], 2 * kBlockFrames - 1);
+    EXPECT_EQ(hooks.Count(), 2u);
+}
+
+TEST_F(WaveInThreadTest, ThePlaybackMonitorReplacesTheBlockBeforeTheStoreSeesIt) {
+    Hooks hooks;
+    hooks.replaceWith = 77;
+    CWaveInThread thread(store, system, notifier);
+    thread.SetPlaybackMonitor(&hooks);
+    thread.SetBlockRecorder(&hooks);
+    thread.start();
+    CaptureOneBlock();
+    ASSERT_TRUE(store.startFftEvent.wait(5s));
+    EXPECT_EQ(Tail(store.channel1History, kBlockFrames), std::vector<int16_t>(kBlockFrames, 77));
+}
+
+TEST_F(WaveInThreadTest, ClosingWithBuffersQueuedEndsCleanly) {
+    CWaveInThread thread(store, system, notifier);
+    thread.start();
+    ASSERT_TRUE(system.WaitForQueued(kIn, 2, 5s));
+    system.Advance(kIn, 1000);   // a partly filled buffer: the reset gives it back short
+    thread.post(UM_MIC_REOPEN);  // close (both buffers come back done) and open again
+    ASSERT_TRUE(test::WaitUntil([&] { return system.OpenCount(kIn) == 2; }));
+    CaptureOneBlock();
+    ASSERT_TRUE(store.startFftEvent.wait(5s));
+    // The block after the reopen starts at the new open's first frame: the short buffer from
+    // the reset was not appended.
+    EXPECT_EQ(Tail(store.channel1History, kBlockFrames)[0], 0);
+    EXPECT_EQ(Tail(store.channel1History, kBlockFrames + 1)[0], 0);
+    thread.join();
+    EXPECT_FALSE(system.IsOpen(kIn));
+}
+
+}  // namespace
+}  // namespace tonavise

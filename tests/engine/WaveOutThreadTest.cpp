@@ -1,0 +1,335 @@
+// The tone and metronome thread: the loop and the fills called directly on a thread object that
+// does not run, and its message protocol on the virtual device.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+
+#include "CaptureStore.h"
+#include "DeviceTestSupport.h"
+#include "Doreme.h"
+#include "Metronome.h"
+#include "ThreadMessages.h"
+#include "VirtualSound.h"
+#include "WaveOutThread.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr auto kOut = DeviceDirection::Output;
+constexpr int kHalf = kOutputBufferSamples;
+
+int16_t ToneSample(double phase) {
+    return static_cast<int16_t>(
+        25000.0 * (0.5 * std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.1 * std::sin(3 * phase)));
+}
+
+// Handles a message on the calling thread (the thread object does not run).
+void Send(CWaveOutThread& thread, uint32_t id, uintptr_t wParam = 0) {
+    Message m;
+    m.id = id;
+    m.wParam = wParam;
+    thread.handleMessage(m);
+}
+
+class WaveOutTest : public ::testing::Test {
+  protected:
+    void SetUp() override { store.Create(); }
+
+    CaptureStore store;
+    CDoreme doreme;
+    VirtualSoundSystem system;
+    test::SharedNotifier notifier;
+};
+
+// --- the loop and the fills, without the thread -------------------------------------------
+
+class MetronomeLoopTest : public WaveOutTest {
+  protected:
+    void SetUp() override {
+        WaveOutTest::SetUp();
+        thread.InitInstance();
+    }
+    void TearDown() override { thread.ExitInstance(); }
+
+    int32_t Build(int32_t tempo, const char* meter) {
+        store.tempo.store(tempo);
+        store.rhythm.store(RhythmOfMeter(meter));
+        thread.BuildMetronomeLoop();
+        return thread.loopLength();
+    }
+
+    CWaveOutThread thread{store, doreme, system, notifier};
+};
+
+TEST_F(MetronomeLoopTest, HoldsTheLargestWholeNumberOfMeasures) {
+    EXPECT_EQ(Build(120, "4"), 529200);   // beats of 22050, 6 measures
+    EXPECT_EQ(Build(100, "3"), 476280);   // beats of 26460, 6 measures of 79380
+    EXPECT_EQ(Build(77, "3+2"), 515445);  // beats of 34363, 3 measures of 171815
+    EXPECT_EQ(Build(30, "6"), 529200);    // exactly one measure
+    EXPECT_EQ(Build(300, "1"), 529200);   // 60 beats of 8820
+}
+
+TEST_F(MetronomeLoopTest, EveryBeatIsTheClickScaledByItsAccentThenSilence) {
+    Build(120, "4");
+    const auto loop = thread.metronomeLoop();
+    const auto& click = ClickSound();
+    const double gains[] = {1.0, 0.1, 0.3, 0.1};
+    for (int beat = 0; beat < 24; ++beat) {
+        const int start = beat * 22050;
+        const double gain = gains[beat % 4];
+        for (int i = 0; i < kClickLength; ++i) {
+            ASSERT_EQ(loop[start + i], static_cast<int16_t>(click[i] * gain))
+                << "beat " << beat << " sample " << i;
+        }
+        for (int i = kClickLength; i < 22050; ++i) {
+            ASSERT_EQ(loop[start + i], 0) << "beat " << beat << " sample " << i;
+        }
+    }
+    // Truncation toward zero of the scaled click.
+    EXPECT_EQ(static_cast<int16_t>(32767 * 0.1), 3276);
+    EXPECT_EQ(static_cast<int16_t>(-32768 * 0.3), -9830);
+}
+
+TEST_F(MetronomeLoopTest, TempoOutsideTheRangeIsClampedAndWrittenBack) {
+    EXPECT_EQ(Build(20, "6"), 529200);
+    EXPECT_EQ(store.tempo.load(), 30);
+    EXPECT_EQ(Build(400, "1"), 529200);
+    EXPECT_EQ(store.tempo.load(), 300);
+    // A rhythm index outside the table is taken as the nearest meter instead of reading past it.
+    store.rhythm.store(9);
+    thread.BuildMetronomeLoop();
+    EXPECT_EQ(thread.loopLength(), 529200);  // "6" at 300: 10 measures of 52920
+}
+
+TEST_F(MetronomeLoopTest, ARebuildKeepsThePositionUnlessTheNewLoopIsTooShort) {
+    Build(120, "4");  // 529200
+    thread.SetLoopPosition(476280 - kHalf - 1);
+    EXPECT_EQ(Build(100, "3"), 476280);
+    EXPECT_EQ(thread.loopPosition(), 476280 - kHalf - 1) << "kept: playback goes on at the offset";
+    thread.SetLoopPosition(476280 - kHalf);
+    Build(100, "3");
+    EXPECT_EQ(thread.loopPosition(), 0) << "at loopLength - 22050 the loop starts again";
+}
+
+TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheLoop) {
+    Build(100, "3");  // 476280
+    store.rhythm.store(RhythmOfMeter("3"));
+    // Open the output as the toggle does; both buffers are filled from the start of the loop.
+    Send(thread, UM_METRONOME_TOGGLE);
+    ASSERT_TRUE(thread.IsMetronomePlaying());
+    EXPECT_EQ(thread.loopPosition(), 2 * kHalf);
+    const auto loop = thread.metronomeLoop();
+    EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf, thread.buffer(0).begin()))
+        << "the first half second already holds the first click";
+
+    // Exactly loopLength - 22050: a whole copy, then position 0.
+    thread.SetLoopPosition(476280 - kHalf);
+    thread.FillBuffer(0);
+    EXPECT_EQ(thread.loopPosition(), 0);
+    EXPECT_TRUE(
+        std::equal(loop.begin() + 476280 - kHalf, loop.begin() + 476280, thread.buffer(0).begin()));
+    // 1000 samples before the end: those, then the start of the loop.
+    thread.SetLoopPosition(476280 - 1000);
+    thread.FillBuffer(1);
+    EXPECT_EQ(thread.loopPosition(), kHalf - 1000);
+    const auto b = thread.buffer(1);
+    EXPECT_TRUE(std::equal(loop.begin() + 476280 - 1000, loop.begin() + 476280, b.begin()));
+    EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf - 1000, b.begin() + 1000));
+
+    thread.StopOutput();
+    EXPECT_FALSE(thread.IsMetronomePlaying());
+    EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](int16_t v) { return v == 0; }))
+        << "a stop silences both buffers";
+}
+
+TEST_F(MetronomeLoopTest, TheTonePhaseContinuesAcrossARestartAndItsPeakNeverClips) {
+    Send(thread, UM_TONE_START, kKeyA4);
+    ASSERT_TRUE(thread.IsTonePlaying());
+    const double step = 440.0 * 8.0 * std::atan(1.0) / 44100.0;
+    const auto b0 = thread.buffer(0);
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_EQ(b0[i], ToneSample(i * step)) << i;
+    }
+    int peak = 0;
+    for (int k = 0; k < 40; ++k) {
+        thread.FillBuffer(k % 2);
+        for (int16_t v : thread.buffer(k % 2)) {
+            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        }
+    }
+    EXPECT_LE(peak, 23191);
+    EXPECT_GE(peak, 23180);
+
+    const double phase = thread.phase();
+    Send(thread, UM_TONE_START, kKeyA4);  // the device is closed and reopened
+    EXPECT_EQ(system.OpenCount(kOut), 2);
+    EXPECT_EQ(thread.buffer(0)[0], ToneSample(phase));
+    EXPECT_EQ(thread.buffer(0)[1], ToneSample(phase + step));
+    thread.StopOutput();
+}
+
+TEST_F(MetronomeLoopTest, ClickSoundHasThePercussiveEnvelope) {
+    const auto& click = ClickSound();
+    for (int i = 0; i < 48; ++i) {
+        EXPECT_LE(std::abs(click[i]), 123) << i;
+    }
+    for (int start = 96; start < 624; start += 48) {
+        const auto begin = click.begin() + start;
+        const bool fullScale =
+            std::any_of(begin, begin + 48, [](int16_t v) { return v == 32767 || v == -32768; });
+        EXPECT_TRUE(fullScale) << "stretch from " << start;
+    }
+    for (int start = 624; start + 48 <= kClickLength; start += 48) {
+        int peak = 0;
+        for (int i = start; i < start + 48; ++i) {
+            peak = std::max(peak, std::abs(static_cast<int>(click[i])));
+        }
+        EXPECT_GE(peak, 15000) << start;
+        EXPECT_LE(peak, 24000) << start;
+    }
+    EXPECT_GT(std::abs(click[kClickLength - 1]) + std::abs(click[kClickLength - 2]), 2000)
+        << "it ends without a fade";
+    // The strongest component lies between 2.0 and 2.1 kHz.
+    double best = 0;
+    int bestHz = 0;
+    for (int hz = 500; hz <= 10000; hz += 10) {
+        double re = 0;
+        double im = 0;
+        for (int n = 0; n < kClickLength; ++n) {
+            const double a = 8.0 * std::atan(1.0) * hz * n / 44100.0;
+            re += click[n] * std::cos(a);
+            im -= click[n] * std::sin(a);
+        }
+        if (re * re + im * im > best) {
+            best = re * re + im * im;
+            bestHz = hz;
+        }
+    }
+    EXPECT_GE(bestHz, 2000);
+    EXPECT_LE(bestHz, 2100);
+}
+
+// --- the message protocol on a running thread ----------------------------------------------
+
+class WaveOutThreadTest : public WaveOutTest {
+  protected:
+    void TearDown() override { thread.join(); }
+
+    // Waits until the device has both buffers queued again after the thread handled a
+    // completion.
+    void PlayOneBuffer() {
+        ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+        ASSERT_EQ(system.Complete(kOut), 1);
+        ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    }
+
+    CWaveOutThread thread{store, doreme, system, notifier};
+};
+
+TEST_F(WaveOutThreadTest, TheToneStreamsWithoutABreakFromTheFirstHalfSecond) {
+    thread.start();
+    thread.post(UM_TONE_START, kKeyA4);
+    PlayOneBuffer();
+    PlayOneBuffer();
+    PlayOneBuffer();
+    EXPECT_TRUE(thread.IsTonePlaying());
+    EXPECT_FALSE(thread.IsMetronomePlaying());
+    const WaveFormat f = system.LastOpenFormat(kOut);
+    EXPECT_EQ(f.channels, 1);
+    EXPECT_EQ(f.samplesPerSec, 44100u);
+    EXPECT_EQ(f.bitsPerSample, 16);
+    const auto played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 3u * kHalf);
+    const double step = 440.0 * 8.0 * std::atan(1.0) / 44100.0;
+    EXPECT_EQ(played[1], ToneSample(step));
+    // Across the buffer boundaries the phase goes on: compare with one continuous oscillator.
+    double phase = 0;
+    const double twoPi = 8.0 * std::atan(1.0);
+    for (std::size_t i = 0; i < played.size(); ++i) {
+        ASSERT_EQ(played[i], ToneSample(phase)) << i;
+        phase += step;
+        if (phase > twoPi) {
+            phase -= twoPi;
+        }
+    }
+}
+
+TEST_F(WaveOutThreadTest, ToggleAndStopMoveBetweenToneMetronomeAndIdle) {
+    thread.start();
+    thread.post(UM_METRONOME_STOP);  // idle: nothing to stop
+    thread.post(UM_TONE_START, kKeyA4);
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsTonePlaying(); }));
+
+    thread.post(UM_METRONOME_TOGGLE);  // stops the tone, starts the metronome
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsMetronomePlaying(); }));
+    EXPECT_EQ(system.OpenCount(kOut), 2);
+    PlayOneBuffer();
+    const auto played = system.LastPlayedSamples();
+    const auto& click = ClickSound();
+    ASSERT_GE(played.size(), static_cast<std::size_t>(kClickLength));
+    EXPECT_TRUE(std::equal(click.begin(), click.end(), played.begin()))
+        << "the metronome starts with the first click";
+
+    thread.post(UM_METRONOME_TOGGLE);  // the metronome is switched off
+    ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return !thread.IsMetronomePlaying(); }));
+    EXPECT_EQ(system.OpenCount(kOut), 2);
+
+    thread.post(UM_METRONOME_TOGGLE);  // from idle: the metronome again
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsMetronomePlaying(); }));
+    thread.post(UM_TONE_START, kKeyA4);  // the tone replaces it
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsTonePlaying(); }));
+    EXPECT_EQ(system.OpenCount(kOut), 4);
+    thread.post(UM_OUTPUT_STOP);
+    ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return !thread.IsTonePlaying(); }));
+    // The completions the reset posted are ignored: nothing reopens.
+    thread.join();
+    EXPECT_EQ(system.OpenCount(kOut), 4);
+    EXPECT_TRUE(notifier.Texts().empty());
+}
+
+TEST_F(WaveOutThreadTest, ARebuildWhilePlayingContinuesAtTheSameOffsetOfTheNewLoop) {
+    store.tempo.store(120);
+    store.rhythm.store(RhythmOfMeter("4"));
+    thread.start();
+    thread.post(UM_METRONOME_TOGGLE);
+    PlayOneBuffer();  // buffer 0 refilled from 44100
+    store.tempo.store(60);
+    thread.post(UM_METRONOME_REBUILD);
+    PlayOneBuffer();  // buffer 1 refilled from the new loop at 66150
+    PlayOneBuffer();  // buffer 0 (from the old loop) played
+    PlayOneBuffer();  // buffer 1: the first half second from the new loop
+    const auto played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 4u * kHalf);
+    // At 120 the third beat (accent 0.3) begins at 44100; at 60 the beats are 44100 samples
+    // long, so 66150 lies in the silent part of the second beat.
+    const auto& click = ClickSound();
+    for (int i = 0; i < kClickLength; ++i) {
+        ASSERT_EQ(played[2 * kHalf + i], static_cast<int16_t>(click[i] * 0.3)) << i;
+    }
+    EXPECT_TRUE(
+        std::all_of(played.begin() + 3 * kHalf, played.end(), [](int16_t v) { return v == 0; }));
+}
+
+TEST_F(WaveOutThreadTest, AFailedOpenShowsTheErrorBoxAndLeavesTheThreadIdle) {
+    system.SetOpenResult(kOut, kDeviceNoDriver);
+    thread.start();
+    thread.post(UM_TONE_START, 50);
+    ASSERT_TRUE(test::WaitUntil([&] { return !notifier.Texts().empty(); }));
+    EXPECT_EQ(notifier.Captions()[0], "Alert");
+    EXPECT_EQ(notifier.Texts()[0], "Error = 0x00000006, : No sound device is available.");
+    EXPECT_FALSE(thread.IsTonePlaying());
+
+    system.SetOpenResult(kOut, kDeviceOk);
+    thread.post(UM_TONE_START, 50);
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsTonePlaying(); }));
+    EXPECT_EQ(notifier.Texts().size(), 1u);
+}
+
+}  // namespace
+}  // namespace tonavise
