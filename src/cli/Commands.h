@@ -30,4 +30,27 @@ struct SineOptions {
 // Writes a sine tone as a PCM WAV file.
 int RunSine(const SineOptions& options, std::ostream& err);
 
+struct RenderOptions {
+    std::string file;
+    std::string output;
+    std::string mode = "pitch";  // wave, frequency or pitch
+    double at = 0.0;             // seconds into the file
+    int level = 10;              // full scale in percent: 100, 50, 20, 10, 5, 2, 1
+    double zoom = 1.0;           // waveform milliseconds per division: 0.1 ... 20
+    int span = 5000;             // frequency scale hertz: 1000, 2000, 5000, 10000
+    int start = 0;               // frequency scale hertz at the left edge
+    std::string key = "C";       // 0..12 or a key name: C, Db, D, bE, E, F, #F/bG, G, bA, A, bB, B
+    std::string notation = "numbered";  // 0..3 or numbered, solmisation, small, capital
+    bool threeD = false;
+    bool logarithmic = false;
+    double a4 = 440.0;
+    std::vector<std::string> colors;  // KEY=CODE: key 0..87 or a name such as A4, code 0..7
+};
+
+// Feeds the file block by block as the live program does while it plays it, draws every block
+// and writes the picture of the block at `at` (the block that holds that time; a block's end
+// counts as inside it), cut to the mode's picture size. Bad options and unreadable files give a
+// message on err and a non-zero result.
+int RunRender(const RenderOptions& options, std::ostream& err);
+
 }  // namespace tonavise::cli

@@ -7,7 +7,7 @@
 
 int main(int argc, char** argv) {
     using namespace tonavise::cli;
-    CLI::App app{"Tonavise command-line tool: pitch analysis of sound files"};
+    CLI::App app{"Tonavise command-line tool: pitch analysis and scope pictures of sound files"};
     app.require_subcommand(1);
 
     AnalyzeOptions analyze;
@@ -35,6 +35,65 @@ int main(int argc, char** argv) {
     sineCmd->add_option("--channels", sine.channels, "1 or 2")->check(CLI::Range(1, 2));
     sineCmd->add_option("--bits", sine.bits, "8 or 16")->check(CLI::IsMember({8, 16}));
 
+    RenderOptions render;
+    CLI::App* renderCmd = app.add_subcommand(
+        "render",
+        "Draw the scope picture of a WAV or MP3 file at a given time into an image file (PNG, JPEG "
+        "or BMP by the ending). The file is fed 100 ms at a time as while it plays; every block "
+        "is analysed and drawn, so the 3-D history builds up as it would on screen.");
+    renderCmd->add_option("file", render.file, "WAV or MP3 file")->required();
+    renderCmd->add_option("-o,--output", render.output, "Image file to write")->required();
+    renderCmd->add_option("--mode", render.mode, "wave, frequency or pitch")
+        ->check(CLI::IsMember({"wave", "frequency", "pitch"}))
+        ->capture_default_str();
+    renderCmd
+        ->add_option("--at",
+                     render.at,
+                     "Seconds into the file: the picture of the 100 ms block holding this "
+                     "time (a block's end counts as inside it, as analyze's time_s)")
+        ->capture_default_str();
+    renderCmd
+        ->add_option("--level",
+                     render.level,
+                     "Full scale of the vertical axis in percent: 100, 50, 20, 10, 5, 2, 1")
+        ->capture_default_str();
+    renderCmd
+        ->add_option("--zoom",
+                     render.zoom,
+                     "Waveform milliseconds per division: 0.1, 0.2, 0.5, 1, 2, 5, 10, 20")
+        ->capture_default_str();
+    renderCmd
+        ->add_option("--span", render.span, "Frequency scale width in Hz: 1000, 2000, 5000, 10000")
+        ->capture_default_str();
+    renderCmd
+        ->add_option("--start",
+                     render.start,
+                     "Frequency scale left edge in Hz, a multiple of a tenth of the span")
+        ->capture_default_str();
+    renderCmd
+        ->add_option("--key",
+                     render.key,
+                     "Key of the pitch scale (the note named 1 or do): 0..12 or C, Db, D, bE, "
+                     "E, F, #F/bG, G, bA, A, bB, B")
+        ->capture_default_str();
+    renderCmd
+        ->add_option("--notation",
+                     render.notation,
+                     "Relative names: numbered, solmisation, small, capital (or 0..3)")
+        ->capture_default_str();
+    renderCmd->add_flag("--three-d", render.threeD, "3-D spectrum history");
+    renderCmd->add_flag("--log", render.logarithmic, "Logarithmic spectrum display");
+    renderCmd->add_option("--a4", render.a4, "Frequency of A4 in Hz")
+        ->check(CLI::Range(435.0, 445.0))
+        ->capture_default_str();
+    renderCmd
+        ->add_option("--colors",
+                     render.colors,
+                     "Marked pitch lines as KEY=CODE, comma-separated: KEY 0..87 or a name "
+                     "such as A4 or #C5; CODE 0 black, 1 red, 2 green, 3 yellow, 4 blue, "
+                     "5 magenta, 6 cyan, 7 unmarked")
+        ->delimiter(',');
+
     CLI11_PARSE(app, argc, argv);
 
     if (analyzeCmd->parsed()) {
@@ -42,6 +101,9 @@ int main(int argc, char** argv) {
     }
     if (sineCmd->parsed()) {
         return RunSine(sine, std::cerr);
+    }
+    if (renderCmd->parsed()) {
+        return RunRender(render, std::cerr);
     }
     return 2;
 }

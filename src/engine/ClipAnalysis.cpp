@@ -29,13 +29,14 @@ int64_t AnalyzeClip(const LoadedClip& clip,
                     CaptureStore& store,
                     CFft& fft,
                     const CDoreme& doreme,
-                    const std::function<void(const BlockPitch&)>& onBlock) {
+                    const std::function<void(const BlockPitch&)>& onBlock,
+                    int64_t lastBlock) {
     const int channels = clip.format.channels;
     const PlayingClip player(channels);
     const bool stereo = AnalyseStereo(store, &player);
     FeedBlock block{};
     int64_t k = 0;
-    for (;; ++k) {
+    for (; k <= lastBlock; ++k) {
         const int64_t position = ClipPositionAtTenths(clip, k);
         if (position >= clip.length) {
             break;
@@ -49,6 +50,17 @@ int64_t AnalyzeClip(const LoadedClip& clip,
             const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
             onBlock(BlockPitch{k, (k + 1) * 0.1, frame.fundamentalHz, nk.key, nk.cents});
         }
+    }
+    return k;
+}
+
+int64_t ClipBlockCount(const LoadedClip& clip) {
+    if (clip.format.samplesPerSec == 0 || clip.format.blockAlign == 0) {
+        return 0;
+    }
+    int64_t k = 0;
+    while (ClipPositionAtTenths(clip, k) < clip.length) {
+        ++k;
     }
     return k;
 }

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <limits>
 
 #include "LoadedClip.h"
 
@@ -22,13 +23,18 @@ struct BlockPitch {
     int cents = 0;
 };
 
-// Runs every block of the clip through `store` and `fft` (initialised to the history length)
-// and calls `onBlock` after each pass; the store's spectrum holds the latest pass at that time.
-// Returns the number of blocks.
+// Runs every block of the clip, up to and including block `lastBlock`, through `store` and
+// `fft` (initialised to the history length) and calls `onBlock` after each pass; the store's
+// spectrum and histories hold that block's state at that time. Returns the number of blocks
+// fed.
 int64_t AnalyzeClip(const LoadedClip& clip,
                     CaptureStore& store,
                     CFft& fft,
                     const CDoreme& doreme,
-                    const std::function<void(const BlockPitch&)>& onBlock);
+                    const std::function<void(const BlockPitch&)>& onBlock,
+                    int64_t lastBlock = std::numeric_limits<int64_t>::max());
+
+// The number of 100 ms blocks AnalyzeClip feeds for the whole clip.
+int64_t ClipBlockCount(const LoadedClip& clip);
 
 }  // namespace tonavise

@@ -1,0 +1,130 @@
+#include "ScopeRenderer.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <cstring>
+
+#include "PitchScale.h"
+
+namespace tonavise {
+
+namespace {
+
+// 3-D: each drawing moves the history this many rows up.
+constexpr int kHistoryStep = 6;
+
+}  // namespace
+
+void CopyRows(QImage& dst, int dstY, const QImage& src, int srcY, DrawingSize size) {
+    const int width = std::min({size.width, dst.width(), src.width()});
+    const int rows = std::min({size.height, dst.height() - dstY, src.height() - srcY});
+    if (width <= 0 || dstY < 0 || srcY < 0) {
+        return;
+    }
+    const auto bytes = static_cast<std::size_t>(width) * 4;
+    for (int y = 0; y < rows; ++y) {
+        std::memcpy(dst.scanLine(dstY + y), src.constScanLine(srcY + y), bytes);
+    }
+}
+
+void AndCombine(QImage& dst, const QImage& src, DrawingSize size) {
+    QPainter painter(&dst);
+    painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+    painter.drawImage(QPoint(0, 0), src, QRect(0, 0, size.width, size.height));
+}
+
+void FillWhite(QImage& surface, DrawingSize size) {
+    FillRect(surface, size.width, size.height, 0xFFFFFFFF);
+}
+
+ScopeRenderer::ScopeRenderer()
+    : scaleSurface_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
+      traceSurfaceA_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
+      traceSurfaceB_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
+      composeSurface_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32) {
+    // The scale surface is filled by its first drawing; white keeps it defined until then.
+    const DrawingSize whole{kSurfaceWidth, kSurfaceHeight};
+    FillWhite(scaleSurface_, whole);
+    ClearTraces(whole);
+}
+
+void ScopeRenderer::ClearTraces(DrawingSize size) {
+    FillWhite(traceSurfaceA_, size);
+    FillWhite(traceSurfaceB_, size);
+    FillWhite(composeSurface_, size);
+}
+
+const QImage& ScopeRenderer::Draw(ScopeViewState& state,
+                                  const CDoreme& doreme,
+                                  const ScopeInput& input) {
+    if (state.scopeMode != kScopeWave && state.scopeMode != kScopeFrequency &&
+        state.scopeMode != kScopePitch) {
+        return composeSurface_;
+    }
+    if (scaleDirty_ || scaleMode_ != state.scopeMode) {
+        DrawScale(state, doreme);
+        scaleDirty_ = false;
+        scaleMode_ = state.scopeMode;
+    }
+    if (state.scopeMode == kScopeWave) {
+        ComposeWave(state, input);
+    } else {
+        ComposeSpectrum(state, doreme, input);
+    }
+    return composeSurface_;
+}
+
+void ScopeRenderer::DrawScale(const ScopeViewState& state, const CDoreme& doreme) {
+    switch (state.scopeMode) {
+        case kScopeWave:
+            DrawWaveScale(scaleSurface_, state, recorder_);
+            break;
+        case kScopeFrequency:
+            DrawFrequencyScale(scaleSurface_, state, recorder_);
+            break;
+        default:
+            DrawPitchScale(scaleSurface_, doreme, state, recorder_);
+            break;
+    }
+}
+
+void ScopeRenderer::ComposeWave(const ScopeViewState& state, const ScopeInput& input) {
+    const DrawingSize size = DrawingSizeOf(kScopeWave);
+    CopyRows(composeSurface_, 0, scaleSurface_, 0, size);
+    DrawWaveTrace(composeSurface_, state, input.wave);
+}
+
+void ScopeRenderer::DrawSpectrumTrace(QImage& target,
+                                      const ScopeViewState& state,
+                                      const CDoreme& doreme,
+                                      const ScopeInput& input) {
+    if (state.scopeMode == kScopeFrequency) {
+        DrawFrequencyTrace(target, state, input.spectrum, frequencyTrace_);
+    } else {
+        DrawPitchTrace(target, doreme, state, input.spectrum, pitchTrace_);
+    }
+}
+
+void ScopeRenderer::ComposeSpectrum(ScopeViewState& state,
+                                    const CDoreme& doreme,
+                                    const ScopeInput& input) {
+    const DrawingSize size = DrawingSizeOf(state.scopeMode);
+    CopyRows(composeSurface_, 0, scaleSurface_, 0, size);
+    if (!state.threeD) {
+        FillWhite(traceSurfaceA_, size);
+        DrawSpectrumTrace(traceSurfaceA_, state, doreme, input);
+        AndCombine(composeSurface_, traceSurfaceA_, size);
+        return;
+    }
+    ++state.threeDCount;
+    const bool odd = (state.threeDCount & 1) != 0;
+    QImage& target = odd ? traceSurfaceA_ : traceSurfaceB_;
+    const QImage& source = odd ? traceSurfaceB_ : traceSurfaceA_;
+    // The history moves up: the target's bottom rows keep what they held two drawings ago and
+    // the new outline covers them.
+    CopyRows(target, 0, source, kHistoryStep, {size.width, size.height - kHistoryStep});
+    DrawSpectrumTrace(target, state, doreme, input);
+    AndCombine(composeSurface_, target, size);
+}
+
+}  // namespace tonavise

@@ -1,0 +1,85 @@
+// The scope's drawing surfaces and the composition of its pictures: the cached scale of the
+// current mode (redrawn only when it is dirty), the spectrum trace surfaces that also hold the
+// 3-D history, and the surface where each picture is composed. The live view, the screen
+// capturer and the command-line tool all draw through this class, so they show the same
+// pictures.
+//
+// Threads: the user-interface thread (or the command-line tool's one thread). Needs a
+// QGuiApplication for its fonts.
+#pragma once
+
+#include <QImage>
+
+#include "ScopeCanvas.h"
+#include "ScopeState.h"
+#include "SpectrumScope.h"
+#include "WaveScope.h"
+
+namespace tonavise {
+
+class CDoreme;
+
+// The data one picture shows: the histories with the trigger's waveEnd (waveform) and the
+// latest spectrum (spectrum modes).
+struct ScopeInput {
+    WaveTraceInput wave;
+    SpectrumSpan spectrum;
+};
+
+class ScopeRenderer {
+  public:
+    // Four 1821 x 471 RGB32 surfaces, created once; the trace and compose surfaces start white.
+    ScopeRenderer();
+    ScopeRenderer(const ScopeRenderer&) = delete;
+    ScopeRenderer& operator=(const ScopeRenderer&) = delete;
+
+    // Any change of what the scale shows: it is redrawn at the next Draw.
+    void MarkScaleDirty() { scaleDirty_ = true; }
+    bool ScaleDirty() const { return scaleDirty_; }
+
+    // Fills the two trace surfaces and the compose surface white over `size` from (0, 0): a
+    // switch to a spectrum mode (its drawingSize) and the 3-D command (the whole surface) start
+    // with an empty history this way.
+    void ClearTraces(DrawingSize size);
+
+    // One drawing of the current mode: the scale when dirty, then the composed picture, whose
+    // drawingSize rectangle from (0, 0) is the picture to show. In 3-D every call advances the
+    // history by one step and state.threeDCount by one. Mode -1 draws nothing.
+    const QImage& Draw(ScopeViewState& state, const CDoreme& doreme, const ScopeInput& input);
+
+    // Labels drawn by the scale drawings go to `recorder` as well (tests); null stops that.
+    void SetLabelRecorder(LabelRecorder* recorder) { recorder_ = recorder; }
+
+    const QImage& scaleSurface() const { return scaleSurface_; }
+    const QImage& traceSurfaceA() const { return traceSurfaceA_; }
+    const QImage& traceSurfaceB() const { return traceSurfaceB_; }
+    const QImage& composeSurface() const { return composeSurface_; }
+
+  private:
+    void DrawScale(const ScopeViewState& state, const CDoreme& doreme);
+    void ComposeWave(const ScopeViewState& state, const ScopeInput& input);
+    void ComposeSpectrum(ScopeViewState& state, const CDoreme& doreme, const ScopeInput& input);
+    void DrawSpectrumTrace(QImage& target,
+                           const ScopeViewState& state,
+                           const CDoreme& doreme,
+                           const ScopeInput& input);
+
+    QImage scaleSurface_;
+    QImage traceSurfaceA_;
+    QImage traceSurfaceB_;
+    QImage composeSurface_;
+    bool scaleDirty_ = true;
+    int32_t scaleMode_ = kScopeNone;  // the mode whose scale scaleSurface_ holds
+    SpectrumTrace frequencyTrace_;
+    SpectrumTrace pitchTrace_;
+    LabelRecorder* recorder_ = nullptr;
+};
+
+// Pixel operations on RGB32 surfaces of equal size, rectangles from x = 0 and clipped to both.
+// Copies rows srcY.. of src to rows dstY.. of dst, `size` wide and high.
+void CopyRows(QImage& dst, int dstY, const QImage& src, int srcY, DrawingSize size);
+// dst := dst AND src per channel over `size` from (0, 0).
+void AndCombine(QImage& dst, const QImage& src, DrawingSize size);
+void FillWhite(QImage& surface, DrawingSize size);
+
+}  // namespace tonavise

@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <QImage>
+#include <array>
+#include <memory>
+
+#include "CaptureStore.h"
+#include "Doreme.h"
+#include "GoldenSupport.h"
+#include "PitchScale.h"
+#include "ScopeRenderer.h"
+
+namespace tonavise {
+namespace {
+
+using namespace test;
+using Spectrum = std::array<double, kSpectrumLength>;
+
+class ScopeRendererTest : public ::testing::Test {
+  protected:
+    ScopeInput Input() const { return {{one, two, waveEnd}, spectrum}; }
+    const QImage& DrawOnce() { return renderer->Draw(state, doreme, Input()); }
+
+    CDoreme doreme;
+    // The renderer and the data are large: keep them off the stack.
+    std::unique_ptr<ScopeRenderer> renderer = std::make_unique<ScopeRenderer>();
+    std::unique_ptr<CaptureStore::History> oneStore = std::make_unique<CaptureStore::History>();
+    std::unique_ptr<CaptureStore::History> twoStore = std::make_unique<CaptureStore::History>();
+    std::unique_ptr<Spectrum> spectrumStore = std::make_unique<Spectrum>();
+    CaptureStore::History& one = *oneStore;
+    CaptureStore::History& two = *twoStore;
+    Spectrum& spectrum = *spectrumStore;
+    int32_t waveEnd = 32767;
+    ScopeViewState state;
+};
+
+TEST_F(ScopeRendererTest, SurfacesAreTheLargestPictureInRgb32) {
+    for (const QImage* s : {&renderer->scaleSurface(),
+                            &renderer->traceSurfaceA(),
+                            &renderer->traceSurfaceB(),
+                            &renderer->composeSurface()}) {
+        EXPECT_EQ(s->size(), QSize(1821, 471));
+        EXPECT_EQ(s->format(), QImage::Format_RGB32);
+    }
+    EXPECT_EQ(CountIn(renderer->traceSurfaceA(), 0, 0, 1821, 471, kWhite), 1821 * 471);
+    EXPECT_EQ(DrawingSizeOf(kScopeWave).width, 467);
+    EXPECT_EQ(DrawingSizeOf(kScopeFrequency).width, 1067);
+    EXPECT_EQ(DrawingSizeOf(kScopeFrequency).height, 451);
+    EXPECT_EQ(DrawingSizeOf(kScopePitch).height, 471);
+}
+
+TEST_F(ScopeRendererTest, NoModeYetDrawsNothing) {
+    state.scopeMode = kScopeNone;
+    const QImage& picture = DrawOnce();
+    EXPECT_EQ(CountIn(picture, 0, 0, 1821, 471, kWhite), 1821 * 471);
+    EXPECT_TRUE(renderer->ScaleDirty());
+}
+
+TEST_F(ScopeRendererTest, TheAndKeepsTheScaleUnderWhiteAndDarkensItUnderTheOutline) {
+    state.scopeMode = kScopePitch;
+    state.levelIndex = 0;
+    state.pitchLineColors[48] = 1;  // a red line under the A4 peak
+    spectrum[327] = 32768;          // 440.1 Hz: column 1010 up to the top line
+    const QImage& picture = DrawOnce();
+    const QImage& scale = renderer->scaleSurface();
+    const QImage& trace = renderer->traceSurfaceA();
+    int outline = 0;
+    for (int y = 0; y < 471; ++y) {
+        for (int x = 0; x < 1821; ++x) {
+            const QRgb t = PixelAt(trace, x, y);
+            ASSERT_EQ(PixelAt(picture, x, y), PixelAt(scale, x, y) & t) << x << "," << y;
+            outline += t != kWhite;
+        }
+    }
+    EXPECT_GT(outline, 1760);
+    // The red line turns black where the blue outline runs along it and stays red below.
+    EXPECT_EQ(PixelAt(picture, 1010, 200), kBlack);
+    EXPECT_EQ(PixelAt(picture, 1010, 300), Rgb(196, 0, 0));
+    EXPECT_EQ(PixelAt(picture, 1030, 410), kBlue);
+}
+
+TEST_F(ScopeRendererTest, TwoDimensionalTracesDoNotLinger) {
+    state.scopeMode = kScopeFrequency;
+    state.levelIndex = 0;
+    spectrum[1000] = 32768;  // column 319
+    DrawOnce();
+    spectrum[1000] = 0;
+    const QImage& picture = DrawOnce();
+    EXPECT_EQ(PixelAt(picture, 319, 10), PixelAt(renderer->scaleSurface(), 319, 10));
+    EXPECT_EQ(PixelAt(picture, 319, 100), kWhite);
+    EXPECT_EQ(state.threeDCount, 0);
+}
+
+TEST_F(ScopeRendererTest, ThreeDOutlinesMoveUpSixPixelsPerDrawing) {
+    state.scopeMode = kScopeFrequency;
+    state.levelIndex = 0;
+    state.threeD = true;
+    spectrum[1000] = 16384;  // column 319, 200 pixels high: y = 210
+    DrawOnce();
+    spectrum[1000] = 0;
+    const QRgb outline = Rgb(127, 127, 255);
+    for (int n = 1; n <= 12; ++n) {
+        const QImage& picture = DrawOnce();
+        EXPECT_EQ(state.threeDCount, n + 1);
+        // The peak drawn n drawings ago: its tip 6n higher, nothing above it.
+        const int tip = 210 - 6 * n;
+        ASSERT_EQ(PixelAt(picture, 319, tip), outline & PixelAt(renderer->scaleSurface(), 319, tip))
+            << n;
+        ASSERT_EQ(TopmostOf(picture, 319, outline, 0, tip), -1) << n;
+        // Each flat outline since then lies 6 pixels above the next; the newest on the baseline.
+        for (int j = 1; j <= n; ++j) {
+            const int y = 410 - 6 * (n + 1 - j);
+            if (y % 40 != 10) {
+                ASSERT_EQ(PixelAt(picture, 700, y), outline) << n << " " << j;
+            }
+        }
+    }
+}
+
+TEST_F(ScopeRendererTest, ThreeDAlternatesTheHistorySurfaces) {
+    state.scopeMode = kScopePitch;
+    state.threeD = true;
+    DrawOnce();  // count 1: A is the target
+    EXPECT_EQ(PixelAt(renderer->traceSurfaceA(), 300, 410), Rgb(127, 127, 255));
+    EXPECT_EQ(PixelAt(renderer->traceSurfaceB(), 300, 410), kWhite);
+    DrawOnce();  // count 2: B, from A moved up
+    EXPECT_EQ(PixelAt(renderer->traceSurfaceB(), 300, 404), Rgb(127, 127, 255));
+    EXPECT_EQ(PixelAt(renderer->traceSurfaceB(), 300, 410), Rgb(127, 127, 255));
+    renderer->ClearTraces({kSurfaceWidth, kSurfaceHeight});  // the 3-D command
+    EXPECT_EQ(CountIn(renderer->traceSurfaceB(), 0, 0, 1821, 471, kWhite), 1821 * 471);
+    EXPECT_EQ(CountIn(renderer->composeSurface(), 0, 0, 1821, 471, kWhite), 1821 * 471);
+}
+
+TEST_F(ScopeRendererTest, TheScaleIsCachedUntilMarkedDirty) {
+    state.scopeMode = kScopeFrequency;
+    LabelRecorder recorder;
+    renderer->SetLabelRecorder(&recorder);
+    DrawOnce();
+    ASSERT_EQ(recorder.labels.size(), 22u);
+    EXPECT_FALSE(renderer->ScaleDirty());
+    state.levelIndex = 0;
+    DrawOnce();
+    EXPECT_EQ(recorder.labels.size(), 22u);  // not redrawn: still the old labels
+    renderer->MarkScaleDirty();
+    DrawOnce();
+    ASSERT_EQ(recorder.labels.size(), 44u);
+    EXPECT_EQ(recorder.labels[22].text.toStdString(), "100.0%");
+    // Another mode always brings its own scale.
+    state.scopeMode = kScopeWave;
+    DrawOnce();
+    EXPECT_EQ(recorder.labels.size(), 66u);
+}
+
+TEST_F(ScopeRendererTest, WaveformIsTheScaleWithTheTraceOverIt) {
+    state.scopeMode = kScopeWave;
+    state.levelIndex = 0;
+    one[32767] = 32767;
+    one[32766] = 32767;
+    one[32765] = 32767;
+    const QImage& picture = DrawOnce();
+    const QImage& scale = renderer->scaleSurface();
+    EXPECT_EQ(PixelAt(picture, 450, 11), Rgb(255, 0, 127));
+    EXPECT_EQ(PixelAt(picture, 100, 210), PixelAt(scale, 100, 210));
+    EXPECT_EQ(PixelAt(picture, 20, 14), PixelAt(scale, 20, 14));
+    one.fill(0);
+    const QImage& silent = DrawOnce();
+    for (int y = 0; y < 451; ++y) {
+        for (int x = 0; x < 467; ++x) {
+            ASSERT_EQ(PixelAt(silent, x, y), PixelAt(scale, x, y));
+        }
+    }
+}
+
+}  // namespace
+}  // namespace tonavise
