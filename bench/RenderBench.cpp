@@ -1,0 +1,130 @@
+// The scope pictures: one composed frame of each mode, 2-D and 3-D, with the scale cached as in
+// the live view (only the trace and the composition are per-frame work); the trigger search of
+// the waveform on its own; and, for comparison, a redraw of each scale.
+//
+// The data is a real analysis of a generated tune (three harmonics and a little noise), so the
+// outline has the length and shape of a live one.
+#include <benchmark/benchmark.h>
+
+#include <QGuiApplication>
+#include <cstdlib>
+#include <memory>
+#include <span>
+
+#include "AnalysisThread.h"
+#include "BenchSupport.h"
+#include "CaptureStore.h"
+#include "Doreme.h"
+#include "Fft.h"
+#include "ScopeRenderer.h"
+#include "WaveTrigger.h"
+
+namespace tonavise::bench {
+namespace {
+
+// A store holding 0.8 s of the tune and its spectrum, made once.
+struct Scene {
+    CaptureStore store;
+    CDoreme doreme;
+    WaveTrigger trigger;
+
+    Scene() {
+        store.Create();
+        store.scopeMode.store(kScopePitch);
+        const std::vector<int16_t> tune = Tune(0.8, 1);
+        CFft fft;
+        fft.Init(kFftSize);
+        for (std::size_t at = 0; at + kBlockFrames <= tune.size(); at += kBlockFrames) {
+            store.AppendBlock(std::span<const int16_t>(tune.data() + at, kBlockFrames), 1);
+        }
+        RunAnalysisPass(store, fft, doreme, false);
+        store.spectrum.acquire();
+        AlignWaveFrame(trigger, store);
+    }
+
+    ScopeInput Input() const {
+        return {{store.channel1History, store.channel2History, trigger.waveEnd},
+                store.spectrum.latest().spectrum};
+    }
+};
+
+Scene& TheScene() {
+    static Scene* scene = new Scene;  // lives until the process ends
+    return *scene;
+}
+
+ScopeViewState StateFor(int mode, bool threeD) {
+    ScopeViewState s;
+    s.scopeMode = mode;
+    s.threeD = threeD;
+    s.levelIndex = 1;  // 50 %: a tall outline
+    s.pitchLineColors[48] = 0;
+    s.pitchLineColors[52] = 1;
+    return s;
+}
+
+// One frame as the view draws it at each new block: the scale is already cached.
+void BM_ComposedFrame(benchmark::State& bench) {
+    Scene& scene = TheScene();
+    ScopeViewState state = StateFor(static_cast<int>(bench.range(0)), bench.range(1) != 0);
+    auto renderer = std::make_unique<ScopeRenderer>();
+    const ScopeInput input = scene.Input();
+    renderer->Draw(state, scene.doreme, input);  // draws and caches the scale
+    for (auto _ : bench) {
+        benchmark::DoNotOptimize(&renderer->Draw(state, scene.doreme, input));
+    }
+    static const char* const kNames[] = {"wave", "frequency", "pitch"};
+    bench.SetLabel(std::string(kNames[bench.range(0)]) + (bench.range(1) ? " 3-D" : " 2-D"));
+}
+BENCHMARK(BM_ComposedFrame)
+    ->ArgNames({"mode", "threeD"})
+    ->Args({kScopeWave, 0})
+    ->Args({kScopeFrequency, 0})
+    ->Args({kScopeFrequency, 1})
+    ->Args({kScopePitch, 0})
+    ->Args({kScopePitch, 1})
+    ->Unit(benchmark::kMicrosecond);
+
+// The waveform's trigger search, which runs before each waveform frame.
+void BM_WaveTriggerSearch(benchmark::State& bench) {
+    Scene& scene = TheScene();
+    WaveTrigger trigger = scene.trigger;
+    for (auto _ : bench) {
+        benchmark::DoNotOptimize(AlignWaveFrame(trigger, scene.store));
+    }
+}
+BENCHMARK(BM_WaveTriggerSearch)->Unit(benchmark::kMicrosecond);
+
+// The scale of a mode, drawn only after a command changed it.
+void BM_ScaleRedraw(benchmark::State& bench) {
+    Scene& scene = TheScene();
+    ScopeViewState state = StateFor(static_cast<int>(bench.range(0)), false);
+    auto renderer = std::make_unique<ScopeRenderer>();
+    const ScopeInput input = scene.Input();
+    for (auto _ : bench) {
+        renderer->MarkScaleDirty();
+        benchmark::DoNotOptimize(&renderer->Draw(state, scene.doreme, input));
+    }
+}
+BENCHMARK(BM_ScaleRedraw)
+    ->ArgName("mode")
+    ->Arg(kScopeWave)
+    ->Arg(kScopeFrequency)
+    ->Arg(kScopePitch)
+    ->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tonavise::bench
+
+// Labels need a QGuiApplication; the offscreen platform needs no display.
+int main(int argc, char** argv) {
+    setenv("QT_QPA_PLATFORM", "offscreen", 0);
+    benchmark::Initialize(&argc, argv);
+    QGuiApplication app(argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
