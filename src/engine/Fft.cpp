@@ -87,7 +87,9 @@ bool CFft::BuildTables() {
     quarterHalf_ = Allocate<double>(static_cast<std::size_t>(n / 4));
     revMid_ = Allocate<uint32_t>(static_cast<std::size_t>(n / 16));
     revMidHalf_ = Allocate<uint32_t>(static_cast<std::size_t>(n / 32));
-    if (!radix4_ || !quarter_ || !quarterHalf_ || !revMid_ || !revMidHalf_) {
+    const std::size_t workLength = fftcore::WorkLength(log2Size_);
+    work_ = Allocate<double>(2 * workLength);
+    if (!radix4_ || !quarter_ || !quarterHalf_ || !revMid_ || !revMidHalf_ || !work_) {
         return false;
     }
     for (int m = 16; m <= topRadix4; m *= 4) {
@@ -123,6 +125,7 @@ bool CFft::BuildTables() {
     tables_.quarterHalf = quarterHalf_.get();
     tables_.revMid = revMid_.get();
     tables_.revMidHalf = revMidHalf_.get();
+    workArea_ = fftcore::Work{work_.get(), work_.get() + workLength};
     return true;
 }
 
@@ -135,7 +138,9 @@ void CFft::Free() {
     quarterHalf_.reset();
     revMid_.reset();
     revMidHalf_.reset();
+    work_.reset();
     tables_ = fftcore::Tables{};
+    workArea_ = fftcore::Work{};
     realInput_ = false;
     size_ = 0;
     log2Size_ = 0;
@@ -176,9 +181,9 @@ void CFft::Transform() {
     if (log2Size_ < fftcore::kMinRealLog2) {
         ReferenceTransform(re_.get(), im_.get(), size_);
     } else if (realInput_) {
-        kernels_->realTransform(re_.get(), im_.get(), tables_);
+        kernels_->realTransform(re_.get(), im_.get(), tables_, workArea_);
     } else {
-        kernels_->complexTransform(re_.get(), im_.get(), tables_);
+        kernels_->complexTransform(re_.get(), im_.get(), tables_, workArea_);
     }
     realInput_ = false;
 }

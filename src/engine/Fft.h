@@ -91,6 +91,7 @@ class CFft {
     bool realInput_ = false;  // im is all zero: set by Load*, cleared by re(), im(), Transform
     const fftcore::Kernels* kernels_ = nullptr;
     fftcore::Tables tables_;
+    fftcore::Work workArea_;
     AlignedArray<double> window_;
     AlignedArray<double> re_;
     AlignedArray<double> im_;
@@ -100,6 +101,7 @@ class CFft {
     AlignedArray<double> quarterHalf_;
     AlignedArray<uint32_t> revMid_;
     AlignedArray<uint32_t> revMidHalf_;
+    AlignedArray<double> work_;  // both arrays of workArea_
 };
 
 // The transform exactly as first written: decimation in frequency with the twiddles computed at

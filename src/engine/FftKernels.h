@@ -3,11 +3,12 @@
 //
 // The complex transform of L = 2^p points runs decimation in frequency: a radix-2 pass first
 // when p is odd, then radix-4 passes (each equal to two radix-2 stages, so the outputs land
-// where the radix-2 stages would put them). Passes on blocks larger than kL1Block points sweep
-// the whole array; the smaller ones run block by block while a block stays in the first-level
-// cache. The last radix-4 pass (blocks of four) is fused with the bit reversal: it works on
-// 4 x 4 tiles whose rows lie L/4 apart, transposes them, and stores each result vector straight
-// to its bit-reversed place.
+// where the radix-2 stages would put them). The first pass reads the input and writes a work
+// area; passes on blocks larger than kL1Block points sweep the whole area, the smaller ones run
+// block by block while a block stays in the first-level cache. The last radix-4 pass (blocks
+// of four) is fused with the bit reversal: it works on 4 x 4 tiles whose rows lie L/4 apart,
+// transposes them, and stores each result vector straight to its bit-reversed place in the
+// output.
 //
 // Threads: the functions are pure; the caller owns the arrays and the tables.
 #pragma once
@@ -20,6 +21,18 @@ namespace tonavise::fftcore {
 // Largest block (points) that the later passes work on while it stays in cache: re and im of
 // 1024 points take 16 KiB.
 inline constexpr int kL1Block = 1024;
+
+// The stages between the first and the last work in a separate area where every chunk of
+// kL1Block points is followed by kChunkGap unused values. Without the gaps, the quarters of
+// the large stages and the four rows of the last one lie a multiple of 4 KiB apart and compete
+// for the same few sets of the first-level cache.
+inline constexpr int kChunkGap = 8;  // one cache line
+constexpr int WorkIndex(int i) { return i + (i / kL1Block) * kChunkGap; }
+// Length of one work array for 2^log2n points, with a little extra so that the imaginary
+// array does not start a multiple of 4 KiB after the real one.
+constexpr std::size_t WorkLength(int log2n) {
+    return static_cast<std::size_t>(WorkIndex(1 << log2n)) + 4 * kChunkGap;
+}
 
 // Smallest transforms the kernels take: complex 16 points, real input 32 points.
 inline constexpr int kMinComplexLog2 = 4;
@@ -49,13 +62,19 @@ struct Tables {
     const uint32_t* revMidHalf = nullptr;
 };
 
+// The work area: two arrays of WorkLength(log2n) values.
+struct Work {
+    double* re = nullptr;
+    double* im = nullptr;
+};
+
 struct Kernels {
     // Forward transform of n = 2^log2n complex points in place, natural order; log2n >= 4.
-    void (*complexTransform)(double* re, double* im, const Tables& tables);
+    void (*complexTransform)(double* re, double* im, const Tables& tables, const Work& work);
     // The same transform for real input in re; im is not read, only written. The even and odd
     // samples form n/2 complex points (kept in im), transformed, then split into both halves of
     // the spectrum; log2n >= 5.
-    void (*realTransform)(double* re, double* im, const Tables& tables);
+    void (*realTransform)(double* re, double* im, const Tables& tables, const Work& work);
     // out[i] = sqrt(re[i]^2 + im[i]^2) x scale, i < count.
     void (*magnitudes)(const double* re, const double* im, double* out, int count, double scale);
     // re[i] = samples[i] x window[i], i < count.

@@ -15,6 +15,8 @@
 
 #if defined(__AVX__) || defined(__FMA__)
 #include <immintrin.h>
+#elif defined(__SSE2__)
+#include <emmintrin.h>
 #endif
 
 #define FFT_INLINE inline __attribute__((always_inline))
@@ -23,8 +25,10 @@ namespace tonavise::fftcore::FFT_KERNEL_NAMESPACE {
 
 namespace {
 
+#if defined(__AVX__)
+
+// Four doubles in one AVX register.
 using V = double __attribute__((vector_size(32)));
-using V16 = int16_t __attribute__((vector_size(8)));
 
 FFT_INLINE V Load(const double* p) {
     V v;
@@ -40,24 +44,121 @@ FFT_INLINE V Splat(double x) {
     return V{x, x, x, x};
 }
 
+// (a0, a2, b0, b2) and (a1, a3, b1, b3).
+FFT_INLINE V Even(V a, V b) {
+    return __builtin_shufflevector(a, b, 0, 2, 4, 6);
+}
+FFT_INLINE V Odd(V a, V b) {
+    return __builtin_shufflevector(a, b, 1, 3, 5, 7);
+}
+
 FFT_INLINE V Reverse(V v) {
     return __builtin_shufflevector(v, v, 3, 2, 1, 0);
 }
 
+// Rows a..d become columns.
+FFT_INLINE void Transpose(V& a, V& b, V& c, V& d) {
+    const V t0 = __builtin_shufflevector(a, b, 0, 4, 2, 6);
+    const V t1 = __builtin_shufflevector(a, b, 1, 5, 3, 7);
+    const V t2 = __builtin_shufflevector(c, d, 0, 4, 2, 6);
+    const V t3 = __builtin_shufflevector(c, d, 1, 5, 3, 7);
+    a = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    b = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    c = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    d = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+}
+
 FFT_INLINE V Sqrt(V v) {
-#if defined(__AVX__)
     return _mm256_sqrt_pd(v);
-#else
-    return V{
-        __builtin_sqrt(v[0]), __builtin_sqrt(v[1]), __builtin_sqrt(v[2]), __builtin_sqrt(v[3])};
-#endif
 }
 
 FFT_INLINE V Widen(const int16_t* p) {
+    using V16 = int16_t __attribute__((vector_size(8)));
     V16 v;
     __builtin_memcpy(&v, p, sizeof v);
     return __builtin_convertvector(v, V);
 }
+
+#else
+
+// Four doubles as two SSE2 registers. The compilers split plain four-double vectors into
+// halves well for arithmetic but not for shuffles, so the halves are explicit here.
+using V2 = double __attribute__((vector_size(16)));
+
+struct V {
+    V2 lo;
+    V2 hi;
+};
+
+FFT_INLINE V operator+(V a, V b) {
+    return {a.lo + b.lo, a.hi + b.hi};
+}
+FFT_INLINE V operator-(V a, V b) {
+    return {a.lo - b.lo, a.hi - b.hi};
+}
+FFT_INLINE V operator*(V a, V b) {
+    return {a.lo * b.lo, a.hi * b.hi};
+}
+FFT_INLINE V operator-(V a) {
+    return {-a.lo, -a.hi};
+}
+
+FFT_INLINE V Load(const double* p) {
+    V v;
+    __builtin_memcpy(&v.lo, p, sizeof v.lo);
+    __builtin_memcpy(&v.hi, p + 2, sizeof v.hi);
+    return v;
+}
+
+FFT_INLINE void Store(double* p, V v) {
+    __builtin_memcpy(p, &v.lo, sizeof v.lo);
+    __builtin_memcpy(p + 2, &v.hi, sizeof v.hi);
+}
+
+FFT_INLINE V Splat(double x) {
+    return {V2{x, x}, V2{x, x}};
+}
+
+FFT_INLINE V Even(V a, V b) {
+    return {__builtin_shufflevector(a.lo, a.hi, 0, 2), __builtin_shufflevector(b.lo, b.hi, 0, 2)};
+}
+FFT_INLINE V Odd(V a, V b) {
+    return {__builtin_shufflevector(a.lo, a.hi, 1, 3), __builtin_shufflevector(b.lo, b.hi, 1, 3)};
+}
+
+FFT_INLINE V Reverse(V v) {
+    return {__builtin_shufflevector(v.hi, v.hi, 1, 0), __builtin_shufflevector(v.lo, v.lo, 1, 0)};
+}
+
+FFT_INLINE void Transpose(V& a, V& b, V& c, V& d) {
+    const V ta{__builtin_shufflevector(a.lo, b.lo, 0, 2), __builtin_shufflevector(c.lo, d.lo, 0, 2)};
+    const V tb{__builtin_shufflevector(a.lo, b.lo, 1, 3), __builtin_shufflevector(c.lo, d.lo, 1, 3)};
+    const V tc{__builtin_shufflevector(a.hi, b.hi, 0, 2), __builtin_shufflevector(c.hi, d.hi, 0, 2)};
+    const V td{__builtin_shufflevector(a.hi, b.hi, 1, 3), __builtin_shufflevector(c.hi, d.hi, 1, 3)};
+    a = ta;
+    b = tb;
+    c = tc;
+    d = td;
+}
+
+FFT_INLINE V2 Sqrt2(V2 v) {
+#if defined(__SSE2__)
+    return _mm_sqrt_pd(v);
+#else
+    return V2{__builtin_sqrt(v[0]), __builtin_sqrt(v[1])};
+#endif
+}
+
+FFT_INLINE V Sqrt(V v) {
+    return {Sqrt2(v.lo), Sqrt2(v.hi)};
+}
+
+FFT_INLINE V Widen(const int16_t* p) {
+    return {V2{static_cast<double>(p[0]), static_cast<double>(p[1])},
+            V2{static_cast<double>(p[2]), static_cast<double>(p[3])}};
+}
+
+#endif
 
 // Four complex values.
 struct Cv {
@@ -92,6 +193,7 @@ struct SplitSource {
     const double* re;
     const double* im;
     FFT_INLINE Cv operator()(int k) const { return {Load(re + k), Load(im + k)}; }
+    FFT_INLINE SplitSource At(int offset) const { return {re + offset, im + offset}; }
 };
 
 // Four points z[k] = x[2k] + i x[2k + 1] of a real array: the even and odd samples as one
@@ -101,108 +203,145 @@ struct EvenOddSource {
     FFT_INLINE Cv operator()(int k) const {
         const V a = Load(x + 2 * k);
         const V b = Load(x + 2 * k + 4);
-        return {__builtin_shufflevector(a, b, 0, 2, 4, 6),
-                __builtin_shufflevector(a, b, 1, 3, 5, 7)};
+        return {Even(a, b), Odd(a, b)};
     }
+    FFT_INLINE EvenOddSource At(int offset) const { return {x + 2 * offset}; }
 };
 
-template <class Source>
-FFT_INLINE void Butterfly2(const Source& src, double* re, double* im, int k, int h, V wr, V wi) {
-    const Cv a = src(k);
-    const Cv b = src(k + h);
-    Store(re + k, a.r + b.r);
-    Store(im + k, a.i + b.i);
-    const Cv d = Mul({a.r - b.r, a.i - b.i}, wr, wi);
-    Store(re + k + h, d.r);
-    Store(im + k + h, d.i);
+// Where point i lives in the work area (see WorkIndex in FftKernels.h).
+FFT_INLINE int W(int i) { return WorkIndex(i); }
+
+// count points (a multiple of 4) of one radix-2 stage: a = src(k), b = src(k + srcHalf) to
+// dst + k and dst + k + dstHalf, twiddles from wr/wi, turned by -i when kTurned.
+template <bool kTurned, class Source>
+void Radix2Run(const Source& src,
+               int srcHalf,
+               double* re,
+               double* im,
+               int dstHalf,
+               int count,
+               const double* wr,
+               const double* wi) {
+    for (int k = 0; k < count; k += 4) {
+        const Cv a = src(k);
+        const Cv b = src(k + srcHalf);
+        Store(re + k, a.r + b.r);
+        Store(im + k, a.i + b.i);
+        const Cv d = kTurned ? Mul({a.r - b.r, a.i - b.i}, Load(wi + k), -Load(wr + k))
+                             : Mul({a.r - b.r, a.i - b.i}, Load(wr + k), Load(wi + k));
+        Store(re + k + dstHalf, d.r);
+        Store(im + k + dstHalf, d.i);
+    }
 }
 
-// One radix-2 stage over all n points (n >= 32), read through src and written to re/im.
-// quarter holds w^k, w = e^(-2 pi i / n), for k < n/4; the second quarter uses
-// w^(k + n/4) = -i w^k.
+// The first stage when log2 n is odd: radix-2 over all n points (n >= 32), read through src in
+// natural order and written to the work area. quarter holds w^k, w = e^(-2 pi i / n), for
+// k < n/4; the second quarter uses w^(k + n/4) = -i w^k.
 template <class Source>
 void Radix2Pass(const Source& src, double* re, double* im, int n, const double* quarter) {
     const int h = n / 2;
     const int q = n / 4;
+    const int run = q < kL1Block ? q : kL1Block;
     const double* wr = quarter;
     const double* wi = quarter + q;
-    for (int k = 0; k < q; k += 4) {
-        Butterfly2(src, re, im, k, h, Load(wr + k), Load(wi + k));
+    for (int k = 0; k < q; k += run) {
+        Radix2Run<false>(src.At(k), h, re + W(k), im + W(k), W(h), run, wr + k, wi + k);
     }
-    for (int k = 0; k < q; k += 4) {
-        Butterfly2(src, re, im, k + q, h, Load(wi + k), -Load(wr + k));
+    for (int k = 0; k < q; k += run) {
+        const int at = W(q + k);
+        Radix2Run<true>(src.At(q + k), h, re + at, im + at, W(h), run, wr + k, wi + k);
     }
 }
 
-// Radix-4 stage with block size m (m >= 16) on the blocks in [begin, end), read through src and
-// written to re/im. Per block of quarters a0..a3 it does what two radix-2 stages do: the outputs
-// for frequencies 4k, 4k + 2, 4k + 1, 4k + 3 go to quarters 0, 1, 2, 3 in that order.
+// count points (a multiple of 4) of each quarter of one radix-4 block: quarters at src + r x
+// srcQuarter, written to dst + r x dstQuarter. Per point it does what two radix-2 stages do:
+// the outputs for frequencies 4k, 4k + 2, 4k + 1, 4k + 3 go to quarters 0, 1, 2, 3.
 template <class Source>
-void Radix4Pass(
-    const Source& src, double* re, double* im, int begin, int end, int m, const double* twiddles) {
+void Radix4Run(const Source& src,
+               int srcQuarter,
+               double* re,
+               double* im,
+               int dstQuarter,
+               int count,
+               const double* w) {
+    for (int k = 0; k < count; k += 4, w += 24) {
+        const Cv a0 = src(k);
+        const Cv a1 = src(k + srcQuarter);
+        const Cv a2 = src(k + 2 * srcQuarter);
+        const Cv a3 = src(k + 3 * srcQuarter);
+        const V b0r = a0.r + a2.r;
+        const V b0i = a0.i + a2.i;
+        const V b1r = a0.r - a2.r;
+        const V b1i = a0.i - a2.i;
+        const V b2r = a1.r + a3.r;
+        const V b2i = a1.i + a3.i;
+        const V b3r = a1.r - a3.r;
+        const V b3i = a1.i - a3.i;
+        const Cv y1 = Mul({b1r + b3i, b1i - b3r}, Load(w), Load(w + 4));
+        const Cv y2 = Mul({b0r - b2r, b0i - b2i}, Load(w + 8), Load(w + 12));
+        const Cv y3 = Mul({b1r - b3i, b1i + b3r}, Load(w + 16), Load(w + 20));
+        Store(re + k, b0r + b2r);
+        Store(im + k, b0i + b2i);
+        Store(re + k + dstQuarter, y2.r);
+        Store(im + k + dstQuarter, y2.i);
+        Store(re + k + 2 * dstQuarter, y1.r);
+        Store(im + k + 2 * dstQuarter, y1.i);
+        Store(re + k + 3 * dstQuarter, y3.r);
+        Store(im + k + 3 * dstQuarter, y3.i);
+    }
+}
+
+// Radix-4 stage with block size m (a power of 4, m >= 16) on the blocks of points
+// [begin, end), written to the work area; src is read in natural order, or in the work area's
+// order when srcInWork. A quarter larger than kL1Block is a whole number of chunks, so it is
+// done chunk by chunk.
+template <class Source>
+void Radix4Pass(const Source& src,
+                bool srcInWork,
+                double* re,
+                double* im,
+                int begin,
+                int end,
+                int m,
+                const double* twiddles) {
     const int q = m / 4;
+    const int run = q < kL1Block ? q : kL1Block;
+    const int srcQuarter = srcInWork ? W(q) : q;
     for (int j = begin; j < end; j += m) {
-        const double* w = twiddles;
-        for (int k = j; k < j + q; k += 4, w += 24) {
-            const Cv a0 = src(k);
-            const Cv a1 = src(k + q);
-            const Cv a2 = src(k + 2 * q);
-            const Cv a3 = src(k + 3 * q);
-            const V b0r = a0.r + a2.r;
-            const V b0i = a0.i + a2.i;
-            const V b1r = a0.r - a2.r;
-            const V b1i = a0.i - a2.i;
-            const V b2r = a1.r + a3.r;
-            const V b2i = a1.i + a3.i;
-            const V b3r = a1.r - a3.r;
-            const V b3i = a1.i - a3.i;
-            const Cv y1 = Mul({b1r + b3i, b1i - b3r}, Load(w), Load(w + 4));
-            const Cv y2 = Mul({b0r - b2r, b0i - b2i}, Load(w + 8), Load(w + 12));
-            const Cv y3 = Mul({b1r - b3i, b1i + b3r}, Load(w + 16), Load(w + 20));
-            Store(re + k, b0r + b2r);
-            Store(im + k, b0i + b2i);
-            Store(re + k + q, y2.r);
-            Store(im + k + q, y2.i);
-            Store(re + k + 2 * q, y1.r);
-            Store(im + k + 2 * q, y1.i);
-            Store(re + k + 3 * q, y3.r);
-            Store(im + k + 3 * q, y3.i);
+        for (int k = 0; k < q; k += run) {
+            const int from = srcInWork ? W(j + k) : j + k;
+            const int to = W(j + k);
+            Radix4Run(src.At(from), srcQuarter, re + to, im + to, W(q), run, twiddles + 6 * k);
         }
     }
 }
 
-FFT_INLINE void Transpose(V& a, V& b, V& c, V& d) {
-    const V t0 = __builtin_shufflevector(a, b, 0, 4, 2, 6);
-    const V t1 = __builtin_shufflevector(a, b, 1, 5, 3, 7);
-    const V t2 = __builtin_shufflevector(c, d, 0, 4, 2, 6);
-    const V t3 = __builtin_shufflevector(c, d, 1, 5, 3, 7);
-    a = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
-    b = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
-    c = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
-    d = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
-}
 
-// Results of the last stage for one 4 x 4 tile, row r to be stored at r x n/4 + column.
+// Results of the last stage for one 4 x 4 tile: vector r belongs to row r of the output.
 struct Tile {
     V r[4];
     V i[4];
 };
 
-// The last radix-4 stage (blocks of four, no twiddles) on the tile whose rows start at
-// h x row + column, h = 0..3 (row = n/4). Loading the rows in the order 0, 2, 1, 3 and
-// transposing puts point l of every block in vector l, the blocks already in bit-reversed
-// order; the four results of a block then belong to rows 0, 1, 2, 3 of the reversed index.
-FFT_INLINE Tile LastStage(const double* re, const double* im, int row, int column) {
-    const double* r = re + column;
-    const double* i = im + column;
-    V ar0 = Load(r);
-    V ar1 = Load(r + 2 * row);
-    V ar2 = Load(r + row);
-    V ar3 = Load(r + 3 * row);
-    V ai0 = Load(i);
-    V ai1 = Load(i + 2 * row);
-    V ai2 = Load(i + row);
-    V ai3 = Load(i + 3 * row);
+// The four rows of the last stage in the work area (row h starts at point h x n/4).
+struct Rows {
+    const double* re[4];
+    const double* im[4];
+};
+
+// The last radix-4 stage (blocks of four, no twiddles) on the tile at `column` of the four
+// rows. Loading the rows in the order 0, 2, 1, 3 and transposing puts point l of every block
+// in vector l, the blocks already in bit-reversed order; the four results of a block then
+// belong to rows 0, 1, 2, 3 of the reversed index.
+FFT_INLINE Tile LastStage(const Rows& rows, int column) {
+    V ar0 = Load(rows.re[0] + column);
+    V ar1 = Load(rows.re[2] + column);
+    V ar2 = Load(rows.re[1] + column);
+    V ar3 = Load(rows.re[3] + column);
+    V ai0 = Load(rows.im[0] + column);
+    V ai1 = Load(rows.im[2] + column);
+    V ai2 = Load(rows.im[1] + column);
+    V ai3 = Load(rows.im[3] + column);
     Transpose(ar0, ar1, ar2, ar3);
     Transpose(ai0, ai1, ai2, ai3);
     const V b0r = ar0 + ar2;
@@ -224,76 +363,97 @@ FFT_INLINE void StoreTile(double* re, double* im, int row, int column, const Til
     }
 }
 
-// The last stage fused with the bit reversal of all n = 2^p indices. An index splits into
-// 2 high bits (the row), p - 4 middle bits and 2 low bits; reversing it reverses the middle
-// bits and swaps the roles of the high and low bits, which the tile transposition does. Tiles
-// whose middle bits reverse to each other are done together, so the pass works in place.
-void LastStageAndReorder(double* re, double* im, int p, const uint32_t* revMid) {
-    const int row = 1 << (p - 2);
-    const int mids = 1 << (p - 4);
-    for (int mid = 0; mid < mids; ++mid) {
-        const int other = static_cast<int>(revMid[mid]);
-        if (other < mid) {
-            continue;
-        }
-        const Tile a = LastStage(re, im, row, 4 * mid);
-        if (other == mid) {
-            StoreTile(re, im, row, 4 * mid, a);
-            continue;
-        }
-        const Tile b = LastStage(re, im, row, 4 * other);
-        StoreTile(re, im, row, 4 * other, a);
-        StoreTile(re, im, row, 4 * mid, b);
+// Stores the results of two tiles whose output columns are neighbours: one whole cache line
+// per row, each line written in one go.
+FFT_INLINE void StorePair(double* re, double* im, int row, int column, const Tile& a, const Tile& b) {
+    for (int r = 0; r < 4; ++r) {
+        Store(re + r * row + column, a.r[r]);
+        Store(re + r * row + column + 4, b.r[r]);
+        Store(im + r * row + column, a.i[r]);
+        Store(im + r * row + column + 4, b.i[r]);
     }
 }
 
-// The whole transform of 2^p points (p >= 4) in place on re/im; the first stage reads through
-// `first` (the split arrays themselves, or the even and odd samples of a real array).
+// The last stage fused with the bit reversal of all n = 2^p indices, from the work area to
+// re/im in natural order. An index splits into 2 high bits (the row), p - 4 middle bits and 2
+// low bits; reversing it reverses the middle bits and swaps the roles of the high and low
+// bits, which the tile transposition does. The output is written in order, a cache line per
+// row at a time (the tiles with middle bits x and x + mids/2 are neighbours there); the reads
+// jump, which the gaps of the work area keep cheap.
+void LastStageAndReorder(const double* workRe,
+                         const double* workIm,
+                         double* re,
+                         double* im,
+                         int p,
+                         const uint32_t* revMid) {
+    const int row = 1 << (p - 2);
+    Rows rows;
+    for (int h = 0; h < 4; ++h) {
+        rows.re[h] = workRe + W(h * row);
+        rows.im[h] = workIm + W(h * row);
+    }
+    const int mids = 1 << (p - 4);
+    if (mids == 1) {
+        StoreTile(re, im, row, 0, LastStage(rows, 0));
+        return;
+    }
+    // Within a row, a column c lies at W(c) from the row's start: rows shorter than a chunk
+    // never cross one, and longer rows are whole chunks. The output column 4 y belongs to the
+    // tile x = rev(y); for even y, rev(y + 1) = rev(y) + mids/2.
+    const int half = mids / 2;
+    for (int y = 0; y < mids; y += 2) {
+        const int x = static_cast<int>(revMid[y]);
+        StorePair(re, im, row, 4 * y, LastStage(rows, W(4 * x)), LastStage(rows, W(4 * (x + half))));
+    }
+}
+
+// The whole transform of 2^p points (p >= 4): the first stage reads through `first` (split
+// arrays, or the even and odd samples of a real array) into the work area, the others work
+// there, and the last one writes re/im in natural order.
 template <class Source>
 void ComplexStages(const Source& first,
                    double* re,
                    double* im,
                    int p,
                    const Tables& t,
+                   const Work& work,
                    const double* quarter,
                    const uint32_t* revMid) {
     const int n = 1 << p;
-    const SplitSource split{re, im};
+    double* const wre = work.re;
+    double* const wim = work.im;
+    const SplitSource inWork{wre, wim};
     bool firstDone = false;
+    const auto radix4 = [&](int begin, int end, int m) {
+        const double* tw = t.radix4 + Radix4Offset(m);
+        if (firstDone) {
+            Radix4Pass(inWork, true, wre, wim, begin, end, m, tw);
+        } else {
+            Radix4Pass(first, false, wre, wim, begin, end, m, tw);
+            firstDone = true;
+        }
+    };
     int m = n;
     if (p & 1) {
-        Radix2Pass(first, re, im, n, quarter);
+        Radix2Pass(first, wre, wim, n, quarter);
         m = n / 2;
         firstDone = true;
     }
     // Blocks too large for the first-level cache: one stage at a time over everything.
     for (; m > kL1Block; m /= 4) {
-        const double* tw = t.radix4 + Radix4Offset(m);
-        if (firstDone) {
-            Radix4Pass(split, re, im, 0, n, m, tw);
-        } else {
-            Radix4Pass(first, re, im, 0, n, m, tw);
-            firstDone = true;
-        }
+        radix4(0, n, m);
     }
-    // Then every remaining stage on one block before the next block. The first stage can fall
-    // here only when the whole transform is a single block.
+    // Then every remaining stage on one block before the next block.
     for (int b = 0; b < n; b += m) {
         for (int s = m; s >= 16; s /= 4) {
-            const double* tw = t.radix4 + Radix4Offset(s);
-            if (firstDone) {
-                Radix4Pass(split, re, im, b, b + m, s, tw);
-            } else {
-                Radix4Pass(first, re, im, b, b + m, s, tw);
-                firstDone = true;
-            }
+            radix4(b, b + m, s);
         }
     }
-    LastStageAndReorder(re, im, p, revMid);
+    LastStageAndReorder(wre, wim, re, im, p, revMid);
 }
 
-void ComplexTransform(double* re, double* im, const Tables& t) {
-    ComplexStages(SplitSource{re, im}, re, im, t.log2n, t, t.quarter, t.revMid);
+void ComplexTransform(double* re, double* im, const Tables& t, const Work& work) {
+    ComplexStages(SplitSource{re, im}, re, im, t.log2n, t, work, t.quarter, t.revMid);
 }
 
 // X[k], X[M + k], X[M - k] and X[n - k] of a real sequence of n = 2M points from Z, the
@@ -379,11 +539,12 @@ void SplitRealSpectrum(
     }
 }
 
-// The half-size sequence lives in im (its real parts in the first half, its imaginary parts in
-// the second): the split of pair k reads exactly the four places of im that it writes.
-void RealTransform(double* re, double* im, const Tables& t) {
+// The transform of the half-size sequence lands in im (real parts in the first half, imaginary
+// parts in the second): the split of pair k reads exactly the four places of im that it writes.
+void RealTransform(double* re, double* im, const Tables& t, const Work& work) {
     const int half = 1 << (t.log2n - 1);
-    ComplexStages(EvenOddSource{re}, im, im + half, t.log2n - 1, t, t.quarterHalf, t.revMidHalf);
+    ComplexStages(
+        EvenOddSource{re}, im, im + half, t.log2n - 1, t, work, t.quarterHalf, t.revMidHalf);
     SplitRealSpectrum(im, im + half, re, im, t.log2n, t.quarter);
 }
 

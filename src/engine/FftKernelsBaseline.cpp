@@ -1,10 +1,4 @@
 // The FFT kernels for any x86-64 processor (SSE2).
-#if defined(__GNUC__) && !defined(__clang__)
-// Four-double vectors without AVX pass differently between functions; these functions all have
-// internal linkage and are inlined, so no interface depends on it.
-#pragma GCC diagnostic ignored "-Wpsabi"
-#endif
-
 #define FFT_KERNEL_NAMESPACE baseline
 #include "FftKernels.inl"
 
