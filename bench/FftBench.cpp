@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "AnalysisThread.h"
@@ -136,6 +137,12 @@ struct FftwBuffer {
     void* p;
 };
 
+// The plans found, for the instruction counts (bench/InstructionCount.cpp) to use the same.
+void SaveWisdom() {
+    const std::string path = WorkDir() + "/fftw-wisdom";
+    fftw_export_wisdom_to_filename(path.c_str());
+}
+
 struct PlanDeleter {
     void operator()(fftw_plan p) const { fftw_destroy_plan(p); }
 };
@@ -147,6 +154,7 @@ void BM_Transform_Fftw_Complex(benchmark::State& state) {
     auto* x = static_cast<fftw_complex*>(in.p);
     auto* y = static_cast<fftw_complex*>(out.p);
     const Plan plan(fftw_plan_dft_1d(kFftSize, x, y, FFTW_FORWARD, FFTW_MEASURE));
+    SaveWisdom();
     for (int i = 0; i < kFftSize; ++i) {
         x[i][0] = WindowedHistory()[i];
         x[i][1] = 0.0;
@@ -185,6 +193,7 @@ void BM_Transform_Fftw_RealToComplex(benchmark::State& state) {
     auto* x = static_cast<double*>(in.p);
     auto* y = static_cast<fftw_complex*>(out.p);
     const Plan plan(fftw_plan_dft_r2c_1d(kFftSize, x, y, FFTW_MEASURE));
+    SaveWisdom();
     std::copy(WindowedHistory().begin(), WindowedHistory().end(), x);
     Timer timer(state);
     for (auto _ : state) {

@@ -27,7 +27,9 @@ inline constexpr int kL1Block = 1024;
 // the large stages and the four rows of the last one lie a multiple of 4 KiB apart and compete
 // for the same few sets of the first-level cache.
 inline constexpr int kChunkGap = 8;  // one cache line
-constexpr int WorkIndex(int i) { return i + (i / kL1Block) * kChunkGap; }
+constexpr int WorkIndex(int i) {
+    return i + (i / kL1Block) * kChunkGap;
+}
 // Length of one work array for 2^log2n points, with a little extra so that the imaginary
 // array does not start a multiple of 4 KiB after the real one.
 constexpr std::size_t WorkLength(int log2n) {

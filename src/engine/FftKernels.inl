@@ -131,10 +131,14 @@ FFT_INLINE V Reverse(V v) {
 }
 
 FFT_INLINE void Transpose(V& a, V& b, V& c, V& d) {
-    const V ta{__builtin_shufflevector(a.lo, b.lo, 0, 2), __builtin_shufflevector(c.lo, d.lo, 0, 2)};
-    const V tb{__builtin_shufflevector(a.lo, b.lo, 1, 3), __builtin_shufflevector(c.lo, d.lo, 1, 3)};
-    const V tc{__builtin_shufflevector(a.hi, b.hi, 0, 2), __builtin_shufflevector(c.hi, d.hi, 0, 2)};
-    const V td{__builtin_shufflevector(a.hi, b.hi, 1, 3), __builtin_shufflevector(c.hi, d.hi, 1, 3)};
+    const V ta{__builtin_shufflevector(a.lo, b.lo, 0, 2),
+               __builtin_shufflevector(c.lo, d.lo, 0, 2)};
+    const V tb{__builtin_shufflevector(a.lo, b.lo, 1, 3),
+               __builtin_shufflevector(c.lo, d.lo, 1, 3)};
+    const V tc{__builtin_shufflevector(a.hi, b.hi, 0, 2),
+               __builtin_shufflevector(c.hi, d.hi, 0, 2)};
+    const V td{__builtin_shufflevector(a.hi, b.hi, 1, 3),
+               __builtin_shufflevector(c.hi, d.hi, 1, 3)};
     a = ta;
     b = tb;
     c = tc;
@@ -209,7 +213,9 @@ struct EvenOddSource {
 };
 
 // Where point i lives in the work area (see WorkIndex in FftKernels.h).
-FFT_INLINE int W(int i) { return WorkIndex(i); }
+FFT_INLINE int W(int i) {
+    return WorkIndex(i);
+}
 
 // count points (a multiple of 4) of one radix-2 stage: a = src(k), b = src(k + srcHalf) to
 // dst + k and dst + k + dstHalf, twiddles from wr/wi, turned by -i when kTurned.
@@ -316,7 +322,6 @@ void Radix4Pass(const Source& src,
     }
 }
 
-
 // Results of the last stage for one 4 x 4 tile: vector r belongs to row r of the output.
 struct Tile {
     V r[4];
@@ -365,7 +370,8 @@ FFT_INLINE void StoreTile(double* re, double* im, int row, int column, const Til
 
 // Stores the results of two tiles whose output columns are neighbours: one whole cache line
 // per row, each line written in one go.
-FFT_INLINE void StorePair(double* re, double* im, int row, int column, const Tile& a, const Tile& b) {
+FFT_INLINE void StorePair(
+    double* re, double* im, int row, int column, const Tile& a, const Tile& b) {
     for (int r = 0; r < 4; ++r) {
         Store(re + r * row + column, a.r[r]);
         Store(re + r * row + column + 4, b.r[r]);
@@ -403,7 +409,8 @@ void LastStageAndReorder(const double* workRe,
     const int half = mids / 2;
     for (int y = 0; y < mids; y += 2) {
         const int x = static_cast<int>(revMid[y]);
-        StorePair(re, im, row, 4 * y, LastStage(rows, W(4 * x)), LastStage(rows, W(4 * (x + half))));
+        StorePair(
+            re, im, row, 4 * y, LastStage(rows, W(4 * x)), LastStage(rows, W(4 * (x + half))));
     }
 }
 
