@@ -1,6 +1,7 @@
 #include "BenchSupport.h"
 
 #include <spawn.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -75,7 +76,7 @@ std::string MakeMp3(const std::string& name, double seconds) {
     return path;
 }
 
-int Run(const std::vector<std::string>& argv) {
+int Run(const std::vector<std::string>& argv, double* cpuSeconds) {
     std::vector<char*> args;
     for (const auto& a : argv) {
         args.push_back(const_cast<char*>(a.c_str()));
@@ -86,8 +87,15 @@ int Run(const std::vector<std::string>& argv) {
         return -1;
     }
     int status = 0;
-    if (waitpid(pid, &status, 0) != pid) {
+    rusage usage{};
+    if (wait4(pid, &status, 0, &usage) != pid) {
         return -1;
+    }
+    if (cpuSeconds != nullptr) {
+        const auto seconds = [](const timeval& t) {
+            return static_cast<double>(t.tv_sec) + 1e-6 * static_cast<double>(t.tv_usec);
+        };
+        *cpuSeconds = seconds(usage.ru_utime) + seconds(usage.ru_stime);
     }
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }

@@ -36,7 +36,8 @@ std::string MakeWav(const std::string& name, double seconds, int channels);
 std::string MakeMp3(const std::string& name, double seconds);
 
 // Runs a program (looked up in PATH) with its arguments and waits for it; returns its exit
-// status, or -1 when it could not be started.
-int Run(const std::vector<std::string>& argv);
+// status, or -1 when it could not be started. cpuSeconds, when given, receives the processor
+// time (user + system) the program used.
+int Run(const std::vector<std::string>& argv, double* cpuSeconds = nullptr);
 
 }  // namespace tonavise::bench

@@ -83,16 +83,18 @@ def main():
     if fftw_r and real:
         print(f'  ratio ours (real input) / FFTW real:       {real / fftw_r:.2f}')
 
-    print('\nWhole analysis pass (load, transform, magnitudes, fundamental), median (us):')
+    print('\nWhole analysis pass (load, transform, magnitudes, fundamental), '
+          'median of per-run medians (us):')
     for arg, label in [('0', 'mono'), ('1', 'stereo'), ('2', 'mono, logarithmic scale')]:
-        v = get(f'BM_AnalysisPass/{arg}')
+        v = us(f'BM_AnalysisPass/{arg}')
         if v is not None:
             print(f'  {label:24s} {v:8.1f}')
 
     clip = m.get('BM_AnalyzeClip/real_time')
     if clip:
         print(f"\nAnalyzeClip, 60 s mono 44.1 kHz: {clip['real_time']:.1f} ms = "
-              f"{clip['x_realtime']:.0f} x real time")
+              f"{clip['x_realtime']:.0f} x real time "
+              f"({clip.get('x_realtime_cpu', 0):.0f} x per second of processor time)")
     wav = m.get('BM_AnalyzeWavFile/real_time')
     if wav:
         print(f"  with loading the WAV file:      {wav['real_time']:.1f} ms = "
@@ -101,7 +103,12 @@ def main():
     cli = get('BM_Mpg123Command')
     if mp3 and cli:
         print(f'\nMP3, 3 minutes stereo 128 kbit/s: LoadMp3 {mp3:.1f} ms, '
-              f'mpg123 -q -w {cli:.1f} ms; ratio {mp3 / cli:.2f}')
+              f'mpg123 -q -w out.wav {cli:.1f} ms; ratio {mp3 / cli:.2f} (wall clock)')
+        mp3_cpu = get('BM_LoadMp3', 'x_realtime_cpu')
+        cli_cpu = get('BM_Mpg123Command', 'x_realtime_cpu')
+        if mp3_cpu and cli_cpu:
+            print(f'  processor time: LoadMp3 {180e3 / mp3_cpu:.1f} ms, mpg123 {180e3 / cli_cpu:.1f} ms; '
+                  f'ratio {cli_cpu / mp3_cpu:.2f}')
 
 
 if __name__ == '__main__':
