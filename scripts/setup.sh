@@ -15,8 +15,9 @@ PACKAGES=(
   libcli11-dev
   # tests, benchmarks, fuzzing, sanitizers
   libgtest-dev libgmock-dev libbenchmark-dev libfftw3-dev clang libclang-rt-14-dev
-  # benchmark summary and instruction counts (scripts/bench.sh)
-  python3 valgrind
+  # benchmark summary and instruction counts (scripts/bench.sh); a processor without AVX for
+  # the transform's baseline code (scripts/test.sh)
+  python3 valgrind qemu-user
   # test sounds and the private sound server used by the end-to-end tests
   sox lame mpg123 pulseaudio pulseaudio-utils libasound2-plugins
   # a display for screenshots of the running program

@@ -4,7 +4,9 @@
 
 namespace tonavise::fftcore {
 
-const Kernels& BestKernels() {
+namespace {
+
+const Kernels& Choose() {
 #if defined(__x86_64__) || defined(__i386__)
     __builtin_cpu_init();
     if (avx2::kBuilt && __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma")) {
@@ -12,6 +14,13 @@ const Kernels& BestKernels() {
     }
 #endif
     return baseline::kKernels;
+}
+
+}  // namespace
+
+const Kernels& BestKernels() {
+    static const Kernels& best = Choose();  // asked once, by whichever thread comes first
+    return best;
 }
 
 }  // namespace tonavise::fftcore
