@@ -19,6 +19,7 @@
 
 #include "AudioFormat.h"
 #include "UiLanguage.h"
+#include "WaveInThread.h"
 
 namespace tonavise {
 
@@ -41,12 +42,12 @@ public:
     virtual std::optional<std::string> ChooseSavePath() = 0;
 };
 
-class RecordingStore {
+class RecordingStore final : public BlockRecorder {
 public:
     using Block = std::array<int16_t, kBlockFrames>;
 
     explicit RecordingStore(const CaptureStore& captureStore);
-    ~RecordingStore();
+    ~RecordingStore() override;
     RecordingStore(const RecordingStore&) = delete;
     RecordingStore& operator=(const RecordingStore&) = delete;
 
@@ -64,7 +65,7 @@ public:
     // The capture thread's feed: while `recording`, store the block (mixed down to mono in
     // place when stereo); a full store drops its oldest block (repeated recording) or ends the
     // recording.
-    void RecordBlock(std::span<int16_t> block, int channels);
+    void RecordBlock(std::span<int16_t> block, int channels) override;
 
     // Allocate for the capture store's recording-time index; a failure is shown (caption
     // "Alert") in the given language.

@@ -18,6 +18,25 @@ inline constexpr uint32_t UM_METRONOME_STOP = WM_APP + 0x16;
 inline constexpr uint32_t UM_OUTPUT_STOP = WM_APP + 0x17;
 inline constexpr uint32_t UM_TONE_START = WM_APP + 0x18;
 
+// Reports of the file player to the window that shows its position
+inline constexpr uint32_t UM_PLAYER_POSITION = WM_APP + 0x02;
+inline constexpr uint32_t UM_PLAYER_GET_START = WM_APP + 0x03;
+inline constexpr uint32_t UM_PLAYER_LOADED = WM_APP + 0x04;
+
+// CFilePlayThread
+inline constexpr uint32_t UM_PLAYER_STOP = WM_APP + 0x1E;
+inline constexpr uint32_t UM_PLAYER_PAUSE = WM_APP + 0x1F;
+inline constexpr uint32_t UM_PLAYER_PLAY = WM_APP + 0x20;
+inline constexpr uint32_t UM_PLAYER_RESUME = WM_APP + 0x21;
+inline constexpr uint32_t UM_PLAYER_OPEN = WM_APP + 0x22;
+inline constexpr uint32_t UM_PLAYER_FEED_SCOPE = WM_APP + 0x23;
+
+// CRecorderThread
+inline constexpr uint32_t UM_RECORDER_STOP_PLAYBACK = WM_APP + 0x28;
+inline constexpr uint32_t UM_RECORDER_PLAY = WM_APP + 0x29;
+inline constexpr uint32_t UM_RECORDER_RECORD_ON = WM_APP + 0x2A;
+inline constexpr uint32_t UM_RECORDER_RECORD_OFF = WM_APP + 0x2B;
+
 // CWaveSignalThread
 inline constexpr uint32_t UM_SIGNAL_START = WM_APP + 0x32;
 inline constexpr uint32_t UM_SIGNAL_STOP = WM_APP + 0x33;

@@ -1,0 +1,175 @@
+#include "FilePlayThread.h"
+
+#include <algorithm>
+
+#include "CaptureStore.h"
+#include "FileLoading.h"
+#include "Notifier.h"
+#include "ThreadMessages.h"
+
+namespace tonavise {
+
+CFilePlayThread::CFilePlayThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier)
+    : store_(store), devices_(devices), notifier_(notifier) {}
+
+CFilePlayThread::~CFilePlayThread() { join(); }
+
+bool CFilePlayThread::PostOpen(std::string path, PlayerListener* notify) {
+    return post(UM_PLAYER_OPEN, 0, 0, std::make_unique<OpenFilePayload>(std::move(path), notify));
+}
+
+bool CFilePlayThread::PostPlay(int64_t startOffset) {
+    return post(UM_PLAYER_PLAY, static_cast<uintptr_t>(std::max<int64_t>(startOffset, 0)));
+}
+
+bool CFilePlayThread::PostFeed(PlayerListener* frame) {
+    return post(UM_PLAYER_FEED_SCOPE, reinterpret_cast<uintptr_t>(frame));
+}
+
+void CFilePlayThread::handleMessage(Message& m) {
+    switch (m.id) {
+        case UM_PLAYER_STOP:
+            Stop();
+            break;
+        case UM_PLAYER_PAUSE:
+            Pause();
+            break;
+        case UM_PLAYER_PLAY:
+            Play(static_cast<int64_t>(m.wParam));
+            break;
+        case UM_PLAYER_RESUME:
+            Resume();
+            break;
+        case UM_PLAYER_OPEN:
+            Open(std::move(m.payload));
+            break;
+        case UM_PLAYER_FEED_SCOPE:
+            Feed(reinterpret_cast<PlayerListener*>(m.wParam));
+            break;
+        case MM_WOM_DONE:
+            EndOfBuffer(m.wParam, m.lParam);
+            break;
+        default:
+            break;
+    }
+}
+
+void CFilePlayThread::onExit() {
+    Stop();
+    Release();
+}
+
+void CFilePlayThread::Release() {
+    clip_.Release();
+    kind_.store(LoadedKind::None, std::memory_order_relaxed);
+    channels_.store(0, std::memory_order_relaxed);
+    length_.store(0, std::memory_order_relaxed);
+}
+
+void CFilePlayThread::Open(std::unique_ptr<MessagePayload> payload) {
+    auto* open = dynamic_cast<OpenFilePayload*>(payload.get());
+    if (open == nullptr) {
+        return;
+    }
+    Stop();
+    Release();
+    notify_ = open->notify;
+    startOffset_ = 0;
+    LoadByPath(open->path, clip_, notifier_);
+    if (clip_.kind == LoadedKind::None) {
+        return;
+    }
+    channels_.store(clip_.format.channels, std::memory_order_relaxed);
+    length_.store(clip_.length, std::memory_order_relaxed);
+    kind_.store(clip_.kind, std::memory_order_relaxed);
+    if (notify_ != nullptr) {
+        notify_->OnPlayerLoaded(clip_.length);
+    }
+}
+
+void CFilePlayThread::Play(int64_t requestedOffset) {
+    if (IsPlaying() || clip_.kind == LoadedKind::None || clip_.length <= 0) {
+        return;
+    }
+    // Whole frames, and a multiple of 4 bytes as the slider has always given.
+    int64_t offset = requestedOffset - requestedOffset % 4;
+    offset -= offset % clip_.format.blockAlign;
+    if (offset >= clip_.length) {
+        offset = 0;  // at the end: play from the beginning rather than nothing
+    }
+    std::unique_ptr<WaveDevice> device = devices_.Create(DeviceDirection::Output);
+    if (!device || device->Open(clip_.format, *this) != kDeviceOk) {
+        return;  // silently: the Play command stays enabled
+    }
+    startOffset_ = offset;
+    header_.Describe(clip_.data.get() + offset, static_cast<uint32_t>(clip_.length - offset));
+    device->Prepare(header_);
+    device->Queue(header_);
+    device_ = std::move(device);
+    playing_.store(true, std::memory_order_relaxed);
+    paused_.store(false, std::memory_order_relaxed);
+}
+
+void CFilePlayThread::Stop() {
+    if (!IsPlaying()) {
+        return;
+    }
+    playing_.store(false, std::memory_order_relaxed);
+    paused_.store(false, std::memory_order_relaxed);
+    if (device_) {
+        device_->Pause();
+        device_->Reset();
+        device_->Unprepare(header_);
+        device_->Close();
+        device_.reset();
+    }
+}
+
+void CFilePlayThread::Pause() {
+    if (IsPlaying() && device_ && device_->Pause() == kDeviceOk) {
+        paused_.store(true, std::memory_order_relaxed);
+    }
+}
+
+void CFilePlayThread::Resume() {
+    if (IsPlaying() && device_ && device_->Restart() == kDeviceOk) {
+        paused_.store(false, std::memory_order_relaxed);
+    }
+}
+
+void CFilePlayThread::EndOfBuffer(uintptr_t, intptr_t) {
+    // A completion posted by the reset of an earlier play can arrive after a new play has
+    // started: the new buffer is not done, and that play goes on.
+    if (IsPlaying() && !header_.IsDone()) {
+        return;
+    }
+    if (notify_ != nullptr) {
+        notify_->OnPlayerPosition(0, clip_.length);
+    }
+    Stop();
+    startOffset_ = 0;
+}
+
+int64_t CFilePlayThread::PlayPosition() const {
+    if (!IsPlaying() || !device_) {
+        return 0;
+    }
+    return std::min<int64_t>(device_->Position() + startOffset_, clip_.length);
+}
+
+void CFilePlayThread::Feed(PlayerListener* frame) {
+    if (frame == nullptr) {
+        return;
+    }
+    const int64_t position = PlayPosition();
+    frame->OnPlayerPosition(position, clip_.length);
+    if (clip_.kind == LoadedKind::None) {
+        return;
+    }
+    BuildFeedBlock(clip_, position, feed_);
+    const int channels = clip_.format.channels;
+    const std::size_t samples = channels == 2 ? 2 * kBlockFrames : kBlockFrames;
+    store_.AppendBlock(std::span<const int16_t>(feed_.data(), samples), channels);
+}
+
+}  // namespace tonavise

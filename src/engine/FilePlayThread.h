@@ -1,0 +1,94 @@
+// The file player: a thread with a message queue that loads a WAV or MP3 file, plays it from a
+// given offset through the default output device, pauses, resumes and stops, and while it plays
+// feeds the capture store with the 100 ms at its play position, so that the scope and the
+// analysis show the file instead of the microphone.
+//
+// Threads: messages from any thread; the handlers and the device run on this thread. The
+// accessors (IsLoaded, IsPlaying, IsPaused, ChannelCount, Length) may be read by any thread.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "AnalysisThread.h"
+#include "LoadedClip.h"
+#include "MessageThread.h"
+#include "ScopeFeed.h"
+#include "SoundDevice.h"
+
+namespace tonavise {
+
+class CaptureStore;
+class Notifier;
+
+// What the player reports to the window that shows its position (the main frame's Player bar).
+// Called on the player's thread; implementations hand the report to their own thread.
+class PlayerListener {
+public:
+    virtual ~PlayerListener() = default;
+    // UM_PLAYER_POSITION: the play position and the length, in bytes.
+    virtual void OnPlayerPosition(int64_t position, int64_t length) = 0;
+    // UM_PLAYER_LOADED: a file of `length` bytes was loaded.
+    virtual void OnPlayerLoaded(int64_t length) = 0;
+};
+
+// The payload of UM_PLAYER_OPEN: the path, owned by the message.
+struct OpenFilePayload final : MessagePayload {
+    OpenFilePayload(std::string p, PlayerListener* n) : path(std::move(p)), notify(n) {}
+    std::string path;
+    PlayerListener* notify;  // may be null: nothing is reported
+};
+
+class CFilePlayThread final : public MessageThread, public PlayerStatus {
+public:
+    CFilePlayThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier);
+    ~CFilePlayThread() override;
+
+    // Posting helpers (any thread).
+    bool PostOpen(std::string path, PlayerListener* notify);
+    bool PostPlay(int64_t startOffset);
+    bool PostFeed(PlayerListener* frame);
+
+    bool IsLoaded() const { return kind_.load(std::memory_order_relaxed) != LoadedKind::None; }
+    bool IsPlaying() const override { return playing_.load(std::memory_order_relaxed); }
+    bool IsPaused() const { return paused_.load(std::memory_order_relaxed); }
+    int ChannelCount() const override { return channels_.load(std::memory_order_relaxed); }
+    int32_t Length() const { return length_.load(std::memory_order_relaxed); }
+
+protected:
+    void handleMessage(Message& message) override;
+    void onExit() override;
+
+private:
+    void Open(std::unique_ptr<MessagePayload> payload);
+    void Play(int64_t requestedOffset);
+    void Stop();
+    void Pause();
+    void Resume();
+    void EndOfBuffer(uintptr_t device, intptr_t header);
+    void Feed(PlayerListener* frame);
+    void Release();
+    // The byte offset into the data now playing; 0 when not playing.
+    int64_t PlayPosition() const;
+
+    CaptureStore& store_;
+    DeviceFactory& devices_;
+    Notifier& notifier_;
+
+    LoadedClip clip_;  // this thread only
+    PlayerListener* notify_ = nullptr;
+    std::unique_ptr<WaveDevice> device_;
+    WaveHeader header_;
+    FeedBlock feed_{};
+
+    std::atomic<LoadedKind> kind_{LoadedKind::None};
+    std::atomic<bool> playing_{false};
+    std::atomic<bool> paused_{false};
+    std::atomic<int> channels_{0};
+    std::atomic<int32_t> length_{0};
+    int64_t startOffset_ = 0;
+};
+
+}  // namespace tonavise

@@ -1,0 +1,167 @@
+#include "RecorderThread.h"
+
+#include <algorithm>
+
+#include "Notifier.h"
+#include "RecordingStore.h"
+#include "ThreadMessages.h"
+
+namespace tonavise {
+
+CRecorderThread::CRecorderThread(RecordingStore& recordings,
+                                 DeviceFactory& devices,
+                                 Notifier& notifier,
+                                 UiLanguage language)
+    : recordings_(recordings), devices_(devices), notifier_(notifier), language_(language) {}
+
+CRecorderThread::~CRecorderThread() { join(); }
+
+void CRecorderThread::onStart() {
+    recordings_.recording.store(0, std::memory_order_relaxed);
+    {
+        std::lock_guard guard(bufferLock_);
+        for (Block& b : playbackBuffers_) {
+            b.fill(0);
+        }
+    }
+    for (int k = 0; k < 2; ++k) {
+        headers_[k].Describe(playbackBuffers_[k].data(), kBlockBytesPerChannel);
+    }
+    recordings_.AllocateForRecTime(notifier_, language_);
+}
+
+void CRecorderThread::onExit() { StopPlayback(); }
+
+void CRecorderThread::handleMessage(Message& m) {
+    switch (m.id) {
+        case UM_RECORDER_STOP_PLAYBACK:
+            StopPlayback();
+            break;
+        case UM_RECORDER_PLAY:
+            recordings_.RewindPlayback();
+            OpenOutput();
+            break;
+        case UM_RECORDER_RECORD_ON:
+            recordings_.recording.store(1, std::memory_order_relaxed);
+            break;
+        case UM_RECORDER_RECORD_OFF:
+            recordings_.recording.store(0, std::memory_order_relaxed);
+            break;
+        case MM_WOM_DONE:
+            Completion();
+            break;
+        default:
+            break;
+    }
+}
+
+bool CRecorderThread::CopyPlaybackBlock(std::span<int16_t> dest) const {
+    if (!IsPlaying() || dest.size() < kBlockFrames) {
+        return false;
+    }
+    std::lock_guard guard(bufferLock_);
+    const Block& b = playbackBuffers_[playbackBufferIndex_];
+    std::copy(b.begin(), b.end(), dest.begin());
+    return true;
+}
+
+void CRecorderThread::ReplaceCaptured(std::span<int16_t> frames, int channels) {
+    if (!IsPlaying()) {
+        return;
+    }
+    std::lock_guard guard(bufferLock_);
+    const Block& b = playbackBuffers_[playbackBufferIndex_];
+    if (channels == 2 && frames.size() >= 2 * kBlockFrames) {
+        for (std::size_t i = 0; i < kBlockFrames; ++i) {
+            frames[2 * i] = b[i];
+            frames[2 * i + 1] = b[i];
+        }
+    } else if (frames.size() >= kBlockFrames) {
+        std::copy(b.begin(), b.end(), frames.begin());
+    }
+}
+
+bool CRecorderThread::FillBuffer(int k) {
+    if (!IsPlaying()) {
+        return false;
+    }
+    // The device has finished with buffer k; the monitor may be reading the other one.
+    std::lock_guard guard(bufferLock_);
+    if (!recordings_.ReadNext(playbackBuffers_[k])) {
+        return false;
+    }
+    playbackBufferIndex_ = k;
+    return true;
+}
+
+void CRecorderThread::QueueBuffer(int k) {
+    headers_[k].flags.store(0, std::memory_order_relaxed);
+    waveOut_->Prepare(headers_[k]);
+    waveOut_->Queue(headers_[k]);
+    inFlight_[k] = true;
+}
+
+void CRecorderThread::OpenOutput() {
+    if (IsPlaying()) {
+        return;
+    }
+    recorderPlaying_.store(true, std::memory_order_relaxed);
+    std::unique_ptr<WaveDevice> device = devices_.Create(DeviceDirection::Output);
+    const DeviceResult result =
+        device ? device->Open(format_, *this) : static_cast<DeviceResult>(kDeviceNoDriver);
+    if (result != kDeviceOk) {
+        if (device) {
+            ShowDeviceError(notifier_, *device, result);
+        }
+        recorderPlaying_.store(false, std::memory_order_relaxed);
+        return;
+    }
+    waveOut_ = std::move(device);
+    inFlight_ = {false, false};
+    for (int k = 0; k < 2; ++k) {
+        if (FillBuffer(k)) {
+            QueueBuffer(k);
+        }
+    }
+    if (!inFlight_[0] && !inFlight_[1]) {
+        StopPlayback();  // nothing recorded
+    }
+}
+
+void CRecorderThread::Completion() {
+    if (!IsPlaying()) {
+        return;
+    }
+    int k = 0;
+    while (k < 2 && !(inFlight_[k] && headers_[k].IsDone())) {
+        ++k;
+    }
+    if (k == 2) {
+        return;  // a completion from an earlier playback's reset
+    }
+    inFlight_[k] = false;
+    waveOut_->Unprepare(headers_[k]);
+    if (FillBuffer(k)) {
+        QueueBuffer(k);
+    } else if (!inFlight_[1 - k]) {
+        // Every recorded block has been played to its end.
+        StopPlayback();
+    }
+}
+
+void CRecorderThread::StopPlayback() {
+    if (!IsPlaying()) {
+        return;
+    }
+    recorderPlaying_.store(false, std::memory_order_relaxed);
+    if (waveOut_) {
+        waveOut_->Reset();
+        waveOut_->Unprepare(headers_[0]);
+        waveOut_->Unprepare(headers_[1]);
+        waveOut_->Close();
+        waveOut_.reset();
+    }
+    inFlight_ = {false, false};
+}
+
+}  // namespace tonavise

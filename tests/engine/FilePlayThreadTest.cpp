@@ -1,0 +1,201 @@
+#include "FilePlayThread.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "CaptureStore.h"
+#include "TestSupport.h"
+#include "ThreadMessages.h"
+#include "VirtualSound.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+
+// Records the reports; waits for them with a timeout.
+class Reports final : public PlayerListener {
+public:
+    void OnPlayerPosition(int64_t position, int64_t length) override {
+        std::lock_guard g(mutex);
+        positions.emplace_back(position, length);
+        cv.notify_all();
+    }
+    void OnPlayerLoaded(int64_t length) override {
+        std::lock_guard g(mutex);
+        loaded.push_back(length);
+        cv.notify_all();
+    }
+    template <typename Pred>
+    bool WaitFor(Pred pred) {
+        std::unique_lock l(mutex);
+        return cv.wait_for(l, 5s, [&] { return pred(); });
+    }
+    std::mutex mutex;
+    std::condition_variable cv;
+    std::vector<std::pair<int64_t, int64_t>> positions;
+    std::vector<int64_t> loaded;
+};
+
+class ThreadSafeNotifier final : public Notifier {
+public:
+    void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
+        std::lock_guard g(mutex);
+        texts.emplace_back(text);
+    }
+    std::vector<std::string> Texts() {
+        std::lock_guard g(mutex);
+        return texts;
+    }
+    std::mutex mutex;
+    std::vector<std::string> texts;
+};
+
+// Waits until every message posted so far has been handled: a feed's report comes back to a
+// listener of its own (a feed also appends to the store, which these tests allow for).
+void Sync(CFilePlayThread& player, Reports& barrier) {
+    const std::size_t before = [&] {
+        std::lock_guard g(barrier.mutex);
+        return barrier.positions.size();
+    }();
+    player.PostFeed(&barrier);
+    ASSERT_TRUE(barrier.WaitFor([&] { return barrier.positions.size() > before; }));
+}
+
+struct FilePlayer : ::testing::Test {
+    CaptureStore store;
+    VirtualSoundSystem sound;
+    ThreadSafeNotifier notifier;
+    Reports reports;
+    Reports barrier;
+    CFilePlayThread player{store, sound, notifier};
+    test::TempDir dir;
+
+    void SetUp() override {
+        store.Create();
+        store.scopeMode = kScopePitch;
+        player.start();
+    }
+    void TearDown() override { player.join(); }
+
+    std::string Wav(const std::string& name, int rate, int channels, double seconds) {
+        const int frames = static_cast<int>(rate * seconds);
+        return dir.Write(name, test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, channels, rate, 2 * channels, 16)) +
+                                              test::Chunk("data", test::Bytes(test::Sine(660, 8000, frames, rate, channels)))));
+    }
+    void Load(const std::string& path) {
+        const std::size_t before = reports.loaded.size();
+        player.PostOpen(path, &reports);
+        Sync(player, barrier);
+        ASSERT_GT(reports.loaded.size(), before);
+    }
+};
+
+TEST_F(FilePlayer, OpenReportsTheLengthAndSetsTheAccessors) {
+    Load(Wav("a.wav", 48000, 2, 0.5));
+    EXPECT_TRUE(player.IsLoaded());
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(player.ChannelCount(), 2);
+    EXPECT_EQ(player.Length(), 48000 / 2 * 4);
+    EXPECT_EQ(reports.loaded.back(), 48000 / 2 * 4);
+}
+
+TEST_F(FilePlayer, PlayStartsAtAWholeFrameAndPlaysTheRest) {
+    Load(Wav("a.wav", 44100, 1, 0.5));
+    player.PostPlay(4003);
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    Sync(player, barrier);
+    EXPECT_TRUE(player.IsPlaying());
+    // Play it to the end: the slider returns to 0 and the player is loaded again.
+    sound.Complete(DeviceDirection::Output);
+    ASSERT_TRUE(reports.WaitFor([&] { return !reports.positions.empty() && reports.positions.back().first == 0 &&
+                                             !player.IsPlaying(); }));
+    ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
+    const auto played = sound.Played(0);
+    EXPECT_EQ(played.bytes.size(), static_cast<std::size_t>(player.Length() - 4000));
+    EXPECT_TRUE(player.IsLoaded());
+}
+
+TEST_F(FilePlayer, StopPauseResumeAndTheirFlags) {
+    Load(Wav("a.wav", 44100, 1, 1.0));
+    player.PostPlay(0);
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    player.post(UM_PLAYER_PAUSE);
+    Sync(player, barrier);
+    EXPECT_TRUE(player.IsPaused());
+    EXPECT_TRUE(player.IsPlaying()) << "paused still counts as playing";
+    player.post(UM_PLAYER_RESUME);
+    Sync(player, barrier);
+    EXPECT_FALSE(player.IsPaused());
+    player.post(UM_PLAYER_STOP);
+    ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
+    Sync(player, barrier);
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_TRUE(player.IsLoaded());
+    // The reset's completion reports position 0 (the Stop command itself is the view's).
+    EXPECT_TRUE(reports.WaitFor([&] {
+        return !reports.positions.empty() && reports.positions.back().first == 0;
+    }));
+}
+
+TEST_F(FilePlayer, StopThenPlayAtOnceKeepsTheNewPlayGoing) {
+    Load(Wav("a.wav", 44100, 1, 1.0));
+    player.PostPlay(0);
+    player.post(UM_PLAYER_STOP);
+    player.PostPlay(0);
+    Sync(player, barrier);
+    Sync(player, barrier);
+    EXPECT_TRUE(player.IsPlaying()) << "the first play's reset completion must not stop the second";
+}
+
+TEST_F(FilePlayer, OpeningAnotherFileStopsAndReplacesAndAFailureLeavesNothing) {
+    Load(Wav("a.wav", 44100, 1, 1.0));
+    player.PostPlay(0);
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    Load(Wav("b.wav", 22050, 2, 0.5));
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(player.ChannelCount(), 2);
+    player.PostOpen(dir.Write("c.wav", "not a wav"), &reports);
+    Sync(player, barrier);
+    EXPECT_FALSE(player.IsLoaded());
+    EXPECT_EQ(player.Length(), 0);
+    ASSERT_EQ(notifier.Texts().size(), 1u);
+    EXPECT_EQ(notifier.Texts()[0], "This file is not the WAV file");
+    // Any other ending: nothing loaded, nothing said.
+    player.PostOpen(dir.Write("d.ogg", "x"), &reports);
+    Sync(player, barrier);
+    EXPECT_EQ(notifier.Texts().size(), 1u);
+}
+
+TEST_F(FilePlayer, FeedAppendsTheBlockAtThePlayPosition) {
+    Load(Wav("a.wav", 22050, 1, 1.0));
+    player.PostPlay(0);
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    sound.Advance(DeviceDirection::Output, 2205);  // 100 ms of the file
+    Sync(player, barrier);
+    const auto [position, length] = barrier.positions.back();
+    EXPECT_EQ(position, 2205 * 2);
+    // The store's newest 4410 samples are frames 2205.. of the file, each twice.
+    const auto sine = test::Sine(660, 8000, 22050, 22050, 1);
+    std::lock_guard g(store.historyLock);
+    for (int i = 0; i < kBlockFrames; ++i) {
+        ASSERT_EQ(store.channel1History[kHistoryLength - kBlockFrames + i], sine[2205 + i / 2]) << i;
+    }
+}
+
+TEST_F(FilePlayer, PlayWithoutADeviceDoesNothing) {
+    Load(Wav("a.wav", 44100, 1, 0.2));
+    sound.SetOpenResult(DeviceDirection::Output, kDeviceNoDriver);
+    player.PostPlay(0);
+    Sync(player, barrier);
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_TRUE(notifier.Texts().empty()) << "silently";
+}
+
+}  // namespace
+}  // namespace tonavise
