@@ -64,6 +64,7 @@ void CFilePlayThread::Release() {
     kind_.store(LoadedKind::None, std::memory_order_relaxed);
     channels_.store(0, std::memory_order_relaxed);
     length_.store(0, std::memory_order_relaxed);
+    bytesPerSecond_.store(0, std::memory_order_relaxed);
 }
 
 void CFilePlayThread::Open(std::unique_ptr<MessagePayload> payload) {
@@ -81,6 +82,8 @@ void CFilePlayThread::Open(std::unique_ptr<MessagePayload> payload) {
     }
     channels_.store(clip_.format.channels, std::memory_order_relaxed);
     length_.store(clip_.length, std::memory_order_relaxed);
+    bytesPerSecond_.store(int64_t{clip_.format.samplesPerSec} * clip_.format.blockAlign,
+                          std::memory_order_relaxed);
     kind_.store(clip_.kind, std::memory_order_relaxed);
     if (notify_ != nullptr) {
         notify_->OnPlayerLoaded(clip_.length);

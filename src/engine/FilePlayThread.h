@@ -56,6 +56,8 @@ public:
     bool IsPaused() const { return paused_.load(std::memory_order_relaxed); }
     int ChannelCount() const override { return channels_.load(std::memory_order_relaxed); }
     int32_t Length() const { return length_.load(std::memory_order_relaxed); }
+    // Bytes of the loaded data per second of sound; 0 when nothing is loaded.
+    int64_t BytesPerSecond() const { return bytesPerSecond_.load(std::memory_order_relaxed); }
 
 protected:
     void handleMessage(Message& message) override;
@@ -88,6 +90,7 @@ private:
     std::atomic<bool> paused_{false};
     std::atomic<int> channels_{0};
     std::atomic<int32_t> length_{0};
+    std::atomic<int64_t> bytesPerSecond_{0};
     int64_t startOffset_ = 0;
 };
 
