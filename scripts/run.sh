@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Sets everything up, builds, and starts the program on the sample recording the build makes.
+# Sets everything up, builds, and starts Tonavise.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build
-exec build/src/cli/tonavise-cli analyze build/sample-a4.wav "$@"
+exec build/src/app/tonavise "$@"

@@ -1,0 +1,30 @@
+// The process-wide objects and services the windows share: the engine's single objects, the
+// settings, the way messages reach the user and the user-interface language. The application
+// owns them; the windows hold this by reference.
+#pragma once
+
+#include "UiLanguage.h"
+
+namespace tonavise {
+class CaptureStore;
+class CDoreme;
+class CFft;
+class Notifier;
+class RecordingStore;
+}  // namespace tonavise
+
+namespace tonavise::ui {
+
+class SettingsStore;
+
+struct AppContext {
+    CaptureStore& captureStore;
+    CDoreme& doreme;
+    CFft& fft;
+    RecordingStore& recordingStore;
+    Notifier& notifier;
+    SettingsStore& settings;
+    UiLanguage language = UiLanguage::English;
+};
+
+}  // namespace tonavise::ui

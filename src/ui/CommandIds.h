@@ -1,0 +1,68 @@
+// The numeric ids of the program's commands and of the messages the windows receive. The ids
+// keep their historic values: menus, toolbars, the status-bar prompts and the command handlers
+// all refer to a command by this number.
+#pragma once
+
+#include <cstdint>
+
+#include "MessageThread.h"
+
+namespace tonavise::ui {
+
+enum CommandId : int {
+    ID_WAVE_SHAPE = 32771,
+    ID_HOR_ZOOM_IN = 32779,
+    ID_HOR_ZOOM_OUT = 32780,
+    ID_FREQUENCY_SCALE = 32781,
+    ID_PITCH_SCALE = 32783,
+    ID_VERT_ZOOM_IN = 32787,
+    ID_VERT_ZOOM_OUT = 32788,
+    ID_CAPTURE_SCREEN = 32790,
+    ID_SAVE_COPIED_SCREEN = 32791,
+    ID_SELECT_NOTATION = 32792,
+    ID_SHOW_SCOPE_BAR = 32801,
+    ID_HALF_TONE_UP = 32805,
+    ID_HALF_TONE_DOWN = 32806,
+    ID_NO_TRANSPOSITION = 32808,
+    ID_TONE_LA = 32810,
+    ID_MIC_MONO = 32814,
+    ID_MIC_STEREO = 32815,
+    ID_PLAYER_OPEN = 32817,
+    ID_PLAYER_PLAY = 32818,
+    ID_PLAYER_STOP = 32819,
+    ID_PLAYER_SLIDER = 32821,
+    ID_PLAYER_PAUSE = 32822,
+    ID_HELP_SHOW = 32824,
+    ID_SHOW_PLAYER_BAR = 32826,
+    ID_SET_PARAMETERS = 32829,
+    ID_FUNDAMENTAL_TONE = 32830,
+    ID_KEY_C = 32831,  // ... ID_KEY_C + 11 is B
+    ID_KEY_B = 32842,
+    ID_THREE_D = 32844,
+    ID_LOGARITHM = 32846,
+    ID_METRONOME_PLAY = 32852,
+    ID_METRONOME_SET = 32853,
+    ID_RECORDER_RECORD = 32855,
+    ID_RECORDER_STOP = 32856,
+    ID_RECORDER_PLAY = 32857,
+    ID_RECORDER_SAVE = 32858,
+    ID_SHOW_RECORDER_BAR = 32861,
+    ID_WATCH_RIGHT = 32862,
+    ID_WATCH_LEFT = 32863,
+    ID_SIGNAL_GENERATOR = 32866,
+    ID_SHOW_ASSISTANCE_BAR = 32868,
+    ID_PITCH_MARKING = 32869,
+    ID_APP_ABOUT = 57664,
+    ID_APP_EXIT = 57665,
+    ID_VIEW_TOOLBAR = 59392,
+    ID_VIEW_STATUS_BAR = 59393,
+};
+
+// Messages to the windows (the worker threads' messages are declared beside their receivers).
+inline constexpr uint32_t UM_VIEW_REDRAW = WM_APP + 0x01;
+inline constexpr uint32_t UM_PLAYER_POSITION = WM_APP + 0x02;
+inline constexpr uint32_t UM_PLAYER_GET_START = WM_APP + 0x03;
+inline constexpr uint32_t UM_PLAYER_LOADED = WM_APP + 0x04;
+inline constexpr uint32_t UM_VIEW_OPEN_FILE = WM_APP + 0x06;
+
+}  // namespace tonavise::ui

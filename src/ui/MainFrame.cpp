@@ -1,0 +1,441 @@
+#include "MainFrame.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QLabel>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QSlider>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "CommandIds.h"
+#include "PlayerBar.h"
+#include "ProductInfo.h"
+#include "ScopeView.h"
+#include "ToolIcons.h"
+
+namespace tonavise::ui {
+
+namespace {
+
+constexpr int kUpdateIntervalMs = 100;
+constexpr int kSeparator = 0;
+
+// The keyboard lights as the kernel reports them (/sys/class/leds/<device>::capslock); all
+// off when the system does not say.
+class LockLights {
+  public:
+    LockLights() {
+        const QDir leds(QStringLiteral("/sys/class/leds"));
+        const char* const kinds[3] = {"capslock", "numlock", "scrolllock"};
+        for (int i = 0; i < 3; ++i) {
+            for (const QString& name :
+                 leds.entryList({QStringLiteral("*::") + QLatin1String(kinds[i])}, QDir::Dirs)) {
+                files_[i] << leds.filePath(name + QStringLiteral("/brightness"));
+            }
+        }
+    }
+
+    bool On(int i) const {
+        for (const QString& path : files_[i]) {
+            QFile f(path);
+            if (f.open(QIODevice::ReadOnly) && f.readAll().trimmed() != "0") {
+                return true;
+            }
+        }
+        return false;
+    }
+
+  private:
+    std::array<QStringList, 3> files_;
+};
+
+const LockLights& Lights() {
+    static const LockLights lights;
+    return lights;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(AppContext& context, CommandTarget* application, QWidget* parent)
+    : QMainWindow(parent), context_(context), view_(new CScopeView(context, this)) {
+    setObjectName(QStringLiteral("mainFrame"));
+    setWindowTitle(QString::fromLatin1(kProductName));
+    setWindowIcon(MakeAppIcon());
+    setCentralWidget(view_);
+    setFocusProxy(view_);
+
+    router_.AddTarget(view_);
+    router_.AddTarget(this);
+    if (application != nullptr) {
+        router_.AddTarget(application);
+    }
+
+    CreateActions();
+    CreateMenus();
+    CreateToolBars();
+    CreateStatusBar();
+    setAcceptDrops(true);
+
+    connect(view_, &CScopeView::messageString, this, &CMainFrame::SetMessageText);
+    connect(&updateTimer_, &QTimer::timeout, this, [this] {
+        UpdateCommandStates();
+        UpdateIndicators();
+    });
+    updateTimer_.start(kUpdateIntervalMs);
+    UpdateCommandStates();
+}
+
+CMainFrame::~CMainFrame() {
+    updateTimer_.stop();
+    // The view stops its threads before the frame's bars and menus go.
+    view_->OnDestroy();
+}
+
+void CMainFrame::InitialUpdate() {
+    view_->OnInitialUpdate();
+    view_->setFocus();
+    UpdateCommandStates();
+}
+
+void CMainFrame::CreateActions() {
+    for (const CommandInfo& info : CommandTable()) {
+        auto* action = new QAction(this);
+        const QString menuText = CommandMenuText(info);
+        action->setText(menuText.isEmpty() ? CommandToolTip(info) : menuText);
+        action->setIcon(MakeToolIcon(info.icon));
+        action->setIconVisibleInMenu(false);
+        action->setStatusTip(CommandPrompt(info));
+        const QString tip = CommandToolTip(info);
+        action->setToolTip(tip.isEmpty() ? menuText : tip);
+        action->setCheckable(info.checkable);
+        action->setData(info.id);
+        const int id = info.id;
+        connect(action, &QAction::triggered, this, [this, id] { ExecuteCommand(id); });
+        actions_[id] = action;
+    }
+}
+
+QAction* CMainFrame::Action(int id) const {
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::CreateMenus() {
+    auto add = [this](QMenu* menu, std::initializer_list<int> ids) {
+        for (int id : ids) {
+            if (id == kSeparator) {
+                menu->addSeparator();
+            } else {
+                menu->addAction(Action(id));
+            }
+        }
+    };
+    QMenuBar* bar = menuBar();
+
+    QMenu* file = bar->addMenu(tr("&File"));
+    add(file, {ID_CAPTURE_SCREEN, kSeparator, ID_APP_EXIT});
+
+    QMenu* function = bar->addMenu(tr("&Function"));
+    add(function, {ID_WAVE_SHAPE});
+    add(function->addMenu(tr("Spectrum Scope")),
+        {ID_FREQUENCY_SCALE, ID_PITCH_SCALE, ID_THREE_D, ID_LOGARITHM});
+    function->addSeparator();
+    add(function->addMenu(tr("Zoom And Shift")),
+        {ID_VERT_ZOOM_IN,
+         ID_VERT_ZOOM_OUT,
+         ID_HOR_ZOOM_IN,
+         ID_HOR_ZOOM_OUT,
+         kSeparator,
+         ID_WATCH_RIGHT,
+         ID_WATCH_LEFT});
+    QMenu* keys = function->addMenu(tr("Select Key"));
+    for (int id = ID_KEY_C; id <= ID_KEY_B; ++id) {
+        keys->addAction(Action(id));
+    }
+    add(function, {ID_PITCH_MARKING, ID_SELECT_NOTATION, kSeparator});
+    add(function->addMenu(tr("Select Microphone's channel")), {ID_MIC_MONO, ID_MIC_STEREO});
+    function->addSeparator();
+    add(function->addMenu(tr("Player")),
+        {ID_PLAYER_OPEN, ID_PLAYER_PLAY, ID_PLAYER_PAUSE, ID_PLAYER_STOP});
+
+    QMenu* tool = bar->addMenu(tr("&Tool"));
+    add(tool, {ID_TONE_LA, kSeparator});
+    add(tool->addMenu(tr("Metronome")), {ID_METRONOME_SET, ID_METRONOME_PLAY});
+    tool->addSeparator();
+    add(tool->addMenu(tr("Recorder")),
+        {ID_RECORDER_RECORD, ID_RECORDER_STOP, ID_RECORDER_PLAY, ID_RECORDER_SAVE});
+    add(tool, {kSeparator, ID_SIGNAL_GENERATOR});
+
+    QMenu* view = bar->addMenu(tr("&View"));
+    add(view,
+        {kSeparator,
+         ID_VIEW_TOOLBAR,
+         ID_VIEW_STATUS_BAR,
+         ID_SHOW_SCOPE_BAR,
+         ID_SHOW_PLAYER_BAR,
+         ID_SHOW_RECORDER_BAR,
+         ID_SHOW_ASSISTANCE_BAR,
+         kSeparator,
+         ID_FUNDAMENTAL_TONE,
+         kSeparator,
+         ID_SET_PARAMETERS});
+
+    QMenu* help = bar->addMenu(tr("&Help"));
+    add(help, {ID_APP_ABOUT, ID_HELP_SHOW});
+
+    // Every menu shows its items' current state.
+    for (QMenu* menu : bar->findChildren<QMenu*>()) {
+        connect(menu, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandStates);
+    }
+}
+
+QToolBar* CMainFrame::MakeToolBar(const QString& title,
+                                  const char* objectName,
+                                  Qt::ToolBarAreas allowed,
+                                  std::initializer_list<int> ids) {
+    auto* bar = new QToolBar(title, this);
+    bar->setObjectName(QLatin1String(objectName));
+    bar->setIconSize(QSize(kToolIconSize, kToolIconSize));
+    bar->setAllowedAreas(allowed);
+    bar->setMovable(true);
+    for (int id : ids) {
+        if (id == kSeparator) {
+            bar->addSeparator();
+        } else {
+            bar->addAction(Action(id));
+        }
+    }
+    return bar;
+}
+
+void CMainFrame::CreateToolBars() {
+    mainToolBar_ = MakeToolBar(QString::fromLatin1(kProductName),
+                               "mainToolBar",
+                               Qt::TopToolBarArea,
+                               {ID_CAPTURE_SCREEN, ID_SET_PARAMETERS, kSeparator, ID_HELP_SHOW});
+    scopeBar_ = MakeToolBar(tr("Scope Type"),
+                            "scopeBar",
+                            Qt::LeftToolBarArea,
+                            {ID_WAVE_SHAPE,
+                             ID_FREQUENCY_SCALE,
+                             ID_PITCH_SCALE,
+                             kSeparator,
+                             ID_VERT_ZOOM_IN,
+                             ID_VERT_ZOOM_OUT,
+                             kSeparator,
+                             ID_HOR_ZOOM_IN,
+                             ID_HOR_ZOOM_OUT,
+                             kSeparator,
+                             ID_WATCH_RIGHT,
+                             ID_WATCH_LEFT,
+                             kSeparator,
+                             ID_THREE_D,
+                             ID_SELECT_NOTATION,
+                             ID_PITCH_MARKING});
+    recorderBar_ = MakeToolBar(tr("Recorder"),
+                               "recorderBar",
+                               Qt::BottomToolBarArea,
+                               {ID_TONE_LA,
+                                ID_METRONOME_PLAY,
+                                kSeparator,
+                                ID_RECORDER_RECORD,
+                                ID_RECORDER_STOP,
+                                ID_RECORDER_PLAY,
+                                ID_RECORDER_SAVE});
+    assistanceBar_ =
+        MakeToolBar(tr("Assistance"), "assistanceBar", Qt::RightToolBarArea, {ID_SIGNAL_GENERATOR});
+
+    playerBar_ = new CPlayerBar(tr("Player"), this);
+    playerBar_->setObjectName(QStringLiteral("playerBar"));
+    playerBar_->setIconSize(QSize(kToolIconSize, kToolIconSize));
+    playerBar_->setAllowedAreas(Qt::TopToolBarArea);
+    for (int id : {ID_PLAYER_OPEN, ID_PLAYER_PLAY, ID_PLAYER_PAUSE, ID_PLAYER_STOP}) {
+        playerBar_->addAction(Action(id));
+    }
+    playerBar_->addWidget(playerBar_->slider());
+    // A press on the slider first stops a playing file; the slider then moves its thumb.
+    connect(playerBar_, &CPlayerBar::sliderPressedByUser, this, [this] {
+        ExecuteCommand(ID_PLAYER_STOP);
+    });
+
+    // The main toolbar and the Player bar share the top row, the Player bar after it.
+    addToolBar(Qt::TopToolBarArea, mainToolBar_);
+    addToolBar(Qt::TopToolBarArea, playerBar_);
+    addToolBar(Qt::LeftToolBarArea, scopeBar_);
+    addToolBar(Qt::BottomToolBarArea, recorderBar_);
+    addToolBar(Qt::RightToolBarArea, assistanceBar_);
+}
+
+void CMainFrame::CreateStatusBar() {
+    QStatusBar* bar = statusBar();
+    const char* const texts[3] = {"CAP", "NUM", "SCRL"};
+    for (int i = 0; i < 3; ++i) {
+        auto* label = new QLabel(bar);
+        label->setObjectName(QLatin1String(texts[i]));
+        label->setAlignment(Qt::AlignCenter);
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->setMinimumWidth(label->fontMetrics().horizontalAdvance(QLatin1String(texts[i])) +
+                               12);
+        label->setProperty("indicatorText", QLatin1String(texts[i]));
+        bar->addPermanentWidget(label);
+        indicators_[i] = label;
+    }
+    // The idle prompt comes back whenever a prompt or message is cleared.
+    connect(bar, &QStatusBar::messageChanged, this, [bar](const QString& text) {
+        if (text.isEmpty()) {
+            bar->showMessage(tr("Ready"));
+        }
+    });
+    bar->showMessage(tr("Ready"));
+    UpdateIndicators();
+}
+
+void CMainFrame::UpdateIndicators() {
+    for (int i = 0; i < 3; ++i) {
+        // As the keyboard shows it: the text only while the lock is on.
+        const QString text =
+            Lights().On(i) ? indicators_[i]->property("indicatorText").toString() : QString();
+        if (indicators_[i]->text() != text) {
+            indicators_[i]->setText(text);
+        }
+    }
+}
+
+QSlider* CMainFrame::positionSlider() const {
+    return playerBar_->slider();
+}
+
+QMenu* CMainFrame::createPopupMenu() {
+    // Bars are shown and hidden from the View menu only.
+    return nullptr;
+}
+
+bool CMainFrame::ExecuteCommand(int id) {
+    const bool ran = router_.Execute(id);
+    UpdateCommandStates();
+    return ran;
+}
+
+void CMainFrame::UpdateCommandStates() {
+    for (const auto& [id, action] : actions_) {
+        const CommandState state = router_.State(id);
+        if (action->isEnabled() != state.enabled) {
+            action->setEnabled(state.enabled);
+        }
+        if (action->isCheckable() && action->isChecked() != state.checked) {
+            action->setChecked(state.checked);
+        }
+    }
+}
+
+QToolBar* CMainFrame::BarOf(int id) const {
+    switch (id) {
+        case ID_VIEW_TOOLBAR:
+            return mainToolBar_;
+        case ID_SHOW_SCOPE_BAR:
+            return scopeBar_;
+        case ID_SHOW_PLAYER_BAR:
+            return playerBar_;
+        case ID_SHOW_RECORDER_BAR:
+            return recorderBar_;
+        case ID_SHOW_ASSISTANCE_BAR:
+            return assistanceBar_;
+        default:
+            return nullptr;
+    }
+}
+
+bool CMainFrame::HandlesCommand(int id) const {
+    return BarOf(id) != nullptr || id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT;
+}
+
+void CMainFrame::UpdateCommand(int id, CommandState& state) {
+    if (QToolBar* bar = BarOf(id)) {
+        state.checked = bar->isVisible();
+    } else if (id == ID_VIEW_STATUS_BAR) {
+        state.checked = statusBar()->isVisible();
+    }
+}
+
+void CMainFrame::OnCommand(int id) {
+    if (QToolBar* bar = BarOf(id)) {
+        bar->setVisible(!bar->isVisible());
+    } else if (id == ID_VIEW_STATUS_BAR) {
+        statusBar()->setVisible(!statusBar()->isVisible());
+    } else if (id == ID_APP_EXIT) {
+        close();
+    }
+}
+
+void CMainFrame::OnPlayerPosition(int32_t position, int32_t length) {
+    QSlider* slider = positionSlider();
+    if (slider->maximum() != length) {
+        const QSignalBlocker block(slider);
+        slider->setRange(0, length);
+    }
+    slider->setValue(position);
+}
+
+int32_t CMainFrame::OnPlayerGetStart() const {
+    return positionSlider()->value();
+}
+
+void CMainFrame::OnPlayerLoaded(int32_t minimum, int32_t maximum) {
+    positionSlider()->setRange(minimum, maximum);
+}
+
+void CMainFrame::SetMessageText(const QString& text) {
+    statusBar()->showMessage(text);
+}
+
+void CMainFrame::BringToFront() {
+    if (isMinimized()) {
+        showNormal();
+    }
+    show();
+    raise();
+    activateWindow();
+}
+
+void CMainFrame::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CMainFrame::dropEvent(QDropEvent* event) {
+    if (!event->mimeData()->hasUrls()) {
+        return;
+    }
+    DropFiles(event->mimeData()->urls());
+    event->acceptProposedAction();
+}
+
+void CMainFrame::DropFiles(const QList<QUrl>& urls) {
+    if (urls.isEmpty() || !urls.front().isLocalFile()) {
+        return;
+    }
+    // Only the first file counts. Each drop hands over its own copy of the path, so a second
+    // drop before the view has handled the first cannot change the first one's path.
+    QString path = urls.front().toLocalFile();
+    QMetaObject::invokeMethod(
+        view_,
+        [view = view_, path = std::move(path)] { view->PostOpenFile(path); },
+        Qt::QueuedConnection);
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    QMainWindow::closeEvent(event);
+    if (event->isAccepted()) {
+        QCoreApplication::quit();
+    }
+}
+
+}  // namespace tonavise::ui

@@ -1,0 +1,113 @@
+// The main frame: the program's one top-level window, with the menu, the five toolbars (main,
+// Scope, Player with the position slider, Recorder, Assistance), the status bar and the scope
+// view as its client. It offers every command to the view first, then handles its own (showing
+// and hiding the bars, exit), then passes it to the application. It keeps the position slider in
+// step with the file player and hands a dropped file to the view.
+//
+// Threads: user-interface thread only. Reports from worker threads reach it queued.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <map>
+
+#include "AppContext.h"
+#include "Commands.h"
+
+class QLabel;
+class QSlider;
+
+namespace tonavise::ui {
+
+class CPlayerBar;
+class CScopeView;
+
+class CMainFrame : public QMainWindow, public CommandTarget {
+    Q_OBJECT
+  public:
+    // `application` handles the commands neither the view nor the frame handles; may be null.
+    explicit CMainFrame(AppContext& context,
+                        CommandTarget* application = nullptr,
+                        QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    CScopeView& view() const { return *view_; }
+
+    // Starts the view (its threads and timers) and gives it the focus.
+    void InitialUpdate();
+
+    // Runs a command as a menu item or button would: only when its rule enables it.
+    bool ExecuteCommand(int id);
+    CommandState CommandStateOf(int id) const { return router_.State(id); }
+    // Applies every command's enable and check rule to its action.
+    void UpdateCommandStates();
+    QAction* Action(int id) const;
+
+    // The file player's reports.
+    // UM_PLAYER_POSITION: the play position and the PCM length, in bytes.
+    void OnPlayerPosition(int32_t position, int32_t length);
+    // UM_PLAYER_GET_START: the slider's position, where Play starts.
+    int32_t OnPlayerGetStart() const;
+    // UM_PLAYER_LOADED: the slider's new range.
+    void OnPlayerLoaded(int32_t minimum, int32_t maximum);
+
+    // A text in the status bar's message pane until the next one.
+    void SetMessageText(const QString& text);
+    // Brings the window to the front (a second start of the program asked for it).
+    void BringToFront();
+
+    // Handles a list of dropped files: the first local file goes to the view.
+    void DropFiles(const QList<QUrl>& urls);
+
+    QToolBar* mainToolBar() const { return mainToolBar_; }
+    QToolBar* scopeBar() const { return scopeBar_; }
+    CPlayerBar* playerBar() const { return playerBar_; }
+    QToolBar* recorderBar() const { return recorderBar_; }
+    QToolBar* assistanceBar() const { return assistanceBar_; }
+    QSlider* positionSlider() const;
+    // "CAP", "NUM", "SCRL".
+    QLabel* indicator(int index) const { return indicators_.at(index); }
+
+    // CommandTarget: the frame's own commands.
+    bool HandlesCommand(int id) const override;
+    void UpdateCommand(int id, CommandState& state) override;
+    void OnCommand(int id) override;
+
+    QMenu* createPopupMenu() override;
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    QToolBar* MakeToolBar(const QString& title,
+                          const char* objectName,
+                          Qt::ToolBarAreas allowed,
+                          std::initializer_list<int> ids);
+    QToolBar* BarOf(int id) const;
+    void UpdateIndicators();
+
+    AppContext& context_;
+    CScopeView* view_;
+    CommandRouter router_;
+    std::map<int, QAction*> actions_;
+
+    QToolBar* mainToolBar_ = nullptr;
+    QToolBar* scopeBar_ = nullptr;
+    CPlayerBar* playerBar_ = nullptr;
+    QToolBar* recorderBar_ = nullptr;
+    QToolBar* assistanceBar_ = nullptr;
+    std::array<QLabel*, 3> indicators_{};
+
+    QTimer updateTimer_;
+};
+
+}  // namespace tonavise::ui

@@ -1,0 +1,573 @@
+#include "ScopeView.h"
+
+#include <QContextMenuEvent>
+#include <QCursor>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QScrollBar>
+#include <chrono>
+
+#include "CaptureStore.h"
+#include "CommandIds.h"
+#include "DlgFundamentTone.h"
+#include "Doreme.h"
+#include "SettingsStore.h"
+
+namespace tonavise::ui {
+
+// The composed picture at its pixel size, inside the scrolling area.
+class ScopePicture final : public QWidget {
+  public:
+    ScopePicture(const QImage& image, QWidget* parent) : QWidget(parent), image_(image) {
+        setAttribute(Qt::WA_OpaquePaintEvent);
+        setMouseTracking(true);
+    }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override {
+        QPainter painter(this);
+        const QRect r = event->rect() & QRect(QPoint(0, 0), size());
+        painter.drawImage(r.topLeft(), image_, r);
+    }
+
+  private:
+    const QImage& image_;
+};
+
+namespace {
+
+constexpr int kKeyCountInMenu = 12;
+
+}  // namespace
+
+QSize DrawingSizeOf(int32_t scopeMode) {
+    switch (scopeMode) {
+        case kScopeWave:
+            return {467, 451};
+        case kScopeFrequency:
+            return {1067, 451};
+        case kScopePitch:
+            return {kSurfaceWidth, kSurfaceHeight};
+        default:
+            return {0, 0};
+    }
+}
+
+std::optional<int32_t> FrequencyAt(int x, int32_t spanIndex, int32_t startFrequency) {
+    if (x < 50 || x >= 1050) {
+        return std::nullopt;
+    }
+    return (x - 50) * kSpanTable[spanIndex] / 1000 + startFrequency;
+}
+
+bool OverPitchLine(int x, int y, int scrollX) {
+    if (!(10 < y && y < 410)) {
+        return false;
+    }
+    // Truncation toward zero: x a little left of the first line still gives column 0.
+    const int column = (x + scrollX + 10 - 50) / 20;
+    return column >= 0 && column <= 88;
+}
+
+QString KeySelectText(int key) {
+    static const char* const kNames[kKeyCountInMenu] = {
+        "C", "Db", "D", "bE", "E", "F", "#F/bG", "G", "bA", "A", "bB", "B"};
+    return QStringLiteral("1 = %1").arg(QString::fromLatin1(kNames[key]));
+}
+
+CScopeView::CScopeView(AppContext& context, QWidget* parent)
+    : QScrollArea(parent),
+      context_(context),
+      composeSurface_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
+      picture_(new ScopePicture(composeSurface_, this)) {
+    lastWaveFrame_.fill(257);
+    composeSurface_.fill(Qt::white);
+    setObjectName(QStringLiteral("scopeView"));
+    setFrameShape(QFrame::StyledPanel);
+    setWidgetResizable(false);
+    setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    setFocusPolicy(Qt::StrongFocus);
+    setBackgroundRole(QPalette::Dark);
+    picture_->resize(1, 1);
+    setWidget(picture_);
+    picture_->installEventFilter(this);
+    viewport()->setMouseTracking(true);
+    viewport()->installEventFilter(this);
+
+    timer1_.setTimerType(Qt::PreciseTimer);
+    connect(&timer1_, &QTimer::timeout, this, &CScopeView::OnTimer1);
+    connect(&timer2_, &QTimer::timeout, this, &CScopeView::OnTimer2);
+}
+
+CScopeView::~CScopeView() {
+    OnDestroy();
+}
+
+int32_t CScopeView::scopeMode() const {
+    return context_.captureStore.scopeMode.load(std::memory_order_relaxed);
+}
+
+int32_t CScopeView::channelCount() const {
+    return context_.captureStore.channelCount.load(std::memory_order_relaxed);
+}
+
+const QImage& CScopeView::composedPicture() const {
+    return composeSurface_;
+}
+
+QWidget* CScopeView::picture() const {
+    return picture_;
+}
+
+QWidget* CScopeView::Frame() const {
+    QWidget* w = window();
+    return w == this ? nullptr : w;
+}
+
+int CScopeView::ScrollX() const {
+    return horizontalScrollBar()->value();
+}
+
+void CScopeView::OnInitialUpdate() {
+    if (started_) {
+        return;
+    }
+    started_ = true;
+
+    const ViewSettings settings = LoadViewSettings(context_.settings);
+    context_.doreme.SetA4(settings.a4);
+    keyIndex_ = settings.keyIndex;
+    context_.doreme.logarithmOption.store(settings.logarithm, std::memory_order_relaxed);
+
+    timer1_.start(kTimer1Ms);
+    timer2_.start(kTimer2Ms);
+
+    FitFrameToView();
+    SwitchMode(kScopePitch);
+
+    analysis_ = std::make_unique<AnalysisThread>(
+        context_.captureStore, context_.fft, context_.doreme, &playerView_);
+    analysis_->StartAnalysis();
+}
+
+void CScopeView::OnDestroy() {
+    if (destroyed_) {
+        return;
+    }
+    destroyed_ = true;
+    if (analysis_) {
+        analysis_->StopAnalysis();
+        analysis_.reset();
+    }
+    timer1_.stop();
+    timer2_.stop();
+}
+
+void CScopeView::SwitchMode(int32_t mode) {
+    CaptureStore& store = context_.captureStore;
+    if (store.scopeMode.load(std::memory_order_relaxed) == mode) {
+        return;
+    }
+    store.scopeMode.store(mode, std::memory_order_relaxed);
+    drawingSize_ = DrawingSizeOf(mode);
+    picture_->resize(drawingSize_);
+    MarkScaleDirty();
+    if (mode != kScopeWave) {
+        QPainter(&composeSurface_).fillRect(QRect(QPoint(0, 0), drawingSize_), Qt::white);
+    }
+    FitFrameToView();
+    if (toneWindow_ != nullptr) {
+        if (mode == kScopeWave) {
+            toneWindow_->hide();
+        } else if (toneWindowShown_ != 0) {
+            toneWindow_->show();
+        }
+    }
+    RedrawNow();
+}
+
+void CScopeView::FitFrameToView() {
+    QWidget* frame = Frame();
+    if (frame == nullptr || drawingSize_.isEmpty()) {
+        return;
+    }
+    // The view window that shows exactly drawingSize without scroll bars.
+    const QSize needed = drawingSize_ + QSize(2 * frameWidth(), 2 * frameWidth());
+    QSize size = frame->size() + (needed - this->size());
+    // Decorations of the window manager, so that the whole window fits on the screen.
+    const QSize decorations = frame->frameGeometry().size() - frame->geometry().size();
+    const QRect screen = frame->screen() != nullptr ? frame->screen()->geometry() : QRect();
+    if (!screen.isEmpty()) {
+        size = size.boundedTo(screen.size() - decorations);
+    }
+    size = size.expandedTo(frame->minimumSizeHint());
+    frame->resize(size);
+    if (!screen.isEmpty()) {
+        const QSize outer = size + decorations;
+        frame->move(screen.x() + (screen.width() - outer.width()) / 2,
+                    screen.y() + (screen.height() - outer.height()) / 2);
+    }
+}
+
+void CScopeView::RedrawNow() {
+    ComposePicture();
+    picture_->update();
+}
+
+void CScopeView::ComposePicture() {
+    // The scope pictures are drawn by the renderer once it is part of the program; until then
+    // the picture stays white.
+    scaleDirty_ = false;
+}
+
+void CScopeView::MarkScaleDirty() {
+    scaleDirty_ = true;
+}
+
+void CScopeView::OnTimer1() {
+    using namespace std::chrono_literals;
+    CaptureStore& store = context_.captureStore;
+    switch (scopeMode()) {
+        case kScopeWave:
+            if (store.micDataEvent.wait(1ms)) {
+                RedrawNow();
+            }
+            break;
+        case kScopeFrequency:
+        case kScopePitch:
+            if (store.finishedFftEvent.wait(1ms)) {
+                store.spectrum.acquire();
+                RedrawNow();
+                if (toneWindowShown_ != 0 && toneWindow_ != nullptr) {
+                    toneWindow_->update();
+                }
+            }
+            break;
+        default:
+            break;
+    }
+}
+
+void CScopeView::OnTimer2() {
+    // The file player's scope feed: posted here once the player thread is part of the program.
+}
+
+void CScopeView::PostOpenFile(const QString& path) {
+    emit fileOpenRequested(path);
+    // Handed to the file player once its thread is part of the program; the path is the
+    // caller's own copy.
+}
+
+int32_t CScopeView::StepHz() const {
+    return kSpanTable[spanIndex_] / 10;
+}
+
+int32_t CScopeView::AlignedStart() const {
+    const int32_t step = StepHz();
+    return (startFrequency_ / step) * step;
+}
+
+void CScopeView::SetFrequencyWindow(int32_t spanIndex, int32_t startFrequency) {
+    spanIndex_ = spanIndex;
+    startFrequency_ = startFrequency;
+    MarkScaleDirty();
+}
+
+bool CScopeView::HandlesCommand(int id) const {
+    switch (id) {
+        case ID_WAVE_SHAPE:
+        case ID_FREQUENCY_SCALE:
+        case ID_PITCH_SCALE:
+        case ID_THREE_D:
+        case ID_LOGARITHM:
+        case ID_VERT_ZOOM_IN:
+        case ID_VERT_ZOOM_OUT:
+        case ID_HOR_ZOOM_IN:
+        case ID_HOR_ZOOM_OUT:
+        case ID_WATCH_RIGHT:
+        case ID_WATCH_LEFT:
+        case ID_SELECT_NOTATION:
+        case ID_HALF_TONE_UP:
+        case ID_HALF_TONE_DOWN:
+        case ID_NO_TRANSPOSITION:
+        case ID_MIC_MONO:
+        case ID_MIC_STEREO:
+        case ID_FUNDAMENTAL_TONE:
+            return true;
+        default:
+            return id >= ID_KEY_C && id <= ID_KEY_B;
+    }
+}
+
+void CScopeView::UpdateCommand(int id, CommandState& state) {
+    const int32_t mode = scopeMode();
+    const bool spectrum = mode == kScopeFrequency || mode == kScopePitch;
+    const bool pitch = mode == kScopePitch;
+    switch (id) {
+        case ID_WAVE_SHAPE:
+            state.checked = mode == kScopeWave;
+            return;
+        case ID_FREQUENCY_SCALE:
+            state.checked = mode == kScopeFrequency;
+            return;
+        case ID_PITCH_SCALE:
+            state.checked = mode == kScopePitch;
+            return;
+        case ID_THREE_D:
+            state.enabled = spectrum;
+            state.checked = threeD_;
+            return;
+        case ID_LOGARITHM:
+            state.enabled = spectrum;
+            state.checked = context_.doreme.logarithmOption.load(std::memory_order_relaxed) != 0;
+            return;
+        case ID_VERT_ZOOM_IN:
+            state.enabled = levelIndex_ < 6;
+            return;
+        case ID_VERT_ZOOM_OUT:
+            state.enabled = levelIndex_ > 0;
+            return;
+        case ID_HOR_ZOOM_IN:
+            state.enabled = (mode == kScopeWave && waveZoomIndex_ > 0) ||
+                            (mode == kScopeFrequency && spanIndex_ > 0);
+            return;
+        case ID_HOR_ZOOM_OUT:
+            state.enabled = (mode == kScopeWave && waveZoomIndex_ < 7) ||
+                            (mode == kScopeFrequency && spanIndex_ < 3);
+            return;
+        case ID_WATCH_RIGHT:
+            state.enabled = mode == kScopeFrequency &&
+                            AlignedStart() + kSpanTable[spanIndex_] < kMaxScaleFrequency;
+            return;
+        case ID_WATCH_LEFT:
+            state.enabled = mode == kScopeFrequency && AlignedStart() - StepHz() >= 0;
+            return;
+        case ID_SELECT_NOTATION:
+        case ID_HALF_TONE_UP:
+        case ID_HALF_TONE_DOWN:
+        case ID_NO_TRANSPOSITION:
+            state.enabled = pitch;
+            return;
+        case ID_MIC_MONO:
+            state.enabled = mode >= kScopeWave;
+            state.checked = channelCount() == 1;
+            return;
+        case ID_MIC_STEREO:
+            state.enabled = mode >= kScopeWave;
+            state.checked = channelCount() == 2;
+            return;
+        case ID_FUNDAMENTAL_TONE:
+            state.enabled = spectrum;
+            state.checked = toneWindowShown_ != 0;
+            return;
+        default:
+            if (id >= ID_KEY_C && id <= ID_KEY_B) {
+                state.enabled = pitch;
+                state.checked = id == keyIndex_ + ID_KEY_C;
+            }
+            return;
+    }
+}
+
+void CScopeView::OnCommand(int id) {
+    const int32_t mode = scopeMode();
+    switch (id) {
+        case ID_WAVE_SHAPE:
+            SwitchMode(kScopeWave);
+            return;
+        case ID_FREQUENCY_SCALE:
+            SwitchMode(kScopeFrequency);
+            return;
+        case ID_PITCH_SCALE:
+            SwitchMode(kScopePitch);
+            return;
+        case ID_THREE_D:
+            threeD_ = !threeD_;
+            MarkScaleDirty();
+            QPainter(&composeSurface_).fillRect(composeSurface_.rect(), Qt::white);
+            break;
+        case ID_LOGARITHM: {
+            auto& option = context_.doreme.logarithmOption;
+            const int32_t value = option.load(std::memory_order_relaxed) != 0 ? 0 : 1;
+            option.store(value, std::memory_order_relaxed);
+            SaveLogarithm(context_.settings, value);
+            MarkScaleDirty();
+            break;
+        }
+        case ID_VERT_ZOOM_IN:
+            if (levelIndex_ < 6) {
+                ++levelIndex_;
+                MarkScaleDirty();
+            }
+            break;
+        case ID_VERT_ZOOM_OUT:
+            if (levelIndex_ > 0) {
+                --levelIndex_;
+                MarkScaleDirty();
+            }
+            break;
+        case ID_HOR_ZOOM_IN:
+            if (mode == kScopeWave && waveZoomIndex_ > 0) {
+                --waveZoomIndex_;
+                MarkScaleDirty();
+            } else if (mode == kScopeFrequency && spanIndex_ > 0) {
+                --spanIndex_;
+                startFrequency_ = AlignedStart();
+                MarkScaleDirty();
+            }
+            break;
+        case ID_HOR_ZOOM_OUT:
+            if (mode == kScopeWave && waveZoomIndex_ < 7) {
+                ++waveZoomIndex_;
+                MarkScaleDirty();
+            } else if (mode == kScopeFrequency && spanIndex_ < 3) {
+                ++spanIndex_;
+                startFrequency_ = AlignedStart();
+                const int32_t span = kSpanTable[spanIndex_];
+                if (startFrequency_ + span > kMaxScaleFrequency) {
+                    startFrequency_ = kMaxScaleFrequency - span;
+                }
+                MarkScaleDirty();
+            }
+            break;
+        case ID_WATCH_RIGHT:
+            if (mode == kScopeFrequency &&
+                AlignedStart() + kSpanTable[spanIndex_] < kMaxScaleFrequency) {
+                startFrequency_ = AlignedStart() + StepHz();
+                MarkScaleDirty();
+            }
+            break;
+        case ID_WATCH_LEFT:
+            if (mode == kScopeFrequency && AlignedStart() - StepHz() >= 0) {
+                startFrequency_ = AlignedStart() - StepHz();
+                MarkScaleDirty();
+            }
+            break;
+        case ID_SELECT_NOTATION:
+            ++notationCounter_;
+            MarkScaleDirty();
+            break;
+        case ID_HALF_TONE_UP:
+            keyIndex_ = (keyIndex_ + 1) % 12;
+            MarkScaleDirty();
+            break;
+        case ID_HALF_TONE_DOWN:
+            keyIndex_ = (keyIndex_ + 11) % 12;
+            MarkScaleDirty();
+            break;
+        case ID_NO_TRANSPOSITION:
+            keyIndex_ = 0;
+            MarkScaleDirty();
+            break;
+        case ID_MIC_MONO:
+        case ID_MIC_STEREO: {
+            const int32_t count = id == ID_MIC_MONO ? 1 : 2;
+            if (channelCount() != count) {
+                context_.captureStore.channelCount.store(count, std::memory_order_relaxed);
+                // The capture thread reopens the microphone once it is part of the program.
+            }
+            return;
+        }
+        case ID_FUNDAMENTAL_TONE:
+            ToggleToneWindow();
+            return;
+        default:
+            if (id >= ID_KEY_C && id <= ID_KEY_B) {
+                keyIndex_ = id - ID_KEY_C;
+                MarkScaleDirty();
+                SaveKey(context_.settings, keyIndex_);
+            }
+            break;
+    }
+    // The new scale shows at once, also when no sound arrives.
+    RedrawNow();
+}
+
+void CScopeView::ToggleToneWindow() {
+    toneWindowShown_ = toneWindowShown_ != 0 ? 0 : 1;
+    if (toneWindowShown_ != 0) {
+        if (toneWindow_ == nullptr) {
+            toneWindow_ = new CDlgFundamentTone(
+                context_.doreme,
+                [this] { return context_.captureStore.spectrum.latest().fundamentalHz; },
+                context_.language,
+                this);
+            connect(toneWindow_,
+                    &CDlgFundamentTone::closedByUser,
+                    this,
+                    &CScopeView::OnToneWindowClosed);
+            if (QWidget* frame = Frame()) {
+                const QRect f = frame->frameGeometry();
+                toneWindow_->move(f.right() - toneWindow_->width() - 40, f.top() + 80);
+            }
+        }
+        toneWindow_->show();
+    } else if (toneWindow_ != nullptr) {
+        toneWindow_->hide();
+    }
+}
+
+void CScopeView::OnToneWindowClosed() {
+    // Closing the window by its close box switches it off, so the check mark tells the truth.
+    toneWindowShown_ = 0;
+}
+
+std::unique_ptr<QMenu> CScopeView::CreateKeySelectMenu() {
+    if (scopeMode() != kScopePitch) {
+        return nullptr;
+    }
+    auto menu = std::make_unique<QMenu>(tr("KeySelect"));
+    for (int k = 0; k < kKeyCountInMenu; ++k) {
+        QAction* action = menu->addAction(KeySelectText(k));
+        action->setCheckable(true);
+        action->setChecked(k == keyIndex_);
+        const int id = ID_KEY_C + k;
+        connect(action, &QAction::triggered, this, [this, id] {
+            CommandState state;
+            UpdateCommand(id, state);
+            if (state.enabled) {
+                OnCommand(id);
+            }
+        });
+    }
+    return menu;
+}
+
+void CScopeView::contextMenuEvent(QContextMenuEvent* event) {
+    if (std::unique_ptr<QMenu> menu = CreateKeySelectMenu()) {
+        menu->exec(event->globalPos());
+    }
+}
+
+bool CScopeView::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == picture_ || watched == viewport()) && event->type() == QEvent::MouseMove) {
+        const auto* move = static_cast<QMouseEvent*>(event);
+        const QPoint p =
+            static_cast<QWidget*>(watched)->mapTo(viewport(), move->position().toPoint());
+        UpdateCursor(p);
+        OnMouseMove(p);
+    }
+    return QScrollArea::eventFilter(watched, event);
+}
+
+void CScopeView::UpdateCursor(QPoint p) {
+    if (scopeMode() == kScopePitch && OverPitchLine(p.x(), p.y(), ScrollX())) {
+        picture_->setCursor(Qt::PointingHandCursor);
+    } else {
+        picture_->unsetCursor();
+    }
+}
+
+void CScopeView::OnMouseMove(QPoint p) {
+    if (scopeMode() != kScopeFrequency || Frame() == nullptr) {
+        return;
+    }
+    if (const auto hz = FrequencyAt(p.x() + ScrollX(), spanIndex_, startFrequency_)) {
+        emit messageString(QStringLiteral("%1HZ").arg(*hz));
+    }
+}
+
+}  // namespace tonavise::ui

@@ -1,0 +1,138 @@
+#include "SettingsStore.h"
+
+#include <QSettings>
+#include <algorithm>
+#include <cmath>
+
+#include "CaptureStore.h"
+
+namespace tonavise::ui {
+
+namespace {
+
+QString Path(const char* section, const QString& key) {
+    return QString::fromLatin1(section) + QLatin1Char('/') + key;
+}
+
+QString ColorKey(int k) {
+    return QStringLiteral("Color%1").arg(k);
+}
+
+}  // namespace
+
+SettingsStore::SettingsStore()
+    : settings_(std::make_unique<QSettings>(
+          QSettings::IniFormat, QSettings::UserScope, kOrganisation, kApplication)) {}
+
+SettingsStore::SettingsStore(const QString& iniPath)
+    : settings_(std::make_unique<QSettings>(iniPath, QSettings::IniFormat)) {}
+
+SettingsStore::~SettingsStore() = default;
+
+int32_t SettingsStore::ReadInt(const char* section,
+                               const QString& key,
+                               int32_t defaultValue) const {
+    const QVariant v = settings_->value(Path(section, key));
+    if (!v.isValid()) {
+        return defaultValue;
+    }
+    bool ok = false;
+    const qlonglong n = v.toString().trimmed().toLongLong(&ok);
+    if (!ok || n < INT32_MIN || n > INT32_MAX) {
+        return defaultValue;
+    }
+    return static_cast<int32_t>(n);
+}
+
+QString SettingsStore::ReadString(const char* section,
+                                  const QString& key,
+                                  const QString& defaultValue) const {
+    const QVariant v = settings_->value(Path(section, key));
+    return v.isValid() ? v.toString() : defaultValue;
+}
+
+void SettingsStore::WriteInt(const char* section, const QString& key, int32_t value) {
+    settings_->setValue(Path(section, key), value);
+}
+
+void SettingsStore::WriteString(const char* section, const QString& key, const QString& value) {
+    settings_->setValue(Path(section, key), value);
+}
+
+void SettingsStore::Flush() {
+    settings_->sync();
+}
+
+QString SettingsStore::FileName() const {
+    return settings_->fileName();
+}
+
+StartupSettings LoadStartupSettings(const SettingsStore& store) {
+    StartupSettings s;
+    s.imageFolder = store.ReadString(kSectionSetting, "ImageFolder", QString());
+    s.imageStartTime = store.ReadInt(kSectionSetting, "ImageStartTime", 4);
+    s.imageInterval = store.ReadInt(kSectionSetting, "ImageInterval", 1);
+    s.imageNumbers = store.ReadInt(kSectionSetting, "ImageNumbers", 9);
+    s.tempo = std::clamp(store.ReadInt(kSectionSetting, "Tempo", 120), kMinTempo, kMaxTempo);
+    s.rhythm = std::clamp(store.ReadInt(kSectionSetting, "Rhythm", 0), 0, kMaxRhythm);
+    s.recTimeIndex = store.ReadInt(kSectionSetting, "RecTimeIndex", 1);
+    s.recRepeating = store.ReadInt(kSectionSetting, "RecRepeating", 1);
+    for (int k = 0; k < kKeyCount; ++k) {
+        s.pitchLineColors[k] = store.ReadInt(kSectionPitchLineColor, ColorKey(k), kColorUnmarked);
+    }
+    return s;
+}
+
+void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, CDoreme& doreme) {
+    capture.tempo.store(s.tempo, std::memory_order_relaxed);
+    capture.rhythm.store(s.rhythm, std::memory_order_relaxed);
+    capture.recTimeIndex.store(s.recTimeIndex, std::memory_order_relaxed);
+    capture.recRepeating.store(s.recRepeating, std::memory_order_relaxed);
+    for (int k = 0; k < kKeyCount; ++k) {
+        doreme.pitchLineColors[k].store(s.pitchLineColors[k], std::memory_order_relaxed);
+    }
+}
+
+void SaveExitSettings(SettingsStore& store, const CaptureStore& capture, const CDoreme& doreme) {
+    for (int k = 0; k < kKeyCount; ++k) {
+        store.WriteInt(kSectionPitchLineColor,
+                       ColorKey(k),
+                       doreme.pitchLineColors[k].load(std::memory_order_relaxed));
+    }
+    store.WriteInt(kSectionSetting, "Tempo", capture.tempo.load(std::memory_order_relaxed));
+    store.WriteInt(kSectionSetting, "Rhythm", capture.rhythm.load(std::memory_order_relaxed));
+    store.WriteInt(
+        kSectionSetting, "RecTimeIndex", capture.recTimeIndex.load(std::memory_order_relaxed));
+    store.WriteInt(
+        kSectionSetting, "RecRepeating", capture.recRepeating.load(std::memory_order_relaxed));
+    store.Flush();
+}
+
+ViewSettings LoadViewSettings(const SettingsStore& store) {
+    ViewSettings v;
+    v.a4 = std::clamp(store.ReadInt(kSectionSetting, "FreqOfA4", 4400) * 0.1, kMinA4, kMaxA4);
+    v.keyIndex = std::clamp(store.ReadInt(kSectionSetting, "Key", 0), 0, kMaxKeyIndex);
+    v.logarithm = store.ReadInt(kSectionSetting, "Logarithm", 0);
+    return v;
+}
+
+void SaveKey(SettingsStore& store, int32_t keyIndex) {
+    store.WriteInt(kSectionSetting, "Key", keyIndex);
+    store.Flush();
+}
+
+void SaveLogarithm(SettingsStore& store, int32_t logarithm) {
+    store.WriteInt(kSectionSetting, "Logarithm", logarithm);
+    store.Flush();
+}
+
+void SaveA4(SettingsStore& store, double a4) {
+    store.WriteInt(kSectionSetting, "FreqOfA4", static_cast<int32_t>(a4 * 10.0 + 0.5));
+    store.Flush();
+}
+
+QString DailyDateText(const QDate& date) {
+    return QString::asprintf("%04d/%02d/%02d", date.year(), date.month(), date.day());
+}
+
+}  // namespace tonavise::ui

@@ -1,0 +1,103 @@
+// The per-user settings: sections "Setting", "PitchLineColor" and "User" of named integer and
+// string values in an INI file of the user's configuration folder (organisation "Osmarek",
+// application "Tonavise"). Every read names its default, which applies when the key is missing
+// or its value is not a number. The Save functions below flush, so a value written when it
+// changes is on disk at once.
+//
+// The keys and what the program keeps of them: StartupSettings (read when the program starts,
+// written when it ends), and the view's "FreqOfA4", "Key" and "Logarithm" (ViewSettings).
+//
+// Threads: user-interface thread only.
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <array>
+#include <cstdint>
+#include <memory>
+
+#include "Doreme.h"
+
+class QSettings;
+
+namespace tonavise {
+class CaptureStore;
+}
+
+namespace tonavise::ui {
+
+inline constexpr char kOrganisation[] = "Osmarek";
+inline constexpr char kApplication[] = "Tonavise";
+
+inline constexpr char kSectionSetting[] = "Setting";
+inline constexpr char kSectionPitchLineColor[] = "PitchLineColor";
+inline constexpr char kSectionUser[] = "User";
+
+class SettingsStore {
+  public:
+    // The user's own store.
+    SettingsStore();
+    // A store in the given INI file (tests).
+    explicit SettingsStore(const QString& iniPath);
+    ~SettingsStore();
+    SettingsStore(const SettingsStore&) = delete;
+    SettingsStore& operator=(const SettingsStore&) = delete;
+
+    int32_t ReadInt(const char* section, const QString& key, int32_t defaultValue) const;
+    QString ReadString(const char* section, const QString& key, const QString& defaultValue) const;
+    void WriteInt(const char* section, const QString& key, int32_t value);
+    void WriteString(const char* section, const QString& key, const QString& value);
+    // Writes pending values to the file now (otherwise at the latest when the store goes).
+    void Flush();
+
+    QString FileName() const;
+
+  private:
+    std::unique_ptr<QSettings> settings_;
+};
+
+// What the application loads at start-up and writes back at exit.
+struct StartupSettings {
+    QString imageFolder;                               // "ImageFolder", empty
+    int32_t imageStartTime = 4;                        // "ImageStartTime", taken as stored
+    int32_t imageInterval = 1;                         // "ImageInterval", taken as stored
+    int32_t imageNumbers = 9;                          // "ImageNumbers", taken as stored
+    int32_t tempo = 120;                               // "Tempo", clamped to 30..300
+    int32_t rhythm = 0;                                // "Rhythm", clamped to 0..6
+    int32_t recTimeIndex = 1;                          // "RecTimeIndex", taken as stored
+    int32_t recRepeating = 1;                          // "RecRepeating", taken as stored
+    std::array<int32_t, kKeyCount> pitchLineColors{};  // "Color0".."Color87", default 7
+};
+
+inline constexpr int32_t kMinTempo = 30;
+inline constexpr int32_t kMaxTempo = 300;
+inline constexpr int32_t kMaxRhythm = 6;
+
+// Reads the start-up keys in their historic order, clamping "Tempo" and "Rhythm".
+StartupSettings LoadStartupSettings(const SettingsStore& store);
+// Puts tempo, rhythm and the recording options into the capture store and the colours into the
+// pitch model.
+void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, CDoreme& doreme);
+// At exit: the 88 colours, then "Tempo", "Rhythm", "RecTimeIndex", "RecRepeating".
+void SaveExitSettings(SettingsStore& store, const CaptureStore& capture, const CDoreme& doreme);
+
+// The view's own settings, read when the view starts.
+struct ViewSettings {
+    double a4 = 440.0;      // "FreqOfA4" / 10, clamped to 435.0..445.0
+    int32_t keyIndex = 0;   // "Key", clamped to 0..12
+    int32_t logarithm = 0;  // "Logarithm", taken as stored
+};
+
+inline constexpr int32_t kMaxKeyIndex = 12;
+
+ViewSettings LoadViewSettings(const SettingsStore& store);
+void SaveKey(SettingsStore& store, int32_t keyIndex);
+void SaveLogarithm(SettingsStore& store, int32_t logarithm);
+// A4 in tenths of a hertz, rounded to nearest: 441.5 is stored as 4415.
+void SaveA4(SettingsStore& store, double a4);
+
+// The date of the last daily page, "%04d/%02d/%02d"; the default never equals a date.
+inline constexpr char kNoDate[] = "----/--/--";
+QString DailyDateText(const QDate& date);
+
+}  // namespace tonavise::ui

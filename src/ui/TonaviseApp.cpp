@@ -1,0 +1,134 @@
+#include "TonaviseApp.h"
+
+#include <QCoreApplication>
+#include <QTranslator>
+
+#include "Language.h"
+#include "MainFrame.h"
+#include "ProductInfo.h"
+#include "QtNotifier.h"
+#include "SingleInstance.h"
+#include "WebPageOpener.h"
+
+namespace tonavise::ui {
+
+namespace {
+
+SettingsStore& OpenSettings(std::unique_ptr<SettingsStore>& holder, const QString& file) {
+    holder =
+        file.isEmpty() ? std::make_unique<SettingsStore>() : std::make_unique<SettingsStore>(file);
+    return *holder;
+}
+
+Notifier& ChooseNotifier(Notifier* given, std::unique_ptr<QtNotifier>& holder) {
+    if (given != nullptr) {
+        return *given;
+    }
+    holder = std::make_unique<QtNotifier>();
+    return *holder;
+}
+
+}  // namespace
+
+bool OpenDailyPage(SettingsStore& settings, const QDate& today, WebPageOpener& opener) {
+    const QString todayText = DailyDateText(today);
+    const QString stored = settings.ReadString(kSectionUser, "today", QString::fromLatin1(kNoDate));
+    if (stored == todayText) {
+        return false;
+    }
+    settings.WriteString(kSectionUser, "today", todayText);
+    settings.Flush();
+    opener.Open(QUrl(QString::fromLatin1(kProductWebPage)));
+    return true;
+}
+
+CTonaviseApp::CTonaviseApp(AppEnvironment environment)
+    : environment_(std::move(environment)),
+      recordingStore_(captureStore_),
+      context_{captureStore_,
+               doreme_,
+               fft_,
+               recordingStore_,
+               ChooseNotifier(environment_.notifier, ownNotifier_),
+               OpenSettings(settings_, environment_.settingsFile),
+               UiLanguage::English} {
+    if (environment_.opener == nullptr) {
+        ownOpener_ = std::make_unique<DesktopWebPageOpener>();
+        environment_.opener = ownOpener_.get();
+    }
+}
+
+CTonaviseApp::~CTonaviseApp() {
+    ExitInstance();
+}
+
+bool CTonaviseApp::InitInstance() {
+    // Language: Chinese and Japanese systems get their translation when it is there.
+    const QString folder = environment_.programFolder.isEmpty()
+                               ? QCoreApplication::applicationDirPath()
+                               : environment_.programFolder;
+    language_ = LanguageOf(environment_.locale);
+    context_.language = language_;
+    translator_ = LoadTranslation(language_, folder);
+
+    // Settings of the application and the sound tools.
+    const StartupSettings s = LoadStartupSettings(*settings_);
+    imageFolder_ = s.imageFolder;
+    imageStartTime_ = s.imageStartTime;
+    imageInterval_ = s.imageInterval;
+    imageNumbers_ = s.imageNumbers;
+    ApplyStartupSettings(s, captureStore_, doreme_);
+
+    // One instance: a second start brings the first one's window to the front and ends.
+    instance_ = std::make_unique<SingleInstance>(environment_.instanceKey.isEmpty()
+                                                     ? QString::fromLatin1(kInstanceGuid)
+                                                     : environment_.instanceKey,
+                                                 environment_.instanceFolder);
+    if (!instance_->Acquire()) {
+        instance_.reset();
+        return false;
+    }
+
+    captureStore_.Create();
+
+    frame_ = std::make_unique<CMainFrame>(context_, this);
+    connect(
+        instance_.get(), &SingleInstance::raiseRequested, frame_.get(), &CMainFrame::BringToFront);
+    frame_->show();
+    frame_->InitialUpdate();
+    return true;
+}
+
+int CTonaviseApp::ExitInstance() {
+    if (exited_) {
+        return 0;
+    }
+    exited_ = true;
+    // The view stops and joins every thread with the frame, before the store closes.
+    frame_.reset();
+
+    SaveExitSettings(*settings_, captureStore_, doreme_);
+    captureStore_.Close();
+    if (translator_) {
+        QCoreApplication::removeTranslator(translator_.get());
+        translator_.reset();
+    }
+    if (instance_) {
+        instance_->Release();
+        instance_.reset();
+    }
+    const QDate today = environment_.today ? environment_.today() : QDate::currentDate();
+    OpenDailyPage(*settings_, today, *environment_.opener);
+    return 0;
+}
+
+bool CTonaviseApp::HandlesCommand(int) const {
+    // The About box joins here with its dialog.
+    return false;
+}
+
+void CTonaviseApp::UpdateCommand(int, CommandState&) {}
+
+void CTonaviseApp::OnCommand(int) {}
+
+}  // namespace tonavise::ui

@@ -1,0 +1,101 @@
+// The application: chooses the language, loads the settings, refuses to run twice, owns the
+// engine's process-wide objects, builds the main frame, and at exit writes the settings back and,
+// once a day, opens the product's web page.
+//
+// Threads: user-interface thread only.
+#pragma once
+
+#include <QDate>
+#include <QLocale>
+#include <QObject>
+#include <QString>
+#include <functional>
+#include <memory>
+
+#include "AppContext.h"
+#include "CaptureStore.h"
+#include "Commands.h"
+#include "Doreme.h"
+#include "Fft.h"
+#include "RecordingStore.h"
+#include "SettingsStore.h"
+
+class QTranslator;
+
+namespace tonavise::ui {
+
+class CMainFrame;
+class QtNotifier;
+class SingleInstance;
+class WebPageOpener;
+
+// What the application takes from its surroundings. Tests replace each part.
+struct AppEnvironment {
+    QString settingsFile;             // empty: the user's own settings
+    WebPageOpener* opener = nullptr;  // null: the desktop's browser
+    std::function<QDate()> today;     // empty: today's local date
+    QLocale locale = QLocale::system();
+    QString instanceKey;           // empty: the program's GUID
+    QString instanceFolder;        // empty: the user's runtime folder
+    QString programFolder;         // empty: the executable's folder
+    Notifier* notifier = nullptr;  // null: message boxes
+};
+
+// The daily web page: when the stored date differs from today's, store today's and open the
+// page. True when it was opened.
+bool OpenDailyPage(SettingsStore& settings, const QDate& today, WebPageOpener& opener);
+
+class CTonaviseApp : public QObject, public CommandTarget {
+    Q_OBJECT
+  public:
+    explicit CTonaviseApp(AppEnvironment environment = {});
+    ~CTonaviseApp() override;
+
+    // Start-up; false when the program must end (another instance runs).
+    bool InitInstance();
+    // Shutdown: the frame and its threads go first, then the settings are written. Also after
+    // a refused start-up. Once only; returns the exit code.
+    int ExitInstance();
+
+    CMainFrame* mainFrame() const { return frame_.get(); }
+    AppContext& context() { return context_; }
+    UiLanguage language() const { return language_; }
+    bool translationLoaded() const { return translator_ != nullptr; }
+
+    // Settings of the screen capturer, loaded at start-up.
+    const QString& imageFolder() const { return imageFolder_; }
+    int32_t imageStartTime() const { return imageStartTime_; }
+    int32_t imageInterval() const { return imageInterval_; }
+    int32_t imageNumbers() const { return imageNumbers_; }
+
+    // CommandTarget: the About command comes here.
+    bool HandlesCommand(int id) const override;
+    void UpdateCommand(int id, CommandState& state) override;
+    void OnCommand(int id) override;
+
+  private:
+    AppEnvironment environment_;
+    UiLanguage language_ = UiLanguage::English;
+    std::unique_ptr<QTranslator> translator_;
+    std::unique_ptr<SettingsStore> settings_;
+    std::unique_ptr<WebPageOpener> ownOpener_;
+    std::unique_ptr<QtNotifier> ownNotifier_;
+    std::unique_ptr<SingleInstance> instance_;
+
+    QString imageFolder_;
+    int32_t imageStartTime_ = 4;
+    int32_t imageInterval_ = 1;
+    int32_t imageNumbers_ = 9;
+
+    // The engine's process-wide objects.
+    CaptureStore captureStore_;
+    CDoreme doreme_;
+    CFft fft_;
+    RecordingStore recordingStore_;
+    AppContext context_;
+
+    std::unique_ptr<CMainFrame> frame_;
+    bool exited_ = false;
+};
+
+}  // namespace tonavise::ui

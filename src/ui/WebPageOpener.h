@@ -1,0 +1,22 @@
+// Opens web pages and documents in the user's own programs. Tests replace it, so that no test
+// ever starts a browser.
+#pragma once
+
+#include <QUrl>
+
+namespace tonavise::ui {
+
+class WebPageOpener {
+  public:
+    virtual ~WebPageOpener() = default;
+    // Failures are ignored: nothing is reported to the user.
+    virtual void Open(const QUrl& url) = 0;
+};
+
+// The desktop's default handler for the address.
+class DesktopWebPageOpener final : public WebPageOpener {
+  public:
+    void Open(const QUrl& url) override;
+};
+
+}  // namespace tonavise::ui

@@ -1,0 +1,351 @@
+// The main frame: menus and bars as laid out, routing and disabled commands, showing and hiding
+// the bars, the position slider, the status bar and dropped files.
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QMenuBar>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QStatusBar>
+#include <QTest>
+#include <QToolBar>
+
+#include "CommandIds.h"
+#include "MainFrame.h"
+#include "PlayerBar.h"
+#include "ScopeView.h"
+#include "UiTestSupport.h"
+
+namespace tonavise::ui::test {
+namespace {
+
+// Stands in for the handler of the player's Stop command, which is enabled only while a file
+// plays.
+class StopSpy final : public CommandTarget {
+  public:
+    bool HandlesCommand(int id) const override { return id == ID_PLAYER_STOP; }
+    void UpdateCommand(int, CommandState& state) override { state.enabled = playing; }
+    void OnCommand(int) override { ++stops; }
+    bool playing = false;
+    int stops = 0;
+};
+
+class MainFrameTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        frame = std::make_unique<CMainFrame>(engine.context, &spy);
+        frame->show();
+        frame->InitialUpdate();
+    }
+    void TearDown() override { frame.reset(); }
+
+    // The texts of a menu's items ("-" for a separator, "popup:" before a submenu's title).
+    static QStringList Items(QMenu* menu) {
+        QStringList items;
+        for (QAction* a : menu->actions()) {
+            if (a->isSeparator()) {
+                items << QStringLiteral("-");
+            } else if (a->menu() != nullptr) {
+                items << QStringLiteral("popup:") + a->text();
+            } else {
+                items << a->text();
+            }
+        }
+        return items;
+    }
+    QMenu* TopMenu(int index) { return frame->menuBar()->actions()[index]->menu(); }
+    QMenu* Submenu(QMenu* menu, const QString& title) {
+        for (QAction* a : menu->actions()) {
+            if (a->menu() != nullptr && a->text() == title) {
+                return a->menu();
+            }
+        }
+        return nullptr;
+    }
+    static std::vector<int> BarIds(QToolBar* bar) {
+        std::vector<int> ids;
+        for (QAction* a : bar->actions()) {
+            ids.push_back(a->isSeparator() ? 0 : a->data().toInt());
+        }
+        return ids;
+    }
+
+    TempSettings file;
+    Engine engine{file.path()};
+    StopSpy spy;
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(MainFrameTest, MenusHoldEveryItemInOrder) {
+    QStringList titles;
+    for (QAction* a : frame->menuBar()->actions()) {
+        titles << a->text();
+    }
+    EXPECT_EQ(titles, QStringList({"&File", "&Function", "&Tool", "&View", "&Help"}));
+    EXPECT_EQ(Items(TopMenu(0)), QStringList({"Start Capturing", "-", "E&xit"}));
+    EXPECT_EQ(Items(TopMenu(1)),
+              QStringList({"Wave Shaple Scope",
+                           "popup:Spectrum Scope",
+                           "-",
+                           "popup:Zoom And Shift",
+                           "popup:Select Key",
+                           "Pitch Marking",
+                           "Select Notation",
+                           "-",
+                           "popup:Select Microphone's channel",
+                           "-",
+                           "popup:Player"}));
+    EXPECT_EQ(
+        Items(Submenu(TopMenu(1), "Spectrum Scope")),
+        QStringList({"Frequency Scale", "Pitch Scale", "3-D Display", "Logarithmic Display"}));
+    EXPECT_EQ(Items(Submenu(TopMenu(1), "Zoom And Shift")),
+              QStringList({"Vertical Zoom In",
+                           "Vertical Zoom Out",
+                           "Horizontal Zoom In",
+                           "Horizontal Zoom Out",
+                           "-",
+                           "Watch Right",
+                           "Watch Left"}));
+    EXPECT_EQ(Items(Submenu(TopMenu(1), "Select Key")),
+              QStringList({"C", "Db", "D", "bE", "E", "F", "#F/bG", "G", "bA", "A", "bB", "B"}));
+    EXPECT_EQ(Items(Submenu(TopMenu(1), "Select Microphone's channel")),
+              QStringList({"Monophonic(1-ch)", "Stereophonic(2-ch)"}));
+    EXPECT_EQ(Items(Submenu(TopMenu(1), "Player")),
+              QStringList({"Open File", "Play", "Pause", "Stop"}));
+    EXPECT_EQ(Items(TopMenu(2)),
+              QStringList({"OutPut tone of \"la\"",
+                           "-",
+                           "popup:Metronome",
+                           "-",
+                           "popup:Recorder",
+                           "-",
+                           "Signal generator"}));
+    EXPECT_EQ(Items(Submenu(TopMenu(2), "Metronome")), QStringList({"Set", "Play"}));
+    EXPECT_EQ(Items(Submenu(TopMenu(2), "Recorder")),
+              QStringList({"Record", "Stop", "Play", "Save"}));
+    EXPECT_EQ(Items(TopMenu(3)),
+              QStringList({"-",
+                           "&Tool Bar",
+                           "&Status Bar)",
+                           "Sc&ope Bar",
+                           "&Player Bar",
+                           "&Recorder Bar",
+                           "&Assistance Bar",
+                           "-",
+                           "Fundamental Frequency (tone)",
+                           "-",
+                           "Set Parameters Dialog"}));
+    EXPECT_EQ(Items(TopMenu(4)), QStringList({"&About Tonavise...", "Help"}));
+}
+
+TEST_F(MainFrameTest, CommandsWithoutAHandlerYetAreDisabled) {
+    for (int id : {ID_TONE_LA,
+                   ID_METRONOME_PLAY,
+                   ID_RECORDER_RECORD,
+                   ID_SIGNAL_GENERATOR,
+                   ID_PLAYER_OPEN,
+                   ID_CAPTURE_SCREEN,
+                   ID_SET_PARAMETERS}) {
+        EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
+        EXPECT_FALSE(frame->ExecuteCommand(id)) << id;
+    }
+    EXPECT_TRUE(frame->Action(ID_APP_EXIT)->isEnabled());
+}
+
+TEST_F(MainFrameTest, ToolbarsCarryTheirButtonsOnTheirSides) {
+    EXPECT_EQ(BarIds(frame->mainToolBar()),
+              (std::vector<int>{ID_CAPTURE_SCREEN, ID_SET_PARAMETERS, 0, ID_HELP_SHOW}));
+    EXPECT_EQ(BarIds(frame->scopeBar()),
+              (std::vector<int>{ID_WAVE_SHAPE,
+                                ID_FREQUENCY_SCALE,
+                                ID_PITCH_SCALE,
+                                0,
+                                ID_VERT_ZOOM_IN,
+                                ID_VERT_ZOOM_OUT,
+                                0,
+                                ID_HOR_ZOOM_IN,
+                                ID_HOR_ZOOM_OUT,
+                                0,
+                                ID_WATCH_RIGHT,
+                                ID_WATCH_LEFT,
+                                0,
+                                ID_THREE_D,
+                                ID_SELECT_NOTATION,
+                                ID_PITCH_MARKING}));
+    EXPECT_EQ(BarIds(frame->recorderBar()),
+              (std::vector<int>{ID_TONE_LA,
+                                ID_METRONOME_PLAY,
+                                0,
+                                ID_RECORDER_RECORD,
+                                ID_RECORDER_STOP,
+                                ID_RECORDER_PLAY,
+                                ID_RECORDER_SAVE}));
+    EXPECT_EQ(BarIds(frame->assistanceBar()), (std::vector<int>{ID_SIGNAL_GENERATOR}));
+    const std::vector<int> player = BarIds(frame->playerBar());
+    ASSERT_EQ(player.size(), 5u);
+    EXPECT_EQ(std::vector<int>(player.begin(), player.begin() + 4),
+              (std::vector<int>{ID_PLAYER_OPEN, ID_PLAYER_PLAY, ID_PLAYER_PAUSE, ID_PLAYER_STOP}));
+
+    EXPECT_EQ(frame->toolBarArea(frame->mainToolBar()), Qt::TopToolBarArea);
+    EXPECT_EQ(frame->toolBarArea(frame->playerBar()), Qt::TopToolBarArea);
+    EXPECT_EQ(frame->toolBarArea(frame->scopeBar()), Qt::LeftToolBarArea);
+    EXPECT_EQ(frame->toolBarArea(frame->recorderBar()), Qt::BottomToolBarArea);
+    EXPECT_EQ(frame->toolBarArea(frame->assistanceBar()), Qt::RightToolBarArea);
+    EXPECT_EQ(frame->scopeBar()->allowedAreas(), Qt::LeftToolBarArea);
+    EXPECT_EQ(frame->playerBar()->allowedAreas(), Qt::TopToolBarArea);
+    // The Player bar sits in the main toolbar's row, after it.
+    EXPECT_EQ(frame->playerBar()->y(), frame->mainToolBar()->y());
+    EXPECT_GT(frame->playerBar()->x(), frame->mainToolBar()->x());
+
+    EXPECT_EQ(frame->mainToolBar()->windowTitle(), QStringLiteral("Tonavise"));
+    EXPECT_EQ(frame->scopeBar()->windowTitle(), QStringLiteral("Scope Type"));
+    EXPECT_EQ(frame->playerBar()->windowTitle(), QStringLiteral("Player"));
+    EXPECT_EQ(frame->recorderBar()->windowTitle(), QStringLiteral("Recorder"));
+    EXPECT_EQ(frame->assistanceBar()->windowTitle(), QStringLiteral("Assistance"));
+}
+
+TEST_F(MainFrameTest, ButtonsHaveIconsPromptsAndTooltips) {
+    QAction* hzoom = frame->Action(ID_HOR_ZOOM_OUT);
+    EXPECT_EQ(hzoom->statusTip(), QStringLiteral("Horizontal zoom out"));
+    EXPECT_EQ(hzoom->toolTip(), QStringLiteral("Hor. Zoom-Out"));
+    EXPECT_EQ(frame->Action(ID_TONE_LA)->toolTip(), QStringLiteral("Tone of \"la\""));
+    for (QToolBar* bar : {frame->mainToolBar(),
+                          frame->scopeBar(),
+                          static_cast<QToolBar*>(frame->playerBar()),
+                          frame->recorderBar(),
+                          frame->assistanceBar()}) {
+        for (QAction* a : bar->actions()) {
+            if (a->isSeparator() || a->data().toInt() == 0) {
+                continue;
+            }
+            EXPECT_FALSE(a->icon().isNull()) << a->data().toInt();
+            // Drawn for the device's pixels: a 2x screen gets a 48-pixel picture.
+            const QPixmap pm = a->icon().pixmap(QSize(24, 24), 2.0);
+            EXPECT_EQ(pm.size(), QSize(48, 48));
+            EXPECT_DOUBLE_EQ(pm.devicePixelRatio(), 2.0);
+        }
+    }
+}
+
+TEST_F(MainFrameTest, HidingAndShowingABarKeepsItsSide) {
+    for (auto [id, bar] : {std::pair<int, QToolBar*>{ID_SHOW_RECORDER_BAR, frame->recorderBar()},
+                           {ID_SHOW_SCOPE_BAR, frame->scopeBar()},
+                           {ID_SHOW_PLAYER_BAR, frame->playerBar()},
+                           {ID_SHOW_ASSISTANCE_BAR, frame->assistanceBar()},
+                           {ID_VIEW_TOOLBAR, frame->mainToolBar()}}) {
+        const Qt::ToolBarArea side = frame->toolBarArea(bar);
+        EXPECT_TRUE(frame->Action(id)->isChecked()) << id;
+        frame->Action(id)->trigger();
+        EXPECT_FALSE(bar->isVisible()) << id;
+        EXPECT_FALSE(frame->Action(id)->isChecked()) << id;
+        frame->Action(id)->trigger();
+        EXPECT_TRUE(bar->isVisible()) << id;
+        EXPECT_TRUE(frame->Action(id)->isChecked()) << id;
+        EXPECT_EQ(frame->toolBarArea(bar), side) << id;
+    }
+    frame->Action(ID_VIEW_STATUS_BAR)->trigger();
+    EXPECT_FALSE(frame->statusBar()->isVisible());
+    EXPECT_FALSE(frame->Action(ID_VIEW_STATUS_BAR)->isChecked());
+    frame->Action(ID_VIEW_STATUS_BAR)->trigger();
+    EXPECT_TRUE(frame->statusBar()->isVisible());
+}
+
+TEST_F(MainFrameTest, SliderRunsFrom0To200UntilAFileIsLoaded) {
+    QSlider* slider = frame->positionSlider();
+    EXPECT_EQ(slider->minimum(), 0);
+    EXPECT_EQ(slider->maximum(), 200);
+    EXPECT_EQ(slider->value(), 0);
+    EXPECT_EQ(slider->width(), 200);
+    EXPECT_EQ(slider->tickPosition(), QSlider::NoTicks);
+
+    frame->OnPlayerLoaded(0, 88200);
+    EXPECT_EQ(slider->maximum(), 88200);
+    frame->OnPlayerPosition(4410, 88200);
+    EXPECT_EQ(slider->value(), 4410);
+    EXPECT_EQ(frame->OnPlayerGetStart(), 4410);
+    // A report with a new length sets the range first.
+    frame->OnPlayerPosition(1000, 2000);
+    EXPECT_EQ(slider->maximum(), 2000);
+    EXPECT_EQ(slider->value(), 1000);
+}
+
+TEST_F(MainFrameTest, APositionReportWithTheSameLengthChangesOnlyThePosition) {
+    QSlider* slider = frame->positionSlider();
+    frame->OnPlayerLoaded(0, 88200);
+    QSignalSpy ranges(slider, &QSlider::rangeChanged);
+    frame->OnPlayerPosition(500, 88200);
+    EXPECT_EQ(ranges.count(), 0);
+    EXPECT_EQ(slider->value(), 500);
+}
+
+TEST_F(MainFrameTest, APressOnTheSliderStopsOnlyAPlayingFile) {
+    QSlider* slider = frame->positionSlider();
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(100, slider->height() / 2));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(100, slider->height() / 2));
+    EXPECT_EQ(spy.stops, 0);
+
+    spy.playing = true;
+    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(100, slider->height() / 2));
+    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(100, slider->height() / 2));
+    EXPECT_EQ(spy.stops, 1);
+    // Other buttons do not stop it.
+    QTest::mousePress(slider, Qt::RightButton, {}, QPoint(100, slider->height() / 2));
+    EXPECT_EQ(spy.stops, 1);
+}
+
+TEST_F(MainFrameTest, OnlyTheFirstOfSeveralDroppedFilesIsOpened) {
+    QSignalSpy opened(&frame->view(), &CScopeView::fileOpenRequested);
+    frame->DropFiles({QUrl::fromLocalFile("/music/a.mp3"),
+                      QUrl::fromLocalFile("/music/b.wav"),
+                      QUrl::fromLocalFile("/music/c.wav")});
+    EXPECT_TRUE(WaitFor([&] { return opened.count() >= 1; }));
+    QTest::qWait(20);
+    ASSERT_EQ(opened.count(), 1);
+    EXPECT_EQ(opened[0][0].toString(), QStringLiteral("/music/a.mp3"));
+}
+
+TEST_F(MainFrameTest, EachDropCarriesItsOwnPath) {
+    QSignalSpy opened(&frame->view(), &CScopeView::fileOpenRequested);
+    // The second drop comes before the view has handled the first.
+    frame->DropFiles({QUrl::fromLocalFile("/music/first.wav")});
+    frame->DropFiles({QUrl::fromLocalFile("/music/second.mp3")});
+    ASSERT_TRUE(WaitFor([&] { return opened.count() == 2; }));
+    EXPECT_EQ(opened[0][0].toString(), QStringLiteral("/music/first.wav"));
+    EXPECT_EQ(opened[1][0].toString(), QStringLiteral("/music/second.mp3"));
+}
+
+TEST_F(MainFrameTest, ADropOfSomethingElseOpensNothing) {
+    QSignalSpy opened(&frame->view(), &CScopeView::fileOpenRequested);
+    frame->DropFiles({QUrl(QStringLiteral("https://example.org/a.mp3"))});
+    frame->DropFiles({});
+    QTest::qWait(20);
+    EXPECT_EQ(opened.count(), 0);
+}
+
+TEST_F(MainFrameTest, StatusBarShowsReadyAndTheLockIndicators) {
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("Ready"));
+    frame->SetMessageText(QStringLiteral("2500HZ"));
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("2500HZ"));
+    // A prompt that goes away brings the idle text back.
+    frame->statusBar()->clearMessage();
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("Ready"));
+    EXPECT_EQ(frame->indicator(0)->objectName(), QStringLiteral("CAP"));
+    EXPECT_EQ(frame->indicator(1)->objectName(), QStringLiteral("NUM"));
+    EXPECT_EQ(frame->indicator(2)->objectName(), QStringLiteral("SCRL"));
+}
+
+TEST_F(MainFrameTest, TheViewHasTheFocus) {
+    frame->activateWindow();
+    ASSERT_TRUE(WaitFor([&] { return frame->isActiveWindow(); }));
+    EXPECT_TRUE(WaitFor([&] { return frame->view().hasFocus(); }));
+}
+
+TEST_F(MainFrameTest, ExitClosesTheFrameAndTheViewStopsItsThreads) {
+    EXPECT_TRUE(frame->view().analysisRunning());
+    EXPECT_TRUE(frame->ExecuteCommand(ID_APP_EXIT));
+    EXPECT_FALSE(frame->isVisible());
+    frame.reset();  // joins the analysis
+}
+
+}  // namespace
+}  // namespace tonavise::ui::test

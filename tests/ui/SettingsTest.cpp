@@ -1,0 +1,257 @@
+// Start-up and settings: the clamps and defaults of every key, what the exit writes back, the
+// daily web page, the single-instance rule and the language choice.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QLockFile>
+#include <QSignalSpy>
+#include <QTranslator>
+
+#include "Language.h"
+#include "MainFrame.h"
+#include "ProductInfo.h"
+#include "ScopeView.h"
+#include "SettingsStore.h"
+#include "SingleInstance.h"
+#include "TonaviseApp.h"
+#include "UiTestSupport.h"
+
+namespace tonavise::ui::test {
+namespace {
+
+StartupSettings LoadWith(TempSettings& file, const char* key, const QString& value) {
+    file.Put(kSectionSetting, QString::fromLatin1(key), value);
+    return LoadStartupSettings(SettingsStore(file.path()));
+}
+
+ViewSettings ViewWith(TempSettings& file, const char* key, const QString& value) {
+    file.Put(kSectionSetting, QString::fromLatin1(key), value);
+    return LoadViewSettings(SettingsStore(file.path()));
+}
+
+TEST(StartupSettings, TempoAndRhythmAreClampedAtLoad) {
+    TempSettings file;
+    const std::pair<const char*, int> tempos[] = {
+        {"10", 30}, {"1000", 300}, {"30", 30}, {"300", 300}, {"-5", 30}};
+    for (const auto& [stored, loaded] : tempos) {
+        EXPECT_EQ(LoadWith(file, "Tempo", QString::fromLatin1(stored)).tempo, loaded) << stored;
+    }
+    const std::pair<const char*, int> rhythms[] = {{"-3", 0}, {"9", 6}, {"0", 0}, {"6", 6}};
+    for (const auto& [stored, loaded] : rhythms) {
+        EXPECT_EQ(LoadWith(file, "Rhythm", QString::fromLatin1(stored)).rhythm, loaded) << stored;
+    }
+}
+
+TEST(StartupSettings, NothingStoredGivesTheDefaults) {
+    TempSettings file;
+    const StartupSettings s = LoadStartupSettings(SettingsStore(file.path()));
+    EXPECT_EQ(s.tempo, 120);
+    EXPECT_EQ(s.rhythm, 0);
+    EXPECT_EQ(s.recTimeIndex, 1);
+    EXPECT_EQ(s.recRepeating, 1);
+    EXPECT_EQ(s.imageStartTime, 4);
+    EXPECT_EQ(s.imageInterval, 1);
+    EXPECT_EQ(s.imageNumbers, 9);
+    EXPECT_TRUE(s.imageFolder.isEmpty());
+    for (int32_t c : s.pitchLineColors) {
+        EXPECT_EQ(c, kColorUnmarked);
+    }
+    const ViewSettings v = LoadViewSettings(SettingsStore(file.path()));
+    EXPECT_DOUBLE_EQ(v.a4, 440.0);
+    EXPECT_EQ(v.keyIndex, 0);
+    EXPECT_EQ(v.logarithm, 0);
+}
+
+TEST(StartupSettings, IndicesAndColoursAreTakenAsStored) {
+    TempSettings file;
+    file.Put(kSectionSetting, "RecTimeIndex", "42");
+    file.Put(kSectionSetting, "RecRepeating", "5");
+    file.Put(kSectionSetting, "ImageNumbers", "-1");
+    file.Put(kSectionPitchLineColor, "Color48", "0");
+    file.Put(kSectionPitchLineColor, "Color87", "15");
+    file.Put(kSectionSetting, "Logarithm", "3");
+    const StartupSettings s = LoadStartupSettings(SettingsStore(file.path()));
+    EXPECT_EQ(s.recTimeIndex, 42);
+    EXPECT_EQ(s.recRepeating, 5);
+    EXPECT_EQ(s.imageNumbers, -1);
+    EXPECT_EQ(s.pitchLineColors[48], 0);
+    EXPECT_EQ(s.pitchLineColors[87], 15);
+    EXPECT_EQ(LoadViewSettings(SettingsStore(file.path())).logarithm, 3);
+}
+
+TEST(StartupSettings, AValueThatIsNotANumberGivesTheDefault) {
+    TempSettings file;
+    EXPECT_EQ(LoadWith(file, "Tempo", "fast").tempo, 120);
+    EXPECT_EQ(LoadWith(file, "Tempo", "99999999999").tempo, 120);
+    EXPECT_EQ(LoadWith(file, "Tempo", " 200 ").tempo, 200);
+}
+
+TEST(ViewSettings, A4AndKeyAreClamped) {
+    TempSettings file;
+    EXPECT_DOUBLE_EQ(ViewWith(file, "FreqOfA4", "4300").a4, 435.0);
+    EXPECT_DOUBLE_EQ(ViewWith(file, "FreqOfA4", "4475").a4, 445.0);
+    EXPECT_NEAR(ViewWith(file, "FreqOfA4", "4415").a4, 441.5, 1e-9);
+    EXPECT_EQ(ViewWith(file, "Key", "12").keyIndex, 12);
+    EXPECT_EQ(ViewWith(file, "Key", "13").keyIndex, 12);
+    EXPECT_EQ(ViewWith(file, "Key", "-1").keyIndex, 0);
+}
+
+TEST(ViewSettings, A4IsStoredInTenthsRoundedToNearest) {
+    TempSettings file;
+    SettingsStore store(file.path());
+    SaveA4(store, 441.5);
+    EXPECT_EQ(store.ReadInt(kSectionSetting, "FreqOfA4", 0), 4415);
+    SaveA4(store, 439.96);
+    EXPECT_EQ(store.ReadInt(kSectionSetting, "FreqOfA4", 0), 4400);
+}
+
+TEST(ExitSettings, TheClampedValuesAreWhatTheExitWritesBack) {
+    TempSettings file;
+    file.Put(kSectionSetting, "Tempo", "1000");
+    file.Put(kSectionSetting, "Rhythm", "-3");
+    file.Put(kSectionPitchLineColor, "Color3", "2");
+    Engine engine(file.path());
+    ApplyStartupSettings(LoadStartupSettings(engine.settings), engine.captureStore, engine.doreme);
+    SaveExitSettings(engine.settings, engine.captureStore, engine.doreme);
+
+    SettingsStore reread(file.path());
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "Tempo", 0), 300);
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "Rhythm", 99), 0);
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "RecTimeIndex", 0), 1);
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "RecRepeating", 0), 1);
+    EXPECT_EQ(reread.ReadInt(kSectionPitchLineColor, "Color3", 0), 2);
+    EXPECT_EQ(reread.ReadInt(kSectionPitchLineColor, "Color87", 0), 7);
+}
+
+TEST(DailyPage, OpensAtTheFirstExitOfEachDayOnly) {
+    TempSettings file;
+    SettingsStore store(file.path());
+    RecordingOpener opener;
+    const QDate day(2024, 3, 9);
+
+    // A first-ever exit always opens it: the default never equals a date.
+    EXPECT_TRUE(OpenDailyPage(store, day, opener));
+    EXPECT_EQ(store.ReadString(kSectionUser, "today", {}), QStringLiteral("2024/03/09"));
+    EXPECT_FALSE(OpenDailyPage(store, day, opener));
+    EXPECT_TRUE(OpenDailyPage(store, day.addDays(1), opener));
+    ASSERT_EQ(opener.opened.size(), 2u);
+    EXPECT_EQ(opener.opened[0], QUrl(QString::fromLatin1(kProductWebPage)));
+}
+
+TEST(DailyPage, TheComparisonIsExact) {
+    TempSettings file;
+    file.Put(kSectionUser, "today", "2024/3/9");
+    SettingsStore store(file.path());
+    RecordingOpener opener;
+    EXPECT_TRUE(OpenDailyPage(store, QDate(2024, 3, 9), opener));
+}
+
+TEST(SingleInstance, ASecondStartRaisesTheFirstAndIsRefused) {
+    QTemporaryDir dir;
+    SingleInstance first(QStringLiteral("test-instance"), dir.path());
+    ASSERT_TRUE(first.Acquire());
+    QSignalSpy raised(&first, &SingleInstance::raiseRequested);
+
+    SingleInstance second(QStringLiteral("test-instance"), dir.path());
+    EXPECT_FALSE(second.Acquire());
+    EXPECT_TRUE(WaitFor([&] { return raised.count() == 1; }));
+
+    // Once the first has gone, the next start runs.
+    first.Release();
+    SingleInstance third(QStringLiteral("test-instance"), dir.path());
+    EXPECT_TRUE(third.Acquire());
+}
+
+TEST(SingleInstance, ALockLeftByAnEndedProcessIsTakenOver) {
+    QTemporaryDir dir;
+    SingleInstance probe(QStringLiteral("stale"), dir.path());
+    {
+        // The lock file of a process that no longer runs.
+        QFile lock(probe.ServerName() + QStringLiteral(".lock"));
+        ASSERT_TRUE(lock.open(QIODevice::WriteOnly));
+        lock.write("2147483000\ntonavise\n\n");
+    }
+    EXPECT_TRUE(probe.Acquire());
+}
+
+TEST(Language, ChineseAndJapaneseSystemsAskForTheirTranslation) {
+    EXPECT_EQ(LanguageOf(QLocale(QLocale::Chinese, QLocale::China)), UiLanguage::Chinese);
+    EXPECT_EQ(LanguageOf(QLocale(QLocale::Chinese, QLocale::Taiwan)), UiLanguage::Chinese);
+    EXPECT_EQ(LanguageOf(QLocale(QLocale::Japanese)), UiLanguage::Japanese);
+    EXPECT_EQ(LanguageOf(QLocale(QLocale::German)), UiLanguage::English);
+    EXPECT_EQ(TranslationName(UiLanguage::Chinese), QStringLiteral("tonavise_chn"));
+    EXPECT_EQ(TranslationName(UiLanguage::Japanese), QStringLiteral("tonavise_jpn"));
+    EXPECT_TRUE(TranslationName(UiLanguage::English).isEmpty());
+}
+
+TEST(Language, AMissingTranslationLeavesEnglish) {
+    QTemporaryDir empty;
+    EXPECT_EQ(LoadTranslation(UiLanguage::Japanese, empty.path()), nullptr);
+    EXPECT_EQ(LoadTranslation(UiLanguage::English, empty.path()), nullptr);
+}
+
+// The whole application with settings, instance lock and web page of the test's own.
+struct AppFixture {
+    AppFixture(TempSettings& file, const QString& instanceFolder, QDate today)
+        : app(AppEnvironment{file.path(),
+                             &opener,
+                             [today] { return today; },
+                             QLocale(QLocale::Japanese),
+                             QStringLiteral("app-test"),
+                             instanceFolder,
+                             file.folder(),
+                             &notifier}) {}
+    RecordingOpener opener;
+    RecordingNotifier notifier;
+    CTonaviseApp app;
+};
+
+TEST(Application, StartsOnThePitchScaleAndWritesTheSettingsAtExit) {
+    TempSettings file;
+    file.Put(kSectionSetting, "Tempo", "10");
+    file.Put(kSectionSetting, "FreqOfA4", "4475");
+    file.Put(kSectionSetting, "Key", "12");
+    QTemporaryDir instances;
+    AppFixture f(file, instances.path(), QDate(2025, 1, 2));
+
+    ASSERT_TRUE(f.app.InitInstance());
+    CMainFrame* frame = f.app.mainFrame();
+    ASSERT_NE(frame, nullptr);
+    EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tonavise"));
+    EXPECT_TRUE(frame->isVisible());
+    EXPECT_EQ(frame->view().scopeMode(), kScopePitch);
+    EXPECT_TRUE(frame->view().analysisRunning());
+    EXPECT_DOUBLE_EQ(f.app.context().doreme.GetA4(), 445.0);
+    EXPECT_EQ(frame->view().keyIndex(), 12);
+    EXPECT_EQ(f.app.context().captureStore.tempo.load(), 30);
+    // A Japanese system without a translation file: English texts, Japanese tone labels.
+    EXPECT_FALSE(f.app.translationLoaded());
+    EXPECT_EQ(f.app.language(), UiLanguage::Japanese);
+
+    f.app.ExitInstance();
+    EXPECT_EQ(f.app.mainFrame(), nullptr);
+    SettingsStore reread(file.path());
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "Tempo", 0), 30);
+    EXPECT_EQ(reread.ReadString(kSectionUser, "today", {}), QStringLiteral("2025/01/02"));
+    EXPECT_EQ(f.opener.opened.size(), 1u);
+    // The view's settings are written when they change, not at exit.
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "FreqOfA4", 0), 4475);
+}
+
+TEST(Application, ASecondStartBringsTheRunningWindowToTheFront) {
+    TempSettings file;
+    QTemporaryDir instances;
+    AppFixture first(file, instances.path(), QDate(2025, 1, 2));
+    ASSERT_TRUE(first.app.InitInstance());
+    CMainFrame* frame = first.app.mainFrame();
+    frame->showMinimized();
+    ASSERT_TRUE(WaitFor([&] { return frame->isMinimized(); }));
+
+    AppFixture second(file, instances.path(), QDate(2025, 1, 2));
+    EXPECT_FALSE(second.app.InitInstance());
+    EXPECT_EQ(second.app.mainFrame(), nullptr);
+    EXPECT_TRUE(WaitFor([&] { return !frame->isMinimized(); }));
+}
+
+}  // namespace
+}  // namespace tonavise::ui::test

@@ -1,0 +1,71 @@
+// Helpers of the UI tests: the engine's objects and a settings file of the test's own, a
+// notifier and a web page opener that record, and waiting for a condition.
+#pragma once
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QString>
+#include <QTemporaryDir>
+#include <QUrl>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "AppContext.h"
+#include "CaptureStore.h"
+#include "Doreme.h"
+#include "Fft.h"
+#include "Notifier.h"
+#include "RecordingStore.h"
+#include "SettingsStore.h"
+#include "WebPageOpener.h"
+
+namespace tonavise::ui::test {
+
+class RecordingNotifier final : public Notifier {
+  public:
+    void ShowMessage(std::string_view caption, std::string_view text, MessageIcon) override {
+        captions.emplace_back(caption);
+        texts.emplace_back(text);
+    }
+    std::vector<std::string> captions;
+    std::vector<std::string> texts;
+};
+
+class RecordingOpener final : public WebPageOpener {
+  public:
+    void Open(const QUrl& url) override { opened.push_back(url); }
+    std::vector<QUrl> opened;
+};
+
+// Processes events until `done` holds or `ms` pass; returns done().
+bool WaitFor(const std::function<bool()>& done, int ms = 5000);
+
+// A settings file in a folder of the test's own.
+class TempSettings {
+  public:
+    TempSettings();
+    QString path() const { return dir_.filePath(QStringLiteral("settings.ini")); }
+    QString folder() const { return dir_.path(); }
+    // Writes "key=value" lines of a section directly into the file.
+    void Put(const char* section, const QString& key, const QString& value);
+
+  private:
+    QTemporaryDir dir_;
+};
+
+// The engine's process-wide objects, a settings store and the context the windows take.
+struct Engine {
+    explicit Engine(const QString& settingsPath);
+    ~Engine();
+
+    CaptureStore captureStore;
+    CDoreme doreme;
+    CFft fft;
+    RecordingStore recordingStore{captureStore};
+    RecordingNotifier notifier;
+    SettingsStore settings;
+    AppContext context;
+};
+
+}  // namespace tonavise::ui::test
