@@ -1,18 +1,25 @@
 #!/usr/bin/env bash
 # Sets everything up and runs every test: the normal build, the transform tests on an emulated
 # processor without AVX, the build with AddressSanitizer and UndefinedBehaviorSanitizer, the
-# threaded tests under ThreadSanitizer, and each fuzz target briefly on its seed corpus.
+# threaded tests under ThreadSanitizer, and each fuzz target briefly on its seed corpus. The
+# end-to-end sound tests (CTest label "sound") run in each build under a private PulseAudio
+# server that scripts/with-sound-server.sh starts for them and stops afterwards, also when they
+# fail.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 
 jobs=$(nproc)
 step() { printf '\n=== %s ===\n' "$*"; }
+sound_tests() {  # build folder
+  scripts/with-sound-server.sh ctest --test-dir "$1" --output-on-failure -L sound
+}
 
 step "build and test (RelWithDebInfo)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
-ctest --test-dir build --output-on-failure -j "$jobs"
+ctest --test-dir build --output-on-failure -j "$jobs" -LE sound
+sound_tests build
 
 step "transform tests on a processor without AVX (qemu, Westmere): the baseline kernels"
 qemu-x86_64 -cpu Westmere build/tests/engine/engine_tests --gtest_filter='Fft*' --gtest_brief=1 \
@@ -22,15 +29,19 @@ step "build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTONAVISE_SANITIZE=address,undefined \
       -DTONAVISE_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1 \
-  ctest --test-dir build-asan --output-on-failure -j "$jobs"
+export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE sound
+sound_tests build-asan
+unset ASAN_OPTIONS UBSAN_OPTIONS
 
 step "threaded tests under ThreadSanitizer"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONAVISE_SANITIZE=thread \
       -DTONAVISE_BENCH=OFF >/dev/null
 cmake --build build-tsan -j "$jobs"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
-  ctest --test-dir build-tsan --output-on-failure -L threads -j "$jobs"
+  ctest --test-dir build-tsan --output-on-failure -L threads -LE sound -j "$jobs"
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan-sound.supp" \
+  sound_tests build-tsan
 
 step "fuzz targets on their seed corpora"
 scripts/fuzz.sh --brief

@@ -1,9 +1,14 @@
 // The subcommands of tonavise-cli. Each returns the process exit code.
 #pragma once
 
+#include <atomic>
 #include <iosfwd>
 #include <string>
 #include <vector>
+
+namespace tonavise {
+class DeviceFactory;
+}
 
 namespace tonavise::cli {
 
@@ -52,5 +57,72 @@ struct RenderOptions {
 // counts as inside it), cut to the mode's picture size. Bad options and unreadable files give a
 // message on err and a non-zero result.
 int RunRender(const RenderOptions& options, std::ostream& err);
+
+// The sound commands run the program's own threads on the default devices of `devices`. Each
+// runs for `seconds` (0: until `stop` is set, by Ctrl-C) and returns 0, or 1 when a device
+// cannot be opened (the device error box's text goes to err).
+
+struct ListenOptions {
+    double seconds = 0.0;
+    bool stereo = false;
+    double a4 = 440.0;
+};
+
+// Captures the default input through the capture thread and the analysis thread and prints the
+// rows of `analyze` as they come, with file "-" and the time since the start.
+int RunListen(const ListenOptions& options,
+              DeviceFactory& devices,
+              const std::atomic<bool>& stop,
+              std::ostream& out,
+              std::ostream& err);
+
+struct ToneOptions {
+    int key = 48;  // A4
+    double seconds = 0.0;
+    double a4 = 440.0;
+};
+
+// Sounds the reference tone through the tone and metronome thread.
+int RunTone(const ToneOptions& options,
+            DeviceFactory& devices,
+            const std::atomic<bool>& stop,
+            std::ostream& out,
+            std::ostream& err);
+
+struct MetronomeOptions {
+    int tempo = 120;
+    std::string meter = "4";
+    double seconds = 0.0;
+};
+
+// Plays the metronome through the tone and metronome thread.
+int RunMetronome(const MetronomeOptions& options,
+                 DeviceFactory& devices,
+                 const std::atomic<bool>& stop,
+                 std::ostream& out,
+                 std::ostream& err);
+
+struct GenerateOptions {
+    std::string left;   // "HZ,PERCENT,WAVE"; empty: silence
+    std::string right;
+    double seconds = 0.0;
+};
+
+// One channel of the signal generator, parsed from "HZ,PERCENT,WAVE" (WAVE: sine, square,
+// triangle, saw, or 0..3).
+struct ChannelSetting {
+    int frequency = 440;
+    int amplitude = 0;
+    int waveForm = 0;
+};
+// Empty text: silence. Otherwise false, with the reason in `error`, when the text is not valid.
+bool ParseChannelSetting(const std::string& text, ChannelSetting& setting, std::string& error);
+
+// Plays the two-channel test signal through the signal generator thread.
+int RunGenerate(const GenerateOptions& options,
+                DeviceFactory& devices,
+                const std::atomic<bool>& stop,
+                std::ostream& out,
+                std::ostream& err);
 
 }  // namespace tonavise::cli

@@ -1,13 +1,28 @@
 // tonavise-cli: the program's analysis and pictures from the command line.
 #include <CLI/CLI.hpp>
 
+#include <csignal>
 #include <iostream>
 
 #include "Commands.h"
+#include "PortAudioSound.h"
+
+namespace {
+
+std::atomic<bool> interrupted{false};
+
+// Ctrl-C ends a sound command cleanly: the devices are stopped and closed.
+void OnInterrupt(int) {
+    interrupted.store(true);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     using namespace tonavise::cli;
-    CLI::App app{"Tonavise command-line tool: pitch analysis and scope pictures of sound files"};
+    CLI::App app{
+        "Tonavise command-line tool: pitch analysis and scope pictures of sound files, and the "
+        "live engine: listening, reference tone, metronome and signal generator"};
     app.require_subcommand(1);
 
     AnalyzeOptions analyze;
@@ -94,7 +109,63 @@ int main(int argc, char** argv) {
                      "5 magenta, 6 cyan, 7 unmarked")
         ->delimiter(',');
 
+    const auto seconds = [](CLI::App* cmd, double& value) {
+        cmd->add_option("--seconds", value, "How long; 0 or none: until Ctrl-C")
+            ->check(CLI::Range(0.0, 86400.0));
+    };
+    ListenOptions listen;
+    CLI::App* listenCmd = app.add_subcommand(
+        "listen",
+        "Capture the default input and print the analyze rows as they come (file column -, "
+        "time since the start)");
+    seconds(listenCmd, listen.seconds);
+    listenCmd->add_flag("--stereo", listen.stereo, "Capture two channels");
+    listenCmd->add_option("--a4", listen.a4, "Frequency of A4 in Hz")
+        ->check(CLI::Range(435.0, 445.0));
+
+    ToneOptions tone;
+    CLI::App* toneCmd = app.add_subcommand("tone", "Sound the reference tone");
+    toneCmd->add_option("--key", tone.key, "Key 0 (A0) to 87 (C8); 48 is A4")
+        ->check(CLI::Range(0, 87))
+        ->capture_default_str();
+    seconds(toneCmd, tone.seconds);
+    toneCmd->add_option("--a4", tone.a4, "Frequency of A4 in Hz")->check(CLI::Range(435.0, 445.0));
+
+    MetronomeOptions metronome;
+    CLI::App* metronomeCmd = app.add_subcommand("metronome", "Play the metronome");
+    metronomeCmd->add_option("--tempo", metronome.tempo, "Beats per minute, 30 to 300")
+        ->check(CLI::Range(30, 300))
+        ->required();
+    metronomeCmd->add_option("--meter", metronome.meter, "1, 2, 3, 4, 3+2, 2+3 or 6")
+        ->check(CLI::IsMember({"1", "2", "3", "4", "3+2", "2+3", "6"}))
+        ->required();
+    seconds(metronomeCmd, metronome.seconds);
+
+    GenerateOptions generate;
+    CLI::App* generateCmd = app.add_subcommand(
+        "generate", "Play the two-channel test signal; a channel not given stays silent");
+    generateCmd->add_option("--left", generate.left, "HZ,PERCENT,WAVE (sine|square|triangle|saw)");
+    generateCmd->add_option("--right", generate.right, "HZ,PERCENT,WAVE");
+    seconds(generateCmd, generate.seconds);
+
     CLI11_PARSE(app, argc, argv);
+
+    if (listenCmd->parsed() || toneCmd->parsed() || metronomeCmd->parsed() ||
+        generateCmd->parsed()) {
+        std::signal(SIGINT, OnInterrupt);
+        std::signal(SIGTERM, OnInterrupt);
+        tonavise::PortAudioSystem devices;
+        if (listenCmd->parsed()) {
+            return RunListen(listen, devices, interrupted, std::cout, std::cerr);
+        }
+        if (toneCmd->parsed()) {
+            return RunTone(tone, devices, interrupted, std::cout, std::cerr);
+        }
+        if (metronomeCmd->parsed()) {
+            return RunMetronome(metronome, devices, interrupted, std::cout, std::cerr);
+        }
+        return RunGenerate(generate, devices, interrupted, std::cout, std::cerr);
+    }
 
     if (analyzeCmd->parsed()) {
         return RunAnalyze(analyze, std::cout, std::cerr);

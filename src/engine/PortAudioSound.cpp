@@ -136,16 +136,17 @@ class PortAudioDevice final : public WaveDevice {
         auto* self = static_cast<PortAudioDevice*>(user);
         const double steadyNow = SteadySeconds();
         const std::size_t bytes = frames * self->bytesPerFrame_;
-        const double now = time != nullptr && time->currentTime > 0
-                               ? time->currentTime
-                               : Pa_GetStreamTime(self->stream_);
         if (input != nullptr) {
-            double adc =
-                time != nullptr && time->inputBufferAdcTime > 0 ? time->inputBufferAdcTime : now;
-            adc = std::min(adc, now);
-            self->ProcessInput(static_cast<const uint8_t*>(input), bytes, steadyNow - (now - adc));
+            // The capture time that ALSA's PulseAudio plugin reports through PortAudio can be
+            // off by most of a second; the callback's own clock is the honest bound: its last
+            // frame has been captured by now.
+            const double duration = static_cast<double>(frames) / self->format().samplesPerSec;
+            self->ProcessInput(static_cast<const uint8_t*>(input), bytes, steadyNow - duration);
         }
         if (output != nullptr) {
+            const double now = time != nullptr && time->currentTime > 0
+                                   ? time->currentTime
+                                   : Pa_GetStreamTime(self->stream_);
             double dac =
                 time != nullptr && time->outputBufferDacTime > 0 ? time->outputBufferDacTime : now;
             dac = std::max(dac, now);

@@ -73,8 +73,9 @@ struct WaveHeader {
     // Optional: a buffer that another thread rewrites while it is queued (the signal generator)
     // names the lock under which it writes; the device holds it while it copies the buffer.
     std::mutex* dataLock = nullptr;
-    // Steady-clock seconds (SteadySeconds()) at which the first byte was captured (input) or
-    // is due at the output (output), as far as the sound system reports it.
+    // Steady-clock seconds (SteadySeconds()) at which the first byte was captured (input; at
+    // the latest, since a back end may only know when it received the sound) or is due at the
+    // output (output, as far as the sound system reports its delay).
     std::atomic<double> timeStamp{0.0};
 
     WaveHeader() = default;

@@ -1,0 +1,175 @@
+// The live engine's costs and delays: CPU time of capture and analysis per second of sound (on
+// the virtual device's clock, and through PortAudio), the delay from UM_TONE_START to the first
+// captured block that holds the tone, and from UM_OUTPUT_STOP to silence.
+//
+// The PortAudio cases need a sound server whose default source hears its default sink; run
+// them through scripts/measure-sound.sh (which starts a private one), else they are skipped.
+#include <benchmark/benchmark.h>
+#include <time.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "LiveRig.h"
+#include "PortAudioSound.h"
+#include "ThreadMessages.h"
+#include "VirtualSound.h"
+#include "WaveOutThread.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+
+double ProcessCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + t.tv_nsec * 1e-9;
+}
+
+bool ServerStarted() {
+    const char* server = std::getenv("TONAVISE_SOUND_SERVER");
+    return server != nullptr && std::string(server) == "1";
+}
+
+constexpr double kLiveSeconds = 5.0;
+
+// Runs the capture and analysis threads on `devices` for kLiveSeconds of live sound and reports
+// the process's CPU time per second of sound and the analyses per second.
+void MeasureLive(benchmark::State& state, DeviceFactory& devices, VirtualSoundSystem* clock) {
+    for (auto _ : state) {
+        test::LiveRig rig(devices, 1, 1.0);
+        if (!rig.Start()) {
+            state.SkipWithError("no memory for the transform");
+            return;
+        }
+        // Let the stream settle (the first blocks of a new stream come in a burst).
+        if (!rig.store.finishedFftEvent.wait(10s)) {
+            state.SkipWithError("no sound arrives");
+            return;
+        }
+        int analyses = 0;
+        const double cpu0 = ProcessCpuSeconds();
+        const auto t0 = std::chrono::steady_clock::now();
+        const auto end = t0 + std::chrono::duration<double>(kLiveSeconds);
+        while (std::chrono::steady_clock::now() < end) {
+            if (rig.store.finishedFftEvent.wait(10ms)) {
+                rig.store.spectrum.acquire();
+                ++analyses;
+            }
+        }
+        const double cpu = ProcessCpuSeconds() - cpu0;
+        const double wall =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - t0).count();
+        rig.Stop();
+        if (clock != nullptr) {
+            clock->StopClock();
+        }
+        state.counters["cpu_ms_per_s_of_sound"] = cpu * 1000 / wall;
+        state.counters["analyses_per_s"] = analyses / wall;
+    }
+}
+
+void BM_LiveCaptureAndAnalysis_VirtualClock(benchmark::State& state) {
+    VirtualSoundSystem system;
+    const double twoPi = 8.0 * std::atan(1.0);
+    system.SetInputSignal([twoPi](int64_t frame, int) {
+        const double x = twoPi * 440.0 * static_cast<double>(frame) / 44100.0;
+        return 12000.0 * (std::sin(x) + 0.5 * std::sin(2 * x) + 0.1 * std::sin(3 * x));
+    });
+    system.StartClock(1.0);
+    MeasureLive(state, system, &system);
+}
+
+void BM_LiveCaptureAndAnalysis_PortAudio(benchmark::State& state) {
+    if (!ServerStarted()) {
+        state.SkipWithError("needs the private sound server (scripts/measure-sound.sh)");
+        return;
+    }
+    PortAudioSystem devices;
+    MeasureLive(state, devices, nullptr);
+}
+
+// Starts and stops the reference tone `rounds` times while capturing, and reports the delays.
+void BM_ToneStartAndStop_PortAudio(benchmark::State& state) {
+    if (!ServerStarted()) {
+        state.SkipWithError("needs the private sound server (scripts/measure-sound.sh)");
+        return;
+    }
+    constexpr int kRounds = 10;
+    constexpr int kSilence = 16;
+    PortAudioSystem devices;
+    for (auto _ : state) {
+        test::LiveRig rig(devices, 1, 120.0);
+        rig.Start();
+        CaptureStore outputStore;
+        outputStore.Create();
+        CWaveOutThread tone(outputStore, rig.doreme, devices, rig.notifier);
+        tone.start();
+        if (!rig.tape.WaitForFrames(2 * kBlockFrames, 10s)) {
+            state.SkipWithError("no sound arrives");
+            return;
+        }
+        std::vector<double> startToBlock;
+        std::vector<double> startToSound;
+        std::vector<double> stopToSilence;
+        for (int round = 0; round < kRounds; ++round) {
+            // Start: the first captured block with sound in it.
+            int64_t from = rig.tape.Frames();
+            double posted = SteadySeconds();
+            tone.post(UM_TONE_START, kKeyA4);
+            int64_t first = -1;
+            while (first < 0 && rig.tape.WaitForFrames(rig.tape.Frames() + kBlockFrames, 10s)) {
+                first = test::FirstLoud(rig.tape.Channel(0, from), kSilence);
+            }
+            if (first < 0) {
+                state.SkipWithError("the tone did not come back");
+                return;
+            }
+            startToBlock.push_back(rig.tape.ArrivalOf(from + first) - posted);
+            startToSound.push_back(rig.tape.CaptureTimeOf(from + first) - posted);
+            rig.tape.WaitForFrames(rig.tape.Frames() + 5 * kBlockFrames, 10s);
+
+            // Stop: the first silent frame after the last sound.
+            from = rig.tape.Frames();
+            posted = SteadySeconds();
+            tone.post(UM_OUTPUT_STOP);
+            int64_t last = -1;
+            for (;;) {
+                rig.tape.WaitForFrames(rig.tape.Frames() + kBlockFrames, 10s);
+                const auto sound = rig.tape.Channel(0, from);
+                last = test::LastLoud(sound, kSilence);
+                if (static_cast<int64_t>(sound.size()) - last > kSampleRate / 2) {
+                    break;
+                }
+            }
+            stopToSilence.push_back(rig.tape.CaptureTimeOf(from + last + 1) - posted);
+        }
+        tone.join();
+        rig.Stop();
+        const auto summary = [&](const char* name, std::vector<double>& v) {
+            std::sort(v.begin(), v.end());
+            double sum = 0;
+            for (double x : v) {
+                sum += x;
+            }
+            state.counters[std::string(name) + "_mean_ms"] = sum / v.size() * 1000;
+            state.counters[std::string(name) + "_max_ms"] = v.back() * 1000;
+        };
+        summary("start_to_block", startToBlock);
+        summary("start_to_sound", startToSound);
+        summary("stop_to_silence", stopToSilence);
+    }
+}
+
+BENCHMARK(BM_LiveCaptureAndAnalysis_VirtualClock)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_LiveCaptureAndAnalysis_PortAudio)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_ToneStartAndStop_PortAudio)->Iterations(1)->Unit(benchmark::kSecond);
+
+}  // namespace
+}  // namespace tonavise

@@ -1,0 +1,312 @@
+// listen, tone, metronome and generate: the engine's sound threads without a window.
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+#include <mutex>
+#include <ostream>
+#include <sstream>
+#include <string>
+#include <thread>
+
+#include "AnalysisThread.h"
+#include "CaptureStore.h"
+#include "Commands.h"
+#include "Doreme.h"
+#include "Fft.h"
+#include "Metronome.h"
+#include "Notifier.h"
+#include "SignalBuffer.h"
+#include "ThreadMessages.h"
+#include "WaveInThread.h"
+#include "WaveOutThread.h"
+#include "WaveSignalThread.h"
+
+namespace tonavise::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+// The message boxes of the threads, printed on stderr as they are shown.
+class ErrorStreamNotifier final : public Notifier {
+  public:
+    explicit ErrorStreamNotifier(std::ostream& err) : err_(err) {}
+    void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
+        std::lock_guard lock(mutex_);
+        err_ << text << '\n';
+        err_.flush();
+        shown_.store(true);
+    }
+    bool Shown() const { return shown_.load(); }
+
+  private:
+    std::mutex mutex_;
+    std::ostream& err_;
+    std::atomic<bool> shown_{false};
+};
+
+// Until the file player exists, the capture and the analysis see a player that exists and is
+// idle, as they do in the program while no file plays.
+class IdlePlayer final : public PlayerStatus {
+  public:
+    bool IsPlaying() const override { return false; }
+    int ChannelCount() const override { return 1; }
+};
+
+// Waits until `ready` holds (true) or the device failed (false). An open returns within
+// milliseconds or fails; the generous limit only guards against a sound server that hangs.
+bool WaitForStart(const std::function<bool()>& ready,
+                  const ErrorStreamNotifier& notifier,
+                  std::ostream& err) {
+    const auto end = Clock::now() + 10s;
+    while (!ready()) {
+        if (notifier.Shown()) {
+            return false;
+        }
+        if (Clock::now() > end) {
+            err << "tonavise-cli: the sound device did not start\n";
+            return false;
+        }
+        std::this_thread::sleep_for(5ms);
+    }
+    return true;
+}
+
+// Runs until `seconds` have passed (0: no limit), `stop` is set, or a message box was shown.
+void RunFor(double seconds,
+            const std::atomic<bool>& stop,
+            const ErrorStreamNotifier& notifier,
+            const std::function<void()>& tick = {}) {
+    const auto start = Clock::now();
+    while (!stop.load() && !notifier.Shown()) {
+        if (seconds > 0 && Clock::now() - start >= std::chrono::duration<double>(seconds)) {
+            break;
+        }
+        if (tick) {
+            tick();
+        } else {
+            std::this_thread::sleep_for(20ms);
+        }
+    }
+}
+
+std::string Lower(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::tolower(c); });
+    return s;
+}
+
+bool ParseInt(const std::string& text, int& value) {
+    if (text.empty()) {
+        return false;
+    }
+    std::size_t used = 0;
+    try {
+        value = std::stoi(text, &used);
+    } catch (const std::exception&) {
+        return false;
+    }
+    return used == text.size();
+}
+
+constexpr const char* kWaveNames[] = {"sine", "square", "triangle", "saw"};
+
+}  // namespace
+
+int RunListen(const ListenOptions& options,
+              DeviceFactory& devices,
+              const std::atomic<bool>& stop,
+              std::ostream& out,
+              std::ostream& err) {
+    CaptureStore store;
+    store.Create();
+    store.channelCount.store(options.stereo ? 2 : 1);
+    store.scopeMode.store(kScopePitch);
+    CDoreme doreme;
+    doreme.SetA4(options.a4);
+    CFft fft;
+    IdlePlayer player;
+    ErrorStreamNotifier notifier(err);
+
+    CWaveInThread capture(store, devices, notifier);
+    capture.SetPlayerStatus(&player);
+    AnalysisThread analysis(store, fft, doreme, &player);
+    if (!analysis.StartAnalysis()) {
+        err << "tonavise-cli: " << kMemoryNotEnough << '\n';
+        return 1;
+    }
+    capture.start();
+
+    out << "file,time_s,f0_hz,key,name,cents\n";
+    out.flush();
+    const auto start = Clock::now();
+    RunFor(options.seconds, stop, notifier, [&] {
+        if (!store.finishedFftEvent.wait(10ms)) {
+            return;
+        }
+        const SpectrumFrame& frame = store.spectrum.acquire();
+        const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
+        const bool named = nk.key >= 0 && nk.key < kKeyCount;
+        const double t = std::chrono::duration<double>(Clock::now() - start).count();
+        char line[128];
+        std::snprintf(line,
+                      sizeof line,
+                      "-,%.1f,%.3f,%d,%s,%d\n",
+                      t,
+                      frame.fundamentalHz,
+                      nk.key,
+                      named ? std::string(doreme.LongName(nk.key)).c_str() : "",
+                      nk.cents);
+        out << line;
+        out.flush();
+    });
+    analysis.StopAnalysis();
+    capture.join();
+    return notifier.Shown() ? 1 : 0;
+}
+
+int RunTone(const ToneOptions& options,
+            DeviceFactory& devices,
+            const std::atomic<bool>& stop,
+            std::ostream& out,
+            std::ostream& err) {
+    CaptureStore store;
+    store.Create();
+    CDoreme doreme;
+    doreme.SetA4(options.a4);
+    ErrorStreamNotifier notifier(err);
+    CWaveOutThread tone(store, doreme, devices, notifier);
+    tone.start();
+    tone.post(UM_TONE_START, static_cast<uintptr_t>(options.key));
+    if (!WaitForStart([&] { return tone.IsTonePlaying(); }, notifier, err)) {
+        tone.join();
+        return 1;
+    }
+    char line[96];
+    std::snprintf(line,
+                  sizeof line,
+                  "tone: %s, %.2f Hz\n",
+                  std::string(doreme.LongName(options.key)).c_str(),
+                  doreme.KeyFrequency(options.key));
+    out << line;
+    out.flush();
+    RunFor(options.seconds, stop, notifier);
+    tone.post(UM_OUTPUT_STOP);
+    tone.join();
+    return notifier.Shown() ? 1 : 0;
+}
+
+int RunMetronome(const MetronomeOptions& options,
+                 DeviceFactory& devices,
+                 const std::atomic<bool>& stop,
+                 std::ostream& out,
+                 std::ostream& err) {
+    const int rhythm = RhythmOfMeter(options.meter);
+    if (rhythm < 0) {
+        err << "tonavise-cli metronome: the meter must be one of 1, 2, 3, 4, 3+2, 2+3, 6\n";
+        return 2;
+    }
+    CaptureStore store;
+    store.Create();
+    store.tempo.store(options.tempo);
+    store.rhythm.store(rhythm);
+    CDoreme doreme;
+    ErrorStreamNotifier notifier(err);
+    CWaveOutThread metronome(store, doreme, devices, notifier);
+    metronome.start();
+    metronome.post(UM_METRONOME_TOGGLE);
+    if (!WaitForStart([&] { return metronome.IsMetronomePlaying(); }, notifier, err)) {
+        metronome.join();
+        return 1;
+    }
+    out << "metronome: " << store.tempo.load() << " bpm, meter " << options.meter << '\n';
+    out.flush();
+    RunFor(options.seconds, stop, notifier);
+    metronome.post(UM_METRONOME_STOP);
+    metronome.join();
+    return notifier.Shown() ? 1 : 0;
+}
+
+bool ParseChannelSetting(const std::string& text, ChannelSetting& setting, std::string& error) {
+    setting = ChannelSetting{};
+    if (text.empty()) {
+        return true;
+    }
+    std::string parts[3];
+    std::istringstream in(text);
+    int n = 0;
+    for (std::string part; std::getline(in, part, ',');) {
+        if (n == 3) {
+            n = 4;
+            break;
+        }
+        parts[n++] = part;
+    }
+    if (n != 3) {
+        error = "expected HZ,PERCENT,WAVE, for example 440,50,sine";
+        return false;
+    }
+    if (!ParseInt(parts[0], setting.frequency) || setting.frequency < 1 ||
+        setting.frequency > 20000) {
+        error = "the frequency must be a whole number of hertz from 1 to 20000";
+        return false;
+    }
+    if (!ParseInt(parts[1], setting.amplitude) || setting.amplitude < 0 ||
+        setting.amplitude > 100) {
+        error = "the amplitude must be a whole percentage from 0 to 100";
+        return false;
+    }
+    const std::string wave = Lower(parts[2]);
+    for (int i = 0; i < 4; ++i) {
+        if (wave == kWaveNames[i] || wave == std::to_string(i)) {
+            setting.waveForm = i;
+            return true;
+        }
+    }
+    error = "the wave form must be sine, square, triangle or saw";
+    return false;
+}
+
+int RunGenerate(const GenerateOptions& options,
+                DeviceFactory& devices,
+                const std::atomic<bool>& stop,
+                std::ostream& out,
+                std::ostream& err) {
+    ChannelSetting left;
+    ChannelSetting right;
+    std::string error;
+    if (!ParseChannelSetting(options.left, left, error)) {
+        err << "tonavise-cli generate --left: " << error << '\n';
+        return 2;
+    }
+    if (!ParseChannelSetting(options.right, right, error)) {
+        err << "tonavise-cli generate --right: " << error << '\n';
+        return 2;
+    }
+    SignalBuffer signal;
+    ErrorStreamNotifier notifier(err);
+    CWaveSignalThread generator(signal, devices, notifier);
+    generator.start();
+    signal.GenerateChannel(left.frequency, left.amplitude, left.waveForm, 0);
+    signal.GenerateChannel(right.frequency, right.amplitude, right.waveForm, 1);
+    generator.post(UM_SIGNAL_START);
+    if (!WaitForStart([&] { return generator.IsPlaying(); }, notifier, err)) {
+        generator.join();
+        return 1;
+    }
+    const auto describe = [](const ChannelSetting& c) {
+        return std::to_string(c.frequency) + " Hz " + std::to_string(c.amplitude) + " % " +
+               kWaveNames[c.waveForm];
+    };
+    out << "generate: left " << describe(left) << ", right " << describe(right) << '\n';
+    out.flush();
+    RunFor(options.seconds, stop, notifier);
+    generator.post(UM_SIGNAL_STOP);
+    generator.join();
+    return notifier.Shown() ? 1 : 0;
+}
+
+}  // namespace tonavise::cli

@@ -1,0 +1,185 @@
+// End to end through PortAudio and a sound server whose default source hears its default sink
+// (scripts/with-sound-server.sh starts a private one): what the output threads play comes back
+// through the capture thread and the analysis.
+//
+// Without such a server the tests are skipped; when the script says it started one
+// (TONAVISE_SOUND_SERVER=1) and it cannot be reached, they fail.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "LiveRig.h"
+#include "PortAudioSound.h"
+#include "SignalBuffer.h"
+#include "ThreadMessages.h"
+#include "WaveOutThread.h"
+#include "WaveSignalThread.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+using test::LiveRig;
+
+// The first use of a freshly started server can take two seconds before sound flows.
+constexpr auto kTimeout = 15s;
+constexpr int kSilence = 16;  // the null sink's monitor gives exact zeros for silence
+
+class SoundEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* server = std::getenv("TONAVISE_SOUND_SERVER");
+        if (server == nullptr || std::string(server) != "1") {
+            GTEST_SKIP() << "no private sound server: run through scripts/with-sound-server.sh";
+        }
+        devices = std::make_unique<PortAudioSystem>();
+        ASSERT_TRUE(devices->HasDefaultDevices())
+            << "the sound server was started but PortAudio finds no default devices";
+    }
+
+    // Waits until `count` analyses in a row name `key` within `tolerance` hertz of `hz`.
+    void ExpectPitch(LiveRig& rig, double hz, double tolerance, int key, int count = 5) {
+        const auto end = std::chrono::steady_clock::now() + kTimeout;
+        double last = 0;
+        int lastKey = -1;
+        int inRow = 0;
+        while (inRow < count) {
+            ASSERT_LT(std::chrono::steady_clock::now(), end)
+                << "last analysis: " << last << " Hz, key " << lastKey;
+            if (!rig.NextPitch(last, lastKey, 100ms)) {
+                continue;
+            }
+            inRow = (std::abs(last - hz) <= tolerance && lastKey == key) ? inRow + 1 : 0;
+        }
+        RecordProperty("f0_hz", std::to_string(last));
+    }
+
+    std::unique_ptr<PortAudioSystem> devices;
+};
+
+TEST_F(SoundEndToEnd, TheReferenceToneComesBackAsA4) {
+    LiveRig rig(*devices, 1, 20.0);
+    ASSERT_TRUE(rig.Start());
+    CaptureStore outputStore;
+    outputStore.Create();
+    CWaveOutThread tone(outputStore, rig.doreme, *devices, rig.notifier);
+    tone.start();
+    // Capture first, so that the tone's first sound is seen when it arrives.
+    ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
+    const double posted = SteadySeconds();
+    const int64_t from = rig.tape.Frames();
+    tone.post(UM_TONE_START, kKeyA4);
+    ExpectPitch(rig, 440.0, 1.4, kKeyA4);
+    EXPECT_TRUE(tone.IsTonePlaying());
+
+    const auto sound = rig.tape.Channel(0, from);
+    const int64_t first = test::FirstLoud(sound, kSilence);
+    ASSERT_GE(first, 0);
+    const double heard = rig.tape.CaptureTimeOf(from + first) - posted;
+    const double block = rig.tape.ArrivalOf(from + first) - posted;
+    std::printf(
+        "UM_TONE_START to the first captured sound: %.0f ms; to the block that holds it: "
+        "%.0f ms\n",
+        heard * 1000,
+        block * 1000);
+    RecordProperty("tone_start_to_block_ms", std::to_string(block * 1000));
+
+    tone.join();
+    rig.Stop();
+    EXPECT_TRUE(rig.notifier.Texts().empty());
+}
+
+TEST_F(SoundEndToEnd, TheCapturedSoundFallsSilentSoonAfterOutputStop) {
+    LiveRig rig(*devices, 1, 30.0);
+    ASSERT_TRUE(rig.Start());
+    CaptureStore outputStore;
+    outputStore.Create();
+    CWaveOutThread tone(outputStore, rig.doreme, *devices, rig.notifier);
+    tone.start();
+    tone.post(UM_TONE_START, kKeyA4);
+    ExpectPitch(rig, 440.0, 1.4, kKeyA4, 3);
+
+    const int64_t from = rig.tape.Frames();
+    const double posted = SteadySeconds();
+    tone.post(UM_OUTPUT_STOP);
+    // Half a second of silence after the stop shows that the sound has ended.
+    int64_t last = -1;
+    const auto end = std::chrono::steady_clock::now() + kTimeout;
+    for (;;) {
+        ASSERT_LT(std::chrono::steady_clock::now(), end) << "the sound did not stop";
+        ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + kBlockFrames, kTimeout));
+        const auto sound = rig.tape.Channel(0, from);
+        last = test::LastLoud(sound, kSilence);
+        if (static_cast<int64_t>(sound.size()) - last > kSampleRate / 2) {
+            break;
+        }
+    }
+    ASSERT_GE(last, 0) << "the tone was still sounding when the stop was posted";
+    // The capture time is a late bound (when the sound reached the capture callback).
+    const double silent = rig.tape.CaptureTimeOf(from + last + 1) - posted;
+    std::printf("UM_OUTPUT_STOP to silence: %.1f ms\n", silent * 1000);
+    RecordProperty("stop_to_silence_ms", std::to_string(silent * 1000));
+    EXPECT_LT(silent, 0.3);
+    EXPECT_FALSE(tone.IsTonePlaying());
+}
+
+TEST_F(SoundEndToEnd, TheSignalGeneratorsLeftChannelComesBackAt1000Hz) {
+    LiveRig rig(*devices, 2, 20.0);
+    ASSERT_TRUE(rig.Start());
+    SignalBuffer signal;
+    CWaveSignalThread generator(signal, *devices, rig.notifier);
+    generator.start();
+    signal.GenerateChannel(1000, 50, kWaveSine, 0);
+    signal.GenerateChannel(1000, 0, kWaveSine, 1);
+    generator.post(UM_SIGNAL_START);
+    // The analysis of a stereo capture mixes both channels; the right one is silent.
+    ExpectPitch(rig, 1000.0, 1.4, rig.doreme.NearestKey(1000.0).key);
+    const int64_t to = rig.tape.Frames();
+    const auto left = rig.tape.Channel(0, to - kBlockFrames, to);
+    const auto right = rig.tape.Channel(1, to - kBlockFrames, to);
+    EXPECT_GT(*std::max_element(left.begin(), left.end()), 16000);
+    EXPECT_EQ(test::LastLoud(right, kSilence), -1) << "the signal stays on the left";
+    generator.join();
+}
+
+TEST_F(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
+    LiveRig rig(*devices, 1, 30.0);
+    ASSERT_TRUE(rig.Start());
+    CaptureStore outputStore;
+    outputStore.Create();
+    outputStore.tempo.store(120);
+    outputStore.rhythm.store(3);  // "4": accents 1.0, 0.1, 0.3, 0.1
+    CWaveOutThread metronome(outputStore, rig.doreme, *devices, rig.notifier);
+    metronome.start();
+    ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
+    const int64_t from = rig.tape.Frames();
+    metronome.post(UM_METRONOME_TOGGLE);
+
+    // The start of a stream is not steady: the sound server may cut its first milliseconds
+    // (when it mixes a new stream into sound its sink has already rendered, the monitor has
+    // heard the old version), and a slow machine (or a sanitizer) can starve the first buffers.
+    // The intervals are measured from the fourth click on, over eight beats.
+    constexpr std::size_t kSkipped = 3;
+    std::vector<int64_t> onsets;
+    const auto end = std::chrono::steady_clock::now() + kTimeout;
+    while (onsets.size() < kSkipped + 9) {
+        ASSERT_LT(std::chrono::steady_clock::now(), end) << onsets.size() << " clicks heard";
+        ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + kBlockFrames, kTimeout));
+        onsets = test::Onsets(rig.tape.Channel(0, from), 1000, 4000);
+    }
+    double worst = 0;
+    for (std::size_t i = kSkipped + 1; i < onsets.size(); ++i) {
+        const double seconds = static_cast<double>(onsets[i] - onsets[i - 1]) / kSampleRate;
+        EXPECT_NEAR(seconds, 0.5, 0.005) << "clicks " << i - 1 << " and " << i;
+        worst = std::max(worst, std::abs(seconds - 0.5));
+    }
+    std::printf("metronome at 120: largest deviation from 0.5 s: %.2f ms\n", worst * 1000);
+    metronome.join();
+}
+
+}  // namespace
+}  // namespace tonavise
