@@ -67,14 +67,14 @@ void DrawTracePolygon(QImage& surface,
                       const ScopeViewState& state,
                       SpectrumTrace& trace,
                       int count) {
-    if (count < 2) {
-        return;
-    }
     // In 2-D the fill is the surface's default white brush.
     QRgb fill = 0xFFFFFFFF;
     if (state.threeD) {
         trace.phase += 0.05;
         fill = WanderingFillColor(trace.phase).rgb();
+    }
+    if (count < 2) {
+        return;
     }
     RasterTracePolygon(surface,
                        trace.vertices.data(),
