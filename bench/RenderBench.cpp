@@ -1,6 +1,8 @@
 // The scope pictures: one composed frame of each mode, 2-D and 3-D, with the scale cached as in
 // the live view (only the trace and the composition are per-frame work); the trigger search of
-// the waveform on its own; and, for comparison, a redraw of each scale.
+// the waveform on its own; for comparison, a redraw of each scale; and the AND of two surfaces
+// by our loop and by QPainter's raster op (which runs on Qt's thread pool, so its CPU column
+// shows only the calling thread's share: compare the wall times).
 //
 // The data is a real analysis of a generated tune (three harmonics and a little noise), so the
 // outline has the length and shape of a live one.
@@ -112,6 +114,25 @@ BENCHMARK(BM_ScaleRedraw)
     ->Arg(kScopeFrequency)
     ->Arg(kScopePitch)
     ->Unit(benchmark::kMicrosecond);
+
+// The AND of two pictures of the pitch scale's size: our loop against QPainter's raster op.
+void BM_AndCombine(benchmark::State& bench) {
+    QImage a(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32);
+    QImage b(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32);
+    a.fill(0xFF8080FF);
+    b.fill(0xFFFFFF00);
+    const DrawingSize size = DrawingSizeOf(kScopePitch);
+    for (auto _ : bench) {
+        if (bench.range(0) == 0) {
+            AndCombine(a, b, size);
+        } else {
+            AndCombineWithPainter(a, b, size);
+        }
+        benchmark::DoNotOptimize(a.constBits());
+    }
+    bench.SetLabel(bench.range(0) == 0 ? "loop" : "QPainter raster op");
+}
+BENCHMARK(BM_AndCombine)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tonavise::bench

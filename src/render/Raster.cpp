@@ -3,6 +3,7 @@
 #include <QImage>
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 
 namespace tonavise {
 
@@ -72,9 +73,21 @@ void Walk(Plotter& plot, int x0, int y0, int x1, int y1) {
 void FillRect(QImage& surface, int width, int height, QRgb color) {
     width = std::min(width, surface.width());
     height = std::min(height, surface.height());
+    if (width <= 0 || height <= 0) {
+        return;
+    }
+    auto* bits = reinterpret_cast<QRgb*>(surface.bits());
+    const auto stride = static_cast<std::ptrdiff_t>(surface.bytesPerLine() / 4);
+    const auto bytes = static_cast<std::size_t>(width) * sizeof(QRgb);
+    const auto byte = static_cast<unsigned char>(color & 0xFF);
+    const bool uniform = color == 0x01010101u * byte;  // white, for one
     for (int y = 0; y < height; ++y) {
-        auto* row = reinterpret_cast<QRgb*>(surface.scanLine(y));
-        std::fill(row, row + std::max(width, 0), color);
+        QRgb* row = bits + y * stride;
+        if (uniform) {
+            std::memset(row, byte, bytes);
+        } else {
+            std::fill(row, row + width, color);
+        }
     }
 }
 

@@ -27,7 +27,35 @@ void CopyRows(QImage& dst, int dstY, const QImage& src, int srcY, DrawingSize si
     }
 }
 
+namespace {
+
+void AndRow(QRgb* __restrict dst, const QRgb* __restrict src, int n) {
+    int x = 0;
+    // Four pixels a step: the compiler turns each step into one vector operation.
+    for (; x + 4 <= n; x += 4) {
+        dst[x] &= src[x];
+        dst[x + 1] &= src[x + 1];
+        dst[x + 2] &= src[x + 2];
+        dst[x + 3] &= src[x + 3];
+    }
+    for (; x < n; ++x) {
+        dst[x] &= src[x];
+    }
+}
+
+}  // namespace
+
 void AndCombine(QImage& dst, const QImage& src, DrawingSize size) {
+    const int width = std::min({size.width, dst.width(), src.width()});
+    const int rows = std::min({size.height, dst.height(), src.height()});
+    for (int y = 0; y < rows; ++y) {
+        AndRow(reinterpret_cast<QRgb*>(dst.scanLine(y)),
+               reinterpret_cast<const QRgb*>(src.constScanLine(y)),
+               width);
+    }
+}
+
+void AndCombineWithPainter(QImage& dst, const QImage& src, DrawingSize size) {
     QPainter painter(&dst);
     painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
     painter.drawImage(QPoint(0, 0), src, QRect(0, 0, size.width, size.height));

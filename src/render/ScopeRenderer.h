@@ -50,6 +50,8 @@ class ScopeRenderer {
     // Labels drawn by the scale drawings go to `recorder` as well (tests); null stops that.
     void SetLabelRecorder(LabelRecorder* recorder) { recorder_ = recorder; }
 
+    // The surfaces, for showing and for tests. QImage shares its pixels on copy: keep a
+    // reference, or copy() the rectangle needed, so that the next drawing need not detach.
     const QImage& scaleSurface() const { return scaleSurface_; }
     const QImage& traceSurfaceA() const { return traceSurfaceA_; }
     const QImage& traceSurfaceB() const { return traceSurfaceB_; }
@@ -80,6 +82,7 @@ class ScopeRenderer {
 void CopyRows(QImage& dst, int dstY, const QImage& src, int srcY, DrawingSize size);
 // dst := dst AND src per channel over `size` from (0, 0).
 void AndCombine(QImage& dst, const QImage& src, DrawingSize size);
+void AndCombineWithPainter(QImage& dst, const QImage& src, DrawingSize size);
 void FillWhite(QImage& surface, DrawingSize size);
 
 }  // namespace tonavise

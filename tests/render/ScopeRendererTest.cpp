@@ -171,5 +171,30 @@ TEST_F(ScopeRendererTest, WaveformIsTheScaleWithTheTraceOverIt) {
     }
 }
 
+TEST(PixelOperations, AndMatchesThePaintersRasterOpAndStaysInsideItsRectangle) {
+    QImage a(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32);
+    QImage b(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32);
+    uint32_t seed = 12345;
+    auto next = [&seed] {
+        seed = seed * 1664525u + 1013904223u;
+        return 0xFF000000u | (seed >> 8);
+    };
+    for (int y = 0; y < kSurfaceHeight; ++y) {
+        for (int x = 0; x < kSurfaceWidth; ++x) {
+            a.setPixel(x, y, next());
+            b.setPixel(x, y, next());
+        }
+    }
+    const DrawingSize size = DrawingSizeOf(kScopeFrequency);  // 1067: not a multiple of four
+    QImage ours = a.copy();
+    QImage painters = a.copy();
+    AndCombine(ours, b, size);
+    AndCombineWithPainter(painters, b, size);
+    EXPECT_EQ(ours, painters);
+    EXPECT_EQ(ours.pixel(1066, 450), a.pixel(1066, 450) & b.pixel(1066, 450));
+    EXPECT_EQ(ours.pixel(1067, 450), a.pixel(1067, 450));
+    EXPECT_EQ(ours.pixel(1066, 451), a.pixel(1066, 451));
+}
+
 }  // namespace
 }  // namespace tonavise
