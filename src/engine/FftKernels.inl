@@ -220,7 +220,7 @@ FFT_INLINE int W(int i) {
 // count points (a multiple of 4) of one radix-2 stage: a = src(k), b = src(k + srcHalf) to
 // dst + k and dst + k + dstHalf, twiddles from wr/wi, turned by -i when kTurned.
 template <bool kTurned, class Source>
-void Radix2Run(const Source& src,
+void Radix2Run(const Source src,
                int srcHalf,
                double* re,
                double* im,
@@ -263,7 +263,7 @@ void Radix2Pass(const Source& src, double* re, double* im, int n, const double* 
 // srcQuarter, written to dst + r x dstQuarter. Per point it does what two radix-2 stages do:
 // the outputs for frequencies 4k, 4k + 2, 4k + 1, 4k + 3 go to quarters 0, 1, 2, 3.
 template <class Source>
-void Radix4Run(const Source& src,
+void Radix4Run(const Source src,
                int srcQuarter,
                double* re,
                double* im,
