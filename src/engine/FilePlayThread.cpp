@@ -1,6 +1,7 @@
 #include "FilePlayThread.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "CaptureStore.h"
 #include "FileLoading.h"
@@ -105,6 +106,7 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
         return;  // silently: the Play command stays enabled
     }
     startOffset_ = offset;
+    nextStreamSample_ = -1;
     header_.Describe(clip_.data.get() + offset, static_cast<uint32_t>(clip_.length - offset));
     device->Prepare(header_);
     device->Queue(header_);
@@ -169,7 +171,18 @@ void CFilePlayThread::Feed(PlayerListener* frame) {
     if (clip_.kind == LoadedKind::None) {
         return;
     }
-    BuildFeedBlock(clip_, position, feed_);
+    // Feeds asked for every 100 ms arrive a few milliseconds early or late. Taking each block
+    // exactly at the play position would leave a seam of that size in the middle of what the
+    // analysis sees (a blurred peak, off by up to ten cents); while the play position is
+    // within 50 ms of where the last block ended, the next block continues from there instead.
+    // Otherwise (a new play, a pause, a slow feed) the block starts at the play position.
+    int64_t from = StreamSampleAtPosition(clip_, position);
+    if (IsPlaying() && !IsPaused() && nextStreamSample_ >= 0 &&
+        std::llabs(from - nextStreamSample_) <= kSampleRate / 20) {
+        from = nextStreamSample_;
+    }
+    BuildFeedBlockAtStreamSample(clip_, from, feed_);
+    nextStreamSample_ = from + kBlockFrames;
     const int channels = clip_.format.channels;
     const std::size_t samples = channels == 2 ? 2 * kBlockFrames : kBlockFrames;
     store_.AppendBlock(std::span<const int16_t>(feed_.data(), samples), channels);

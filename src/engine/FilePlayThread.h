@@ -84,6 +84,7 @@ private:
     std::unique_ptr<WaveDevice> device_;
     WaveHeader header_;
     FeedBlock feed_{};
+    int64_t nextStreamSample_ = -1;  // where the last feed ended, in the 44100 Hz feed stream
 
     std::atomic<LoadedKind> kind_{LoadedKind::None};
     std::atomic<bool> playing_{false};

@@ -60,12 +60,25 @@ int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& bloc
     return Fill(clip, [&](int i) { return first + i * rate / kSampleRate; }, block);
 }
 
-int BuildFeedBlockAtTenths(const LoadedClip& clip, int64_t tenths, FeedBlock& block) {
+int BuildFeedBlockAtStreamSample(const LoadedClip& clip, int64_t streamSample, FeedBlock& block) {
     // Output sample n of the whole stream is the frame floor(n x rate / 44100): blocks join
     // without a seam even where 100 ms is not a whole number of frames (11025 Hz).
     const int64_t rate = clip.format.samplesPerSec;
-    const int64_t n0 = tenths * kBlockFrames;
-    return Fill(clip, [&](int i) { return (n0 + i) * rate / kSampleRate; }, block);
+    return Fill(clip, [&](int i) { return (streamSample + i) * rate / kSampleRate; }, block);
+}
+
+int BuildFeedBlockAtTenths(const LoadedClip& clip, int64_t tenths, FeedBlock& block) {
+    return BuildFeedBlockAtStreamSample(clip, tenths * kBlockFrames, block);
+}
+
+int64_t StreamSampleAtPosition(const LoadedClip& clip, int64_t position) {
+    const int64_t align = clip.format.blockAlign;
+    const int64_t rate = clip.format.samplesPerSec;
+    if (align == 0 || rate == 0) {
+        return 0;
+    }
+    const int64_t frame = position / align;
+    return (frame * kSampleRate + rate - 1) / rate;  // the first n with floor(n x rate / 44100) = frame
 }
 
 int64_t ClipPositionAtTenths(const LoadedClip& clip, int64_t tenths) {

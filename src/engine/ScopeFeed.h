@@ -27,6 +27,13 @@ int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& bloc
 // number of frames this is BuildFeedBlock at ClipPositionAtTenths.
 int BuildFeedBlockAtTenths(const LoadedClip& clip, int64_t tenths, FeedBlock& block);
 
+// The block that begins at sample `streamSample` of that continuous stream (44100 per second):
+// BuildFeedBlockAtTenths(k) is BuildFeedBlockAtStreamSample(k x 4410).
+int BuildFeedBlockAtStreamSample(const LoadedClip& clip, int64_t streamSample, FeedBlock& block);
+
+// The first sample of the continuous stream that shows the frame at byte `position`.
+int64_t StreamSampleAtPosition(const LoadedClip& clip, int64_t position);
+
 // The byte position of the block that begins `tenths` x 100 ms into the clip.
 int64_t ClipPositionAtTenths(const LoadedClip& clip, int64_t tenths);
 

@@ -188,6 +188,33 @@ TEST_F(FilePlayer, FeedAppendsTheBlockAtThePlayPosition) {
     }
 }
 
+TEST_F(FilePlayer, FeedsOnScheduleJoinWithoutASeamAndALateFeedJumps) {
+    Load(Wav("a.wav", 22050, 1, 2.0));
+    player.PostPlay(0);
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    const auto sine = test::Sine(660, 8000, 44100, 22050, 1);
+    const auto newest = [&](int i) {
+        std::lock_guard g(store.historyLock);
+        return store.channel1History[kHistoryLength - kBlockFrames + i];
+    };
+    sound.Advance(DeviceDirection::Output, 2205);
+    Sync(player, barrier);  // the block at frame 2205
+    // 4 ms late: the next block continues at frame 4410, where the last one ended.
+    sound.Advance(DeviceDirection::Output, 2205 + 88);
+    Sync(player, barrier);
+    EXPECT_EQ(barrier.positions.back().first, (2205 + 2205 + 88) * 2);
+    for (int i = 0; i < kBlockFrames; ++i) {
+        ASSERT_EQ(newest(i), sine[4410 + i / 2]) << i;
+    }
+    // Far behind (a quarter second): the block starts at the play position again.
+    sound.Advance(DeviceDirection::Output, 2205 + 5512);
+    Sync(player, barrier);
+    const int64_t frame = barrier.positions.back().first / 2;
+    for (int i = 0; i < kBlockFrames; ++i) {
+        ASSERT_EQ(newest(i), sine[frame + i / 2]) << i;
+    }
+}
+
 TEST_F(FilePlayer, PlayWithoutADeviceDoesNothing) {
     Load(Wav("a.wav", 44100, 1, 0.2));
     sound.SetOpenResult(DeviceDirection::Output, kDeviceNoDriver);

@@ -1,0 +1,207 @@
+// play and record: the file player and the recorder of the program, without a window.
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <mutex>
+#include <ostream>
+#include <thread>
+
+#include "AnalysisThread.h"
+#include "CaptureStore.h"
+#include "Commands.h"
+#include "Doreme.h"
+#include "Fft.h"
+#include "FilePlayThread.h"
+#include "Notifier.h"
+#include "RecordingStore.h"
+#include "ThreadMessages.h"
+#include "WaveInThread.h"
+
+namespace tonavise::cli {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace std::chrono_literals;
+
+class PrintingNotifier final : public Notifier {
+public:
+    explicit PrintingNotifier(std::ostream& err) : err_(err) {}
+    void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
+        std::lock_guard lock(mutex_);
+        err_ << text << '\n';
+        err_.flush();
+        shown_ = true;
+    }
+    bool Shown() const { return shown_.load(); }
+
+private:
+    std::mutex mutex_;
+    std::ostream& err_;
+    std::atomic<bool> shown_{false};
+};
+
+// The player's reports; Handled() waits until the player has worked through its queue.
+class Reports final : public PlayerListener {
+public:
+    void OnPlayerPosition(int64_t position, int64_t) override {
+        std::lock_guard lock(mutex_);
+        position_ = position;
+        ++reports_;
+        cv_.notify_all();
+    }
+    void OnPlayerLoaded(int64_t) override {}
+    int64_t Position() {
+        std::lock_guard lock(mutex_);
+        return position_;
+    }
+    // Posts a feed and waits for its report: every earlier message has then been handled.
+    bool Handled(CFilePlayThread& player, std::chrono::milliseconds timeout) {
+        std::unique_lock lock(mutex_);
+        const int64_t before = reports_;
+        lock.unlock();
+        player.PostFeed(this);
+        lock.lock();
+        return cv_.wait_for(lock, timeout, [&] { return reports_ > before; });
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    int64_t position_ = 0;
+    int64_t reports_ = 0;
+};
+
+class FixedPath final : public SavePathChooser {
+public:
+    explicit FixedPath(std::string path) : path_(std::move(path)) {}
+    std::optional<std::string> ChooseSavePath() override { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
+int RunPlay(const PlayOptions& options,
+            DeviceFactory& devices,
+            const std::atomic<bool>& stop,
+            std::ostream& out,
+            std::ostream& err) {
+    CaptureStore store;
+    store.Create();
+    store.scopeMode.store(kScopePitch);
+    CDoreme doreme;
+    doreme.SetA4(options.a4);
+    CFft fft;
+    PrintingNotifier notifier(err);
+    Reports reports;
+
+    CFilePlayThread player(store, devices, notifier);
+    player.start();
+    AnalysisThread analysis(store, fft, doreme, &player);
+    if (!analysis.StartAnalysis()) {
+        err << "tonavise-cli: " << kMemoryNotEnough << '\n';
+        return 1;
+    }
+    // Loading a long MP3 takes a moment: wait for the open to be handled, however long.
+    player.PostOpen(options.file, &reports);
+    while (!reports.Handled(player, 1s)) {
+        if (stop.load()) {
+            return 1;
+        }
+    }
+    if (!player.IsLoaded()) {
+        if (!notifier.Shown()) {
+            err << options.file << ": not a .wav or .mp3 file\n";
+        }
+        return 1;
+    }
+    const double bytesPerSecond = static_cast<double>(player.BytesPerSecond());
+    player.PostPlay(std::llround(options.fromSeconds * bytesPerSecond));
+    if (!reports.Handled(player, 5s) || !player.IsPlaying()) {
+        err << "tonavise-cli: the sound output cannot be opened\n";
+        return 1;
+    }
+
+    out << "time_s,position_s,f0_hz,key,name,cents\n";
+    const auto start = Clock::now();
+    auto next = start;
+    while (!stop.load() && player.IsPlaying()) {
+        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
+        if (options.seconds > 0 && elapsed >= options.seconds) {
+            break;
+        }
+        next += 100ms;
+        std::this_thread::sleep_until(next);
+        store.finishedFftEvent.reset();
+        if (!reports.Handled(player, 1s) || !player.IsPlaying()) {
+            continue;
+        }
+        if (!store.finishedFftEvent.wait(1s)) {
+            continue;
+        }
+        const SpectrumFrame& frame = store.spectrum.acquire();
+        const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
+        const bool named = nk.key >= 0 && nk.key < kKeyCount;
+        char line[160];
+        std::snprintf(line, sizeof line, "%.1f,%.3f,%.3f,%d,%s,%d\n",
+                      std::chrono::duration<double>(Clock::now() - start).count(),
+                      static_cast<double>(reports.Position()) / bytesPerSecond,
+                      frame.fundamentalHz, nk.key,
+                      named ? std::string(doreme.LongName(nk.key)).c_str() : "", nk.cents);
+        out << line;
+        out.flush();
+    }
+    player.post(UM_PLAYER_STOP);
+    analysis.StopAnalysis();
+    player.join();
+    return 0;
+}
+
+int RunRecord(const RecordOptions& options,
+              DeviceFactory& devices,
+              const std::atomic<bool>& stop,
+              std::ostream& out,
+              std::ostream& err) {
+    CaptureStore store;
+    store.Create();
+    store.recTimeIndex.store(options.timeIndex);
+    store.recRepeating.store(options.repeat ? 1 : 0);
+    PrintingNotifier notifier(err);
+    RecordingStore recordings(store);
+    if (!recordings.AllocateForRecTime(notifier, UiLanguage::English)) {
+        return 1;
+    }
+    CWaveInThread input(store, devices, notifier);
+    input.SetBlockRecorder(&recordings);
+    recordings.recording.store(1);
+    input.start();
+
+    const auto start = Clock::now();
+    while (!stop.load() && !notifier.Shown()) {
+        if (Clock::now() - start >= std::chrono::duration<double>(options.seconds)) {
+            break;
+        }
+        if (recordings.recording.load() == 0) {
+            break;  // the store is full and repeated recording is off
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    recordings.recording.store(0);
+    input.join();
+    if (notifier.Shown() && recordings.Count() == 0) {
+        return 1;  // the microphone could not be opened
+    }
+    FixedPath path(options.output);
+    if (!recordings.SaveAs(path, notifier, UiLanguage::English)) {
+        return 1;
+    }
+    const int blocks = recordings.Count();
+    out << "recorded " << blocks << " blocks (" << blocks / 10.0 << " s) to " << options.output << '\n';
+    return 0;
+}
+
+}  // namespace tonavise::cli

@@ -1,0 +1,263 @@
+// The file player and the recorder end to end through PortAudio and a private sound server
+// (scripts/with-sound-server.sh): a played file feeds the analysis while its position runs at
+// the file's rate, and a tone played into the server is recorded and saved with the right
+// pitch and length. Skipped without such a server.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cmath>
+#include <condition_variable>
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "CaptureStore.h"
+#include "ClipAnalysis.h"
+#include "DeviceTestSupport.h"
+#include "Doreme.h"
+#include "Fft.h"
+#include "FileLoading.h"
+#include "FilePlayThread.h"
+#include "PortAudioSound.h"
+#include "RecordingStore.h"
+#include "TestSupport.h"
+#include "ThreadMessages.h"
+#include "WaveInThread.h"
+#include "WaveOutThread.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+// The player's position reports, with the time each arrived.
+class PositionLog final : public PlayerListener {
+public:
+    void OnPlayerPosition(int64_t position, int64_t) override {
+        std::lock_guard g(mutex_);
+        last_ = position;
+        at_ = SteadySeconds();
+        ++count_;
+        cv_.notify_all();
+    }
+    void OnPlayerLoaded(int64_t) override {}
+    // Posts a feed and waits for its report: the position then, and when it was taken.
+    bool Feed(CFilePlayThread& player, int64_t& position, double& at) {
+        std::unique_lock l(mutex_);
+        const int64_t before = count_;
+        l.unlock();
+        player.PostFeed(this);
+        l.lock();
+        if (!cv_.wait_for(l, 5s, [&] { return count_ > before; })) {
+            return false;
+        }
+        position = last_;
+        at = at_;
+        return true;
+    }
+
+private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    int64_t last_ = 0;
+    double at_ = 0;
+    int64_t count_ = 0;
+};
+
+// Counts the blocks captured while the recording switch is on, and the loud ones before.
+class RecordingWatch final : public CaptureObserver {
+public:
+    explicit RecordingWatch(const RecordingStore& r) : recordings_(r) {}
+    void OnCaptured(std::span<const int16_t> frames, int, double) override {
+        if (recordings_.recording.load() == 1) {
+            ++whileRecording;
+        } else if (*std::max_element(frames.begin(), frames.end()) > 1000) {
+            ++loud;
+        }
+    }
+    std::atomic<int> whileRecording{0};
+    std::atomic<int> loud{0};
+
+private:
+    const RecordingStore& recordings_;
+};
+
+class FixedPath final : public SavePathChooser {
+public:
+    explicit FixedPath(std::string p) : path(std::move(p)) {}
+    std::optional<std::string> ChooseSavePath() override { return path; }
+    std::string path;
+};
+
+class PlayerRecorderEndToEnd : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const char* server = std::getenv("TONAVISE_SOUND_SERVER");
+        if (server == nullptr || std::string(server) != "1") {
+            GTEST_SKIP() << "no private sound server: run through scripts/with-sound-server.sh";
+        }
+        devices = std::make_unique<PortAudioSystem>();
+        ASSERT_TRUE(devices->HasDefaultDevices());
+    }
+    std::unique_ptr<PortAudioSystem> devices;
+    test::TempDir dir;
+};
+
+TEST_F(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTime) {
+    const std::string wav = dir.Write(
+        "e5.wav", test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 2, 48000, 4, 16)) +
+                                 test::Chunk("data", test::Bytes(test::Sine(660, 12000, 48000 * 6, 48000, 2)))));
+    CaptureStore store;
+    store.Create();
+    store.scopeMode = kScopePitch;
+    CDoreme doreme;
+    CFft fft;
+    test::SharedNotifier notifier;
+    PositionLog log;
+    CFilePlayThread player(store, *devices, notifier);
+    player.start();
+    AnalysisThread analysis(store, fft, doreme, &player);
+    ASSERT_TRUE(analysis.StartAnalysis());
+    player.PostOpen(wav, &log);
+    player.PostPlay(0);
+    int64_t position = 0;
+    double at = 0;
+    ASSERT_TRUE(log.Feed(player, position, at));
+    ASSERT_TRUE(player.IsPlaying()) << "the output device did not open";
+    // A freshly started server takes up to two seconds before sound flows.
+    const auto flowing = Clock::now() + 15s;
+    while (position < 4 * 48000 / 4) {
+        ASSERT_LT(Clock::now(), flowing) << "the position does not move";
+        std::this_thread::sleep_for(50ms);
+        ASSERT_TRUE(log.Feed(player, position, at));
+    }
+
+    // While it plays, the analyses name E5 at 660 Hz. A hiccup of the sound server (a busy
+    // machine) makes the feed jump to the play position and may blur one analysis: most must
+    // be exact.
+    int analysed = 0;
+    int named = 0;
+    for (int k = 0; k < 20; ++k) {
+        std::this_thread::sleep_for(100ms);
+        store.finishedFftEvent.reset();
+        ASSERT_TRUE(log.Feed(player, position, at));
+        if (store.finishedFftEvent.wait(1s) && k >= 2) {
+            const double f0 = store.spectrum.acquire().fundamentalHz;
+            ++analysed;
+            named += std::abs(f0 - 660.0) <= 1.4 && doreme.NearestKey(f0).key == 55;
+        }
+    }
+    EXPECT_GE(analysed, 15);
+    EXPECT_GE(named, analysed * 4 / 5) << named << " of " << analysed;
+
+    // The position runs at the file's rate: the median of fifteen 100 ms steps, so that one
+    // stall of the server does not decide it.
+    std::vector<double> rates;
+    int64_t p1 = 0;
+    double t1 = 0;
+    ASSERT_TRUE(log.Feed(player, p1, t1));
+    for (int i = 0; i < 15; ++i) {
+        std::this_thread::sleep_for(100ms);
+        int64_t p2 = 0;
+        double t2 = 0;
+        ASSERT_TRUE(log.Feed(player, p2, t2));
+        rates.push_back((p2 - p1) / 4.0 / (t2 - t1));
+        p1 = p2;
+        t1 = t2;
+    }
+    std::nth_element(rates.begin(), rates.begin() + 7, rates.end());
+    const double rate = rates[7];
+    std::printf("position rate: %.0f frames per second (file: 48000)\n", rate);
+    RecordProperty("position_rate", std::to_string(rate));
+    EXPECT_NEAR(rate, 48000, 48000 * 0.05);
+
+    // Pause holds the position (after the sound already queued in the server has played);
+    // resume continues from it.
+    player.post(UM_PLAYER_PAUSE);
+    ASSERT_TRUE(log.Feed(player, p1, t1));
+    EXPECT_TRUE(player.IsPaused());
+    EXPECT_TRUE(player.IsPlaying());
+    std::this_thread::sleep_for(400ms);
+    ASSERT_TRUE(log.Feed(player, p1, t1));
+    std::this_thread::sleep_for(500ms);
+    int64_t p2 = 0;
+    double t2 = 0;
+    ASSERT_TRUE(log.Feed(player, p2, t2));
+    EXPECT_EQ(p2, p1) << "paused";
+    player.post(UM_PLAYER_RESUME);
+    std::this_thread::sleep_for(500ms);
+    int64_t p3 = 0;
+    double t3 = 0;
+    ASSERT_TRUE(log.Feed(player, p3, t3));
+    EXPECT_GT(p3, p2 + 4 * 48000 / 5) << "resumed from the paused position";
+    EXPECT_LT(p3, p2 + 4 * 48000);
+
+    player.post(UM_PLAYER_STOP);
+    analysis.StopAnalysis();
+    player.join();
+    EXPECT_TRUE(notifier.Texts().empty());
+}
+
+TEST_F(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
+    CaptureStore store;
+    store.Create();
+    store.scopeMode = kScopePitch;
+    store.recTimeIndex = 0;
+    store.recRepeating = 0;
+    CDoreme doreme;
+    test::SharedNotifier notifier;
+    RecordingStore recordings(store);
+    ASSERT_TRUE(recordings.AllocateForRecTime(notifier, UiLanguage::English));
+
+    CaptureStore toneStore;
+    toneStore.Create();
+    CWaveOutThread tone(toneStore, doreme, *devices, notifier);
+    tone.start();
+    tone.post(UM_TONE_START, kKeyA4);
+    CWaveInThread input(store, *devices, notifier);
+    RecordingWatch watch(recordings);
+    input.SetBlockRecorder(&recordings);
+    input.SetObserver(&watch);
+    input.start();
+    // Record once the tone comes back through the input.
+    const auto flowing = Clock::now() + 15s;
+    while (watch.loud.load() < 3) {
+        ASSERT_LT(Clock::now(), flowing) << "the tone does not come back";
+        std::this_thread::sleep_for(10ms);
+    }
+    recordings.recording = 1;
+    std::this_thread::sleep_for(2s);
+    recordings.recording = 0;
+    input.join();
+    tone.join();
+
+    FixedPath path(dir.File("take.wav"));
+    ASSERT_TRUE(recordings.SaveAs(path, notifier, UiLanguage::English));
+    LoadedClip clip;
+    ASSERT_TRUE(LoadWav(path.path, clip, notifier));
+    const double blocks = clip.length / 8820.0;
+    std::printf("recorded %.0f blocks of %d captured while recording\n", blocks, watch.whileRecording.load());
+    EXPECT_NEAR(blocks, watch.whileRecording.load(), 1.0);
+    EXPECT_GE(blocks, 15) << "about two seconds";
+
+    CaptureStore analysisStore;
+    analysisStore.Create();
+    CFft fft(kFftSize);
+    int named = 0;
+    AnalyzeClip(clip, analysisStore, fft, doreme, [&](const BlockPitch& row) {
+        if (row.block >= 2) {
+            EXPECT_NEAR(row.fundamentalHz, 440.0, 1.4) << "block " << row.block;
+            named += row.key == kKeyA4;
+        }
+    });
+    EXPECT_GE(named, 15);
+    EXPECT_TRUE(notifier.Texts().empty());
+}
+
+}  // namespace
+}  // namespace tonavise
