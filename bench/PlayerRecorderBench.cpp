@@ -1,5 +1,6 @@
 // The per-block work of the file player's scope feed and of the recorder's block feed.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <cmath>
 #include <cstring>
@@ -69,6 +70,28 @@ void BM_RecordBlock(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_RecordBlock)->Unit(benchmark::kMicrosecond);
+
+// A ten-minute store filled to the last block: the memory it takes (the process's peak
+// resident size is reported beside the time).
+void BM_FillTenMinuteStore(benchmark::State& state) {
+    CaptureStore capture;
+    capture.recTimeIndex = 10;
+    capture.recRepeating = 0;
+    RecordingStore store(capture);
+    std::vector<int16_t> block(kBlockFrames, 1234);
+    for (auto _ : state) {
+        store.Allocate(RecTimeBlocks(10));
+        store.recording = 1;
+        for (int k = 0; k < RecTimeBlocks(10); ++k) {
+            store.RecordBlock(block, 1);
+        }
+    }
+    struct rusage usage {};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_rss_MB"] = static_cast<double>(usage.ru_maxrss) / 1024.0;
+    state.counters["store_MB"] = RecTimeBlocks(10) * 8820.0 / 1e6;
+}
+BENCHMARK(BM_FillTenMinuteStore)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace tonavise

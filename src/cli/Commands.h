@@ -125,4 +125,35 @@ int RunGenerate(const GenerateOptions& options,
                 std::ostream& out,
                 std::ostream& err);
 
+struct PlayOptions {
+    std::string file;
+    double fromSeconds = 0.0;
+    double seconds = 0.0;  // 0: to the end
+    double a4 = 440.0;
+};
+
+// Plays a WAV or MP3 file through the file player thread and prints, every 100 ms, the play
+// position and the analysis of what the player fed to the scope:
+// time_s,position_s,f0_hz,key,name,cents.
+int RunPlay(const PlayOptions& options,
+            DeviceFactory& devices,
+            const std::atomic<bool>& stop,
+            std::ostream& out,
+            std::ostream& err);
+
+struct RecordOptions {
+    std::string output;
+    double seconds = 5.0;
+    int timeIndex = 1;  // the recording-time table: 0 is 30 s, 1 is 1 minute ... 10 is 10 minutes
+    bool repeat = true;
+};
+
+// Records the default input through the capture thread into the recording store and saves it
+// as a 16-bit mono 44100 Hz WAV file.
+int RunRecord(const RecordOptions& options,
+              DeviceFactory& devices,
+              const std::atomic<bool>& stop,
+              std::ostream& out,
+              std::ostream& err);
+
 }  // namespace tonavise::cli

@@ -74,6 +74,21 @@ private:
     int64_t reports_ = 0;
 };
 
+// Counts the blocks captured while recording is switched on.
+class BlockCount final : public CaptureObserver {
+public:
+    explicit BlockCount(const RecordingStore& r) : recordings_(r) {}
+    void OnCaptured(std::span<const int16_t>, int, double) override {
+        if (recordings_.recording.load() == 1) {
+            ++blocks;
+        }
+    }
+    std::atomic<int64_t> blocks{0};
+
+private:
+    const RecordingStore& recordings_;
+};
+
 class FixedPath final : public SavePathChooser {
 public:
     explicit FixedPath(std::string path) : path_(std::move(path)) {}
@@ -176,13 +191,21 @@ int RunRecord(const RecordOptions& options,
         return 1;
     }
     CWaveInThread input(store, devices, notifier);
+    BlockCount count(recordings);
     input.SetBlockRecorder(&recordings);
+    input.SetObserver(&count);
     recordings.recording.store(1);
     input.start();
 
-    const auto start = Clock::now();
+    // Seconds of sound, not of waiting: a sound server may take a moment before sound flows.
+    const auto wanted = static_cast<int64_t>(std::llround(options.seconds * 10));
+    const auto limit = Clock::now() + std::chrono::duration<double>(options.seconds + 10);
     while (!stop.load() && !notifier.Shown()) {
-        if (Clock::now() - start >= std::chrono::duration<double>(options.seconds)) {
+        if (count.blocks.load() >= wanted) {
+            break;
+        }
+        if (Clock::now() > limit) {
+            err << "tonavise-cli: the sound input delivers too little sound\n";
             break;
         }
         if (recordings.recording.load() == 0) {

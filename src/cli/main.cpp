@@ -148,7 +148,48 @@ int main(int argc, char** argv) {
     generateCmd->add_option("--right", generate.right, "HZ,PERCENT,WAVE");
     seconds(generateCmd, generate.seconds);
 
+    PlayOptions play;
+    CLI::App* playCmd = app.add_subcommand(
+        "play",
+        "Play a WAV or MP3 file and print, every 100 ms, the play position and the analysis of "
+        "what the scope is fed: time_s,position_s,f0_hz,key,name,cents");
+    playCmd->add_option("file", play.file, "WAV or MP3 file")->required();
+    playCmd->add_option("--from", play.fromSeconds, "Start this many seconds into the file")
+        ->check(CLI::NonNegativeNumber);
+    seconds(playCmd, play.seconds);
+    playCmd->add_option("--a4", play.a4, "Frequency of A4 in Hz")->check(CLI::Range(435.0, 445.0));
+
+    RecordOptions record;
+    CLI::App* recordCmd = app.add_subcommand(
+        "record", "Record the default input as the recorder does and save it as a WAV file");
+    recordCmd->add_option("-o,--output", record.output, "WAV file to write")->required();
+    recordCmd->add_option("--seconds", record.seconds, "How long to record")
+        ->check(CLI::PositiveNumber)
+        ->capture_default_str();
+    recordCmd
+        ->add_option("--time-index",
+                     record.timeIndex,
+                     "Maximum recording time: 0 is 30 s, 1 is 1 minute, ... 10 is 10 minutes")
+        ->check(CLI::Range(0, 10))
+        ->capture_default_str();
+    bool noRepeat = false;
+    recordCmd->add_flag("--no-repeat",
+                        noRepeat,
+                        "Stop when the maximum time is full (otherwise the oldest 0.1 s gives "
+                        "way to the newest)");
+
     CLI11_PARSE(app, argc, argv);
+    record.repeat = !noRepeat;
+
+    if (playCmd->parsed() || recordCmd->parsed()) {
+        std::signal(SIGINT, OnInterrupt);
+        std::signal(SIGTERM, OnInterrupt);
+        tonavise::PortAudioSystem devices;
+        if (playCmd->parsed()) {
+            return RunPlay(play, devices, interrupted, std::cout, std::cerr);
+        }
+        return RunRecord(record, devices, interrupted, std::cout, std::cerr);
+    }
 
     if (listenCmd->parsed() || toneCmd->parsed() || metronomeCmd->parsed() ||
         generateCmd->parsed()) {
