@@ -7,6 +7,7 @@
 
 namespace tonavise {
 class CaptureStore;
+class DeviceFactory;
 class CDoreme;
 class CFft;
 class Notifier;
@@ -25,6 +26,8 @@ struct AppContext {
     Notifier& notifier;
     SettingsStore& settings;
     UiLanguage language = UiLanguage::English;
+    // The sound devices of the worker threads; null starts no worker thread.
+    DeviceFactory* devices = nullptr;
 };
 
 }  // namespace tonavise::ui

@@ -83,6 +83,21 @@ CMainFrame::CMainFrame(AppContext& context, CommandTarget* application, QWidget*
     setAcceptDrops(true);
 
     connect(view_, &CScopeView::messageString, this, &CMainFrame::SetMessageText);
+    // The file player's reports come from its thread.
+    connect(
+        view_,
+        &CScopeView::playerPositionReported,
+        this,
+        [this](qint64 position, qint64 length) {
+            OnPlayerPosition(static_cast<int32_t>(position), static_cast<int32_t>(length));
+        },
+        Qt::QueuedConnection);
+    connect(
+        view_,
+        &CScopeView::playerLoadedReported,
+        this,
+        [this](qint64 length) { OnPlayerLoaded(0, static_cast<int32_t>(length)); },
+        Qt::QueuedConnection);
     connect(&updateTimer_, &QTimer::timeout, this, [this] {
         UpdateCommandStates();
         UpdateIndicators();

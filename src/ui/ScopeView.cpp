@@ -1,20 +1,26 @@
 #include "ScopeView.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
-#include <QCursor>
-#include <QMainWindow>
+#include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
 #include <chrono>
+#include <mutex>
 
 #include "CaptureStore.h"
 #include "CommandIds.h"
 #include "DlgFundamentTone.h"
 #include "Doreme.h"
+#include "RecorderThread.h"
+#include "RecordingStore.h"
 #include "SettingsStore.h"
+#include "ThreadMessages.h"
+#include "WaveInThread.h"
+#include "WaveOutThread.h"
 
 namespace tonavise::ui {
 
@@ -43,24 +49,16 @@ constexpr int kKeyCountInMenu = 12;
 
 }  // namespace
 
-QSize DrawingSizeOf(int32_t scopeMode) {
-    switch (scopeMode) {
-        case kScopeWave:
-            return {467, 451};
-        case kScopeFrequency:
-            return {1067, 451};
-        case kScopePitch:
-            return {kSurfaceWidth, kSurfaceHeight};
-        default:
-            return {0, 0};
-    }
+QSize DrawingSizeOfMode(int32_t scopeMode) {
+    const DrawingSize size = DrawingSizeOf(scopeMode);
+    return {size.width, size.height};
 }
 
 std::optional<int32_t> FrequencyAt(int x, int32_t spanIndex, int32_t startFrequency) {
     if (x < 50 || x >= 1050) {
         return std::nullopt;
     }
-    return (x - 50) * kSpanTable[spanIndex] / 1000 + startFrequency;
+    return (x - 50) * spanTable[spanIndex] / 1000 + startFrequency;
 }
 
 bool OverPitchLine(int x, int y, int scrollX) {
@@ -81,10 +79,8 @@ QString KeySelectText(int key) {
 CScopeView::CScopeView(AppContext& context, QWidget* parent)
     : QScrollArea(parent),
       context_(context),
-      composeSurface_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
-      picture_(new ScopePicture(composeSurface_, this)) {
-    lastWaveFrame_.fill(257);
-    composeSurface_.fill(Qt::white);
+      picture_(new ScopePicture(renderer_.composeSurface(), this)) {
+    state_.scopeMode = kScopeNone;
     setObjectName(QStringLiteral("scopeView"));
     setFrameShape(QFrame::StyledPanel);
     setWidgetResizable(false);
@@ -114,10 +110,6 @@ int32_t CScopeView::channelCount() const {
     return context_.captureStore.channelCount.load(std::memory_order_relaxed);
 }
 
-const QImage& CScopeView::composedPicture() const {
-    return composeSurface_;
-}
-
 QWidget* CScopeView::picture() const {
     return picture_;
 }
@@ -139,7 +131,7 @@ void CScopeView::OnInitialUpdate() {
 
     const ViewSettings settings = LoadViewSettings(context_.settings);
     context_.doreme.SetA4(settings.a4);
-    keyIndex_ = settings.keyIndex;
+    state_.keyIndex = settings.keyIndex;
     context_.doreme.logarithmOption.store(settings.logarithm, std::memory_order_relaxed);
 
     timer1_.start(kTimer1Ms);
@@ -148,9 +140,35 @@ void CScopeView::OnInitialUpdate() {
     FitFrameToView();
     SwitchMode(kScopePitch);
 
+    // The screen capturer's thread starts here once it is part of the program.
+    StartWorkerThreads();
     analysis_ = std::make_unique<AnalysisThread>(
-        context_.captureStore, context_.fft, context_.doreme, &playerView_);
+        context_.captureStore, context_.fft, context_.doreme, filePlayThread_.get());
     analysis_->StartAnalysis();
+}
+
+void CScopeView::StartWorkerThreads() {
+    if (context_.devices == nullptr) {
+        return;
+    }
+    DeviceFactory& devices = *context_.devices;
+    waveInThread_ =
+        std::make_unique<CWaveInThread>(context_.captureStore, devices, context_.notifier);
+    waveOutThread_ = std::make_unique<CWaveOutThread>(
+        context_.captureStore, context_.doreme, devices, context_.notifier);
+    filePlayThread_ =
+        std::make_unique<CFilePlayThread>(context_.captureStore, devices, context_.notifier);
+    recorderThread_ = std::make_unique<CRecorderThread>(
+        context_.recordingStore, devices, context_.notifier, context_.language);
+    // The capture thread leaves the store to a playing file, shows the recorder's playback and
+    // feeds the recording store.
+    waveInThread_->SetPlayerStatus(filePlayThread_.get());
+    waveInThread_->SetPlaybackMonitor(recorderThread_.get());
+    waveInThread_->SetBlockRecorder(&context_.recordingStore);
+    waveInThread_->start();
+    waveOutThread_->start();
+    filePlayThread_->start();
+    recorderThread_->start();
 }
 
 void CScopeView::OnDestroy() {
@@ -164,6 +182,25 @@ void CScopeView::OnDestroy() {
     }
     timer1_.stop();
     timer2_.stop();
+    // All four are asked first, so they wind down together; each is joined before any of them
+    // goes, since the capture thread reads the player's and the recorder's state.
+    MessageThread* const workers[] = {
+        waveInThread_.get(), waveOutThread_.get(), filePlayThread_.get(), recorderThread_.get()};
+    for (MessageThread* worker : workers) {
+        if (worker != nullptr) {
+            worker->quit();
+        }
+    }
+    for (MessageThread* worker : workers) {
+        if (worker != nullptr) {
+            worker->join();
+        }
+    }
+    waveInThread_.reset();
+    waveOutThread_.reset();
+    filePlayThread_.reset();
+    recorderThread_.reset();
+    // The screen capturer stops here once it is part of the program.
 }
 
 void CScopeView::SwitchMode(int32_t mode) {
@@ -172,11 +209,12 @@ void CScopeView::SwitchMode(int32_t mode) {
         return;
     }
     store.scopeMode.store(mode, std::memory_order_relaxed);
-    drawingSize_ = DrawingSizeOf(mode);
+    state_.scopeMode = mode;
+    drawingSize_ = DrawingSizeOfMode(mode);
     picture_->resize(drawingSize_);
     MarkScaleDirty();
     if (mode != kScopeWave) {
-        QPainter(&composeSurface_).fillRect(QRect(QPoint(0, 0), drawingSize_), Qt::white);
+        renderer_.ClearTraces(DrawingSizeOf(mode));
     }
     FitFrameToView();
     if (toneWindow_ != nullptr) {
@@ -218,13 +256,34 @@ void CScopeView::RedrawNow() {
 }
 
 void CScopeView::ComposePicture() {
-    // The scope pictures are drawn by the renderer once it is part of the program; until then
-    // the picture stays white.
-    scaleDirty_ = false;
-}
-
-void CScopeView::MarkScaleDirty() {
-    scaleDirty_ = true;
+    CaptureStore& store = context_.captureStore;
+    const CDoreme& doreme = context_.doreme;
+    state_.scopeMode = scopeMode();
+    if (state_.scopeMode == kScopeNone) {
+        return;
+    }
+    state_.logarithmOption = doreme.logarithmOption.load(std::memory_order_relaxed);
+    for (int k = 0; k < kKeyCount; ++k) {
+        state_.pitchLineColors[k] = doreme.pitchLineColors[k].load(std::memory_order_relaxed);
+    }
+    const CFilePlayThread* player = filePlayThread_.get();
+    state_.secondTrace = ShowsSecondTrace(channelCount(),
+                                          player != nullptr && player->IsPlaying(),
+                                          player != nullptr ? player->ChannelCount() : 0);
+    if (scaleDirty_) {
+        renderer_.MarkScaleDirty();
+        scaleDirty_ = false;
+    }
+    const ScopeInput input{{store.channel1History, store.channel2History, trigger_.waveEnd},
+                           store.spectrum.latest().spectrum};
+    if (state_.scopeMode == kScopeWave) {
+        // The trace reads the histories; a producer must not shift them meanwhile.
+        std::lock_guard lock(store.historyLock);
+        renderer_.Draw(state_, doreme, input);
+    } else {
+        renderer_.Draw(state_, doreme, input);
+    }
+    ++redrawCount_;
 }
 
 void CScopeView::OnTimer1() {
@@ -233,6 +292,7 @@ void CScopeView::OnTimer1() {
     switch (scopeMode()) {
         case kScopeWave:
             if (store.micDataEvent.wait(1ms)) {
+                AlignWaveFrame(trigger_, store);
                 RedrawNow();
             }
             break;
@@ -252,27 +312,34 @@ void CScopeView::OnTimer1() {
 }
 
 void CScopeView::OnTimer2() {
-    // The file player's scope feed: posted here once the player thread is part of the program.
+    // While a file plays, its sound at the play position takes the microphone's place.
+    if (filePlayThread_ && filePlayThread_->IsPlaying() && Frame() != nullptr) {
+        filePlayThread_->PostFeed(&playerReports_);
+    }
 }
 
 void CScopeView::PostOpenFile(const QString& path) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     emit fileOpenRequested(path);
-    // Handed to the file player once its thread is part of the program; the path is the
-    // caller's own copy.
+    if (filePlayThread_) {
+        // The message owns its copy of the path.
+        filePlayThread_->PostOpen(QFile::encodeName(path).toStdString(), &playerReports_);
+    }
+    QApplication::restoreOverrideCursor();
 }
 
 int32_t CScopeView::StepHz() const {
-    return kSpanTable[spanIndex_] / 10;
+    return spanTable[state_.spanIndex] / 10;
 }
 
 int32_t CScopeView::AlignedStart() const {
     const int32_t step = StepHz();
-    return (startFrequency_ / step) * step;
+    return (state_.startFrequency / step) * step;
 }
 
 void CScopeView::SetFrequencyWindow(int32_t spanIndex, int32_t startFrequency) {
-    spanIndex_ = spanIndex;
-    startFrequency_ = startFrequency;
+    state_.spanIndex = spanIndex;
+    state_.startFrequency = startFrequency;
     MarkScaleDirty();
 }
 
@@ -318,29 +385,29 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
             return;
         case ID_THREE_D:
             state.enabled = spectrum;
-            state.checked = threeD_;
+            state.checked = state_.threeD;
             return;
         case ID_LOGARITHM:
             state.enabled = spectrum;
             state.checked = context_.doreme.logarithmOption.load(std::memory_order_relaxed) != 0;
             return;
         case ID_VERT_ZOOM_IN:
-            state.enabled = levelIndex_ < 6;
+            state.enabled = state_.levelIndex < 6;
             return;
         case ID_VERT_ZOOM_OUT:
-            state.enabled = levelIndex_ > 0;
+            state.enabled = state_.levelIndex > 0;
             return;
         case ID_HOR_ZOOM_IN:
-            state.enabled = (mode == kScopeWave && waveZoomIndex_ > 0) ||
-                            (mode == kScopeFrequency && spanIndex_ > 0);
+            state.enabled = (mode == kScopeWave && state_.waveZoomIndex > 0) ||
+                            (mode == kScopeFrequency && state_.spanIndex > 0);
             return;
         case ID_HOR_ZOOM_OUT:
-            state.enabled = (mode == kScopeWave && waveZoomIndex_ < 7) ||
-                            (mode == kScopeFrequency && spanIndex_ < 3);
+            state.enabled = (mode == kScopeWave && state_.waveZoomIndex < 7) ||
+                            (mode == kScopeFrequency && state_.spanIndex < 3);
             return;
         case ID_WATCH_RIGHT:
             state.enabled = mode == kScopeFrequency &&
-                            AlignedStart() + kSpanTable[spanIndex_] < kMaxScaleFrequency;
+                            AlignedStart() + spanTable[state_.spanIndex] < kMaxScaleFrequency;
             return;
         case ID_WATCH_LEFT:
             state.enabled = mode == kScopeFrequency && AlignedStart() - StepHz() >= 0;
@@ -366,7 +433,7 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
         default:
             if (id >= ID_KEY_C && id <= ID_KEY_B) {
                 state.enabled = pitch;
-                state.checked = id == keyIndex_ + ID_KEY_C;
+                state.checked = id == state_.keyIndex + ID_KEY_C;
             }
             return;
     }
@@ -385,9 +452,9 @@ void CScopeView::OnCommand(int id) {
             SwitchMode(kScopePitch);
             return;
         case ID_THREE_D:
-            threeD_ = !threeD_;
+            state_.threeD = !state_.threeD;
             MarkScaleDirty();
-            QPainter(&composeSurface_).fillRect(composeSurface_.rect(), Qt::white);
+            renderer_.ClearTraces({kSurfaceWidth, kSurfaceHeight});
             break;
         case ID_LOGARITHM: {
             auto& option = context_.doreme.logarithmOption;
@@ -398,68 +465,68 @@ void CScopeView::OnCommand(int id) {
             break;
         }
         case ID_VERT_ZOOM_IN:
-            if (levelIndex_ < 6) {
-                ++levelIndex_;
+            if (state_.levelIndex < 6) {
+                ++state_.levelIndex;
                 MarkScaleDirty();
             }
             break;
         case ID_VERT_ZOOM_OUT:
-            if (levelIndex_ > 0) {
-                --levelIndex_;
+            if (state_.levelIndex > 0) {
+                --state_.levelIndex;
                 MarkScaleDirty();
             }
             break;
         case ID_HOR_ZOOM_IN:
-            if (mode == kScopeWave && waveZoomIndex_ > 0) {
-                --waveZoomIndex_;
+            if (mode == kScopeWave && state_.waveZoomIndex > 0) {
+                --state_.waveZoomIndex;
                 MarkScaleDirty();
-            } else if (mode == kScopeFrequency && spanIndex_ > 0) {
-                --spanIndex_;
-                startFrequency_ = AlignedStart();
+            } else if (mode == kScopeFrequency && state_.spanIndex > 0) {
+                --state_.spanIndex;
+                state_.startFrequency = AlignedStart();
                 MarkScaleDirty();
             }
             break;
         case ID_HOR_ZOOM_OUT:
-            if (mode == kScopeWave && waveZoomIndex_ < 7) {
-                ++waveZoomIndex_;
+            if (mode == kScopeWave && state_.waveZoomIndex < 7) {
+                ++state_.waveZoomIndex;
                 MarkScaleDirty();
-            } else if (mode == kScopeFrequency && spanIndex_ < 3) {
-                ++spanIndex_;
-                startFrequency_ = AlignedStart();
-                const int32_t span = kSpanTable[spanIndex_];
-                if (startFrequency_ + span > kMaxScaleFrequency) {
-                    startFrequency_ = kMaxScaleFrequency - span;
+            } else if (mode == kScopeFrequency && state_.spanIndex < 3) {
+                ++state_.spanIndex;
+                state_.startFrequency = AlignedStart();
+                const int32_t span = spanTable[state_.spanIndex];
+                if (state_.startFrequency + span > kMaxScaleFrequency) {
+                    state_.startFrequency = kMaxScaleFrequency - span;
                 }
                 MarkScaleDirty();
             }
             break;
         case ID_WATCH_RIGHT:
             if (mode == kScopeFrequency &&
-                AlignedStart() + kSpanTable[spanIndex_] < kMaxScaleFrequency) {
-                startFrequency_ = AlignedStart() + StepHz();
+                AlignedStart() + spanTable[state_.spanIndex] < kMaxScaleFrequency) {
+                state_.startFrequency = AlignedStart() + StepHz();
                 MarkScaleDirty();
             }
             break;
         case ID_WATCH_LEFT:
             if (mode == kScopeFrequency && AlignedStart() - StepHz() >= 0) {
-                startFrequency_ = AlignedStart() - StepHz();
+                state_.startFrequency = AlignedStart() - StepHz();
                 MarkScaleDirty();
             }
             break;
         case ID_SELECT_NOTATION:
-            ++notationCounter_;
+            ++state_.notationCounter;
             MarkScaleDirty();
             break;
         case ID_HALF_TONE_UP:
-            keyIndex_ = (keyIndex_ + 1) % 12;
+            state_.keyIndex = (state_.keyIndex + 1) % 12;
             MarkScaleDirty();
             break;
         case ID_HALF_TONE_DOWN:
-            keyIndex_ = (keyIndex_ + 11) % 12;
+            state_.keyIndex = (state_.keyIndex + 11) % 12;
             MarkScaleDirty();
             break;
         case ID_NO_TRANSPOSITION:
-            keyIndex_ = 0;
+            state_.keyIndex = 0;
             MarkScaleDirty();
             break;
         case ID_MIC_MONO:
@@ -467,7 +534,9 @@ void CScopeView::OnCommand(int id) {
             const int32_t count = id == ID_MIC_MONO ? 1 : 2;
             if (channelCount() != count) {
                 context_.captureStore.channelCount.store(count, std::memory_order_relaxed);
-                // The capture thread reopens the microphone once it is part of the program.
+                if (waveInThread_) {
+                    waveInThread_->post(UM_MIC_REOPEN);
+                }
             }
             return;
         }
@@ -476,9 +545,9 @@ void CScopeView::OnCommand(int id) {
             return;
         default:
             if (id >= ID_KEY_C && id <= ID_KEY_B) {
-                keyIndex_ = id - ID_KEY_C;
+                state_.keyIndex = id - ID_KEY_C;
                 MarkScaleDirty();
-                SaveKey(context_.settings, keyIndex_);
+                SaveKey(context_.settings, state_.keyIndex);
             }
             break;
     }
@@ -523,7 +592,7 @@ std::unique_ptr<QMenu> CScopeView::CreateKeySelectMenu() {
     for (int k = 0; k < kKeyCountInMenu; ++k) {
         QAction* action = menu->addAction(KeySelectText(k));
         action->setCheckable(true);
-        action->setChecked(k == keyIndex_);
+        action->setChecked(k == state_.keyIndex);
         const int id = ID_KEY_C + k;
         connect(action, &QAction::triggered, this, [this, id] {
             CommandState state;
@@ -565,7 +634,7 @@ void CScopeView::OnMouseMove(QPoint p) {
     if (scopeMode() != kScopeFrequency || Frame() == nullptr) {
         return;
     }
-    if (const auto hz = FrequencyAt(p.x() + ScrollX(), spanIndex_, startFrequency_)) {
+    if (const auto hz = FrequencyAt(p.x() + ScrollX(), state_.spanIndex, state_.startFrequency)) {
         emit messageString(QStringLiteral("%1HZ").arg(*hz));
     }
 }

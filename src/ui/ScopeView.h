@@ -1,17 +1,18 @@
 // The scope view: the one client window of the main frame. It owns the display state (mode,
 // zoom and shift of each mode, key and notation, 3-D and logarithmic options), the drawing
-// surfaces, the two timers that pull new sound and spectra from the capture store, and the
-// worker threads of the program, which it starts when it is first shown and stops when it goes.
-// It handles the display commands; the picture is shown at its pixel size in a scrolling area.
+// surfaces (through the renderer), the two timers that pull new sound and spectra from the
+// capture store, and the worker threads of the program, which it starts when it is first shown
+// and stops and joins when it goes. It handles the display commands; the picture is shown at its
+// pixel size in a scrolling area.
 //
 // Threads: user-interface thread only. The view never waits for a worker thread except for the
-// 1 ms waits on the capture store's events and the joins when it shuts down.
+// 1 ms waits on the capture store's events, the history lock while the waveform is searched and
+// drawn, and the joins when it shuts down.
 #pragma once
 
 #include <QScrollArea>
 #include <QString>
 #include <QTimer>
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -19,31 +20,31 @@
 #include "AnalysisThread.h"
 #include "AppContext.h"
 #include "Commands.h"
+#include "FilePlayThread.h"
+#include "ScopeRenderer.h"
+#include "ScopeState.h"
+#include "WaveTrigger.h"
 
 class QMenu;
+
+namespace tonavise {
+class CRecorderThread;
+class CWaveInThread;
+class CWaveOutThread;
+}  // namespace tonavise
 
 namespace tonavise::ui {
 
 class CDlgFundamentTone;
 class ScopePicture;
 
-// Vertical full scale in percent (or the logarithmic unit), by levelIndex.
-inline constexpr std::array<int32_t, 7> kLevelTable = {100, 50, 20, 10, 5, 2, 1};
-// Milliseconds per waveform grid division, by waveZoomIndex.
-inline constexpr std::array<double, 8> kTimeDivTable = {0.1, 0.2, 0.5, 1, 2, 5, 10, 20};
-// Hertz across the frequency scale, by spanIndex.
-inline constexpr std::array<int32_t, 4> kSpanTable = {1000, 2000, 5000, 10000};
 // The highest frequency the frequency scale shows.
 inline constexpr int32_t kMaxScaleFrequency = 10000;
 
 inline constexpr int kTimer1Ms = 10;
 inline constexpr int kTimer2Ms = 100;
-inline constexpr int kSurfaceWidth = 1821;
-inline constexpr int kSurfaceHeight = 471;
 
-// The size of a mode's picture: 467 x 451 (waveform), 1067 x 451 (frequency scale), 1821 x 471
-// (pitch scale); empty before the first mode.
-QSize DrawingSizeOf(int32_t scopeMode);
+QSize DrawingSizeOfMode(int32_t scopeMode);
 
 // The frequency shown under x = X of the frequency-scale picture ("%dHZ" in the status bar),
 // for 50 <= X < 1050; nothing elsewhere.
@@ -61,18 +62,19 @@ class CScopeView : public QScrollArea, public CommandTarget {
     explicit CScopeView(AppContext& context, QWidget* parent = nullptr);
     ~CScopeView() override;
 
-    // Start-up: surfaces, settings, timers, the frame fitted around the pitch scale, the worker
-    // threads and the analysis, in that order. Once only.
+    // Start-up: settings, timers, the frame fitted around the pitch scale, the worker threads
+    // and the analysis, in that order. Once only.
     void OnInitialUpdate();
-    // Stops the analysis (waiting for it), the timers and every worker thread (joined). Also
-    // done by the destructor. Once only.
+    // Stops the analysis, the timers and every worker thread, and joins them. Also done by the
+    // destructor. Once only.
     void OnDestroy();
 
     void SwitchMode(int32_t mode);
     void FitFrameToView();
     // Composes the picture from the latest data and shows it.
     void RedrawNow();
-    // A file to play (from a drop or the open dialog): handed to the file player.
+    // A file to play (from a drop or the open dialog): handed to the file player with its own
+    // copy of the path.
     void PostOpenFile(const QString& path);
 
     // The key menu of the pitch scale (its items check the current key); null in other modes.
@@ -87,20 +89,29 @@ class CScopeView : public QScrollArea, public CommandTarget {
     int32_t scopeMode() const;
     int32_t channelCount() const;
     QSize drawingSize() const { return drawingSize_; }
-    int32_t levelIndex() const { return levelIndex_; }
-    int32_t waveZoomIndex() const { return waveZoomIndex_; }
-    int32_t spanIndex() const { return spanIndex_; }
-    int32_t startFrequency() const { return startFrequency_; }
-    int32_t keyIndex() const { return keyIndex_; }
-    int32_t notationCounter() const { return notationCounter_; }
-    bool threeD() const { return threeD_; }
-    bool scaleDirty() const { return scaleDirty_; }
+    const ScopeViewState& state() const { return state_; }
+    int32_t levelIndex() const { return state_.levelIndex; }
+    int32_t waveZoomIndex() const { return state_.waveZoomIndex; }
+    int32_t spanIndex() const { return state_.spanIndex; }
+    int32_t startFrequency() const { return state_.startFrequency; }
+    int32_t keyIndex() const { return state_.keyIndex; }
+    int32_t notationCounter() const { return state_.notationCounter; }
+    bool threeD() const { return state_.threeD; }
+    const WaveTrigger& trigger() const { return trigger_; }
     bool toneWindowShown() const { return toneWindowShown_ != 0; }
     CDlgFundamentTone* toneWindow() const { return toneWindow_; }
     bool analysisRunning() const { return analysis_ && analysis_->IsRunning(); }
+    // How many pictures were composed since the start.
+    int64_t redrawCount() const { return redrawCount_; }
     // The picture shown (the drawingSize rectangle of it).
-    const QImage& composedPicture() const;
+    const QImage& composedPicture() const { return renderer_.composeSurface(); }
     QWidget* picture() const;
+
+    // The worker threads; null before the start, after the end, or without sound devices.
+    CWaveInThread* waveInThread() const { return waveInThread_.get(); }
+    CWaveOutThread* waveOutThread() const { return waveOutThread_.get(); }
+    CFilePlayThread* filePlayThread() const { return filePlayThread_.get(); }
+    CRecorderThread* recorderThread() const { return recorderThread_.get(); }
 
     // Sets the frequency window directly (tests of the zoom and watch rules).
     void SetFrequencyWindow(int32_t spanIndex, int32_t startFrequency);
@@ -110,25 +121,36 @@ class CScopeView : public QScrollArea, public CommandTarget {
     void messageString(const QString& text);
     // A file was handed over for playing (from a drop or the open dialog).
     void fileOpenRequested(const QString& path);
+    // The file player's reports, emitted on the player's thread; the frame receives them queued.
+    void playerPositionReported(qint64 position, qint64 length);
+    void playerLoadedReported(qint64 length);
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    // The file player as the analysis sees it: idle until the player thread exists.
-    class PlayerView final : public PlayerStatus {
+    // Hands the file player's reports to the frame: signals of the view, queued to the
+    // user-interface thread. Called on the player's thread.
+    class PlayerReports final : public PlayerListener {
       public:
-        bool IsPlaying() const override { return false; }
-        int ChannelCount() const override { return 1; }
+        explicit PlayerReports(CScopeView& view) : view_(view) {}
+        void OnPlayerPosition(int64_t position, int64_t length) override {
+            emit view_.playerPositionReported(position, length);
+        }
+        void OnPlayerLoaded(int64_t length) override { emit view_.playerLoadedReported(length); }
+
+      private:
+        CScopeView& view_;
     };
 
+    void StartWorkerThreads();
     void OnTimer1();
     void OnTimer2();
     void OnMouseMove(QPoint viewportPoint);
     void UpdateCursor(QPoint viewportPoint);
     void ComposePicture();
-    void MarkScaleDirty();
+    void MarkScaleDirty() { scaleDirty_ = true; }
     void ToggleToneWindow();
     void OnToneWindowClosed();
     QWidget* Frame() const;
@@ -140,30 +162,28 @@ class CScopeView : public QScrollArea, public CommandTarget {
     AppContext& context_;
 
     // Drawing
-    QImage composeSurface_;
+    ScopeRenderer renderer_;
     ScopePicture* picture_;
     bool scaleDirty_ = true;
     QSize drawingSize_{0, 0};
+    ScopeViewState state_;
+    WaveTrigger trigger_;
+    int64_t redrawCount_ = 0;
 
-    // Display state
+    // Tool windows
     int32_t toneWindowShown_ = 0;
     CDlgFundamentTone* toneWindow_ = nullptr;  // child of the view, created on first use
-    int32_t waveEnd_ = 32767;
-    std::array<int16_t, 882> lastWaveFrame_;
-    int32_t waveZoomIndex_ = 3;
-    int32_t spanIndex_ = 2;
-    int32_t startFrequency_ = 0;
-    int32_t keyIndex_ = 0;
-    int32_t notationCounter_ = 0;
-    int32_t levelIndex_ = 3;
-    bool threeD_ = false;
-    int32_t threeDCount_ = 0;
 
     QTimer timer1_;
     QTimer timer2_;
 
-    // Threads
-    PlayerView playerView_;
+    // Threads, in their start order. The analysis reads the file player's state; the capture
+    // thread reads the player's and the recorder's: all of them end before any is destroyed.
+    PlayerReports playerReports_{*this};
+    std::unique_ptr<CWaveInThread> waveInThread_;
+    std::unique_ptr<CWaveOutThread> waveOutThread_;
+    std::unique_ptr<CFilePlayThread> filePlayThread_;
+    std::unique_ptr<CRecorderThread> recorderThread_;
     std::unique_ptr<AnalysisThread> analysis_;
     bool started_ = false;
     bool destroyed_ = false;

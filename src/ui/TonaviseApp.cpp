@@ -5,6 +5,7 @@
 
 #include "Language.h"
 #include "MainFrame.h"
+#include "PortAudioSound.h"
 #include "ProductInfo.h"
 #include "QtNotifier.h"
 #include "SingleInstance.h"
@@ -90,6 +91,12 @@ bool CTonaviseApp::InitInstance() {
     }
 
     captureStore_.Create();
+    if (environment_.devices != nullptr) {
+        context_.devices = environment_.devices;
+    } else {
+        portAudio_ = std::make_unique<PortAudioSystem>();
+        context_.devices = portAudio_.get();
+    }
 
     frame_ = std::make_unique<CMainFrame>(context_, this);
     connect(
@@ -104,8 +111,11 @@ int CTonaviseApp::ExitInstance() {
         return 0;
     }
     exited_ = true;
-    // The view stops and joins every thread with the frame, before the store closes.
+    // The view stops and joins every thread with the frame, before the store and the sound
+    // system close.
     frame_.reset();
+    context_.devices = nullptr;
+    portAudio_.reset();
 
     SaveExitSettings(*settings_, captureStore_, doreme_);
     captureStore_.Close();

@@ -22,6 +22,11 @@
 
 class QTranslator;
 
+namespace tonavise {
+class DeviceFactory;
+class PortAudioSystem;
+}  // namespace tonavise
+
 namespace tonavise::ui {
 
 class CMainFrame;
@@ -35,10 +40,11 @@ struct AppEnvironment {
     WebPageOpener* opener = nullptr;  // null: the desktop's browser
     std::function<QDate()> today;     // empty: today's local date
     QLocale locale = QLocale::system();
-    QString instanceKey;           // empty: the program's GUID
-    QString instanceFolder;        // empty: the user's runtime folder
-    QString programFolder;         // empty: the executable's folder
-    Notifier* notifier = nullptr;  // null: message boxes
+    QString instanceKey;               // empty: the program's GUID
+    QString instanceFolder;            // empty: the user's runtime folder
+    QString programFolder;             // empty: the executable's folder
+    Notifier* notifier = nullptr;      // null: message boxes
+    DeviceFactory* devices = nullptr;  // null: the system's sound devices (PortAudio)
 };
 
 // The daily web page: when the stored date differs from today's, store today's and open the
@@ -81,6 +87,7 @@ class CTonaviseApp : public QObject, public CommandTarget {
     std::unique_ptr<WebPageOpener> ownOpener_;
     std::unique_ptr<QtNotifier> ownNotifier_;
     std::unique_ptr<SingleInstance> instance_;
+    std::unique_ptr<PortAudioSystem> portAudio_;
 
     QString imageFolder_;
     int32_t imageStartTime_ = 4;

@@ -200,7 +200,9 @@ struct AppFixture {
                              QStringLiteral("app-test"),
                              instanceFolder,
                              file.folder(),
-                             &notifier}) {}
+                             &notifier,
+                             &sound}) {}
+    VirtualSoundSystem sound;
     RecordingOpener opener;
     RecordingNotifier notifier;
     CTonaviseApp app;

@@ -26,7 +26,14 @@ void TempSettings::Put(const char* section, const QString& key, const QString& v
 
 Engine::Engine(const QString& settingsPath)
     : settings(settingsPath),
-      context{captureStore, doreme, fft, recordingStore, notifier, settings, UiLanguage::English} {
+      context{captureStore,
+              doreme,
+              fft,
+              recordingStore,
+              notifier,
+              settings,
+              UiLanguage::English,
+              &sound} {
     captureStore.Create();
 }
 

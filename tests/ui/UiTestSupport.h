@@ -18,6 +18,7 @@
 #include "Notifier.h"
 #include "RecordingStore.h"
 #include "SettingsStore.h"
+#include "VirtualSound.h"
 #include "WebPageOpener.h"
 
 namespace tonavise::ui::test {
@@ -54,11 +55,13 @@ class TempSettings {
     QTemporaryDir dir_;
 };
 
-// The engine's process-wide objects, a settings store and the context the windows take.
+// The engine's process-wide objects, a settings store, virtual sound devices and the context
+// the windows take. Windows made with it must go before it.
 struct Engine {
     explicit Engine(const QString& settingsPath);
     ~Engine();
 
+    VirtualSoundSystem sound;
     CaptureStore captureStore;
     CDoreme doreme;
     CFft fft;
