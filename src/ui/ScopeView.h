@@ -103,6 +103,7 @@ class CScopeView : public QScrollArea, public CommandTarget {
     bool analysisRunning() const { return analysis_ && analysis_->IsRunning(); }
     // How many pictures were composed since the start.
     int64_t redrawCount() const { return redrawCount_; }
+    const ScopeRenderer& renderer() const { return renderer_; }
     // The picture shown (the drawingSize rectangle of it).
     const QImage& composedPicture() const { return renderer_.composeSurface(); }
     QWidget* picture() const;

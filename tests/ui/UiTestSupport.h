@@ -9,6 +9,8 @@
 #include <QUrl>
 #include <functional>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <vector>
 
 #include "AppContext.h"
@@ -23,14 +25,31 @@
 
 namespace tonavise::ui::test {
 
+// Worker threads report through it while the test reads it.
 class RecordingNotifier final : public Notifier {
   public:
     void ShowMessage(std::string_view caption, std::string_view text, MessageIcon) override {
-        captions.emplace_back(caption);
-        texts.emplace_back(text);
+        std::lock_guard lock(mutex_);
+        captions_.emplace_back(caption);
+        texts_.emplace_back(text);
     }
-    std::vector<std::string> captions;
-    std::vector<std::string> texts;
+    std::size_t Count() const {
+        std::lock_guard lock(mutex_);
+        return texts_.size();
+    }
+    std::string Caption(std::size_t i) const {
+        std::lock_guard lock(mutex_);
+        return captions_.at(i);
+    }
+    std::string Text(std::size_t i) const {
+        std::lock_guard lock(mutex_);
+        return texts_.at(i);
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<std::string> captions_;
+    std::vector<std::string> texts_;
 };
 
 class RecordingOpener final : public WebPageOpener {
