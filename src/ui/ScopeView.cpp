@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QScreen>
 #include <QScrollBar>
+#include <algorithm>
 #include <chrono>
 #include <mutex>
 
@@ -291,14 +292,14 @@ void CScopeView::OnTimer1() {
     CaptureStore& store = context_.captureStore;
     switch (scopeMode()) {
         case kScopeWave:
-            if (store.micDataEvent.wait(1ms)) {
+            if (store.micDataEvent.wait(0ms)) {
                 AlignWaveFrame(trigger_, store);
                 RedrawNow();
             }
             break;
         case kScopeFrequency:
         case kScopePitch:
-            if (store.finishedFftEvent.wait(1ms)) {
+            if (store.finishedFftEvent.wait(0ms)) {
                 store.spectrum.acquire();
                 RedrawNow();
                 if (toneWindowShown_ != 0 && toneWindow_ != nullptr) {
@@ -568,14 +569,32 @@ void CScopeView::ToggleToneWindow() {
                     &CDlgFundamentTone::closedByUser,
                     this,
                     &CScopeView::OnToneWindowClosed);
-            if (QWidget* frame = Frame()) {
-                const QRect f = frame->frameGeometry();
-                toneWindow_->move(f.right() - toneWindow_->width() - 40, f.top() + 80);
-            }
+            PlaceToneWindow();
         }
         toneWindow_->show();
     } else if (toneWindow_ != nullptr) {
         toneWindow_->hide();
+    }
+}
+
+void CScopeView::PlaceToneWindow() {
+    QWidget* frame = Frame();
+    if (frame == nullptr || frame->screen() == nullptr) {
+        return;
+    }
+    // Beside the scope rather than over it: under the frame's right end, else above it, else
+    // over the top right corner of the picture.
+    const QRect screen = frame->screen()->availableGeometry();
+    const QRect f = frame->frameGeometry();
+    const QSize size = toneWindow_->frameGeometry().size().expandedTo(toneWindow_->size());
+    const int gap = 8;
+    const int x = std::max(screen.left(), f.right() - size.width());
+    if (f.bottom() + gap + size.height() <= screen.bottom()) {
+        toneWindow_->move(x, f.bottom() + gap);
+    } else if (f.top() - gap - size.height() >= screen.top()) {
+        toneWindow_->move(x, f.top() - gap - size.height());
+    } else {
+        toneWindow_->move(x - 40, f.top() + 80);
     }
 }
 

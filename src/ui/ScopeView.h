@@ -153,6 +153,7 @@ class CScopeView : public QScrollArea, public CommandTarget {
     void ComposePicture();
     void MarkScaleDirty() { scaleDirty_ = true; }
     void ToggleToneWindow();
+    void PlaceToneWindow();
     void OnToneWindowClosed();
     QWidget* Frame() const;
     int ScrollX() const;

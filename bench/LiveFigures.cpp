@@ -1,0 +1,147 @@
+// Figures of the running program with live capture (scripts/live-figures.sh runs it on Xvfb with
+// the private sound server, while another process plays A4 into the server):
+//   - start-up: from the start of the process to the first drawn spectrum;
+//   - the share of one core the whole process uses in each mode over a stretch of seconds
+//     (every thread: interface, capture, analysis, the idle worker threads);
+//   - pictures drawn per second, and the peak memory of the process.
+//
+//   tonavise_live_figures [SECONDS per mode, default 30]
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QDeadlineTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QThread>
+#include <QTimer>
+#include <chrono>
+#include <cstdio>
+#include <functional>
+
+#include "CommandIds.h"
+#include "MainFrame.h"
+#include "ScopeView.h"
+#include "TonaviseApp.h"
+#include "WebPageOpener.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using namespace tonavise;
+using namespace tonavise::ui;
+
+class NoBrowser final : public WebPageOpener {
+  public:
+    void Open(const QUrl&) override {}
+};
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+long PeakKilobytes() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    for (const QByteArray& line : status.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:")) {
+            return line.mid(6).trimmed().split(' ').front().toLong();
+        }
+    }
+    return -1;
+}
+
+// The program's own event loop for a while: idle waits block as they do in the program.
+void RunEvents(double seconds) {
+    QEventLoop loop;
+    QTimer::singleShot(static_cast<int>(seconds * 1000), &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+bool WaitFor(const std::function<bool()>& done, int ms) {
+    QDeadlineTimer deadline(ms);
+    while (!done()) {
+        if (deadline.hasExpired()) {
+            return false;
+        }
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(1);
+    }
+    return true;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto processStart = Clock::now();
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication qapp(argc, argv);
+    const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
+
+    QTemporaryDir work;
+    NoBrowser browser;
+    CTonaviseApp app(AppEnvironment{work.filePath(QStringLiteral("settings.ini")),
+                                    &browser,
+                                    {},
+                                    QLocale(QLocale::English),
+                                    QStringLiteral("live-figures"),
+                                    work.path(),
+                                    work.path(),
+                                    nullptr,
+                                    nullptr});
+    if (!app.InitInstance()) {
+        std::fprintf(stderr, "the program did not start\n");
+        return 1;
+    }
+    CMainFrame* frame = app.mainFrame();
+    CScopeView& view = frame->view();
+    const SpectrumExchange& spectrum = app.context().captureStore.spectrum;
+    if (!WaitFor([&] { return spectrum.latest().sequence > 0 && view.redrawCount() > 1; }, 15000)) {
+        std::fprintf(stderr, "no spectrum was drawn within 15 s (is a sound server running?)\n");
+        return 1;
+    }
+    const double startup = std::chrono::duration<double>(Clock::now() - processStart).count();
+    std::printf("start-up to the first drawn spectrum: %.2f s\n", startup);
+    std::printf("share of one core over %.0f s per mode, live capture of A4:\n", seconds);
+
+    struct Mode {
+        const char* name;
+        int command;
+        bool threeD;
+    };
+    const Mode modes[] = {{"pitch scale", ID_PITCH_SCALE, false},
+                          {"frequency scale", ID_FREQUENCY_SCALE, false},
+                          {"waveform", ID_WAVE_SHAPE, false},
+                          {"pitch scale, 3-D", ID_PITCH_SCALE, true}};
+    for (const Mode& mode : modes) {
+        frame->ExecuteCommand(mode.command);
+        if (mode.threeD != view.threeD()) {
+            frame->ExecuteCommand(ID_THREE_D);
+        }
+        RunEvents(2.0);
+        const double cpu0 = CpuSeconds();
+        const int64_t drawn0 = view.redrawCount();
+        const auto wall0 = Clock::now();
+        RunEvents(seconds);
+        const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
+        const double cpu = CpuSeconds() - cpu0;
+        std::printf("  %-18s %5.2f %%   (%.1f pictures per second)\n",
+                    mode.name,
+                    100.0 * cpu / wall,
+                    static_cast<double>(view.redrawCount() - drawn0) / wall);
+    }
+    std::printf("peak memory (VmHWM): %.1f MiB\n", static_cast<double>(PeakKilobytes()) / 1024.0);
+
+    const auto closing = Clock::now();
+    frame->close();
+    app.ExitInstance();
+    std::printf("window closed to threads joined and settings written: %.3f s\n",
+                std::chrono::duration<double>(Clock::now() - closing).count());
+    return 0;
+}

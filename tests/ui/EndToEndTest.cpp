@@ -1,0 +1,192 @@
+// The whole program on a real display (Xvfb) with the real sound system: a private PulseAudio
+// server (scripts/with-sound-server.sh) whose default input hears its default output. A tone of
+// A4 with a few harmonics is played into the server by another process; the program must show
+// it at the A4 line of the pitch scale on the screen, name it in the fundamental tone window,
+// show a standing waveform, and end within two seconds of its window closing with every thread
+// joined and the settings written. The test also leaves a screenshot of the running program
+// (TONAVISE_SCREENSHOT, default tonavise-live.png in the working folder).
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QProcess>
+#include <QScreen>
+#include <QStandardPaths>
+#include <QTest>
+#include <chrono>
+#include <cmath>
+#include <numbers>
+
+#include "CommandIds.h"
+#include "DlgFundamentTone.h"
+#include "MainFrame.h"
+#include "ScopeView.h"
+#include "TonaviseApp.h"
+#include "UiTestSupport.h"
+#include "WavWriter.h"
+
+namespace tonavise::ui::test {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+// A4 with its second to fourth harmonics, `seconds` long, 16-bit mono at 44100 Hz.
+bool WriteToneFile(const QString& path, int seconds) {
+    const int frames = kSampleRate * seconds;
+    std::vector<uint8_t> pcm(static_cast<size_t>(frames) * 2);
+    const double amplitude[] = {2300.0, 900.0, 500.0, 250.0};
+    for (int i = 0; i < frames; ++i) {
+        double v = 0.0;
+        for (int h = 0; h < 4; ++h) {
+            v +=
+                amplitude[h] * std::sin(2.0 * std::numbers::pi * 440.0 * (h + 1) * i / kSampleRate);
+        }
+        const auto s = static_cast<int16_t>(v);
+        pcm[2 * i] = static_cast<uint8_t>(s & 0xFF);
+        pcm[2 * i + 1] = static_cast<uint8_t>((s >> 8) & 0xFF);
+    }
+    return WriteWavFile(path.toStdString(), PcmFormat(1), pcm);
+}
+
+QImage GrabScreen() {
+    return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(
+        QImage::Format_RGB32);
+}
+
+// The first row from the top, inside the plot, where the screen differs from the scale drawn
+// under the trace.
+int TraceTop(const QImage& screen, QPoint origin, const QImage& scale, int x) {
+    for (int y = 10; y < 410; ++y) {
+        if (screen.pixel(origin.x() + x, origin.y() + y) != scale.pixel(x, y)) {
+            return y;
+        }
+    }
+    return 410;
+}
+
+TEST(EndToEnd, LiveToneOnScreenToneWindowWaveformAndCleanExit) {
+    if (qEnvironmentVariableIsEmpty("TONAVISE_SOUND_SERVER") ||
+        QGuiApplication::platformName() != QStringLiteral("xcb")) {
+        GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
+    }
+    TempSettings file;
+    QTemporaryDir work;
+    const QString tone = work.filePath("a4.wav");
+    ASSERT_TRUE(WriteToneFile(tone, 60));
+    QProcess player;
+    player.start(QStringLiteral("paplay"), {tone});
+    ASSERT_TRUE(player.waitForStarted(5000));
+
+    RecordingOpener opener;
+    RecordingNotifier notifier;
+    const auto started = Clock::now();
+    CTonaviseApp app(AppEnvironment{file.path(),
+                                    &opener,
+                                    [] { return QDate(2026, 1, 1); },
+                                    QLocale(QLocale::English),
+                                    QStringLiteral("e2e"),
+                                    work.path(),
+                                    work.path(),
+                                    &notifier,
+                                    nullptr});
+    ASSERT_TRUE(app.InitInstance());
+    CMainFrame* frame = app.mainFrame();
+    CScopeView& view = frame->view();
+    const SpectrumExchange& spectrum = app.context().captureStore.spectrum;
+
+    // The first drawn spectrum, then one that has heard the tone.
+    ASSERT_TRUE(
+        WaitFor([&] { return spectrum.latest().sequence > 0 && view.redrawCount() > 1; }, 10000));
+    const double startup = std::chrono::duration<double>(Clock::now() - started).count();
+    ASSERT_TRUE(
+        WaitFor([&] { return std::abs(spectrum.latest().fundamentalHz - 440.0) < 1.4; }, 10000));
+    std::printf("[ figures  ] start-up to the first drawn spectrum: %.2f s\n", startup);
+
+    // On the screen: the highest point of the trace is the A4 line, x = 1010 of the picture.
+    QTest::qWait(300);
+    const QPoint origin = view.picture()->mapToGlobal(QPoint(0, 0));
+    const QImage screen = GrabScreen();
+    const QImage& scale = view.renderer().scaleSurface();
+    int peakX = 0;
+    int peakTop = 410;
+    for (int x = 50; x <= 1810; ++x) {
+        const int top = TraceTop(screen, origin, scale, x);
+        if (top < peakTop) {
+            peakTop = top;
+            peakX = x;
+        }
+    }
+    EXPECT_NEAR(peakX, 1010, 1);
+    EXPECT_LT(peakTop, 300);
+
+    // The fundamental tone window names it.
+    ASSERT_TRUE(frame->ExecuteCommand(ID_FUNDAMENTAL_TONE));
+    CDlgFundamentTone* window = view.toneWindow();
+    ASSERT_TRUE(WaitFor([&] {
+        return window->shownLines().size() == 3 && window->shownLines()[1] == "Pitch = A4";
+    }));
+    const QStringList lines = window->shownLines();
+    EXPECT_NEAR(lines[0].section(' ', 4, 4).toDouble(), 440.0, 1.4) << lines[0].toStdString();
+    EXPECT_LE(std::abs(lines[2].section(' ', 2, 2).toInt()), 5) << lines[2].toStdString();
+    std::printf("[ figures  ] tone window: %s | %s | %s\n",
+                qPrintable(lines[0]),
+                qPrintable(lines[1]),
+                qPrintable(lines[2]));
+
+    // The screenshot: the main window with the tone window beside it.
+    QTest::qWait(500);
+    const QRect shown =
+        frame->frameGeometry().united(window->frameGeometry()).adjusted(-8, -8, 8, 8);
+    const QString shot = qEnvironmentVariable("TONAVISE_SCREENSHOT", "tonavise-live.png");
+    EXPECT_TRUE(GrabScreen().copy(shown).save(shot)) << shot.toStdString();
+
+    // The waveform stands still.
+    ASSERT_TRUE(frame->ExecuteCommand(ID_WAVE_SHAPE));
+    auto nextWave = [&] {
+        const int64_t drawn = view.redrawCount();
+        EXPECT_TRUE(WaitFor([&] { return view.redrawCount() > drawn; }, 3000));
+        return view.composedPicture().copy(0, 0, 467, 451);
+    };
+    for (int i = 0; i < 5; ++i) {
+        nextWave();
+    }
+    const QImage a = nextWave();
+    const QImage b = nextWave();
+    int traced = 0;
+    int differing = 0;
+    for (int y = 10; y < 410; ++y) {
+        for (int x = 50; x < 451; ++x) {
+            traced += b.pixel(x, y) == qRgb(255, 0, 127) ? 1 : 0;
+            differing += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+        }
+    }
+    EXPECT_GT(traced, 400);
+    EXPECT_LT(differing, traced / 10);
+    EXPECT_FALSE(window->isVisible());
+
+    // Closing the window ends the program: every thread joined, the settings written.
+    const auto closing = Clock::now();
+    frame->close();
+    app.ExitInstance();
+    const double closed = std::chrono::duration<double>(Clock::now() - closing).count();
+    std::printf("[ figures  ] window closed to threads joined and settings written: %.3f s\n",
+                closed);
+    EXPECT_LT(closed, 2.0);
+    SettingsStore written(file.path());
+    EXPECT_EQ(written.ReadInt(kSectionSetting, "Tempo", -1), 120);
+    EXPECT_EQ(written.ReadInt(kSectionPitchLineColor, "Color87", -1), 7);
+    EXPECT_EQ(written.ReadString(kSectionUser, "today", {}), QStringLiteral("2026/01/01"));
+    EXPECT_EQ(notifier.Count(), 0u);
+
+    player.kill();
+    player.waitForFinished(2000);
+}
+
+}  // namespace
+}  // namespace tonavise::ui::test
+
+int main(int argc, char** argv) {
+    QStandardPaths::setTestModeEnabled(true);
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
