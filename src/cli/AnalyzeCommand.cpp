@@ -8,25 +8,11 @@
 #include "Fft.h"
 #include "FileLoading.h"
 #include "Notifier.h"
+#include "StreamNotifier.h"
 
 namespace tonavise::cli {
 
 namespace {
-
-class StreamNotifier final : public Notifier {
-public:
-    StreamNotifier(std::ostream& err, const std::string& file) : err_(err), file_(file) {}
-    void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
-        err_ << file_ << ": " << text << '\n';
-        shown_ = true;
-    }
-    bool Shown() const { return shown_; }
-
-private:
-    std::ostream& err_;
-    const std::string& file_;
-    bool shown_ = false;
-};
 
 // Commas and quotes in a path would break the row: quote the field as CSV does.
 std::string CsvField(const std::string& s) {

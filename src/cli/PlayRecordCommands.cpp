@@ -15,6 +15,7 @@
 #include "Fft.h"
 #include "FilePlayThread.h"
 #include "Notifier.h"
+#include "StreamNotifier.h"
 #include "RecordingStore.h"
 #include "ThreadMessages.h"
 #include "WaveInThread.h"
@@ -25,23 +26,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-class PrintingNotifier final : public Notifier {
-public:
-    explicit PrintingNotifier(std::ostream& err) : err_(err) {}
-    void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
-        std::lock_guard lock(mutex_);
-        err_ << text << '\n';
-        err_.flush();
-        shown_ = true;
-    }
-    bool Shown() const { return shown_.load(); }
-
-private:
-    std::mutex mutex_;
-    std::ostream& err_;
-    std::atomic<bool> shown_{false};
-};
 
 // The player's reports; Handled() waits until the player has worked through its queue.
 class Reports final : public PlayerListener {
@@ -111,7 +95,7 @@ int RunPlay(const PlayOptions& options,
     CDoreme doreme;
     doreme.SetA4(options.a4);
     CFft fft;
-    PrintingNotifier notifier(err);
+    StreamNotifier notifier(err);
     Reports reports;
 
     CFilePlayThread player(store, devices, notifier);
@@ -185,7 +169,7 @@ int RunRecord(const RecordOptions& options,
     store.Create();
     store.recTimeIndex.store(options.timeIndex);
     store.recRepeating.store(options.repeat ? 1 : 0);
-    PrintingNotifier notifier(err);
+    StreamNotifier notifier(err);
     RecordingStore recordings(store);
     if (!recordings.AllocateForRecTime(notifier, UiLanguage::English)) {
         return 1;

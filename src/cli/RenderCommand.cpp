@@ -14,27 +14,13 @@
 #include "Fft.h"
 #include "FileLoading.h"
 #include "Notifier.h"
+#include "StreamNotifier.h"
 #include "ScopeRenderer.h"
 #include "WaveTrigger.h"
 
 namespace tonavise::cli {
 
 namespace {
-
-class StreamNotifier final : public Notifier {
-  public:
-    StreamNotifier(std::ostream& err, const std::string& file) : err_(err), file_(file) {}
-    void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
-        err_ << file_ << ": " << text << '\n';
-        shown_ = true;
-    }
-    bool Shown() const { return shown_; }
-
-  private:
-    std::ostream& err_;
-    const std::string& file_;
-    bool shown_ = false;
-};
 
 // The key names of the "Select Key" menu, by keyIndex.
 constexpr std::array<std::string_view, 12> kKeyNames = {

@@ -18,6 +18,7 @@
 #include "Fft.h"
 #include "Metronome.h"
 #include "Notifier.h"
+#include "StreamNotifier.h"
 #include "SignalBuffer.h"
 #include "ThreadMessages.h"
 #include "WaveInThread.h"
@@ -31,24 +32,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// The message boxes of the threads, printed on stderr as they are shown.
-class ErrorStreamNotifier final : public Notifier {
-  public:
-    explicit ErrorStreamNotifier(std::ostream& err) : err_(err) {}
-    void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
-        std::lock_guard lock(mutex_);
-        err_ << text << '\n';
-        err_.flush();
-        shown_.store(true);
-    }
-    bool Shown() const { return shown_.load(); }
-
-  private:
-    std::mutex mutex_;
-    std::ostream& err_;
-    std::atomic<bool> shown_{false};
-};
-
 // Until the file player exists, the capture and the analysis see a player that exists and is
 // idle, as they do in the program while no file plays.
 class IdlePlayer final : public PlayerStatus {
@@ -60,7 +43,7 @@ class IdlePlayer final : public PlayerStatus {
 // Waits until `ready` holds (true) or the device failed (false). An open returns within
 // milliseconds or fails; the generous limit only guards against a sound server that hangs.
 bool WaitForStart(const std::function<bool()>& ready,
-                  const ErrorStreamNotifier& notifier,
+                  const StreamNotifier& notifier,
                   std::ostream& err) {
     const auto end = Clock::now() + 10s;
     while (!ready()) {
@@ -79,7 +62,7 @@ bool WaitForStart(const std::function<bool()>& ready,
 // Runs until `seconds` have passed (0: no limit), `stop` is set, or a message box was shown.
 void RunFor(double seconds,
             const std::atomic<bool>& stop,
-            const ErrorStreamNotifier& notifier,
+            const StreamNotifier& notifier,
             const std::function<void()>& tick = {}) {
     const auto start = Clock::now();
     while (!stop.load() && !notifier.Shown()) {
@@ -129,7 +112,7 @@ int RunListen(const ListenOptions& options,
     doreme.SetA4(options.a4);
     CFft fft;
     IdlePlayer player;
-    ErrorStreamNotifier notifier(err);
+    StreamNotifier notifier(err);
 
     CWaveInThread capture(store, devices, notifier);
     capture.SetPlayerStatus(&player);
@@ -177,7 +160,7 @@ int RunTone(const ToneOptions& options,
     store.Create();
     CDoreme doreme;
     doreme.SetA4(options.a4);
-    ErrorStreamNotifier notifier(err);
+    StreamNotifier notifier(err);
     CWaveOutThread tone(store, doreme, devices, notifier);
     tone.start();
     tone.post(UM_TONE_START, static_cast<uintptr_t>(options.key));
@@ -214,7 +197,7 @@ int RunMetronome(const MetronomeOptions& options,
     store.tempo.store(options.tempo);
     store.rhythm.store(rhythm);
     CDoreme doreme;
-    ErrorStreamNotifier notifier(err);
+    StreamNotifier notifier(err);
     CWaveOutThread metronome(store, doreme, devices, notifier);
     metronome.start();
     metronome.post(UM_METRONOME_TOGGLE);
@@ -287,7 +270,7 @@ int RunGenerate(const GenerateOptions& options,
         return 2;
     }
     SignalBuffer signal;
-    ErrorStreamNotifier notifier(err);
+    StreamNotifier notifier(err);
     CWaveSignalThread generator(signal, devices, notifier);
     generator.start();
     signal.GenerateChannel(left.frequency, left.amplitude, left.waveForm, 0);
