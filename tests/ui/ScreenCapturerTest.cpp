@@ -1,0 +1,483 @@
+// The screen capturer: the shot schedule on a fake clock, the snapshot file names and folders,
+// the hand-over of the picture to the capturer thread, "Save copied screen", and the five image
+// kinds as other programs read them.
+#include <gtest/gtest.h>
+
+#include <QColor>
+#include <QDir>
+#include <QFile>
+#include <QImageReader>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+#include "CapturerSettings.h"
+#include "CommandIds.h"
+#include "ImageFiles.h"
+#include "ScopeCapture.h"
+#include "ScreenCapturer.h"
+#include "UiTestSupport.h"
+
+namespace tonavise::ui::test {
+namespace {
+
+// Timer 3 and the local time on one clock that only the test moves.
+class FakeClock final : public ShotTimer {
+  public:
+    void Start(int ms) override {
+        due = now.load() + ms;
+        starts.push_back(ms);
+    }
+    void Stop() override { due = -1; }
+    bool active() const { return due >= 0; }
+    QDateTime Local() const { return base.addMSecs(now.load()); }
+
+    QDateTime base{QDate(2024, 3, 7), QTime(14, 15, 0)};
+    std::atomic<int64_t> now{0};
+    int64_t due = -1;
+    std::vector<int> starts;
+};
+
+class FixedChooser final : public ImagePathChooser {
+  public:
+    std::optional<QString> ChooseImagePath() override {
+        ++asked;
+        return path;
+    }
+    std::optional<QString> path;
+    int asked = 0;
+};
+
+// Saves for real and remembers the paths, in order.
+class SaveLog {
+  public:
+    bool Save(const QImage& image, const QString& path) {
+        {
+            std::lock_guard lock(mutex);
+            paths.push_back(path);
+        }
+        return WriteImageFile(image, path);
+    }
+    QStringList Paths() {
+        std::lock_guard lock(mutex);
+        return paths;
+    }
+
+  private:
+    std::mutex mutex;
+    QStringList paths;
+};
+
+QImage TestPicture(QSize size, QColor colour) {
+    QImage image(size, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    QPainter p(&image);
+    p.fillRect(QRect(10, 10, size.width() / 2, size.height() / 3), colour);
+    p.setPen(Qt::black);
+    p.drawLine(0, size.height() - 1, size.width() - 1, 0);
+    return image;
+}
+
+class ScopeCaptureTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ScopeCapture::Environment env;
+        env.capturer.localTime = [this] { return clock.Local(); };
+        env.capturer.desktopFolder = [this] { return desktop; };
+        env.capturer.save = [this](const QImage& image, const QString& path) {
+            return log.Save(image, path);
+        };
+        env.timer = &clock;
+        env.chooser = &chooser;
+        capture = std::make_unique<ScopeCapture>(settings, notifier, nullptr, std::move(env));
+        capture->Start();
+        picture = TestPicture(QSize(1821, 471), Qt::red);
+    }
+    void TearDown() override { capture.reset(); }
+
+    void Set(int start, int interval, int numbers, const QString& folder) {
+        settings.Set({folder, start, interval, numbers});
+    }
+    bool Checked(int id) {
+        CommandState s;
+        capture->UpdateCommand(id, s);
+        return s.checked;
+    }
+    bool Enabled(int id) {
+        CommandState s;
+        capture->UpdateCommand(id, s);
+        return s.enabled;
+    }
+    bool WaitSaved() {
+        return WaitFor([this] { return !capture->capturer().IsImageSavePending(); });
+    }
+    // Runs timer 3 to its end: a redraw before each shot; returns the seconds of the shots.
+    std::vector<double> RunShots(int maxShots = 100) {
+        std::vector<double> at;
+        while (clock.active() && maxShots-- > 0) {
+            clock.now = clock.due;
+            capture->AfterRedraw(picture, QSize(1821, 471));
+            capture->OnTimer3();
+            at.push_back(static_cast<double>(clock.now.load()) / 1000.0);
+            EXPECT_TRUE(WaitSaved());
+        }
+        return at;
+    }
+    QString Folder(const char* name) {
+        QDir(dir.path()).mkpath(QLatin1String(name));
+        return dir.filePath(QLatin1String(name));
+    }
+
+    QTemporaryDir dir;
+    QString desktop;
+    CapturerSettings settings;
+    RecordingNotifier notifier;
+    FakeClock clock;
+    FixedChooser chooser;
+    SaveLog log;
+    QImage picture;
+    std::unique_ptr<ScopeCapture> capture;
+};
+
+TEST(SnapshotNames, DateAndTimeOfTheSave) {
+    EXPECT_EQ(SnapshotFileName(QDateTime(QDate(2024, 3, 7), QTime(14, 15, 3))),
+              QStringLiteral("20240307_141503.jpg"));
+    EXPECT_EQ(SnapshotFileName(QDateTime(QDate(999, 12, 31), QTime(0, 0, 0))),
+              QStringLiteral("09991231_000000.jpg"));
+}
+
+TEST(SnapshotNames, OneSeparatorBetweenFolderAndName) {
+    EXPECT_EQ(JoinFolder("/home/u/Pics", "a.jpg"), QStringLiteral("/home/u/Pics/a.jpg"));
+    EXPECT_EQ(JoinFolder("/home/u/Pics/", "a.jpg"), QStringLiteral("/home/u/Pics/a.jpg"));
+    EXPECT_EQ(JoinFolder("/", "a.jpg"), QStringLiteral("/a.jpg"));
+    EXPECT_EQ(JoinFolder("", "a.jpg"), QStringLiteral("a.jpg"));
+}
+
+TEST(SnapshotNames, MissingFolderFallsBackToTheDesktop) {
+    QTemporaryDir existing;
+    EXPECT_EQ(SnapshotFolder(existing.path(), "/desk"), existing.path());
+    EXPECT_EQ(SnapshotFolder("", "/desk"), QStringLiteral("/desk"));
+    EXPECT_EQ(SnapshotFolder(existing.filePath("gone"), "/desk"), QStringLiteral("/desk"));
+    // A file is not a folder.
+    QFile f(existing.filePath("file"));
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.close();
+    EXPECT_EQ(SnapshotFolder(f.fileName(), "/desk"), QStringLiteral("/desk"));
+    // No desktop either: the configured text as it is.
+    EXPECT_EQ(SnapshotFolder("/no/such", ""), QStringLiteral("/no/such"));
+    EXPECT_EQ(DesktopFolder(), QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+}
+
+TEST_F(ScopeCaptureTest, SmallestSettingsTakeOneImageAfterOneSecond) {
+    Set(0, 0, 0, Folder("pics"));
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    EXPECT_TRUE(Checked(ID_CAPTURE_SCREEN));
+    EXPECT_EQ(RunShots(), std::vector<double>{1.0});
+    EXPECT_FALSE(Checked(ID_CAPTURE_SCREEN));
+    EXPECT_FALSE(clock.active());
+    EXPECT_EQ(log.Paths(), QStringList{dir.filePath("pics/20240307_141501.jpg")});
+    EXPECT_TRUE(QFile::exists(dir.filePath("pics/20240307_141501.jpg")));
+}
+
+TEST_F(ScopeCaptureTest, DefaultsTakeTenImagesFromFiveSecondsEveryTwo) {
+    Set(4, 1, 9, Folder("pics"));
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    const std::vector<double> expected = {5, 7, 9, 11, 13, 15, 17, 19, 21, 23};
+    EXPECT_EQ(RunShots(), expected);
+    EXPECT_FALSE(Checked(ID_CAPTURE_SCREEN));
+    EXPECT_FALSE(capture->timedCapture());
+    ASSERT_EQ(log.Paths().size(), 10);
+    EXPECT_EQ(log.Paths().back(), dir.filePath("pics/20240307_141523.jpg"));
+    EXPECT_EQ(QDir(dir.filePath("pics")).entryList(QDir::Files).size(), 10);
+    // The last picture stays and can be saved once.
+    EXPECT_TRUE(Enabled(ID_SAVE_COPIED_SCREEN));
+}
+
+TEST_F(ScopeCaptureTest, SwitchingOffStopsAtOnceAndOnAgainStartsTheCountAnew) {
+    Set(4, 1, 9, Folder("pics"));
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    RunShots(3);
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    EXPECT_FALSE(clock.active());
+    EXPECT_FALSE(Checked(ID_CAPTURE_SCREEN));
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    EXPECT_EQ(clock.starts.back(), 5000);
+    EXPECT_EQ(RunShots().size(), 10u);
+}
+
+TEST_F(ScopeCaptureTest, SettingsAreReadAtEachShot) {
+    Set(1, 2, 1, Folder("pics"));
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    EXPECT_EQ(clock.starts, std::vector<int>{2000});
+    Set(1, 0, 1, Folder("pics"));  // the dialog's OK between two shots
+    EXPECT_EQ(RunShots(), (std::vector<double>{2, 3}));
+}
+
+TEST_F(ScopeCaptureTest, EmptyOrMissingFolderSavesToTheDesktop) {
+    desktop = Folder("Desktop");
+    Set(0, 0, 1, QString());
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    RunShots(1);
+    Set(0, 0, 1, dir.filePath("gone"));
+    RunShots();
+    EXPECT_EQ(log.Paths(),
+              (QStringList{dir.filePath("Desktop/20240307_141501.jpg"),
+                           dir.filePath("Desktop/20240307_141502.jpg")}));
+    EXPECT_FALSE(QDir(dir.filePath("gone")).exists());
+    EXPECT_EQ(settings.Get().imageFolder, dir.filePath("gone"));
+}
+
+TEST_F(ScopeCaptureTest, FolderWithOrWithoutTrailingSeparatorGivesOnePath) {
+    Set(0, 0, 0, Folder("pics"));
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    RunShots();
+    Set(0, 0, 0, Folder("pics") + QLatin1Char('/'));
+    clock.now = 0;
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    RunShots();
+    const QStringList paths = log.Paths();
+    ASSERT_EQ(paths.size(), 2);
+    EXPECT_EQ(paths[0], paths[1]);
+    EXPECT_EQ(paths[0], dir.filePath("pics/20240307_141501.jpg"));
+}
+
+TEST_F(ScopeCaptureTest, TwoShotsInOneSecondShareTheNameAndTheLaterWins) {
+    Set(0, 0, 0, Folder("pics"));
+    ScreenCapturer& capturer = capture->capturer();
+    const QImage first = TestPicture(QSize(200, 100), Qt::red);
+    const QImage second = TestPicture(QSize(200, 100), Qt::blue);
+    clock.now = 1100;
+    ASSERT_TRUE(capturer.RequestImageSave(&first));
+    ASSERT_TRUE(WaitSaved());
+    clock.now = 1900;
+    ASSERT_TRUE(capturer.RequestImageSave(&second));
+    ASSERT_TRUE(WaitSaved());
+    const QStringList files = QDir(dir.filePath("pics")).entryList(QDir::Files);
+    ASSERT_EQ(files, QStringList{"20240307_141501.jpg"});
+    const QImage saved(dir.filePath("pics/20240307_141501.jpg"));
+    ASSERT_FALSE(saved.isNull());
+    const QColor c = saved.pixelColor(40, 20);  // inside the coloured block (JPEG: near)
+    EXPECT_GT(c.blue(), 200);
+    EXPECT_LT(c.red(), 60);
+}
+
+TEST_F(ScopeCaptureTest, RedrawCopiesOnlyWhileCapturingAndNoSaveIsPending) {
+    Set(0, 0, 9, Folder("pics"));
+    capture->AfterRedraw(picture, QSize(1067, 451));
+    EXPECT_TRUE(capture->snapshot().isNull());
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->AfterRedraw(picture, QSize(1067, 451));
+    EXPECT_EQ(capture->snapshot().size(), QSize(1067, 451));
+    EXPECT_EQ(capture->snapshot().pixel(20, 20), picture.pixel(20, 20));
+    EXPECT_TRUE(Enabled(ID_SAVE_COPIED_SCREEN));
+
+    // A save that takes its time: the picture stays frozen and a second shot is refused.
+    std::mutex m;
+    std::condition_variable cv;
+    bool release = false;
+    std::atomic<int> saves{0};
+    ScopeCapture::Environment env;
+    env.capturer.localTime = [this] { return clock.Local(); };
+    env.capturer.save = [&](const QImage&, const QString&) {
+        ++saves;
+        std::unique_lock lock(m);
+        cv.wait(lock, [&] { return release; });
+        return true;
+    };
+    FakeClock slowClock;
+    env.timer = &slowClock;
+    ScopeCapture slow(settings, notifier, nullptr, std::move(env));
+    slow.Start();
+    slow.OnCommand(ID_CAPTURE_SCREEN);
+    slow.AfterRedraw(picture, QSize(467, 451));
+    slow.OnTimer3();
+    ASSERT_TRUE(WaitFor([&] { return saves.load() == 1; }));
+    EXPECT_TRUE(slow.capturer().IsImageSavePending());
+    slow.AfterRedraw(TestPicture(QSize(1821, 471), Qt::green), QSize(1821, 471));
+    EXPECT_EQ(slow.snapshot().size(), QSize(467, 451));
+    slow.OnTimer3();  // lost, but counted
+    EXPECT_FALSE(slow.capturer().RequestImageSave(&picture));
+    {
+        std::lock_guard lock(m);
+        release = true;
+    }
+    cv.notify_all();
+    ASSERT_TRUE(WaitFor([&] { return !slow.capturer().IsImageSavePending(); }));
+    EXPECT_EQ(saves.load(), 1);
+    EXPECT_EQ(slowClock.starts, (std::vector<int>{1000, 1000, 1000}));
+}
+
+TEST_F(ScopeCaptureTest, SwitchedOffBeforeAnyRedrawLeavesNothingToSave) {
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    EXPECT_FALSE(capture->snapshotReady());
+    EXPECT_FALSE(Enabled(ID_SAVE_COPIED_SCREEN));
+}
+
+TEST_F(ScopeCaptureTest, SaveCopiedScreenWritesTheKindOfTheEndingOnce) {
+    Set(0, 0, 9, Folder("pics"));
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->AfterRedraw(picture, QSize(1067, 451));
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    chooser.path = dir.filePath("picture.png");
+    capture->OnCommand(ID_SAVE_COPIED_SCREEN);
+    QImageReader reader(dir.filePath("picture.png"));
+    EXPECT_EQ(reader.format(), QByteArray("png"));
+    EXPECT_EQ(reader.size(), QSize(1067, 451));
+    EXPECT_FALSE(Enabled(ID_SAVE_COPIED_SCREEN));
+    EXPECT_TRUE(notifier.texts.empty());
+    // The next copy enables it again.
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->AfterRedraw(picture, QSize(467, 451));
+    EXPECT_TRUE(Enabled(ID_SAVE_COPIED_SCREEN));
+}
+
+TEST_F(ScopeCaptureTest, CancelledSaveChangesNothing) {
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->AfterRedraw(picture, QSize(467, 451));
+    chooser.path.reset();
+    capture->OnCommand(ID_SAVE_COPIED_SCREEN);
+    EXPECT_EQ(chooser.asked, 1);
+    EXPECT_TRUE(Enabled(ID_SAVE_COPIED_SCREEN));
+}
+
+TEST_F(ScopeCaptureTest, SaveThatCannotBeWrittenSaysSoAndNamesTheFile) {
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->AfterRedraw(picture, QSize(467, 451));
+    const QString bad = dir.filePath("no/such/folder/picture.png");
+    chooser.path = bad;
+    capture->OnCommand(ID_SAVE_COPIED_SCREEN);
+    ASSERT_EQ(notifier.texts.size(), 1u);
+    EXPECT_NE(notifier.texts[0].find(bad.toStdString()), std::string::npos);
+    EXPECT_EQ(notifier.captions[0], "Tonavise");
+    // Still there to be saved elsewhere.
+    EXPECT_TRUE(Enabled(ID_SAVE_COPIED_SCREEN));
+    // An ending that names no image kind cannot be written either.
+    chooser.path = dir.filePath("picture.xyz");
+    capture->OnCommand(ID_SAVE_COPIED_SCREEN);
+    EXPECT_EQ(notifier.texts.size(), 2u);
+    EXPECT_FALSE(QFile::exists(dir.filePath("picture.xyz")));
+}
+
+TEST_F(ScopeCaptureTest, TimedShotsThatCannotBeWrittenAreSkippedSilently) {
+    desktop = dir.filePath("no/desktop");
+    Set(0, 0, 2, QString());
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    EXPECT_EQ(RunShots().size(), 3u);
+    EXPECT_EQ(log.Paths().size(), 3);
+    EXPECT_TRUE(notifier.texts.empty());
+    EXPECT_FALSE(QDir(dir.filePath("no")).exists());
+}
+
+TEST_F(ScopeCaptureTest, StoppingWaitsForThePendingPicture) {
+    Set(0, 0, 0, Folder("pics"));
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->AfterRedraw(picture, QSize(1821, 471));
+    clock.now = 1000;
+    capture->OnTimer3();
+    capture->Stop();
+    EXPECT_FALSE(capture->capturer().IsImageSavePending());
+    EXPECT_FALSE(capture->capturer().RequestImageSave(&picture));
+    EXPECT_TRUE(QFile::exists(dir.filePath("pics/20240307_141501.jpg")));
+}
+
+// --- image files -----------------------------------------------------------------------------
+
+TEST(ImageFiles, KindByEndingInAnyCase) {
+    EXPECT_EQ(ImageFileKindOf("a.jpg"), ImageFileKind::Jpeg);
+    EXPECT_EQ(ImageFileKindOf("a.JPEG"), ImageFileKind::Jpeg);
+    EXPECT_EQ(ImageFileKindOf("a.Gif"), ImageFileKind::Gif);
+    EXPECT_EQ(ImageFileKindOf("a.bmp"), ImageFileKind::Bmp);
+    EXPECT_EQ(ImageFileKindOf("dir.png/a.png"), ImageFileKind::Png);
+    EXPECT_EQ(ImageFileKindOf("a.tif"), ImageFileKind::Tiff);
+    EXPECT_EQ(ImageFileKindOf("a.TIFF"), ImageFileKind::Tiff);
+    EXPECT_EQ(ImageFileKindOf("a.webp"), ImageFileKind::Unknown);
+    EXPECT_EQ(ImageFileKindOf("jpg"), ImageFileKind::Unknown);
+}
+
+TEST(ImageFiles, GifKeepsExactColoursInATableOfAPowerOfTwo) {
+    QImage image(37, 23, QImage::Format_RGB32);
+    image.fill(QColor(255, 255, 255));
+    image.setPixelColor(3, 4, QColor(12, 34, 56));
+    image.setPixelColor(30, 20, QColor(200, 100, 0));
+    const QByteArray gif = EncodeGif(image);
+    ASSERT_GE(gif.size(), 13);
+    EXPECT_TRUE(gif.startsWith("GIF8"));
+    // Logical screen descriptor: global table present, 2^(n+1) entries: 3 colours -> 4.
+    const auto packed = static_cast<unsigned char>(gif[10]);
+    EXPECT_TRUE(packed & 0x80);
+    EXPECT_EQ(packed & 0x07, 1);
+    QImage back;
+    ASSERT_TRUE(back.loadFromData(gif, "GIF"));
+    ASSERT_EQ(back.size(), image.size());
+    const QImage rgb = back.convertToFormat(QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            ASSERT_EQ(rgb.pixel(x, y) | 0xff000000u, image.pixel(x, y)) << x << "," << y;
+        }
+    }
+}
+
+TEST(ImageFiles, GifOfAPictureWithManyColoursIsReducedTo256) {
+    QImage image(300, 200, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            image.setPixel(x, y, qRgb(x % 256, y, (x * y) % 256));
+        }
+    }
+    const QByteArray gif = EncodeGif(image);
+    EXPECT_EQ(static_cast<unsigned char>(gif[10]) & 0x07, 7);
+    QImage back;
+    ASSERT_TRUE(back.loadFromData(gif, "GIF"));
+    EXPECT_EQ(back.size(), image.size());
+    // A one-colour picture still gets a table of two.
+    QImage flat(4, 4, QImage::Format_RGB32);
+    flat.fill(Qt::black);
+    EXPECT_EQ(static_cast<unsigned char>(EncodeGif(flat)[10]) & 0x07, 0);
+    EXPECT_TRUE(EncodeGif(QImage()).isEmpty());
+}
+
+TEST(ImageFiles, UnknownEndingOrEmptyPictureWritesNothing) {
+    QTemporaryDir dir;
+    const QImage image = TestPicture(QSize(50, 40), Qt::red);
+    EXPECT_FALSE(WriteImageFile(image, dir.filePath("a.xyz")));
+    EXPECT_FALSE(WriteImageFile(QImage(), dir.filePath("a.png")));
+    EXPECT_FALSE(WriteImageFile(image, dir.filePath("missing/a.png")));
+    EXPECT_TRUE(QDir(dir.path()).entryList(QDir::Files).isEmpty());
+}
+
+// The five kinds written for real and read back by ImageMagick, another program than ours.
+TEST(ImageFiles, FiveKindsReadBackByImageMagick) {
+    const QString identify = QStandardPaths::findExecutable(QStringLiteral("identify"));
+    if (identify.isEmpty()) {
+        GTEST_SKIP() << "ImageMagick's identify is not installed";
+    }
+    QTemporaryDir dir;
+    const QImage image = TestPicture(QSize(1067, 451), QColor(0, 128, 255));
+    const std::vector<std::pair<QString, QString>> files = {{"shot.jpg", "JPEG"},
+                                                            {"shot.gif", "GIF"},
+                                                            {"shot.bmp", "BMP"},
+                                                            {"shot.png", "PNG"},
+                                                            {"shot.tif", "TIFF"},
+                                                            {"shot.tiff", "TIFF"},
+                                                            {"shot.jpeg", "JPEG"}};
+    for (const auto& [name, kind] : files) {
+        const QString path = dir.filePath(name);
+        ASSERT_TRUE(WriteImageFile(image, path)) << name.toStdString();
+        QProcess p;
+        p.start(identify, {QStringLiteral("-format"), QStringLiteral("%m %w %h"), path});
+        ASSERT_TRUE(p.waitForFinished(20000));
+        EXPECT_EQ(p.exitCode(), 0) << p.readAllStandardError().toStdString();
+        const QString out = QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+        EXPECT_TRUE(out == kind + QStringLiteral(" 1067 451") ||
+                    (kind == "BMP" && out == QStringLiteral("BMP3 1067 451")))
+            << name.toStdString() << ": " << out.toStdString();
+    }
+}
+
+}  // namespace
+}  // namespace tonavise::ui::test
