@@ -3,6 +3,7 @@
 // owns them; the windows hold this by reference.
 #pragma once
 
+#include "CapturerSettings.h"
 #include "UiLanguage.h"
 
 namespace tonavise {
@@ -28,6 +29,9 @@ struct AppContext {
     UiLanguage language = UiLanguage::English;
     // The sound devices of the worker threads; null starts no worker thread.
     DeviceFactory* devices = nullptr;
+    // The screen capturer's folder and schedule: loaded at start-up, changed by the Set
+    // Parameters dialog, read by the view and the capturer thread.
+    CapturerSettings capturerSettings{};
 };
 
 }  // namespace tonavise::ui

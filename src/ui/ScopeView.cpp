@@ -80,7 +80,8 @@ QString KeySelectText(int key) {
 CScopeView::CScopeView(AppContext& context, QWidget* parent)
     : QScrollArea(parent),
       context_(context),
-      picture_(new ScopePicture(renderer_.composeSurface(), this)) {
+      picture_(new ScopePicture(renderer_.composeSurface(), this)),
+      capture_(std::make_unique<ScopeCapture>(context.capturerSettings, context.notifier, this)) {
     state_.scopeMode = kScopeNone;
     setObjectName(QStringLiteral("scopeView"));
     setFrameShape(QFrame::StyledPanel);
@@ -141,7 +142,7 @@ void CScopeView::OnInitialUpdate() {
     FitFrameToView();
     SwitchMode(kScopePitch);
 
-    // The screen capturer's thread starts here once it is part of the program.
+    capture_->Start();
     StartWorkerThreads();
     analysis_ = std::make_unique<AnalysisThread>(
         context_.captureStore, context_.fft, context_.doreme, filePlayThread_.get());
@@ -201,7 +202,7 @@ void CScopeView::OnDestroy() {
     waveOutThread_.reset();
     filePlayThread_.reset();
     recorderThread_.reset();
-    // The screen capturer stops here once it is part of the program.
+    capture_->Stop();
 }
 
 void CScopeView::SwitchMode(int32_t mode) {
@@ -254,6 +255,7 @@ void CScopeView::FitFrameToView() {
 void CScopeView::RedrawNow() {
     ComposePicture();
     picture_->update();
+    capture_->AfterRedraw(composedPicture(), drawingSize_);
 }
 
 void CScopeView::ComposePicture() {
@@ -345,6 +347,9 @@ void CScopeView::SetFrequencyWindow(int32_t spanIndex, int32_t startFrequency) {
 }
 
 bool CScopeView::HandlesCommand(int id) const {
+    if (capture_->HandlesCommand(id)) {
+        return true;
+    }
     switch (id) {
         case ID_WAVE_SHAPE:
         case ID_FREQUENCY_SCALE:
@@ -371,6 +376,10 @@ bool CScopeView::HandlesCommand(int id) const {
 }
 
 void CScopeView::UpdateCommand(int id, CommandState& state) {
+    if (capture_->HandlesCommand(id)) {
+        capture_->UpdateCommand(id, state);
+        return;
+    }
     const int32_t mode = scopeMode();
     const bool spectrum = mode == kScopeFrequency || mode == kScopePitch;
     const bool pitch = mode == kScopePitch;
@@ -441,6 +450,10 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
 }
 
 void CScopeView::OnCommand(int id) {
+    if (capture_->HandlesCommand(id)) {
+        capture_->OnCommand(id);
+        return;
+    }
     const int32_t mode = scopeMode();
     switch (id) {
         case ID_WAVE_SHAPE:

@@ -21,6 +21,7 @@
 #include "AppContext.h"
 #include "Commands.h"
 #include "FilePlayThread.h"
+#include "ScopeCapture.h"
 #include "ScopeRenderer.h"
 #include "ScopeState.h"
 #include "WaveTrigger.h"
@@ -79,6 +80,9 @@ class CScopeView : public QScrollArea, public CommandTarget {
 
     // The key menu of the pitch scale (its items check the current key); null in other modes.
     std::unique_ptr<QMenu> CreateKeySelectMenu();
+
+    // The timed capture, the copied picture and the capturer thread.
+    ScopeCapture& capture() { return *capture_; }
 
     // CommandTarget
     bool HandlesCommand(int id) const override;
@@ -187,6 +191,7 @@ class CScopeView : public QScrollArea, public CommandTarget {
     std::unique_ptr<CFilePlayThread> filePlayThread_;
     std::unique_ptr<CRecorderThread> recorderThread_;
     std::unique_ptr<AnalysisThread> analysis_;
+    std::unique_ptr<ScopeCapture> capture_;
     bool started_ = false;
     bool destroyed_ = false;
 };

@@ -74,10 +74,8 @@ bool CTonaviseApp::InitInstance() {
 
     // Settings of the application and the sound tools.
     const StartupSettings s = LoadStartupSettings(*settings_);
-    imageFolder_ = s.imageFolder;
-    imageStartTime_ = s.imageStartTime;
-    imageInterval_ = s.imageInterval;
-    imageNumbers_ = s.imageNumbers;
+    context_.capturerSettings.Set(
+        {s.imageFolder, s.imageStartTime, s.imageInterval, s.imageNumbers});
     ApplyStartupSettings(s, captureStore_, doreme_);
 
     // One instance: a second start brings the first one's window to the front and ends.

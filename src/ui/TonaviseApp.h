@@ -69,10 +69,10 @@ class CTonaviseApp : public QObject, public CommandTarget {
     bool translationLoaded() const { return translator_ != nullptr; }
 
     // Settings of the screen capturer, loaded at start-up.
-    const QString& imageFolder() const { return imageFolder_; }
-    int32_t imageStartTime() const { return imageStartTime_; }
-    int32_t imageInterval() const { return imageInterval_; }
-    int32_t imageNumbers() const { return imageNumbers_; }
+    QString imageFolder() const { return context_.capturerSettings.Get().imageFolder; }
+    int32_t imageStartTime() const { return context_.capturerSettings.Get().imageStartTime; }
+    int32_t imageInterval() const { return context_.capturerSettings.Get().imageInterval; }
+    int32_t imageNumbers() const { return context_.capturerSettings.Get().imageNumbers; }
 
     // CommandTarget: the About command comes here.
     bool HandlesCommand(int id) const override;
@@ -88,11 +88,6 @@ class CTonaviseApp : public QObject, public CommandTarget {
     std::unique_ptr<QtNotifier> ownNotifier_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<PortAudioSystem> portAudio_;
-
-    QString imageFolder_;
-    int32_t imageStartTime_ = 4;
-    int32_t imageInterval_ = 1;
-    int32_t imageNumbers_ = 9;
 
     // The engine's process-wide objects.
     CaptureStore captureStore_;

@@ -144,7 +144,6 @@ TEST_F(MainFrameTest, CommandsWithoutAHandlerYetAreDisabled) {
                    ID_RECORDER_RECORD,
                    ID_SIGNAL_GENERATOR,
                    ID_PLAYER_OPEN,
-                   ID_CAPTURE_SCREEN,
                    ID_SET_PARAMETERS}) {
         EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->ExecuteCommand(id)) << id;

@@ -18,7 +18,9 @@
 #include "CapturerSettings.h"
 #include "CommandIds.h"
 #include "ImageFiles.h"
+#include "MainFrame.h"
 #include "ScopeCapture.h"
+#include "ScopeView.h"
 #include "ScreenCapturer.h"
 #include "UiTestSupport.h"
 
@@ -329,7 +331,7 @@ TEST_F(ScopeCaptureTest, SaveCopiedScreenWritesTheKindOfTheEndingOnce) {
     EXPECT_EQ(reader.format(), QByteArray("png"));
     EXPECT_EQ(reader.size(), QSize(1067, 451));
     EXPECT_FALSE(Enabled(ID_SAVE_COPIED_SCREEN));
-    EXPECT_TRUE(notifier.texts.empty());
+    EXPECT_TRUE(notifier.Count() == 0);
     // The next copy enables it again.
     capture->OnCommand(ID_CAPTURE_SCREEN);
     capture->AfterRedraw(picture, QSize(467, 451));
@@ -351,15 +353,15 @@ TEST_F(ScopeCaptureTest, SaveThatCannotBeWrittenSaysSoAndNamesTheFile) {
     const QString bad = dir.filePath("no/such/folder/picture.png");
     chooser.path = bad;
     capture->OnCommand(ID_SAVE_COPIED_SCREEN);
-    ASSERT_EQ(notifier.texts.size(), 1u);
-    EXPECT_NE(notifier.texts[0].find(bad.toStdString()), std::string::npos);
-    EXPECT_EQ(notifier.captions[0], "Tonavise");
+    ASSERT_EQ(notifier.Count(), 1u);
+    EXPECT_NE(notifier.Text(0).find(bad.toStdString()), std::string::npos);
+    EXPECT_EQ(notifier.Caption(0), "Tonavise");
     // Still there to be saved elsewhere.
     EXPECT_TRUE(Enabled(ID_SAVE_COPIED_SCREEN));
     // An ending that names no image kind cannot be written either.
     chooser.path = dir.filePath("picture.xyz");
     capture->OnCommand(ID_SAVE_COPIED_SCREEN);
-    EXPECT_EQ(notifier.texts.size(), 2u);
+    EXPECT_EQ(notifier.Count(), 2u);
     EXPECT_FALSE(QFile::exists(dir.filePath("picture.xyz")));
 }
 
@@ -369,7 +371,7 @@ TEST_F(ScopeCaptureTest, TimedShotsThatCannotBeWrittenAreSkippedSilently) {
     capture->OnCommand(ID_CAPTURE_SCREEN);
     EXPECT_EQ(RunShots().size(), 3u);
     EXPECT_EQ(log.Paths().size(), 3);
-    EXPECT_TRUE(notifier.texts.empty());
+    EXPECT_TRUE(notifier.Count() == 0);
     EXPECT_FALSE(QDir(dir.filePath("no")).exists());
 }
 
@@ -383,6 +385,28 @@ TEST_F(ScopeCaptureTest, StoppingWaitsForThePendingPicture) {
     EXPECT_FALSE(capture->capturer().IsImageSavePending());
     EXPECT_FALSE(capture->capturer().RequestImageSave(&picture));
     EXPECT_TRUE(QFile::exists(dir.filePath("pics/20240307_141501.jpg")));
+}
+
+// The view's part: the commands through the frame and the copy after a redraw.
+TEST(ScopeViewCapture, CopeScreenCopiesThePictureAfterEachRedraw) {
+    TempSettings file;
+    Engine engine(file.path());
+    auto frame = std::make_unique<CMainFrame>(engine.context);
+    frame->show();
+    frame->InitialUpdate();
+    EXPECT_FALSE(frame->CommandStateOf(ID_SAVE_COPIED_SCREEN).enabled);
+    EXPECT_TRUE(frame->CommandStateOf(ID_CAPTURE_SCREEN).enabled);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
+    EXPECT_TRUE(frame->CommandStateOf(ID_CAPTURE_SCREEN).checked);
+    EXPECT_TRUE(frame->Action(ID_CAPTURE_SCREEN)->isChecked());
+    frame->view().RedrawNow();
+    EXPECT_TRUE(frame->CommandStateOf(ID_SAVE_COPIED_SCREEN).enabled);
+    const QImage& copied = frame->view().capture().snapshot();
+    EXPECT_EQ(copied.size(), QSize(1821, 471));
+    EXPECT_EQ(copied.pixel(100, 100), frame->view().composedPicture().pixel(100, 100));
+    ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
+    EXPECT_FALSE(frame->CommandStateOf(ID_CAPTURE_SCREEN).checked);
+    frame.reset();
 }
 
 // --- image files -----------------------------------------------------------------------------
