@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <thread>
 
 #include "MessageThread.h"
 #include "Notifier.h"
@@ -429,6 +430,7 @@ int64_t WaveDevice::Position() const {
     for (;;) {
         const uint64_t seq = recordSeq_.load(std::memory_order_acquire);
         if (seq & 1) {
+            std::this_thread::yield();  // the audio thread is writing a record
             continue;
         }
         total = recordTotal_.load(std::memory_order_relaxed);
