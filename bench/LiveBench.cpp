@@ -77,11 +77,16 @@ void MeasureLive(benchmark::State& state, DeviceFactory& devices, VirtualSoundSy
 
 void BM_LiveCaptureAndAnalysis_VirtualClock(benchmark::State& state) {
     VirtualSoundSystem system;
+    // One second of a tone with two overtones (whole periods), repeated: the capture costs
+    // what a device's would, not the synthesis of a test signal.
     const double twoPi = 8.0 * std::atan(1.0);
-    system.SetInputSignal([twoPi](int64_t frame, int) {
-        const double x = twoPi * 440.0 * static_cast<double>(frame) / 44100.0;
-        return 12000.0 * (std::sin(x) + 0.5 * std::sin(2 * x) + 0.1 * std::sin(3 * x));
-    });
+    std::vector<int16_t> second(kSampleRate);
+    for (std::size_t i = 0; i < second.size(); ++i) {
+        const double x = twoPi * 440.0 * static_cast<double>(i) / kSampleRate;
+        second[i] = static_cast<int16_t>(
+            12000.0 * (std::sin(x) + 0.5 * std::sin(2 * x) + 0.1 * std::sin(3 * x)));
+    }
+    system.SetInputLoop(std::move(second));
     system.StartClock(1.0);
     MeasureLive(state, system, &system);
 }

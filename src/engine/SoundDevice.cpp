@@ -269,6 +269,15 @@ std::size_t WaveDevice::FrontBytesRemaining() const {
     return header->bufferLength - frontOffset_.load(std::memory_order_relaxed);
 }
 
+std::size_t WaveDevice::QueuedBytesRemaining() const {
+    const std::size_t tail = tail_.load(std::memory_order_acquire);
+    std::size_t bytes = 0;
+    for (std::size_t i = head_.load(std::memory_order_relaxed); i != tail; ++i) {
+        bytes += ring_[i % kQueueCapacity]->bufferLength;
+    }
+    return bytes == 0 ? 0 : bytes - frontOffset_.load(std::memory_order_relaxed);
+}
+
 void WaveDevice::PopAndComplete(WaveHeader* header, uint32_t bytes) {
     header->bytesRecorded.store(bytes, std::memory_order_relaxed);
     frontOffset_.store(0, std::memory_order_relaxed);
@@ -390,24 +399,25 @@ void WaveDevice::ProcessOutput(uint8_t* out, std::size_t bytes, double dacTime, 
     AddRecord(dacTime, start, static_cast<int64_t>(done));
 }
 
+// The seqlock without fences (which ThreadSanitizer does not model): every field is stored
+// with release, so the odd sequence number is visible before any of them, and loaded with
+// acquire, so the reader's second look at the sequence number comes after all of them.
 void WaveDevice::AddRecord(double dacTime, int64_t startByte, int64_t byteCount) {
     const uint64_t seq = recordSeq_.load(std::memory_order_relaxed);
     recordSeq_.store(seq + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
     const uint64_t total = recordTotal_.load(std::memory_order_relaxed);
     PositionRecord& r = records_[total % kRecordCount];
-    r.dacTime.store(dacTime, std::memory_order_relaxed);
-    r.startByte.store(startByte, std::memory_order_relaxed);
-    r.byteCount.store(byteCount, std::memory_order_relaxed);
-    recordTotal_.store(total + 1, std::memory_order_relaxed);
+    r.dacTime.store(dacTime, std::memory_order_release);
+    r.startByte.store(startByte, std::memory_order_release);
+    r.byteCount.store(byteCount, std::memory_order_release);
+    recordTotal_.store(total + 1, std::memory_order_release);
     recordSeq_.store(seq + 2, std::memory_order_release);
 }
 
 void WaveDevice::ClearRecords() {
     const uint64_t seq = recordSeq_.load(std::memory_order_relaxed);
     recordSeq_.store(seq + 1, std::memory_order_relaxed);
-    std::atomic_thread_fence(std::memory_order_release);
-    recordTotal_.store(0, std::memory_order_relaxed);
+    recordTotal_.store(0, std::memory_order_release);
     recordSeq_.store(seq + 2, std::memory_order_release);
 }
 
@@ -433,13 +443,12 @@ int64_t WaveDevice::Position() const {
             std::this_thread::yield();  // the audio thread is writing a record
             continue;
         }
-        total = recordTotal_.load(std::memory_order_relaxed);
+        total = recordTotal_.load(std::memory_order_acquire);
         for (std::size_t i = 0; i < kRecordCount; ++i) {
-            dac[i] = records_[i].dacTime.load(std::memory_order_relaxed);
-            startByte[i] = records_[i].startByte.load(std::memory_order_relaxed);
-            byteCount[i] = records_[i].byteCount.load(std::memory_order_relaxed);
+            dac[i] = records_[i].dacTime.load(std::memory_order_acquire);
+            startByte[i] = records_[i].startByte.load(std::memory_order_acquire);
+            byteCount[i] = records_[i].byteCount.load(std::memory_order_acquire);
         }
-        std::atomic_thread_fence(std::memory_order_acquire);
         if (recordSeq_.load(std::memory_order_relaxed) == seq) {
             break;
         }

@@ -156,6 +156,8 @@ class WaveDevice {
     // Audio thread (or owner while stopped): bytes still missing from the front buffer, or 0
     // when nothing is queued.
     std::size_t FrontBytesRemaining() const;
+    // Audio thread (or owner while stopped): bytes the queued buffers can still take or give.
+    std::size_t QueuedBytesRemaining() const;
     bool IsPaused() const { return paused_.load(std::memory_order_relaxed); }
     bool IsRunning() const { return running_; }
 

@@ -49,6 +49,7 @@ class VirtualWaveDevice final : public WaveDevice {
 
     // With the mutex held: bytes that finish the front buffer (0 when there is none).
     int64_t FrontRemaining() const { return static_cast<int64_t>(FrontBytesRemaining()); }
+    int64_t QueuedRemaining() const { return static_cast<int64_t>(QueuedBytesRemaining()); }
     bool Paused() const { return IsPaused(); }
 
     bool running = false;
@@ -111,11 +112,19 @@ class VirtualWaveDevice final : public WaveDevice {
     void Synthesize(uint8_t* out, int64_t bytes) {
         const WaveFormat& f = format();
         const int64_t frames = bytes / f.blockAlign;
+        const std::vector<int16_t>& loop = system_.loop_;
         for (int64_t i = 0; i < frames; ++i, ++inputFrame_) {
+            int16_t looped = 0;
+            if (!loop.empty()) {
+                looped =
+                    loop[static_cast<std::size_t>(inputFrame_ % static_cast<int64_t>(loop.size()))];
+            }
             for (int c = 0; c < f.channels; ++c) {
-                double v = system_.signal_ ? system_.signal_(inputFrame_, c) : 0.0;
-                v = std::clamp(std::trunc(v), -32768.0, 32767.0);
-                const auto s = static_cast<int16_t>(v);
+                int16_t s = looped;
+                if (loop.empty() && system_.signal_) {
+                    const double v = std::trunc(system_.signal_(inputFrame_, c));
+                    s = static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0));
+                }
                 if (f.bitsPerSample == 16) {
                     *out++ = static_cast<uint8_t>(s & 0xFF);
                     *out++ = static_cast<uint8_t>((s >> 8) & 0xFF);
@@ -145,6 +154,13 @@ std::unique_ptr<WaveDevice> VirtualSoundSystem::Create(DeviceDirection direction
 void VirtualSoundSystem::SetInputSignal(Signal signal) {
     std::lock_guard lock(mutex_);
     signal_ = std::move(signal);
+    loop_.clear();
+}
+
+void VirtualSoundSystem::SetInputLoop(std::vector<int16_t> samples) {
+    std::lock_guard lock(mutex_);
+    loop_ = std::move(samples);
+    signal_ = nullptr;
 }
 
 void VirtualSoundSystem::SetOpenResult(DeviceDirection direction, DeviceResult code) {
@@ -221,7 +237,10 @@ void VirtualSoundSystem::StopClock() {
 }
 
 void VirtualSoundSystem::ClockLoop(double speed) {
-    using namespace std::chrono_literals;
+    // A tick for every 5 ms of sound, but not more often than every half millisecond: on a
+    // fast clock the owners get to queue their buffers again between ticks, as with a device
+    // whose callbacks come in small periods.
+    const std::chrono::duration<double, std::milli> tick(std::clamp(5.0 / speed, 0.5, 5.0));
     std::unique_lock lock(mutex_);
     while (clockRunning_) {
         const double now = SteadySeconds();
@@ -234,16 +253,25 @@ void VirtualSoundSystem::ClockLoop(double speed) {
             const auto due =
                 static_cast<int64_t>((now - d->clockStart) * speed * d->format().avgBytesPerSec) /
                 align * align;
-            if (due > d->clockAdvanced) {
-                d->AdvanceBytes(due - d->clockAdvanced);
-                d->clockAdvanced = due;
+            int64_t n = due - d->clockAdvanced;
+            if (d->direction() == DeviceDirection::Input && n > d->QueuedRemaining()) {
+                // The owner has not queued its next buffer yet: on a fast clock the virtual
+                // time waits for it rather than losing the sound it could not take.
+                const int64_t waiting = n - d->QueuedRemaining();
+                n -= waiting;
+                d->clockStart +=
+                    static_cast<double>(waiting) / (speed * d->format().avgBytesPerSec);
+            }
+            if (n > 0) {
+                d->AdvanceBytes(n);
+                d->clockAdvanced += n;
                 any = true;
             }
         }
         if (any) {
             changed_.notify_all();
         }
-        clockWake_.wait_for(lock, 5ms);
+        clockWake_.wait_for(lock, tick);
     }
 }
 

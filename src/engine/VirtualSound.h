@@ -45,6 +45,9 @@ class VirtualSoundSystem final : public DeviceFactory {
 
     // Silence until set. Called on the driving thread while it holds the system's lock.
     void SetInputSignal(Signal signal);
+    // The virtual microphone repeats `samples` (on every channel) from the device's open on;
+    // cheaper than a signal function for long runs on a fast clock. Replaces the signal.
+    void SetInputLoop(std::vector<int16_t> samples);
     // Every later open in `direction` fails with `code` (kDeviceOk: opens succeed again).
     void SetOpenResult(DeviceDirection direction, DeviceResult code);
     // Whether output devices keep what they play (on by default; off for long runs).
@@ -58,6 +61,8 @@ class VirtualSoundSystem final : public DeviceFactory {
     void Advance(DeviceDirection direction, int64_t frames);
 
     // Real time: every running device captures or plays `speed` seconds of sound per second.
+    // An input device whose owner has no buffer queued waits for it instead of losing sound,
+    // so a fast clock runs only as fast as the owners take the sound.
     void StartClock(double speed = 1.0);
     void StopClock();
 
@@ -94,6 +99,7 @@ class VirtualSoundSystem final : public DeviceFactory {
     int openCount_[2] = {0, 0};
     WaveFormat lastFormat_[2] = {};
     Signal signal_;
+    std::vector<int16_t> loop_;
     bool recordOutput_ = true;
     std::vector<PlayedSound> played_;
 

@@ -9,6 +9,7 @@
 #include <chrono>
 #include <cmath>
 #include <thread>
+#include <vector>
 
 #include "AnalysisThread.h"
 #include "CaptureStore.h"
@@ -65,7 +66,12 @@ TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
 
     VirtualSoundSystem sound;
     sound.SetRecordOutput(false);
-    sound.SetInputSignal([](int64_t frame, int) { return 8000 * std::sin(frame * 2 * M_PI * 440 / 44100); });
+    // One second of A4 (440 whole periods) repeated: no per-sample work on the fast clock.
+    std::vector<int16_t> second(44100);
+    for (std::size_t i = 0; i < second.size(); ++i) {
+        second[i] = static_cast<int16_t>(8000 * std::sin(i * 2 * M_PI * 440 / 44100));
+    }
+    sound.SetInputLoop(std::move(second));
     CaptureStore capture;
     capture.Create();
     capture.scopeMode = kScopePitch;
@@ -77,8 +83,8 @@ TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
     RecordingStore recordings(capture);
     CFilePlayThread player(capture, sound, notifier);
     CRecorderThread recorder(recordings, sound, notifier, UiLanguage::English);
+    BlockCounter counter;  // before the capture thread: it must outlive it
     CWaveInThread input(capture, sound, notifier);
-    BlockCounter counter;
     input.SetPlayerStatus(&player);
     input.SetPlaybackMonitor(&recorder);
     input.SetBlockRecorder(&recordings);

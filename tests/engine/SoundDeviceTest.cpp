@@ -81,6 +81,20 @@ TEST_F(DeviceTest, InputFillsBuffersInQueueOrderWithOneCompletionEach) {
     EXPECT_EQ(device->Close(), kDeviceOk);
 }
 
+TEST_F(DeviceTest, AnInputLoopRepeatsOnEveryChannel) {
+    system.SetInputLoop({5, -6, 7});
+    auto device = system.Create(kIn);
+    ASSERT_EQ(device->Open(PcmFormat(2), owner), kDeviceOk);
+    Buffer a(16);  // 8 stereo frames
+    device->Prepare(a.header);
+    device->Queue(a.header);
+    device->Start();
+    EXPECT_EQ(system.Complete(kIn), 1);
+    EXPECT_EQ(a.samples,
+              (std::vector<int16_t>{5, 5, -6, -6, 7, 7, 5, 5, -6, -6, 7, 7, 5, 5, -6, -6}));
+    device->Close();
+}
+
 TEST_F(DeviceTest, ResetStopsAtOnceAndGivesEveryQueuedBufferBackDone) {
     system.SetInputSignal([](int64_t, int) { return 1000.0; });
     auto device = system.Create(kIn);
