@@ -21,9 +21,13 @@ struct CapturerValues {
 
 class CapturerSettings {
   public:
+    // The folder comes as a copy of its own, which shares no text with the stored one: the
+    // capturer thread may hold it while the dialog replaces the stored folder.
     CapturerValues Get() const {
         std::lock_guard lock(mutex_);
-        return values_;
+        CapturerValues copy = values_;
+        copy.imageFolder = QString(values_.imageFolder.constData(), values_.imageFolder.size());
+        return copy;
     }
     void Set(const CapturerValues& values) {
         std::lock_guard lock(mutex_);

@@ -84,6 +84,28 @@ void IndexReduced(const QImage& rgb, IndexedPicture& out) {
     }
 }
 
+// The TIFF writer turns an opaque picture into RGB888 first, on Qt's thread pool when it is
+// large; converted here, row by row on the calling thread, it goes through as it is.
+QImage TiffReady(const QImage& image) {
+    if (image.hasAlphaChannel() || image.format() == QImage::Format_RGB888) {
+        return image;
+    }
+    const QImage rgb = image.format() == QImage::Format_RGB32
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB32);
+    QImage out(rgb.size(), QImage::Format_RGB888);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto* src = reinterpret_cast<const QRgb*>(rgb.constScanLine(y));
+        uchar* dest = out.scanLine(y);
+        for (int x = 0; x < rgb.width(); ++x) {
+            dest[3 * x] = static_cast<uchar>(qRed(src[x]));
+            dest[3 * x + 1] = static_cast<uchar>(qGreen(src[x]));
+            dest[3 * x + 2] = static_cast<uchar>(qBlue(src[x]));
+        }
+    }
+    return out;
+}
+
 int GifWrite(GifFileType* gif, const GifByteType* data, int length) {
     auto* bytes = static_cast<QByteArray*>(gif->UserData);
     bytes->append(reinterpret_cast<const char*>(data), length);
@@ -183,7 +205,7 @@ bool WriteImageFile(const QImage& image, const QString& path) {
         QBuffer buffer(&bytes);
         buffer.open(QIODevice::WriteOnly);
         QImageWriter writer(&buffer, QtFormatOf(kind));
-        if (!writer.write(image)) {
+        if (!writer.write(kind == ImageFileKind::Tiff ? TiffReady(image) : image)) {
             return false;
         }
     }

@@ -15,6 +15,7 @@
 #include "CaptureStore.h"
 #include "CommandIds.h"
 #include "DlgFundamentTone.h"
+#include "DlgSet.h"
 #include "Doreme.h"
 #include "RecorderThread.h"
 #include "RecordingStore.h"
@@ -369,6 +370,7 @@ bool CScopeView::HandlesCommand(int id) const {
         case ID_MIC_MONO:
         case ID_MIC_STEREO:
         case ID_FUNDAMENTAL_TONE:
+        case ID_SET_PARAMETERS:
             return true;
         default:
             return id >= ID_KEY_C && id <= ID_KEY_B;
@@ -557,6 +559,10 @@ void CScopeView::OnCommand(int id) {
         case ID_FUNDAMENTAL_TONE:
             ToggleToneWindow();
             return;
+        case ID_SET_PARAMETERS:
+            RunSetParameters(context_, *capture_, this);
+            MarkScaleDirty();
+            break;
         default:
             if (id >= ID_KEY_C && id <= ID_KEY_B) {
                 state_.keyIndex = id - ID_KEY_C;

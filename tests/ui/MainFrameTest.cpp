@@ -139,12 +139,8 @@ TEST_F(MainFrameTest, MenusHoldEveryItemInOrder) {
 }
 
 TEST_F(MainFrameTest, CommandsWithoutAHandlerYetAreDisabled) {
-    for (int id : {ID_TONE_LA,
-                   ID_METRONOME_PLAY,
-                   ID_RECORDER_RECORD,
-                   ID_SIGNAL_GENERATOR,
-                   ID_PLAYER_OPEN,
-                   ID_SET_PARAMETERS}) {
+    for (int id :
+         {ID_TONE_LA, ID_METRONOME_PLAY, ID_RECORDER_RECORD, ID_SIGNAL_GENERATOR, ID_PLAYER_OPEN}) {
         EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->ExecuteCommand(id)) << id;
     }

@@ -1,0 +1,264 @@
+#include "DlgSet.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <algorithm>
+
+#include "BrowseFolderDialog.h"
+#include "CaptureStore.h"
+#include "DialogUnits.h"
+#include "Doreme.h"
+#include "RecordingStore.h"
+#include "ScopeCapture.h"
+#include "SettingsStore.h"
+#include "UpDown.h"
+
+namespace tonavise::ui {
+
+namespace {
+
+constexpr int kListItems = 10;
+// The spin sits this many pixels right of its buddy and is this wide.
+constexpr int kSpinGap = 4;
+constexpr int kSpinWidth = 10;
+
+std::optional<QString> BrowseWithSystemChooser(QWidget* owner, const QString& start) {
+    CBrowseFolderDialog browser(0, QString(), 0, owner);
+    if (browser.Run(start) != CBrowseFolderDialog::kOk) {
+        return std::nullopt;
+    }
+    return browser.GetResult(CBrowseFolderDialog::kPath);
+}
+
+QString ControlName(int id) {
+    return QStringLiteral("id%1").arg(id);
+}
+
+}  // namespace
+
+QString A4SpinText(int position) {
+    return QString::asprintf("%6.2f", position * 0.1);
+}
+
+CDlgSet::CDlgSet(AppContext& context, QWidget* parent, FolderBrowser browser)
+    : QDialog(parent), context_(context), browser_(std::move(browser)) {
+    if (!browser_) {
+        browser_ = BrowseWithSystemChooser;
+    }
+    setObjectName(QStringLiteral("dlgSet"));
+    setWindowTitle(tr("Set Parameters"));
+    CreateControls();
+    OnInitDialog();
+}
+
+void CDlgSet::CreateControls() {
+    const DialogUnits du(font());
+    setFixedSize(du.Size(200, 211));
+
+    auto group = [&](const QString& text, QRect r) {
+        auto* box = new QGroupBox(text, this);
+        box->setGeometry(r);
+        return box;
+    };
+    // A text wider than its place in the template (fonts differ, and so do translations)
+    // grows away from its aligned edge instead of being cut.
+    auto label = [&](const QString& text, QRect r, Qt::Alignment align) {
+        auto* l = new QLabel(text, this);
+        l->setTextFormat(Qt::PlainText);
+        l->setAlignment(align | Qt::AlignTop);
+        const int needed = l->sizeHint().width();
+        if (needed > r.width()) {
+            if (align & Qt::AlignRight) {
+                r.setLeft(r.right() + 1 - needed);
+            } else {
+                r.setWidth(needed);
+            }
+        }
+        l->setGeometry(r);
+        return l;
+    };
+    auto list = [&](int id, QRect r) {
+        auto* combo = new QComboBox(this);
+        combo->setObjectName(ControlName(id));
+        combo->setGeometry(r.x(), r.y(), r.width(), combo->sizeHint().height());
+        return combo;
+    };
+
+    // In the template's order, which is also the order of the Tab key.
+    okButton_ = new QPushButton(tr("OK"), this);
+    okButton_->setObjectName(QStringLiteral("id1"));
+    okButton_->setGeometry(du.Rect(143, 7, 50, 43));
+    okButton_->setDefault(true);
+    connect(okButton_, &QPushButton::clicked, this, &CDlgSet::accept);
+
+    group(tr("Frequency of A4"), du.Rect(7, 7, 89, 42));
+    a4Edit_ = new QLineEdit(this);
+    a4Edit_->setObjectName(ControlName(IDC_A4_EDIT));
+    a4Edit_->setGeometry(du.Rect(19, 23, 50, 14));
+    a4Edit_->setReadOnly(true);
+    connect(a4Edit_, &QLineEdit::textChanged, this, &CDlgSet::OnA4EditChange);
+    label(tr("Hz"), du.Rect(79, 25, 10, 9), Qt::AlignLeft);
+
+    group(tr("Screen Capturer"), du.Rect(7, 59, 186, 101));
+    label(tr("Folder to save the Image"), du.Rect(15, 72, 84, 8), Qt::AlignLeft);
+    folderEdit_ = new QLineEdit(this);
+    folderEdit_->setObjectName(ControlName(IDC_FOLDER_EDIT));
+    folderEdit_->setGeometry(du.Rect(14, 86, 172, 12));
+    folderEdit_->setReadOnly(true);
+    refButton_ = new QPushButton(tr("Ref"), this);
+    refButton_->setObjectName(ControlName(IDC_REF));
+    refButton_->setGeometry(du.Rect(147, 70, 39, 14));
+    refButton_->setAutoDefault(false);
+    connect(refButton_, &QPushButton::clicked, this, &CDlgSet::OnRef);
+    label(tr("Start Time (Seconds)"), du.Rect(7, 109, 92, 10), Qt::AlignRight);
+    startTimeList_ = list(IDC_START_TIME, du.Rect(106, 107, 39, 36));
+    label(tr("Interval (Seconds)"), du.Rect(17, 124, 82, 10), Qt::AlignRight);
+    intervalList_ = list(IDC_INTERVAL, du.Rect(106, 122, 39, 35));
+    label(tr("Numbers of images"), du.Rect(34, 139, 65, 10), Qt::AlignRight);
+    countList_ = list(IDC_COUNT, du.Rect(106, 137, 39, 12));
+
+    group(tr("Recorder"), du.Rect(7, 170, 186, 34));
+    recTimeList_ = list(IDC_REC_TIME, du.Rect(45, 184, 48, 38));
+    label(tr("Time"), du.Rect(15, 186, 21, 10), Qt::AlignLeft);
+    repeatingCheck_ = new QCheckBox(tr("Repeating"), this);
+    repeatingCheck_->setObjectName(ControlName(IDC_REPEATING));
+    QRect check = du.Rect(120, 186, 49, 10).adjusted(0, -2, 0, 2);
+    check.setWidth(std::max(check.width(), repeatingCheck_->sizeHint().width()));
+    repeatingCheck_->setGeometry(check);
+
+    // The A4 spin, created last; the A4 edit comes last in the Tab order, before its spin.
+    const QRect edit = a4Edit_->geometry();
+    a4Spin_ = new CUpDown(this);
+    a4Spin_->setObjectName(ControlName(IDC_A4_SPIN));
+    a4Spin_->setGeometry(edit.right() + 1 + kSpinGap, edit.top(), kSpinWidth, edit.height());
+    a4Spin_->SetBuddy(a4Edit_);
+    connect(a4Spin_, &CUpDown::scrolled, this, &CDlgSet::OnA4SpinScrolled);
+
+    QWidget* order[] = {okButton_,
+                        folderEdit_,
+                        refButton_,
+                        startTimeList_,
+                        intervalList_,
+                        countList_,
+                        recTimeList_,
+                        repeatingCheck_,
+                        a4Edit_};
+    for (size_t i = 1; i < std::size(order); ++i) {
+        setTabOrder(order[i - 1], order[i]);
+    }
+}
+
+void CDlgSet::UpdateData(bool saveAndValidate) {
+    if (saveAndValidate) {
+        bool ok = false;
+        const double a4 = a4Edit_->text().trimmed().toDouble(&ok);
+        if (ok) {
+            a4Value_ = a4;
+        }
+        repeating_ = repeatingCheck_->isChecked() ? 1 : 0;
+    } else {
+        a4Edit_->setText(QString::number(a4Value_));
+        repeatingCheck_->setChecked(repeating_ != 0);
+    }
+}
+
+void CDlgSet::OnInitDialog() {
+    CaptureStore& store = context_.captureStore;
+    CDoreme& doreme = context_.doreme;
+
+    // The fields go into the controls without the A4 edit's change notice: the edit shows the
+    // initial field only until the spin writes the current A4, which must not be replaced by
+    // the field's 440 Hz meanwhile.
+    repeating_ = store.recRepeating.load(std::memory_order_relaxed);
+    initialising_ = true;
+    UpdateData(false);
+    initialising_ = false;
+
+    const double a4 = doreme.GetA4();
+    const int position = std::clamp(static_cast<int>(a4 * 10.0 + 0.5), kA4SpinMin, kA4SpinMax);
+    a4Value_ = a4;
+    a4Spin_->SetRange(kA4SpinMin, kA4SpinMax);
+    a4Spin_->SetPos(position);
+    // The change notice applies the spin's value to the note naming at once.
+    a4Edit_->setText(A4SpinText(position));
+
+    CapturerValues values = context_.capturerSettings.Get();
+    folderEdit_->setText(values.imageFolder);
+    int32_t* const fields[] = {&values.imageStartTime, &values.imageInterval, &values.imageNumbers};
+    QComboBox* const lists[] = {startTimeList_, intervalList_, countList_};
+    for (int i = 0; i < 3; ++i) {
+        for (int item = 1; item <= kListItems; ++item) {
+            lists[i]->addItem(QString::asprintf("%d", item));
+        }
+        *fields[i] = std::clamp(*fields[i], 0, kListItems - 1);
+        lists[i]->setCurrentIndex(*fields[i]);
+    }
+    context_.capturerSettings.Set(values);
+
+    for (int i = 0; i < kRecTimeCount; ++i) {
+        recTimeList_->addItem(QString::fromStdString(RecTimeLabel(i, context_.language)));
+    }
+    const int32_t recTime = store.recTimeIndex.load(std::memory_order_relaxed);
+    recTimeList_->setCurrentIndex(recTime >= 0 && recTime < kRecTimeCount ? recTime : -1);
+
+    okButton_->setFocus();
+}
+
+void CDlgSet::OnA4EditChange() {
+    if (initialising_) {
+        return;
+    }
+    UpdateData(true);
+    context_.doreme.SetA4(a4Value_);
+    context_.doreme.Rebuild();
+}
+
+void CDlgSet::OnA4SpinScrolled(int position) {
+    a4Edit_->setText(A4SpinText(position));
+}
+
+void CDlgSet::OnRef() {
+    if (const std::optional<QString> folder = browser_(this, folderEdit_->text())) {
+        folderEdit_->setText(*folder);
+    }
+}
+
+void CDlgSet::accept() {
+    UpdateData(true);
+    QDialog::accept();
+
+    SettingsStore& settings = context_.settings;
+    CapturerValues values = context_.capturerSettings.Get();
+    values.imageFolder = folderEdit_->text();
+    values.imageStartTime = startTimeList_->currentIndex();
+    values.imageInterval = intervalList_->currentIndex();
+    values.imageNumbers = countList_->currentIndex();
+    context_.capturerSettings.Set(values);
+    settings.WriteString(kSectionSetting, QStringLiteral("ImageFolder"), values.imageFolder);
+    settings.WriteInt(kSectionSetting, QStringLiteral("ImageStartTime"), values.imageStartTime);
+    settings.WriteInt(kSectionSetting, QStringLiteral("ImageInterval"), values.imageInterval);
+    settings.WriteInt(kSectionSetting, QStringLiteral("ImageNumbers"), values.imageNumbers);
+    settings.Flush();
+
+    // A new recording time discards the recording held so far; the same one keeps it.
+    CaptureStore& store = context_.captureStore;
+    const int selected = recTimeList_->currentIndex();
+    if (selected >= 0 && selected != store.recTimeIndex.load(std::memory_order_relaxed)) {
+        store.recTimeIndex.store(selected, std::memory_order_relaxed);
+        context_.recordingStore.AllocateForRecTime(context_.notifier, context_.language);
+    }
+    store.recRepeating.store(repeating_, std::memory_order_relaxed);
+}
+
+void RunSetParameters(AppContext& context, ScopeCapture& capture, QWidget* parent) {
+    capture.StopTimedCapture();
+    CDlgSet dialog(context, parent);
+    dialog.exec();
+    SaveA4(context.settings, context.doreme.GetA4());
+}
+
+}  // namespace tonavise::ui

@@ -1,0 +1,297 @@
+// The Set Parameters dialog: the A4 spin applied at once and kept after a cancel, the capture
+// lists with their limits, the recording time, OK storing the settings, the view's command, and
+// the folder browser.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTest>
+#include <QTimer>
+
+#include "BrowseFolderDialog.h"
+#include "CommandIds.h"
+#include "DialogUnits.h"
+#include "DlgSet.h"
+#include "MainFrame.h"
+#include "ScopeView.h"
+#include "UiTestSupport.h"
+#include "UpDown.h"
+
+namespace tonavise::ui::test {
+namespace {
+
+class DlgSetTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<CDlgSet> Open() {
+        auto dialog = std::make_unique<CDlgSet>(
+            engine.context, nullptr, [this](QWidget*, const QString& start) {
+                browsedFrom.push_back(start);
+                return browseResult;
+            });
+        return dialog;
+    }
+    QVariant Stored(const char* key) {
+        QSettings s(file.path(), QSettings::IniFormat);
+        return s.value(QStringLiteral("Setting/") + QLatin1String(key));
+    }
+    void ClickArrow(CUpDown* spin, bool up) {
+        const QPoint p(spin->width() / 2, up ? spin->height() / 4 : spin->height() * 3 / 4);
+        QTest::mousePress(spin, Qt::LeftButton, Qt::NoModifier, p);
+        QTest::mouseRelease(spin, Qt::LeftButton, Qt::NoModifier, p);
+    }
+
+    TempSettings file;
+    Engine engine{file.path()};
+    std::vector<QString> browsedFrom;
+    std::optional<QString> browseResult;
+};
+
+TEST_F(DlgSetTest, ShowsA4AndOneStepAppliesItAtOnce) {
+    engine.doreme.SetA4(440.0);
+    auto dialog = Open();
+    EXPECT_EQ(dialog->a4Edit()->text(), QStringLiteral("440.00"));
+    EXPECT_EQ(dialog->a4Spin()->Pos(), 4400);
+    EXPECT_TRUE(dialog->a4Edit()->isReadOnly());
+
+    ClickArrow(dialog->a4Spin(), true);
+    EXPECT_EQ(dialog->a4Edit()->text(), QStringLiteral("440.10"));
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 440.1);
+    EXPECT_DOUBLE_EQ(dialog->a4Value(), 440.1);
+    // The key table follows: A4 is key 48.
+    EXPECT_NEAR(engine.doreme.KeyFrequency(kKeyA4), 440.1, 1e-9);
+
+    // The arrow keys in the edit step as well.
+    QTest::keyClick(dialog->a4Edit(), Qt::Key_Down);
+    QTest::keyClick(dialog->a4Edit(), Qt::Key_Down);
+    EXPECT_EQ(dialog->a4Edit()->text(), QStringLiteral("439.90"));
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 439.9);
+}
+
+TEST_F(DlgSetTest, A4OutsideTheRangeShowsAndAppliesTheNearestLimit) {
+    engine.doreme.SetA4(447.0);
+    EXPECT_EQ(Open()->a4Edit()->text(), QStringLiteral("445.00"));
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 445.0);
+    engine.doreme.SetA4(430.0);
+    EXPECT_EQ(Open()->a4Edit()->text(), QStringLiteral("435.00"));
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 435.0);
+    // A stored 441.5 opens as it is, not as the field's first 440.
+    engine.doreme.SetA4(441.5);
+    EXPECT_EQ(Open()->a4Edit()->text(), QStringLiteral("441.50"));
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 441.5);
+}
+
+TEST_F(DlgSetTest, SpinStopsAtBothEnds) {
+    engine.doreme.SetA4(444.9);
+    auto dialog = Open();
+    ClickArrow(dialog->a4Spin(), true);
+    ClickArrow(dialog->a4Spin(), true);
+    EXPECT_EQ(dialog->a4Edit()->text(), QStringLiteral("445.00"));
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 445.0);
+    engine.doreme.SetA4(435.1);
+    auto low = Open();
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(low->a4Edit(), Qt::Key_Down);
+    }
+    EXPECT_EQ(low->a4Edit()->text(), QStringLiteral("435.00"));
+    EXPECT_EQ(low->a4Spin()->Pos(), kA4SpinMin);
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 435.0);
+}
+
+TEST_F(DlgSetTest, CancelKeepsTheNewA4AndDiscardsEverythingElse) {
+    engine.context.capturerSettings.Set({QStringLiteral("/old"), 4, 1, 9});
+    engine.captureStore.recTimeIndex = 1;
+    engine.captureStore.recRepeating = 1;
+    auto dialog = Open();
+    dialog->show();
+    ClickArrow(dialog->a4Spin(), true);
+    browseResult = QStringLiteral("/new/folder");
+    dialog->OnRef();
+    EXPECT_EQ(dialog->folderEdit()->text(), QStringLiteral("/new/folder"));
+    dialog->startTimeList()->setCurrentIndex(0);
+    dialog->recTimeList()->setCurrentIndex(5);
+    dialog->repeatingCheck()->setChecked(false);
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+    EXPECT_FALSE(dialog->isVisible());
+
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 440.1);
+    const CapturerValues v = engine.context.capturerSettings.Get();
+    EXPECT_EQ(v.imageFolder, QStringLiteral("/old"));
+    EXPECT_EQ(v.imageStartTime, 4);
+    EXPECT_EQ(engine.captureStore.recTimeIndex.load(), 1);
+    EXPECT_EQ(engine.captureStore.recRepeating.load(), 1);
+    EXPECT_FALSE(Stored("ImageFolder").isValid());
+    EXPECT_FALSE(Stored("ImageStartTime").isValid());
+}
+
+TEST_F(DlgSetTest, ListsShowTheirLimitsAndTheLimitedValuesAreKept) {
+    engine.context.capturerSettings.Set({QString(), -3, 4, 15});
+    auto dialog = Open();
+    EXPECT_EQ(dialog->countList()->count(), 10);
+    EXPECT_EQ(dialog->countList()->itemText(0), QStringLiteral("1"));
+    EXPECT_EQ(dialog->countList()->currentText(), QStringLiteral("10"));
+    EXPECT_EQ(dialog->startTimeList()->currentText(), QStringLiteral("1"));
+    EXPECT_EQ(dialog->intervalList()->currentText(), QStringLiteral("5"));
+    const CapturerValues v = engine.context.capturerSettings.Get();
+    EXPECT_EQ(v.imageNumbers, 9);
+    EXPECT_EQ(v.imageStartTime, 0);
+    EXPECT_EQ(v.imageInterval, 4);
+    // Kept in the program, not yet in the settings file.
+    EXPECT_FALSE(Stored("ImageNumbers").isValid());
+}
+
+TEST_F(DlgSetTest, RecordingTimesAndRepeatOptionAreShown) {
+    engine.captureStore.recTimeIndex = 3;
+    engine.captureStore.recRepeating = 0;
+    auto dialog = Open();
+    ASSERT_EQ(dialog->recTimeList()->count(), 11);
+    EXPECT_EQ(dialog->recTimeList()->itemText(0), QStringLiteral("30 Seconds"));
+    EXPECT_EQ(dialog->recTimeList()->itemText(1), QStringLiteral("1 Minute"));
+    EXPECT_EQ(dialog->recTimeList()->currentIndex(), 3);
+    EXPECT_FALSE(dialog->repeatingCheck()->isChecked());
+    engine.context.language = UiLanguage::Japanese;
+    EXPECT_EQ(Open()->recTimeList()->itemText(0), QStringLiteral("30 秒"));
+}
+
+TEST_F(DlgSetTest, OkStoresFolderListsRecordingTimeAndRepeatOption) {
+    ASSERT_TRUE(engine.recordingStore.AllocateForRecTime(engine.notifier, UiLanguage::English));
+    auto dialog = Open();
+    browseResult = QStringLiteral("/pics");
+    dialog->OnRef();
+    dialog->startTimeList()->setCurrentIndex(0);
+    dialog->intervalList()->setCurrentIndex(9);
+    dialog->countList()->setCurrentIndex(2);
+    dialog->recTimeList()->setCurrentIndex(0);
+    dialog->repeatingCheck()->setChecked(false);
+    QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+
+    const CapturerValues v = engine.context.capturerSettings.Get();
+    EXPECT_EQ(v.imageFolder, QStringLiteral("/pics"));
+    EXPECT_EQ(v.imageStartTime, 0);
+    EXPECT_EQ(v.imageInterval, 9);
+    EXPECT_EQ(v.imageNumbers, 2);
+    EXPECT_EQ(Stored("ImageFolder").toString(), QStringLiteral("/pics"));
+    EXPECT_EQ(Stored("ImageStartTime").toInt(), 0);
+    EXPECT_EQ(Stored("ImageInterval").toInt(), 9);
+    EXPECT_EQ(Stored("ImageNumbers").toInt(), 2);
+    EXPECT_EQ(engine.captureStore.recTimeIndex.load(), 0);
+    EXPECT_EQ(engine.captureStore.recRepeating.load(), 0);
+    EXPECT_EQ(engine.recordingStore.Capacity(), RecTimeBlocks(0));
+}
+
+TEST_F(DlgSetTest, TheSameRecordingTimeKeepsTheRecording) {
+    engine.captureStore.recTimeIndex = 2;
+    ASSERT_TRUE(engine.recordingStore.AllocateForRecTime(engine.notifier, UiLanguage::English));
+    std::vector<int16_t> block(kBlockFrames, 100);
+    ASSERT_TRUE(engine.recordingStore.Append(block));
+    ASSERT_TRUE(engine.recordingStore.Append(block));
+
+    auto same = Open();
+    same->recTimeList()->setCurrentIndex(0);
+    same->recTimeList()->setCurrentIndex(2);  // chosen again
+    same->accept();
+    EXPECT_EQ(engine.recordingStore.Count(), 2);
+
+    auto other = Open();
+    other->recTimeList()->setCurrentIndex(4);
+    other->accept();
+    EXPECT_EQ(engine.recordingStore.Count(), 0);
+    EXPECT_EQ(engine.recordingStore.Capacity(), RecTimeBlocks(4));
+    EXPECT_EQ(engine.notifier.Count(), 0u);
+}
+
+TEST_F(DlgSetTest, RefStartsTheBrowserAtTheFolderAndACancelChangesNothing) {
+    engine.context.capturerSettings.Set({QString(), 4, 1, 9});
+    auto dialog = Open();
+    dialog->OnRef();
+    ASSERT_EQ(browsedFrom.size(), 1u);
+    EXPECT_TRUE(browsedFrom[0].isEmpty());  // the browser's own first selection
+    EXPECT_TRUE(dialog->folderEdit()->text().isEmpty());
+    browseResult = QStringLiteral("/a");
+    dialog->OnRef();
+    dialog->OnRef();
+    EXPECT_EQ(browsedFrom[2], QStringLiteral("/a"));
+}
+
+TEST_F(DlgSetTest, LayoutFollowsTheTemplateInDialogUnits) {
+    auto dialog = Open();
+    const DialogUnits du(dialog->font());
+    EXPECT_EQ(dialog->size(), du.Size(200, 211));
+    EXPECT_EQ(dialog->okButton()->geometry(), du.Rect(143, 7, 50, 43));
+    EXPECT_EQ(dialog->folderEdit()->geometry(), du.Rect(14, 86, 172, 12));
+    const QRect edit = dialog->a4Edit()->geometry();
+    EXPECT_EQ(dialog->a4Spin()->geometry(), QRect(edit.right() + 5, edit.top(), 10, edit.height()));
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Set Parameters"));
+    EXPECT_TRUE(dialog->okButton()->isDefault());
+    // A classic 8-point dialog font measures 6 x 13 pixels.
+    const DialogUnits classic(6, 13);
+    EXPECT_EQ(classic.Rect(143, 7, 50, 43), QRect(215, 11, 75, 70));
+    EXPECT_EQ(classic.Size(200, 211), QSize(300, 343));
+}
+
+// The view's command: a running timed capture ends, and "FreqOfA4" is written after any result.
+TEST_F(DlgSetTest, ViewCommandStopsCapturingAndStoresA4AfterACancel) {
+    auto frame = std::make_unique<CMainFrame>(engine.context);
+    frame->show();
+    frame->InitialUpdate();
+    ASSERT_TRUE(frame->CommandStateOf(ID_SET_PARAMETERS).enabled);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
+    ASSERT_TRUE(frame->view().capture().timedCapture());
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CDlgSet*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        EXPECT_FALSE(frame->view().capture().timedCapture());
+        QTest::keyClick(dialog->a4Edit(), Qt::Key_Up);
+        dialog->reject();
+    });
+    EXPECT_TRUE(frame->ExecuteCommand(ID_SET_PARAMETERS));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(Stored("FreqOfA4").toInt(), 4401);
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 440.1);
+    EXPECT_FALSE(frame->CommandStateOf(ID_CAPTURE_SCREEN).checked);
+    frame.reset();
+}
+
+// --- the folder browser ------------------------------------------------------------------------
+
+TEST(BrowseFolderDialog, StartsAtTheGivenFolderAndReturnsTheChoice) {
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("inner"));
+    CBrowseFolderDialog browser;
+    QString shownAt;
+    QTimer::singleShot(0, [&] {
+        auto* chooser = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(chooser, nullptr);
+        shownAt = chooser->directory().absolutePath();
+        chooser->selectFile(dir.filePath(QStringLiteral("inner")));
+        static_cast<QDialog*>(chooser)->accept();
+    });
+    EXPECT_EQ(browser.Run(dir.path()), CBrowseFolderDialog::kOk);
+    EXPECT_EQ(shownAt, QDir(dir.path()).absolutePath());
+    EXPECT_EQ(browser.GetResult(CBrowseFolderDialog::kPath), dir.filePath(QStringLiteral("inner")));
+    EXPECT_EQ(browser.GetResult(CBrowseFolderDialog::kDisplayName), QStringLiteral("inner"));
+    char16_t buffer[4];
+    EXPECT_EQ(browser.CopyResult(buffer, 4, CBrowseFolderDialog::kDisplayName), 3);
+    EXPECT_EQ(std::u16string(buffer), u"inn");
+
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_EQ(browser.Run(dir.path()), CBrowseFolderDialog::kCancelled);
+    EXPECT_TRUE(browser.GetResult(CBrowseFolderDialog::kPath).isEmpty());
+    EXPECT_EQ(browser.CopyResult(buffer, 4, CBrowseFolderDialog::kPath), 0);
+}
+
+TEST(BrowseFolderDialog, AFolderIdThatNamesNoFolderFailsWithoutAChooser) {
+    CBrowseFolderDialog browser(0, QString(), 999);
+    EXPECT_EQ(browser.Run(), CBrowseFolderDialog::kNoSuchFolder);
+    CBrowseFolderDialog selection;
+    EXPECT_EQ(selection.Run(-5), CBrowseFolderDialog::kNoSuchFolder);
+}
+
+}  // namespace
+}  // namespace tonavise::ui::test

@@ -1,0 +1,94 @@
+// Screenshots of the program's windows on a real display, for looking at the layouts and the
+// translations: the main window, each menu of the menu bar opened, and the dialogs.
+//
+//   xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/ui/ui_screens OUTDIR [en|zh|ja]
+//
+// The program runs as it does for a user (the application object chooses the translation from
+// the locale), with virtual sound devices and a settings file of its own.
+#include <QApplication>
+#include <QDir>
+#include <QMenuBar>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QThread>
+#include <cstdio>
+
+#include "DlgSet.h"
+#include "MainFrame.h"
+#include "TonaviseApp.h"
+#include "UiTestSupport.h"
+#include "VirtualSound.h"
+
+namespace {
+
+void Settle(int ms = 300) {
+    const QDeadlineTimer deadline(ms);
+    while (!deadline.hasExpired()) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(10);
+    }
+}
+
+void Shot(const QDir& out, const QString& name, const QRect& area = QRect()) {
+    Settle();
+    QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
+    if (!area.isEmpty()) {
+        screen = screen.copy(area.adjusted(-8, -8, 8, 8));
+    }
+    const QString path = out.filePath(name + QStringLiteral(".png"));
+    screen.save(path);
+    std::printf("%s\n", qPrintable(path));
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication qapp(argc, argv);
+    if (argc < 2) {
+        std::fprintf(stderr, "usage: ui_screens OUTDIR [en|zh|ja]\n");
+        return 2;
+    }
+    QDir out(QString::fromLocal8Bit(argv[1]));
+    out.mkpath(QStringLiteral("."));
+    const QString lang = argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("en");
+    const QLocale locale(lang == QLatin1String("zh")   ? QLocale(QLocale::Chinese, QLocale::China)
+                         : lang == QLatin1String("ja") ? QLocale(QLocale::Japanese, QLocale::Japan)
+                                                       : QLocale(QLocale::English));
+    QTemporaryDir dir;
+    tonavise::VirtualSoundSystem sound;
+    tonavise::ui::test::RecordingOpener opener;
+    tonavise::ui::AppEnvironment env;
+    env.settingsFile = dir.filePath(QStringLiteral("settings.ini"));
+    env.opener = &opener;
+    env.locale = locale;
+    env.instanceFolder = dir.path();
+    env.devices = &sound;
+    tonavise::ui::CTonaviseApp app(env);
+    if (!app.InitInstance()) {
+        return 1;
+    }
+    tonavise::ui::CMainFrame* frame = app.mainFrame();
+    Shot(out, lang + QStringLiteral("-main"));
+
+    int index = 0;
+    for (QAction* top : frame->menuBar()->actions()) {
+        QMenu* menu = top->menu();
+        if (menu == nullptr) {
+            continue;
+        }
+        const QRect r = frame->menuBar()->actionGeometry(top);
+        menu->popup(frame->menuBar()->mapToGlobal(r.bottomLeft()));
+        Settle();
+        // The Function menu's submenus open as well, one after the other.
+        Shot(out, QStringLiteral("%1-menu%2").arg(lang).arg(index++));
+        menu->hide();
+    }
+
+    {
+        tonavise::ui::CDlgSet dialog(app.context(), frame);
+        dialog.show();
+        Shot(out, lang + QStringLiteral("-set-parameters"), dialog.frameGeometry());
+    }
+    app.ExitInstance();
+    return 0;
+}
