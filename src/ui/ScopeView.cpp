@@ -96,7 +96,6 @@ CScopeView::CScopeView(AppContext& context, QWidget* parent)
     viewport()->setMouseTracking(true);
     viewport()->installEventFilter(this);
 
-    timer1_.setTimerType(Qt::PreciseTimer);
     connect(&timer1_, &QTimer::timeout, this, &CScopeView::OnTimer1);
     connect(&timer2_, &QTimer::timeout, this, &CScopeView::OnTimer2);
 }

@@ -6,15 +6,21 @@
 // joined and the settings written. The test also leaves a screenshot of the running program
 // (TONAVISE_SCREENSHOT, default tonavise-live.png in the working folder).
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QApplication>
-#include <QProcess>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <numbers>
+#include <string>
 
 #include "CommandIds.h"
 #include "DlgFundamentTone.h"
@@ -24,10 +30,18 @@
 #include "UiTestSupport.h"
 #include "WavWriter.h"
 
+extern char** environ;
+
 namespace tonavise::ui::test {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// The process that plays the tone into the sound server, started before any thread exists (a
+// fork from a process with threads is not safe, and ThreadSanitizer refuses it).
+pid_t g_tonePlayer = -1;
+
+}  // namespace
 
 // A4 with its second to fourth harmonics, `seconds` long, 16-bit mono at 44100 Hz.
 bool WriteToneFile(const QString& path, int seconds) {
@@ -46,6 +60,8 @@ bool WriteToneFile(const QString& path, int seconds) {
     }
     return WriteWavFile(path.toStdString(), PcmFormat(1), pcm);
 }
+
+namespace {
 
 QImage GrabScreen() {
     return QGuiApplication::primaryScreen()->grabWindow(0).toImage().convertToFormat(
@@ -68,13 +84,9 @@ TEST(EndToEnd, LiveToneOnScreenToneWindowWaveformAndCleanExit) {
         QGuiApplication::platformName() != QStringLiteral("xcb")) {
         GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
     }
+    ASSERT_GT(g_tonePlayer, 0) << "paplay did not start";
     TempSettings file;
     QTemporaryDir work;
-    const QString tone = work.filePath("a4.wav");
-    ASSERT_TRUE(WriteToneFile(tone, 60));
-    QProcess player;
-    player.start(QStringLiteral("paplay"), {tone});
-    ASSERT_TRUE(player.waitForStarted(5000));
 
     RecordingOpener opener;
     RecordingNotifier notifier;
@@ -176,17 +188,39 @@ TEST(EndToEnd, LiveToneOnScreenToneWindowWaveformAndCleanExit) {
     EXPECT_EQ(written.ReadInt(kSectionPitchLineColor, "Color87", -1), 7);
     EXPECT_EQ(written.ReadString(kSectionUser, "today", {}), QStringLiteral("2026/01/01"));
     EXPECT_EQ(notifier.Count(), 0u);
-
-    player.kill();
-    player.waitForFinished(2000);
 }
 
 }  // namespace
 }  // namespace tonavise::ui::test
 
 int main(int argc, char** argv) {
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    using tonavise::ui::test::g_tonePlayer;
+    // The tone file and its player come first, while this process has one thread.
+    char folder[] = "/tmp/tonavise-e2e.XXXXXX";
+    std::string tone;
+    if (!qEnvironmentVariableIsEmpty("TONAVISE_SOUND_SERVER") && mkdtemp(folder) != nullptr) {
+        tone = std::string(folder) + "/a4.wav";
+        if (tonavise::ui::test::WriteToneFile(QString::fromStdString(tone), 60)) {
+            char* args[] = {const_cast<char*>("paplay"), tone.data(), nullptr};
+            if (posix_spawnp(&g_tonePlayer, "paplay", nullptr, nullptr, args, environ) != 0) {
+                g_tonePlayer = -1;
+            }
+        }
+    }
+    int result = 0;
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        QApplication app(argc, argv);
+        ::testing::InitGoogleTest(&argc, argv);
+        result = RUN_ALL_TESTS();
+    }
+    if (g_tonePlayer > 0) {
+        kill(g_tonePlayer, SIGTERM);
+        waitpid(g_tonePlayer, nullptr, 0);
+    }
+    if (!tone.empty()) {
+        std::remove(tone.c_str());
+        rmdir(folder);
+    }
+    return result;
 }
