@@ -18,6 +18,7 @@ class RecordingStore;
 namespace tonavise::ui {
 
 class SettingsStore;
+class WebPageOpener;
 
 struct AppContext {
     CaptureStore& captureStore;
@@ -32,6 +33,8 @@ struct AppContext {
     // The screen capturer's folder and schedule: loaded at start-up, changed by the Set
     // Parameters dialog, read by the view and the capturer thread.
     CapturerSettings capturerSettings{};
+    // Opens the manual and web pages; null: the desktop's own handler.
+    WebPageOpener* opener = nullptr;
 };
 
 }  // namespace tonavise::ui

@@ -16,8 +16,10 @@
 #include "CommandIds.h"
 #include "PlayerBar.h"
 #include "ProductInfo.h"
+#include "ProgramFiles.h"
 #include "ScopeView.h"
 #include "ToolIcons.h"
+#include "WebPageOpener.h"
 
 namespace tonavise::ui {
 
@@ -368,7 +370,8 @@ QToolBar* CMainFrame::BarOf(int id) const {
 }
 
 bool CMainFrame::HandlesCommand(int id) const {
-    return BarOf(id) != nullptr || id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT;
+    return BarOf(id) != nullptr || id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT ||
+           id == ID_HELP_SHOW;
 }
 
 void CMainFrame::UpdateCommand(int id, CommandState& state) {
@@ -386,6 +389,17 @@ void CMainFrame::OnCommand(int id) {
         statusBar()->setVisible(!statusBar()->isVisible());
     } else if (id == ID_APP_EXIT) {
         close();
+    } else if (id == ID_HELP_SHOW) {
+        OpenHelp();
+    }
+}
+
+void CMainFrame::OpenHelp() {
+    const QUrl manual = QUrl::fromLocalFile(HelpFilePath(ProgramFolder()));
+    if (context_.opener != nullptr) {
+        context_.opener->Open(manual);
+    } else {
+        DesktopWebPageOpener().Open(manual);
     }
 }
 

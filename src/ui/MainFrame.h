@@ -94,6 +94,8 @@ class CMainFrame : public QMainWindow, public CommandTarget {
                           std::initializer_list<int> ids);
     QToolBar* BarOf(int id) const;
     void UpdateIndicators();
+    // The manual beside the program, in the desktop's browser; a missing one shows nothing.
+    void OpenHelp();
 
     AppContext& context_;
     CScopeView* view_;

@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include "AboutDlg.h"
+#include "CommandIds.h"
 #include "Language.h"
 #include "MainFrame.h"
 #include "PortAudioSound.h"
@@ -57,6 +59,7 @@ CTonaviseApp::CTonaviseApp(AppEnvironment environment)
         ownOpener_ = std::make_unique<DesktopWebPageOpener>();
         environment_.opener = ownOpener_.get();
     }
+    context_.opener = environment_.opener;
 }
 
 CTonaviseApp::~CTonaviseApp() {
@@ -130,13 +133,17 @@ int CTonaviseApp::ExitInstance() {
     return 0;
 }
 
-bool CTonaviseApp::HandlesCommand(int) const {
-    // The About box joins here with its dialog.
-    return false;
+bool CTonaviseApp::HandlesCommand(int id) const {
+    return id == ID_APP_ABOUT;
 }
 
 void CTonaviseApp::UpdateCommand(int, CommandState&) {}
 
-void CTonaviseApp::OnCommand(int) {}
+void CTonaviseApp::OnCommand(int id) {
+    if (id == ID_APP_ABOUT) {
+        CAboutDlg about(*environment_.opener, frame_.get());
+        about.exec();
+    }
+}
 
 }  // namespace tonavise::ui

@@ -13,6 +13,7 @@
 #include <QThread>
 #include <cstdio>
 
+#include "AboutDlg.h"
 #include "DlgSet.h"
 #include "MainFrame.h"
 #include "TonaviseApp.h"
@@ -88,6 +89,11 @@ int main(int argc, char** argv) {
         tonavise::ui::CDlgSet dialog(app.context(), frame);
         dialog.show();
         Shot(out, lang + QStringLiteral("-set-parameters"), dialog.frameGeometry());
+    }
+    {
+        tonavise::ui::CAboutDlg about(opener, frame);
+        about.show();
+        Shot(out, lang + QStringLiteral("-about"), about.frameGeometry());
     }
     app.ExitInstance();
     return 0;

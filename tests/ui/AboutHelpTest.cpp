@@ -1,0 +1,129 @@
+// The About box and the help command: the texts, the buttons, and where the manual is looked for.
+#include <gtest/gtest.h>
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "AboutDlg.h"
+#include "CommandIds.h"
+#include "MainFrame.h"
+#include "ProductInfo.h"
+#include "ProgramFiles.h"
+#include "TonaviseApp.h"
+#include "UiTestSupport.h"
+#include "VirtualSound.h"
+
+namespace tonavise::ui::test {
+namespace {
+
+void Touch(const QString& path) {
+    QDir().mkpath(QFileInfo(path).path());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+}
+
+TEST(HelpFile, BesideTheProgramFirstThenWhereTheInstallPutsIt) {
+    // Nothing there: the manual's place beside the program (which then opens nothing).
+    EXPECT_EQ(HelpFilePath(QStringLiteral("/opt/X")), QStringLiteral("/opt/X/tonavise.html"));
+
+    QTemporaryDir prefix;
+    const QString bin = prefix.filePath(QStringLiteral("bin"));
+    QDir().mkpath(bin);
+    EXPECT_EQ(HelpFilePath(bin), bin + QStringLiteral("/tonavise.html"));
+    Touch(prefix.filePath(QStringLiteral("share/doc/tonavise/tonavise.html")));
+    EXPECT_EQ(HelpFilePath(bin),
+              prefix.filePath(QStringLiteral("share/doc/tonavise/tonavise.html")));
+    Touch(bin + QStringLiteral("/tonavise.html"));
+    EXPECT_EQ(HelpFilePath(bin), bin + QStringLiteral("/tonavise.html"));
+
+    EXPECT_EQ(TranslationFolders(bin).front(), bin);
+    EXPECT_EQ(TranslationFolders(bin).back(),
+              prefix.filePath(QStringLiteral("share/tonavise/translations")));
+}
+
+TEST(HelpFile, TheHelpCommandOpensTheManualInTheBrowser) {
+    TempSettings file;
+    Engine engine(file.path());
+    RecordingOpener opener;
+    engine.context.opener = &opener;
+    CMainFrame frame(engine.context);
+    EXPECT_TRUE(frame.CommandStateOf(ID_HELP_SHOW).enabled);
+    ASSERT_TRUE(frame.ExecuteCommand(ID_HELP_SHOW));
+    ASSERT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened[0],
+              QUrl::fromLocalFile(HelpFilePath(QCoreApplication::applicationDirPath())));
+}
+
+class AboutTest : public ::testing::Test {
+  protected:
+    RecordingOpener opener;
+};
+
+TEST_F(AboutTest, ShowsNameVersionNoticeAndTheWebSite) {
+    CAboutDlg about(opener);
+    EXPECT_EQ(about.windowTitle(), QStringLiteral("About Tonavise"));
+    EXPECT_EQ(about.versionLabel()->text(), QStringLiteral("Tonavise Version 1.4.2.2"));
+    EXPECT_EQ(about.noticeLabel()->text(), QString::fromUtf8(kMakerNotice));
+    EXPECT_EQ(about.webButton()->text(), QString::fromLatin1(kProductWebPage));
+    EXPECT_TRUE(about.okButton()->isDefault());
+    EXPECT_FALSE(about.webButton()->isDefault());
+}
+
+TEST_F(AboutTest, OkAndEscCloseTheWebButtonLeavesItOpen) {
+    CAboutDlg about(opener);
+    about.show();
+    QTest::mouseClick(about.webButton(), Qt::LeftButton);
+    EXPECT_TRUE(about.isVisible());
+    ASSERT_EQ(opener.opened.size(), 1u);
+    EXPECT_EQ(opener.opened[0], QUrl(QString::fromLatin1(kProductWebPage)));
+    QTest::mouseClick(about.okButton(), Qt::LeftButton);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Accepted);
+
+    about.show();
+    QTest::keyClick(&about, Qt::Key_Escape);
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(about.result(), QDialog::Rejected);
+
+    about.show();
+    about.close();
+    EXPECT_FALSE(about.isVisible());
+    EXPECT_EQ(opener.opened.size(), 1u);
+}
+
+// The About command goes to the application object, which runs the box modally.
+TEST_F(AboutTest, TheAboutCommandRunsTheBox) {
+    TempSettings file;
+    VirtualSoundSystem sound;
+    RecordingNotifier notifier;
+    QTemporaryDir instance;
+    AppEnvironment env;
+    env.settingsFile = file.path();
+    env.opener = &opener;
+    env.today = [] { return QDate(2024, 3, 7); };
+    env.instanceKey = QStringLiteral("about-test");
+    env.instanceFolder = instance.path();
+    env.notifier = &notifier;
+    env.devices = &sound;
+    CTonaviseApp app(env);
+    ASSERT_TRUE(app.InitInstance());
+    bool shown = false;
+    QTimer::singleShot(0, [&] {
+        auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+        ASSERT_NE(about, nullptr);
+        shown = true;
+        EXPECT_EQ(about->parentWidget(), app.mainFrame());
+        QTest::keyClick(about, Qt::Key_Return);
+    });
+    EXPECT_TRUE(app.mainFrame()->ExecuteCommand(ID_APP_ABOUT));
+    EXPECT_TRUE(shown);
+    app.ExitInstance();
+}
+
+}  // namespace
+}  // namespace tonavise::ui::test
