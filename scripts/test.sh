@@ -30,9 +30,10 @@ cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTONAVISE_SANITIZE=a
       -DTONAVISE_BENCH=OFF >/dev/null
 cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
+export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE sound
 sound_tests build-asan
-unset ASAN_OPTIONS UBSAN_OPTIONS
+unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 
 step "threaded tests under ThreadSanitizer"
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONAVISE_SANITIZE=thread \
