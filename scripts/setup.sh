@@ -10,7 +10,9 @@ PACKAGES=(
   portaudio19-dev libasound2-dev libmpg123-dev
   # user interface, pictures, translations
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-image-formats-plugins libgl-dev
-  libgif-dev fonts-dejavu-core
+  libgif-dev fonts-dejavu-core qt6-translations-l10n
+  # installation checks: the desktop entry and the AppStream metainfo
+  desktop-file-utils appstream
   # command-line tool
   libcli11-dev
   # tests, benchmarks, fuzzing, sanitizers
@@ -20,8 +22,9 @@ PACKAGES=(
   python3 valgrind qemu-user
   # test sounds and the private sound server used by the end-to-end tests
   sox lame mpg123 pulseaudio pulseaudio-utils libasound2-plugins
-  # a display for screenshots of the running program
-  xvfb xauth x11-apps imagemagick
+  # a display for screenshots of the running program, with fonts for its Chinese and Japanese
+  # texts
+  xvfb xauth x11-apps imagemagick fonts-wqy-microhei fonts-ipafont-gothic
 )
 
 missing=()

@@ -49,6 +49,8 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Osmarek"));
     QApplication::setApplicationName(QStringLiteral("Tonavise"));
+    // The desktop entry the window belongs to (its icon and name in docks and task bars).
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tonavise"));
 
     tonavise::ui::CTonaviseApp app;
     int code = 0;

@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QLibraryInfo>
 #include <QTranslator>
 
 namespace tonavise::ui {
@@ -36,6 +37,38 @@ std::unique_ptr<QTranslator> LoadTranslation(UiLanguage language, const QString&
     }
     auto translator = std::make_unique<QTranslator>();
     if (!translator->load(name, folder) || !QCoreApplication::installTranslator(translator.get())) {
+        return nullptr;
+    }
+    return translator;
+}
+
+std::unique_ptr<QTranslator> LoadTranslation(UiLanguage language, const QStringList& folders) {
+    for (const QString& folder : folders) {
+        if (auto translator = LoadTranslation(language, folder)) {
+            return translator;
+        }
+    }
+    return nullptr;
+}
+
+std::unique_ptr<QTranslator> LoadQtTranslation(UiLanguage language) {
+    QLocale locale;
+    switch (language) {
+        case UiLanguage::Chinese:
+            locale = QLocale(QLocale::Chinese, QLocale::China);
+            break;
+        case UiLanguage::Japanese:
+            locale = QLocale(QLocale::Japanese, QLocale::Japan);
+            break;
+        case UiLanguage::English:
+            return nullptr;
+    }
+    auto translator = std::make_unique<QTranslator>();
+    if (!translator->load(locale,
+                          QStringLiteral("qtbase"),
+                          QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator.get())) {
         return nullptr;
     }
     return translator;

@@ -7,6 +7,7 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
 #include <memory>
 
 #include "UiLanguage.h"
@@ -24,5 +25,11 @@ QString TranslationName(UiLanguage language);
 // Loads folder/name.qm and installs it in the application. Null (English stays) when there is no
 // name or the file cannot be loaded.
 std::unique_ptr<QTranslator> LoadTranslation(UiLanguage language, const QString& folder);
+// The same from the first of `folders` that holds it.
+std::unique_ptr<QTranslator> LoadTranslation(UiLanguage language, const QStringList& folders);
+
+// Qt's own texts in the language (the buttons of message boxes, the file dialogs), from the
+// system's Qt translations; null for English or when the system has none.
+std::unique_ptr<QTranslator> LoadQtTranslation(UiLanguage language);
 
 }  // namespace tonavise::ui

@@ -9,6 +9,7 @@
 #include "MainFrame.h"
 #include "PortAudioSound.h"
 #include "ProductInfo.h"
+#include "ProgramFiles.h"
 #include "QtNotifier.h"
 #include "SingleInstance.h"
 #include "WebPageOpener.h"
@@ -73,7 +74,8 @@ bool CTonaviseApp::InitInstance() {
                                : environment_.programFolder;
     language_ = LanguageOf(environment_.locale);
     context_.language = language_;
-    translator_ = LoadTranslation(language_, folder);
+    translator_ = LoadTranslation(language_, TranslationFolders(folder));
+    qtTranslator_ = LoadQtTranslation(language_);
 
     // Settings of the application and the sound tools.
     const StartupSettings s = LoadStartupSettings(*settings_);
@@ -120,9 +122,11 @@ int CTonaviseApp::ExitInstance() {
 
     SaveExitSettings(*settings_, captureStore_, doreme_);
     captureStore_.Close();
-    if (translator_) {
-        QCoreApplication::removeTranslator(translator_.get());
-        translator_.reset();
+    for (auto* t : {&translator_, &qtTranslator_}) {
+        if (*t) {
+            QCoreApplication::removeTranslator(t->get());
+            t->reset();
+        }
     }
     if (instance_) {
         instance_->Release();

@@ -83,6 +83,7 @@ class CTonaviseApp : public QObject, public CommandTarget {
     AppEnvironment environment_;
     UiLanguage language_ = UiLanguage::English;
     std::unique_ptr<QTranslator> translator_;
+    std::unique_ptr<QTranslator> qtTranslator_;  // Qt's own dialogs and buttons
     std::unique_ptr<SettingsStore> settings_;
     std::unique_ptr<WebPageOpener> ownOpener_;
     std::unique_ptr<QtNotifier> ownNotifier_;

@@ -64,6 +64,9 @@ int main(int argc, char** argv) {
     env.locale = locale;
     env.instanceFolder = dir.path();
     env.devices = &sound;
+    // The translations are made beside the program in the build folder.
+    env.programFolder =
+        QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../../src/app"));
     tonavise::ui::CTonaviseApp app(env);
     if (!app.InitInstance()) {
         return 1;
