@@ -1,6 +1,7 @@
 // Figures of the running program with live capture (scripts/live-figures.sh runs it on Xvfb with
 // the private sound server, while another process plays A4 into the server):
-//   - start-up: from the start of the process to the first drawn spectrum;
+//   - start-up: from the start of the process to the window (threads started) and to the first
+//     drawn spectrum;
 //   - the share of one core the whole process uses in each mode over a stretch of seconds
 //     (every thread: interface, capture, analysis, the idle worker threads);
 //   - pictures drawn per second, and the peak memory of the process.
@@ -99,6 +100,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "the program did not start\n");
         return 1;
     }
+    const double shown = std::chrono::duration<double>(Clock::now() - processStart).count();
     CMainFrame* frame = app.mainFrame();
     CScopeView& view = frame->view();
     const SpectrumExchange& spectrum = app.context().captureStore.spectrum;
@@ -107,6 +109,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     const double startup = std::chrono::duration<double>(Clock::now() - processStart).count();
+    std::printf("start-up to the window shown with its threads started: %.2f s\n", shown);
     std::printf("start-up to the first drawn spectrum: %.2f s\n", startup);
     std::printf("share of one core over %.0f s per mode, live capture of A4:\n", seconds);
 
