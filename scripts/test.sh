@@ -11,9 +11,15 @@ scripts/setup.sh
 
 jobs=$(nproc)
 step() { printf '\n=== %s ===\n' "$*"; }
-sound_tests() {  # build folder
-  scripts/with-sound-server.sh ctest --test-dir "$1" --output-on-failure -L sound
+sound_tests() {  # build folder [more ctest arguments]
+  local dir=$1
+  shift
+  scripts/with-sound-server.sh ctest --test-dir "$dir" --output-on-failure -L sound "$@"
 }
+# The metronome's millisecond timing is measured in the optimised build; a sanitizer build slows
+# the threads too much for a 5 ms tolerance to mean anything.
+timing_only='MetronomeClicksAtTempo120AreHalfASecondApart'
+
 
 step "build and test (RelWithDebInfo)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
@@ -32,7 +38,7 @@ cmake --build build-asan -j "$jobs"
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1
 export LSAN_OPTIONS=suppressions=$PWD/tests/lsan.supp
 ctest --test-dir build-asan --output-on-failure -j "$jobs" -LE sound
-sound_tests build-asan
+sound_tests build-asan -E "$timing_only"
 unset ASAN_OPTIONS UBSAN_OPTIONS LSAN_OPTIONS
 
 step "threaded tests under ThreadSanitizer"
@@ -42,7 +48,7 @@ cmake --build build-tsan -j "$jobs"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan --output-on-failure -L threads -LE sound -j "$jobs"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan-sound.supp" \
-  sound_tests build-tsan
+  sound_tests build-tsan -E "$timing_only"
 
 step "fuzz targets on their seed corpora"
 scripts/fuzz.sh --brief
