@@ -2,6 +2,464 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>Command</name>
+    <message>
+        <source>Wave Shaple Scope</source>
+        <translation>波形示波器</translation>
+    </message>
+    <message>
+        <source>Set Wave shape scope mode
+Wave shape scope</source>
+        <translation>设为波形示波器模式
+波形示波器</translation>
+    </message>
+    <message>
+        <source>Horizontal Zoom In</source>
+        <translation>水平放大</translation>
+    </message>
+    <message>
+        <source>Horizontal zoom in
+Hor. Zoom-in</source>
+        <translation>水平放大
+水平放大</translation>
+    </message>
+    <message>
+        <source>Horizontal Zoom Out</source>
+        <translation>水平缩小</translation>
+    </message>
+    <message>
+        <source>Horizontal zoom out
+Hor. Zoom-Out</source>
+        <translation>水平缩小
+水平缩小</translation>
+    </message>
+    <message>
+        <source>Frequency Scale</source>
+        <translation>频率刻度</translation>
+    </message>
+    <message>
+        <source>Set X-axis as Frequency scale
+Frequency scale</source>
+        <translation>将横轴设为频率刻度
+频率刻度</translation>
+    </message>
+    <message>
+        <source>Pitch Scale</source>
+        <translation>音高刻度</translation>
+    </message>
+    <message>
+        <source>Set X-axis as Pitch scale
+Pitch scale</source>
+        <translation>将横轴设为音高刻度
+音高刻度</translation>
+    </message>
+    <message>
+        <source>Vertical Zoom In</source>
+        <translation>垂直放大</translation>
+    </message>
+    <message>
+        <source>Vertical zoom in
+Vert. Zoom-in</source>
+        <translation>垂直放大
+垂直放大</translation>
+    </message>
+    <message>
+        <source>Vertical Zoom Out</source>
+        <translation>垂直缩小</translation>
+    </message>
+    <message>
+        <source>Vertical zoom out
+Vert. Zoom-out</source>
+        <translation>垂直缩小
+垂直缩小</translation>
+    </message>
+    <message>
+        <source>Start Capturing</source>
+        <translation>开始截图</translation>
+    </message>
+    <message>
+        <source>Cope screen
+Cope screen</source>
+        <translation>截取屏幕
+截取屏幕</translation>
+    </message>
+    <message>
+        <source>Save copied screen
+Save copied screen</source>
+        <translation>保存截取的画面
+保存截取的画面</translation>
+    </message>
+    <message>
+        <source>Select Notation</source>
+        <translation>选择记谱法</translation>
+    </message>
+    <message>
+        <source>Select Notation
+Notation</source>
+        <translation>选择记谱法
+记谱法</translation>
+    </message>
+    <message>
+        <source>Sc&amp;ope Bar</source>
+        <translation>示波器工具栏(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Half tone up
+Half tone up</source>
+        <translation>升高半音
+升高半音</translation>
+    </message>
+    <message>
+        <source>Half tone down
+Half tone down</source>
+        <translation>降低半音
+降低半音</translation>
+    </message>
+    <message>
+        <source>No Transposition
+No Transposition</source>
+        <translation>不移调
+不移调</translation>
+    </message>
+    <message>
+        <source>OutPut tone of &quot;la&quot;</source>
+        <translation>输出“la”音</translation>
+    </message>
+    <message>
+        <source>Output tone of &quot;la&quot;
+Tone of &quot;la&quot;</source>
+        <translation>输出“la”音
+“la”音</translation>
+    </message>
+    <message>
+        <source>Monophonic(1-ch)</source>
+        <translation>单声道(1 声道)</translation>
+    </message>
+    <message>
+        <source>Microphone is Monophonic(1-ch)
+1-ch Mic</source>
+        <translation>麦克风为单声道(1 声道)
+单声道麦克风</translation>
+    </message>
+    <message>
+        <source>Stereophonic(2-ch)</source>
+        <translation>立体声(2 声道)</translation>
+    </message>
+    <message>
+        <source>Microphone is Stereophonic(2-ch)
+2-ch Mic</source>
+        <translation>麦克风为立体声(2 声道)
+立体声麦克风</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>打开文件</translation>
+    </message>
+    <message>
+        <source>Open file
+Open</source>
+        <translation>打开文件
+打开</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>播放</translation>
+    </message>
+    <message>
+        <source>Play file
+Play</source>
+        <translation>播放文件
+播放</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Stop Playing
+Stop</source>
+        <translation>停止播放
+停止</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>暂停</translation>
+    </message>
+    <message>
+        <source>Pause Playing
+Pause</source>
+        <translation>暂停播放
+暂停</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>帮助</translation>
+    </message>
+    <message>
+        <source>Show Help
+Help</source>
+        <translation>显示帮助
+帮助</translation>
+    </message>
+    <message>
+        <source>&amp;Player Bar</source>
+        <translation>播放器工具栏(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Set Parameters Dialog</source>
+        <translation>设置参数对话框</translation>
+    </message>
+    <message>
+        <source>Show Set Parameters Dialog
+Set Parameters Dialog</source>
+        <translation>显示设置参数对话框
+设置参数对话框</translation>
+    </message>
+    <message>
+        <source>Fundamental Frequency (tone)</source>
+        <translation>基频(基音)</translation>
+    </message>
+    <message>
+        <source>Display fundamental frequency (tone)
+Fundamental Frequency</source>
+        <translation>显示基频(基音)
+基频</translation>
+    </message>
+    <message>
+        <source>C</source>
+        <translation>C</translation>
+    </message>
+    <message>
+        <source>Db</source>
+        <translation>Db</translation>
+    </message>
+    <message>
+        <source>D</source>
+        <translation>D</translation>
+    </message>
+    <message>
+        <source>bE</source>
+        <translation>bE</translation>
+    </message>
+    <message>
+        <source>E</source>
+        <translation>E</translation>
+    </message>
+    <message>
+        <source>F</source>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>#F/bG</source>
+        <translation>#F/bG</translation>
+    </message>
+    <message>
+        <source>G</source>
+        <translation>G</translation>
+    </message>
+    <message>
+        <source>bA</source>
+        <translation>bA</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>bB</source>
+        <translation>bB</translation>
+    </message>
+    <message>
+        <source>B</source>
+        <translation>B</translation>
+    </message>
+    <message>
+        <source>3-D Display</source>
+        <translation>三维显示</translation>
+    </message>
+    <message>
+        <source>Three Dimension
+3-D</source>
+        <translation>三维显示
+三维</translation>
+    </message>
+    <message>
+        <source>Logarithmic Display</source>
+        <translation>对数显示</translation>
+    </message>
+    <message>
+        <source>Logarithmic Display
+Logarithmic Display</source>
+        <translation>对数显示
+对数显示</translation>
+    </message>
+    <message>
+        <source>Play Metronome
+Play Metronome</source>
+        <translation>播放节拍器
+播放节拍器</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>设置</translation>
+    </message>
+    <message>
+        <source>Set Metronome
+Set Metronome</source>
+        <translation>设置节拍器
+设置节拍器</translation>
+    </message>
+    <message>
+        <source>Record</source>
+        <translation>录音</translation>
+    </message>
+    <message>
+        <source>Record sound from Microphone
+Record</source>
+        <translation>从麦克风录音
+录音</translation>
+    </message>
+    <message>
+        <source>Stop recording
+Stop</source>
+        <translation>停止录音
+停止</translation>
+    </message>
+    <message>
+        <source>Play recorded sound
+Play</source>
+        <translation>播放录音
+播放</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Save recorded sound
+Save</source>
+        <translation>保存录音
+保存</translation>
+    </message>
+    <message>
+        <source>&amp;Recorder Bar</source>
+        <translation>录音机工具栏(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Watch Right</source>
+        <translation>向右移动</translation>
+    </message>
+    <message>
+        <source>Watch right
+Watch right</source>
+        <translation>向右移动
+向右移动</translation>
+    </message>
+    <message>
+        <source>Watch Left</source>
+        <translation>向左移动</translation>
+    </message>
+    <message>
+        <source>Watch left
+Watch left</source>
+        <translation>向左移动
+向左移动</translation>
+    </message>
+    <message>
+        <source>Signal generator</source>
+        <translation>信号发生器</translation>
+    </message>
+    <message>
+        <source>Signal generator
+Signal generator</source>
+        <translation>信号发生器
+信号发生器</translation>
+    </message>
+    <message>
+        <source>&amp;Assistance Bar</source>
+        <translation>辅助工具栏(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Pitch Marking</source>
+        <translation>音高标记</translation>
+    </message>
+    <message>
+        <source>Marking the pitch scale line with color.
+Pitch Marking</source>
+        <translation>用颜色标记音高刻度线。
+音高标记</translation>
+    </message>
+    <message>
+        <source>&amp;About Tonavise...</source>
+        <translation>关于 Tonavise(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>About Tonavise...</source>
+        <translation>关于 Tonavise...</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>退出(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Quit the application
+Exit</source>
+        <translation>退出应用程序
+退出</translation>
+    </message>
+    <message>
+        <source>&amp;Tool Bar</source>
+        <translation>工具栏(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Show or hide the toolbar
+Toggle ToolBar</source>
+        <translation>显示或隐藏工具栏
+切换工具栏</translation>
+    </message>
+    <message>
+        <source>&amp;Status Bar)</source>
+        <translation>状态栏(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Show or hide the status bar
+Toggle Status Bar</source>
+        <translation>显示或隐藏状态栏
+切换状态栏</translation>
+    </message>
+</context>
+<context>
+    <name>Message</name>
+    <message>
+        <source>Can not open this MP3 file.</source>
+        <translation>无法打开此 MP3 文件。</translation>
+    </message>
+    <message>
+        <source>Can not read this MP3 File.</source>
+        <translation>无法读取此 MP3 文件。</translation>
+    </message>
+    <message>
+        <source>Can not convert this MP3 file to WAV file.</source>
+        <translation>无法将此 MP3 文件转换为 WAV 文件。</translation>
+    </message>
+    <message>
+        <source>Can not open this file.</source>
+        <translation>无法打开此文件。</translation>
+    </message>
+    <message>
+        <source>This file is not the WAV file</source>
+        <translation>此文件不是 WAV 文件</translation>
+    </message>
+    <message>
+        <source>This file is not the PCM format file.</source>
+        <translation>此文件不是 PCM 格式的文件。</translation>
+    </message>
+    <message>
+        <source>The memory is ont enough!</source>
+        <translation>内存不足!</translation>
+    </message>
+</context>
+<context>
     <name>ScopeCapture</name>
     <message>
         <source>All Files (*)</source>
@@ -95,7 +553,7 @@
     </message>
     <message>
         <source>&amp;Function</source>
-        <translation>功能(&amp;U)</translation>
+        <translation>功能(&amp;F)</translation>
     </message>
     <message>
         <source>Spectrum Scope</source>
@@ -107,7 +565,7 @@
     </message>
     <message>
         <source>Select Key</source>
-        <translation>选择调号</translation>
+        <translation>选择调</translation>
     </message>
     <message>
         <source>Select Microphone&apos;s channel</source>
@@ -154,7 +612,7 @@
     <name>tonavise::ui::CScopeView</name>
     <message>
         <source>KeySelect</source>
-        <translation>选择调号</translation>
+        <translation>选择调</translation>
     </message>
 </context>
 </TS>

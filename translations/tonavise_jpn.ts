@@ -2,6 +2,464 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="ja">
 <context>
+    <name>Command</name>
+    <message>
+        <source>Wave Shaple Scope</source>
+        <translation>波形スコープ</translation>
+    </message>
+    <message>
+        <source>Set Wave shape scope mode
+Wave shape scope</source>
+        <translation>波形スコープにする
+波形スコープ</translation>
+    </message>
+    <message>
+        <source>Horizontal Zoom In</source>
+        <translation>横方向に拡大</translation>
+    </message>
+    <message>
+        <source>Horizontal zoom in
+Hor. Zoom-in</source>
+        <translation>横方向に拡大
+横拡大</translation>
+    </message>
+    <message>
+        <source>Horizontal Zoom Out</source>
+        <translation>横方向に縮小</translation>
+    </message>
+    <message>
+        <source>Horizontal zoom out
+Hor. Zoom-Out</source>
+        <translation>横方向に縮小
+横縮小</translation>
+    </message>
+    <message>
+        <source>Frequency Scale</source>
+        <translation>周波数目盛り</translation>
+    </message>
+    <message>
+        <source>Set X-axis as Frequency scale
+Frequency scale</source>
+        <translation>横軸を周波数目盛りにする
+周波数目盛り</translation>
+    </message>
+    <message>
+        <source>Pitch Scale</source>
+        <translation>音程目盛り</translation>
+    </message>
+    <message>
+        <source>Set X-axis as Pitch scale
+Pitch scale</source>
+        <translation>横軸を音程目盛りにする
+音程目盛り</translation>
+    </message>
+    <message>
+        <source>Vertical Zoom In</source>
+        <translation>縦方向に拡大</translation>
+    </message>
+    <message>
+        <source>Vertical zoom in
+Vert. Zoom-in</source>
+        <translation>縦方向に拡大
+縦拡大</translation>
+    </message>
+    <message>
+        <source>Vertical Zoom Out</source>
+        <translation>縦方向に縮小</translation>
+    </message>
+    <message>
+        <source>Vertical zoom out
+Vert. Zoom-out</source>
+        <translation>縦方向に縮小
+縦縮小</translation>
+    </message>
+    <message>
+        <source>Start Capturing</source>
+        <translation>キャプチャー開始</translation>
+    </message>
+    <message>
+        <source>Cope screen
+Cope screen</source>
+        <translation>画面キャプチャー
+画面キャプチャー</translation>
+    </message>
+    <message>
+        <source>Save copied screen
+Save copied screen</source>
+        <translation>キャプチャーした画面を保存
+キャプチャー画面の保存</translation>
+    </message>
+    <message>
+        <source>Select Notation</source>
+        <translation>表記の選択</translation>
+    </message>
+    <message>
+        <source>Select Notation
+Notation</source>
+        <translation>表記の選択
+表記</translation>
+    </message>
+    <message>
+        <source>Sc&amp;ope Bar</source>
+        <translation>スコープバー(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Half tone up
+Half tone up</source>
+        <translation>半音上げる
+半音上げる</translation>
+    </message>
+    <message>
+        <source>Half tone down
+Half tone down</source>
+        <translation>半音下げる
+半音下げる</translation>
+    </message>
+    <message>
+        <source>No Transposition
+No Transposition</source>
+        <translation>移調なし
+移調なし</translation>
+    </message>
+    <message>
+        <source>OutPut tone of &quot;la&quot;</source>
+        <translation>「ラ」の音を出す</translation>
+    </message>
+    <message>
+        <source>Output tone of &quot;la&quot;
+Tone of &quot;la&quot;</source>
+        <translation>「ラ」の音を出す
+「ラ」の音</translation>
+    </message>
+    <message>
+        <source>Monophonic(1-ch)</source>
+        <translation>モノラル(1ch)</translation>
+    </message>
+    <message>
+        <source>Microphone is Monophonic(1-ch)
+1-ch Mic</source>
+        <translation>マイクはモノラル(1ch)
+1ch マイク</translation>
+    </message>
+    <message>
+        <source>Stereophonic(2-ch)</source>
+        <translation>ステレオ(2ch)</translation>
+    </message>
+    <message>
+        <source>Microphone is Stereophonic(2-ch)
+2-ch Mic</source>
+        <translation>マイクはステレオ(2ch)
+2ch マイク</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>ファイルを開く</translation>
+    </message>
+    <message>
+        <source>Open file
+Open</source>
+        <translation>ファイルを開く
+開く</translation>
+    </message>
+    <message>
+        <source>Play</source>
+        <translation>再生</translation>
+    </message>
+    <message>
+        <source>Play file
+Play</source>
+        <translation>ファイルを再生
+再生</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Stop Playing
+Stop</source>
+        <translation>再生を停止
+停止</translation>
+    </message>
+    <message>
+        <source>Pause</source>
+        <translation>一時停止</translation>
+    </message>
+    <message>
+        <source>Pause Playing
+Pause</source>
+        <translation>再生を一時停止
+一時停止</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>ヘルプ</translation>
+    </message>
+    <message>
+        <source>Show Help
+Help</source>
+        <translation>ヘルプを表示
+ヘルプ</translation>
+    </message>
+    <message>
+        <source>&amp;Player Bar</source>
+        <translation>プレーヤーバー(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Set Parameters Dialog</source>
+        <translation>パラメーター設定</translation>
+    </message>
+    <message>
+        <source>Show Set Parameters Dialog
+Set Parameters Dialog</source>
+        <translation>パラメーター設定を表示
+パラメーター設定</translation>
+    </message>
+    <message>
+        <source>Fundamental Frequency (tone)</source>
+        <translation>基本周波数(基音)</translation>
+    </message>
+    <message>
+        <source>Display fundamental frequency (tone)
+Fundamental Frequency</source>
+        <translation>基本周波数(基音)を表示
+基本周波数</translation>
+    </message>
+    <message>
+        <source>C</source>
+        <translation>C</translation>
+    </message>
+    <message>
+        <source>Db</source>
+        <translation>Db</translation>
+    </message>
+    <message>
+        <source>D</source>
+        <translation>D</translation>
+    </message>
+    <message>
+        <source>bE</source>
+        <translation>bE</translation>
+    </message>
+    <message>
+        <source>E</source>
+        <translation>E</translation>
+    </message>
+    <message>
+        <source>F</source>
+        <translation>F</translation>
+    </message>
+    <message>
+        <source>#F/bG</source>
+        <translation>#F/bG</translation>
+    </message>
+    <message>
+        <source>G</source>
+        <translation>G</translation>
+    </message>
+    <message>
+        <source>bA</source>
+        <translation>bA</translation>
+    </message>
+    <message>
+        <source>A</source>
+        <translation>A</translation>
+    </message>
+    <message>
+        <source>bB</source>
+        <translation>bB</translation>
+    </message>
+    <message>
+        <source>B</source>
+        <translation>B</translation>
+    </message>
+    <message>
+        <source>3-D Display</source>
+        <translation>3D 表示</translation>
+    </message>
+    <message>
+        <source>Three Dimension
+3-D</source>
+        <translation>3 次元表示
+3D</translation>
+    </message>
+    <message>
+        <source>Logarithmic Display</source>
+        <translation>対数表示</translation>
+    </message>
+    <message>
+        <source>Logarithmic Display
+Logarithmic Display</source>
+        <translation>対数表示
+対数表示</translation>
+    </message>
+    <message>
+        <source>Play Metronome
+Play Metronome</source>
+        <translation>メトロノームを鳴らす
+メトロノーム</translation>
+    </message>
+    <message>
+        <source>Set</source>
+        <translation>設定</translation>
+    </message>
+    <message>
+        <source>Set Metronome
+Set Metronome</source>
+        <translation>メトロノームの設定
+メトロノームの設定</translation>
+    </message>
+    <message>
+        <source>Record</source>
+        <translation>録音</translation>
+    </message>
+    <message>
+        <source>Record sound from Microphone
+Record</source>
+        <translation>マイクから録音
+録音</translation>
+    </message>
+    <message>
+        <source>Stop recording
+Stop</source>
+        <translation>録音を停止
+停止</translation>
+    </message>
+    <message>
+        <source>Play recorded sound
+Play</source>
+        <translation>録音を再生
+再生</translation>
+    </message>
+    <message>
+        <source>Save</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>Save recorded sound
+Save</source>
+        <translation>録音を保存
+保存</translation>
+    </message>
+    <message>
+        <source>&amp;Recorder Bar</source>
+        <translation>レコーダーバー(&amp;R)</translation>
+    </message>
+    <message>
+        <source>Watch Right</source>
+        <translation>右へ移動</translation>
+    </message>
+    <message>
+        <source>Watch right
+Watch right</source>
+        <translation>右へ移動
+右へ移動</translation>
+    </message>
+    <message>
+        <source>Watch Left</source>
+        <translation>左へ移動</translation>
+    </message>
+    <message>
+        <source>Watch left
+Watch left</source>
+        <translation>左へ移動
+左へ移動</translation>
+    </message>
+    <message>
+        <source>Signal generator</source>
+        <translation>信号発生器</translation>
+    </message>
+    <message>
+        <source>Signal generator
+Signal generator</source>
+        <translation>信号発生器
+信号発生器</translation>
+    </message>
+    <message>
+        <source>&amp;Assistance Bar</source>
+        <translation>アシスタントバー(&amp;A)</translation>
+    </message>
+    <message>
+        <source>Pitch Marking</source>
+        <translation>音程マーキング</translation>
+    </message>
+    <message>
+        <source>Marking the pitch scale line with color.
+Pitch Marking</source>
+        <translation>音程目盛りの線に色を付けます。
+音程マーキング</translation>
+    </message>
+    <message>
+        <source>&amp;About Tonavise...</source>
+        <translation>Tonavise について(&amp;A)...</translation>
+    </message>
+    <message>
+        <source>About Tonavise...</source>
+        <translation>Tonavise について...</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>終了(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Quit the application
+Exit</source>
+        <translation>アプリケーションを終了
+終了</translation>
+    </message>
+    <message>
+        <source>&amp;Tool Bar</source>
+        <translation>ツールバー(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Show or hide the toolbar
+Toggle ToolBar</source>
+        <translation>ツールバーの表示/非表示
+ツールバー</translation>
+    </message>
+    <message>
+        <source>&amp;Status Bar)</source>
+        <translation>ステータスバー(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Show or hide the status bar
+Toggle Status Bar</source>
+        <translation>ステータスバーの表示/非表示
+ステータスバー</translation>
+    </message>
+</context>
+<context>
+    <name>Message</name>
+    <message>
+        <source>Can not open this MP3 file.</source>
+        <translation>この MP3 ファイルを開けません。</translation>
+    </message>
+    <message>
+        <source>Can not read this MP3 File.</source>
+        <translation>この MP3 ファイルを読み込めません。</translation>
+    </message>
+    <message>
+        <source>Can not convert this MP3 file to WAV file.</source>
+        <translation>この MP3 ファイルを WAV ファイルに変換できません。</translation>
+    </message>
+    <message>
+        <source>Can not open this file.</source>
+        <translation>このファイルを開けません。</translation>
+    </message>
+    <message>
+        <source>This file is not the WAV file</source>
+        <translation>このファイルは WAV ファイルではありません</translation>
+    </message>
+    <message>
+        <source>This file is not the PCM format file.</source>
+        <translation>このファイルは PCM 形式のファイルではありません。</translation>
+    </message>
+    <message>
+        <source>The memory is ont enough!</source>
+        <translation>メモリーが足りません!</translation>
+    </message>
+</context>
+<context>
     <name>ScopeCapture</name>
     <message>
         <source>All Files (*)</source>
@@ -95,7 +553,7 @@
     </message>
     <message>
         <source>&amp;Function</source>
-        <translation>機能(&amp;U)</translation>
+        <translation>機能(&amp;F)</translation>
     </message>
     <message>
         <source>Spectrum Scope</source>
@@ -111,7 +569,7 @@
     </message>
     <message>
         <source>Select Microphone&apos;s channel</source>
-        <translation>マイクのチャンネル選択</translation>
+        <translation>マイクのチャンネル</translation>
     </message>
     <message>
         <source>Player</source>

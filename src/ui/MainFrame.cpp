@@ -156,7 +156,8 @@ void CMainFrame::CreateMenus() {
     QMenuBar* bar = menuBar();
 
     QMenu* file = bar->addMenu(tr("&File"));
-    add(file, {ID_CAPTURE_SCREEN, kSeparator, ID_APP_EXIT});
+    // "Save copied screen" has no button: the File menu is where it can be reached.
+    add(file, {ID_CAPTURE_SCREEN, ID_SAVE_COPIED_SCREEN, kSeparator, ID_APP_EXIT});
 
     QMenu* function = bar->addMenu(tr("&Function"));
     add(function, {ID_WAVE_SHAPE});

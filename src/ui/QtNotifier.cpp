@@ -1,9 +1,36 @@
 #include "QtNotifier.h"
 
+#include <QCoreApplication>
 #include <QMessageBox>
 #include <QMetaObject>
 
 namespace tonavise::ui {
+
+namespace {
+
+constexpr const char* kMessageTexts[] = {
+    QT_TRANSLATE_NOOP("Message", "Can not open this MP3 file."),
+    QT_TRANSLATE_NOOP("Message", "Can not read this MP3 File."),
+    QT_TRANSLATE_NOOP("Message", "Can not convert this MP3 file to WAV file."),
+    QT_TRANSLATE_NOOP("Message", "Can not open this file."),
+    QT_TRANSLATE_NOOP("Message", "This file is not the WAV file"),
+    QT_TRANSLATE_NOOP("Message", "This file is not the PCM format file."),
+    QT_TRANSLATE_NOOP("Message", "The memory is ont enough!"),
+};
+
+}  // namespace
+
+QString TranslatedMessageText(const QString& text) {
+    return QCoreApplication::translate("Message", text.toUtf8().constData());
+}
+
+QStringList TranslatableMessageTexts() {
+    QStringList texts;
+    for (const char* text : kMessageTexts) {
+        texts << QString::fromLatin1(text);
+    }
+    return texts;
+}
 
 QtNotifier::QtNotifier(Presenter present, QObject* parent)
     : QObject(parent), present_(present ? std::move(present) : Presenter(&ShowMessageBox)) {}
@@ -24,10 +51,12 @@ void QtNotifier::Present(ShownMessage message) {
         return;
     }
     showing_ = true;
+    message.text = TranslatedMessageText(message.text);
     present_(message);
     while (!pending_.empty()) {
-        const ShownMessage next = std::move(pending_.front());
+        ShownMessage next = std::move(pending_.front());
         pending_.pop_front();
+        next.text = TranslatedMessageText(next.text);
         present_(next);
     }
     showing_ = false;

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <deque>
 #include <functional>
 
@@ -17,6 +18,13 @@ struct ShownMessage {
     QString text;
     MessageIcon icon = MessageIcon::Information;
 };
+
+// The engine's fixed message texts (its string table and the memory message) in the language of
+// the installed translation. Texts the engine already gives in the user's language, texts with
+// parts of their own (a file name, a device's error) and untranslated ones stay as they are.
+QString TranslatedMessageText(const QString& text);
+// The fixed texts that are translated (tests check the list against the engine's).
+QStringList TranslatableMessageTexts();
 
 class QtNotifier final : public QObject, public Notifier {
     Q_OBJECT
