@@ -156,8 +156,11 @@ void CMainFrame::CreateMenus() {
     QMenuBar* bar = menuBar();
 
     QMenu* file = bar->addMenu(tr("&File"));
-    // "Save copied screen" has no button: the File menu is where it can be reached.
-    add(file, {ID_CAPTURE_SCREEN, ID_SAVE_COPIED_SCREEN, kSeparator, ID_APP_EXIT});
+    add(file, {ID_CAPTURE_SCREEN, kSeparator, ID_APP_EXIT});
+    // "Save copied screen" is on no menu and no toolbar; its key reaches it.
+    QAction* saveCopied = Action(ID_SAVE_COPIED_SCREEN);
+    saveCopied->setShortcut(kSaveCopiedScreenKey);
+    addAction(saveCopied);
 
     QMenu* function = bar->addMenu(tr("&Function"));
     add(function, {ID_WAVE_SHAPE});

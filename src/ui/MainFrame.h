@@ -7,6 +7,7 @@
 // Threads: user-interface thread only. Reports from worker threads reach it queued.
 #pragma once
 
+#include <QKeySequence>
 #include <QMainWindow>
 #include <QPointer>
 #include <QTimer>
@@ -24,6 +25,9 @@ namespace tonavise::ui {
 
 class CPlayerBar;
 class CScopeView;
+
+// The key of "Save copied screen", the one command without a menu item or a button.
+inline const QKeySequence kSaveCopiedScreenKey{Qt::CTRL | Qt::SHIFT | Qt::Key_S};
 
 class CMainFrame : public QMainWindow, public CommandTarget {
     Q_OBJECT

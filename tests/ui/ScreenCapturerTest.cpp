@@ -3,14 +3,20 @@
 // kinds as other programs read them.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QColor>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QImageReader>
+#include <QMenu>
 #include <QPainter>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolBar>
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
@@ -406,6 +412,54 @@ TEST(ScopeViewCapture, CopeScreenCopiesThePictureAfterEachRedraw) {
     EXPECT_EQ(copied.pixel(100, 100), frame->view().composedPicture().pixel(100, 100));
     ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
     EXPECT_FALSE(frame->CommandStateOf(ID_CAPTURE_SCREEN).checked);
+    frame.reset();
+}
+
+// "Save copied screen" is on no menu and no toolbar; its key opens the save dialog once there is
+// a copied picture.
+TEST(ScopeViewCapture, SaveCopiedScreenHasAKeyAndNoMenuItem) {
+    TempSettings file;
+    Engine engine(file.path());
+    auto frame = std::make_unique<CMainFrame>(engine.context);
+    frame->show();
+    frame->InitialUpdate();
+    frame->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
+    QAction* save = frame->Action(ID_SAVE_COPIED_SCREEN);
+    EXPECT_EQ(save->shortcut(), kSaveCopiedScreenKey);
+    EXPECT_TRUE(save->associatedObjects().contains(frame.get()));
+    for (QObject* o : save->associatedObjects()) {
+        EXPECT_EQ(qobject_cast<QMenu*>(o), nullptr);
+        EXPECT_EQ(qobject_cast<QToolBar*>(o), nullptr);
+    }
+
+    bool dialogShown = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        if (dialog != nullptr) {
+            dialogShown = true;
+            EXPECT_EQ(dialog->nameFilters(), SaveImageDialog::Filters());
+            EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("jpg"));
+            dialog->reject();
+        }
+    });
+    QTest::keySequence(frame.get(), kSaveCopiedScreenKey);  // nothing copied yet: disabled
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(dialogShown);
+
+    ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
+    frame->view().RedrawNow();
+    frame->UpdateCommandStates();  // as the frame's update pass does within 100 ms
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialogShown = true;
+        EXPECT_EQ(dialog->nameFilters(), SaveImageDialog::Filters());
+        EXPECT_EQ(dialog->defaultSuffix(), QStringLiteral("jpg"));
+        dialog->reject();
+    });
+    QTest::keySequence(frame.get(), kSaveCopiedScreenKey);
+    EXPECT_TRUE(dialogShown);
     frame.reset();
 }
 
