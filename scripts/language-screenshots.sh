@@ -1,0 +1,43 @@
+#!/usr/bin/env bash
+# Screenshots of the program in Chinese and in Japanese, chosen by LANG as on a user's system:
+# the running program on a virtual display (Xvfb) with the private sound server while the
+# reference tone plays into it, and its Function and Tool menus opened (by the screenshot tool
+# tests/ui/Screens.cpp, which starts the same application object).
+# Usage: scripts/language-screenshots.sh [build folder, default build] [output folder, default
+#        docs/images]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+build=${1:-build}
+out=${2:-docs/images}
+nice -n 10 cmake --build "$build" -j2 --target tonavise tonavise-cli ui_screens
+mkdir -p "$out"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+for lang in zh_CN ja_JP; do
+  short=${lang%%_*}
+  config=$work/$short/config
+  mkdir -p "$config/Osmarek"
+  # The daily web page counts as seen today, so no browser starts at the end.
+  printf '[User]\ntoday=%s\n' "$(date +%Y/%m/%d)" > "$config/Osmarek/Tonavise.ini"
+  scripts/with-sound-server.sh xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
+    "$0/src/cli/tonavise-cli" tone --seconds 12 >/dev/null 2>&1 &
+    tone=$!
+    LANG=$1.UTF-8 LC_ALL= XDG_CONFIG_HOME=$2 "$0/src/app/tonavise" >/dev/null 2>&1 &
+    app=$!
+    sleep 6
+    import -window root "$3"
+    kill -TERM "$app"; wait "$app" || true
+    kill "$tone" 2>/dev/null || true; wait "$tone" 2>/dev/null || true
+  ' "$build" "$lang" "$config" "$out/tonavise-$short.png"
+  mogrify -bordercolor black -border 1 -fuzz 2% -trim +repage "$out/tonavise-$short.png"
+  xvfb-run -a -s "-screen 0 1920x1080x24" "$build/tests/ui/ui_screens" "$work/$short" "$short" \
+    >/dev/null
+  # The Function menu (menu1) and the Tool menu (menu2), each with the window's top left corner.
+  convert "$work/$short/$short-menu1.png" -crop 760x380+0+236 +repage \
+    "$out/tonavise-$short-menu-function.png"
+  convert "$work/$short/$short-menu2.png" -crop 760x380+0+236 +repage \
+    "$out/tonavise-$short-menu-tool.png"
+  cp "$work/$short/$short-set-parameters.png" "$out/tonavise-$short-set-parameters.png"
+  echo "screenshots in $out: tonavise-$short*.png"
+done
