@@ -67,6 +67,14 @@ void Sync(CFilePlayThread& player, Reports& barrier) {
     ASSERT_TRUE(barrier.WaitFor([&] { return barrier.positions.size() > before; }));
 }
 
+// Like Sync, and also waits for the block that feed appends: the feed reports the position
+// before it builds and appends the block, so the report alone does not mean the block is there.
+void SyncBlock(CFilePlayThread& player, Reports& barrier, CaptureStore& store) {
+    store.startFftEvent.reset();
+    Sync(player, barrier);
+    ASSERT_TRUE(store.startFftEvent.wait(std::chrono::milliseconds(5000)));
+}
+
 struct FilePlayer : ::testing::Test {
     CaptureStore store;
     VirtualSoundSystem sound;
@@ -177,7 +185,7 @@ TEST_F(FilePlayer, FeedAppendsTheBlockAtThePlayPosition) {
     player.PostPlay(0);
     ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
     sound.Advance(DeviceDirection::Output, 2205);  // 100 ms of the file
-    Sync(player, barrier);
+    SyncBlock(player, barrier, store);
     const auto [position, length] = barrier.positions.back();
     EXPECT_EQ(position, 2205 * 2);
     // The store's newest 4410 samples are frames 2205.. of the file, each twice.
@@ -198,10 +206,10 @@ TEST_F(FilePlayer, FeedsOnScheduleJoinWithoutASeamAndALateFeedJumps) {
         return store.channel1History[kHistoryLength - kBlockFrames + i];
     };
     sound.Advance(DeviceDirection::Output, 2205);
-    Sync(player, barrier);  // the block at frame 2205
+    SyncBlock(player, barrier, store);  // the block at frame 2205
     // 4 ms late: the next block continues at frame 4410, where the last one ended.
     sound.Advance(DeviceDirection::Output, 2205 + 88);
-    Sync(player, barrier);
+    SyncBlock(player, barrier, store);
     EXPECT_EQ(barrier.positions.back().first, (2205 + 2205 + 88) * 2);
     for (int i = 0; i < kBlockFrames; ++i) {
         ASSERT_EQ(newest(i), sine[4410 + i / 2]) << i;
@@ -211,7 +219,7 @@ TEST_F(FilePlayer, FeedsOnScheduleJoinWithoutASeamAndALateFeedJumps) {
     // which a slow build may leave behind the advance: the rule is checked at the position the
     // feed reported.
     sound.Advance(DeviceDirection::Output, 2205 + 5512);
-    Sync(player, barrier);
+    SyncBlock(player, barrier, store);
     const int64_t frame = barrier.positions.back().first / 2;
     const int64_t start = std::llabs(frame - 6615) > 1102 ? frame : 6615;
     EXPECT_GT(frame, 6615 - 1102);
