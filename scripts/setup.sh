@@ -5,7 +5,7 @@ set -euo pipefail
 
 PACKAGES=(
   # toolchain
-  g++ cmake ninja-build pkg-config git
+  g++ cmake ninja-build pkg-config git ccache
   # engine
   portaudio19-dev libasound2-dev libmpg123-dev
   # user interface, pictures, translations
