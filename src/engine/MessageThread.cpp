@@ -37,6 +37,10 @@ bool MessageThread::post(uint32_t id,
         slot.lParam = lParam;
         slot.payload = std::move(payload);
         ++count_;
+        // Under the lock, so that the observer sees the posts of several threads in queue order.
+        if (PostObserver* observer = observer_.load(std::memory_order_acquire)) {
+            observer->OnPosted(*this, id, wParam, lParam);
+        }
     }
     cv_.notify_one();
     return true;

@@ -36,6 +36,16 @@ struct Message {
     std::unique_ptr<MessagePayload> payload;
 };
 
+class MessageThread;
+
+// Sees every message a thread accepts, on the posting thread, in the order of the queue. Tests
+// use it to check which messages a command posts, and in which order; the program sets none.
+class PostObserver {
+public:
+    virtual ~PostObserver() = default;
+    virtual void OnPosted(const MessageThread& thread, uint32_t id, uintptr_t wParam, intptr_t lParam) = 0;
+};
+
 class MessageThread {
 public:
     explicit MessageThread(std::size_t capacity = 256);
@@ -60,6 +70,8 @@ public:
     void join();
 
     bool running() const { return running_.load(std::memory_order_acquire); }
+    // The observer of the posts from now on (null: none). It must outlive the posts it sees.
+    void setPostObserver(PostObserver* observer) { observer_.store(observer, std::memory_order_release); }
     std::thread::id threadId() const { return thread_.get_id(); }
 
 protected:
@@ -77,6 +89,7 @@ private:
     std::size_t count_ = 0;
     bool quitRequested_ = false;
     std::atomic<bool> running_{false};
+    std::atomic<PostObserver*> observer_{nullptr};
     std::thread thread_;
 };
 

@@ -95,6 +95,24 @@ TEST(MessageThread, FullQueueRefusesButQuitAlwaysGetsThrough) {
     EXPECT_EQ(r.ids.size(), 5u);
 }
 
+TEST(MessageThread, TheObserverSeesAcceptedPostsInQueueOrderOnly) {
+    struct Log final : PostObserver {
+        void OnPosted(const MessageThread&, uint32_t id, uintptr_t wParam, intptr_t) override {
+            seen.emplace_back(id, wParam);
+        }
+        std::vector<std::pair<uint32_t, uintptr_t>> seen;
+    } log;
+    Recorder r(2);
+    r.setPostObserver(&log);
+    ASSERT_TRUE(r.post(WM_APP + 1, 7));
+    ASSERT_TRUE(r.post(WM_APP + 2, 8));
+    EXPECT_FALSE(r.post(WM_APP + 3, 9)) << "the queue is full before the start";
+    r.setPostObserver(nullptr);
+    r.start();
+    r.join();
+    EXPECT_EQ(log.seen, (std::vector<std::pair<uint32_t, uintptr_t>>{{WM_APP + 1, 7}, {WM_APP + 2, 8}}));
+}
+
 TEST(MessageThread, PayloadsOfUnhandledMessagesAreReleased) {
     // Posted before start and never handled because quit came first: no leak (ASan checks).
     Recorder r;

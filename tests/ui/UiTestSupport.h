@@ -17,6 +17,7 @@
 #include "CaptureStore.h"
 #include "Doreme.h"
 #include "Fft.h"
+#include "MessageThread.h"
 #include "Notifier.h"
 #include "RecordingStore.h"
 #include "SettingsStore.h"
@@ -50,6 +51,51 @@ class RecordingNotifier final : public Notifier {
     mutable std::mutex mutex_;
     std::vector<std::string> captions_;
     std::vector<std::string> texts_;
+};
+
+// The messages posted to worker threads, in the order they were queued: set it as the post
+// observer of each thread a test watches.
+class PostLog final : public PostObserver {
+  public:
+    struct Post {
+        const MessageThread* thread;
+        uint32_t id;
+        uintptr_t wParam;
+        intptr_t lParam;
+    };
+    void OnPosted(const MessageThread& thread, uint32_t id, uintptr_t wParam, intptr_t lParam) override {
+        std::lock_guard lock(mutex_);
+        posts_.push_back({&thread, id, wParam, lParam});
+    }
+    void Watch(MessageThread* thread) {
+        if (thread != nullptr) {
+            thread->setPostObserver(this);
+        }
+    }
+    void Clear() {
+        std::lock_guard lock(mutex_);
+        posts_.clear();
+    }
+    // The ids of the application's messages (WM_APP and above) posted so far; device
+    // completions and other system messages are left out.
+    std::vector<uint32_t> Ids() const {
+        std::lock_guard lock(mutex_);
+        std::vector<uint32_t> ids;
+        for (const Post& p : posts_) {
+            if (p.id >= WM_APP) {
+                ids.push_back(p.id);
+            }
+        }
+        return ids;
+    }
+    std::vector<Post> Posts() const {
+        std::lock_guard lock(mutex_);
+        return posts_;
+    }
+
+  private:
+    mutable std::mutex mutex_;
+    std::vector<Post> posts_;
 };
 
 class RecordingOpener final : public WebPageOpener {
