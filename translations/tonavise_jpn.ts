@@ -429,6 +429,13 @@ Toggle Status Bar</source>
     </message>
 </context>
 <context>
+    <name>FileDialogs</name>
+    <message>
+        <source>All Files (*.*)</source>
+        <translation>すべてのファイル (*.*)</translation>
+    </message>
+</context>
+<context>
     <name>Message</name>
     <message>
         <source>Can not open this MP3 file.</source>

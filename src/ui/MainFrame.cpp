@@ -460,7 +460,7 @@ void CMainFrame::DropFiles(const QList<QUrl>& urls) {
     QString path = urls.front().toLocalFile();
     QMetaObject::invokeMethod(
         view_,
-        [view = view_, path = std::move(path)] { view->PostOpenFile(path); },
+        [view = view_, path = std::move(path)] { view->OnViewOpenFile(path); },
         Qt::QueuedConnection);
 }
 

@@ -17,6 +17,7 @@
 
 #include "AppContext.h"
 #include "Commands.h"
+#include "ToolCommands.h"
 
 class QLabel;
 class QSlider;
@@ -29,7 +30,7 @@ class CScopeView;
 // The key of "Save copied screen", the one command without a menu item or a button.
 inline const QKeySequence kSaveCopiedScreenKey{Qt::CTRL | Qt::SHIFT | Qt::Key_S};
 
-class CMainFrame : public QMainWindow, public CommandTarget {
+class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSliderHost {
     Q_OBJECT
   public:
     // `application` handles the commands neither the view nor the frame handles; may be null.
@@ -52,9 +53,9 @@ class CMainFrame : public QMainWindow, public CommandTarget {
 
     // The file player's reports.
     // UM_PLAYER_POSITION: the play position and the PCM length, in bytes.
-    void OnPlayerPosition(int32_t position, int32_t length);
+    void OnPlayerPosition(int32_t position, int32_t length) override;
     // UM_PLAYER_GET_START: the slider's position, where Play starts.
-    int32_t OnPlayerGetStart() const;
+    int32_t OnPlayerGetStart() const override;
     // UM_PLAYER_LOADED: the slider's new range.
     void OnPlayerLoaded(int32_t minimum, int32_t maximum);
 

@@ -82,7 +82,8 @@ CScopeView::CScopeView(AppContext& context, QWidget* parent)
     : QScrollArea(parent),
       context_(context),
       picture_(new ScopePicture(renderer_.composeSurface(), this)),
-      capture_(std::make_unique<ScopeCapture>(context.capturerSettings, context.notifier, this)) {
+      capture_(std::make_unique<ScopeCapture>(context.capturerSettings, context.notifier, this)),
+      tools_(std::make_unique<ToolCommands>(*this, context)) {
     state_.scopeMode = kScopeNone;
     setObjectName(QStringLiteral("scopeView"));
     setFrameShape(QFrame::StyledPanel);
@@ -322,12 +323,16 @@ void CScopeView::OnTimer2() {
 }
 
 void CScopeView::PostOpenFile(const QString& path) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
     emit fileOpenRequested(path);
     if (filePlayThread_) {
         // The message owns its copy of the path.
         filePlayThread_->PostOpen(QFile::encodeName(path).toStdString(), &playerReports_);
     }
+}
+
+void CScopeView::OnViewOpenFile(const QString& path) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    PostOpenFile(path);
     QApplication::restoreOverrideCursor();
 }
 
@@ -347,7 +352,7 @@ void CScopeView::SetFrequencyWindow(int32_t spanIndex, int32_t startFrequency) {
 }
 
 bool CScopeView::HandlesCommand(int id) const {
-    if (capture_->HandlesCommand(id)) {
+    if (capture_->HandlesCommand(id) || tools_->HandlesCommand(id)) {
         return true;
     }
     switch (id) {
@@ -379,6 +384,10 @@ bool CScopeView::HandlesCommand(int id) const {
 void CScopeView::UpdateCommand(int id, CommandState& state) {
     if (capture_->HandlesCommand(id)) {
         capture_->UpdateCommand(id, state);
+        return;
+    }
+    if (tools_->HandlesCommand(id)) {
+        tools_->UpdateCommand(id, state);
         return;
     }
     const int32_t mode = scopeMode();
@@ -453,6 +462,10 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
 void CScopeView::OnCommand(int id) {
     if (capture_->HandlesCommand(id)) {
         capture_->OnCommand(id);
+        return;
+    }
+    if (tools_->HandlesCommand(id)) {
+        tools_->OnCommand(id);
         return;
     }
     const int32_t mode = scopeMode();

@@ -2,8 +2,9 @@
 // zoom and shift of each mode, key and notation, 3-D and logarithmic options), the drawing
 // surfaces (through the renderer), the two timers that pull new sound and spectra from the
 // capture store, and the worker threads of the program, which it starts when it is first shown
-// and stops and joins when it goes. It handles the display commands; the picture is shown at its
-// pixel size in a scrolling area.
+// and stops and joins when it goes. It handles the display commands, and hands the commands of
+// the practice tools to its ToolCommands; the picture is shown at its pixel size in a scrolling
+// area.
 //
 // Threads: user-interface thread only. The view never waits for a worker thread except for the
 // 1 ms waits on the capture store's events, the history lock while the waveform is searched and
@@ -24,6 +25,7 @@
 #include "ScopeCapture.h"
 #include "ScopeRenderer.h"
 #include "ScopeState.h"
+#include "ToolCommands.h"
 #include "WaveTrigger.h"
 
 class QMenu;
@@ -75,14 +77,18 @@ class CScopeView : public QScrollArea, public CommandTarget {
     // Composes the picture from the latest data and shows it.
     void RedrawNow();
     // A file to play (from a drop or the open dialog): handed to the file player with its own
-    // copy of the path.
+    // copy of the path. Without a file player nothing is posted.
     void PostOpenFile(const QString& path);
+    // UM_VIEW_OPEN_FILE, the frame's dropped file: PostOpenFile with the wait cursor shown.
+    void OnViewOpenFile(const QString& path);
 
     // The key menu of the pitch scale (its items check the current key); null in other modes.
     std::unique_ptr<QMenu> CreateKeySelectMenu();
 
     // The timed capture, the copied picture and the capturer thread.
     ScopeCapture& capture() { return *capture_; }
+    // The commands of the tone, the metronome, the recorder and the player.
+    ToolCommands& tools() { return *tools_; }
 
     // CommandTarget
     bool HandlesCommand(int id) const override;
@@ -192,6 +198,7 @@ class CScopeView : public QScrollArea, public CommandTarget {
     std::unique_ptr<CRecorderThread> recorderThread_;
     std::unique_ptr<AnalysisThread> analysis_;
     std::unique_ptr<ScopeCapture> capture_;
+    std::unique_ptr<ToolCommands> tools_;
     bool started_ = false;
     bool destroyed_ = false;
 };

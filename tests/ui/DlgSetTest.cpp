@@ -258,6 +258,25 @@ TEST_F(DlgSetTest, ViewCommandStopsCapturingAndStoresA4AfterACancel) {
     frame.reset();
 }
 
+// The stored A4 is rounded to the nearest tenth of a hertz, not cut: 441.5 Hz is 4415.
+TEST_F(DlgSetTest, ViewCommandStores4415AfterOkWith441Point5) {
+    file.Put(kSectionSetting, "FreqOfA4", "4414");
+    auto frame = std::make_unique<CMainFrame>(engine.context);
+    frame->show();
+    frame->InitialUpdate();
+    ASSERT_DOUBLE_EQ(engine.doreme.GetA4(), 441.4);
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CDlgSet*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        QTest::keyClick(dialog->a4Edit(), Qt::Key_Up);
+        dialog->accept();
+    });
+    EXPECT_TRUE(frame->ExecuteCommand(ID_SET_PARAMETERS));
+    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 441.5);
+    EXPECT_EQ(Stored("FreqOfA4").toInt(), 4415);
+    frame.reset();
+}
+
 // --- the folder browser ------------------------------------------------------------------------
 
 TEST(BrowseFolderDialog, StartsAtTheGivenFolderAndReturnsTheChoice) {

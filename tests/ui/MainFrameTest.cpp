@@ -9,31 +9,24 @@
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
+#include <algorithm>
 
 #include "CommandIds.h"
+#include "FilePlayThread.h"
 #include "MainFrame.h"
 #include "PlayerBar.h"
 #include "ScopeView.h"
+#include "ThreadMessages.h"
 #include "UiTestSupport.h"
+#include "WavWriter.h"
 
 namespace tonavise::ui::test {
 namespace {
 
-// Stands in for the handler of the player's Stop command, which is enabled only while a file
-// plays.
-class StopSpy final : public CommandTarget {
-  public:
-    bool HandlesCommand(int id) const override { return id == ID_PLAYER_STOP; }
-    void UpdateCommand(int, CommandState& state) override { state.enabled = playing; }
-    void OnCommand(int) override { ++stops; }
-    bool playing = false;
-    int stops = 0;
-};
-
 class MainFrameTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        frame = std::make_unique<CMainFrame>(engine.context, &spy);
+        frame = std::make_unique<CMainFrame>(engine.context);
         frame->show();
         frame->InitialUpdate();
     }
@@ -72,7 +65,6 @@ class MainFrameTest : public ::testing::Test {
 
     TempSettings file;
     Engine engine{file.path()};
-    StopSpy spy;
     std::unique_ptr<CMainFrame> frame;
 };
 
@@ -139,8 +131,7 @@ TEST_F(MainFrameTest, MenusHoldEveryItemInOrder) {
 }
 
 TEST_F(MainFrameTest, CommandsWithoutAHandlerYetAreDisabled) {
-    for (int id :
-         {ID_TONE_LA, ID_METRONOME_PLAY, ID_RECORDER_RECORD, ID_SIGNAL_GENERATOR, ID_PLAYER_OPEN}) {
+    for (int id : {ID_SIGNAL_GENERATOR}) {
         EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->ExecuteCommand(id)) << id;
     }
@@ -274,18 +265,37 @@ TEST_F(MainFrameTest, APositionReportWithTheSameLengthChangesOnlyThePosition) {
 }
 
 TEST_F(MainFrameTest, APressOnTheSliderStopsOnlyAPlayingFile) {
+    CFilePlayThread* player = frame->view().filePlayThread();
+    PostLog log;
+    log.Watch(player);
+    auto stops = [&] {
+        const std::vector<uint32_t> ids = log.Ids();
+        return std::count(ids.begin(), ids.end(), UM_PLAYER_STOP);
+    };
     QSlider* slider = frame->positionSlider();
-    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(100, slider->height() / 2));
-    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(100, slider->height() / 2));
-    EXPECT_EQ(spy.stops, 0);
+    auto press = [&](Qt::MouseButton button) {
+        QTest::mousePress(slider, button, {}, QPoint(100, slider->height() / 2));
+        QTest::mouseRelease(slider, button, {}, QPoint(100, slider->height() / 2));
+    };
+    press(Qt::LeftButton);
+    EXPECT_EQ(stops(), 0);
 
-    spy.playing = true;
-    QTest::mousePress(slider, Qt::LeftButton, {}, QPoint(100, slider->height() / 2));
-    QTest::mouseRelease(slider, Qt::LeftButton, {}, QPoint(100, slider->height() / 2));
-    EXPECT_EQ(spy.stops, 1);
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.wav");
+    ASSERT_TRUE(WriteWavFile(path.toStdString(), PcmFormat(1), std::vector<uint8_t>(88200, 0)));
+    frame->view().PostOpenFile(path);
+    ASSERT_TRUE(WaitFor([&] { return slider->maximum() == 88200; }));
+    press(Qt::LeftButton);
+    EXPECT_EQ(stops(), 0);
+
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_PLAY));
+    ASSERT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
     // Other buttons do not stop it.
-    QTest::mousePress(slider, Qt::RightButton, {}, QPoint(100, slider->height() / 2));
-    EXPECT_EQ(spy.stops, 1);
+    press(Qt::RightButton);
+    EXPECT_EQ(stops(), 0);
+    press(Qt::LeftButton);
+    EXPECT_EQ(stops(), 1);
+    EXPECT_TRUE(WaitFor([&] { return !player->IsPlaying(); }));
 }
 
 TEST_F(MainFrameTest, OnlyTheFirstOfSeveralDroppedFilesIsOpened) {

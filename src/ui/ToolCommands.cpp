@@ -1,0 +1,245 @@
+#include "ToolCommands.h"
+
+#include "AppContext.h"
+#include "CommandIds.h"
+#include "FileDialogs.h"
+#include "FilePlayThread.h"
+#include "RecorderThread.h"
+#include "RecordingStore.h"
+#include "ScopeView.h"
+#include "ThreadMessages.h"
+#include "WaveOutThread.h"
+
+namespace tonavise::ui {
+
+namespace {
+
+// The key index of A4, the tone of "la".
+constexpr uintptr_t kKeyA4 = 48;
+
+}  // namespace
+
+ToolCommands::ToolCommands(CScopeView& view, AppContext& context)
+    : view_(view),
+      context_(context),
+      ownOpenChooser_(std::make_unique<OpenFileDialog>(&view)),
+      openChooser_(ownOpenChooser_.get()),
+      ownSaveChooser_(std::make_unique<SaveRecordingDialog>()),
+      saveChooser_(ownSaveChooser_.get()) {}
+
+ToolCommands::~ToolCommands() = default;
+
+void ToolCommands::SetOpenPathChooser(OpenPathChooser* chooser) {
+    openChooser_ = chooser != nullptr ? chooser : ownOpenChooser_.get();
+}
+
+void ToolCommands::SetSavePathChooser(SavePathChooser* chooser) {
+    saveChooser_ = chooser != nullptr ? chooser : ownSaveChooser_.get();
+}
+
+PlayerSliderHost* ToolCommands::SliderHost() const {
+    QWidget* frame = view_.window();
+    return frame == &view_ ? nullptr : dynamic_cast<PlayerSliderHost*>(frame);
+}
+
+bool ToolCommands::HandlesCommand(int id) const {
+    switch (id) {
+        case ID_TONE_LA:
+        case ID_METRONOME_PLAY:
+        case ID_RECORDER_RECORD:
+        case ID_RECORDER_STOP:
+        case ID_RECORDER_PLAY:
+        case ID_RECORDER_SAVE:
+        case ID_PLAYER_OPEN:
+        case ID_PLAYER_PLAY:
+        case ID_PLAYER_PAUSE:
+        case ID_PLAYER_STOP:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void ToolCommands::UpdateCommand(int id, CommandState& state) {
+    const CWaveOutThread* output = view_.waveOutThread();
+    const CFilePlayThread* player = view_.filePlayThread();
+    const CRecorderThread* recorder = view_.recorderThread();
+    RecordingStore& recordings = context_.recordingStore;
+    const bool recording = recordings.recording.load(std::memory_order_relaxed) != 0;
+    const bool loaded = player != nullptr && player->IsLoaded();
+    switch (id) {
+        case ID_TONE_LA:
+            state.checked = output != nullptr && output->IsTonePlaying();
+            return;
+        case ID_METRONOME_PLAY:
+            state.checked = output != nullptr && output->IsMetronomePlaying();
+            return;
+        case ID_RECORDER_RECORD:
+            state.enabled = !recording;
+            return;
+        case ID_RECORDER_STOP:
+            state.enabled = recording || (recorder != nullptr && recorder->IsPlaying());
+            return;
+        case ID_RECORDER_PLAY:
+            state.checked = recorder != nullptr && recorder->IsPlaying();
+            state.enabled = recordings.Count() > 0;
+            return;
+        case ID_RECORDER_SAVE:
+            state.enabled = recordings.Count() > 0;
+            return;
+        case ID_PLAYER_PLAY:
+            state.enabled = loaded && (!player->IsPlaying() || player->IsPaused());
+            return;
+        case ID_PLAYER_PAUSE:
+            state.enabled = loaded && player->IsPlaying() && !player->IsPaused();
+            return;
+        case ID_PLAYER_STOP:
+            state.enabled = loaded && player->IsPlaying();
+            return;
+        default:  // ID_PLAYER_OPEN has no rule
+            return;
+    }
+}
+
+void ToolCommands::OnCommand(int id) {
+    switch (id) {
+        case ID_TONE_LA:
+            ToneLa();
+            return;
+        case ID_METRONOME_PLAY:
+            MetronomePlay();
+            return;
+        case ID_RECORDER_RECORD:
+            RecorderRecord();
+            return;
+        case ID_RECORDER_STOP:
+            RecorderStop();
+            return;
+        case ID_RECORDER_PLAY:
+            RecorderPlay();
+            return;
+        case ID_RECORDER_SAVE:
+            RecorderSave();
+            return;
+        case ID_PLAYER_OPEN:
+            PlayerOpen();
+            return;
+        case ID_PLAYER_PLAY:
+            PlayerPlay();
+            return;
+        case ID_PLAYER_PAUSE:
+            PlayerPause();
+            return;
+        case ID_PLAYER_STOP:
+            PlayerStop();
+            return;
+        default:
+            return;
+    }
+}
+
+void ToolCommands::ToneLa() {
+    if (CFilePlayThread* player = view_.filePlayThread()) {
+        player->post(UM_PLAYER_STOP);
+    }
+    CWaveOutThread* output = view_.waveOutThread();
+    if (output == nullptr) {
+        return;
+    }
+    if (output->IsTonePlaying()) {
+        output->post(UM_OUTPUT_STOP);
+        return;
+    }
+    if (output->IsMetronomePlaying()) {
+        output->post(UM_OUTPUT_STOP);
+    }
+    output->post(UM_TONE_START, kKeyA4);
+}
+
+void ToolCommands::MetronomePlay() {
+    CWaveOutThread* output = view_.waveOutThread();
+    if (output != nullptr && output->IsMetronomePlaying()) {
+        output->post(UM_METRONOME_STOP);
+        return;
+    }
+    if (CFilePlayThread* player = view_.filePlayThread()) {
+        player->post(UM_PLAYER_STOP);
+    }
+    if (output != nullptr) {
+        output->post(UM_METRONOME_TOGGLE);
+    }
+}
+
+void ToolCommands::RecorderRecord() {
+    if (CRecorderThread* recorder = view_.recorderThread()) {
+        recorder->post(UM_RECORDER_STOP_PLAYBACK);
+        recorder->post(UM_RECORDER_RECORD_ON);
+    }
+    context_.recordingStore.Clear();
+}
+
+void ToolCommands::RecorderStop() {
+    if (CRecorderThread* recorder = view_.recorderThread()) {
+        recorder->post(UM_RECORDER_STOP_PLAYBACK);
+        recorder->post(UM_RECORDER_RECORD_OFF);
+    }
+}
+
+void ToolCommands::RecorderPlay() {
+    if (CRecorderThread* recorder = view_.recorderThread()) {
+        recorder->post(UM_RECORDER_RECORD_OFF);
+        recorder->post(UM_RECORDER_STOP_PLAYBACK);
+        recorder->post(UM_RECORDER_PLAY);
+    }
+}
+
+void ToolCommands::RecorderSave() {
+    if (CRecorderThread* recorder = view_.recorderThread()) {
+        recorder->post(UM_RECORDER_RECORD_OFF);
+        recorder->post(UM_RECORDER_STOP_PLAYBACK);
+    }
+    context_.recordingStore.SaveAs(*saveChooser_, context_.notifier, context_.language);
+}
+
+void ToolCommands::PlayerOpen() {
+    if (const std::optional<QString> path = openChooser_->ChooseOpenPath()) {
+        view_.PostOpenFile(*path);
+    }
+}
+
+void ToolCommands::PlayerPlay() {
+    if (CWaveOutThread* output = view_.waveOutThread()) {
+        output->post(UM_OUTPUT_STOP);
+    }
+    CFilePlayThread* player = view_.filePlayThread();
+    if (player == nullptr || !player->IsLoaded()) {
+        return;
+    }
+    if (player->IsPlaying() && player->IsPaused()) {
+        player->post(UM_PLAYER_RESUME);
+        return;
+    }
+    if (const PlayerSliderHost* host = SliderHost()) {
+        playerStartPosition_ = host->OnPlayerGetStart();
+    }
+    player->PostPlay(playerStartPosition_);
+}
+
+void ToolCommands::PlayerPause() {
+    if (CFilePlayThread* player = view_.filePlayThread()) {
+        player->post(UM_PLAYER_PAUSE);
+    }
+}
+
+void ToolCommands::PlayerStop() {
+    CFilePlayThread* player = view_.filePlayThread();
+    PlayerSliderHost* host = SliderHost();
+    if (host != nullptr && player != nullptr) {
+        host->OnPlayerPosition(0, player->Length());
+    }
+    if (player != nullptr) {
+        player->post(UM_PLAYER_STOP);
+    }
+}
+
+}  // namespace tonavise::ui
