@@ -434,6 +434,14 @@ Toggle Status Bar</source>
         <source>All Files (*.*)</source>
         <translation>所有文件 (*.*)</translation>
     </message>
+    <message>
+        <source>Open</source>
+        <translation>打开</translation>
+    </message>
+    <message>
+        <source>Save As</source>
+        <translation>另存为</translation>
+    </message>
 </context>
 <context>
     <name>Message</name>

@@ -26,6 +26,7 @@ QStringList QtNameFilters(const QString& classicFilter) {
 
 std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* parent) {
     auto dialog = std::make_unique<QFileDialog>(parent);
+    dialog->setWindowTitle(QCoreApplication::translate("FileDialogs", "Open"));
     dialog->setAcceptMode(QFileDialog::AcceptOpen);
     dialog->setFileMode(QFileDialog::ExistingFile);
     dialog->setNameFilters(QtNameFilters(OpenFileFilter()));
@@ -35,9 +36,12 @@ std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* parent) {
 
 std::unique_ptr<QFileDialog> MakeSaveRecordingDialog() {
     auto dialog = std::make_unique<QFileDialog>();
+    dialog->setWindowTitle(QCoreApplication::translate("FileDialogs", "Save As"));
     dialog->setAcceptMode(QFileDialog::AcceptSave);
     dialog->setFileMode(QFileDialog::AnyFile);
     dialog->setNameFilters(QtNameFilters(QString::fromLatin1(kSaveRecordingFilter)));
+    // The filter reads "WAV(*.wav) File", as written, without the patterns Qt needs at its end.
+    dialog->setOption(QFileDialog::HideNameFilterDetails);
     dialog->setDefaultSuffix(QStringLiteral("wav"));
     return dialog;
 }

@@ -35,10 +35,11 @@ class OpenPathChooser {
     virtual std::optional<QString> ChooseOpenPath() = 0;
 };
 
-// The open dialog: an existing file, default ending "mp3", the MP3, WAV and all-files filters.
+// The open dialog ("Open"): an existing file, default ending "mp3", the MP3, WAV and all-files
+// filters.
 std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* parent);
-// The recording's save dialog: default ending "wav", no file name, the overwrite prompt, the WAV
-// filter, no parent window.
+// The recording's save dialog ("Save As"): default ending "wav", no file name, the overwrite
+// prompt, the WAV filter, no parent window.
 std::unique_ptr<QFileDialog> MakeSaveRecordingDialog();
 
 class OpenFileDialog final : public OpenPathChooser {

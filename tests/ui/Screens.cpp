@@ -1,5 +1,6 @@
 // Screenshots of the program's windows on a real display, for looking at the layouts and the
-// translations: the main window, each menu of the menu bar opened, and the dialogs.
+// translations: the main window, each menu of the menu bar opened, and the dialogs (among them the
+// player's open dialog and the recorder's save dialog, showing a folder of a few sound files).
 //
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/ui/ui_screens OUTDIR [en|zh|ja]
 //
@@ -7,6 +8,8 @@
 // the locale), with virtual sound devices and a settings file of its own.
 #include <QApplication>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
 #include <QMenuBar>
 #include <QScreen>
 #include <QTemporaryDir>
@@ -15,6 +18,7 @@
 
 #include "AboutDlg.h"
 #include "DlgSet.h"
+#include "FileDialogs.h"
 #include "MainFrame.h"
 #include "TonaviseApp.h"
 #include "UiTestSupport.h"
@@ -97,6 +101,22 @@ int main(int argc, char** argv) {
         tonavise::ui::CAboutDlg about(opener, frame);
         about.show();
         Shot(out, lang + QStringLiteral("-about"), about.frameGeometry());
+    }
+    {
+        QTemporaryDir music;
+        for (const char* name : {"a4-violin.wav", "scale.mp3", "etude.mp3", "take-1.wav"}) {
+            QFile f(music.filePath(QLatin1String(name)));
+            f.open(QIODevice::WriteOnly);
+        }
+        const auto open = tonavise::ui::MakeOpenFileDialog(frame);
+        open->setDirectory(music.path());
+        open->show();
+        Shot(out, lang + QStringLiteral("-open-file"), open->frameGeometry());
+        open->hide();
+        const auto save = tonavise::ui::MakeSaveRecordingDialog();
+        save->setDirectory(music.path());
+        save->show();
+        Shot(out, lang + QStringLiteral("-save-recording"), save->frameGeometry());
     }
     app.ExitInstance();
     return 0;

@@ -510,6 +510,10 @@ TEST(FileDialogFilters, TheDialogsCarryTheirEndingsAndModes) {
     EXPECT_FALSE(save->testOption(QFileDialog::DontConfirmOverwrite));
     EXPECT_EQ(save->parentWidget(), nullptr);
     EXPECT_EQ(save->nameFilters(), QStringList({"WAV(*.wav) File (*.wav)"}));
+    // Shown as written, without the patterns added for Qt.
+    EXPECT_TRUE(save->testOption(QFileDialog::HideNameFilterDetails));
+    EXPECT_EQ(open->windowTitle(), QStringLiteral("Open"));
+    EXPECT_EQ(save->windowTitle(), QStringLiteral("Save As"));
 }
 
 }  // namespace

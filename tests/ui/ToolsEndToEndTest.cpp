@@ -124,7 +124,9 @@ class ToolsEndToEnd : public ::testing::Test {
     double Fundamental() { return spectrum().latest().fundamentalHz; }
     bool Run(int id) { return frame->ExecuteCommand(id); }
     // Lets the program run for `ms`; for checks that something does not change meanwhile.
-    static void Idle(int ms) { WaitFor([] { return false; }, ms); }
+    static void Idle(int ms) {
+        WaitFor([] { return false; }, ms);
+    }
 
     TempSettings file;
     QTemporaryDir work;
@@ -156,9 +158,10 @@ TEST_F(ToolsEndToEnd, AFileOpenedPlaysMovesTheSliderShowsInTheScopePausesResumes
     EXPECT_NEAR(PeakColumn(view()), 50 + 20 * 55, 1);
     const int before = slider().value();
     ASSERT_TRUE(WaitFor([&] { return slider().value() >= before + 44100; }));
-    std::printf("[ figures  ] player: slider moves %.2f s and the scope shows E5 %.2f s after Play\n",
-                firstMove,
-                shown);
+    std::printf(
+        "[ figures  ] player: slider moves %.2f s and the scope shows E5 %.2f s after Play\n",
+        firstMove,
+        shown);
 
     ASSERT_TRUE(Run(ID_PLAYER_PAUSE));
     ASSERT_TRUE(WaitFor([&] { return player().IsPaused(); }));
