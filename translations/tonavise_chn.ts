@@ -506,6 +506,33 @@ Toggle Status Bar</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::CDlgScaleColor</name>
+    <message>
+        <source>Pitch marking</source>
+        <translation>音高标记</translation>
+    </message>
+    <message>
+        <source>&amp;Erhu</source>
+        <translation>二胡(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Voilin</source>
+        <translation>小提琴(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Guitar</source>
+        <translation>吉他(&amp;G)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::CDlgSet</name>
     <message>
         <source>Set Parameters</source>

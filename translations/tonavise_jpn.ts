@@ -506,6 +506,33 @@ Toggle Status Bar</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::CDlgScaleColor</name>
+    <message>
+        <source>Pitch marking</source>
+        <translation>音程マーキング</translation>
+    </message>
+    <message>
+        <source>&amp;Erhu</source>
+        <translation>二胡(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Voilin</source>
+        <translation>バイオリン(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Guitar</source>
+        <translation>ギター(&amp;G)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::CDlgSet</name>
     <message>
         <source>Set Parameters</source>

@@ -15,6 +15,7 @@
 #include "CaptureStore.h"
 #include "CommandIds.h"
 #include "DlgFundamentTone.h"
+#include "DlgScaleColor.h"
 #include "DlgSet.h"
 #include "Doreme.h"
 #include "RecorderThread.h"
@@ -355,6 +356,9 @@ bool CScopeView::HandlesCommand(int id) const {
     if (capture_->HandlesCommand(id) || tools_->HandlesCommand(id)) {
         return true;
     }
+    if (id == ID_PITCH_MARKING) {
+        return true;
+    }
     switch (id) {
         case ID_WAVE_SHAPE:
         case ID_FREQUENCY_SCALE:
@@ -388,6 +392,10 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
     }
     if (tools_->HandlesCommand(id)) {
         tools_->UpdateCommand(id, state);
+        return;
+    }
+    if (id == ID_PITCH_MARKING) {
+        state.enabled = scopeMode() == kScopePitch;
         return;
     }
     const int32_t mode = scopeMode();
@@ -466,6 +474,15 @@ void CScopeView::OnCommand(int id) {
     }
     if (tools_->HandlesCommand(id)) {
         tools_->OnCommand(id);
+        return;
+    }
+    if (id == ID_PITCH_MARKING) {
+        // The marks show on the scale after OK, even when nothing was changed; a Cancel has
+        // put the colours back as they were.
+        if (RunPitchMarking(context_.doreme, window())) {
+            MarkScaleDirty();
+            RedrawNow();
+        }
         return;
     }
     const int32_t mode = scopeMode();

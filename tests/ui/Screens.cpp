@@ -17,6 +17,7 @@
 #include <cstdio>
 
 #include "AboutDlg.h"
+#include "DlgScaleColor.h"
 #include "DlgSet.h"
 #include "FileDialogs.h"
 #include "MainFrame.h"
@@ -117,6 +118,16 @@ int main(int argc, char** argv) {
         save->setDirectory(music.path());
         save->show();
         Shot(out, lang + QStringLiteral("-save-recording"), save->frameGeometry());
+    }
+    {
+        // Opened as the command opens it, then with the guitar's marks; cancelled, so the
+        // program's marks stay as they were.
+        tonavise::ui::CDlgScaleColor marking(app.context().doreme, frame);
+        marking.show();
+        Shot(out, lang + QStringLiteral("-pitch-marking"), marking.frameGeometry());
+        marking.OnGuitar();
+        Shot(out, lang + QStringLiteral("-pitch-marking-guitar"), marking.frameGeometry());
+        marking.reject();
     }
     app.ExitInstance();
     return 0;
