@@ -533,6 +533,33 @@ Toggle Status Bar</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::CDlgMetronome</name>
+    <message>
+        <source>Metronome</source>
+        <translation>节拍器</translation>
+    </message>
+    <message>
+        <source>&amp;Tempo</source>
+        <translation>速度(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Meter</source>
+        <translation>拍子</translation>
+    </message>
+    <message>
+        <source>&amp;Start</source>
+        <translation>开始(&amp;S)</translation>
+    </message>
+    <message>
+        <source>St&amp;op</source>
+        <translation>停止(&amp;O)</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>退出(&amp;X)</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::CDlgSet</name>
     <message>
         <source>Set Parameters</source>
@@ -655,6 +682,69 @@ Toggle Status Bar</source>
     <message>
         <source>KeySelect</source>
         <translation>选择调</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::CSignalerDlg</name>
+    <message>
+        <source>Signal Generator</source>
+        <translation>信号发生器</translation>
+    </message>
+    <message>
+        <source>Left Channel</source>
+        <translation>左声道</translation>
+    </message>
+    <message>
+        <source>Right Channel</source>
+        <translation>右声道</translation>
+    </message>
+    <message>
+        <source>Frequency(1-20000Hz)</source>
+        <translation>频率(1-20000Hz)</translation>
+    </message>
+    <message>
+        <source>Amplitude(0-100%)</source>
+        <translation>振幅(0-100%)</translation>
+    </message>
+    <message>
+        <source>Wave Form</source>
+        <translation>波形</translation>
+    </message>
+    <message>
+        <source>Sine</source>
+        <translation>正弦波</translation>
+    </message>
+    <message>
+        <source>Square</source>
+        <translation>方波</translation>
+    </message>
+    <message>
+        <source>Triangle</source>
+        <translation>三角波</translation>
+    </message>
+    <message>
+        <source>Saw</source>
+        <translation>锯齿波</translation>
+    </message>
+    <message>
+        <source>&amp;Start</source>
+        <translation>开始(&amp;S)</translation>
+    </message>
+    <message>
+        <source>St&amp;op</source>
+        <translation>停止(&amp;O)</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>退出(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>请输入一个整数。</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>请输入介于 %1 和 %2 之间的整数。</translation>
     </message>
 </context>
 </TS>

@@ -533,6 +533,33 @@ Toggle Status Bar</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::CDlgMetronome</name>
+    <message>
+        <source>Metronome</source>
+        <translation>メトロノーム</translation>
+    </message>
+    <message>
+        <source>&amp;Tempo</source>
+        <translation>テンポ(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Meter</source>
+        <translation>拍子</translation>
+    </message>
+    <message>
+        <source>&amp;Start</source>
+        <translation>開始(&amp;S)</translation>
+    </message>
+    <message>
+        <source>St&amp;op</source>
+        <translation>停止(&amp;O)</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>終了(&amp;X)</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::CDlgSet</name>
     <message>
         <source>Set Parameters</source>
@@ -655,6 +682,69 @@ Toggle Status Bar</source>
     <message>
         <source>KeySelect</source>
         <translation>調の選択</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::CSignalerDlg</name>
+    <message>
+        <source>Signal Generator</source>
+        <translation>信号発生器</translation>
+    </message>
+    <message>
+        <source>Left Channel</source>
+        <translation>左チャンネル</translation>
+    </message>
+    <message>
+        <source>Right Channel</source>
+        <translation>右チャンネル</translation>
+    </message>
+    <message>
+        <source>Frequency(1-20000Hz)</source>
+        <translation>周波数(1-20000Hz)</translation>
+    </message>
+    <message>
+        <source>Amplitude(0-100%)</source>
+        <translation>振幅(0-100%)</translation>
+    </message>
+    <message>
+        <source>Wave Form</source>
+        <translation>波形</translation>
+    </message>
+    <message>
+        <source>Sine</source>
+        <translation>正弦波</translation>
+    </message>
+    <message>
+        <source>Square</source>
+        <translation>矩形波</translation>
+    </message>
+    <message>
+        <source>Triangle</source>
+        <translation>三角波</translation>
+    </message>
+    <message>
+        <source>Saw</source>
+        <translation>のこぎり波</translation>
+    </message>
+    <message>
+        <source>&amp;Start</source>
+        <translation>開始(&amp;S)</translation>
+    </message>
+    <message>
+        <source>St&amp;op</source>
+        <translation>停止(&amp;O)</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>終了(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Please enter an integer.</source>
+        <translation>整数を入力してください。</translation>
+    </message>
+    <message>
+        <source>Please enter an integer between %1 and %2.</source>
+        <translation>%1 から %2 までの整数を入力してください。</translation>
     </message>
 </context>
 </TS>

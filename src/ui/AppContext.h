@@ -4,6 +4,7 @@
 #pragma once
 
 #include "CapturerSettings.h"
+#include "SignalSettings.h"
 #include "UiLanguage.h"
 
 namespace tonavise {
@@ -35,6 +36,8 @@ struct AppContext {
     CapturerSettings capturerSettings{};
     // Opens the manual and web pages; null: the desktop's own handler.
     WebPageOpener* opener = nullptr;
+    // The signal generator's values for the program's run.
+    SignalSettings signalSettings{};
 };
 
 }  // namespace tonavise::ui

@@ -16,11 +16,14 @@
 #include "CommandIds.h"
 #include "DlgFundamentTone.h"
 #include "DlgScaleColor.h"
+    }
+#include "DlgMetronome.h"
 #include "DlgSet.h"
 #include "Doreme.h"
 #include "RecorderThread.h"
 #include "RecordingStore.h"
 #include "SettingsStore.h"
+#include "SignalerDlg.h"
 #include "ThreadMessages.h"
 #include "WaveInThread.h"
 #include "WaveOutThread.h"
@@ -353,7 +356,7 @@ void CScopeView::SetFrequencyWindow(int32_t spanIndex, int32_t startFrequency) {
 }
 
 bool CScopeView::HandlesCommand(int id) const {
-    if (capture_->HandlesCommand(id) || tools_->HandlesCommand(id)) {
+    if (capture_->HandlesCommand(id) || tools_->HandlesCommand(id) || IsSoundDialogCommand(id)) {
         return true;
     }
     if (id == ID_PITCH_MARKING) {
@@ -397,6 +400,9 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
     if (id == ID_PITCH_MARKING) {
         state.enabled = scopeMode() == kScopePitch;
         return;
+    }
+    if (IsSoundDialogCommand(id)) {
+        return;  // always enabled, never checked
     }
     const int32_t mode = scopeMode();
     const bool spectrum = mode == kScopeFrequency || mode == kScopePitch;
@@ -483,6 +489,9 @@ void CScopeView::OnCommand(int id) {
             MarkScaleDirty();
             RedrawNow();
         }
+    }
+    if (IsSoundDialogCommand(id)) {
+        OnSoundDialogCommand(id);
         return;
     }
     const int32_t mode = scopeMode();
@@ -602,6 +611,33 @@ void CScopeView::OnCommand(int id) {
     }
     // The new scale shows at once, also when no sound arrives.
     RedrawNow();
+}
+
+// --- The metronome's and the signal generator's dialogs -----------------------------------------
+
+CSignalerDlg* CScopeView::signalDialog() const {
+    return signalDialog_.data();
+}
+
+bool CScopeView::IsSoundDialogCommand(int id) {
+    return id == ID_METRONOME_SET || id == ID_SIGNAL_GENERATOR;
+}
+
+void CScopeView::OnSoundDialogCommand(int id) {
+    if (id == ID_METRONOME_SET) {
+        // Modal over the main window; the metronome goes on as it was when it closes.
+        CDlgMetronome dialog(
+            context_.captureStore, waveOutThread_.get(), filePlayThread_.get(), window());
+        dialog.exec();
+        return;
+    }
+    // Made once; later uses only show it again, with the values it had.
+    if (signalDialog_.isNull()) {
+        signalDialog_ = new CSignalerDlg(context_, this);
+    }
+    signalDialog_->show();
+    signalDialog_->raise();
+    signalDialog_->activateWindow();
 }
 
 void CScopeView::ToggleToneWindow() {

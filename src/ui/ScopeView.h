@@ -11,6 +11,7 @@
 // drawn, and the joins when it shuts down.
 #pragma once
 
+#include <QPointer>
 #include <QScrollArea>
 #include <QString>
 #include <QTimer>
@@ -39,6 +40,7 @@ class CWaveOutThread;
 namespace tonavise::ui {
 
 class CDlgFundamentTone;
+class CSignalerDlg;
 class ScopePicture;
 
 // The highest frequency the frequency scale shows.
@@ -110,6 +112,8 @@ class CScopeView : public QScrollArea, public CommandTarget {
     const WaveTrigger& trigger() const { return trigger_; }
     bool toneWindowShown() const { return toneWindowShown_ != 0; }
     CDlgFundamentTone* toneWindow() const { return toneWindow_; }
+    // The signal generator's dialog; null until its command is first used.
+    CSignalerDlg* signalDialog() const;
     bool analysisRunning() const { return analysis_ && analysis_->IsRunning(); }
     // How many pictures were composed since the start.
     int64_t redrawCount() const { return redrawCount_; }
@@ -163,6 +167,9 @@ class CScopeView : public QScrollArea, public CommandTarget {
     void ComposePicture();
     void MarkScaleDirty() { scaleDirty_ = true; }
     void ToggleToneWindow();
+    // The metronome's and the signal generator's dialogs.
+    static bool IsSoundDialogCommand(int id);
+    void OnSoundDialogCommand(int id);
     void PlaceToneWindow();
     void OnToneWindowClosed();
     QWidget* Frame() const;
@@ -185,6 +192,7 @@ class CScopeView : public QScrollArea, public CommandTarget {
     // Tool windows
     int32_t toneWindowShown_ = 0;
     CDlgFundamentTone* toneWindow_ = nullptr;  // child of the view, created on first use
+    QPointer<CSignalerDlg> signalDialog_;      // child of the view, created on first use
 
     QTimer timer1_;
     QTimer timer2_;

@@ -5,6 +5,10 @@
 // show a standing waveform, and end within two seconds of its window closing with every thread
 // joined and the settings written. The test also leaves a screenshot of the running program
 // (TONAVISE_SCREENSHOT, default tonavise-live.png in the working folder).
+//
+// Then, with that tone ended, the program's own sound: the signal generator started at 1000 Hz
+// from its dialog shows at 1000 Hz on the frequency scale, and the metronome started from its
+// dialog is heard (recorded back from the server) with its clicks at the tempo set there.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <spawn.h>
@@ -12,23 +16,35 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTest>
+#include <array>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <mutex>
 #include <numbers>
 #include <string>
 
 #include "CommandIds.h"
 #include "DlgFundamentTone.h"
+#include "DlgMetronome.h"
 #include "MainFrame.h"
 #include "ScopeView.h"
+#include "SignalerDlg.h"
+#include "SoundDevice.h"
+#include "ThreadMessages.h"
 #include "TonaviseApp.h"
 #include "UiTestSupport.h"
 #include "WavWriter.h"
+#include "WaveOutThread.h"
 
 extern char** environ;
 
@@ -188,6 +204,253 @@ TEST(EndToEnd, LiveToneOnScreenToneWindowWaveformAndCleanExit) {
     EXPECT_EQ(written.ReadInt(kSectionPitchLineColor, "Color87", -1), 7);
     EXPECT_EQ(written.ReadString(kSectionUser, "today", {}), QStringLiteral("2026/01/01"));
     EXPECT_EQ(notifier.Count(), 0u);
+}
+
+void StopTonePlayer() {
+    if (g_tonePlayer > 0) {
+        kill(g_tonePlayer, SIGTERM);
+        waitpid(g_tonePlayer, nullptr, 0);
+        g_tonePlayer = -1;
+    }
+}
+
+bool CanRun() {
+    return !qEnvironmentVariableIsEmpty("TONAVISE_SOUND_SERVER") &&
+           QGuiApplication::platformName() == QStringLiteral("xcb");
+}
+
+// The program as a user starts it, with settings of the test's own.
+struct RunningProgram {
+    RunningProgram()
+        : app(AppEnvironment{file.path(),
+                             &opener,
+                             [] { return QDate(2026, 1, 1); },
+                             QLocale(QLocale::English),
+                             QStringLiteral("e2e"),
+                             work.path(),
+                             work.path(),
+                             &notifier,
+                             nullptr}) {}
+    ~RunningProgram() {
+        if (started) {
+            app.mainFrame()->close();
+            app.ExitInstance();
+        }
+    }
+    bool Start() {
+        started = app.InitInstance();
+        return started;
+    }
+    CMainFrame& frame() { return *app.mainFrame(); }
+    CScopeView& view() { return app.mainFrame()->view(); }
+
+    TempSettings file;
+    QTemporaryDir work;
+    RecordingOpener opener;
+    RecordingNotifier notifier;
+    CTonaviseApp app;
+    bool started = false;
+};
+
+// Records the server's default input (the monitor of what is played) into memory, as a
+// listener in the room would hear the program.
+class MonitorRecorder final : public MessageThread {
+  public:
+    MonitorRecorder(DeviceFactory& devices, int seconds)
+        : devices_(devices), samples_(static_cast<size_t>(seconds) * kSampleRate) {}
+    ~MonitorRecorder() override { join(); }
+    // The samples so far; call after join().
+    std::vector<int16_t> Samples() const {
+        std::lock_guard lock(mutex_);
+        return {samples_.begin(), samples_.begin() + static_cast<std::ptrdiff_t>(filled_)};
+    }
+    DeviceResult openResult() const { return openResult_.load(); }
+
+  protected:
+    void onStart() override {
+        device_ = devices_.Create(DeviceDirection::Input);
+        openResult_ = device_->Open(PcmFormat(1), *this);
+        if (openResult_ != kDeviceOk) {
+            return;
+        }
+        for (int k = 0; k < 2; ++k) {
+            headers_[k].Describe(buffers_[k].data(), kBlockFrames * 2);
+            device_->Prepare(headers_[k]);
+            device_->Queue(headers_[k]);
+        }
+        device_->Start();
+    }
+    void handleMessage(Message& message) override {
+        if (message.id != MM_WIM_DATA || !device_ || !device_->IsOpen()) {
+            return;
+        }
+        auto* header = reinterpret_cast<WaveHeader*>(message.lParam);
+        const size_t count = header->bytesRecorded.load() / 2;
+        {
+            std::lock_guard lock(mutex_);
+            const size_t n = std::min(count, samples_.size() - filled_);
+            std::memcpy(samples_.data() + filled_, header->data, n * 2);
+            filled_ += n;
+        }
+        device_->Queue(*header);
+    }
+    void onExit() override {
+        if (device_) {
+            device_->Close();
+            device_.reset();
+        }
+    }
+
+  private:
+    DeviceFactory& devices_;
+    std::unique_ptr<WaveDevice> device_;
+    std::array<std::array<int16_t, kBlockFrames>, 2> buffers_{};
+    std::array<WaveHeader, 2> headers_;
+    std::atomic<DeviceResult> openResult_{kDeviceOk};
+    mutable std::mutex mutex_;
+    std::vector<int16_t> samples_;
+    size_t filled_ = 0;
+};
+
+TEST(EndToEnd, SignalGeneratorAt1000HzShowsAt1000HzOnTheFrequencyScale) {
+    if (!CanRun()) {
+        GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
+    }
+    StopTonePlayer();
+    RunningProgram program;
+    ASSERT_TRUE(program.Start());
+    CScopeView& view = program.view();
+    const SpectrumExchange& spectrum = program.app.context().captureStore.spectrum;
+    ASSERT_TRUE(program.frame().ExecuteCommand(ID_FREQUENCY_SCALE));
+
+    // From the dialog, as a user does it: both frequencies 1000 Hz, then Start.
+    ASSERT_TRUE(program.frame().ExecuteCommand(ID_SIGNAL_GENERATOR));
+    CSignalerDlg* dialog = view.signalDialog();
+    ASSERT_NE(dialog, nullptr);
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    for (int channel : {0, 1}) {
+        QLineEdit* edit = dialog->valueEdit(channel, 0);
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("1000"));
+    }
+    const auto started = Clock::now();
+    QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return dialog->signalThread()->IsPlaying(); }));
+    ASSERT_TRUE(
+        WaitFor([&] { return std::abs(spectrum.latest().fundamentalHz - 1000.0) < 2.0; }, 15000))
+        << spectrum.latest().fundamentalHz;
+    std::printf("[ figures  ] signal generator Start to 1000 Hz estimated: %.2f s (%.1f Hz)\n",
+                std::chrono::duration<double>(Clock::now() - started).count(),
+                spectrum.latest().fundamentalHz);
+
+    // On the screen: the highest point of the trace stands over 1000 Hz of the scale.
+    int expectedX = 0;
+    for (int x = 50; x < 1050; ++x) {
+        if (FrequencyAt(x, view.spanIndex(), view.startFrequency()).value_or(0) <= 1000) {
+            expectedX = x;
+        }
+    }
+    QTest::qWait(300);
+    const QPoint origin = view.picture()->mapToGlobal(QPoint(0, 0));
+    const QImage screen = GrabScreen();
+    const QImage& scale = view.renderer().scaleSurface();
+    int peakX = 0;
+    int peakTop = 410;
+    for (int x = 50; x < 1050; ++x) {
+        const int top = TraceTop(screen, origin, scale, x);
+        if (top < peakTop) {
+            peakTop = top;
+            peakX = x;
+        }
+    }
+    EXPECT_NEAR(peakX, expectedX, 1) << "expected the peak at x = " << expectedX;
+    EXPECT_LT(peakTop, 300);
+    std::printf("[ figures  ] frequency scale peak at x = %d (1000 Hz is x = %d), top y = %d\n",
+                peakX,
+                expectedX,
+                peakTop);
+
+    QTest::mouseClick(dialog->exitButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_TRUE(WaitFor([&] { return !dialog->signalThread()->IsPlaying(); }));
+    EXPECT_EQ(program.app.context().signalSettings.freqLeft, 1000);
+    EXPECT_EQ(program.notifier.Count(), 0u);
+}
+
+TEST(EndToEnd, MetronomeStartedFromItsDialogClicksAtTheSetTempo) {
+    if (!CanRun()) {
+        GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
+    }
+    StopTonePlayer();
+    RunningProgram program;
+    ASSERT_TRUE(program.Start());
+    CWaveOutThread* waveOut = program.view().waveOutThread();
+    ASSERT_NE(waveOut, nullptr);
+
+    // The dialog: tempo 120 up to 150 with the edit's arrow key, meter "1" (every beat a full
+    // click), Start, Exit.
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CDlgMetronome*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        for (int i = 0; i < 30; ++i) {
+            QTest::keyClick(dialog->tempoEdit(), Qt::Key_Up);
+        }
+        QTest::mouseClick(dialog->meterButton(0), Qt::LeftButton);
+        QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
+        QTest::mouseClick(dialog->exitButton(), Qt::LeftButton);
+    });
+    ASSERT_TRUE(program.frame().ExecuteCommand(ID_METRONOME_SET));
+    ASSERT_TRUE(seen);
+    const int32_t tempo = program.app.context().captureStore.tempo.load();
+    ASSERT_EQ(tempo, 150);
+    ASSERT_TRUE(WaitFor([&] { return waveOut->IsMetronomePlaying(); }, 15000))
+        << (program.notifier.Count() > 0 ? program.notifier.Text(0) : std::string("no message"));
+
+    const size_t heardFrames = 4 * static_cast<size_t>(kSampleRate);
+    MonitorRecorder recorder(*program.app.context().devices, 4);
+    recorder.start();
+    // The first sound may take up to two seconds to arrive after the stream starts.
+    EXPECT_TRUE(WaitFor([&] { return recorder.Samples().size() >= heardFrames; }, 15000));
+    recorder.join();
+    ASSERT_EQ(recorder.openResult(), kDeviceOk);
+    EXPECT_TRUE(waveOut->IsMetronomePlaying());  // closing the dialog left it playing
+    const std::vector<int16_t> heard = recorder.Samples();
+    ASSERT_GT(heard.size(), static_cast<size_t>(3 * kSampleRate));
+
+    // Click onsets: the first loud sample after at least 0.1 s without one.
+    std::vector<size_t> onsets;
+    for (size_t i = 0; i < heard.size(); ++i) {
+        if (std::abs(heard[i]) > 12000 &&
+            (onsets.empty() || i - onsets.back() > static_cast<size_t>(kSampleRate / 10))) {
+            onsets.push_back(i);
+        }
+    }
+    const double beat = 2646000.0 / tempo;  // samples
+    ASSERT_GE(onsets.size(), 6u);
+    double sum = 0.0;
+    double worst = 0.0;
+    for (size_t k = 1; k < onsets.size(); ++k) {
+        const double interval = static_cast<double>(onsets[k] - onsets[k - 1]);
+        sum += interval;
+        worst = std::max(worst, std::abs(interval - beat));
+    }
+    const double mean = sum / static_cast<double>(onsets.size() - 1);
+    std::printf(
+        "[ figures  ] metronome at %d bpm: %zu clicks heard, mean interval %.2f ms "
+        "(expected %.2f ms), largest deviation %.2f ms\n",
+        tempo,
+        onsets.size(),
+        mean * 1000.0 / kSampleRate,
+        beat * 1000.0 / kSampleRate,
+        worst * 1000.0 / kSampleRate);
+    EXPECT_NEAR(mean, beat, beat * 0.005);
+    EXPECT_LT(worst, kSampleRate * 0.005);  // every click within 5 ms of its place
+
+    waveOut->post(UM_METRONOME_STOP);
+    EXPECT_TRUE(WaitFor([&] { return !waveOut->IsMetronomePlaying(); }));
+    EXPECT_EQ(program.notifier.Count(), 0u);
 }
 
 }  // namespace

@@ -131,7 +131,7 @@ TEST_F(MainFrameTest, MenusHoldEveryItemInOrder) {
 }
 
 TEST_F(MainFrameTest, CommandsWithoutAHandlerYetAreDisabled) {
-    for (int id : {ID_SIGNAL_GENERATOR}) {
+    for (int id : {ID_PITCH_MARKING}) {
         EXPECT_FALSE(frame->Action(id)->isEnabled()) << id;
         EXPECT_FALSE(frame->ExecuteCommand(id)) << id;
     }

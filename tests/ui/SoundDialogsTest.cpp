@@ -1,0 +1,460 @@
+// The metronome dialog and the signal generator dialog: what they show when they open, what
+// they post to the sound threads and when, the spin limits, the signal generator's checks and
+// live updates, the wave form buttons, Enter and Esc, the view's commands, and ending the
+// signal thread while it waits for the dialog.
+#include <gtest/gtest.h>
+
+#include <QButtonGroup>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+#include <QTimer>
+
+#include "CommandIds.h"
+#include "DialogUnits.h"
+#include "DlgMetronome.h"
+#include "MainFrame.h"
+#include "ScopeView.h"
+#include "SignalerDlg.h"
+#include "ThreadMessages.h"
+#include "UiTestSupport.h"
+#include "UpDown.h"
+#include "WaveOutThread.h"
+
+namespace tonavise::ui::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+class SoundDialogsTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        frame = std::make_unique<CMainFrame>(engine.context);
+        frame->show();
+        frame->InitialUpdate();
+        ASSERT_NE(view().waveOutThread(), nullptr);
+    }
+    void TearDown() override { frame.reset(); }
+
+    CScopeView& view() { return frame->view(); }
+    CWaveOutThread& waveOut() { return *view().waveOutThread(); }
+
+    std::unique_ptr<CDlgMetronome> OpenMetronome() {
+        posts.Watch(view().waveOutThread());
+        posts.Watch(view().filePlayThread());
+        return std::make_unique<CDlgMetronome>(
+            engine.captureStore, view().waveOutThread(), view().filePlayThread(), frame.get());
+    }
+    void ClickArrow(CUpDown* spin, bool up) {
+        const QPoint p(spin->width() / 2, up ? spin->height() / 4 : spin->height() * 3 / 4);
+        QTest::mousePress(spin, Qt::LeftButton, Qt::NoModifier, p);
+        QTest::mouseRelease(spin, Qt::LeftButton, Qt::NoModifier, p);
+    }
+
+    TempSettings file;
+    Engine engine{file.path()};
+    std::unique_ptr<CMainFrame> frame;
+    PostLog posts;
+};
+
+// --- Metronome ---------------------------------------------------------------------------------
+
+TEST_F(SoundDialogsTest, MetronomeOpensWithTheStoredTempoAndMeterAndPostsNothing) {
+    engine.captureStore.tempo = 96;
+    engine.captureStore.rhythm = 4;
+    auto dialog = OpenMetronome();
+    EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Metronome"));
+    EXPECT_EQ(dialog->tempoEdit()->text(), QStringLiteral("96"));
+    EXPECT_TRUE(dialog->tempoEdit()->isReadOnly());
+    EXPECT_EQ(dialog->tempoSpin()->Pos(), 96);
+    EXPECT_EQ(dialog->tempoValue(), 96);
+    EXPECT_EQ(dialog->meterIndex(), 4);
+    EXPECT_EQ(dialog->meterButton(4)->text(), QStringLiteral("3+2"));
+    EXPECT_TRUE(dialog->meterButton(4)->isChecked());
+    for (int i : {0, 1, 2, 3, 5, 6}) {
+        EXPECT_FALSE(dialog->meterButton(i)->isChecked()) << i;
+    }
+    // Filling the controls is no change: nothing is rebuilt, the store keeps its values.
+    EXPECT_FALSE(dialog->rebuildPending());
+    EXPECT_TRUE(posts.Ids().empty());
+    EXPECT_EQ(engine.captureStore.tempo.load(), 96);
+}
+
+TEST_F(SoundDialogsTest, ThreeQuickMeterClicksGiveOneRebuildWithTheLastMeter) {
+    // What the store holds when the rebuild is posted is what the thread builds from.
+    struct RhythmAtRebuild final : PostObserver {
+        explicit RhythmAtRebuild(CaptureStore& s) : store(s) {}
+        void OnPosted(const MessageThread&, uint32_t id, uintptr_t, intptr_t) override {
+            if (id == UM_METRONOME_REBUILD) {
+                rhythms.push_back(store.rhythm.load());
+            }
+        }
+        CaptureStore& store;
+        std::vector<int32_t> rhythms;  // written on the posting (this) thread only
+    } observer(engine.captureStore);
+    auto dialog = OpenMetronome();
+    waveOut().setPostObserver(&observer);
+
+    for (int i : {1, 2, 3}) {  // "2", "3", "4"
+        QTest::mouseClick(dialog->meterButton(i), Qt::LeftButton);
+        EXPECT_EQ(engine.captureStore.rhythm.load(), i);
+        EXPECT_TRUE(dialog->rebuildPending());
+    }
+    EXPECT_TRUE(observer.rhythms.empty());
+    ASSERT_TRUE(WaitFor([&] { return !observer.rhythms.empty(); }, 3000));
+    EXPECT_FALSE(dialog->rebuildPending());  // single shot: nothing more can come
+    EXPECT_EQ(observer.rhythms, std::vector<int32_t>{3});
+    EXPECT_EQ(dialog->meterIndex(), 3);
+    waveOut().setPostObserver(nullptr);
+}
+
+TEST_F(SoundDialogsTest, TempoSpinStopsAt30And300AndEachStepIsStored) {
+    engine.captureStore.tempo = 299;
+    auto high = OpenMetronome();
+    ClickArrow(high->tempoSpin(), true);
+    EXPECT_EQ(engine.captureStore.tempo.load(), 300);
+    EXPECT_TRUE(high->rebuildPending());
+    ClickArrow(high->tempoSpin(), true);
+    QTest::keyClick(high->tempoEdit(), Qt::Key_Up);
+    EXPECT_EQ(high->tempoEdit()->text(), QStringLiteral("300"));
+    EXPECT_EQ(engine.captureStore.tempo.load(), 300);
+
+    engine.captureStore.tempo = 31;
+    auto low = OpenMetronome();
+    for (int i = 0; i < 3; ++i) {
+        QTest::keyClick(low->tempoEdit(), Qt::Key_Down);
+    }
+    EXPECT_EQ(low->tempoEdit()->text(), QStringLiteral("30"));
+    EXPECT_EQ(low->tempoValue(), 30);
+    EXPECT_EQ(engine.captureStore.tempo.load(), 30);
+}
+
+TEST_F(SoundDialogsTest, StartStartStartsThenStopsAndStopWithNothingPlayingDoesNothing) {
+    auto dialog = OpenMetronome();
+    QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
+    const std::vector<PostLog::Post> first = posts.Posts();
+    ASSERT_EQ(first.size(), 2u);
+    EXPECT_EQ(first[0].thread, view().filePlayThread());
+    EXPECT_EQ(first[0].id, UM_PLAYER_STOP);
+    EXPECT_EQ(first[1].thread, view().waveOutThread());
+    EXPECT_EQ(first[1].id, UM_METRONOME_TOGGLE);
+    ASSERT_TRUE(WaitFor([&] { return waveOut().IsMetronomePlaying(); }));
+
+    QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !waveOut().IsMetronomePlaying(); }));
+
+    posts.Clear();
+    QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
+    EXPECT_EQ(posts.Ids(), std::vector<uint32_t>{UM_METRONOME_STOP});
+    EXPECT_TRUE(engine.sound.WaitForClosed(DeviceDirection::Output, 2000ms));
+    EXPECT_FALSE(waveOut().IsTonePlaying());
+    EXPECT_FALSE(waveOut().IsMetronomePlaying());
+}
+
+TEST_F(SoundDialogsTest, StopWhileTheToneSoundsStopsTheTone) {
+    auto dialog = OpenMetronome();
+    waveOut().post(UM_TONE_START, kKeyA4);
+    ASSERT_TRUE(WaitFor([&] { return waveOut().IsTonePlaying(); }));
+    QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !waveOut().IsTonePlaying(); }));
+    EXPECT_FALSE(waveOut().IsMetronomePlaying());
+}
+
+TEST_F(SoundDialogsTest, ExitLeavesTheMetronomePlayingAndDropsAPendingRebuild) {
+    auto dialog = OpenMetronome();
+    dialog->show();
+    QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return waveOut().IsMetronomePlaying(); }));
+    QTest::mouseClick(dialog->meterButton(6), Qt::LeftButton);
+    ASSERT_TRUE(dialog->rebuildPending());
+    QTest::mouseClick(dialog->exitButton(), Qt::LeftButton);
+    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_FALSE(dialog->rebuildPending());
+    EXPECT_EQ(engine.captureStore.rhythm.load(), 6);  // the next start builds from it
+    for (uint32_t id : posts.Ids()) {
+        EXPECT_NE(id, UM_METRONOME_REBUILD);
+    }
+    EXPECT_TRUE(waveOut().IsMetronomePlaying());
+}
+
+TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
+    auto dialog = OpenMetronome();
+    const DialogUnits du(dialog->font());
+    EXPECT_EQ(dialog->size(), du.Size(150, 105));
+    EXPECT_EQ(dialog->tempoEdit()->geometry(), du.Rect(46, 7, 31, 12));
+    EXPECT_EQ(dialog->startButton()->geometry(), du.Rect(13, 82, 40, 16));
+    EXPECT_EQ(dialog->exitButton()->geometry(), du.Rect(97, 82, 40, 16));
+    EXPECT_TRUE(dialog->exitButton()->isDefault());
+    const QRect edit = dialog->tempoEdit()->geometry();
+    EXPECT_EQ(dialog->tempoSpin()->geometry(),
+              QRect(edit.right() + 5, edit.top(), 10, edit.height()));
+
+    // Tab: the tempo, the checked meter only, then the three buttons; the arrows move the meter.
+    dialog->show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
+    dialog->tempoEdit()->setFocus();
+    std::vector<QWidget*> visited;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        visited.push_back(QApplication::focusWidget());
+    }
+    const std::vector<QWidget*> expected = {dialog->meterButton(0),
+                                            dialog->startButton(),
+                                            dialog->stopButton(),
+                                            dialog->exitButton(),
+                                            dialog->tempoEdit()};
+    EXPECT_EQ(visited, expected);
+    dialog->meterButton(0)->setFocus();
+    QTest::keyClick(dialog->meterButton(0), Qt::Key_Right);
+    EXPECT_TRUE(dialog->meterButton(1)->isChecked());
+    EXPECT_EQ(engine.captureStore.rhythm.load(), 1);
+
+    // Alt+S is Start; Esc closes.
+    posts.Clear();
+    QTest::keyClick(dialog.get(), Qt::Key_S, Qt::AltModifier);
+    EXPECT_TRUE(WaitFor([&] { return !posts.Ids().empty(); }, 2000));  // an animated click
+    EXPECT_EQ(posts.Ids(), (std::vector<uint32_t>{UM_PLAYER_STOP, UM_METRONOME_TOGGLE}));
+    QTest::keyClick(dialog.get(), Qt::Key_Escape);
+    EXPECT_FALSE(dialog->isVisible());
+    EXPECT_EQ(dialog->result(), QDialog::Rejected);
+}
+
+TEST_F(SoundDialogsTest, SetCommandRunsTheDialogModallyOverTheMainWindow) {
+    ASSERT_TRUE(frame->CommandStateOf(ID_METRONOME_SET).enabled);
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<CDlgMetronome*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        seen = true;
+        EXPECT_EQ(dialog->parentWidget(), frame.get());
+        QTest::keyClick(dialog->tempoEdit(), Qt::Key_Up);
+        dialog->reject();
+    });
+    EXPECT_TRUE(frame->ExecuteCommand(ID_METRONOME_SET));
+    EXPECT_TRUE(seen);
+    EXPECT_EQ(engine.captureStore.tempo.load(), 121);
+    EXPECT_TRUE(view().findChildren<CDlgMetronome*>().isEmpty());
+}
+
+// --- Signal generator --------------------------------------------------------------------------
+
+class SignalDialogTest : public SoundDialogsTest {
+  protected:
+    CSignalerDlg& Open() {
+        EXPECT_TRUE(frame->ExecuteCommand(ID_SIGNAL_GENERATOR));
+        CSignalerDlg* dialog = view().signalDialog();
+        EXPECT_NE(dialog, nullptr);
+        posts.Watch(dialog->signalThread());
+        return *dialog;
+    }
+    // The channel of the buffer (0 left, 1 right).
+    static std::vector<int16_t> Channel(const std::vector<int16_t>& samples, int channel) {
+        std::vector<int16_t> one;
+        for (size_t i = channel; i < samples.size(); i += 2) {
+            one.push_back(samples[i]);
+        }
+        return one;
+    }
+    static std::vector<int16_t> Expected(int frequency, int amplitude, int form) {
+        SignalBuffer reference;
+        reference.GenerateChannel(frequency, amplitude, form, 0);
+        return Channel(reference.Samples(), 0);
+    }
+    void StartPlaying(CSignalerDlg& dialog) {
+        QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
+        ASSERT_TRUE(WaitFor([&] { return dialog.signalThread()->IsPlaying(); }));
+        ASSERT_TRUE(engine.sound.WaitForQueued(DeviceDirection::Output, 2, 2000ms));
+    }
+    // One played second, answered by the dialog.
+    void PlayOneSecond(CSignalerDlg& dialog) {
+        const int64_t answered = dialog.liveUpdateCount();
+        ASSERT_EQ(engine.sound.Complete(DeviceDirection::Output), 1);
+        ASSERT_TRUE(WaitFor([&] { return dialog.liveUpdateCount() > answered; }));
+    }
+};
+
+TEST_F(SignalDialogTest, FirstOpeningShows440And25AndSineOnBothSides) {
+    CSignalerDlg& dialog = Open();
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Signal Generator"));
+    for (int channel : {0, 1}) {
+        EXPECT_EQ(dialog.valueEdit(channel, 0)->text(), QStringLiteral("440"));
+        EXPECT_EQ(dialog.valueEdit(channel, 1)->text(), QStringLiteral("25"));
+        EXPECT_TRUE(dialog.waveButton(channel, kWaveSine)->isChecked());
+        EXPECT_EQ(dialog.valueSpin(channel, 0)->minimum(), 1);
+        EXPECT_EQ(dialog.valueSpin(channel, 0)->maximum(), 20000);
+        EXPECT_EQ(dialog.valueSpin(channel, 1)->maximum(), 100);
+    }
+    EXPECT_EQ(dialog.freqLeft(), 440);
+    EXPECT_EQ(dialog.ampRight(), 25);
+    ASSERT_NE(dialog.signalThread(), nullptr);
+    EXPECT_TRUE(dialog.signalThread()->running());
+    EXPECT_FALSE(dialog.signalThread()->IsPlaying());
+}
+
+TEST_F(SignalDialogTest, TheCommandWhileOpenOnlyShowsTheSameDialogAgain) {
+    CSignalerDlg& dialog = Open();
+    dialog.valueEdit(0, 0)->setText(QStringLiteral("1000"));
+    QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
+    EXPECT_EQ(&Open(), &dialog);
+    EXPECT_EQ(view().findChildren<CSignalerDlg*>().size(), 1);
+
+    QTest::mouseClick(dialog.exitButton(), Qt::LeftButton);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(engine.context.signalSettings.freqLeft, 1000);
+    ASSERT_TRUE(WaitFor([&] { return !dialog.signalThread()->IsPlaying(); }));
+    EXPECT_EQ(&Open(), &dialog);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(dialog.valueEdit(0, 0)->text(), QStringLiteral("1000"));
+    EXPECT_TRUE(frame->CommandStateOf(ID_SIGNAL_GENERATOR).enabled);
+}
+
+TEST_F(SignalDialogTest, StartChecksEveryValueAndShowsTheFrameworksMessages) {
+    CSignalerDlg& dialog = Open();
+    dialog.valueEdit(0, 0)->setText(QStringLiteral("30000"));
+    QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
+    ASSERT_EQ(engine.notifier.Count(), 1u);
+    EXPECT_EQ(engine.notifier.Caption(0), "Tonavise");
+    EXPECT_EQ(engine.notifier.Text(0), "Please enter an integer between 1 and 20000.");
+    EXPECT_EQ(dialog.focusWidget(), dialog.valueEdit(0, 0));
+    EXPECT_EQ(dialog.freqLeft(), 440);  // a refused value never reaches the field
+    EXPECT_TRUE(posts.Ids().empty());
+
+    dialog.valueEdit(0, 0)->setText(QStringLiteral("500"));
+    dialog.valueEdit(1, 1)->setText(QStringLiteral("12x"));
+    QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
+    ASSERT_EQ(engine.notifier.Count(), 2u);
+    EXPECT_EQ(engine.notifier.Text(1), "Please enter an integer.");
+    EXPECT_EQ(dialog.focusWidget(), dialog.valueEdit(1, 1));
+
+    dialog.valueEdit(1, 1)->setText(QStringLiteral("101"));
+    QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
+    ASSERT_EQ(engine.notifier.Count(), 3u);
+    EXPECT_EQ(engine.notifier.Text(2), "Please enter an integer between 0 and 100.");
+    EXPECT_TRUE(posts.Ids().empty());
+
+    dialog.valueEdit(1, 1)->setText(QStringLiteral(" 100 "));
+    QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
+    EXPECT_EQ(posts.Ids(), std::vector<uint32_t>{UM_SIGNAL_START});
+    EXPECT_EQ(dialog.freqLeft(), 500);
+    EXPECT_EQ(dialog.ampRight(), 100);
+    const std::vector<int16_t> played = dialog.signal().Samples();
+    EXPECT_EQ(Channel(played, 0), Expected(500, 25, kWaveSine));
+    EXPECT_EQ(Channel(played, 1), Expected(440, 100, kWaveSine));
+    EXPECT_EQ(engine.notifier.Count(), 3u);
+}
+
+TEST_F(SignalDialogTest, EachPlayedSecondTakesTheValidEditsAndIgnoresTheOthers) {
+    CSignalerDlg& dialog = Open();
+    StartPlaying(dialog);
+    dialog.valueEdit(0, 0)->setText(QStringLiteral("1000"));
+    PlayOneSecond(dialog);
+    EXPECT_EQ(dialog.freqLeft(), 1000);
+    EXPECT_EQ(Channel(dialog.signal().Samples(), 0), Expected(1000, 25, kWaveSine));
+    // The thread goes on: the finished copy is queued again.
+    EXPECT_TRUE(engine.sound.WaitForQueued(DeviceDirection::Output, 2, 2000ms));
+
+    for (const char* text : {"0", "30000", "abc", ""}) {
+        dialog.valueEdit(0, 0)->setText(QString::fromLatin1(text));
+        PlayOneSecond(dialog);
+        EXPECT_EQ(dialog.freqLeft(), 1000) << text;
+    }
+    dialog.valueEdit(1, 1)->setText(QStringLiteral(" 60%"));  // the leading number counts
+    PlayOneSecond(dialog);
+    EXPECT_EQ(dialog.ampRight(), 60);
+    EXPECT_EQ(Channel(dialog.signal().Samples(), 0), Expected(1000, 25, kWaveSine));
+    EXPECT_EQ(Channel(dialog.signal().Samples(), 1), Expected(440, 60, kWaveSine));
+    EXPECT_EQ(engine.notifier.Count(), 0u);
+}
+
+TEST_F(SignalDialogTest, SawOnTheRightChangesOnlyTheRightChannel) {
+    CSignalerDlg& dialog = Open();
+    StartPlaying(dialog);
+    const std::vector<int16_t> before = dialog.signal().Samples();
+    QTest::mouseClick(dialog.waveButton(1, kWaveSaw), Qt::LeftButton);
+    EXPECT_EQ(dialog.waveRight(), kWaveSaw);
+    EXPECT_EQ(dialog.waveLeft(), kWaveSine);
+    const std::vector<int16_t> after = dialog.signal().Samples();
+    EXPECT_EQ(Channel(after, 0), Channel(before, 0));
+    EXPECT_EQ(Channel(after, 1), Expected(440, 25, kWaveSaw));
+
+    // The arrow keys move the choice; the key's release on the new button changes the sound.
+    dialog.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&dialog));
+    dialog.waveButton(0, kWaveSine)->setFocus();
+    QTest::keyPress(dialog.waveButton(0, kWaveSine), Qt::Key_Down);
+    EXPECT_TRUE(dialog.waveButton(0, kWaveSquare)->isChecked());
+    QTest::keyRelease(dialog.waveButton(0, kWaveSquare), Qt::Key_Down);
+    EXPECT_EQ(dialog.waveLeft(), kWaveSquare);
+    EXPECT_EQ(Channel(dialog.signal().Samples(), 0), Expected(440, 25, kWaveSquare));
+    EXPECT_TRUE(dialog.waveButton(1, kWaveSaw)->isChecked());  // the groups are separate
+}
+
+TEST_F(SignalDialogTest, EnterNeitherHidesNorStartsAndEscAndTheCloseBoxStopAndHide) {
+    CSignalerDlg& dialog = Open();
+    QTest::keyClick(dialog.valueEdit(0, 0), Qt::Key_Return);
+    QTest::keyClick(dialog.startButton(), Qt::Key_Enter);
+    QTest::keyClick(&dialog, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_TRUE(posts.Ids().empty());
+
+    StartPlaying(dialog);
+    dialog.valueEdit(0, 0)->setText(QStringLiteral("700"));
+    PlayOneSecond(dialog);
+    posts.Clear();
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(posts.Ids(), std::vector<uint32_t>{UM_SIGNAL_STOP});
+    ASSERT_TRUE(WaitFor([&] { return !dialog.signalThread()->IsPlaying(); }));
+    // Only Exit remembers the values.
+    EXPECT_EQ(engine.context.signalSettings.freqLeft, 440);
+
+    Open();
+    posts.Clear();
+    dialog.close();
+    EXPECT_FALSE(dialog.isVisible());
+    EXPECT_EQ(posts.Ids(), std::vector<uint32_t>{UM_SIGNAL_STOP});
+    EXPECT_EQ(view().signalDialog(), &dialog);
+}
+
+TEST_F(SignalDialogTest, TheDialogGoesWhileTheThreadWaitsForItsAnswer) {
+    CSignalerDlg& dialog = Open();
+    StartPlaying(dialog);
+    // The thread now waits for an answer that this test never lets the dialog give.
+    ASSERT_EQ(engine.sound.Complete(DeviceDirection::Output), 1);
+    delete &dialog;
+    EXPECT_EQ(view().signalDialog(), nullptr);
+    EXPECT_TRUE(engine.sound.WaitForClosed(DeviceDirection::Output, 2000ms));
+}
+
+TEST_F(SignalDialogTest, LayoutFollowsTheTemplate) {
+    CSignalerDlg& dialog = Open();
+    const DialogUnits du(dialog.font());
+    EXPECT_EQ(dialog.size(), du.Size(314, 163));
+    EXPECT_EQ(dialog.valueEdit(0, 0)->geometry(), du.Rect(98, 18, 35, 12));
+    EXPECT_EQ(dialog.valueEdit(1, 0)->geometry(), du.Rect(254, 17, 35, 12));
+    EXPECT_EQ(dialog.startButton()->geometry(), du.Rect(84, 136, 45, 20));
+    EXPECT_EQ(dialog.exitButton()->geometry(), du.Rect(184, 136, 45, 20));
+    EXPECT_TRUE(dialog.exitButton()->isDefault());
+    EXPECT_EQ(dialog.parentWidget(), &view());
+    EXPECT_FALSE(dialog.isModal());
+}
+
+TEST(SignalValues, LeadingAndWholeIntegers) {
+    EXPECT_EQ(LeadingInteger(QStringLiteral(" 12abc")), 12);
+    EXPECT_EQ(LeadingInteger(QStringLiteral("abc")), 0);
+    EXPECT_EQ(LeadingInteger(QStringLiteral("-5")), -5);
+    EXPECT_EQ(LeadingInteger(QStringLiteral("+7")), 7);
+    EXPECT_GT(LeadingInteger(QStringLiteral("99999999999999999999")), 20000);
+    EXPECT_EQ(WholeInteger(QStringLiteral(" 42 ")), 42);
+    EXPECT_EQ(WholeInteger(QStringLiteral("-3")), -3);
+    EXPECT_FALSE(WholeInteger(QStringLiteral("42x")));
+    EXPECT_FALSE(WholeInteger(QString()));
+    EXPECT_FALSE(WholeInteger(QStringLiteral("4 2")));
+    EXPECT_FALSE(WholeInteger(QStringLiteral("99999999999")));
+}
+
+}  // namespace
+}  // namespace tonavise::ui::test
