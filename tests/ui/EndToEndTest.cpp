@@ -6,7 +6,7 @@
 // joined and the settings written. The test also leaves a screenshot of the running program
 // (TONAVISE_SCREENSHOT, default tonavise-live.png in the working folder).
 //
-// Then, with that tone ended, the program's own sound: the signal generator started at 1000 Hz
+// Then, with that tone held, the program's own sound: the signal generator started at 1000 Hz
 // from its dialog shows at 1000 Hz on the frequency scale, and the metronome started from its
 // dialog is heard (recorded back from the server) with its clicks at the tempo set there.
 #include <gtest/gtest.h>
@@ -206,13 +206,23 @@ TEST(EndToEnd, LiveToneOnScreenToneWindowWaveformAndCleanExit) {
     EXPECT_EQ(notifier.Count(), 0u);
 }
 
-void StopTonePlayer() {
-    if (g_tonePlayer > 0) {
-        kill(g_tonePlayer, SIGTERM);
-        waitpid(g_tonePlayer, nullptr, 0);
-        g_tonePlayer = -1;
+// Holds the tone player while a test listens to the program's own sound; it goes on afterwards
+// for the tests that need the tone.
+class TonePaused {
+  public:
+    TonePaused() {
+        if (g_tonePlayer > 0) {
+            kill(g_tonePlayer, SIGSTOP);
+        }
     }
-}
+    ~TonePaused() {
+        if (g_tonePlayer > 0) {
+            kill(g_tonePlayer, SIGCONT);
+        }
+    }
+    TonePaused(const TonePaused&) = delete;
+    TonePaused& operator=(const TonePaused&) = delete;
+};
 
 bool CanRun() {
     return !qEnvironmentVariableIsEmpty("TONAVISE_SOUND_SERVER") &&
@@ -316,7 +326,7 @@ TEST(EndToEnd, SignalGeneratorAt1000HzShowsAt1000HzOnTheFrequencyScale) {
     if (!CanRun()) {
         GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
     }
-    StopTonePlayer();
+    const TonePaused quiet;
     RunningProgram program;
     ASSERT_TRUE(program.Start());
     CScopeView& view = program.view();
@@ -381,7 +391,7 @@ TEST(EndToEnd, MetronomeStartedFromItsDialogClicksAtTheSetTempo) {
     if (!CanRun()) {
         GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
     }
-    StopTonePlayer();
+    const TonePaused quiet;
     RunningProgram program;
     ASSERT_TRUE(program.Start());
     CWaveOutThread* waveOut = program.view().waveOutThread();
