@@ -15,9 +15,8 @@
 #include "CaptureStore.h"
 #include "CommandIds.h"
 #include "DlgFundamentTone.h"
-#include "DlgScaleColor.h"
-    }
 #include "DlgMetronome.h"
+#include "DlgScaleColor.h"
 #include "DlgSet.h"
 #include "Doreme.h"
 #include "RecorderThread.h"
