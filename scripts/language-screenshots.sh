@@ -39,5 +39,7 @@ for lang in zh_CN ja_JP; do
   convert "$work/$short/$short-menu2.png" -crop 760x380+0+236 +repage \
     "$out/tonavise-$short-menu-tool.png"
   cp "$work/$short/$short-set-parameters.png" "$out/tonavise-$short-set-parameters.png"
+  cp "$work/$short/$short-metronome.png" "$out/tonavise-$short-metronome.png"
+  cp "$work/$short/$short-signal-generator.png" "$out/tonavise-$short-signal-generator.png"
   echo "screenshots in $out: tonavise-$short*.png"
 done

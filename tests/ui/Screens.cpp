@@ -17,13 +17,18 @@
 #include <cstdio>
 
 #include "AboutDlg.h"
+#include "CommandIds.h"
+#include "DlgMetronome.h"
 #include "DlgScaleColor.h"
 #include "DlgSet.h"
 #include "FileDialogs.h"
 #include "MainFrame.h"
+#include "ScopeView.h"
+#include "SignalerDlg.h"
 #include "TonaviseApp.h"
 #include "UiTestSupport.h"
 #include "VirtualSound.h"
+#include "WaveOutThread.h"
 
 namespace {
 
@@ -128,6 +133,21 @@ int main(int argc, char** argv) {
         marking.OnGuitar();
         Shot(out, lang + QStringLiteral("-pitch-marking-guitar"), marking.frameGeometry());
         marking.reject();
+    }
+    {
+        // The metronome as its command opens it (the program's first tempo and meter), and the
+        // signal generator as its command shows it.
+        tonavise::ui::CScopeView& view = frame->view();
+        tonavise::ui::CDlgMetronome metronome(
+            app.context().captureStore, view.waveOutThread(), view.filePlayThread(), frame);
+        metronome.show();
+        Shot(out, lang + QStringLiteral("-metronome"), metronome.frameGeometry());
+        metronome.reject();
+        frame->ExecuteCommand(tonavise::ui::ID_SIGNAL_GENERATOR);
+        if (tonavise::ui::CSignalerDlg* signal = view.signalDialog()) {
+            Shot(out, lang + QStringLiteral("-signal-generator"), signal->frameGeometry());
+            signal->reject();
+        }
     }
     app.ExitInstance();
     return 0;
