@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Screenshots of the program in Chinese and in Japanese, chosen by LANG as on a user's system:
 # the running program on a virtual display (Xvfb) with the private sound server while the
-# reference tone plays into it, and its Function and Tool menus opened (by the screenshot tool
-# tests/ui/Screens.cpp, which starts the same application object).
+# reference tone plays into it; each of its menus opened, the Set Parameters dialog and the About
+# box (by the screenshot tool tests/ui/Screens.cpp, which starts the same application object).
 # Usage: scripts/language-screenshots.sh [build folder, default build] [output folder, default
 #        docs/images]
 set -euo pipefail
@@ -33,13 +33,15 @@ for lang in zh_CN ja_JP; do
   mogrify -bordercolor black -border 1 -fuzz 2% -trim +repage "$out/tonavise-$short.png"
   xvfb-run -a -s "-screen 0 1920x1080x24" "$build/tests/ui/ui_screens" "$work/$short" "$short" \
     >/dev/null
-  # The Function menu (menu1) and the Tool menu (menu2), each with the window's top left corner.
-  convert "$work/$short/$short-menu1.png" -crop 760x380+0+236 +repage \
-    "$out/tonavise-$short-menu-function.png"
-  convert "$work/$short/$short-menu2.png" -crop 760x380+0+236 +repage \
-    "$out/tonavise-$short-menu-tool.png"
+  # Each menu of the menu bar opened, with the window's top left corner.
+  menus=(file function tool view help)
+  for i in "${!menus[@]}"; do
+    convert "$work/$short/$short-menu$i.png" -crop 760x380+0+236 +repage \
+      "$out/tonavise-$short-menu-${menus[$i]}.png"
+  done
   cp "$work/$short/$short-set-parameters.png" "$out/tonavise-$short-set-parameters.png"
   cp "$work/$short/$short-metronome.png" "$out/tonavise-$short-metronome.png"
   cp "$work/$short/$short-signal-generator.png" "$out/tonavise-$short-signal-generator.png"
+  cp "$work/$short/$short-about.png" "$out/tonavise-$short-about.png"
   echo "screenshots in $out: tonavise-$short*.png"
 done

@@ -13,6 +13,8 @@ PACKAGES=(
   libgif-dev fonts-dejavu-core qt6-translations-l10n
   # installation checks: the desktop entry and the AppStream metainfo
   desktop-file-utils appstream
+  # the Debian package (cpack -G DEB): dependencies worked out by dpkg-shlibdeps
+  dpkg-dev file
   # command-line tool
   libcli11-dev
   # tests, benchmarks, fuzzing, sanitizers

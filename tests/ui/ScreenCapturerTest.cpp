@@ -8,10 +8,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QImageReader>
 #include <QMenu>
 #include <QPainter>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -19,6 +21,7 @@
 #include <QToolBar>
 #include <atomic>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 
 #include "CapturerSettings.h"
@@ -461,6 +464,138 @@ TEST(ScopeViewCapture, SaveCopiedScreenHasAKeyAndNoMenuItem) {
     QTest::keySequence(frame.get(), kSaveCopiedScreenKey);
     EXPECT_TRUE(dialogShown);
     frame.reset();
+}
+
+// ImageMagick's "%m %w %h %k" (kind, width, height, number of colours) of a file, empty when it
+// cannot read it.
+QString Identify(const QString& identify, const QString& path) {
+    QProcess p;
+    p.start(identify, {QStringLiteral("-format"), QStringLiteral("%m %w %h %k"), path});
+    if (!p.waitForFinished(20000) || p.exitCode() != 0) {
+        return {};
+    }
+    return QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed();
+}
+
+// Types `path` into the save dialog that the next command opens, and accepts it.
+void AnswerSaveDialog(const QString& path, bool* answered) {
+    QTimer::singleShot(0, [path, answered] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->selectFile(path);
+        static_cast<QDialog*>(dialog)->accept();  // QFileDialog::accept, public through QDialog
+        *answered = true;
+    });
+}
+
+// The program's own way from the scope to the files: a timed shot written by the capturer thread
+// on the real clock, then "Save copied screen" through the real save dialog in each of the five
+// kinds, and a name that cannot be written. The files are then read back by ImageMagick (once
+// the window and its threads are gone: ThreadSanitizer allows no child process beside threads)
+// with the picture's size; the lossless kinds and the GIF hold the scope's colours exactly.
+TEST(ScopeViewCapture, RealRunWritesFilesThatImageMagickReads) {
+    QTemporaryDir out;
+    const std::vector<std::pair<QString, QString>> kinds = {{"copied.jpg", "JPEG"},
+                                                            {"copied.gif", "GIF"},
+                                                            {"copied.bmp", "BMP"},
+                                                            {"copied.png", "PNG"},
+                                                            {"copied.tif", "TIFF"}};
+    QSize size;
+    QString timedPath;
+    {
+        TempSettings file;
+        Engine engine(file.path());
+        engine.context.capturerSettings.Set({out.path(), 0, 0, 0});
+        auto frame = std::make_unique<CMainFrame>(engine.context);
+        frame->show();
+        frame->InitialUpdate();
+        ScopeCapture& capture = frame->view().capture();
+
+        // One image a second after switching on; then capturing ends by itself.
+        ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
+        frame->view().RedrawNow();
+        ASSERT_TRUE(WaitFor(
+            [&] { return !capture.timedCapture() && !capture.capturer().IsImageSavePending(); },
+            10000));
+        size = frame->view().drawingSize();
+        ASSERT_FALSE(size.isEmpty());
+        const QStringList timed =
+            QDir(out.path()).entryList({QStringLiteral("*.jpg")}, QDir::Files);
+        ASSERT_EQ(timed.size(), 1);
+        EXPECT_TRUE(
+            QRegularExpression(QStringLiteral("^\\d{8}_\\d{6}\\.jpg$")).match(timed[0]).hasMatch())
+            << timed[0].toStdString();
+        timedPath = out.filePath(timed[0]);
+
+        for (const auto& [name, kind] : kinds) {
+            if (!frame->CommandStateOf(ID_SAVE_COPIED_SCREEN).enabled) {
+                // A fresh copy of the picture: capturing on, one redraw, capturing off.
+                ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
+                frame->view().RedrawNow();
+                ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
+            }
+            bool answered = false;
+            AnswerSaveDialog(out.filePath(name), &answered);
+            ASSERT_TRUE(frame->ExecuteCommand(ID_SAVE_COPIED_SCREEN)) << name.toStdString();
+            ASSERT_TRUE(answered);
+            EXPECT_FALSE(frame->CommandStateOf(ID_SAVE_COPIED_SCREEN).enabled)
+                << name.toStdString();
+        }
+        EXPECT_EQ(engine.notifier.Count(), 0u);
+
+        // A name in a folder that does not exist: a message that names the file, and the
+        // picture stays ready.
+        ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
+        frame->view().RedrawNow();
+        ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
+        const QString bad = out.filePath(QStringLiteral("gone/copied.png"));
+        bool answered = false;
+        AnswerSaveDialog(bad, &answered);
+        ASSERT_TRUE(frame->ExecuteCommand(ID_SAVE_COPIED_SCREEN));
+        ASSERT_TRUE(answered);
+        ASSERT_EQ(engine.notifier.Count(), 1u);
+        EXPECT_NE(engine.notifier.Text(0).find(bad.toStdString()), std::string::npos)
+            << engine.notifier.Text(0);
+        EXPECT_TRUE(frame->CommandStateOf(ID_SAVE_COPIED_SCREEN).enabled);
+        frame.reset();
+    }
+
+    const QString sizeText = QStringLiteral("%1 %2").arg(size.width()).arg(size.height());
+    const QString identify = QStandardPaths::findExecutable(QStringLiteral("identify"));
+    if (identify.isEmpty()) {
+        GTEST_SKIP() << "ImageMagick's identify is not installed";
+    }
+    const QString timedInfo = Identify(identify, timedPath);
+    EXPECT_TRUE(timedInfo.startsWith(QStringLiteral("JPEG ") + sizeText + QLatin1Char(' ')))
+        << timedInfo.toStdString();
+    std::printf("timed %s: %s, %lld bytes\n",
+                qPrintable(QFileInfo(timedPath).fileName()),
+                qPrintable(timedInfo),
+                static_cast<long long>(QFileInfo(timedPath).size()));
+    QStringList exactColours;
+    for (const auto& [name, kind] : kinds) {
+        const QString path = out.filePath(name);
+        const QString info = Identify(identify, path);
+        const QString shownKind = kind == "BMP" && info.startsWith("BMP3") ? "BMP3" : kind;
+        EXPECT_TRUE(info.startsWith(shownKind + QLatin1Char(' ') + sizeText + QLatin1Char(' ')))
+            << name.toStdString() << ": " << info.toStdString();
+        if (kind != "JPEG") {
+            exactColours.push_back(info.section(QLatin1Char(' '), 3));
+        }
+        std::printf("%s: %s, %lld bytes\n",
+                    qPrintable(name),
+                    qPrintable(info),
+                    static_cast<long long>(QFileInfo(path).size()));
+    }
+    // GIF, BMP, PNG and TIFF: the same number of colours, at most 256, and the GIF's pixels
+    // are the PNG's.
+    ASSERT_EQ(exactColours.size(), 4);
+    EXPECT_EQ(exactColours.count(exactColours[0]), 4) << exactColours.join(',').toStdString();
+    EXPECT_LE(exactColours[0].toInt(), 256);
+    const QImage png = QImage(out.filePath("copied.png")).convertToFormat(QImage::Format_RGB32);
+    const QImage gif = QImage(out.filePath("copied.gif")).convertToFormat(QImage::Format_RGB32);
+    ASSERT_EQ(png.size(), size);
+    EXPECT_EQ(gif, png);
 }
 
 // --- image files -----------------------------------------------------------------------------
