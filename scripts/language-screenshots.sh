@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the program in Chinese and in Japanese, chosen by LANG as on a user's system:
 # the running program on a virtual display (Xvfb) with the private sound server while the
-# reference tone plays into it; each of its menus opened, the Set Parameters dialog and the About
-# box (by the screenshot tool tests/ui/Screens.cpp, which starts the same application object).
+# reference tone plays into it; each of its menus opened, the Set Parameters, metronome and signal
+# generator dialogs and the About box (by the screenshot tool tests/ui/Screens.cpp, which starts
+# the same application object).
 # Usage: scripts/language-screenshots.sh [build folder, default build] [output folder, default
 #        docs/images]
 set -euo pipefail
