@@ -6,7 +6,9 @@
 //
 // The program runs as it does for a user (the application object chooses the translation from
 // the locale), with virtual sound devices and a settings file of its own.
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
@@ -118,6 +120,16 @@ int main(int argc, char** argv) {
         open->setDirectory(music.path());
         open->show();
         Shot(out, lang + QStringLiteral("-open-file"), open->frameGeometry());
+        // The list of file types, opened.
+        if (auto* types = open->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"))) {
+            types->showPopup();
+            Settle();
+            const QRect popup = types->view()->window()->frameGeometry();
+            Shot(out,
+                 lang + QStringLiteral("-open-file-types"),
+                 open->frameGeometry().united(popup));
+            types->hidePopup();
+        }
         open->hide();
         const auto save = tonavise::ui::MakeSaveRecordingDialog();
         save->setDirectory(music.path());
