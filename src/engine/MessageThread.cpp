@@ -38,12 +38,20 @@ bool MessageThread::post(uint32_t id,
         slot.payload = std::move(payload);
         ++count_;
         // Under the lock, so that the observer sees the posts of several threads in queue order.
-        if (PostObserver* observer = observer_.load(std::memory_order_acquire)) {
-            observer->OnPosted(*this, id, wParam, lParam);
+        if (observer_) {
+            observer_->OnPosted(*this, id, wParam, lParam);
         }
     }
     cv_.notify_one();
     return true;
+}
+
+void MessageThread::setPostObserver(std::shared_ptr<PostObserver> observer) {
+    {
+        std::lock_guard lock(mutex_);
+        observer_.swap(observer);
+    }
+    // The previous observer, if this was its last owner, goes here, outside the lock.
 }
 
 void MessageThread::quit() {

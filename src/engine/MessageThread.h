@@ -70,8 +70,9 @@ public:
     void join();
 
     bool running() const { return running_.load(std::memory_order_acquire); }
-    // The observer of the posts from now on (null: none). It must outlive the posts it sees.
-    void setPostObserver(PostObserver* observer) { observer_.store(observer, std::memory_order_release); }
+    // The observer of the posts from now on (null: none); the thread shares its ownership, so
+    // it lives as long as a post may still reach it.
+    void setPostObserver(std::shared_ptr<PostObserver> observer);
     std::thread::id threadId() const { return thread_.get_id(); }
 
 protected:
@@ -89,7 +90,7 @@ private:
     std::size_t count_ = 0;
     bool quitRequested_ = false;
     std::atomic<bool> running_{false};
-    std::atomic<PostObserver*> observer_{nullptr};
+    std::shared_ptr<PostObserver> observer_;  // guarded by mutex_
     std::thread thread_;
 };
 

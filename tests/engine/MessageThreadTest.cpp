@@ -101,9 +101,11 @@ TEST(MessageThread, TheObserverSeesAcceptedPostsInQueueOrderOnly) {
             seen.emplace_back(id, wParam);
         }
         std::vector<std::pair<uint32_t, uintptr_t>> seen;
-    } log;
+    };
+    auto shared = std::make_shared<Log>();
+    const Log& log = *shared;
     Recorder r(2);
-    r.setPostObserver(&log);
+    r.setPostObserver(shared);
     ASSERT_TRUE(r.post(WM_APP + 1, 7));
     ASSERT_TRUE(r.post(WM_APP + 2, 8));
     EXPECT_FALSE(r.post(WM_APP + 3, 9)) << "the queue is full before the start";

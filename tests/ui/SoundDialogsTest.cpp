@@ -92,9 +92,11 @@ TEST_F(SoundDialogsTest, ThreeQuickMeterClicksGiveOneRebuildWithTheLastMeter) {
         }
         CaptureStore& store;
         std::vector<int32_t> rhythms;  // written on the posting (this) thread only
-    } observer(engine.captureStore);
+    };
+    auto shared = std::make_shared<RhythmAtRebuild>(engine.captureStore);
+    const RhythmAtRebuild& observer = *shared;
     auto dialog = OpenMetronome();
-    waveOut().setPostObserver(&observer);
+    waveOut().setPostObserver(shared);
 
     for (int i : {1, 2, 3}) {  // "2", "3", "4"
         QTest::mouseClick(dialog->meterButton(i), Qt::LeftButton);

@@ -221,10 +221,11 @@ TEST_F(ToolCommandsTest, RecordEmptiesTheStoreAfterItsPostsAndPlayWaitsForABlock
     EXPECT_TRUE(Enabled(ID_RECORDER_RECORD));
     EXPECT_FALSE(Enabled(ID_RECORDER_STOP));
 
-    CountAtPost counts(store);
-    view().recorderThread()->setPostObserver(&counts);
+    auto shared = std::make_shared<CountAtPost>(store);
+    const CountAtPost& counts = *shared;
+    view().recorderThread()->setPostObserver(shared);
     ASSERT_TRUE(Run(ID_RECORDER_RECORD));
-    view().recorderThread()->setPostObserver(&log);
+    log.Watch(view().recorderThread());
     // Both posts saw the old recording; the command emptied the store after them.
     EXPECT_EQ(counts.counts, (std::vector<int>{3, 3}));
     EXPECT_EQ(store.Count(), 0);

@@ -53,9 +53,10 @@ class RecordingNotifier final : public Notifier {
     std::vector<std::string> texts_;
 };
 
-// The messages posted to worker threads, in the order they were queued: set it as the post
-// observer of each thread a test watches.
-class PostLog final : public PostObserver {
+// The messages posted to worker threads, in the order they were queued. Watch() makes it the
+// post observer of a thread; what it records is shared with the threads it watches, so a thread
+// that outlives the log still has somewhere to report.
+class PostLog {
   public:
     struct Post {
         const MessageThread* thread;
@@ -63,25 +64,21 @@ class PostLog final : public PostObserver {
         uintptr_t wParam;
         intptr_t lParam;
     };
-    void OnPosted(const MessageThread& thread, uint32_t id, uintptr_t wParam, intptr_t lParam) override {
-        std::lock_guard lock(mutex_);
-        posts_.push_back({&thread, id, wParam, lParam});
-    }
     void Watch(MessageThread* thread) {
         if (thread != nullptr) {
-            thread->setPostObserver(this);
+            thread->setPostObserver(sink_);
         }
     }
     void Clear() {
-        std::lock_guard lock(mutex_);
-        posts_.clear();
+        std::lock_guard lock(sink_->mutex);
+        sink_->posts.clear();
     }
     // The ids of the application's messages (WM_APP and above) posted so far; device
     // completions and other system messages are left out.
     std::vector<uint32_t> Ids() const {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(sink_->mutex);
         std::vector<uint32_t> ids;
-        for (const Post& p : posts_) {
+        for (const Post& p : sink_->posts) {
             if (p.id >= WM_APP) {
                 ids.push_back(p.id);
             }
@@ -89,13 +86,20 @@ class PostLog final : public PostObserver {
         return ids;
     }
     std::vector<Post> Posts() const {
-        std::lock_guard lock(mutex_);
-        return posts_;
+        std::lock_guard lock(sink_->mutex);
+        return sink_->posts;
     }
 
   private:
-    mutable std::mutex mutex_;
-    std::vector<Post> posts_;
+    struct Sink final : PostObserver {
+        void OnPosted(const MessageThread& thread, uint32_t id, uintptr_t wParam, intptr_t lParam) override {
+            std::lock_guard lock(mutex);
+            posts.push_back({&thread, id, wParam, lParam});
+        }
+        std::mutex mutex;
+        std::vector<Post> posts;
+    };
+    std::shared_ptr<Sink> sink_ = std::make_shared<Sink>();
 };
 
 class RecordingOpener final : public WebPageOpener {
