@@ -46,9 +46,13 @@ void AndRow(QRgb* __restrict dst, const QRgb* __restrict src, int n) {
 }  // namespace
 
 void AndCombine(QImage& dst, const QImage& src, DrawingSize size) {
-    const int width = std::min({size.width, dst.width(), src.width()});
-    const int rows = std::min({size.height, dst.height(), src.height()});
-    for (int y = 0; y < rows; ++y) {
+    AndCombineRows(dst, src, size.width, 0, size.height);
+}
+
+void AndCombineRows(QImage& dst, const QImage& src, int width, int firstRow, int lastRow) {
+    width = std::min({width, dst.width(), src.width()});
+    lastRow = std::min({lastRow, dst.height(), src.height()});
+    for (int y = std::max(firstRow, 0); y < lastRow; ++y) {
         AndRow(reinterpret_cast<QRgb*>(dst.scanLine(y)),
                reinterpret_cast<const QRgb*>(src.constScanLine(y)),
                width);
@@ -80,6 +84,8 @@ void ScopeRenderer::ClearTraces(DrawingSize size) {
     FillWhite(traceSurfaceA_, size);
     FillWhite(traceSurfaceB_, size);
     FillWhite(composeSurface_, size);
+    // Every drawing from now on stays within this size until the next clearing.
+    traceRows_ = {0, 0};
 }
 
 const QImage& ScopeRenderer::Draw(ScopeViewState& state,
@@ -122,15 +128,24 @@ void ScopeRenderer::ComposeWave(const ScopeViewState& state, const ScopeInput& i
     DrawWaveTrace(composeSurface_, state, input.wave);
 }
 
-void ScopeRenderer::DrawSpectrumTrace(QImage& target,
-                                      const ScopeViewState& state,
-                                      const CDoreme& doreme,
-                                      const ScopeInput& input) {
-    if (state.scopeMode == kScopeFrequency) {
-        DrawFrequencyTrace(target, state, input.spectrum, frequencyTrace_);
-    } else {
-        DrawPitchTrace(target, doreme, state, input.spectrum, pitchTrace_);
+std::pair<int, int> ScopeRenderer::DrawSpectrumTrace(QImage& target,
+                                                     const ScopeViewState& state,
+                                                     const CDoreme& doreme,
+                                                     const ScopeInput& input) {
+    const bool frequency = state.scopeMode == kScopeFrequency;
+    const int count = frequency ? DrawFrequencyTrace(target, state, input.spectrum, frequencyTrace_)
+                                : DrawPitchTrace(target, doreme, state, input.spectrum, pitchTrace_);
+    if (count < 2) {
+        return {0, 0};
     }
+    const TraceVertices& vertices = frequency ? frequencyTrace_.vertices : pitchTrace_.vertices;
+    int top = vertices[0].y();
+    int bottom = top;
+    for (int i = 1; i < count; ++i) {
+        top = std::min(top, vertices[static_cast<std::size_t>(i)].y());
+        bottom = std::max(bottom, vertices[static_cast<std::size_t>(i)].y());
+    }
+    return {std::max(top, 0), std::max(bottom + 1, 0)};
 }
 
 void ScopeRenderer::ComposeSpectrum(ScopeViewState& state,
@@ -139,11 +154,16 @@ void ScopeRenderer::ComposeSpectrum(ScopeViewState& state,
     const DrawingSize size = DrawingSizeOf(state.scopeMode);
     CopyRows(composeSurface_, 0, scaleSurface_, 0, size);
     if (!state.threeD) {
-        FillWhite(traceSurfaceA_, size);
-        DrawSpectrumTrace(traceSurfaceA_, state, doreme, input);
-        AndCombine(composeSurface_, traceSurfaceA_, size);
+        const int last = std::min(traceRows_.second, size.height);
+        for (int y = std::max(traceRows_.first, 0); y < last; ++y) {
+            std::memset(traceSurfaceA_.scanLine(y), 0xFF, static_cast<std::size_t>(size.width) * 4);
+        }
+        traceRows_ = DrawSpectrumTrace(traceSurfaceA_, state, doreme, input);
+        traceRows_.second = std::min(traceRows_.second, size.height);
+        AndCombineRows(composeSurface_, traceSurfaceA_, size.width, traceRows_.first, traceRows_.second);
         return;
     }
+    traceRows_ = {0, kSurfaceHeight};  // the history fills both trace surfaces
     ++state.threeDCount;
     const bool odd = (state.threeDCount & 1) != 0;
     QImage& target = odd ? traceSurfaceA_ : traceSurfaceB_;

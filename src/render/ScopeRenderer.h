@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QImage>
+#include <utility>
 
 #include "ScopeCanvas.h"
 #include "ScopeState.h"
@@ -61,10 +62,11 @@ class ScopeRenderer {
     void DrawScale(const ScopeViewState& state, const CDoreme& doreme);
     void ComposeWave(const ScopeViewState& state, const ScopeInput& input);
     void ComposeSpectrum(ScopeViewState& state, const CDoreme& doreme, const ScopeInput& input);
-    void DrawSpectrumTrace(QImage& target,
-                           const ScopeViewState& state,
-                           const CDoreme& doreme,
-                           const ScopeInput& input);
+    // Draws the trace of the mode; returns the rows [first, last) its polygon covers.
+    std::pair<int, int> DrawSpectrumTrace(QImage& target,
+                                          const ScopeViewState& state,
+                                          const CDoreme& doreme,
+                                          const ScopeInput& input);
 
     QImage scaleSurface_;
     QImage traceSurfaceA_;
@@ -75,6 +77,10 @@ class ScopeRenderer {
     SpectrumTrace frequencyTrace_;
     SpectrumTrace pitchTrace_;
     LabelRecorder* recorder_ = nullptr;
+    // The rows [first, last) of traceSurfaceA_ that may hold more than white. In 2-D only the
+    // rows of the last outline are cleared and only those of the new one are combined: most of
+    // the picture lies above a spectrum's peaks.
+    std::pair<int, int> traceRows_{0, kSurfaceHeight};
 };
 
 // Pixel operations on RGB32 surfaces of equal size, rectangles from x = 0 and clipped to both.
@@ -82,6 +88,8 @@ class ScopeRenderer {
 void CopyRows(QImage& dst, int dstY, const QImage& src, int srcY, DrawingSize size);
 // dst := dst AND src per channel over `size` from (0, 0).
 void AndCombine(QImage& dst, const QImage& src, DrawingSize size);
+// The same over rows [firstRow, lastRow), `width` wide.
+void AndCombineRows(QImage& dst, const QImage& src, int width, int firstRow, int lastRow);
 void AndCombineWithPainter(QImage& dst, const QImage& src, DrawingSize size);
 void FillWhite(QImage& surface, DrawingSize size);
 

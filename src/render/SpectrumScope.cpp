@@ -140,21 +140,23 @@ int PitchTraceVertices(const CDoreme& doreme,
     return builder.Finish();
 }
 
-void DrawFrequencyTrace(QImage& surface,
-                        const ScopeViewState& state,
-                        SpectrumSpan spectrum,
-                        SpectrumTrace& trace) {
-    DrawTracePolygon(
-        surface, state, trace, FrequencyTraceVertices(state, spectrum, trace.vertices));
+int DrawFrequencyTrace(QImage& surface,
+                       const ScopeViewState& state,
+                       SpectrumSpan spectrum,
+                       SpectrumTrace& trace) {
+    const int count = FrequencyTraceVertices(state, spectrum, trace.vertices);
+    DrawTracePolygon(surface, state, trace, count);
+    return count;
 }
 
-void DrawPitchTrace(QImage& surface,
-                    const CDoreme& doreme,
-                    const ScopeViewState& state,
-                    SpectrumSpan spectrum,
-                    SpectrumTrace& trace) {
-    DrawTracePolygon(
-        surface, state, trace, PitchTraceVertices(doreme, state, spectrum, trace.vertices));
+int DrawPitchTrace(QImage& surface,
+                   const CDoreme& doreme,
+                   const ScopeViewState& state,
+                   SpectrumSpan spectrum,
+                   SpectrumTrace& trace) {
+    const int count = PitchTraceVertices(doreme, state, spectrum, trace.vertices);
+    DrawTracePolygon(surface, state, trace, count);
+    return count;
 }
 
 void DrawVerticalLabels(ScopeCanvas& canvas, const ScopeViewState& state) {

@@ -45,16 +45,17 @@ int PitchTraceVertices(const CDoreme& doreme,
                        TraceVertices& out);
 
 // Draw the trace polygon into the surface: outline (0, 0, 255), white fill in 2-D; in 3-D
-// outline (127, 127, 255) and the wandering fill colour.
-void DrawFrequencyTrace(QImage& surface,
+// outline (127, 127, 255) and the wandering fill colour. Both return the number of vertices,
+// which stand in trace.vertices (fewer than 2: nothing was drawn).
+int DrawFrequencyTrace(QImage& surface,
                         const ScopeViewState& state,
                         SpectrumSpan spectrum,
                         SpectrumTrace& trace);
-void DrawPitchTrace(QImage& surface,
-                    const CDoreme& doreme,
-                    const ScopeViewState& state,
-                    SpectrumSpan spectrum,
-                    SpectrumTrace& trace);
+int DrawPitchTrace(QImage& surface,
+                   const CDoreme& doreme,
+                   const ScopeViewState& state,
+                   SpectrumSpan spectrum,
+                   SpectrumTrace& trace);
 
 // The vertical labels of both spectrum scales, k = 0..10 from the top: F / 10 x (10 - k) as
 // "%5.1f%%", or with the logarithmic option "%3.0f dB" (F >= 10) or "%3.1f dB" (F < 10).

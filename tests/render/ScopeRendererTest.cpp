@@ -91,6 +91,49 @@ TEST_F(ScopeRendererTest, TwoDimensionalTracesDoNotLinger) {
     EXPECT_EQ(state.threeDCount, 0);
 }
 
+TEST_F(ScopeRendererTest, TwoDimensionalPicturesEqualTheScaleAndAFreshTraceWhateverCameBefore) {
+    // The renderer clears and combines only the rows a 2-D outline covers; every picture must
+    // still be the scale AND a trace drawn on a white surface of its own, also after 3-D
+    // drawings, after a mode change and when the peaks fall or rise.
+    auto reference = std::make_unique<QImage>(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32);
+    SpectrumTrace trace;
+    const struct Step {
+        int32_t mode;
+        bool threeD;
+        int bin;
+        double level;
+    } steps[] = {{kScopeFrequency, false, 1000, 32768}, {kScopeFrequency, false, 1000, 300},
+                 {kScopeFrequency, false, 40, 20000},   {kScopeFrequency, true, 500, 30000},
+                 {kScopeFrequency, true, 700, 100},     {kScopeFrequency, false, 900, 200},
+                 {kScopePitch, false, 327, 32768},      {kScopePitch, false, 100, 50},
+                 {kScopePitch, false, 0, 0},            {kScopePitch, false, 2000, 12000}};
+    for (const Step& step : steps) {
+        state.scopeMode = step.mode;
+        state.threeD = step.threeD;
+        spectrum.fill(0);
+        spectrum[static_cast<std::size_t>(step.bin)] = step.level;
+        spectrum[static_cast<std::size_t>(step.bin) + 3] = step.level / 2;
+        const QImage& picture = DrawOnce();
+        if (step.threeD) {
+            continue;
+        }
+        reference->fill(kWhite);
+        ScopeViewState copy = state;
+        if (step.mode == kScopeFrequency) {
+            DrawFrequencyTrace(*reference, copy, spectrum, trace);
+        } else {
+            DrawPitchTrace(*reference, doreme, copy, spectrum, trace);
+        }
+        const DrawingSize size = DrawingSizeOf(step.mode);
+        for (int y = 0; y < size.height; ++y) {
+            for (int x = 0; x < size.width; ++x) {
+                ASSERT_EQ(PixelAt(picture, x, y), PixelAt(renderer->scaleSurface(), x, y) & PixelAt(*reference, x, y))
+                    << "step " << (&step - steps) << " at " << x << "," << y;
+            }
+        }
+    }
+}
+
 TEST_F(ScopeRendererTest, ThreeDOutlinesMoveUpSixPixelsPerDrawing) {
     state.scopeMode = kScopeFrequency;
     state.levelIndex = 0;
