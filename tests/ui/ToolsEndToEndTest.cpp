@@ -155,7 +155,10 @@ TEST_F(ToolsEndToEnd, AFileOpenedPlaysMovesTheSliderShowsInTheScopePausesResumes
     // The scope shows the file, not the A4 that the microphone hears: E5 is key 55.
     ASSERT_TRUE(WaitFor([&] { return std::abs(Fundamental() - 659.255) < 2.0; }));
     const double shown = SecondsSince(started);
-    EXPECT_NEAR(PeakColumn(view()), 50 + 20 * 55, 1);
+    // The analysis may be a drawing ahead of the picture, and the first pictures of the file can
+    // still hold the end of what the microphone heard: wait for the picture itself.
+    EXPECT_TRUE(WaitFor([&] { return std::abs(PeakColumn(view()) - (50 + 20 * 55)) <= 1; }))
+        << "peak at column " << PeakColumn(view());
     const int before = slider().value();
     ASSERT_TRUE(WaitFor([&] { return slider().value() >= before + 44100; }));
     std::printf(
