@@ -155,9 +155,11 @@ TEST_F(ToolsEndToEnd, AFileOpenedPlaysMovesTheSliderShowsInTheScopePausesResumes
     // The scope shows the file, not the A4 that the microphone hears: E5 is key 55.
     ASSERT_TRUE(WaitFor([&] { return std::abs(Fundamental() - 659.255) < 2.0; }));
     const double shown = SecondsSince(started);
-    // The analysis may be a drawing ahead of the picture, and the first pictures of the file can
-    // still hold the end of what the microphone heard: wait for the picture itself.
-    EXPECT_TRUE(WaitFor([&] { return std::abs(PeakColumn(view()) - (50 + 20 * 55)) <= 1; }))
+    // The analysis may be a drawing ahead of the picture: wait for the picture itself. Near E5
+    // the bins stand about 0.7 columns apart, so the top of the outline can be a short flat run
+    // whose first column, depending on the phase of the blocks, lies a column or two left of the
+    // line; any column within 3 of the E5 line is E5 (the next keys are 20 columns away).
+    EXPECT_TRUE(WaitFor([&] { return std::abs(PeakColumn(view()) - (50 + 20 * 55)) <= 3; }))
         << "peak at column " << PeakColumn(view());
     const int before = slider().value();
     ASSERT_TRUE(WaitFor([&] { return slider().value() >= before + 44100; }));
