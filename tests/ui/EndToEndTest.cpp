@@ -95,6 +95,24 @@ int TraceTop(const QImage& screen, QPoint origin, const QImage& scale, int x) {
     return 410;
 }
 
+// The highest point of the trace on the screen among the picture's columns 50 .. lastX - 1:
+// its column and its row (410 when no column shows the trace).
+std::pair<int, int> PeakOnScreen(const CScopeView& view, int lastX) {
+    const QPoint origin = view.picture()->mapToGlobal(QPoint(0, 0));
+    const QImage screen = GrabScreen();
+    const QImage& scale = view.renderer().scaleSurface();
+    int peakX = 0;
+    int peakTop = 410;
+    for (int x = 50; x < lastX; ++x) {
+        const int top = TraceTop(screen, origin, scale, x);
+        if (top < peakTop) {
+            peakTop = top;
+            peakX = x;
+        }
+    }
+    return {peakX, peakTop};
+}
+
 TEST(EndToEnd, LiveToneOnScreenToneWindowWaveformAndCleanExit) {
     if (qEnvironmentVariableIsEmpty("TONAVISE_SOUND_SERVER") ||
         QGuiApplication::platformName() != QStringLiteral("xcb")) {
@@ -131,18 +149,7 @@ TEST(EndToEnd, LiveToneOnScreenToneWindowWaveformAndCleanExit) {
 
     // On the screen: the highest point of the trace is the A4 line, x = 1010 of the picture.
     QTest::qWait(300);
-    const QPoint origin = view.picture()->mapToGlobal(QPoint(0, 0));
-    const QImage screen = GrabScreen();
-    const QImage& scale = view.renderer().scaleSurface();
-    int peakX = 0;
-    int peakTop = 410;
-    for (int x = 50; x <= 1810; ++x) {
-        const int top = TraceTop(screen, origin, scale, x);
-        if (top < peakTop) {
-            peakTop = top;
-            peakX = x;
-        }
-    }
+    const auto [peakX, peakTop] = PeakOnScreen(view, 1811);
     EXPECT_NEAR(peakX, 1010, 1);
     EXPECT_LT(peakTop, 300);
 
@@ -361,18 +368,7 @@ TEST(EndToEnd, SignalGeneratorAt1000HzShowsAt1000HzOnTheFrequencyScale) {
         }
     }
     QTest::qWait(300);
-    const QPoint origin = view.picture()->mapToGlobal(QPoint(0, 0));
-    const QImage screen = GrabScreen();
-    const QImage& scale = view.renderer().scaleSurface();
-    int peakX = 0;
-    int peakTop = 410;
-    for (int x = 50; x < 1050; ++x) {
-        const int top = TraceTop(screen, origin, scale, x);
-        if (top < peakTop) {
-            peakTop = top;
-            peakX = x;
-        }
-    }
+    const auto [peakX, peakTop] = PeakOnScreen(view, 1050);
     EXPECT_NEAR(peakX, expectedX, 1) << "expected the peak at x = " << expectedX;
     EXPECT_LT(peakTop, 300);
     std::printf("[ figures  ] frequency scale peak at x = %d (1000 Hz is x = %d), top y = %d\n",
