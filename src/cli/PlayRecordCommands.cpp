@@ -8,16 +8,12 @@
 #include <ostream>
 #include <thread>
 
-#include "AnalysisThread.h"
-#include "CaptureStore.h"
 #include "Commands.h"
-#include "Doreme.h"
-#include "Fft.h"
 #include "FilePlayThread.h"
+#include "LiveEngine.h"
 #include "Notifier.h"
 #include "StreamNotifier.h"
 #include "RecordingStore.h"
-#include "ThreadMessages.h"
 #include "WaveInThread.h"
 
 namespace tonavise::cli {
@@ -89,24 +85,25 @@ int RunPlay(const PlayOptions& options,
             const std::atomic<bool>& stop,
             std::ostream& out,
             std::ostream& err) {
-    CaptureStore store;
+    StreamNotifier notifier(err);
+    Reports reports;  // before the engine: the player reports to it until the engine stops
+    LiveEngine engine(notifier);
+    CaptureStore& store = engine.captureStore;
+    CDoreme& doreme = engine.doreme;
     store.Create();
     store.scopeMode.store(kScopePitch);
-    CDoreme doreme;
     doreme.SetA4(options.a4);
-    CFft fft;
-    StreamNotifier notifier(err);
-    Reports reports;
-
-    CFilePlayThread player(store, devices, notifier);
-    player.start();
-    AnalysisThread analysis(store, fft, doreme, &player);
-    if (!analysis.StartAnalysis()) {
+    LiveEngine::Parts parts;
+    parts.capture = false;
+    parts.output = false;
+    parts.recorder = false;
+    if (!engine.Start(&devices, UiLanguage::English, parts)) {
         err << "tonavise-cli: " << kMemoryNotEnough << '\n';
         return 1;
     }
+    CFilePlayThread& player = *engine.player();
     // Loading a long MP3 takes a moment: wait for the open to be handled, however long.
-    player.PostOpen(options.file, &reports);
+    engine.OpenFile(options.file, &reports);
     while (!reports.Handled(player, 1s)) {
         if (stop.load()) {
             return 1;
@@ -119,7 +116,7 @@ int RunPlay(const PlayOptions& options,
         return 1;
     }
     const double bytesPerSecond = static_cast<double>(player.BytesPerSecond());
-    player.PostPlay(std::llround(options.fromSeconds * bytesPerSecond));
+    engine.PlayFile(std::llround(options.fromSeconds * bytesPerSecond));
     if (!reports.Handled(player, 5s) || !player.IsPlaying()) {
         err << "tonavise-cli: the sound output cannot be opened\n";
         return 1;
@@ -154,9 +151,8 @@ int RunPlay(const PlayOptions& options,
         out << line;
         out.flush();
     }
-    player.post(UM_PLAYER_STOP);
-    analysis.StopAnalysis();
-    player.join();
+    engine.StopFile();
+    engine.Stop();
     return 0;
 }
 
@@ -165,25 +161,26 @@ int RunRecord(const RecordOptions& options,
               const std::atomic<bool>& stop,
               std::ostream& out,
               std::ostream& err) {
-    CaptureStore store;
+    StreamNotifier notifier(err);
+    LiveEngine engine(notifier);
+    CaptureStore& store = engine.captureStore;
+    RecordingStore& recordings = engine.recordingStore;
     store.Create();
     store.recTimeIndex.store(options.timeIndex);
     store.recRepeating.store(options.repeat ? 1 : 0);
-    StreamNotifier notifier(err);
-    RecordingStore recordings(store);
-    if (!recordings.AllocateForRecTime(notifier, UiLanguage::English)) {
-        return 1;
-    }
-    CWaveInThread input(store, devices, notifier);
     BlockCount count(recordings);
-    input.SetBlockRecorder(&recordings);
-    input.SetObserver(&count);
-    recordings.recording.store(1);
-    input.start();
+    LiveEngine::Parts parts;
+    parts.output = false;
+    parts.analysis = false;
+    // The recorder takes its memory for the recording time as it starts, then switches
+    // recording on: both in its queue's order.
+    engine.Start(&devices, UiLanguage::English, parts, &count);
+    engine.RecordOn();
 
     // Seconds of sound, not of waiting: a sound server may take a moment before sound flows.
     const auto wanted = static_cast<int64_t>(std::llround(options.seconds * 10));
     const auto limit = Clock::now() + std::chrono::duration<double>(options.seconds + 10);
+    bool switchedOn = false;
     while (!stop.load() && !notifier.Shown()) {
         if (count.blocks.load() >= wanted) {
             break;
@@ -192,13 +189,16 @@ int RunRecord(const RecordOptions& options,
             err << "tonavise-cli: the sound input delivers too little sound\n";
             break;
         }
-        if (recordings.recording.load() == 0) {
+        if (recordings.recording.load() == 1) {
+            switchedOn = true;
+        } else if (switchedOn) {
             break;  // the store is full and repeated recording is off
         }
         std::this_thread::sleep_for(10ms);
     }
+    // Off at once, not through the recorder's queue: no block after the last one counted.
     recordings.recording.store(0);
-    input.join();
+    engine.Stop();
     if (notifier.Shown() && recordings.Count() == 0) {
         return 1;  // the microphone could not be opened
     }

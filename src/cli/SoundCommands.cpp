@@ -11,17 +11,13 @@
 #include <string>
 #include <thread>
 
-#include "AnalysisThread.h"
-#include "CaptureStore.h"
 #include "Commands.h"
-#include "Doreme.h"
-#include "Fft.h"
+#include "LiveEngine.h"
 #include "Metronome.h"
 #include "Notifier.h"
 #include "StreamNotifier.h"
 #include "SignalBuffer.h"
 #include "ThreadMessages.h"
-#include "WaveInThread.h"
 #include "WaveOutThread.h"
 #include "WaveSignalThread.h"
 
@@ -31,14 +27,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-// Until the file player exists, the capture and the analysis see a player that exists and is
-// idle, as they do in the program while no file plays.
-class IdlePlayer final : public PlayerStatus {
-  public:
-    bool IsPlaying() const override { return false; }
-    int ChannelCount() const override { return 1; }
-};
 
 // Waits until `ready` holds (true) or the device failed (false). An open returns within
 // milliseconds or fails; the generous limit only guards against a sound server that hangs.
@@ -104,24 +92,21 @@ int RunListen(const ListenOptions& options,
               const std::atomic<bool>& stop,
               std::ostream& out,
               std::ostream& err) {
-    CaptureStore store;
+    StreamNotifier notifier(err);
+    LiveEngine engine(notifier);
+    CaptureStore& store = engine.captureStore;
+    CDoreme& doreme = engine.doreme;
     store.Create();
     store.channelCount.store(options.stereo ? 2 : 1);
     store.scopeMode.store(kScopePitch);
-    CDoreme doreme;
     doreme.SetA4(options.a4);
-    CFft fft;
-    IdlePlayer player;
-    StreamNotifier notifier(err);
-
-    CWaveInThread capture(store, devices, notifier);
-    capture.SetPlayerStatus(&player);
-    AnalysisThread analysis(store, fft, doreme, &player);
-    if (!analysis.StartAnalysis()) {
+    LiveEngine::Parts parts;
+    parts.output = false;
+    parts.recorder = false;
+    if (!engine.Start(&devices, UiLanguage::English, parts)) {
         err << "tonavise-cli: " << kMemoryNotEnough << '\n';
         return 1;
     }
-    capture.start();
 
     out << "file,time_s,f0_hz,key,name,cents\n";
     out.flush();
@@ -146,26 +131,36 @@ int RunListen(const ListenOptions& options,
         out << line;
         out.flush();
     });
-    analysis.StopAnalysis();
-    capture.join();
+    engine.Stop();
     return notifier.Shown() ? 1 : 0;
 }
+
+namespace {
+
+// The engine with only the reference tone and metronome output running.
+LiveEngine::Parts OutputOnly() {
+    LiveEngine::Parts parts;
+    parts.capture = false;
+    parts.recorder = false;
+    parts.analysis = false;
+    return parts;
+}
+
+}  // namespace
 
 int RunTone(const ToneOptions& options,
             DeviceFactory& devices,
             const std::atomic<bool>& stop,
             std::ostream& out,
             std::ostream& err) {
-    CaptureStore store;
-    store.Create();
-    CDoreme doreme;
-    doreme.SetA4(options.a4);
     StreamNotifier notifier(err);
-    CWaveOutThread tone(store, doreme, devices, notifier);
-    tone.start();
-    tone.post(UM_TONE_START, static_cast<uintptr_t>(options.key));
-    if (!WaitForStart([&] { return tone.IsTonePlaying(); }, notifier, err)) {
-        tone.join();
+    LiveEngine engine(notifier);
+    engine.captureStore.Create();
+    CDoreme& doreme = engine.doreme;
+    doreme.SetA4(options.a4);
+    engine.Start(&devices, UiLanguage::English, OutputOnly());
+    engine.StartTone(options.key);
+    if (!WaitForStart([&] { return engine.output()->IsTonePlaying(); }, notifier, err)) {
         return 1;
     }
     char line[96];
@@ -177,8 +172,8 @@ int RunTone(const ToneOptions& options,
     out << line;
     out.flush();
     RunFor(options.seconds, stop, notifier);
-    tone.post(UM_OUTPUT_STOP);
-    tone.join();
+    engine.StopOutput();
+    engine.Stop();
     return notifier.Shown() ? 1 : 0;
 }
 
@@ -192,24 +187,22 @@ int RunMetronome(const MetronomeOptions& options,
         err << "tonavise-cli metronome: the meter must be one of 1, 2, 3, 4, 3+2, 2+3, 6\n";
         return 2;
     }
-    CaptureStore store;
+    StreamNotifier notifier(err);
+    LiveEngine engine(notifier);
+    CaptureStore& store = engine.captureStore;
     store.Create();
     store.tempo.store(options.tempo);
     store.rhythm.store(rhythm);
-    CDoreme doreme;
-    StreamNotifier notifier(err);
-    CWaveOutThread metronome(store, doreme, devices, notifier);
-    metronome.start();
-    metronome.post(UM_METRONOME_TOGGLE);
-    if (!WaitForStart([&] { return metronome.IsMetronomePlaying(); }, notifier, err)) {
-        metronome.join();
+    engine.Start(&devices, UiLanguage::English, OutputOnly());
+    engine.ToggleMetronome();
+    if (!WaitForStart([&] { return engine.output()->IsMetronomePlaying(); }, notifier, err)) {
         return 1;
     }
     out << "metronome: " << store.tempo.load() << " bpm, meter " << options.meter << '\n';
     out.flush();
     RunFor(options.seconds, stop, notifier);
-    metronome.post(UM_METRONOME_STOP);
-    metronome.join();
+    engine.StopMetronome();
+    engine.Stop();
     return notifier.Shown() ? 1 : 0;
 }
 

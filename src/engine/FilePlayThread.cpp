@@ -16,15 +16,15 @@ CFilePlayThread::CFilePlayThread(CaptureStore& store, DeviceFactory& devices, No
 CFilePlayThread::~CFilePlayThread() { join(); }
 
 bool CFilePlayThread::PostOpen(std::string path, PlayerListener* notify) {
-    return post(UM_PLAYER_OPEN, 0, 0, std::make_unique<OpenFilePayload>(std::move(path), notify));
+    return post(UM_PLAYER_OPEN, std::make_unique<OpenFilePayload>(std::move(path), notify));
 }
 
 bool CFilePlayThread::PostPlay(int64_t startOffset) {
-    return post(UM_PLAYER_PLAY, static_cast<uintptr_t>(std::max<int64_t>(startOffset, 0)));
+    return post(UM_PLAYER_PLAY, std::max<int64_t>(startOffset, 0));
 }
 
-bool CFilePlayThread::PostFeed(PlayerListener* frame) {
-    return post(UM_PLAYER_FEED_SCOPE, reinterpret_cast<uintptr_t>(frame));
+bool CFilePlayThread::PostFeed(PlayerListener* listener) {
+    return post(UM_PLAYER_FEED_SCOPE, listener);
 }
 
 void CFilePlayThread::handleMessage(Message& m) {
@@ -36,19 +36,23 @@ void CFilePlayThread::handleMessage(Message& m) {
             Pause();
             break;
         case UM_PLAYER_PLAY:
-            Play(static_cast<int64_t>(m.wParam));
+            Play(m.Number());
             break;
         case UM_PLAYER_RESUME:
             Resume();
             break;
         case UM_PLAYER_OPEN:
-            Open(std::move(m.payload));
+            if (auto* payload = std::get_if<std::unique_ptr<MessagePayload>>(&m.argument)) {
+                Open(std::move(*payload));
+            }
             break;
         case UM_PLAYER_FEED_SCOPE:
-            Feed(reinterpret_cast<PlayerListener*>(m.wParam));
+            if (auto* listener = std::get_if<PlayerListener*>(&m.argument)) {
+                Feed(*listener);
+            }
             break;
         case MM_WOM_DONE:
-            EndOfBuffer(m.wParam, m.lParam);
+            EndOfBuffer();
             break;
         default:
             break;
@@ -142,7 +146,7 @@ void CFilePlayThread::Resume() {
     }
 }
 
-void CFilePlayThread::EndOfBuffer(uintptr_t, intptr_t) {
+void CFilePlayThread::EndOfBuffer() {
     // A completion posted by the reset of an earlier play can arrive after a new play has
     // started: the new buffer is not done, and that play goes on.
     if (IsPlaying() && !header_.IsDone()) {

@@ -49,7 +49,7 @@ public:
     // Posting helpers (any thread).
     bool PostOpen(std::string path, PlayerListener* notify);
     bool PostPlay(int64_t startOffset);
-    bool PostFeed(PlayerListener* frame);
+    bool PostFeed(PlayerListener* listener);
 
     bool IsLoaded() const { return kind_.load(std::memory_order_relaxed) != LoadedKind::None; }
     bool IsPlaying() const override { return playing_.load(std::memory_order_relaxed); }
@@ -69,7 +69,7 @@ private:
     void Stop();
     void Pause();
     void Resume();
-    void EndOfBuffer(uintptr_t device, intptr_t header);
+    void EndOfBuffer();
     void Feed(PlayerListener* frame);
     void Release();
     // The byte offset into the data now playing; 0 when not playing.

@@ -18,10 +18,7 @@ void MessageThread::start() {
     thread_ = std::thread([this] { run(); });
 }
 
-bool MessageThread::post(uint32_t id,
-                         uintptr_t wParam,
-                         intptr_t lParam,
-                         std::unique_ptr<MessagePayload> payload) {
+bool MessageThread::post(uint32_t id, MessageArgument argument) {
     if (id == WM_QUIT) {
         quit();
         return true;
@@ -33,13 +30,11 @@ bool MessageThread::post(uint32_t id,
         }
         Message& slot = ring_[(head_ + count_) % ring_.size()];
         slot.id = id;
-        slot.wParam = wParam;
-        slot.lParam = lParam;
-        slot.payload = std::move(payload);
+        slot.argument = std::move(argument);
         ++count_;
         // Under the lock, so that the observer sees the posts of several threads in queue order.
         if (observer_) {
-            observer_->OnPosted(*this, id, wParam, lParam);
+            observer_->OnPosted(*this, slot);
         }
     }
     cv_.notify_one();
@@ -90,7 +85,7 @@ void MessageThread::run() {
         // Payloads of messages that could no longer be handled are released here, on this thread.
         std::lock_guard lock(mutex_);
         for (; count_ > 0; --count_) {
-            ring_[head_].payload.reset();
+            ring_[head_].argument = std::monostate{};
             head_ = (head_ + 1) % ring_.size();
         }
     }

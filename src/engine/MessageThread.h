@@ -1,9 +1,9 @@
 // A worker thread with its own message queue, driven only by posted messages.
 //
-// Messages are small values (id, wParam, lParam) and may carry an owned payload that moves
-// with them. The queue is a ring allocated once at construction, so posting never allocates
-// and holds the queue's lock only for a move: device completions may be posted from an audio
-// callback.
+// A message is an id and one typed argument: nothing, a number, a finished device buffer, a
+// listener of the file player, or an owned payload that moves with the message. The queue is a
+// ring allocated once at construction, so posting never allocates and holds the queue's lock
+// only for a move: device completions may be posted from an audio callback.
 //
 // Threads: post() and quit() from any thread; start() and join() from the owning thread;
 // the virtual handlers run on the worker thread only.
@@ -16,12 +16,19 @@
 #include <memory>
 #include <mutex>
 #include <thread>
+#include <variant>
 #include <vector>
 
 namespace tonavise {
 
+class PlayerListener;
+class WaveDevice;
+struct WaveHeader;
+
+// The id that ends a thread's loop.
 inline constexpr uint32_t WM_QUIT = 0x0012;
-// Base of the application's own message ids; every id keeps its historic value.
+// Base of the application's own message ids. The ids keep fixed values: tests and the post
+// log of the tool commands compare them, and the device completions below it must never clash.
 inline constexpr uint32_t WM_APP = 0x8000;
 
 // Base of data that travels with a message and belongs to it.
@@ -29,11 +36,28 @@ struct MessagePayload {
     virtual ~MessagePayload() = default;
 };
 
+// A device's report that one of its buffers is done (filled or played).
+struct BufferDone {
+    WaveDevice* device = nullptr;
+    WaveHeader* header = nullptr;  // null for a completion that was refused earlier and re-sent
+};
+
+// What a message carries. A plain number is a key index or a byte offset, as the id says.
+using MessageArgument = std::variant<std::monostate,
+                                     int64_t,
+                                     BufferDone,
+                                     PlayerListener*,
+                                     std::unique_ptr<MessagePayload>>;
+
 struct Message {
     uint32_t id = 0;
-    uintptr_t wParam = 0;
-    intptr_t lParam = 0;
-    std::unique_ptr<MessagePayload> payload;
+    MessageArgument argument;
+
+    // The number the message carries, or `otherwise` when it carries something else.
+    int64_t Number(int64_t otherwise = 0) const {
+        const auto* n = std::get_if<int64_t>(&argument);
+        return n != nullptr ? *n : otherwise;
+    }
 };
 
 class MessageThread;
@@ -43,7 +67,7 @@ class MessageThread;
 class PostObserver {
 public:
     virtual ~PostObserver() = default;
-    virtual void OnPosted(const MessageThread& thread, uint32_t id, uintptr_t wParam, intptr_t lParam) = 0;
+    virtual void OnPosted(const MessageThread& thread, const Message& message) = 0;
 };
 
 class MessageThread {
@@ -58,10 +82,7 @@ public:
     void start();
 
     // Queues a message; false when the queue is full or the thread has ended.
-    bool post(uint32_t id,
-              uintptr_t wParam = 0,
-              intptr_t lParam = 0,
-              std::unique_ptr<MessagePayload> payload = nullptr);
+    bool post(uint32_t id, MessageArgument argument = {});
 
     // Asks the thread to end after the messages already queued. Never fails, even when full.
     void quit();

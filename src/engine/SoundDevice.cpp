@@ -297,12 +297,12 @@ void WaveDevice::PostCompletion(WaveHeader* header) {
     // Completions refused earlier (the owner's queue was full) go first; their handlers look
     // at the done flags, not at the parameters.
     while (unposted_.load(std::memory_order_relaxed) > 0) {
-        if (!owner->post(id, reinterpret_cast<uintptr_t>(this), 0)) {
+        if (!owner->post(id, BufferDone{this, nullptr})) {
             break;
         }
         unposted_.fetch_sub(1, std::memory_order_relaxed);
     }
-    if (!owner->post(id, reinterpret_cast<uintptr_t>(this), reinterpret_cast<intptr_t>(header))) {
+    if (!owner->post(id, BufferDone{this, header})) {
         unposted_.fetch_add(1, std::memory_order_relaxed);
     }
 }

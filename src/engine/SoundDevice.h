@@ -7,7 +7,7 @@
 //   channels, 8 or 16 bits). A failure returns a code whose text ErrorText() gives.
 // - Prepare(), Queue() hand a buffer to the device; it is filled (input) or played (output) in
 //   turn. When a buffer is finished its header gets kHeaderDone and the owner receives exactly
-//   one MM_WIM_DATA (input) or MM_WOM_DONE (output), wParam = the device, lParam = the header.
+//   one MM_WIM_DATA (input) or MM_WOM_DONE (output), carrying BufferDone{device, header}.
 // - Reset() stops at once (the stream is aborted, never drained), marks every queued buffer done
 //   and posts its completion; an input device then needs Start() again, an output device starts
 //   again with the next Queue(). Close() resets first, so it can neither hang nor leave a buffer

@@ -89,7 +89,7 @@ void CWaveOutThread::handleMessage(Message& message) {
             }
             mode_.store(kModeTone, std::memory_order_relaxed);
             // The view sends 48 (A4); an index outside the key table is taken as its nearest key.
-            noteIndex_ = static_cast<int>(std::min<uintptr_t>(message.wParam, 87));
+            noteIndex_ = static_cast<int>(std::clamp<int64_t>(message.Number(), 0, 87));
             OpenOutput();
             break;
         case MM_WOM_DONE:

@@ -1,6 +1,6 @@
-// The process-wide objects and services the windows share: the engine's single objects, the
-// settings, the way messages reach the user and the user-interface language. The application
-// owns them; the windows hold this by reference.
+// The process-wide objects and services the windows share: the live engine and its single
+// objects, the settings, the way messages reach the user and the user-interface language. The
+// application owns them; the windows hold this by reference.
 #pragma once
 
 #include "CapturerSettings.h"
@@ -12,6 +12,7 @@ class CaptureStore;
 class DeviceFactory;
 class CDoreme;
 class CFft;
+class LiveEngine;
 class Notifier;
 class RecordingStore;
 }  // namespace tonavise
@@ -22,6 +23,8 @@ class SettingsStore;
 class WebPageOpener;
 
 struct AppContext {
+    // The sound threads; the references below are its objects.
+    LiveEngine& engine;
     CaptureStore& captureStore;
     CDoreme& doreme;
     CFft& fft;
@@ -29,7 +32,7 @@ struct AppContext {
     Notifier& notifier;
     SettingsStore& settings;
     UiLanguage language = UiLanguage::English;
-    // The sound devices of the worker threads; null starts no worker thread.
+    // The sound devices of the engine's threads; null starts no worker thread.
     DeviceFactory* devices = nullptr;
     // The screen capturer's folder and schedule: loaded at start-up, changed by the Set
     // Parameters dialog, read by the view and the capturer thread.

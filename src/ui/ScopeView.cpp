@@ -19,12 +19,9 @@
 #include "DlgScaleColor.h"
 #include "DlgSet.h"
 #include "Doreme.h"
-#include "RecorderThread.h"
 #include "RecordingStore.h"
 #include "SettingsStore.h"
 #include "SignalerDlg.h"
-#include "ThreadMessages.h"
-#include "WaveInThread.h"
 #include "WaveOutThread.h"
 
 namespace tonavise::ui {
@@ -100,8 +97,8 @@ CScopeView::CScopeView(AppContext& context, QWidget* parent)
     viewport()->setMouseTracking(true);
     viewport()->installEventFilter(this);
 
-    connect(&timer1_, &QTimer::timeout, this, &CScopeView::OnTimer1);
-    connect(&timer2_, &QTimer::timeout, this, &CScopeView::OnTimer2);
+    connect(&newDataPoll_, &QTimer::timeout, this, &CScopeView::OnNewDataPoll);
+    connect(&playerFeedTimer_, &QTimer::timeout, this, &CScopeView::OnPlayerFeedTimer);
 }
 
 CScopeView::~CScopeView() {
@@ -140,41 +137,14 @@ void CScopeView::OnInitialUpdate() {
     state_.keyIndex = settings.keyIndex;
     context_.doreme.logarithmOption.store(settings.logarithm, std::memory_order_relaxed);
 
-    timer1_.start(kTimer1Ms);
-    timer2_.start(kTimer2Ms);
+    newDataPoll_.start(kNewDataPollMs);
+    playerFeedTimer_.start(kPlayerFeedMs);
 
     FitFrameToView();
     SwitchMode(kScopePitch);
 
     capture_->Start();
-    StartWorkerThreads();
-    analysis_ = std::make_unique<AnalysisThread>(
-        context_.captureStore, context_.fft, context_.doreme, filePlayThread_.get());
-    analysis_->StartAnalysis();
-}
-
-void CScopeView::StartWorkerThreads() {
-    if (context_.devices == nullptr) {
-        return;
-    }
-    DeviceFactory& devices = *context_.devices;
-    waveInThread_ =
-        std::make_unique<CWaveInThread>(context_.captureStore, devices, context_.notifier);
-    waveOutThread_ = std::make_unique<CWaveOutThread>(
-        context_.captureStore, context_.doreme, devices, context_.notifier);
-    filePlayThread_ =
-        std::make_unique<CFilePlayThread>(context_.captureStore, devices, context_.notifier);
-    recorderThread_ = std::make_unique<CRecorderThread>(
-        context_.recordingStore, devices, context_.notifier, context_.language);
-    // The capture thread leaves the store to a playing file, shows the recorder's playback and
-    // feeds the recording store.
-    waveInThread_->SetPlayerStatus(filePlayThread_.get());
-    waveInThread_->SetPlaybackMonitor(recorderThread_.get());
-    waveInThread_->SetBlockRecorder(&context_.recordingStore);
-    waveInThread_->start();
-    waveOutThread_->start();
-    filePlayThread_->start();
-    recorderThread_->start();
+    context_.engine.Start(context_.devices, context_.language);
 }
 
 void CScopeView::OnDestroy() {
@@ -182,30 +152,10 @@ void CScopeView::OnDestroy() {
         return;
     }
     destroyed_ = true;
-    if (analysis_) {
-        analysis_->StopAnalysis();
-        analysis_.reset();
-    }
-    timer1_.stop();
-    timer2_.stop();
-    // All four are asked first, so they wind down together; each is joined before any of them
-    // goes, since the capture thread reads the player's and the recorder's state.
-    MessageThread* const workers[] = {
-        waveInThread_.get(), waveOutThread_.get(), filePlayThread_.get(), recorderThread_.get()};
-    for (MessageThread* worker : workers) {
-        if (worker != nullptr) {
-            worker->quit();
-        }
-    }
-    for (MessageThread* worker : workers) {
-        if (worker != nullptr) {
-            worker->join();
-        }
-    }
-    waveInThread_.reset();
-    waveOutThread_.reset();
-    filePlayThread_.reset();
-    recorderThread_.reset();
+    newDataPoll_.stop();
+    playerFeedTimer_.stop();
+    // The player's reports and the analysis' readers are this view's: the engine stops first.
+    context_.engine.Stop();
     capture_->Stop();
 }
 
@@ -273,7 +223,7 @@ void CScopeView::ComposePicture() {
     for (int k = 0; k < kKeyCount; ++k) {
         state_.pitchLineColors[k] = doreme.pitchLineColors[k].load(std::memory_order_relaxed);
     }
-    const CFilePlayThread* player = filePlayThread_.get();
+    const CFilePlayThread* player = filePlayThread();
     state_.secondTrace = ShowsSecondTrace(channelCount(),
                                           player != nullptr && player->IsPlaying(),
                                           player != nullptr ? player->ChannelCount() : 0);
@@ -293,7 +243,7 @@ void CScopeView::ComposePicture() {
     ++redrawCount_;
 }
 
-void CScopeView::OnTimer1() {
+void CScopeView::OnNewDataPoll() {
     using namespace std::chrono_literals;
     CaptureStore& store = context_.captureStore;
     switch (scopeMode()) {
@@ -318,19 +268,18 @@ void CScopeView::OnTimer1() {
     }
 }
 
-void CScopeView::OnTimer2() {
+void CScopeView::OnPlayerFeedTimer() {
     // While a file plays, its sound at the play position takes the microphone's place.
-    if (filePlayThread_ && filePlayThread_->IsPlaying() && Frame() != nullptr) {
-        filePlayThread_->PostFeed(&playerReports_);
+    const CFilePlayThread* player = filePlayThread();
+    if (player != nullptr && player->IsPlaying() && Frame() != nullptr) {
+        context_.engine.FeedScopeFromFile(&playerReports_);
     }
 }
 
 void CScopeView::PostOpenFile(const QString& path) {
     emit fileOpenRequested(path);
-    if (filePlayThread_) {
-        // The message owns its copy of the path.
-        filePlayThread_->PostOpen(QFile::encodeName(path).toStdString(), &playerReports_);
-    }
+    // The message owns its copy of the path.
+    context_.engine.OpenFile(QFile::encodeName(path).toStdString(), &playerReports_);
 }
 
 void CScopeView::OnViewOpenFile(const QString& path) {
@@ -587,9 +536,7 @@ void CScopeView::OnCommand(int id) {
             const int32_t count = id == ID_MIC_MONO ? 1 : 2;
             if (channelCount() != count) {
                 context_.captureStore.channelCount.store(count, std::memory_order_relaxed);
-                if (waveInThread_) {
-                    waveInThread_->post(UM_MIC_REOPEN);
-                }
+                context_.engine.ReopenMicrophone();
             }
             return;
         }
@@ -625,8 +572,7 @@ bool CScopeView::IsSoundDialogCommand(int id) {
 void CScopeView::OnSoundDialogCommand(int id) {
     if (id == ID_METRONOME_SET) {
         // Modal over the main window; the metronome goes on as it was when it closes.
-        CDlgMetronome dialog(
-            context_.captureStore, waveOutThread_.get(), filePlayThread_.get(), window());
+        CDlgMetronome dialog(context_.captureStore, waveOutThread(), filePlayThread(), window());
         dialog.exec();
         return;
     }

@@ -1,14 +1,14 @@
 // The scope view: the one client window of the main frame. It owns the display state (mode,
 // zoom and shift of each mode, key and notation, 3-D and logarithmic options), the drawing
-// surfaces (through the renderer), the two timers that pull new sound and spectra from the
-// capture store, and the worker threads of the program, which it starts when it is first shown
-// and stops and joins when it goes. It handles the display commands, and hands the commands of
-// the practice tools to its ToolCommands; the picture is shown at its pixel size in a scrolling
-// area.
+// surfaces (through the renderer) and the two timers that pull new sound and spectra from the
+// capture store and keep a playing file's sound in the scope. It asks the live engine to start
+// when it is first shown and to stop when it goes. It handles the display commands, and hands
+// the commands of the practice tools to its ToolCommands; the picture is shown at its pixel
+// size in a scrolling area.
 //
 // Threads: user-interface thread only. The view never waits for a worker thread except for the
-// 1 ms waits on the capture store's events, the history lock while the waveform is searched and
-// drawn, and the joins when it shuts down.
+// zero-length checks of the capture store's events, the history lock while the waveform is
+// searched and drawn, and the engine's stop when it shuts down.
 #pragma once
 
 #include <QPointer>
@@ -23,6 +23,7 @@
 #include "AppContext.h"
 #include "Commands.h"
 #include "FilePlayThread.h"
+#include "LiveEngine.h"
 #include "ScopeCapture.h"
 #include "ScopeRenderer.h"
 #include "ScopeState.h"
@@ -46,8 +47,10 @@ class ScopePicture;
 // The highest frequency the frequency scale shows.
 inline constexpr int32_t kMaxScaleFrequency = 10000;
 
-inline constexpr int kTimer1Ms = 10;
-inline constexpr int kTimer2Ms = 100;
+// How often the view looks for a new captured block or a new spectrum to draw.
+inline constexpr int kNewDataPollMs = 10;
+// How often a playing file's block at its play position is fed into the scope: one block.
+inline constexpr int kPlayerFeedMs = 100;
 
 QSize DrawingSizeOfMode(int32_t scopeMode);
 
@@ -67,11 +70,11 @@ class CScopeView : public QScrollArea, public CommandTarget {
     explicit CScopeView(AppContext& context, QWidget* parent = nullptr);
     ~CScopeView() override;
 
-    // Start-up: settings, timers, the frame fitted around the pitch scale, the worker threads
-    // and the analysis, in that order. Once only.
+    // Start-up: settings, timers, the frame fitted around the pitch scale, then the live engine
+    // (worker threads and analysis). Once only.
     void OnInitialUpdate();
-    // Stops the analysis, the timers and every worker thread, and joins them. Also done by the
-    // destructor. Once only.
+    // Stops the timers, the live engine and the screen capturer. Also done by the destructor.
+    // Once only.
     void OnDestroy();
 
     void SwitchMode(int32_t mode);
@@ -114,7 +117,7 @@ class CScopeView : public QScrollArea, public CommandTarget {
     CDlgFundamentTone* toneWindow() const { return toneWindow_; }
     // The signal generator's dialog; null until its command is first used.
     CSignalerDlg* signalDialog() const;
-    bool analysisRunning() const { return analysis_ && analysis_->IsRunning(); }
+    bool analysisRunning() const { return context_.engine.analysisRunning(); }
     // How many pictures were composed since the start.
     int64_t redrawCount() const { return redrawCount_; }
     const ScopeRenderer& renderer() const { return renderer_; }
@@ -123,10 +126,11 @@ class CScopeView : public QScrollArea, public CommandTarget {
     QWidget* picture() const;
 
     // The worker threads; null before the start, after the end, or without sound devices.
-    CWaveInThread* waveInThread() const { return waveInThread_.get(); }
-    CWaveOutThread* waveOutThread() const { return waveOutThread_.get(); }
-    CFilePlayThread* filePlayThread() const { return filePlayThread_.get(); }
-    CRecorderThread* recorderThread() const { return recorderThread_.get(); }
+    CWaveInThread* waveInThread() const { return context_.engine.capture(); }
+    CWaveOutThread* waveOutThread() const { return context_.engine.output(); }
+    CFilePlayThread* filePlayThread() const { return context_.engine.player(); }
+    CRecorderThread* recorderThread() const { return context_.engine.recorder(); }
+    LiveEngine& engine() const { return context_.engine; }
 
     // Sets the frequency window directly (tests of the zoom and watch rules).
     void SetFrequencyWindow(int32_t spanIndex, int32_t startFrequency);
@@ -159,9 +163,10 @@ class CScopeView : public QScrollArea, public CommandTarget {
         CScopeView& view_;
     };
 
-    void StartWorkerThreads();
-    void OnTimer1();
-    void OnTimer2();
+    // Draws a new captured block (waveform) or a new spectrum (frequency and pitch scales).
+    void OnNewDataPoll();
+    // Asks the file player for the block at its play position while a file plays.
+    void OnPlayerFeedTimer();
     void OnMouseMove(QPoint viewportPoint);
     void UpdateCursor(QPoint viewportPoint);
     void ComposePicture();
@@ -194,17 +199,11 @@ class CScopeView : public QScrollArea, public CommandTarget {
     CDlgFundamentTone* toneWindow_ = nullptr;  // child of the view, created on first use
     QPointer<CSignalerDlg> signalDialog_;      // child of the view, created on first use
 
-    QTimer timer1_;
-    QTimer timer2_;
+    QTimer newDataPoll_;
+    QTimer playerFeedTimer_;
 
-    // Threads, in their start order. The analysis reads the file player's state; the capture
-    // thread reads the player's and the recorder's: all of them end before any is destroyed.
+    // Reaches the file player's thread; lives until the engine has stopped.
     PlayerReports playerReports_{*this};
-    std::unique_ptr<CWaveInThread> waveInThread_;
-    std::unique_ptr<CWaveOutThread> waveOutThread_;
-    std::unique_ptr<CFilePlayThread> filePlayThread_;
-    std::unique_ptr<CRecorderThread> recorderThread_;
-    std::unique_ptr<AnalysisThread> analysis_;
     std::unique_ptr<ScopeCapture> capture_;
     std::unique_ptr<ToolCommands> tools_;
     bool started_ = false;

@@ -48,12 +48,13 @@ bool OpenDailyPage(SettingsStore& settings, const QDate& today, WebPageOpener& o
 
 CTonaviseApp::CTonaviseApp(AppEnvironment environment)
     : environment_(std::move(environment)),
-      recordingStore_(captureStore_),
-      context_{captureStore_,
-               doreme_,
-               fft_,
-               recordingStore_,
-               ChooseNotifier(environment_.notifier, ownNotifier_),
+      engine_(ChooseNotifier(environment_.notifier, ownNotifier_)),
+      context_{engine_,
+               engine_.captureStore,
+               engine_.doreme,
+               engine_.fft,
+               engine_.recordingStore,
+               environment_.notifier != nullptr ? *environment_.notifier : *ownNotifier_,
                OpenSettings(settings_, environment_.settingsFile),
                UiLanguage::English} {
     if (environment_.opener == nullptr) {
@@ -81,7 +82,7 @@ bool CTonaviseApp::InitInstance() {
     const StartupSettings s = LoadStartupSettings(*settings_);
     context_.capturerSettings.Set(
         {s.imageFolder, s.imageStartTime, s.imageInterval, s.imageNumbers});
-    ApplyStartupSettings(s, captureStore_, doreme_);
+    ApplyStartupSettings(s, engine_.captureStore, engine_.doreme);
 
     // One instance: a second start brings the first one's window to the front and ends.
     instance_ = std::make_unique<SingleInstance>(environment_.instanceKey.isEmpty()
@@ -93,7 +94,7 @@ bool CTonaviseApp::InitInstance() {
         return false;
     }
 
-    captureStore_.Create();
+    engine_.captureStore.Create();
     if (environment_.devices != nullptr) {
         context_.devices = environment_.devices;
     } else {
@@ -114,14 +115,15 @@ int CTonaviseApp::ExitInstance() {
         return 0;
     }
     exited_ = true;
-    // The view stops and joins every thread with the frame, before the store and the sound
-    // system close.
+    // The frame's view stops the engine's threads when it goes; Stop() again is harmless and
+    // makes sure they have ended before the store and the sound system close.
     frame_.reset();
+    engine_.Stop();
     context_.devices = nullptr;
     portAudio_.reset();
 
-    SaveExitSettings(*settings_, captureStore_, doreme_);
-    captureStore_.Close();
+    SaveExitSettings(*settings_, engine_.captureStore, engine_.doreme);
+    engine_.captureStore.Close();
     for (auto* t : {&translator_, &qtTranslator_}) {
         if (*t) {
             QCoreApplication::removeTranslator(t->get());

@@ -13,11 +13,8 @@
 #include <memory>
 
 #include "AppContext.h"
-#include "CaptureStore.h"
 #include "Commands.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "RecordingStore.h"
+#include "LiveEngine.h"
 #include "SettingsStore.h"
 
 class QTranslator;
@@ -90,11 +87,7 @@ class CTonaviseApp : public QObject, public CommandTarget {
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<PortAudioSystem> portAudio_;
 
-    // The engine's process-wide objects.
-    CaptureStore captureStore_;
-    CDoreme doreme_;
-    CFft fft_;
-    RecordingStore recordingStore_;
+    LiveEngine engine_;
     AppContext context_;
 
     std::unique_ptr<CMainFrame> frame_;

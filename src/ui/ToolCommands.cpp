@@ -4,10 +4,10 @@
 #include "CommandIds.h"
 #include "FileDialogs.h"
 #include "FilePlayThread.h"
+#include "LiveEngine.h"
 #include "RecorderThread.h"
 #include "RecordingStore.h"
 #include "ScopeView.h"
-#include "ThreadMessages.h"
 #include "WaveOutThread.h"
 
 namespace tonavise::ui {
@@ -15,7 +15,7 @@ namespace tonavise::ui {
 namespace {
 
 // The key index of A4, the tone of "la".
-constexpr uintptr_t kKeyA4 = 48;
+constexpr int kKeyA4 = 48;
 
 }  // namespace
 
@@ -139,65 +139,53 @@ void ToolCommands::OnCommand(int id) {
 }
 
 void ToolCommands::ToneLa() {
-    if (CFilePlayThread* player = view_.filePlayThread()) {
-        player->post(UM_PLAYER_STOP);
-    }
-    CWaveOutThread* output = view_.waveOutThread();
+    LiveEngine& engine = context_.engine;
+    engine.StopFile();
+    const CWaveOutThread* output = engine.output();
     if (output == nullptr) {
         return;
     }
     if (output->IsTonePlaying()) {
-        output->post(UM_OUTPUT_STOP);
+        engine.StopOutput();
         return;
     }
     if (output->IsMetronomePlaying()) {
-        output->post(UM_OUTPUT_STOP);
+        engine.StopOutput();
     }
-    output->post(UM_TONE_START, kKeyA4);
+    engine.StartTone(kKeyA4);
 }
 
 void ToolCommands::MetronomePlay() {
-    CWaveOutThread* output = view_.waveOutThread();
+    LiveEngine& engine = context_.engine;
+    const CWaveOutThread* output = engine.output();
     if (output != nullptr && output->IsMetronomePlaying()) {
-        output->post(UM_METRONOME_STOP);
+        engine.StopMetronome();
         return;
     }
-    if (CFilePlayThread* player = view_.filePlayThread()) {
-        player->post(UM_PLAYER_STOP);
-    }
-    if (output != nullptr) {
-        output->post(UM_METRONOME_TOGGLE);
-    }
+    engine.StopFile();
+    engine.ToggleMetronome();
 }
 
 void ToolCommands::RecorderRecord() {
-    if (CRecorderThread* recorder = view_.recorderThread()) {
-        recorder->post(UM_RECORDER_STOP_PLAYBACK);
-        recorder->post(UM_RECORDER_RECORD_ON);
-    }
+    context_.engine.StopRecordingPlayback();
+    context_.engine.RecordOn();
     context_.recordingStore.Clear();
 }
 
 void ToolCommands::RecorderStop() {
-    if (CRecorderThread* recorder = view_.recorderThread()) {
-        recorder->post(UM_RECORDER_STOP_PLAYBACK);
-        recorder->post(UM_RECORDER_RECORD_OFF);
-    }
+    context_.engine.StopRecordingPlayback();
+    context_.engine.RecordOff();
 }
 
 void ToolCommands::RecorderPlay() {
-    if (CRecorderThread* recorder = view_.recorderThread()) {
-        recorder->post(UM_RECORDER_RECORD_OFF);
-        recorder->post(UM_RECORDER_STOP_PLAYBACK);
-        recorder->post(UM_RECORDER_PLAY);
-    }
+    context_.engine.RecordOff();
+    context_.engine.StopRecordingPlayback();
+    context_.engine.PlayRecording();
 }
 
 void ToolCommands::RecorderSave() {
-    if (CRecorderThread* recorder = view_.recorderThread()) {
-        recorder->post(UM_RECORDER_RECORD_OFF);
-        recorder->post(UM_RECORDER_STOP_PLAYBACK);
-    }
+    context_.engine.RecordOff();
+    context_.engine.StopRecordingPlayback();
     context_.recordingStore.SaveAs(*saveChooser_, context_.notifier, context_.language);
 }
 
@@ -208,38 +196,33 @@ void ToolCommands::PlayerOpen() {
 }
 
 void ToolCommands::PlayerPlay() {
-    if (CWaveOutThread* output = view_.waveOutThread()) {
-        output->post(UM_OUTPUT_STOP);
-    }
-    CFilePlayThread* player = view_.filePlayThread();
+    LiveEngine& engine = context_.engine;
+    engine.StopOutput();
+    const CFilePlayThread* player = engine.player();
     if (player == nullptr || !player->IsLoaded()) {
         return;
     }
     if (player->IsPlaying() && player->IsPaused()) {
-        player->post(UM_PLAYER_RESUME);
+        engine.ResumeFile();
         return;
     }
     if (const PlayerSliderHost* host = SliderHost()) {
         playerStartPosition_ = host->OnPlayerGetStart();
     }
-    player->PostPlay(playerStartPosition_);
+    engine.PlayFile(playerStartPosition_);
 }
 
 void ToolCommands::PlayerPause() {
-    if (CFilePlayThread* player = view_.filePlayThread()) {
-        player->post(UM_PLAYER_PAUSE);
-    }
+    context_.engine.PauseFile();
 }
 
 void ToolCommands::PlayerStop() {
-    CFilePlayThread* player = view_.filePlayThread();
+    const CFilePlayThread* player = context_.engine.player();
     PlayerSliderHost* host = SliderHost();
     if (host != nullptr && player != nullptr) {
         host->OnPlayerPosition(0, player->Length());
     }
-    if (player != nullptr) {
-        player->post(UM_PLAYER_STOP);
-    }
+    context_.engine.StopFile();
 }
 
 }  // namespace tonavise::ui

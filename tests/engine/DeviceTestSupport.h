@@ -20,8 +20,7 @@ class CompletionRecorder final : public MessageThread {
   public:
     struct Entry {
         uint32_t id;
-        uintptr_t wParam;
-        intptr_t lParam;
+        BufferDone done;  // the device and the header of a completion
     };
 
     explicit CompletionRecorder(std::size_t capacity = 256) : MessageThread(capacity) {}
@@ -42,7 +41,8 @@ class CompletionRecorder final : public MessageThread {
     void handleMessage(Message& m) override {
         {
             std::lock_guard lock(mutex_);
-            entries_.push_back({m.id, m.wParam, m.lParam});
+            const auto* done = std::get_if<BufferDone>(&m.argument);
+            entries_.push_back({m.id, done != nullptr ? *done : BufferDone{}});
         }
         cv_.notify_all();
     }

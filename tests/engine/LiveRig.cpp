@@ -116,14 +116,10 @@ int64_t FirstLoud(std::span<const int16_t> samples, int threshold) {
 }
 
 LiveRig::LiveRig(DeviceFactory& devices, int channels, double tapeSeconds)
-    : tape(tapeSeconds, channels),
-      capture(store, devices, notifier),
-      analysis(store, fft, doreme, &player) {
+    : tape(tapeSeconds, channels), devices_(devices) {
     store.Create();
     store.channelCount.store(channels);
     store.scopeMode.store(kScopePitch);
-    capture.SetPlayerStatus(&player);
-    capture.SetObserver(&tape);
 }
 
 LiveRig::~LiveRig() {
@@ -131,16 +127,14 @@ LiveRig::~LiveRig() {
 }
 
 bool LiveRig::Start() {
-    if (!analysis.StartAnalysis()) {
-        return false;
-    }
-    capture.start();
-    return true;
+    LiveEngine::Parts parts;
+    parts.output = false;
+    parts.recorder = false;
+    return engine.Start(&devices_, UiLanguage::English, parts, &tape);
 }
 
 void LiveRig::Stop() {
-    analysis.StopAnalysis();
-    capture.join();
+    engine.Stop();
 }
 
 bool LiveRig::NextPitch(double& hz, int& key, std::chrono::milliseconds timeout) {

@@ -1,6 +1,5 @@
-// The live engine for end-to-end tests and measurements: capture thread, analysis thread and
-// capture store on a device system of choice, with a tape that keeps every captured frame and
-// the time of every block.
+// The live engine for end-to-end tests and measurements: capture and analysis on a device
+// system of choice, with a tape that keeps every captured frame and the time of every block.
 #pragma once
 
 #include <chrono>
@@ -10,11 +9,10 @@
 #include <span>
 #include <vector>
 
-#include "AnalysisThread.h"
 #include "CaptureStore.h"
 #include "DeviceTestSupport.h"
 #include "Doreme.h"
-#include "Fft.h"
+#include "LiveEngine.h"
 #include "WaveInThread.h"
 
 namespace tonavise::test {
@@ -64,14 +62,10 @@ int64_t LastLoud(std::span<const int16_t> samples, int threshold);
 // The first frame louder than `threshold`, or -1.
 int64_t FirstLoud(std::span<const int16_t> samples, int threshold);
 
+// The live engine with capture and analysis on a device system of choice, and a tape of
+// everything captured.
 class LiveRig {
   public:
-    class IdlePlayer final : public PlayerStatus {
-      public:
-        bool IsPlaying() const override { return false; }
-        int ChannelCount() const override { return 1; }
-    };
-
     LiveRig(DeviceFactory& devices, int channels, double tapeSeconds);
     ~LiveRig();
     LiveRig(const LiveRig&) = delete;
@@ -84,14 +78,14 @@ class LiveRig {
     // Waits for the next analysis and gives its fundamental and nearest key.
     bool NextPitch(double& hz, int& key, std::chrono::milliseconds timeout);
 
-    CaptureStore store;
-    CDoreme doreme;
-    CFft fft;
-    IdlePlayer player;
     SharedNotifier notifier;
     CaptureTape tape;
-    CWaveInThread capture;
-    AnalysisThread analysis;
+    LiveEngine engine{notifier};
+    CaptureStore& store = engine.captureStore;
+    CDoreme& doreme = engine.doreme;
+
+  private:
+    DeviceFactory& devices_;
 };
 
 }  // namespace tonavise::test

@@ -47,8 +47,10 @@ protected:
         }
         std::lock_guard lock(mutex);
         ids.push_back(m.id);
-        if (auto* t = dynamic_cast<Text*>(m.payload.get())) {
-            texts.push_back(t->text);
+        if (auto* p = std::get_if<std::unique_ptr<MessagePayload>>(&m.argument)) {
+            if (auto* t = dynamic_cast<Text*>(p->get())) {
+                texts.push_back(t->text);
+            }
         }
     }
     void onExit() override {
@@ -61,9 +63,9 @@ TEST(MessageThread, HandlesMessagesInOrderThenExitsOnQuit) {
     Recorder r;
     r.start();
     for (uint32_t id = 1; id <= 100; ++id) {
-        ASSERT_TRUE(r.post(WM_APP + id, id, -static_cast<intptr_t>(id)));
+        ASSERT_TRUE(r.post(WM_APP + id, int64_t{id}));
     }
-    ASSERT_TRUE(r.post(WM_APP, 0, 0, std::make_unique<Text>("path/to/file.wav")));
+    ASSERT_TRUE(r.post(WM_APP, std::make_unique<Text>("path/to/file.wav")));
     r.join();
     EXPECT_FALSE(r.running());
     ASSERT_EQ(r.ids.size(), 101u);
@@ -97,8 +99,8 @@ TEST(MessageThread, FullQueueRefusesButQuitAlwaysGetsThrough) {
 
 TEST(MessageThread, TheObserverSeesAcceptedPostsInQueueOrderOnly) {
     struct Log final : PostObserver {
-        void OnPosted(const MessageThread&, uint32_t id, uintptr_t wParam, intptr_t) override {
-            seen.emplace_back(id, wParam);
+        void OnPosted(const MessageThread&, const Message& m) override {
+            seen.emplace_back(m.id, m.Number());
         }
         std::vector<std::pair<uint32_t, uintptr_t>> seen;
     };
@@ -118,7 +120,7 @@ TEST(MessageThread, TheObserverSeesAcceptedPostsInQueueOrderOnly) {
 TEST(MessageThread, PayloadsOfUnhandledMessagesAreReleased) {
     // Posted before start and never handled because quit came first: no leak (ASan checks).
     Recorder r;
-    r.post(WM_APP + 1, 0, 0, std::make_unique<Text>("a"));
+    r.post(WM_APP + 1, std::make_unique<Text>("a"));
     r.quit();
     r.start();
     r.join();

@@ -62,8 +62,8 @@ TEST_F(DeviceTest, InputFillsBuffersInQueueOrderWithOneCompletionEach) {
     ASSERT_EQ(entries.size(), 3u);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(entries[i].id, MM_WIM_DATA);
-        EXPECT_EQ(entries[i].wParam, reinterpret_cast<uintptr_t>(device.get()));
-        EXPECT_EQ(entries[i].lParam, reinterpret_cast<intptr_t>(&buffers[i]->header));
+        EXPECT_EQ(entries[i].done.device, device.get());
+        EXPECT_EQ(entries[i].done.header, &buffers[i]->header);
         const WaveHeader& h = buffers[i]->header;
         EXPECT_EQ(h.flags.load() & (kHeaderDone | kHeaderInQueue | kHeaderPrepared),
                   kHeaderDone | kHeaderPrepared);
@@ -159,8 +159,8 @@ TEST_F(DeviceTest, OutputPlaysInOrderThenSilenceAndReportsPlayedBytesFromItsCloc
     const auto entries = owner.Entries();
     ASSERT_EQ(entries.size(), 2u);
     EXPECT_EQ(entries[0].id, MM_WOM_DONE);
-    EXPECT_EQ(entries[0].lParam, reinterpret_cast<intptr_t>(&a.header));
-    EXPECT_EQ(entries[1].lParam, reinterpret_cast<intptr_t>(&b.header));
+    EXPECT_EQ(entries[0].done.header, &a.header);
+    EXPECT_EQ(entries[1].done.header, &b.header);
     device->Close();
 }
 

@@ -28,10 +28,10 @@ int16_t ToneSample(double phase) {
 }
 
 // Handles a message on the calling thread (the thread object does not run).
-void Send(CWaveOutThread& thread, uint32_t id, uintptr_t wParam = 0) {
+void Send(CWaveOutThread& thread, uint32_t id, int64_t number = 0) {
     Message m;
     m.id = id;
-    m.wParam = wParam;
+    m.argument = number;
     thread.handleMessage(m);
 }
 

@@ -301,7 +301,11 @@ class MonitorRecorder final : public MessageThread {
         if (message.id != MM_WIM_DATA || !device_ || !device_->IsOpen()) {
             return;
         }
-        auto* header = reinterpret_cast<WaveHeader*>(message.lParam);
+        const auto* done = std::get_if<BufferDone>(&message.argument);
+        if (done == nullptr || done->header == nullptr) {
+            return;
+        }
+        WaveHeader* header = done->header;
         const size_t count = header->bytesRecorded.load() / 2;
         {
             std::lock_guard lock(mutex_);

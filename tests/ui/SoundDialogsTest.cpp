@@ -85,8 +85,8 @@ TEST_F(SoundDialogsTest, ThreeQuickMeterClicksGiveOneRebuildWithTheLastMeter) {
     // What the store holds when the rebuild is posted is what the thread builds from.
     struct RhythmAtRebuild final : PostObserver {
         explicit RhythmAtRebuild(CaptureStore& s) : store(s) {}
-        void OnPosted(const MessageThread&, uint32_t id, uintptr_t, intptr_t) override {
-            if (id == UM_METRONOME_REBUILD) {
+        void OnPosted(const MessageThread&, const Message& message) override {
+            if (message.id == UM_METRONOME_REBUILD) {
                 rhythms.push_back(store.rhythm.load());
             }
         }

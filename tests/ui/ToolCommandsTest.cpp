@@ -32,14 +32,14 @@ enum class To { Output, Player, Recorder, Other };
 struct Post {
     To to;
     uint32_t id;
-    uintptr_t wParam;
+    int64_t value;
     bool operator==(const Post&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& os, const Post& p) {
     const char* names[] = {"output", "player", "recorder", "other"};
     return os << names[static_cast<int>(p.to)] << ":0x" << std::hex << p.id << std::dec << "("
-              << p.wParam << ")";
+              << p.value << ")";
 }
 
 // Paths the tests hand to "Open File" and "Save" instead of the dialogs.
@@ -98,7 +98,7 @@ class ToolCommandsTest : public ::testing::Test {
                           : p.thread == frame->view().filePlayThread() ? To::Player
                           : p.thread == frame->view().recorderThread() ? To::Recorder
                                                                        : To::Other;
-            posts.push_back({to, p.id, p.wParam});
+            posts.push_back({to, p.id, p.value});
         }
         return posts;
     }
@@ -197,8 +197,8 @@ TEST_F(ToolCommandsTest, MetronomePlayWhileTheToneSoundsSwitchesToTheMetronome) 
 class CountAtPost final : public PostObserver {
   public:
     explicit CountAtPost(RecordingStore& store) : store_(store) {}
-    void OnPosted(const MessageThread&, uint32_t id, uintptr_t, intptr_t) override {
-        if (id >= WM_APP) {
+    void OnPosted(const MessageThread&, const Message& message) override {
+        if (message.id >= WM_APP) {
             counts.push_back(store_.Count());
         }
     }

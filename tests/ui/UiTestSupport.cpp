@@ -26,7 +26,8 @@ void TempSettings::Put(const char* section, const QString& key, const QString& v
 
 Engine::Engine(const QString& settingsPath)
     : settings(settingsPath),
-      context{captureStore,
+      context{live,
+              captureStore,
               doreme,
               fft,
               recordingStore,

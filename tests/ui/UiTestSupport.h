@@ -17,6 +17,7 @@
 #include "CaptureStore.h"
 #include "Doreme.h"
 #include "Fft.h"
+#include "LiveEngine.h"
 #include "MessageThread.h"
 #include "Notifier.h"
 #include "RecordingStore.h"
@@ -61,8 +62,7 @@ class PostLog {
     struct Post {
         const MessageThread* thread;
         uint32_t id;
-        uintptr_t wParam;
-        intptr_t lParam;
+        int64_t value;  // the number the message carries, 0 for other arguments
     };
     void Watch(MessageThread* thread) {
         if (thread != nullptr) {
@@ -92,9 +92,9 @@ class PostLog {
 
   private:
     struct Sink final : PostObserver {
-        void OnPosted(const MessageThread& thread, uint32_t id, uintptr_t wParam, intptr_t lParam) override {
+        void OnPosted(const MessageThread& thread, const Message& message) override {
             std::lock_guard lock(mutex);
-            posts.push_back({&thread, id, wParam, lParam});
+            posts.push_back({&thread, message.id, message.Number()});
         }
         std::mutex mutex;
         std::vector<Post> posts;
@@ -131,11 +131,12 @@ struct Engine {
     ~Engine();
 
     VirtualSoundSystem sound;
-    CaptureStore captureStore;
-    CDoreme doreme;
-    CFft fft;
-    RecordingStore recordingStore{captureStore};
     RecordingNotifier notifier;
+    LiveEngine live{notifier};
+    CaptureStore& captureStore = live.captureStore;
+    CDoreme& doreme = live.doreme;
+    CFft& fft = live.fft;
+    RecordingStore& recordingStore = live.recordingStore;
     SettingsStore settings;
     AppContext context;
 };
