@@ -22,6 +22,7 @@
 #include "Fft.h"
 #include "FileLoading.h"
 #include "FilePlayThread.h"
+#include "LiveEngine.h"
 #include "PortAudioSound.h"
 #include "RecordingStore.h"
 #include "TestSupport.h"
@@ -112,19 +113,21 @@ TEST_F(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTim
     const std::string wav = dir.Write(
         "e5.wav", test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 2, 48000, 4, 16)) +
                                  test::Chunk("data", test::Bytes(test::Sine(660, 12000, 48000 * 6, 48000, 2)))));
-    CaptureStore store;
-    store.Create();
-    store.scopeMode = kScopePitch;
-    CDoreme doreme;
-    CFft fft;
     test::SharedNotifier notifier;
     PositionLog log;
-    CFilePlayThread player(store, *devices, notifier);
-    player.start();
-    AnalysisThread analysis(store, fft, doreme, &player);
-    ASSERT_TRUE(analysis.StartAnalysis());
-    player.PostOpen(wav, &log);
-    player.PostPlay(0);
+    LiveEngine engine(notifier);
+    CaptureStore& store = engine.captureStore;
+    const CDoreme& doreme = engine.doreme;
+    store.Create();
+    store.scopeMode = kScopePitch;
+    LiveEngine::Parts parts;
+    parts.capture = false;
+    parts.output = false;
+    parts.recorder = false;
+    ASSERT_TRUE(engine.Start(devices.get(), UiLanguage::English, parts));
+    CFilePlayThread& player = *engine.player();
+    engine.OpenFile(wav, &log);
+    engine.PlayFile(0);
     int64_t position = 0;
     double at = 0;
     ASSERT_TRUE(log.Feed(player, position, at));
@@ -178,7 +181,7 @@ TEST_F(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTim
 
     // Pause holds the position (after the sound already queued in the server has played);
     // resume continues from it.
-    player.post(UM_PLAYER_PAUSE);
+    engine.PauseFile();
     ASSERT_TRUE(log.Feed(player, p1, t1));
     EXPECT_TRUE(player.IsPaused());
     EXPECT_TRUE(player.IsPlaying());
@@ -189,7 +192,7 @@ TEST_F(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTim
     double t2 = 0;
     ASSERT_TRUE(log.Feed(player, p2, t2));
     EXPECT_EQ(p2, p1) << "paused";
-    player.post(UM_PLAYER_RESUME);
+    engine.ResumeFile();
     std::this_thread::sleep_for(500ms);
     int64_t p3 = 0;
     double t3 = 0;
@@ -197,33 +200,34 @@ TEST_F(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTim
     EXPECT_GT(p3, p2 + 4 * 48000 / 5) << "resumed from the paused position";
     EXPECT_LT(p3, p2 + 4 * 48000);
 
-    player.post(UM_PLAYER_STOP);
-    analysis.StopAnalysis();
-    player.join();
+    engine.StopFile();
+    engine.Stop();
     EXPECT_TRUE(notifier.Texts().empty());
 }
 
 TEST_F(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
-    CaptureStore store;
+    test::SharedNotifier notifier;
+    LiveEngine engine(notifier);
+    CaptureStore& store = engine.captureStore;
+    RecordingStore& recordings = engine.recordingStore;
     store.Create();
     store.scopeMode = kScopePitch;
     store.recTimeIndex = 0;
     store.recRepeating = 0;
-    CDoreme doreme;
-    test::SharedNotifier notifier;
-    RecordingStore recordings(store);
     ASSERT_TRUE(recordings.AllocateForRecTime(notifier, UiLanguage::English));
-
-    CaptureStore toneStore;
-    toneStore.Create();
-    CWaveOutThread tone(toneStore, doreme, *devices, notifier);
-    tone.start();
-    tone.post(UM_TONE_START, kKeyA4);
-    CWaveInThread input(store, *devices, notifier);
     RecordingWatch watch(recordings);
-    input.SetBlockRecorder(&recordings);
-    input.SetObserver(&watch);
-    input.start();
+    // The capture thread reports to the watch: it ends before the watch, also on a failure.
+    const struct StopFirst {
+        LiveEngine& engine;
+        ~StopFirst() { engine.Stop(); }
+    } stopFirst{engine};
+    // The tone plays out and comes back through the input; the recording is switched by hand
+    // below, so the recorder thread does not run.
+    LiveEngine::Parts parts;
+    parts.recorder = false;
+    parts.analysis = false;
+    ASSERT_TRUE(engine.Start(devices.get(), UiLanguage::English, parts, &watch));
+    engine.StartTone(kKeyA4);
     // Record once the tone comes back through the input.
     const auto flowing = Clock::now() + 15s;
     while (watch.loud.load() < 3) {
@@ -233,8 +237,7 @@ TEST_F(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
     recordings.recording = 1;
     std::this_thread::sleep_for(2s);
     recordings.recording = 0;
-    input.join();
-    tone.join();
+    engine.Stop();
 
     FixedPath path(dir.File("take.wav"));
     ASSERT_TRUE(recordings.SaveAs(path, notifier, UiLanguage::English));
@@ -249,7 +252,7 @@ TEST_F(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
     analysisStore.Create();
     CFft fft(kFftSize);
     int named = 0;
-    AnalyzeClip(clip, analysisStore, fft, doreme, [&](const BlockPitch& row) {
+    AnalyzeClip(clip, analysisStore, fft, engine.doreme, [&](const BlockPitch& row) {
         if (row.block >= 2) {
             EXPECT_NEAR(row.fundamentalHz, 440.0, 1.4) << "block " << row.block;
             named += row.key == kKeyA4;

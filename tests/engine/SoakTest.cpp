@@ -16,6 +16,7 @@
 #include "Doreme.h"
 #include "Fft.h"
 #include "FilePlayThread.h"
+#include "LiveEngine.h"
 #include "RecorderThread.h"
 #include "RecordingStore.h"
 #include "TestSupport.h"
@@ -72,32 +73,22 @@ TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
         second[i] = static_cast<int16_t>(8000 * std::sin(i * 2 * M_PI * 440 / 44100));
     }
     sound.SetInputLoop(std::move(second));
-    CaptureStore capture;
+    SilentNotifier notifier;
+    BlockCounter counter;  // before the engine: it must outlive the capture thread
+    LiveEngine engine(notifier);
+    CaptureStore& capture = engine.captureStore;
+    RecordingStore& recordings = engine.recordingStore;
     capture.Create();
     capture.scopeMode = kScopePitch;
     capture.recTimeIndex = 0;
     capture.recRepeating = 1;
-    CDoreme doreme;
-    CFft fft;
-    SilentNotifier notifier;
-    RecordingStore recordings(capture);
-    CFilePlayThread player(capture, sound, notifier);
-    CRecorderThread recorder(recordings, sound, notifier, UiLanguage::English);
-    BlockCounter counter;  // before the capture thread: it must outlive it
-    CWaveInThread input(capture, sound, notifier);
-    input.SetPlayerStatus(&player);
-    input.SetPlaybackMonitor(&recorder);
-    input.SetBlockRecorder(&recordings);
-    input.SetObserver(&counter);
-    AnalysisThread analysis(capture, fft, doreme, &player);
     NullListener listener;
 
-    player.start();
-    recorder.start();
-    input.start();
-    ASSERT_TRUE(analysis.StartAnalysis());
+    LiveEngine::Parts parts;
+    parts.output = false;
+    ASSERT_TRUE(engine.Start(&sound, UiLanguage::English, parts, &counter));
     sound.StartClock(kSpeed);
-    recorder.post(UM_RECORDER_RECORD_ON);
+    engine.RecordOn();
 
     std::size_t heapAfterWarmUp = 0;
     int cycles = 0;
@@ -107,34 +98,34 @@ TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
         ASSERT_LT(std::chrono::steady_clock::now() - started, 480s) << "the capture stalled";
         switch (cycles % 8) {
             case 0:
-                player.PostOpen(wav, &listener);
+                engine.OpenFile(wav, &listener);
                 break;
             case 1:
-                player.PostPlay(0);
+                engine.PlayFile(0);
                 break;
             case 2:
             case 3:
-                player.PostFeed(&listener);
+                engine.FeedScopeFromFile(&listener);
                 break;
             case 4:
-                player.post(UM_PLAYER_STOP);
+                engine.StopFile();
                 break;
             case 5:
-                recorder.post(UM_RECORDER_RECORD_OFF);
-                recorder.post(UM_RECORDER_STOP_PLAYBACK);
-                recorder.post(UM_RECORDER_PLAY);
+                engine.RecordOff();
+                engine.StopRecordingPlayback();
+                engine.PlayRecording();
                 break;
             case 6:
                 if (cycles % 64 == 6) {
-                    recorder.post(UM_RECORDER_RECORD_OFF);
-                    recorder.post(UM_RECORDER_STOP_PLAYBACK);
+                    engine.RecordOff();
+                    engine.StopRecordingPlayback();
                     PathChooser chooser(dir.File("take.wav"));
                     saves += recordings.SaveAs(chooser, notifier, UiLanguage::English) ? 1 : 0;
                 }
                 break;
             case 7:
-                recorder.post(UM_RECORDER_STOP_PLAYBACK);
-                recorder.post(UM_RECORDER_RECORD_ON);
+                engine.StopRecordingPlayback();
+                engine.RecordOn();
                 break;
         }
         ++cycles;
@@ -151,10 +142,7 @@ TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     sound.StopClock();
-    analysis.StopAnalysis();
-    input.join();
-    recorder.join();
-    player.join();
+    engine.Stop();
 
     RecordProperty("simulated_minutes", std::to_string(counter.blocks.load() / 600.0));
     RecordProperty("real_seconds", std::to_string(seconds));
