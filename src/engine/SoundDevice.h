@@ -36,7 +36,7 @@ namespace tonavise {
 class MessageThread;
 class Notifier;
 
-// Completion messages posted by the devices (their historic values).
+// Completion messages posted by the devices, below the application's own ids.
 inline constexpr uint32_t MM_WOM_DONE = 0x3BD;
 inline constexpr uint32_t MM_WIM_DATA = 0x3C0;
 

@@ -1,5 +1,5 @@
-// The application's own messages to its worker threads, with their historic values. Each is
-// described beside its receiver.
+// The application's own messages to its worker threads, with fixed values (tests and the post
+// log compare them). Each is described beside its receiver.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,5 @@
 // The numeric ids of the program's commands and of the messages the windows receive. The ids
-// keep their historic values: menus, toolbars, the status-bar prompts and the command handlers
+// are fixed values: menus, toolbars, the status-bar prompts, the command handlers and the tests
 // all refer to a command by this number.
 #pragma once
 

@@ -1,6 +1,6 @@
-// Small helpers for dialogs laid out like the classic templates: controls placed at positions
-// in dialog units (DialogUnits.h), named by their historic ids, and radio groups that behave
-// as such groups do on the keyboard.
+// Small helpers for dialogs laid out in dialog units: controls placed at positions in dialog
+// units (DialogUnits.h), named by their control ids (which tests look them up by), and radio
+// groups that move with the arrow keys and take one Tab stop.
 //
 // Threads: user-interface thread only.
 #pragma once

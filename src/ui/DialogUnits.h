@@ -1,4 +1,4 @@
-// Dialog layouts given in dialog units, as the classic dialog templates are written: a
+// Dialog layouts given in dialog units, the measure the dialogs' layouts are written in: a
 // horizontal unit is a quarter of the dialog font's average character width, a vertical unit an
 // eighth of its height. Dialogs laid out this way keep their proportions in any font and size.
 #pragma once

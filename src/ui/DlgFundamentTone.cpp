@@ -11,7 +11,7 @@ namespace tonavise::ui {
 
 namespace {
 
-// The window's client size: 206 x 43 dialog units of the classic 8-point dialog font.
+// The window's client size: 206 x 43 dialog units of an 8-point dialog font.
 constexpr int kClientWidth = 309;
 constexpr int kClientHeight = 70;
 constexpr int kFontCellHeight = 16;
@@ -84,7 +84,7 @@ CDlgFundamentTone::CDlgFundamentTone(const CDoreme& doreme,
     setWindowTitle(tr("Fundamental Frequency (tone)"));
     setModal(false);
     setAttribute(Qt::WA_OpaquePaintEvent);
-    // The classic size, widened when this system's face needs more room for the first line.
+    // That size, widened when this system's face needs more room for the first line.
     const QFontMetrics fm(font_);
     const QString widest = FundamentalToneLines(22050.0, doreme_, language_).front();
     const int width = std::max(kClientWidth, fm.horizontalAdvance(widest) + 2 * kLeft);

@@ -56,7 +56,7 @@ CDlgMetronome::CDlgMetronome(CaptureStore& store,
     setWindowTitle(tr("Metronome"));
     rebuildTimer_.setSingleShot(true);
     rebuildTimer_.setInterval(kMetronomeRebuildMs);
-    connect(&rebuildTimer_, &QTimer::timeout, this, &CDlgMetronome::OnTimer);
+    connect(&rebuildTimer_, &QTimer::timeout, this, &CDlgMetronome::OnRebuildDelayElapsed);
     CreateControls();
     OnInitDialog();
 }
@@ -189,7 +189,7 @@ void CDlgMetronome::RestartRebuildTimer() {
     rebuildTimer_.start();
 }
 
-void CDlgMetronome::OnTimer() {
+void CDlgMetronome::OnRebuildDelayElapsed() {
     rebuildTimer_.stop();
     Post(waveOut_, UM_METRONOME_REBUILD);
 }

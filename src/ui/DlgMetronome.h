@@ -81,7 +81,7 @@ class CDlgMetronome : public QDialog {
     void OnTempoChange();
     void OnMeterClicked();
     void RestartRebuildTimer();
-    void OnTimer();
+    void OnRebuildDelayElapsed();
 
     CaptureStore& store_;
     MessageThread* waveOut_;

@@ -11,9 +11,9 @@ QString OpenFileFilter() {
            QCoreApplication::translate("FileDialogs", "All Files (*.*)") + QStringLiteral("|*.*||");
 }
 
-QStringList QtNameFilters(const QString& classicFilter) {
+QStringList QtNameFilters(const QString& pairedFilter) {
     QStringList filters;
-    const QStringList parts = classicFilter.split(QLatin1Char('|'));
+    const QStringList parts = pairedFilter.split(QLatin1Char('|'));
     // An empty text ends the list (the "||" at the end).
     for (qsizetype i = 0; i + 1 < parts.size() && !parts[i].isEmpty(); i += 2) {
         const QString& text = parts[i];

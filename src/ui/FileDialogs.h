@@ -18,15 +18,15 @@ class QWidget;
 
 namespace tonavise::ui {
 
-// The filters in their classic form: pairs of "text|patterns", ended by "||". The open dialog's
+// The filters as one string: pairs of "text|patterns", ended by "||". The open dialog's
 // "All Files (*.*)" is translated.
 QString OpenFileFilter();
 inline constexpr char kSaveRecordingFilter[] = "WAV(*.wav) File|*.wav||";
 
-// Qt's name filters for a classic filter, same entries in the same order. An entry whose text
+// Qt's name filters for a "text|patterns||" filter, same entries in the same order. An entry whose text
 // already ends with its patterns in parentheses is kept as it is; any other gets them appended,
 // since Qt reads the patterns from the parentheses at the end.
-QStringList QtNameFilters(const QString& classicFilter);
+QStringList QtNameFilters(const QString& pairedFilter);
 
 // Where the player's "Open File" command finds its file. nullopt = cancelled.
 class OpenPathChooser {

@@ -14,7 +14,7 @@ namespace {
 class QtShotTimer final : public ShotTimer {
   public:
     explicit QtShotTimer(ScopeCapture* owner) {
-        QObject::connect(&timer_, &QTimer::timeout, owner, &ScopeCapture::OnTimer3);
+        QObject::connect(&timer_, &QTimer::timeout, owner, &ScopeCapture::OnSnapshotTimer);
     }
     void Start(int ms) override { timer_.start(ms); }
     void Stop() override { timer_.stop(); }
@@ -106,7 +106,7 @@ void ScopeCapture::ToggleTimedCapture() {
     timedCapture_ = true;
 }
 
-void ScopeCapture::OnTimer3() {
+void ScopeCapture::OnSnapshotTimer() {
     // A shot that finds the previous picture still being written is lost, but it counts.
     capturer_.RequestImageSave(&snapshot_);
     timer_->Stop();

@@ -26,8 +26,8 @@ namespace tonavise::ui {
 
 class CapturerSettings;
 
-// View timer 3: started with a delay, stopped by its owner. The owner calls OnTimer3 when it
-// fires. Tests drive a fake one on a clock of their own.
+// The timed-snapshot timer: started with a delay, stopped by its owner. The owner calls
+// OnSnapshotTimer when it fires. Tests drive a fake one on a clock of their own.
 class ShotTimer {
   public:
     virtual ~ShotTimer() = default;
@@ -84,7 +84,7 @@ class ScopeCapture final : public QObject, public CommandTarget {
     // Ends a timed capture at once (the Set Parameters command does it before its dialog).
     void StopTimedCapture();
     // View timer 3 fired: ask for a save, then schedule the next shot or end.
-    void OnTimer3();
+    void OnSnapshotTimer();
 
     bool timedCapture() const { return timedCapture_; }
     bool snapshotReady() const { return snapshotReady_; }

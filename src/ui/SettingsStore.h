@@ -73,7 +73,7 @@ inline constexpr int32_t kMinTempo = 30;
 inline constexpr int32_t kMaxTempo = 300;
 inline constexpr int32_t kMaxRhythm = 6;
 
-// Reads the start-up keys in their historic order, clamping "Tempo" and "Rhythm".
+// Reads the start-up keys, clamping "Tempo" and "Rhythm" to what the metronome can play.
 StartupSettings LoadStartupSettings(const SettingsStore& store);
 // Puts tempo, rhythm and the recording options into the capture store and the colours into the
 // pitch model.

@@ -205,8 +205,8 @@ void CSignalerDlg::CreateControls() {
         connect(spin, &CUpDown::scrolled, buddy, [buddy](int position) {
             buddy->setText(QString::asprintf("%d", position));
         });
-        // A spin steps from the number typed into its edit, as the classic control reads its
-        // buddy before it steps.
+        // A spin steps from the number typed into its edit, not from its last step: what the
+        // user sees is where the next step starts.
         connect(buddy, &QLineEdit::textEdited, spin, [spin](const QString& text) {
             if (const std::optional<int32_t> value = WholeInteger(text)) {
                 if (*value >= spin->minimum() && *value <= spin->maximum()) {
@@ -361,8 +361,8 @@ void CSignalerDlg::OnLiveUpdate() {
 }
 
 void CSignalerDlg::OnSignalBufferDone() {
-    // The classic dialog answered this as a sent message: the signal thread waits until the
-    // user-interface thread has read the edits, so the next copy is queued with them. A dialog
+    // The signal thread waits until the user-interface thread has read the edits, so the next
+    // copy is queued with them. A dialog
     // that is going answers no more and lets the thread go on.
     std::unique_lock lock(doneMutex_);
     if (closing_) {

@@ -1,7 +1,7 @@
 // An up-down control: a pair of arrow buttons beside a buddy edit that step an integer position
 // within a range. The up arrow (or the Up key in the buddy) moves toward the maximum. Each step,
-// also one that the range stops, is reported by `scrolled` with the new position, the way the
-// classic control reports its thumb position; the owner writes the buddy's text.
+// also one that the range stops, is reported by `scrolled` with the new position, so the owner
+// hears of every press even at the range's ends; the owner writes the buddy's text.
 //
 // Threads: user-interface thread only.
 #pragma once

@@ -227,10 +227,10 @@ TEST_F(DlgSetTest, LayoutFollowsTheTemplateInDialogUnits) {
     EXPECT_EQ(dialog->a4Spin()->geometry(), QRect(edit.right() + 5, edit.top(), 10, edit.height()));
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Set Parameters"));
     EXPECT_TRUE(dialog->okButton()->isDefault());
-    // A classic 8-point dialog font measures 6 x 13 pixels.
-    const DialogUnits classic(6, 13);
-    EXPECT_EQ(classic.Rect(143, 7, 50, 43), QRect(215, 11, 75, 70));
-    EXPECT_EQ(classic.Size(200, 211), QSize(300, 343));
+    // An 8-point dialog font of 6 x 13 pixels.
+    const DialogUnits eightPoint(6, 13);
+    EXPECT_EQ(eightPoint.Rect(143, 7, 50, 43), QRect(215, 11, 75, 70));
+    EXPECT_EQ(eightPoint.Size(200, 211), QSize(300, 343));
 }
 
 // The view's command: a running timed capture ends, and "FreqOfA4" is written after any result.

@@ -132,7 +132,7 @@ class ScopeCaptureTest : public ::testing::Test {
         while (clock.active() && maxShots-- > 0) {
             clock.now = clock.due;
             capture->AfterRedraw(picture, QSize(1821, 471));
-            capture->OnTimer3();
+            capture->OnSnapshotTimer();
             at.push_back(static_cast<double>(clock.now.load()) / 1000.0);
             EXPECT_TRUE(WaitSaved());
         }
@@ -305,12 +305,12 @@ TEST_F(ScopeCaptureTest, RedrawCopiesOnlyWhileCapturingAndNoSaveIsPending) {
     slow.Start();
     slow.OnCommand(ID_CAPTURE_SCREEN);
     slow.AfterRedraw(picture, QSize(467, 451));
-    slow.OnTimer3();
+    slow.OnSnapshotTimer();
     ASSERT_TRUE(WaitFor([&] { return saves.load() == 1; }));
     EXPECT_TRUE(slow.capturer().IsImageSavePending());
     slow.AfterRedraw(TestPicture(QSize(1821, 471), Qt::green), QSize(1821, 471));
     EXPECT_EQ(slow.snapshot().size(), QSize(467, 451));
-    slow.OnTimer3();  // lost, but counted
+    slow.OnSnapshotTimer();  // lost, but counted
     EXPECT_FALSE(slow.capturer().RequestImageSave(&picture));
     {
         std::lock_guard lock(m);
@@ -389,7 +389,7 @@ TEST_F(ScopeCaptureTest, StoppingWaitsForThePendingPicture) {
     capture->OnCommand(ID_CAPTURE_SCREEN);
     capture->AfterRedraw(picture, QSize(1821, 471));
     clock.now = 1000;
-    capture->OnTimer3();
+    capture->OnSnapshotTimer();
     capture->Stop();
     EXPECT_FALSE(capture->capturer().IsImageSavePending());
     EXPECT_FALSE(capture->capturer().RequestImageSave(&picture));

@@ -482,7 +482,7 @@ TEST(ToolCommandsWithoutThreads, EveryCommandRunsAndPostsNothing) {
 
 // --- the dialogs' filters -----------------------------------------------------------------------
 
-TEST(FileDialogFilters, TheClassicFiltersBecomeQtsWithTheSameEntriesInOrder) {
+TEST(FileDialogFilters, ThePairedFiltersBecomeQtsWithTheSameEntriesInOrder) {
     EXPECT_EQ(QtNameFilters(OpenFileFilter()),
               QStringList({"MP3(*.mp3)", "WAV(*.wav)", "All Files (*.*)"}));
     // Qt reads the patterns from the parentheses at the end: they are added where the text
