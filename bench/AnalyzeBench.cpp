@@ -6,13 +6,13 @@
 #include <chrono>
 #include <string>
 
-#include "AudioFormat.h"
+#include "engine/AudioFormat.h"
 #include "BenchSupport.h"
-#include "CaptureStore.h"
-#include "ClipAnalysis.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "FileLoading.h"
+#include "engine/CaptureStore.h"
+#include "engine/ClipAnalysis.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "engine/FileLoading.h"
 
 namespace tonavise::bench {
 namespace {

@@ -11,8 +11,8 @@
 #include <random>
 #include <span>
 
-#include "AudioFormat.h"
-#include "WavWriter.h"
+#include "engine/AudioFormat.h"
+#include "engine/WavWriter.h"
 
 extern char** environ;
 

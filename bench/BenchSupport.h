@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Notifier.h"
+#include "engine/Notifier.h"
 
 namespace tonavise::bench {
 

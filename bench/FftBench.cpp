@@ -13,12 +13,12 @@
 #include <string>
 #include <vector>
 
-#include "AnalysisThread.h"
-#include "AudioFormat.h"
+#include "engine/AnalysisThread.h"
+#include "engine/AudioFormat.h"
 #include "BenchSupport.h"
-#include "CaptureStore.h"
-#include "Doreme.h"
-#include "Fft.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
 
 namespace tonavise::bench {
 namespace {

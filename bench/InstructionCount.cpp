@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "AudioFormat.h"
+#include "engine/AudioFormat.h"
 #include "BenchSupport.h"
-#include "Fft.h"
+#include "engine/Fft.h"
 
 namespace tonavise::bench {
 namespace {

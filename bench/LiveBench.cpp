@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "LiveRig.h"
-#include "PortAudioSound.h"
-#include "ThreadMessages.h"
-#include "VirtualSound.h"
-#include "WaveOutThread.h"
+#include "engine/PortAudioSound.h"
+#include "engine/ThreadMessages.h"
+#include "engine/VirtualSound.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise {
 namespace {

@@ -21,11 +21,11 @@
 #include <cstdio>
 #include <functional>
 
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "ScopeView.h"
-#include "TonaviseApp.h"
-#include "WebPageOpener.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
+#include "ui/TonaviseApp.h"
+#include "ui/WebPageOpener.h"
 
 namespace {
 

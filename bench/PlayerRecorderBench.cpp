@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "CaptureStore.h"
-#include "RecordingStore.h"
-#include "ScopeFeed.h"
+#include "engine/CaptureStore.h"
+#include "engine/RecordingStore.h"
+#include "engine/ScopeFeed.h"
 
 namespace tonavise {
 namespace {

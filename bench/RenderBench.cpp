@@ -13,13 +13,13 @@
 #include <memory>
 #include <span>
 
-#include "AnalysisThread.h"
+#include "engine/AnalysisThread.h"
 #include "BenchSupport.h"
-#include "CaptureStore.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "ScopeRenderer.h"
-#include "WaveTrigger.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "render/ScopeRenderer.h"
+#include "render/WaveTrigger.h"
 
 namespace tonavise::bench {
 namespace {

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ByteSource.h"
-#include "Mp3Reader.h"
-#include "Notifier.h"
+#include "engine/ByteSource.h"
+#include "engine/Mp3Reader.h"
+#include "engine/Notifier.h"
 
 namespace {
 class SilentNotifier final : public tonavise::Notifier {

@@ -3,10 +3,10 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "ByteSource.h"
-#include "Notifier.h"
-#include "ScopeFeed.h"
-#include "WavReader.h"
+#include "engine/ByteSource.h"
+#include "engine/Notifier.h"
+#include "engine/ScopeFeed.h"
+#include "engine/WavReader.h"
 
 namespace {
 class SilentNotifier final : public tonavise::Notifier {

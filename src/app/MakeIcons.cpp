@@ -5,7 +5,7 @@
 #include <QPixmap>
 #include <cstdio>
 
-#include "ToolIcons.h"
+#include "ui/ToolIcons.h"
 
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);

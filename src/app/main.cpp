@@ -6,8 +6,8 @@
 #include <QSocketNotifier>
 #include <csignal>
 
-#include "MainFrame.h"
-#include "TonaviseApp.h"
+#include "ui/MainFrame.h"
+#include "ui/TonaviseApp.h"
 
 namespace {
 

@@ -1,14 +1,14 @@
 #include <cstdio>
 #include <ostream>
 
-#include "CaptureStore.h"
-#include "ClipAnalysis.h"
-#include "Commands.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "FileLoading.h"
-#include "Notifier.h"
-#include "StreamNotifier.h"
+#include "engine/CaptureStore.h"
+#include "engine/ClipAnalysis.h"
+#include "cli/Commands.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "engine/FileLoading.h"
+#include "engine/Notifier.h"
+#include "cli/StreamNotifier.h"
 
 namespace tonavise::cli {
 

@@ -8,13 +8,13 @@
 #include <ostream>
 #include <thread>
 
-#include "Commands.h"
-#include "FilePlayThread.h"
-#include "LiveEngine.h"
-#include "Notifier.h"
-#include "StreamNotifier.h"
-#include "RecordingStore.h"
-#include "WaveInThread.h"
+#include "cli/Commands.h"
+#include "engine/FilePlayThread.h"
+#include "engine/LiveEngine.h"
+#include "engine/Notifier.h"
+#include "cli/StreamNotifier.h"
+#include "engine/RecordingStore.h"
+#include "engine/WaveInThread.h"
 
 namespace tonavise::cli {
 

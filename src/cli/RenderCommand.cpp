@@ -7,16 +7,16 @@
 #include <optional>
 #include <ostream>
 
-#include "CaptureStore.h"
-#include "ClipAnalysis.h"
-#include "Commands.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "FileLoading.h"
-#include "Notifier.h"
-#include "StreamNotifier.h"
-#include "ScopeRenderer.h"
-#include "WaveTrigger.h"
+#include "engine/CaptureStore.h"
+#include "engine/ClipAnalysis.h"
+#include "cli/Commands.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "engine/FileLoading.h"
+#include "engine/Notifier.h"
+#include "cli/StreamNotifier.h"
+#include "render/ScopeRenderer.h"
+#include "render/WaveTrigger.h"
 
 namespace tonavise::cli {
 

@@ -3,9 +3,9 @@
 #include <ostream>
 #include <vector>
 
-#include "AudioFormat.h"
-#include "Commands.h"
-#include "WavWriter.h"
+#include "engine/AudioFormat.h"
+#include "cli/Commands.h"
+#include "engine/WavWriter.h"
 
 namespace tonavise::cli {
 

@@ -11,15 +11,15 @@
 #include <string>
 #include <thread>
 
-#include "Commands.h"
-#include "LiveEngine.h"
-#include "Metronome.h"
-#include "Notifier.h"
-#include "StreamNotifier.h"
-#include "SignalBuffer.h"
-#include "ThreadMessages.h"
-#include "WaveOutThread.h"
-#include "WaveSignalThread.h"
+#include "cli/Commands.h"
+#include "engine/LiveEngine.h"
+#include "engine/Metronome.h"
+#include "engine/Notifier.h"
+#include "cli/StreamNotifier.h"
+#include "engine/SignalBuffer.h"
+#include "engine/ThreadMessages.h"
+#include "engine/WaveOutThread.h"
+#include "engine/WaveSignalThread.h"
 
 namespace tonavise::cli {
 

@@ -7,7 +7,7 @@
 #include <ostream>
 #include <string>
 
-#include "Notifier.h"
+#include "engine/Notifier.h"
 
 namespace tonavise::cli {
 

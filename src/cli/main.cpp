@@ -4,8 +4,8 @@
 #include <csignal>
 #include <iostream>
 
-#include "Commands.h"
-#include "PortAudioSound.h"
+#include "cli/Commands.h"
+#include "engine/PortAudioSound.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-#include "AnalysisThread.h"
+#include "engine/AnalysisThread.h"
 
 #include <chrono>
 
-#include "AudioFormat.h"
-#include "CaptureStore.h"
-#include "Doreme.h"
-#include "Fft.h"
+#include "engine/AudioFormat.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
 
 namespace tonavise {
 

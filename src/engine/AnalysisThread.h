@@ -9,7 +9,7 @@
 #include <atomic>
 #include <thread>
 
-#include "AutoResetEvent.h"
+#include "engine/AutoResetEvent.h"
 
 namespace tonavise {
 

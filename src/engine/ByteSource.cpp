@@ -1,4 +1,4 @@
-#include "ByteSource.h"
+#include "engine/ByteSource.h"
 
 #include <algorithm>
 #include <cstring>

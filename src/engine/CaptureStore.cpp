@@ -1,4 +1,4 @@
-#include "CaptureStore.h"
+#include "engine/CaptureStore.h"
 
 #include <algorithm>
 #include <cstring>

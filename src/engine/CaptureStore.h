@@ -14,9 +14,9 @@
 #include <mutex>
 #include <span>
 
-#include "AudioFormat.h"
-#include "AutoResetEvent.h"
-#include "SpectrumExchange.h"
+#include "engine/AudioFormat.h"
+#include "engine/AutoResetEvent.h"
+#include "engine/SpectrumExchange.h"
 
 namespace tonavise {
 

@@ -1,12 +1,12 @@
-#include "ClipAnalysis.h"
+#include "engine/ClipAnalysis.h"
 
 #include <span>
 
-#include "AnalysisThread.h"
-#include "CaptureStore.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "ScopeFeed.h"
+#include "engine/AnalysisThread.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "engine/ScopeFeed.h"
 
 namespace tonavise {
 

@@ -7,7 +7,7 @@
 #include <functional>
 #include <limits>
 
-#include "LoadedClip.h"
+#include "engine/LoadedClip.h"
 
 namespace tonavise {
 

@@ -1,4 +1,4 @@
-#include "Doreme.h"
+#include "engine/Doreme.h"
 
 #include <algorithm>
 #include <cmath>

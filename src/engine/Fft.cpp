@@ -1,12 +1,12 @@
-#include "Fft.h"
+#include "engine/Fft.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
 
-#include "AudioFormat.h"
-#include "Doreme.h"
-#include "Fundamental.h"
+#include "engine/AudioFormat.h"
+#include "engine/Doreme.h"
+#include "engine/Fundamental.h"
 
 namespace tonavise {
 

@@ -11,7 +11,7 @@
 #include <new>
 #include <span>
 
-#include "FftKernels.h"
+#include "engine/FftKernels.h"
 
 namespace tonavise {
 

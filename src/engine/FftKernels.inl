@@ -11,7 +11,7 @@
 #error "define FFT_KERNEL_NAMESPACE before including FftKernels.inl"
 #endif
 
-#include "FftKernels.h"
+#include "engine/FftKernels.h"
 
 #if defined(__AVX__) || defined(__FMA__)
 #include <immintrin.h>

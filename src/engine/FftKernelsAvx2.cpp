@@ -3,7 +3,7 @@
 #if defined(__AVX2__) && defined(__FMA__)
 
 #define FFT_KERNEL_NAMESPACE avx2
-#include "FftKernels.inl"
+#include "engine/FftKernels.inl"
 
 namespace tonavise::fftcore::avx2 {
 extern const bool kBuilt = true;
@@ -12,7 +12,7 @@ extern const bool kBuilt = true;
 #else
 
 // Built without AVX2 (another architecture): the baseline kernels stand in.
-#include "FftKernels.h"
+#include "engine/FftKernels.h"
 
 namespace tonavise::fftcore::avx2 {
 extern const bool kBuilt = false;

@@ -1,6 +1,6 @@
 // The FFT kernels for any x86-64 processor (SSE2).
 #define FFT_KERNEL_NAMESPACE baseline
-#include "FftKernels.inl"
+#include "engine/FftKernels.inl"
 
 namespace tonavise::fftcore {
 

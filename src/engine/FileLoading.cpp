@@ -1,10 +1,10 @@
-#include "FileLoading.h"
+#include "engine/FileLoading.h"
 
 #include <cctype>
 
-#include "Mp3Reader.h"
-#include "Notifier.h"
-#include "WavReader.h"
+#include "engine/Mp3Reader.h"
+#include "engine/Notifier.h"
+#include "engine/WavReader.h"
 
 namespace tonavise {
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "LoadedClip.h"
+#include "engine/LoadedClip.h"
 
 namespace tonavise {
 

@@ -1,12 +1,12 @@
-#include "FilePlayThread.h"
+#include "engine/FilePlayThread.h"
 
 #include <algorithm>
 #include <cstdlib>
 
-#include "CaptureStore.h"
-#include "FileLoading.h"
-#include "Notifier.h"
-#include "ThreadMessages.h"
+#include "engine/CaptureStore.h"
+#include "engine/FileLoading.h"
+#include "engine/Notifier.h"
+#include "engine/ThreadMessages.h"
 
 namespace tonavise {
 

@@ -12,11 +12,11 @@
 #include <memory>
 #include <string>
 
-#include "AnalysisThread.h"
-#include "LoadedClip.h"
-#include "MessageThread.h"
-#include "ScopeFeed.h"
-#include "SoundDevice.h"
+#include "engine/AnalysisThread.h"
+#include "engine/LoadedClip.h"
+#include "engine/MessageThread.h"
+#include "engine/ScopeFeed.h"
+#include "engine/SoundDevice.h"
 
 namespace tonavise {
 

@@ -1,4 +1,4 @@
-#include "Fundamental.h"
+#include "engine/Fundamental.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,10 +1,10 @@
-#include "LiveEngine.h"
+#include "engine/LiveEngine.h"
 
-#include "FilePlayThread.h"
-#include "RecorderThread.h"
-#include "ThreadMessages.h"
-#include "WaveInThread.h"
-#include "WaveOutThread.h"
+#include "engine/FilePlayThread.h"
+#include "engine/RecorderThread.h"
+#include "engine/ThreadMessages.h"
+#include "engine/WaveInThread.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise {
 

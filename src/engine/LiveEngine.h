@@ -16,12 +16,12 @@
 #include <memory>
 #include <string>
 
-#include "AnalysisThread.h"
-#include "CaptureStore.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "RecordingStore.h"
-#include "UiLanguage.h"
+#include "engine/AnalysisThread.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "engine/RecordingStore.h"
+#include "engine/UiLanguage.h"
 
 namespace tonavise {
 

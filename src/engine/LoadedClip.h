@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "AudioFormat.h"
+#include "engine/AudioFormat.h"
 
 namespace tonavise {
 

@@ -1,4 +1,4 @@
-#include "MessageThread.h"
+#include "engine/MessageThread.h"
 
 namespace tonavise {
 

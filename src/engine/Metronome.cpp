@@ -1,4 +1,4 @@
-#include "Metronome.h"
+#include "engine/Metronome.h"
 
 #include <algorithm>
 #include <cmath>

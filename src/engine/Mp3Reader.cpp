@@ -1,4 +1,4 @@
-#include "Mp3Reader.h"
+#include "engine/Mp3Reader.h"
 
 #include <mpg123.h>
 
@@ -8,7 +8,7 @@
 #include <mutex>
 #include <new>
 
-#include "Notifier.h"
+#include "engine/Notifier.h"
 
 namespace tonavise {
 

@@ -8,8 +8,8 @@
 #include <memory>
 #include <string>
 
-#include "AudioFormat.h"
-#include "ByteSource.h"
+#include "engine/AudioFormat.h"
+#include "engine/ByteSource.h"
 
 namespace tonavise {
 

@@ -1,4 +1,4 @@
-#include "Notifier.h"
+#include "engine/Notifier.h"
 
 namespace tonavise {
 

@@ -1,4 +1,4 @@
-#include "PortAudioSound.h"
+#include "engine/PortAudioSound.h"
 
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>

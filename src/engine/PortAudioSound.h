@@ -12,7 +12,7 @@
 
 #include <memory>
 
-#include "SoundDevice.h"
+#include "engine/SoundDevice.h"
 
 namespace tonavise {
 

@@ -1,10 +1,10 @@
-#include "RecorderThread.h"
+#include "engine/RecorderThread.h"
 
 #include <algorithm>
 
-#include "Notifier.h"
-#include "RecordingStore.h"
-#include "ThreadMessages.h"
+#include "engine/Notifier.h"
+#include "engine/RecordingStore.h"
+#include "engine/ThreadMessages.h"
 
 namespace tonavise {
 

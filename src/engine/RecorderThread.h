@@ -12,11 +12,11 @@
 #include <mutex>
 #include <span>
 
-#include "AudioFormat.h"
-#include "MessageThread.h"
-#include "SoundDevice.h"
-#include "UiLanguage.h"
-#include "WaveInThread.h"
+#include "engine/AudioFormat.h"
+#include "engine/MessageThread.h"
+#include "engine/SoundDevice.h"
+#include "engine/UiLanguage.h"
+#include "engine/WaveInThread.h"
 
 namespace tonavise {
 

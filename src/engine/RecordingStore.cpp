@@ -1,11 +1,11 @@
-#include "RecordingStore.h"
+#include "engine/RecordingStore.h"
 
 #include <algorithm>
 #include <new>
 
-#include "CaptureStore.h"
-#include "Notifier.h"
-#include "WavWriter.h"
+#include "engine/CaptureStore.h"
+#include "engine/Notifier.h"
+#include "engine/WavWriter.h"
 
 namespace tonavise {
 

@@ -17,9 +17,9 @@
 #include <span>
 #include <string>
 
-#include "AudioFormat.h"
-#include "UiLanguage.h"
-#include "WaveInThread.h"
+#include "engine/AudioFormat.h"
+#include "engine/UiLanguage.h"
+#include "engine/WaveInThread.h"
 
 namespace tonavise {
 

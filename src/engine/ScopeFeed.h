@@ -6,8 +6,8 @@
 #include <array>
 #include <cstdint>
 
-#include "AudioFormat.h"
-#include "LoadedClip.h"
+#include "engine/AudioFormat.h"
+#include "engine/LoadedClip.h"
 
 namespace tonavise {
 

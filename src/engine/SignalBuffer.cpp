@@ -1,4 +1,4 @@
-#include "SignalBuffer.h"
+#include "engine/SignalBuffer.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "SoundDevice.h"
+#include "engine/SoundDevice.h"
 
 #include <algorithm>
 #include <chrono>
@@ -7,8 +7,8 @@
 #include <cstring>
 #include <thread>
 
-#include "MessageThread.h"
-#include "Notifier.h"
+#include "engine/MessageThread.h"
+#include "engine/Notifier.h"
 
 namespace tonavise {
 

@@ -29,7 +29,7 @@
 #include <string>
 #include <string_view>
 
-#include "AudioFormat.h"
+#include "engine/AudioFormat.h"
 
 namespace tonavise {
 

@@ -11,7 +11,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "AudioFormat.h"
+#include "engine/AudioFormat.h"
 
 namespace tonavise {
 

@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "MessageThread.h"
+#include "engine/MessageThread.h"
 
 namespace tonavise {
 

@@ -1,4 +1,4 @@
-#include "VirtualSound.h"
+#include "engine/VirtualSound.h"
 
 #include <algorithm>
 #include <array>

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "SoundDevice.h"
+#include "engine/SoundDevice.h"
 
 namespace tonavise {
 

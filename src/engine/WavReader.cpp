@@ -1,11 +1,11 @@
-#include "WavReader.h"
+#include "engine/WavReader.h"
 
 #include <algorithm>
 #include <cstring>
 #include <limits>
 #include <new>
 
-#include "Notifier.h"
+#include "engine/Notifier.h"
 
 namespace tonavise {
 

@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "ByteSource.h"
-#include "LoadedClip.h"
+#include "engine/ByteSource.h"
+#include "engine/LoadedClip.h"
 
 namespace tonavise {
 

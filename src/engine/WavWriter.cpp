@@ -1,4 +1,4 @@
-#include "WavWriter.h"
+#include "engine/WavWriter.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -6,7 +6,7 @@
 #include <span>
 #include <string>
 
-#include "AudioFormat.h"
+#include "engine/AudioFormat.h"
 
 namespace tonavise {
 

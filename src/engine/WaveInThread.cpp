@@ -1,8 +1,8 @@
-#include "WaveInThread.h"
+#include "engine/WaveInThread.h"
 
-#include "AnalysisThread.h"
-#include "CaptureStore.h"
-#include "ThreadMessages.h"
+#include "engine/AnalysisThread.h"
+#include "engine/CaptureStore.h"
+#include "engine/ThreadMessages.h"
 
 namespace tonavise {
 

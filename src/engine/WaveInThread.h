@@ -18,9 +18,9 @@
 #include <memory>
 #include <span>
 
-#include "AudioFormat.h"
-#include "MessageThread.h"
-#include "SoundDevice.h"
+#include "engine/AudioFormat.h"
+#include "engine/MessageThread.h"
+#include "engine/SoundDevice.h"
 
 namespace tonavise {
 

@@ -1,13 +1,13 @@
-#include "WaveOutThread.h"
+#include "engine/WaveOutThread.h"
 
 #include <algorithm>
 #include <cmath>
 #include <new>
 
-#include "CaptureStore.h"
-#include "Doreme.h"
-#include "Metronome.h"
-#include "ThreadMessages.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/Metronome.h"
+#include "engine/ThreadMessages.h"
 
 namespace tonavise {
 

@@ -21,8 +21,8 @@
 #include <memory>
 #include <span>
 
-#include "MessageThread.h"
-#include "SoundDevice.h"
+#include "engine/MessageThread.h"
+#include "engine/SoundDevice.h"
 
 namespace tonavise {
 

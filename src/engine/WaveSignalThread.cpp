@@ -1,8 +1,8 @@
-#include "WaveSignalThread.h"
+#include "engine/WaveSignalThread.h"
 
-#include "Notifier.h"
-#include "SignalBuffer.h"
-#include "ThreadMessages.h"
+#include "engine/Notifier.h"
+#include "engine/SignalBuffer.h"
+#include "engine/ThreadMessages.h"
 
 namespace tonavise {
 

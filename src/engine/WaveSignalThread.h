@@ -16,8 +16,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "MessageThread.h"
-#include "SoundDevice.h"
+#include "engine/MessageThread.h"
+#include "engine/SoundDevice.h"
 
 namespace tonavise {
 

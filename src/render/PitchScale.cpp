@@ -1,9 +1,9 @@
-#include "PitchScale.h"
+#include "render/PitchScale.h"
 
 #include <QImage>
 
-#include "Doreme.h"
-#include "SpectrumScope.h"
+#include "engine/Doreme.h"
+#include "render/SpectrumScope.h"
 
 namespace tonavise {
 

@@ -4,8 +4,8 @@
 // chosen notation) and the absolute names of every key.
 #pragma once
 
-#include "ScopeCanvas.h"
-#include "ScopeState.h"
+#include "render/ScopeCanvas.h"
+#include "render/ScopeState.h"
 
 class QImage;
 

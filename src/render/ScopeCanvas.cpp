@@ -1,4 +1,4 @@
-#include "ScopeCanvas.h"
+#include "render/ScopeCanvas.h"
 
 #include <QFontMetrics>
 #include <QImage>

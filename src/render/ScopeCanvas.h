@@ -17,8 +17,8 @@
 #include <optional>
 #include <vector>
 
-#include "Raster.h"
-#include "ScopeState.h"
+#include "render/Raster.h"
+#include "render/ScopeState.h"
 
 class QImage;
 

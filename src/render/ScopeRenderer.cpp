@@ -1,10 +1,10 @@
-#include "ScopeRenderer.h"
+#include "render/ScopeRenderer.h"
 
 #include <QPainter>
 #include <algorithm>
 #include <cstring>
 
-#include "PitchScale.h"
+#include "render/PitchScale.h"
 
 namespace tonavise {
 

@@ -11,10 +11,10 @@
 #include <QImage>
 #include <utility>
 
-#include "ScopeCanvas.h"
-#include "ScopeState.h"
-#include "SpectrumScope.h"
-#include "WaveScope.h"
+#include "render/ScopeCanvas.h"
+#include "render/ScopeState.h"
+#include "render/SpectrumScope.h"
+#include "render/WaveScope.h"
 
 namespace tonavise {
 

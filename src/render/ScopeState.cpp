@@ -1,4 +1,4 @@
-#include "ScopeState.h"
+#include "render/ScopeState.h"
 
 #include <algorithm>
 

@@ -9,8 +9,8 @@
 #include <array>
 #include <cstdint>
 
-#include "CaptureStore.h"
-#include "Doreme.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
 
 namespace tonavise {
 

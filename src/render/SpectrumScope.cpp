@@ -1,11 +1,11 @@
-#include "SpectrumScope.h"
+#include "render/SpectrumScope.h"
 
 #include <QImage>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "Doreme.h"
+#include "engine/Doreme.h"
 
 namespace tonavise {
 

@@ -1,4 +1,4 @@
-#include "WaveScope.h"
+#include "render/WaveScope.h"
 
 #include <QImage>
 #include <algorithm>

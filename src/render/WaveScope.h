@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <span>
 
-#include "AudioFormat.h"
-#include "ScopeCanvas.h"
-#include "ScopeState.h"
+#include "engine/AudioFormat.h"
+#include "render/ScopeCanvas.h"
+#include "render/ScopeState.h"
 
 class QImage;
 

@@ -1,9 +1,9 @@
-#include "WaveTrigger.h"
+#include "render/WaveTrigger.h"
 
 #include <algorithm>
 #include <mutex>
 
-#include "CaptureStore.h"
+#include "engine/CaptureStore.h"
 
 namespace tonavise {
 

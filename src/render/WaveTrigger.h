@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "AudioFormat.h"
+#include "engine/AudioFormat.h"
 
 namespace tonavise {
 

@@ -1,13 +1,13 @@
-#include "AboutDlg.h"
+#include "ui/AboutDlg.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <algorithm>
 
-#include "DialogUnits.h"
-#include "ProductInfo.h"
-#include "ToolIcons.h"
-#include "WebPageOpener.h"
+#include "ui/DialogUnits.h"
+#include "ui/ProductInfo.h"
+#include "ui/ToolIcons.h"
+#include "ui/WebPageOpener.h"
 
 namespace tonavise::ui {
 

@@ -1,4 +1,4 @@
-#include "BrowseFolderDialog.h"
+#include "ui/BrowseFolderDialog.h"
 
 #include <QApplication>
 #include <QDir>

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "MessageThread.h"
+#include "engine/MessageThread.h"
 
 namespace tonavise::ui {
 

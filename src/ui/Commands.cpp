@@ -1,10 +1,10 @@
-#include "Commands.h"
+#include "ui/Commands.h"
 
 #include <QCoreApplication>
 #include <algorithm>
 #include <array>
 
-#include "CommandIds.h"
+#include "ui/CommandIds.h"
 
 namespace tonavise::ui {
 

@@ -10,7 +10,7 @@
 #include <span>
 #include <vector>
 
-#include "ToolIcons.h"
+#include "ui/ToolIcons.h"
 
 namespace tonavise::ui {
 

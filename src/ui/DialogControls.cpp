@@ -1,4 +1,4 @@
-#include "DialogControls.h"
+#include "ui/DialogControls.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>

@@ -1,11 +1,11 @@
-#include "DlgFundamentTone.h"
+#include "ui/DlgFundamentTone.h"
 
 #include <QCloseEvent>
 #include <QFontMetrics>
 #include <QPainter>
 #include <algorithm>
 
-#include "Doreme.h"
+#include "engine/Doreme.h"
 
 namespace tonavise::ui {
 

@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "UiLanguage.h"
+#include "engine/UiLanguage.h"
 
 namespace tonavise {
 class CDoreme;

@@ -1,4 +1,4 @@
-#include "DlgMetronome.h"
+#include "ui/DlgMetronome.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -8,13 +8,13 @@
 #include <QRadioButton>
 #include <algorithm>
 
-#include "CaptureStore.h"
-#include "DialogControls.h"
-#include "DialogUnits.h"
-#include "MessageThread.h"
-#include "ThreadMessages.h"
-#include "UpDown.h"
-#include "WaveOutThread.h"
+#include "engine/CaptureStore.h"
+#include "ui/DialogControls.h"
+#include "ui/DialogUnits.h"
+#include "engine/MessageThread.h"
+#include "engine/ThreadMessages.h"
+#include "ui/UpDown.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise::ui {
 

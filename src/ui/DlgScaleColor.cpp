@@ -1,10 +1,10 @@
-#include "DlgScaleColor.h"
+#include "ui/DlgScaleColor.h"
 
 #include <QPushButton>
 
-#include "DialogUnits.h"
-#include "Doreme.h"
-#include "ListPitchScaleListBox.h"
+#include "ui/DialogUnits.h"
+#include "engine/Doreme.h"
+#include "ui/ListPitchScaleListBox.h"
 
 namespace tonavise::ui {
 

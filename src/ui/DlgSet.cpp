@@ -1,4 +1,4 @@
-#include "DlgSet.h"
+#include "ui/DlgSet.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -8,14 +8,14 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "BrowseFolderDialog.h"
-#include "CaptureStore.h"
-#include "DialogUnits.h"
-#include "Doreme.h"
-#include "RecordingStore.h"
-#include "ScopeCapture.h"
-#include "SettingsStore.h"
-#include "UpDown.h"
+#include "ui/BrowseFolderDialog.h"
+#include "engine/CaptureStore.h"
+#include "ui/DialogUnits.h"
+#include "engine/Doreme.h"
+#include "engine/RecordingStore.h"
+#include "ui/ScopeCapture.h"
+#include "ui/SettingsStore.h"
+#include "ui/UpDown.h"
 
 namespace tonavise::ui {
 

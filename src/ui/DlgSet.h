@@ -13,7 +13,7 @@
 #include <functional>
 #include <optional>
 
-#include "AppContext.h"
+#include "ui/AppContext.h"
 
 class QCheckBox;
 class QComboBox;

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "RecordingStore.h"
+#include "engine/RecordingStore.h"
 
 class QFileDialog;
 class QWidget;

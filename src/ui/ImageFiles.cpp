@@ -1,4 +1,4 @@
-#include "ImageFiles.h"
+#include "ui/ImageFiles.h"
 
 #include <gif_lib.h>
 

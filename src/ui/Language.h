@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "UiLanguage.h"
+#include "engine/UiLanguage.h"
 
 class QTranslator;
 

@@ -1,4 +1,4 @@
-#include "ListPitchScaleListBox.h"
+#include "ui/ListPitchScaleListBox.h"
 
 #include <QFontMetrics>
 #include <QKeyEvent>
@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
-#include "Doreme.h"
+#include "engine/Doreme.h"
 
 namespace tonavise::ui {
 

@@ -1,4 +1,4 @@
-#include "MainFrame.h"
+#include "ui/MainFrame.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,13 +13,13 @@
 #include <QStatusBar>
 #include <QToolBar>
 
-#include "CommandIds.h"
-#include "PlayerBar.h"
-#include "ProductInfo.h"
-#include "ProgramFiles.h"
-#include "ScopeView.h"
-#include "ToolIcons.h"
-#include "WebPageOpener.h"
+#include "ui/CommandIds.h"
+#include "ui/PlayerBar.h"
+#include "ui/ProductInfo.h"
+#include "ui/ProgramFiles.h"
+#include "ui/ScopeView.h"
+#include "ui/ToolIcons.h"
+#include "ui/WebPageOpener.h"
 
 namespace tonavise::ui {
 

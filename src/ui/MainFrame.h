@@ -15,9 +15,9 @@
 #include <cstdint>
 #include <map>
 
-#include "AppContext.h"
-#include "Commands.h"
-#include "ToolCommands.h"
+#include "ui/AppContext.h"
+#include "ui/Commands.h"
+#include "ui/ToolCommands.h"
 
 class QLabel;
 class QSlider;

@@ -1,4 +1,4 @@
-#include "PlayerBar.h"
+#include "ui/PlayerBar.h"
 
 #include <QMouseEvent>
 #include <QSlider>

@@ -1,4 +1,4 @@
-#include "ProgramFiles.h"
+#include "ui/ProgramFiles.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -1,4 +1,4 @@
-#include "QtNotifier.h"
+#include "ui/QtNotifier.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>

@@ -9,7 +9,7 @@
 #include <deque>
 #include <functional>
 
-#include "Notifier.h"
+#include "engine/Notifier.h"
 
 namespace tonavise::ui {
 

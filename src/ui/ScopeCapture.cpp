@@ -1,11 +1,11 @@
-#include "ScopeCapture.h"
+#include "ui/ScopeCapture.h"
 
 #include <QCoreApplication>
 #include <QFileDialog>
 
-#include "CommandIds.h"
-#include "ImageFiles.h"
-#include "Notifier.h"
+#include "ui/CommandIds.h"
+#include "ui/ImageFiles.h"
+#include "engine/Notifier.h"
 
 namespace tonavise::ui {
 

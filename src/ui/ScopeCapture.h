@@ -13,8 +13,8 @@
 #include <memory>
 #include <optional>
 
-#include "Commands.h"
-#include "ScreenCapturer.h"
+#include "ui/Commands.h"
+#include "ui/ScreenCapturer.h"
 
 class QWidget;
 

@@ -1,4 +1,4 @@
-#include "ScopeView.h"
+#include "ui/ScopeView.h"
 
 #include <QApplication>
 #include <QContextMenuEvent>
@@ -12,17 +12,17 @@
 #include <chrono>
 #include <mutex>
 
-#include "CaptureStore.h"
-#include "CommandIds.h"
-#include "DlgFundamentTone.h"
-#include "DlgMetronome.h"
-#include "DlgScaleColor.h"
-#include "DlgSet.h"
-#include "Doreme.h"
-#include "RecordingStore.h"
-#include "SettingsStore.h"
-#include "SignalerDlg.h"
-#include "WaveOutThread.h"
+#include "engine/CaptureStore.h"
+#include "ui/CommandIds.h"
+#include "ui/DlgFundamentTone.h"
+#include "ui/DlgMetronome.h"
+#include "ui/DlgScaleColor.h"
+#include "ui/DlgSet.h"
+#include "engine/Doreme.h"
+#include "engine/RecordingStore.h"
+#include "ui/SettingsStore.h"
+#include "ui/SignalerDlg.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise::ui {
 

@@ -19,16 +19,16 @@
 #include <memory>
 #include <optional>
 
-#include "AnalysisThread.h"
-#include "AppContext.h"
-#include "Commands.h"
-#include "FilePlayThread.h"
-#include "LiveEngine.h"
-#include "ScopeCapture.h"
-#include "ScopeRenderer.h"
-#include "ScopeState.h"
-#include "ToolCommands.h"
-#include "WaveTrigger.h"
+#include "engine/AnalysisThread.h"
+#include "ui/AppContext.h"
+#include "ui/Commands.h"
+#include "engine/FilePlayThread.h"
+#include "engine/LiveEngine.h"
+#include "ui/ScopeCapture.h"
+#include "render/ScopeRenderer.h"
+#include "render/ScopeState.h"
+#include "ui/ToolCommands.h"
+#include "render/WaveTrigger.h"
 
 class QMenu;
 

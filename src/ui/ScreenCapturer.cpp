@@ -1,11 +1,11 @@
-#include "ScreenCapturer.h"
+#include "ui/ScreenCapturer.h"
 
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <chrono>
 
-#include "CapturerSettings.h"
-#include "ImageFiles.h"
+#include "ui/CapturerSettings.h"
+#include "ui/ImageFiles.h"
 
 namespace tonavise::ui {
 

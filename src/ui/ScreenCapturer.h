@@ -20,7 +20,7 @@
 #include <memory>
 #include <thread>
 
-#include "AutoResetEvent.h"
+#include "engine/AutoResetEvent.h"
 
 namespace tonavise::ui {
 

@@ -1,10 +1,10 @@
-#include "SettingsStore.h"
+#include "ui/SettingsStore.h"
 
 #include <QSettings>
 #include <algorithm>
 #include <cmath>
 
-#include "CaptureStore.h"
+#include "engine/CaptureStore.h"
 
 namespace tonavise::ui {
 

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Doreme.h"
+#include "engine/Doreme.h"
 
 class QSettings;
 

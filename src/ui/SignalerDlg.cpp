@@ -1,4 +1,4 @@
-#include "SignalerDlg.h"
+#include "ui/SignalerDlg.h"
 
 #include <QButtonGroup>
 #include <QGroupBox>
@@ -11,11 +11,11 @@
 #include <algorithm>
 #include <limits>
 
-#include "DialogControls.h"
-#include "DialogUnits.h"
-#include "Notifier.h"
-#include "ThreadMessages.h"
-#include "UpDown.h"
+#include "ui/DialogControls.h"
+#include "ui/DialogUnits.h"
+#include "engine/Notifier.h"
+#include "engine/ThreadMessages.h"
+#include "ui/UpDown.h"
 
 namespace tonavise::ui {
 

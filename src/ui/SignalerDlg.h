@@ -21,9 +21,9 @@
 #include <mutex>
 #include <optional>
 
-#include "AppContext.h"
-#include "SignalBuffer.h"
-#include "WaveSignalThread.h"
+#include "ui/AppContext.h"
+#include "engine/SignalBuffer.h"
+#include "engine/WaveSignalThread.h"
 
 class QButtonGroup;
 class QLineEdit;

@@ -1,4 +1,4 @@
-#include "SingleInstance.h"
+#include "ui/SingleInstance.h"
 
 #include <QDeadlineTimer>
 #include <QDir>

@@ -1,18 +1,18 @@
-#include "TonaviseApp.h"
+#include "ui/TonaviseApp.h"
 
 #include <QCoreApplication>
 #include <QTranslator>
 
-#include "AboutDlg.h"
-#include "CommandIds.h"
-#include "Language.h"
-#include "MainFrame.h"
-#include "PortAudioSound.h"
-#include "ProductInfo.h"
-#include "ProgramFiles.h"
-#include "QtNotifier.h"
-#include "SingleInstance.h"
-#include "WebPageOpener.h"
+#include "ui/AboutDlg.h"
+#include "ui/CommandIds.h"
+#include "ui/Language.h"
+#include "ui/MainFrame.h"
+#include "engine/PortAudioSound.h"
+#include "ui/ProductInfo.h"
+#include "ui/ProgramFiles.h"
+#include "ui/QtNotifier.h"
+#include "ui/SingleInstance.h"
+#include "ui/WebPageOpener.h"
 
 namespace tonavise::ui {
 

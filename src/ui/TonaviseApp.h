@@ -12,10 +12,10 @@
 #include <functional>
 #include <memory>
 
-#include "AppContext.h"
-#include "Commands.h"
-#include "LiveEngine.h"
-#include "SettingsStore.h"
+#include "ui/AppContext.h"
+#include "ui/Commands.h"
+#include "engine/LiveEngine.h"
+#include "ui/SettingsStore.h"
 
 class QTranslator;
 

@@ -1,14 +1,14 @@
-#include "ToolCommands.h"
+#include "ui/ToolCommands.h"
 
-#include "AppContext.h"
-#include "CommandIds.h"
-#include "FileDialogs.h"
-#include "FilePlayThread.h"
-#include "LiveEngine.h"
-#include "RecorderThread.h"
-#include "RecordingStore.h"
-#include "ScopeView.h"
-#include "WaveOutThread.h"
+#include "ui/AppContext.h"
+#include "ui/CommandIds.h"
+#include "ui/FileDialogs.h"
+#include "engine/FilePlayThread.h"
+#include "engine/LiveEngine.h"
+#include "engine/RecorderThread.h"
+#include "engine/RecordingStore.h"
+#include "ui/ScopeView.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise::ui {
 

@@ -13,7 +13,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "Commands.h"
+#include "ui/Commands.h"
 
 namespace tonavise {
 class SavePathChooser;

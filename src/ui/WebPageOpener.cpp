@@ -1,4 +1,4 @@
-#include "WebPageOpener.h"
+#include "ui/WebPageOpener.h"
 
 #include <QDesktopServices>
 

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <vector>
 
-#include "Commands.h"
+#include "cli/Commands.h"
 #include "TestSupport.h"
 
 namespace tonavise::cli {

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "Commands.h"
-#include "VirtualSound.h"
+#include "cli/Commands.h"
+#include "engine/VirtualSound.h"
 
 namespace tonavise::cli {
 namespace {

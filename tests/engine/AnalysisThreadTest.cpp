@@ -1,4 +1,4 @@
-#include "AnalysisThread.h"
+#include "engine/AnalysisThread.h"
 
 #include <gtest/gtest.h>
 
@@ -6,9 +6,9 @@
 #include <chrono>
 #include <thread>
 
-#include "CaptureStore.h"
-#include "Doreme.h"
-#include "Fft.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
 #include "TestSupport.h"
 
 namespace tonavise {

@@ -4,11 +4,11 @@
 #include <cmath>
 #include <vector>
 
-#include "CaptureStore.h"
-#include "ClipAnalysis.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "FileLoading.h"
+#include "engine/CaptureStore.h"
+#include "engine/ClipAnalysis.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "engine/FileLoading.h"
 #include "TestSupport.h"
 
 namespace tonavise {

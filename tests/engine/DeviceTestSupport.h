@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "MessageThread.h"
-#include "Notifier.h"
+#include "engine/MessageThread.h"
+#include "engine/Notifier.h"
 
 namespace tonavise::test {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "AudioFormat.h"
-#include "Fft.h"
+#include "engine/AudioFormat.h"
+#include "engine/Fft.h"
 
 namespace tonavise {
 namespace {

@@ -1,4 +1,4 @@
-#include "FilePlayThread.h"
+#include "engine/FilePlayThread.h"
 
 #include <gtest/gtest.h>
 
@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "CaptureStore.h"
+#include "engine/CaptureStore.h"
 #include "TestSupport.h"
-#include "ThreadMessages.h"
-#include "VirtualSound.h"
+#include "engine/ThreadMessages.h"
+#include "engine/VirtualSound.h"
 
 namespace tonavise {
 namespace {

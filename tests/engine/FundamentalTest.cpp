@@ -1,12 +1,12 @@
-#include "Fundamental.h"
+#include "engine/Fundamental.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "AudioFormat.h"
-#include "Doreme.h"
-#include "Fft.h"
+#include "engine/AudioFormat.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
 
 namespace tonavise {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "SoundDevice.h"
+#include "engine/SoundDevice.h"
 
 namespace tonavise::test {
 

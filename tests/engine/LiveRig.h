@@ -9,11 +9,11 @@
 #include <span>
 #include <vector>
 
-#include "CaptureStore.h"
+#include "engine/CaptureStore.h"
 #include "DeviceTestSupport.h"
-#include "Doreme.h"
-#include "LiveEngine.h"
-#include "WaveInThread.h"
+#include "engine/Doreme.h"
+#include "engine/LiveEngine.h"
+#include "engine/WaveInThread.h"
 
 namespace tonavise::test {
 

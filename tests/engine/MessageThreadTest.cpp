@@ -1,4 +1,4 @@
-#include "MessageThread.h"
+#include "engine/MessageThread.h"
 
 #include <gtest/gtest.h>
 
@@ -7,8 +7,8 @@
 #include <mutex>
 #include <vector>
 
-#include "AnalysisThread.h"
-#include "AutoResetEvent.h"
+#include "engine/AnalysisThread.h"
+#include "engine/AutoResetEvent.h"
 
 namespace tonavise {
 namespace {

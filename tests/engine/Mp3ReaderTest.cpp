@@ -1,8 +1,8 @@
-#include "Mp3Reader.h"
+#include "engine/Mp3Reader.h"
 
 #include <gtest/gtest.h>
 
-#include "FileLoading.h"
+#include "engine/FileLoading.h"
 #include "TestSupport.h"
 
 namespace tonavise {

@@ -15,20 +15,20 @@
 #include <thread>
 #include <vector>
 
-#include "CaptureStore.h"
-#include "ClipAnalysis.h"
+#include "engine/CaptureStore.h"
+#include "engine/ClipAnalysis.h"
 #include "DeviceTestSupport.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "FileLoading.h"
-#include "FilePlayThread.h"
-#include "LiveEngine.h"
-#include "PortAudioSound.h"
-#include "RecordingStore.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "engine/FileLoading.h"
+#include "engine/FilePlayThread.h"
+#include "engine/LiveEngine.h"
+#include "engine/PortAudioSound.h"
+#include "engine/RecordingStore.h"
 #include "TestSupport.h"
-#include "ThreadMessages.h"
-#include "WaveInThread.h"
-#include "WaveOutThread.h"
+#include "engine/ThreadMessages.h"
+#include "engine/WaveInThread.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise {
 namespace {

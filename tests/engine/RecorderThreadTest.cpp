@@ -1,4 +1,4 @@
-#include "RecorderThread.h"
+#include "engine/RecorderThread.h"
 
 #include <gtest/gtest.h>
 
@@ -6,11 +6,11 @@
 #include <thread>
 #include <vector>
 
-#include "CaptureStore.h"
-#include "RecordingStore.h"
+#include "engine/CaptureStore.h"
+#include "engine/RecordingStore.h"
 #include "TestSupport.h"
-#include "ThreadMessages.h"
-#include "VirtualSound.h"
+#include "engine/ThreadMessages.h"
+#include "engine/VirtualSound.h"
 
 namespace tonavise {
 namespace {

@@ -1,4 +1,4 @@
-#include "RecordingStore.h"
+#include "engine/RecordingStore.h"
 
 #include <gtest/gtest.h>
 
@@ -9,8 +9,8 @@
 #include <iterator>
 #include <vector>
 
-#include "CaptureStore.h"
-#include "FileLoading.h"
+#include "engine/CaptureStore.h"
+#include "engine/FileLoading.h"
 #include "TestSupport.h"
 
 namespace tonavise {

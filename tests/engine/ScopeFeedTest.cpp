@@ -1,4 +1,4 @@
-#include "ScopeFeed.h"
+#include "engine/ScopeFeed.h"
 
 #include <gtest/gtest.h>
 

@@ -7,10 +7,10 @@
 #include <chrono>
 
 #include "DeviceTestSupport.h"
-#include "SignalBuffer.h"
-#include "ThreadMessages.h"
-#include "VirtualSound.h"
-#include "WaveSignalThread.h"
+#include "engine/SignalBuffer.h"
+#include "engine/ThreadMessages.h"
+#include "engine/VirtualSound.h"
+#include "engine/WaveSignalThread.h"
 
 namespace tonavise {
 namespace {

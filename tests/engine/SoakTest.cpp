@@ -11,18 +11,18 @@
 #include <thread>
 #include <vector>
 
-#include "AnalysisThread.h"
-#include "CaptureStore.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "FilePlayThread.h"
-#include "LiveEngine.h"
-#include "RecorderThread.h"
-#include "RecordingStore.h"
+#include "engine/AnalysisThread.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "engine/FilePlayThread.h"
+#include "engine/LiveEngine.h"
+#include "engine/RecorderThread.h"
+#include "engine/RecordingStore.h"
 #include "TestSupport.h"
-#include "ThreadMessages.h"
-#include "VirtualSound.h"
-#include "WaveInThread.h"
+#include "engine/ThreadMessages.h"
+#include "engine/VirtualSound.h"
+#include "engine/WaveInThread.h"
 
 namespace tonavise {
 namespace {

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "DeviceTestSupport.h"
-#include "PortAudioSound.h"
-#include "SoundDevice.h"
-#include "VirtualSound.h"
+#include "engine/PortAudioSound.h"
+#include "engine/SoundDevice.h"
+#include "engine/VirtualSound.h"
 
 namespace tonavise {
 namespace {

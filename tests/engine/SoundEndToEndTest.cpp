@@ -13,11 +13,11 @@
 #include <memory>
 
 #include "LiveRig.h"
-#include "PortAudioSound.h"
-#include "SignalBuffer.h"
-#include "ThreadMessages.h"
-#include "WaveOutThread.h"
-#include "WaveSignalThread.h"
+#include "engine/PortAudioSound.h"
+#include "engine/SignalBuffer.h"
+#include "engine/ThreadMessages.h"
+#include "engine/WaveOutThread.h"
+#include "engine/WaveSignalThread.h"
 
 namespace tonavise {
 namespace {

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "AudioFormat.h"
-#include "Notifier.h"
+#include "engine/AudioFormat.h"
+#include "engine/Notifier.h"
 
 namespace tonavise::test {
 

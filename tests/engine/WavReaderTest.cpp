@@ -1,10 +1,10 @@
-#include "WavReader.h"
+#include "engine/WavReader.h"
 
 #include <gtest/gtest.h>
 
-#include "FileLoading.h"
+#include "engine/FileLoading.h"
 #include "TestSupport.h"
-#include "WavWriter.h"
+#include "engine/WavWriter.h"
 
 namespace tonavise {
 namespace {

@@ -6,12 +6,12 @@
 #include <mutex>
 #include <vector>
 
-#include "AnalysisThread.h"
-#include "CaptureStore.h"
+#include "engine/AnalysisThread.h"
+#include "engine/CaptureStore.h"
 #include "DeviceTestSupport.h"
-#include "ThreadMessages.h"
-#include "VirtualSound.h"
-#include "WaveInThread.h"
+#include "engine/ThreadMessages.h"
+#include "engine/VirtualSound.h"
+#include "engine/WaveInThread.h"
 
 namespace tonavise {
 namespace {

@@ -7,13 +7,13 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "CaptureStore.h"
+#include "engine/CaptureStore.h"
 #include "DeviceTestSupport.h"
-#include "Doreme.h"
-#include "Metronome.h"
-#include "ThreadMessages.h"
-#include "VirtualSound.h"
-#include "WaveOutThread.h"
+#include "engine/Doreme.h"
+#include "engine/Metronome.h"
+#include "engine/ThreadMessages.h"
+#include "engine/VirtualSound.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise {
 namespace {

@@ -7,8 +7,8 @@
 #include <QTranslator>
 #include <cstdio>
 
-#include "Language.h"
-#include "ProgramFiles.h"
+#include "ui/Language.h"
+#include "ui/ProgramFiles.h"
 
 using tonavise::UiLanguage;
 

@@ -2,9 +2,9 @@
 
 #include <QImage>
 
-#include "Doreme.h"
+#include "engine/Doreme.h"
 #include "GoldenSupport.h"
-#include "PitchScale.h"
+#include "render/PitchScale.h"
 
 namespace tonavise {
 namespace {

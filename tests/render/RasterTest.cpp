@@ -3,7 +3,7 @@
 #include <QImage>
 
 #include "GoldenSupport.h"
-#include "Raster.h"
+#include "render/Raster.h"
 
 namespace tonavise {
 namespace {

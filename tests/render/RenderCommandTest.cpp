@@ -3,7 +3,7 @@
 #include <QImage>
 #include <sstream>
 
-#include "Commands.h"
+#include "cli/Commands.h"
 #include "GoldenSupport.h"
 #include "TestSupport.h"
 

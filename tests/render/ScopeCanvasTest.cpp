@@ -4,7 +4,7 @@
 #include <QImage>
 
 #include "GoldenSupport.h"
-#include "ScopeCanvas.h"
+#include "render/ScopeCanvas.h"
 
 namespace tonavise {
 namespace {

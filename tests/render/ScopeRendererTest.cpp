@@ -4,11 +4,11 @@
 #include <array>
 #include <memory>
 
-#include "CaptureStore.h"
-#include "Doreme.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
 #include "GoldenSupport.h"
-#include "PitchScale.h"
-#include "ScopeRenderer.h"
+#include "render/PitchScale.h"
+#include "render/ScopeRenderer.h"
 
 namespace tonavise {
 namespace {

@@ -4,9 +4,9 @@
 #include <array>
 #include <cmath>
 
-#include "Doreme.h"
+#include "engine/Doreme.h"
 #include "GoldenSupport.h"
-#include "SpectrumScope.h"
+#include "render/SpectrumScope.h"
 
 namespace tonavise {
 namespace {

@@ -2,9 +2,9 @@
 
 #include <QImage>
 
-#include "CaptureStore.h"
+#include "engine/CaptureStore.h"
 #include "GoldenSupport.h"
-#include "WaveScope.h"
+#include "render/WaveScope.h"
 
 namespace tonavise {
 namespace {

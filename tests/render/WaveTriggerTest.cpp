@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "CaptureStore.h"
-#include "WaveTrigger.h"
+#include "engine/CaptureStore.h"
+#include "render/WaveTrigger.h"
 
 namespace tonavise {
 namespace {

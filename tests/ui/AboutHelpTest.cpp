@@ -9,14 +9,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include "AboutDlg.h"
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "ProductInfo.h"
-#include "ProgramFiles.h"
-#include "TonaviseApp.h"
+#include "ui/AboutDlg.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrame.h"
+#include "ui/ProductInfo.h"
+#include "ui/ProgramFiles.h"
+#include "ui/TonaviseApp.h"
 #include "UiTestSupport.h"
-#include "VirtualSound.h"
+#include "engine/VirtualSound.h"
 
 namespace tonavise::ui::test {
 namespace {

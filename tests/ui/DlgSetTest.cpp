@@ -11,14 +11,14 @@
 #include <QTest>
 #include <QTimer>
 
-#include "BrowseFolderDialog.h"
-#include "CommandIds.h"
-#include "DialogUnits.h"
-#include "DlgSet.h"
-#include "MainFrame.h"
-#include "ScopeView.h"
+#include "ui/BrowseFolderDialog.h"
+#include "ui/CommandIds.h"
+#include "ui/DialogUnits.h"
+#include "ui/DlgSet.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
 #include "UiTestSupport.h"
-#include "UpDown.h"
+#include "ui/UpDown.h"
 
 namespace tonavise::ui::test {
 namespace {

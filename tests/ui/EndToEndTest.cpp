@@ -33,18 +33,18 @@
 #include <numbers>
 #include <string>
 
-#include "CommandIds.h"
-#include "DlgFundamentTone.h"
-#include "DlgMetronome.h"
-#include "MainFrame.h"
-#include "ScopeView.h"
-#include "SignalerDlg.h"
-#include "SoundDevice.h"
-#include "ThreadMessages.h"
-#include "TonaviseApp.h"
+#include "ui/CommandIds.h"
+#include "ui/DlgFundamentTone.h"
+#include "ui/DlgMetronome.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
+#include "ui/SignalerDlg.h"
+#include "engine/SoundDevice.h"
+#include "engine/ThreadMessages.h"
+#include "ui/TonaviseApp.h"
 #include "UiTestSupport.h"
-#include "WavWriter.h"
-#include "WaveOutThread.h"
+#include "engine/WavWriter.h"
+#include "engine/WaveOutThread.h"
 
 extern char** environ;
 

@@ -11,15 +11,15 @@
 #include <cmath>
 #include <numbers>
 
-#include "CommandIds.h"
-#include "DlgFundamentTone.h"
-#include "MainFrame.h"
-#include "RecorderThread.h"
-#include "ScopeView.h"
+#include "ui/CommandIds.h"
+#include "ui/DlgFundamentTone.h"
+#include "ui/MainFrame.h"
+#include "engine/RecorderThread.h"
+#include "ui/ScopeView.h"
 #include "UiTestSupport.h"
-#include "WavWriter.h"
-#include "WaveInThread.h"
-#include "WaveOutThread.h"
+#include "engine/WavWriter.h"
+#include "engine/WaveInThread.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise::ui::test {
 namespace {

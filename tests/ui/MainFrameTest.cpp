@@ -11,14 +11,14 @@
 #include <QToolBar>
 #include <algorithm>
 
-#include "CommandIds.h"
-#include "FilePlayThread.h"
-#include "MainFrame.h"
-#include "PlayerBar.h"
-#include "ScopeView.h"
-#include "ThreadMessages.h"
+#include "ui/CommandIds.h"
+#include "engine/FilePlayThread.h"
+#include "ui/MainFrame.h"
+#include "ui/PlayerBar.h"
+#include "ui/ScopeView.h"
+#include "engine/ThreadMessages.h"
 #include "UiTestSupport.h"
-#include "WavWriter.h"
+#include "engine/WavWriter.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -11,12 +11,12 @@
 #include <QTimer>
 #include <climits>
 
-#include "CommandIds.h"
-#include "DialogUnits.h"
-#include "DlgScaleColor.h"
-#include "ListPitchScaleListBox.h"
-#include "MainFrame.h"
-#include "ScopeView.h"
+#include "ui/CommandIds.h"
+#include "ui/DialogUnits.h"
+#include "ui/DlgScaleColor.h"
+#include "ui/ListPitchScaleListBox.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
 #include "UiTestSupport.h"
 
 namespace tonavise::ui::test {

@@ -8,9 +8,9 @@
 #include <QStatusBar>
 #include <QTest>
 
-#include "CommandIds.h"
-#include "MainFrame.h"
-#include "ScopeView.h"
+#include "ui/CommandIds.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
 #include "UiTestSupport.h"
 
 namespace tonavise::ui::test {

@@ -24,13 +24,13 @@
 #include <cstdio>
 #include <mutex>
 
-#include "CapturerSettings.h"
-#include "CommandIds.h"
-#include "ImageFiles.h"
-#include "MainFrame.h"
-#include "ScopeCapture.h"
-#include "ScopeView.h"
-#include "ScreenCapturer.h"
+#include "ui/CapturerSettings.h"
+#include "ui/CommandIds.h"
+#include "ui/ImageFiles.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeCapture.h"
+#include "ui/ScopeView.h"
+#include "ui/ScreenCapturer.h"
 #include "UiTestSupport.h"
 
 namespace tonavise::ui::test {

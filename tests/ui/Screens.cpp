@@ -18,19 +18,19 @@
 #include <QThread>
 #include <cstdio>
 
-#include "AboutDlg.h"
-#include "CommandIds.h"
-#include "DlgMetronome.h"
-#include "DlgScaleColor.h"
-#include "DlgSet.h"
-#include "FileDialogs.h"
-#include "MainFrame.h"
-#include "ScopeView.h"
-#include "SignalerDlg.h"
-#include "TonaviseApp.h"
+#include "ui/AboutDlg.h"
+#include "ui/CommandIds.h"
+#include "ui/DlgMetronome.h"
+#include "ui/DlgScaleColor.h"
+#include "ui/DlgSet.h"
+#include "ui/FileDialogs.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
+#include "ui/SignalerDlg.h"
+#include "ui/TonaviseApp.h"
 #include "UiTestSupport.h"
-#include "VirtualSound.h"
-#include "WaveOutThread.h"
+#include "engine/VirtualSound.h"
+#include "engine/WaveOutThread.h"
 
 namespace {
 

@@ -7,13 +7,13 @@
 #include <QSignalSpy>
 #include <QTranslator>
 
-#include "Language.h"
-#include "MainFrame.h"
-#include "ProductInfo.h"
-#include "ScopeView.h"
-#include "SettingsStore.h"
-#include "SingleInstance.h"
-#include "TonaviseApp.h"
+#include "ui/Language.h"
+#include "ui/MainFrame.h"
+#include "ui/ProductInfo.h"
+#include "ui/ScopeView.h"
+#include "ui/SettingsStore.h"
+#include "ui/SingleInstance.h"
+#include "ui/TonaviseApp.h"
 #include "UiTestSupport.h"
 
 namespace tonavise::ui::test {

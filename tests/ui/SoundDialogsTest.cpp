@@ -11,16 +11,16 @@
 #include <QTest>
 #include <QTimer>
 
-#include "CommandIds.h"
-#include "DialogUnits.h"
-#include "DlgMetronome.h"
-#include "MainFrame.h"
-#include "ScopeView.h"
-#include "SignalerDlg.h"
-#include "ThreadMessages.h"
+#include "ui/CommandIds.h"
+#include "ui/DialogUnits.h"
+#include "ui/DlgMetronome.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
+#include "ui/SignalerDlg.h"
+#include "engine/ThreadMessages.h"
 #include "UiTestSupport.h"
-#include "UpDown.h"
-#include "WaveOutThread.h"
+#include "ui/UpDown.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise::ui::test {
 namespace {

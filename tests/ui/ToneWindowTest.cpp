@@ -4,11 +4,11 @@
 
 #include <QTest>
 
-#include "AnalysisThread.h"
-#include "CommandIds.h"
-#include "DlgFundamentTone.h"
-#include "MainFrame.h"
-#include "ScopeView.h"
+#include "engine/AnalysisThread.h"
+#include "ui/CommandIds.h"
+#include "ui/DlgFundamentTone.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
 #include "UiTestSupport.h"
 
 namespace tonavise::ui::test {

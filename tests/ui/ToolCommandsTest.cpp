@@ -10,17 +10,17 @@
 #include <QTest>
 #include <chrono>
 
-#include "CommandIds.h"
-#include "FileDialogs.h"
-#include "FilePlayThread.h"
-#include "MainFrame.h"
-#include "RecorderThread.h"
-#include "ScopeView.h"
-#include "ThreadMessages.h"
+#include "ui/CommandIds.h"
+#include "ui/FileDialogs.h"
+#include "engine/FilePlayThread.h"
+#include "ui/MainFrame.h"
+#include "engine/RecorderThread.h"
+#include "ui/ScopeView.h"
+#include "engine/ThreadMessages.h"
 #include "UiTestSupport.h"
-#include "WavWriter.h"
-#include "WaveInThread.h"
-#include "WaveOutThread.h"
+#include "engine/WavWriter.h"
+#include "engine/WaveInThread.h"
+#include "engine/WaveOutThread.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -19,17 +19,17 @@
 #include <cstdio>
 #include <numbers>
 
-#include "ClipAnalysis.h"
-#include "CommandIds.h"
-#include "FileDialogs.h"
-#include "FileLoading.h"
-#include "FilePlayThread.h"
-#include "MainFrame.h"
-#include "RecorderThread.h"
-#include "ScopeView.h"
-#include "TonaviseApp.h"
+#include "engine/ClipAnalysis.h"
+#include "ui/CommandIds.h"
+#include "ui/FileDialogs.h"
+#include "engine/FileLoading.h"
+#include "engine/FilePlayThread.h"
+#include "ui/MainFrame.h"
+#include "engine/RecorderThread.h"
+#include "ui/ScopeView.h"
+#include "ui/TonaviseApp.h"
 #include "UiTestSupport.h"
-#include "WavWriter.h"
+#include "engine/WavWriter.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -16,13 +16,13 @@
 #include <QXmlStreamReader>
 #include <map>
 
-#include "CommandIds.h"
-#include "Commands.h"
-#include "DlgSet.h"
-#include "Language.h"
-#include "MainFrame.h"
-#include "Notifier.h"
-#include "QtNotifier.h"
+#include "ui/CommandIds.h"
+#include "ui/Commands.h"
+#include "ui/DlgSet.h"
+#include "ui/Language.h"
+#include "ui/MainFrame.h"
+#include "engine/Notifier.h"
+#include "ui/QtNotifier.h"
 #include "UiTestSupport.h"
 
 namespace tonavise::ui::test {

@@ -13,17 +13,17 @@
 #include <string>
 #include <vector>
 
-#include "AppContext.h"
-#include "CaptureStore.h"
-#include "Doreme.h"
-#include "Fft.h"
-#include "LiveEngine.h"
-#include "MessageThread.h"
-#include "Notifier.h"
-#include "RecordingStore.h"
-#include "SettingsStore.h"
-#include "VirtualSound.h"
-#include "WebPageOpener.h"
+#include "ui/AppContext.h"
+#include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/Fft.h"
+#include "engine/LiveEngine.h"
+#include "engine/MessageThread.h"
+#include "engine/Notifier.h"
+#include "engine/RecordingStore.h"
+#include "ui/SettingsStore.h"
+#include "engine/VirtualSound.h"
+#include "ui/WebPageOpener.h"
 
 namespace tonavise::ui::test {
 
