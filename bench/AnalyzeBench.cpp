@@ -6,8 +6,8 @@
 #include <chrono>
 #include <string>
 
-#include "engine/AudioFormat.h"
 #include "BenchSupport.h"
+#include "engine/AudioFormat.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
 #include "engine/Doreme.h"

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
+#include "BenchSupport.h"
 #include "engine/AnalysisThread.h"
 #include "engine/AudioFormat.h"
-#include "BenchSupport.h"
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/AudioFormat.h"
 #include "BenchSupport.h"
+#include "engine/AudioFormat.h"
 #include "engine/Fft.h"
 
 namespace tonavise::bench {

@@ -44,12 +44,17 @@ void BM_Feed(benchmark::State& state) {
     const int64_t step = int64_t{rate} / 10 * clip.format.blockAlign;
     for (auto _ : state) {
         BuildFeedBlock(clip, position, block);
-        store.AppendBlock(std::span<const int16_t>(block.data(), kBlockFrames * channels), channels);
+        store.AppendBlock(std::span<const int16_t>(block.data(), kBlockFrames * channels),
+                          channels);
         position = (position + step) % (clip.length - step);
         store.startFftEvent.wait(std::chrono::milliseconds(0));
     }
 }
-BENCHMARK(BM_Feed)->Args({44100, 1})->Args({48000, 2})->Args({22050, 1})->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Feed)
+    ->Args({44100, 1})
+    ->Args({48000, 2})
+    ->Args({22050, 1})
+    ->Unit(benchmark::kMicrosecond);
 
 // One recorded block: a stereo capture mixed down and appended, into a full store that drops
 // its oldest block each time (repeated recording), the heaviest case.

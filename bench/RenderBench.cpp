@@ -13,8 +13,8 @@
 #include <memory>
 #include <span>
 
-#include "engine/AnalysisThread.h"
 #include "BenchSupport.h"
+#include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"

@@ -9,7 +9,7 @@
 
 namespace {
 class SilentNotifier final : public tonavise::Notifier {
-public:
+  public:
     void ShowMessage(std::string_view, std::string_view, tonavise::MessageIcon) override {}
 };
 }  // namespace

@@ -10,7 +10,7 @@
 
 namespace {
 class SilentNotifier final : public tonavise::Notifier {
-public:
+  public:
     void ShowMessage(std::string_view, std::string_view, tonavise::MessageIcon) override {}
 };
 }  // namespace
@@ -25,8 +25,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     clip.kind = LoadedKind::Wav;
     FeedBlock block{};
-    for (int64_t position : {int64_t{0}, int64_t{clip.length / 2}, int64_t{clip.length - 1},
-                             int64_t{clip.length}}) {
+    for (int64_t position :
+         {int64_t{0}, int64_t{clip.length / 2}, int64_t{clip.length - 1}, int64_t{clip.length}}) {
         BuildFeedBlock(clip, position, block);
     }
     BuildFeedBlockAtTenths(clip, 1, block);

@@ -1,14 +1,14 @@
 #include <cstdio>
 #include <ostream>
 
+#include "cli/Commands.h"
+#include "cli/StreamNotifier.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
-#include "cli/Commands.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
 #include "engine/Notifier.h"
-#include "cli/StreamNotifier.h"
 
 namespace tonavise::cli {
 
@@ -60,9 +60,14 @@ int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& e
         AnalyzeClip(clip, store, fft, doreme, [&](const BlockPitch& row) {
             char line[128];
             const bool named = row.key >= 0 && row.key < kKeyCount;
-            std::snprintf(line, sizeof line, ",%.1f,%.3f,%d,%s,%d\n", row.timeSeconds,
-                          row.fundamentalHz, row.key,
-                          named ? std::string(doreme.LongName(row.key)).c_str() : "", row.cents);
+            std::snprintf(line,
+                          sizeof line,
+                          ",%.1f,%.3f,%d,%s,%d\n",
+                          row.timeSeconds,
+                          row.fundamentalHz,
+                          row.key,
+                          named ? std::string(doreme.LongName(row.key)).c_str() : "",
+                          row.cents);
             out << field << line;
         });
     }

@@ -103,7 +103,7 @@ int RunMetronome(const MetronomeOptions& options,
                  std::ostream& err);
 
 struct GenerateOptions {
-    std::string left;   // "HZ,PERCENT,WAVE"; empty: silence
+    std::string left;  // "HZ,PERCENT,WAVE"; empty: silence
     std::string right;
     double seconds = 0.0;
 };

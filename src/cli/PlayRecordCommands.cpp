@@ -9,10 +9,10 @@
 #include <thread>
 
 #include "cli/Commands.h"
+#include "cli/StreamNotifier.h"
 #include "engine/FilePlayThread.h"
 #include "engine/LiveEngine.h"
 #include "engine/Notifier.h"
-#include "cli/StreamNotifier.h"
 #include "engine/RecordingStore.h"
 #include "engine/WaveInThread.h"
 
@@ -25,7 +25,7 @@ using namespace std::chrono_literals;
 
 // The player's reports; Handled() waits until the player has worked through its queue.
 class Reports final : public PlayerListener {
-public:
+  public:
     void OnPlayerPosition(int64_t position, int64_t) override {
         std::lock_guard lock(mutex_);
         position_ = position;
@@ -47,7 +47,7 @@ public:
         return cv_.wait_for(lock, timeout, [&] { return reports_ > before; });
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable cv_;
     int64_t position_ = 0;
@@ -56,7 +56,7 @@ private:
 
 // Counts the blocks captured while recording is switched on.
 class BlockCount final : public CaptureObserver {
-public:
+  public:
     explicit BlockCount(const RecordingStore& r) : recordings_(r) {}
     void OnCaptured(std::span<const int16_t>, int, double) override {
         if (recordings_.recording.load() == 1) {
@@ -65,16 +65,16 @@ public:
     }
     std::atomic<int64_t> blocks{0};
 
-private:
+  private:
     const RecordingStore& recordings_;
 };
 
 class FixedPath final : public SavePathChooser {
-public:
+  public:
     explicit FixedPath(std::string path) : path_(std::move(path)) {}
     std::optional<std::string> ChooseSavePath() override { return path_; }
 
-private:
+  private:
     std::string path_;
 };
 
@@ -143,11 +143,15 @@ int RunPlay(const PlayOptions& options,
         const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
         const bool named = nk.key >= 0 && nk.key < kKeyCount;
         char line[160];
-        std::snprintf(line, sizeof line, "%.1f,%.3f,%.3f,%d,%s,%d\n",
+        std::snprintf(line,
+                      sizeof line,
+                      "%.1f,%.3f,%.3f,%d,%s,%d\n",
                       std::chrono::duration<double>(Clock::now() - start).count(),
                       static_cast<double>(reports.Position()) / bytesPerSecond,
-                      frame.fundamentalHz, nk.key,
-                      named ? std::string(doreme.LongName(nk.key)).c_str() : "", nk.cents);
+                      frame.fundamentalHz,
+                      nk.key,
+                      named ? std::string(doreme.LongName(nk.key)).c_str() : "",
+                      nk.cents);
         out << line;
         out.flush();
     }
@@ -207,7 +211,8 @@ int RunRecord(const RecordOptions& options,
         return 1;
     }
     const int blocks = recordings.Count();
-    out << "recorded " << blocks << " blocks (" << blocks / 10.0 << " s) to " << options.output << '\n';
+    out << "recorded " << blocks << " blocks (" << blocks / 10.0 << " s) to " << options.output
+        << '\n';
     return 0;
 }
 

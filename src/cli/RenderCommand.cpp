@@ -7,14 +7,14 @@
 #include <optional>
 #include <ostream>
 
+#include "cli/Commands.h"
+#include "cli/StreamNotifier.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
-#include "cli/Commands.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
 #include "engine/Notifier.h"
-#include "cli/StreamNotifier.h"
 #include "render/ScopeRenderer.h"
 #include "render/WaveTrigger.h"
 

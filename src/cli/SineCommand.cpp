@@ -3,15 +3,15 @@
 #include <ostream>
 #include <vector>
 
-#include "engine/AudioFormat.h"
 #include "cli/Commands.h"
+#include "engine/AudioFormat.h"
 #include "engine/WavWriter.h"
 
 namespace tonavise::cli {
 
 int RunSine(const SineOptions& o, std::ostream& err) {
-    if (o.sampleRate <= 0 || (o.channels != 1 && o.channels != 2) || (o.bits != 8 && o.bits != 16) ||
-        o.seconds < 0 || o.seconds > 3600) {
+    if (o.sampleRate <= 0 || (o.channels != 1 && o.channels != 2) ||
+        (o.bits != 8 && o.bits != 16) || o.seconds < 0 || o.seconds > 3600) {
         err << "tonavise-cli sine: unsupported format\n";
         return 2;
     }
@@ -28,7 +28,8 @@ int RunSine(const SineOptions& o, std::ostream& err) {
                 *p++ = static_cast<uint8_t>(s & 0xFF);
                 *p++ = static_cast<uint8_t>((s >> 8) & 0xFF);
             } else {
-                *p++ = static_cast<uint8_t>(std::clamp(128 + static_cast<int>(std::lround(v / 256.0)), 0, 255));
+                *p++ = static_cast<uint8_t>(
+                    std::clamp(128 + static_cast<int>(std::lround(v / 256.0)), 0, 255));
             }
         }
     }

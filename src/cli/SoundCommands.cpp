@@ -12,10 +12,10 @@
 #include <thread>
 
 #include "cli/Commands.h"
+#include "cli/StreamNotifier.h"
 #include "engine/LiveEngine.h"
 #include "engine/Metronome.h"
 #include "engine/Notifier.h"
-#include "cli/StreamNotifier.h"
 #include "engine/SignalBuffer.h"
 #include "engine/ThreadMessages.h"
 #include "engine/WaveOutThread.h"

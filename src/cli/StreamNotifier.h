@@ -12,7 +12,7 @@
 namespace tonavise::cli {
 
 class StreamNotifier final : public Notifier {
-public:
+  public:
     explicit StreamNotifier(std::ostream& err, std::string prefix = {})
         : err_(err), prefix_(std::move(prefix)) {}
 
@@ -29,7 +29,7 @@ public:
     // Whether any message has been shown.
     bool Shown() const { return shown_.load(); }
 
-private:
+  private:
     std::mutex mutex_;
     std::ostream& err_;
     const std::string prefix_;

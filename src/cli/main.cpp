@@ -1,6 +1,5 @@
 // tonavise-cli: the program's analysis and pictures from the command line.
 #include <CLI/CLI.hpp>
-
 #include <csignal>
 #include <iostream>
 
@@ -35,8 +34,8 @@ int main(int argc, char** argv) {
     analyzeCmd->add_option("--a4", analyze.a4, "Frequency of A4 in Hz")
         ->check(CLI::Range(435.0, 445.0))
         ->capture_default_str();
-    analyzeCmd->add_flag("--log", analyze.logarithmic,
-                         "Logarithmic spectrum scaling (changes which peaks count)");
+    analyzeCmd->add_flag(
+        "--log", analyze.logarithmic, "Logarithmic spectrum scaling (changes which peaks count)");
 
     SineOptions sine;
     CLI::App* sineCmd = app.add_subcommand("sine", "Write a sine tone as a PCM WAV file");

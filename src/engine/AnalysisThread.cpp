@@ -39,7 +39,9 @@ AnalysisThread::AnalysisThread(CaptureStore& store,
                                const PlayerStatus* player)
     : store_(store), fft_(fft), doreme_(doreme), player_(player) {}
 
-AnalysisThread::~AnalysisThread() { StopAnalysis(); }
+AnalysisThread::~AnalysisThread() {
+    StopAnalysis();
+}
 
 bool AnalysisThread::StartAnalysis() {
     if (thread_.joinable()) {

@@ -19,7 +19,7 @@ class CFft;
 
 // What the analysis needs to know of the file player. Implementations answer from atomics.
 class PlayerStatus {
-public:
+  public:
     virtual ~PlayerStatus() = default;
     virtual bool IsPlaying() const = 0;  // also while paused
     virtual int ChannelCount() const = 0;
@@ -35,9 +35,12 @@ bool AnalyseStereo(const CaptureStore& store, const PlayerStatus* player);
 void RunAnalysisPass(CaptureStore& store, CFft& fft, const CDoreme& doreme, bool stereo);
 
 class AnalysisThread {
-public:
+  public:
     // player may be null: the file playback thread does not exist, and blocks are skipped.
-    AnalysisThread(CaptureStore& store, CFft& fft, const CDoreme& doreme, const PlayerStatus* player);
+    AnalysisThread(CaptureStore& store,
+                   CFft& fft,
+                   const CDoreme& doreme,
+                   const PlayerStatus* player);
     ~AnalysisThread();
     AnalysisThread(const AnalysisThread&) = delete;
     AnalysisThread& operator=(const AnalysisThread&) = delete;
@@ -51,7 +54,7 @@ public:
 
     bool IsRunning() const { return thread_.joinable(); }
 
-private:
+  private:
     void Run();
 
     CaptureStore& store_;

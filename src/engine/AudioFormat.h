@@ -6,8 +6,8 @@
 
 namespace tonavise {
 
-inline constexpr int kSampleRate = 44100;          // Hz, every capture and analysis
-inline constexpr int kBlockFrames = 4410;          // 100 ms: the unit in which audio arrives
+inline constexpr int kSampleRate = 44100;           // Hz, every capture and analysis
+inline constexpr int kBlockFrames = 4410;           // 100 ms: the unit in which audio arrives
 inline constexpr int kBlockBytesPerChannel = 8820;  // 16-bit samples
 inline constexpr int kHistoryLength = 32768;        // samples per channel, about 0.743 s
 inline constexpr int kFftSize = 32768;              // transform points, equal to the history

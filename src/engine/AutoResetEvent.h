@@ -9,7 +9,7 @@
 namespace tonavise {
 
 class AutoResetEvent {
-public:
+  public:
     AutoResetEvent() = default;
     AutoResetEvent(const AutoResetEvent&) = delete;
     AutoResetEvent& operator=(const AutoResetEvent&) = delete;
@@ -43,7 +43,7 @@ public:
         signalled_ = false;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable cv_;
     bool signalled_ = false;

@@ -1,8 +1,9 @@
 #include "engine/ByteSource.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace tonavise {
 

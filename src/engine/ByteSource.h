@@ -12,7 +12,7 @@
 namespace tonavise {
 
 class ByteSource {
-public:
+  public:
     virtual ~ByteSource() = default;
     virtual uint64_t Size() const = 0;
     // Copies up to n bytes from offset into dst; returns the count copied.
@@ -20,14 +20,14 @@ public:
 };
 
 class FileByteSource final : public ByteSource {
-public:
+  public:
     // Opens path for reading; Ok() tells whether that worked.
     explicit FileByteSource(const std::string& path);
     bool Ok() const { return file_ != nullptr; }
     uint64_t Size() const override { return size_; }
     std::size_t ReadAt(uint64_t offset, void* dst, std::size_t n) override;
 
-private:
+  private:
     struct Closer {
         void operator()(std::FILE* f) const { std::fclose(f); }
     };
@@ -36,12 +36,12 @@ private:
 };
 
 class MemoryByteSource final : public ByteSource {
-public:
+  public:
     explicit MemoryByteSource(std::span<const uint8_t> bytes) : bytes_(bytes) {}
     uint64_t Size() const override { return bytes_.size(); }
     std::size_t ReadAt(uint64_t offset, void* dst, std::size_t n) override;
 
-private:
+  private:
     std::span<const uint8_t> bytes_;
 };
 

@@ -28,7 +28,7 @@ enum ScopeMode : int32_t {
 };
 
 class CaptureStore {
-public:
+  public:
     using History = std::array<int16_t, kHistoryLength>;
 
     CaptureStore() = default;
@@ -64,7 +64,7 @@ public:
     AutoResetEvent startFftEvent;     // a block arrived while a spectrum is shown
     AutoResetEvent finishedFftEvent;  // the analysis published a new spectrum
 
-private:
+  private:
     bool created_ = false;
 };
 

@@ -14,12 +14,12 @@ namespace {
 
 // The clip as the analysis sees a playing file.
 class PlayingClip final : public PlayerStatus {
-public:
+  public:
     explicit PlayingClip(int channels) : channels_(channels) {}
     bool IsPlaying() const override { return true; }
     int ChannelCount() const override { return channels_; }
 
-private:
+  private:
     int channels_;
 };
 

@@ -44,7 +44,9 @@ const std::array<std::array<std::string_view, 12>, 4> relativeNoteNames = {{
     {"A", ":", "B", "C", ":", "D", ":", "E", "F", ":", "G", ":"},
 }};
 
-double Cents(double a, double b) { return 1200.0 * std::log(a / b) / std::log(2.0); }
+double Cents(double a, double b) {
+    return 1200.0 * std::log(a / b) / std::log(2.0);
+}
 
 std::string_view RelativeNoteName(int key, int notationCounter, int keyIndex) {
     const int col = ((key - keyIndex) % 12 + 12) % 12;

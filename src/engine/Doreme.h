@@ -38,7 +38,7 @@ struct NearestKeyResult {
 };
 
 class CDoreme {
-public:
+  public:
     CDoreme();
     virtual ~CDoreme() = default;
     CDoreme(const CDoreme&) = delete;
@@ -64,7 +64,7 @@ public:
     std::array<std::atomic<int32_t>, kKeyCount> pitchLineColors;
     std::array<int32_t, kKeyCount> pitchLineBackup{};  // user-interface thread only
 
-private:
+  private:
     std::array<std::atomic<double>, kKeyCount> frequency_;
 };
 

@@ -52,8 +52,8 @@ bool LoadMp3(const std::string& path, LoadedClip& clip, Notifier& notifier) {
     if (!reader.Read(path, record, block, cursor, count, notifier)) {
         return false;
     }
-    const bool ok = reader.ConvertToPcm(record, block.get() + cursor, count, clip.format,
-                                        clip.data, clip.length, notifier);
+    const bool ok = reader.ConvertToPcm(
+        record, block.get() + cursor, count, clip.format, clip.data, clip.length, notifier);
     block.reset();  // the file's bytes never outlive the load
     if (!ok) {
         clip.Release();

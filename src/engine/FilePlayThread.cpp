@@ -13,7 +13,9 @@ namespace tonavise {
 CFilePlayThread::CFilePlayThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier)
     : store_(store), devices_(devices), notifier_(notifier) {}
 
-CFilePlayThread::~CFilePlayThread() { join(); }
+CFilePlayThread::~CFilePlayThread() {
+    join();
+}
 
 bool CFilePlayThread::PostOpen(std::string path, PlayerListener* notify) {
     return post(UM_PLAYER_OPEN, std::make_unique<OpenFilePayload>(std::move(path), notify));

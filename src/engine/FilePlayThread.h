@@ -26,7 +26,7 @@ class Notifier;
 // What the player reports to the window that shows its position (the main frame's Player bar).
 // Called on the player's thread; implementations hand the report to their own thread.
 class PlayerListener {
-public:
+  public:
     virtual ~PlayerListener() = default;
     // UM_PLAYER_POSITION: the play position and the length, in bytes.
     virtual void OnPlayerPosition(int64_t position, int64_t length) = 0;
@@ -42,7 +42,7 @@ struct OpenFilePayload final : MessagePayload {
 };
 
 class CFilePlayThread final : public MessageThread, public PlayerStatus {
-public:
+  public:
     CFilePlayThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier);
     ~CFilePlayThread() override;
 
@@ -59,11 +59,11 @@ public:
     // Bytes of the loaded data per second of sound; 0 when nothing is loaded.
     int64_t BytesPerSecond() const { return bytesPerSecond_.load(std::memory_order_relaxed); }
 
-protected:
+  protected:
     void handleMessage(Message& message) override;
     void onExit() override;
 
-private:
+  private:
     void Open(std::unique_ptr<MessagePayload> payload);
     void Play(int64_t requestedOffset);
     void Stop();

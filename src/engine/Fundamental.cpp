@@ -52,11 +52,8 @@ double HarmonicRatio(double a, double b) {
     return -1;
 }
 
-double EstimateFundamental(std::span<const double> s,
-                           double lowHz,
-                           double highHz,
-                           int fftSize,
-                           int sampleRate) {
+double EstimateFundamental(
+    std::span<const double> s, double lowHz, double highHz, int fftSize, int sampleRate) {
     const int last = static_cast<int>(s.size()) - 1;
     // The key range never leaves the spectrum, whatever A4 was set to.
     const int lo = std::clamp(static_cast<int>(lowHz * fftSize / sampleRate), 0, last);

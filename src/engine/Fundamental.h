@@ -24,10 +24,7 @@ double HarmonicRatio(double a, double b);
 
 // The estimate in Hz for a spectrum of fftSize / 2 bins at sampleRate, searching the bins of
 // the frequencies lowHz (key 0) to highHz (key 87).
-double EstimateFundamental(std::span<const double> s,
-                           double lowHz,
-                           double highHz,
-                           int fftSize,
-                           int sampleRate);
+double EstimateFundamental(
+    std::span<const double> s, double lowHz, double highHz, int fftSize, int sampleRate);
 
 }  // namespace tonavise

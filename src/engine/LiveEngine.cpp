@@ -63,7 +63,8 @@ void LiveEngine::Stop() {
         analysis_->StopAnalysis();
         analysis_.reset();
     }
-    MessageThread* const workers[] = {capture_.get(), output_.get(), player_.get(), recorder_.get()};
+    MessageThread* const workers[] = {
+        capture_.get(), output_.get(), player_.get(), recorder_.get()};
     for (MessageThread* worker : workers) {
         if (worker != nullptr) {
             worker->quit();

@@ -4,7 +4,9 @@ namespace tonavise {
 
 MessageThread::MessageThread(std::size_t capacity) : ring_(capacity == 0 ? 1 : capacity) {}
 
-MessageThread::~MessageThread() { join(); }
+MessageThread::~MessageThread() {
+    join();
+}
 
 void MessageThread::start() {
     if (thread_.joinable()) {

@@ -43,11 +43,8 @@ struct BufferDone {
 };
 
 // What a message carries. A plain number is a key index or a byte offset, as the id says.
-using MessageArgument = std::variant<std::monostate,
-                                     int64_t,
-                                     BufferDone,
-                                     PlayerListener*,
-                                     std::unique_ptr<MessagePayload>>;
+using MessageArgument = std::
+    variant<std::monostate, int64_t, BufferDone, PlayerListener*, std::unique_ptr<MessagePayload>>;
 
 struct Message {
     uint32_t id = 0;
@@ -65,13 +62,13 @@ class MessageThread;
 // Sees every message a thread accepts, on the posting thread, in the order of the queue. Tests
 // use it to check which messages a command posts, and in which order; the program sets none.
 class PostObserver {
-public:
+  public:
     virtual ~PostObserver() = default;
     virtual void OnPosted(const MessageThread& thread, const Message& message) = 0;
 };
 
 class MessageThread {
-public:
+  public:
     explicit MessageThread(std::size_t capacity = 256);
     MessageThread(const MessageThread&) = delete;
     MessageThread& operator=(const MessageThread&) = delete;
@@ -96,12 +93,12 @@ public:
     void setPostObserver(std::shared_ptr<PostObserver> observer);
     std::thread::id threadId() const { return thread_.get_id(); }
 
-protected:
+  protected:
     virtual void onStart() {}
     virtual void handleMessage(Message& message) = 0;
     virtual void onExit() {}
 
-private:
+  private:
     void run();
 
     std::mutex mutex_;

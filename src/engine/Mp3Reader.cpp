@@ -125,9 +125,9 @@ bool CMp3Reader::SkipTags(const uint8_t* block, std::size_t& cursor, std::size_t
             return false;
         }
         // The size bytes are taken whole, as written; a well-formed tag keeps their top bits 0.
-        const uint64_t tag = (uint64_t(p[6]) << 21 | uint64_t(p[7]) << 14 | uint64_t(p[8]) << 7 |
-                              uint64_t(p[9])) +
-                             10;
+        const uint64_t tag =
+            (uint64_t(p[6]) << 21 | uint64_t(p[7]) << 14 | uint64_t(p[8]) << 7 | uint64_t(p[9])) +
+            10;
         if (tag >= count) {
             return false;
         }
@@ -207,8 +207,9 @@ bool CMp3Reader::ConvertToPcm(const Mpeg3WaveFormat& record,
     // 16-bit PCM with the channels and rate of the first frame; the decoder mixes or doubles
     // channels of later frames that differ.
     mpg123_format_none(mh.get());
-    if (mpg123_format(mh.get(), rate, channels == 1 ? MPG123_MONO : MPG123_STEREO,
-                      MPG123_ENC_SIGNED_16) != MPG123_OK) {
+    if (mpg123_format(
+            mh.get(), rate, channels == 1 ? MPG123_MONO : MPG123_STEREO, MPG123_ENC_SIGNED_16) !=
+        MPG123_OK) {
         return cannotConvert();
     }
     MemoryStream stream{source, count, 0};

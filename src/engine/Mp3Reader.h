@@ -37,7 +37,7 @@ struct Mp3FrameInfo {
 };
 
 class CMp3Reader {
-public:
+  public:
     // Reads the whole file at path, skips a tag and parses the first frame header into record.
     // On success `block` owns the file's bytes and [cursor, cursor + count) is the MPEG stream.
     bool Read(const std::string& path,

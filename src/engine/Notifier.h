@@ -13,7 +13,7 @@ inline constexpr std::string_view kAppTitle = "Tonavise";
 enum class MessageIcon { Information, Exclamation, Error, None };
 
 class Notifier {
-public:
+  public:
     virtual ~Notifier() = default;
     virtual void ShowMessage(std::string_view caption, std::string_view text, MessageIcon icon) = 0;
 };

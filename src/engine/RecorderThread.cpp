@@ -14,7 +14,9 @@ CRecorderThread::CRecorderThread(RecordingStore& recordings,
                                  UiLanguage language)
     : recordings_(recordings), devices_(devices), notifier_(notifier), language_(language) {}
 
-CRecorderThread::~CRecorderThread() { join(); }
+CRecorderThread::~CRecorderThread() {
+    join();
+}
 
 void CRecorderThread::onStart() {
     recordings_.recording.store(0, std::memory_order_relaxed);
@@ -30,7 +32,9 @@ void CRecorderThread::onStart() {
     recordings_.AllocateForRecTime(notifier_, language_);
 }
 
-void CRecorderThread::onExit() { StopPlayback(); }
+void CRecorderThread::onExit() {
+    StopPlayback();
+}
 
 void CRecorderThread::handleMessage(Message& m) {
     switch (m.id) {

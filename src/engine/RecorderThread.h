@@ -24,7 +24,7 @@ class Notifier;
 class RecordingStore;
 
 class CRecorderThread final : public MessageThread, public PlaybackMonitor {
-public:
+  public:
     CRecorderThread(RecordingStore& recordings,
                     DeviceFactory& devices,
                     Notifier& notifier,
@@ -41,12 +41,12 @@ public:
     // played block (both channels of a stereo capture).
     void ReplaceCaptured(std::span<int16_t> frames, int channels) override;
 
-protected:
+  protected:
     void onStart() override;
     void handleMessage(Message& message) override;
     void onExit() override;
 
-private:
+  private:
     using Block = std::array<int16_t, kBlockFrames>;
 
     bool FillBuffer(int k);

@@ -11,8 +11,8 @@ namespace tonavise {
 
 namespace {
 
-constexpr int kRecTimeSecondsTable[kRecTimeCount] = {30, 60, 120, 180, 240, 300,
-                                                      360, 420, 480, 540, 600};
+constexpr int kRecTimeSecondsTable[kRecTimeCount] = {
+    30, 60, 120, 180, 240, 300, 360, 420, 480, 540, 600};
 
 std::string_view OutOfMemoryText(UiLanguage language) {
     switch (language) {
@@ -49,7 +49,9 @@ std::string WriteFailedText(UiLanguage language, const std::string& path) {
 
 }  // namespace
 
-int RecTimeSeconds(int index) { return kRecTimeSecondsTable[std::clamp(index, 0, kRecTimeCount - 1)]; }
+int RecTimeSeconds(int index) {
+    return kRecTimeSecondsTable[std::clamp(index, 0, kRecTimeCount - 1)];
+}
 
 std::string RecTimeLabel(int index, UiLanguage language) {
     const int i = std::clamp(index, 0, kRecTimeCount - 1);
@@ -61,7 +63,9 @@ std::string RecTimeLabel(int index, UiLanguage language) {
     return number + (i == 0 ? " Seconds" : i == 1 ? " Minute" : " Minutes");
 }
 
-int RecTimeBlocks(int index) { return (RecTimeSeconds(index) + 1) * kSampleRate / kBlockFrames; }
+int RecTimeBlocks(int index) {
+    return (RecTimeSeconds(index) + 1) * kSampleRate / kBlockFrames;
+}
 
 RecordingStore::RecordingStore(const CaptureStore& captureStore) : captureStore_(captureStore) {}
 
@@ -167,7 +171,8 @@ void RecordingStore::RecordBlock(std::span<int16_t> block, int channels) {
     }
     if (channels == 2 && block.size() >= 2 * kBlockFrames) {
         for (std::size_t i = 0; i < kBlockFrames; ++i) {
-            block[i] = static_cast<int16_t>((int32_t{block[2 * i]} + int32_t{block[2 * i + 1]}) / 2);
+            block[i] =
+                static_cast<int16_t>((int32_t{block[2 * i]} + int32_t{block[2 * i + 1]}) / 2);
         }
     }
     Append(block);
@@ -204,8 +209,8 @@ bool RecordingStore::SaveAs(SavePathChooser& chooser, Notifier& notifier, UiLang
         frozen_ = true;
     }
     const auto* bytes = reinterpret_cast<const uint8_t*>(blocks_.get());
-    const bool written = WriteWavFile(
-        *path, SaveFormat(), {bytes, static_cast<std::size_t>(count) * sizeof(Block)});
+    const bool written =
+        WriteWavFile(*path, SaveFormat(), {bytes, static_cast<std::size_t>(count) * sizeof(Block)});
     {
         std::lock_guard guard(lock_);
         frozen_ = false;

@@ -37,13 +37,13 @@ int RecTimeBlocks(int index);
 
 // Where to save: the user interface shows a save dialog; tests give a path. nullopt = cancelled.
 class SavePathChooser {
-public:
+  public:
     virtual ~SavePathChooser() = default;
     virtual std::optional<std::string> ChooseSavePath() = 0;
 };
 
 class RecordingStore final : public BlockRecorder {
-public:
+  public:
     using Block = std::array<int16_t, kBlockFrames>;
 
     explicit RecordingStore(const CaptureStore& captureStore);
@@ -81,7 +81,7 @@ public:
 
     std::atomic<int32_t> recording{0};
 
-private:
+  private:
     bool HasBlocks() const { return blocks_ != nullptr; }
 
     const CaptureStore& captureStore_;

@@ -57,14 +57,16 @@ int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& bloc
     // Frame floor(i x rate / 44100) after the position, in exact integer arithmetic.
     const int64_t first = playPosition / align;
     const int64_t rate = clip.format.samplesPerSec;
-    return Fill(clip, [&](int i) { return first + i * rate / kSampleRate; }, block);
+    return Fill(
+        clip, [&](int i) { return first + i * rate / kSampleRate; }, block);
 }
 
 int BuildFeedBlockAtStreamSample(const LoadedClip& clip, int64_t streamSample, FeedBlock& block) {
     // Output sample n of the whole stream is the frame floor(n x rate / 44100): blocks join
     // without a seam even where 100 ms is not a whole number of frames (11025 Hz).
     const int64_t rate = clip.format.samplesPerSec;
-    return Fill(clip, [&](int i) { return (streamSample + i) * rate / kSampleRate; }, block);
+    return Fill(
+        clip, [&](int i) { return (streamSample + i) * rate / kSampleRate; }, block);
 }
 
 int BuildFeedBlockAtTenths(const LoadedClip& clip, int64_t tenths, FeedBlock& block) {
@@ -78,7 +80,8 @@ int64_t StreamSampleAtPosition(const LoadedClip& clip, int64_t position) {
         return 0;
     }
     const int64_t frame = position / align;
-    return (frame * kSampleRate + rate - 1) / rate;  // the first n with floor(n x rate / 44100) = frame
+    return (frame * kSampleRate + rate - 1) /
+           rate;  // the first n with floor(n x rate / 44100) = frame
 }
 
 int64_t ClipPositionAtTenths(const LoadedClip& clip, int64_t tenths) {

@@ -22,7 +22,7 @@ struct SpectrumFrame {
 };
 
 class SpectrumExchange {
-public:
+  public:
     SpectrumExchange() = default;
     SpectrumExchange(const SpectrumExchange&) = delete;
     SpectrumExchange& operator=(const SpectrumExchange&) = delete;
@@ -63,7 +63,7 @@ public:
         published_ = 0;
     }
 
-private:
+  private:
     static constexpr uint32_t kFreshBit = 4;
     static constexpr uint32_t kIndexMask = 3;
 

@@ -22,11 +22,17 @@ namespace {
 uint32_t Le32(const uint8_t* p) {
     return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
 }
-uint16_t Le16(const uint8_t* p) { return static_cast<uint16_t>(p[0] | p[1] << 8); }
+uint16_t Le16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | p[1] << 8);
+}
 
 // Finds the chunk `id` among the chunks in [begin, end); on success `offset` is where its data
 // starts and `size` its declared size.
-bool FindChunk(ByteSource& src, uint64_t begin, uint64_t end, const char* id, uint64_t& offset,
+bool FindChunk(ByteSource& src,
+               uint64_t begin,
+               uint64_t end,
+               const char* id,
+               uint64_t& offset,
                uint32_t& size) {
     uint64_t pos = begin;
     while (pos + 8 <= end) {

@@ -12,7 +12,7 @@ namespace tonavise {
 class Notifier;
 
 class CWavReader {
-public:
+  public:
     // Reads the file at path; on success fills format, data and length and returns true.
     bool Read(const std::string& path,
               WaveFormat& format,

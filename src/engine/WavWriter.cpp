@@ -73,8 +73,8 @@ bool WriteWavFile(const std::string& path, const WaveFormat& format, std::span<c
     // Written beside the target and renamed over it when complete, so that a failure neither
     // leaves a partial file nor destroys a file that was there before.
     static std::atomic<unsigned> serial{0};
-    const std::string temp = path + ".partial-" + std::to_string(::getpid()) + "-" +
-                             std::to_string(serial.fetch_add(1));
+    const std::string temp =
+        path + ".partial-" + std::to_string(::getpid()) + "-" + std::to_string(serial.fetch_add(1));
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd < 0) {
         return false;

@@ -133,8 +133,9 @@ std::pair<int, int> ScopeRenderer::DrawSpectrumTrace(QImage& target,
                                                      const CDoreme& doreme,
                                                      const ScopeInput& input) {
     const bool frequency = state.scopeMode == kScopeFrequency;
-    const int count = frequency ? DrawFrequencyTrace(target, state, input.spectrum, frequencyTrace_)
-                                : DrawPitchTrace(target, doreme, state, input.spectrum, pitchTrace_);
+    const int count = frequency
+                          ? DrawFrequencyTrace(target, state, input.spectrum, frequencyTrace_)
+                          : DrawPitchTrace(target, doreme, state, input.spectrum, pitchTrace_);
     if (count < 2) {
         return {0, 0};
     }
@@ -160,7 +161,8 @@ void ScopeRenderer::ComposeSpectrum(ScopeViewState& state,
         }
         traceRows_ = DrawSpectrumTrace(traceSurfaceA_, state, doreme, input);
         traceRows_.second = std::min(traceRows_.second, size.height);
-        AndCombineRows(composeSurface_, traceSurfaceA_, size.width, traceRows_.first, traceRows_.second);
+        AndCombineRows(
+            composeSurface_, traceSurfaceA_, size.width, traceRows_.first, traceRows_.second);
         return;
     }
     traceRows_ = {0, kSurfaceHeight};  // the history fills both trace surfaces

@@ -48,9 +48,9 @@ int PitchTraceVertices(const CDoreme& doreme,
 // outline (127, 127, 255) and the wandering fill colour. Both return the number of vertices,
 // which stand in trace.vertices (fewer than 2: nothing was drawn).
 int DrawFrequencyTrace(QImage& surface,
-                        const ScopeViewState& state,
-                        SpectrumSpan spectrum,
-                        SpectrumTrace& trace);
+                       const ScopeViewState& state,
+                       SpectrumSpan spectrum,
+                       SpectrumTrace& trace);
 int DrawPitchTrace(QImage& surface,
                    const CDoreme& doreme,
                    const ScopeViewState& state,

@@ -3,9 +3,9 @@
 // application owns them; the windows hold this by reference.
 #pragma once
 
+#include "engine/UiLanguage.h"
 #include "ui/CapturerSettings.h"
 #include "ui/SignalSettings.h"
-#include "engine/UiLanguage.h"
 
 namespace tonavise {
 class CaptureStore;

@@ -9,12 +9,12 @@
 #include <algorithm>
 
 #include "engine/CaptureStore.h"
-#include "ui/DialogControls.h"
-#include "ui/DialogUnits.h"
 #include "engine/MessageThread.h"
 #include "engine/ThreadMessages.h"
-#include "ui/UpDown.h"
 #include "engine/WaveOutThread.h"
+#include "ui/DialogControls.h"
+#include "ui/DialogUnits.h"
+#include "ui/UpDown.h"
 
 namespace tonavise::ui {
 

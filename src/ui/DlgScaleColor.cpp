@@ -2,8 +2,8 @@
 
 #include <QPushButton>
 
-#include "ui/DialogUnits.h"
 #include "engine/Doreme.h"
+#include "ui/DialogUnits.h"
 #include "ui/ListPitchScaleListBox.h"
 
 namespace tonavise::ui {

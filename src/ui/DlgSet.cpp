@@ -8,11 +8,11 @@
 #include <QPushButton>
 #include <algorithm>
 
-#include "ui/BrowseFolderDialog.h"
 #include "engine/CaptureStore.h"
-#include "ui/DialogUnits.h"
 #include "engine/Doreme.h"
 #include "engine/RecordingStore.h"
+#include "ui/BrowseFolderDialog.h"
+#include "ui/DialogUnits.h"
 #include "ui/ScopeCapture.h"
 #include "ui/SettingsStore.h"
 #include "ui/UpDown.h"

@@ -23,9 +23,9 @@ namespace tonavise::ui {
 QString OpenFileFilter();
 inline constexpr char kSaveRecordingFilter[] = "WAV(*.wav) File|*.wav||";
 
-// Qt's name filters for a "text|patterns||" filter, same entries in the same order. An entry whose text
-// already ends with its patterns in parentheses is kept as it is; any other gets them appended,
-// since Qt reads the patterns from the parentheses at the end.
+// Qt's name filters for a "text|patterns||" filter, same entries in the same order. An entry whose
+// text already ends with its patterns in parentheses is kept as it is; any other gets them
+// appended, since Qt reads the patterns from the parentheses at the end.
 QStringList QtNameFilters(const QString& pairedFilter);
 
 // Where the player's "Open File" command finds its file. nullopt = cancelled.

@@ -3,9 +3,9 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 
+#include "engine/Notifier.h"
 #include "ui/CommandIds.h"
 #include "ui/ImageFiles.h"
-#include "engine/Notifier.h"
 
 namespace tonavise::ui {
 

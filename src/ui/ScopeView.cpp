@@ -13,16 +13,16 @@
 #include <mutex>
 
 #include "engine/CaptureStore.h"
+#include "engine/Doreme.h"
+#include "engine/RecordingStore.h"
+#include "engine/WaveOutThread.h"
 #include "ui/CommandIds.h"
 #include "ui/DlgFundamentTone.h"
 #include "ui/DlgMetronome.h"
 #include "ui/DlgScaleColor.h"
 #include "ui/DlgSet.h"
-#include "engine/Doreme.h"
-#include "engine/RecordingStore.h"
 #include "ui/SettingsStore.h"
 #include "ui/SignalerDlg.h"
-#include "engine/WaveOutThread.h"
 
 namespace tonavise::ui {
 

@@ -20,15 +20,15 @@
 #include <optional>
 
 #include "engine/AnalysisThread.h"
-#include "ui/AppContext.h"
-#include "ui/Commands.h"
 #include "engine/FilePlayThread.h"
 #include "engine/LiveEngine.h"
-#include "ui/ScopeCapture.h"
 #include "render/ScopeRenderer.h"
 #include "render/ScopeState.h"
-#include "ui/ToolCommands.h"
 #include "render/WaveTrigger.h"
+#include "ui/AppContext.h"
+#include "ui/Commands.h"
+#include "ui/ScopeCapture.h"
+#include "ui/ToolCommands.h"
 
 class QMenu;
 

@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <limits>
 
-#include "ui/DialogControls.h"
-#include "ui/DialogUnits.h"
 #include "engine/Notifier.h"
 #include "engine/ThreadMessages.h"
+#include "ui/DialogControls.h"
+#include "ui/DialogUnits.h"
 #include "ui/UpDown.h"
 
 namespace tonavise::ui {

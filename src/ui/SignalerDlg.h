@@ -21,9 +21,9 @@
 #include <mutex>
 #include <optional>
 
-#include "ui/AppContext.h"
 #include "engine/SignalBuffer.h"
 #include "engine/WaveSignalThread.h"
+#include "ui/AppContext.h"
 
 class QButtonGroup;
 class QLineEdit;

@@ -3,11 +3,11 @@
 #include <QCoreApplication>
 #include <QTranslator>
 
+#include "engine/PortAudioSound.h"
 #include "ui/AboutDlg.h"
 #include "ui/CommandIds.h"
 #include "ui/Language.h"
 #include "ui/MainFrame.h"
-#include "engine/PortAudioSound.h"
 #include "ui/ProductInfo.h"
 #include "ui/ProgramFiles.h"
 #include "ui/QtNotifier.h"

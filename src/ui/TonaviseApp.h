@@ -12,9 +12,9 @@
 #include <functional>
 #include <memory>
 
+#include "engine/LiveEngine.h"
 #include "ui/AppContext.h"
 #include "ui/Commands.h"
-#include "engine/LiveEngine.h"
 #include "ui/SettingsStore.h"
 
 class QTranslator;

@@ -1,14 +1,14 @@
 #include "ui/ToolCommands.h"
 
-#include "ui/AppContext.h"
-#include "ui/CommandIds.h"
-#include "ui/FileDialogs.h"
 #include "engine/FilePlayThread.h"
 #include "engine/LiveEngine.h"
 #include "engine/RecorderThread.h"
 #include "engine/RecordingStore.h"
-#include "ui/ScopeView.h"
 #include "engine/WaveOutThread.h"
+#include "ui/AppContext.h"
+#include "ui/CommandIds.h"
+#include "ui/FileDialogs.h"
+#include "ui/ScopeView.h"
 
 namespace tonavise::ui {
 

@@ -3,13 +3,15 @@
 #include <sstream>
 #include <vector>
 
-#include "cli/Commands.h"
 #include "TestSupport.h"
+#include "cli/Commands.h"
 
 namespace tonavise::cli {
 namespace {
 
-std::string Media(const std::string& name) { return std::string(TONAVISE_TEST_MEDIA) + "/" + name; }
+std::string Media(const std::string& name) {
+    return std::string(TONAVISE_TEST_MEDIA) + "/" + name;
+}
 
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
@@ -37,7 +39,9 @@ TEST(AnalyzeCommand, PrintsOneRowPerBlockWithKeyNameAndCents) {
 TEST(AnalyzeCommand, RefusedFilesAreReportedAndTheRestGoesOn) {
     test::TempDir dir;
     AnalyzeOptions o;
-    o.files = {dir.Write("bad.wav", "RIFF junk"), dir.File("missing.mp3"), dir.Write("notes.txt", "x"),
+    o.files = {dir.Write("bad.wav", "RIFF junk"),
+               dir.File("missing.mp3"),
+               dir.Write("notes.txt", "x"),
                Media("a4-44k-mono.mp3")};
     std::ostringstream out;
     std::ostringstream err;

@@ -1,15 +1,14 @@
-#include "engine/AnalysisThread.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <chrono>
 #include <thread>
 
+#include "TestSupport.h"
+#include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
-#include "TestSupport.h"
 
 namespace tonavise {
 namespace {
@@ -17,7 +16,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class FakePlayer final : public PlayerStatus {
-public:
+  public:
     bool IsPlaying() const override { return playing.load(); }
     int ChannelCount() const override { return channels.load(); }
     std::atomic<bool> playing{false};

@@ -1,10 +1,10 @@
-#include "engine/CaptureStore.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <numeric>
 #include <vector>
+
+#include "engine/CaptureStore.h"
 
 namespace tonavise {
 namespace {
@@ -74,7 +74,8 @@ TEST(CaptureStore, StereoDeinterleavesAndMonoLeavesChannelTwoAlone) {
     const CaptureStore::History right = store.channel2History;
     store.AppendBlock(Block(1, 7), 1);
     EXPECT_EQ(store.channel2History, right);
-    EXPECT_EQ(store.channel1History[kHistoryLength - 1], static_cast<int16_t>(7 + kBlockFrames - 1));
+    EXPECT_EQ(store.channel1History[kHistoryLength - 1],
+              static_cast<int16_t>(7 + kBlockFrames - 1));
 }
 
 TEST(CaptureStore, OtherChannelCountsOrShortBlocksChangeNothingButStillSignal) {

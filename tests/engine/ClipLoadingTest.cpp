@@ -4,19 +4,21 @@
 #include <cmath>
 #include <vector>
 
+#include "TestSupport.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
-#include "TestSupport.h"
 
 namespace tonavise {
 namespace {
 
 using test::RecordingNotifier;
 
-std::string Media(const std::string& name) { return std::string(TONAVISE_TEST_MEDIA) + "/" + name; }
+std::string Media(const std::string& name) {
+    return std::string(TONAVISE_TEST_MEDIA) + "/" + name;
+}
 
 std::vector<BlockPitch> Analyze(const LoadedClip& clip) {
     CaptureStore store;

@@ -1,9 +1,9 @@
-#include "engine/Doreme.h"
-
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+
+#include "engine/Doreme.h"
 
 namespace tonavise {
 namespace {
@@ -27,10 +27,18 @@ TEST(Doreme, NamesChangeOctaveAtC) {
         const char* shortName;
         const char* longName;
     };
-    for (const Case c : {Case{0, "A0", "A0"}, Case{1, "#A0", "#A/bB0"}, Case{2, "B0", "B0"},
-                         Case{3, "C1", "C1"}, Case{4, "#C1", "#C/bD1"}, Case{48, "A4", "A4"},
-                         Case{49, "#A4", "#A/bB4"}, Case{86, "B7", "B7"}, Case{87, "C8", "C8"},
-                         Case{-1, "#G0", "#G0"}, Case{-100, "#G0", "#G0"}, Case{88, "#C8", "#C8"}}) {
+    for (const Case c : {Case{0, "A0", "A0"},
+                         Case{1, "#A0", "#A/bB0"},
+                         Case{2, "B0", "B0"},
+                         Case{3, "C1", "C1"},
+                         Case{4, "#C1", "#C/bD1"},
+                         Case{48, "A4", "A4"},
+                         Case{49, "#A4", "#A/bB4"},
+                         Case{86, "B7", "B7"},
+                         Case{87, "C8", "C8"},
+                         Case{-1, "#G0", "#G0"},
+                         Case{-100, "#G0", "#G0"},
+                         Case{88, "#C8", "#C8"}}) {
         EXPECT_EQ(d.ShortName(c.key), c.shortName) << c.key;
         EXPECT_EQ(d.LongName(c.key), c.longName) << c.key;
     }
@@ -47,8 +55,11 @@ TEST(Doreme, NearestKeyRoundsWithTruncatedCents) {
         int key;
         int cents;
     };
-    for (const Case c : {Case{440.0, 48, 0}, Case{450.0, 48, 38}, Case{453.08, 49, -50},
-                         Case{27.5, 0, 0}, Case{4186.01, 87, 0}}) {
+    for (const Case c : {Case{440.0, 48, 0},
+                         Case{450.0, 48, 38},
+                         Case{453.08, 49, -50},
+                         Case{27.5, 0, 0},
+                         Case{4186.01, 87, 0}}) {
         const NearestKeyResult r = d.NearestKey(c.hz);
         EXPECT_EQ(r.key, c.key) << c.hz;
         EXPECT_EQ(r.cents, c.cents) << c.hz;
@@ -80,8 +91,11 @@ TEST(Doreme, NearestKeyOfEveryKeyIsThatKeyWithinOneCent) {
 
 TEST(Doreme, NearestKeyOfNoPitchIsOutsideTheTable) {
     CDoreme d;
-    for (double hz : {0.0, -5.0, std::numeric_limits<double>::quiet_NaN(),
-                      std::numeric_limits<double>::infinity(), 1e-300}) {
+    for (double hz : {0.0,
+                      -5.0,
+                      std::numeric_limits<double>::quiet_NaN(),
+                      std::numeric_limits<double>::infinity(),
+                      1e-300}) {
         const NearestKeyResult r = d.NearestKey(hz);
         EXPECT_TRUE(r.key < 0 || r.key >= kKeyCount) << hz;
     }

@@ -1,5 +1,3 @@
-#include "engine/FilePlayThread.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -8,8 +6,9 @@
 #include <thread>
 #include <vector>
 
-#include "engine/CaptureStore.h"
 #include "TestSupport.h"
+#include "engine/CaptureStore.h"
+#include "engine/FilePlayThread.h"
 #include "engine/ThreadMessages.h"
 #include "engine/VirtualSound.h"
 
@@ -20,7 +19,7 @@ using namespace std::chrono_literals;
 
 // Records the reports; waits for them with a timeout.
 class Reports final : public PlayerListener {
-public:
+  public:
     void OnPlayerPosition(int64_t position, int64_t length) override {
         std::lock_guard g(mutex);
         positions.emplace_back(position, length);
@@ -43,7 +42,7 @@ public:
 };
 
 class ThreadSafeNotifier final : public Notifier {
-public:
+  public:
     void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
         std::lock_guard g(mutex);
         texts.emplace_back(text);
@@ -93,8 +92,11 @@ struct FilePlayer : ::testing::Test {
 
     std::string Wav(const std::string& name, int rate, int channels, double seconds) {
         const int frames = static_cast<int>(rate * seconds);
-        return dir.Write(name, test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, channels, rate, 2 * channels, 16)) +
-                                              test::Chunk("data", test::Bytes(test::Sine(660, 8000, frames, rate, channels)))));
+        return dir.Write(
+            name,
+            test::RiffWave(
+                test::Chunk("fmt ", test::FmtBody(1, channels, rate, 2 * channels, 16)) +
+                test::Chunk("data", test::Bytes(test::Sine(660, 8000, frames, rate, channels)))));
     }
     void Load(const std::string& path) {
         const std::size_t before = reports.loaded.size();
@@ -121,8 +123,10 @@ TEST_F(FilePlayer, PlayStartsAtAWholeFrameAndPlaysTheRest) {
     EXPECT_TRUE(player.IsPlaying());
     // Play it to the end: the slider returns to 0 and the player is loaded again.
     sound.Complete(DeviceDirection::Output);
-    ASSERT_TRUE(reports.WaitFor([&] { return !reports.positions.empty() && reports.positions.back().first == 0 &&
-                                             !player.IsPlaying(); }));
+    ASSERT_TRUE(reports.WaitFor([&] {
+        return !reports.positions.empty() && reports.positions.back().first == 0 &&
+               !player.IsPlaying();
+    }));
     ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
     const auto played = sound.Played(0);
     EXPECT_EQ(played.bytes.size(), static_cast<std::size_t>(player.Length() - 4000));
@@ -146,9 +150,8 @@ TEST_F(FilePlayer, StopPauseResumeAndTheirFlags) {
     EXPECT_FALSE(player.IsPlaying());
     EXPECT_TRUE(player.IsLoaded());
     // The reset's completion reports position 0 (the Stop command itself is the view's).
-    EXPECT_TRUE(reports.WaitFor([&] {
-        return !reports.positions.empty() && reports.positions.back().first == 0;
-    }));
+    EXPECT_TRUE(reports.WaitFor(
+        [&] { return !reports.positions.empty() && reports.positions.back().first == 0; }));
 }
 
 TEST_F(FilePlayer, StopThenPlayAtOnceKeepsTheNewPlayGoing) {
@@ -192,7 +195,8 @@ TEST_F(FilePlayer, FeedAppendsTheBlockAtThePlayPosition) {
     const auto sine = test::Sine(660, 8000, 22050, 22050, 1);
     std::lock_guard g(store.historyLock);
     for (int i = 0; i < kBlockFrames; ++i) {
-        ASSERT_EQ(store.channel1History[kHistoryLength - kBlockFrames + i], sine[2205 + i / 2]) << i;
+        ASSERT_EQ(store.channel1History[kHistoryLength - kBlockFrames + i], sine[2205 + i / 2])
+            << i;
     }
 }
 

@@ -1,5 +1,3 @@
-#include "engine/Fundamental.h"
-
 #include <gtest/gtest.h>
 
 #include <vector>
@@ -7,6 +5,7 @@
 #include "engine/AudioFormat.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/Fundamental.h"
 
 namespace tonavise {
 namespace {
@@ -48,7 +47,8 @@ TEST(Fundamental, UpperPeaksRefineTheEstimate) {
     EXPECT_NEAR(Estimate(Spectrum({{300, 1000}, {601, 500}, {901, 400}})), 901.0 / 3 * kBin, 1e-9);
     // A fourth harmonic pins the fundamental to a quarter bin.
     EXPECT_NEAR(Estimate(Spectrum({{300, 1000}, {601, 500}, {901, 400}, {1202, 300}})),
-                1202.0 / 4 * kBin, 1e-9);
+                1202.0 / 4 * kBin,
+                1e-9);
 }
 
 TEST(Fundamental, PeakTestNeedsHeightAndSteepness) {
@@ -99,12 +99,12 @@ TEST(Fundamental, TiesTakeTheLowestBinAndSilenceGivesTheLowEdge) {
 }
 
 TEST(Fundamental, HarmonicRatioOrder) {
-    EXPECT_DOUBLE_EQ(HarmonicRatio(100, 200), 100);     // 2
-    EXPECT_DOUBLE_EQ(HarmonicRatio(100, 150), 50);      // 3/2 -> b / 3
+    EXPECT_DOUBLE_EQ(HarmonicRatio(100, 200), 100);          // 2
+    EXPECT_DOUBLE_EQ(HarmonicRatio(100, 150), 50);           // 3/2 -> b / 3
     EXPECT_DOUBLE_EQ(HarmonicRatio(100, 133.3), 133.3 / 4);  // 4/3
-    EXPECT_DOUBLE_EQ(HarmonicRatio(100, 125), 25);      // 5/4
+    EXPECT_DOUBLE_EQ(HarmonicRatio(100, 125), 25);           // 5/4
     EXPECT_DOUBLE_EQ(HarmonicRatio(100, 116.7), 116.7 / 6);  // 6/5 comes before 7/6
-    EXPECT_DOUBLE_EQ(HarmonicRatio(100, 350), 50);       // 7/2
+    EXPECT_DOUBLE_EQ(HarmonicRatio(100, 350), 50);           // 7/2
     EXPECT_EQ(HarmonicRatio(100, 110), -1);
     EXPECT_EQ(HarmonicRatio(100, 800), -1);
     EXPECT_EQ(HarmonicRatio(0, 100), -1);

@@ -9,8 +9,8 @@
 #include <span>
 #include <vector>
 
-#include "engine/CaptureStore.h"
 #include "DeviceTestSupport.h"
+#include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
 #include "engine/LiveEngine.h"
 #include "engine/WaveInThread.h"

@@ -1,5 +1,3 @@
-#include "engine/MessageThread.h"
-
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -9,6 +7,7 @@
 
 #include "engine/AnalysisThread.h"
 #include "engine/AutoResetEvent.h"
+#include "engine/MessageThread.h"
 
 namespace tonavise {
 namespace {
@@ -21,7 +20,7 @@ struct Text final : MessagePayload {
 };
 
 class Recorder final : public MessageThread {
-public:
+  public:
     explicit Recorder(std::size_t capacity = 256) : MessageThread(capacity) {}
     ~Recorder() override { join(); }
 
@@ -34,7 +33,7 @@ public:
     bool holdFirst = false;
     std::atomic<bool> holding{false};  // the first message has left the queue and waits
 
-protected:
+  protected:
     void onStart() override {
         std::lock_guard lock(mutex);
         started = true;
@@ -114,7 +113,8 @@ TEST(MessageThread, TheObserverSeesAcceptedPostsInQueueOrderOnly) {
     r.setPostObserver(nullptr);
     r.start();
     r.join();
-    EXPECT_EQ(log.seen, (std::vector<std::pair<uint32_t, uintptr_t>>{{WM_APP + 1, 7}, {WM_APP + 2, 8}}));
+    EXPECT_EQ(log.seen,
+              (std::vector<std::pair<uint32_t, uintptr_t>>{{WM_APP + 1, 7}, {WM_APP + 2, 8}}));
 }
 
 TEST(MessageThread, PayloadsOfUnhandledMessagesAreReleased) {

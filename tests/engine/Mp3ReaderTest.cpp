@@ -1,9 +1,8 @@
-#include "engine/Mp3Reader.h"
-
 #include <gtest/gtest.h>
 
-#include "engine/FileLoading.h"
 #include "TestSupport.h"
+#include "engine/FileLoading.h"
+#include "engine/Mp3Reader.h"
 
 namespace tonavise {
 namespace {
@@ -89,7 +88,8 @@ struct Skip {
 Skip SkipTags(const std::string& bytes) {
     std::size_t cursor = 0;
     std::size_t count = bytes.size();
-    const bool ok = CMp3Reader::SkipTags(reinterpret_cast<const uint8_t*>(bytes.data()), cursor, count);
+    const bool ok =
+        CMp3Reader::SkipTags(reinterpret_cast<const uint8_t*>(bytes.data()), cursor, count);
     return {ok, cursor, count};
 }
 
@@ -109,10 +109,12 @@ std::string Id3(uint32_t size, bool synchsafe = true) {
 
 TEST(Mp3Tags, LeadingTagIsSkippedAtSizePlusTen) {
     const std::string frame = Header(3, 1, 9, 0, 0, 1) + std::string(500, '\0');
-    const Skip s = SkipTags(Id3(300) + std::string(300, 'x') + frame + "TAG" + std::string(125, 'y'));
+    const Skip s =
+        SkipTags(Id3(300) + std::string(300, 'x') + frame + "TAG" + std::string(125, 'y'));
     ASSERT_TRUE(s.ok);
     EXPECT_EQ(s.cursor, 310u);
-    EXPECT_EQ(s.count, frame.size() + 128) << "a trailing tag is not looked for after a leading one";
+    EXPECT_EQ(s.count, frame.size() + 128)
+        << "a trailing tag is not looked for after a leading one";
     const Skip whole = SkipTags(Id3(0, false) + std::string(384, 'x') + frame);
     ASSERT_TRUE(whole.ok);
     EXPECT_EQ(whole.cursor, 394u);
@@ -134,7 +136,8 @@ TEST(Mp3Tags, TagsReachingTheEndOrTooFewBytesAreRefused) {
     EXPECT_FALSE(SkipTags("ID3\x03").ok) << "a tag header cut short";
     EXPECT_FALSE(SkipTags("\xFF\xFB").ok);
     EXPECT_FALSE(SkipTags("").ok);
-    EXPECT_FALSE(SkipTags("TAG" + std::string(125, 'y')).ok) << "nothing left before the trailing tag";
+    EXPECT_FALSE(SkipTags("TAG" + std::string(125, 'y')).ok)
+        << "nothing left before the trailing tag";
 }
 
 TEST(Mp3Reader, RefusalsCarryTheirMessages) {
@@ -145,12 +148,19 @@ TEST(Mp3Reader, RefusalsCarryTheirMessages) {
         const char* message;
     };
     const Case cases[] = {
-        {"Layer II", Header(3, 2, 9, 0, 0, 1) + std::string(1000, '\0'), "Can not read this MP3 File."},
-        {"MPEG-2.5", Header(0, 1, 9, 0, 0, 1) + std::string(1000, '\0'), "Can not read this MP3 File."},
-        {"a WAV named .mp3", "RIFF....WAVEfmt " + std::string(100, '\0'), "Can not read this MP3 File."},
+        {"Layer II",
+         Header(3, 2, 9, 0, 0, 1) + std::string(1000, '\0'),
+         "Can not read this MP3 File."},
+        {"MPEG-2.5",
+         Header(0, 1, 9, 0, 0, 1) + std::string(1000, '\0'),
+         "Can not read this MP3 File."},
+        {"a WAV named .mp3",
+         "RIFF....WAVEfmt " + std::string(100, '\0'),
+         "Can not read this MP3 File."},
         {"empty", "", "Can not read this MP3 File."},
         {"tag past the end", Id3(5000) + std::string(10, 'x'), "Can not read this MP3 File."},
-        {"header but no audio", Header(3, 1, 9, 0, 0, 1) + std::string(1000, '\0'),
+        {"header but no audio",
+         Header(3, 1, 9, 0, 0, 1) + std::string(1000, '\0'),
          "Can not convert this MP3 file to WAV file."},
     };
     for (const Case& c : cases) {

@@ -4,20 +4,21 @@
 // pitch and length. Skipped without such a server.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
-#include <algorithm>
-#include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
+#include "DeviceTestSupport.h"
+#include "TestSupport.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
-#include "DeviceTestSupport.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
@@ -25,7 +26,6 @@
 #include "engine/LiveEngine.h"
 #include "engine/PortAudioSound.h"
 #include "engine/RecordingStore.h"
-#include "TestSupport.h"
 #include "engine/ThreadMessages.h"
 #include "engine/WaveInThread.h"
 #include "engine/WaveOutThread.h"
@@ -38,7 +38,7 @@ using Clock = std::chrono::steady_clock;
 
 // The player's position reports, with the time each arrived.
 class PositionLog final : public PlayerListener {
-public:
+  public:
     void OnPlayerPosition(int64_t position, int64_t) override {
         std::lock_guard g(mutex_);
         last_ = position;
@@ -62,7 +62,7 @@ public:
         return true;
     }
 
-private:
+  private:
     std::mutex mutex_;
     std::condition_variable cv_;
     int64_t last_ = 0;
@@ -72,7 +72,7 @@ private:
 
 // Counts the blocks captured while the recording switch is on, and the loud ones before.
 class RecordingWatch final : public CaptureObserver {
-public:
+  public:
     explicit RecordingWatch(const RecordingStore& r) : recordings_(r) {}
     void OnCaptured(std::span<const int16_t> frames, int, double) override {
         if (recordings_.recording.load() == 1) {
@@ -84,19 +84,19 @@ public:
     std::atomic<int> whileRecording{0};
     std::atomic<int> loud{0};
 
-private:
+  private:
     const RecordingStore& recordings_;
 };
 
 class FixedPath final : public SavePathChooser {
-public:
+  public:
     explicit FixedPath(std::string p) : path(std::move(p)) {}
     std::optional<std::string> ChooseSavePath() override { return path; }
     std::string path;
 };
 
 class PlayerRecorderEndToEnd : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         const char* server = std::getenv("TONAVISE_SOUND_SERVER");
         if (server == nullptr || std::string(server) != "1") {
@@ -111,8 +111,10 @@ protected:
 
 TEST_F(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTime) {
     const std::string wav = dir.Write(
-        "e5.wav", test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 2, 48000, 4, 16)) +
-                                 test::Chunk("data", test::Bytes(test::Sine(660, 12000, 48000 * 6, 48000, 2)))));
+        "e5.wav",
+        test::RiffWave(
+            test::Chunk("fmt ", test::FmtBody(1, 2, 48000, 4, 16)) +
+            test::Chunk("data", test::Bytes(test::Sine(660, 12000, 48000 * 6, 48000, 2)))));
     test::SharedNotifier notifier;
     PositionLog log;
     LiveEngine engine(notifier);
@@ -244,7 +246,9 @@ TEST_F(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
     LoadedClip clip;
     ASSERT_TRUE(LoadWav(path.path, clip, notifier));
     const double blocks = clip.length / 8820.0;
-    std::printf("recorded %.0f blocks of %d captured while recording\n", blocks, watch.whileRecording.load());
+    std::printf("recorded %.0f blocks of %d captured while recording\n",
+                blocks,
+                watch.whileRecording.load());
     EXPECT_NEAR(blocks, watch.whileRecording.load(), 1.0);
     EXPECT_GE(blocks, 15) << "about two seconds";
 

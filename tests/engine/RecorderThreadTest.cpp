@@ -1,14 +1,13 @@
-#include "engine/RecorderThread.h"
-
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <thread>
 #include <vector>
 
-#include "engine/CaptureStore.h"
-#include "engine/RecordingStore.h"
 #include "TestSupport.h"
+#include "engine/CaptureStore.h"
+#include "engine/RecorderThread.h"
+#include "engine/RecordingStore.h"
 #include "engine/ThreadMessages.h"
 #include "engine/VirtualSound.h"
 
@@ -18,7 +17,7 @@ namespace {
 using namespace std::chrono_literals;
 
 class ThreadSafeNotifier final : public Notifier {
-public:
+  public:
     void ShowMessage(std::string_view caption, std::string_view text, MessageIcon) override {
         std::lock_guard g(mutex);
         texts.emplace_back(std::string(caption) + "|" + std::string(text));
@@ -138,7 +137,8 @@ TEST_F(Recorder, ADeviceThatWillNotOpenShowsTheErrorBox) {
     sound.SetOpenResult(DeviceDirection::Output, kDeviceNoDriver);
     recorder.post(UM_RECORDER_PLAY);
     ASSERT_TRUE(Eventually([&] { return !notifier.Texts().empty(); }));
-    EXPECT_EQ(notifier.Texts()[0].rfind("Alert|Error = 0x00000006, : ", 0), 0u) << notifier.Texts()[0];
+    EXPECT_EQ(notifier.Texts()[0].rfind("Alert|Error = 0x00000006, : ", 0), 0u)
+        << notifier.Texts()[0];
     EXPECT_FALSE(recorder.IsPlaying());
 }
 

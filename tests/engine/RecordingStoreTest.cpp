@@ -1,7 +1,4 @@
-#include "engine/RecordingStore.h"
-
 #include <gtest/gtest.h>
-
 #include <sys/resource.h>
 
 #include <csignal>
@@ -9,19 +6,22 @@
 #include <iterator>
 #include <vector>
 
+#include "TestSupport.h"
 #include "engine/CaptureStore.h"
 #include "engine/FileLoading.h"
-#include "TestSupport.h"
+#include "engine/RecordingStore.h"
 
 namespace tonavise {
 namespace {
 
 using test::RecordingNotifier;
 
-std::vector<int16_t> MonoBlock(int16_t value) { return std::vector<int16_t>(kBlockFrames, value); }
+std::vector<int16_t> MonoBlock(int16_t value) {
+    return std::vector<int16_t>(kBlockFrames, value);
+}
 
 class FixedPath final : public SavePathChooser {
-public:
+  public:
     explicit FixedPath(std::optional<std::string> p) : path(std::move(p)) {}
     std::optional<std::string> ChooseSavePath() override {
         ++asked;
@@ -211,8 +211,9 @@ TEST(RecordingStore, AWriteThatFailsHalfwayLeavesNoFileAndKeepsTheOldOne) {
     std::ifstream in(path, std::ios::binary);
     EXPECT_EQ(std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>()),
               "the earlier take");
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()),
-                            std::filesystem::directory_iterator()),
+    EXPECT_EQ(std::distance(
+                  std::filesystem::directory_iterator(std::filesystem::path(path).parent_path()),
+                  std::filesystem::directory_iterator()),
               1)
         << "no partial file left";
 }

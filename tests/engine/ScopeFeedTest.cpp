@@ -1,9 +1,9 @@
-#include "engine/ScopeFeed.h"
-
 #include <gtest/gtest.h>
 
 #include <cstring>
 #include <vector>
+
+#include "engine/ScopeFeed.h"
 
 namespace tonavise {
 namespace {

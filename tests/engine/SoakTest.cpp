@@ -11,6 +11,7 @@
 #include <thread>
 #include <vector>
 
+#include "TestSupport.h"
 #include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
@@ -19,7 +20,6 @@
 #include "engine/LiveEngine.h"
 #include "engine/RecorderThread.h"
 #include "engine/RecordingStore.h"
-#include "TestSupport.h"
 #include "engine/ThreadMessages.h"
 #include "engine/VirtualSound.h"
 #include "engine/WaveInThread.h"
@@ -30,31 +30,33 @@ namespace {
 using namespace std::chrono_literals;
 
 class SilentNotifier final : public Notifier {
-public:
+  public:
     void ShowMessage(std::string_view, std::string_view, MessageIcon) override { ++count; }
     std::atomic<int> count{0};
 };
 
 class NullListener final : public PlayerListener {
-public:
+  public:
     void OnPlayerPosition(int64_t, int64_t) override {}
     void OnPlayerLoaded(int64_t) override {}
 };
 
 class BlockCounter final : public CaptureObserver {
-public:
+  public:
     void OnCaptured(std::span<const int16_t>, int, double) override { ++blocks; }
     std::atomic<int64_t> blocks{0};
 };
 
 class PathChooser final : public SavePathChooser {
-public:
+  public:
     explicit PathChooser(std::string p) : path(std::move(p)) {}
     std::optional<std::string> ChooseSavePath() override { return path; }
     std::string path;
 };
 
-std::size_t HeapInUse() { return mallinfo2().uordblks; }
+std::size_t HeapInUse() {
+    return mallinfo2().uordblks;
+}
 
 TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
     constexpr int64_t kBlocks = 30 * 60 * 10;  // 30 minutes of 100 ms blocks
@@ -62,8 +64,9 @@ TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
 
     test::TempDir dir;
     const std::string wav = dir.Write(
-        "tone.wav", test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 2, 48000, 4, 16)) +
-                                   test::Chunk("data", test::Bytes(test::Sine(660, 8000, 48000, 48000, 2)))));
+        "tone.wav",
+        test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 2, 48000, 4, 16)) +
+                       test::Chunk("data", test::Bytes(test::Sine(660, 8000, 48000, 48000, 2)))));
 
     VirtualSoundSystem sound;
     sound.SetRecordOutput(false);
@@ -139,17 +142,26 @@ TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
         }
     }
     const std::size_t heapAtEnd = HeapInUse();
-    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
 
     sound.StopClock();
     engine.Stop();
 
     RecordProperty("simulated_minutes", std::to_string(counter.blocks.load() / 600.0));
     RecordProperty("real_seconds", std::to_string(seconds));
-    RecordProperty("heap_growth_bytes", std::to_string(static_cast<long long>(heapAtEnd) -
-                                                        static_cast<long long>(heapAfterWarmUp)));
-    std::printf("soak: %.1f simulated minutes in %.1f s, %d command cycles, %d saves, heap %zu -> %zu bytes\n",
-                counter.blocks.load() / 600.0, seconds, cycles, saves, heapAfterWarmUp, heapAtEnd);
+    RecordProperty("heap_growth_bytes",
+                   std::to_string(static_cast<long long>(heapAtEnd) -
+                                  static_cast<long long>(heapAfterWarmUp)));
+    std::printf(
+        "soak: %.1f simulated minutes in %.1f s, %d command cycles, %d saves, heap %zu -> %zu "
+        "bytes\n",
+        counter.blocks.load() / 600.0,
+        seconds,
+        cycles,
+        saves,
+        heapAfterWarmUp,
+        heapAtEnd);
     EXPECT_EQ(notifier.count.load(), 0);
     EXPECT_GT(saves, 0);
     // Opening a file replaces the previous one; recording reuses its blocks: nothing accumulates.

@@ -44,8 +44,8 @@ std::string Chunk(const std::string& id, const std::string& body) {
     return c;
 }
 
-std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t align, uint16_t bits,
-                    bool withExtra) {
+std::string FmtBody(
+    uint16_t tag, uint16_t channels, uint32_t rate, uint16_t align, uint16_t bits, bool withExtra) {
     std::string b;
     Put16(b, tag);
     Put16(b, channels);

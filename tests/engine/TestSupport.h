@@ -15,7 +15,7 @@
 namespace tonavise::test {
 
 class RecordingNotifier final : public Notifier {
-public:
+  public:
     void ShowMessage(std::string_view caption, std::string_view text, MessageIcon) override {
         captions.emplace_back(caption);
         texts.emplace_back(text);
@@ -26,7 +26,7 @@ public:
 
 // A folder removed with everything in it when the object goes.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
@@ -34,7 +34,7 @@ public:
     std::string File(const std::string& name) const { return (path_ / name).string(); }
     std::string Write(const std::string& name, const std::string& bytes) const;
 
-private:
+  private:
     std::filesystem::path path_;
 };
 
@@ -42,13 +42,17 @@ private:
 void Put16(std::string& s, uint32_t v);
 void Put32(std::string& s, uint32_t v);
 std::string Chunk(const std::string& id, const std::string& body);
-std::string FmtBody(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t align, uint16_t bits,
+std::string FmtBody(uint16_t tag,
+                    uint16_t channels,
+                    uint32_t rate,
+                    uint16_t align,
+                    uint16_t bits,
                     bool withExtra = true);
 std::string RiffWave(const std::string& chunks);
 
 // Interleaved 16-bit sine samples.
-std::vector<int16_t> Sine(double hz, double amplitude, int frames, int rate = 44100,
-                          int channels = 1);
+std::vector<int16_t> Sine(
+    double hz, double amplitude, int frames, int rate = 44100, int channels = 1);
 std::string Bytes(const std::vector<int16_t>& samples);
 
 }  // namespace tonavise::test

@@ -1,9 +1,8 @@
-#include "engine/WavReader.h"
-
 #include <gtest/gtest.h>
 
-#include "engine/FileLoading.h"
 #include "TestSupport.h"
+#include "engine/FileLoading.h"
+#include "engine/WavReader.h"
 #include "engine/WavWriter.h"
 
 namespace tonavise {
@@ -33,7 +32,8 @@ std::unique_ptr<Loaded> ReadBytes(const std::string& bytes) {
 const std::string kPcm = Bytes({1, -2, 3, -4, 5, -6, 7, -8});
 
 TEST(WavReader, ReadsPcmUnchanged) {
-    const auto r = ReadBytes(RiffWave(Chunk("fmt ", FmtBody(1, 2, 48000, 4, 16)) + Chunk("data", kPcm)));
+    const auto r =
+        ReadBytes(RiffWave(Chunk("fmt ", FmtBody(1, 2, 48000, 4, 16)) + Chunk("data", kPcm)));
     ASSERT_TRUE(r->ok);
     EXPECT_TRUE(r->notifier.texts.empty());
     EXPECT_EQ(r->format.channels, 2);
@@ -46,8 +46,9 @@ TEST(WavReader, ReadsPcmUnchanged) {
 
 TEST(WavReader, AcceptsEightBitElevenKilohertzAndSixteenByteFmtAndOtherChunks) {
     const std::string body("\x80\x81\x7f\xff\x00", 5);
-    const auto r = ReadBytes(RiffWave(Chunk("LIST", "odd") + Chunk("fmt ", FmtBody(1, 1, 11025, 1, 8, false)) +
-                                      Chunk("fact", "1234") + Chunk("data", body)));
+    const auto r =
+        ReadBytes(RiffWave(Chunk("LIST", "odd") + Chunk("fmt ", FmtBody(1, 1, 11025, 1, 8, false)) +
+                           Chunk("fact", "1234") + Chunk("data", body)));
     ASSERT_TRUE(r->ok);
     EXPECT_EQ(r->format.samplesPerSec, 11025u);
     EXPECT_EQ(r->format.bitsPerSample, 8);
@@ -71,25 +72,34 @@ TEST(WavReader, RefusalsCarryTheirMessages) {
         const char* message;
     };
     const Case cases[] = {
-        {"not RIFF (an MP3 named .wav)", std::string("\xFF\xFB\x90\x64", 4) + std::string(200, '\0'),
+        {"not RIFF (an MP3 named .wav)",
+         std::string("\xFF\xFB\x90\x64", 4) + std::string(200, '\0'),
          "This file is not the WAV file"},
-        {"RIFF of another form", std::string("RIFF\x04\0\0\0AVI ", 12), "This file is not the WAV file"},
+        {"RIFF of another form",
+         std::string("RIFF\x04\0\0\0AVI ", 12),
+         "This file is not the WAV file"},
         {"empty file", "", "This file is not the WAV file"},
-        {"float samples", RiffWave(Chunk("fmt ", FmtBody(3, 1, 44100, 4, 32)) + Chunk("data", kPcm)),
+        {"float samples",
+         RiffWave(Chunk("fmt ", FmtBody(3, 1, 44100, 4, 32)) + Chunk("data", kPcm)),
          "This file is not the PCM format file."},
-        {"extensible", RiffWave(Chunk("fmt ", FmtBody(0xFFFE, 2, 44100, 4, 16)) + Chunk("data", kPcm)),
+        {"extensible",
+         RiffWave(Chunk("fmt ", FmtBody(0xFFFE, 2, 44100, 4, 16)) + Chunk("data", kPcm)),
          "This file is not the PCM format file."},
         {"no fmt chunk", RiffWave(Chunk("data", kPcm)), "This file is not the PCM format file."},
-        {"fmt shorter than 16", RiffWave(Chunk("fmt ", FmtBody(1, 1, 44100, 2, 16).substr(0, 14)) +
-                                         Chunk("data", kPcm)),
+        {"fmt shorter than 16",
+         RiffWave(Chunk("fmt ", FmtBody(1, 1, 44100, 2, 16).substr(0, 14)) + Chunk("data", kPcm)),
          "This file is not the PCM format file."},
-        {"zero channels", RiffWave(Chunk("fmt ", FmtBody(1, 0, 44100, 2, 16)) + Chunk("data", kPcm)),
+        {"zero channels",
+         RiffWave(Chunk("fmt ", FmtBody(1, 0, 44100, 2, 16)) + Chunk("data", kPcm)),
          "This file is not the PCM format file."},
-        {"zero rate", RiffWave(Chunk("fmt ", FmtBody(1, 1, 0, 2, 16)) + Chunk("data", kPcm)),
+        {"zero rate",
+         RiffWave(Chunk("fmt ", FmtBody(1, 1, 0, 2, 16)) + Chunk("data", kPcm)),
          "This file is not the PCM format file."},
-        {"zero block alignment", RiffWave(Chunk("fmt ", FmtBody(1, 1, 44100, 0, 16)) + Chunk("data", kPcm)),
+        {"zero block alignment",
+         RiffWave(Chunk("fmt ", FmtBody(1, 1, 44100, 0, 16)) + Chunk("data", kPcm)),
          "This file is not the PCM format file."},
-        {"block smaller than a frame", RiffWave(Chunk("fmt ", FmtBody(1, 2, 44100, 2, 16)) + Chunk("data", kPcm)),
+        {"block smaller than a frame",
+         RiffWave(Chunk("fmt ", FmtBody(1, 2, 44100, 2, 16)) + Chunk("data", kPcm)),
          "This file is not the PCM format file."},
         {"no data chunk", RiffWave(pcmFmt), "This file is not the WAV file"},
     };
@@ -105,7 +115,7 @@ TEST(WavReader, RefusalsCarryTheirMessages) {
 
 TEST(WavReader, DataShorterThanDeclaredIsCutToWholeFramesRead) {
     std::string data = "data";
-    test::Put32(data, 1000000);  // declared far beyond the file
+    test::Put32(data, 1000000);         // declared far beyond the file
     data += Bytes({1, 2, 3}) + "\x09";  // 3 samples and a stray byte: stereo frames of 4 bytes
     const auto r = ReadBytes(RiffWave(Chunk("fmt ", FmtBody(1, 2, 44100, 4, 16)) + data));
     ASSERT_TRUE(r->ok);
@@ -141,8 +151,7 @@ TEST(WavWriter, WritesTheFortySixByteHeaderAndReadsBack) {
     const std::string path = dir.File("out.wav");
     const WaveFormat f = PcmFormat(1);
     const std::string pcm = Bytes({100, -100, 32767, -32768});
-    ASSERT_TRUE(WriteWavFile(path, f,
-                             {reinterpret_cast<const uint8_t*>(pcm.data()), pcm.size()}));
+    ASSERT_TRUE(WriteWavFile(path, f, {reinterpret_cast<const uint8_t*>(pcm.data()), pcm.size()}));
     const std::string bytes =
         WavFileBytes(f, {reinterpret_cast<const uint8_t*>(pcm.data()), pcm.size()});
     EXPECT_EQ(bytes.size(), 46u + pcm.size());

@@ -6,9 +6,9 @@
 #include <mutex>
 #include <vector>
 
+#include "DeviceTestSupport.h"
 #include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
-#include "DeviceTestSupport.h"
 #include "engine/ThreadMessages.h"
 #include "engine/VirtualSound.h"
 #include "engine/WaveInThread.h"

@@ -7,8 +7,8 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "engine/CaptureStore.h"
 #include "DeviceTestSupport.h"
+#include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
 #include "engine/Metronome.h"
 #include "engine/ThreadMessages.h"

@@ -2,8 +2,8 @@
 
 #include <QImage>
 
-#include "engine/Doreme.h"
 #include "GoldenSupport.h"
+#include "engine/Doreme.h"
 #include "render/PitchScale.h"
 
 namespace tonavise {

@@ -3,9 +3,9 @@
 #include <QImage>
 #include <sstream>
 
-#include "cli/Commands.h"
 #include "GoldenSupport.h"
 #include "TestSupport.h"
+#include "cli/Commands.h"
 
 namespace tonavise {
 namespace {

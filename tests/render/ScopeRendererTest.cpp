@@ -4,9 +4,9 @@
 #include <array>
 #include <memory>
 
+#include "GoldenSupport.h"
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
-#include "GoldenSupport.h"
 #include "render/PitchScale.h"
 #include "render/ScopeRenderer.h"
 
@@ -102,11 +102,16 @@ TEST_F(ScopeRendererTest, TwoDimensionalPicturesEqualTheScaleAndAFreshTraceWhate
         bool threeD;
         int bin;
         double level;
-    } steps[] = {{kScopeFrequency, false, 1000, 32768}, {kScopeFrequency, false, 1000, 300},
-                 {kScopeFrequency, false, 40, 20000},   {kScopeFrequency, true, 500, 30000},
-                 {kScopeFrequency, true, 700, 100},     {kScopeFrequency, false, 900, 200},
-                 {kScopePitch, false, 327, 32768},      {kScopePitch, false, 100, 50},
-                 {kScopePitch, false, 0, 0},            {kScopePitch, false, 2000, 12000}};
+    } steps[] = {{kScopeFrequency, false, 1000, 32768},
+                 {kScopeFrequency, false, 1000, 300},
+                 {kScopeFrequency, false, 40, 20000},
+                 {kScopeFrequency, true, 500, 30000},
+                 {kScopeFrequency, true, 700, 100},
+                 {kScopeFrequency, false, 900, 200},
+                 {kScopePitch, false, 327, 32768},
+                 {kScopePitch, false, 100, 50},
+                 {kScopePitch, false, 0, 0},
+                 {kScopePitch, false, 2000, 12000}};
     for (const Step& step : steps) {
         state.scopeMode = step.mode;
         state.threeD = step.threeD;
@@ -127,7 +132,8 @@ TEST_F(ScopeRendererTest, TwoDimensionalPicturesEqualTheScaleAndAFreshTraceWhate
         const DrawingSize size = DrawingSizeOf(step.mode);
         for (int y = 0; y < size.height; ++y) {
             for (int x = 0; x < size.width; ++x) {
-                ASSERT_EQ(PixelAt(picture, x, y), PixelAt(renderer->scaleSurface(), x, y) & PixelAt(*reference, x, y))
+                ASSERT_EQ(PixelAt(picture, x, y),
+                          PixelAt(renderer->scaleSurface(), x, y) & PixelAt(*reference, x, y))
                     << "step " << (&step - steps) << " at " << x << "," << y;
             }
         }

@@ -4,8 +4,8 @@
 #include <array>
 #include <cmath>
 
-#include "engine/Doreme.h"
 #include "GoldenSupport.h"
+#include "engine/Doreme.h"
 #include "render/SpectrumScope.h"
 
 namespace tonavise {

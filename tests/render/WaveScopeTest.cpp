@@ -2,8 +2,8 @@
 
 #include <QImage>
 
-#include "engine/CaptureStore.h"
 #include "GoldenSupport.h"
+#include "engine/CaptureStore.h"
 #include "render/WaveScope.h"
 
 namespace tonavise {

@@ -9,14 +9,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include "UiTestSupport.h"
+#include "engine/VirtualSound.h"
 #include "ui/AboutDlg.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/ProductInfo.h"
 #include "ui/ProgramFiles.h"
 #include "ui/TonaviseApp.h"
-#include "UiTestSupport.h"
-#include "engine/VirtualSound.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -11,13 +11,13 @@
 #include <QTest>
 #include <QTimer>
 
+#include "UiTestSupport.h"
 #include "ui/BrowseFolderDialog.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/DlgSet.h"
 #include "ui/MainFrame.h"
 #include "ui/ScopeView.h"
-#include "UiTestSupport.h"
 #include "ui/UpDown.h"
 
 namespace tonavise::ui::test {

@@ -33,18 +33,18 @@
 #include <numbers>
 #include <string>
 
+#include "UiTestSupport.h"
+#include "engine/SoundDevice.h"
+#include "engine/ThreadMessages.h"
+#include "engine/WavWriter.h"
+#include "engine/WaveOutThread.h"
 #include "ui/CommandIds.h"
 #include "ui/DlgFundamentTone.h"
 #include "ui/DlgMetronome.h"
 #include "ui/MainFrame.h"
 #include "ui/ScopeView.h"
 #include "ui/SignalerDlg.h"
-#include "engine/SoundDevice.h"
-#include "engine/ThreadMessages.h"
 #include "ui/TonaviseApp.h"
-#include "UiTestSupport.h"
-#include "engine/WavWriter.h"
-#include "engine/WaveOutThread.h"
 
 extern char** environ;
 

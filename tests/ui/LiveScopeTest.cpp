@@ -11,15 +11,15 @@
 #include <cmath>
 #include <numbers>
 
-#include "ui/CommandIds.h"
-#include "ui/DlgFundamentTone.h"
-#include "ui/MainFrame.h"
-#include "engine/RecorderThread.h"
-#include "ui/ScopeView.h"
 #include "UiTestSupport.h"
+#include "engine/RecorderThread.h"
 #include "engine/WavWriter.h"
 #include "engine/WaveInThread.h"
 #include "engine/WaveOutThread.h"
+#include "ui/CommandIds.h"
+#include "ui/DlgFundamentTone.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
 
 namespace tonavise::ui::test {
 namespace {

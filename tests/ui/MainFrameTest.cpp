@@ -11,14 +11,14 @@
 #include <QToolBar>
 #include <algorithm>
 
-#include "ui/CommandIds.h"
+#include "UiTestSupport.h"
 #include "engine/FilePlayThread.h"
+#include "engine/ThreadMessages.h"
+#include "engine/WavWriter.h"
+#include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/PlayerBar.h"
 #include "ui/ScopeView.h"
-#include "engine/ThreadMessages.h"
-#include "UiTestSupport.h"
-#include "engine/WavWriter.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -11,13 +11,13 @@
 #include <QTimer>
 #include <climits>
 
+#include "UiTestSupport.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/DlgScaleColor.h"
 #include "ui/ListPitchScaleListBox.h"
 #include "ui/MainFrame.h"
 #include "ui/ScopeView.h"
-#include "UiTestSupport.h"
 
 namespace tonavise::ui::test {
 namespace {

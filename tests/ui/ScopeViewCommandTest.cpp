@@ -8,10 +8,10 @@
 #include <QStatusBar>
 #include <QTest>
 
+#include "UiTestSupport.h"
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
 #include "ui/ScopeView.h"
-#include "UiTestSupport.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -24,6 +24,7 @@
 #include <cstdio>
 #include <mutex>
 
+#include "UiTestSupport.h"
 #include "ui/CapturerSettings.h"
 #include "ui/CommandIds.h"
 #include "ui/ImageFiles.h"
@@ -31,7 +32,6 @@
 #include "ui/ScopeCapture.h"
 #include "ui/ScopeView.h"
 #include "ui/ScreenCapturer.h"
-#include "UiTestSupport.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -18,6 +18,9 @@
 #include <QThread>
 #include <cstdio>
 
+#include "UiTestSupport.h"
+#include "engine/VirtualSound.h"
+#include "engine/WaveOutThread.h"
 #include "ui/AboutDlg.h"
 #include "ui/CommandIds.h"
 #include "ui/DlgMetronome.h"
@@ -28,9 +31,6 @@
 #include "ui/ScopeView.h"
 #include "ui/SignalerDlg.h"
 #include "ui/TonaviseApp.h"
-#include "UiTestSupport.h"
-#include "engine/VirtualSound.h"
-#include "engine/WaveOutThread.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include <QSignalSpy>
 #include <QTranslator>
 
+#include "UiTestSupport.h"
 #include "ui/Language.h"
 #include "ui/MainFrame.h"
 #include "ui/ProductInfo.h"
@@ -14,7 +15,6 @@
 #include "ui/SettingsStore.h"
 #include "ui/SingleInstance.h"
 #include "ui/TonaviseApp.h"
-#include "UiTestSupport.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -11,16 +11,16 @@
 #include <QTest>
 #include <QTimer>
 
+#include "UiTestSupport.h"
+#include "engine/ThreadMessages.h"
+#include "engine/WaveOutThread.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/DlgMetronome.h"
 #include "ui/MainFrame.h"
 #include "ui/ScopeView.h"
 #include "ui/SignalerDlg.h"
-#include "engine/ThreadMessages.h"
-#include "UiTestSupport.h"
 #include "ui/UpDown.h"
-#include "engine/WaveOutThread.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -4,12 +4,12 @@
 
 #include <QTest>
 
+#include "UiTestSupport.h"
 #include "engine/AnalysisThread.h"
 #include "ui/CommandIds.h"
 #include "ui/DlgFundamentTone.h"
 #include "ui/MainFrame.h"
 #include "ui/ScopeView.h"
-#include "UiTestSupport.h"
 
 namespace tonavise::ui::test {
 namespace {

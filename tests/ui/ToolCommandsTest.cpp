@@ -10,17 +10,17 @@
 #include <QTest>
 #include <chrono>
 
-#include "ui/CommandIds.h"
-#include "ui/FileDialogs.h"
-#include "engine/FilePlayThread.h"
-#include "ui/MainFrame.h"
-#include "engine/RecorderThread.h"
-#include "ui/ScopeView.h"
-#include "engine/ThreadMessages.h"
 #include "UiTestSupport.h"
+#include "engine/FilePlayThread.h"
+#include "engine/RecorderThread.h"
+#include "engine/ThreadMessages.h"
 #include "engine/WavWriter.h"
 #include "engine/WaveInThread.h"
 #include "engine/WaveOutThread.h"
+#include "ui/CommandIds.h"
+#include "ui/FileDialogs.h"
+#include "ui/MainFrame.h"
+#include "ui/ScopeView.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -19,17 +19,17 @@
 #include <cstdio>
 #include <numbers>
 
+#include "UiTestSupport.h"
 #include "engine/ClipAnalysis.h"
-#include "ui/CommandIds.h"
-#include "ui/FileDialogs.h"
 #include "engine/FileLoading.h"
 #include "engine/FilePlayThread.h"
-#include "ui/MainFrame.h"
 #include "engine/RecorderThread.h"
+#include "engine/WavWriter.h"
+#include "ui/CommandIds.h"
+#include "ui/FileDialogs.h"
+#include "ui/MainFrame.h"
 #include "ui/ScopeView.h"
 #include "ui/TonaviseApp.h"
-#include "UiTestSupport.h"
-#include "engine/WavWriter.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -16,14 +16,14 @@
 #include <QXmlStreamReader>
 #include <map>
 
+#include "UiTestSupport.h"
+#include "engine/Notifier.h"
 #include "ui/CommandIds.h"
 #include "ui/Commands.h"
 #include "ui/DlgSet.h"
 #include "ui/Language.h"
 #include "ui/MainFrame.h"
-#include "engine/Notifier.h"
 #include "ui/QtNotifier.h"
-#include "UiTestSupport.h"
 
 namespace tonavise::ui::test {
 namespace {

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "ui/AppContext.h"
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
@@ -21,8 +20,9 @@
 #include "engine/MessageThread.h"
 #include "engine/Notifier.h"
 #include "engine/RecordingStore.h"
-#include "ui/SettingsStore.h"
 #include "engine/VirtualSound.h"
+#include "ui/AppContext.h"
+#include "ui/SettingsStore.h"
 #include "ui/WebPageOpener.h"
 
 namespace tonavise::ui::test {
