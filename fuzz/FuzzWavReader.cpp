@@ -1,9 +1,11 @@
 // Any bytes as a WAV file: the reader must refuse or load without reading or writing outside
-// its buffers, and a loaded clip must feed the scope safely at any position.
+// its buffers, and a loaded clip must feed the scope safely at any position and give the
+// player what it plays.
 #include <cstddef>
 #include <cstdint>
 
 #include "engine/ByteSource.h"
+#include "engine/FileLoading.h"
 #include "engine/Notifier.h"
 #include "engine/ScopeFeed.h"
 #include "engine/WavReader.h"
@@ -30,5 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         BuildFeedBlock(clip, position, block);
     }
     BuildFeedBlockAtTenths(clip, 1, block);
+    PlaybackSound sound;
+    PreparePlayback(clip, sound);
     return 0;
 }

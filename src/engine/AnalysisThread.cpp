@@ -10,10 +10,12 @@
 namespace tonavise {
 
 bool AnalyseStereo(const CaptureStore& store, const PlayerStatus* player) {
-    if (store.channelCount.load(std::memory_order_relaxed) == 2) {
-        return true;
+    // While a file plays, only the file writes the histories: a stereo microphone's second
+    // history holds its last block from before the file started, and must not be mixed in.
+    if (player != nullptr && player->IsPlaying()) {
+        return player->ChannelCount() == 2;
     }
-    return player != nullptr && player->IsPlaying() && player->ChannelCount() == 2;
+    return store.channelCount.load(std::memory_order_relaxed) == 2;
 }
 
 void RunAnalysisPass(CaptureStore& store, CFft& fft, const CDoreme& doreme, bool stereo) {

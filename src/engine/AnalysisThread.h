@@ -25,8 +25,8 @@ class PlayerStatus {
     virtual int ChannelCount() const = 0;
 };
 
-// Mono or stereo input for the next pass: stereo when the microphone is stereo, or when a
-// playing (or paused) file has two channels.
+// Mono or stereo input for the next pass: while a file plays (or is paused), stereo when the
+// file has two channels; otherwise stereo when the microphone is.
 bool AnalyseStereo(const CaptureStore& store, const PlayerStatus* player);
 
 // One analysis of the current histories: load (under historyLock), transform, magnitudes in

@@ -28,6 +28,7 @@ struct WaveFormat {
 
 inline constexpr uint16_t kFormatPcm = 1;
 inline constexpr uint16_t kFormatMpegLayer3 = 0x0055;
+inline constexpr uint16_t kFormatExtensible = 0xFFFE;  // the sub-format GUID names the coding
 
 // 16-bit PCM at 44100 Hz with the given channel count, as the capture and output devices use.
 inline WaveFormat PcmFormat(int channels, int samplesPerSec = kSampleRate, int bits = 16) {

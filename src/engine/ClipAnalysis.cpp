@@ -31,8 +31,9 @@ int64_t AnalyzeClip(const LoadedClip& clip,
                     const CDoreme& doreme,
                     const std::function<void(const BlockPitch&)>& onBlock,
                     int64_t lastBlock) {
-    const int channels = clip.format.channels;
-    const PlayingClip player(channels);
+    const PlayingClip player(clip.format.channels);
+    const int feedChannels = FeedChannels(clip.format);
+    const std::size_t samples = static_cast<std::size_t>(feedChannels) * kBlockFrames;
     const bool stereo = AnalyseStereo(store, &player);
     FeedBlock block{};
     int64_t k = 0;
@@ -42,8 +43,7 @@ int64_t AnalyzeClip(const LoadedClip& clip,
             break;
         }
         BuildFeedBlockAtTenths(clip, k, block);
-        const std::size_t samples = channels == 2 ? 2 * kBlockFrames : kBlockFrames;
-        store.AppendBlock(std::span<const int16_t>(block.data(), samples), channels);
+        store.AppendBlock(std::span<const int16_t>(block.data(), samples), feedChannels);
         RunAnalysisPass(store, fft, doreme, stereo);
         if (onBlock) {
             const SpectrumFrame& frame = store.spectrum.acquire();

@@ -68,6 +68,7 @@ void CFilePlayThread::onExit() {
 
 void CFilePlayThread::Release() {
     clip_.Release();
+    playback_ = PlaybackSound{};
     kind_.store(LoadedKind::None, std::memory_order_relaxed);
     channels_.store(0, std::memory_order_relaxed);
     length_.store(0, std::memory_order_relaxed);
@@ -85,6 +86,11 @@ void CFilePlayThread::Open(std::unique_ptr<MessagePayload> payload) {
     startOffset_ = 0;
     LoadByPath(open->path, clip_, notifier_);
     if (clip_.kind == LoadedKind::None) {
+        return;
+    }
+    if (!PreparePlayback(clip_, playback_)) {
+        notifier_.ShowMessage(kAppTitle, kMemoryNotEnough, MessageIcon::Exclamation);
+        Release();
         return;
     }
     channels_.store(clip_.format.channels, std::memory_order_relaxed);
@@ -108,12 +114,14 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
         offset = 0;  // at the end: play from the beginning rather than nothing
     }
     std::unique_ptr<WaveDevice> device = devices_.Create(DeviceDirection::Output);
-    if (!device || device->Open(clip_.format, *this) != kDeviceOk) {
+    if (!device || device->Open(playback_.format, *this) != kDeviceOk) {
         return;  // silently: the Play command stays enabled
     }
     startOffset_ = offset;
     nextStreamSample_ = -1;
-    header_.Describe(clip_.data.get() + offset, static_cast<uint32_t>(clip_.length - offset));
+    uint8_t* played = playback_.IsCopy() ? playback_.copy.get() : clip_.data.get();
+    const int64_t playedOffset = offset / clip_.format.blockAlign * playback_.format.blockAlign;
+    header_.Describe(played + playedOffset, static_cast<uint32_t>(playback_.length - playedOffset));
     device->Prepare(header_);
     device->Queue(header_);
     device_ = std::move(device);
@@ -165,7 +173,12 @@ int64_t CFilePlayThread::PlayPosition() const {
     if (!IsPlaying() || !device_) {
         return 0;
     }
-    return std::min<int64_t>(device_->Position() + startOffset_, clip_.length);
+    int64_t played = device_->Position();
+    if (playback_.IsCopy()) {
+        // Bytes of the copy, whose frames are the clip's frames in another size.
+        played = played / playback_.format.blockAlign * clip_.format.blockAlign;
+    }
+    return std::min<int64_t>(played + startOffset_, clip_.length);
 }
 
 void CFilePlayThread::Feed(PlayerListener* frame) {
@@ -189,8 +202,8 @@ void CFilePlayThread::Feed(PlayerListener* frame) {
     }
     BuildFeedBlockAtStreamSample(clip_, from, feed_);
     nextStreamSample_ = from + kBlockFrames;
-    const int channels = clip_.format.channels;
-    const std::size_t samples = channels == 2 ? 2 * kBlockFrames : kBlockFrames;
+    const int channels = FeedChannels(clip_.format);
+    const std::size_t samples = static_cast<std::size_t>(channels) * kBlockFrames;
     store_.AppendBlock(std::span<const int16_t>(feed_.data(), samples), channels);
 }
 

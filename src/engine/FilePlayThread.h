@@ -13,6 +13,7 @@
 #include <string>
 
 #include "engine/AnalysisThread.h"
+#include "engine/FileLoading.h"
 #include "engine/LoadedClip.h"
 #include "engine/MessageThread.h"
 #include "engine/ScopeFeed.h"
@@ -79,7 +80,8 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
     DeviceFactory& devices_;
     Notifier& notifier_;
 
-    LoadedClip clip_;  // this thread only
+    LoadedClip clip_;         // this thread only
+    PlaybackSound playback_;  // what the device plays of clip_; this thread only
     PlayerListener* notify_ = nullptr;
     std::unique_ptr<WaveDevice> device_;
     WaveHeader header_;

@@ -125,9 +125,13 @@ bool CMp3Reader::SkipTags(const uint8_t* block, std::size_t& cursor, std::size_t
             return false;
         }
         // The size bytes are taken whole, as written; a well-formed tag keeps their top bits 0.
-        const uint64_t tag =
-            (uint64_t(p[6]) << 21 | uint64_t(p[7]) << 14 | uint64_t(p[8]) << 7 | uint64_t(p[9])) +
-            10;
+        uint64_t tag = 10 + (uint64_t(p[6]) << 21 | uint64_t(p[7]) << 14 | uint64_t(p[8]) << 7 |
+                             uint64_t(p[9]));
+        // A version 4 tag may end in a 10-byte footer (header flag bit 4), which the size does
+        // not count.
+        if (p[3] >= 4 && (p[5] & 0x10) != 0) {
+            tag += 10;
+        }
         if (tag >= count) {
             return false;
         }

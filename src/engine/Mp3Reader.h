@@ -54,9 +54,9 @@ class CMp3Reader {
               std::size_t& count,
               Notifier& notifier) const;
 
-    // Moves the cursor past a leading ID3v2 tag, or, when there is none, drops a trailing
-    // 128-byte "TAG". False when a leading tag reaches to or past the end, or when fewer than
-    // four bytes are left for the frame header.
+    // Moves the cursor past a leading ID3v2 tag (and its footer), or, when there is none, drops a
+    // trailing 128-byte "TAG". False when a leading tag reaches to or past the end, or when fewer
+    // than four bytes are left for the frame header.
     static bool SkipTags(const uint8_t* block, std::size_t& cursor, std::size_t& count);
 
     // Parses the four header bytes into info; false for anything but an MPEG-1 or MPEG-2

@@ -6,13 +6,6 @@ namespace tonavise {
 
 namespace {
 
-int16_t SampleAt(const uint8_t* p, int bits) {
-    if (bits == 16) {
-        return static_cast<int16_t>(static_cast<uint16_t>(p[0] | p[1] << 8));
-    }
-    return static_cast<int16_t>((p[0] - 128) * 256);
-}
-
 // Fills the block with the frames frameOf(0), frameOf(1), ... until one lies past the data.
 template <typename FrameOf>
 int Fill(const LoadedClip& clip, FrameOf frameOf, FeedBlock& block) {
@@ -20,13 +13,10 @@ int Fill(const LoadedClip& clip, FrameOf frameOf, FeedBlock& block) {
     if (!clip.data || clip.length <= 0 || !IsUsablePcmFormat(f)) {
         return 0;
     }
-    const int bits = f.bitsPerSample;
-    if (bits != 8 && bits != 16) {
-        return 0;
-    }
+    const int bytes = f.bitsPerSample / 8;
     const int64_t align = f.blockAlign;
     const int64_t frameCount = clip.length / align;
-    const bool stereo = f.channels == 2;
+    const bool stereo = FeedChannels(f) == 2;
     const int64_t secondOffset = align / 2;
     const uint8_t* data = clip.data.get();
 
@@ -38,9 +28,9 @@ int Fill(const LoadedClip& clip, FrameOf frameOf, FeedBlock& block) {
             break;
         }
         const uint8_t* p = data + frame * align;
-        block[place++] = SampleAt(p, bits);
+        block[place++] = Sample16(p, bytes);
         if (stereo) {
-            block[place++] = SampleAt(p + secondOffset, bits);
+            block[place++] = Sample16(p + secondOffset, bytes);
         }
         ++frames;
     }

@@ -17,10 +17,16 @@ using FeedBlock = std::array<int16_t, 2 * kBlockFrames>;
 
 // Fills `block` from `clip` at byte position `playPosition` (rounded down to a whole frame) with
 // the frame floor(i x rate / 44100) after it for i = 0..4409; returns the frames written.
-// 16-bit samples are taken unchanged, 8-bit samples b become (b - 128) x 256, other sizes write
-// nothing. Two-channel clips give interleaved left, right; with more channels only the first
-// is taken.
+// 16-bit samples are taken unchanged, 8-bit samples b become (b - 128) x 256, 24-bit and 32-bit
+// samples give their top 16 bits (Sample16); a format IsUsablePcmFormat refuses writes nothing.
+// Two-channel clips give interleaved left, right; with more channels only the first is taken.
 int BuildFeedBlock(const LoadedClip& clip, int64_t playPosition, FeedBlock& block);
+
+// The channels of the blocks the feed builds, as they are handed to the capture store: 2 for a
+// two-channel clip, 1 for any other (of a clip with more channels the first is taken).
+inline int FeedChannels(const WaveFormat& format) {
+    return format.channels == 2 ? 2 : 1;
+}
 
 // The block that begins exactly `tenths` x 100 ms into the clip, taken from the continuous
 // stream: sample n of the stream is frame floor(n x rate / 44100). Where 100 ms is a whole

@@ -13,8 +13,11 @@ bool IsUsablePcmFormat(const WaveFormat& f) {
     if (f.channels == 0 || f.samplesPerSec == 0 || f.blockAlign == 0) {
         return false;
     }
-    const unsigned bytesPerSample = (f.bitsPerSample + 7u) / 8u;
-    return f.blockAlign >= f.channels * bytesPerSample;
+    if (f.bitsPerSample != 8 && f.bitsPerSample != 16 && f.bitsPerSample != 24 &&
+        f.bitsPerSample != 32) {
+        return false;
+    }
+    return f.blockAlign >= f.channels * (f.bitsPerSample / 8u);
 }
 
 namespace {
@@ -51,6 +54,16 @@ bool FindChunk(ByteSource& src,
     }
     return false;
 }
+
+// The sub-format of integer PCM in an extensible format record
+// (00000001-0000-0010-8000-00AA00389B71), as its bytes lie in the file.
+constexpr uint8_t kPcmSubFormat[16] = {
+    0x01, 0x00, 0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
+// The extensible record: the 18 bytes of the plain record, cbSize 22, valid bits, channel mask
+// and the sub-format.
+constexpr std::size_t kExtensibleSize = 40;
+constexpr uint16_t kExtensibleExtra = 22;
+constexpr std::size_t kSubFormatOffset = 24;
 
 void Refuse(Notifier& notifier, int id) {
     notifier.ShowMessage(kAppTitle, StringTableText(id), MessageIcon::Exclamation);
@@ -105,16 +118,18 @@ bool CWavReader::Read(ByteSource& src,
         }
     }
 
-    // "fmt ": at least the 16 bytes of a PCM record; anything past the 18-byte record is ignored.
+    // "fmt ": at least the 16 bytes of a PCM record; past the 18-byte record only an extensible
+    // record's sub-format is read, and anything else is ignored.
     uint64_t fmtOffset = 0;
     uint32_t fmtSize = 0;
     if (!FindChunk(src, riffBegin, riffEnd, "fmt ", fmtOffset, fmtSize) || fmtSize < 16) {
         Refuse(notifier, IDS_FILE_NOT_PCM);
         return false;
     }
-    uint8_t raw[18] = {};
+    uint8_t raw[kExtensibleSize] = {};
     const std::size_t want = std::min<uint32_t>(fmtSize, sizeof raw);
-    if (src.ReadAt(fmtOffset, raw, want) < 16) {
+    const std::size_t fmtRead = src.ReadAt(fmtOffset, raw, want);
+    if (fmtRead < 16) {
         Refuse(notifier, IDS_FILE_NOT_PCM);
         return false;
     }
@@ -125,7 +140,20 @@ bool CWavReader::Read(ByteSource& src,
     f.avgBytesPerSec = Le32(raw + 8);
     f.blockAlign = Le16(raw + 12);
     f.bitsPerSample = Le16(raw + 14);
-    f.extraSize = want >= 18 ? Le16(raw + 16) : 0;
+    f.extraSize = fmtRead >= 18 ? Le16(raw + 16) : 0;
+    if (f.formatTag == kFormatExtensible) {
+        // Recording programs write 24-bit and many-channel PCM this way. Its samples lie as in
+        // a plain PCM file (left-justified in containers of wBitsPerSample), so once the
+        // sub-format says integer PCM the clip is PCM like any other; the channel mask and the
+        // valid bits change nothing the player or the scope reads.
+        if (fmtRead < kExtensibleSize || f.extraSize < kExtensibleExtra ||
+            std::memcmp(raw + kSubFormatOffset, kPcmSubFormat, sizeof kPcmSubFormat) != 0) {
+            Refuse(notifier, IDS_FILE_NOT_PCM);
+            return false;
+        }
+        f.formatTag = kFormatPcm;
+        f.extraSize = 0;
+    }
     if (f.formatTag != kFormatPcm || !IsUsablePcmFormat(f)) {
         Refuse(notifier, IDS_FILE_NOT_PCM);
         return false;

@@ -69,10 +69,11 @@ struct ScopeViewState {
     }
 };
 
-// The stereo rule of the waveform: a second trace when the microphone has two channels, or when
-// the file player exists, is playing and its file has two channels.
+// The stereo rule of the waveform: while a file plays, a second trace when the file has two
+// channels (a stereo microphone's second history is frozen then); otherwise when the
+// microphone has two channels.
 constexpr bool ShowsSecondTrace(int32_t channelCount, bool filePlaying, int fileChannels) {
-    return channelCount == 2 || (filePlaying && fileChannels == 2);
+    return filePlaying ? fileChannels == 2 : channelCount == 2;
 }
 
 // Checked access to the zoom tables: an index outside its table is taken at the nearer end.

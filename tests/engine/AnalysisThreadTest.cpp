@@ -141,6 +141,30 @@ TEST(AnalyseStereo, FollowsTheMicrophoneOrThePlayingFile) {
     EXPECT_FALSE(AnalyseStereo(store, &player));
 }
 
+TEST(AnalyseStereo, AFilePlayingTakesTheMicrophonesPlace) {
+    // A stereo microphone's last block stays in the second history while a mono file plays:
+    // a file playing E5 after the microphone heard G3 must read E5.
+    CaptureStore store;
+    store.Create();
+    store.channelCount = 2;
+    for (int k = 0; k < 8; ++k) {
+        AppendSine(store, 196.0, 2);
+    }
+    FakePlayer player;
+    player.playing = true;
+    player.channels = 1;
+    EXPECT_FALSE(AnalyseStereo(store, &player));
+    for (int k = 0; k < 3; ++k) {
+        AppendSine(store, 659.26, 1);
+    }
+    CDoreme doreme;
+    CFft fft(kFftSize);
+    RunAnalysisPass(store, fft, doreme, AnalyseStereo(store, &player));
+    EXPECT_NEAR(store.spectrum.acquire().fundamentalHz, 659.26, 1.4);
+    player.playing = false;
+    EXPECT_TRUE(AnalyseStereo(store, &player)) << "stopped: the microphone again";
+}
+
 TEST(AnalysisPass, StereoAveragesBothChannels) {
     // Opposite channels cancel: the averaged input is silence, and the estimate falls back to
     // the low edge of the key range.

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <fstream>
 #include <vector>
 
 #include "TestSupport.h"
@@ -62,6 +63,41 @@ TEST(ClipLoading, EveryFormatOfTheSameToneGivesA4) {
             EXPECT_NEAR(rows[k].fundamentalHz, 440.0, 1.4) << c.file << " block " << k;
             EXPECT_EQ(rows[k].key, 48) << c.file << " block " << k;
             EXPECT_NEAR(rows[k].timeSeconds, 0.1 * (k + 1), 1e-9);
+        }
+    }
+}
+
+uint16_t TagOnDisk(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    unsigned char b[22] = {};
+    in.read(reinterpret_cast<char*>(b), sizeof b);
+    return static_cast<uint16_t>(b[20] | b[21] << 8);
+}
+
+TEST(ClipLoading, WideSamplesAndManyChannelsAsRecordingProgramsWriteThemGiveA4) {
+    struct Case {
+        const char* file;
+        uint16_t tag;  // in the file's "fmt " chunk
+        int channels;
+        int bits;
+    };
+    for (const Case c : {Case{"a4-44k-24bit-stereo.wav", 0xFFFE, 2, 24},
+                         Case{"a4-44k-32bit.wav", 0xFFFE, 1, 32},
+                         Case{"a4-44k-24bit-plain.wav", 1, 1, 24},
+                         Case{"a4-44k-3ch.wav", 0xFFFE, 3, 16},
+                         Case{"a4-48k-24bit-4ch.wav", 0xFFFE, 4, 24}}) {
+        EXPECT_EQ(TagOnDisk(Media(c.file)), c.tag) << c.file;
+        RecordingNotifier n;
+        LoadedClip clip;
+        ASSERT_TRUE(LoadByPath(Media(c.file), clip, n)) << c.file;
+        EXPECT_TRUE(n.texts.empty()) << c.file;
+        EXPECT_EQ(clip.format.formatTag, kFormatPcm) << c.file;
+        EXPECT_EQ(clip.format.channels, c.channels) << c.file;
+        EXPECT_EQ(clip.format.bitsPerSample, c.bits) << c.file;
+        const auto rows = Analyze(clip);
+        ASSERT_GE(rows.size(), 19u) << c.file;
+        for (std::size_t k = 2; k < rows.size() - 1; ++k) {
+            EXPECT_NEAR(rows[k].fundamentalHz, 440.0, 1.4) << c.file << " block " << k;
         }
     }
 }

@@ -232,6 +232,57 @@ TEST_F(FilePlayer, FeedsOnScheduleJoinWithoutASeamAndALateFeedJumps) {
     }
 }
 
+TEST_F(FilePlayer, WideSamplesWithManyChannelsPlayAsSixteenBitStereoAndFeedTheFirstChannel) {
+    // 24 bits, three channels: channel c of frame i holds i + 1000 c in its top 16 bits.
+    const int frames = 22050;
+    std::string data;
+    for (int i = 0; i < frames; ++i) {
+        for (int c = 0; c < 3; ++c) {
+            const int v = i + 1000 * c;
+            data += '\x7F';
+            data += static_cast<char>(v & 0xFF);
+            data += static_cast<char>(v >> 8);
+        }
+    }
+    Load(dir.Write("wide.wav",
+                   test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 3, 22050, 9, 24)) +
+                                  test::Chunk("data", data))));
+    EXPECT_EQ(player.ChannelCount(), 3);
+    EXPECT_EQ(player.Length(), frames * 9);
+    player.PostPlay(9 * 100 + 4);  // a multiple of 4 bytes, then a whole frame: frame 100
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    const WaveFormat device = sound.LastOpenFormat(DeviceDirection::Output);
+    EXPECT_EQ(device.formatTag, kFormatPcm);
+    EXPECT_EQ(device.channels, 2);
+    EXPECT_EQ(device.bitsPerSample, 16);
+    EXPECT_EQ(device.samplesPerSec, 22050u);
+    EXPECT_EQ(device.blockAlign, 4);
+
+    // The play position counts the file's bytes; the scope gets the first channel.
+    sound.Advance(DeviceDirection::Output, 2205);
+    SyncBlock(player, barrier, store);
+    EXPECT_EQ(barrier.positions.back().first, (100 + 2205) * 9);
+    {
+        std::lock_guard g(store.historyLock);
+        for (int i = 0; i < kBlockFrames; ++i) {
+            ASSERT_EQ(store.channel1History[kHistoryLength - kBlockFrames + i], 100 + 2205 + i / 2)
+                << i;
+        }
+    }
+
+    // The device played the first two channels of every frame from frame 100 to the end.
+    sound.Complete(DeviceDirection::Output);
+    ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
+    const auto played = sound.Played(0).bytes;
+    ASSERT_EQ(played.size(), static_cast<std::size_t>(frames - 100) * 4);
+    for (int j = 0; j < frames - 100; j += 97) {
+        const auto left = static_cast<int16_t>(played[4 * j] | played[4 * j + 1] << 8);
+        const auto right = static_cast<int16_t>(played[4 * j + 2] | played[4 * j + 3] << 8);
+        ASSERT_EQ(left, 100 + j) << j;
+        ASSERT_EQ(right, 1100 + j) << j;
+    }
+}
+
 TEST_F(FilePlayer, PlayWithoutADeviceDoesNothing) {
     Load(Wav("a.wav", 44100, 1, 0.2));
     sound.SetOpenResult(DeviceDirection::Output, kDeviceNoDriver);

@@ -120,6 +120,29 @@ TEST(Mp3Tags, LeadingTagIsSkippedAtSizePlusTen) {
     EXPECT_EQ(whole.cursor, 394u);
 }
 
+// A version 4 tag with the footer flag: header, `size` bytes, and the footer "3DI".
+std::string Id3v24WithFooter(uint32_t size) {
+    std::string t = Id3(size);
+    t[3] = '\x04';
+    t[5] = '\x10';
+    std::string footer = t;
+    footer.replace(0, 3, "3DI");
+    return t + std::string(size, 'x') + footer;
+}
+
+TEST(Mp3Tags, AVersionFourTagsFooterIsSkippedToo) {
+    const std::string frame = Header(3, 1, 9, 0, 0, 1) + std::string(500, '\0');
+    const Skip s = SkipTags(Id3v24WithFooter(300) + frame);
+    ASSERT_TRUE(s.ok);
+    EXPECT_EQ(s.cursor, 320u);
+    EXPECT_EQ(s.count, frame.size());
+    EXPECT_FALSE(SkipTags(Id3v24WithFooter(300) + "\xFF\xFB").ok) << "the footer leaves two bytes";
+    // A version 3 tag has no footer: the flag is not looked at.
+    std::string version3 = Id3v24WithFooter(300);
+    version3[3] = '\x03';
+    EXPECT_EQ(SkipTags(version3 + frame).cursor, 310u);
+}
+
 TEST(Mp3Tags, TrailingTagShortensTheCount) {
     const std::string frame = Header(3, 1, 9, 0, 0, 1) + std::string(500, '\0');
     const Skip s = SkipTags(frame + "TAG" + std::string(125, 'y'));

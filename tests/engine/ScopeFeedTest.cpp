@@ -87,8 +87,7 @@ TEST(ScopeFeed, ShortFillAtTheEndKeepsThePreviousFeed) {
 
 TEST(ScopeFeed, UnsupportedSampleSizesAndChannelCounts) {
     LoadedClip clip = Clip(1, 44100, 16, Ramp(100, 1));
-    clip.format.bitsPerSample = 24;
-    clip.format.blockAlign = 3;
+    clip.format.bitsPerSample = 12;
     FeedBlock block{};
     EXPECT_EQ(BuildFeedBlock(clip, 0, block), 0);
     // Three channels: the first channel only.
@@ -97,6 +96,25 @@ TEST(ScopeFeed, UnsupportedSampleSizesAndChannelCounts) {
     EXPECT_EQ(block[1], 1);
     // Nothing loaded.
     EXPECT_EQ(BuildFeedBlock(LoadedClip{}, 0, block), 0);
+}
+
+TEST(ScopeFeed, WideSamplesGiveTheirTopSixteenBits) {
+    // 24-bit stereo: left 0x123456, right -2 (0xFFFFFE); then left -0x800000, right 0x7FFFFF.
+    const LoadedClip stereo = Clip(
+        2, 44100, 24, {0x56, 0x34, 0x12, 0xFE, 0xFF, 0xFF, 0x00, 0x00, 0x80, 0xFF, 0xFF, 0x7F});
+    ASSERT_EQ(stereo.format.blockAlign, 6);
+    FeedBlock block{};
+    EXPECT_EQ(BuildFeedBlock(stereo, 0, block), 2);
+    EXPECT_EQ(block[0], 0x1234);
+    EXPECT_EQ(block[1], -1) << "the lower bits are dropped: -2 / 256 rounds down";
+    EXPECT_EQ(block[2], -32768);
+    EXPECT_EQ(block[3], 32767);
+    // 32-bit mono.
+    const LoadedClip mono = Clip(1, 44100, 32, {0x78, 0x56, 0x34, 0x12, 0x00, 0x00, 0x00, 0x80});
+    EXPECT_EQ(BuildFeedBlock(mono, 4, block), 1);
+    EXPECT_EQ(block[0], -32768);
+    EXPECT_EQ(BuildFeedBlock(mono, 0, block), 2);
+    EXPECT_EQ(block[0], 0x1234);
 }
 
 TEST(ScopeFeed, BlocksAtTenthsMatchThePlayersFeedWhereFramesAreWhole) {

@@ -113,6 +113,68 @@ TEST(WavReader, RefusalsCarryTheirMessages) {
     }
 }
 
+// An extensible format record: the plain record with cbSize, then valid bits, the channel mask
+// and the sub-format GUID.
+const std::string kPcmGuid("\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71", 16);
+const std::string kFloatGuid("\x03\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71",
+                             16);
+
+std::string ExtensibleBody(uint16_t channels,
+                           uint16_t bits,
+                           const std::string& guid,
+                           uint16_t extra = 22) {
+    const auto align = static_cast<uint16_t>(channels * bits / 8);
+    std::string b = FmtBody(0xFFFE, channels, 48000, align, bits, false);
+    test::Put16(b, extra);
+    test::Put16(b, bits);
+    test::Put32(b, channels == 2 ? 3 : 0);
+    return b + guid;
+}
+
+TEST(WavReader, ExtensiblePcmLoadsAsPcmWithItsSamplesUnchanged) {
+    const std::string samples("\x01\x02\x03\x04\x05\x06\x07\x08\x09\x0a\x0b\x0c", 12);
+    const auto r = ReadBytes(
+        RiffWave(Chunk("fmt ", ExtensibleBody(2, 24, kPcmGuid)) + Chunk("data", samples)));
+    ASSERT_TRUE(r->ok);
+    EXPECT_TRUE(r->notifier.texts.empty());
+    EXPECT_EQ(r->format.formatTag, kFormatPcm);
+    EXPECT_EQ(r->format.channels, 2);
+    EXPECT_EQ(r->format.samplesPerSec, 48000u);
+    EXPECT_EQ(r->format.blockAlign, 6);
+    EXPECT_EQ(r->format.bitsPerSample, 24);
+    EXPECT_EQ(r->format.extraSize, 0);
+    ASSERT_EQ(r->length, 12);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(r->data.get()), 12), samples);
+}
+
+TEST(WavReader, SampleSizesItCannotReadAndOtherExtensibleRecordsAreRefusedAsNotPcm) {
+    const std::string data = Chunk("data", kPcm);
+    struct Case {
+        const char* what;
+        std::string fmt;
+    };
+    const std::string cut = ExtensibleBody(2, 24, kPcmGuid);
+    const Case cases[] = {
+        {"0 bits", FmtBody(1, 1, 44100, 2, 0)},
+        {"4 bits", FmtBody(1, 1, 44100, 1, 4)},
+        {"12 bits", FmtBody(1, 1, 44100, 2, 12)},
+        {"20 bits", FmtBody(1, 1, 44100, 3, 20)},
+        {"extensible float", ExtensibleBody(2, 32, kFloatGuid)},
+        {"extensible 12 bits", ExtensibleBody(1, 12, kPcmGuid)},
+        {"extensible with cbSize 0", ExtensibleBody(2, 16, kPcmGuid, 0)},
+        {"extensible cut before its sub-format ends", cut.substr(0, 39)},
+    };
+    for (const Case& c : cases) {
+        const auto r = ReadBytes(RiffWave(Chunk("fmt ", c.fmt) + data));
+        EXPECT_FALSE(r->ok) << c.what;
+        EXPECT_FALSE(r->data) << c.what;
+        ASSERT_EQ(r->notifier.texts.size(), 1u) << c.what;
+        EXPECT_EQ(r->notifier.texts[0], "This file is not the PCM format file.") << c.what;
+    }
+    // A cut record at the very end of the file.
+    EXPECT_FALSE(ReadBytes(RiffWave(data + Chunk("fmt ", cut.substr(0, 30))))->ok);
+}
+
 TEST(WavReader, DataShorterThanDeclaredIsCutToWholeFramesRead) {
     std::string data = "data";
     test::Put32(data, 1000000);         // declared far beyond the file

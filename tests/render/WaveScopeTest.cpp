@@ -206,6 +206,8 @@ TEST(WaveTrace, SecondTraceOnlyByTheStereoRule) {
     EXPECT_TRUE(ShowsSecondTrace(1, true, 2));
     EXPECT_FALSE(ShowsSecondTrace(1, false, 2));
     EXPECT_FALSE(ShowsSecondTrace(1, true, 1));
+    EXPECT_FALSE(ShowsSecondTrace(2, true, 1))
+        << "a mono file plays: the microphone's second history is frozen";
 }
 
 }  // namespace
