@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Sets everything up and runs every test: the normal build, the transform tests on an emulated
+# Sets everything up and runs every test: the normal build (warnings are errors), the format
+# and clang-tidy checks, the transform tests on an emulated
 # processor without AVX, the build with AddressSanitizer and UndefinedBehaviorSanitizer, the
 # threaded tests under ThreadSanitizer, and each fuzz target briefly on its seed corpus. The
 # end-to-end sound tests (CTest label "sound") run in each build under a private PulseAudio
@@ -26,6 +27,9 @@ cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs" -LE sound
 sound_tests build
+
+step "hygiene: format and clang-tidy"
+scripts/lint.sh build
 
 step "transform tests on a processor without AVX (qemu, Westmere): the baseline kernels"
 qemu-x86_64 -cpu Westmere build/tests/engine/engine_tests --gtest_filter='Fft*' --gtest_brief=1 \

@@ -117,13 +117,28 @@ TEST(MessageThread, TheObserverSeesAcceptedPostsInQueueOrderOnly) {
               (std::vector<std::pair<uint32_t, uintptr_t>>{{WM_APP + 1, 7}, {WM_APP + 2, 8}}));
 }
 
-TEST(MessageThread, PayloadsOfUnhandledMessagesAreReleased) {
-    // Posted before start and never handled because quit came first: no leak (ASan checks).
+TEST(MessageThread, PayloadsAreReleasedWhetherHandledOrNot) {
+    struct Counted final : MessagePayload {
+        explicit Counted(std::atomic<int>& n) : alive(n) { ++alive; }
+        ~Counted() override { --alive; }
+        std::atomic<int>& alive;
+    };
+    std::atomic<int> alive{0};
+    {
+        // Posted to a thread that never runs: they go with the thread.
+        Recorder r;
+        r.post(WM_APP + 1, std::make_unique<Counted>(alive));
+        r.post(WM_APP + 2, std::make_unique<Counted>(alive));
+        EXPECT_EQ(alive.load(), 2);
+    }
+    EXPECT_EQ(alive.load(), 0);
+    // Handled ones go as soon as their handler returns.
     Recorder r;
-    r.post(WM_APP + 1, std::make_unique<Text>("a"));
-    r.quit();
     r.start();
+    r.post(WM_APP + 1, std::make_unique<Counted>(alive));
     r.join();
+    EXPECT_EQ(alive.load(), 0);
+    EXPECT_EQ(r.ids.size(), 1u);
 }
 
 TEST(AutoResetEvent, ReleasesOneWaitAndResets) {

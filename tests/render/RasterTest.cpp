@@ -121,7 +121,20 @@ TEST(Raster, DrawingOutsideTheSurfaceIsSkipped) {
     const QPoint points[] = {{-5, 9}, {-5, -20}, {30, -4}, {30, 9}};
     const QRgb fill = qRgb(1, 2, 3);
     RasterTracePolygon(image, points, 4, kBlue, &fill);
-    SUCCEED();
+    // What lies inside is drawn: the polygon's closing edge runs along the last row, and its
+    // fill is under the part of the outline above the surface.
+    for (int x = 0; x < 10; ++x) {
+        EXPECT_EQ(image.pixel(x, 9), kBlue) << x;
+    }
+    EXPECT_EQ(image.pixel(2, 0), fill);
+    EXPECT_EQ(image.size(), QSize(10, 10));
+
+    // A line from far left to far right crosses every column of the surface.
+    QImage lined = White(10, 10);
+    RasterLine(lined, -50, -3, 60, 12, {kBlue, LineStyle::kSolid});
+    for (int x = 0; x < 10; ++x) {
+        EXPECT_GE(test::TopmostOf(lined, x, kBlue, 0, 10), 0) << x;
+    }
 }
 
 }  // namespace

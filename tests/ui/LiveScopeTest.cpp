@@ -157,7 +157,7 @@ TEST_F(LiveScopeTest, TheChannelCommandsReopenTheMicrophone) {
     EXPECT_EQ(engine.sound.LastOpenFormat(DeviceDirection::Input).channels, 2);
     // Choosing the count it already has does not reopen.
     frame->ExecuteCommand(ID_MIC_STEREO);
-    QTest::qWait(50);
+    DrainEvents();
     EXPECT_EQ(engine.sound.OpenCount(DeviceDirection::Input), 2);
     frame->ExecuteCommand(ID_MIC_MONO);
     ASSERT_TRUE(WaitFor([&] { return engine.sound.OpenCount(DeviceDirection::Input) == 3; }));
@@ -175,7 +175,7 @@ TEST_F(LiveScopeTest, TheFirstOfThreeDroppedFilesIsLoaded) {
     Start();
     frame->DropFiles({QUrl::fromLocalFile(a), QUrl::fromLocalFile(b), QUrl::fromLocalFile(b)});
     ASSERT_TRUE(WaitFor([&] { return frame->positionSlider()->maximum() == 44100 * 4; }));
-    QTest::qWait(100);
+    DrainEvents();
     EXPECT_EQ(frame->positionSlider()->maximum(), 44100 * 4);
     EXPECT_TRUE(view().filePlayThread()->IsLoaded());
     EXPECT_EQ(view().filePlayThread()->ChannelCount(), 2);
@@ -217,7 +217,7 @@ TEST_F(LiveScopeTest, AMicrophoneThatCannotOpenIsReportedOnceAndTheScopeStaysUsa
         }
     }
     EXPECT_EQ(view().scopeMode(), kScopeWave);
-    QTest::qWait(200);
+    DrainEvents();
     EXPECT_EQ(engine.notifier.Count(), 1u);
 
     const auto started = std::chrono::steady_clock::now();

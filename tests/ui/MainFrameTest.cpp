@@ -302,7 +302,7 @@ TEST_F(MainFrameTest, OnlyTheFirstOfSeveralDroppedFilesIsOpened) {
                       QUrl::fromLocalFile("/music/b.wav"),
                       QUrl::fromLocalFile("/music/c.wav")});
     EXPECT_TRUE(WaitFor([&] { return opened.count() >= 1; }));
-    QTest::qWait(20);
+    DrainEvents();
     ASSERT_EQ(opened.count(), 1);
     EXPECT_EQ(opened[0][0].toString(), QStringLiteral("/music/a.mp3"));
 }
@@ -321,7 +321,7 @@ TEST_F(MainFrameTest, ADropOfSomethingElseOpensNothing) {
     QSignalSpy opened(&frame->view(), &CScopeView::fileOpenRequested);
     frame->DropFiles({QUrl(QStringLiteral("https://example.org/a.mp3"))});
     frame->DropFiles({});
-    QTest::qWait(20);
+    DrainEvents();
     EXPECT_EQ(opened.count(), 0);
 }
 

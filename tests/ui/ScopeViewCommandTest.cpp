@@ -266,7 +266,7 @@ TEST_F(ScopeViewTest, TheReadoutGoesToTheStatusBar) {
     QTest::mouseMove(picture, QPoint(550, 200));
     EXPECT_TRUE(WaitFor([&] { return frame->statusBar()->currentMessage() == "2500HZ"; }));
     QTest::mouseMove(picture, QPoint(1050, 200));
-    QTest::qWait(30);
+    DrainEvents();
     EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("2500HZ"));
 }
 
@@ -293,7 +293,7 @@ TEST_F(ScopeViewTest, TheCursorIsAHandOverThePitchLinesOnly) {
     EXPECT_TRUE(WaitFor([&] { return picture->cursor().shape() == Qt::ArrowCursor; }));
     Run(ID_FREQUENCY_SCALE);
     QTest::mouseMove(picture, QPoint(500, 200));
-    QTest::qWait(30);
+    DrainEvents();
     EXPECT_EQ(picture->cursor().shape(), Qt::ArrowCursor);
 }
 

@@ -109,6 +109,10 @@ TEST(Translations, TheFilesCoverEveryTextOfTheSources) {
                    QStringLiteral("-no-obsolete"),
                    QStringLiteral("-locations"),
                    QStringLiteral("none"),
+                   // The headers are included by layer ("ui/…"): lupdate finds the classes'
+                   // namespaces through them.
+                   QStringLiteral("-I"),
+                   QStringLiteral(TONAVISE_SOURCE_DIR "/src"),
                    QStringLiteral(TONAVISE_SOURCE_DIR "/src/ui"),
                    QStringLiteral("-ts"),
                    fresh});

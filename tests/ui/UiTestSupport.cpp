@@ -1,5 +1,6 @@
 #include "UiTestSupport.h"
 
+#include <QAbstractEventDispatcher>
 #include <QSettings>
 #include <QThread>
 
@@ -15,6 +16,18 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
         QThread::msleep(2);
     }
     return true;
+}
+
+void DrainEvents() {
+    // Posted events may post more (a queued signal that queues a redraw): until a round finds
+    // nothing left.
+    for (int round = 0; round < 100; ++round) {
+        QCoreApplication::sendPostedEvents();
+        if (!QCoreApplication::instance()->eventDispatcher()->processEvents(
+                QEventLoop::AllEvents)) {
+            return;
+        }
+    }
 }
 
 TempSettings::TempSettings() = default;

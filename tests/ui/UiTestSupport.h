@@ -110,6 +110,9 @@ class RecordingOpener final : public WebPageOpener {
 
 // Processes events until `done` holds or `ms` pass; returns done().
 bool WaitFor(const std::function<bool()>& done, int ms = 5000);
+// Handles every event already posted, and those they post, so that a check of "nothing
+// happened" comes after everything the command set off on this thread.
+void DrainEvents();
 
 // A settings file in a folder of the test's own.
 class TempSettings {
