@@ -17,7 +17,9 @@ void OnInterrupt(int) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+namespace {
+
+int RunTool(int argc, char** argv) {
     using namespace tonavise::cli;
     CLI::App app{
         "Tonavise command-line tool: pitch analysis and scope pictures of sound files, and the "
@@ -217,4 +219,19 @@ int main(int argc, char** argv) {
         return RunRender(render, std::cerr);
     }
     return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // An exception that escapes a command (out of memory, a stream that throws) ends the tool
+    // with a message and a failure code, never with an abort.
+    try {
+        return RunTool(argc, argv);
+    } catch (const std::exception& e) {
+        std::cerr << "tonavise-cli: " << e.what() << '\n';
+    } catch (...) {
+        std::cerr << "tonavise-cli: unexpected failure\n";
+    }
+    return 1;
 }

@@ -109,7 +109,7 @@ bool CFft::BuildTables() {
         quarter_[n / 4 + k] = std::sin(angle);
     }
     for (int k = 0; k < n / 8; ++k) {
-        const double angle = -2.0 * kPi * k / static_cast<double>(n / 2);
+        const double angle = -2.0 * kPi * k / (static_cast<double>(n) / 2);
         quarterHalf_[k] = std::cos(angle);
         quarterHalf_[n / 8 + k] = std::sin(angle);
     }

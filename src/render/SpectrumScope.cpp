@@ -98,7 +98,7 @@ QColor WanderingFillColor(double phase) {
 }
 
 int FrequencyTraceVertices(const ScopeViewState& state, SpectrumSpan spectrum, TraceVertices& out) {
-    const double kilohertzSpan = Span(state) / 1000;
+    const double kilohertzSpan = Span(state) / 1000.0;  // every span is whole kilohertz
     const int64_t b0 = int64_t{state.startFrequency} * kFftSize / kSampleRate;
     VertexBuilder builder(out, kFrequencyTraceCapacity, PixelsPerUnit(state));
     // A start below 0 Hz leaves the columns left of 0 Hz empty instead of reading before the

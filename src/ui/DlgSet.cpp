@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <algorithm>
+#include <cmath>
 
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
@@ -179,7 +180,8 @@ void CDlgSet::OnInitDialog() {
     initialising_ = false;
 
     const double a4 = doreme.GetA4();
-    const int position = std::clamp(static_cast<int>(a4 * 10.0 + 0.5), kA4SpinMin, kA4SpinMax);
+    const int position =
+        std::clamp(static_cast<int>(std::lround(a4 * 10.0)), kA4SpinMin, kA4SpinMax);
     a4Value_ = a4;
     a4Spin_->SetRange(kA4SpinMin, kA4SpinMax);
     a4Spin_->SetPos(position);

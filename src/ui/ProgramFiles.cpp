@@ -37,7 +37,7 @@ QStringList TranslationFolders(const QString& programFolder) {
 QString HelpFilePath(const QString& programFolder) {
     const QString name = QLatin1String(kHelpFileName);
     for (const QString& folder : ManualFolders(programFolder)) {
-        const QString path = QDir(folder).filePath(name);
+        QString path = QDir(folder).filePath(name);
         if (QFileInfo(path).isFile()) {
             return path;
         }

@@ -127,7 +127,7 @@ void SaveLogarithm(SettingsStore& store, int32_t logarithm) {
 }
 
 void SaveA4(SettingsStore& store, double a4) {
-    store.WriteInt(kSectionSetting, "FreqOfA4", static_cast<int32_t>(a4 * 10.0 + 0.5));
+    store.WriteInt(kSectionSetting, "FreqOfA4", static_cast<int32_t>(std::lround(a4 * 10.0)));
     store.Flush();
 }
 
