@@ -284,6 +284,24 @@ void CMainFrame::CreateToolBars() {
     connect(playerBar_, &CPlayerBar::sliderPressedByUser, this, [this] {
         ExecuteCommand(ID_PLAYER_STOP);
     });
+    // A seek key is a press made with the keyboard: it stops a playing file too, but the thumb
+    // moves from where it was (not from the 0 that Stop shows), and a file that was playing or
+    // paused plays on from the new place, which is what the key is for.
+    connect(playerBar_->slider(), &CPositionSlider::seekKeyPressed, this, [this] {
+        playOnAfterSeek_ = view_->tools().PlayerIsPlaying();
+        if (playOnAfterSeek_) {
+            const int position = positionSlider()->value();
+            ExecuteCommand(ID_PLAYER_STOP);
+            positionSlider()->setValue(position);
+        }
+    });
+    connect(playerBar_->slider(), &CPositionSlider::seekedByKey, this, [this] {
+        if (playOnAfterSeek_) {
+            playOnAfterSeek_ = false;
+            view_->tools().PlayOnFromSlider();
+            UpdateCommandStates();
+        }
+    });
 
     // The main toolbar and the Player bar share the top row, the Player bar after it.
     addToolBar(Qt::TopToolBarArea, mainToolBar_);

@@ -115,6 +115,8 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
     std::array<QLabel*, 3> indicators_{};
 
     QTimer updateTimer_;
+    // A seek key found a file playing and stopped it; it plays on once the thumb has moved.
+    bool playOnAfterSeek_ = false;
 };
 
 }  // namespace tonavise::ui
