@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "engine/Notifier.h"
 #include "ui/CommandIds.h"
 #include "ui/PlayerBar.h"
 #include "ui/ProductInfo.h"
@@ -416,12 +417,32 @@ void CMainFrame::OnCommand(int id) {
     }
 }
 
+QString CMainFrame::NoManualText(const QStringList& searched) {
+    return tr("The manual %1 was not found. It was looked for in:\n%2")
+        .arg(QLatin1String(kHelpFileName), searched.join(QLatin1Char('\n')));
+}
+
+QString CMainFrame::NoBrowserText(const QString& manual) {
+    return tr("No program could be started to show the manual\n%1").arg(manual);
+}
+
 void CMainFrame::OpenHelp() {
-    const QUrl manual = QUrl::fromLocalFile(HelpFilePath(ProgramFolder()));
-    if (context_.opener != nullptr) {
-        context_.opener->Open(manual);
+    const QString folder =
+        context_.programFolder.isEmpty() ? ProgramFolder() : context_.programFolder;
+    const QString manual = HelpFilePath(folder);
+    QString problem;
+    if (manual.isEmpty()) {
+        problem = NoManualText(ManualFolders(folder));
     } else {
-        DesktopWebPageOpener().Open(manual);
+        DesktopWebPageOpener desktop;
+        WebPageOpener& opener = context_.opener != nullptr ? *context_.opener : desktop;
+        if (!opener.Open(QUrl::fromLocalFile(manual))) {
+            problem = NoBrowserText(manual);
+        }
+    }
+    // A help command that does nothing leaves the user guessing.
+    if (!problem.isEmpty()) {
+        context_.notifier.ShowMessage(kAppTitle, problem.toStdString(), MessageIcon::Information);
     }
 }
 

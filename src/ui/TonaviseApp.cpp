@@ -63,6 +63,7 @@ CTonaviseApp::CTonaviseApp(AppEnvironment environment)
         environment_.opener = ownOpener_.get();
     }
     context_.opener = environment_.opener;
+    context_.programFolder = environment_.programFolder;
 }
 
 CTonaviseApp::~CTonaviseApp() {
