@@ -300,10 +300,10 @@ TEST_F(PitchMarkingTest, LayoutFollowsTheTemplateInDialogUnits) {
     EXPECT_EQ(dialog->list()->verticalScrollBar()->cursor().shape(), Qt::PointingHandCursor);
 }
 
-TEST_F(PitchMarkingTest, ItemsAreTwoThirdsOfALineOfText) {
+TEST_F(PitchMarkingTest, ItemsAreALineOfTextAndFourPixels) {
     auto dialog = Open();
     CListPitchScaleListBox* list = dialog->list();
-    const int expected = QFontMetrics(list->font()).height() * 2 / 3;
+    const int expected = QFontMetrics(list->font()).height() + kPitchItemExtraHeight;
     EXPECT_EQ(list->itemHeight(), expected);
     for (int k : {0, 51, 87}) {
         list->scrollToItem(list->item(k));
