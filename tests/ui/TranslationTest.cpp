@@ -109,6 +109,10 @@ TEST(Translations, TheFilesCoverEveryTextOfTheSources) {
                    QStringLiteral("-no-obsolete"),
                    QStringLiteral("-locations"),
                    QStringLiteral("none"),
+                   // The include root, so that lupdate finds the headers ("ui/Name.h") and
+                   // with them the namespace of each class's texts.
+                   QStringLiteral("-I"),
+                   QStringLiteral(TONAVISE_SOURCE_DIR "/src"),
                    QStringLiteral(TONAVISE_SOURCE_DIR "/src/ui"),
                    QStringLiteral("-ts"),
                    fresh});
