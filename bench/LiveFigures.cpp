@@ -35,7 +35,7 @@ using namespace tonavise::ui;
 
 class NoBrowser final : public WebPageOpener {
   public:
-    void Open(const QUrl&) override {}
+    bool Open(const QUrl&) override { return true; }
 };
 
 double CpuSeconds() {

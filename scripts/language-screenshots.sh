@@ -3,7 +3,9 @@
 # the running program on a virtual display (Xvfb) with the private sound server while the
 # reference tone plays into it; each of its menus opened, the Set Parameters, metronome and signal
 # generator dialogs and the About box (by the screenshot tool tests/ui/Screens.cpp, which starts
-# the same application object).
+# the same application object). Then every dialog in English, at 100 % and, for the two dialogs
+# with fixed layouts, at 200 % (QT_SCALE_FACTOR=2): docs/images/tonavise-<dialog>.png and
+# tonavise-<dialog>-2x.png.
 # Usage: scripts/language-screenshots.sh [build folder, default build] [output folder, default
 #        docs/images]
 set -euo pipefail
@@ -46,3 +48,16 @@ for lang in zh_CN ja_JP; do
   cp "$work/$short/$short-about.png" "$out/tonavise-$short-about.png"
   echo "screenshots in $out: tonavise-$short*.png"
 done
+
+# Every dialog in English; the fixed layouts also at twice the scale.
+xvfb-run -a -s "-screen 0 1920x1080x24" "$build/tests/ui/ui_screens" "$work/en" en >/dev/null
+for name in set-parameters about pitch-marking pitch-marking-guitar metronome signal-generator \
+            open-file open-file-types save-recording; do
+  cp "$work/en/en-$name.png" "$out/tonavise-$name.png"
+done
+QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 3840x2160x24" "$build/tests/ui/ui_screens" \
+  "$work/en2" en >/dev/null
+for name in set-parameters pitch-marking-guitar; do
+  cp "$work/en2/en-$name.png" "$out/tonavise-$name-2x.png"
+done
+echo "screenshots in $out: tonavise-<dialog>.png, tonavise-<dialog>-2x.png"

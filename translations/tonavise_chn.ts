@@ -486,6 +486,12 @@ Toggle Status Bar</source>
         <translation>无法将图片保存为
 %1</translation>
     </message>
+    <message>
+        <source>The timed snapshots could not be saved, the first one as
+%1</source>
+        <translation>无法保存定时截图，第一张应保存为
+%1</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CAboutDlg</name>
@@ -503,33 +509,6 @@ Toggle Status Bar</source>
     <message>
         <source>Fundamental Frequency (tone)</source>
         <translation>基频(基音)</translation>
-    </message>
-</context>
-<context>
-    <name>tonavise::ui::CDlgScaleColor</name>
-    <message>
-        <source>Pitch marking</source>
-        <translation>音高标记</translation>
-    </message>
-    <message>
-        <source>&amp;Erhu</source>
-        <translation>二胡(&amp;E)</translation>
-    </message>
-    <message>
-        <source>&amp;Voilin</source>
-        <translation>小提琴(&amp;V)</translation>
-    </message>
-    <message>
-        <source>&amp;Guitar</source>
-        <translation>吉他(&amp;G)</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>确定</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>取消</translation>
     </message>
 </context>
 <context>
@@ -557,6 +536,33 @@ Toggle Status Bar</source>
     <message>
         <source>E&amp;xit</source>
         <translation>退出(&amp;X)</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::CDlgScaleColor</name>
+    <message>
+        <source>Pitch marking</source>
+        <translation>音高标记</translation>
+    </message>
+    <message>
+        <source>&amp;Erhu</source>
+        <translation>二胡(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Voilin</source>
+        <translation>小提琴(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Guitar</source>
+        <translation>吉他(&amp;G)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
     </message>
 </context>
 <context>
@@ -675,6 +681,18 @@ Toggle Status Bar</source>
     <message>
         <source>Ready</source>
         <translation>就绪</translation>
+    </message>
+    <message>
+        <source>The manual %1 was not found. It was looked for in:
+%2</source>
+        <translation>找不到说明书 %1。已在以下位置查找：
+%2</translation>
+    </message>
+    <message>
+        <source>No program could be started to show the manual
+%1</source>
+        <translation>无法启动程序来显示说明书
+%1</translation>
     </message>
 </context>
 <context>

@@ -486,6 +486,12 @@ Toggle Status Bar</source>
         <translation>画像を次の名前で保存できませんでした
 %1</translation>
     </message>
+    <message>
+        <source>The timed snapshots could not be saved, the first one as
+%1</source>
+        <translation>定時スナップショットを保存できませんでした。最初の画像の保存先:
+%1</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CAboutDlg</name>
@@ -503,33 +509,6 @@ Toggle Status Bar</source>
     <message>
         <source>Fundamental Frequency (tone)</source>
         <translation>基本周波数(基音)</translation>
-    </message>
-</context>
-<context>
-    <name>tonavise::ui::CDlgScaleColor</name>
-    <message>
-        <source>Pitch marking</source>
-        <translation>音程マーキング</translation>
-    </message>
-    <message>
-        <source>&amp;Erhu</source>
-        <translation>二胡(&amp;E)</translation>
-    </message>
-    <message>
-        <source>&amp;Voilin</source>
-        <translation>バイオリン(&amp;V)</translation>
-    </message>
-    <message>
-        <source>&amp;Guitar</source>
-        <translation>ギター(&amp;G)</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
     </message>
 </context>
 <context>
@@ -557,6 +536,33 @@ Toggle Status Bar</source>
     <message>
         <source>E&amp;xit</source>
         <translation>終了(&amp;X)</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::CDlgScaleColor</name>
+    <message>
+        <source>Pitch marking</source>
+        <translation>音程マーキング</translation>
+    </message>
+    <message>
+        <source>&amp;Erhu</source>
+        <translation>二胡(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Voilin</source>
+        <translation>バイオリン(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Guitar</source>
+        <translation>ギター(&amp;G)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
     </message>
 </context>
 <context>
@@ -675,6 +681,18 @@ Toggle Status Bar</source>
     <message>
         <source>Ready</source>
         <translation>準備完了</translation>
+    </message>
+    <message>
+        <source>The manual %1 was not found. It was looked for in:
+%2</source>
+        <translation>マニュアル %1 が見つかりませんでした。次の場所を探しました:
+%2</translation>
+    </message>
+    <message>
+        <source>No program could be started to show the manual
+%1</source>
+        <translation>マニュアルを表示するプログラムを起動できませんでした
+%1</translation>
     </message>
 </context>
 <context>

@@ -3,6 +3,8 @@
 // application owns them; the windows hold this by reference.
 #pragma once
 
+#include <QString>
+
 #include "engine/UiLanguage.h"
 #include "ui/CapturerSettings.h"
 #include "ui/SignalSettings.h"
@@ -39,6 +41,9 @@ struct AppContext {
     CapturerSettings capturerSettings{};
     // Opens the manual and web pages; null: the desktop's own handler.
     WebPageOpener* opener = nullptr;
+    // Where the program's own files (the manual) are looked for from; empty: the executable's
+    // folder.
+    QString programFolder{};
     // The signal generator's values for the program's run.
     SignalSettings signalSettings{};
 };

@@ -204,10 +204,26 @@ void CDlgSet::OnInitDialog() {
     for (int i = 0; i < kRecTimeCount; ++i) {
         recTimeList_->addItem(QString::fromStdString(RecTimeLabel(i, context_.language)));
     }
+    FitRecorderRow();
     const int32_t recTime = store.recTimeIndex.load(std::memory_order_relaxed);
     recTimeList_->setCurrentIndex(recTime >= 0 && recTime < kRecTimeCount ? recTime : -1);
 
     okButton_->setFocus();
+}
+
+void CDlgSet::FitRecorderRow() {
+    // The template's 48 units hold "10 Minutes" in no usual font: the list grows to its longest
+    // item, and the check box moves right of it when the two would meet.
+    constexpr int kGap = 8;
+    recTimeList_->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+    QRect list = recTimeList_->geometry();
+    list.setWidth(std::max(list.width(), recTimeList_->sizeHint().width()));
+    recTimeList_->setGeometry(list);
+    QRect check = repeatingCheck_->geometry();
+    if (check.left() < list.right() + 1 + kGap) {
+        check.moveLeft(list.right() + 1 + kGap);
+        repeatingCheck_->setGeometry(check);
+    }
 }
 
 void CDlgSet::OnA4EditChange() {

@@ -88,6 +88,8 @@ class CDlgSet : public QDialog {
     void UpdateData(bool saveAndValidate);
     void OnA4EditChange();
     void OnA4SpinScrolled(int position);
+    // Widens the recording-time list to its longest item, after it is filled.
+    void FitRecorderRow();
 
     AppContext& context_;
     FolderBrowser browser_;

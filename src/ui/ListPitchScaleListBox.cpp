@@ -110,7 +110,10 @@ CListPitchScaleListBox::CListPitchScaleListBox(CDoreme& doreme, QWidget* parent)
 }
 
 int CListPitchScaleListBox::MeasureItem() const {
-    return std::max(1, QFontMetrics(font()).height() * 2 / 3);
+    // A line of text and the two lines, so that a name is never cut ("E3" and "F3" differ only
+    // in the part a shorter item would clip) and the swatch, inset by four pixels at the top
+    // and the bottom, is a block of colour rather than a line.
+    return QFontMetrics(font()).height() + kPitchItemExtraHeight;
 }
 
 int CListPitchScaleListBox::TopIndex() const {

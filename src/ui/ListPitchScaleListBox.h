@@ -30,6 +30,9 @@ inline constexpr QRgb kPitchItemTopLine = 0xFFFFFFFF;
 inline constexpr QRgb kPitchItemBottomLine = 0xFF707070;  // (112, 112, 112)
 inline constexpr QRgb kPitchItemText = 0xFF404040;        // (64, 64, 64)
 
+// An item is a line of text in the list's font and this many pixels more.
+inline constexpr int kPitchItemExtraHeight = 4;
+
 // The swatch of a mark colour code: 255 in each of red, green and blue whose bit (0, 1, 2) is
 // set. Higher bits do not count, so an unmarked key (7) shows white and code 0 black.
 QColor SwatchColor(int32_t code);
@@ -49,7 +52,7 @@ class CListPitchScaleListBox : public QListWidget {
   public:
     explicit CListPitchScaleListBox(CDoreme& doreme, QWidget* parent = nullptr);
 
-    // The fixed item height: two thirds of the height of a line of text in the list's font.
+    // The fixed item height: a line of text in the list's font and kPitchItemExtraHeight.
     int MeasureItem() const;
     int itemHeight() const { return itemHeight_; }
 

@@ -13,6 +13,7 @@
 #include <QStatusBar>
 #include <QToolBar>
 
+#include "engine/Notifier.h"
 #include "ui/CommandIds.h"
 #include "ui/PlayerBar.h"
 #include "ui/ProductInfo.h"
@@ -284,6 +285,24 @@ void CMainFrame::CreateToolBars() {
     connect(playerBar_, &CPlayerBar::sliderPressedByUser, this, [this] {
         ExecuteCommand(ID_PLAYER_STOP);
     });
+    // A seek key is a press made with the keyboard: it stops a playing file too, but the thumb
+    // moves from where it was (not from the 0 that Stop shows), and a file that was playing or
+    // paused plays on from the new place, which is what the key is for.
+    connect(playerBar_->slider(), &CPositionSlider::seekKeyPressed, this, [this] {
+        playOnAfterSeek_ = view_->tools().PlayerIsPlaying();
+        if (playOnAfterSeek_) {
+            const int position = positionSlider()->value();
+            ExecuteCommand(ID_PLAYER_STOP);
+            positionSlider()->setValue(position);
+        }
+    });
+    connect(playerBar_->slider(), &CPositionSlider::seekedByKey, this, [this] {
+        if (playOnAfterSeek_) {
+            playOnAfterSeek_ = false;
+            view_->tools().PlayOnFromSlider();
+            UpdateCommandStates();
+        }
+    });
 
     // The main toolbar and the Player bar share the top row, the Player bar after it.
     addToolBar(Qt::TopToolBarArea, mainToolBar_);
@@ -398,12 +417,32 @@ void CMainFrame::OnCommand(int id) {
     }
 }
 
+QString CMainFrame::NoManualText(const QStringList& searched) {
+    return tr("The manual %1 was not found. It was looked for in:\n%2")
+        .arg(QLatin1String(kHelpFileName), searched.join(QLatin1Char('\n')));
+}
+
+QString CMainFrame::NoBrowserText(const QString& manual) {
+    return tr("No program could be started to show the manual\n%1").arg(manual);
+}
+
 void CMainFrame::OpenHelp() {
-    const QUrl manual = QUrl::fromLocalFile(HelpFilePath(ProgramFolder()));
-    if (context_.opener != nullptr) {
-        context_.opener->Open(manual);
+    const QString folder =
+        context_.programFolder.isEmpty() ? ProgramFolder() : context_.programFolder;
+    const QString manual = HelpFilePath(folder);
+    QString problem;
+    if (manual.isEmpty()) {
+        problem = NoManualText(ManualFolders(folder));
     } else {
-        DesktopWebPageOpener().Open(manual);
+        DesktopWebPageOpener desktop;
+        WebPageOpener& opener = context_.opener != nullptr ? *context_.opener : desktop;
+        if (!opener.Open(QUrl::fromLocalFile(manual))) {
+            problem = NoBrowserText(manual);
+        }
+    }
+    // A help command that does nothing leaves the user guessing.
+    if (!problem.isEmpty()) {
+        context_.notifier.ShowMessage(kAppTitle, problem.toStdString(), MessageIcon::Information);
     }
 }
 

@@ -81,6 +81,10 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
     void UpdateCommand(int id, CommandState& state) override;
     void OnCommand(int id) override;
 
+    // The messages of the help command.
+    static QString NoManualText(const QStringList& searched);
+    static QString NoBrowserText(const QString& manual);
+
     QMenu* createPopupMenu() override;
 
   protected:
@@ -99,7 +103,8 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
                           std::initializer_list<int> ids);
     QToolBar* BarOf(int id) const;
     void UpdateIndicators();
-    // The manual beside the program, in the desktop's browser; a missing one shows nothing.
+    // The manual (ProgramFiles.h) in the desktop's browser; a message when there is no manual or
+    // no browser could be started for it.
     void OpenHelp();
 
     AppContext& context_;
@@ -115,6 +120,8 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
     std::array<QLabel*, 3> indicators_{};
 
     QTimer updateTimer_;
+    // A seek key found a file playing and stopped it; it plays on once the thumb has moved.
+    bool playOnAfterSeek_ = false;
 };
 
 }  // namespace tonavise::ui

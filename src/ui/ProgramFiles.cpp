@@ -9,8 +9,9 @@ namespace tonavise::ui {
 namespace {
 
 // Relative to the installed program's folder; the build gives the install's own layout.
-#ifndef TONAVISE_DOC_FROM_BIN
-#define TONAVISE_DOC_FROM_BIN "../share/doc/tonavise"
+// Not under share/doc: minimal installs remove that folder, and a program must not need it.
+#ifndef TONAVISE_MANUAL_FROM_BIN
+#define TONAVISE_MANUAL_FROM_BIN "../share/tonavise"
 #endif
 #ifndef TONAVISE_TRANSLATIONS_FROM_BIN
 #define TONAVISE_TRANSLATIONS_FROM_BIN "../share/tonavise/translations"
@@ -27,7 +28,7 @@ QString ProgramFolder() {
 }
 
 QStringList ManualFolders(const QString& programFolder) {
-    return {programFolder, Under(programFolder, TONAVISE_DOC_FROM_BIN)};
+    return {programFolder, Under(programFolder, TONAVISE_MANUAL_FROM_BIN)};
 }
 
 QStringList TranslationFolders(const QString& programFolder) {
@@ -42,7 +43,7 @@ QString HelpFilePath(const QString& programFolder) {
             return path;
         }
     }
-    return QDir(programFolder).filePath(name);
+    return {};
 }
 
 }  // namespace tonavise::ui

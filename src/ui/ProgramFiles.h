@@ -20,8 +20,7 @@ QStringList ManualFolders(const QString& programFolder);
 // The folders that may hold the translations, in the order they are searched.
 QStringList TranslationFolders(const QString& programFolder);
 
-// The manual: the first of ManualFolders that holds it, else the one beside the program (which
-// then opens nothing, silently, as a missing manual should).
+// The manual: the first of ManualFolders that holds it; empty when none does.
 QString HelpFilePath(const QString& programFolder);
 
 }  // namespace tonavise::ui

@@ -51,7 +51,7 @@ ScopeCapture::ScopeCapture(const CapturerSettings& settings,
                            QWidget* dialogParent,
                            Environment environment)
     : notifier_(notifier),
-      capturer_(settings, std::move(environment.capturer)),
+      capturer_(settings, WithFailureReport(std::move(environment.capturer))),
       timer_(environment.timer),
       chooser_(environment.chooser) {
     if (timer_ == nullptr) {
@@ -62,6 +62,28 @@ ScopeCapture::ScopeCapture(const CapturerSettings& settings,
         ownChooser_ = std::make_unique<SaveImageDialog>(dialogParent);
         chooser_ = ownChooser_.get();
     }
+}
+
+CapturerEnvironment ScopeCapture::WithFailureReport(CapturerEnvironment environment) {
+    if (!environment.notWritten) {
+        // Queued to this object: the capturer thread never waits for the interface, and a
+        // report still queued when this object goes is dropped with it.
+        environment.notWritten = [this](const QString& path) {
+            QMetaObject::invokeMethod(
+                this, [this, path] { OnShotNotWritten(path); }, Qt::QueuedConnection);
+        };
+    }
+    return environment;
+}
+
+void ScopeCapture::OnShotNotWritten(const QString& path) {
+    // Once: a shot every second or two would otherwise bury the window in boxes.
+    if (notWrittenShown_) {
+        return;
+    }
+    notWrittenShown_ = true;
+    notifier_.ShowMessage(
+        kAppTitle, ShotNotWrittenText(path).toStdString(), MessageIcon::Exclamation);
 }
 
 ScopeCapture::~ScopeCapture() {
@@ -104,6 +126,7 @@ void ScopeCapture::ToggleTimedCapture() {
     }
     timer_->Start(capturer_.FirstShotDelay());
     timedCapture_ = true;
+    notWrittenShown_ = false;
 }
 
 void ScopeCapture::OnSnapshotTimer() {
@@ -120,6 +143,12 @@ void ScopeCapture::OnSnapshotTimer() {
 
 QString ScopeCapture::CannotSaveText(const QString& path) {
     return QCoreApplication::translate("ScopeCapture", "The picture could not be saved as\n%1")
+        .arg(path);
+}
+
+QString ScopeCapture::ShotNotWrittenText(const QString& path) {
+    return QCoreApplication::translate(
+               "ScopeCapture", "The timed snapshots could not be saved, the first one as\n%1")
         .arg(path);
 }
 

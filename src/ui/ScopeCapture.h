@@ -93,6 +93,8 @@ class ScopeCapture final : public QObject, public CommandTarget {
 
     // The message shown when "Save copied screen" cannot write its file.
     static QString CannotSaveText(const QString& path);
+    // The message shown, once per timed capture, when a timed snapshot cannot be written.
+    static QString ShotNotWrittenText(const QString& path);
 
     // CommandTarget: "Cope screen" (32790) and "Save copied screen" (32791).
     bool HandlesCommand(int id) const override;
@@ -100,6 +102,10 @@ class ScopeCapture final : public QObject, public CommandTarget {
     void OnCommand(int id) override;
 
   private:
+    // The capturer's environment with its failures reported back to this object.
+    CapturerEnvironment WithFailureReport(CapturerEnvironment environment);
+    // On the user-interface thread: a timed snapshot could not be written.
+    void OnShotNotWritten(const QString& path);
     void ToggleTimedCapture();
     void SaveCopiedScreen();
 
@@ -111,6 +117,8 @@ class ScopeCapture final : public QObject, public CommandTarget {
     ImagePathChooser* chooser_;
 
     bool timedCapture_ = false;
+    // Whether this timed capture has said that its shots cannot be written.
+    bool notWrittenShown_ = false;
     bool snapshotReady_ = false;
     // Read by the capturer thread while a save is pending; changed only while none is.
     QImage snapshot_;

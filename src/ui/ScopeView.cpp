@@ -371,7 +371,8 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
             return;
         case ID_LOGARITHM:
             state.enabled = spectrum;
-            state.checked = context_.doreme.logarithmOption.load(std::memory_order_relaxed) != 0;
+            // The spectrum is drawn logarithmic only for 1 (a stored 2 draws linear).
+            state.checked = context_.doreme.logarithmOption.load(std::memory_order_relaxed) == 1;
             return;
         case ID_VERT_ZOOM_IN:
             state.enabled = state_.levelIndex < 6;
@@ -431,12 +432,14 @@ void CScopeView::OnCommand(int id) {
         return;
     }
     if (id == ID_PITCH_MARKING) {
-        // The marks show on the scale after OK, even when nothing was changed; a Cancel has
-        // put the colours back as they were.
+        // The marks show on the scale after OK, even when nothing was changed: one picture,
+        // so the 3-D history takes one step. A Cancel has put the colours back as they were
+        // and draws nothing.
         if (RunPitchMarking(context_.doreme, window())) {
             MarkScaleDirty();
             RedrawNow();
         }
+        return;
     }
     if (IsSoundDialogCommand(id)) {
         OnSoundDialogCommand(id);
@@ -460,7 +463,7 @@ void CScopeView::OnCommand(int id) {
             break;
         case ID_LOGARITHM: {
             auto& option = context_.doreme.logarithmOption;
-            const int32_t value = option.load(std::memory_order_relaxed) != 0 ? 0 : 1;
+            const int32_t value = option.load(std::memory_order_relaxed) == 1 ? 0 : 1;
             option.store(value, std::memory_order_relaxed);
             SaveLogarithm(context_.settings, value);
             MarkScaleDirty();

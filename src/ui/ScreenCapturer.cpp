@@ -38,15 +38,32 @@ QString JoinFolder(const QString& folder, const QString& name) {
     return folder + QLatin1Char('/') + name;
 }
 
-QString SnapshotFolder(const QString& configured, const QString& desktop) {
+QString SnapshotFolder(const QString& configured, const QStringList& fallbacks) {
     if (!configured.isEmpty() && QFileInfo(configured).isDir()) {
         return configured;
     }
-    return desktop.isEmpty() ? configured : desktop;
+    for (const QString& folder : fallbacks) {
+        if (!folder.isEmpty() && QFileInfo(folder).isDir()) {
+            return folder;
+        }
+    }
+    if (!configured.isEmpty() || fallbacks.isEmpty()) {
+        return configured;
+    }
+    return fallbacks.back();
 }
 
-QString DesktopFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation);
+QStringList SnapshotFallbackFolders() {
+    QStringList folders;
+    for (const auto location : {QStandardPaths::DesktopLocation,
+                                QStandardPaths::PicturesLocation,
+                                QStandardPaths::HomeLocation}) {
+        const QString folder = QStandardPaths::writableLocation(location);
+        if (!folder.isEmpty()) {
+            folders << folder;
+        }
+    }
+    return folders;
 }
 
 ScreenCapturer::ScreenCapturer(const CapturerSettings& settings, Environment environment)
@@ -54,8 +71,8 @@ ScreenCapturer::ScreenCapturer(const CapturerSettings& settings, Environment env
     if (!environment_.localTime) {
         environment_.localTime = [] { return QDateTime::currentDateTime(); };
     }
-    if (!environment_.desktopFolder) {
-        environment_.desktopFolder = DesktopFolder;
+    if (!environment_.fallbackFolders) {
+        environment_.fallbackFolders = SnapshotFallbackFolders;
     }
     if (!environment_.save) {
         environment_.save = WriteImageFile;
@@ -135,7 +152,7 @@ void ScreenCapturer::Run() {
 
 void ScreenCapturer::SavePending() {
     const QString folder =
-        SnapshotFolder(settings_.Get().imageFolder, environment_.desktopFolder());
+        SnapshotFolder(settings_.Get().imageFolder, environment_.fallbackFolders());
     const QString path = JoinFolder(folder, SnapshotFileName(environment_.localTime()));
     // Acquire: pairs with the release in RequestImageSave.
     const QImage* image = pendingImage_.load(std::memory_order_acquire);
@@ -144,8 +161,10 @@ void ScreenCapturer::SavePending() {
             std::lock_guard lock(lastPathMutex_);
             lastPath_ = path;
         }
-        // A file that cannot be written is skipped without a message; the schedule goes on.
-        environment_.save(*image, path);
+        // A file that cannot be written is skipped and reported; the schedule goes on.
+        if (!environment_.save(*image, path) && environment_.notWritten) {
+            environment_.notWritten(path);
+        }
     }
     // Release: the view may change the picture again once it sees the pointer cleared.
     pendingImage_.store(nullptr, std::memory_order_release);

@@ -14,6 +14,7 @@
 #include <QDateTime>
 #include <QImage>
 #include <QString>
+#include <QStringList>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -34,18 +35,22 @@ QString SnapshotFileName(const QDateTime& localTime);
 QString JoinFolder(const QString& folder, const QString& name);
 
 // The folder a snapshot goes to: the configured one when it is an existing folder, else the
-// desktop when the system names one (the folder is not created and the setting not changed),
-// else the configured text as it is.
-QString SnapshotFolder(const QString& configured, const QString& desktop);
+// first of `fallbacks` that is an existing folder (none is created and the setting is not
+// changed). When none exists: the configured text, or without one the last fallback, so that the
+// shot fails where the user can see why rather than landing in whatever the current folder is.
+QString SnapshotFolder(const QString& configured, const QStringList& fallbacks);
 
-// The user's desktop folder, empty when the system names none.
-QString DesktopFolder();
+// Where snapshots go without a usable folder setting, in this order: the desktop, the pictures
+// folder, the home folder (the ones the system names).
+QStringList SnapshotFallbackFolders();
 
 // What the capturer takes from its surroundings; tests replace each part.
 struct CapturerEnvironment {
     std::function<QDateTime()> localTime;                     // empty: the local time now
-    std::function<QString()> desktopFolder;                   // empty: DesktopFolder()
+    std::function<QStringList()> fallbackFolders;             // empty: SnapshotFallbackFolders()
     std::function<bool(const QImage&, const QString&)> save;  // empty: WriteImageFile
+    // Called on the capturer's thread with the path of a shot that could not be written.
+    std::function<void(const QString&)> notWritten;
 };
 
 class ScreenCapturer {

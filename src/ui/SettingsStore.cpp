@@ -94,17 +94,33 @@ void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, CDore
 }
 
 void SaveExitSettings(SettingsStore& store, const CaptureStore& capture, const CDoreme& doreme) {
+    SaveToolSettings(store, CurrentToolSettings(capture, doreme));
+}
+
+ToolSettings CurrentToolSettings(const CaptureStore& capture, const CDoreme& doreme) {
+    ToolSettings v;
+    v.tempo = capture.tempo.load(std::memory_order_relaxed);
+    v.rhythm = capture.rhythm.load(std::memory_order_relaxed);
+    v.recTimeIndex = capture.recTimeIndex.load(std::memory_order_relaxed);
+    v.recRepeating = capture.recRepeating.load(std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
-        store.WriteInt(kSectionPitchLineColor,
-                       ColorKey(k),
-                       doreme.pitchLineColors[k].load(std::memory_order_relaxed));
+        v.pitchLineColors[k] = doreme.pitchLineColors[k].load(std::memory_order_relaxed);
     }
-    store.WriteInt(kSectionSetting, "Tempo", capture.tempo.load(std::memory_order_relaxed));
-    store.WriteInt(kSectionSetting, "Rhythm", capture.rhythm.load(std::memory_order_relaxed));
-    store.WriteInt(
-        kSectionSetting, "RecTimeIndex", capture.recTimeIndex.load(std::memory_order_relaxed));
-    store.WriteInt(
-        kSectionSetting, "RecRepeating", capture.recRepeating.load(std::memory_order_relaxed));
+    return v;
+}
+
+ToolSettings ToolSettingsOf(const StartupSettings& s) {
+    return {s.tempo, s.rhythm, s.recTimeIndex, s.recRepeating, s.pitchLineColors};
+}
+
+void SaveToolSettings(SettingsStore& store, const ToolSettings& v) {
+    for (int k = 0; k < kKeyCount; ++k) {
+        store.WriteInt(kSectionPitchLineColor, ColorKey(k), v.pitchLineColors[k]);
+    }
+    store.WriteInt(kSectionSetting, "Tempo", v.tempo);
+    store.WriteInt(kSectionSetting, "Rhythm", v.rhythm);
+    store.WriteInt(kSectionSetting, "RecTimeIndex", v.recTimeIndex);
+    store.WriteInt(kSectionSetting, "RecRepeating", v.recRepeating);
     store.Flush();
 }
 

@@ -81,6 +81,22 @@ void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, CDore
 // At exit: the 88 colours, then "Tempo", "Rhythm", "RecTimeIndex", "RecRepeating".
 void SaveExitSettings(SettingsStore& store, const CaptureStore& capture, const CDoreme& doreme);
 
+// The values of the sound tools and the pitch marks as the program holds them now: what
+// SaveExitSettings writes. The program also writes them while it runs, when they change.
+struct ToolSettings {
+    int32_t tempo = 0;
+    int32_t rhythm = 0;
+    int32_t recTimeIndex = 0;
+    int32_t recRepeating = 0;
+    std::array<int32_t, kKeyCount> pitchLineColors{};
+    bool operator==(const ToolSettings&) const = default;
+};
+
+ToolSettings CurrentToolSettings(const CaptureStore& capture, const CDoreme& doreme);
+ToolSettings ToolSettingsOf(const StartupSettings& s);
+// Writes them and flushes.
+void SaveToolSettings(SettingsStore& store, const ToolSettings& values);
+
 // The view's own settings, read when the view starts.
 struct ViewSettings {
     double a4 = 440.0;      // "FreqOfA4" / 10, clamped to 435.0..445.0

@@ -1,6 +1,7 @@
 #include "ui/TonaviseApp.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QTranslator>
 
 #include "engine/PortAudioSound.h"
@@ -62,6 +63,7 @@ CTonaviseApp::CTonaviseApp(AppEnvironment environment)
         environment_.opener = ownOpener_.get();
     }
     context_.opener = environment_.opener;
+    context_.programFolder = environment_.programFolder;
 }
 
 CTonaviseApp::~CTonaviseApp() {
@@ -107,7 +109,46 @@ bool CTonaviseApp::InitInstance() {
         instance_.get(), &SingleInstance::raiseRequested, frame_.get(), &CMainFrame::BringToFront);
     frame_->show();
     frame_->InitialUpdate();
+
+    writtenTools_ = CurrentToolSettings(engine_.captureStore, engine_.doreme);
+    seenTools_ = writtenTools_;
+    connect(&toolSettingsCheck_, &QTimer::timeout, this, &CTonaviseApp::WriteSettledToolSettings);
+    toolSettingsCheck_.start(kToolSettingsCheckMs);
+#if QT_CONFIG(sessionmanager)
+    // A logout may end the program without closing its window; the desktop asks first.
+    if (auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
+        connect(
+            gui,
+            &QGuiApplication::commitDataRequest,
+            this,
+            [this](QSessionManager&) { SaveSettingsNow(); },
+            Qt::DirectConnection);
+        connect(
+            gui,
+            &QGuiApplication::saveStateRequest,
+            this,
+            [this](QSessionManager&) { SaveSettingsNow(); },
+            Qt::DirectConnection);
+    }
+#endif
     return true;
+}
+
+void CTonaviseApp::WriteSettledToolSettings() {
+    const ToolSettings now = CurrentToolSettings(engine_.captureStore, engine_.doreme);
+    const bool settled = now == seenTools_;
+    seenTools_ = now;
+    if (settled && now != writtenTools_) {
+        SaveToolSettings(*settings_, now);
+        writtenTools_ = now;
+    }
+}
+
+void CTonaviseApp::SaveSettingsNow() {
+    // The view's own values ("Key", "Logarithm", "FreqOfA4") are written when they change.
+    writtenTools_ = CurrentToolSettings(engine_.captureStore, engine_.doreme);
+    seenTools_ = writtenTools_;
+    SaveToolSettings(*settings_, writtenTools_);
 }
 
 int CTonaviseApp::ExitInstance() {
@@ -115,6 +156,7 @@ int CTonaviseApp::ExitInstance() {
         return 0;
     }
     exited_ = true;
+    toolSettingsCheck_.stop();
     // The frame's view stops the engine's threads when it goes; Stop() again is harmless and
     // makes sure they have ended before the store and the sound system close.
     frame_.reset();

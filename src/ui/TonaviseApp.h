@@ -1,6 +1,8 @@
 // The application: chooses the language, loads the settings, refuses to run twice, owns the
 // engine's process-wide objects, builds the main frame, and at exit writes the settings back and,
-// once a day, opens the product's web page.
+// once a day, opens the product's web page. While it runs it writes the sound tools' values and
+// the pitch marks when they change, and all settings when the session manager asks, so that a
+// logout or a lost display loses nothing.
 //
 // Threads: user-interface thread only.
 #pragma once
@@ -9,6 +11,7 @@
 #include <QLocale>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 #include <functional>
 #include <memory>
 
@@ -44,6 +47,11 @@ struct AppEnvironment {
     DeviceFactory* devices = nullptr;  // null: the system's sound devices (PortAudio)
 };
 
+// How often the application looks for changed sound-tool values and pitch marks. A change is
+// written once the values have stayed the same for one look, so a spin held down or a run of
+// clicks in the pitch marking list is written once, when it ends.
+inline constexpr int kToolSettingsCheckMs = 500;
+
 // The daily web page: when the stored date differs from today's, store today's and open the
 // page. True when it was opened.
 bool OpenDailyPage(SettingsStore& settings, const QDate& today, WebPageOpener& opener);
@@ -71,6 +79,10 @@ class CTonaviseApp : public QObject, public CommandTarget {
     int32_t imageInterval() const { return context_.capturerSettings.Get().imageInterval; }
     int32_t imageNumbers() const { return context_.capturerSettings.Get().imageNumbers; }
 
+    // Writes every setting the program holds now and flushes (the session manager's "commit
+    // data" and "save state" requests, before a logout).
+    void SaveSettingsNow();
+
     // CommandTarget: the About command comes here.
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandState& state) override;
@@ -92,6 +104,12 @@ class CTonaviseApp : public QObject, public CommandTarget {
 
     std::unique_ptr<CMainFrame> frame_;
     bool exited_ = false;
+
+    // Writes the sound tools' values and the pitch marks once they have changed and settled.
+    void WriteSettledToolSettings();
+    QTimer toolSettingsCheck_;
+    ToolSettings writtenTools_;  // as in the file
+    ToolSettings seenTools_;     // as at the last look
 };
 
 }  // namespace tonavise::ui

@@ -212,6 +212,24 @@ void ToolCommands::PlayerPlay() {
     engine.PlayFile(playerStartPosition_);
 }
 
+bool ToolCommands::PlayerIsPlaying() const {
+    const CFilePlayThread* player = context_.engine.player();
+    return player != nullptr && player->IsPlaying();
+}
+
+void ToolCommands::PlayOnFromSlider() {
+    LiveEngine& engine = context_.engine;
+    const CFilePlayThread* player = engine.player();
+    if (player == nullptr || !player->IsLoaded()) {
+        return;
+    }
+    engine.StopOutput();
+    if (const PlayerSliderHost* host = SliderHost()) {
+        playerStartPosition_ = host->OnPlayerGetStart();
+    }
+    engine.PlayFile(playerStartPosition_);
+}
+
 void ToolCommands::PlayerPause() {
     context_.engine.PauseFile();
 }

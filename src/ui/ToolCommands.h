@@ -48,6 +48,12 @@ class ToolCommands final : public CommandTarget {
     // The slider position read by the player's last Play command (0 before the first).
     int32_t playerStartPosition() const { return playerStartPosition_; }
 
+    // A seek key on the slider: whether a file plays (paused or not), which the key then stops
+    // as a press on the slider does; and, after the thumb has moved, playing on from it. The
+    // second posts after the first's stop, so the player is stopped when it gets the new start.
+    bool PlayerIsPlaying() const;
+    void PlayOnFromSlider();
+
     // CommandTarget: 32810, 32852, 32855..32858, 32817, 32818, 32822, 32819.
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandState& state) override;

@@ -4,8 +4,8 @@
 
 namespace tonavise::ui {
 
-void DesktopWebPageOpener::Open(const QUrl& url) {
-    QDesktopServices::openUrl(url);
+bool DesktopWebPageOpener::Open(const QUrl& url) {
+    return QDesktopServices::openUrl(url);
 }
 
 }  // namespace tonavise::ui

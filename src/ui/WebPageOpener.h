@@ -9,14 +9,14 @@ namespace tonavise::ui {
 class WebPageOpener {
   public:
     virtual ~WebPageOpener() = default;
-    // Failures are ignored: nothing is reported to the user.
-    virtual void Open(const QUrl& url) = 0;
+    // False when no program could be started for it; the caller decides whether to say so.
+    virtual bool Open(const QUrl& url) = 0;
 };
 
 // The desktop's default handler for the address.
 class DesktopWebPageOpener final : public WebPageOpener {
   public:
-    void Open(const QUrl& url) override;
+    bool Open(const QUrl& url) override;
 };
 
 }  // namespace tonavise::ui

@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
     const QString folder = tonavise::ui::ProgramFolder();
     const QString manual = tonavise::ui::HelpFilePath(folder);
     check(QFileInfo(manual).isFile(), QStringLiteral("manual ") + manual);
+    // Minimal installs remove share/doc; the program must not read from there.
+    check(!manual.contains(QStringLiteral("/share/doc/")),
+          QStringLiteral("manual outside share/doc: ") + manual);
     const QString picture =
         QFileInfo(manual).dir().filePath(QStringLiteral("tonavise-images/pitch.png"));
     check(QFileInfo(picture).isFile(), QStringLiteral("manual picture ") + picture);

@@ -27,7 +27,7 @@ echo "ok   Depends: $(field Depends)"
 
 dpkg-deb -x "$deb" "$work/root"
 id=org.example.tonavise
-for f in bin/tonavise bin/tonavise-cli share/doc/tonavise/tonavise.html \
+for f in bin/tonavise bin/tonavise-cli share/tonavise/tonavise.html share/doc/tonavise/tonavise.html \
          share/tonavise/translations/tonavise_chn.qm share/tonavise/translations/tonavise_jpn.qm \
          share/applications/$id.desktop share/metainfo/$id.metainfo.xml \
          share/icons/hicolor/scalable/apps/$id.svg share/icons/hicolor/48x48/apps/$id.png; do

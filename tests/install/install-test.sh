@@ -17,6 +17,7 @@ cmake --install "$build" --prefix "$prefix" >/dev/null
 id=org.example.tonavise
 files=(
   bin/tonavise bin/tonavise-cli
+  share/tonavise/tonavise.html share/tonavise/tonavise-images/pitch.png
   share/doc/tonavise/tonavise.html share/doc/tonavise/tonavise-images/pitch.png
   share/tonavise/translations/tonavise_chn.qm share/tonavise/translations/tonavise_jpn.qm
   share/applications/$id.desktop share/metainfo/$id.metainfo.xml
@@ -43,8 +44,17 @@ if command -v appstreamcli >/dev/null; then
   appstreamcli validate --no-net "$prefix/share/metainfo/$id.metainfo.xml" || fail "metainfo"
 fi
 
+for f in share/doc/tonavise/tonavise.html share/doc/tonavise/tonavise-images; do
+  [ -L "$prefix/$f" ] || fail "$f is not a link to the manual"
+done
+echo "ok   share/doc/tonavise links to the manual"
+
 cp "$check" "$prefix/bin/"
 "$prefix/bin/$(basename "$check")"
+# A minimal install without share/doc: the program still finds its manual.
+rm -rf "$prefix/share/doc"
+"$prefix/bin/$(basename "$check")" || fail "the manual is needed from share/doc"
+echo "ok   the manual is found without share/doc"
 "$prefix/bin/tonavise-cli" --help >/dev/null || fail "tonavise-cli --help"
 echo "ok   tonavise-cli --help"
 

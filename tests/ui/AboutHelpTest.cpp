@@ -28,16 +28,18 @@ void Touch(const QString& path) {
 }
 
 TEST(HelpFile, BesideTheProgramFirstThenWhereTheInstallPutsIt) {
-    // Nothing there: the manual's place beside the program (which then opens nothing).
-    EXPECT_EQ(HelpFilePath(QStringLiteral("/opt/X")), QStringLiteral("/opt/X/tonavise.html"));
+    // Nothing there: no manual.
+    EXPECT_EQ(HelpFilePath(QStringLiteral("/opt/X")), QString());
 
     QTemporaryDir prefix;
     const QString bin = prefix.filePath(QStringLiteral("bin"));
     QDir().mkpath(bin);
-    EXPECT_EQ(HelpFilePath(bin), bin + QStringLiteral("/tonavise.html"));
+    EXPECT_EQ(HelpFilePath(bin), QString());
+    // share/doc is not the program's: minimal installs remove it.
     Touch(prefix.filePath(QStringLiteral("share/doc/tonavise/tonavise.html")));
-    EXPECT_EQ(HelpFilePath(bin),
-              prefix.filePath(QStringLiteral("share/doc/tonavise/tonavise.html")));
+    EXPECT_EQ(HelpFilePath(bin), QString());
+    Touch(prefix.filePath(QStringLiteral("share/tonavise/tonavise.html")));
+    EXPECT_EQ(HelpFilePath(bin), prefix.filePath(QStringLiteral("share/tonavise/tonavise.html")));
     Touch(bin + QStringLiteral("/tonavise.html"));
     EXPECT_EQ(HelpFilePath(bin), bin + QStringLiteral("/tonavise.html"));
 
@@ -46,17 +48,56 @@ TEST(HelpFile, BesideTheProgramFirstThenWhereTheInstallPutsIt) {
               prefix.filePath(QStringLiteral("share/tonavise/translations")));
 }
 
-TEST(HelpFile, TheHelpCommandOpensTheManualInTheBrowser) {
+class HelpCommandTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        engine.context.opener = &opener;
+        engine.context.programFolder = program.path();
+        frame = std::make_unique<CMainFrame>(engine.context);
+    }
+    // Runs Help and lets a queued message box report arrive.
+    void Help() {
+        ASSERT_TRUE(frame->ExecuteCommand(ID_HELP_SHOW));
+        QCoreApplication::processEvents();
+    }
+
+    QTemporaryDir program;
     TempSettings file;
-    Engine engine(file.path());
+    Engine engine{file.path()};
     RecordingOpener opener;
-    engine.context.opener = &opener;
-    CMainFrame frame(engine.context);
-    EXPECT_TRUE(frame.CommandStateOf(ID_HELP_SHOW).enabled);
-    ASSERT_TRUE(frame.ExecuteCommand(ID_HELP_SHOW));
+    std::unique_ptr<CMainFrame> frame;
+};
+
+TEST_F(HelpCommandTest, OpensTheManualInTheBrowser) {
+    Touch(program.filePath(QStringLiteral("tonavise.html")));
+    EXPECT_TRUE(frame->CommandStateOf(ID_HELP_SHOW).enabled);
+    Help();
     ASSERT_EQ(opener.opened.size(), 1u);
     EXPECT_EQ(opener.opened[0],
-              QUrl::fromLocalFile(HelpFilePath(QCoreApplication::applicationDirPath())));
+              QUrl::fromLocalFile(program.filePath(QStringLiteral("tonavise.html"))));
+    EXPECT_EQ(engine.notifier.Count(), 0u);
+}
+
+TEST_F(HelpCommandTest, WithoutAManualSaysWhereItLooked) {
+    Help();
+    EXPECT_TRUE(opener.opened.empty());
+    ASSERT_EQ(engine.notifier.Count(), 1u);
+    EXPECT_EQ(engine.notifier.Caption(0), "Tonavise");
+    EXPECT_EQ(engine.notifier.Text(0),
+              CMainFrame::NoManualText(ManualFolders(program.path())).toStdString());
+    EXPECT_NE(engine.notifier.Text(0).find(program.path().toStdString()), std::string::npos);
+    EXPECT_NE(engine.notifier.Text(0).find("tonavise.html"), std::string::npos);
+}
+
+TEST_F(HelpCommandTest, WhenNoBrowserStartsSaysWhereTheManualIs) {
+    Touch(program.filePath(QStringLiteral("tonavise.html")));
+    opener.opens = false;
+    Help();
+    EXPECT_EQ(opener.opened.size(), 1u);
+    ASSERT_EQ(engine.notifier.Count(), 1u);
+    EXPECT_EQ(
+        engine.notifier.Text(0),
+        CMainFrame::NoBrowserText(program.filePath(QStringLiteral("tonavise.html"))).toStdString());
 }
 
 class AboutTest : public ::testing::Test {

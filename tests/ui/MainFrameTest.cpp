@@ -296,6 +296,99 @@ TEST_F(MainFrameTest, APressOnTheSliderStopsOnlyAPlayingFile) {
     EXPECT_TRUE(WaitFor([&] { return !player->IsPlaying(); }));
 }
 
+// A loaded file of 88200 bytes, stopped; the slider steps by 882 bytes and pages by 17640.
+class PositionSliderTest : public MainFrameTest {
+  protected:
+    void SetUp() override {
+        MainFrameTest::SetUp();
+        player = frame->view().filePlayThread();
+        ASSERT_NE(player, nullptr);
+        const QString path = dir.filePath("a.wav");
+        ASSERT_TRUE(WriteWavFile(path.toStdString(), PcmFormat(1), std::vector<uint8_t>(88200, 0)));
+        frame->view().PostOpenFile(path);
+        ASSERT_TRUE(WaitFor([&] { return slider()->maximum() == 88200; }));
+        log.Watch(player);
+    }
+    QSlider* slider() { return frame->positionSlider(); }
+    void Click(int x) {
+        QTest::mouseClick(slider(), Qt::LeftButton, {}, QPoint(x, slider()->height() / 2));
+    }
+    void Key(Qt::Key key) { QTest::keyClick(slider(), key); }
+    // The player's stop and play messages since the last Clear, with what they carry.
+    std::vector<std::pair<uint32_t, int64_t>> StopsAndPlays() const {
+        std::vector<std::pair<uint32_t, int64_t>> found;
+        for (const PostLog::Post& p : log.Posts()) {
+            if (p.id == UM_PLAYER_STOP || p.id == UM_PLAYER_PLAY) {
+                found.emplace_back(p.id, p.value);
+            }
+        }
+        return found;
+    }
+
+    QTemporaryDir dir;
+    CFilePlayThread* player = nullptr;
+    PostLog log;
+};
+
+TEST_F(PositionSliderTest, AClickPagesByAFifthOfTheLengthAndTakesTheFocus) {
+    frame->activateWindow();
+    frame->view().setFocus();
+    Click(slider()->width() - 4);
+    EXPECT_EQ(slider()->value(), 17640);
+    EXPECT_TRUE(slider()->hasFocus());
+    Click(slider()->width() - 4);
+    EXPECT_EQ(slider()->value(), 2 * 17640);
+    Click(2);
+    EXPECT_EQ(slider()->value(), 17640);
+    // Nothing played, so nothing was stopped; Play starts where the clicks left the thumb.
+    EXPECT_TRUE(StopsAndPlays().empty());
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_PLAY));
+    EXPECT_EQ(frame->view().tools().playerStartPosition(), 17640);
+}
+
+TEST_F(PositionSliderTest, KeysMoveTheStartPositionOfAStoppedFile) {
+    EXPECT_EQ(slider()->focusPolicy(), Qt::StrongFocus);
+    Key(Qt::Key_Right);
+    EXPECT_EQ(slider()->value(), 882);
+    Key(Qt::Key_PageUp);
+    EXPECT_EQ(slider()->value(), 882 + 17640);
+    Key(Qt::Key_Left);
+    EXPECT_EQ(slider()->value(), 17640);
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(slider()->value(), 0);
+    // The thumb stops at the ends.
+    Key(Qt::Key_Left);
+    EXPECT_EQ(slider()->value(), 0);
+    Key(Qt::Key_End);
+    EXPECT_EQ(slider()->value(), 88200);
+    EXPECT_TRUE(StopsAndPlays().empty());
+}
+
+TEST_F(PositionSliderTest, AKeyWhileAFilePlaysOrIsPausedPlaysOnFromTheNewPlace) {
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_PLAY));
+    ASSERT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
+    frame->OnPlayerPosition(40000, 88200);
+    log.Clear();
+    Key(Qt::Key_Right);
+    // Stopped first, as a press on the slider stops it, then played from the thumb, which
+    // moved from where it was rather than from the 0 that Stop shows.
+    EXPECT_EQ(slider()->value(), 40882);
+    EXPECT_EQ(
+        StopsAndPlays(),
+        (std::vector<std::pair<uint32_t, int64_t>>{{UM_PLAYER_STOP, 0}, {UM_PLAYER_PLAY, 40882}}));
+    ASSERT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
+
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_PAUSE));
+    ASSERT_TRUE(WaitFor([&] { return player->IsPaused(); }));
+    log.Clear();
+    Key(Qt::Key_PageDown);
+    EXPECT_EQ(slider()->value(), 40882 - 17640);
+    EXPECT_EQ(StopsAndPlays(),
+              (std::vector<std::pair<uint32_t, int64_t>>{{UM_PLAYER_STOP, 0},
+                                                         {UM_PLAYER_PLAY, 40882 - 17640}}));
+    EXPECT_TRUE(WaitFor([&] { return player->IsPlaying() && !player->IsPaused(); }));
+}
+
 TEST_F(MainFrameTest, OnlyTheFirstOfSeveralDroppedFilesIsOpened) {
     QSignalSpy opened(&frame->view(), &CScopeView::fileOpenRequested);
     frame->DropFiles({QUrl::fromLocalFile("/music/a.mp3"),

@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 #include <climits>
+#include <functional>
+#include <vector>
 
 #include "UiTestSupport.h"
 #include "ui/CommandIds.h"
@@ -298,10 +300,10 @@ TEST_F(PitchMarkingTest, LayoutFollowsTheTemplateInDialogUnits) {
     EXPECT_EQ(dialog->list()->verticalScrollBar()->cursor().shape(), Qt::PointingHandCursor);
 }
 
-TEST_F(PitchMarkingTest, ItemsAreTwoThirdsOfALineOfText) {
+TEST_F(PitchMarkingTest, ItemsAreALineOfTextAndFourPixels) {
     auto dialog = Open();
     CListPitchScaleListBox* list = dialog->list();
-    const int expected = QFontMetrics(list->font()).height() * 2 / 3;
+    const int expected = QFontMetrics(list->font()).height() + kPitchItemExtraHeight;
     EXPECT_EQ(list->itemHeight(), expected);
     for (int k : {0, 51, 87}) {
         list->scrollToItem(list->item(k));
@@ -460,6 +462,8 @@ class PitchMarkingCommandTest : public PitchMarkingTest {
         EXPECT_TRUE(seen);
     }
 
+    void Run(int id) { ASSERT_TRUE(frame->ExecuteCommand(id)); }
+
     std::unique_ptr<CMainFrame> frame;
 };
 
@@ -491,6 +495,22 @@ TEST_F(PitchMarkingCommandTest, OkRedrawsTheScaleEvenWithoutAChange) {
     });
     EXPECT_EQ(LinePixels(19, kMagenta), 180 - 4);
     EXPECT_EQ(LinePixels(48, kBlack), 0);
+}
+
+TEST_F(PitchMarkingCommandTest, OkComposesOnePictureAndCancelNone) {
+    // Each composed picture is a step of the 3-D history, so the count is what the user sees.
+    Run(ID_THREE_D);
+    const int64_t before = frame->view().redrawCount();
+    RunCommand([](CDlgScaleColor& d) { d.accept(); });
+    EXPECT_EQ(frame->view().redrawCount(), before + 1);
+    for (const auto& cancel : std::vector<std::function<void(CDlgScaleColor&)>>{
+             [](CDlgScaleColor& d) { QTest::mouseClick(d.cancelButton(), Qt::LeftButton); },
+             [](CDlgScaleColor& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+             [](CDlgScaleColor& d) { d.close(); }}) {
+        RunCommand(cancel);
+        QCoreApplication::processEvents();
+        EXPECT_EQ(frame->view().redrawCount(), before + 1);
+    }
 }
 
 }  // namespace

@@ -211,6 +211,23 @@ TEST_F(ScopeViewTest, LogarithmicDisplayIsSavedAtOnce) {
     EXPECT_EQ(SettingsStore(file.path()).ReadInt(kSectionSetting, "Logarithm", -1), 0);
 }
 
+TEST_F(ScopeViewTest, TheLogarithmMarkFollowsWhatIsDrawn) {
+    // The settings take any number; only 1 draws (and analyses) the spectrum logarithmic.
+    file.Put(kSectionSetting, QStringLiteral("Logarithm"), QStringLiteral("2"));
+    Start();
+    ASSERT_EQ(engine.doreme.logarithmOption.load(), 2);
+    EXPECT_FALSE(Checked(ID_LOGARITHM));
+    EXPECT_NE(view().state().logarithmOption, 1);
+    // The first use turns on what the mark said was off.
+    Run(ID_LOGARITHM);
+    EXPECT_EQ(engine.doreme.logarithmOption.load(), 1);
+    EXPECT_TRUE(Checked(ID_LOGARITHM));
+    EXPECT_EQ(view().state().logarithmOption, 1);
+    Run(ID_LOGARITHM);
+    EXPECT_FALSE(Checked(ID_LOGARITHM));
+    EXPECT_EQ(view().state().logarithmOption, 0);
+}
+
 TEST_F(ScopeViewTest, MicrophoneChannelCommands) {
     Start();
     EXPECT_TRUE(Checked(ID_MIC_MONO));

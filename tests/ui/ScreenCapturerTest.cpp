@@ -98,7 +98,7 @@ class ScopeCaptureTest : public ::testing::Test {
     void SetUp() override {
         ScopeCapture::Environment env;
         env.capturer.localTime = [this] { return clock.Local(); };
-        env.capturer.desktopFolder = [this] { return desktop; };
+        env.capturer.fallbackFolders = [this] { return fallbacks; };
         env.capturer.save = [this](const QImage& image, const QString& path) {
             return log.Save(image, path);
         };
@@ -144,7 +144,8 @@ class ScopeCaptureTest : public ::testing::Test {
     }
 
     QTemporaryDir dir;
-    QString desktop;
+    // Desktop, pictures, home.
+    QStringList fallbacks;
     CapturerSettings settings;
     RecordingNotifier notifier;
     FakeClock clock;
@@ -168,19 +169,35 @@ TEST(SnapshotNames, OneSeparatorBetweenFolderAndName) {
     EXPECT_EQ(JoinFolder("", "a.jpg"), QStringLiteral("a.jpg"));
 }
 
-TEST(SnapshotNames, MissingFolderFallsBackToTheDesktop) {
+TEST(SnapshotNames, MissingFolderFallsBackToTheFirstFallbackThatExists) {
     QTemporaryDir existing;
-    EXPECT_EQ(SnapshotFolder(existing.path(), "/desk"), existing.path());
-    EXPECT_EQ(SnapshotFolder("", "/desk"), QStringLiteral("/desk"));
-    EXPECT_EQ(SnapshotFolder(existing.filePath("gone"), "/desk"), QStringLiteral("/desk"));
+    const QString desk = existing.filePath("Desktop");
+    const QString pictures = existing.filePath("Pictures");
+    const QString home = existing.path();
+    const QStringList fallbacks{desk, pictures, home};
+    EXPECT_EQ(SnapshotFolder(existing.path(), fallbacks), existing.path());
+    // No desktop (a fresh account, a minimal install), no pictures folder: the home folder.
+    EXPECT_EQ(SnapshotFolder("", fallbacks), home);
+    ASSERT_TRUE(QDir().mkpath(pictures));
+    EXPECT_EQ(SnapshotFolder("", fallbacks), pictures);
+    ASSERT_TRUE(QDir().mkpath(desk));
+    EXPECT_EQ(SnapshotFolder("", fallbacks), desk);
+    EXPECT_EQ(SnapshotFolder(existing.filePath("gone"), fallbacks), desk);
     // A file is not a folder.
     QFile f(existing.filePath("file"));
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.close();
-    EXPECT_EQ(SnapshotFolder(f.fileName(), "/desk"), QStringLiteral("/desk"));
-    // No desktop either: the configured text as it is.
-    EXPECT_EQ(SnapshotFolder("/no/such", ""), QStringLiteral("/no/such"));
-    EXPECT_EQ(DesktopFolder(), QStandardPaths::writableLocation(QStandardPaths::DesktopLocation));
+    EXPECT_EQ(SnapshotFolder(f.fileName(), fallbacks), desk);
+    EXPECT_EQ(SnapshotFolder("", {f.fileName(), home}), home);
+    // None exists: the configured text as it is, else the last fallback, never the current
+    // folder (an empty folder).
+    EXPECT_EQ(SnapshotFolder("/no/such", {"/no/desk", "/no/home"}), QStringLiteral("/no/such"));
+    EXPECT_EQ(SnapshotFolder("", {"/no/desk", "/no/home"}), QStringLiteral("/no/home"));
+    EXPECT_EQ(SnapshotFolder("/no/such", {}), QStringLiteral("/no/such"));
+
+    const QStringList system = SnapshotFallbackFolders();
+    ASSERT_FALSE(system.isEmpty());
+    EXPECT_EQ(system.back(), QDir::homePath());
 }
 
 TEST_F(ScopeCaptureTest, SmallestSettingsTakeOneImageAfterOneSecond) {
@@ -229,7 +246,7 @@ TEST_F(ScopeCaptureTest, SettingsAreReadAtEachShot) {
 }
 
 TEST_F(ScopeCaptureTest, EmptyOrMissingFolderSavesToTheDesktop) {
-    desktop = Folder("Desktop");
+    fallbacks = {Folder("Desktop"), Folder("Pictures"), dir.path()};
     Set(0, 0, 1, QString());
     capture->OnCommand(ID_CAPTURE_SCREEN);
     RunShots(1);
@@ -240,6 +257,24 @@ TEST_F(ScopeCaptureTest, EmptyOrMissingFolderSavesToTheDesktop) {
                            dir.filePath("Desktop/20240307_141502.jpg")}));
     EXPECT_FALSE(QDir(dir.filePath("gone")).exists());
     EXPECT_EQ(settings.Get().imageFolder, dir.filePath("gone"));
+    EXPECT_EQ(notifier.Count(), 0u);
+}
+
+TEST_F(ScopeCaptureTest, WithoutADesktopTheShotsGoToThePicturesOrTheHomeFolder) {
+    fallbacks = {dir.filePath("Desktop"), dir.filePath("Pictures"), Folder("home")};
+    Set(0, 0, 0, QString());
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    RunShots();
+    fallbacks[1] = Folder("Pictures");
+    clock.now = 0;
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    RunShots();
+    EXPECT_EQ(log.Paths(),
+              (QStringList{dir.filePath("home/20240307_141501.jpg"),
+                           dir.filePath("Pictures/20240307_141501.jpg")}));
+    EXPECT_TRUE(QFile::exists(dir.filePath("home/20240307_141501.jpg")));
+    EXPECT_FALSE(QDir(dir.filePath("Desktop")).exists());
+    EXPECT_EQ(notifier.Count(), 0u);
 }
 
 TEST_F(ScopeCaptureTest, FolderWithOrWithoutTrailingSeparatorGivesOnePath) {
@@ -374,14 +409,27 @@ TEST_F(ScopeCaptureTest, SaveThatCannotBeWrittenSaysSoAndNamesTheFile) {
     EXPECT_FALSE(QFile::exists(dir.filePath("picture.xyz")));
 }
 
-TEST_F(ScopeCaptureTest, TimedShotsThatCannotBeWrittenAreSkippedSilently) {
-    desktop = dir.filePath("no/desktop");
+TEST_F(ScopeCaptureTest, TimedShotsThatCannotBeWrittenSaySoOncePerCapture) {
+    fallbacks = {dir.filePath("no/desktop"), dir.filePath("no/home")};
     Set(0, 0, 2, QString());
     capture->OnCommand(ID_CAPTURE_SCREEN);
     EXPECT_EQ(RunShots().size(), 3u);
     EXPECT_EQ(log.Paths().size(), 3);
-    EXPECT_TRUE(notifier.Count() == 0);
+    // The schedule went on; the user heard of it once, with the first path.
+    ASSERT_TRUE(WaitFor([&] { return notifier.Count() >= 1; }));
+    QCoreApplication::processEvents();
+    ASSERT_EQ(notifier.Count(), 1u);
+    EXPECT_EQ(notifier.Text(0),
+              ScopeCapture::ShotNotWrittenText(dir.filePath("no/home/20240307_141501.jpg"))
+                  .toStdString());
     EXPECT_FALSE(QDir(dir.filePath("no")).exists());
+    // A new capture that fails says so again.
+    clock.now = 0;
+    capture->OnCommand(ID_CAPTURE_SCREEN);
+    RunShots();
+    EXPECT_TRUE(WaitFor([&] { return notifier.Count() >= 2; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(notifier.Count(), 2u);
 }
 
 TEST_F(ScopeCaptureTest, StoppingWaitsForThePendingPicture) {

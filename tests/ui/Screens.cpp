@@ -46,7 +46,11 @@ void Shot(const QDir& out, const QString& name, const QRect& area = QRect()) {
     Settle();
     QPixmap screen = QGuiApplication::primaryScreen()->grabWindow(0);
     if (!area.isEmpty()) {
-        screen = screen.copy(area.adjusted(-8, -8, 8, 8));
+        // The grab is in device pixels: twice the window's at a scale of 2.
+        const qreal scale = screen.devicePixelRatio();
+        const QRect r = area.adjusted(-8, -8, 8, 8);
+        screen = screen.copy(
+            QRectF(QPointF(r.topLeft()) * scale, QSizeF(r.size()) * scale).toAlignedRect());
     }
     const QString path = out.filePath(name + QStringLiteral(".png"));
     screen.save(path);

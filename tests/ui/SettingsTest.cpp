@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QGuiApplication>
 #include <QLockFile>
 #include <QSignalSpy>
 #include <QTranslator>
@@ -14,6 +15,7 @@
 #include "ui/ScopeView.h"
 #include "ui/SettingsStore.h"
 #include "ui/SingleInstance.h"
+#include "ui/TerminationSignals.h"
 #include "ui/TonaviseApp.h"
 
 namespace tonavise::ui::test {
@@ -238,6 +240,65 @@ TEST(Application, StartsOnThePitchScaleAndWritesTheSettingsAtExit) {
     EXPECT_EQ(f.opener.opened.size(), 1u);
     // The view's settings are written when they change, not at exit.
     EXPECT_EQ(reread.ReadInt(kSectionSetting, "FreqOfA4", 0), 4475);
+}
+
+TEST(Application, ToolValuesAndMarksAreWrittenWhenTheyChangeNotOnlyAtExit) {
+    TempSettings file;
+    QTemporaryDir instances;
+    AppFixture f(file, instances.path(), QDate(2025, 1, 2));
+    ASSERT_TRUE(f.app.InitInstance());
+    CaptureStore& store = f.app.context().captureStore;
+    CDoreme& doreme = f.app.context().doreme;
+
+    // As the metronome, Set Parameters and Pitch marking dialogs leave them.
+    store.tempo.store(184);
+    store.rhythm.store(3);
+    store.recTimeIndex.store(6);
+    store.recRepeating.store(0);
+    doreme.pitchLineColors[40].store(5);
+    auto written = [&] {
+        const SettingsStore reread(file.path());
+        return reread.ReadInt(kSectionSetting, "Tempo", 0) == 184 &&
+               reread.ReadInt(kSectionSetting, "Rhythm", 0) == 3 &&
+               reread.ReadInt(kSectionSetting, "RecTimeIndex", 0) == 6 &&
+               reread.ReadInt(kSectionSetting, "RecRepeating", 1) == 0 &&
+               reread.ReadInt(kSectionPitchLineColor, "Color40", 7) == 5;
+    };
+    // A logout, a lost display or a crash after this point loses nothing.
+    EXPECT_TRUE(WaitFor(written));
+
+    // The session manager's requests write at once, without waiting for the values to settle.
+    store.tempo.store(61);
+    f.app.SaveSettingsNow();
+    EXPECT_EQ(SettingsStore(file.path()).ReadInt(kSectionSetting, "Tempo", 0), 61);
+    // ... and the application answers both of them (disconnect tells whether it was connected).
+    auto* gui = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+    ASSERT_NE(gui, nullptr);
+    EXPECT_TRUE(QObject::disconnect(gui, &QGuiApplication::commitDataRequest, &f.app, nullptr));
+    EXPECT_TRUE(QObject::disconnect(gui, &QGuiApplication::saveStateRequest, &f.app, nullptr));
+}
+
+TEST(TerminationSignals, HangupInterruptAndTerminateEachEndTheProgramOnce) {
+    struct sigaction before {};
+    sigaction(SIGHUP, nullptr, &before);
+    {
+        int calls = 0;
+        const TerminationSignals handlers([&calls] { ++calls; });
+        ASSERT_TRUE(handlers.installed());
+        int expected = 0;
+        for (int signal : {SIGHUP, SIGTERM, SIGINT}) {
+            ASSERT_EQ(raise(signal), 0);
+            ++expected;
+            EXPECT_TRUE(WaitFor([&] { return calls == expected; })) << signal;
+        }
+        // Each signal is handled once: a further pass of the event loop finds nothing.
+        QCoreApplication::processEvents();
+        EXPECT_EQ(calls, 3);
+    }
+    // The handlers are put back as they were.
+    struct sigaction after {};
+    sigaction(SIGHUP, nullptr, &after);
+    EXPECT_EQ(after.sa_handler, before.sa_handler);
 }
 
 TEST(Application, ASecondStartBringsTheRunningWindowToTheFront) {

@@ -104,8 +104,12 @@ class PostLog {
 
 class RecordingOpener final : public WebPageOpener {
   public:
-    void Open(const QUrl& url) override { opened.push_back(url); }
+    bool Open(const QUrl& url) override {
+        opened.push_back(url);
+        return opens;
+    }
     std::vector<QUrl> opened;
+    bool opens = true;  // false: as if no browser could be started
 };
 
 // Processes events until `done` holds or `ms` pass; returns done().
