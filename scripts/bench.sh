@@ -3,6 +3,7 @@
 #   - our 32768-point transform (real input, as the analysis uses it, and complex input) beside
 #     FFTW's complex and real-input transforms on the same data, medians and ratios;
 #   - one whole analysis pass; AnalyzeClip on a 60 s clip as a multiple of real time;
+#   - the precise pitch estimate per pass, and the whole pass with and without it;
 #   - loading a 3-minute MP3 against the mpg123 command-line decoder writing a WAV.
 # Every case runs REPETITIONS times (default 9) in random order in one process; the figures are
 # medians. The load average is printed before and after, since the machine may be shared.

@@ -90,6 +90,17 @@ def main():
         if v is not None:
             print(f'  {label:24s} {v:8.1f}')
 
+    print('\nPrecise pitch estimate per pass, median processor time of the thread (us):')
+    for arg, label in [('275', 'A0 (long frame)'), ('824', 'E2 (long frame)'), ('4400', 'A4'),
+                       ('41860', 'C8'), ('0', 'white noise')]:
+        b = m.get(f'BM_PreciseEstimate/{arg}')
+        if b is not None:
+            print(f'  {label:24s} {b["cpu_time"]:8.1f}')
+    for arg, label in [('0', 'standard only'), ('1', 'with the precise estimate')]:
+        b = m.get(f'BM_AnalysisPassByPitchMethod/{arg}')
+        if b is not None:
+            print(f'  whole pass, {label:26s} {b["cpu_time"]:8.1f}')
+
     clip = m.get('BM_AnalyzeClip/real_time')
     if clip:
         print(f"\nAnalyzeClip, 60 s mono 44.1 kHz: {clip['real_time']:.1f} ms = "

@@ -24,6 +24,9 @@ PACKAGES=(
   python3 valgrind qemu-user
   # test sounds and the private sound server used by the end-to-end tests
   sox lame mpg123 pulseaudio pulseaudio-utils libasound2-plugins
+  # the pitch evaluation's corpus (scripts/pitch-eval.sh): notes rendered from a General MIDI
+  # sound font
+  fluidsynth fluid-soundfont-gm
   # a display for screenshots of the running program, with fonts for its Chinese and Japanese
   # texts
   xvfb xauth x11-apps imagemagick fonts-wqy-microhei fonts-ipafont-gothic

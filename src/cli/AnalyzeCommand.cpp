@@ -9,6 +9,7 @@
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
 #include "engine/Notifier.h"
+#include "engine/PitchReading.h"
 
 namespace tonavise::cli {
 
@@ -35,6 +36,8 @@ int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& e
     CDoreme doreme;
     doreme.SetA4(options.a4);
     doreme.logarithmOption.store(options.logarithmic ? 1 : 0);
+    doreme.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
+                                                         : kPitchMethodStandard);
     CFft fft;
     if (!fft.Init(kFftSize)) {
         err << "tonavise-cli: " << kMemoryNotEnough << '\n';
@@ -58,17 +61,10 @@ int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& e
         store.scopeMode.store(kScopePitch);
         const std::string field = CsvField(file);
         AnalyzeClip(clip, store, fft, doreme, [&](const BlockPitch& row) {
-            char line[128];
-            const bool named = row.key >= 0 && row.key < kKeyCount;
-            std::snprintf(line,
-                          sizeof line,
-                          ",%.1f,%.3f,%d,%s,%d\n",
-                          row.timeSeconds,
-                          row.fundamentalHz,
-                          row.key,
-                          named ? std::string(doreme.LongName(row.key)).c_str() : "",
-                          row.cents);
-            out << field << line;
+            char time[32];
+            std::snprintf(time, sizeof time, ",%.1f,", row.timeSeconds);
+            out << field << time << PitchColumns(ReadPitch(store.spectrum.latest(), doreme), doreme)
+                << '\n';
         });
     }
     return result;

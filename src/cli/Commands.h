@@ -16,10 +16,13 @@ struct AnalyzeOptions {
     std::vector<std::string> files;
     double a4 = 440.0;
     bool logarithmic = false;
+    std::string method = "standard";  // or "precise"
 };
 
 // Prints "file,time_s,f0_hz,key,name,cents" rows for every 100 ms block of every file. A
-// refused file's message goes to err; the result is 1 when any file was refused.
+// refused file's message goes to err; the result is 1 when any file was refused. With method
+// "precise" the pitch is the precise estimate: cents to a tenth, and f0_hz, key, name and cents
+// empty where there is no pitch.
 int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& err);
 
 struct SineOptions {

@@ -38,6 +38,14 @@ int RunTool(int argc, char** argv) {
         ->capture_default_str();
     analyzeCmd->add_flag(
         "--log", analyze.logarithmic, "Logarithmic spectrum scaling (changes which peaks count)");
+    analyzeCmd
+        ->add_option("--method",
+                     analyze.method,
+                     "Fundamental estimate: standard (the spectrum's peaks, as the scope shows "
+                     "them) or precise (periodicity refined on the partials: cents to a tenth, "
+                     "empty columns where there is no pitch)")
+        ->check(CLI::IsMember({"standard", "precise"}))
+        ->capture_default_str();
 
     SineOptions sine;
     CLI::App* sineCmd = app.add_subcommand("sine", "Write a sine tone as a PCM WAV file");

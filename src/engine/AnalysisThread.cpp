@@ -18,7 +18,14 @@ bool AnalyseStereo(const CaptureStore& store, const PlayerStatus* player) {
     return store.channelCount.load(std::memory_order_relaxed) == 2;
 }
 
-void RunAnalysisPass(CaptureStore& store, CFft& fft, const CDoreme& doreme, bool stereo) {
+void RunAnalysisPass(CaptureStore& store,
+                     CFft& fft,
+                     const CDoreme& doreme,
+                     bool stereo,
+                     NsdfPitchEstimator* precise) {
+    const bool withPrecise =
+        precise != nullptr && precise->ready() &&
+        doreme.pitchMethod.load(std::memory_order_relaxed) == kPitchMethodPrecise;
     {
         std::lock_guard lock(store.historyLock);
         if (stereo) {
@@ -26,11 +33,22 @@ void RunAnalysisPass(CaptureStore& store, CFft& fft, const CDoreme& doreme, bool
         } else {
             fft.LoadMono(store.channel1History.data());
         }
+        if (withPrecise && stereo) {
+            precise->LoadStereo(store.channel1History, store.channel2History);
+        } else if (withPrecise) {
+            precise->LoadMono(store.channel1History);
+        }
     }
     fft.Transform();
     SpectrumFrame& frame = store.spectrum.beginWrite();
     fft.Magnitudes(frame.spectrum, doreme.logarithmOption.load(std::memory_order_relaxed) == 1);
     frame.fundamentalHz = fft.Fundamental(frame.spectrum, doreme);
+    frame.pitchMethod = withPrecise ? kPitchMethodPrecise : kPitchMethodStandard;
+    // The precise estimate works on the samples, not on the displayed spectrum: neither the
+    // logarithmic option nor the standard estimate changes it.
+    frame.precise =
+        withPrecise ? precise->Estimate(doreme.KeyFrequency(0), doreme.KeyFrequency(kKeyCount - 1))
+                    : PitchEstimate{};
     store.spectrum.publish();
     store.finishedFftEvent.set();
 }
@@ -52,6 +70,7 @@ bool AnalysisThread::StartAnalysis() {
     if (!fft_.Init(kFftSize)) {
         return false;
     }
+    precise_.Init();
     analysisRunning_.store(true, std::memory_order_relaxed);
     thread_ = std::thread([this] { Run(); });
     return true;
@@ -75,7 +94,7 @@ void AnalysisThread::Run() {
         if (player_ == nullptr) {
             continue;  // no file player yet: this block is skipped
         }
-        RunAnalysisPass(store_, fft_, doreme_, AnalyseStereo(store_, player_));
+        RunAnalysisPass(store_, fft_, doreme_, AnalyseStereo(store_, player_), &precise_);
     }
 }
 

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "engine/AutoResetEvent.h"
+#include "engine/NsdfPitch.h"
 
 namespace tonavise {
 
@@ -31,8 +32,14 @@ bool AnalyseStereo(const CaptureStore& store, const PlayerStatus* player);
 
 // One analysis of the current histories: load (under historyLock), transform, magnitudes in
 // the scaling of doreme.logarithmOption, fundamental; publishes the result into store.spectrum
-// and sets finishedFftEvent. fft must be initialised to the history length.
-void RunAnalysisPass(CaptureStore& store, CFft& fft, const CDoreme& doreme, bool stereo);
+// and sets finishedFftEvent. fft must be initialised to the history length. When
+// doreme.pitchMethod is kPitchMethodPrecise and `precise` is given and initialised, the precise
+// estimate is published beside the standard one, which stays exactly as without it.
+void RunAnalysisPass(CaptureStore& store,
+                     CFft& fft,
+                     const CDoreme& doreme,
+                     bool stereo,
+                     NsdfPitchEstimator* precise = nullptr);
 
 class AnalysisThread {
   public:
@@ -45,8 +52,9 @@ class AnalysisThread {
     AnalysisThread(const AnalysisThread&) = delete;
     AnalysisThread& operator=(const AnalysisThread&) = delete;
 
-    // Prepares the transform for the history length and starts the thread. Returns false, and
-    // starts nothing, when the transform's memory cannot be had.
+    // Prepares the transform for the history length and the precise estimate, and starts the
+    // thread. Returns false, and starts nothing, when the transform's memory cannot be had;
+    // without the precise estimate's memory the thread runs with the standard estimate only.
     bool StartAnalysis();
 
     // Asks the thread to end and waits for it (it looks at its flag at least every 10 ms).
@@ -61,6 +69,7 @@ class AnalysisThread {
     CFft& fft_;
     const CDoreme& doreme_;
     const PlayerStatus* player_;
+    NsdfPitchEstimator precise_;  // used by the analysis thread only
     std::atomic<bool> analysisRunning_{false};
     std::thread thread_;
 };

@@ -6,6 +6,7 @@
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/NsdfPitch.h"
 #include "engine/ScopeFeed.h"
 
 namespace tonavise {
@@ -35,6 +36,10 @@ int64_t AnalyzeClip(const LoadedClip& clip,
     const int feedChannels = FeedChannels(clip.format);
     const std::size_t samples = static_cast<std::size_t>(feedChannels) * kBlockFrames;
     const bool stereo = AnalyseStereo(store, &player);
+    NsdfPitchEstimator precise;
+    if (doreme.pitchMethod.load(std::memory_order_relaxed) == kPitchMethodPrecise) {
+        precise.Init();
+    }
     FeedBlock block{};
     int64_t k = 0;
     for (; k <= lastBlock; ++k) {
@@ -44,11 +49,12 @@ int64_t AnalyzeClip(const LoadedClip& clip,
         }
         BuildFeedBlockAtTenths(clip, k, block);
         store.AppendBlock(std::span<const int16_t>(block.data(), samples), feedChannels);
-        RunAnalysisPass(store, fft, doreme, stereo);
+        RunAnalysisPass(store, fft, doreme, stereo, &precise);
         if (onBlock) {
             const SpectrumFrame& frame = store.spectrum.acquire();
             const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
-            onBlock(BlockPitch{k, (k + 1) * 0.1, frame.fundamentalHz, nk.key, nk.cents});
+            onBlock(
+                BlockPitch{k, (k + 1) * 0.1, frame.fundamentalHz, nk.key, nk.cents, frame.precise});
         }
     }
     return k;

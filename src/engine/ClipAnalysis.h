@@ -8,6 +8,7 @@
 #include <limits>
 
 #include "engine/LoadedClip.h"
+#include "engine/PitchEstimate.h"
 
 namespace tonavise {
 
@@ -21,12 +22,14 @@ struct BlockPitch {
     double fundamentalHz = 0.0;
     int key = 0;  // may lie outside 0..87
     int cents = 0;
+    PitchEstimate precise{};  // with doreme.pitchMethod kPitchMethodPrecise; else no pitch
 };
 
 // Runs every block of the clip, up to and including block `lastBlock`, through `store` and
 // `fft` (initialised to the history length) and calls `onBlock` after each pass; the store's
-// spectrum and histories hold that block's state at that time. Returns the number of blocks
-// fed.
+// spectrum and histories hold that block's state at that time. With doreme.pitchMethod
+// kPitchMethodPrecise the precise estimate runs too (its memory is allocated once per call).
+// Returns the number of blocks fed.
 int64_t AnalyzeClip(const LoadedClip& clip,
                     CaptureStore& store,
                     CFft& fft,

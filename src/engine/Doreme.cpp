@@ -117,6 +117,19 @@ NearestKeyResult CDoreme::NearestKey(double hz) const {
     return r;
 }
 
+NearestKeyExactResult CDoreme::NearestKeyExact(double hz) const {
+    NearestKeyExactResult r;
+    if (!(hz > 0.0) || !std::isfinite(hz)) {
+        r.key = -1;
+        return r;
+    }
+    const double t = Cents(hz, GetA4()) + 4800.0;  // cents above A0
+    const double key = std::floor((t + 50.0) / 100.0);
+    r.key = static_cast<int>(std::clamp(key, -1.0, static_cast<double>(kKeyCount)));
+    r.cents = t - 100.0 * key;
+    return r;
+}
+
 void CDoreme::SaveColors() {
     for (int k = 0; k < kKeyCount; ++k) {
         pitchLineBackup[k] = pitchLineColors[k].load(std::memory_order_relaxed);

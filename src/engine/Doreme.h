@@ -21,6 +21,10 @@ inline constexpr int32_t kColorUnmarked = 7;
 inline constexpr double kMinA4 = 435.0;
 inline constexpr double kMaxA4 = 445.0;
 
+// Which fundamental estimate names the pitch (the "PitchMethod" setting).
+inline constexpr int32_t kPitchMethodStandard = 0;  // peaks of the spectrum and their ratios
+inline constexpr int32_t kPitchMethodPrecise = 1;   // NsdfPitchEstimator, beside the standard one
+
 // The interval from b up to a in cents (negative when a is lower).
 double Cents(double a, double b);
 
@@ -31,6 +35,13 @@ extern const std::array<std::array<std::string_view, 12>, 4> relativeNoteNames;
 // The relative name of key k in the given notation counter (taken mod 4) and key (0..11, the
 // pitch class of degree "1" counted from C).
 std::string_view RelativeNoteName(int key, int notationCounter, int keyIndex);
+
+// The nearest key with the deviation not truncated: cents in -50..+50 (exactly +50 names the
+// upper key with -50).
+struct NearestKeyExactResult {
+    int key = 0;  // may lie outside 0..87: callers treat that as no note
+    double cents = 0.0;
+};
 
 struct NearestKeyResult {
     int key = 0;    // may lie outside 0..87: callers treat that as no note
@@ -55,12 +66,16 @@ class CDoreme {
     std::string_view LongName(int k) const;
 
     NearestKeyResult NearestKey(double hz) const;
+    // For the precise estimate, whose readout shows tenths of a cent.
+    NearestKeyExactResult NearestKeyExact(double hz) const;
 
     void SaveColors();
     void RestoreColors();
 
     std::atomic<double> a4Frequency{440.0};
     std::atomic<int32_t> logarithmOption{0};
+    // kPitchMethodStandard or kPitchMethodPrecise; read by the analysis at every pass.
+    std::atomic<int32_t> pitchMethod{kPitchMethodStandard};
     std::array<std::atomic<int32_t>, kKeyCount> pitchLineColors;
     std::array<int32_t, kKeyCount> pitchLineBackup{};  // user-interface thread only
 

@@ -174,6 +174,19 @@ void CFft::LoadStereo(const int16_t* left, const int16_t* right) {
     realInput_ = true;
 }
 
+void CFft::LoadReal(std::span<const double> samples) {
+    if (!re_) {
+        return;
+    }
+    const int n = static_cast<int>(std::min<std::size_t>(samples.size(), size_));
+    std::copy_n(samples.data(), n, re_.get());
+    std::fill_n(re_.get() + n, size_ - n, 0.0);
+    if (log2Size_ < fftcore::kMinRealLog2) {
+        std::fill_n(im_.get(), size_, 0.0);  // the reference transform reads it; the real one not
+    }
+    realInput_ = true;
+}
+
 void CFft::Transform() {
     if (!re_) {
         return;

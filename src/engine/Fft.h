@@ -41,6 +41,9 @@ class CFft {
     // re := samples x window, im := 0. Each input holds size() samples.
     void LoadMono(const int16_t* samples);
     void LoadStereo(const int16_t* left, const int16_t* right);
+    // re := samples without a window, zero after them (at most size() are taken); the next
+    // Transform takes the input as real, as after LoadMono.
+    void LoadReal(std::span<const double> samples);
 
     // Forward transform of (re, im) in place, angle step -2 pi / N, results in natural order.
     // After LoadMono/LoadStereo (im known to be zero) it runs a half-size complex transform of

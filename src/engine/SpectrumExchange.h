@@ -12,13 +12,16 @@
 #include <cstdint>
 
 #include "engine/AudioFormat.h"
+#include "engine/PitchEstimate.h"
 
 namespace tonavise {
 
 struct SpectrumFrame {
     std::array<double, kSpectrumLength> spectrum{};  // magnitudes, linear or 0..32767 log scale
-    double fundamentalHz = 0.0;
-    uint64_t sequence = 0;  // 0 before the first analysis, then 1, 2, ...
+    double fundamentalHz = 0.0;  // the standard estimate, computed in every pass
+    int32_t pitchMethod = 0;     // the method in force for this pass (kPitchMethod... of CDoreme)
+    PitchEstimate precise{};     // with kPitchMethodPrecise; otherwise "no pitch"
+    uint64_t sequence = 0;       // 0 before the first analysis, then 1, 2, ...
 };
 
 class SpectrumExchange {

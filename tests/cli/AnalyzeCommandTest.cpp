@@ -67,6 +67,29 @@ TEST(AnalyzeCommand, A4AndLogarithmicScalingChangeTheNaming) {
     EXPECT_NE(lines[10].find(",48,A4,-19"), std::string::npos) << lines[10];
 }
 
+TEST(AnalyzeCommand, PreciseMethodPrintsTenthsOfACentAndNothingWithoutPitch) {
+    test::TempDir dir;
+    // Half a second of silence, then half a second of 441 Hz (3.9 cents above A4).
+    std::vector<int16_t> samples(22050, 0);
+    const std::vector<int16_t> tone = test::Sine(441.0, 10000, 22050);
+    samples.insert(samples.end(), tone.begin(), tone.end());
+    const std::string path =
+        dir.Write("step.wav",
+                  test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                                 test::Chunk("data", test::Bytes(samples))));
+    AnalyzeOptions o;
+    o.files = {path};
+    o.method = "precise";
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunAnalyze(o, out, err), 0);
+    const auto lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 11u);
+    EXPECT_EQ(lines[0], "file,time_s,f0_hz,key,name,cents");
+    EXPECT_EQ(lines[3], path + ",0.3,,,,");
+    EXPECT_EQ(lines[10], path + ",1.0,441.000,48,A4,3.9");
+}
+
 TEST(AnalyzeCommand, PathsWithCommasAreQuoted) {
     test::TempDir dir;
     const std::string path = dir.File("a, \"b\".wav");

@@ -2,6 +2,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cmath>
+#include <cstring>
+#include <numbers>
 #include <thread>
 
 #include "TestSupport.h"
@@ -9,6 +12,7 @@
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/PitchReading.h"
 
 namespace tonavise {
 namespace {
@@ -44,6 +48,18 @@ TEST(AnalysisThread, AnalysesEachBlockAndPublishesTheFundamental) {
     const SpectrumFrame& frame = store.spectrum.acquire();
     EXPECT_NEAR(frame.fundamentalHz, 440.0, 1.4);
     EXPECT_GE(frame.sequence, 3u);
+    EXPECT_EQ(frame.pitchMethod, kPitchMethodStandard);
+    EXPECT_FALSE(frame.precise.hasPitch) << "the precise estimate runs only when switched on";
+
+    doreme.pitchMethod = kPitchMethodPrecise;
+    for (int k = 0; k < 2; ++k) {
+        AppendSine(store, 440.0);
+        ASSERT_TRUE(store.finishedFftEvent.wait(5s));
+    }
+    const SpectrumFrame& precise = store.spectrum.acquire();
+    EXPECT_EQ(precise.pitchMethod, kPitchMethodPrecise);
+    EXPECT_TRUE(precise.precise.hasPitch);
+    EXPECT_NEAR(precise.precise.hz, 440.0, 0.01);
     analysis.StopAnalysis();
     EXPECT_FALSE(analysis.IsRunning());
 }
@@ -118,6 +134,7 @@ TEST(AnalysisThread, ProducerAnalysisAndViewRunTogether) {
             last = f.sequence;
             ++seen;
             doreme.logarithmOption = seen % 2;
+            doreme.pitchMethod = seen / 2 % 2;
         }
     }
     producer.join();
@@ -184,6 +201,97 @@ TEST(AnalysisPass, StereoAveragesBothChannels) {
     RunAnalysisPass(store, fft, doreme, false);
     EXPECT_NEAR(store.spectrum.acquire().fundamentalHz, 440.0, 1.4);
     EXPECT_TRUE(store.finishedFftEvent.wait(0ms));
+}
+
+// Block `block` of a continuous tone: partials (number, amplitude) of hz, on every channel.
+void AppendTone(CaptureStore& store,
+                double hz,
+                std::initializer_list<std::pair<int, double>> partials,
+                int64_t block,
+                int channels = 1) {
+    std::vector<int16_t> samples(static_cast<std::size_t>(kBlockFrames * channels));
+    for (int i = 0; i < kBlockFrames; ++i) {
+        const double t = static_cast<double>(block * kBlockFrames + i) / kSampleRate;
+        double v = 0.0;
+        for (auto [n, amplitude] : partials) {
+            v += amplitude * std::sin(2 * std::numbers::pi * n * hz * t);
+        }
+        for (int c = 0; c < channels; ++c) {
+            samples[static_cast<std::size_t>(i * channels + c)] = static_cast<int16_t>(v);
+        }
+    }
+    store.AppendBlock(samples, channels);
+}
+
+TEST(AnalysisPass, PreciseEstimateLeavesTheStandardOneBitForBit) {
+    for (const bool stereo : {false, true}) {
+        for (const int32_t logarithm : {0, 1}) {
+            CaptureStore store;
+            store.Create();
+            for (int k = 0; k < 8; ++k) {
+                // A weak fundamental under a strong second harmonic and third partial.
+                AppendTone(store, 146.83, {{1, 1000}, {2, 9000}, {3, 5000}}, k, stereo ? 2 : 1);
+            }
+            CDoreme doreme;
+            doreme.logarithmOption = logarithm;
+            CFft fft(kFftSize);
+            NsdfPitchEstimator precise;
+            ASSERT_TRUE(precise.Init());
+            RunAnalysisPass(store, fft, doreme, stereo);
+            const SpectrumFrame standard = store.spectrum.acquire();
+            doreme.pitchMethod = kPitchMethodPrecise;
+            RunAnalysisPass(store, fft, doreme, stereo, &precise);
+            const SpectrumFrame& both = store.spectrum.acquire();
+            EXPECT_EQ(std::memcmp(standard.spectrum.data(),
+                                  both.spectrum.data(),
+                                  sizeof(double) * standard.spectrum.size()),
+                      0);
+            EXPECT_EQ(std::memcmp(&standard.fundamentalHz, &both.fundamentalHz, sizeof(double)), 0);
+            EXPECT_EQ(standard.pitchMethod, kPitchMethodStandard);
+            EXPECT_FALSE(standard.precise.hasPitch);
+            // The logarithmic display does not move the precise estimate by a hair.
+            ASSERT_TRUE(both.precise.hasPitch);
+            EXPECT_NEAR(both.precise.hz, 146.83, 0.01) << "stereo " << stereo;
+            EXPECT_EQ(ReadPitch(both, doreme).key, 29);  // D3
+        }
+    }
+}
+
+TEST(AnalysisPass, PreciseEstimateFollowsAStepWithinTwoPasses) {
+    // A tuner must follow the player: A4 held, then B4. The standard estimate is given for
+    // comparison only.
+    CaptureStore store;
+    store.Create();
+    CDoreme doreme;
+    doreme.pitchMethod = kPitchMethodPrecise;
+    CFft fft(kFftSize);
+    NsdfPitchEstimator precise;
+    ASSERT_TRUE(precise.Init());
+    int64_t block = 0;
+    for (; block < 8; ++block) {
+        AppendTone(store, 440.0, {{1, 10000}}, block);
+        RunAnalysisPass(store, fft, doreme, false, &precise);
+    }
+    ASSERT_EQ(ReadPitch(store.spectrum.acquire(), doreme).key, kKeyA4);
+    int preciseAfter = 0;
+    int standardAfter = 0;
+    for (int pass = 1; pass <= 6; ++pass) {
+        AppendTone(store, 493.88, {{1, 10000}}, block++);
+        RunAnalysisPass(store, fft, doreme, false, &precise);
+        const SpectrumFrame& frame = store.spectrum.acquire();
+        const PitchReading reading = ReadPitch(frame, doreme);
+        if (preciseAfter == 0 && reading.hasPitch && reading.key == kKeyA4 + 2 &&
+            std::abs(reading.cents) < 5) {
+            preciseAfter = pass;
+        }
+        if (standardAfter == 0 && doreme.NearestKey(frame.fundamentalHz).key == kKeyA4 + 2) {
+            standardAfter = pass;
+        }
+    }
+    RecordProperty("precise_passes", preciseAfter);
+    RecordProperty("standard_passes", standardAfter);
+    EXPECT_GE(preciseAfter, 1);
+    EXPECT_LE(preciseAfter, 2);
 }
 
 }  // namespace
