@@ -3,8 +3,12 @@
 
 #include <atomic>
 #include <iosfwd>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
+
+class QGuiApplication;
 
 namespace tonavise {
 class DeviceFactory;
@@ -61,6 +65,33 @@ struct RenderOptions {
 // message on err and a non-zero result.
 int RunRender(const RenderOptions& options, std::ostream& err);
 
+// --key (0..12 or C, Db, ... B) and --notation (0..3 or numbered, solmisation, small, capital)
+// of the pictures; nothing for any other text.
+std::optional<int> ParseKeyOption(const std::string& text);
+std::optional<int> ParseNotationOption(const std::string& text);
+// The application that fonts need, on the off-screen platform unless one is chosen; null when
+// one exists already.
+std::unique_ptr<QGuiApplication> OffscreenGuiApplication();
+
+struct TrackOptions {
+    std::string file;
+    std::string output;               // the picture: PNG, JPEG or BMP by the ending
+    std::string csv;                  // the blocks as rows, when given
+    std::string method = "standard";  // or "precise"
+    double from = 0.0;                // seconds
+    double to = -1.0;                 // seconds; below 0: the end of the file
+    int width = 1000;
+    int height = 500;
+    std::string key = "C";
+    std::string notation = "numbered";
+    double a4 = 440.0;
+};
+
+// Analyses the file as analyze does and draws the pitch track of [from, to] into an image file
+// and, with csv, writes the blocks of that range as time_s,f0_hz,key,name,cents rows. Bad options
+// give exit code 2, an unreadable file or an unwritable output 1, with the message on err.
+int RunTrack(const TrackOptions& options, std::ostream& err);
+
 // The sound commands run the program's own threads on the default devices of `devices`. Each
 // runs for `seconds` (0: until `stop` is set, by Ctrl-C) and returns 0, or 1 when a device
 // cannot be opened (the device error box's text goes to err).
@@ -69,6 +100,7 @@ struct ListenOptions {
     double seconds = 0.0;
     bool stereo = false;
     double a4 = 440.0;
+    std::string method = "standard";  // or "precise"
 };
 
 // Captures the default input through the capture thread and the analysis thread and prints the

@@ -118,18 +118,12 @@ bool BuildState(const RenderOptions& o,
             "minus the span");
     }
     state.startFrequency = o.start;
-    auto key = IndexOf(kKeyNames, o.key);
-    if (!key) {
-        key = ParseInt(o.key, 0, 12);
-    }
+    const auto key = ParseKeyOption(o.key);
     if (!key) {
         return fail("--key must be 0..12 or one of C, Db, D, bE, E, F, #F/bG, G, bA, A, bB, B");
     }
     state.keyIndex = *key;
-    auto notation = IndexOf(kNotationNames, o.notation);
-    if (!notation) {
-        notation = ParseInt(o.notation, 0, 3);
-    }
+    const auto notation = ParseNotationOption(o.notation);
     if (!notation) {
         return fail("--notation must be 0..3 or numbered, solmisation, small, capital");
     }
@@ -163,6 +157,30 @@ int64_t BlockAt(double seconds) {
 }
 
 }  // namespace
+
+std::optional<int> ParseKeyOption(const std::string& text) {
+    auto key = IndexOf(kKeyNames, text);
+    return key ? key : ParseInt(text, 0, 12);
+}
+
+std::optional<int> ParseNotationOption(const std::string& text) {
+    auto notation = IndexOf(kNotationNames, text);
+    return notation ? notation : ParseInt(text, 0, 3);
+}
+
+std::unique_ptr<QGuiApplication> OffscreenGuiApplication() {
+    // Fonts need a QGuiApplication; the tool draws off screen and needs no display.
+    if (QGuiApplication::instance() != nullptr) {
+        return nullptr;
+    }
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static int argc = 1;
+    static char name[] = "tonavise-cli";
+    static char* argv[] = {name, nullptr};
+    return std::make_unique<QGuiApplication>(argc, argv);
+}
 
 int RunRender(const RenderOptions& options, std::ostream& err) {
     if (!(options.a4 >= kMinA4 && options.a4 <= kMaxA4)) {
@@ -202,17 +220,7 @@ int RunRender(const RenderOptions& options, std::ostream& err) {
         return 1;
     }
 
-    // Fonts need a QGuiApplication; the tool draws off screen and needs no display.
-    std::unique_ptr<QGuiApplication> app;
-    if (QGuiApplication::instance() == nullptr) {
-        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) {
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        }
-        static int argc = 1;
-        static char name[] = "tonavise-cli";
-        static char* argv[] = {name, nullptr};
-        app = std::make_unique<QGuiApplication>(argc, argv);
-    }
+    const std::unique_ptr<QGuiApplication> app = OffscreenGuiApplication();
 
     CaptureStore store;
     store.Create();

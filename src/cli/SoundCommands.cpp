@@ -16,6 +16,7 @@
 #include "engine/LiveEngine.h"
 #include "engine/Metronome.h"
 #include "engine/Notifier.h"
+#include "engine/PitchReading.h"
 #include "engine/SignalBuffer.h"
 #include "engine/ThreadMessages.h"
 #include "engine/WaveOutThread.h"
@@ -100,6 +101,8 @@ int RunListen(const ListenOptions& options,
     store.channelCount.store(options.stereo ? 2 : 1);
     store.scopeMode.store(kScopePitch);
     doreme.SetA4(options.a4);
+    doreme.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
+                                                         : kPitchMethodStandard);
     LiveEngine::Parts parts;
     parts.output = false;
     parts.recorder = false;
@@ -115,20 +118,11 @@ int RunListen(const ListenOptions& options,
         if (!store.finishedFftEvent.wait(10ms)) {
             return;
         }
-        const SpectrumFrame& frame = store.spectrum.acquire();
-        const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
-        const bool named = nk.key >= 0 && nk.key < kKeyCount;
+        const PitchReading reading = ReadPitch(store.spectrum.acquire(), doreme);
         const double t = std::chrono::duration<double>(Clock::now() - start).count();
-        char line[128];
-        std::snprintf(line,
-                      sizeof line,
-                      "-,%.1f,%.3f,%d,%s,%d\n",
-                      t,
-                      frame.fundamentalHz,
-                      nk.key,
-                      named ? std::string(doreme.LongName(nk.key)).c_str() : "",
-                      nk.cents);
-        out << line;
+        char line[48];
+        std::snprintf(line, sizeof line, "-,%.1f,", t);
+        out << line << PitchColumns(reading, doreme) << '\n';
         out.flush();
     });
     engine.Stop();

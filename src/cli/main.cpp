@@ -118,6 +118,32 @@ int RunTool(int argc, char** argv) {
                      "5 magenta, 6 cyan, 7 unmarked")
         ->delimiter(',');
 
+    TrackOptions track;
+    CLI::App* trackCmd = app.add_subcommand(
+        "track",
+        "Draw the pitch track of a WAV or MP3 file (how the named pitch moved, on a cents axis "
+        "with a line for every key) into an image file, and optionally write its blocks as CSV "
+        "rows time_s,f0_hz,key,name,cents.");
+    trackCmd->add_option("file", track.file, "WAV or MP3 file")->required();
+    trackCmd->add_option("-o,--output", track.output, "Image file to write")->required();
+    trackCmd->add_option("--csv", track.csv, "CSV file for the blocks shown");
+    trackCmd->add_option("--method", track.method, "Fundamental estimate: standard or precise")
+        ->check(CLI::IsMember({"standard", "precise"}))
+        ->capture_default_str();
+    trackCmd->add_option("--from", track.from, "Start of the range in seconds")
+        ->capture_default_str();
+    trackCmd->add_option("--to", track.to, "End of the range in seconds (default: the end)");
+    trackCmd->add_option("--width", track.width, "Picture width in pixels")->capture_default_str();
+    trackCmd->add_option("--height", track.height, "Picture height in pixels")
+        ->capture_default_str();
+    trackCmd->add_option("--key", track.key, "Key of the relative names, as for render")
+        ->capture_default_str();
+    trackCmd->add_option("--notation", track.notation, "Relative names, as for render")
+        ->capture_default_str();
+    trackCmd->add_option("--a4", track.a4, "Frequency of A4 in Hz")
+        ->check(CLI::Range(435.0, 445.0))
+        ->capture_default_str();
+
     const auto seconds = [](CLI::App* cmd, double& value) {
         cmd->add_option("--seconds", value, "How long; 0 or none: until Ctrl-C")
             ->check(CLI::Range(0.0, 86400.0));
@@ -129,6 +155,11 @@ int RunTool(int argc, char** argv) {
         "time since the start)");
     seconds(listenCmd, listen.seconds);
     listenCmd->add_flag("--stereo", listen.stereo, "Capture two channels");
+    listenCmd
+        ->add_option(
+            "--method", listen.method, "Fundamental estimate: standard or precise, as for analyze")
+        ->check(CLI::IsMember({"standard", "precise"}))
+        ->capture_default_str();
     listenCmd->add_option("--a4", listen.a4, "Frequency of A4 in Hz")
         ->check(CLI::Range(435.0, 445.0));
 
@@ -225,6 +256,9 @@ int RunTool(int argc, char** argv) {
     }
     if (renderCmd->parsed()) {
         return RunRender(render, std::cerr);
+    }
+    if (trackCmd->parsed()) {
+        return RunTrack(track, std::cerr);
     }
     return 2;
 }

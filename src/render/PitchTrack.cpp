@@ -57,12 +57,31 @@ double KeyPosition(double hz, double a4) {
     return 48.0 + 12.0 * std::log2(hz / a4);
 }
 
+namespace {
+
+bool Pitched(const TrackPoint& p) {
+    return p.hz > 0 && std::isfinite(p.hz);
+}
+
+// A block whose neighbours both name another pitch is the onset or the end of a note (the
+// analysis window still holds the sound before it) or a stray reading: the range does not
+// follow it, or one such block would stretch the axis over octaves.
+bool Held(std::span<const TrackPoint> points, std::size_t i, double a4) {
+    const double k = KeyPosition(points[i].hz, a4);
+    const auto near = [&](std::size_t j) {
+        return Pitched(points[j]) && std::abs(KeyPosition(points[j].hz, a4) - k) <= 1.0;
+    };
+    return (i > 0 && near(i - 1)) || (i + 1 < points.size() && near(i + 1));
+}
+
+}  // namespace
+
 KeyRange KeyRangeFollower::Update(std::span<const TrackPoint> points, double a4) {
     double low = 1e9;
     double high = -1e9;
-    for (const TrackPoint& p : points) {
-        if (p.hz > 0 && std::isfinite(p.hz)) {
-            const double k = KeyPosition(p.hz, a4);
+    for (std::size_t i = 0; i < points.size(); ++i) {
+        if (Pitched(points[i]) && (points.size() == 1 || Held(points, i, a4))) {
+            const double k = KeyPosition(points[i].hz, a4);
             low = std::min(low, k);
             high = std::max(high, k);
         }
@@ -70,7 +89,10 @@ KeyRange KeyRangeFollower::Update(std::span<const TrackPoint> points, double a4)
     if (low > high) {
         return range_;  // nothing pitched in view: keep the range
     }
-    KeyRange target{std::floor(low) - kMargin, std::ceil(high) + kMargin};
+    // A note a few cents off its key counts as on it: the axis does not gain a key for a pitch
+    // a hair above the top one.
+    constexpr double kOnKey = 0.05;
+    KeyRange target{std::floor(low + kOnKey) - kMargin, std::ceil(high - kOnKey) + kMargin};
     const double grow = kMinSpan - (target.high - target.low);
     if (grow > 0) {
         target.low -= grow / 2;
