@@ -52,6 +52,9 @@ enum CommandId : int {
     ID_SIGNAL_GENERATOR = 32866,
     ID_SHOW_ASSISTANCE_BAR = 32868,
     ID_PITCH_MARKING = 32869,
+    // Added beyond the scope's own commands: the precise tuner and the pitch track.
+    ID_PRECISE_PITCH = 32900,
+    ID_PITCH_TRACK = 32901,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_VIEW_TOOLBAR = 59392,

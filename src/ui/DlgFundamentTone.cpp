@@ -1,9 +1,12 @@
 #include "ui/DlgFundamentTone.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QFontMetrics>
+#include <QMenu>
 #include <QPainter>
 #include <algorithm>
+#include <cmath>
 
 #include "engine/Doreme.h"
 
@@ -17,6 +20,14 @@ constexpr int kClientHeight = 70;
 constexpr int kFontCellHeight = 16;
 constexpr int kLeft = 4;
 constexpr int kLineTops[3] = {4, 24, 44};
+// The tuner bar under the lines, with the precise estimate.
+constexpr int kTunerTop = 70;
+constexpr int kTunerHeight = 34;
+constexpr int kTunerMargin = 10;
+
+QString Latin(std::string_view text) {
+    return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
 
 // The system's face at the largest size whose line (ascent + descent) fits 16 pixels.
 QFont ToneFont() {
@@ -70,6 +81,35 @@ QStringList FundamentalToneLines(double hz, const CDoreme& doreme, UiLanguage la
     return lines;
 }
 
+QStringList PreciseToneLines(const TunerReadout::Shown& shown,
+                             const CDoreme& doreme,
+                             UiLanguage language,
+                             const QString& noPitch) {
+    const ToneLabels labels = ToneLabelsFor(language);
+    QStringList lines;
+    if (!shown.hasPitch || shown.key < 0 || shown.key >= kKeyCount) {
+        lines << QStringLiteral("%1 = %2").arg(labels.frequency, noPitch);
+        return lines;
+    }
+    // A deviation that rounds to zero reads +0.0, never -0.0.
+    const double tenths = std::round(shown.cents * 10.0) / 10.0;
+    lines << QStringLiteral("%1 = %2 (Hz)").arg(labels.frequency).arg(shown.hz, 0, 'f', 2);
+    lines << QStringLiteral("%1 = %2").arg(labels.pitch, Latin(doreme.LongName(shown.key)));
+    lines << QStringLiteral("%1 = %2 (%3)")
+                 .arg(labels.difference,
+                      QString::asprintf("%+.1f", tenths == 0.0 ? 0.0 : tenths),
+                      labels.cents);
+    return lines;
+}
+
+QColor TunerNeedleColor(double cents) {
+    const double off = std::abs(cents);
+    if (off <= kInTuneCents) {
+        return {0, 160, 60};
+    }
+    return off <= 15.0 ? QColor(220, 150, 0) : QColor(210, 40, 30);
+}
+
 CDlgFundamentTone::CDlgFundamentTone(const CDoreme& doreme,
                                      std::function<double()> fundamental,
                                      UiLanguage language,
@@ -87,8 +127,37 @@ CDlgFundamentTone::CDlgFundamentTone(const CDoreme& doreme,
     // That size, widened when this system's face needs more room for the first line.
     const QFontMetrics fm(font_);
     const QString widest = FundamentalToneLines(22050.0, doreme_, language_).front();
-    const int width = std::max(kClientWidth, fm.horizontalAdvance(widest) + 2 * kLeft);
-    setFixedSize(width, kClientHeight);
+    standardWidth_ = std::max(kClientWidth, fm.horizontalAdvance(widest) + 2 * kLeft);
+    FitToMethod();
+}
+
+bool CDlgFundamentTone::showsTuner() const {
+    return doreme_.pitchMethod.load(std::memory_order_relaxed) == kPitchMethodPrecise;
+}
+
+void CDlgFundamentTone::FitToMethod() {
+    setFixedSize(standardWidth_, showsTuner() ? kTunerTop + kTunerHeight + 6 : kClientHeight);
+    tuner_.Reset();
+}
+
+void CDlgFundamentTone::AddReading(const PitchReading& reading) {
+    if (reading.precise) {
+        tuner_.Add(reading);
+    }
+}
+
+void CDlgFundamentTone::contextMenuEvent(QContextMenuEvent* event) {
+    if (!showsTuner()) {
+        return;
+    }
+    QMenu menu(this);
+    QAction* smooth = menu.addAction(tr("Smooth Tuner Needle"));
+    smooth->setCheckable(true);
+    smooth->setChecked(tuner_.smoothing());
+    if (menu.exec(event->globalPos()) == smooth) {
+        tuner_.SetSmoothing(!tuner_.smoothing());
+        emit smoothingChanged(tuner_.smoothing());
+    }
 }
 
 bool CDlgFundamentTone::event(QEvent* event) {
@@ -110,9 +179,46 @@ void CDlgFundamentTone::paintEvent(QPaintEvent*) {
     painter.setPen(QColor(0, 0, 255));
     painter.setFont(font_);
     const QFontMetrics fm(font_);
-    shownLines_ = FundamentalToneLines(fundamental_(), doreme_, language_);
+    needleX_ = -1;
+    if (!showsTuner()) {
+        shownLines_ = FundamentalToneLines(fundamental_(), doreme_, language_);
+        for (int i = 0; i < shownLines_.size(); ++i) {
+            painter.drawText(kLeft, kLineTops[i] + fm.ascent(), shownLines_[i]);
+        }
+        return;
+    }
+    const TunerReadout::Shown& shown = tuner_.shown();
+    shownLines_ = PreciseToneLines(shown, doreme_, language_, tr("no pitch"));
+    // A held reading (the sound paused for a moment) is shown grey.
+    painter.setPen(shown.held ? QColor(128, 128, 128) : QColor(0, 0, 255));
     for (int i = 0; i < shownLines_.size(); ++i) {
         painter.drawText(kLeft, kLineTops[i] + fm.ascent(), shownLines_[i]);
+    }
+
+    // The bar: -50..+50 cents, the in-tune zone shaded, a tick every 10 cents.
+    const int left = kTunerMargin;
+    const int right = width() - kTunerMargin;
+    const int top = kTunerTop;
+    const int bottom = kTunerTop + kTunerHeight;
+    const auto xOf = [&](double cents) {
+        const double t = (std::clamp(cents, -50.0, 50.0) + 50.0) / 100.0;
+        return left + static_cast<int>(std::lround(t * (right - left)));
+    };
+    painter.fillRect(QRect(left, top, right - left, kTunerHeight), QColor(236, 236, 236));
+    painter.fillRect(
+        QRect(xOf(-kInTuneCents), top, xOf(kInTuneCents) - xOf(-kInTuneCents) + 1, kTunerHeight),
+        QColor(200, 240, 200));
+    painter.setPen(QColor(90, 90, 90));
+    for (int c = -50; c <= 50; c += 10) {
+        const int x = xOf(c);
+        const int length = c == 0 ? kTunerHeight : (c % 50 == 0 ? 10 : 6);
+        painter.drawLine(x, bottom - length, x, bottom - 1);
+    }
+    if (shown.hasPitch) {
+        needleX_ = xOf(shown.needleCents);
+        const QColor color =
+            shown.held ? QColor(150, 150, 150) : TunerNeedleColor(shown.needleCents);
+        painter.fillRect(QRect(needleX_ - 2, top + 2, 5, kTunerHeight - 4), color);
     }
 }
 

@@ -205,6 +205,8 @@ void CMainFrame::CreateMenus() {
          ID_SHOW_ASSISTANCE_BAR,
          kSeparator,
          ID_FUNDAMENTAL_TONE,
+         ID_PRECISE_PITCH,
+         ID_PITCH_TRACK,
          kSeparator,
          ID_SET_PARAMETERS});
 
@@ -271,7 +273,10 @@ void CMainFrame::CreateToolBars() {
                                 ID_RECORDER_PLAY,
                                 ID_RECORDER_SAVE});
     assistanceBar_ =
-        MakeToolBar(tr("Assistance"), "assistanceBar", Qt::RightToolBarArea, {ID_SIGNAL_GENERATOR});
+        MakeToolBar(tr("Assistance"),
+                    "assistanceBar",
+                    Qt::RightToolBarArea,
+                    {ID_SIGNAL_GENERATOR, kSeparator, ID_PRECISE_PITCH, ID_PITCH_TRACK});
 
     playerBar_ = new CPlayerBar(tr("Player"), this);
     playerBar_->setObjectName(QStringLiteral("playerBar"));

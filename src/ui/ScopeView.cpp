@@ -14,6 +14,7 @@
 
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
+#include "engine/PitchReading.h"
 #include "engine/RecordingStore.h"
 #include "engine/WaveOutThread.h"
 #include "ui/CommandIds.h"
@@ -21,6 +22,7 @@
 #include "ui/DlgMetronome.h"
 #include "ui/DlgScaleColor.h"
 #include "ui/DlgSet.h"
+#include "ui/PitchTrackWindow.h"
 #include "ui/SettingsStore.h"
 #include "ui/SignalerDlg.h"
 
@@ -136,6 +138,10 @@ void CScopeView::OnInitialUpdate() {
     context_.doreme.SetA4(settings.a4);
     state_.keyIndex = settings.keyIndex;
     context_.doreme.logarithmOption.store(settings.logarithm, std::memory_order_relaxed);
+    context_.doreme.pitchMethod.store(settings.pitchMethod, std::memory_order_relaxed);
+    tunerSmoothing_ = settings.tunerSmoothing;
+    trackSpan_ = settings.pitchTrackSpan;
+    trackSize_ = QSize(settings.pitchTrackWidth, settings.pitchTrackHeight);
 
     newDataPoll_.start(kNewDataPollMs);
     playerFeedTimer_.start(kPlayerFeedMs);
@@ -145,6 +151,9 @@ void CScopeView::OnInitialUpdate() {
 
     capture_->Start();
     context_.engine.Start(context_.devices, context_.language);
+    if (settings.pitchTrackShown) {
+        TogglePitchTrack();
+    }
 }
 
 void CScopeView::OnDestroy() {
@@ -152,6 +161,9 @@ void CScopeView::OnDestroy() {
         return;
     }
     destroyed_ = true;
+    if (started_) {
+        SavePitchTrackState();
+    }
     newDataPoll_.stop();
     playerFeedTimer_.stop();
     // The player's reports and the analysis' readers are this view's: the engine stops first.
@@ -256,7 +268,7 @@ void CScopeView::OnNewDataPoll() {
         case kScopeFrequency:
         case kScopePitch:
             if (store.finishedFftEvent.wait(0ms)) {
-                store.spectrum.acquire();
+                FeedToolWindows(store.spectrum.acquire());
                 RedrawNow();
                 if (toneWindowShown_ != 0 && toneWindow_ != nullptr) {
                     toneWindow_->update();
@@ -330,6 +342,8 @@ bool CScopeView::HandlesCommand(int id) const {
         case ID_MIC_STEREO:
         case ID_FUNDAMENTAL_TONE:
         case ID_SET_PARAMETERS:
+        case ID_PRECISE_PITCH:
+        case ID_PITCH_TRACK:
             return true;
         default:
             return id >= ID_KEY_C && id <= ID_KEY_B;
@@ -412,6 +426,13 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
         case ID_FUNDAMENTAL_TONE:
             state.enabled = spectrum;
             state.checked = toneWindowShown_ != 0;
+            return;
+        case ID_PRECISE_PITCH:
+            state.checked =
+                context_.doreme.pitchMethod.load(std::memory_order_relaxed) == kPitchMethodPrecise;
+            return;
+        case ID_PITCH_TRACK:
+            state.checked = trackWindowShown_;
             return;
         default:
             if (id >= ID_KEY_C && id <= ID_KEY_B) {
@@ -546,6 +567,12 @@ void CScopeView::OnCommand(int id) {
         case ID_FUNDAMENTAL_TONE:
             ToggleToneWindow();
             return;
+        case ID_PRECISE_PITCH:
+            TogglePrecisePitch();
+            return;
+        case ID_PITCH_TRACK:
+            TogglePitchTrack();
+            return;
         case ID_SET_PARAMETERS:
             RunSetParameters(context_, *capture_, this);
             MarkScaleDirty();
@@ -601,6 +628,11 @@ void CScopeView::ToggleToneWindow() {
                     &CDlgFundamentTone::closedByUser,
                     this,
                     &CScopeView::OnToneWindowClosed);
+            toneWindow_->tuner().SetSmoothing(tunerSmoothing_);
+            connect(toneWindow_, &CDlgFundamentTone::smoothingChanged, this, [this](bool on) {
+                tunerSmoothing_ = on;
+                SaveViewInt(context_.settings, "TunerSmoothing", on ? 1 : 0);
+            });
             PlaceToneWindow();
         }
         toneWindow_->show();
@@ -628,6 +660,71 @@ void CScopeView::PlaceToneWindow() {
     } else {
         toneWindow_->move(x - 40, f.top() + 80);
     }
+}
+
+void CScopeView::FeedToolWindows(const SpectrumFrame& frame) {
+    const bool tone = toneWindowShown_ != 0 && toneWindow_ != nullptr;
+    const bool track = trackWindowShown_ && trackWindow_ != nullptr;
+    if (!tone && !track) {
+        return;
+    }
+    const PitchReading reading = ReadPitch(frame, context_.doreme);
+    if (tone) {
+        toneWindow_->AddReading(reading);
+    }
+    if (track) {
+        trackWindow_->SetNames(state_.keyIndex, state_.notationCounter % 4);
+        trackWindow_->AddReading(frame.sequence, reading);
+    }
+}
+
+void CScopeView::TogglePrecisePitch() {
+    auto& method = context_.doreme.pitchMethod;
+    const int32_t value = method.load(std::memory_order_relaxed) == kPitchMethodPrecise
+                              ? kPitchMethodStandard
+                              : kPitchMethodPrecise;
+    method.store(value, std::memory_order_relaxed);
+    SaveViewInt(context_.settings, "PitchMethod", value);
+    if (toneWindow_ != nullptr) {
+        toneWindow_->FitToMethod();
+        toneWindow_->update();
+    }
+    if (trackWindow_ != nullptr) {
+        trackWindow_->Clear();  // the two methods' blocks do not belong on one track
+    }
+}
+
+void CScopeView::TogglePitchTrack() {
+    trackWindowShown_ = !trackWindowShown_;
+    if (trackWindowShown_) {
+        if (trackWindow_ == nullptr) {
+            trackWindow_ =
+                new CPitchTrackWindow(context_.doreme, context_.notifier, trackSpan_, this);
+            trackWindow_->resize(trackSize_);
+            connect(trackWindow_, &CPitchTrackWindow::closedByUser, this, [this] {
+                trackWindowShown_ = false;
+                SavePitchTrackState();
+            });
+            connect(trackWindow_, &CPitchTrackWindow::spanChanged, this, [this](int seconds) {
+                trackSpan_ = seconds;
+                SaveViewInt(context_.settings, "PitchTrackSpan", seconds);
+            });
+        }
+        trackWindow_->show();
+        trackWindow_->raise();
+    } else if (trackWindow_ != nullptr) {
+        trackWindow_->hide();
+    }
+    SavePitchTrackState();
+}
+
+void CScopeView::SavePitchTrackState() {
+    if (trackWindow_ != nullptr) {
+        trackSize_ = trackWindow_->size();
+    }
+    SaveViewInt(context_.settings, "PitchTrackShown", trackWindowShown_ ? 1 : 0);
+    SaveViewInt(context_.settings, "PitchTrackWidth", trackSize_.width());
+    SaveViewInt(context_.settings, "PitchTrackHeight", trackSize_.height());
 }
 
 void CScopeView::OnToneWindowClosed() {

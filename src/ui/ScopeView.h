@@ -41,6 +41,7 @@ class CWaveOutThread;
 namespace tonavise::ui {
 
 class CDlgFundamentTone;
+class CPitchTrackWindow;
 class CSignalerDlg;
 class ScopePicture;
 
@@ -115,6 +116,9 @@ class CScopeView : public QScrollArea, public CommandTarget {
     const WaveTrigger& trigger() const { return trigger_; }
     bool toneWindowShown() const { return toneWindowShown_ != 0; }
     CDlgFundamentTone* toneWindow() const { return toneWindow_; }
+    bool pitchTrackShown() const { return trackWindowShown_; }
+    // The pitch track window; null until its command is first used.
+    CPitchTrackWindow* pitchTrackWindow() const { return trackWindow_; }
     // The signal generator's dialog; null until its command is first used.
     CSignalerDlg* signalDialog() const;
     bool analysisRunning() const { return context_.engine.analysisRunning(); }
@@ -177,6 +181,11 @@ class CScopeView : public QScrollArea, public CommandTarget {
     void OnSoundDialogCommand(int id);
     void PlaceToneWindow();
     void OnToneWindowClosed();
+    void TogglePrecisePitch();
+    void TogglePitchTrack();
+    void SavePitchTrackState();
+    // Hands a new analysis to the tool windows that follow every block.
+    void FeedToolWindows(const SpectrumFrame& frame);
     QWidget* Frame() const;
     int ScrollX() const;
 
@@ -196,8 +205,13 @@ class CScopeView : public QScrollArea, public CommandTarget {
 
     // Tool windows
     int32_t toneWindowShown_ = 0;
-    CDlgFundamentTone* toneWindow_ = nullptr;  // child of the view, created on first use
-    QPointer<CSignalerDlg> signalDialog_;      // child of the view, created on first use
+    CDlgFundamentTone* toneWindow_ = nullptr;   // child of the view, created on first use
+    CPitchTrackWindow* trackWindow_ = nullptr;  // child of the view, created on first use
+    bool trackWindowShown_ = false;
+    bool tunerSmoothing_ = true;
+    int32_t trackSpan_ = 10;
+    QSize trackSize_{720, 360};
+    QPointer<CSignalerDlg> signalDialog_;  // child of the view, created on first use
 
     QTimer newDataPoll_;
     QTimer playerFeedTimer_;

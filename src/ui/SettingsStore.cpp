@@ -129,6 +129,15 @@ ViewSettings LoadViewSettings(const SettingsStore& store) {
     v.a4 = std::clamp(store.ReadInt(kSectionSetting, "FreqOfA4", 4400) * 0.1, kMinA4, kMaxA4);
     v.keyIndex = std::clamp(store.ReadInt(kSectionSetting, "Key", 0), 0, kMaxKeyIndex);
     v.logarithm = store.ReadInt(kSectionSetting, "Logarithm", 0);
+    v.pitchMethod = store.ReadInt(kSectionSetting, "PitchMethod", 0) == 1 ? 1 : 0;
+    v.tunerSmoothing = store.ReadInt(kSectionSetting, "TunerSmoothing", 1) != 0;
+    v.pitchTrackShown = store.ReadInt(kSectionSetting, "PitchTrackShown", 0) != 0;
+    v.pitchTrackWidth =
+        std::clamp(store.ReadInt(kSectionSetting, "PitchTrackWidth", 720), 320, 4000);
+    v.pitchTrackHeight =
+        std::clamp(store.ReadInt(kSectionSetting, "PitchTrackHeight", 360), 160, 3000);
+    const int32_t span = store.ReadInt(kSectionSetting, "PitchTrackSpan", 10);
+    v.pitchTrackSpan = span == 5 || span == 30 ? span : 10;
     return v;
 }
 
@@ -139,6 +148,11 @@ void SaveKey(SettingsStore& store, int32_t keyIndex) {
 
 void SaveLogarithm(SettingsStore& store, int32_t logarithm) {
     store.WriteInt(kSectionSetting, "Logarithm", logarithm);
+    store.Flush();
+}
+
+void SaveViewInt(SettingsStore& store, const char* key, int32_t value) {
+    store.WriteInt(kSectionSetting, QString::fromLatin1(key), value);
     store.Flush();
 }
 

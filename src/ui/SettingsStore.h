@@ -99,9 +99,17 @@ void SaveToolSettings(SettingsStore& store, const ToolSettings& values);
 
 // The view's own settings, read when the view starts.
 struct ViewSettings {
-    double a4 = 440.0;      // "FreqOfA4" / 10, clamped to 435.0..445.0
-    int32_t keyIndex = 0;   // "Key", clamped to 0..12
-    int32_t logarithm = 0;  // "Logarithm", taken as stored
+    double a4 = 440.0;           // "FreqOfA4" / 10, clamped to 435.0..445.0
+    int32_t keyIndex = 0;        // "Key", clamped to 0..12
+    int32_t logarithm = 0;       // "Logarithm", taken as stored
+    int32_t pitchMethod = 0;     // "PitchMethod": 0 the standard estimate, 1 the precise one
+    bool tunerSmoothing = true;  // "TunerSmoothing": the tuner bar averages the last blocks
+    // The pitch track window: "PitchTrackShown", "PitchTrackWidth", "PitchTrackHeight" and
+    // "PitchTrackSpan" (seconds shown: 5, 10 or 30).
+    bool pitchTrackShown = false;
+    int32_t pitchTrackWidth = 720;
+    int32_t pitchTrackHeight = 360;
+    int32_t pitchTrackSpan = 10;
 };
 
 inline constexpr int32_t kMaxKeyIndex = 12;
@@ -109,6 +117,8 @@ inline constexpr int32_t kMaxKeyIndex = 12;
 ViewSettings LoadViewSettings(const SettingsStore& store);
 void SaveKey(SettingsStore& store, int32_t keyIndex);
 void SaveLogarithm(SettingsStore& store, int32_t logarithm);
+// One integer of group "Setting", written at once (the tuner's and the pitch track's choices).
+void SaveViewInt(SettingsStore& store, const char* key, int32_t value);
 // A4 in tenths of a hertz, rounded to nearest: 441.5 is stored as 4415.
 void SaveA4(SettingsStore& store, double a4);
 

@@ -415,6 +415,37 @@ void DrawIcon(QPainter& g, ToolIcon icon, const Palette& p) {
                                      QPointF(18.5, 17.5)});
             break;
         }
+        case ToolIcon::kPrecisePitch: {
+            // A tuner's scale with its needle upright, in tune.
+            g.setPen(Stroke(p.ink, 1.4));
+            g.setBrush(p.soft);
+            g.drawPie(QRectF(2.5, 5.5, 19, 19), 20 * 16, 140 * 16);
+            g.setPen(Stroke(p.ink, 1.0));
+            for (double a : {40.0, 65.0, 90.0, 115.0, 140.0}) {
+                const double r = a * 3.14159265 / 180.0;
+                g.drawLine(QPointF(12 + 7 * std::cos(r), 15 - 7 * std::sin(r)),
+                           QPointF(12 + 9 * std::cos(r), 15 - 9 * std::sin(r)));
+            }
+            g.setPen(Stroke(p.red, 1.8));
+            g.drawLine(QPointF(12, 15), QPointF(12, 6.5));
+            break;
+        }
+        case ToolIcon::kPitchTrack: {
+            // Key lines with a pitch curve stepping across them.
+            g.setPen(Stroke(p.ink, 0.8));
+            for (double y : {6.5, 11.5, 16.5}) {
+                g.drawLine(QPointF(3, y), QPointF(21, y));
+            }
+            g.setPen(Stroke(p.blue, 1.8));
+            g.setBrush(Qt::NoBrush);
+            g.drawPolyline(QPolygonF{QPointF(3, 17),
+                                     QPointF(8, 17),
+                                     QPointF(10, 12),
+                                     QPointF(14, 11),
+                                     QPointF(16, 7),
+                                     QPointF(21, 6.5)});
+            break;
+        }
     }
 }
 

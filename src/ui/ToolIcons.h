@@ -39,6 +39,8 @@ enum class ToolIcon {
     kSave,
     // Assistance bar
     kSignalGenerator,
+    kPrecisePitch,
+    kPitchTrack,
 };
 
 inline constexpr int kToolIconSize = 24;
