@@ -427,6 +427,26 @@ Toggle Status Bar</source>
         <translation>显示或隐藏状态栏
 切换状态栏</translation>
     </message>
+    <message>
+        <source>Precise Pitch</source>
+        <translation>精确音高</translation>
+    </message>
+    <message>
+        <source>Name the pitch with the precise estimate, to a tenth of a cent, with a tuner bar
+Precise Pitch</source>
+        <translation>用精确估计命名音高，精确到十分之一音分，并显示调音条
+精确音高</translation>
+    </message>
+    <message>
+        <source>Pitch Track</source>
+        <translation>音高轨迹</translation>
+    </message>
+    <message>
+        <source>Show how the pitch moved over the last seconds
+Pitch Track</source>
+        <translation>显示最近几秒内音高的变化
+音高轨迹</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -509,6 +529,14 @@ Toggle Status Bar</source>
     <message>
         <source>Fundamental Frequency (tone)</source>
         <translation>基频(基音)</translation>
+    </message>
+    <message>
+        <source>Smooth Tuner Needle</source>
+        <translation>平滑调音指针</translation>
+    </message>
+    <message>
+        <source>no pitch</source>
+        <translation>无音高</translation>
     </message>
 </context>
 <context>
@@ -693,6 +721,49 @@ Toggle Status Bar</source>
 %1</source>
         <translation>无法启动程序来显示说明书
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::CPitchTrackWindow</name>
+    <message>
+        <source>Pitch Track</source>
+        <translation>音高轨迹</translation>
+    </message>
+    <message>
+        <source>no pitch</source>
+        <translation>无音高</translation>
+    </message>
+    <message>
+        <source>Pitch Track (frozen)</source>
+        <translation>音高轨迹（已冻结）</translation>
+    </message>
+    <message>
+        <source>Last %1 Seconds</source>
+        <translation>最近 %1 秒</translation>
+    </message>
+    <message>
+        <source>Freeze</source>
+        <translation>冻结</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>清除</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>导出...</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>导出</translation>
+    </message>
+    <message>
+        <source>CSV rows and a PNG picture (*.csv)</source>
+        <translation>CSV 数据和 PNG 图片 (*.csv)</translation>
+    </message>
+    <message>
+        <source>The pitch track could not be written to %1.</source>
+        <translation>无法将音高轨迹写入 %1。</translation>
     </message>
 </context>
 <context>

@@ -427,6 +427,26 @@ Toggle Status Bar</source>
         <translation>ステータスバーの表示/非表示
 ステータスバー</translation>
     </message>
+    <message>
+        <source>Precise Pitch</source>
+        <translation>精密ピッチ</translation>
+    </message>
+    <message>
+        <source>Name the pitch with the precise estimate, to a tenth of a cent, with a tuner bar
+Precise Pitch</source>
+        <translation>精密な推定で音高を0.1セント単位で表示し、チューナーバーを表示します
+精密ピッチ</translation>
+    </message>
+    <message>
+        <source>Pitch Track</source>
+        <translation>ピッチ軌跡</translation>
+    </message>
+    <message>
+        <source>Show how the pitch moved over the last seconds
+Pitch Track</source>
+        <translation>直近数秒間の音高の動きを表示します
+ピッチ軌跡</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -509,6 +529,14 @@ Toggle Status Bar</source>
     <message>
         <source>Fundamental Frequency (tone)</source>
         <translation>基本周波数(基音)</translation>
+    </message>
+    <message>
+        <source>Smooth Tuner Needle</source>
+        <translation>チューナーの針を平滑化</translation>
+    </message>
+    <message>
+        <source>no pitch</source>
+        <translation>音高なし</translation>
     </message>
 </context>
 <context>
@@ -693,6 +721,49 @@ Toggle Status Bar</source>
 %1</source>
         <translation>マニュアルを表示するプログラムを起動できませんでした
 %1</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::CPitchTrackWindow</name>
+    <message>
+        <source>Pitch Track</source>
+        <translation>ピッチ軌跡</translation>
+    </message>
+    <message>
+        <source>no pitch</source>
+        <translation>音高なし</translation>
+    </message>
+    <message>
+        <source>Pitch Track (frozen)</source>
+        <translation>ピッチ軌跡（停止中）</translation>
+    </message>
+    <message>
+        <source>Last %1 Seconds</source>
+        <translation>直近 %1 秒</translation>
+    </message>
+    <message>
+        <source>Freeze</source>
+        <translation>停止</translation>
+    </message>
+    <message>
+        <source>Clear</source>
+        <translation>消去</translation>
+    </message>
+    <message>
+        <source>Export...</source>
+        <translation>書き出し...</translation>
+    </message>
+    <message>
+        <source>Export</source>
+        <translation>書き出し</translation>
+    </message>
+    <message>
+        <source>CSV rows and a PNG picture (*.csv)</source>
+        <translation>CSV データと PNG 画像 (*.csv)</translation>
+    </message>
+    <message>
+        <source>The pitch track could not be written to %1.</source>
+        <translation>ピッチ軌跡を %1 に書き込めませんでした。</translation>
     </message>
 </context>
 <context>

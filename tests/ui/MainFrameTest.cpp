@@ -125,6 +125,8 @@ TEST_F(MainFrameTest, MenusHoldEveryItemInOrder) {
                            "&Assistance Bar",
                            "-",
                            "Fundamental Frequency (tone)",
+                           "Precise Pitch",
+                           "Pitch Track",
                            "-",
                            "Set Parameters Dialog"}));
     EXPECT_EQ(Items(TopMenu(4)), QStringList({"&About Tonavise...", "Help"}));
@@ -164,7 +166,8 @@ TEST_F(MainFrameTest, ToolbarsCarryTheirButtonsOnTheirSides) {
                                 ID_RECORDER_STOP,
                                 ID_RECORDER_PLAY,
                                 ID_RECORDER_SAVE}));
-    EXPECT_EQ(BarIds(frame->assistanceBar()), (std::vector<int>{ID_SIGNAL_GENERATOR}));
+    EXPECT_EQ(BarIds(frame->assistanceBar()),
+              (std::vector<int>{ID_SIGNAL_GENERATOR, 0, ID_PRECISE_PITCH, ID_PITCH_TRACK}));
     const std::vector<int> player = BarIds(frame->playerBar());
     ASSERT_EQ(player.size(), 5u);
     EXPECT_EQ(std::vector<int>(player.begin(), player.begin() + 4),
