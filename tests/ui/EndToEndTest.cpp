@@ -34,6 +34,7 @@
 #include <string>
 
 #include "UiTestSupport.h"
+#include "engine/Doreme.h"
 #include "engine/SoundDevice.h"
 #include "engine/ThreadMessages.h"
 #include "engine/WavWriter.h"
@@ -42,6 +43,7 @@
 #include "ui/DlgFundamentTone.h"
 #include "ui/DlgMetronome.h"
 #include "ui/MainFrame.h"
+#include "ui/PitchTrackWindow.h"
 #include "ui/ScopeView.h"
 #include "ui/SignalerDlg.h"
 #include "ui/TonaviseApp.h"
@@ -384,6 +386,135 @@ TEST(EndToEnd, SignalGeneratorAt1000HzShowsAt1000HzOnTheFrequencyScale) {
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_TRUE(WaitFor([&] { return !dialog->signalThread()->IsPlaying(); }));
     EXPECT_EQ(program.app.context().signalSettings.freqLeft, 1000);
+    EXPECT_EQ(program.notifier.Count(), 0u);
+}
+
+// The frequency shown in the precise tone window's first line, or 0.
+double ShownHz(const CDlgFundamentTone& tone) {
+    const QStringList lines = tone.shownLines();
+    return lines.size() == 3 ? lines[0].section(' ', 4, 4).toDouble() : 0.0;
+}
+
+// A4 with a vibrato of +-20 cents at `rate` Hz, `seconds` long, 16-bit mono at 44100 Hz.
+bool WriteVibratoFile(const QString& path, double rate, int seconds) {
+    const int frames = kSampleRate * seconds;
+    std::vector<uint8_t> pcm(static_cast<size_t>(frames) * 2);
+    double phase = 0.0;
+    for (int i = 0; i < frames; ++i) {
+        const double cents = 20.0 * std::sin(2.0 * std::numbers::pi * rate * i / kSampleRate);
+        phase += 2.0 * std::numbers::pi * 440.0 * std::pow(2.0, cents / 1200.0) / kSampleRate;
+        const auto v = static_cast<int16_t>(9000.0 * std::sin(phase));
+        pcm[2 * i] = static_cast<uint8_t>(v & 0xFF);
+        pcm[2 * i + 1] = static_cast<uint8_t>((v >> 8) & 0xFF);
+    }
+    return WriteWavFile(path.toStdString(), PcmFormat(1), pcm);
+}
+
+TEST(EndToEnd, PreciseTunerReadsTheGeneratorAndThePitchTrackFollowsAPlayedVibrato) {
+    if (!CanRun()) {
+        GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
+    }
+    const TonePaused quiet;
+    RunningProgram program;
+    ASSERT_TRUE(program.Start());
+    CMainFrame& frame = program.frame();
+    CScopeView& view = frame.view();
+    ASSERT_TRUE(frame.ExecuteCommand(ID_PRECISE_PITCH));
+    ASSERT_TRUE(frame.ExecuteCommand(ID_FUNDAMENTAL_TONE));
+    CDlgFundamentTone* tone = view.toneWindow();
+    ASSERT_NE(tone, nullptr);
+
+    // 440.00 Hz from the signal generator: 440.00 and +0.0 cents, the needle green.
+    ASSERT_TRUE(frame.ExecuteCommand(ID_SIGNAL_GENERATOR));
+    CSignalerDlg* dialog = view.signalDialog();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
+    const auto setFrequency = [&](const QString& hz) {
+        for (int channel : {0, 1}) {
+            QLineEdit* edit = dialog->valueEdit(channel, 0);
+            edit->selectAll();
+            QTest::keyClicks(edit, hz);
+        }
+    };
+    setFrequency(QStringLiteral("440"));
+    QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return std::abs(ShownHz(*tone) - 440.0) <= 0.05 &&
+                   tone->shownLines()[2] == QStringLiteral("Difference = +0.0 (Cents)");
+        },
+        15000))
+        << tone->shownLines().join(" | ").toStdString();
+    ASSERT_TRUE(WaitFor([&] { return tone->needleX() > 0; }));
+    const QImage toneShot = tone->grab().toImage();
+    EXPECT_EQ(QColor(toneShot.pixel(tone->needleX(), toneShot.height() - 20)), QColor(0, 160, 60));
+    std::printf("[ figures  ] precise tuner at 440 Hz: %s\n",
+                qPrintable(tone->shownLines().join(" | ")));
+    const QString shot = qEnvironmentVariable("TONAVISE_TUNER_SCREENSHOT");
+    if (!shot.isEmpty()) {
+        QTest::qWait(300);
+        const QRect shown =
+            frame.frameGeometry().united(tone->frameGeometry()).adjusted(-8, -8, 8, 8);
+        EXPECT_TRUE(GrabScreen().copy(shown).save(shot)) << shot.toStdString();
+    }
+
+    // 441 Hz: +3.9 cents (the live update takes the edit after the played second).
+    setFrequency(QStringLiteral("441"));
+    ASSERT_TRUE(WaitFor(
+        [&] {
+            return std::abs(ShownHz(*tone) - 441.0) <= 0.05 &&
+                   tone->shownLines()[2] == QStringLiteral("Difference = +3.9 (Cents)");
+        },
+        15000))
+        << tone->shownLines().join(" | ").toStdString();
+    std::printf("[ figures  ] precise tuner at 441 Hz: %s\n",
+                qPrintable(tone->shownLines().join(" | ")));
+    QTest::mouseClick(dialog->exitButton(), Qt::LeftButton);
+    ASSERT_TRUE(WaitFor([&] { return !dialog->signalThread()->IsPlaying(); }));
+
+    // The pitch track of a file the player plays: an A4 whose vibrato of +-20 cents turns slowly
+    // enough (1.5 Hz) for blocks of 100 ms to follow it.
+    const QString vibrato = program.work.filePath(QStringLiteral("vibrato.wav"));
+    ASSERT_TRUE(WriteVibratoFile(vibrato, 1.5, 8));
+    ASSERT_TRUE(frame.ExecuteCommand(ID_PITCH_TRACK));
+    CPitchTrackWindow* track = view.pitchTrackWindow();
+    ASSERT_NE(track, nullptr);
+    track->resize(720, 360);
+    view.PostOpenFile(vibrato);
+    ASSERT_TRUE(WaitFor([&] { return view.filePlayThread()->IsLoaded(); }));
+    track->Clear();
+    ASSERT_TRUE(frame.ExecuteCommand(ID_PLAYER_PLAY));
+    ASSERT_TRUE(WaitFor([&] { return track->ring().Size() >= 50; }, 15000));
+    track->SetFrozen(true);
+    double low = 1e9;
+    double high = -1e9;
+    int pitched = 0;
+    const std::size_t n = track->ring().Size();
+    for (std::size_t i = n - 30; i < n; ++i) {
+        const double hz = track->ring().At(i).hz;
+        if (hz > 0) {
+            const double cents = 1200.0 * std::log2(hz / 440.0);
+            low = std::min(low, cents);
+            high = std::max(high, cents);
+            ++pitched;
+        }
+    }
+    std::printf(
+        "[ figures  ] pitch track of a +-20 cent vibrato: %d of 30 blocks pitched, %.1f to "
+        "%.1f cents\n",
+        pitched,
+        low,
+        high);
+    EXPECT_GE(pitched, 27);
+    EXPECT_LT(low, -12.0);
+    EXPECT_GT(high, 12.0);
+    EXPECT_GT(low, -30.0);
+    EXPECT_LT(high, 30.0);
+    const QString trackShot = qEnvironmentVariable("TONAVISE_TRACK_SCREENSHOT");
+    if (!trackShot.isEmpty()) {
+        track->repaint();
+        EXPECT_TRUE(track->grab().save(trackShot)) << trackShot.toStdString();
+    }
+    ASSERT_TRUE(frame.ExecuteCommand(ID_PLAYER_STOP));
     EXPECT_EQ(program.notifier.Count(), 0u);
 }
 
