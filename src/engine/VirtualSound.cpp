@@ -35,8 +35,10 @@ class VirtualWaveDevice final : public WaveDevice {
                 Synthesize(chunk.data(), n);
                 ProcessInput(chunk.data(), static_cast<std::size_t>(n), now);
             } else {
+                // The chunk counts as played as it is processed: the clock after it is "now".
                 const double streamTime = static_cast<double>(advanced_) / f.avgBytesPerSec;
-                ProcessOutput(chunk.data(), static_cast<std::size_t>(n), streamTime, now);
+                const double after = static_cast<double>(advanced_ + n) / f.avgBytesPerSec;
+                ProcessOutput(chunk.data(), static_cast<std::size_t>(n), streamTime, now, after);
                 if (system_.recordOutput_ && session_ < system_.played_.size()) {
                     auto& out = system_.played_[session_].bytes;
                     out.insert(out.end(), chunk.begin(), chunk.begin() + n);
@@ -51,6 +53,7 @@ class VirtualWaveDevice final : public WaveDevice {
     int64_t FrontRemaining() const { return static_cast<int64_t>(FrontBytesRemaining()); }
     int64_t QueuedRemaining() const { return static_cast<int64_t>(QueuedBytesRemaining()); }
     bool Paused() const { return IsPaused(); }
+    void Fail(DeviceResult code) { ReportFailure(code); }
 
     bool running = false;
     double clockStart = 0.0;
@@ -78,6 +81,10 @@ class VirtualWaveDevice final : public WaveDevice {
 
     DeviceResult BackendStart() override {
         std::lock_guard lock(system_.mutex_);
+        const DeviceResult refused = system_.startResult_[VirtualSoundSystem::Index(direction())];
+        if (refused != kDeviceOk) {
+            return refused;
+        }
         running = true;
         clockStart = SteadySeconds();
         clockAdvanced = 0;
@@ -97,6 +104,12 @@ class VirtualWaveDevice final : public WaveDevice {
         }
         session_ = static_cast<std::size_t>(-1);
     }
+
+    double BackendStallSeconds() const override {
+        std::lock_guard lock(system_.mutex_);
+        return system_.stallSeconds_;
+    }
+    double BackendFirstSoundSeconds() const override { return BackendStallSeconds(); }
 
     double BackendStreamTime() const override {
         std::lock_guard lock(system_.mutex_);
@@ -166,6 +179,33 @@ void VirtualSoundSystem::SetInputLoop(std::vector<int16_t> samples) {
 void VirtualSoundSystem::SetOpenResult(DeviceDirection direction, DeviceResult code) {
     std::lock_guard lock(mutex_);
     openResult_[Index(direction)] = code;
+}
+
+void VirtualSoundSystem::SetStartResult(DeviceDirection direction, DeviceResult code) {
+    std::lock_guard lock(mutex_);
+    startResult_[Index(direction)] = code;
+}
+
+bool VirtualSoundSystem::KillStream(DeviceDirection direction, DeviceResult code) {
+    VirtualWaveDevice* device = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        device = Current(direction);
+        if (device == nullptr || !device->running) {
+            return false;
+        }
+        device->running = false;
+        if (code != kDeviceOk) {
+            device->Fail(code);
+        }
+    }
+    changed_.notify_all();
+    return true;
+}
+
+void VirtualSoundSystem::SetStallSeconds(double seconds) {
+    std::lock_guard lock(mutex_);
+    stallSeconds_ = seconds;
 }
 
 void VirtualSoundSystem::SetRecordOutput(bool record) {

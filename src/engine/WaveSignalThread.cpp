@@ -13,7 +13,7 @@ CWaveSignalThread::CWaveSignalThread(SignalBuffer& signal,
     format_ = PcmFormat(2);
     for (WaveHeader& header : headers_) {
         header.Describe(signal_.data(), signal_.byteLength());
-        header.dataLock = &signal_.lock();
+        header.shared = &signal_.playData();
     }
     signal_.Clear();
 }
