@@ -78,6 +78,7 @@ bool MessageThread::post(uint32_t id, MessageArgument argument) {
         slot.id = id;
         slot.argument = std::move(argument);
         ++count_;
+        posted_.store(posted_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
         // Under the lock, so that the observer sees the posts of several threads in queue order.
         if (observer_) {
             observer_->OnPosted(*this, slot);
@@ -135,12 +136,12 @@ void MessageThread::join() {
     }
 }
 
-// Device reports go before posted messages: they are older than any message posted since the
-// worker last looked, and a refill is the most urgent work a sound thread has.
+// A device report goes before the posted messages that came after it, and after those that
+// came before it (its stamp).
 MessageThread::Next MessageThread::TakeNext(Message& message) {
     std::lock_guard lock(mutex_);
     for (CompletionSource* s = sources_; s != nullptr; s = s->nextSource_) {
-        if (s->TakeCompletion(message)) {
+        if (s->TakeCompletion(message, handledPosts_)) {
             return Next::Message;
         }
     }
@@ -148,6 +149,7 @@ MessageThread::Next MessageThread::TakeNext(Message& message) {
         message = std::move(ring_[head_]);
         head_ = (head_ + 1) % ring_.size();
         --count_;
+        ++handledPosts_;
         return Next::Message;
     }
     return quitRequested_ ? Next::Quit : Next::Wait;

@@ -71,9 +71,11 @@ class MessageThread;
 class CompletionSource {
   public:
     virtual ~CompletionSource() = default;
-    // Worker thread, under the queue's lock: moves the oldest waiting report into `message`;
-    // false when there is none.
-    virtual bool TakeCompletion(Message& message) = 0;
+    // Worker thread, under the queue's lock: moves the oldest waiting report into `message`,
+    // if it was published after the first `handledPosts` posted messages (postStamp() when it
+    // was published): device reports and posted messages are handled in the order they came.
+    // False when there is none yet.
+    virtual bool TakeCompletion(Message& message, uint64_t handledPosts) = 0;
     // Worker thread, under the queue's lock, at every tick: a source may look at whether its
     // stream still delivers and report a failure through its next TakeCompletion.
     virtual void CheckAlive(double steadyNow) = 0;
@@ -111,6 +113,9 @@ class MessageThread {
     // quit() and wait for the thread to end. Safe to call more than once.
     void join();
 
+    // Wait-free: how many messages have been posted so far; a completion source stamps its
+    // reports with it so that they are handled after the messages posted before them.
+    uint64_t postStamp() const noexcept { return posted_.load(std::memory_order_acquire); }
     // Wait-free: makes the worker look at its completion sources. Never allocates, takes no
     // lock and never blocks (an atomic increment and a futex wake), so audio callbacks call it.
     void wake() noexcept;
@@ -146,6 +151,8 @@ class MessageThread {
     // unchanged, so no wake between its look at the queue and its sleep is lost.
     std::atomic<uint32_t> wakeCount_{0};
     CompletionSource* sources_ = nullptr;  // guarded by mutex_
+    std::atomic<uint64_t> posted_{0};      // written under mutex_
+    uint64_t handledPosts_ = 0;            // guarded by mutex_
     std::vector<Message> ring_;
     std::size_t head_ = 0;
     std::size_t count_ = 0;

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 #include "engine/MessageThread.h"
@@ -159,7 +160,7 @@ DeviceResult WaveDevice::Close() {
 void WaveDevice::PostUndelivered() {
     MessageThread* owner = owner_.load(std::memory_order_acquire);
     Message message;
-    while (TakeCompletion(message)) {
+    while (TakeCompletion(message, std::numeric_limits<uint64_t>::max())) {
         if (owner != nullptr && (message.id == MM_WIM_DATA || message.id == MM_WOM_DONE)) {
             owner->post(message.id, std::move(message.argument));
         }
@@ -312,6 +313,7 @@ void WaveDevice::DrainQueue() {
             std::memory_order_relaxed);
         header->flags.fetch_and(~kHeaderInQueue, std::memory_order_relaxed);
         header->flags.fetch_or(kHeaderDone, std::memory_order_release);
+        stamps_[head % kQueueCapacity].store(OwnerStamp(), std::memory_order_relaxed);
         ++head;
         head_.store(head, std::memory_order_release);
         first = false;
@@ -319,11 +321,14 @@ void WaveDevice::DrainQueue() {
     frontOffset_.store(0, std::memory_order_relaxed);
 }
 
-bool WaveDevice::TakeCompletion(Message& message) {
+bool WaveDevice::TakeCompletion(Message& message, uint64_t handledPosts) {
     std::size_t d = delivered_.load(std::memory_order_acquire);
     // acquire on head: pairs with the release that finished the buffer, so its flags and data
     // are complete when the owner handles the message.
     while (d != head_.load(std::memory_order_acquire)) {
+        if (stamps_[d % kQueueCapacity].load(std::memory_order_relaxed) > handledPosts) {
+            return false;  // messages posted before it come first
+        }
         WaveHeader* header = ring_[d % kQueueCapacity].load(std::memory_order_relaxed);
         if (delivered_.compare_exchange_weak(
                 d, d + 1, std::memory_order_acq_rel, std::memory_order_acquire)) {
@@ -332,7 +337,9 @@ bool WaveDevice::TakeCompletion(Message& message) {
             return true;
         }
     }
-    if (playedOut_.exchange(false, std::memory_order_acq_rel)) {
+    if (playedOut_.load(std::memory_order_acquire) &&
+        playedOutStamp_.load(std::memory_order_relaxed) <= handledPosts &&
+        playedOut_.exchange(false, std::memory_order_acq_rel)) {
         message.id = MM_WOM_PLAYED_OUT;
         message.argument = BufferDone{this, nullptr};
         return true;
@@ -370,6 +377,11 @@ void WaveDevice::ReportFailure(DeviceResult code) noexcept {
     if (failure_.compare_exchange_strong(none, code, std::memory_order_acq_rel)) {
         WakeOwner();
     }
+}
+
+uint64_t WaveDevice::OwnerStamp() const noexcept {
+    const MessageThread* owner = owner_.load(std::memory_order_acquire);
+    return owner != nullptr ? owner->postStamp() : 0;
 }
 
 void WaveDevice::WakeOwner() noexcept {
@@ -410,8 +422,10 @@ void WaveDevice::PopAndComplete(WaveHeader* header, uint32_t bytes) {
     header->flags.fetch_and(~kHeaderInQueue, std::memory_order_relaxed);
     // release: the captured data and bytesRecorded are visible to whoever sees the done flag.
     header->flags.fetch_or(kHeaderDone, std::memory_order_release);
+    const std::size_t head = head_.load(std::memory_order_relaxed);
+    stamps_[head % kQueueCapacity].store(OwnerStamp(), std::memory_order_relaxed);
     // release: the owner's worker, which acquires head, finds the header finished.
-    head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
+    head_.store(head + 1, std::memory_order_release);
     WakeOwner();
 }
 
@@ -496,6 +510,7 @@ void WaveDevice::ProcessOutput(
     if (unheard_.load(std::memory_order_relaxed) && Front() == nullptr &&
         nowTime >= soundEnd_.load(std::memory_order_relaxed)) {
         unheard_.store(false, std::memory_order_relaxed);
+        playedOutStamp_.store(OwnerStamp(), std::memory_order_relaxed);
         playedOut_.store(true, std::memory_order_release);
         WakeOwner();
     }

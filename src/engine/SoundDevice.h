@@ -181,7 +181,7 @@ class WaveDevice : public CompletionSource {
     DeviceResult FailureCode() const { return failure_.load(std::memory_order_acquire); }
 
     // Owner thread (its worker loop): CompletionSource.
-    bool TakeCompletion(Message& message) override;
+    bool TakeCompletion(Message& message, uint64_t handledPosts) override;
     void CheckAlive(double steadyNow) override;
 
     // The text for a code returned by this device, for the device error box.
@@ -243,6 +243,7 @@ class WaveDevice : public CompletionSource {
     WaveHeader* Front() const;
     void PopAndComplete(WaveHeader* header, uint32_t bytes);
     void WakeOwner() noexcept;
+    uint64_t OwnerStamp() const noexcept;
     void DrainQueue();
     void PostUndelivered();
     void AddRecord(double dacTime, int64_t startByte, int64_t byteCount);
@@ -262,6 +263,8 @@ class WaveDevice : public CompletionSource {
     // a Close on another thread and the worker never deliver one twice). A slot is reused only
     // after its completion was delivered: [delivered, head) are finished, [head, tail) queued.
     std::array<std::atomic<WaveHeader*>, kQueueCapacity> ring_{};
+    // The owner's postStamp() when each slot's buffer finished.
+    std::array<std::atomic<uint64_t>, kQueueCapacity> stamps_{};
     std::atomic<std::size_t> delivered_{0};
     std::atomic<std::size_t> head_{0};
     std::atomic<std::size_t> tail_{0};
@@ -276,6 +279,7 @@ class WaveDevice : public CompletionSource {
     std::atomic<double> soundEnd_{0.0};
     std::atomic<bool> unheard_{false};
     std::atomic<bool> playedOut_{false};
+    std::atomic<uint64_t> playedOutStamp_{0};
 
     // Failure: the first reported code, and whether the owner has been told.
     std::atomic<DeviceResult> failure_{kDeviceOk};

@@ -63,6 +63,7 @@ class VirtualWaveDevice final : public WaveDevice {
     DeviceResult BackendOpen(const WaveFormat& f) override {
         std::lock_guard lock(system_.mutex_);
         const int d = VirtualSoundSystem::Index(direction());
+        ++system_.openAttempts_[d];
         if (system_.openResult_[d] != kDeviceOk) {
             return system_.openResult_[d];
         }
@@ -345,6 +346,11 @@ int VirtualSoundSystem::QueuedCount(DeviceDirection direction) const {
 int VirtualSoundSystem::OpenCount(DeviceDirection direction) const {
     std::lock_guard lock(mutex_);
     return openCount_[Index(direction)];
+}
+
+int VirtualSoundSystem::OpenAttempts(DeviceDirection direction) const {
+    std::lock_guard lock(mutex_);
+    return openAttempts_[Index(direction)];
 }
 
 WaveFormat VirtualSoundSystem::LastOpenFormat(DeviceDirection direction) const {

@@ -84,8 +84,9 @@ class VirtualSoundSystem final : public DeviceFactory {
 
     bool IsOpen(DeviceDirection direction) const;
     int QueuedCount(DeviceDirection direction) const;
-    // Successful opens in `direction` so far.
+    // Successful opens in `direction` so far, and all tries, failed ones included.
     int OpenCount(DeviceDirection direction) const;
+    int OpenAttempts(DeviceDirection direction) const;
     WaveFormat LastOpenFormat(DeviceDirection direction) const;
 
     // What the output devices played, one entry per successful open, oldest first.
@@ -109,6 +110,7 @@ class VirtualSoundSystem final : public DeviceFactory {
     DeviceResult startResult_[2] = {kDeviceOk, kDeviceOk};
     double stallSeconds_ = 0.0;
     int openCount_[2] = {0, 0};
+    int openAttempts_[2] = {0, 0};
     WaveFormat lastFormat_[2] = {};
     Signal signal_;
     std::vector<int16_t> loop_;

@@ -356,7 +356,8 @@ TEST_F(DeviceTest, TheCallbackNeverWaitsForTheOwnersQueueLock) {
     ASSERT_TRUE(finished) << "the callback waited for the queue lock";
     EXPECT_EQ(callback.get(), 1);
     ASSERT_TRUE(owner.WaitForCount(2, 5s));
-    EXPECT_EQ(owner.Entries()[0].id, MM_WIM_DATA);
+    EXPECT_EQ(owner.Entries()[0].id, LockHolder::kHold);
+    EXPECT_EQ(owner.Entries()[1].id, MM_WIM_DATA) << "after the message posted before it";
     device->Close();
     owner.setPostObserver(nullptr);
 }
