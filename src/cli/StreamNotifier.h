@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "engine/LiveEngine.h"
 #include "engine/Notifier.h"
 
 namespace tonavise::cli {
@@ -34,6 +35,26 @@ class StreamNotifier final : public Notifier {
     std::ostream& err_;
     const std::string prefix_;
     std::atomic<bool> shown_{false};
+};
+
+// Says on stderr when the microphone is lost and when it is back (the capture thread reopens it
+// by itself). Update() from the command's loop.
+class InputWatch {
+  public:
+    InputWatch(const LiveEngine& engine, std::ostream& err) : engine_(engine), err_(err) {}
+    void Update() {
+        const bool lost = engine_.InputState().noInput;
+        if (lost != lost_) {
+            err_ << (lost ? "tonavise-cli: input lost\n" : "tonavise-cli: input restored\n");
+            err_.flush();
+            lost_ = lost;
+        }
+    }
+
+  private:
+    const LiveEngine& engine_;
+    std::ostream& err_;
+    bool lost_ = false;
 };
 
 }  // namespace tonavise::cli

@@ -53,6 +53,7 @@ class VirtualWaveDevice final : public WaveDevice {
     int64_t FrontRemaining() const { return static_cast<int64_t>(FrontBytesRemaining()); }
     int64_t QueuedRemaining() const { return static_cast<int64_t>(QueuedBytesRemaining()); }
     bool Paused() const { return IsPaused(); }
+    int64_t FramesAdvanced() const { return advanced_ / format().blockAlign; }
     void Fail(DeviceResult code) { ReportFailure(code); }
 
     bool running = false;
@@ -346,6 +347,12 @@ int VirtualSoundSystem::QueuedCount(DeviceDirection direction) const {
 int VirtualSoundSystem::OpenCount(DeviceDirection direction) const {
     std::lock_guard lock(mutex_);
     return openCount_[Index(direction)];
+}
+
+int64_t VirtualSoundSystem::FramesPassed(DeviceDirection direction) const {
+    std::lock_guard lock(mutex_);
+    const VirtualWaveDevice* d = Current(direction);
+    return d == nullptr ? 0 : d->FramesAdvanced();
 }
 
 int VirtualSoundSystem::OpenAttempts(DeviceDirection direction) const {

@@ -87,6 +87,8 @@ class VirtualSoundSystem final : public DeviceFactory {
     // Successful opens in `direction` so far, and all tries, failed ones included.
     int OpenCount(DeviceDirection direction) const;
     int OpenAttempts(DeviceDirection direction) const;
+    // Frames of sound that have passed on the current device of `direction` since its open.
+    int64_t FramesPassed(DeviceDirection direction) const;
     WaveFormat LastOpenFormat(DeviceDirection direction) const;
 
     // What the output devices played, one entry per successful open, oldest first.
