@@ -17,8 +17,9 @@ namespace {
 // heard at once.
 constexpr double kMinOutputLatency = 0.1;
 // A running stream that has had no callback for this long has died (a sound server that went
-// away stops the callbacks without a word). A fresh stream's first callback may take up to
-// two seconds on a server's first use.
+// away stops the callbacks without a word). A fresh stream may go without callbacks for up to
+// two seconds on a server's first use, and for 1.1-1.5 s after its priming callbacks: it is
+// watched from three seconds after its start.
 constexpr double kStallSeconds = 1.0;
 constexpr double kFirstSoundSeconds = 3.0;
 

@@ -223,7 +223,7 @@ DeviceResult WaveDevice::StartIfIdle() {
     }
     watchedCallbacks_.store(callbacks_.load(std::memory_order_relaxed), std::memory_order_relaxed);
     watchedSince_.store(SteadySeconds(), std::memory_order_relaxed);
-    firstSoundWatched_.store(true, std::memory_order_relaxed);
+    startedAt_.store(SteadySeconds(), std::memory_order_relaxed);
     const DeviceResult result = BackendStart();
     if (result == kDeviceOk) {
         running_.store(true, std::memory_order_release);
@@ -362,12 +362,15 @@ void WaveDevice::CheckAlive(double steadyNow) {
     if (count != watchedCallbacks_.load(std::memory_order_relaxed)) {
         watchedCallbacks_.store(count, std::memory_order_relaxed);
         watchedSince_.store(steadyNow, std::memory_order_relaxed);
-        firstSoundWatched_.store(false, std::memory_order_relaxed);
         return;
     }
-    const bool first = firstSoundWatched_.load(std::memory_order_relaxed);
-    const double limit = first ? std::max(stall, BackendFirstSoundSeconds()) : stall;
-    if (steadyNow - watchedSince_.load(std::memory_order_relaxed) > limit) {
+    // A new stream may be held by the sound system for a second or more after its first
+    // callbacks (the server fills its buffer, then starts): only after that is a gap a stall.
+    if (steadyNow - startedAt_.load(std::memory_order_relaxed) <
+        std::max(stall, BackendFirstSoundSeconds())) {
+        return;
+    }
+    if (steadyNow - watchedSince_.load(std::memory_order_relaxed) > stall) {
         ReportFailure(kDeviceNoSound);
     }
 }

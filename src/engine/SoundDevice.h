@@ -204,7 +204,7 @@ class WaveDevice : public CompletionSource {
     // A buffer was queued, or the device's state changed (the virtual back end wakes its waiters).
     virtual void BackendNotify() {}
     // Seconds without a callback after which a running stream counts as dead (0: never), and
-    // how long its first callback may take after the start.
+    // how long after its start a stream is not watched (its first sound may take that long).
     virtual double BackendStallSeconds() const { return 0.0; }
     virtual double BackendFirstSoundSeconds() const { return 0.0; }
 
@@ -288,7 +288,7 @@ class WaveDevice : public CompletionSource {
     std::atomic<uint64_t> callbacks_{0};
     std::atomic<uint64_t> watchedCallbacks_{0};
     std::atomic<double> watchedSince_{0.0};
-    std::atomic<bool> firstSoundWatched_{false};  // no callback since the start yet
+    std::atomic<double> startedAt_{0.0};  // steady seconds of the stream's start
 
     // Seqlock over the position records: odd while the audio thread writes one.
     std::array<PositionRecord, kRecordCount> records_{};
