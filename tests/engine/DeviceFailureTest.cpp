@@ -111,7 +111,8 @@ TEST_F(DeviceFailure, APlayAndAToneWhoseStreamDiesEndWithTheReason) {
     EXPECT_EQ(notifier.Texts().size(), 1u);
 
     engine.StartTone(kKeyA4);
-    ASSERT_TRUE(test::WaitUntil([&] { return engine.output()->IsTonePlaying(); }));
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    ASSERT_TRUE(engine.output()->IsTonePlaying());
     ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
     ASSERT_TRUE(test::WaitUntil([&] { return !engine.output()->IsTonePlaying(); }));
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
