@@ -226,7 +226,7 @@ int RunRecord(const RecordOptions& options,
     const auto wanted = static_cast<int64_t>(std::llround(options.seconds * 10));
     const auto limit = Clock::now() + std::chrono::duration<double>(options.seconds + 10);
     bool switchedOn = false;
-    InputWatch watch(engine, err);
+    InputWatch watch(engine, notifier);
     while (!stop.load()) {
         // A microphone that fails before anything was recorded does not work: its error has
         // been shown. Later losses are waited out: the capture thread reopens it.

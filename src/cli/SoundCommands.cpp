@@ -54,7 +54,7 @@ bool KeepPlaying(double seconds,
                  const std::atomic<bool>& stop,
                  const std::function<bool()>& playing,
                  const std::function<void()>& restart,
-                 std::ostream& err) {
+                 StreamNotifier& notifier) {
     const auto start = Clock::now();
     bool lost = false;
     auto retry = start;
@@ -65,11 +65,11 @@ bool KeepPlaying(double seconds,
         }
         if (playing()) {
             if (lost) {
-                err << "tonavise-cli: output restored\n";
+                notifier.Print("tonavise-cli: output restored");
                 lost = false;
             }
         } else if (!lost) {
-            err << "tonavise-cli: output lost\n";
+            notifier.Print("tonavise-cli: output lost");
             lost = true;
             retry = now + 2s;
         } else if (now >= retry) {
@@ -127,7 +127,7 @@ int RunListen(const ListenOptions& options,
     out << "file,time_s,f0_hz,key,name,cents\n";
     out.flush();
     const auto start = Clock::now();
-    InputWatch watch(engine, err);
+    InputWatch watch(engine, notifier);
     int64_t rows = 0;
     while (!stop.load()) {
         if (options.seconds > 0 &&
@@ -205,7 +205,7 @@ int RunTone(const ToneOptions& options,
         stop,
         [&] { return engine.output()->IsTonePlaying(); },
         [&] { engine.StartTone(options.key); },
-        err);
+        notifier);
     engine.StopOutput();
     engine.Stop();
     return playing ? 0 : 1;
@@ -239,7 +239,7 @@ int RunMetronome(const MetronomeOptions& options,
         stop,
         [&] { return engine.output()->IsMetronomePlaying(); },
         [&] { engine.ToggleMetronome(); },
-        err);
+        notifier);
     engine.StopMetronome();
     engine.Stop();
     return playing ? 0 : 1;
@@ -323,7 +323,7 @@ int RunGenerate(const GenerateOptions& options,
         stop,
         [&] { return generator.IsPlaying(); },
         [&] { generator.post(UM_SIGNAL_START); },
-        err);
+        notifier);
     generator.post(UM_SIGNAL_STOP);
     generator.join();
     return playing ? 0 : 1;

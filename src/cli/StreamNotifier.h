@@ -30,6 +30,13 @@ class StreamNotifier final : public Notifier {
     // Whether any message has been shown.
     bool Shown() const { return shown_.load(); }
 
+    // A line of the command's own on the same stream, never inside a message of a worker.
+    void Print(std::string_view line) {
+        std::lock_guard lock(mutex_);
+        err_ << line << '\n';
+        err_.flush();
+    }
+
   private:
     std::mutex mutex_;
     std::ostream& err_;
@@ -41,19 +48,19 @@ class StreamNotifier final : public Notifier {
 // by itself). Update() from the command's loop.
 class InputWatch {
   public:
-    InputWatch(const LiveEngine& engine, std::ostream& err) : engine_(engine), err_(err) {}
+    InputWatch(const LiveEngine& engine, StreamNotifier& notifier)
+        : engine_(engine), notifier_(notifier) {}
     void Update() {
         const bool lost = engine_.InputState().noInput;
         if (lost != lost_) {
-            err_ << (lost ? "tonavise-cli: input lost\n" : "tonavise-cli: input restored\n");
-            err_.flush();
+            notifier_.Print(lost ? "tonavise-cli: input lost" : "tonavise-cli: input restored");
             lost_ = lost;
         }
     }
 
   private:
     const LiveEngine& engine_;
-    std::ostream& err_;
+    StreamNotifier& notifier_;
     bool lost_ = false;
 };
 
