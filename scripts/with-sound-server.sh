@@ -10,6 +10,10 @@
 #   scripts/with-sound-server.sh bash          # a shell in which tonavise-cli plays and listens
 #
 # The exit code is the command's. Works as a normal user and as root (CI).
+#
+# TONAVISE_SOUND_SERVER_CTL names a script with which the command may stop the server
+# ("stop": killed outright, as a crash) and start it again ("start": returns when it is ready),
+# to test that the program survives a server that goes away and comes back.
 set -euo pipefail
 
 if [ $# -eq 0 ]; then
@@ -26,6 +30,8 @@ mkdir -p -m 700 "$AUDIO_TMP/home" "$AUDIO_TMP/xdg"
 PA_PID=""
 
 stop_server() {
+  # The command may have restarted the server: its newest process is in the pid file.
+  [ -f "$AUDIO_TMP/pulse.pid" ] && PA_PID=$(cat "$AUDIO_TMP/pulse.pid")
   if [ -n "$PA_PID" ] && kill -0 "$PA_PID" 2>/dev/null; then
     kill -TERM "$PA_PID" 2>/dev/null || true
     # A server that does not end within two seconds is killed: stopping must never hang.
@@ -64,25 +70,47 @@ export XDG_RUNTIME_DIR="$AUDIO_TMP/xdg"
 # A fixed latency request makes PortAudio's stop call hang; the streams choose their own.
 unset PULSE_LATENCY_MSEC
 
-# --exit-idle-time=-1: without it the server quits after about 20 s without clients.
-HOME="$AUDIO_TMP/home" pulseaudio -n -F "$AUDIO_TMP/server.pa" --daemonize=no \
-  --exit-idle-time=-1 --log-target="file:$AUDIO_TMP/pulse.log" </dev/null &
-PA_PID=$!
+cat >"$AUDIO_TMP/server-ctl" <<'CTL'
+#!/usr/bin/env bash
+# stop: kill the private server outright; start: start it again and wait until it is ready.
+set -euo pipefail
+dir=$(dirname "$0")
+case "${1:-}" in
+  stop)
+    pid=$(cat "$dir/pulse.pid")
+    kill -KILL "$pid" 2>/dev/null || true
+    for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    rm -f "$dir/native" "$dir/pid"
+    ;;
+  start)
+    # --exit-idle-time=-1: without it the server quits after about 20 s without clients.
+    HOME="$dir/home" setsid pulseaudio -n -F "$dir/server.pa" --daemonize=no \
+      --exit-idle-time=-1 --log-target="file:$dir/pulse.log" </dev/null >/dev/null 2>&1 &
+    echo $! >"$dir/pulse.pid"
+    for _ in $(seq 100); do
+      if pactl info 2>/dev/null | grep -q "Default Source: tonavise_null.monitor"; then
+        exit 0
+      fi
+      kill -0 "$(cat "$dir/pulse.pid")" 2>/dev/null || break
+      sleep 0.1
+    done
+    echo "server-ctl: the private sound server did not start" >&2
+    exit 1
+    ;;
+  *)
+    echo "usage: $0 stop|start" >&2
+    exit 2
+    ;;
+esac
+CTL
+chmod +x "$AUDIO_TMP/server-ctl"
 
-ready=0
-for _ in $(seq 100); do
-  if pactl info 2>/dev/null | grep -q "Default Source: tonavise_null.monitor"; then
-    ready=1
-    break
-  fi
-  kill -0 "$PA_PID" 2>/dev/null || break
-  sleep 0.1
-done
-if [ "$ready" -ne 1 ]; then
-  echo "with-sound-server: the private sound server did not start" >&2
+if ! "$AUDIO_TMP/server-ctl" start; then
   cat "$AUDIO_TMP/pulse.log" >&2 2>/dev/null || true
   exit 1
 fi
+PA_PID=$(cat "$AUDIO_TMP/pulse.pid")
+export TONAVISE_SOUND_SERVER_CTL="$AUDIO_TMP/server-ctl"
 export TONAVISE_SOUND_SERVER=1
 
 status=0

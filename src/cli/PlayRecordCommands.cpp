@@ -1,10 +1,14 @@
 // play and record: the file player and the recorder of the program, without a window.
+#include <unistd.h>
+
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <filesystem>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <thread>
 
@@ -69,6 +73,25 @@ class BlockCount final : public CaptureObserver {
     const RecordingStore& recordings_;
 };
 
+// Why a recording could not be saved at `path`, or empty: its folder must exist and take new
+// files, and the path must not be a folder itself.
+std::string SaveTargetProblem(const std::string& path) {
+    namespace fs = std::filesystem;
+    std::error_code ec;
+    const fs::path target(path);
+    if (fs::is_directory(target, ec)) {
+        return "is a folder";
+    }
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, ec)) {
+        return "the folder " + folder.string() + " does not exist";
+    }
+    if (access(folder.c_str(), W_OK) != 0) {
+        return "the folder " + folder.string() + " cannot be written";
+    }
+    return {};
+}
+
 class FixedPath final : public SavePathChooser {
   public:
     explicit FixedPath(std::string path) : path_(std::move(path)) {}
@@ -123,11 +146,16 @@ int RunPlay(const PlayOptions& options,
     }
 
     out << "time_s,position_s,f0_hz,key,name,cents\n";
-    const auto start = Clock::now();
-    auto next = start;
+    // A sound server may take a second or more before a new stream sounds: the rows start
+    // when the position first moves, so that none shows a position that is not being heard,
+    // and --seconds counts seconds of sound played, from the play position.
+    const int64_t startPosition = reports.Position();  // reported once the play was handled
+    std::optional<Clock::time_point> start;
+    auto next = Clock::now();
     while (!stop.load() && player.IsPlaying()) {
-        const double elapsed = std::chrono::duration<double>(Clock::now() - start).count();
-        if (options.seconds > 0 && elapsed >= options.seconds) {
+        const int64_t played = reports.Position() - startPosition;
+        if (options.seconds > 0 && start &&
+            static_cast<double>(played) / bytesPerSecond >= options.seconds) {
             break;
         }
         next += 100ms;
@@ -135,6 +163,12 @@ int RunPlay(const PlayOptions& options,
         store.finishedFftEvent.reset();
         if (!reports.Handled(player, 1s) || !player.IsPlaying()) {
             continue;
+        }
+        if (!start) {
+            if (reports.Position() == startPosition) {
+                continue;  // not sounding yet
+            }
+            start = Clock::now();
         }
         if (!store.finishedFftEvent.wait(1s)) {
             continue;
@@ -146,7 +180,7 @@ int RunPlay(const PlayOptions& options,
         std::snprintf(line,
                       sizeof line,
                       "%.1f,%.3f,%.3f,%d,%s,%d\n",
-                      std::chrono::duration<double>(Clock::now() - start).count(),
+                      std::chrono::duration<double>(Clock::now() - *start).count(),
                       static_cast<double>(reports.Position()) / bytesPerSecond,
                       frame.fundamentalHz,
                       nk.key,
@@ -157,7 +191,8 @@ int RunPlay(const PlayOptions& options,
     }
     engine.StopFile();
     engine.Stop();
-    return 0;
+    // A play whose stream died (its error is on stderr) did not play the file.
+    return notifier.Shown() || !start ? 1 : 0;
 }
 
 int RunRecord(const RecordOptions& options,
@@ -165,6 +200,12 @@ int RunRecord(const RecordOptions& options,
               const std::atomic<bool>& stop,
               std::ostream& out,
               std::ostream& err) {
+    // The target is checked first: a recording cannot be made again, so a folder that does not
+    // exist must not be found only when the recording is over.
+    if (const std::string problem = SaveTargetProblem(options.output); !problem.empty()) {
+        err << "tonavise-cli record: " << options.output << ": " << problem << '\n';
+        return 1;
+    }
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
@@ -185,7 +226,14 @@ int RunRecord(const RecordOptions& options,
     const auto wanted = static_cast<int64_t>(std::llround(options.seconds * 10));
     const auto limit = Clock::now() + std::chrono::duration<double>(options.seconds + 10);
     bool switchedOn = false;
-    while (!stop.load() && !notifier.Shown()) {
+    InputWatch watch(engine, notifier);
+    while (!stop.load()) {
+        // A microphone that fails before anything was recorded does not work: its error has
+        // been shown. Later losses are waited out: the capture thread reopens it.
+        if (count.blocks.load() == 0 && notifier.Shown()) {
+            break;
+        }
+        watch.Update();
         if (count.blocks.load() >= wanted) {
             break;
         }
@@ -203,8 +251,11 @@ int RunRecord(const RecordOptions& options,
     // Off at once, not through the recorder's queue: no block after the last one counted.
     recordings.recording.store(0);
     engine.Stop();
-    if (notifier.Shown() && recordings.Count() == 0) {
-        return 1;  // the microphone could not be opened
+    if (recordings.Count() == 0) {
+        if (!notifier.Shown()) {
+            err << "tonavise-cli: nothing was recorded\n";
+        }
+        return 1;  // the microphone could not be opened, or gave no sound
     }
     FixedPath path(options.output);
     if (!recordings.SaveAs(path, notifier, UiLanguage::English)) {

@@ -48,22 +48,38 @@ bool WaitForStart(const std::function<bool()>& ready,
     return true;
 }
 
-// Runs until `seconds` have passed (0: no limit), `stop` is set, or a message box was shown.
-void RunFor(double seconds,
-            const std::atomic<bool>& stop,
-            const StreamNotifier& notifier,
-            const std::function<void()>& tick = {}) {
+// Output that dies while it plays (the sound server went away) is started again every two
+// seconds until it plays; stderr says when it was lost and when it is back. Runs until
+// `seconds` have passed (0: no limit) or `stop` is set. False when it never played again.
+bool KeepPlaying(double seconds,
+                 const std::atomic<bool>& stop,
+                 const std::function<bool()>& playing,
+                 const std::function<void()>& restart,
+                 StreamNotifier& notifier) {
     const auto start = Clock::now();
-    while (!stop.load() && !notifier.Shown()) {
-        if (seconds > 0 && Clock::now() - start >= std::chrono::duration<double>(seconds)) {
+    bool lost = false;
+    auto retry = start;
+    while (!stop.load()) {
+        const auto now = Clock::now();
+        if (seconds > 0 && now - start >= std::chrono::duration<double>(seconds)) {
             break;
         }
-        if (tick) {
-            tick();
-        } else {
-            std::this_thread::sleep_for(20ms);
+        if (playing()) {
+            if (lost) {
+                notifier.Print("tonavise-cli: output restored");
+                lost = false;
+            }
+        } else if (!lost) {
+            notifier.Print("tonavise-cli: output lost");
+            lost = true;
+            retry = now + 2s;
+        } else if (now >= retry) {
+            restart();
+            retry = now + 2s;
         }
+        std::this_thread::sleep_for(20ms);
     }
+    return !lost;
 }
 
 std::string Lower(std::string s) {
@@ -114,19 +130,32 @@ int RunListen(const ListenOptions& options,
     out << "file,time_s,f0_hz,key,name,cents\n";
     out.flush();
     const auto start = Clock::now();
-    RunFor(options.seconds, stop, notifier, [&] {
-        if (!store.finishedFftEvent.wait(10ms)) {
-            return;
+    InputWatch watch(engine, notifier);
+    int64_t rows = 0;
+    while (!stop.load()) {
+        if (options.seconds > 0 &&
+            Clock::now() - start >= std::chrono::duration<double>(options.seconds)) {
+            break;
         }
+        // A microphone that fails before anything was heard is a device that does not work:
+        // its error has been shown, and the command ends. Later losses are waited out.
+        if (rows == 0 && notifier.Shown()) {
+            break;
+        }
+        watch.Update();
+        if (!store.finishedFftEvent.wait(10ms)) {
+            continue;
+        }
+        ++rows;
         const PitchReading reading = ReadPitch(store.spectrum.acquire(), doreme);
         const double t = std::chrono::duration<double>(Clock::now() - start).count();
         char line[48];
         std::snprintf(line, sizeof line, "-,%.1f,", t);
         out << line << PitchColumns(reading, doreme) << '\n';
         out.flush();
-    });
+    }
     engine.Stop();
-    return notifier.Shown() ? 1 : 0;
+    return rows == 0 ? 1 : 0;  // never success after hearing nothing
 }
 
 namespace {
@@ -165,10 +194,15 @@ int RunTone(const ToneOptions& options,
                   doreme.KeyFrequency(options.key));
     out << line;
     out.flush();
-    RunFor(options.seconds, stop, notifier);
+    const bool playing = KeepPlaying(
+        options.seconds,
+        stop,
+        [&] { return engine.output()->IsTonePlaying(); },
+        [&] { engine.StartTone(options.key); },
+        notifier);
     engine.StopOutput();
     engine.Stop();
-    return notifier.Shown() ? 1 : 0;
+    return playing ? 0 : 1;
 }
 
 int RunMetronome(const MetronomeOptions& options,
@@ -194,10 +228,15 @@ int RunMetronome(const MetronomeOptions& options,
     }
     out << "metronome: " << store.tempo.load() << " bpm, meter " << options.meter << '\n';
     out.flush();
-    RunFor(options.seconds, stop, notifier);
+    const bool playing = KeepPlaying(
+        options.seconds,
+        stop,
+        [&] { return engine.output()->IsMetronomePlaying(); },
+        [&] { engine.ToggleMetronome(); },
+        notifier);
     engine.StopMetronome();
     engine.Stop();
-    return notifier.Shown() ? 1 : 0;
+    return playing ? 0 : 1;
 }
 
 bool ParseChannelSetting(const std::string& text, ChannelSetting& setting, std::string& error) {
@@ -273,10 +312,15 @@ int RunGenerate(const GenerateOptions& options,
     };
     out << "generate: left " << describe(left) << ", right " << describe(right) << '\n';
     out.flush();
-    RunFor(options.seconds, stop, notifier);
+    const bool playing = KeepPlaying(
+        options.seconds,
+        stop,
+        [&] { return generator.IsPlaying(); },
+        [&] { generator.post(UM_SIGNAL_START); },
+        notifier);
     generator.post(UM_SIGNAL_STOP);
     generator.join();
-    return notifier.Shown() ? 1 : 0;
+    return playing ? 0 : 1;
 }
 
 }  // namespace tonavise::cli

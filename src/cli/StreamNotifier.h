@@ -7,6 +7,7 @@
 #include <ostream>
 #include <string>
 
+#include "engine/LiveEngine.h"
 #include "engine/Notifier.h"
 
 namespace tonavise::cli {
@@ -29,11 +30,38 @@ class StreamNotifier final : public Notifier {
     // Whether any message has been shown.
     bool Shown() const { return shown_.load(); }
 
+    // A line of the command's own on the same stream, never inside a message of a worker.
+    void Print(std::string_view line) {
+        std::lock_guard lock(mutex_);
+        err_ << line << '\n';
+        err_.flush();
+    }
+
   private:
     std::mutex mutex_;
     std::ostream& err_;
     const std::string prefix_;
     std::atomic<bool> shown_{false};
+};
+
+// Says on stderr when the microphone is lost and when it is back (the capture thread reopens it
+// by itself). Update() from the command's loop.
+class InputWatch {
+  public:
+    InputWatch(const LiveEngine& engine, StreamNotifier& notifier)
+        : engine_(engine), notifier_(notifier) {}
+    void Update() {
+        const bool lost = engine_.InputState().noInput;
+        if (lost != lost_) {
+            notifier_.Print(lost ? "tonavise-cli: input lost" : "tonavise-cli: input restored");
+            lost_ = lost;
+        }
+    }
+
+  private:
+    const LiveEngine& engine_;
+    StreamNotifier& notifier_;
+    bool lost_ = false;
 };
 
 }  // namespace tonavise::cli

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <variant>
 
 #include "engine/CaptureStore.h"
 #include "engine/FileLoading.h"
@@ -54,7 +55,13 @@ void CFilePlayThread::handleMessage(Message& m) {
             }
             break;
         case MM_WOM_DONE:
-            EndOfBuffer();
+            EndOfBuffer(m);
+            break;
+        case MM_WOM_PLAYED_OUT:
+            PlayedOut(m);
+            break;
+        case MM_DEVICE_FAILED:
+            DeviceFailed(m);
             break;
         default:
             break;
@@ -114,8 +121,14 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
         offset = 0;  // at the end: play from the beginning rather than nothing
     }
     std::unique_ptr<WaveDevice> device = devices_.Create(DeviceDirection::Output);
-    if (!device || device->Open(playback_.format, *this) != kDeviceOk) {
-        return;  // silently: the Play command stays enabled
+    if (!device) {
+        return;
+    }
+    // A device that cannot be opened or started says why; the Play command stays enabled.
+    DeviceResult result = device->Open(playback_.format, *this);
+    if (result != kDeviceOk) {
+        ShowDeviceError(notifier_, *device, result);
+        return;
     }
     startOffset_ = offset;
     nextStreamSample_ = -1;
@@ -123,8 +136,14 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
     const int64_t playedOffset = offset / clip_.format.blockAlign * playback_.format.blockAlign;
     header_.Describe(played + playedOffset, static_cast<uint32_t>(playback_.length - playedOffset));
     device->Prepare(header_);
-    device->Queue(header_);
+    result = device->Queue(header_);
+    if (result != kDeviceOk) {
+        ShowDeviceError(notifier_, *device, result);
+        device->Close();
+        return;
+    }
     device_ = std::move(device);
+    ending_ = false;
     playing_.store(true, std::memory_order_relaxed);
     paused_.store(false, std::memory_order_relaxed);
 }
@@ -156,17 +175,48 @@ void CFilePlayThread::Resume() {
     }
 }
 
-void CFilePlayThread::EndOfBuffer() {
+void CFilePlayThread::EndOfBuffer(const Message& m) {
     // A completion posted by the reset of an earlier play can arrive after a new play has
     // started: the new buffer is not done, and that play goes on.
     if (IsPlaying() && !header_.IsDone()) {
         return;
     }
+    if (IsPlaying() && FromDevice(m)) {
+        // Every byte has been handed to the sound system, which still holds the end of the
+        // file: the play ends when that has been heard (MM_WOM_PLAYED_OUT).
+        ending_ = true;
+        return;
+    }
+    Finish();
+}
+
+void CFilePlayThread::PlayedOut(const Message& m) {
+    if (IsPlaying() && ending_ && FromDevice(m)) {
+        Finish();
+    }
+}
+
+// The stream died (the sound server went away): the play ends as if Stop had been pressed,
+// and the user learns why.
+void CFilePlayThread::DeviceFailed(const Message& m) {
+    if (!IsPlaying() || !FromDevice(m)) {
+        return;
+    }
+    ShowDeviceError(notifier_, *device_, device_->FailureCode());
+    Finish();
+}
+
+void CFilePlayThread::Finish() {
     if (notify_ != nullptr) {
         notify_->OnPlayerPosition(0, clip_.length);
     }
     Stop();
     startOffset_ = 0;
+}
+
+bool CFilePlayThread::FromDevice(const Message& m) const {
+    const auto* done = std::get_if<BufferDone>(&m.argument);
+    return done != nullptr && device_ && done->device == device_.get();
 }
 
 int64_t CFilePlayThread::PlayPosition() const {

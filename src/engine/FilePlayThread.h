@@ -3,6 +3,12 @@
 // feeds the capture store with the 100 ms at its play position, so that the scope and the
 // analysis show the file instead of the microphone.
 //
+// The play position is what is being heard (the output's clock), not what has been handed to
+// the sound system. At the natural end the play goes on until the sound the system still holds
+// has been heard (MM_WOM_PLAYED_OUT), then stops; Stop stops at once. A device that cannot be
+// opened or started, or whose stream dies, shows the device error box; a play whose stream
+// died ends as if Stop had been pressed.
+//
 // Threads: messages from any thread; the handlers and the device run on this thread. The
 // accessors (IsLoaded, IsPlaying, IsPaused, ChannelCount, Length) may be read by any thread.
 #pragma once
@@ -70,7 +76,13 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
     void Stop();
     void Pause();
     void Resume();
-    void EndOfBuffer();
+    void EndOfBuffer(const Message& m);
+    void PlayedOut(const Message& m);
+    void DeviceFailed(const Message& m);
+    // The play ends: position 0 reported, the device closed.
+    void Finish();
+    // Whether a device report comes from the device now playing.
+    bool FromDevice(const Message& m) const;
     void Feed(PlayerListener* frame);
     void Release();
     // The byte offset into the data now playing; 0 when not playing.
@@ -95,6 +107,7 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
     std::atomic<int32_t> length_{0};
     std::atomic<int64_t> bytesPerSecond_{0};
     int64_t startOffset_ = 0;
+    bool ending_ = false;  // every byte handed over; waiting for it to be heard
 };
 
 }  // namespace tonavise

@@ -88,6 +88,16 @@ void LiveEngine::ReopenMicrophone() {
     }
 }
 
+LiveInputState LiveEngine::InputState() const {
+    LiveInputState state;
+    if (capture_) {
+        state.noInput = capture_->InputLost();
+        state.droppedBlocks = capture_->DroppedBlocks();
+        state.overruns = capture_->Overruns();
+    }
+    return state;
+}
+
 void LiveEngine::StartTone(int key) {
     if (output_) {
         output_->post(UM_TONE_START, int64_t{key});

@@ -44,6 +44,13 @@ struct LiveParts {
     bool analysis = true;  // spectrum and fundamental
 };
 
+// What the status bar shows about the microphone. All zero/false while capture does not run.
+struct LiveInputState {
+    bool noInput = false;        // the input could not be opened or its stream failed
+    uint64_t droppedBlocks = 0;  // 100 ms blocks lost because the capture thread fell behind
+    uint64_t overruns = 0;       // times the sound system lost input before it reached us
+};
+
 class LiveEngine {
   public:
     using Parts = LiveParts;
@@ -69,6 +76,10 @@ class LiveEngine {
 
     // The microphone: reopen it for the store's channel count (mono or stereo).
     void ReopenMicrophone();
+    // The microphone's state, read from the capture thread's atomics: cheap enough for a timer
+    // of the interface. noInput clears by itself once sound flows again (the capture thread
+    // tries the device every two seconds).
+    LiveInputState InputState() const;
 
     // Reference tone and metronome.
     void StartTone(int key);

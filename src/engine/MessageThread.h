@@ -3,14 +3,20 @@
 // A message is an id and one typed argument: nothing, a number, a finished device buffer, a
 // listener of the file player, or an owned payload that moves with the message. The queue is a
 // ring allocated once at construction, so posting never allocates and holds the queue's lock
-// only for a move: device completions may be posted from an audio callback.
+// only for a move.
 //
-// Threads: post() and quit() from any thread; start() and join() from the owning thread;
-// the virtual handlers run on the worker thread only.
+// Sound devices do not post: their audio threads publish completions with atomics in the
+// device (a CompletionSource registered with its owner thread) and call wake(), which takes no
+// lock and cannot block. The worker turns them into MM_WIM_DATA / MM_WOM_DONE messages before
+// it takes the next posted message.
+//
+// Threads: post(), quit() and wake() from any thread (wake() also from an audio callback);
+// start() and join() from the owning thread; the virtual handlers and onTick() run on the
+// worker thread only.
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -59,6 +65,26 @@ struct Message {
 
 class MessageThread;
 
+// Completions that a sound device's audio thread published without a lock, and what its owner
+// must learn about the stream (it played out, it failed). Registered with the owner thread
+// while the device is open.
+class CompletionSource {
+  public:
+    virtual ~CompletionSource() = default;
+    // Worker thread, under the queue's lock: moves the oldest waiting report into `message`,
+    // if it was published after the first `handledPosts` posted messages (postStamp() when it
+    // was published): device reports and posted messages are handled in the order they came.
+    // False when there is none yet.
+    virtual bool TakeCompletion(Message& message, uint64_t handledPosts) = 0;
+    // Worker thread, under the queue's lock, at every tick: a source may look at whether its
+    // stream still delivers and report a failure through its next TakeCompletion.
+    virtual void CheckAlive(double steadyNow) = 0;
+
+  private:
+    friend class MessageThread;
+    CompletionSource* nextSource_ = nullptr;  // the owner's list, under its queue's lock
+};
+
 // Sees every message a thread accepts, on the posting thread, in the order of the queue. Tests
 // use it to check which messages a command posts, and in which order; the program sets none.
 class PostObserver {
@@ -87,6 +113,20 @@ class MessageThread {
     // quit() and wait for the thread to end. Safe to call more than once.
     void join();
 
+    // Wait-free: how many messages have been posted so far; a completion source stamps its
+    // reports with it so that they are handled after the messages posted before them.
+    uint64_t postStamp() const noexcept { return posted_.load(std::memory_order_acquire); }
+    // Wait-free: makes the worker look at its completion sources. Never allocates, takes no
+    // lock and never blocks (an atomic increment and a futex wake), so audio callbacks call it.
+    void wake() noexcept;
+    // Any thread (a device's Open and Close): the worker asks `source` for completions from now
+    // on / no longer. After removeCompletionSource returns, the worker no longer calls it.
+    void addCompletionSource(CompletionSource& source);
+    void removeCompletionSource(CompletionSource& source);
+
+    // How often onTick() runs and the completion sources check their streams.
+    static constexpr std::chrono::milliseconds kTickInterval{100};
+
     bool running() const { return running_.load(std::memory_order_acquire); }
     // The observer of the posts from now on (null: none); the thread shares its ownership, so
     // it lives as long as a post may still reach it.
@@ -97,12 +137,22 @@ class MessageThread {
     virtual void onStart() {}
     virtual void handleMessage(Message& message) = 0;
     virtual void onExit() {}
+    // About every kTickInterval, between messages; for timers of the worker (a reopen).
+    virtual void onTick() {}
 
   private:
+    enum class Next { Message, Quit, Wait };
     void run();
+    Next TakeNext(Message& message);
+    void WaitForWake(uint32_t seen, std::chrono::steady_clock::time_point until);
 
     std::mutex mutex_;
-    std::condition_variable cv_;
+    // Bumped by every post, quit and wake; the worker sleeps on it (a futex) while it is
+    // unchanged, so no wake between its look at the queue and its sleep is lost.
+    std::atomic<uint32_t> wakeCount_{0};
+    CompletionSource* sources_ = nullptr;  // guarded by mutex_
+    std::atomic<uint64_t> posted_{0};      // written under mutex_
+    uint64_t handledPosts_ = 0;            // guarded by mutex_
     std::vector<Message> ring_;
     std::size_t head_ = 0;
     std::size_t count_ = 0;

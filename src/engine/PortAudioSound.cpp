@@ -5,6 +5,7 @@
 #include <portaudio.h>
 
 #include <algorithm>
+#include <atomic>
 #include <mutex>
 
 namespace tonavise {
@@ -15,6 +16,12 @@ namespace {
 // queued: enough that a busy machine does not starve the stream, small enough that a stop is
 // heard at once.
 constexpr double kMinOutputLatency = 0.1;
+// A running stream that has had no callback for this long has died (a sound server that went
+// away stops the callbacks without a word). A fresh stream may go without callbacks for up to
+// two seconds on a server's first use, and for 1.1-1.5 s after its priming callbacks: it is
+// watched from three seconds after its start.
+constexpr double kStallSeconds = 1.0;
+constexpr double kFirstSoundSeconds = 3.0;
 
 void QuietAlsa(const char*, int, const char*, int, const char*, ...) {}
 void QuietJack(const char*) {}
@@ -103,10 +110,12 @@ class PortAudioDevice final : public WaveDevice {
             stream_ = nullptr;
             return e;
         }
+        Pa_SetStreamFinishedCallback(stream_, &PortAudioDevice::Finished);
         return kDeviceOk;
     }
 
     DeviceResult BackendStart() override {
+        stopping_.store(false, std::memory_order_release);
         const PaError e = Pa_StartStream(stream_);
         return e == paNoError ? kDeviceOk : e;
     }
@@ -114,10 +123,14 @@ class PortAudioDevice final : public WaveDevice {
     void BackendStop() override {
         // Abort, never stop: a stop drains the stream and can wait forever on a server that
         // does not play. Abort joins the callback thread before it returns.
+        stopping_.store(true, std::memory_order_release);
         if (Pa_IsStreamStopped(stream_) == 0) {
             Pa_AbortStream(stream_);
         }
     }
+
+    double BackendStallSeconds() const override { return kStallSeconds; }
+    double BackendFirstSoundSeconds() const override { return kFirstSoundSeconds; }
 
     void BackendClose() override {
         Pa_CloseStream(stream_);
@@ -127,13 +140,25 @@ class PortAudioDevice final : public WaveDevice {
     double BackendStreamTime() const override { return Pa_GetStreamTime(stream_); }
 
   private:
+    // The stream became inactive. Unless we stopped it, the host ended it: the server went
+    // away or the device failed.
+    static void Finished(void* user) {
+        auto* self = static_cast<PortAudioDevice*>(user);
+        if (!self->stopping_.load(std::memory_order_acquire)) {
+            self->ReportFailure(kDeviceStreamEnded);
+        }
+    }
+
     static int Callback(const void* input,
                         void* output,
                         unsigned long frames,
                         const PaStreamCallbackTimeInfo* time,
-                        PaStreamCallbackFlags,
+                        PaStreamCallbackFlags status,
                         void* user) {
         auto* self = static_cast<PortAudioDevice*>(user);
+        if ((status & paInputOverflow) != 0) {
+            self->NoteOverrun();
+        }
         const double steadyNow = SteadySeconds();
         const std::size_t bytes = frames * self->bytesPerFrame_;
         if (input != nullptr) {
@@ -150,13 +175,15 @@ class PortAudioDevice final : public WaveDevice {
             double dac =
                 time != nullptr && time->outputBufferDacTime > 0 ? time->outputBufferDacTime : now;
             dac = std::max(dac, now);
-            self->ProcessOutput(static_cast<uint8_t*>(output), bytes, dac, steadyNow + (dac - now));
+            self->ProcessOutput(
+                static_cast<uint8_t*>(output), bytes, dac, steadyNow + (dac - now), now);
         }
         return paContinue;
     }
 
     const DeviceResult initResult_;
     PaStream* stream_ = nullptr;
+    std::atomic<bool> stopping_{false};  // the owner stops the stream: its end is no failure
     std::size_t bytesPerFrame_ = 2;
 };
 

@@ -1,6 +1,7 @@
 #include "engine/RecorderThread.h"
 
 #include <algorithm>
+#include <variant>
 
 #include "engine/Notifier.h"
 #include "engine/RecordingStore.h"
@@ -54,6 +55,19 @@ void CRecorderThread::handleMessage(Message& m) {
         case MM_WOM_DONE:
             Completion();
             break;
+        case MM_WOM_PLAYED_OUT:
+            if (ending_) {
+                StopPlayback();  // the last block has been heard
+            }
+            break;
+        case MM_DEVICE_FAILED: {
+            const auto* done = std::get_if<BufferDone>(&m.argument);
+            if (IsPlaying() && waveOut_ && done != nullptr && done->device == waveOut_.get()) {
+                ShowDeviceError(notifier_, *waveOut_, waveOut_->FailureCode());
+                StopPlayback();
+            }
+            break;
+        }
         default:
             break;
     }
@@ -98,11 +112,12 @@ bool CRecorderThread::FillBuffer(int k) {
     return true;
 }
 
-void CRecorderThread::QueueBuffer(int k) {
+DeviceResult CRecorderThread::QueueBuffer(int k) {
     headers_[k].flags.store(0, std::memory_order_relaxed);
     waveOut_->Prepare(headers_[k]);
-    waveOut_->Queue(headers_[k]);
-    inFlight_[k] = true;
+    const DeviceResult result = waveOut_->Queue(headers_[k]);
+    inFlight_[k] = result == kDeviceOk;
+    return result;
 }
 
 void CRecorderThread::OpenOutput() {
@@ -122,9 +137,16 @@ void CRecorderThread::OpenOutput() {
     }
     waveOut_ = std::move(device);
     inFlight_ = {false, false};
+    ending_ = false;
     for (int k = 0; k < 2; ++k) {
         if (FillBuffer(k)) {
-            QueueBuffer(k);
+            const DeviceResult queued = QueueBuffer(k);
+            if (queued != kDeviceOk) {
+                // The stream would not start: say why, and play nothing.
+                ShowDeviceError(notifier_, *waveOut_, queued);
+                StopPlayback();
+                return;
+            }
         }
     }
     if (!inFlight_[0] && !inFlight_[1]) {
@@ -148,8 +170,9 @@ void CRecorderThread::Completion() {
     if (FillBuffer(k)) {
         QueueBuffer(k);
     } else if (!inFlight_[1 - k]) {
-        // Every recorded block has been played to its end.
-        StopPlayback();
+        // Every recorded block has been handed to the sound system, which still holds the
+        // last of it: playback ends when that has been heard (MM_WOM_PLAYED_OUT).
+        ending_ = true;
     }
 }
 
@@ -166,6 +189,7 @@ void CRecorderThread::StopPlayback() {
         waveOut_.reset();
     }
     inFlight_ = {false, false};
+    ending_ = false;
 }
 
 }  // namespace tonavise

@@ -1,6 +1,8 @@
 // The recorder's thread: switches recording on and off (the capture thread does the recording)
 // and plays the recording back once, oldest block first, through two alternating one-block
 // output buffers. While it plays, the capture thread shows the played block in the scope.
+// Playback ends when the last block has been heard, not when it was handed to the sound
+// system; a stream that fails to start or dies shows the device error box and ends playback.
 //
 // Threads: messages from any thread; handlers and the device on this thread.
 // IsPlaying() and CopyPlaybackBlock() from any thread (the capture thread's playback monitor).
@@ -53,7 +55,7 @@ class CRecorderThread final : public MessageThread, public PlaybackMonitor {
     void OpenOutput();
     void StopPlayback();
     void Completion();
-    void QueueBuffer(int k);
+    DeviceResult QueueBuffer(int k);
 
     RecordingStore& recordings_;
     DeviceFactory& devices_;
@@ -64,6 +66,7 @@ class CRecorderThread final : public MessageThread, public PlaybackMonitor {
     const WaveFormat format_ = PcmFormat(1);
     std::array<WaveHeader, 2> headers_;
     std::array<bool, 2> inFlight_{};  // queued and not yet completed
+    bool ending_ = false;             // every block handed over; waiting for it to be heard
 
     // The two playback buffers and the index of the one filled last, shared with the monitor.
     mutable std::mutex bufferLock_;

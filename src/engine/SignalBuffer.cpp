@@ -26,12 +26,24 @@ double WaveValue(int waveForm, double x) {
 }
 
 SignalBuffer::SignalBuffer()
-    : signalBuffer_(2 * static_cast<std::size_t>(kSignalFrames), 0),
-      channelScratch_(kSignalFrames, 0) {}
+    : copies_{std::vector<int16_t>(2 * static_cast<std::size_t>(kSignalFrames), 0),
+              std::vector<int16_t>(2 * static_cast<std::size_t>(kSignalFrames), 0)},
+      channelScratch_(kSignalFrames, 0),
+      playData_(reinterpret_cast<uint8_t*>(copies_[0].data()),
+                reinterpret_cast<uint8_t*>(copies_[1].data())) {}
+
+template <typename Change>
+void SignalBuffer::Rewrite(Change change) {
+    const auto* published = reinterpret_cast<const int16_t*>(playData_.Published());
+    auto* back = reinterpret_cast<int16_t*>(playData_.WriteCopy());
+    std::copy_n(published, 2 * kSignalFrames, back);
+    change(back);
+    playData_.Publish();
+}
 
 void SignalBuffer::Clear() {
-    std::lock_guard lock(dataLock_);
-    std::fill(signalBuffer_.begin(), signalBuffer_.end(), int16_t{0});
+    std::lock_guard lock(generateLock_);
+    Rewrite([](int16_t* frames) { std::fill_n(frames, 2 * kSignalFrames, int16_t{0}); });
 }
 
 void SignalBuffer::GenerateChannel(int frequency, int amplitude, int waveForm, int channel) {
@@ -47,15 +59,17 @@ void SignalBuffer::GenerateChannel(int frequency, int amplitude, int waveForm, i
         channelScratch_[i] =
             static_cast<int16_t>(std::clamp(a * WaveValue(waveForm, x), -32768.0, 32767.0));
     }
-    std::lock_guard copying(dataLock_);
-    for (int i = 0; i < kSignalFrames; ++i) {
-        signalBuffer_[2 * i + channel] = channelScratch_[i];
-    }
+    Rewrite([&](int16_t* frames) {
+        for (int i = 0; i < kSignalFrames; ++i) {
+            frames[2 * i + channel] = channelScratch_[i];
+        }
+    });
 }
 
 std::vector<int16_t> SignalBuffer::Samples() const {
-    std::lock_guard lock(dataLock_);
-    return signalBuffer_;
+    std::lock_guard lock(generateLock_);
+    const auto* published = reinterpret_cast<const int16_t*>(playData_.Published());
+    return {published, published + 2 * kSignalFrames};
 }
 
 }  // namespace tonavise

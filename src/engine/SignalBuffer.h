@@ -3,13 +3,16 @@
 // over and over; the generator's owner rewrites a channel whenever a setting changes, also
 // while it plays, and the change is heard from the point the device has reached.
 //
-// Threads: GenerateChannel from any thread (calls are serialised); the output device copies the
-// samples under lock(), which GenerateChannel holds only while it copies a finished channel in.
+// Threads: GenerateChannel, Clear and Samples from any thread (they are serialised); the output
+// device reads the frames through playData(), a double buffer: a change is written into the
+// copy the device does not read and published whole, so the audio callback never waits.
 #pragma once
 
 #include <cstdint>
 #include <mutex>
 #include <vector>
+
+#include "engine/SoundDevice.h"
 
 namespace tonavise {
 
@@ -38,19 +41,24 @@ class SignalBuffer {
     // starts at phase 0. A channel other than 0 or 1 changes nothing.
     void GenerateChannel(int frequency, int amplitude, int waveForm, int channel);
 
-    // For the output device: the interleaved frames and the lock it copies them under.
-    uint8_t* data() { return reinterpret_cast<uint8_t*>(signalBuffer_.data()); }
+    // For the output device: the interleaved frames, in two copies.
+    SharedPlayData& playData() { return playData_; }
+    uint8_t* data() { return reinterpret_cast<uint8_t*>(copies_[0].data()); }
     uint32_t byteLength() const { return 2 * kSignalFrames * sizeof(int16_t); }
-    std::mutex& lock() { return dataLock_; }
 
-    // A copy of the interleaved samples (left, right).
+    // A copy of the interleaved samples (left, right) as the device plays them now.
     std::vector<int16_t> Samples() const;
 
   private:
-    std::mutex generateLock_;  // one GenerateChannel at a time: they share channelScratch_
-    mutable std::mutex dataLock_;
-    std::vector<int16_t> signalBuffer_;
+    // Writes `change` into the copy the device does not read, starting from the published
+    // frames, and publishes it. With generateLock_ held.
+    template <typename Change>
+    void Rewrite(Change change);
+
+    mutable std::mutex generateLock_;  // one writer at a time: they share channelScratch_
+    std::vector<int16_t> copies_[2];
     std::vector<int16_t> channelScratch_;
+    SharedPlayData playData_;
 };
 
 }  // namespace tonavise

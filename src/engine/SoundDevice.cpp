@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <thread>
 
 #include "engine/MessageThread.h"
@@ -32,6 +33,10 @@ std::string_view DeviceResultText(DeviceResult code) {
             return "The buffer is still queued in the sound device.";
         case kDeviceUnprepared:
             return "The buffer has not been prepared.";
+        case kDeviceStreamEnded:
+            return "The sound system ended the sound stream.";
+        case kDeviceNoSound:
+            return "The sound device stopped moving sound.";
         default:
             return "Unknown sound device error.";
     }
@@ -43,6 +48,41 @@ void WaveHeader::Describe(void* buffer, uint32_t length) {
     bytesRecorded.store(0, std::memory_order_relaxed);
     user = 0;
     flags.store(0, std::memory_order_relaxed);
+}
+
+const uint8_t* SharedPlayData::BeginRead() noexcept {
+    // acq_rel: the acquire sees the copy the writer published; the reading flag is set in the
+    // same step as the index is taken, so the writer knows which copy may be in use.
+    const uint32_t s = state_.fetch_or(kReading, std::memory_order_acq_rel);
+    return copies_[s & kPublished];
+}
+
+void SharedPlayData::EndRead() noexcept {
+    state_.fetch_and(~kReading, std::memory_order_release);
+    readsEnded_.fetch_add(1, std::memory_order_release);
+}
+
+uint8_t* SharedPlayData::WriteCopy() {
+    if (readMayHoldBack_) {
+        // A read was in progress when the other copy was published: it may still be reading
+        // this one. It ends within one callback's copy.
+        while ((state_.load(std::memory_order_acquire) & kReading) != 0 &&
+               readsEnded_.load(std::memory_order_acquire) == readsEndedAtPublish_) {
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        readMayHoldBack_ = false;
+    }
+    return copies_[1 - (state_.load(std::memory_order_acquire) & kPublished)];
+}
+
+void SharedPlayData::Publish() {
+    const uint32_t s = state_.fetch_xor(kPublished, std::memory_order_acq_rel);
+    readMayHoldBack_ = (s & kReading) != 0;
+    readsEndedAtPublish_ = readsEnded_.load(std::memory_order_acquire);
+}
+
+const uint8_t* SharedPlayData::Published() const {
+    return copies_[state_.load(std::memory_order_acquire) & kPublished];
 }
 
 double SteadySeconds() {
@@ -73,22 +113,28 @@ DeviceResult WaveDevice::Open(const WaveFormat& format, MessageThread& owner) {
         return kDeviceBadFormat;
     }
     format_ = format;
-    owner_ = &owner;
-    running_ = false;
+    running_.store(false, std::memory_order_relaxed);
     paused_.store(false, std::memory_order_relaxed);
+    delivered_.store(0, std::memory_order_relaxed);
     head_.store(0, std::memory_order_relaxed);
     tail_.store(0, std::memory_order_relaxed);
     frontOffset_.store(0, std::memory_order_relaxed);
     processedBytes_.store(0, std::memory_order_relaxed);
     droppedFrames_.store(0, std::memory_order_relaxed);
-    unposted_.store(0, std::memory_order_relaxed);
+    overruns_.store(0, std::memory_order_relaxed);
+    unheard_.store(false, std::memory_order_relaxed);
+    playedOut_.store(false, std::memory_order_relaxed);
+    failure_.store(kDeviceOk, std::memory_order_relaxed);
+    failureDelivered_.store(false, std::memory_order_relaxed);
     ClearRecords();
+    owner_.store(&owner, std::memory_order_release);
     const DeviceResult result = BackendOpen(format);
     if (result != kDeviceOk) {
-        owner_ = nullptr;
+        owner_.store(nullptr, std::memory_order_release);
         return result;
     }
     open_.store(true, std::memory_order_release);
+    owner.addCompletionSource(*this);
     BackendNotify();
     return kDeviceOk;
 }
@@ -98,11 +144,27 @@ DeviceResult WaveDevice::Close() {
         return kDeviceNotOpen;
     }
     Reset();
+    PostUndelivered();
+    if (MessageThread* owner = owner_.load(std::memory_order_acquire)) {
+        owner->removeCompletionSource(*this);
+    }
     BackendClose();
     open_.store(false, std::memory_order_release);
-    owner_ = nullptr;
+    owner_.store(nullptr, std::memory_order_release);
     BackendNotify();
     return kDeviceOk;
+}
+
+// The device leaves its owner's sources: completions its worker has not taken yet go into the
+// owner's queue, so every buffer still gets its one completion.
+void WaveDevice::PostUndelivered() {
+    MessageThread* owner = owner_.load(std::memory_order_acquire);
+    Message message;
+    while (TakeCompletion(message, std::numeric_limits<uint64_t>::max())) {
+        if (owner != nullptr && (message.id == MM_WIM_DATA || message.id == MM_WOM_DONE)) {
+            owner->post(message.id, std::move(message.argument));
+        }
+    }
 }
 
 DeviceResult WaveDevice::Prepare(WaveHeader& header) {
@@ -139,12 +201,12 @@ DeviceResult WaveDevice::Queue(WaveHeader& header) {
         return kDeviceStillPlaying;
     }
     const std::size_t tail = tail_.load(std::memory_order_relaxed);
-    if (tail - head_.load(std::memory_order_acquire) == kQueueCapacity) {
+    if (tail - delivered_.load(std::memory_order_acquire) >= kQueueCapacity) {
         return kDeviceError;
     }
     header.bytesRecorded.store(0, std::memory_order_relaxed);
     header.flags.store((f & ~kHeaderDone) | kHeaderInQueue, std::memory_order_relaxed);
-    ring_[tail % kQueueCapacity] = &header;
+    ring_[tail % kQueueCapacity].store(&header, std::memory_order_relaxed);
     // release: the header, its flags and (output) its data are visible to the audio thread.
     tail_.store(tail + 1, std::memory_order_release);
     DeviceResult result = kDeviceOk;
@@ -156,12 +218,15 @@ DeviceResult WaveDevice::Queue(WaveHeader& header) {
 }
 
 DeviceResult WaveDevice::StartIfIdle() {
-    if (running_ || paused_.load(std::memory_order_relaxed)) {
+    if (IsRunning() || paused_.load(std::memory_order_relaxed)) {
         return kDeviceOk;
     }
+    watchedCallbacks_.store(callbacks_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    watchedSince_.store(SteadySeconds(), std::memory_order_relaxed);
+    startedAt_.store(SteadySeconds(), std::memory_order_relaxed);
     const DeviceResult result = BackendStart();
     if (result == kDeviceOk) {
-        running_ = true;
+        running_.store(true, std::memory_order_release);
     }
     return result;
 }
@@ -182,14 +247,17 @@ DeviceResult WaveDevice::Reset() {
     if (!IsOpen()) {
         return kDeviceNotOpen;
     }
-    if (running_) {
+    if (IsRunning()) {
         BackendStop();
-        running_ = false;
+        running_.store(false, std::memory_order_release);
     }
     DrainQueue();
     paused_.store(false, std::memory_order_relaxed);
     processedBytes_.store(0, std::memory_order_relaxed);
+    unheard_.store(false, std::memory_order_relaxed);
+    playedOut_.store(false, std::memory_order_relaxed);
     ClearRecords();
+    WakeOwner();
     BackendNotify();
     return kDeviceOk;
 }
@@ -231,25 +299,98 @@ std::string WaveDevice::ErrorText(DeviceResult code) const {
     return std::string(DeviceResultText(code));
 }
 
-// The audio thread is stopped: every queued buffer comes back done, with one completion each.
+// The audio thread is stopped: every queued buffer comes back done; the owner's worker
+// delivers their completions.
 void WaveDevice::DrainQueue() {
     const std::size_t tail = tail_.load(std::memory_order_acquire);
     std::size_t head = head_.load(std::memory_order_relaxed);
     bool first = true;
     while (head != tail) {
-        WaveHeader* header = ring_[head % kQueueCapacity];
+        WaveHeader* header = ring_[head % kQueueCapacity].load(std::memory_order_relaxed);
         const std::size_t filled = first ? frontOffset_.load(std::memory_order_relaxed) : 0;
-        ++head;
-        head_.store(head, std::memory_order_release);
         header->bytesRecorded.store(
             direction_ == DeviceDirection::Input ? static_cast<uint32_t>(filled) : 0,
             std::memory_order_relaxed);
         header->flags.fetch_and(~kHeaderInQueue, std::memory_order_relaxed);
         header->flags.fetch_or(kHeaderDone, std::memory_order_release);
-        PostCompletion(header);
+        stamps_[head % kQueueCapacity].store(OwnerStamp(), std::memory_order_relaxed);
+        ++head;
+        head_.store(head, std::memory_order_release);
         first = false;
     }
     frontOffset_.store(0, std::memory_order_relaxed);
+}
+
+bool WaveDevice::TakeCompletion(Message& message, uint64_t handledPosts) {
+    std::size_t d = delivered_.load(std::memory_order_acquire);
+    // acquire on head: pairs with the release that finished the buffer, so its flags and data
+    // are complete when the owner handles the message.
+    while (d != head_.load(std::memory_order_acquire)) {
+        if (stamps_[d % kQueueCapacity].load(std::memory_order_relaxed) > handledPosts) {
+            return false;  // messages posted before it come first
+        }
+        WaveHeader* header = ring_[d % kQueueCapacity].load(std::memory_order_relaxed);
+        if (delivered_.compare_exchange_weak(
+                d, d + 1, std::memory_order_acq_rel, std::memory_order_acquire)) {
+            message.id = direction_ == DeviceDirection::Input ? MM_WIM_DATA : MM_WOM_DONE;
+            message.argument = BufferDone{this, header};
+            return true;
+        }
+    }
+    if (playedOut_.load(std::memory_order_acquire) &&
+        playedOutStamp_.load(std::memory_order_relaxed) <= handledPosts &&
+        playedOut_.exchange(false, std::memory_order_acq_rel)) {
+        message.id = MM_WOM_PLAYED_OUT;
+        message.argument = BufferDone{this, nullptr};
+        return true;
+    }
+    if (failure_.load(std::memory_order_acquire) != kDeviceOk &&
+        !failureDelivered_.exchange(true, std::memory_order_acq_rel)) {
+        message.id = MM_DEVICE_FAILED;
+        message.argument = BufferDone{this, nullptr};
+        return true;
+    }
+    return false;
+}
+
+void WaveDevice::CheckAlive(double steadyNow) {
+    const double stall = BackendStallSeconds();
+    if (stall <= 0 || !IsRunning() || FailureCode() != kDeviceOk) {
+        return;
+    }
+    const uint64_t count = callbacks_.load(std::memory_order_relaxed);
+    if (count != watchedCallbacks_.load(std::memory_order_relaxed)) {
+        watchedCallbacks_.store(count, std::memory_order_relaxed);
+        watchedSince_.store(steadyNow, std::memory_order_relaxed);
+        return;
+    }
+    // A new stream may be held by the sound system for a second or more after its first
+    // callbacks (the server fills its buffer, then starts): only after that is a gap a stall.
+    if (steadyNow - startedAt_.load(std::memory_order_relaxed) <
+        std::max(stall, BackendFirstSoundSeconds())) {
+        return;
+    }
+    if (steadyNow - watchedSince_.load(std::memory_order_relaxed) > stall) {
+        ReportFailure(kDeviceNoSound);
+    }
+}
+
+void WaveDevice::ReportFailure(DeviceResult code) noexcept {
+    DeviceResult none = kDeviceOk;
+    if (failure_.compare_exchange_strong(none, code, std::memory_order_acq_rel)) {
+        WakeOwner();
+    }
+}
+
+uint64_t WaveDevice::OwnerStamp() const noexcept {
+    const MessageThread* owner = owner_.load(std::memory_order_acquire);
+    return owner != nullptr ? owner->postStamp() : 0;
+}
+
+void WaveDevice::WakeOwner() noexcept {
+    if (MessageThread* owner = owner_.load(std::memory_order_acquire)) {
+        owner->wake();
+    }
 }
 
 WaveHeader* WaveDevice::Front() const {
@@ -258,7 +399,7 @@ WaveHeader* WaveDevice::Front() const {
     if (head == tail_.load(std::memory_order_acquire)) {
         return nullptr;
     }
-    return ring_[head % kQueueCapacity];
+    return ring_[head % kQueueCapacity].load(std::memory_order_relaxed);
 }
 
 std::size_t WaveDevice::FrontBytesRemaining() const {
@@ -273,7 +414,7 @@ std::size_t WaveDevice::QueuedBytesRemaining() const {
     const std::size_t tail = tail_.load(std::memory_order_acquire);
     std::size_t bytes = 0;
     for (std::size_t i = head_.load(std::memory_order_relaxed); i != tail; ++i) {
-        bytes += ring_[i % kQueueCapacity]->bufferLength;
+        bytes += ring_[i % kQueueCapacity].load(std::memory_order_relaxed)->bufferLength;
     }
     return bytes == 0 ? 0 : bytes - frontOffset_.load(std::memory_order_relaxed);
 }
@@ -281,56 +422,18 @@ std::size_t WaveDevice::QueuedBytesRemaining() const {
 void WaveDevice::PopAndComplete(WaveHeader* header, uint32_t bytes) {
     header->bytesRecorded.store(bytes, std::memory_order_relaxed);
     frontOffset_.store(0, std::memory_order_relaxed);
-    head_.store(head_.load(std::memory_order_relaxed) + 1, std::memory_order_release);
     header->flags.fetch_and(~kHeaderInQueue, std::memory_order_relaxed);
     // release: the captured data and bytesRecorded are visible to whoever sees the done flag.
     header->flags.fetch_or(kHeaderDone, std::memory_order_release);
-    PostCompletion(header);
+    const std::size_t head = head_.load(std::memory_order_relaxed);
+    stamps_[head % kQueueCapacity].store(OwnerStamp(), std::memory_order_relaxed);
+    // release: the owner's worker, which acquires head, finds the header finished.
+    head_.store(head + 1, std::memory_order_release);
+    WakeOwner();
 }
-
-void WaveDevice::PostCompletion(WaveHeader* header) {
-    MessageThread* owner = owner_;
-    if (owner == nullptr) {
-        return;
-    }
-    const uint32_t id = direction_ == DeviceDirection::Input ? MM_WIM_DATA : MM_WOM_DONE;
-    // Completions refused earlier (the owner's queue was full) go first; their handlers look
-    // at the done flags, not at the parameters.
-    while (unposted_.load(std::memory_order_relaxed) > 0) {
-        if (!owner->post(id, BufferDone{this, nullptr})) {
-            break;
-        }
-        unposted_.fetch_sub(1, std::memory_order_relaxed);
-    }
-    if (!owner->post(id, BufferDone{this, header})) {
-        unposted_.fetch_add(1, std::memory_order_relaxed);
-    }
-}
-
-namespace {
-
-class OptionalLock {
-  public:
-    explicit OptionalLock(std::mutex* m) : m_(m) {
-        if (m_ != nullptr) {
-            m_->lock();
-        }
-    }
-    ~OptionalLock() {
-        if (m_ != nullptr) {
-            m_->unlock();
-        }
-    }
-    OptionalLock(const OptionalLock&) = delete;
-    OptionalLock& operator=(const OptionalLock&) = delete;
-
-  private:
-    std::mutex* m_;
-};
-
-}  // namespace
 
 void WaveDevice::ProcessInput(const uint8_t* in, std::size_t bytes, double adcSteady) {
+    callbacks_.fetch_add(1, std::memory_order_relaxed);
     const double bytesPerSecond = format_.avgBytesPerSec;
     std::size_t done = 0;
     while (done < bytes) {
@@ -346,10 +449,7 @@ void WaveDevice::ProcessInput(const uint8_t* in, std::size_t bytes, double adcSt
             header->timeStamp.store(adcSteady + static_cast<double>(done) / bytesPerSecond,
                                     std::memory_order_relaxed);
         }
-        {
-            OptionalLock lock(header->dataLock);
-            std::memcpy(header->data + offset, in + done, n);
-        }
+        std::memcpy(header->data + offset, in + done, n);
         done += n;
         if (offset + n == header->bufferLength) {
             PopAndComplete(header, header->bufferLength);
@@ -360,7 +460,9 @@ void WaveDevice::ProcessInput(const uint8_t* in, std::size_t bytes, double adcSt
     processedBytes_.fetch_add(static_cast<int64_t>(done), std::memory_order_relaxed);
 }
 
-void WaveDevice::ProcessOutput(uint8_t* out, std::size_t bytes, double dacTime, double dacSteady) {
+void WaveDevice::ProcessOutput(
+    uint8_t* out, std::size_t bytes, double dacTime, double dacSteady, double nowTime) {
+    callbacks_.fetch_add(1, std::memory_order_relaxed);
     const uint8_t silence = format_.bitsPerSample == 8 ? 0x80 : 0x00;
     const int64_t start = processedBytes_.load(std::memory_order_relaxed);
     if (paused_.load(std::memory_order_relaxed)) {
@@ -381,8 +483,10 @@ void WaveDevice::ProcessOutput(uint8_t* out, std::size_t bytes, double dacTime, 
             header->timeStamp.store(dacSteady + static_cast<double>(done) / bytesPerSecond,
                                     std::memory_order_relaxed);
         }
-        {
-            OptionalLock lock(header->dataLock);
+        if (SharedPlayData* shared = header->shared) {
+            std::memcpy(out + done, shared->BeginRead() + offset, n);
+            shared->EndRead();
+        } else {
             std::memcpy(out + done, header->data + offset, n);
         }
         done += n;
@@ -397,6 +501,22 @@ void WaveDevice::ProcessOutput(uint8_t* out, std::size_t bytes, double dacTime, 
     }
     processedBytes_.store(start + static_cast<int64_t>(done), std::memory_order_relaxed);
     AddRecord(dacTime, start, static_cast<int64_t>(done));
+    if (done > 0) {
+        // A played-out report not yet taken is stale now: more sound follows it.
+        playedOut_.store(false, std::memory_order_relaxed);
+        soundEnd_.store(dacTime + static_cast<double>(done) / bytesPerSecond,
+                        std::memory_order_relaxed);
+        unheard_.store(true, std::memory_order_relaxed);
+    }
+    // Once nothing is queued and the last byte handed over has reached the output, the owner
+    // may close the stream without cutting what the sound system still held.
+    if (unheard_.load(std::memory_order_relaxed) && Front() == nullptr &&
+        nowTime >= soundEnd_.load(std::memory_order_relaxed)) {
+        unheard_.store(false, std::memory_order_relaxed);
+        playedOutStamp_.store(OwnerStamp(), std::memory_order_relaxed);
+        playedOut_.store(true, std::memory_order_release);
+        WakeOwner();
+    }
 }
 
 // The seqlock without fences (which ThreadSanitizer does not model): every field is stored
@@ -428,7 +548,7 @@ int64_t WaveDevice::Position() const {
     if (direction_ == DeviceDirection::Input) {
         return processedBytes_.load(std::memory_order_relaxed);
     }
-    if (!running_) {
+    if (!IsRunning()) {
         return 0;
     }
     const double now = BackendStreamTime();

@@ -7,38 +7,50 @@
 //   channels, 8 or 16 bits). A failure returns a code whose text ErrorText() gives.
 // - Prepare(), Queue() hand a buffer to the device; it is filled (input) or played (output) in
 //   turn. When a buffer is finished its header gets kHeaderDone and the owner receives exactly
-//   one MM_WIM_DATA (input) or MM_WOM_DONE (output), carrying BufferDone{device, header}.
+//   one MM_WIM_DATA (input) or MM_WOM_DONE (output), carrying BufferDone{device, header}, in
+//   the order the buffers finished. An output buffer is finished when its bytes have been
+//   handed to the sound system, which still holds up to its latency of them.
+// - When an output device has handed over its last queued byte and that byte has reached the
+//   output (on the stream's clock), the owner receives one MM_WOM_PLAYED_OUT: the moment a
+//   natural end may close the stream without cutting the sound still queued in the system.
+// - A stream that fails (the back end reports its end, or no sound moves for the back end's
+//   stall time) gives the owner one MM_DEVICE_FAILED; FailureCode() says why. The owner
+//   closes the device.
 // - Reset() stops at once (the stream is aborted, never drained), marks every queued buffer done
-//   and posts its completion; an input device then needs Start() again, an output device starts
+//   and gives its completion; an input device then needs Start() again, an output device starts
 //   again with the next Queue(). Close() resets first, so it can neither hang nor leave a buffer
-//   in the device.
+//   in the device; completions not yet delivered are posted to the owner's queue.
 // - Pause() and Restart() hold and resume output; Position() is the number of bytes that have
 //   reached the output, worked out from the stream's clock, not from counting callbacks.
 //
-// Threads: every method except Position(), IsOpen() and DroppedFrames() is called on the owner
-// thread, the one that receives the completions. The back end's audio thread only calls
-// ProcessInput()/ProcessOutput(); they never allocate and wait on no lock except a buffer's own
-// dataLock, which writers hold only for a copy.
+// Threads: every method except Position(), IsOpen(), DroppedFrames(), Overruns() and
+// FailureCode() is called on the owner thread, the one that receives the completions. The back
+// end's audio thread only calls ProcessInput()/ProcessOutput(), and any back-end thread may call
+// ReportFailure()/NoteOverrun(); none of them allocates, takes a lock or waits: completions are
+// published with atomics and the owner is woken with MessageThread::wake().
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
-#include <mutex>
 #include <string>
 #include <string_view>
 
 #include "engine/AudioFormat.h"
+#include "engine/MessageThread.h"
 
 namespace tonavise {
 
-class MessageThread;
 class Notifier;
 
-// Completion messages posted by the devices, below the application's own ids.
+// Completion messages of the devices, below the application's own ids.
 inline constexpr uint32_t MM_WOM_DONE = 0x3BD;
 inline constexpr uint32_t MM_WIM_DATA = 0x3C0;
+// The output has played everything it was given (BufferDone with no header).
+inline constexpr uint32_t MM_WOM_PLAYED_OUT = 0x3C8;
+// The device's stream failed or stopped delivering (BufferDone with no header).
+inline constexpr uint32_t MM_DEVICE_FAILED = 0x3C9;
 
 // Results of device calls. 0 is success; the positive codes below are the device layer's own;
 // a back end may return codes of its sound library (PortAudio's are negative).
@@ -52,6 +64,9 @@ inline constexpr DeviceResult kDeviceInvalidParam = 11;
 inline constexpr DeviceResult kDeviceBadFormat = 32;
 inline constexpr DeviceResult kDeviceStillPlaying = 33;
 inline constexpr DeviceResult kDeviceUnprepared = 34;
+// A running stream stopped: the sound system ended it, or no sound moved for too long.
+inline constexpr DeviceResult kDeviceStreamEnded = 40;
+inline constexpr DeviceResult kDeviceNoSound = 41;
 
 // The text of one of the device layer's own codes.
 std::string_view DeviceResultText(DeviceResult code);
@@ -60,6 +75,42 @@ std::string_view DeviceResultText(DeviceResult code);
 inline constexpr uint32_t kHeaderDone = 0x01;      // set by the device when the buffer is finished
 inline constexpr uint32_t kHeaderPrepared = 0x02;  // set by Prepare(), cleared by Unprepare()
 inline constexpr uint32_t kHeaderInQueue = 0x10;   // between Queue() and completion
+
+// Output data that another thread rewrites while the device plays it (the signal generator):
+// two copies of the bytes, and the device always reads the one published last. The writer
+// waits, never the audio thread: before it writes a copy it waits until no read of that copy
+// is in progress (a read is one callback's memcpy).
+//
+// Threads: BeginRead/EndRead on the audio thread (one reader); WriteCopy/Publish on one writer
+// at a time.
+class SharedPlayData {
+  public:
+    SharedPlayData(uint8_t* first, uint8_t* second) : copies_{first, second} {}
+    SharedPlayData(const SharedPlayData&) = delete;
+    SharedPlayData& operator=(const SharedPlayData&) = delete;
+
+    // Audio thread: the copy to read now, held until EndRead().
+    const uint8_t* BeginRead() noexcept;
+    void EndRead() noexcept;
+
+    // Writer: the copy that is not published, once no read of it is in progress.
+    uint8_t* WriteCopy();
+    // Writer: the copy is complete; reads from now on take it.
+    void Publish();
+    // The published copy, for reading by the writer's side.
+    const uint8_t* Published() const;
+
+  private:
+    static constexpr uint32_t kPublished = 1;  // index of the published copy
+    static constexpr uint32_t kReading = 2;    // a read is in progress
+
+    std::array<uint8_t*, 2> copies_;
+    std::atomic<uint32_t> state_{0};
+    std::atomic<uint32_t> readsEnded_{0};
+    // The writer's note: a read may still hold the copy it is about to write.
+    bool readMayHoldBack_ = false;
+    uint32_t readsEndedAtPublish_ = 0;
+};
 
 // One buffer handed to a device. The owner keeps the header and its data alive while it is
 // prepared. `flags` and `bytesRecorded` are written by the device's audio thread; a set
@@ -70,9 +121,8 @@ struct WaveHeader {
     std::atomic<uint32_t> bytesRecorded{0};  // input: bytes filled when done
     std::atomic<uint32_t> flags{0};
     uintptr_t user = 0;
-    // Optional: a buffer that another thread rewrites while it is queued (the signal generator)
-    // names the lock under which it writes; the device holds it while it copies the buffer.
-    std::mutex* dataLock = nullptr;
+    // Optional, output only: the bytes come from this double buffer instead of `data`.
+    SharedPlayData* shared = nullptr;
     // Steady-clock seconds (SteadySeconds()) at which the first byte was captured (input; at
     // the latest, since a back end may only know when it received the sound) or is due at the
     // output (output, as far as the sound system reports its delay).
@@ -92,7 +142,7 @@ double SteadySeconds();
 
 enum class DeviceDirection { Input, Output };
 
-class WaveDevice {
+class WaveDevice : public CompletionSource {
   public:
     explicit WaveDevice(DeviceDirection direction);
     // Back ends call Close() in their own destructor.
@@ -125,6 +175,14 @@ class WaveDevice {
 
     // Input frames that arrived while no buffer was queued (they are lost). Any thread.
     uint64_t DroppedFrames() const { return droppedFrames_.load(std::memory_order_relaxed); }
+    // Times the sound system reported lost input (an overrun before the sound reached us).
+    uint64_t Overruns() const { return overruns_.load(std::memory_order_relaxed); }
+    // Why the stream failed (kDeviceOk while it has not). Any thread.
+    DeviceResult FailureCode() const { return failure_.load(std::memory_order_acquire); }
+
+    // Owner thread (its worker loop): CompletionSource.
+    bool TakeCompletion(Message& message, uint64_t handledPosts) override;
+    void CheckAlive(double steadyNow) override;
 
     // The text for a code returned by this device, for the device error box.
     virtual std::string ErrorText(DeviceResult code) const;
@@ -145,13 +203,22 @@ class WaveDevice {
     virtual double BackendStreamTime() const = 0;
     // A buffer was queued, or the device's state changed (the virtual back end wakes its waiters).
     virtual void BackendNotify() {}
+    // Seconds without a callback after which a running stream counts as dead (0: never), and
+    // how long after its start a stream is not watched (its first sound may take that long).
+    virtual double BackendStallSeconds() const { return 0.0; }
+    virtual double BackendFirstSoundSeconds() const { return 0.0; }
 
     // Audio thread: `bytes` captured bytes (whole frames), the first one captured at
     // `adcSteady` (steady seconds).
     void ProcessInput(const uint8_t* in, std::size_t bytes, double adcSteady);
     // Audio thread: fill `bytes` bytes of output; the first reaches the output at `dacTime` on
-    // the stream's clock (steady seconds: `dacSteady`).
-    void ProcessOutput(uint8_t* out, std::size_t bytes, double dacTime, double dacSteady);
+    // the stream's clock (steady seconds: `dacSteady`); `nowTime` is the stream's clock now.
+    void ProcessOutput(
+        uint8_t* out, std::size_t bytes, double dacTime, double dacSteady, double nowTime);
+    // Any back-end thread: the stream ended by itself or failed. The first report counts.
+    void ReportFailure(DeviceResult code) noexcept;
+    // Any back-end thread: the sound system lost input before it reached the callback.
+    void NoteOverrun() noexcept { overruns_.fetch_add(1, std::memory_order_relaxed); }
 
     // Audio thread (or owner while stopped): bytes still missing from the front buffer, or 0
     // when nothing is queued.
@@ -159,10 +226,10 @@ class WaveDevice {
     // Audio thread (or owner while stopped): bytes the queued buffers can still take or give.
     std::size_t QueuedBytesRemaining() const;
     bool IsPaused() const { return paused_.load(std::memory_order_relaxed); }
-    bool IsRunning() const { return running_; }
+    bool IsRunning() const { return running_.load(std::memory_order_acquire); }
 
   private:
-    static constexpr std::size_t kQueueCapacity = 32;
+    static constexpr std::size_t kQueueCapacity = 64;
     static constexpr std::size_t kRecordCount = 64;
 
     // Where the output stood at one moment: from dacTime on, `byteCount` bytes of buffer data
@@ -175,30 +242,53 @@ class WaveDevice {
 
     WaveHeader* Front() const;
     void PopAndComplete(WaveHeader* header, uint32_t bytes);
-    void PostCompletion(WaveHeader* header);
+    void WakeOwner() noexcept;
+    uint64_t OwnerStamp() const noexcept;
     void DrainQueue();
+    void PostUndelivered();
     void AddRecord(double dacTime, int64_t startByte, int64_t byteCount);
     void ClearRecords();
     DeviceResult StartIfIdle();
 
     const DeviceDirection direction_;
     WaveFormat format_{};
-    MessageThread* owner_ = nullptr;
+    std::atomic<MessageThread*> owner_{nullptr};
     std::atomic<bool> open_{false};
-    bool running_ = false;  // owner thread
+    std::atomic<bool> running_{false};  // written on the owner thread
     std::atomic<bool> paused_{false};
 
-    // Single-producer (owner) single-consumer (audio thread) ring of queued headers. The
-    // producer publishes a slot with a release store of tail; the consumer frees it with a
-    // release store of head.
-    std::array<WaveHeader*, kQueueCapacity> ring_{};
+    // Ring of queued headers. The owner publishes a slot with a release store of tail; the
+    // audio thread finishes the front one with a release store of head; the owner's worker
+    // delivers finished ones, oldest first, by advancing delivered (a compare-exchange, so that
+    // a Close on another thread and the worker never deliver one twice). A slot is reused only
+    // after its completion was delivered: [delivered, head) are finished, [head, tail) queued.
+    std::array<std::atomic<WaveHeader*>, kQueueCapacity> ring_{};
+    // The owner's postStamp() when each slot's buffer finished.
+    std::array<std::atomic<uint64_t>, kQueueCapacity> stamps_{};
+    std::atomic<std::size_t> delivered_{0};
     std::atomic<std::size_t> head_{0};
     std::atomic<std::size_t> tail_{0};
     std::atomic<std::size_t> frontOffset_{0};  // bytes of the front buffer already done
 
     std::atomic<int64_t> processedBytes_{0};  // captured, or taken from buffers for output
     std::atomic<uint64_t> droppedFrames_{0};
-    std::atomic<uint32_t> unposted_{0};  // completions the owner's full queue refused
+    std::atomic<uint64_t> overruns_{0};
+
+    // Output: when the last byte handed over reaches the output (stream clock), whether it has
+    // not been reported yet, and the report waiting for the owner.
+    std::atomic<double> soundEnd_{0.0};
+    std::atomic<bool> unheard_{false};
+    std::atomic<bool> playedOut_{false};
+    std::atomic<uint64_t> playedOutStamp_{0};
+
+    // Failure: the first reported code, and whether the owner has been told.
+    std::atomic<DeviceResult> failure_{kDeviceOk};
+    std::atomic<bool> failureDelivered_{false};
+    // The stall watch: callbacks so far, and (owner's worker) the count and time last seen.
+    std::atomic<uint64_t> callbacks_{0};
+    std::atomic<uint64_t> watchedCallbacks_{0};
+    std::atomic<double> watchedSince_{0.0};
+    std::atomic<double> startedAt_{0.0};  // steady seconds of the stream's start
 
     // Seqlock over the position records: odd while the audio thread writes one.
     std::array<PositionRecord, kRecordCount> records_{};

@@ -35,8 +35,10 @@ class VirtualWaveDevice final : public WaveDevice {
                 Synthesize(chunk.data(), n);
                 ProcessInput(chunk.data(), static_cast<std::size_t>(n), now);
             } else {
+                // The chunk counts as played as it is processed: the clock after it is "now".
                 const double streamTime = static_cast<double>(advanced_) / f.avgBytesPerSec;
-                ProcessOutput(chunk.data(), static_cast<std::size_t>(n), streamTime, now);
+                const double after = static_cast<double>(advanced_ + n) / f.avgBytesPerSec;
+                ProcessOutput(chunk.data(), static_cast<std::size_t>(n), streamTime, now, after);
                 if (system_.recordOutput_ && session_ < system_.played_.size()) {
                     auto& out = system_.played_[session_].bytes;
                     out.insert(out.end(), chunk.begin(), chunk.begin() + n);
@@ -51,6 +53,8 @@ class VirtualWaveDevice final : public WaveDevice {
     int64_t FrontRemaining() const { return static_cast<int64_t>(FrontBytesRemaining()); }
     int64_t QueuedRemaining() const { return static_cast<int64_t>(QueuedBytesRemaining()); }
     bool Paused() const { return IsPaused(); }
+    int64_t FramesAdvanced() const { return advanced_ / format().blockAlign; }
+    void Fail(DeviceResult code) { ReportFailure(code); }
 
     bool running = false;
     double clockStart = 0.0;
@@ -60,6 +64,7 @@ class VirtualWaveDevice final : public WaveDevice {
     DeviceResult BackendOpen(const WaveFormat& f) override {
         std::lock_guard lock(system_.mutex_);
         const int d = VirtualSoundSystem::Index(direction());
+        ++system_.openAttempts_[d];
         if (system_.openResult_[d] != kDeviceOk) {
             return system_.openResult_[d];
         }
@@ -78,6 +83,10 @@ class VirtualWaveDevice final : public WaveDevice {
 
     DeviceResult BackendStart() override {
         std::lock_guard lock(system_.mutex_);
+        const DeviceResult refused = system_.startResult_[VirtualSoundSystem::Index(direction())];
+        if (refused != kDeviceOk) {
+            return refused;
+        }
         running = true;
         clockStart = SteadySeconds();
         clockAdvanced = 0;
@@ -97,6 +106,12 @@ class VirtualWaveDevice final : public WaveDevice {
         }
         session_ = static_cast<std::size_t>(-1);
     }
+
+    double BackendStallSeconds() const override {
+        std::lock_guard lock(system_.mutex_);
+        return system_.stallSeconds_;
+    }
+    double BackendFirstSoundSeconds() const override { return BackendStallSeconds(); }
 
     double BackendStreamTime() const override {
         std::lock_guard lock(system_.mutex_);
@@ -166,6 +181,33 @@ void VirtualSoundSystem::SetInputLoop(std::vector<int16_t> samples) {
 void VirtualSoundSystem::SetOpenResult(DeviceDirection direction, DeviceResult code) {
     std::lock_guard lock(mutex_);
     openResult_[Index(direction)] = code;
+}
+
+void VirtualSoundSystem::SetStartResult(DeviceDirection direction, DeviceResult code) {
+    std::lock_guard lock(mutex_);
+    startResult_[Index(direction)] = code;
+}
+
+bool VirtualSoundSystem::KillStream(DeviceDirection direction, DeviceResult code) {
+    VirtualWaveDevice* device = nullptr;
+    {
+        std::lock_guard lock(mutex_);
+        device = Current(direction);
+        if (device == nullptr || !device->running) {
+            return false;
+        }
+        device->running = false;
+        if (code != kDeviceOk) {
+            device->Fail(code);
+        }
+    }
+    changed_.notify_all();
+    return true;
+}
+
+void VirtualSoundSystem::SetStallSeconds(double seconds) {
+    std::lock_guard lock(mutex_);
+    stallSeconds_ = seconds;
 }
 
 void VirtualSoundSystem::SetRecordOutput(bool record) {
@@ -305,6 +347,17 @@ int VirtualSoundSystem::QueuedCount(DeviceDirection direction) const {
 int VirtualSoundSystem::OpenCount(DeviceDirection direction) const {
     std::lock_guard lock(mutex_);
     return openCount_[Index(direction)];
+}
+
+int64_t VirtualSoundSystem::FramesPassed(DeviceDirection direction) const {
+    std::lock_guard lock(mutex_);
+    const VirtualWaveDevice* d = Current(direction);
+    return d == nullptr ? 0 : d->FramesAdvanced();
+}
+
+int VirtualSoundSystem::OpenAttempts(DeviceDirection direction) const {
+    std::lock_guard lock(mutex_);
+    return openAttempts_[Index(direction)];
 }
 
 WaveFormat VirtualSoundSystem::LastOpenFormat(DeviceDirection direction) const {

@@ -50,6 +50,16 @@ class VirtualSoundSystem final : public DeviceFactory {
     void SetInputLoop(std::vector<int16_t> samples);
     // Every later open in `direction` fails with `code` (kDeviceOk: opens succeed again).
     void SetOpenResult(DeviceDirection direction, DeviceResult code);
+    // Every later start of a stream in `direction` fails with `code` (kDeviceOk: they succeed).
+    void SetStartResult(DeviceDirection direction, DeviceResult code);
+    // The running stream of the device of `direction` dies: its sound stops moving. With a
+    // code, the back end reports the end as a sound system does when it ends a stream; with
+    // kDeviceOk it dies silently, as a stream whose server went away, and only the stall
+    // watch can notice. False when no such stream runs.
+    bool KillStream(DeviceDirection direction, DeviceResult code);
+    // How long a running stream may go without sound before it counts as dead (0, the
+    // default: never, so that tests driving time by hand may take as long as they like).
+    void SetStallSeconds(double seconds);
     // Whether output devices keep what they play (on by default; off for long runs).
     void SetRecordOutput(bool record);
 
@@ -74,8 +84,11 @@ class VirtualSoundSystem final : public DeviceFactory {
 
     bool IsOpen(DeviceDirection direction) const;
     int QueuedCount(DeviceDirection direction) const;
-    // Successful opens in `direction` so far.
+    // Successful opens in `direction` so far, and all tries, failed ones included.
     int OpenCount(DeviceDirection direction) const;
+    int OpenAttempts(DeviceDirection direction) const;
+    // Frames of sound that have passed on the current device of `direction` since its open.
+    int64_t FramesPassed(DeviceDirection direction) const;
     WaveFormat LastOpenFormat(DeviceDirection direction) const;
 
     // What the output devices played, one entry per successful open, oldest first.
@@ -96,7 +109,10 @@ class VirtualSoundSystem final : public DeviceFactory {
     std::vector<VirtualWaveDevice*> devices_;
     VirtualWaveDevice* current_[2] = {nullptr, nullptr};
     DeviceResult openResult_[2] = {kDeviceOk, kDeviceOk};
+    DeviceResult startResult_[2] = {kDeviceOk, kDeviceOk};
+    double stallSeconds_ = 0.0;
     int openCount_[2] = {0, 0};
+    int openAttempts_[2] = {0, 0};
     WaveFormat lastFormat_[2] = {};
     Signal signal_;
     std::vector<int16_t> loop_;

@@ -1,5 +1,7 @@
 #include "engine/WaveInThread.h"
 
+#include <variant>
+
 #include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
 #include "engine/ThreadMessages.h"
@@ -49,29 +51,66 @@ void CWaveInThread::Open() {
     if (!device_) {
         device_ = devices_.Create(DeviceDirection::Input);
     }
-    const DeviceResult result = device_->Open(format_, *this);
+    DeviceResult result = device_->Open(format_, *this);
     if (result != kDeviceOk) {
-        ShowDeviceError(notifier_, *device_, result);
+        LoseInput(result);
         return;
     }
+    nextBuffer_ = 0;
+    droppedFramesDevice_ = 0;
+    overrunsDevice_ = 0;
     for (WaveHeader& header : headers_) {
         device_->Prepare(header);
-        device_->Queue(header);
+        if (result == kDeviceOk) {
+            result = device_->Queue(header);
+        }
     }
-    device_->Start();
+    if (result == kDeviceOk) {
+        result = device_->Start();
+    }
     isOpen_.store(1, std::memory_order_release);
+    if (result != kDeviceOk) {
+        LoseInput(result);
+    }
 }
 
 void CWaveInThread::Close() {
     if (!IsOpen()) {
         return;
     }
+    CountLosses();
     device_->Reset();
     for (WaveHeader& header : headers_) {
         device_->Unprepare(header);
     }
     device_->Close();
+    droppedFramesTotal_ += droppedFramesDevice_;
+    droppedFramesDevice_ = 0;
+    overrunsDevice_ = 0;
     isOpen_.store(0, std::memory_order_release);
+}
+
+void CWaveInThread::LoseInput(DeviceResult code) {
+    Close();
+    if (!lossShown_) {
+        lossShown_ = true;
+        ShowDeviceError(notifier_, *device_, code);
+    }
+    inputLost_.store(true, std::memory_order_relaxed);
+    reopenAt_ = SteadySeconds() + kReopenSeconds;
+}
+
+// The device's counters start again at every open; the thread's add up since its start.
+void CWaveInThread::CountLosses() {
+    if (!IsOpen()) {
+        return;
+    }
+    droppedFramesDevice_ = device_->DroppedFrames();
+    const uint64_t frames = droppedFramesTotal_ + droppedFramesDevice_;
+    droppedBlocks_.store((frames + kBlockFrames - 1) / kBlockFrames, std::memory_order_relaxed);
+    const uint64_t overruns = device_->Overruns();
+    overruns_.fetch_add(overruns - overrunsDevice_, std::memory_order_relaxed);
+    overrunsDevice_ = overruns;
 }
 
 void CWaveInThread::onStart() {
@@ -84,11 +123,26 @@ void CWaveInThread::onExit() {
     device_.reset();
 }
 
+void CWaveInThread::onTick() {
+    CountLosses();
+    if (InputLost() && !IsOpen() && SteadySeconds() >= reopenAt_) {
+        Configure(store_.channelCount.load(std::memory_order_relaxed));
+        Open();
+    }
+}
+
 void CWaveInThread::handleMessage(Message& message) {
     switch (message.id) {
         case MM_WIM_DATA:
             HandleBlocks();
             break;
+        case MM_DEVICE_FAILED: {
+            const auto* done = std::get_if<BufferDone>(&message.argument);
+            if (IsOpen() && done != nullptr && done->device == device_.get()) {
+                LoseInput(device_->FailureCode());
+            }
+            break;
+        }
         case UM_MIC_REOPEN:
             Close();
             Configure(store_.channelCount.load(std::memory_order_relaxed));
@@ -99,39 +153,44 @@ void CWaveInThread::handleMessage(Message& message) {
     }
 }
 
-// Both headers are looked at on every completion: one message may find two full buffers, and
-// the completions that a reset posts find none.
+// The buffers fill in the order they were queued, and each is queued again as soon as its
+// block is handed on, so they finish in a fixed cycle: the blocks go out in that cycle. One
+// message may find several full buffers, and the completions that a reset posts find none.
 void CWaveInThread::HandleBlocks() {
     if (!IsOpen()) {
         return;
     }
     const int channels = Channels();
-    for (int k = 0; k < kCaptureBufferCount; ++k) {
+    while (headers_[nextBuffer_].IsDone()) {
+        const int k = nextBuffer_;
         WaveHeader& header = headers_[k];
-        if (!header.IsDone()) {
-            continue;
-        }
         // Only a reset returns a buffer that is not full, and a reset closes the device.
-        if (header.bytesRecorded.load(std::memory_order_relaxed) == header.bufferLength) {
-            const std::span<int16_t> block(buffers_[k].data(),
-                                           static_cast<std::size_t>(kBlockFrames) * channels);
-            if (PlaybackMonitor* monitor = monitor_.load(std::memory_order_acquire)) {
-                monitor->ReplaceCaptured(block, channels);
-            }
-            if (CaptureObserver* observer = observer_.load(std::memory_order_acquire)) {
-                observer->OnCaptured(
-                    block, channels, header.timeStamp.load(std::memory_order_relaxed));
-            }
-            const PlayerStatus* player = player_.load(std::memory_order_acquire);
-            if (player == nullptr || !player->IsPlaying()) {
-                store_.AppendBlock(block, channels);
-            }
-            if (BlockRecorder* recorder = recorder_.load(std::memory_order_acquire)) {
-                recorder->RecordBlock(block, channels);
-            }
+        if (header.bytesRecorded.load(std::memory_order_relaxed) != header.bufferLength) {
+            break;
         }
+        const std::span<int16_t> block(buffers_[k].data(),
+                                       static_cast<std::size_t>(kBlockFrames) * channels);
+        if (PlaybackMonitor* monitor = monitor_.load(std::memory_order_acquire)) {
+            monitor->ReplaceCaptured(block, channels);
+        }
+        if (CaptureObserver* observer = observer_.load(std::memory_order_acquire)) {
+            observer->OnCaptured(block, channels, header.timeStamp.load(std::memory_order_relaxed));
+        }
+        const PlayerStatus* player = player_.load(std::memory_order_acquire);
+        if (player == nullptr || !player->IsPlaying()) {
+            store_.AppendBlock(block, channels);
+        }
+        if (BlockRecorder* recorder = recorder_.load(std::memory_order_acquire)) {
+            recorder->RecordBlock(block, channels);
+        }
+        if (InputLost()) {
+            inputLost_.store(false, std::memory_order_relaxed);
+            lossShown_ = false;
+        }
+        nextBuffer_ = (k + 1) % kCaptureBufferCount;
         device_->Queue(header);
     }
+    CountLosses();
 }
 
 }  // namespace tonavise

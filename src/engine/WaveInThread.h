@@ -1,15 +1,23 @@
 // CWaveInThread: the worker thread that owns the sound input device. It captures without pause
 // in blocks of 4410 frames (100 ms), mono or stereo as the store's channelCount says, and hands
 // every block to the capture store (unless a file is playing: the player feeds the store then)
-// and to the recorder.
+// and to the recorder, strictly in the order captured. Ten buffers are queued (one second), so
+// the thread may be held up for most of a second without losing input; input that still finds
+// no buffer is counted (DroppedBlocks).
 //
-// Messages: MM_WIM_DATA (a buffer is full), UM_MIC_REOPEN (close, configure for the store's
-// current channelCount, open again), WM_QUIT (close and end).
+// A device that cannot be opened or started, or whose stream fails (the sound server went
+// away, the microphone was unplugged, no sound for a second), shows the device error box once,
+// is closed, and is opened again every two seconds until sound flows again. InputLost() is true
+// from the failure until the first block after it.
+//
+// Messages: MM_WIM_DATA (a buffer is full), MM_DEVICE_FAILED (the stream failed),
+// UM_MIC_REOPEN (close, configure for the store's current channelCount, open again), WM_QUIT
+// (close and end).
 //
 // Threads: Configure/Open/Close and the hooks run on the capture thread (or on the creating
-// thread before start()); IsOpen() and Channels() may be read from any thread; the Set* links
-// may be changed from any thread at any time, but a linked object must stay alive until it is
-// unlinked or the thread has been joined.
+// thread before start()); IsOpen(), Channels(), InputLost(), DroppedBlocks() and Overruns() may
+// be read from any thread; the Set* links may be changed from any thread at any time, but a
+// linked object must stay alive until it is unlinked or the thread has been joined.
 #pragma once
 
 #include <array>
@@ -54,7 +62,9 @@ class CaptureObserver {
     virtual void OnCaptured(std::span<const int16_t> frames, int channels, double captureTime) = 0;
 };
 
-inline constexpr int kCaptureBufferCount = 2;
+inline constexpr int kCaptureBufferCount = 10;
+// How often a failed input device is tried again.
+inline constexpr double kReopenSeconds = 2.0;
 // Room for one block of stereo frames: 17640 bytes.
 inline constexpr int kCaptureBufferSamples = 2 * kBlockFrames;
 
@@ -70,6 +80,13 @@ class CWaveInThread final : public MessageThread {
 
     bool IsOpen() const { return isOpen_.load(std::memory_order_acquire) != 0; }
     int Channels() const { return channels_.load(std::memory_order_relaxed); }
+    // No input: the device could not be opened or its stream failed, and no block has arrived
+    // since.
+    bool InputLost() const { return inputLost_.load(std::memory_order_relaxed); }
+    // Blocks' worth of input lost because every buffer was full (rounded up), since the start.
+    uint64_t DroppedBlocks() const { return droppedBlocks_.load(std::memory_order_relaxed); }
+    // Input the sound system lost before it reached the device, since the start.
+    uint64_t Overruns() const { return overruns_.load(std::memory_order_relaxed); }
 
     // Sets the format and the two headers for `channelCount` (1 or 2; anything else counts
     // as 1) so that every buffer holds exactly 4410 frames. Does nothing while open.
@@ -84,9 +101,13 @@ class CWaveInThread final : public MessageThread {
     void onStart() override;
     void handleMessage(Message& message) override;
     void onExit() override;
+    void onTick() override;
 
   private:
     void HandleBlocks();
+    // The device failed (code) or could not be opened: error box once, close, try again later.
+    void LoseInput(DeviceResult code);
+    void CountLosses();
 
     CaptureStore& store_;
     DeviceFactory& devices_;
@@ -94,6 +115,16 @@ class CWaveInThread final : public MessageThread {
 
     std::atomic<int32_t> channels_{1};
     std::atomic<int32_t> isOpen_{0};
+    std::atomic<bool> inputLost_{false};
+    std::atomic<uint64_t> droppedBlocks_{0};
+    std::atomic<uint64_t> overruns_{0};
+    // Capture thread only.
+    int nextBuffer_ = 0;               // the buffer that fills next: blocks go out in this order
+    bool lossShown_ = false;           // the error box of the current loss has been shown
+    double reopenAt_ = 0.0;            // steady seconds of the next try while the input is lost
+    uint64_t droppedFramesTotal_ = 0;  // of the devices closed before, and the current one's
+    uint64_t droppedFramesDevice_ = 0;
+    uint64_t overrunsDevice_ = 0;
     WaveFormat format_{};
     std::array<WaveHeader, kCaptureBufferCount> headers_;
     std::array<std::array<int16_t, kCaptureBufferSamples>, kCaptureBufferCount> buffers_{};

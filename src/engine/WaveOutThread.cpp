@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <variant>
 
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
@@ -95,6 +96,17 @@ void CWaveOutThread::handleMessage(Message& message) {
         case MM_WOM_DONE:
             OnDone();
             break;
+        case MM_DEVICE_FAILED: {
+            // The stream died (the sound server went away): the sound stops as if Stop had
+            // been pressed, and the user learns why.
+            const auto* done = std::get_if<BufferDone>(&message.argument);
+            if (outputOpen_.load(std::memory_order_relaxed) == 1 && done != nullptr &&
+                done->device == waveOut_.get()) {
+                ShowDeviceError(notifier_, *waveOut_, waveOut_->FailureCode());
+                StopOutput();
+            }
+            break;
+        }
         default:
             break;
     }
@@ -186,10 +198,18 @@ void CWaveOutThread::OpenOutput() {
     outputOpen_.store(1, std::memory_order_release);
     FillBuffer(0);
     FillBuffer(1);
+    DeviceResult queued = kDeviceOk;
     for (WaveHeader& header : headers_) {
         header.flags.store(0, std::memory_order_relaxed);
         waveOut_->Prepare(header);
-        waveOut_->Queue(header);
+        if (queued == kDeviceOk) {
+            queued = waveOut_->Queue(header);
+        }
+    }
+    if (queued != kDeviceOk) {
+        // The stream would not start: say why rather than show a tone that is not heard.
+        ShowDeviceError(notifier_, *waveOut_, queued);
+        StopOutput();
     }
 }
 

@@ -8,7 +8,9 @@
 // buffer.
 //
 // Messages: UM_METRONOME_REBUILD, UM_METRONOME_TOGGLE, UM_METRONOME_STOP, UM_OUTPUT_STOP,
-// UM_TONE_START (the key index), MM_WOM_DONE (refill one finished buffer), WM_QUIT.
+// UM_TONE_START (the key index), MM_WOM_DONE (refill one finished buffer), MM_DEVICE_FAILED
+// (the stream died: the device error box, then as UM_OUTPUT_STOP), WM_QUIT. A stream that will
+// not start shows the device error box and leaves the output closed.
 //
 // Threads: everything runs on the output thread, or on the creating thread before start() and
 // after join() (the tests call the operations directly that way). IsTonePlaying() and

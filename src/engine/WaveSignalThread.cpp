@@ -1,5 +1,7 @@
 #include "engine/WaveSignalThread.h"
 
+#include <variant>
+
 #include "engine/Notifier.h"
 #include "engine/SignalBuffer.h"
 #include "engine/ThreadMessages.h"
@@ -13,7 +15,7 @@ CWaveSignalThread::CWaveSignalThread(SignalBuffer& signal,
     format_ = PcmFormat(2);
     for (WaveHeader& header : headers_) {
         header.Describe(signal_.data(), signal_.byteLength());
-        header.dataLock = &signal_.lock();
+        header.shared = &signal_.playData();
     }
     signal_.Clear();
 }
@@ -37,6 +39,15 @@ void CWaveSignalThread::handleMessage(Message& message) {
         case MM_WOM_DONE:
             OnDone();
             break;
+        case MM_DEVICE_FAILED: {
+            // The stream died: the signal stops as if Stop had been pressed, with the reason.
+            const auto* done = std::get_if<BufferDone>(&message.argument);
+            if (IsPlaying() && done != nullptr && done->device == waveOut_.get()) {
+                ShowDeviceError(notifier_, *waveOut_, waveOut_->FailureCode());
+                StopSignal();
+            }
+            break;
+        }
         default:
             break;
     }
@@ -60,9 +71,16 @@ void CWaveSignalThread::StartSignal() {
         return;
     }
     signalPlaying_.store(1, std::memory_order_release);
+    DeviceResult queued = kDeviceOk;
     for (WaveHeader& header : headers_) {
         waveOut_->Prepare(header);
-        waveOut_->Queue(header);
+        if (queued == kDeviceOk) {
+            queued = waveOut_->Queue(header);
+        }
+    }
+    if (queued != kDeviceOk) {
+        ShowDeviceError(notifier_, *waveOut_, queued);
+        StopSignal();
     }
 }
 

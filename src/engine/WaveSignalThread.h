@@ -3,7 +3,8 @@
 // copy it tells its owner (the generator's dialog, or whoever stands in for it), which may
 // then regenerate channels from its edits before the copy is queued again.
 //
-// Messages: UM_SIGNAL_START, UM_SIGNAL_STOP, MM_WOM_DONE, WM_QUIT (stop and end).
+// Messages: UM_SIGNAL_START, UM_SIGNAL_STOP, MM_WOM_DONE, MM_DEVICE_FAILED (the stream died:
+// the device error box, then as UM_SIGNAL_STOP), WM_QUIT (stop and end).
 //
 // Threads: the operations run on the signal thread; SetOwnerDialog() and IsPlaying() from any
 // thread. The owner's OnSignalBufferDone() is called on the signal thread, which waits for it:

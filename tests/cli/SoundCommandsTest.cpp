@@ -1,10 +1,15 @@
-// listen, tone, metronome and generate on the virtual sound system.
+// listen, tone, metronome, generate, play and record on the virtual sound system.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <cmath>
+#include <cstdlib>
+#include <filesystem>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "cli/Commands.h"
@@ -148,6 +153,95 @@ TEST(GenerateCommand, PlaysBothChannels) {
     EXPECT_EQ(out.str(), "generate: left 1000 Hz 50 % sine, right 440 Hz 25 % square\n");
     EXPECT_EQ(system.LastOpenFormat(kOut).channels, 2);
     EXPECT_FALSE(system.IsOpen(kOut));
+}
+
+// The input is lost while listening (the sound server went away) and comes back: stderr says
+// both, the device error once; the rows go on after it; the command ends well.
+TEST(ListenCommand, AnInputLostWhileListeningIsReportedAndComesBack) {
+    VirtualSoundSystem system;
+    const double twoPi = 8.0 * std::atan(1.0);
+    system.SetInputSignal([twoPi](int64_t frame, int) {
+        return 10000.0 * std::sin(twoPi * 440.0 * static_cast<double>(frame) / 44100.0);
+    });
+    system.StartClock(1.0);
+    std::thread server([&] {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (system.FramesPassed(kIn) < 22050 && std::chrono::steady_clock::now() < end) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        system.KillStream(kIn, kDeviceStreamEnded);
+    });
+    std::atomic<bool> stop{false};
+    std::ostringstream out;
+    std::ostringstream err;
+    ListenOptions options;
+    options.seconds = 4.5;
+    EXPECT_EQ(RunListen(options, system, stop, out, err), 0);
+    server.join();
+    system.StopClock();
+    EXPECT_EQ(err.str(),
+              "Error = 0x00000028, : The sound system ended the sound stream.\n"
+              "tonavise-cli: input lost\n"
+              "tonavise-cli: input restored\n");
+    const auto lines = Lines(out.str());
+    ASSERT_GE(lines.size(), 3u);
+    EXPECT_GE(std::stod(lines.back().substr(2)), 3.0) << "rows after the input came back";
+    EXPECT_EQ(system.OpenCount(kIn), 2);
+}
+
+// A recording into a folder that does not exist is refused before anything is recorded.
+TEST(RecordCommand, AFolderThatDoesNotExistIsRefusedBeforeRecording) {
+    VirtualSoundSystem system;
+    std::atomic<bool> stop{false};
+    std::ostringstream out;
+    std::ostringstream err;
+    RecordOptions options;
+    options.output = "/tonavise-no-such-folder/take.wav";
+    options.seconds = 0.5;
+    EXPECT_EQ(RunRecord(options, system, stop, out, err), 1);
+    EXPECT_EQ(system.OpenAttempts(kIn), 0) << "nothing was recorded";
+    EXPECT_EQ(err.str(),
+              "tonavise-cli record: /tonavise-no-such-folder/take.wav: the folder "
+              "/tonavise-no-such-folder does not exist\n");
+}
+
+// A stream that takes a while before it sounds (a sound server's first use): no row shows a
+// position that is not heard, and --seconds counts the seconds played.
+TEST(PlayCommand, RowsBeginWithTheSoundAndSecondsCountWhatWasPlayed) {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                       ("tonavise-play-" + std::to_string(::getpid()) + ".wav");
+    SineOptions sine;
+    sine.output = file.string();
+    sine.seconds = 4.0;
+    std::ostringstream sineErr;
+    ASSERT_EQ(RunSine(sine, sineErr), 0);
+
+    VirtualSoundSystem system;  // no clock yet: the output takes its buffer but does not sound
+    std::thread server([&] {
+        if (system.WaitForQueued(kOut, 1, std::chrono::seconds(5))) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        }
+        system.StartClock(1.0);
+    });
+    std::atomic<bool> stop{false};
+    std::ostringstream out;
+    std::ostringstream err;
+    PlayOptions options;
+    options.file = file.string();
+    options.seconds = 1.0;
+    EXPECT_EQ(RunPlay(options, system, stop, out, err), 0);
+    server.join();
+    system.StopClock();
+    std::filesystem::remove(file);
+    EXPECT_EQ(err.str(), "");
+    const auto lines = Lines(out.str());
+    ASSERT_GE(lines.size(), 5u) << out.str();
+    const auto position = [](const std::string& row) {
+        return std::stod(row.substr(row.find(',') + 1));
+    };
+    EXPECT_GT(position(lines[1]), 0.0) << "the first row is of sound";
+    EXPECT_GE(position(lines.back()), 0.85) << out.str();
+    EXPECT_LE(position(lines.back()), 1.25) << out.str();
 }
 
 }  // namespace

@@ -283,13 +283,29 @@ TEST_F(FilePlayer, WideSamplesWithManyChannelsPlayAsSixteenBitStereoAndFeedTheFi
     }
 }
 
-TEST_F(FilePlayer, PlayWithoutADeviceDoesNothing) {
+// A device that cannot be opened, or whose stream will not start, says why; nothing plays and
+// the next Play tries again.
+TEST_F(FilePlayer, PlayWithoutADeviceSaysWhyAndPlaysNothing) {
     Load(Wav("a.wav", 44100, 1, 0.2));
     sound.SetOpenResult(DeviceDirection::Output, kDeviceNoDriver);
     player.PostPlay(0);
     Sync(player, barrier);
     EXPECT_FALSE(player.IsPlaying());
-    EXPECT_TRUE(notifier.Texts().empty()) << "silently";
+    EXPECT_EQ(notifier.Texts(),
+              std::vector<std::string>{"Error = 0x00000006, : No sound device is available."});
+
+    sound.SetOpenResult(DeviceDirection::Output, kDeviceOk);
+    sound.SetStartResult(DeviceDirection::Output, kDeviceNoDriver);
+    player.PostPlay(0);
+    Sync(player, barrier);
+    EXPECT_FALSE(player.IsPlaying());
+    EXPECT_EQ(notifier.Texts().size(), 2u);
+    EXPECT_FALSE(sound.IsOpen(DeviceDirection::Output));
+
+    sound.SetStartResult(DeviceDirection::Output, kDeviceOk);
+    player.PostPlay(0);
+    Sync(player, barrier);
+    EXPECT_TRUE(player.IsPlaying());
 }
 
 }  // namespace

@@ -10,12 +10,14 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "DeviceTestSupport.h"
+#include "LiveRig.h"
 #include "TestSupport.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
@@ -25,6 +27,7 @@
 #include "engine/FilePlayThread.h"
 #include "engine/LiveEngine.h"
 #include "engine/PortAudioSound.h"
+#include "engine/RecorderThread.h"
 #include "engine/RecordingStore.h"
 #include "engine/ThreadMessages.h"
 #include "engine/WaveInThread.h"
@@ -264,6 +267,75 @@ TEST_F(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
     });
     EXPECT_GE(named, 15);
     EXPECT_TRUE(notifier.Texts().empty());
+}
+
+// Seconds between the first and the last sample louder than `threshold` in what was captured
+// from `from` on, once half a second of silence has followed `done()`.
+double HeardSeconds(test::LiveRig& rig,
+                    int64_t from,
+                    int threshold,
+                    const std::function<bool()>& done) {
+    const auto end = Clock::now() + 20s;
+    while (!done()) {
+        if (Clock::now() > end) {
+            return -1;
+        }
+        std::this_thread::sleep_for(10ms);
+    }
+    if (!rig.tape.WaitForFrames(rig.tape.Frames() + kSampleRate / 2, 15s)) {
+        return -1;
+    }
+    const auto sound = rig.tape.Channel(0, from);
+    const int64_t first = test::FirstLoud(sound, threshold);
+    const int64_t last = test::LastLoud(sound, threshold);
+    return first < 0 ? 0.0 : static_cast<double>(last - first + 1) / kSampleRate;
+}
+
+// The end of a file and a one-block recording are heard in full: the stream is closed only
+// after the sound the server holds has played out. The loud last 0.3 s of the file (a tone of
+// its own) and the loud block come back whole from the sink's monitor; a new stream's first
+// milliseconds may be cut by the server (see docs/engine-decisions.md), which is the start of
+// the one-block recording.
+TEST_F(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull) {
+    std::vector<int16_t> samples = test::Sine(440, 4000, kSampleRate);
+    const std::vector<int16_t> tail = test::Sine(880, 16000, kSampleRate * 3 / 10);
+    samples.insert(samples.end(), tail.begin(), tail.end());
+    const std::string wav =
+        dir.Write("tail.wav",
+                  test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                                 test::Chunk("data", test::Bytes(samples))));
+    test::LiveRig rig(*devices, 1, 60.0);
+    ASSERT_TRUE(rig.Start());
+    ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, 15s));
+    CFilePlayThread& player = *rig.engine.player();
+    rig.engine.OpenFile(wav, nullptr);
+    int64_t from = rig.tape.Frames();
+    rig.engine.PlayFile(0);
+    ASSERT_TRUE(test::WaitUntil([&] { return player.IsPlaying(); }, 15s));
+    const double fileTail = HeardSeconds(rig, from, 10000, [&] { return !player.IsPlaying(); });
+    std::printf("last 0.3 s of the file: %.3f s heard\n", fileTail);
+    RecordProperty("file_tail_heard_s", std::to_string(fileTail));
+    EXPECT_GE(fileTail, 0.29);
+
+    CaptureStore recorderStore;
+    recorderStore.Create();
+    recorderStore.recTimeIndex = 0;
+    RecordingStore recordings(recorderStore);
+    CRecorderThread recorder(recordings, *devices, rig.notifier, UiLanguage::English);
+    recorder.start();
+    // The recorder takes the store's memory as it starts; the block goes in once it has.
+    const std::vector<int16_t> loud = test::Sine(880, 16000, kBlockFrames);
+    ASSERT_TRUE(test::WaitUntil([&] { return recordings.Append(loud); }));
+    from = rig.tape.Frames();
+    recorder.post(UM_RECORDER_PLAY);
+    ASSERT_TRUE(test::WaitUntil([&] { return recorder.IsPlaying(); }, 15s));
+    const double block = HeardSeconds(rig, from, 10000, [&] { return !recorder.IsPlaying(); });
+    std::printf("one-block recording: %.3f s heard\n", block);
+    RecordProperty("one_block_heard_s", std::to_string(block));
+    EXPECT_GE(block, 0.09);
+    recorder.join();
+    rig.Stop();
+    EXPECT_TRUE(rig.notifier.Texts().empty());
 }
 
 }  // namespace

@@ -4,6 +4,9 @@
 #include <array>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <future>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -156,11 +159,14 @@ TEST_F(DeviceTest, OutputPlaysInOrderThenSilenceAndReportsPlayedBytesFromItsCloc
     EXPECT_EQ(played[1000], -9);
     EXPECT_EQ(played[1999], -9);
     EXPECT_EQ(played[2000], 0);
+    // Once the last byte has reached the output, the owner hears that it has played out.
+    ASSERT_TRUE(owner.WaitForCount(3, 5s));
     const auto entries = owner.Entries();
-    ASSERT_EQ(entries.size(), 2u);
+    ASSERT_EQ(entries.size(), 3u);
     EXPECT_EQ(entries[0].id, MM_WOM_DONE);
     EXPECT_EQ(entries[0].done.header, &a.header);
     EXPECT_EQ(entries[1].done.header, &b.header);
+    EXPECT_EQ(entries[2].id, MM_WOM_PLAYED_OUT);
     device->Close();
 }
 
@@ -300,25 +306,97 @@ TEST_F(DeviceTest, OnTheClockBuffersFinishByThemselves) {
     system.StopClock();
 }
 
-// A buffer another thread rewrites while it plays is copied under its lock (ThreadSanitizer
-// would see the race otherwise).
-TEST_F(DeviceTest, ABufferRewrittenWhilePlayingIsCopiedUnderItsLock) {
-    std::mutex lock;
-    Buffer a(4410);
-    a.header.dataLock = &lock;
-    auto device = system.Create(kOut);
+// Holds the owner's queue lock: its observer runs under that lock and waits for the test.
+class LockHolder final : public PostObserver {
+  public:
+    void OnPosted(const MessageThread&, const Message& message) override {
+        if (message.id != kHold) {
+            return;
+        }
+        std::unique_lock lock(mutex_);
+        held_ = true;
+        cv_.notify_all();
+        cv_.wait(lock, [&] { return released_; });
+    }
+    void WaitHeld() {
+        std::unique_lock lock(mutex_);
+        cv_.wait(lock, [&] { return held_; });
+    }
+    void Release() {
+        std::lock_guard lock(mutex_);
+        released_ = true;
+        cv_.notify_all();
+    }
+    static constexpr uint32_t kHold = WM_APP + 0x7F;
+
+  private:
+    std::mutex mutex_;
+    std::condition_variable cv_;
+    bool held_ = false;
+    bool released_ = false;
+};
+
+// The audio callback hands its completions over with atomics: an interface thread that holds
+// the owner's queue lock (here: as long as the test likes) never holds up the sound.
+TEST_F(DeviceTest, TheCallbackNeverWaitsForTheOwnersQueueLock) {
+    auto holder = std::make_shared<LockHolder>();
+    owner.setPostObserver(holder);
+    auto device = system.Create(kIn);
     ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    Buffer a(100);
     device->Prepare(a.header);
     device->Queue(a.header);
+    device->Start();
+    std::thread poster([&] { owner.post(LockHolder::kHold); });
+    holder->WaitHeld();
+    auto callback = std::async(std::launch::async, [&] { return system.Complete(kIn); });
+    const bool finished = callback.wait_for(5s) == std::future_status::ready;
+    holder->Release();
+    poster.join();
+    ASSERT_TRUE(finished) << "the callback waited for the queue lock";
+    EXPECT_EQ(callback.get(), 1);
+    ASSERT_TRUE(owner.WaitForCount(2, 5s));
+    EXPECT_EQ(owner.Entries()[0].id, LockHolder::kHold);
+    EXPECT_EQ(owner.Entries()[1].id, MM_WIM_DATA) << "after the message posted before it";
+    device->Close();
+    owner.setPostObserver(nullptr);
+}
+
+// Output that another thread rewrites while it plays comes from a double buffer: the callback
+// plays the copy published last and never waits for a writer, even one in the middle of its
+// copy (the old lock made this test wait forever), and every callback's piece is one copy.
+TEST_F(DeviceTest, ARewrittenBufferPlaysThePublishedCopyWithoutWaitingForTheWriter) {
+    std::vector<int16_t> first(4410, 1);
+    std::vector<int16_t> second(4410, 1);
+    SharedPlayData shared(reinterpret_cast<uint8_t*>(first.data()),
+                          reinterpret_cast<uint8_t*>(second.data()));
+    WaveHeader header;
+    header.Describe(first.data(), 4410 * 2);
+    header.shared = &shared;
+    auto device = system.Create(kOut);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    device->Prepare(header);
+    device->Queue(header);
+
+    // A writer half way through its copy: the device plays the published one meanwhile.
+    auto* back = reinterpret_cast<int16_t*>(shared.WriteCopy());
+    std::fill_n(back, 2000, int16_t{2});
+    system.Advance(kOut, 100);
+    std::fill_n(back + 2000, 2410, int16_t{2});
+    shared.Publish();
+    system.Advance(kOut, 100);
+    auto played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 200u);
+    EXPECT_EQ(played[99], 1);
+    EXPECT_EQ(played[100], 2);
+
+    // A writer that publishes without pause: every callback's piece is whole.
     std::atomic<bool> stop{false};
     std::thread writer([&] {
-        int16_t v = 0;
+        int16_t v = 3;
         while (!stop.load()) {
-            std::lock_guard guard(lock);
-            for (auto& s : a.samples) {
-                s = v;
-            }
-            ++v;
+            std::fill_n(reinterpret_cast<int16_t*>(shared.WriteCopy()), 4410, v++);
+            shared.Publish();
         }
     });
     for (int i = 0; i < 20; ++i) {
@@ -326,7 +404,13 @@ TEST_F(DeviceTest, ABufferRewrittenWhilePlayingIsCopiedUnderItsLock) {
     }
     stop = true;
     writer.join();
-    EXPECT_EQ(system.LastPlayedSamples().size(), 4000u);
+    played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 4200u);
+    for (std::size_t piece = 200; piece < played.size(); piece += 200) {
+        for (std::size_t i = piece; i < piece + 200; ++i) {
+            ASSERT_EQ(played[i], played[piece]) << "torn piece at " << piece;
+        }
+    }
     device->Close();
 }
 

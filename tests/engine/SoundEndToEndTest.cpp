@@ -13,6 +13,8 @@
 #include <memory>
 
 #include "LiveRig.h"
+#include "TestSupport.h"
+#include "engine/FilePlayThread.h"
 #include "engine/PortAudioSound.h"
 #include "engine/SignalBuffer.h"
 #include "engine/ThreadMessages.h"
@@ -179,6 +181,72 @@ TEST_F(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
     }
     std::printf("metronome at 120: largest deviation from 0.5 s: %.2f ms\n", worst * 1000);
     metronome.join();
+}
+
+// Stops ("stop") or starts ("start") the private server through the script's control; true when
+// it did.
+bool ServerControl(const char* action) {
+    const char* control = std::getenv("TONAVISE_SOUND_SERVER_CTL");
+    if (control == nullptr) {
+        return false;
+    }
+    const std::string command = std::string(control) + " " + action;
+    return std::system(command.c_str()) == 0;
+}
+
+// The sound server is killed while the microphone captures and while a file plays, and started
+// again: capture says once that input was lost and comes back by itself; the play ends as if
+// Stop had been pressed and the next Play plays. Nothing hangs and the program is not
+// restarted.
+TEST_F(SoundEndToEnd, CaptureAndPlaybackSurviveAKilledServer) {
+    if (std::getenv("TONAVISE_SOUND_SERVER_CTL") == nullptr) {
+        GTEST_SKIP() << "the sound server cannot be restarted from here";
+    }
+    LiveRig rig(*devices, 1, 120.0);
+    ASSERT_TRUE(rig.Start());
+    ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
+
+    ASSERT_TRUE(ServerControl("stop"));
+    const double killed = SteadySeconds();
+    ASSERT_TRUE(test::WaitUntil([&] { return rig.engine.InputState().noInput; }, kTimeout));
+    const double noticed = SteadySeconds() - killed;
+    ASSERT_TRUE(ServerControl("start"));
+    const double started = SteadySeconds();
+    ASSERT_TRUE(test::WaitUntil([&] { return !rig.engine.InputState().noInput; }, 30s));
+    const double recovered = SteadySeconds() - started;
+    const int64_t after = rig.tape.Frames();
+    ASSERT_TRUE(rig.tape.WaitForFrames(after + 5 * kBlockFrames, kTimeout)) << "sound flows";
+    std::printf("capture: loss noticed after %.2f s; input back %.2f s after the server\n",
+                noticed,
+                recovered);
+    RecordProperty("capture_recovery_s", std::to_string(recovered));
+    EXPECT_EQ(rig.notifier.Texts().size(), 1u) << "the device error, once";
+
+    test::TempDir dir;
+    const std::string wav =
+        dir.Write("long.wav",
+                  test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                                 test::Chunk("data", test::Bytes(test::Sine(440, 8000, 441000)))));
+    CFilePlayThread& player = *rig.engine.player();
+    rig.engine.OpenFile(wav, nullptr);
+    rig.engine.PlayFile(0);
+    ASSERT_TRUE(test::WaitUntil([&] { return player.IsPlaying(); }, kTimeout));
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return rig.tape.Channel(0, rig.tape.Frames() - 100).back() != 0; }, kTimeout))
+        << "the file is heard";
+    ASSERT_TRUE(ServerControl("stop"));
+    ASSERT_TRUE(test::WaitUntil([&] { return !player.IsPlaying(); }, kTimeout))
+        << "the play whose stream died ends";
+    ASSERT_TRUE(ServerControl("start"));
+    ASSERT_TRUE(test::WaitUntil([&] { return !rig.engine.InputState().noInput; }, 30s));
+    rig.engine.PlayFile(0);
+    ASSERT_TRUE(test::WaitUntil([&] { return player.IsPlaying(); }, kTimeout));
+    rig.engine.StopFile();
+    rig.Stop();
+    std::printf("messages: %zu\n", rig.notifier.Texts().size());
+    for (const std::string& text : rig.notifier.Texts()) {
+        std::printf("  %s\n", text.c_str());
+    }
 }
 
 }  // namespace

@@ -1,0 +1,130 @@
+// Streams that fail to start, end or stop moving sound, on the virtual devices: every thread
+// notices, says why once, closes its device, and the capture comes back by itself.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+#include "DeviceTestSupport.h"
+#include "TestSupport.h"
+#include "engine/FilePlayThread.h"
+#include "engine/LiveEngine.h"
+#include "engine/VirtualSound.h"
+#include "engine/WaveInThread.h"
+#include "engine/WaveOutThread.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr auto kIn = DeviceDirection::Input;
+constexpr auto kOut = DeviceDirection::Output;
+
+class DeviceFailure : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        engine.captureStore.Create();
+        system.SetInputSignal([](int64_t, int) { return 1000.0; });
+    }
+    void TearDown() override { engine.Stop(); }
+
+    bool Start(bool capture) {
+        LiveEngine::Parts parts;
+        parts.capture = capture;
+        parts.recorder = false;
+        parts.analysis = false;
+        return engine.Start(&system, UiLanguage::English, parts);
+    }
+
+    VirtualSoundSystem system;
+    test::SharedNotifier notifier;
+    LiveEngine engine{notifier};
+};
+
+// The stream ends under the capture thread (a server that went away) and opens fail for a
+// while: the error box once, "no input" until sound flows again, new opens every two seconds.
+TEST_F(DeviceFailure, CaptureSaysOnceThatInputWasLostAndReopensUntilItWorks) {
+    ASSERT_TRUE(Start(true));
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
+    ASSERT_EQ(system.Complete(kIn), 1);
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
+    EXPECT_FALSE(engine.InputState().noInput);
+
+    system.SetOpenResult(kIn, kDeviceNoDriver);
+    ASSERT_TRUE(system.KillStream(kIn, kDeviceStreamEnded));
+    ASSERT_TRUE(test::WaitUntil([&] { return engine.InputState().noInput; }));
+    ASSERT_TRUE(system.WaitForClosed(kIn, 5s));
+    EXPECT_EQ(
+        notifier.Texts(),
+        std::vector<std::string>{"Error = 0x00000028, : The sound system ended the sound stream."});
+    // The failed reopens, one every two seconds, say nothing more.
+    const int attempts = system.OpenAttempts(kIn);
+    ASSERT_TRUE(test::WaitUntil([&] { return system.OpenAttempts(kIn) == attempts + 1; }, 5s));
+    EXPECT_EQ(notifier.Texts().size(), 1u);
+    EXPECT_TRUE(engine.InputState().noInput);
+
+    system.SetOpenResult(kIn, kDeviceOk);
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s)) << "reopened within 2 s";
+    EXPECT_TRUE(engine.InputState().noInput) << "until a block arrives";
+    ASSERT_EQ(system.Complete(kIn), 1);
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.InputState().noInput; }));
+    EXPECT_EQ(notifier.Texts().size(), 1u);
+}
+
+// A stream that stops moving sound without a word (a server killed outright) is noticed by the
+// stall watch; one that will not start at all is reported too. Both come back on the clock.
+TEST_F(DeviceFailure, ASilentDeathAndAFailedStartAreNoticedAndTheInputComesBack) {
+    system.SetStallSeconds(0.5);
+    system.SetStartResult(kIn, kDeviceNoDriver);
+    system.StartClock(1.0);
+    ASSERT_TRUE(Start(true));
+    ASSERT_TRUE(test::WaitUntil([&] { return notifier.Texts().size() == 1; }));
+    EXPECT_TRUE(engine.InputState().noInput);
+    EXPECT_FALSE(system.IsOpen(kIn)) << "a stream that would not start is closed";
+
+    system.SetStartResult(kIn, kDeviceOk);
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.InputState().noInput; }, 10s));
+    ASSERT_TRUE(system.KillStream(kIn, kDeviceOk));
+    ASSERT_TRUE(test::WaitUntil([&] { return notifier.Texts().size() == 2; }, 10s));
+    EXPECT_EQ(notifier.Texts()[1], "Error = 0x00000029, : The sound device stopped moving sound.");
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.InputState().noInput; }, 10s)) << "reopened";
+    EXPECT_EQ(system.OpenCount(kIn), 3);
+    system.StopClock();
+}
+
+// A play or a tone whose stream dies ends as if Stop had been pressed, with the reason.
+TEST_F(DeviceFailure, APlayAndAToneWhoseStreamDiesEndWithTheReason) {
+    ASSERT_TRUE(Start(false));
+    test::TempDir dir;
+    const std::string wav =
+        dir.Write("a.wav",
+                  test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                                 test::Chunk("data", test::Bytes(test::Sine(440, 8000, 44100)))));
+    engine.OpenFile(wav, nullptr);
+    engine.PlayFile(0);
+    ASSERT_TRUE(system.WaitForQueued(kOut, 1, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return engine.player()->IsPlaying(); }));
+    ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.player()->IsPlaying(); }));
+    ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
+    EXPECT_EQ(notifier.Texts().size(), 1u);
+
+    engine.StartTone(kKeyA4);
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    ASSERT_TRUE(engine.output()->IsTonePlaying());
+    ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.output()->IsTonePlaying(); }));
+    ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
+    ASSERT_EQ(notifier.Texts().size(), 2u);
+    EXPECT_EQ(notifier.Texts()[1],
+              "Error = 0x00000028, : The sound system ended the sound stream.");
+
+    system.SetStartResult(kOut, kDeviceNoDriver);
+    engine.StartTone(kKeyA4);
+    ASSERT_TRUE(test::WaitUntil([&] { return notifier.Texts().size() == 3; }));
+    EXPECT_FALSE(engine.output()->IsTonePlaying()) << "a tone that would not start";
+}
+
+}  // namespace
+}  // namespace tonavise
