@@ -722,6 +722,14 @@ Pitch Track</source>
         <translation>无法启动程序来显示说明书
 %1</translation>
     </message>
+    <message>
+        <source>No input</source>
+        <translation>无输入</translation>
+    </message>
+    <message>
+        <source>Input lost: %1</source>
+        <translation>输入丢失：%1</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CPitchTrackWindow</name>

@@ -722,6 +722,14 @@ Pitch Track</source>
         <translation>マニュアルを表示するプログラムを起動できませんでした
 %1</translation>
     </message>
+    <message>
+        <source>No input</source>
+        <translation>入力なし</translation>
+    </message>
+    <message>
+        <source>Input lost: %1</source>
+        <translation>入力の欠落: %1</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CPitchTrackWindow</name>

@@ -12,6 +12,7 @@
 #include <QSlider>
 #include <QStatusBar>
 #include <QToolBar>
+#include <algorithm>
 
 #include "engine/Notifier.h"
 #include "ui/CommandIds.h"
@@ -104,9 +105,24 @@ CMainFrame::CMainFrame(AppContext& context, CommandTarget* application, QWidget*
     connect(&updateTimer_, &QTimer::timeout, this, [this] {
         UpdateCommandStates();
         UpdateIndicators();
+        UpdateInputState();
     });
     updateTimer_.start(kUpdateIntervalMs);
     UpdateCommandStates();
+}
+
+void CMainFrame::UpdateInputState() {
+    const LiveInputState state = view_->engine().InputState();
+    const uint64_t lost = state.droppedBlocks + state.overruns;
+    QString text;
+    if (state.noInput) {
+        text = tr("No input");
+    } else if (lost > 0) {
+        text = tr("Input lost: %1").arg(lost);
+    }
+    if (inputState_->text() != text) {
+        inputState_->setText(text);
+    }
 }
 
 CMainFrame::~CMainFrame() {
@@ -319,6 +335,10 @@ void CMainFrame::CreateToolBars() {
 
 void CMainFrame::CreateStatusBar() {
     QStatusBar* bar = statusBar();
+    inputState_ = new QLabel(bar);
+    inputState_->setObjectName(QStringLiteral("inputState"));
+    inputState_->setStyleSheet(QStringLiteral("color: #b00000"));
+    bar->addPermanentWidget(inputState_);
     const char* const texts[3] = {"CAP", "NUM", "SCRL"};
     for (int i = 0; i < 3; ++i) {
         auto* label = new QLabel(bar);

@@ -75,6 +75,9 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
     QSlider* positionSlider() const;
     // "CAP", "NUM", "SCRL".
     QLabel* indicator(int index) const { return indicators_.at(index); }
+    // The microphone's state in the status bar: "No input", the input lost so far, or nothing.
+    QLabel* inputStateLabel() const { return inputState_; }
+    void UpdateInputState();
 
     // CommandTarget: the frame's own commands.
     bool HandlesCommand(int id) const override;
@@ -118,6 +121,7 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
     QToolBar* recorderBar_ = nullptr;
     QToolBar* assistanceBar_ = nullptr;
     std::array<QLabel*, 3> indicators_{};
+    QLabel* inputState_ = nullptr;
 
     QTimer updateTimer_;
     // A seek key found a file playing and stopped it; it plays on once the thumb has moved.

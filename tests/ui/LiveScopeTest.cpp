@@ -5,6 +5,7 @@
 // joins every thread.
 #include <gtest/gtest.h>
 
+#include <QLabel>
 #include <QSlider>
 #include <QTest>
 #include <chrono>
@@ -190,6 +191,8 @@ TEST_F(LiveScopeTest, AMicrophoneThatCannotOpenIsReportedOnceAndTheScopeStaysUsa
     EXPECT_EQ(engine.notifier.Caption(0), "Alert");
     EXPECT_EQ(engine.notifier.Text(0).rfind("Error = 0x00000006, : ", 0), 0u)
         << engine.notifier.Text(0);
+    // The status bar says why the scope stays silent.
+    EXPECT_TRUE(WaitFor([&] { return frame->inputStateLabel()->text() == "No input"; }));
 
     // Every display command still draws the silent scope.
     const int ids[] = {ID_FREQUENCY_SCALE,
