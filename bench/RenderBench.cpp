@@ -9,15 +9,18 @@
 #include <benchmark/benchmark.h>
 
 #include <QGuiApplication>
+#include <cmath>
 #include <cstdlib>
 #include <memory>
 #include <span>
+#include <vector>
 
 #include "BenchSupport.h"
 #include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "render/PitchTrack.h"
 #include "render/ScopeRenderer.h"
 #include "render/WaveTrigger.h"
 
@@ -133,6 +136,36 @@ void BM_AndCombine(benchmark::State& bench) {
     bench.SetLabel(bench.range(0) == 0 ? "loop" : "QPainter raster op");
 }
 BENCHMARK(BM_AndCombine)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// One frame of the live pitch track window at its default size: 30 s of blocks in the ring (a
+// slow vibrato around A4 with gaps), 10 s in view, the range followed as the window does.
+void BM_PitchTrackFrame(benchmark::State& state) {
+    CDoreme doreme;
+    PitchTrackRing ring(300);
+    for (int i = 0; i < 300; ++i) {
+        const double cents = 20.0 * std::sin(i * 0.9);
+        ring.Push({i * 0.1, i % 37 == 0 ? 0.0 : 440.0 * std::pow(2.0, cents / 1200.0)});
+    }
+    std::vector<TrackPoint> points;
+    points.reserve(300);
+    KeyRangeFollower range;
+    PitchTrackView view;
+    view.fromSeconds = 19.9;
+    view.toSeconds = 29.9;
+    QImage picture(720, 360, QImage::Format_RGB32);
+    for (auto _ : state) {
+        points.clear();
+        for (std::size_t i = 0; i < ring.Size(); ++i) {
+            if (ring.At(i).timeSeconds > view.fromSeconds - 0.15) {
+                points.push_back(ring.At(i));
+            }
+        }
+        view.keys = range.Update(points, 440.0);
+        DrawPitchTrack(picture, doreme, points, view);
+        benchmark::DoNotOptimize(picture.constBits());
+    }
+}
+BENCHMARK(BM_PitchTrackFrame)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tonavise::bench
