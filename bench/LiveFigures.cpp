@@ -117,15 +117,27 @@ int main(int argc, char** argv) {
         const char* name;
         int command;
         bool threeD;
+        bool precise;  // the precise estimate on (and the tone window shown)
+        bool track;    // the pitch track window shown
     };
-    const Mode modes[] = {{"pitch scale", ID_PITCH_SCALE, false},
-                          {"frequency scale", ID_FREQUENCY_SCALE, false},
-                          {"waveform", ID_WAVE_SHAPE, false},
-                          {"pitch scale, 3-D", ID_PITCH_SCALE, true}};
+    const Mode modes[] = {{"pitch scale", ID_PITCH_SCALE, false, false, false},
+                          {"frequency scale", ID_FREQUENCY_SCALE, false, false, false},
+                          {"waveform", ID_WAVE_SHAPE, false, false, false},
+                          {"pitch scale, 3-D", ID_PITCH_SCALE, true, false, false},
+                          {"pitch, precise", ID_PITCH_SCALE, false, true, false},
+                          {"pitch, precise+track", ID_PITCH_SCALE, false, true, true}};
     for (const Mode& mode : modes) {
         frame->ExecuteCommand(mode.command);
         if (mode.threeD != view.threeD()) {
             frame->ExecuteCommand(ID_THREE_D);
+        }
+        const bool precise = frame->CommandStateOf(ID_PRECISE_PITCH).checked;
+        if (mode.precise != precise) {
+            frame->ExecuteCommand(ID_PRECISE_PITCH);
+            frame->ExecuteCommand(ID_FUNDAMENTAL_TONE);
+        }
+        if (mode.track != view.pitchTrackShown()) {
+            frame->ExecuteCommand(ID_PITCH_TRACK);
         }
         RunEvents(2.0);
         const double cpu0 = CpuSeconds();
@@ -134,7 +146,7 @@ int main(int argc, char** argv) {
         RunEvents(seconds);
         const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
         const double cpu = CpuSeconds() - cpu0;
-        std::printf("  %-18s %5.2f %%   (%.1f pictures per second)\n",
+        std::printf("  %-22s %5.2f %%   (%.1f pictures per second)\n",
                     mode.name,
                     100.0 * cpu / wall,
                     static_cast<double>(view.redrawCount() - drawn0) / wall);
