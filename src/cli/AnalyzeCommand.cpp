@@ -46,13 +46,8 @@ int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& e
     out << "file,time_s,f0_hz,key,name,cents\n";
     int result = 0;
     for (const std::string& file : options.files) {
-        StreamNotifier notifier(err, file);
         LoadedClip clip;
-        if (!LoadByPath(file, clip, notifier)) {
-            if (!notifier.Shown()) {
-                // The player ignores such a path silently; here the user asked for this file.
-                err << file << ": not a .wav or .mp3 file\n";
-            }
+        if (!LoadNamedFile(file, clip, err)) {
             result = 1;
             continue;
         }

@@ -9,10 +9,12 @@
 #include <vector>
 
 class QGuiApplication;
+class QImage;
 
 namespace tonavise {
 class DeviceFactory;
-}
+struct LoadedClip;
+}  // namespace tonavise
 
 namespace tonavise::cli {
 
@@ -72,6 +74,15 @@ std::optional<int> ParseNotationOption(const std::string& text);
 // The application that fonts need, on the off-screen platform unless one is chosen; null when
 // one exists already.
 std::unique_ptr<QGuiApplication> OffscreenGuiApplication();
+
+// Loads a WAV or MP3 file the user named; false with the reason on err (the loading's own
+// message, or that the file is neither).
+bool LoadNamedFile(const std::string& file, LoadedClip& clip, std::ostream& err);
+// Writes a picture in the format its ending chooses; false with a message on err naming it.
+bool SavePicture(const QImage& picture,
+                 const std::string& path,
+                 const char* command,
+                 std::ostream& err);
 
 struct TrackOptions {
     std::string file;

@@ -168,6 +168,30 @@ std::optional<int> ParseNotationOption(const std::string& text) {
     return notation ? notation : ParseInt(text, 0, 3);
 }
 
+bool LoadNamedFile(const std::string& file, LoadedClip& clip, std::ostream& err) {
+    StreamNotifier notifier(err, file);
+    if (LoadByPath(file, clip, notifier)) {
+        return true;
+    }
+    if (!notifier.Shown()) {
+        // The player ignores such a path silently; here the user asked for this file.
+        err << file << ": not a .wav or .mp3 file\n";
+    }
+    return false;
+}
+
+bool SavePicture(const QImage& picture,
+                 const std::string& path,
+                 const char* command,
+                 std::ostream& err) {
+    if (picture.save(QString::fromStdString(path))) {
+        return true;
+    }
+    err << "tonavise-cli " << command << ": cannot write " << path
+        << " (the ending chooses the format: .png, .jpg, .bmp)\n";
+    return false;
+}
+
 std::unique_ptr<QGuiApplication> OffscreenGuiApplication() {
     // Fonts need a QGuiApplication; the tool draws off screen and needs no display.
     if (QGuiApplication::instance() != nullptr) {
@@ -199,12 +223,8 @@ int RunRender(const RenderOptions& options, std::ostream& err) {
         return 2;
     }
 
-    StreamNotifier notifier(err, options.file);
     LoadedClip clip;
-    if (!LoadByPath(options.file, clip, notifier)) {
-        if (!notifier.Shown()) {
-            err << options.file << ": not a .wav or .mp3 file\n";
-        }
+    if (!LoadNamedFile(options.file, clip, err)) {
         return 1;
     }
     const int64_t blocks = ClipBlockCount(clip);
@@ -245,12 +265,7 @@ int RunRender(const RenderOptions& options, std::ostream& err) {
 
     const DrawingSize size = DrawingSizeOf(state.scopeMode);
     const QImage picture = renderer.composeSurface().copy(0, 0, size.width, size.height);
-    if (!picture.save(QString::fromStdString(options.output))) {
-        err << "tonavise-cli render: cannot write " << options.output
-            << " (the ending chooses the format: .png, .jpg, .bmp)\n";
-        return 1;
-    }
-    return 0;
+    return SavePicture(picture, options.output, "render", err) ? 0 : 1;
 }
 
 }  // namespace tonavise::cli

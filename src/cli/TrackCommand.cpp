@@ -44,12 +44,8 @@ int RunTrack(const TrackOptions& options, std::ostream& err) {
     doreme.SetA4(options.a4);
     doreme.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
                                                          : kPitchMethodStandard);
-    StreamNotifier notifier(err, options.file);
     LoadedClip clip;
-    if (!LoadByPath(options.file, clip, notifier)) {
-        if (!notifier.Shown()) {
-            err << options.file << ": not a .wav or .mp3 file\n";
-        }
+    if (!LoadNamedFile(options.file, clip, err)) {
         return 1;
     }
     const double length = static_cast<double>(ClipBlockCount(clip)) * 0.1;
@@ -118,12 +114,7 @@ int RunTrack(const TrackOptions& options, std::ostream& err) {
     view.keys = range.Update(points, doreme.a4Frequency.load());
     QImage picture(options.width, options.height, QImage::Format_RGB32);
     DrawPitchTrack(picture, doreme, points, view);
-    if (!picture.save(QString::fromStdString(options.output))) {
-        err << "tonavise-cli track: cannot write " << options.output
-            << " (the ending chooses the format: .png, .jpg, .bmp)\n";
-        return 1;
-    }
-    return 0;
+    return SavePicture(picture, options.output, "track", err) ? 0 : 1;
 }
 
 }  // namespace tonavise::cli
