@@ -164,9 +164,14 @@ int RunPlay(const PlayOptions& options,
         if (!reports.Handled(player, 1s) || !player.IsPlaying()) {
             continue;
         }
+        // The position the feed just reported: the block the analysis is about to get.
+        const int64_t position = reports.Position();
         if (!start) {
-            if (reports.Position() == startPosition) {
-                continue;  // not sounding yet
+            // Not sounding yet until at least a millisecond has been heard (the rows print the
+            // position in milliseconds); a server's first reports may also step back to 0
+            // before the stream runs.
+            if (static_cast<double>(position - startPosition) < bytesPerSecond / 1000.0) {
+                continue;
             }
             start = Clock::now();
         }
@@ -181,7 +186,7 @@ int RunPlay(const PlayOptions& options,
                       sizeof line,
                       "%.1f,%.3f,%.3f,%d,%s,%d\n",
                       std::chrono::duration<double>(Clock::now() - *start).count(),
-                      static_cast<double>(reports.Position()) / bytesPerSecond,
+                      static_cast<double>(position) / bytesPerSecond,
                       frame.fundamentalHz,
                       nk.key,
                       named ? std::string(doreme.LongName(nk.key)).c_str() : "",
