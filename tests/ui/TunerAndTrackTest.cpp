@@ -132,7 +132,8 @@ TEST_F(TunerCommandsTest, PrecisePitchIsStoredAndTheToneWindowGrowsItsTunerBar) 
     EXPECT_LT(tone->height(), withBar);
     tone->repaint();
     EXPECT_EQ(tone->needleX(), -1);
-    EXPECT_EQ(tone->shownLines().front().count(QLatin1Char('.')), 1);  // "440.0 (Hz)" as before
+    // The standard lines: one decimal of a hertz ("440.0 (Hz)"), no tuner.
+    EXPECT_EQ(tone->shownLines().front().count(QLatin1Char('.')), 1);
 }
 
 TEST_F(TunerCommandsTest, ThePitchTrackFollowsFreezesExportsAndRemembersItself) {
