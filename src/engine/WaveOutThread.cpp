@@ -77,6 +77,9 @@ void CWaveOutThread::handleMessage(Message& message) {
                 }
             }
             BuildMetronomeLoop();
+            // Every start begins the bar with its accented first beat, so the player always
+            // counts in from "one"; a tempo or meter change while it plays keeps its place.
+            loopPosition_ = 0;
             mode_.store(kModeMetronome, std::memory_order_relaxed);
             OpenOutput();
             break;

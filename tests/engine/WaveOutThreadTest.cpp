@@ -94,6 +94,18 @@ TEST_F(MetronomeLoopTest, EveryBeatIsTheClickScaledByItsAccentThenSilence) {
     EXPECT_EQ(static_cast<int16_t>(-32768 * 0.3), -9830);
 }
 
+TEST_F(MetronomeLoopTest, EveryStartBeginsWithTheAccentedFirstBeat) {
+    Build(120, "3");
+    Send(thread, UM_METRONOME_TOGGLE);        // start
+    thread.SetLoopPosition(3 * 22050 + 100);  // stopped on the second beat of a bar
+    Send(thread, UM_METRONOME_TOGGLE);        // stop
+    Send(thread, UM_METRONOME_TOGGLE);        // start again
+    const std::span<const int16_t> loop = thread.metronomeLoop();
+    const std::span<const int16_t> first = thread.buffer(0);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), loop.begin())) << "from the bar's start";
+    Send(thread, UM_METRONOME_STOP);
+}
+
 TEST_F(MetronomeLoopTest, TempoOutsideTheRangeIsClampedAndWrittenBack) {
     EXPECT_EQ(Build(20, "6"), 529200);
     EXPECT_EQ(store.tempo.load(), 30);
