@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <string>
 #include <variant>
 
 #include "engine/CaptureStore.h"
@@ -202,8 +203,12 @@ void CFilePlayThread::DeviceFailed(const Message& m) {
     if (!IsPlaying() || !FromDevice(m)) {
         return;
     }
-    ShowDeviceError(notifier_, *device_, device_->FailureCode());
+    // Stopped before the message (which closes the device), so whoever reads it sees the play
+    // ended.
+    const DeviceResult code = device_->FailureCode();
+    const std::string text = DeviceErrorText(code, device_->ErrorText(code));
     Finish();
+    notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
 }
 
 void CFilePlayThread::Finish() {

@@ -1,6 +1,7 @@
 #include "engine/RecorderThread.h"
 
 #include <algorithm>
+#include <string>
 #include <variant>
 
 #include "engine/Notifier.h"
@@ -63,8 +64,11 @@ void CRecorderThread::handleMessage(Message& m) {
         case MM_DEVICE_FAILED: {
             const auto* done = std::get_if<BufferDone>(&m.argument);
             if (IsPlaying() && waveOut_ && done != nullptr && done->device == waveOut_.get()) {
-                ShowDeviceError(notifier_, *waveOut_, waveOut_->FailureCode());
+                // Stopped before the message, so whoever reads it sees the playback ended.
+                const DeviceResult code = waveOut_->FailureCode();
+                const std::string text = DeviceErrorText(code, waveOut_->ErrorText(code));
                 StopPlayback();
+                notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
             }
             break;
         }

@@ -105,8 +105,9 @@ void CWaveOutThread::handleMessage(Message& message) {
             const auto* done = std::get_if<BufferDone>(&message.argument);
             if (outputOpen_.load(std::memory_order_relaxed) == 1 && done != nullptr &&
                 done->device == waveOut_.get()) {
-                ShowDeviceError(notifier_, *waveOut_, waveOut_->FailureCode());
+                const DeviceResult code = waveOut_->FailureCode();
                 StopOutput();
+                ShowDeviceError(notifier_, *waveOut_, code);
             }
             break;
         }
@@ -210,9 +211,10 @@ void CWaveOutThread::OpenOutput() {
         }
     }
     if (queued != kDeviceOk) {
-        // The stream would not start: say why rather than show a tone that is not heard.
-        ShowDeviceError(notifier_, *waveOut_, queued);
+        // The stream would not start: say why rather than show a tone that is not heard. The
+        // output is closed before the message goes out, so whoever reads it sees no tone.
         StopOutput();
+        ShowDeviceError(notifier_, *waveOut_, queued);
     }
 }
 

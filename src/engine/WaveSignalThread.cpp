@@ -43,8 +43,9 @@ void CWaveSignalThread::handleMessage(Message& message) {
             // The stream died: the signal stops as if Stop had been pressed, with the reason.
             const auto* done = std::get_if<BufferDone>(&message.argument);
             if (IsPlaying() && done != nullptr && done->device == waveOut_.get()) {
-                ShowDeviceError(notifier_, *waveOut_, waveOut_->FailureCode());
+                const DeviceResult code = waveOut_->FailureCode();
                 StopSignal();
+                ShowDeviceError(notifier_, *waveOut_, code);
             }
             break;
         }
