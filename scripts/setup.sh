@@ -7,7 +7,7 @@ PACKAGES=(
   # toolchain
   g++ cmake ninja-build pkg-config git ccache
   # engine
-  portaudio19-dev libasound2-dev libmpg123-dev
+  portaudio19-dev libasound2-dev libmpg123-dev libpulse-dev librubberband-dev
   # user interface, pictures, translations
   qt6-base-dev qt6-tools-dev qt6-l10n-tools qt6-image-formats-plugins libgl-dev
   libgif-dev fonts-dejavu-core qt6-translations-l10n
