@@ -119,13 +119,17 @@ int main(int argc, char** argv) {
         bool threeD;
         bool precise;  // the precise estimate on (and the tone window shown)
         bool track;    // the pitch track window shown
+        QSize fit;     // the picture fitted to a window of this size (empty: pixel view)
     };
-    const Mode modes[] = {{"pitch scale", ID_PITCH_SCALE, false, false, false},
-                          {"frequency scale", ID_FREQUENCY_SCALE, false, false, false},
-                          {"waveform", ID_WAVE_SHAPE, false, false, false},
-                          {"pitch scale, 3-D", ID_PITCH_SCALE, true, false, false},
-                          {"pitch, precise", ID_PITCH_SCALE, false, true, false},
-                          {"pitch, precise+track", ID_PITCH_SCALE, false, true, true}};
+    const Mode modes[] = {
+        {"pitch scale", ID_PITCH_SCALE, false, false, false, {}},
+        {"frequency scale", ID_FREQUENCY_SCALE, false, false, false, {}},
+        {"waveform", ID_WAVE_SHAPE, false, false, false, {}},
+        {"pitch scale, 3-D", ID_PITCH_SCALE, true, false, false, {}},
+        {"pitch, precise", ID_PITCH_SCALE, false, true, false, {}},
+        {"pitch, precise+track", ID_PITCH_SCALE, false, true, true, {}},
+        {"pitch, fit 1280x720", ID_PITCH_SCALE, false, false, false, {1280, 720}},
+        {"pitch, fit 1920x1080", ID_PITCH_SCALE, false, false, false, {1920, 1080}}};
     for (const Mode& mode : modes) {
         frame->ExecuteCommand(mode.command);
         if (mode.threeD != view.threeD()) {
@@ -138,6 +142,12 @@ int main(int argc, char** argv) {
         }
         if (mode.track != view.pitchTrackShown()) {
             frame->ExecuteCommand(ID_PITCH_TRACK);
+        }
+        if (mode.fit.isEmpty() == view.fitPicture()) {
+            frame->ExecuteCommand(ID_FIT_PICTURE);
+        }
+        if (!mode.fit.isEmpty()) {
+            frame->resize(mode.fit);
         }
         RunEvents(2.0);
         const double cpu0 = CpuSeconds();

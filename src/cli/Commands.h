@@ -3,6 +3,7 @@
 
 #include <atomic>
 #include <iosfwd>
+#include <istream>
 #include <memory>
 #include <optional>
 #include <string>
@@ -138,8 +139,16 @@ int RunTone(const ToneOptions& options,
 struct MetronomeOptions {
     int tempo = 120;
     std::string meter = "4";
+    int subdivision = 1;  // clicks a beat, 1..4
     double seconds = 0.0;
+    // Tap the tempo first: one line of `tapInput` (Enter) a beat, until its end or six taps.
+    bool tap = false;
+    std::istream* tapInput = nullptr;
 };
+
+// The tempo tapped as lines of `in`, each line's arrival a tap, read until the input ends or
+// TapTempo::kTapsKept taps have come; 0 when fewer than two taps make up the last series.
+int ReadTappedTempo(std::istream& in);
 
 // Plays the metronome through the tone and metronome thread.
 int RunMetronome(const MetronomeOptions& options,

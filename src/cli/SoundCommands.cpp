@@ -205,6 +205,15 @@ int RunTone(const ToneOptions& options,
     return playing ? 0 : 1;
 }
 
+int ReadTappedTempo(std::istream& in) {
+    TapTempo taps;
+    int tempo = 0;
+    for (std::string line; taps.taps() < TapTempo::kTapsKept && std::getline(in, line);) {
+        tempo = taps.Tap(std::chrono::duration<double>(Clock::now().time_since_epoch()).count());
+    }
+    return tempo;
+}
+
 int RunMetronome(const MetronomeOptions& options,
                  DeviceFactory& devices,
                  const std::atomic<bool>& stop,
@@ -215,12 +224,28 @@ int RunMetronome(const MetronomeOptions& options,
         err << "tonavise-cli metronome: the meter must be one of 1, 2, 3, 4, 3+2, 2+3, 6\n";
         return 2;
     }
+    if (options.subdivision < 1 || options.subdivision > kMaxSubdivision) {
+        err << "tonavise-cli metronome: the subdivision must be 1, 2, 3 or 4\n";
+        return 2;
+    }
+    int tempo = options.tempo;
+    if (options.tap) {
+        out << "metronome: press Enter on every beat (" << TapTempo::kTapsKept
+            << " taps, or end the input after two or more)\n";
+        out.flush();
+        tempo = options.tapInput != nullptr ? ReadTappedTempo(*options.tapInput) : 0;
+        if (tempo == 0) {
+            err << "tonavise-cli metronome: tap at least twice, one beat apart, to set a tempo\n";
+            return 2;
+        }
+    }
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
     store.Create();
-    store.tempo.store(options.tempo);
+    store.tempo.store(tempo);
     store.rhythm.store(rhythm);
+    store.subdivision.store(options.subdivision);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
     engine.ToggleMetronome();
     if (!WaitForStart([&] { return engine.output()->IsMetronomePlaying(); }, notifier, err)) {

@@ -173,12 +173,17 @@ int RunTool(int argc, char** argv) {
 
     MetronomeOptions metronome;
     CLI::App* metronomeCmd = app.add_subcommand("metronome", "Play the metronome");
+    CLI::Option* tapOption = metronomeCmd->add_flag(
+        "--tap", metronome.tap, "Tap the tempo first: press Enter on every beat");
     metronomeCmd->add_option("--tempo", metronome.tempo, "Beats per minute, 30 to 300")
         ->check(CLI::Range(30, 300))
-        ->required();
+        ->excludes(tapOption);
     metronomeCmd->add_option("--meter", metronome.meter, "1, 2, 3, 4, 3+2, 2+3 or 6")
         ->check(CLI::IsMember({"1", "2", "3", "4", "3+2", "2+3", "6"}))
         ->required();
+    metronomeCmd->add_option("--subdivision", metronome.subdivision, "Clicks a beat, 1 to 4")
+        ->check(CLI::Range(1, 4))
+        ->capture_default_str();
     seconds(metronomeCmd, metronome.seconds);
 
     GenerateOptions generate;
@@ -243,6 +248,11 @@ int RunTool(int argc, char** argv) {
             return RunTone(tone, devices, interrupted, std::cout, std::cerr);
         }
         if (metronomeCmd->parsed()) {
+            if (!metronome.tap && metronomeCmd->count("--tempo") == 0) {
+                std::cerr << "tonavise-cli metronome: give --tempo or --tap\n";
+                return 2;
+            }
+            metronome.tapInput = &std::cin;
             return RunMetronome(metronome, devices, interrupted, std::cout, std::cerr);
         }
         return RunGenerate(generate, devices, interrupted, std::cout, std::cerr);

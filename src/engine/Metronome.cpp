@@ -55,13 +55,13 @@ const std::array<int16_t, kClickLength>& ClickSound() {
 }
 
 const std::array<AccentPattern, kMeterCount> accentPattern = {{
-    {"1", 1, {1.0}},
-    {"2", 2, {1.0, 0.1}},
-    {"3", 3, {1.0, 0.1, 0.1}},
-    {"4", 4, {1.0, 0.1, 0.3, 0.1}},
-    {"3+2", 5, {1.0, 0.1, 0.1, 0.3, 0.1}},
-    {"2+3", 5, {1.0, 0.1, 0.3, 0.1, 0.1}},
-    {"6", 6, {1.0, 0.1, 0.1, 0.3, 0.1, 0.1}},
+    {"1", 1, {kAccentGain}},
+    {"2", 2, {kAccentGain, kBeatGain}},
+    {"3", 3, {kAccentGain, kBeatGain, kBeatGain}},
+    {"4", 4, {kAccentGain, kBeatGain, kSecondaryGain, kBeatGain}},
+    {"3+2", 5, {kAccentGain, kBeatGain, kBeatGain, kSecondaryGain, kBeatGain}},
+    {"2+3", 5, {kAccentGain, kBeatGain, kSecondaryGain, kBeatGain, kBeatGain}},
+    {"6", 6, {kAccentGain, kBeatGain, kBeatGain, kSecondaryGain, kBeatGain, kBeatGain}},
 }};
 
 int RhythmOfMeter(std::string_view label) {
@@ -71,6 +71,25 @@ int RhythmOfMeter(std::string_view label) {
         }
     }
     return -1;
+}
+
+int TapTempo::Tap(double seconds) {
+    if (count_ > 0) {
+        const double since = seconds - times_[count_ - 1];
+        if (since <= 0.0 || since > kTapPauseSeconds) {
+            count_ = 0;
+        }
+    }
+    if (count_ == kTapsKept) {
+        std::copy(times_.begin() + 1, times_.end(), times_.begin());
+        --count_;
+    }
+    times_[count_++] = seconds;
+    if (count_ < 2) {
+        return 0;
+    }
+    const double interval = (times_[count_ - 1] - times_[0]) / (count_ - 1);
+    return static_cast<int>(std::clamp(std::lround(60.0 / interval), 30L, 300L));
 }
 
 }  // namespace tonavise

@@ -20,10 +20,25 @@ const std::array<int16_t, kClickLength>& ClickSound();
 inline constexpr int kMeterCount = 7;
 inline constexpr int kMaxBeats = 6;
 
+// The click is driven to full scale; the loop scales it to these levels so that nothing in it
+// clips: the bar's first beat at -1 dBFS, a secondary accent kBeatDropDb / 2 under it, the other
+// beats kBeatDropDb under it and the sub-clicks between beats kSubClickDropDb under it.
+inline constexpr double kAccentDbfs = -1.0;
+inline constexpr double kBeatDropDb = 6.0;
+inline constexpr double kSubClickDropDb = 12.0;
+inline constexpr double kAccentGain = 0.89125093813374556;     // -1 dB
+inline constexpr double kSecondaryGain = 0.63095734448019325;  // -4 dB
+inline constexpr double kBeatGain = 0.44668359215096315;       // -7 dB
+inline constexpr double kSubClickGain = 0.22387211385683395;   // -13 dB
+
+// Subdivisions of a beat: 1 (none) to 4 clicks a beat.
+inline constexpr int kMaxSubdivision = 4;
+
 struct AccentPattern {
     std::string_view label;  // the meter button's text
     int beats;
-    std::array<double, kMaxBeats> gains;  // of beats 1..beats: 1.0 first, 0.3 secondary, 0.1 other
+    // Of beats 1..beats: kAccentGain first, kSecondaryGain secondary, kBeatGain other.
+    std::array<double, kMaxBeats> gains;
 };
 
 // Indexed by the store's rhythm (0..6).
@@ -31,5 +46,23 @@ extern const std::array<AccentPattern, kMeterCount> accentPattern;
 
 // The rhythm index of a meter label ("1", "2", "3", "4", "3+2", "2+3", "6"), or -1.
 int RhythmOfMeter(std::string_view label);
+
+// Tap tempo: the tempo of the last taps, the mean of up to kTapsKept - 1 intervals. A pause of
+// more than kTapPauseSeconds (or a clock that went back) starts a new series, whose first tap
+// gives no tempo yet. Tempos are rounded to whole beats per minute and clamped to 30..300.
+class TapTempo {
+  public:
+    static constexpr int kTapsKept = 6;
+    static constexpr double kTapPauseSeconds = 2.5;
+
+    // A tap at `seconds` (any steady clock); the tempo, or 0 after the first tap of a series.
+    int Tap(double seconds);
+    void Reset() { count_ = 0; }
+    int taps() const { return count_; }
+
+  private:
+    std::array<double, kTapsKept> times_{};  // oldest first
+    int count_ = 0;
+};
 
 }  // namespace tonavise

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
+#include <thread>
 #include <variant>
 
 #include "engine/CaptureStore.h"
@@ -30,6 +31,48 @@ bool CWaveOutThread::IsTonePlaying() const {
 bool CWaveOutThread::IsMetronomePlaying() const {
     return outputOpen_.load(std::memory_order_acquire) == 1 &&
            mode_.load(std::memory_order_relaxed) == kModeMetronome;
+}
+
+HeardBeat CWaveOutThread::CurrentHeardBeat() const {
+    const WaveDevice* device = heardDevice_.load(std::memory_order_acquire);
+    if (device == nullptr || mode_.load(std::memory_order_relaxed) != kModeMetronome) {
+        return {};
+    }
+    const int64_t heard = device->Position() / static_cast<int64_t>(sizeof(int16_t));
+    // Copy the records; retry if the output thread wrote one meanwhile.
+    std::array<int64_t, kFillRecords> start{};
+    std::array<int32_t, kFillRecords> position{};
+    std::array<int32_t, kFillRecords> length{};
+    std::array<int32_t, kFillRecords> beatLength{};
+    std::array<int32_t, kFillRecords> beats{};
+    uint64_t total = 0;
+    for (;;) {
+        const uint64_t seq = fillSeq_.load(std::memory_order_acquire);
+        if ((seq & 1) != 0) {
+            std::this_thread::yield();  // the output thread is writing a record
+            continue;
+        }
+        total = fillTotal_.load(std::memory_order_acquire);
+        for (int i = 0; i < kFillRecords; ++i) {
+            start[i] = fills_[i].streamSample.load(std::memory_order_acquire);
+            position[i] = fills_[i].loopPosition.load(std::memory_order_acquire);
+            length[i] = fills_[i].loopLength.load(std::memory_order_acquire);
+            beatLength[i] = fills_[i].beatLength.load(std::memory_order_acquire);
+            beats[i] = fills_[i].beats.load(std::memory_order_acquire);
+        }
+        if (fillSeq_.load(std::memory_order_relaxed) == seq) {
+            break;
+        }
+    }
+    const uint64_t kept = std::min<uint64_t>(total, kFillRecords);
+    for (uint64_t n = total; n > total - kept; --n) {
+        const std::size_t i = (n - 1) % kFillRecords;
+        if (start[i] <= heard && beats[i] > 0) {
+            const int64_t inLoop = (position[i] + heard - start[i]) % std::max(length[i], 1);
+            return {static_cast<int>(inLoop / std::max(beatLength[i], 1) % beats[i]), beats[i]};
+        }
+    }
+    return {};
 }
 
 std::span<const int16_t> CWaveOutThread::metronomeLoop() const {
@@ -127,25 +170,37 @@ void CWaveOutThread::BuildMetronomeLoop() {
     // The rhythm is clamped at start-up; an index outside the table would read past it.
     const int rhythm =
         std::clamp(store_.rhythm.load(std::memory_order_relaxed), 0, kMeterCount - 1);
+    const int32_t subdivision =
+        std::clamp(store_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
     const AccentPattern& pattern = accentPattern[rhythm];
     const int n = pattern.beats;
     const auto& click = ClickSound();
     int16_t* loop = metronomeLoop_.get();
 
+    // One click of `gain` at `at`, sounding for at most `room` samples, then silence up to it.
+    const auto put = [&](int16_t* at, int32_t room, double gain) {
+        const int32_t sounding = std::min(room, kClickLength);
+        for (int32_t i = 0; i < sounding; ++i) {
+            at[i] = static_cast<int16_t>(click[i] * gain);
+        }
+        std::fill(at + sounding, at + room, int16_t{0});
+    };
     int32_t total = 0;
     while (n * beatLength + total <= kMetronomeLoopSamples) {
         for (int b = 0; b < n; ++b) {
             int16_t* beat = loop + total + b * beatLength;
-            const double gain = pattern.gains[b];
-            const int32_t sounding = std::min(beatLength, kClickLength);
-            for (int32_t i = 0; i < sounding; ++i) {
-                beat[i] = static_cast<int16_t>(click[i] * gain);
+            // Sub-click s starts s/subdivision of the way through the beat.
+            for (int32_t s = 0; s < subdivision; ++s) {
+                const int32_t from = s * beatLength / subdivision;
+                const int32_t to = (s + 1) * beatLength / subdivision;
+                put(beat + from, to - from, s == 0 ? pattern.gains[b] : kSubClickGain);
             }
-            std::fill(beat + sounding, beat + beatLength, int16_t{0});
         }
         total += n * beatLength;
     }
     loopLength_ = total;
+    beatLength_ = beatLength;
+    beats_ = n;
     if (loopPosition_ >= loopLength_ - kOutputBufferSamples) {
         loopPosition_ = 0;
     }
@@ -172,6 +227,7 @@ void CWaveOutThread::FillBuffer(int k) {
             }
         }
     } else if (mode == kModeMetronome && metronomeLoop_) {
+        RecordFill();
         const int16_t* loop = metronomeLoop_.get();
         if (loopPosition_ < loopLength_ - kOutputBufferSamples) {
             std::copy_n(loop + loopPosition_, kOutputBufferSamples, out);
@@ -185,6 +241,23 @@ void CWaveOutThread::FillBuffer(int k) {
     } else {
         std::fill_n(out, kOutputBufferSamples, int16_t{0});
     }
+    filledSamples_ += kOutputBufferSamples;
+}
+
+// The seqlock as the device's position records have it: fields stored with release after the
+// odd sequence number, loaded with acquire before the second look at it.
+void CWaveOutThread::RecordFill() {
+    const uint64_t seq = fillSeq_.load(std::memory_order_relaxed);
+    fillSeq_.store(seq + 1, std::memory_order_relaxed);
+    const uint64_t total = fillTotal_.load(std::memory_order_relaxed);
+    FillRecord& r = fills_[total % kFillRecords];
+    r.streamSample.store(filledSamples_, std::memory_order_release);
+    r.loopPosition.store(loopPosition_, std::memory_order_release);
+    r.loopLength.store(loopLength_, std::memory_order_release);
+    r.beatLength.store(beatLength_, std::memory_order_release);
+    r.beats.store(beats_, std::memory_order_release);
+    fillTotal_.store(total + 1, std::memory_order_release);
+    fillSeq_.store(seq + 2, std::memory_order_release);
 }
 
 void CWaveOutThread::OpenOutput() {
@@ -200,8 +273,14 @@ void CWaveOutThread::OpenOutput() {
         return;
     }
     outputOpen_.store(1, std::memory_order_release);
+    filledSamples_ = 0;
+    const uint64_t seq = fillSeq_.load(std::memory_order_relaxed);
+    fillSeq_.store(seq + 1, std::memory_order_relaxed);
+    fillTotal_.store(0, std::memory_order_release);
+    fillSeq_.store(seq + 2, std::memory_order_release);
     FillBuffer(0);
     FillBuffer(1);
+    heardDevice_.store(waveOut_.get(), std::memory_order_release);
     DeviceResult queued = kDeviceOk;
     for (WaveHeader& header : headers_) {
         header.flags.store(0, std::memory_order_relaxed);
@@ -219,6 +298,7 @@ void CWaveOutThread::OpenOutput() {
 }
 
 void CWaveOutThread::StopOutput() {
+    heardDevice_.store(nullptr, std::memory_order_release);
     if (outputOpen_.load(std::memory_order_relaxed) == 1) {
         waveOut_->Reset();
         for (WaveHeader& header : headers_) {

@@ -12,9 +12,14 @@
 // (the stream died: the device error box, then as UM_OUTPUT_STOP), WM_QUIT. A stream that will
 // not start shows the device error box and leaves the output closed.
 //
+// The loop holds the store's subdivision (1..4 clicks a beat): quieter sub-clicks evenly between
+// the beats. HeardBeat() tells which beat of the bar is being heard, worked out from the output
+// device's play position (what has reached the output), for the visual beat.
+//
 // Threads: everything runs on the output thread, or on the creating thread before start() and
-// after join() (the tests call the operations directly that way). IsTonePlaying() and
-// IsMetronomePlaying() may be called from any thread and may lag one message behind.
+// after join() (the tests call the operations directly that way). IsTonePlaying(),
+// IsMetronomePlaying() and HeardBeat() may be called from any thread; the first two may lag one
+// message behind.
 #pragma once
 
 #include <array>
@@ -39,6 +44,12 @@ inline constexpr int32_t kMaxTempo = 300;
 inline constexpr int32_t kModeTone = 0;
 inline constexpr int32_t kModeMetronome = 1;
 
+// The beat being heard: beat 0..beats-1 of the bar; beat -1 while the metronome is silent.
+struct HeardBeat {
+    int beat = -1;
+    int beats = 0;
+};
+
 class CWaveOutThread final : public MessageThread {
   public:
     CWaveOutThread(CaptureStore& store,
@@ -49,6 +60,8 @@ class CWaveOutThread final : public MessageThread {
 
     bool IsTonePlaying() const;
     bool IsMetronomePlaying() const;
+    // Any thread: the beat of the bar that is reaching the output now.
+    HeardBeat CurrentHeardBeat() const;
 
     // Thread start: format, headers, the loop's memory, the first loop, tone mode.
     void InitInstance();
@@ -87,7 +100,20 @@ class CWaveOutThread final : public MessageThread {
     void onExit() override;
 
   private:
+    // Which loop position buffer data from stream sample `streamSample` on came from, and the
+    // loop's beat layout then: the visual beat maps the play position through the newest record
+    // at or before it. Written by the output thread under a seqlock.
+    struct FillRecord {
+        std::atomic<int64_t> streamSample{0};
+        std::atomic<int32_t> loopPosition{0};
+        std::atomic<int32_t> loopLength{1};
+        std::atomic<int32_t> beatLength{1};
+        std::atomic<int32_t> beats{0};
+    };
+    static constexpr int kFillRecords = 4;
+
     void OnDone();
+    void RecordFill();
 
     CaptureStore& store_;
     const CDoreme& doreme_;
@@ -105,6 +131,13 @@ class CWaveOutThread final : public MessageThread {
     int noteIndex_ = 48;
     int32_t loopPosition_ = 0;
     int32_t loopLength_ = 4410;
+    int32_t beatLength_ = 22050;
+    int32_t beats_ = 1;
+    int64_t filledSamples_ = 0;  // since the output opened
+    std::array<FillRecord, kFillRecords> fills_{};
+    std::atomic<uint64_t> fillSeq_{0};
+    std::atomic<uint64_t> fillTotal_{0};
+    std::atomic<const WaveDevice*> heardDevice_{nullptr};
     std::unique_ptr<int16_t[]> metronomeLoop_;
     std::atomic<int32_t> outputOpen_{0};
 };

@@ -55,6 +55,9 @@ enum CommandId : int {
     // Added beyond the scope's own commands: the precise tuner and the pitch track.
     ID_PRECISE_PITCH = 32900,
     ID_PITCH_TRACK = 32901,
+    // The picture scaled to the window, and whether the scaling keeps its shape.
+    ID_FIT_PICTURE = 32902,
+    ID_KEEP_ASPECT = 32903,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_VIEW_TOOLBAR = 59392,

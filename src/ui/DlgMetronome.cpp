@@ -1,12 +1,16 @@
 #include "ui/DlgMetronome.h"
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QGroupBox>
+#include <QIntValidator>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <algorithm>
+#include <chrono>
 
 #include "engine/CaptureStore.h"
 #include "engine/MessageThread.h"
@@ -63,7 +67,7 @@ CDlgMetronome::CDlgMetronome(CaptureStore& store,
 
 void CDlgMetronome::CreateControls() {
     const DialogUnits du(font());
-    setFixedSize(du.Size(150, 105));
+    setFixedSize(du.Size(150, 130));
 
     // In the template's order, which is also the order of the Tab key.
     QLabel* tempoLabel = PlaceLabel(this, tr("&Tempo"), du.Rect(12, 9, 27, 8), Qt::AlignLeft);
@@ -71,9 +75,12 @@ void CDlgMetronome::CreateControls() {
     tempoEdit_ = new QLineEdit(this);
     tempoEdit_->setObjectName(ControlName(IDC_TEMPO_EDIT));
     tempoEdit_->setGeometry(du.Rect(46, 7, 31, 12));
-    tempoEdit_->setReadOnly(true);
+    // Typed digits: a tempo outside 30..300 is not taken until editing ends, when it is clamped.
+    tempoEdit_->setValidator(new QIntValidator(0, kMaxTempo, tempoEdit_));
+    tempoEdit_->setMaxLength(3);
     tempoLabel->setBuddy(tempoEdit_);
     connect(tempoEdit_, &QLineEdit::textChanged, this, &CDlgMetronome::OnTempoChange);
+    connect(tempoEdit_, &QLineEdit::editingFinished, this, &CDlgMetronome::OnTempoEditingFinished);
 
     auto* meterBox = new QGroupBox(tr("Meter"), this);
     meterBox->setObjectName(ControlName(IDC_METER_GROUP));
@@ -96,9 +103,37 @@ void CDlgMetronome::CreateControls() {
         b->setAutoDefault(false);
         return b;
     };
-    startButton_ = button(tr("&Start"), IDC_METRONOME_START, du.Rect(13, 82, 40, 16));
-    stopButton_ = button(tr("St&op"), IDC_METRONOME_STOP, du.Rect(55, 82, 40, 16));
-    exitButton_ = button(tr("E&xit"), 1, du.Rect(97, 82, 40, 16));
+    tapButton_ = button(tr("Ta&p"), IDC_TEMPO_TAP, du.Rect(97, 6, 40, 14));
+    tapButton_->setToolTip(tr("Tap the beat (or press T) to set the tempo"));
+    // On the press, not the release: the press is the moment the player marks the beat.
+    const auto tapNow = [this] {
+        OnTap(std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                  .count());
+    };
+    connect(tapButton_, &QPushButton::pressed, this, tapNow);
+    // The T key taps too, except while the tempo is typed (the edit takes its keys first).
+    auto* tapKey = new QShortcut(QKeySequence(Qt::Key_T), this);
+    connect(tapKey, &QShortcut::activated, this, tapNow);
+
+    QLabel* subdivisionLabel =
+        PlaceLabel(this, tr("S&ubdivision"), du.Rect(12, 80, 50, 8), Qt::AlignLeft);
+    subdivisionLabel->setObjectName(ControlName(IDC_SUBDIVISION_LABEL));
+    subdivisionBox_ = new QComboBox(this);
+    subdivisionBox_->setObjectName(ControlName(IDC_SUBDIVISION));
+    subdivisionBox_->setGeometry(du.Rect(64, 78, 44, 12));
+    subdivisionBox_->addItems(
+        {tr("None"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")});
+    subdivisionLabel->setBuddy(subdivisionBox_);
+    connect(subdivisionBox_, &QComboBox::activated, this, &CDlgMetronome::OnSubdivisionChanged);
+
+    beatLights_ =
+        new CBeatLights([this] { return beatSource_ ? beatSource_() : HeardBeat{}; }, this);
+    beatLights_->setObjectName(ControlName(IDC_BEAT_LIGHTS));
+    beatLights_->setGeometry(du.Rect(13, 95, 124, 9));
+
+    startButton_ = button(tr("&Start"), IDC_METRONOME_START, du.Rect(13, 108, 40, 16));
+    stopButton_ = button(tr("St&op"), IDC_METRONOME_STOP, du.Rect(55, 108, 40, 16));
+    exitButton_ = button(tr("E&xit"), 1, du.Rect(97, 108, 40, 16));
     exitButton_->setDefault(true);
     connect(startButton_, &QPushButton::clicked, this, &CDlgMetronome::OnStart);
     connect(stopButton_, &QPushButton::clicked, this, &CDlgMetronome::OnStop);
@@ -119,6 +154,7 @@ void CDlgMetronome::CreateControls() {
     });
 
     QWidget* order[] = {tempoEdit_,
+                        tapButton_,
                         meterButtons_[0],
                         meterButtons_[1],
                         meterButtons_[2],
@@ -126,6 +162,7 @@ void CDlgMetronome::CreateControls() {
                         meterButtons_[4],
                         meterButtons_[5],
                         meterButtons_[6],
+                        subdivisionBox_,
                         startButton_,
                         stopButton_,
                         exitButton_};
@@ -136,10 +173,10 @@ void CDlgMetronome::CreateControls() {
 
 void CDlgMetronome::UpdateData(bool saveAndValidate) {
     if (saveAndValidate) {
-        // The edit is read-only and only the spin writes it, so it always holds a number.
+        // A tempo still being typed (empty, or outside 30..300) is not taken.
         bool ok = false;
         const int tempo = tempoEdit_->text().trimmed().toInt(&ok);
-        if (ok) {
+        if (ok && tempo >= kMinTempo && tempo <= kMaxTempo) {
             tempoValue_ = tempo;
         }
         meterIndex_ = meterGroup_->checkedId();
@@ -167,6 +204,9 @@ void CDlgMetronome::OnInitDialog() {
     tempoSpin_->SetRange(kMinTempo, kMaxTempo);
     tempoSpin_->SetPos(tempoValue_);
     tempoEdit_->setText(QString::asprintf("%d", tempoSpin_->Pos()));
+    const int subdivision =
+        std::clamp(store_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
+    subdivisionBox_->setCurrentIndex(subdivision - 1);
     initialising_ = false;
 }
 
@@ -174,8 +214,34 @@ void CDlgMetronome::OnTempoChange() {
     if (initialising_) {
         return;
     }
+    const int32_t before = tempoValue_;
     UpdateData(true);
+    if (tempoValue_ == before && store_.tempo.load(std::memory_order_relaxed) == before) {
+        return;  // digits on the way to a tempo, or the same tempo again
+    }
+    tempoSpin_->SetPos(tempoValue_);
     store_.tempo.store(tempoValue_, std::memory_order_relaxed);
+    RestartRebuildTimer();
+}
+
+void CDlgMetronome::OnTempoEditingFinished() {
+    bool ok = false;
+    const int typed = tempoEdit_->text().trimmed().toInt(&ok);
+    const int tempo = ok ? std::clamp(typed, int{kMinTempo}, int{kMaxTempo}) : tempoValue_;
+    if (tempoEdit_->text() != QString::number(tempo)) {
+        tempoEdit_->setText(QString::number(tempo));
+    }
+}
+
+void CDlgMetronome::OnTap(double seconds) {
+    const int tempo = tapTempo_.Tap(seconds);
+    if (tempo > 0) {
+        tempoEdit_->setText(QString::number(tempo));
+    }
+}
+
+void CDlgMetronome::OnSubdivisionChanged(int index) {
+    store_.subdivision.store(std::clamp(index + 1, 1, kMaxSubdivision), std::memory_order_relaxed);
     RestartRebuildTimer();
 }
 

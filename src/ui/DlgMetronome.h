@@ -1,5 +1,6 @@
-// The "Metronome" dialog: the tempo (30..300 beats per minute, stepped by a spin on a read-only
-// edit) and the meter of the metronome, and buttons that start and stop it. The dialog sounds
+// The "Metronome" dialog: the tempo (30..300 beats per minute: typed, stepped by a spin or tapped),
+// the meter and the subdivision of the metronome, the visual beat, and buttons that start and
+// stop it. The dialog sounds
 // nothing itself: every change goes into the capture store at once, and 300 ms after the last
 // change of a burst the tone and metronome thread is asked to rebuild its loop, so a running
 // metronome follows without stopping. Closing the dialog leaves the metronome as it is; a
@@ -13,8 +14,13 @@
 #include <QTimer>
 #include <array>
 #include <cstdint>
+#include <utility>
+
+#include "engine/Metronome.h"
+#include "ui/BeatLights.h"
 
 class QButtonGroup;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -38,9 +44,12 @@ enum DlgMetronomeControl : int {
     IDC_METER_FIRST = 1014,  // ... 1020, one per meter index
     IDC_METER_GROUP = 1021,
     IDC_TEMPO_SPIN = 1022,
+    IDC_TEMPO_TAP = 1023,
+    IDC_SUBDIVISION_LABEL = 1024,
+    IDC_SUBDIVISION = 1025,
+    IDC_BEAT_LIGHTS = 1026,
 };
 
-inline constexpr int kMeterCount = 7;
 // The delay from the last change of tempo or meter to the rebuild of the metronome's loop.
 inline constexpr int kMetronomeRebuildMs = 300;
 
@@ -65,9 +74,18 @@ class CDlgMetronome : public QDialog {
     QPushButton* startButton() const { return startButton_; }
     QPushButton* stopButton() const { return stopButton_; }
     QPushButton* exitButton() const { return exitButton_; }
+    QPushButton* tapButton() const { return tapButton_; }
+    QComboBox* subdivisionBox() const { return subdivisionBox_; }
+    CBeatLights* beatLights() const { return beatLights_; }
+
+    // Where the visual beat reads the heard beat (none: the lights stay unlit).
+    void SetBeatSource(CBeatLights::Source source) { beatSource_ = std::move(source); }
 
     void OnStart();
     void OnStop();
+    // A tap of the Tap button or the T key at `seconds` (a steady clock): from the second tap of
+    // a series on, the tempo becomes that of the taps.
+    void OnTap(double seconds);
 
   public slots:
     // Exit, Esc and the close box end the dialog; a pending rebuild is dropped.
@@ -80,6 +98,8 @@ class CDlgMetronome : public QDialog {
     void UpdateData(bool saveAndValidate);
     void OnTempoChange();
     void OnMeterClicked();
+    void OnTempoEditingFinished();
+    void OnSubdivisionChanged(int index);
     void RestartRebuildTimer();
     void OnRebuildDelayElapsed();
 
@@ -100,6 +120,11 @@ class CDlgMetronome : public QDialog {
     QPushButton* startButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
+    QPushButton* tapButton_ = nullptr;
+    QComboBox* subdivisionBox_ = nullptr;
+    CBeatLights* beatLights_ = nullptr;
+    CBeatLights::Source beatSource_;
+    TapTempo tapTempo_;
 };
 
 }  // namespace tonavise::ui

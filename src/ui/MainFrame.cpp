@@ -15,6 +15,7 @@
 #include <algorithm>
 
 #include "engine/Notifier.h"
+#include "ui/BeatLights.h"
 #include "ui/CommandIds.h"
 #include "ui/PlayerBar.h"
 #include "ui/ProductInfo.h"
@@ -224,6 +225,9 @@ void CMainFrame::CreateMenus() {
          ID_PRECISE_PITCH,
          ID_PITCH_TRACK,
          kSeparator,
+         ID_FIT_PICTURE,
+         ID_KEEP_ASPECT,
+         kSeparator,
          ID_SET_PARAMETERS});
 
     QMenu* help = bar->addMenu(tr("&Help"));
@@ -293,6 +297,14 @@ void CMainFrame::CreateToolBars() {
                     "assistanceBar",
                     Qt::RightToolBarArea,
                     {ID_SIGNAL_GENERATOR, kSeparator, ID_PRECISE_PITCH, ID_PITCH_TRACK});
+    // The metronome's visual beat, at hand while the dialog is closed.
+    assistanceBar_->addSeparator();
+    auto* beatLights = new CBeatLights([this] { return view_->HeardMetronomeBeat(); });
+    beatLights->SetVertical(assistanceBar_->orientation() == Qt::Vertical);
+    connect(assistanceBar_, &QToolBar::orientationChanged, beatLights, [beatLights](auto o) {
+        beatLights->SetVertical(o == Qt::Vertical);
+    });
+    assistanceBar_->addWidget(beatLights);
 
     playerBar_ = new CPlayerBar(tr("Player"), this);
     playerBar_->setObjectName(QStringLiteral("playerBar"));

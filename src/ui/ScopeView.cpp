@@ -28,7 +28,9 @@
 
 namespace tonavise::ui {
 
-// The composed picture at its pixel size, inside the scrolling area.
+// The composed picture, at its pixel size inside the scrolling area or scaled to fill it. The
+// scaled picture is drawn by the painter from the composed surface each time (smooth scaling
+// of the part the renderers drew), so the renderers keep drawing at their own size.
 class ScopePicture final : public QWidget {
   public:
     ScopePicture(const QImage& image, QWidget* parent) : QWidget(parent), image_(image) {
@@ -36,15 +38,51 @@ class ScopePicture final : public QWidget {
         setMouseTracking(true);
     }
 
+    // The part of the surface the mode draws, and whether it is scaled to the widget.
+    void SetLayout(QSize drawing, bool fit, bool keepAspect) {
+        drawing_ = drawing;
+        fit_ = fit;
+        keepAspect_ = keepAspect;
+        Place();
+        update();
+    }
+    bool fit() const { return fit_; }
+    QSize drawing() const { return drawing_; }
+    QRect shown() const { return shown_; }
+
   protected:
     void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
-        const QRect r = event->rect() & QRect(QPoint(0, 0), size());
-        painter.drawImage(r.topLeft(), image_, r);
+        if (!fit_) {
+            const QRect r = event->rect() & QRect(QPoint(0, 0), size());
+            painter.drawImage(r.topLeft(), image_, r);
+            return;
+        }
+        // Around a picture that keeps its aspect: the view's dark background.
+        const QRegion margin = QRegion(event->rect()) - QRegion(shown_);
+        for (const QRect& r : margin) {
+            painter.fillRect(r, palette().color(QPalette::Dark));
+        }
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
+        painter.drawImage(shown_, image_, QRect(QPoint(0, 0), drawing_));
+    }
+
+    void resizeEvent(QResizeEvent* event) override {
+        QWidget::resizeEvent(event);
+        Place();
     }
 
   private:
+    void Place() {
+        shown_ =
+            fit_ ? FittedPictureRect(drawing_, size(), keepAspect_) : QRect(QPoint(0, 0), drawing_);
+    }
+
     const QImage& image_;
+    QSize drawing_;
+    QRect shown_;
+    bool fit_ = false;
+    bool keepAspect_ = true;
 };
 
 namespace {
@@ -72,6 +110,30 @@ bool OverPitchLine(int x, int y, int scrollX) {
     // Truncation toward zero: x a little left of the first line still gives column 0.
     const int column = (x + scrollX + 10 - 50) / 20;
     return column >= 0 && column <= 88;
+}
+
+QRect FittedPictureRect(QSize drawing, QSize area, bool keepAspect) {
+    if (drawing.isEmpty() || area.isEmpty()) {
+        return {};
+    }
+    if (!keepAspect) {
+        return {QPoint(0, 0), area};
+    }
+    const QSize size = drawing.scaled(area, Qt::KeepAspectRatio);
+    return {QPoint((area.width() - size.width()) / 2, (area.height() - size.height()) / 2), size};
+}
+
+QPoint FittedToPicture(QPoint point, QRect shown, QSize drawing) {
+    if (shown.isEmpty() || !shown.contains(point)) {
+        return {-1, -1};
+    }
+    // The pixel whose scaled area holds the point: floor of the inverse scale.
+    const auto map = [](int p, int from, int shownLength, int length) {
+        const int64_t scaled = static_cast<int64_t>(p - from) * length / shownLength;
+        return static_cast<int>(std::min<int64_t>(scaled, length - 1));
+    };
+    return {map(point.x(), shown.x(), shown.width(), drawing.width()),
+            map(point.y(), shown.y(), shown.height(), drawing.height())};
 }
 
 QString KeySelectText(int key) {
@@ -142,6 +204,8 @@ void CScopeView::OnInitialUpdate() {
     tunerSmoothing_ = settings.tunerSmoothing;
     trackSpan_ = settings.pitchTrackSpan;
     trackSize_ = QSize(settings.pitchTrackWidth, settings.pitchTrackHeight);
+    fitPicture_ = settings.fitPicture;
+    keepAspect_ = settings.keepAspect;
 
     newDataPoll_.start(kNewDataPollMs);
     playerFeedTimer_.start(kPlayerFeedMs);
@@ -179,12 +243,17 @@ void CScopeView::SwitchMode(int32_t mode) {
     store.scopeMode.store(mode, std::memory_order_relaxed);
     state_.scopeMode = mode;
     drawingSize_ = DrawingSizeOfMode(mode);
-    picture_->resize(drawingSize_);
+    ApplyPictureFit();
     MarkScaleDirty();
     if (mode != kScopeWave) {
         renderer_.ClearTraces(DrawingSizeOf(mode));
     }
-    FitFrameToView();
+    // A fitted picture follows the window the user chose; the window is only fitted around the
+    // picture before it is first shown.
+    QWidget* frame = Frame();
+    if (!fitPicture_ || frame == nullptr || !frame->isVisible()) {
+        FitFrameToView();
+    }
     if (toneWindow_ != nullptr) {
         if (mode == kScopeWave) {
             toneWindow_->hide();
@@ -216,6 +285,21 @@ void CScopeView::FitFrameToView() {
         frame->move(screen.x() + (screen.width() - outer.width()) / 2,
                     screen.y() + (screen.height() - outer.height()) / 2);
     }
+}
+
+void CScopeView::ApplyPictureFit() {
+    if (fitPicture_) {
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        setWidgetResizable(true);
+    } else {
+        setWidgetResizable(false);
+        setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+        picture_->resize(drawingSize_);
+    }
+    picture_->SetLayout(drawingSize_, fitPicture_, keepAspect_);
+    picture_->unsetCursor();
 }
 
 void CScopeView::RedrawNow() {
@@ -319,7 +403,7 @@ bool CScopeView::HandlesCommand(int id) const {
     if (capture_->HandlesCommand(id) || tools_->HandlesCommand(id) || IsSoundDialogCommand(id)) {
         return true;
     }
-    if (id == ID_PITCH_MARKING) {
+    if (id == ID_PITCH_MARKING || id == ID_FIT_PICTURE || id == ID_KEEP_ASPECT) {
         return true;
     }
     switch (id) {
@@ -382,6 +466,13 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
         case ID_THREE_D:
             state.enabled = spectrum;
             state.checked = state_.threeD;
+            return;
+        case ID_FIT_PICTURE:
+            state.checked = fitPicture_;
+            return;
+        case ID_KEEP_ASPECT:
+            state.enabled = fitPicture_;
+            state.checked = keepAspect_;
             return;
         case ID_LOGARITHM:
             state.enabled = spectrum;
@@ -476,6 +567,16 @@ void CScopeView::OnCommand(int id) {
             return;
         case ID_PITCH_SCALE:
             SwitchMode(kScopePitch);
+            return;
+        case ID_FIT_PICTURE:
+        case ID_KEEP_ASPECT:
+            (id == ID_FIT_PICTURE ? fitPicture_ : keepAspect_) ^= true;
+            SaveViewInt(context_.settings, "FitPicture", fitPicture_ ? 1 : 0);
+            SaveViewInt(context_.settings, "KeepAspect", keepAspect_ ? 1 : 0);
+            ApplyPictureFit();
+            if (!fitPicture_) {
+                FitFrameToView();  // back to the picture at its pixel size, whole if it fits
+            }
             return;
         case ID_THREE_D:
             state_.threeD = !state_.threeD;
@@ -595,6 +696,11 @@ CSignalerDlg* CScopeView::signalDialog() const {
     return signalDialog_.data();
 }
 
+HeardBeat CScopeView::HeardMetronomeBeat() const {
+    const CWaveOutThread* output = waveOutThread();
+    return output != nullptr ? output->CurrentHeardBeat() : HeardBeat{};
+}
+
 bool CScopeView::IsSoundDialogCommand(int id) {
     return id == ID_METRONOME_SET || id == ID_SIGNAL_GENERATOR;
 }
@@ -603,6 +709,7 @@ void CScopeView::OnSoundDialogCommand(int id) {
     if (id == ID_METRONOME_SET) {
         // Modal over the main window; the metronome goes on as it was when it closes.
         CDlgMetronome dialog(context_.captureStore, waveOutThread(), filePlayThread(), window());
+        dialog.SetBeatSource([this] { return HeardMetronomeBeat(); });
         dialog.exec();
         return;
     }
@@ -762,8 +869,11 @@ void CScopeView::contextMenuEvent(QContextMenuEvent* event) {
 bool CScopeView::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == picture_ || watched == viewport()) && event->type() == QEvent::MouseMove) {
         const auto* move = static_cast<QMouseEvent*>(event);
-        const QPoint p =
-            static_cast<QWidget*>(watched)->mapTo(viewport(), move->position().toPoint());
+        QPoint p = static_cast<QWidget*>(watched)->mapTo(viewport(), move->position().toPoint());
+        if (fitPicture_) {
+            // The scaled picture fills the viewport (no scrolling): back to its own pixels.
+            p = FittedToPicture(p, picture_->shown(), drawingSize_);
+        }
         UpdateCursor(p);
         OnMouseMove(p);
     }

@@ -4,7 +4,8 @@
 // capture store and keep a playing file's sound in the scope. It asks the live engine to start
 // when it is first shown and to stop when it goes. It handles the display commands, and hands
 // the commands of the practice tools to its ToolCommands; the picture is shown at its pixel
-// size in a scrolling area.
+// size in a scrolling area, or (View > Fit Picture to Window) scaled smoothly to the window,
+// its aspect kept or not. Mouse positions on a scaled picture are mapped back to its pixels.
 //
 // Threads: user-interface thread only. The view never waits for a worker thread except for the
 // zero-length checks of the capture store's events, the history lock while the waveform is
@@ -36,6 +37,7 @@ namespace tonavise {
 class CRecorderThread;
 class CWaveInThread;
 class CWaveOutThread;
+struct HeardBeat;
 }  // namespace tonavise
 
 namespace tonavise::ui {
@@ -61,6 +63,13 @@ std::optional<int32_t> FrequencyAt(int x, int32_t spanIndex, int32_t startFreque
 // Whether the hand cursor shows at client point (x, y) of the pitch scale picture scrolled by
 // scrollX: 10 < y < 410 and a pitch line column 0..88 under x.
 bool OverPitchLine(int x, int y, int scrollX);
+
+// Where a picture of `drawing` pixels is shown when fitted into `area` (keeping its aspect:
+// centred, as large as fits).
+QRect FittedPictureRect(QSize drawing, QSize area, bool keepAspect);
+// The picture pixel under `point` of a picture of `drawing` pixels shown in `shown`, or
+// (-1, -1) when the point lies outside it.
+QPoint FittedToPicture(QPoint point, QRect shown, QSize drawing);
 
 // The context menu's key item texts, "1 = C" .. "1 = B".
 QString KeySelectText(int key);
@@ -117,6 +126,8 @@ class CScopeView : public QScrollArea, public CommandTarget {
     bool toneWindowShown() const { return toneWindowShown_ != 0; }
     CDlgFundamentTone* toneWindow() const { return toneWindow_; }
     bool pitchTrackShown() const { return trackWindowShown_; }
+    bool fitPicture() const { return fitPicture_; }
+    bool keepAspect() const { return keepAspect_; }
     // The pitch track window; null until its command is first used.
     CPitchTrackWindow* pitchTrackWindow() const { return trackWindow_; }
     // The signal generator's dialog; null until its command is first used.
@@ -132,6 +143,9 @@ class CScopeView : public QScrollArea, public CommandTarget {
     // The worker threads; null before the start, after the end, or without sound devices.
     CWaveInThread* waveInThread() const { return context_.engine.capture(); }
     CWaveOutThread* waveOutThread() const { return context_.engine.output(); }
+    // The metronome's beat reaching the output now (none while it is silent), for the visual
+    // beat.
+    HeardBeat HeardMetronomeBeat() const;
     CFilePlayThread* filePlayThread() const { return context_.engine.player(); }
     CRecorderThread* recorderThread() const { return context_.engine.recorder(); }
     LiveEngine& engine() const { return context_.engine; }
@@ -173,6 +187,8 @@ class CScopeView : public QScrollArea, public CommandTarget {
     void OnPlayerFeedTimer();
     void OnMouseMove(QPoint viewportPoint);
     void UpdateCursor(QPoint viewportPoint);
+    // Scaled (fit) or at its pixel size with scroll bars; stores the choice.
+    void ApplyPictureFit();
     void ComposePicture();
     void MarkScaleDirty() { scaleDirty_ = true; }
     void ToggleToneWindow();
@@ -202,6 +218,8 @@ class CScopeView : public QScrollArea, public CommandTarget {
     ScopeViewState state_;
     WaveTrigger trigger_;
     int64_t redrawCount_ = 0;
+    bool fitPicture_ = false;
+    bool keepAspect_ = true;
 
     // Tool windows
     int32_t toneWindowShown_ = 0;

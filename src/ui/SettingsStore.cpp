@@ -138,6 +138,8 @@ ViewSettings LoadViewSettings(const SettingsStore& store) {
         std::clamp(store.ReadInt(kSectionSetting, "PitchTrackHeight", 360), 160, 3000);
     const int32_t span = store.ReadInt(kSectionSetting, "PitchTrackSpan", 10);
     v.pitchTrackSpan = span == 5 || span == 30 ? span : 10;
+    v.fitPicture = store.ReadInt(kSectionSetting, "FitPicture", 0) != 0;
+    v.keepAspect = store.ReadInt(kSectionSetting, "KeepAspect", 1) != 0;
     return v;
 }
 

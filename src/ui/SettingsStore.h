@@ -110,6 +110,9 @@ struct ViewSettings {
     int32_t pitchTrackWidth = 720;
     int32_t pitchTrackHeight = 360;
     int32_t pitchTrackSpan = 10;
+    // "FitPicture": the picture scaled to the window; "KeepAspect": without distortion.
+    bool fitPicture = false;
+    bool keepAspect = true;
 };
 
 inline constexpr int32_t kMaxKeyIndex = 12;

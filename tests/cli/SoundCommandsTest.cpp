@@ -101,6 +101,31 @@ TEST(MetronomeCommand, StartsAtTheTempoAndMeterAndRefusesAnUnknownMeter) {
     EXPECT_NE(err.str().find("the meter must be one of"), std::string::npos);
 }
 
+TEST(MetronomeCommand, TapReadsEnterPressesAndOneTapOrABadSubdivisionIsRefused) {
+    VirtualSoundSystem system;
+    std::atomic<bool> stop{true};
+    std::ostringstream out;
+    std::ostringstream err;
+    MetronomeOptions options;
+    options.tap = true;
+    std::istringstream once("\n");
+    options.tapInput = &once;
+    EXPECT_EQ(RunMetronome(options, system, stop, out, err), 2);
+    EXPECT_NE(err.str().find("tap at least twice"), std::string::npos);
+    EXPECT_EQ(system.OpenCount(DeviceDirection::Output), 0) << "nothing played";
+    // Lines that come at once are taps far faster than 300 bpm: the fastest tempo.
+    std::istringstream many("\n\n\n\n\n\n\n\n");
+    options.tapInput = &many;
+    out.str("");
+    EXPECT_EQ(RunMetronome(options, system, stop, out, err), 0);
+    EXPECT_NE(out.str().find("metronome: 300 bpm"), std::string::npos) << out.str();
+    EXPECT_EQ(many.rdbuf()->in_avail(), 2) << "six taps are read, the rest left";
+    options.tap = false;
+    options.subdivision = 5;
+    EXPECT_EQ(RunMetronome(options, system, stop, out, err), 2);
+    EXPECT_NE(err.str().find("the subdivision must be"), std::string::npos);
+}
+
 TEST(GenerateCommand, ChannelSettingsAreCheckedBeforeAnythingPlays) {
     ChannelSetting c;
     std::string error;

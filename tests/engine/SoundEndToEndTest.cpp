@@ -15,6 +15,7 @@
 #include "LiveRig.h"
 #include "TestSupport.h"
 #include "engine/FilePlayThread.h"
+#include "engine/Metronome.h"
 #include "engine/PortAudioSound.h"
 #include "engine/SignalBuffer.h"
 #include "engine/ThreadMessages.h"
@@ -180,6 +181,86 @@ TEST_F(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
         worst = std::max(worst, std::abs(seconds - 0.5));
     }
     std::printf("metronome at 120: largest deviation from 0.5 s: %.2f ms\n", worst * 1000);
+    metronome.join();
+}
+
+// Every start is heard at once and begins with the accent: the click's peak is the accent's
+// (-1 dBFS: 29204), never a weaker beat's (at most 20675).
+TEST_F(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
+    LiveRig rig(*devices, 1, 30.0);
+    ASSERT_TRUE(rig.Start());
+    CaptureStore outputStore;
+    outputStore.Create();
+    outputStore.tempo.store(100);
+    outputStore.rhythm.store(3);  // "4"
+    CWaveOutThread metronome(outputStore, rig.doreme, *devices, rig.notifier);
+    metronome.start();
+    ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
+    double worst = 0;
+    for (int start = 0; start < 3; ++start) {
+        const int64_t from = rig.tape.Frames();
+        const double posted = SteadySeconds();
+        metronome.post(UM_METRONOME_TOGGLE);
+        int64_t first = -1;
+        const auto end = std::chrono::steady_clock::now() + kTimeout;
+        while (first < 0 || rig.tape.Frames() < from + first + kClickLength) {
+            ASSERT_LT(std::chrono::steady_clock::now(), end) << "start " << start;
+            ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + 1, kTimeout));
+            first = test::FirstLoud(rig.tape.Channel(0, from), kSilence);
+        }
+        const auto click = rig.tape.Channel(0, from + first, from + first + kClickLength);
+        int peak = 0;
+        for (int16_t v : click) {
+            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        }
+        EXPECT_GE(peak, 29000) << "start " << start << " began with a weaker beat";
+        EXPECT_LE(peak, 29205) << "start " << start;
+        const double heard = rig.tape.CaptureTimeOf(from + first) - posted;
+        worst = std::max(worst, heard);
+        std::printf("metronome start %d: first click heard after %.1f ms\n", start, heard * 1000);
+        // Stop, and wait for the silence before the next start.
+        metronome.post(UM_METRONOME_TOGGLE);
+        ASSERT_TRUE(test::WaitUntil([&] { return !metronome.IsMetronomePlaying(); }));
+        const int64_t stopped = rig.tape.Frames();
+        ASSERT_TRUE(rig.tape.WaitForFrames(stopped + kSampleRate / 2, kTimeout));
+        rig.tape.Clear();
+    }
+    RecordProperty("metronome_start_to_click_ms", std::to_string(worst * 1000));
+    EXPECT_LT(worst, 0.025);
+    metronome.join();
+}
+
+TEST_F(SoundEndToEnd, MetronomeAt120WithTwoClicksABeatClicksEvery250ms) {
+    LiveRig rig(*devices, 1, 30.0);
+    ASSERT_TRUE(rig.Start());
+    CaptureStore outputStore;
+    outputStore.Create();
+    outputStore.tempo.store(120);
+    outputStore.rhythm.store(0);  // "1": every beat the accent, the sub-clicks between
+    outputStore.subdivision.store(2);
+    CWaveOutThread metronome(outputStore, rig.doreme, *devices, rig.notifier);
+    metronome.start();
+    ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
+    const int64_t from = rig.tape.Frames();
+    metronome.post(UM_METRONOME_TOGGLE);
+    // Onsets at a level both kinds of click cross at the same offset of the click: its first
+    // sample above the breath noise, found on a quiet gap.
+    constexpr std::size_t kSkipped = 3;
+    std::vector<int64_t> onsets;
+    const auto end = std::chrono::steady_clock::now() + kTimeout;
+    while (onsets.size() < kSkipped + 9) {
+        ASSERT_LT(std::chrono::steady_clock::now(), end) << onsets.size() << " clicks heard";
+        ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + kBlockFrames, kTimeout));
+        onsets = test::Onsets(rig.tape.Channel(0, from), 0, 4000);
+    }
+    double worst = 0;
+    for (std::size_t i = kSkipped + 1; i < onsets.size(); ++i) {
+        const double seconds = static_cast<double>(onsets[i] - onsets[i - 1]) / kSampleRate;
+        EXPECT_NEAR(seconds, 0.25, 0.001) << "clicks " << i - 1 << " and " << i;
+        worst = std::max(worst, std::abs(seconds - 0.25));
+    }
+    std::printf("metronome at 120, two a beat: largest deviation from 250 ms: %.3f ms\n",
+                worst * 1000);
     metronome.join();
 }
 

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <vector>
 
 #include "DeviceTestSupport.h"
 #include "engine/CaptureStore.h"
@@ -77,7 +78,7 @@ TEST_F(MetronomeLoopTest, EveryBeatIsTheClickScaledByItsAccentThenSilence) {
     Build(120, "4");
     const auto loop = thread.metronomeLoop();
     const auto& click = ClickSound();
-    const double gains[] = {1.0, 0.1, 0.3, 0.1};
+    const double gains[] = {kAccentGain, kBeatGain, kSecondaryGain, kBeatGain};
     for (int beat = 0; beat < 24; ++beat) {
         const int start = beat * 22050;
         const double gain = gains[beat % 4];
@@ -89,9 +90,87 @@ TEST_F(MetronomeLoopTest, EveryBeatIsTheClickScaledByItsAccentThenSilence) {
             ASSERT_EQ(loop[start + i], 0) << "beat " << beat << " sample " << i;
         }
     }
-    // Truncation toward zero of the scaled click.
-    EXPECT_EQ(static_cast<int16_t>(32767 * 0.1), 3276);
-    EXPECT_EQ(static_cast<int16_t>(-32768 * 0.3), -9830);
+}
+
+TEST_F(MetronomeLoopTest, NothingClipsTheAccentPeaksAtMinusOneDbfsAndTheBeatsSixDbUnder) {
+    Build(120, "4");
+    store.subdivision.store(4);
+    thread.BuildMetronomeLoop();
+    const auto loop = thread.metronomeLoop();
+    const auto peak = [&](int from, int length) {
+        int p = 0;
+        for (int i = from; i < from + length; ++i) {
+            p = std::max(p, std::abs(static_cast<int>(loop[i])));
+        }
+        return p;
+    };
+    const int accent = peak(0, kClickLength);
+    EXPECT_EQ(accent, 29204);  // -32768 x 10^(-1/20), truncated
+    EXPECT_LE(20 * std::log10(accent / 32768.0), -1.0);
+    EXPECT_LE(peak(0, thread.loopLength()), accent) << "nothing in the loop is louder";
+    const double beat = peak(22050, kClickLength);
+    const double secondary = peak(44100, kClickLength);
+    const double sub = peak(22050 / 4, kClickLength);
+    EXPECT_NEAR(20 * std::log10(beat / accent), -kBeatDropDb, 0.01);
+    EXPECT_NEAR(20 * std::log10(secondary / accent), -kBeatDropDb / 2, 0.01);
+    EXPECT_NEAR(20 * std::log10(sub / accent), -kSubClickDropDb, 0.01);
+}
+
+TEST_F(MetronomeLoopTest, SubdivisionsPutQuieterClicksEvenlyBetweenTheBeats) {
+    // Clicks `spacing` apart from the loop's start, every `perBeat`-th one the beat's own: each
+    // slot holds the scaled click, then silence.
+    const auto expectClicks = [&](int spacing, int perBeat, const std::vector<double>& beats) {
+        const auto loop = thread.metronomeLoop();
+        const auto& click = ClickSound();
+        const int slots = thread.loopLength() / spacing;
+        for (int k = 0; k < slots; ++k) {
+            const int beat = k / perBeat % static_cast<int>(beats.size());
+            const double gain = k % perBeat == 0 ? beats[beat] : kSubClickGain;
+            for (int i = 0; i < spacing; ++i) {
+                const int16_t want = i < kClickLength ? static_cast<int16_t>(click[i] * gain) : 0;
+                ASSERT_EQ(loop[k * spacing + i], want) << "slot " << k << " sample " << i;
+            }
+        }
+    };
+    store.subdivision.store(2);
+    Build(120, "4");  // clicks every 11025 samples: 250 ms
+    expectClicks(11025, 2, {kAccentGain, kBeatGain, kSecondaryGain, kBeatGain});
+    store.subdivision.store(3);
+    Build(100, "3");  // beats of 26460: 8820 apart
+    expectClicks(8820, 3, {kAccentGain, kBeatGain, kBeatGain});
+    store.subdivision.store(4);
+    Build(300, "1");  // beats of 8820: 2205 apart, each click still whole
+    expectClicks(2205, 4, {kAccentGain});
+    // Out of range: the nearest of 1..4.
+    store.subdivision.store(9);
+    Build(150, "2");
+    expectClicks(4410, 4, {kAccentGain, kBeatGain});
+    store.subdivision.store(0);
+    Build(120, "2");
+    expectClicks(22050, 1, {kAccentGain, kBeatGain});
+}
+
+TEST(TapTempo, TheMeanOfTheLastTapsRoundedAndClampedAndAPauseStartsAgain) {
+    TapTempo taps;
+    EXPECT_EQ(taps.Tap(10.0), 0) << "one tap gives no tempo yet";
+    EXPECT_EQ(taps.Tap(10.6), 100);
+    EXPECT_EQ(taps.Tap(11.21), 99);  // mean of 0.6 and 0.61
+    EXPECT_EQ(taps.Tap(11.8), 100);
+    // Only the last six taps count: five more at 0.5 s push the 0.6 s ones out.
+    for (double t = 12.3; t < 14.4; t += 0.5) {
+        taps.Tap(t);
+    }
+    EXPECT_EQ(taps.taps(), TapTempo::kTapsKept);
+    EXPECT_EQ(taps.Tap(14.8), 120);
+    // A pause longer than 2.5 s, or a clock that goes back, starts a new series.
+    EXPECT_EQ(taps.Tap(17.5), 0);
+    EXPECT_EQ(taps.Tap(17.0), 0);
+    EXPECT_EQ(taps.taps(), 1);
+    // Slower than 30 and faster than 300 are clamped.
+    EXPECT_EQ(taps.Tap(19.4), 30);  // 2.4 s: 25 bpm
+    taps.Reset();
+    taps.Tap(1.0);
+    EXPECT_EQ(taps.Tap(1.05), 300);  // 1200 bpm
 }
 
 TEST_F(MetronomeLoopTest, EveryStartBeginsWithTheAccentedFirstBeat) {
@@ -227,6 +306,34 @@ TEST_F(MetronomeLoopTest, ClickSoundHasThePercussiveEnvelope) {
 
 // --- the message protocol on a running thread ----------------------------------------------
 
+TEST_F(WaveOutTest, TheHeardBeatFollowsThePlayPositionNotTheFills) {
+    store.tempo.store(120);
+    store.rhythm.store(RhythmOfMeter("3"));
+    CWaveOutThread thread{store, doreme, system, notifier};
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, -1) << "silent";
+    thread.start();
+    thread.post(UM_METRONOME_TOGGLE);
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    // Both buffers (a second) are filled, but nothing has been heard yet: beat 1.
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
+    EXPECT_EQ(thread.CurrentHeardBeat().beats, 3);
+    system.Advance(kOut, 22049);
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
+    system.Advance(kOut, 1);
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 1);
+    // Past the refills, across the bar line: beat 3, then 1 again.
+    system.Advance(kOut, 22050);
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 2);
+    system.Advance(kOut, 22050);
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
+    thread.post(UM_METRONOME_STOP);
+    ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, -1);
+    thread.join();
+}
+
 class WaveOutThreadTest : public WaveOutTest {
   protected:
     void TearDown() override { thread.join(); }
@@ -283,8 +390,10 @@ TEST_F(WaveOutThreadTest, ToggleAndStopMoveBetweenToneMetronomeAndIdle) {
     const auto played = system.LastPlayedSamples();
     const auto& click = ClickSound();
     ASSERT_GE(played.size(), static_cast<std::size_t>(kClickLength));
-    EXPECT_TRUE(std::equal(click.begin(), click.end(), played.begin()))
-        << "the metronome starts with the first click";
+    for (int i = 0; i < kClickLength; ++i) {
+        ASSERT_EQ(played[i], static_cast<int16_t>(click[i] * kAccentGain))
+            << "the metronome starts with the accented click, sample " << i;
+    }
 
     thread.post(UM_METRONOME_TOGGLE);  // the metronome is switched off
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
@@ -322,7 +431,7 @@ TEST_F(WaveOutThreadTest, ARebuildWhilePlayingContinuesAtTheSameOffsetOfTheNewLo
     // long, so 66150 lies in the silent part of the second beat.
     const auto& click = ClickSound();
     for (int i = 0; i < kClickLength; ++i) {
-        ASSERT_EQ(played[2 * kHalf + i], static_cast<int16_t>(click[i] * 0.3)) << i;
+        ASSERT_EQ(played[2 * kHalf + i], static_cast<int16_t>(click[i] * kSecondaryGain)) << i;
     }
     EXPECT_TRUE(
         std::all_of(played.begin() + 3 * kHalf, played.end(), [](int16_t v) { return v == 0; }));

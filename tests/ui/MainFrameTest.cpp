@@ -128,6 +128,9 @@ TEST_F(MainFrameTest, MenusHoldEveryItemInOrder) {
                            "Precise Pitch",
                            "Pitch Track",
                            "-",
+                           "&Fit Picture to Window",
+                           "&Keep Aspect Ratio",
+                           "-",
                            "Set Parameters Dialog"}));
     EXPECT_EQ(Items(TopMenu(4)), QStringList({"&About Tonavise...", "Help"}));
 }
@@ -166,8 +169,10 @@ TEST_F(MainFrameTest, ToolbarsCarryTheirButtonsOnTheirSides) {
                                 ID_RECORDER_STOP,
                                 ID_RECORDER_PLAY,
                                 ID_RECORDER_SAVE}));
+    // Last, after a separator: the metronome's visual beat (a widget, no command).
     EXPECT_EQ(BarIds(frame->assistanceBar()),
-              (std::vector<int>{ID_SIGNAL_GENERATOR, 0, ID_PRECISE_PITCH, ID_PITCH_TRACK}));
+              (std::vector<int>{ID_SIGNAL_GENERATOR, 0, ID_PRECISE_PITCH, ID_PITCH_TRACK, 0, 0}));
+    EXPECT_NE(frame->assistanceBar()->findChild<QWidget*>(QStringLiteral("beatLights")), nullptr);
     const std::vector<int> player = BarIds(frame->playerBar());
     ASSERT_EQ(player.size(), 5u);
     EXPECT_EQ(std::vector<int>(player.begin(), player.begin() + 4),

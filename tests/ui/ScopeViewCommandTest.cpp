@@ -314,5 +314,64 @@ TEST_F(ScopeViewTest, TheCursorIsAHandOverThePitchLinesOnly) {
     EXPECT_EQ(picture->cursor().shape(), Qt::ArrowCursor);
 }
 
+TEST(FitPicture, PlacesAndMapsBackToPicturePixels) {
+    const QSize pitch(1821, 471);
+    // Stretched: the whole area; kept: as large as fits, centred.
+    EXPECT_EQ(FittedPictureRect(pitch, QSize(1000, 500), false), QRect(0, 0, 1000, 500));
+    const QRect kept = FittedPictureRect(pitch, QSize(3642, 1442), true);
+    EXPECT_EQ(kept, QRect(0, 250, 3642, 942));
+    EXPECT_EQ(FittedPictureRect(pitch, QSize(0, 500), true), QRect());
+    // Every screen pixel of a picture shown at twice its size maps to the pixel it shows.
+    EXPECT_EQ(FittedToPicture(QPoint(0, 250), kept, pitch), QPoint(0, 0));
+    EXPECT_EQ(FittedToPicture(QPoint(1001, 651), kept, pitch), QPoint(500, 200));
+    EXPECT_EQ(FittedToPicture(QPoint(3641, 1191), kept, pitch), QPoint(1820, 470));
+    // In the margins: no pixel of the picture.
+    EXPECT_EQ(FittedToPicture(QPoint(100, 249), kept, pitch), QPoint(-1, -1));
+    EXPECT_EQ(FittedToPicture(QPoint(100, 1192), kept, pitch), QPoint(-1, -1));
+    // Shrunk to half its width: two pixels a screen pixel, never past the last one.
+    const QRect half(0, 0, 910, 471);
+    EXPECT_EQ(FittedToPicture(QPoint(909, 470), half, pitch), QPoint(1818, 470));
+}
+
+TEST_F(ScopeViewTest, AFittedPictureKeepsTheCursorReadoutAndSettingWorking) {
+    Start();
+    EXPECT_FALSE(view().fitPicture()) << "the pixel view is the start-up view";
+    EXPECT_FALSE(Enabled(ID_KEEP_ASPECT));
+    frame->resize(800, 500);
+    Run(ID_FIT_PICTURE);
+    EXPECT_TRUE(Checked(ID_FIT_PICTURE));
+    EXPECT_TRUE(Checked(ID_KEEP_ASPECT));
+    Run(ID_KEEP_ASPECT);  // stretched: the picture fills the viewport
+    DrainEvents();
+    QWidget* picture = view().picture();
+    EXPECT_EQ(picture->size(), view().viewport()->size());
+    const QSize shown = picture->size();
+    // Screen point of picture pixel (x, y).
+    const auto at = [&](int x, int y) {
+        return QPoint(x * shown.width() / 1821 + 1, y * shown.height() / 471 + 1);
+    };
+    QTest::mouseMove(picture, at(500, 200));
+    EXPECT_TRUE(WaitFor([&] { return picture->cursor().shape() == Qt::PointingHandCursor; }));
+    QTest::mouseMove(picture, at(500, 450));
+    EXPECT_TRUE(WaitFor([&] { return picture->cursor().shape() == Qt::ArrowCursor; }));
+    Run(ID_FREQUENCY_SCALE);
+    DrainEvents();
+    // Shrunk, a screen pixel covers more than one picture pixel: the readout names the
+    // frequency of the picture pixel under the mouse.
+    const QSize frequency = view().drawingSize();
+    const QPoint mouse(550 * picture->width() / frequency.width(), 200);
+    const QPoint pixel = FittedToPicture(mouse, QRect(QPoint(0, 0), picture->size()), frequency);
+    EXPECT_NEAR(pixel.x(), 550, 3);
+    const QString hz = QStringLiteral("%1HZ").arg(*FrequencyAt(pixel.x(), 2, 0));
+    QTest::mouseMove(picture, mouse);
+    EXPECT_TRUE(WaitFor([&] { return frame->statusBar()->currentMessage() == hz; }));
+    // Stored at once, read at the next start.
+    const SettingsStore reread(file.path());
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "FitPicture", 0), 1);
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "KeepAspect", 1), 0);
+    Run(ID_FIT_PICTURE);
+    EXPECT_EQ(picture->size(), view().drawingSize()) << "back to the pixel view";
+}
+
 }  // namespace
 }  // namespace tonavise::ui::test

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QButtonGroup>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -66,7 +67,8 @@ TEST_F(SoundDialogsTest, MetronomeOpensWithTheStoredTempoAndMeterAndPostsNothing
     auto dialog = OpenMetronome();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Metronome"));
     EXPECT_EQ(dialog->tempoEdit()->text(), QStringLiteral("96"));
-    EXPECT_TRUE(dialog->tempoEdit()->isReadOnly());
+    EXPECT_FALSE(dialog->tempoEdit()->isReadOnly());
+    EXPECT_EQ(dialog->subdivisionBox()->currentIndex(), 0);
     EXPECT_EQ(dialog->tempoSpin()->Pos(), 96);
     EXPECT_EQ(dialog->tempoValue(), 96);
     EXPECT_EQ(dialog->meterIndex(), 4);
@@ -132,6 +134,40 @@ TEST_F(SoundDialogsTest, TempoSpinStopsAt30And300AndEachStepIsStored) {
     EXPECT_EQ(engine.captureStore.tempo.load(), 30);
 }
 
+TEST_F(SoundDialogsTest, TempoTypedOrTappedAndTheSubdivisionAreStoredAndRebuilt) {
+    auto dialog = OpenMetronome();
+    QLineEdit* edit = dialog->tempoEdit();
+    edit->selectAll();
+    QTest::keyClicks(edit, "1");  // on the way to 140: not a tempo yet
+    EXPECT_EQ(engine.captureStore.tempo.load(), 120);
+    EXPECT_FALSE(dialog->rebuildPending());
+    QTest::keyClicks(edit, "40");
+    EXPECT_EQ(engine.captureStore.tempo.load(), 140);
+    EXPECT_EQ(dialog->tempoSpin()->Pos(), 140);
+    EXPECT_TRUE(dialog->rebuildPending());
+    // Too small or too large when editing ends: the nearest tempo.
+    edit->setText(QStringLiteral("12"));
+    emit edit->editingFinished();
+    EXPECT_EQ(edit->text(), QStringLiteral("30"));
+    EXPECT_EQ(engine.captureStore.tempo.load(), 30);
+    QTest::keyClicks(edit, "0");  // "300"... then one more digit is refused
+    QTest::keyClicks(edit, "0");
+    EXPECT_EQ(edit->text(), QStringLiteral("300"));
+
+    // One tap changes nothing; taps 0.6 s apart set 100.
+    dialog->OnTap(50.0);
+    EXPECT_EQ(edit->text(), QStringLiteral("300"));
+    dialog->OnTap(50.6);
+    dialog->OnTap(51.2);
+    EXPECT_EQ(edit->text(), QStringLiteral("100"));
+    EXPECT_EQ(engine.captureStore.tempo.load(), 100);
+
+    dialog->subdivisionBox()->setCurrentIndex(2);
+    emit dialog->subdivisionBox()->activated(2);
+    EXPECT_EQ(engine.captureStore.subdivision.load(), 3);
+    EXPECT_TRUE(dialog->rebuildPending());
+}
+
 TEST_F(SoundDialogsTest, StartStartStartsThenStopsAndStopWithNothingPlayingDoesNothing) {
     auto dialog = OpenMetronome();
     QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
@@ -184,25 +220,28 @@ TEST_F(SoundDialogsTest, ExitLeavesTheMetronomePlayingAndDropsAPendingRebuild) {
 TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
     auto dialog = OpenMetronome();
     const DialogUnits du(dialog->font());
-    EXPECT_EQ(dialog->size(), du.Size(150, 105));
+    EXPECT_EQ(dialog->size(), du.Size(150, 130));
     EXPECT_EQ(dialog->tempoEdit()->geometry(), du.Rect(46, 7, 31, 12));
-    EXPECT_EQ(dialog->startButton()->geometry(), du.Rect(13, 82, 40, 16));
-    EXPECT_EQ(dialog->exitButton()->geometry(), du.Rect(97, 82, 40, 16));
+    EXPECT_EQ(dialog->startButton()->geometry(), du.Rect(13, 108, 40, 16));
+    EXPECT_EQ(dialog->exitButton()->geometry(), du.Rect(97, 108, 40, 16));
     EXPECT_TRUE(dialog->exitButton()->isDefault());
     const QRect edit = dialog->tempoEdit()->geometry();
     EXPECT_EQ(dialog->tempoSpin()->geometry(),
               QRect(edit.right() + 5, edit.top(), 10, edit.height()));
 
-    // Tab: the tempo, the checked meter only, then the three buttons; the arrows move the meter.
+    // Tab: the tempo, Tap, the checked meter only, the subdivision, then the three buttons; the
+    // arrows move the meter.
     dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     dialog->tempoEdit()->setFocus();
     std::vector<QWidget*> visited;
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 7; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited.push_back(QApplication::focusWidget());
     }
-    const std::vector<QWidget*> expected = {dialog->meterButton(0),
+    const std::vector<QWidget*> expected = {dialog->tapButton(),
+                                            dialog->meterButton(0),
+                                            dialog->subdivisionBox(),
                                             dialog->startButton(),
                                             dialog->stopButton(),
                                             dialog->exitButton(),

@@ -1,0 +1,81 @@
+#include "ui/BeatLights.h"
+
+#include <QPainter>
+#include <algorithm>
+#include <utility>
+
+#include "engine/Metronome.h"
+
+namespace tonavise::ui {
+
+namespace {
+
+const QColor kAccentLit(0xE0, 0x30, 0x20);
+const QColor kBeatLit(0x20, 0xA0, 0x40);
+const QColor kUnlit(0xC8, 0xC8, 0xC8);
+
+}  // namespace
+
+CBeatLights::CBeatLights(Source source, QWidget* parent)
+    : QWidget(parent), source_(std::move(source)) {
+    setObjectName(QStringLiteral("beatLights"));
+    setToolTip(tr("Beat"));
+    timer_.setInterval(kBeatPollMs);
+    timer_.setTimerType(Qt::PreciseTimer);
+    connect(&timer_, &QTimer::timeout, this, &CBeatLights::Poll);
+}
+
+void CBeatLights::Poll() {
+    const HeardBeat beat = source_ ? source_() : HeardBeat{};
+    if (beat.beat != shown_.beat || beat.beats != shown_.beats) {
+        shown_ = beat;
+        update();
+    }
+}
+
+void CBeatLights::SetVertical(bool vertical) {
+    vertical_ = vertical;
+    updateGeometry();
+    update();
+}
+
+QSize CBeatLights::sizeHint() const {
+    const int d = fontMetrics().height();
+    return vertical_ ? QSize(d, d * kMaxBeats) : QSize(d * kMaxBeats, d);
+}
+
+void CBeatLights::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const bool across = width() >= height();
+    const int length = across ? width() : height();
+    const int thickness = across ? height() : width();
+    // While silent the lights of one bar of four are shown unlit, so the place stays visible.
+    const int beats = shown_.beats > 0 ? shown_.beats : 4;
+    const double step = static_cast<double>(length) / kMaxBeats;
+    const double diameter = std::max(2.0, std::min(step, static_cast<double>(thickness)) * 0.7);
+    painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
+    for (int b = 0; b < beats; ++b) {
+        const double along = step * (b + 0.5);
+        const QPointF centre =
+            across ? QPointF(along, height() / 2.0) : QPointF(width() / 2.0, along);
+        QColor fill = kUnlit;
+        if (b == shown_.beat) {
+            fill = b == 0 ? kAccentLit : kBeatLit;
+        }
+        painter.setBrush(fill);
+        painter.drawEllipse(centre, diameter / 2, diameter / 2);
+    }
+}
+
+void CBeatLights::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    timer_.start();
+}
+
+void CBeatLights::hideEvent(QHideEvent* event) {
+    timer_.stop();
+    QWidget::hideEvent(event);
+}
+
+}  // namespace tonavise::ui

@@ -1,0 +1,49 @@
+// The visual beat: one light a beat of the bar, the beat being heard lit (the bar's first beat
+// in its own colour). The lights follow the tone and metronome thread's heard position, read
+// every kBeatPollMs while the widget is visible, so they change when the click reaches the
+// output rather than when it was handed to the sound system. The lights run along the longer
+// side, so the widget fits a horizontal dialog row and a vertical tool bar alike.
+//
+// Threads: user-interface thread; the source is called there.
+#pragma once
+
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+#include "engine/WaveOutThread.h"
+
+namespace tonavise::ui {
+
+inline constexpr int kBeatPollMs = 15;
+
+class CBeatLights : public QWidget {
+    Q_OBJECT
+  public:
+    using Source = std::function<HeardBeat()>;
+
+    explicit CBeatLights(Source source, QWidget* parent = nullptr);
+
+    // The beat shown now (beat -1: none lit).
+    HeardBeat shown() const { return shown_; }
+    // Reads the source once and repaints when the beat changed (the timer calls it).
+    void Poll();
+
+    // Lights in a column (a vertical tool bar) instead of a row.
+    void SetVertical(bool vertical);
+
+    QSize sizeHint() const override;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+  private:
+    Source source_;
+    QTimer timer_;
+    HeardBeat shown_;
+    bool vertical_ = false;
+};
+
+}  // namespace tonavise::ui
