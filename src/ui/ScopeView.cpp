@@ -242,6 +242,7 @@ void CScopeView::SwitchMode(int32_t mode) {
     }
     store.scopeMode.store(mode, std::memory_order_relaxed);
     state_.scopeMode = mode;
+    const bool firstMode = drawingSize_.isEmpty();
     drawingSize_ = DrawingSizeOfMode(mode);
     ApplyPictureFit();
     MarkScaleDirty();
@@ -249,9 +250,8 @@ void CScopeView::SwitchMode(int32_t mode) {
         renderer_.ClearTraces(DrawingSizeOf(mode));
     }
     // A fitted picture follows the window the user chose; the window is only fitted around the
-    // picture before it is first shown.
-    QWidget* frame = Frame();
-    if (!fitPicture_ || frame == nullptr || !frame->isVisible()) {
+    // picture of the first mode.
+    if (!fitPicture_ || firstMode) {
         FitFrameToView();
     }
     if (toneWindow_ != nullptr) {

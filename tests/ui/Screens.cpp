@@ -156,6 +156,8 @@ int main(int argc, char** argv) {
         tonavise::ui::CScopeView& view = frame->view();
         tonavise::ui::CDlgMetronome metronome(
             app.context().captureStore, view.waveOutThread(), view.filePlayThread(), frame);
+        // The beat lights as on the first beat of a bar of four.
+        metronome.SetBeatSource([] { return tonavise::HeardBeat{0, 4}; });
         metronome.show();
         Shot(out, lang + QStringLiteral("-metronome"), metronome.frameGeometry());
         metronome.reject();
