@@ -52,6 +52,7 @@ class CaptureStore {
     std::atomic<int32_t> tempo{120};
     std::atomic<int32_t> rhythm{0};
     std::atomic<int32_t> subdivision{1};  // metronome clicks a beat, 1..4
+    std::atomic<int32_t> countIn{0};      // 1: Record plays one bar of the metronome first
     std::atomic<int32_t> recTimeIndex{1};
     std::atomic<int32_t> recRepeating{1};
 

@@ -44,6 +44,7 @@ bool LiveEngine::Start(DeviceFactory* devices,
             capture_->start();
         }
         if (output_) {
+            output_->SetCountInTarget(recorder_.get());
             output_->start();
         }
         player_->start();
@@ -173,6 +174,18 @@ void LiveEngine::RecordOn() {
 void LiveEngine::RecordOff() {
     if (recorder_) {
         recorder_->post(UM_RECORDER_RECORD_OFF);
+    }
+    if (output_ && output_->countingIn()) {
+        output_->post(UM_METRONOME_COUNT_IN_CANCEL);
+    }
+}
+
+void LiveEngine::CountInAndRecord() {
+    if (output_ && recorder_) {
+        output_->MarkCountInPosted();
+        output_->post(UM_METRONOME_COUNT_IN);
+    } else {
+        RecordOn();
     }
 }
 

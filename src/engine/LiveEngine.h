@@ -100,7 +100,10 @@ class LiveEngine {
 
     // Recorder.
     void RecordOn();
+    // RecordOff also cancels a count-in still running.
     void RecordOff();
+    // One bar of the metronome, then recording (without an output or recorder: RecordOn).
+    void CountInAndRecord();
     void PlayRecording();
     void StopRecordingPlayback();
 

@@ -17,6 +17,9 @@ inline constexpr uint32_t UM_METRONOME_TOGGLE = WM_APP + 0x15;
 inline constexpr uint32_t UM_METRONOME_STOP = WM_APP + 0x16;
 inline constexpr uint32_t UM_OUTPUT_STOP = WM_APP + 0x17;
 inline constexpr uint32_t UM_TONE_START = WM_APP + 0x18;
+// One bar of the metronome, then recording starts; the cancel (Stop) ends it without recording.
+inline constexpr uint32_t UM_METRONOME_COUNT_IN = WM_APP + 0x19;
+inline constexpr uint32_t UM_METRONOME_COUNT_IN_CANCEL = WM_APP + 0x1A;
 
 // Reports of the file player to the window that shows its position
 inline constexpr uint32_t UM_PLAYER_POSITION = WM_APP + 0x02;

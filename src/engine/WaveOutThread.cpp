@@ -112,7 +112,19 @@ void CWaveOutThread::handleMessage(Message& message) {
         case UM_METRONOME_REBUILD:
             BuildMetronomeLoop();
             break;
+        case UM_METRONOME_COUNT_IN:
+            StartCountIn();
+            break;
+        case UM_METRONOME_COUNT_IN_CANCEL:
+            if (countInActive_) {
+                StopOutput();
+                EndCountIn(UM_RECORDER_RECORD_OFF);
+            }
+            break;
         case UM_METRONOME_TOGGLE:
+            if (countInActive_) {
+                EndCountIn(0);
+            }
             if (outputOpen_.load(std::memory_order_relaxed) == 1) {
                 StopOutput();
                 if (mode_.load(std::memory_order_relaxed) == kModeMetronome) {
@@ -128,9 +140,15 @@ void CWaveOutThread::handleMessage(Message& message) {
             break;
         case UM_METRONOME_STOP:
         case UM_OUTPUT_STOP:
+            if (countInActive_) {
+                EndCountIn(0);
+            }
             StopOutput();
             break;
         case UM_TONE_START:
+            if (countInActive_) {
+                EndCountIn(0);
+            }
             if (outputOpen_.load(std::memory_order_relaxed) == 1) {
                 StopOutput();
             }
@@ -150,12 +168,51 @@ void CWaveOutThread::handleMessage(Message& message) {
                 done->device == waveOut_.get()) {
                 const DeviceResult code = waveOut_->FailureCode();
                 StopOutput();
+                if (countInActive_) {
+                    EndCountIn(UM_RECORDER_RECORD_ON);  // the recording goes ahead without it
+                }
                 ShowDeviceError(notifier_, *waveOut_, code);
             }
             break;
         }
         default:
             break;
+    }
+}
+
+void CWaveOutThread::StartCountIn() {
+    if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+        StopOutput();
+    }
+    BuildMetronomeLoop();
+    loopPosition_ = 0;
+    countInActive_ = true;
+    countInEnd_ = static_cast<int64_t>(beats_) * beatLength_;
+    mode_.store(kModeMetronome, std::memory_order_relaxed);
+    OpenOutput();
+    if (outputOpen_.load(std::memory_order_relaxed) == 0) {
+        // No sound (the error box says why): the recording the user asked for starts at once.
+        EndCountIn(UM_RECORDER_RECORD_ON);
+    }
+}
+
+void CWaveOutThread::EndCountIn(uint32_t message) {
+    // The message goes first: whoever sees the count-in ended finds it in the recorder's queue.
+    if (countInTarget_ != nullptr && message != 0) {
+        countInTarget_->post(message);
+    }
+    countInActive_ = false;
+    countInAsked_.store(false, std::memory_order_release);
+}
+
+void CWaveOutThread::onTick() {
+    if (!countInActive_ || outputOpen_.load(std::memory_order_relaxed) == 0) {
+        return;
+    }
+    const int64_t heard = waveOut_->Position() / static_cast<int64_t>(sizeof(int16_t));
+    if (heard >= countInEnd_) {
+        StopOutput();
+        EndCountIn(UM_RECORDER_RECORD_ON);
     }
 }
 
@@ -237,6 +294,12 @@ void CWaveOutThread::FillBuffer(int k) {
             std::copy_n(loop + loopPosition_, d, out);
             std::copy_n(loop, kOutputBufferSamples - d, out + d);
             loopPosition_ = kOutputBufferSamples - d;
+        }
+        if (countInActive_) {
+            // Silence after the count-in's bar.
+            const int64_t keep =
+                std::clamp<int64_t>(countInEnd_ - filledSamples_, 0, kOutputBufferSamples);
+            std::fill(out + keep, out + kOutputBufferSamples, int16_t{0});
         }
     } else {
         std::fill_n(out, kOutputBufferSamples, int16_t{0});

@@ -7,6 +7,13 @@
 // whole measures (at most 12 s) from the store's tempo and rhythm and copied out buffer by
 // buffer.
 //
+// The count-in for the recorder (UM_METRONOME_COUNT_IN) plays the first bar of the loop from its
+// start, then silence; once the bar's end has reached the output (looked at every tick) the output
+// stops and the recorder receives UM_RECORDER_RECORD_ON. UM_METRONOME_COUNT_IN_CANCEL stops a
+// count-in and sends the recorder UM_RECORDER_RECORD_OFF, after any RECORD_ON it sent, so a Stop
+// during the count-in never leaves the recorder on. Any other start or stop ends a count-in
+// without recording.
+//
 // Messages: UM_METRONOME_REBUILD, UM_METRONOME_TOGGLE, UM_METRONOME_STOP, UM_OUTPUT_STOP,
 // UM_TONE_START (the key index), MM_WOM_DONE (refill one finished buffer), MM_DEVICE_FAILED
 // (the stream died: the device error box, then as UM_OUTPUT_STOP), WM_QUIT. A stream that will
@@ -60,6 +67,13 @@ class CWaveOutThread final : public MessageThread {
 
     bool IsTonePlaying() const;
     bool IsMetronomePlaying() const;
+    // Before start(): the recorder thread that a count-in starts (null: a count-in records
+    // nothing).
+    void SetCountInTarget(MessageThread* recorder) { countInTarget_ = recorder; }
+    // Any thread: a count-in was asked for and has not ended. The poster marks it before it
+    // posts UM_METRONOME_COUNT_IN, so that a Stop right after it knows to cancel it.
+    bool countingIn() const { return countInAsked_.load(std::memory_order_acquire); }
+    void MarkCountInPosted() { countInAsked_.store(true, std::memory_order_release); }
     // Any thread: the beat of the bar that is reaching the output now.
     HeardBeat CurrentHeardBeat() const;
 
@@ -95,6 +109,10 @@ class CWaveOutThread final : public MessageThread {
     // call it directly.
     void handleMessage(Message& message) override;
 
+    // The count-in's watch: when the bar has been heard, the recording starts. Called by the
+    // thread between messages; a test may call it directly while the thread does not run.
+    void onTick() override;
+
   protected:
     void onStart() override;
     void onExit() override;
@@ -114,6 +132,9 @@ class CWaveOutThread final : public MessageThread {
 
     void OnDone();
     void RecordFill();
+    void StartCountIn();
+    // Ends a count-in; the recorder gets `message` (0: nothing).
+    void EndCountIn(uint32_t message);
 
     CaptureStore& store_;
     const CDoreme& doreme_;
@@ -138,6 +159,10 @@ class CWaveOutThread final : public MessageThread {
     std::atomic<uint64_t> fillSeq_{0};
     std::atomic<uint64_t> fillTotal_{0};
     std::atomic<const WaveDevice*> heardDevice_{nullptr};
+    MessageThread* countInTarget_ = nullptr;
+    std::atomic<bool> countInAsked_{false};
+    bool countInActive_ = false;  // output thread: the count-in's bar is playing
+    int64_t countInEnd_ = 0;      // stream samples of the count-in's bar
     std::unique_ptr<int16_t[]> metronomeLoop_;
     std::atomic<int32_t> outputOpen_{0};
 };

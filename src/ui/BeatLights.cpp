@@ -27,6 +27,8 @@ CBeatLights::CBeatLights(Source source, QWidget* parent)
 
 void CBeatLights::Poll() {
     const HeardBeat beat = source_ ? source_() : HeardBeat{};
+    // Quick while a beat sounds; while silent, a slow look for the start costs next to nothing.
+    timer_.setInterval(beat.beat >= 0 ? kBeatPollMs : kSilentPollMs);
     if (beat.beat != shown_.beat || beat.beats != shown_.beats) {
         shown_ = beat;
         update();

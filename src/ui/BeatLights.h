@@ -1,8 +1,9 @@
 // The visual beat: one light a beat of the bar, the beat being heard lit (the bar's first beat
 // in its own colour). The lights follow the tone and metronome thread's heard position, read
-// every kBeatPollMs while the widget is visible, so they change when the click reaches the
-// output rather than when it was handed to the sound system. The lights run along the longer
-// side, so the widget fits a horizontal dialog row and a vertical tool bar alike.
+// every kBeatPollMs while the widget is visible and a beat sounds (kSilentPollMs otherwise), so
+// they change when the click reaches the output rather than when it was handed to the sound
+// system. The lights run along the longer side, so the widget fits a horizontal dialog row and a
+// vertical tool bar alike.
 //
 // Threads: user-interface thread; the source is called there.
 #pragma once
@@ -16,6 +17,7 @@
 namespace tonavise::ui {
 
 inline constexpr int kBeatPollMs = 15;
+inline constexpr int kSilentPollMs = 100;
 
 class CBeatLights : public QWidget {
     Q_OBJECT

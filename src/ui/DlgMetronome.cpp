@@ -1,6 +1,7 @@
 #include "ui/DlgMetronome.h"
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QIntValidator>
@@ -67,7 +68,7 @@ CDlgMetronome::CDlgMetronome(CaptureStore& store,
 
 void CDlgMetronome::CreateControls() {
     const DialogUnits du(font());
-    setFixedSize(du.Size(150, 130));
+    setFixedSize(du.Size(150, 145));
 
     // In the template's order, which is also the order of the Tab key.
     QLabel* tempoLabel = PlaceLabel(this, tr("&Tempo"), du.Rect(12, 9, 27, 8), Qt::AlignLeft);
@@ -126,14 +127,21 @@ void CDlgMetronome::CreateControls() {
     subdivisionLabel->setBuddy(subdivisionBox_);
     connect(subdivisionBox_, &QComboBox::activated, this, &CDlgMetronome::OnSubdivisionChanged);
 
+    countInBox_ = new QCheckBox(tr("&Count in one bar before recording"), this);
+    countInBox_->setObjectName(ControlName(IDC_COUNT_IN));
+    countInBox_->setGeometry(du.Rect(13, 94, 134, 10));
+    connect(countInBox_, &QCheckBox::toggled, this, [this](bool on) {
+        store_.countIn.store(on ? 1 : 0, std::memory_order_relaxed);
+    });
+
     beatLights_ =
         new CBeatLights([this] { return beatSource_ ? beatSource_() : HeardBeat{}; }, this);
     beatLights_->setObjectName(ControlName(IDC_BEAT_LIGHTS));
-    beatLights_->setGeometry(du.Rect(13, 95, 124, 9));
+    beatLights_->setGeometry(du.Rect(13, 108, 124, 9));
 
-    startButton_ = button(tr("&Start"), IDC_METRONOME_START, du.Rect(13, 108, 40, 16));
-    stopButton_ = button(tr("St&op"), IDC_METRONOME_STOP, du.Rect(55, 108, 40, 16));
-    exitButton_ = button(tr("E&xit"), 1, du.Rect(97, 108, 40, 16));
+    startButton_ = button(tr("&Start"), IDC_METRONOME_START, du.Rect(13, 122, 40, 16));
+    stopButton_ = button(tr("St&op"), IDC_METRONOME_STOP, du.Rect(55, 122, 40, 16));
+    exitButton_ = button(tr("E&xit"), 1, du.Rect(97, 122, 40, 16));
     exitButton_->setDefault(true);
     connect(startButton_, &QPushButton::clicked, this, &CDlgMetronome::OnStart);
     connect(stopButton_, &QPushButton::clicked, this, &CDlgMetronome::OnStop);
@@ -163,6 +171,7 @@ void CDlgMetronome::CreateControls() {
                         meterButtons_[5],
                         meterButtons_[6],
                         subdivisionBox_,
+                        countInBox_,
                         startButton_,
                         stopButton_,
                         exitButton_};
@@ -207,6 +216,7 @@ void CDlgMetronome::OnInitDialog() {
     const int subdivision =
         std::clamp(store_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
     subdivisionBox_->setCurrentIndex(subdivision - 1);
+    countInBox_->setChecked(store_.countIn.load(std::memory_order_relaxed) != 0);
     initialising_ = false;
 }
 

@@ -20,6 +20,7 @@
 #include "ui/BeatLights.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -48,6 +49,7 @@ enum DlgMetronomeControl : int {
     IDC_SUBDIVISION_LABEL = 1024,
     IDC_SUBDIVISION = 1025,
     IDC_BEAT_LIGHTS = 1026,
+    IDC_COUNT_IN = 1027,
 };
 
 // The delay from the last change of tempo or meter to the rebuild of the metronome's loop.
@@ -77,6 +79,7 @@ class CDlgMetronome : public QDialog {
     QPushButton* tapButton() const { return tapButton_; }
     QComboBox* subdivisionBox() const { return subdivisionBox_; }
     CBeatLights* beatLights() const { return beatLights_; }
+    QCheckBox* countInBox() const { return countInBox_; }
 
     // Where the visual beat reads the heard beat (none: the lights stay unlit).
     void SetBeatSource(CBeatLights::Source source) { beatSource_ = std::move(source); }
@@ -123,6 +126,7 @@ class CDlgMetronome : public QDialog {
     QPushButton* tapButton_ = nullptr;
     QComboBox* subdivisionBox_ = nullptr;
     CBeatLights* beatLights_ = nullptr;
+    QCheckBox* countInBox_ = nullptr;
     CBeatLights::Source beatSource_;
     TapTempo tapTempo_;
 };

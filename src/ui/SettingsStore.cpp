@@ -77,6 +77,8 @@ StartupSettings LoadStartupSettings(const SettingsStore& store) {
     s.rhythm = std::clamp(store.ReadInt(kSectionSetting, "Rhythm", 0), 0, kMaxRhythm);
     s.recTimeIndex = store.ReadInt(kSectionSetting, "RecTimeIndex", 1);
     s.recRepeating = store.ReadInt(kSectionSetting, "RecRepeating", 1);
+    s.subdivision = std::clamp(store.ReadInt(kSectionSetting, "Subdivision", 1), 1, 4);
+    s.countIn = store.ReadInt(kSectionSetting, "CountIn", 0) != 0 ? 1 : 0;
     for (int k = 0; k < kKeyCount; ++k) {
         s.pitchLineColors[k] = store.ReadInt(kSectionPitchLineColor, ColorKey(k), kColorUnmarked);
     }
@@ -88,6 +90,8 @@ void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, CDore
     capture.rhythm.store(s.rhythm, std::memory_order_relaxed);
     capture.recTimeIndex.store(s.recTimeIndex, std::memory_order_relaxed);
     capture.recRepeating.store(s.recRepeating, std::memory_order_relaxed);
+    capture.subdivision.store(s.subdivision, std::memory_order_relaxed);
+    capture.countIn.store(s.countIn, std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
         doreme.pitchLineColors[k].store(s.pitchLineColors[k], std::memory_order_relaxed);
     }
@@ -103,6 +107,8 @@ ToolSettings CurrentToolSettings(const CaptureStore& capture, const CDoreme& dor
     v.rhythm = capture.rhythm.load(std::memory_order_relaxed);
     v.recTimeIndex = capture.recTimeIndex.load(std::memory_order_relaxed);
     v.recRepeating = capture.recRepeating.load(std::memory_order_relaxed);
+    v.subdivision = capture.subdivision.load(std::memory_order_relaxed);
+    v.countIn = capture.countIn.load(std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
         v.pitchLineColors[k] = doreme.pitchLineColors[k].load(std::memory_order_relaxed);
     }
@@ -110,7 +116,13 @@ ToolSettings CurrentToolSettings(const CaptureStore& capture, const CDoreme& dor
 }
 
 ToolSettings ToolSettingsOf(const StartupSettings& s) {
-    return {s.tempo, s.rhythm, s.recTimeIndex, s.recRepeating, s.pitchLineColors};
+    return {s.tempo,
+            s.rhythm,
+            s.recTimeIndex,
+            s.recRepeating,
+            s.pitchLineColors,
+            s.subdivision,
+            s.countIn};
 }
 
 void SaveToolSettings(SettingsStore& store, const ToolSettings& v) {
@@ -121,6 +133,8 @@ void SaveToolSettings(SettingsStore& store, const ToolSettings& v) {
     store.WriteInt(kSectionSetting, "Rhythm", v.rhythm);
     store.WriteInt(kSectionSetting, "RecTimeIndex", v.recTimeIndex);
     store.WriteInt(kSectionSetting, "RecRepeating", v.recRepeating);
+    store.WriteInt(kSectionSetting, "Subdivision", v.subdivision);
+    store.WriteInt(kSectionSetting, "CountIn", v.countIn);
     store.Flush();
 }
 

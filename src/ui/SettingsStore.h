@@ -67,6 +67,8 @@ struct StartupSettings {
     int32_t recTimeIndex = 1;                          // "RecTimeIndex", taken as stored
     int32_t recRepeating = 1;                          // "RecRepeating", taken as stored
     std::array<int32_t, kKeyCount> pitchLineColors{};  // "Color0".."Color87", default 7
+    int32_t subdivision = 1;                           // "Subdivision", clamped to 1..4
+    int32_t countIn = 0;                               // "CountIn": 1 a bar before recording
 };
 
 inline constexpr int32_t kMinTempo = 30;
@@ -78,7 +80,8 @@ StartupSettings LoadStartupSettings(const SettingsStore& store);
 // Puts tempo, rhythm and the recording options into the capture store and the colours into the
 // pitch model.
 void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, CDoreme& doreme);
-// At exit: the 88 colours, then "Tempo", "Rhythm", "RecTimeIndex", "RecRepeating".
+// At exit: the 88 colours, then "Tempo", "Rhythm", "RecTimeIndex", "RecRepeating",
+// "Subdivision", "CountIn".
 void SaveExitSettings(SettingsStore& store, const CaptureStore& capture, const CDoreme& doreme);
 
 // The values of the sound tools and the pitch marks as the program holds them now: what
@@ -89,6 +92,8 @@ struct ToolSettings {
     int32_t recTimeIndex = 0;
     int32_t recRepeating = 0;
     std::array<int32_t, kKeyCount> pitchLineColors{};
+    int32_t subdivision = 1;
+    int32_t countIn = 0;
     bool operator==(const ToolSettings&) const = default;
 };
 

@@ -65,7 +65,9 @@ void ToolCommands::UpdateCommand(int id, CommandState& state) {
     const CFilePlayThread* player = view_.filePlayThread();
     const CRecorderThread* recorder = view_.recorderThread();
     RecordingStore& recordings = context_.recordingStore;
-    const bool recording = recordings.recording.load(std::memory_order_relaxed) != 0;
+    // A count-in counts as recording: Record is done, Stop ends it.
+    const bool recording = recordings.recording.load(std::memory_order_relaxed) != 0 ||
+                           (output != nullptr && output->countingIn());
     const bool loaded = player != nullptr && player->IsLoaded();
     switch (id) {
         case ID_TONE_LA:
@@ -168,7 +170,11 @@ void ToolCommands::MetronomePlay() {
 
 void ToolCommands::RecorderRecord() {
     context_.engine.StopRecordingPlayback();
-    context_.engine.RecordOn();
+    if (context_.captureStore.countIn.load(std::memory_order_relaxed) != 0) {
+        context_.engine.CountInAndRecord();  // the recording starts after one bar
+    } else {
+        context_.engine.RecordOn();
+    }
     context_.recordingStore.Clear();
 }
 

@@ -304,6 +304,65 @@ TEST_F(MetronomeLoopTest, ClickSoundHasThePercussiveEnvelope) {
     EXPECT_LE(bestHz, 2100);
 }
 
+// The recorder's side of a count-in: the ids posted to it (the thread never runs).
+class PostedIds final : public PostObserver {
+  public:
+    void OnPosted(const MessageThread&, const Message& message) override {
+        ids.push_back(message.id);
+    }
+    std::vector<uint32_t> ids;
+};
+
+class IdleThread final : public MessageThread {
+  public:
+    ~IdleThread() override { join(); }
+    void handleMessage(Message&) override {}
+};
+
+TEST_F(MetronomeLoopTest, ACountInPlaysOneBarThenStartsTheRecordingOrIsCancelled) {
+    IdleThread recorder;
+    auto posted = std::make_shared<PostedIds>();
+    recorder.setPostObserver(posted);
+    thread.SetCountInTarget(&recorder);
+    Build(120, "2");  // a bar of 44100 samples
+    Send(thread, UM_METRONOME_COUNT_IN);
+    ASSERT_TRUE(thread.IsMetronomePlaying());
+    const auto loop = thread.metronomeLoop();
+    EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf, thread.buffer(0).begin()));
+    EXPECT_TRUE(
+        std::equal(loop.begin() + kHalf, loop.begin() + 2 * kHalf, thread.buffer(1).begin()));
+    thread.FillBuffer(0);  // after the bar: silence
+    const auto after = thread.buffer(0);
+    EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](int16_t v) { return v == 0; }));
+    thread.onTick();
+    EXPECT_TRUE(posted->ids.empty()) << "nothing heard yet";
+    system.Advance(kOut, 2 * kHalf - 1);
+    thread.onTick();
+    EXPECT_TRUE(posted->ids.empty()) << "the bar's last sample is still to come";
+    system.Advance(kOut, 1);
+    thread.onTick();
+    EXPECT_EQ(posted->ids, std::vector<uint32_t>{UM_RECORDER_RECORD_ON});
+    EXPECT_FALSE(thread.IsMetronomePlaying()) << "the count-in ends with its bar";
+    EXPECT_FALSE(thread.countingIn());
+
+    // Stop during a count-in: the recorder is told to stay off, and nothing starts later.
+    posted->ids.clear();
+    thread.MarkCountInPosted();
+    Send(thread, UM_METRONOME_COUNT_IN);
+    Send(thread, UM_METRONOME_COUNT_IN_CANCEL);
+    EXPECT_FALSE(thread.IsMetronomePlaying());
+    EXPECT_FALSE(thread.countingIn());
+    thread.onTick();
+    EXPECT_EQ(posted->ids, std::vector<uint32_t>{UM_RECORDER_RECORD_OFF});
+    // Without a sound device the recording starts at once.
+    posted->ids.clear();
+    system.SetOpenResult(kOut, kDeviceNoDriver);
+    Send(thread, UM_METRONOME_COUNT_IN);
+    EXPECT_EQ(posted->ids, std::vector<uint32_t>{UM_RECORDER_RECORD_ON});
+    EXPECT_EQ(notifier.Texts().size(), 1u);
+    recorder.setPostObserver(nullptr);
+}
+
 // --- the message protocol on a running thread ----------------------------------------------
 
 TEST_F(WaveOutTest, TheHeardBeatFollowsThePlayPositionNotTheFills) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -220,10 +221,10 @@ TEST_F(SoundDialogsTest, ExitLeavesTheMetronomePlayingAndDropsAPendingRebuild) {
 TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
     auto dialog = OpenMetronome();
     const DialogUnits du(dialog->font());
-    EXPECT_EQ(dialog->size(), du.Size(150, 130));
+    EXPECT_EQ(dialog->size(), du.Size(150, 145));
     EXPECT_EQ(dialog->tempoEdit()->geometry(), du.Rect(46, 7, 31, 12));
-    EXPECT_EQ(dialog->startButton()->geometry(), du.Rect(13, 108, 40, 16));
-    EXPECT_EQ(dialog->exitButton()->geometry(), du.Rect(97, 108, 40, 16));
+    EXPECT_EQ(dialog->startButton()->geometry(), du.Rect(13, 122, 40, 16));
+    EXPECT_EQ(dialog->exitButton()->geometry(), du.Rect(97, 122, 40, 16));
     EXPECT_TRUE(dialog->exitButton()->isDefault());
     const QRect edit = dialog->tempoEdit()->geometry();
     EXPECT_EQ(dialog->tempoSpin()->geometry(),
@@ -235,13 +236,14 @@ TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     dialog->tempoEdit()->setFocus();
     std::vector<QWidget*> visited;
-    for (int i = 0; i < 7; ++i) {
+    for (int i = 0; i < 8; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         visited.push_back(QApplication::focusWidget());
     }
     const std::vector<QWidget*> expected = {dialog->tapButton(),
                                             dialog->meterButton(0),
                                             dialog->subdivisionBox(),
+                                            dialog->countInBox(),
                                             dialog->startButton(),
                                             dialog->stopButton(),
                                             dialog->exitButton(),

@@ -259,6 +259,29 @@ TEST_F(ToolCommandsTest, RecordPostsStopPlaybackThenRecordOn) {
     EXPECT_TRUE(Enabled(ID_RECORDER_RECORD));
 }
 
+TEST_F(ToolCommandsTest, WithTheCountInRecordGoesThroughTheMetronomeAndStopCancelsIt) {
+    Start();
+    engine.captureStore.countIn.store(1);
+    ASSERT_TRUE(Run(ID_RECORDER_RECORD));
+    EXPECT_EQ(Posted(),
+              (std::vector<Post>{{To::Recorder, UM_RECORDER_STOP_PLAYBACK, 0},
+                                 {To::Output, UM_METRONOME_COUNT_IN, 0}}));
+    ASSERT_TRUE(WaitFor([&] { return view().waveOutThread()->IsMetronomePlaying(); }));
+    EXPECT_EQ(engine.recordingStore.recording.load(), 0) << "not before the bar is heard";
+    EXPECT_FALSE(Enabled(ID_RECORDER_RECORD));
+    ASSERT_TRUE(Run(ID_RECORDER_STOP));
+    // The cancelled count-in tells the recorder once more to stay off.
+    ASSERT_TRUE(WaitFor([&] { return !view().waveOutThread()->countingIn(); }));
+    EXPECT_EQ(Posted(),
+              (std::vector<Post>{{To::Recorder, UM_RECORDER_STOP_PLAYBACK, 0},
+                                 {To::Recorder, UM_RECORDER_RECORD_OFF, 0},
+                                 {To::Output, UM_METRONOME_COUNT_IN_CANCEL, 0},
+                                 {To::Recorder, UM_RECORDER_RECORD_OFF, 0}}));
+    EXPECT_FALSE(view().waveOutThread()->IsMetronomePlaying());
+    EXPECT_EQ(engine.recordingStore.recording.load(), 0);
+    EXPECT_TRUE(Enabled(ID_RECORDER_RECORD));
+}
+
 TEST_F(ToolCommandsTest, PlayStopsRecordingAndPlaysTheRecordingChecked) {
     Start();
     RecordingStore& store = engine.recordingStore;
