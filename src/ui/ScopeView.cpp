@@ -304,7 +304,7 @@ void CScopeView::ApplyPictureFit() {
 
 void CScopeView::RedrawNow() {
     ComposePicture();
-    picture_->update();
+    picture_->update(picture_->shown());  // a fitted picture's margins stay as they are
     capture_->AfterRedraw(composedPicture(), drawingSize_);
 }
 
