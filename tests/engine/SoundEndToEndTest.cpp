@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <thread>
 
 #include "LiveRig.h"
 #include "TestSupport.h"
@@ -227,6 +228,39 @@ TEST_F(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
     }
     RecordProperty("metronome_start_to_click_ms", std::to_string(worst * 1000));
     EXPECT_LT(worst, 0.025);
+    metronome.join();
+}
+
+// The beat lights' source follows the output's clock: at 120 bpm in 4 the heard beat goes
+// 0, 1, 2, 3, 0 with half a second between the changes.
+TEST_F(SoundEndToEnd, TheHeardBeatStepsWithTheOutputsClock) {
+    LiveRig rig(*devices, 1, 10.0);
+    ASSERT_TRUE(rig.Start());
+    CaptureStore outputStore;
+    outputStore.Create();
+    outputStore.tempo.store(120);
+    outputStore.rhythm.store(3);  // "4"
+    CWaveOutThread metronome(outputStore, rig.doreme, *devices, rig.notifier);
+    metronome.start();
+    metronome.post(UM_METRONOME_TOGGLE);
+    ASSERT_TRUE(test::WaitUntil([&] { return metronome.CurrentHeardBeat().beat == 1; }, kTimeout));
+    std::vector<int> beats;
+    std::vector<double> changes;
+    int last = 1;
+    const double until = SteadySeconds() + 2.2;
+    while (SteadySeconds() < until) {
+        const int beat = metronome.CurrentHeardBeat().beat;
+        if (beat != last) {
+            beats.push_back(beat);
+            changes.push_back(SteadySeconds());
+            last = beat;
+        }
+        std::this_thread::sleep_for(1ms);
+    }
+    EXPECT_EQ(beats, (std::vector<int>{2, 3, 0, 1}));
+    for (std::size_t i = 1; i < changes.size(); ++i) {
+        EXPECT_NEAR(changes[i] - changes[i - 1], 0.5, 0.02) << "change " << i;
+    }
     metronome.join();
 }
 
