@@ -103,7 +103,14 @@ TEST_F(MainFrameTest, MenusHoldEveryItemInOrder) {
     EXPECT_EQ(Items(Submenu(TopMenu(1), "Select Microphone's channel")),
               QStringList({"Monophonic(1-ch)", "Stereophonic(2-ch)"}));
     EXPECT_EQ(Items(Submenu(TopMenu(1), "Player")),
-              QStringList({"Open File", "Play", "Pause", "Stop"}));
+              QStringList({"Open File",
+                           "Play",
+                           "Pause",
+                           "Stop",
+                           "-",
+                           "Loop Start (A)",
+                           "Loop End (B)",
+                           "Clear Loop"}));
     EXPECT_EQ(Items(TopMenu(2)),
               QStringList({"OutPut tone of \"la\"",
                            "-",
@@ -168,10 +175,24 @@ TEST_F(MainFrameTest, ToolbarsCarryTheirButtonsOnTheirSides) {
                                 ID_RECORDER_SAVE}));
     EXPECT_EQ(BarIds(frame->assistanceBar()),
               (std::vector<int>{ID_SIGNAL_GENERATOR, 0, ID_PRECISE_PITCH, ID_PITCH_TRACK}));
-    const std::vector<int> player = BarIds(frame->playerBar());
-    ASSERT_EQ(player.size(), 5u);
-    EXPECT_EQ(std::vector<int>(player.begin(), player.begin() + 4),
-              (std::vector<int>{ID_PLAYER_OPEN, ID_PLAYER_PLAY, ID_PLAYER_PAUSE, ID_PLAYER_STOP}));
+    // The buttons, the slider, the name and time, a separator, the loop's buttons, a separator,
+    // then the speed and transpose boxes with their labels.
+    EXPECT_EQ(BarIds(frame->playerBar()),
+              (std::vector<int>{ID_PLAYER_OPEN,
+                                ID_PLAYER_PLAY,
+                                ID_PLAYER_PAUSE,
+                                ID_PLAYER_STOP,
+                                0,
+                                0,
+                                0,
+                                ID_PLAYER_LOOP_A,
+                                ID_PLAYER_LOOP_B,
+                                ID_PLAYER_LOOP_CLEAR,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0}));
 
     EXPECT_EQ(frame->toolBarArea(frame->mainToolBar()), Qt::TopToolBarArea);
     EXPECT_EQ(frame->toolBarArea(frame->playerBar()), Qt::TopToolBarArea);
@@ -294,9 +315,16 @@ TEST_F(MainFrameTest, APressOnTheSliderStopsOnlyAPlayingFile) {
     // Other buttons do not stop it.
     press(Qt::RightButton);
     EXPECT_EQ(stops(), 0);
+    // The press stops it; the release plays on from where the thumb was let go (a click
+    // beside the thumb pages from the play position).
     press(Qt::LeftButton);
     EXPECT_EQ(stops(), 1);
-    EXPECT_TRUE(WaitFor([&] { return !player->IsPlaying(); }));
+    EXPECT_TRUE(WaitFor([&] {
+        const std::vector<uint32_t> ids = log.Ids();
+        const auto stop = std::find(ids.rbegin(), ids.rend(), UM_PLAYER_STOP);
+        return std::find(ids.rbegin(), stop, UM_PLAYER_PLAY) != stop;
+    }));
+    EXPECT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
 }
 
 // A loaded file of 88200 bytes, stopped; the slider steps by 882 bytes and pages by 17640.
