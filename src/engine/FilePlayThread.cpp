@@ -103,7 +103,6 @@ void CFilePlayThread::onExit() {
 void CFilePlayThread::Release() {
     stream_.Release();
     clip_.Release();
-    buffers_ = {};
     bufferFrames_ = 0;
     kind_.store(LoadedKind::None, std::memory_order_relaxed);
     channels_.store(0, std::memory_order_relaxed);
@@ -188,11 +187,15 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
                              static_cast<uint32_t>(samples * sizeof(int16_t)));
         device_->Prepare(headers_[k]);
     }
+    // Every buffer is rendered before the first is queued: the stream starts with the first
+    // and may take more than one buffer at once, and a buffer still being rendered then would
+    // be heard as a gap.
     queueError_ = kDeviceOk;
-    for (WaveHeader& header : headers_) {
-        if (!Refill(header)) {
-            break;
-        }
+    int ready = 0;
+    while (ready < kPlayBuffers && RenderInto(headers_[ready])) {
+        ++ready;
+    }
+    for (int k = 0; k < ready && QueueHeader(headers_[k]); ++k) {
     }
     if (queueError_ != kDeviceOk || queued_ == 0) {
         if (queueError_ != kDeviceOk) {
@@ -208,6 +211,10 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
 }
 
 bool CFilePlayThread::Refill(WaveHeader& header) {
+    return RenderInto(header) && QueueHeader(header);
+}
+
+bool CFilePlayThread::RenderInto(WaveHeader& header) {
     if (rendered_) {
         return false;
     }
@@ -219,6 +226,10 @@ bool CFilePlayThread::Refill(WaveHeader& header) {
         return false;
     }
     header.bufferLength = static_cast<uint32_t>(frames * deviceFormat_.blockAlign);
+    return true;
+}
+
+bool CFilePlayThread::QueueHeader(WaveHeader& header) {
     const DeviceResult result = device_->Queue(header);
     if (result != kDeviceOk) {
         queueError_ = result;

@@ -64,6 +64,9 @@ struct LoopPayload final : MessagePayload {
 
 class CFilePlayThread final : public MessageThread, public PlayerStatus {
   public:
+    // The buffers of about 50 ms each kept with the device: 0.3 s of sound rendered ahead.
+    static constexpr int kPlayBuffers = 6;
+
     CFilePlayThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier);
     ~CFilePlayThread() override;
 
@@ -108,6 +111,8 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
     void SetLoop(std::unique_ptr<MessagePayload> payload);
     // Renders the next part of the sound into `header` and queues it; false at the end.
     bool Refill(WaveHeader& header);
+    bool RenderInto(WaveHeader& header);
+    bool QueueHeader(WaveHeader& header);
     void Release();
     // The byte offset into the data now playing; 0 when not playing.
     int64_t PlayPosition() const;
@@ -115,8 +120,6 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
     CaptureStore& store_;
     DeviceFactory& devices_;
     Notifier& notifier_;
-
-    static constexpr int kPlayBuffers = 4;
 
     // This thread only.
     LoadedClip clip_;

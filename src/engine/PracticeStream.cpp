@@ -42,14 +42,21 @@ bool PracticeStream::Prepare(const LoadedClip& clip) {
         fadeFrames_ = std::max(16, static_cast<int>(rate_ * kFadeSeconds));
         using RubberBand::RubberBandStretcher;
         // Real-time mode takes ratio changes while it runs; the finer engine keeps a held note
-        // steady, and high consistency lets the transpose change without a jump.
-        stretcher_ = std::make_unique<RubberBandStretcher>(
-            static_cast<std::size_t>(rate_),
-            static_cast<std::size_t>(channels_),
-            RubberBandStretcher::OptionProcessRealTime | RubberBandStretcher::OptionEngineFiner |
-                RubberBandStretcher::OptionPitchHighConsistency |
-                RubberBandStretcher::OptionChannelsTogether);
-        stretcher_->setMaxProcessSize(kMaxProcessFrames);
+        // steady, and high consistency lets the transpose change without a jump. A stretcher
+        // for the same rate and channels is kept from the last file.
+        if (!stretcher_ || stretcherRate_ != rate_ || stretcherChannels_ != channels_) {
+            stretcher_.reset();
+            stretcher_ = std::make_unique<RubberBandStretcher>(
+                static_cast<std::size_t>(rate_),
+                static_cast<std::size_t>(channels_),
+                RubberBandStretcher::OptionProcessRealTime |
+                    RubberBandStretcher::OptionEngineFiner |
+                    RubberBandStretcher::OptionPitchHighConsistency |
+                    RubberBandStretcher::OptionChannelsTogether);
+            stretcher_->setMaxProcessSize(kMaxProcessFrames);
+            stretcherRate_ = rate_;
+            stretcherChannels_ = channels_;
+        }
         for (int c = 0; c < 2; ++c) {
             input_[c].assign(kMaxProcessFrames, 0.0f);
             output_[c].assign(kStepFrames, 0.0f);
@@ -65,6 +72,7 @@ bool PracticeStream::Prepare(const LoadedClip& clip) {
         history_.assign(static_cast<std::size_t>(kHistoryFrames * channels_), 0);
     } catch (const std::bad_alloc&) {
         Release();
+        stretcher_.reset();
         return false;
     }
     clip_ = &clip;
@@ -77,18 +85,9 @@ bool PracticeStream::Prepare(const LoadedClip& clip) {
 }
 
 void PracticeStream::Release() {
+    // The memory stays for the next file: opening one file after another takes none anew.
     clip_ = nullptr;
     clipFrames_ = 0;
-    stretcher_.reset();
-    for (auto& v : input_) {
-        v = {};
-    }
-    for (auto& v : output_) {
-        v = {};
-    }
-    jumps_ = {};
-    heard_ = {};
-    history_ = {};
     ClearLoop();
     Start(0);
 }

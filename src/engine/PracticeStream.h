@@ -43,8 +43,9 @@ class PracticeStream {
 
     // Takes the clip, which must stay loaded and unchanged until Release or the next Prepare,
     // and allocates everything the stream needs; false when the memory cannot be had (the
-    // stream is then released). The speed, transpose and loop are kept.
+    // stream is then released). The speed and transpose are kept.
     bool Prepare(const LoadedClip& clip);
+    // Lets the clip go and clears the loop; the memory is kept for the next Prepare.
     void Release();
     bool IsPrepared() const { return clip_ != nullptr; }
 
@@ -116,6 +117,8 @@ class PracticeStream {
     int rate_ = 44100;
     int fadeFrames_ = 441;
     std::unique_ptr<RubberBand::RubberBandStretcher> stretcher_;
+    int stretcherRate_ = 0;
+    int stretcherChannels_ = 0;
     std::array<std::vector<float>, 2> input_;
     std::array<std::vector<float>, 2> output_;
     std::vector<float> fade_;  // the rising half of the crossfade, fadeFrames_ values

@@ -18,7 +18,7 @@ namespace {
 using namespace std::chrono_literals;
 
 // The buffers the player keeps with the device: Advance plays only what is queued.
-constexpr int kPlayBuffers = 4;
+constexpr int kPlayBuffers = CFilePlayThread::kPlayBuffers;
 
 // Records the reports; waits for them with a timeout.
 class Reports final : public PlayerListener {
