@@ -391,6 +391,36 @@ TEST_F(PositionSliderTest, AClickPagesByAFifthOfTheLengthAndTakesTheFocus) {
     EXPECT_EQ(frame->view().tools().playerStartPosition(), 17640);
 }
 
+// A and B are set at the thumb; B before A swaps them, ends too close are refused with a word
+// in the status bar; the name and the time stand beside the slider.
+TEST_F(PositionSliderTest, LoopMarksAreSetAtTheThumbAndBadOnesAreExplained) {
+    auto* marks = frame->playerBar()->slider();
+    EXPECT_FALSE(frame->CommandStateOf(ID_PLAYER_LOOP_CLEAR).enabled);
+    slider()->setValue(44100);
+    EXPECT_EQ(frame->playerBar()->timeLabel()->text(), QStringLiteral("a.wav  0:00.5 / 0:01.0"));
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_A));
+    EXPECT_EQ(marks->loopA(), 44100);
+    EXPECT_EQ(marks->loopB(), -1);
+    slider()->setValue(44100 + 882);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_B));
+    EXPECT_EQ(marks->loopB(), -1) << "closer than 0.1 s";
+    EXPECT_TRUE(frame->statusBar()->currentMessage().contains(QStringLiteral("at least")));
+    slider()->setValue(17640);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_B));
+    EXPECT_EQ(marks->loopA(), 17640) << "B before A: swapped";
+    EXPECT_EQ(marks->loopB(), 44100);
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("Loop 0:00.2 – 0:00.5"));
+    const auto loops = [&] {
+        std::vector<uint32_t> ids = log.Ids();
+        return std::count(ids.begin(), ids.end(), UM_PLAYER_SET_LOOP);
+    };
+    EXPECT_EQ(loops(), 2) << "A alone clears, A and B set the loop";
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_CLEAR));
+    EXPECT_EQ(marks->loopA(), -1);
+    EXPECT_EQ(loops(), 3);
+    EXPECT_FALSE(frame->CommandStateOf(ID_PLAYER_LOOP_CLEAR).enabled);
+}
+
 TEST_F(PositionSliderTest, KeysMoveTheStartPositionOfAStoppedFile) {
     EXPECT_EQ(slider()->focusPolicy(), Qt::StrongFocus);
     Key(Qt::Key_Right);
