@@ -623,6 +623,9 @@ int32_t CMainFrame::OnPlayerGetStart() const {
 void CMainFrame::OnPlayerLoaded(int32_t minimum, int32_t maximum) {
     positionSlider()->setRange(minimum, maximum);
     playerBar_->SetFileName(openingName_);
+    const CFilePlayThread* player = view_->engine().player();
+    playerBar_->ShowTime(
+        positionSlider()->value(), maximum, player != nullptr ? player->BytesPerSecond() : 0);
 }
 
 void CMainFrame::SetMessageText(const QString& text) {
