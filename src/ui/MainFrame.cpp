@@ -390,7 +390,8 @@ void CMainFrame::CreatePracticeControls() {
     connect(view_, &CScopeView::fileOpenRequested, this, [this](const QString& path) {
         openingName_ = QFileInfo(path).fileName();
         playerBar_->SetFileName({});
-        SetLoopMarks(-1, -1);
+        // The player drops the loop itself when it opens another file.
+        playerBar_->slider()->SetLoopMarks(-1, -1);
     });
 
     // Speed and transpose are kept from one run to the next: a piece is practised at the
