@@ -295,6 +295,32 @@ TEST_F(FilePlayer, WideSamplesWithManyChannelsPlayAsSixteenBitStereoAndFeedTheFi
     }
 }
 
+// Slowed and transposed, the position is still the file's time of what is heard, and the scope
+// is fed what is heard, not the file.
+TEST_F(FilePlayer, SlowedAndTransposedThePositionIsFileTimeAndTheFeedIsWhatIsHeard) {
+    const std::string wav = dir.Write(
+        "a440.wav",
+        test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                       test::Chunk("data", test::Bytes(test::Sine(440, 12000, 44100 * 3)))));
+    Load(wav);
+    player.PostSpeed(50);
+    player.PostTranspose(-2);
+    player.PostPlay(44100 * 2);  // from 1.0 s
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
+    sound.Advance(DeviceDirection::Output, 8820);  // 0.2 s heard: 0.1 s of the file
+    SyncBlock(player, barrier, store);
+    const double seconds = barrier.positions.back().first / 88200.0;
+    EXPECT_NEAR(seconds, 1.1, 0.02);
+    std::vector<int16_t> newest(kBlockFrames);
+    {
+        std::lock_guard g(store.historyLock);
+        std::copy_n(store.channel1History.end() - kBlockFrames, kBlockFrames, newest.begin());
+    }
+    EXPECT_NEAR(test::ZeroCrossingHz(newest, 44100), 392.0, 1.0);
+    player.post(UM_PLAYER_STOP);
+    Sync(player, barrier);
+}
+
 // A device that cannot be opened, or whose stream will not start, says why; nothing plays and
 // the next Play tries again.
 TEST_F(FilePlayer, PlayWithoutADeviceSaysWhyAndPlaysNothing) {
