@@ -321,6 +321,7 @@ void CMainFrame::CreateToolBars() {
     // where it was when the file was playing (not from the 0 that Stop shows), and on the
     // release a file that was playing plays on from where the thumb was let go.
     connect(playerBar_, &CPlayerBar::sliderPressedByUser, this, [this] {
+        sliderHeld_ = true;
         playOnAfterPress_ = view_->tools().PlayerIsPlaying();
         const int position = positionSlider()->value();
         ExecuteCommand(ID_PLAYER_STOP);
@@ -329,6 +330,7 @@ void CMainFrame::CreateToolBars() {
         }
     });
     connect(playerBar_, &CPlayerBar::sliderReleasedByUser, this, [this] {
+        sliderHeld_ = false;
         if (playOnAfterPress_) {
             playOnAfterPress_ = false;
             view_->tools().PlayOnFromSlider();
@@ -609,6 +611,11 @@ void CMainFrame::OpenHelp() {
 }
 
 void CMainFrame::OnPlayerPosition(int32_t position, int32_t length) {
+    // While the mouse holds the slider the thumb is the user's: the stopped play's last reports
+    // (position 0) must not move it from where the play goes on.
+    if (sliderHeld_) {
+        return;
+    }
     QSlider* slider = positionSlider();
     if (slider->maximum() != length) {
         const QSignalBlocker block(slider);

@@ -136,6 +136,7 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
     // A seek key found a file playing and stopped it; it plays on once the thumb has moved.
     bool playOnAfterSeek_ = false;
     bool playOnAfterPress_ = false;  // the press on the slider stopped a playing file
+    bool sliderHeld_ = false;        // the left button is down on the slider
     QString openingName_;            // the name of the file being opened
 };
 

@@ -187,18 +187,15 @@ void CPlayerBar::UpdateTimeText() {
 }
 
 bool CPlayerBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == slider_ && (event->type() == QEvent::MouseButtonPress ||
-                               event->type() == QEvent::MouseButtonRelease)) {
-        if (static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-            if (event->type() == QEvent::MouseButtonPress) {
-                emit sliderPressedByUser();
-            } else {
-                // After the slider has handled the release: the thumb is where it ends.
-                const bool handled = QToolBar::eventFilter(watched, event);
-                QMetaObject::invokeMethod(
-                    this, [this] { emit sliderReleasedByUser(); }, Qt::QueuedConnection);
-                return handled;
-            }
+    // The slider has moved its thumb by the time the release comes (a click pages on the press,
+    // a drag moves it on the way): the release is reported before the slider sees it.
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    if (watched == slider_ && (press || event->type() == QEvent::MouseButtonRelease) &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        if (press) {
+            emit sliderPressedByUser();
+        } else {
+            emit sliderReleasedByUser();
         }
     }
     return QToolBar::eventFilter(watched, event);

@@ -469,6 +469,20 @@ TEST_F(PositionSliderTest, AKeyWhileAFilePlaysOrIsPausedPlaysOnFromTheNewPlace) 
     EXPECT_TRUE(WaitFor([&] { return player->IsPlaying() && !player->IsPaused(); }));
 }
 
+TEST_F(PositionSliderTest, AClickWhileAFilePlaysPagesFromThePlayPositionAndPlaysOn) {
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_PLAY));
+    ASSERT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
+    DrainEvents();
+    frame->OnPlayerPosition(40000, 88200);
+    log.Clear();
+    Click(slider()->width() - 4);
+    EXPECT_EQ(slider()->value(), 40000 + 17640);
+    EXPECT_EQ(StopsAndPlays(),
+              (std::vector<std::pair<uint32_t, int64_t>>{{UM_PLAYER_STOP, 0},
+                                                         {UM_PLAYER_PLAY, 40000 + 17640}}));
+    EXPECT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
+}
+
 TEST_F(MainFrameTest, OnlyTheFirstOfSeveralDroppedFilesIsOpened) {
     QSignalSpy opened(&frame->view(), &CScopeView::fileOpenRequested);
     frame->DropFiles({QUrl::fromLocalFile("/music/a.mp3"),
