@@ -95,6 +95,10 @@ void CPositionSlider::paintEvent(QPaintEvent* event) {
     painter.fillRect(QRect(a - 1, top - 2, 2, 16), color);
 }
 
+QString CTransposeBox::textFromValue(int value) const {
+    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
+}
+
 QString FormatPlayTime(double seconds) {
     const auto tenths = static_cast<int64_t>(std::floor(std::max(0.0, seconds) * 10.0));
     return QStringLiteral("%1:%2.%3")
@@ -118,7 +122,7 @@ CPlayerBar::CPlayerBar(const QString& title, QWidget* parent)
       slider_(new CPositionSlider(this)),
       time_(new QLabel(this)),
       speed_(new QSpinBox(this)),
-      transpose_(new QSpinBox(this)) {
+      transpose_(new CTransposeBox(this)) {
     slider_->installEventFilter(this);
     time_->setObjectName(QStringLiteral("playerTime"));
     time_->setContentsMargins(6, 0, 6, 0);

@@ -11,11 +11,11 @@
 #pragma once
 
 #include <QSlider>
+#include <QSpinBox>
 #include <QToolBar>
 #include <cstdint>
 
 class QLabel;
-class QSpinBox;
 
 namespace tonavise::ui {
 
@@ -57,6 +57,16 @@ class CPositionSlider : public QSlider {
 // "m:ss.s" for a time in seconds (negative times count as 0).
 QString FormatPlayTime(double seconds);
 
+// Semitones with their sign: "+2", "0", "-2".
+class CTransposeBox : public QSpinBox {
+    Q_OBJECT
+  public:
+    using QSpinBox::QSpinBox;
+
+  protected:
+    QString textFromValue(int value) const override;
+};
+
 class CPlayerBar : public QToolBar {
     Q_OBJECT
   public:
@@ -91,7 +101,7 @@ class CPlayerBar : public QToolBar {
     CPositionSlider* slider_;
     QLabel* time_;
     QSpinBox* speed_;
-    QSpinBox* transpose_;
+    CTransposeBox* transpose_;
     QString fileName_;
     QString timeText_;
 };

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -19,6 +20,7 @@
 #include "ui/MainFrame.h"
 #include "ui/PlayerBar.h"
 #include "ui/ScopeView.h"
+#include "ui/SettingsStore.h"
 
 namespace tonavise::ui::test {
 namespace {
@@ -419,6 +421,34 @@ TEST_F(PositionSliderTest, LoopMarksAreSetAtTheThumbAndBadOnesAreExplained) {
     EXPECT_EQ(marks->loopA(), -1);
     EXPECT_EQ(loops(), 3);
     EXPECT_FALSE(frame->CommandStateOf(ID_PLAYER_LOOP_CLEAR).enabled);
+}
+
+// Speed and transpose: the boxes hold them in range, the player gets them, the settings keep
+// them.
+TEST_F(PositionSliderTest, SpeedAndTransposeStayInRangeAndAreKept) {
+    CPlayerBar* bar = frame->playerBar();
+    bar->speedBox()->setValue(200);
+    EXPECT_EQ(bar->speedBox()->value(), 150);
+    bar->speedBox()->setValue(75);
+    bar->transposeBox()->setValue(-20);
+    EXPECT_EQ(bar->transposeBox()->value(), -12);
+    bar->transposeBox()->selectAll();
+    QTest::keyClicks(bar->transposeBox(), QStringLiteral("+2"));
+    QTest::keyClick(bar->transposeBox(), Qt::Key_Return);
+    EXPECT_EQ(bar->transposeBox()->value(), 2);
+    EXPECT_EQ(bar->transposeBox()->text(), QStringLiteral("+2"));
+    const std::vector<PostLog::Post> posts = log.Posts();
+    const auto last = [&](uint32_t id) {
+        int64_t value = -100;
+        for (const PostLog::Post& p : posts) {
+            value = p.id == id ? p.value : value;
+        }
+        return value;
+    };
+    EXPECT_EQ(last(UM_PLAYER_SET_SPEED), 75);
+    EXPECT_EQ(last(UM_PLAYER_SET_TRANSPOSE), 2);
+    EXPECT_EQ(engine.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerSpeed"), 0), 75);
+    EXPECT_EQ(engine.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerTranspose"), 0), 2);
 }
 
 TEST_F(PositionSliderTest, KeysMoveTheStartPositionOfAStoppedFile) {
