@@ -447,6 +447,36 @@ Pitch Track</source>
         <translation>显示最近几秒内音高的变化
 音高轨迹</translation>
     </message>
+    <message>
+        <source>Loop Start (A)</source>
+        <translation>循环起点 (A)</translation>
+    </message>
+    <message>
+        <source>Set the loop&apos;s start at the play position
+Loop start (A)</source>
+        <translation>把循环起点设在播放位置
+循环起点 (A)</translation>
+    </message>
+    <message>
+        <source>Loop End (B)</source>
+        <translation>循环终点 (B)</translation>
+    </message>
+    <message>
+        <source>Set the loop&apos;s end at the play position
+Loop end (B)</source>
+        <translation>把循环终点设在播放位置
+循环终点 (B)</translation>
+    </message>
+    <message>
+        <source>Clear Loop</source>
+        <translation>取消循环</translation>
+    </message>
+    <message>
+        <source>Play on without the loop
+Clear loop</source>
+        <translation>不再循环，继续播放
+取消循环</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -461,6 +491,10 @@ Pitch Track</source>
     <message>
         <source>Save As</source>
         <translation>另存为</translation>
+    </message>
+    <message>
+        <source>Sound files (*.wav *.mp3)</source>
+        <translation>声音文件 (*.wav *.mp3)</translation>
     </message>
 </context>
 <context>
@@ -730,6 +764,18 @@ Pitch Track</source>
         <source>Input lost: %1</source>
         <translation>输入丢失：%1</translation>
     </message>
+    <message>
+        <source>A and B must be at least %1 s apart: the loop is unchanged.</source>
+        <translation>A 与 B 至少相隔 %1 秒：循环保持不变。</translation>
+    </message>
+    <message>
+        <source>Loop %1 – %2</source>
+        <translation>循环 %1 – %2</translation>
+    </message>
+    <message>
+        <source>Loop off</source>
+        <translation>循环已关闭</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CPitchTrackWindow</name>
@@ -772,6 +818,25 @@ Pitch Track</source>
     <message>
         <source>The pitch track could not be written to %1.</source>
         <translation>无法将音高轨迹写入 %1。</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::CPlayerBar</name>
+    <message>
+        <source>Speed: slower or faster without changing the pitch</source>
+        <translation>速度：放慢或加快，音高不变</translation>
+    </message>
+    <message>
+        <source>Transpose in semitones, without changing the speed</source>
+        <translation>以半音移调，速度不变</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>速度</translation>
+    </message>
+    <message>
+        <source>Transpose</source>
+        <translation>移调</translation>
     </message>
 </context>
 <context>

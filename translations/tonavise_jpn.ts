@@ -447,6 +447,36 @@ Pitch Track</source>
         <translation>直近数秒間の音高の動きを表示します
 ピッチ軌跡</translation>
     </message>
+    <message>
+        <source>Loop Start (A)</source>
+        <translation>ループ開始 (A)</translation>
+    </message>
+    <message>
+        <source>Set the loop&apos;s start at the play position
+Loop start (A)</source>
+        <translation>再生位置をループの開始にする
+ループ開始 (A)</translation>
+    </message>
+    <message>
+        <source>Loop End (B)</source>
+        <translation>ループ終了 (B)</translation>
+    </message>
+    <message>
+        <source>Set the loop&apos;s end at the play position
+Loop end (B)</source>
+        <translation>再生位置をループの終了にする
+ループ終了 (B)</translation>
+    </message>
+    <message>
+        <source>Clear Loop</source>
+        <translation>ループ解除</translation>
+    </message>
+    <message>
+        <source>Play on without the loop
+Clear loop</source>
+        <translation>ループせずに再生を続ける
+ループ解除</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -461,6 +491,10 @@ Pitch Track</source>
     <message>
         <source>Save As</source>
         <translation>名前を付けて保存</translation>
+    </message>
+    <message>
+        <source>Sound files (*.wav *.mp3)</source>
+        <translation>サウンドファイル (*.wav *.mp3)</translation>
     </message>
 </context>
 <context>
@@ -730,6 +764,18 @@ Pitch Track</source>
         <source>Input lost: %1</source>
         <translation>入力の欠落: %1</translation>
     </message>
+    <message>
+        <source>A and B must be at least %1 s apart: the loop is unchanged.</source>
+        <translation>A と B は %1 秒以上離してください。ループは変わりません。</translation>
+    </message>
+    <message>
+        <source>Loop %1 – %2</source>
+        <translation>ループ %1 – %2</translation>
+    </message>
+    <message>
+        <source>Loop off</source>
+        <translation>ループ解除</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CPitchTrackWindow</name>
@@ -772,6 +818,25 @@ Pitch Track</source>
     <message>
         <source>The pitch track could not be written to %1.</source>
         <translation>ピッチ軌跡を %1 に書き込めませんでした。</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::CPlayerBar</name>
+    <message>
+        <source>Speed: slower or faster without changing the pitch</source>
+        <translation>速度：音の高さを変えずに遅く・速く</translation>
+    </message>
+    <message>
+        <source>Transpose in semitones, without changing the speed</source>
+        <translation>半音単位の移調（速度は変わりません）</translation>
+    </message>
+    <message>
+        <source>Speed</source>
+        <translation>速度</translation>
+    </message>
+    <message>
+        <source>Transpose</source>
+        <translation>移調</translation>
     </message>
 </context>
 <context>

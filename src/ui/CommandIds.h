@@ -58,6 +58,10 @@ enum CommandId : int {
     // The picture scaled to the window, and whether the scaling keeps its shape.
     ID_FIT_PICTURE = 32902,
     ID_KEEP_ASPECT = 32903,
+    // The practice player's A–B loop.
+    ID_PLAYER_LOOP_A = 32910,
+    ID_PLAYER_LOOP_B = 32911,
+    ID_PLAYER_LOOP_CLEAR = 32912,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_VIEW_TOOLBAR = 59392,
