@@ -477,6 +477,26 @@ Clear loop</source>
         <translation>不再循环，继续播放
 取消循环</translation>
     </message>
+    <message>
+        <source>&amp;Fit Picture to Window</source>
+        <translation>图像适应窗口(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Scale the scope&apos;s picture to the window
+Fit Picture to Window</source>
+        <translation>把示波图像缩放到窗口大小
+图像适应窗口</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Aspect Ratio</source>
+        <translation>保持宽高比(&amp;K)</translation>
+    </message>
+    <message>
+        <source>Scale the fitted picture without distorting it
+Keep Aspect Ratio</source>
+        <translation>缩放图像时不变形
+保持宽高比</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -559,6 +579,13 @@ Clear loop</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::CBeatLights</name>
+    <message>
+        <source>Beat</source>
+        <translation>拍</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::CDlgFundamentTone</name>
     <message>
         <source>Fundamental Frequency (tone)</source>
@@ -598,6 +625,26 @@ Clear loop</source>
     <message>
         <source>E&amp;xit</source>
         <translation>退出(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Ta&amp;p</source>
+        <translation>敲击(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Tap the beat (or press T) to set the tempo</source>
+        <translation>按节拍敲击（或按 T 键）来设定速度</translation>
+    </message>
+    <message>
+        <source>S&amp;ubdivision</source>
+        <translation>细分(&amp;U)</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>&amp;Count in one bar before recording</source>
+        <translation>录音前预备一小节(&amp;C)</translation>
     </message>
 </context>
 <context>

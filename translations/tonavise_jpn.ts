@@ -477,6 +477,26 @@ Clear loop</source>
         <translation>ループせずに再生を続ける
 ループ解除</translation>
     </message>
+    <message>
+        <source>&amp;Fit Picture to Window</source>
+        <translation>画像をウィンドウに合わせる(&amp;F)</translation>
+    </message>
+    <message>
+        <source>Scale the scope&apos;s picture to the window
+Fit Picture to Window</source>
+        <translation>スコープの画像をウィンドウの大きさに合わせる
+画像をウィンドウに合わせる</translation>
+    </message>
+    <message>
+        <source>&amp;Keep Aspect Ratio</source>
+        <translation>縦横比を保つ(&amp;K)</translation>
+    </message>
+    <message>
+        <source>Scale the fitted picture without distorting it
+Keep Aspect Ratio</source>
+        <translation>画像をゆがめずに拡大縮小する
+縦横比を保つ</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -559,6 +579,13 @@ Clear loop</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::CBeatLights</name>
+    <message>
+        <source>Beat</source>
+        <translation>拍</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::CDlgFundamentTone</name>
     <message>
         <source>Fundamental Frequency (tone)</source>
@@ -598,6 +625,26 @@ Clear loop</source>
     <message>
         <source>E&amp;xit</source>
         <translation>終了(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Ta&amp;p</source>
+        <translation>タップ(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Tap the beat (or press T) to set the tempo</source>
+        <translation>拍に合わせてタップ（または T キー）してテンポを設定</translation>
+    </message>
+    <message>
+        <source>S&amp;ubdivision</source>
+        <translation>細分(&amp;U)</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>&amp;Count in one bar before recording</source>
+        <translation>録音前に 1 小節カウント(&amp;C)</translation>
     </message>
 </context>
 <context>
