@@ -287,7 +287,7 @@ class MonitorRecorder final : public MessageThread {
 
   protected:
     void onStart() override {
-        device_ = devices_.Create(DeviceDirection::Input);
+        device_ = devices_.Create(DeviceDirection::Input, StreamRole::Microphone);
         openResult_ = device_->Open(PcmFormat(1), *this);
         if (openResult_ != kDeviceOk) {
             return;
