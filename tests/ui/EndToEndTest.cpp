@@ -16,7 +16,9 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -58,6 +60,8 @@ using Clock = std::chrono::steady_clock;
 // The process that plays the tone into the sound server, started before any thread exists (a
 // fork from a process with threads is not safe, and ThreadSanitizer refuses it).
 pid_t g_tonePlayer = -1;
+// The A4 file the tone player plays, for the tests that play it elsewhere.
+std::string g_toneFile;
 
 }  // namespace
 
@@ -594,6 +598,75 @@ TEST(EndToEnd, MetronomeStartedFromItsDialogClicksAtTheSetTempo) {
     EXPECT_EQ(program.notifier.Count(), 0u);
 }
 
+// Runs pactl with `args`; its output.
+QString Pactl(const QStringList& args) {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), args);
+    pactl.waitForFinished(10000);
+    return QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
+}
+
+// The input chosen in the settings is what the program hears: the monitor of a second sink into
+// which A4 plays, while the default input is silent. The server lists the program's capture
+// stream by its name. A chosen input that is gone gives the default and a note in the status
+// bar.
+TEST(EndToEnd, TheChosenInputIsHeardAndAGoneOneFallsBackWithANote) {
+    if (!CanRun() || g_toneFile.empty()) {
+        GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
+    }
+    const QString module = Pactl({QStringLiteral("load-module"),
+                                  QStringLiteral("module-null-sink"),
+                                  QStringLiteral("sink_name=tonavise_second")});
+    ASSERT_FALSE(module.isEmpty());
+    QProcess player;
+    player.start(QStringLiteral("paplay"),
+                 {QStringLiteral("--device=tonavise_second"), QString::fromStdString(g_toneFile)});
+    TonePaused silentDefault;
+    for (const char* input : {"tonavise_second.monitor", "unplugged_source"}) {
+        SCOPED_TRACE(input);
+        TempSettings file;
+        file.Put("Setting", QStringLiteral("InputDevice"), QString::fromLatin1(input));
+        QTemporaryDir work;
+        RecordingOpener opener;
+        RecordingNotifier notifier;
+        CTonaviseApp app(AppEnvironment{file.path(),
+                                        &opener,
+                                        [] { return QDate(2026, 1, 1); },
+                                        QLocale(QLocale::English),
+                                        QStringLiteral("e2e-input"),
+                                        work.path(),
+                                        work.path(),
+                                        &notifier,
+                                        nullptr});
+        ASSERT_TRUE(app.InitInstance());
+        const SpectrumExchange& spectrum = app.context().captureStore.spectrum;
+        const bool chosen = std::strcmp(input, "unplugged_source") != 0;
+        if (chosen) {
+            EXPECT_TRUE(WaitFor(
+                [&] { return std::abs(spectrum.latest().fundamentalHz - 440.0) < 1.4; }, 10000));
+            EXPECT_TRUE(Pactl({QStringLiteral("list"), QStringLiteral("source-outputs")})
+                            .contains(QStringLiteral("media.name = \"Tonavise — microphone\"")));
+        } else {
+            EXPECT_TRUE(WaitFor(
+                [&] {
+                    return app.mainFrame()->inputStateLabel()->text() ==
+                           "The chosen input unplugged_source is not available; using the "
+                           "default";
+                },
+                10000));
+            // The default input hears nothing while the tone player is held.
+            EXPECT_TRUE(WaitFor([&] { return spectrum.latest().sequence > 3; }, 10000));
+            EXPECT_GT(std::abs(spectrum.latest().fundamentalHz - 440.0), 1.4);
+        }
+        app.mainFrame()->close();
+        app.ExitInstance();
+        EXPECT_EQ(notifier.Count(), 0u);
+    }
+    player.kill();
+    player.waitForFinished();
+    Pactl({QStringLiteral("unload-module"), module});
+}
+
 }  // namespace
 }  // namespace tonavise::ui::test
 
@@ -604,6 +677,7 @@ int main(int argc, char** argv) {
     std::string tone;
     if (!qEnvironmentVariableIsEmpty("TONAVISE_SOUND_SERVER") && mkdtemp(folder) != nullptr) {
         tone = std::string(folder) + "/a4.wav";
+        tonavise::ui::test::g_toneFile = tone;
         if (tonavise::ui::test::WriteToneFile(QString::fromStdString(tone), 60)) {
             char* args[] = {const_cast<char*>("paplay"), tone.data(), nullptr};
             if (posix_spawnp(&g_tonePlayer, "paplay", nullptr, nullptr, args, environ) != 0) {
