@@ -568,9 +568,9 @@ std::vector<SoundDeviceInfo> PulseSoundSystem::Devices(DeviceDirection direction
 }
 
 std::string PulseSoundSystem::ResolveDevice(DeviceDirection direction) {
-    const std::string chosen = ChosenDevice(direction);
+    std::string chosen = ChosenDevice(direction);
     if (chosen.empty()) {
-        return chosen;
+        return {};
     }
     bool exists = true;
     {
