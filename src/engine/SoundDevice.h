@@ -3,9 +3,10 @@
 // the owner's queue.
 //
 // Contract (the same for every back end):
-// - Open(format, owner) opens the device chosen in its factory (else the system's default) in a PCM
-// format (any rate, 1 or 2
-//   channels, 8 or 16 bits). A failure returns a code whose text ErrorText() gives.
+// - Open(format, owner) opens the device chosen in its factory (else the system's default) in
+//   a PCM format (any rate, 1 or 2 channels, 8 or 16 bits). A failure returns a code whose
+//   text ErrorText() gives. A chosen device that is not there opens the default instead (the
+//   factory names it as missing).
 // - Prepare(), Queue() hand a buffer to the device; it is filled (input) or played (output) in
 //   turn. When a buffer is finished its header gets kHeaderDone and the owner receives exactly
 //   one MM_WIM_DATA (input) or MM_WOM_DONE (output), carrying BufferDone{device, header}, in
@@ -157,7 +158,7 @@ class WaveDevice : public CompletionSource {
     bool IsOpen() const { return open_.load(std::memory_order_acquire); }
     const WaveFormat& format() const { return format_; }
 
-    // Opens the default device. `owner` receives the completions until Close().
+    // Opens the chosen (else the default) device. `owner` receives the completions until Close().
     DeviceResult Open(const WaveFormat& format, MessageThread& owner);
     DeviceResult Close();
 
