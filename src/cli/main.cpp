@@ -1,6 +1,7 @@
 // tonavise-cli: the program's analysis and pictures from the command line.
 #include <CLI/CLI.hpp>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/Commands.h"
@@ -258,6 +259,13 @@ int RunTool(int argc, char** argv) {
     if (soundCommand) {
         std::signal(SIGINT, OnInterrupt);
         std::signal(SIGTERM, OnInterrupt);
+        const char* variable =
+            std::getenv(tonavise::kSoundBackendVariable);  // NOLINT(concurrency-mt-unsafe)
+        if (app.count("--sound") == 0 && variable != nullptr && variable[0] != '\0' &&
+            !tonavise::ParseSoundBackend(variable)) {
+            std::cerr << "tonavise-cli: " << tonavise::kSoundBackendVariable << "=" << variable
+                      << " is not auto, pulse or portaudio; the back end is chosen automatically\n";
+        }
         const tonavise::SoundBackend backend = app.count("--sound") > 0
                                                    ? *tonavise::ParseSoundBackend(soundBackend)
                                                    : tonavise::SoundBackendFromEnvironment();
