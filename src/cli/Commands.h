@@ -187,17 +187,30 @@ struct PlayOptions {
     double fromSeconds = 0.0;
     double seconds = 0.0;  // 0: to the end
     double a4 = 440.0;
+    double speed = 1.0;  // 0.5 ... 1.5, without changing the pitch
+    int transpose = 0;   // semitones, -12 ... 12, without changing the speed
+    std::string loop;    // "A,B" in seconds, or empty
 };
 
 // Plays a WAV or MP3 file through the file player thread and prints, every 100 ms, the play
 // position and the analysis of what the player fed to the scope:
-// time_s,position_s,f0_hz,key,name,cents.
+// time_s,position_s,f0_hz,key,name,cents. The position is the file's time of what is heard;
+// the speed, transpose and loop are the practice player's. A speed, transpose or loop out of
+// range is refused with a message on err before anything plays; --seconds counts seconds of
+// the file played, loop passes included.
 int RunPlay(const PlayOptions& options,
             DeviceFactory& devices,
             const std::atomic<bool>& stop,
             std::ostream& out,
             std::ostream& err);
 
+// The --loop argument "A,B" in seconds: nullopt (with the reason in `problem`) when it is not
+// two numbers, A is negative, or B is not at least the shortest loop after A.
+struct LoopSeconds {
+    double a = 0.0;
+    double b = 0.0;
+};
+std::optional<LoopSeconds> ParseLoopOption(const std::string& text, std::string& problem);
 struct RecordOptions {
     std::string output;
     double seconds = 5.0;

@@ -1,11 +1,13 @@
 // play and record: the file player and the recorder of the program, without a window.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <cmath>
 #include <condition_variable>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <mutex>
 #include <optional>
@@ -17,6 +19,7 @@
 #include "engine/FilePlayThread.h"
 #include "engine/LiveEngine.h"
 #include "engine/Notifier.h"
+#include "engine/PracticeStream.h"
 #include "engine/RecordingStore.h"
 #include "engine/WaveInThread.h"
 
@@ -101,13 +104,73 @@ class FixedPath final : public SavePathChooser {
     std::string path_;
 };
 
+// Seconds of the file played between two positions (bytes) a feed apart: a step back is a pass
+// of the loop, from `last` to its end and from its start to `now`.
+double PlayedBetween(int64_t last,
+                     int64_t now,
+                     const std::optional<LoopSeconds>& loop,
+                     double rate) {
+    const double from = static_cast<double>(last) / rate;
+    const double to = static_cast<double>(now) / rate;
+    if (to >= from || !loop) {
+        return std::max(0.0, to - from);
+    }
+    return std::max(0.0, loop->b - from) + std::max(0.0, to - loop->a);
+}
+
 }  // namespace
+
+std::optional<LoopSeconds> ParseLoopOption(const std::string& text, std::string& problem) {
+    LoopSeconds loop;
+    char rest = 0;
+    if (std::sscanf(text.c_str(), "%lf,%lf%c", &loop.a, &loop.b, &rest) != 2 ||
+        !std::isfinite(loop.a) || !std::isfinite(loop.b)) {
+        problem = "needs A,B in seconds, such as 12.5,16";
+        return std::nullopt;
+    }
+    if (loop.a < 0) {
+        problem = "A must not be negative";
+        return std::nullopt;
+    }
+    if (loop.b - loop.a < kMinLoopSeconds) {
+        char line[160];
+        std::snprintf(line,
+                      sizeof line,
+                      "B (%g s) must be at least %g s after A (%g s)",
+                      loop.b,
+                      kMinLoopSeconds,
+                      loop.a);
+        problem = line;
+        return std::nullopt;
+    }
+    return loop;
+}
 
 int RunPlay(const PlayOptions& options,
             DeviceFactory& devices,
             const std::atomic<bool>& stop,
             std::ostream& out,
             std::ostream& err) {
+    // Practice settings out of range are refused before anything plays.
+    if (!(options.speed >= kMinSpeedPercent / 100.0 && options.speed <= kMaxSpeedPercent / 100.0)) {
+        err << "tonavise-cli play: --speed must be between 0.5 and 1.5, not " << options.speed
+            << '\n';
+        return 1;
+    }
+    if (std::abs(options.transpose) > kMaxTransposeSemitones) {
+        err << "tonavise-cli play: --transpose must be between -12 and 12 semitones, not "
+            << options.transpose << '\n';
+        return 1;
+    }
+    std::optional<LoopSeconds> loop;
+    if (!options.loop.empty()) {
+        std::string problem;
+        loop = ParseLoopOption(options.loop, problem);
+        if (!loop) {
+            err << "tonavise-cli play: --loop " << options.loop << ": " << problem << '\n';
+            return 1;
+        }
+    }
     StreamNotifier notifier(err);
     Reports reports;  // before the engine: the player reports to it until the engine stops
     LiveEngine engine(notifier);
@@ -139,6 +202,18 @@ int RunPlay(const PlayOptions& options,
         return 1;
     }
     const double bytesPerSecond = static_cast<double>(player.BytesPerSecond());
+    const double fileSeconds = player.Length() / bytesPerSecond;
+    if (loop && loop->b > fileSeconds) {
+        err << "tonavise-cli play: --loop " << options.loop << ": B lies past the end of the file ("
+            << fileSeconds << " s)\n";
+        return 1;
+    }
+    player.PostSpeed(static_cast<int>(std::lround(options.speed * 100)));
+    player.PostTranspose(options.transpose);
+    if (loop) {
+        player.PostLoop(std::llround(loop->a * bytesPerSecond),
+                        std::llround(loop->b * bytesPerSecond));
+    }
     engine.PlayFile(std::llround(options.fromSeconds * bytesPerSecond));
     if (!reports.Handled(player, 5s) || !player.IsPlaying()) {
         err << "tonavise-cli: the sound output cannot be opened\n";
@@ -151,11 +226,11 @@ int RunPlay(const PlayOptions& options,
     // and --seconds counts seconds of sound played, from the play position.
     const int64_t startPosition = reports.Position();  // reported once the play was handled
     std::optional<Clock::time_point> start;
+    int64_t lastPosition = startPosition;
+    double played = 0.0;  // seconds of the file, loop passes included
     auto next = Clock::now();
     while (!stop.load() && player.IsPlaying()) {
-        const int64_t played = reports.Position() - startPosition;
-        if (options.seconds > 0 && start &&
-            static_cast<double>(played) / bytesPerSecond >= options.seconds) {
+        if (options.seconds > 0 && start && played >= options.seconds) {
             break;
         }
         next += 100ms;
@@ -166,6 +241,10 @@ int RunPlay(const PlayOptions& options,
         }
         // The position the feed just reported: the block the analysis is about to get.
         const int64_t position = reports.Position();
+        if (start) {
+            played += PlayedBetween(lastPosition, position, loop, bytesPerSecond);
+        }
+        lastPosition = position;
         if (!start) {
             // Not sounding yet until at least a millisecond has been heard (the rows print the
             // position in milliseconds); a server's first reports may also step back to 0

@@ -228,6 +228,13 @@ int RunTool(int argc, char** argv) {
     outputOption(playCmd);
     seconds(playCmd, play.seconds);
     playCmd->add_option("--a4", play.a4, "Frequency of A4 in Hz")->check(CLI::Range(435.0, 445.0));
+    playCmd->add_option(
+        "--speed", play.speed, "Speed, 0.5 to 1.5 (1: as recorded), without changing the pitch");
+    playCmd->add_option("--transpose",
+                        play.transpose,
+                        "Transpose by this many semitones, -12 to 12, without changing the speed");
+    playCmd->add_option(
+        "--loop", play.loop, "A,B: loop between A and B seconds into the file (Ctrl-C ends)");
 
     RecordOptions record;
     CLI::App* recordCmd = app.add_subcommand(

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <new>
 #include <string>
 #include <variant>
 
@@ -31,6 +32,18 @@ bool CFilePlayThread::PostFeed(PlayerListener* listener) {
     return post(UM_PLAYER_FEED_SCOPE, listener);
 }
 
+bool CFilePlayThread::PostSpeed(int percent) {
+    return post(UM_PLAYER_SET_SPEED, int64_t{percent});
+}
+
+bool CFilePlayThread::PostTranspose(int semitones) {
+    return post(UM_PLAYER_SET_TRANSPOSE, int64_t{semitones});
+}
+
+bool CFilePlayThread::PostLoop(int64_t a, int64_t b) {
+    return post(UM_PLAYER_SET_LOOP, std::make_unique<LoopPayload>(a, b));
+}
+
 void CFilePlayThread::handleMessage(Message& m) {
     switch (m.id) {
         case UM_PLAYER_STOP:
@@ -55,6 +68,19 @@ void CFilePlayThread::handleMessage(Message& m) {
                 Feed(*listener);
             }
             break;
+        case UM_PLAYER_SET_SPEED:
+            stream_.SetSpeedPercent(static_cast<int>(
+                std::clamp<int64_t>(m.Number(), kMinSpeedPercent, kMaxSpeedPercent)));
+            break;
+        case UM_PLAYER_SET_TRANSPOSE:
+            stream_.SetSemitones(static_cast<int>(
+                std::clamp<int64_t>(m.Number(), -kMaxTransposeSemitones, kMaxTransposeSemitones)));
+            break;
+        case UM_PLAYER_SET_LOOP:
+            if (auto* payload = std::get_if<std::unique_ptr<MessagePayload>>(&m.argument)) {
+                SetLoop(std::move(*payload));
+            }
+            break;
         case MM_WOM_DONE:
             EndOfBuffer(m);
             break;
@@ -75,8 +101,9 @@ void CFilePlayThread::onExit() {
 }
 
 void CFilePlayThread::Release() {
+    stream_.Release();
     clip_.Release();
-    playback_ = PlaybackSound{};
+    bufferFrames_ = 0;
     kind_.store(LoadedKind::None, std::memory_order_relaxed);
     channels_.store(0, std::memory_order_relaxed);
     length_.store(0, std::memory_order_relaxed);
@@ -96,7 +123,24 @@ void CFilePlayThread::Open(std::unique_ptr<MessagePayload> payload) {
     if (clip_.kind == LoadedKind::None) {
         return;
     }
-    if (!PreparePlayback(clip_, playback_)) {
+    // The device plays 16-bit frames of the file's first two channels (or its one) at the
+    // file's rate, in buffers of about 50 ms.
+    const int channels = clip_.format.channels >= 2 ? 2 : 1;
+    const auto rate = static_cast<int>(clip_.format.samplesPerSec);
+    deviceFormat_ = WaveFormat{kFormatPcm,
+                               static_cast<uint16_t>(channels),
+                               static_cast<uint32_t>(rate),
+                               static_cast<uint32_t>(rate * channels * 2),
+                               static_cast<uint16_t>(channels * 2),
+                               16};
+    bufferFrames_ = std::max(256, rate / 20);
+    bool prepared = stream_.Prepare(clip_);
+    try {
+        buffers_.assign(static_cast<std::size_t>(kPlayBuffers) * bufferFrames_ * channels, 0);
+    } catch (const std::bad_alloc&) {
+        prepared = false;
+    }
+    if (!prepared) {
         notifier_.ShowMessage(kAppTitle, kMemoryNotEnough, MessageIcon::Exclamation);
         Release();
         return;
@@ -127,27 +171,73 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
         return;
     }
     // A device that cannot be opened or started says why; the Play command stays enabled.
-    DeviceResult result = device->Open(playback_.format, *this);
+    DeviceResult result = device->Open(deviceFormat_, *this);
     if (result != kDeviceOk) {
         ShowDeviceError(notifier_, *device, result);
         return;
     }
     startOffset_ = offset;
     nextStreamSample_ = -1;
-    uint8_t* played = playback_.IsCopy() ? playback_.copy.get() : clip_.data.get();
-    const int64_t playedOffset = offset / clip_.format.blockAlign * playback_.format.blockAlign;
-    header_.Describe(played + playedOffset, static_cast<uint32_t>(playback_.length - playedOffset));
-    device->Prepare(header_);
-    result = device->Queue(header_);
-    if (result != kDeviceOk) {
-        ShowDeviceError(notifier_, *device, result);
-        device->Close();
+    stream_.Start(offset / clip_.format.blockAlign);
+    device_ = std::move(device);
+    queued_ = 0;
+    rendered_ = false;
+    const std::size_t samples = static_cast<std::size_t>(bufferFrames_) * deviceFormat_.channels;
+    for (int k = 0; k < kPlayBuffers; ++k) {
+        headers_[k].Describe(buffers_.data() + k * samples,
+                             static_cast<uint32_t>(samples * sizeof(int16_t)));
+        device_->Prepare(headers_[k]);
+    }
+    // Every buffer is rendered before the first is queued: the stream starts with the first
+    // and may take more than one buffer at once, and a buffer still being rendered then would
+    // be heard as a gap.
+    queueError_ = kDeviceOk;
+    int ready = 0;
+    while (ready < kPlayBuffers && RenderInto(headers_[ready])) {
+        ++ready;
+    }
+    for (int k = 0; k < ready && QueueHeader(headers_[k]); ++k) {
+    }
+    if (queueError_ != kDeviceOk || queued_ == 0) {
+        if (queueError_ != kDeviceOk) {
+            ShowDeviceError(notifier_, *device_, queueError_);
+        }
+        device_->Close();
+        device_.reset();
         return;
     }
-    device_ = std::move(device);
     ending_ = false;
     playing_.store(true, std::memory_order_relaxed);
     paused_.store(false, std::memory_order_relaxed);
+}
+
+bool CFilePlayThread::Refill(WaveHeader& header) {
+    return RenderInto(header) && QueueHeader(header);
+}
+
+bool CFilePlayThread::RenderInto(WaveHeader& header) {
+    if (rendered_) {
+        return false;
+    }
+    const int frames = stream_.Render(reinterpret_cast<int16_t*>(header.data), bufferFrames_);
+    if (frames < bufferFrames_) {
+        rendered_ = true;
+    }
+    if (frames == 0) {
+        return false;
+    }
+    header.bufferLength = static_cast<uint32_t>(frames * deviceFormat_.blockAlign);
+    return true;
+}
+
+bool CFilePlayThread::QueueHeader(WaveHeader& header) {
+    const DeviceResult result = device_->Queue(header);
+    if (result != kDeviceOk) {
+        queueError_ = result;
+        return false;
+    }
+    ++queued_;
+    return true;
 }
 
 void CFilePlayThread::Stop() {
@@ -159,7 +249,9 @@ void CFilePlayThread::Stop() {
     if (device_) {
         device_->Pause();
         device_->Reset();
-        device_->Unprepare(header_);
+        for (WaveHeader& header : headers_) {
+            device_->Unprepare(header);
+        }
         device_->Close();
         device_.reset();
     }
@@ -178,18 +270,32 @@ void CFilePlayThread::Resume() {
 }
 
 void CFilePlayThread::EndOfBuffer(const Message& m) {
+    const auto* done = std::get_if<BufferDone>(&m.argument);
+    WaveHeader* header = done != nullptr ? done->header : nullptr;
     // A completion posted by the reset of an earlier play can arrive after a new play has
-    // started: the new buffer is not done, and that play goes on.
-    if (IsPlaying() && !header_.IsDone()) {
+    // started: the new play's buffer is not done, and that play goes on.
+    if (IsPlaying() && (header == nullptr || !header->IsDone())) {
         return;
     }
     if (IsPlaying() && FromDevice(m)) {
+        --queued_;
+        if (Refill(*header)) {
+            return;
+        }
+        if (queueError_ != kDeviceOk) {
+            const std::string text = DeviceErrorText(queueError_, device_->ErrorText(queueError_));
+            Finish();
+            notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
+            return;
+        }
         // Every byte has been handed to the sound system, which still holds the end of the
         // file: the play ends when that has been heard (MM_WOM_PLAYED_OUT).
-        ending_ = true;
+        ending_ = queued_ == 0;
         return;
     }
-    Finish();
+    if (!IsPlaying()) {
+        Finish();
+    }
 }
 
 void CFilePlayThread::PlayedOut(const Message& m) {
@@ -212,6 +318,19 @@ void CFilePlayThread::DeviceFailed(const Message& m) {
     notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
 }
 
+void CFilePlayThread::SetLoop(std::unique_ptr<MessagePayload> payload) {
+    const auto* loop = dynamic_cast<LoopPayload*>(payload.get());
+    if (loop == nullptr) {
+        return;
+    }
+    if (loop->a < 0 || clip_.kind == LoadedKind::None) {
+        stream_.ClearLoop();
+        return;
+    }
+    const int64_t align = clip_.format.blockAlign;
+    stream_.SetLoop(loop->a / align, loop->b / align);
+}
+
 void CFilePlayThread::Finish() {
     if (notify_ != nullptr) {
         notify_->OnPlayerPosition(0, clip_.length);
@@ -229,12 +348,8 @@ int64_t CFilePlayThread::PlayPosition() const {
     if (!IsPlaying() || !device_) {
         return 0;
     }
-    int64_t played = device_->Position();
-    if (playback_.IsCopy()) {
-        // Bytes of the copy, whose frames are the clip's frames in another size.
-        played = played / playback_.format.blockAlign * clip_.format.blockAlign;
-    }
-    return std::min<int64_t>(played + startOffset_, clip_.length);
+    const int64_t heard = device_->Position() / deviceFormat_.blockAlign;
+    return std::min<int64_t>(stream_.FileFrameAt(heard) * clip_.format.blockAlign, clip_.length);
 }
 
 void CFilePlayThread::Feed(PlayerListener* frame) {
@@ -251,13 +366,20 @@ void CFilePlayThread::Feed(PlayerListener* frame) {
     // analysis sees (a blurred peak, off by up to ten cents); while the play position is
     // within 50 ms of where the last block ended, the next block continues from there instead.
     // Otherwise (a new play, a pause, a slow feed) the block starts at the play position.
-    int64_t from = StreamSampleAtPosition(clip_, position);
-    if (IsPlaying() && !IsPaused() && nextStreamSample_ >= 0 &&
-        std::llabs(from - nextStreamSample_) <= kSampleRate / 20) {
-        from = nextStreamSample_;
+    // The block is taken from the sound as it is heard (slowed, transposed, looped).
+    if (!IsPlaying() || !device_) {
+        BuildFeedBlockAtStreamSample(clip_, StreamSampleAtPosition(clip_, position), feed_);
+        nextStreamSample_ = -1;
+    } else {
+        const int64_t heard = device_->Position() / deviceFormat_.blockAlign;
+        int64_t from = stream_.StreamSampleAt(heard);
+        if (!IsPaused() && nextStreamSample_ >= 0 &&
+            std::llabs(from - nextStreamSample_) <= kSampleRate / 20) {
+            from = nextStreamSample_;
+        }
+        stream_.BuildHeardBlock(from, feed_);
+        nextStreamSample_ = from + kBlockFrames;
     }
-    BuildFeedBlockAtStreamSample(clip_, from, feed_);
-    nextStreamSample_ = from + kBlockFrames;
     const int channels = FeedChannels(clip_.format);
     const std::size_t samples = static_cast<std::size_t>(channels) * kBlockFrames;
     store_.AppendBlock(std::span<const int16_t>(feed_.data(), samples), channels);

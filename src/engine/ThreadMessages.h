@@ -30,6 +30,9 @@ inline constexpr uint32_t UM_PLAYER_PLAY = WM_APP + 0x20;
 inline constexpr uint32_t UM_PLAYER_RESUME = WM_APP + 0x21;
 inline constexpr uint32_t UM_PLAYER_OPEN = WM_APP + 0x22;
 inline constexpr uint32_t UM_PLAYER_FEED_SCOPE = WM_APP + 0x23;
+inline constexpr uint32_t UM_PLAYER_SET_SPEED = WM_APP + 0x24;
+inline constexpr uint32_t UM_PLAYER_SET_TRANSPOSE = WM_APP + 0x25;
+inline constexpr uint32_t UM_PLAYER_SET_LOOP = WM_APP + 0x26;
 
 // CRecorderThread
 inline constexpr uint32_t UM_RECORDER_STOP_PLAYBACK = WM_APP + 0x28;

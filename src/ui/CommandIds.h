@@ -55,6 +55,10 @@ enum CommandId : int {
     // Added beyond the scope's own commands: the precise tuner and the pitch track.
     ID_PRECISE_PITCH = 32900,
     ID_PITCH_TRACK = 32901,
+    // The practice player's A–B loop.
+    ID_PLAYER_LOOP_A = 32910,
+    ID_PLAYER_LOOP_B = 32911,
+    ID_PLAYER_LOOP_CLEAR = 32912,
     ID_APP_ABOUT = 57664,
     ID_APP_EXIT = 57665,
     ID_VIEW_TOOLBAR = 59392,

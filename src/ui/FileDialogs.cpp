@@ -7,7 +7,9 @@
 namespace tonavise::ui {
 
 QString OpenFileFilter() {
-    return QStringLiteral("MP3(*.mp3)|*.mp3|WAV(*.wav)|*.wav|") +
+    // Every file the player can open first, so that one list shows them all.
+    return QCoreApplication::translate("FileDialogs", "Sound files (*.wav *.mp3)") +
+           QStringLiteral("|*.wav;*.mp3|MP3(*.mp3)|*.mp3|WAV(*.wav)|*.wav|") +
            QCoreApplication::translate("FileDialogs", "All Files (*.*)") + QStringLiteral("|*.*||");
 }
 

@@ -19,7 +19,7 @@ class QWidget;
 namespace tonavise::ui {
 
 // The filters as one string: pairs of "text|patterns", ended by "||". The open dialog's
-// "All Files (*.*)" is translated.
+// "Sound files (*.wav *.mp3)" and "All Files (*.*)" are translated.
 QString OpenFileFilter();
 inline constexpr char kSaveRecordingFilter[] = "WAV(*.wav) File|*.wav||";
 
@@ -35,8 +35,8 @@ class OpenPathChooser {
     virtual std::optional<QString> ChooseOpenPath() = 0;
 };
 
-// The open dialog ("Open"): an existing file, default ending "mp3", the MP3, WAV and all-files
-// filters.
+// The open dialog ("Open"): an existing file, default ending "mp3", the sound-files, MP3, WAV and
+// all-files filters.
 std::unique_ptr<QFileDialog> MakeOpenFileDialog(QWidget* parent);
 // The recording's save dialog ("Save As"): default ending "wav", no file name, the overwrite
 // prompt, the WAV filter, no parent window.

@@ -6,21 +6,27 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QToolBar>
 #include <algorithm>
 
+#include "engine/FilePlayThread.h"
+#include "engine/LiveEngine.h"
 #include "engine/Notifier.h"
+#include "engine/PracticeStream.h"
 #include "engine/SoundDevice.h"
 #include "ui/CommandIds.h"
 #include "ui/PlayerBar.h"
 #include "ui/ProductInfo.h"
 #include "ui/ProgramFiles.h"
 #include "ui/ScopeView.h"
+#include "ui/SettingsStore.h"
 #include "ui/ToolIcons.h"
 #include "ui/WebPageOpener.h"
 
@@ -145,6 +151,7 @@ CMainFrame::~CMainFrame() {
 
 void CMainFrame::InitialUpdate() {
     view_->OnInitialUpdate();
+    ApplyPracticeSettings();
     view_->setFocus();
     UpdateCommandStates();
 }
@@ -212,7 +219,14 @@ void CMainFrame::CreateMenus() {
     add(function->addMenu(tr("Select Microphone's channel")), {ID_MIC_MONO, ID_MIC_STEREO});
     function->addSeparator();
     add(function->addMenu(tr("Player")),
-        {ID_PLAYER_OPEN, ID_PLAYER_PLAY, ID_PLAYER_PAUSE, ID_PLAYER_STOP});
+        {ID_PLAYER_OPEN,
+         ID_PLAYER_PLAY,
+         ID_PLAYER_PAUSE,
+         ID_PLAYER_STOP,
+         kSeparator,
+         ID_PLAYER_LOOP_A,
+         ID_PLAYER_LOOP_B,
+         ID_PLAYER_LOOP_CLEAR});
 
     QMenu* tool = bar->addMenu(tr("&Tool"));
     add(tool, {ID_TONE_LA, kSeparator});
@@ -314,9 +328,26 @@ void CMainFrame::CreateToolBars() {
         playerBar_->addAction(Action(id));
     }
     playerBar_->addWidget(playerBar_->slider());
-    // A press on the slider first stops a playing file; the slider then moves its thumb.
+    CreatePracticeControls();
+    // A press on the slider first stops a playing file; the slider then moves its thumb, from
+    // where it was when the file was playing (not from the 0 that Stop shows), and on the
+    // release a file that was playing plays on from where the thumb was let go.
     connect(playerBar_, &CPlayerBar::sliderPressedByUser, this, [this] {
+        sliderHeld_ = true;
+        playOnAfterPress_ = view_->tools().PlayerIsPlaying();
+        const int position = positionSlider()->value();
         ExecuteCommand(ID_PLAYER_STOP);
+        if (playOnAfterPress_) {
+            positionSlider()->setValue(position);
+        }
+    });
+    connect(playerBar_, &CPlayerBar::sliderReleasedByUser, this, [this] {
+        sliderHeld_ = false;
+        if (playOnAfterPress_) {
+            playOnAfterPress_ = false;
+            view_->tools().PlayOnFromSlider();
+            UpdateCommandStates();
+        }
     });
     // A seek key is a press made with the keyboard: it stops a playing file too, but the thumb
     // moves from where it was (not from the 0 that Stop shows), and a file that was playing or
@@ -343,6 +374,103 @@ void CMainFrame::CreateToolBars() {
     addToolBar(Qt::LeftToolBarArea, scopeBar_);
     addToolBar(Qt::BottomToolBarArea, recorderBar_);
     addToolBar(Qt::RightToolBarArea, assistanceBar_);
+}
+
+void CMainFrame::CreatePracticeControls() {
+    // The loop's keys work wherever the focus is; the tips name them.
+    const std::array<std::pair<int, QKeySequence>, 3> keys = {
+        std::pair{ID_PLAYER_LOOP_A, QKeySequence(Qt::Key_BracketLeft)},
+        std::pair{ID_PLAYER_LOOP_B, QKeySequence(Qt::Key_BracketRight)},
+        std::pair{ID_PLAYER_LOOP_CLEAR, QKeySequence(Qt::Key_Backslash)}};
+    for (const auto& [id, key] : keys) {
+        QAction* action = Action(id);
+        action->setShortcut(key);
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(action->toolTip(),
+                                                         key.toString(QKeySequence::NativeText)));
+        addAction(action);
+    }
+    playerBar_->AddPracticeControls(
+        {Action(ID_PLAYER_LOOP_A), Action(ID_PLAYER_LOOP_B), Action(ID_PLAYER_LOOP_CLEAR)});
+
+    // The time beside the slider follows the thumb: the play position while a file plays,
+    // where Play will start otherwise.
+    connect(positionSlider(), &QSlider::valueChanged, this, [this](int value) {
+        const CFilePlayThread* player = view_->engine().player();
+        playerBar_->ShowTime(
+            value,
+            positionSlider()->maximum(),
+            player != nullptr && player->IsLoaded() ? player->BytesPerSecond() : 0);
+    });
+    connect(view_, &CScopeView::fileOpenRequested, this, [this](const QString& path) {
+        openingName_ = QFileInfo(path).fileName();
+        playerBar_->SetFileName({});
+        // The player drops the loop itself when it opens another file.
+        playerBar_->slider()->SetLoopMarks(-1, -1);
+    });
+
+    // Speed and transpose are kept from one run to the next: a piece is practised at the
+    // speed reached last time, in the key of the instrument.
+    playerBar_->speedBox()->setValue(
+        context_.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerSpeed"), 100));
+    playerBar_->transposeBox()->setValue(
+        context_.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerTranspose"), 0));
+    connect(playerBar_, &CPlayerBar::speedChanged, this, [this](int percent) {
+        if (CFilePlayThread* player = view_->engine().player()) {
+            player->PostSpeed(percent);
+        }
+        context_.settings.WriteInt(kSectionSetting, QStringLiteral("PlayerSpeed"), percent);
+        context_.settings.Flush();
+    });
+    connect(playerBar_, &CPlayerBar::transposeChanged, this, [this](int semitones) {
+        if (CFilePlayThread* player = view_->engine().player()) {
+            player->PostTranspose(semitones);
+        }
+        context_.settings.WriteInt(kSectionSetting, QStringLiteral("PlayerTranspose"), semitones);
+        context_.settings.Flush();
+    });
+}
+
+void CMainFrame::ApplyPracticeSettings() {
+    if (CFilePlayThread* player = view_->engine().player()) {
+        player->PostSpeed(playerBar_->speedBox()->value());
+        player->PostTranspose(playerBar_->transposeBox()->value());
+    }
+}
+
+void CMainFrame::SetLoopMarks(int64_t a, int64_t b) {
+    playerBar_->slider()->SetLoopMarks(a, b);
+    CFilePlayThread* player = view_->engine().player();
+    if (player != nullptr) {
+        player->PostLoop(a >= 0 && b >= 0 ? a : -1, b);
+    }
+}
+
+void CMainFrame::MarkLoop(bool start) {
+    const CFilePlayThread* player = view_->engine().player();
+    if (player == nullptr || !player->IsLoaded()) {
+        return;
+    }
+    const int64_t here = positionSlider()->value();
+    int64_t a = start ? here : playerBar_->slider()->loopA();
+    int64_t b = start ? playerBar_->slider()->loopB() : here;
+    if (a < 0 && b >= 0) {
+        // B alone: shown as the one mark until A is set.
+        std::swap(a, b);
+    }
+    const double rate = static_cast<double>(player->BytesPerSecond());
+    if (a >= 0 && b >= 0) {
+        if (std::llabs(b - a) < kMinLoopSeconds * rate) {
+            SetMessageText(tr("A and B must be at least %1 s apart: the loop is unchanged.")
+                               .arg(kMinLoopSeconds));
+            return;
+        }
+        if (b < a) {
+            // An end set before the start is taken as the start: the loop is what lies between.
+            std::swap(a, b);
+        }
+        SetMessageText(tr("Loop %1 – %2").arg(FormatPlayTime(a / rate), FormatPlayTime(b / rate)));
+    }
+    SetLoopMarks(a, b);
 }
 
 void CMainFrame::CreateStatusBar() {
@@ -431,11 +559,17 @@ QToolBar* CMainFrame::BarOf(int id) const {
 
 bool CMainFrame::HandlesCommand(int id) const {
     return BarOf(id) != nullptr || id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT ||
-           id == ID_HELP_SHOW;
+           id == ID_HELP_SHOW || id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B ||
+           id == ID_PLAYER_LOOP_CLEAR;
 }
 
 void CMainFrame::UpdateCommand(int id, CommandState& state) {
-    if (QToolBar* bar = BarOf(id)) {
+    if (id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B) {
+        const CFilePlayThread* player = view_->engine().player();
+        state.enabled = player != nullptr && player->IsLoaded();
+    } else if (id == ID_PLAYER_LOOP_CLEAR) {
+        state.enabled = playerBar_->slider()->loopA() >= 0;
+    } else if (QToolBar* bar = BarOf(id)) {
         state.checked = bar->isVisible();
     } else if (id == ID_VIEW_STATUS_BAR) {
         state.checked = statusBar()->isVisible();
@@ -451,6 +585,11 @@ void CMainFrame::OnCommand(int id) {
         close();
     } else if (id == ID_HELP_SHOW) {
         OpenHelp();
+    } else if (id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B) {
+        MarkLoop(id == ID_PLAYER_LOOP_A);
+    } else if (id == ID_PLAYER_LOOP_CLEAR) {
+        SetLoopMarks(-1, -1);
+        SetMessageText(tr("Loop off"));
     }
 }
 
@@ -484,6 +623,11 @@ void CMainFrame::OpenHelp() {
 }
 
 void CMainFrame::OnPlayerPosition(int32_t position, int32_t length) {
+    // While the mouse holds the slider the thumb is the user's: the stopped play's last reports
+    // (position 0) must not move it from where the play goes on.
+    if (sliderHeld_) {
+        return;
+    }
     QSlider* slider = positionSlider();
     if (slider->maximum() != length) {
         const QSignalBlocker block(slider);
@@ -498,6 +642,10 @@ int32_t CMainFrame::OnPlayerGetStart() const {
 
 void CMainFrame::OnPlayerLoaded(int32_t minimum, int32_t maximum) {
     positionSlider()->setRange(minimum, maximum);
+    playerBar_->SetFileName(openingName_);
+    const CFilePlayThread* player = view_->engine().player();
+    playerBar_->ShowTime(
+        positionSlider()->value(), maximum, player != nullptr ? player->BytesPerSecond() : 0);
 }
 
 void CMainFrame::SetMessageText(const QString& text) {

@@ -106,6 +106,15 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
                           std::initializer_list<int> ids);
     QToolBar* BarOf(int id) const;
     void UpdateIndicators();
+    // The Player bar's name and time, loop and speed and transpose boxes.
+    void CreatePracticeControls();
+    // Hands the stored speed and transpose to the player once it runs.
+    void ApplyPracticeSettings();
+    // Sets the loop mark A (start) or B at the play position; B before A swaps them, ends
+    // closer than the shortest loop are refused with a status message.
+    void MarkLoop(bool start);
+    // Shows the marks on the slider and hands the loop to the player (both set) or clears it.
+    void SetLoopMarks(int64_t a, int64_t b);
     // The manual (ProgramFiles.h) in the desktop's browser; a message when there is no manual or
     // no browser could be started for it.
     void OpenHelp();
@@ -126,6 +135,9 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
     QTimer updateTimer_;
     // A seek key found a file playing and stopped it; it plays on once the thumb has moved.
     bool playOnAfterSeek_ = false;
+    bool playOnAfterPress_ = false;  // the press on the slider stopped a playing file
+    bool sliderHeld_ = false;        // the left button is down on the slider
+    QString openingName_;            // the name of the file being opened
 };
 
 }  // namespace tonavise::ui

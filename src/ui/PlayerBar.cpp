@@ -1,8 +1,16 @@
 #include "ui/PlayerBar.h"
 
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QPainter>
+#include <QSpinBox>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <algorithm>
+#include <cmath>
+
+#include "engine/PracticeStream.h"
 
 namespace tonavise::ui {
 
@@ -50,6 +58,55 @@ void CPositionSlider::sliderChange(SliderChange change) {
     QSlider::sliderChange(change);
 }
 
+void CPositionSlider::SetLoopMarks(int64_t a, int64_t b) {
+    if (a != loopA_ || b != loopB_) {
+        loopA_ = a;
+        loopB_ = b;
+        update();
+    }
+}
+
+int CPositionSlider::PixelOf(int64_t value) const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    const QRect handle =
+        style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+    const int span = width() - handle.width();
+    const auto clamped = static_cast<int>(std::clamp<int64_t>(value, minimum(), maximum()));
+    return handle.width() / 2 +
+           QStyle::sliderPositionFromValue(minimum(), maximum(), clamped, span);
+}
+
+void CPositionSlider::paintEvent(QPaintEvent* event) {
+    QSlider::paintEvent(event);
+    if (loopA_ < 0) {
+        return;
+    }
+    // The loop as a band across the groove, its ends as lines; a mark alone as a line.
+    QPainter painter(this);
+    const QColor color(0, 120, 215);
+    const int a = PixelOf(loopA_);
+    const int top = height() / 2 - 6;
+    if (loopB_ >= 0) {
+        const int b = PixelOf(loopB_);
+        painter.fillRect(QRect(a, top, std::max(1, b - a), 12), QColor(0, 120, 215, 70));
+        painter.fillRect(QRect(b - 1, top - 2, 2, 16), color);
+    }
+    painter.fillRect(QRect(a - 1, top - 2, 2, 16), color);
+}
+
+QString CTransposeBox::textFromValue(int value) const {
+    return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
+}
+
+QString FormatPlayTime(double seconds) {
+    const auto tenths = static_cast<int64_t>(std::floor(std::max(0.0, seconds) * 10.0));
+    return QStringLiteral("%1:%2.%3")
+        .arg(tenths / 600)
+        .arg(tenths / 10 % 60, 2, 10, QLatin1Char('0'))
+        .arg(tenths % 10);
+}
+
 void CPositionSlider::keyPressEvent(QKeyEvent* event) {
     if (!IsSeekKey(*event)) {
         QSlider::keyPressEvent(event);
@@ -61,14 +118,89 @@ void CPositionSlider::keyPressEvent(QKeyEvent* event) {
 }
 
 CPlayerBar::CPlayerBar(const QString& title, QWidget* parent)
-    : QToolBar(title, parent), slider_(new CPositionSlider(this)) {
+    : QToolBar(title, parent),
+      slider_(new CPositionSlider(this)),
+      time_(new QLabel(this)),
+      speed_(new QSpinBox(this)),
+      transpose_(new CTransposeBox(this)) {
     slider_->installEventFilter(this);
+    time_->setObjectName(QStringLiteral("playerTime"));
+    time_->setContentsMargins(6, 0, 6, 0);
+    time_->setMaximumWidth(320);
+    speed_->setObjectName(QStringLiteral("playerSpeed"));
+    speed_->setRange(kMinSpeedPercent, kMaxSpeedPercent);
+    speed_->setSingleStep(5);
+    speed_->setValue(100);
+    speed_->setSuffix(QStringLiteral(" %"));
+    speed_->setToolTip(tr("Speed: slower or faster without changing the pitch"));
+    transpose_->setObjectName(QStringLiteral("playerTranspose"));
+    transpose_->setRange(-kMaxTransposeSemitones, kMaxTransposeSemitones);
+    transpose_->setValue(0);
+    transpose_->setToolTip(tr("Transpose in semitones, without changing the speed"));
+    connect(speed_, &QSpinBox::valueChanged, this, &CPlayerBar::speedChanged);
+    connect(transpose_, &QSpinBox::valueChanged, this, &CPlayerBar::transposeChanged);
+    UpdateTimeText();
+}
+
+void CPlayerBar::AddPracticeControls(std::initializer_list<QAction*> loopActions) {
+    addWidget(time_);
+    addSeparator();
+    for (QAction* action : loopActions) {
+        addAction(action);
+    }
+    addSeparator();
+    auto* speedLabel = new QLabel(tr("Speed"), this);
+    speedLabel->setBuddy(speed_);
+    speedLabel->setContentsMargins(4, 0, 4, 0);
+    addWidget(speedLabel);
+    addWidget(speed_);
+    auto* transposeLabel = new QLabel(tr("Transpose"), this);
+    transposeLabel->setBuddy(transpose_);
+    transposeLabel->setContentsMargins(8, 0, 4, 0);
+    addWidget(transposeLabel);
+    addWidget(transpose_);
+}
+
+void CPlayerBar::SetFileName(const QString& name) {
+    fileName_ = name;
+    UpdateTimeText();
+}
+
+void CPlayerBar::ShowTime(int64_t position, int64_t length, int64_t bytesPerSecond) {
+    timeText_.clear();
+    if (bytesPerSecond > 0) {
+        const auto rate = static_cast<double>(bytesPerSecond);
+        timeText_ = FormatPlayTime(static_cast<double>(position) / rate) + QStringLiteral(" / ") +
+                    FormatPlayTime(static_cast<double>(length) / rate);
+    }
+    UpdateTimeText();
+}
+
+void CPlayerBar::UpdateTimeText() {
+    // A long name is cut in the middle; the whole name is in the tip.
+    QStringList parts;
+    if (!fileName_.isEmpty()) {
+        parts << time_->fontMetrics().elidedText(
+            fileName_, Qt::ElideMiddle, time_->maximumWidth() / 2);
+    }
+    if (!timeText_.isEmpty()) {
+        parts << timeText_;
+    }
+    time_->setText(parts.join(QStringLiteral("  ")));
+    time_->setToolTip(fileName_);
 }
 
 bool CPlayerBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == slider_ && event->type() == QEvent::MouseButtonPress &&
+    // The slider has moved its thumb by the time the release comes (a click pages on the press,
+    // a drag moves it on the way): the release is reported before the slider sees it.
+    const bool press = event->type() == QEvent::MouseButtonPress;
+    if (watched == slider_ && (press || event->type() == QEvent::MouseButtonRelease) &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
-        emit sliderPressedByUser();
+        if (press) {
+            emit sliderPressedByUser();
+        } else {
+            emit sliderReleasedByUser();
+        }
     }
     return QToolBar::eventFilter(watched, event);
 }

@@ -343,6 +343,36 @@ void DrawIcon(QPainter& g, ToolIcon icon, const Palette& p) {
             g.setBrush(icon == ToolIcon::kStop ? p.ink : p.ink.lighter(130));
             g.drawRoundedRect(QRectF(5.5, 5.5, 13, 13), 1.5, 1.5);
             break;
+        case ToolIcon::kLoopA:
+        case ToolIcon::kLoopB:
+        case ToolIcon::kLoopClear: {
+            // The loop's ends as brackets on a line, with the end's letter.
+            g.setPen(Stroke(p.faint, 1.4));
+            g.drawLine(QPointF(2, 19), QPointF(22, 19));
+            g.setPen(Stroke(p.blue, 1.8));
+            if (icon != ToolIcon::kLoopB) {
+                g.drawPolyline(
+                    QPolygonF{QPointF(7, 4), QPointF(4, 4), QPointF(4, 21), QPointF(7, 21)});
+            }
+            if (icon != ToolIcon::kLoopA) {
+                g.drawPolyline(
+                    QPolygonF{QPointF(17, 4), QPointF(20, 4), QPointF(20, 21), QPointF(17, 21)});
+            }
+            if (icon == ToolIcon::kLoopClear) {
+                g.setPen(Stroke(p.red, 1.8));
+                g.drawLine(QPointF(7, 16), QPointF(17, 6));
+                break;
+            }
+            QFont font = g.font();
+            font.setPixelSize(13);
+            font.setBold(true);
+            g.setFont(font);
+            g.setPen(p.ink);
+            g.drawText(QRectF(icon == ToolIcon::kLoopA ? 7 : 3, 3, 14, 15),
+                       Qt::AlignCenter,
+                       QLatin1String(icon == ToolIcon::kLoopA ? "A" : "B"));
+            break;
+        }
         case ToolIcon::kRecord:
             g.setPen(Stroke(p.red.darker(140), 1.2));
             g.setBrush(p.red);

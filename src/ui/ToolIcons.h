@@ -30,6 +30,9 @@ enum class ToolIcon {
     kPlay,
     kPause,
     kStop,
+    kLoopA,
+    kLoopB,
+    kLoopClear,
     // Recorder bar
     kToneLa,
     kMetronome,

@@ -244,6 +244,72 @@ TEST(PlayCommand, RowsBeginWithTheSoundAndSecondsCountWhatWasPlayed) {
     EXPECT_LE(position(lines.back()), 1.25) << out.str();
 }
 
+// The practice settings: out of range is refused before anything plays; a loop plays its
+// passes and --seconds counts them.
+TEST(PlayCommand, PracticeSettingsAreCheckedAndALoopPlaysItsPasses) {
+    const std::filesystem::path file = std::filesystem::temp_directory_path() /
+                                       ("tonavise-loop-" + std::to_string(::getpid()) + ".wav");
+    SineOptions sine;
+    sine.output = file.string();
+    sine.seconds = 3.0;
+    std::ostringstream sineErr;
+    ASSERT_EQ(RunSine(sine, sineErr), 0);
+    VirtualSoundSystem system;
+    std::atomic<bool> stop{false};
+    const auto refused = [&](PlayOptions options) {
+        options.file = file.string();
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunPlay(options, system, stop, out, err), 1);
+        EXPECT_EQ(out.str(), "");
+        return err.str();
+    };
+    PlayOptions o;
+    o.speed = 2.0;
+    EXPECT_EQ(refused(o), "tonavise-cli play: --speed must be between 0.5 and 1.5, not 2\n");
+    o = {};
+    o.transpose = -13;
+    EXPECT_EQ(refused(o),
+              "tonavise-cli play: --transpose must be between -12 and 12 semitones, not -13\n");
+    o = {};
+    o.loop = "2,1";
+    EXPECT_EQ(refused(o),
+              "tonavise-cli play: --loop 2,1: B (1 s) must be at least 0.1 s after A (2 s)\n");
+    o.loop = "1,1";
+    EXPECT_NE(refused(o).find("at least 0.1 s after A"), std::string::npos);
+    o.loop = "1;2";
+    EXPECT_EQ(refused(o), "tonavise-cli play: --loop 1;2: needs A,B in seconds, such as 12.5,16\n");
+    o.loop = "1,9";
+    EXPECT_EQ(refused(o), "tonavise-cli play: --loop 1,9: B lies past the end of the file (3 s)\n");
+
+    system.StartClock(2.0);
+    PlayOptions options;
+    options.file = file.string();
+    options.loop = "1,1.5";
+    options.fromSeconds = 1.0;
+    options.seconds = 1.6;
+    options.speed = 0.75;
+    options.transpose = -2;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunPlay(options, system, stop, out, err), 0);
+    system.StopClock();
+    std::filesystem::remove(file);
+    EXPECT_EQ(err.str(), "");
+    const auto lines = Lines(out.str());
+    ASSERT_GE(lines.size(), 10u) << out.str();
+    int passes = 0;
+    double last = 0;
+    for (std::size_t i = 1; i < lines.size(); ++i) {
+        const double position = std::stod(lines[i].substr(lines[i].find(',') + 1));
+        EXPECT_GE(position, 1.0) << out.str();
+        EXPECT_LE(position, 1.55) << out.str();
+        passes += position < last;
+        last = position;
+    }
+    EXPECT_GE(passes, 2) << out.str();
+}
+
 // devices lists both directions with the default marked; a known name is chosen, an unknown
 // one is refused with the devices listed, and a back end without named devices refuses names.
 TEST(DeviceChoice, NamesAreListedCheckedAndChosen) {

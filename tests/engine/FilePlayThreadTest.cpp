@@ -17,6 +17,9 @@ namespace {
 
 using namespace std::chrono_literals;
 
+// The buffers the player keeps with the device: Advance plays only what is queued.
+constexpr int kPlayBuffers = CFilePlayThread::kPlayBuffers;
+
 // Records the reports; waits for them with a timeout.
 class Reports final : public PlayerListener {
   public:
@@ -98,6 +101,15 @@ struct FilePlayer : ::testing::Test {
                 test::Chunk("fmt ", test::FmtBody(1, channels, rate, 2 * channels, 16)) +
                 test::Chunk("data", test::Bytes(test::Sine(660, 8000, frames, rate, channels)))));
     }
+    // Lets the device play every buffer the player queues until the play ends.
+    void PlayToTheEnd() {
+        const auto limit = std::chrono::steady_clock::now() + 10s;
+        while (player.IsPlaying() && std::chrono::steady_clock::now() < limit) {
+            if (sound.Complete(DeviceDirection::Output) == 0) {
+                std::this_thread::sleep_for(1ms);
+            }
+        }
+    }
     void Load(const std::string& path) {
         const std::size_t before = reports.loaded.size();
         player.PostOpen(path, &reports);
@@ -118,11 +130,11 @@ TEST_F(FilePlayer, OpenReportsTheLengthAndSetsTheAccessors) {
 TEST_F(FilePlayer, PlayStartsAtAWholeFrameAndPlaysTheRest) {
     Load(Wav("a.wav", 44100, 1, 0.5));
     player.PostPlay(4003);
-    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
     Sync(player, barrier);
     EXPECT_TRUE(player.IsPlaying());
     // Play it to the end: the slider returns to 0 and the player is loaded again.
-    sound.Complete(DeviceDirection::Output);
+    PlayToTheEnd();
     ASSERT_TRUE(reports.WaitFor([&] {
         return !reports.positions.empty() && reports.positions.back().first == 0 &&
                !player.IsPlaying();
@@ -136,7 +148,7 @@ TEST_F(FilePlayer, PlayStartsAtAWholeFrameAndPlaysTheRest) {
 TEST_F(FilePlayer, StopPauseResumeAndTheirFlags) {
     Load(Wav("a.wav", 44100, 1, 1.0));
     player.PostPlay(0);
-    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
     player.post(UM_PLAYER_PAUSE);
     Sync(player, barrier);
     EXPECT_TRUE(player.IsPaused());
@@ -167,7 +179,7 @@ TEST_F(FilePlayer, StopThenPlayAtOnceKeepsTheNewPlayGoing) {
 TEST_F(FilePlayer, OpeningAnotherFileStopsAndReplacesAndAFailureLeavesNothing) {
     Load(Wav("a.wav", 44100, 1, 1.0));
     player.PostPlay(0);
-    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
     Load(Wav("b.wav", 22050, 2, 0.5));
     EXPECT_FALSE(player.IsPlaying());
     EXPECT_EQ(player.ChannelCount(), 2);
@@ -186,7 +198,7 @@ TEST_F(FilePlayer, OpeningAnotherFileStopsAndReplacesAndAFailureLeavesNothing) {
 TEST_F(FilePlayer, FeedAppendsTheBlockAtThePlayPosition) {
     Load(Wav("a.wav", 22050, 1, 1.0));
     player.PostPlay(0);
-    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
     sound.Advance(DeviceDirection::Output, 2205);  // 100 ms of the file
     SyncBlock(player, barrier, store);
     const auto [position, length] = barrier.positions.back();
@@ -203,7 +215,7 @@ TEST_F(FilePlayer, FeedAppendsTheBlockAtThePlayPosition) {
 TEST_F(FilePlayer, FeedsOnScheduleJoinWithoutASeamAndALateFeedJumps) {
     Load(Wav("a.wav", 22050, 1, 2.0));
     player.PostPlay(0);
-    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
     const auto sine = test::Sine(660, 8000, 44100, 22050, 1);
     const auto newest = [&](int i) {
         std::lock_guard g(store.historyLock);
@@ -250,7 +262,7 @@ TEST_F(FilePlayer, WideSamplesWithManyChannelsPlayAsSixteenBitStereoAndFeedTheFi
     EXPECT_EQ(player.ChannelCount(), 3);
     EXPECT_EQ(player.Length(), frames * 9);
     player.PostPlay(9 * 100 + 4);  // a multiple of 4 bytes, then a whole frame: frame 100
-    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 1, 5s));
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
     const WaveFormat device = sound.LastOpenFormat(DeviceDirection::Output);
     EXPECT_EQ(device.formatTag, kFormatPcm);
     EXPECT_EQ(device.channels, 2);
@@ -271,7 +283,7 @@ TEST_F(FilePlayer, WideSamplesWithManyChannelsPlayAsSixteenBitStereoAndFeedTheFi
     }
 
     // The device played the first two channels of every frame from frame 100 to the end.
-    sound.Complete(DeviceDirection::Output);
+    PlayToTheEnd();
     ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
     const auto played = sound.Played(0).bytes;
     ASSERT_EQ(played.size(), static_cast<std::size_t>(frames - 100) * 4);
@@ -281,6 +293,32 @@ TEST_F(FilePlayer, WideSamplesWithManyChannelsPlayAsSixteenBitStereoAndFeedTheFi
         ASSERT_EQ(left, 100 + j) << j;
         ASSERT_EQ(right, 1100 + j) << j;
     }
+}
+
+// Slowed and transposed, the position is still the file's time of what is heard, and the scope
+// is fed what is heard, not the file.
+TEST_F(FilePlayer, SlowedAndTransposedThePositionIsFileTimeAndTheFeedIsWhatIsHeard) {
+    const std::string wav = dir.Write(
+        "a440.wav",
+        test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                       test::Chunk("data", test::Bytes(test::Sine(440, 12000, 44100 * 3)))));
+    Load(wav);
+    player.PostSpeed(50);
+    player.PostTranspose(-2);
+    player.PostPlay(44100 * 2);  // from 1.0 s
+    ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
+    sound.Advance(DeviceDirection::Output, 8820);  // 0.2 s heard: 0.1 s of the file
+    SyncBlock(player, barrier, store);
+    const double seconds = barrier.positions.back().first / 88200.0;
+    EXPECT_NEAR(seconds, 1.1, 0.02);
+    std::vector<int16_t> newest(kBlockFrames);
+    {
+        std::lock_guard g(store.historyLock);
+        std::copy_n(store.channel1History.end() - kBlockFrames, kBlockFrames, newest.begin());
+    }
+    EXPECT_NEAR(test::ZeroCrossingHz(newest, 44100), 392.0, 1.0);
+    player.post(UM_PLAYER_STOP);
+    Sync(player, barrier);
 }
 
 // A device that cannot be opened, or whose stream will not start, says why; nothing plays and

@@ -87,4 +87,20 @@ std::string Bytes(const std::vector<int16_t>& samples) {
     return s;
 }
 
+double ZeroCrossingHz(std::span<const int16_t> samples, int rate) {
+    double first = -1;
+    double last = -1;
+    int crossings = 0;
+    for (std::size_t i = 1; i < samples.size(); ++i) {
+        if (samples[i - 1] < 0 && samples[i] >= 0) {
+            const double t = static_cast<double>(i - 1) +
+                             static_cast<double>(-samples[i - 1]) / (samples[i] - samples[i - 1]);
+            first = first < 0 ? t : first;
+            last = t;
+            ++crossings;
+        }
+    }
+    return crossings < 2 ? 0.0 : (crossings - 1) * rate / (last - first);
+}
+
 }  // namespace tonavise::test

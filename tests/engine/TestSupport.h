@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -54,5 +55,9 @@ std::string RiffWave(const std::string& chunks);
 std::vector<int16_t> Sine(
     double hz, double amplitude, int frames, int rate = 44100, int channels = 1);
 std::string Bytes(const std::vector<int16_t>& samples);
+
+// The frequency of a steady tone from its rising zero crossings (interpolated between samples):
+// crossings less one over the time from the first to the last; 0 with fewer than two.
+double ZeroCrossingHz(std::span<const int16_t> samples, int rate);
 
 }  // namespace tonavise::test

@@ -6,6 +6,7 @@
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QSpinBox>
 #include <QStatusBar>
 #include <QTest>
 #include <QToolBar>
@@ -19,6 +20,7 @@
 #include "ui/MainFrame.h"
 #include "ui/PlayerBar.h"
 #include "ui/ScopeView.h"
+#include "ui/SettingsStore.h"
 
 namespace tonavise::ui::test {
 namespace {
@@ -103,7 +105,14 @@ TEST_F(MainFrameTest, MenusHoldEveryItemInOrder) {
     EXPECT_EQ(Items(Submenu(TopMenu(1), "Select Microphone's channel")),
               QStringList({"Monophonic(1-ch)", "Stereophonic(2-ch)"}));
     EXPECT_EQ(Items(Submenu(TopMenu(1), "Player")),
-              QStringList({"Open File", "Play", "Pause", "Stop"}));
+              QStringList({"Open File",
+                           "Play",
+                           "Pause",
+                           "Stop",
+                           "-",
+                           "Loop Start (A)",
+                           "Loop End (B)",
+                           "Clear Loop"}));
     EXPECT_EQ(Items(TopMenu(2)),
               QStringList({"OutPut tone of \"la\"",
                            "-",
@@ -168,10 +177,24 @@ TEST_F(MainFrameTest, ToolbarsCarryTheirButtonsOnTheirSides) {
                                 ID_RECORDER_SAVE}));
     EXPECT_EQ(BarIds(frame->assistanceBar()),
               (std::vector<int>{ID_SIGNAL_GENERATOR, 0, ID_PRECISE_PITCH, ID_PITCH_TRACK}));
-    const std::vector<int> player = BarIds(frame->playerBar());
-    ASSERT_EQ(player.size(), 5u);
-    EXPECT_EQ(std::vector<int>(player.begin(), player.begin() + 4),
-              (std::vector<int>{ID_PLAYER_OPEN, ID_PLAYER_PLAY, ID_PLAYER_PAUSE, ID_PLAYER_STOP}));
+    // The buttons, the slider, the name and time, a separator, the loop's buttons, a separator,
+    // then the speed and transpose boxes with their labels.
+    EXPECT_EQ(BarIds(frame->playerBar()),
+              (std::vector<int>{ID_PLAYER_OPEN,
+                                ID_PLAYER_PLAY,
+                                ID_PLAYER_PAUSE,
+                                ID_PLAYER_STOP,
+                                0,
+                                0,
+                                0,
+                                ID_PLAYER_LOOP_A,
+                                ID_PLAYER_LOOP_B,
+                                ID_PLAYER_LOOP_CLEAR,
+                                0,
+                                0,
+                                0,
+                                0,
+                                0}));
 
     EXPECT_EQ(frame->toolBarArea(frame->mainToolBar()), Qt::TopToolBarArea);
     EXPECT_EQ(frame->toolBarArea(frame->playerBar()), Qt::TopToolBarArea);
@@ -294,9 +317,16 @@ TEST_F(MainFrameTest, APressOnTheSliderStopsOnlyAPlayingFile) {
     // Other buttons do not stop it.
     press(Qt::RightButton);
     EXPECT_EQ(stops(), 0);
+    // The press stops it; the release plays on from where the thumb was let go (a click
+    // beside the thumb pages from the play position).
     press(Qt::LeftButton);
     EXPECT_EQ(stops(), 1);
-    EXPECT_TRUE(WaitFor([&] { return !player->IsPlaying(); }));
+    EXPECT_TRUE(WaitFor([&] {
+        const std::vector<uint32_t> ids = log.Ids();
+        const auto stop = std::find(ids.rbegin(), ids.rend(), UM_PLAYER_STOP);
+        return std::find(ids.rbegin(), stop, UM_PLAYER_PLAY) != stop;
+    }));
+    EXPECT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
 }
 
 // A loaded file of 88200 bytes, stopped; the slider steps by 882 bytes and pages by 17640.
@@ -363,6 +393,64 @@ TEST_F(PositionSliderTest, AClickPagesByAFifthOfTheLengthAndTakesTheFocus) {
     EXPECT_EQ(frame->view().tools().playerStartPosition(), 17640);
 }
 
+// A and B are set at the thumb; B before A swaps them, ends too close are refused with a word
+// in the status bar; the name and the time stand beside the slider.
+TEST_F(PositionSliderTest, LoopMarksAreSetAtTheThumbAndBadOnesAreExplained) {
+    auto* marks = frame->playerBar()->slider();
+    EXPECT_FALSE(frame->CommandStateOf(ID_PLAYER_LOOP_CLEAR).enabled);
+    slider()->setValue(44100);
+    EXPECT_EQ(frame->playerBar()->timeLabel()->text(), QStringLiteral("a.wav  0:00.5 / 0:01.0"));
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_A));
+    EXPECT_EQ(marks->loopA(), 44100);
+    EXPECT_EQ(marks->loopB(), -1);
+    slider()->setValue(44100 + 882);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_B));
+    EXPECT_EQ(marks->loopB(), -1) << "closer than 0.1 s";
+    EXPECT_TRUE(frame->statusBar()->currentMessage().contains(QStringLiteral("at least")));
+    slider()->setValue(17640);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_B));
+    EXPECT_EQ(marks->loopA(), 17640) << "B before A: swapped";
+    EXPECT_EQ(marks->loopB(), 44100);
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("Loop 0:00.2 – 0:00.5"));
+    const auto loops = [&] {
+        std::vector<uint32_t> ids = log.Ids();
+        return std::count(ids.begin(), ids.end(), UM_PLAYER_SET_LOOP);
+    };
+    EXPECT_EQ(loops(), 2) << "A alone clears, A and B set the loop";
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_CLEAR));
+    EXPECT_EQ(marks->loopA(), -1);
+    EXPECT_EQ(loops(), 3);
+    EXPECT_FALSE(frame->CommandStateOf(ID_PLAYER_LOOP_CLEAR).enabled);
+}
+
+// Speed and transpose: the boxes hold them in range, the player gets them, the settings keep
+// them.
+TEST_F(PositionSliderTest, SpeedAndTransposeStayInRangeAndAreKept) {
+    CPlayerBar* bar = frame->playerBar();
+    bar->speedBox()->setValue(200);
+    EXPECT_EQ(bar->speedBox()->value(), 150);
+    bar->speedBox()->setValue(75);
+    bar->transposeBox()->setValue(-20);
+    EXPECT_EQ(bar->transposeBox()->value(), -12);
+    bar->transposeBox()->selectAll();
+    QTest::keyClicks(bar->transposeBox(), QStringLiteral("+2"));
+    QTest::keyClick(bar->transposeBox(), Qt::Key_Return);
+    EXPECT_EQ(bar->transposeBox()->value(), 2);
+    EXPECT_EQ(bar->transposeBox()->text(), QStringLiteral("+2"));
+    const std::vector<PostLog::Post> posts = log.Posts();
+    const auto last = [&](uint32_t id) {
+        int64_t value = -100;
+        for (const PostLog::Post& p : posts) {
+            value = p.id == id ? p.value : value;
+        }
+        return value;
+    };
+    EXPECT_EQ(last(UM_PLAYER_SET_SPEED), 75);
+    EXPECT_EQ(last(UM_PLAYER_SET_TRANSPOSE), 2);
+    EXPECT_EQ(engine.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerSpeed"), 0), 75);
+    EXPECT_EQ(engine.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerTranspose"), 0), 2);
+}
+
 TEST_F(PositionSliderTest, KeysMoveTheStartPositionOfAStoppedFile) {
     EXPECT_EQ(slider()->focusPolicy(), Qt::StrongFocus);
     Key(Qt::Key_Right);
@@ -409,6 +497,20 @@ TEST_F(PositionSliderTest, AKeyWhileAFilePlaysOrIsPausedPlaysOnFromTheNewPlace) 
               (std::vector<std::pair<uint32_t, int64_t>>{{UM_PLAYER_STOP, 0},
                                                          {UM_PLAYER_PLAY, 40882 - 17640}}));
     EXPECT_TRUE(WaitFor([&] { return player->IsPlaying() && !player->IsPaused(); }));
+}
+
+TEST_F(PositionSliderTest, AClickWhileAFilePlaysPagesFromThePlayPositionAndPlaysOn) {
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_PLAY));
+    ASSERT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
+    DrainEvents();
+    frame->OnPlayerPosition(40000, 88200);
+    log.Clear();
+    Click(slider()->width() - 4);
+    EXPECT_EQ(slider()->value(), 40000 + 17640);
+    EXPECT_EQ(StopsAndPlays(),
+              (std::vector<std::pair<uint32_t, int64_t>>{{UM_PLAYER_STOP, 0},
+                                                         {UM_PLAYER_PLAY, 40000 + 17640}}));
+    EXPECT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
 }
 
 TEST_F(MainFrameTest, OnlyTheFirstOfSeveralDroppedFilesIsOpened) {

@@ -14,12 +14,15 @@
 #include <QFileDialog>
 #include <QMenuBar>
 #include <QScreen>
+#include <QSlider>
+#include <QSpinBox>
 #include <QTemporaryDir>
 #include <QThread>
 #include <cstdio>
 
 #include "UiTestSupport.h"
 #include "engine/VirtualSound.h"
+#include "engine/WavWriter.h"
 #include "engine/WaveOutThread.h"
 #include "ui/AboutDlg.h"
 #include "ui/CommandIds.h"
@@ -28,6 +31,7 @@
 #include "ui/DlgSet.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainFrame.h"
+#include "ui/PlayerBar.h"
 #include "ui/ScopeView.h"
 #include "ui/SignalerDlg.h"
 #include "ui/TonaviseApp.h"
@@ -172,6 +176,34 @@ int main(int argc, char** argv) {
             Shot(out, lang + QStringLiteral("-signal-generator"), signal->frameGeometry());
             signal->reject();
         }
+    }
+    {
+        // The practice player: a file loaded, a loop from 0:03.0 to 0:07.0, slowed to 75 % and
+        // transposed down a whole tone, the thumb inside the loop.
+        QTemporaryDir music;
+        const QString path = music.filePath(QStringLiteral("etude.wav"));
+        std::vector<uint8_t> silence(44100 * 2 * 10, 0);
+        tonavise::WriteWavFile(path.toStdString(), tonavise::PcmFormat(1), silence);
+        frame->view().PostOpenFile(path);
+        QSlider* slider = frame->positionSlider();
+        for (int i = 0; i < 100 && slider->maximum() != 44100 * 2 * 10; ++i) {
+            Settle(20);
+        }
+        tonavise::ui::CPlayerBar* bar = frame->playerBar();
+        bar->speedBox()->setValue(75);
+        bar->transposeBox()->setValue(-2);
+        slider->setValue(44100 * 2 * 3);
+        frame->ExecuteCommand(tonavise::ui::ID_PLAYER_LOOP_A);
+        slider->setValue(44100 * 2 * 7);
+        frame->ExecuteCommand(tonavise::ui::ID_PLAYER_LOOP_B);
+        slider->setValue(44100 * 2 * 42 / 10);
+        // The bar up to its last box (it stretches across the window), once laid out anew.
+        Settle();
+        const int right = bar->transposeBox()->geometry().right() + 4;
+        const QRect area(bar->mapToGlobal(QPoint(0, 0)), QSize(right, bar->height()));
+        Shot(out, lang + QStringLiteral("-player"), area);
+        bar->speedBox()->setValue(100);
+        bar->transposeBox()->setValue(0);
     }
     app.ExitInstance();
     return 0;

@@ -483,8 +483,9 @@ TEST(ToolCommandsWithoutThreads, EveryCommandRunsAndPostsNothing) {
 // --- the dialogs' filters -----------------------------------------------------------------------
 
 TEST(FileDialogFilters, ThePairedFiltersBecomeQtsWithTheSameEntriesInOrder) {
-    EXPECT_EQ(QtNameFilters(OpenFileFilter()),
-              QStringList({"MP3(*.mp3)", "WAV(*.wav)", "All Files (*.*)"}));
+    EXPECT_EQ(
+        QtNameFilters(OpenFileFilter()),
+        QStringList({"Sound files (*.wav *.mp3)", "MP3(*.mp3)", "WAV(*.wav)", "All Files (*.*)"}));
     // Qt reads the patterns from the parentheses at the end: they are added where the text
     // has other words after them.
     EXPECT_EQ(QtNameFilters(QString::fromLatin1(kSaveRecordingFilter)),
@@ -502,8 +503,10 @@ TEST(FileDialogFilters, TheDialogsCarryTheirEndingsAndModes) {
     EXPECT_EQ(open->acceptMode(), QFileDialog::AcceptOpen);
     EXPECT_EQ(open->fileMode(), QFileDialog::ExistingFile);
     EXPECT_EQ(open->defaultSuffix(), QStringLiteral("mp3"));
-    EXPECT_EQ(open->nameFilters(), QStringList({"MP3(*.mp3)", "WAV(*.wav)", "All Files (*.*)"}));
-    EXPECT_EQ(open->selectedNameFilter(), QStringLiteral("MP3(*.mp3)"));
+    EXPECT_EQ(
+        open->nameFilters(),
+        QStringList({"Sound files (*.wav *.mp3)", "MP3(*.mp3)", "WAV(*.wav)", "All Files (*.*)"}));
+    EXPECT_EQ(open->selectedNameFilter(), QStringLiteral("Sound files (*.wav *.mp3)"));
 
     const auto save = MakeSaveRecordingDialog();
     EXPECT_EQ(save->acceptMode(), QFileDialog::AcceptSave);

@@ -1,0 +1,233 @@
+// The practice player end to end through PortAudio and the private sound server
+// (scripts/with-sound-server.sh): what it plays comes back from the sink's monitor and is
+// measured. A seek while playing goes on from the new place; an A–B loop repeats without a gap
+// or a click; slower keeps the pitch and transposed keeps the length. Skipped without such a
+// server.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <mutex>
+#include <numbers>
+#include <thread>
+#include <vector>
+
+#include "DeviceTestSupport.h"
+#include "LiveRig.h"
+#include "TestSupport.h"
+#include "engine/FilePlayThread.h"
+#include "engine/LiveEngine.h"
+#include "engine/PortAudioSound.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+
+// The player's position reports as they come.
+class Positions final : public PlayerListener {
+  public:
+    void OnPlayerPosition(int64_t position, int64_t) override {
+        std::lock_guard g(mutex_);
+        all_.push_back(position);
+    }
+    void OnPlayerLoaded(int64_t) override {}
+    std::vector<int64_t> All() {
+        std::lock_guard g(mutex_);
+        return all_;
+    }
+
+  private:
+    std::mutex mutex_;
+    std::vector<int64_t> all_;
+};
+
+std::string MonoWav(test::TempDir& dir, const std::string& name, const std::vector<int16_t>& s) {
+    return dir.Write(name,
+                     test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                                    test::Chunk("data", test::Bytes(s))));
+}
+
+class PracticePlayerEndToEnd : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        const char* server = std::getenv("TONAVISE_SOUND_SERVER");
+        if (server == nullptr || std::string(server) != "1") {
+            GTEST_SKIP() << "no private sound server: run through scripts/with-sound-server.sh";
+        }
+        devices = std::make_unique<PortAudioSystem>();
+        ASSERT_TRUE(devices->HasDefaultDevices());
+        rig = std::make_unique<test::LiveRig>(*devices, 1, 60.0);
+        ASSERT_TRUE(rig->Start());
+        ASSERT_TRUE(rig->tape.WaitForFrames(kBlockFrames, 15s));
+    }
+    void TearDown() override {
+        if (rig) {
+            rig->engine.StopFile();
+            rig->Stop();
+            EXPECT_TRUE(rig->notifier.Texts().empty());
+        }
+    }
+    CFilePlayThread& Player() { return *rig->engine.player(); }
+    // Feeds the scope every 50 ms (as the view does while a file plays) for `time`.
+    void FeedFor(std::chrono::milliseconds time) {
+        const auto end = std::chrono::steady_clock::now() + time;
+        while (std::chrono::steady_clock::now() < end) {
+            Player().PostFeed(&positions);
+            std::this_thread::sleep_for(50ms);
+        }
+    }
+    // Windows of 5 ms without half the tone's swing between the first and the last loud sample:
+    // gaps (the last window may hold the fading end).
+    static int Gaps(const std::vector<int16_t>& heard, int64_t first, int64_t last) {
+        int gaps = 0;
+        for (int64_t w = first; w + 220 <= last; w += 220) {
+            gaps += *std::max_element(heard.begin() + w, heard.begin() + w + 220) < 6000;
+        }
+        return gaps;
+    }
+    // Plays `wav` from its start and gives what came back from the monitor.
+    std::vector<int16_t> PlayWhole(const std::string& wav) {
+        rig->engine.OpenFile(wav, &positions);
+        const int64_t from = rig->tape.Frames();
+        rig->engine.PlayFile(0);
+        EXPECT_TRUE(test::WaitUntil([&] { return Player().IsPlaying(); }, 15s));
+        EXPECT_TRUE(test::WaitUntil([&] { return !Player().IsPlaying(); }, 30s));
+        EXPECT_TRUE(rig->tape.WaitForFrames(rig->tape.Frames() + kSampleRate / 2, 15s));
+        return rig->tape.Channel(0, from);
+    }
+
+    std::unique_ptr<PortAudioSystem> devices;
+    std::unique_ptr<test::LiveRig> rig;
+    test::TempDir dir;
+    Positions positions;
+};
+
+TEST_F(PracticePlayerEndToEnd, ASeekWhilePlayingGoesOnFromTheNewPlace) {
+    // A glide whose frequency tells the time: 300 Hz + 100 Hz a second.
+    std::vector<int16_t> glide(44100 * 4);
+    for (std::size_t i = 0; i < glide.size(); ++i) {
+        const double t = static_cast<double>(i) / 44100;
+        glide[i] = static_cast<int16_t>(
+            std::lround(12000 * std::sin(2 * std::numbers::pi * (300 * t + 50 * t * t))));
+    }
+    rig->engine.OpenFile(MonoWav(dir, "glide.wav", glide), &positions);
+    rig->engine.PlayFile(0);
+    ASSERT_TRUE(test::WaitUntil([&] { return Player().IsPlaying(); }, 15s));
+    FeedFor(1200ms);
+    // As the slider's release does: Stop, then Play from 2.0 s.
+    const int64_t seekFrame = rig->tape.Frames();
+    const std::size_t reportsBefore = positions.All().size();
+    rig->engine.StopFile();
+    rig->engine.PlayFile(2 * 44100 * 2);
+    FeedFor(1500ms);
+    ASSERT_TRUE(Player().IsPlaying());
+
+    // The reported position runs on from 2.0 s: the first report of the new play is at most a
+    // feed's time past it.
+    const std::vector<int64_t> all = positions.All();
+    const auto resumed = std::find_if(all.begin() + static_cast<std::ptrdiff_t>(reportsBefore),
+                                      all.end(),
+                                      [](int64_t p) { return p >= 2 * 44100 * 2; });
+    ASSERT_NE(resumed, all.end());
+    EXPECT_LE(*resumed, (2 * 44100 + 44100 * 6 / 100) * 2) << "the new play starts at 2.0 s";
+
+    // What is heard after the seek's silence starts at 2.0 s of the glide.
+    ASSERT_TRUE(rig->tape.WaitForFrames(seekFrame + 44100, 15s));
+    const std::vector<int16_t> heard = rig->tape.Channel(0, seekFrame);
+    const std::vector<int64_t> onsets = test::Onsets(heard, 3000, 441);
+    ASSERT_GE(onsets.size(), 1u);
+    const int64_t onset = onsets.back();
+    const std::span<const int16_t> window(heard.data() + onset + 220, 1764);  // 40 ms
+    const double hz = test::ZeroCrossingHz(window, 44100);
+    const double at = (hz - 300) / 100 - (220 + 882) / 44100.0;
+    std::printf("after the seek to 2.0 s the sound starts at %.3f s of the file\n", at);
+    RecordProperty("seek_heard_start_s", std::to_string(at));
+    EXPECT_NEAR(at, 2.0, 0.05);
+}
+
+TEST_F(PracticePlayerEndToEnd, ALoopOfOneSecondRepeatsWithoutAGapOrAClick) {
+    const std::vector<int16_t> tone = test::Sine(440, 12000, 44100 * 4);
+    rig->engine.OpenFile(MonoWav(dir, "a440.wav", tone), &positions);
+    ASSERT_TRUE(Player().PostLoop(44100 * 2, 2 * 44100 * 2));
+    rig->engine.PlayFile(44100 * 2);
+    ASSERT_TRUE(test::WaitUntil([&] { return Player().IsPlaying(); }, 15s));
+    const int64_t from = rig->tape.Frames();
+    FeedFor(4000ms);
+    ASSERT_TRUE(Player().IsPlaying()) << "a loop plays until stopped";
+    const std::vector<int16_t> heard = rig->tape.Channel(0, from);
+    const std::vector<int64_t> onsets = test::Onsets(heard, 3000, 441);
+    ASSERT_FALSE(onsets.empty());
+    // Three seconds of the loop, from 0.1 s after the sound began: at least two joints.
+    const int64_t first = onsets.front() + 4410;
+    ASSERT_GE(static_cast<int64_t>(heard.size()), first + 3 * 44100);
+    const std::span<const int16_t> loop(heard.data() + first, 3 * 44100);
+    // No gap: every 5 ms holds a full swing of the tone.
+    int weakest = 32767;
+    for (std::size_t w = 0; w + 220 <= loop.size(); w += 220) {
+        const auto* peak = std::max_element(loop.data() + w, loop.data() + w + 220);
+        weakest = std::min(weakest, static_cast<int>(*peak));
+    }
+    // No click: no bend sharper than the tone's own (its second difference is at most
+    // A (2 pi f / rate)^2, 470 here).
+    int sharpest = 0;
+    for (std::size_t i = 1; i + 1 < loop.size(); ++i) {
+        sharpest = std::max(sharpest, std::abs(loop[i + 1] - 2 * loop[i] + loop[i - 1]));
+    }
+    std::printf("loop: weakest 5 ms peak %d, sharpest bend %d\n", weakest, sharpest);
+    RecordProperty("loop_weakest_peak", std::to_string(weakest));
+    RecordProperty("loop_sharpest_bend", std::to_string(sharpest));
+    EXPECT_GE(weakest, 11000);
+    EXPECT_LE(sharpest, 600);
+    // The positions went back to A at least twice and stayed in the loop.
+    const std::vector<int64_t> all = positions.All();
+    int jumpsBack = 0;
+    for (std::size_t i = 1; i < all.size(); ++i) {
+        jumpsBack += all[i] < all[i - 1];
+        EXPECT_LE(all[i], 2 * 44100 * 2 + 44100 / 10 * 2) << i;
+    }
+    EXPECT_GE(jumpsBack, 2);
+}
+
+TEST_F(PracticePlayerEndToEnd, SlowerKeepsThePitchAndTransposedKeepsTheLength) {
+    const std::string wav = MonoWav(dir, "a440.wav", test::Sine(440, 12000, 44100 * 3 / 2));
+    ASSERT_TRUE(Player().PostSpeed(75));
+    std::vector<int16_t> heard = PlayWhole(wav);
+    int64_t first = test::FirstLoud(heard, 6000);
+    int64_t last = test::LastLoud(heard, 6000);
+    ASSERT_GE(first, 0);
+    double seconds = static_cast<double>(last - first + 1) / 44100;
+    double hz = test::ZeroCrossingHz(std::span(heard.data() + first + 11025, 44100), 44100);
+    std::printf("75 %%: %.3f s heard (file 1.5 s), %.2f Hz, %d gaps\n",
+                seconds,
+                hz,
+                Gaps(heard, first, last));
+    RecordProperty("slow_heard_s", std::to_string(seconds));
+    RecordProperty("slow_hz", std::to_string(hz));
+    EXPECT_NEAR(seconds, 2.0, 0.05);
+    EXPECT_NEAR(hz, 440.0, 0.5);
+    EXPECT_LE(Gaps(heard, first, last), 1);
+
+    ASSERT_TRUE(Player().PostSpeed(100));
+    ASSERT_TRUE(Player().PostTranspose(-2));
+    heard = PlayWhole(wav);
+    first = test::FirstLoud(heard, 6000);
+    last = test::LastLoud(heard, 6000);
+    ASSERT_GE(first, 0);
+    seconds = static_cast<double>(last - first + 1) / 44100;
+    hz = test::ZeroCrossingHz(std::span(heard.data() + first + 11025, 44100), 44100);
+    std::printf(
+        "-2 semitones: %.3f s heard, %.2f Hz, %d gaps\n", seconds, hz, Gaps(heard, first, last));
+    RecordProperty("transposed_heard_s", std::to_string(seconds));
+    RecordProperty("transposed_hz", std::to_string(hz));
+    EXPECT_NEAR(seconds, 1.5, 0.05);
+    EXPECT_NEAR(hz, 392.0, 0.5);
+    EXPECT_LE(Gaps(heard, first, last), 1);
+}
+
+}  // namespace
+}  // namespace tonavise

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <vector>
+
+#include "TestSupport.h"
+#include "engine/PracticeStream.h"
+
+namespace tonavise {
+namespace {
+
+LoadedClip Clip(const std::vector<int16_t>& samples, int rate, int channels) {
+    LoadedClip clip;
+    clip.kind = LoadedKind::Wav;
+    clip.format = WaveFormat{kFormatPcm,
+                             static_cast<uint16_t>(channels),
+                             static_cast<uint32_t>(rate),
+                             static_cast<uint32_t>(rate * 2 * channels),
+                             static_cast<uint16_t>(2 * channels),
+                             16};
+    clip.length = static_cast<int32_t>(samples.size() * 2);
+    clip.data = std::make_unique<uint8_t[]>(samples.size() * 2);
+    std::memcpy(clip.data.get(), samples.data(), samples.size() * 2);
+    return clip;
+}
+
+// Renders everything (at most `limit` frames) in device-sized pieces.
+std::vector<int16_t> RenderAll(PracticeStream& stream, int64_t limit) {
+    std::vector<int16_t> out;
+    std::vector<int16_t> piece(2205 * stream.Channels());
+    while (static_cast<int64_t>(out.size()) < limit * stream.Channels()) {
+        const int n = stream.Render(piece.data(), 2205);
+        out.insert(out.end(), piece.begin(), piece.begin() + n * stream.Channels());
+        if (n < 2205) {
+            break;
+        }
+    }
+    return out;
+}
+
+TEST(PracticeStream, AtFullSpeedTheSamplesPassUnchangedAndThePositionIsTheFrame) {
+    std::vector<int16_t> ramp(30000);
+    for (std::size_t i = 0; i < ramp.size(); ++i) {
+        ramp[i] = static_cast<int16_t>(i - 15000);
+    }
+    const LoadedClip clip = Clip(ramp, 44100, 1);
+    PracticeStream stream;
+    ASSERT_TRUE(stream.Prepare(clip));
+    stream.Start(1000);
+    const std::vector<int16_t> out = RenderAll(stream, 1 << 20);
+    ASSERT_EQ(out.size(), ramp.size() - 1000);
+    EXPECT_TRUE(std::equal(out.begin(), out.end(), ramp.begin() + 1000));
+    EXPECT_EQ(stream.FileFrameAt(0), 1000);
+    EXPECT_EQ(stream.FileFrameAt(5000), 6000);
+    int16_t none[8];
+    EXPECT_EQ(stream.Render(none, 4), 0) << "the end stays the end";
+}
+
+TEST(PracticeStream, ALoopJoinsWithoutAStepAndThePositionGoesBackToA) {
+    // A 441 Hz tone: a loop of whole periods joins in phase, as a musician's loop of a held note
+    // nearly does.
+    const std::vector<int16_t> tone = test::Sine(441, 12000, 44100 * 3);
+    const LoadedClip clip = Clip(tone, 44100, 1);
+    PracticeStream stream;
+    ASSERT_TRUE(stream.Prepare(clip));
+    EXPECT_FALSE(stream.SetLoop(44100, 44100 + 4409)) << "shorter than 0.1 s";
+    EXPECT_FALSE(stream.SetLoop(44100, 44100 * 4)) << "past the end";
+    EXPECT_FALSE(stream.SetLoop(-1, 44100));
+    ASSERT_TRUE(stream.SetLoop(44100, 2 * 44100));
+    stream.Start(44100 + 22050);
+    const std::vector<int16_t> out = RenderAll(stream, 44100 * 3);
+    ASSERT_EQ(out.size(), 44100u * 3) << "a loop never ends";
+    // No step larger than the tone's own: no click at the joints.
+    const int maxStep = static_cast<int>(12000 * 2 * 3.1416 * 441 / 44100) + 2;
+    for (std::size_t i = 1; i < out.size(); ++i) {
+        ASSERT_LE(std::abs(out[i] - out[i - 1]), maxStep) << i;
+    }
+    EXPECT_NEAR(test::ZeroCrossingHz(out, 44100), 441.0, 0.05);
+    // Half a second in, the reading reached B and went on from A.
+    EXPECT_NEAR(static_cast<double>(stream.FileFrameAt(22050 + 4410)), 44100 + 4410, 600);
+    EXPECT_NEAR(static_cast<double>(stream.FileFrameAt(22050 + 44100 + 100)), 44100 + 100, 600);
+    // Cleared: the reading plays on through B to the end.
+    stream.ClearLoop();
+    const std::vector<int16_t> rest = RenderAll(stream, 44100 * 10);
+    EXPECT_LT(rest.size(), 44100u * 3);
+}
+
+TEST(PracticeStream, SlowerKeepsThePitchAndTransposeKeepsTheLength) {
+    const std::vector<int16_t> tone = test::Sine(440, 12000, 44100 * 2);
+    const LoadedClip clip = Clip(tone, 44100, 1);
+    PracticeStream stream;
+    ASSERT_TRUE(stream.Prepare(clip));
+    stream.SetSpeedPercent(75);
+    stream.Start(0);
+    const std::vector<int16_t> slow = RenderAll(stream, 44100 * 10);
+    EXPECT_NEAR(slow.size() / 44100.0, 2.0 * 4 / 3, 0.03);
+    const std::span<const int16_t> middle(slow.data() + 22050, 44100);
+    EXPECT_NEAR(test::ZeroCrossingHz(middle, 44100), 440.0, 0.5);
+    // Heard position in file time: a second of output is three quarters of a second of file.
+    EXPECT_NEAR(static_cast<double>(stream.FileFrameAt(44100)), 33075, 441);
+
+    stream.SetSpeedPercent(100);
+    stream.SetSemitones(-2);
+    stream.Start(0);
+    const std::vector<int16_t> low = RenderAll(stream, 44100 * 10);
+    EXPECT_NEAR(low.size() / 44100.0, 2.0, 0.03);
+    const std::span<const int16_t> lowMiddle(low.data() + 22050, 44100);
+    EXPECT_NEAR(test::ZeroCrossingHz(lowMiddle, 44100), 392.0, 0.5);
+
+    // Out of range: clamped.
+    stream.SetSpeedPercent(10);
+    stream.SetSemitones(40);
+    EXPECT_EQ(stream.SpeedPercent(), kMinSpeedPercent);
+    EXPECT_EQ(stream.Semitones(), kMaxTransposeSemitones);
+}
+
+TEST(PracticeStream, BackToFullSpeedWhilePlayingSkipsNothingHeard) {
+    std::vector<int16_t> stereo = test::Sine(330, 9000, 44100 * 2, 44100, 2);
+    const LoadedClip clip = Clip(stereo, 44100, 2);
+    PracticeStream stream;
+    ASSERT_TRUE(stream.Prepare(clip));
+    ASSERT_EQ(stream.Channels(), 2);
+    stream.SetSpeedPercent(50);
+    stream.Start(0);
+    std::vector<int16_t> piece(2 * 4410);
+    ASSERT_EQ(stream.Render(piece.data(), 4410), 4410);
+    const int64_t heard = stream.FileFrameAt(4410);
+    EXPECT_NEAR(static_cast<double>(heard), 2205, 300);
+    stream.SetSpeedPercent(100);
+    ASSERT_EQ(stream.Render(piece.data(), 4410), 4410);
+    // The plain reading starts again where the slow output had got to.
+    EXPECT_NEAR(static_cast<double>(stream.FileFrameAt(4410)), static_cast<double>(heard), 300);
+    EXPECT_EQ(piece[2 * 100], stereo[2 * (stream.FileFrameAt(4410) + 100)]);
+}
+
+}  // namespace
+}  // namespace tonavise
