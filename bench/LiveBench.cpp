@@ -1,9 +1,10 @@
 // The live engine's costs and delays: CPU time of capture and analysis per second of sound (on
-// the virtual device's clock, and through PortAudio), the delay from UM_TONE_START to the first
-// captured block that holds the tone, and from UM_OUTPUT_STOP to silence.
+// the virtual device's clock, and through each real back end), the delay from UM_TONE_START to
+// the first captured block that holds the tone, and from UM_OUTPUT_STOP to silence.
 //
-// The PortAudio cases need a sound server whose default source hears its default sink; run
-// them through scripts/measure-sound.sh (which starts a private one), else they are skipped.
+// The real back ends' cases need a sound server whose default source hears its default sink;
+// run them through scripts/measure-sound.sh (which starts a private one), else they are
+// skipped.
 #include <benchmark/benchmark.h>
 #include <time.h>
 
@@ -17,6 +18,7 @@
 
 #include "LiveRig.h"
 #include "engine/PortAudioSound.h"
+#include "engine/PulseSound.h"
 #include "engine/ThreadMessages.h"
 #include "engine/VirtualSound.h"
 #include "engine/WaveOutThread.h"
@@ -91,24 +93,34 @@ void BM_LiveCaptureAndAnalysis_VirtualClock(benchmark::State& state) {
     MeasureLive(state, system, &system);
 }
 
-void BM_LiveCaptureAndAnalysis_PortAudio(benchmark::State& state) {
+template <typename System>
+void LiveThroughServer(benchmark::State& state) {
     if (!ServerStarted()) {
         state.SkipWithError("needs the private sound server (scripts/measure-sound.sh)");
         return;
     }
-    PortAudioSystem devices;
+    System devices;
     MeasureLive(state, devices, nullptr);
 }
 
+void BM_LiveCaptureAndAnalysis_PortAudio(benchmark::State& state) {
+    LiveThroughServer<PortAudioSystem>(state);
+}
+
+void BM_LiveCaptureAndAnalysis_Pulse(benchmark::State& state) {
+    LiveThroughServer<PulseSoundSystem>(state);
+}
+
 // Starts and stops the reference tone `rounds` times while capturing, and reports the delays.
-void BM_ToneStartAndStop_PortAudio(benchmark::State& state) {
+template <typename System>
+void ToneStartAndStop(benchmark::State& state) {
     if (!ServerStarted()) {
         state.SkipWithError("needs the private sound server (scripts/measure-sound.sh)");
         return;
     }
     constexpr int kRounds = 10;
     constexpr int kSilence = 16;
-    PortAudioSystem devices;
+    System devices;
     for (auto _ : state) {
         test::LiveRig rig(devices, 1, 120.0);
         rig.Start();
@@ -172,9 +184,19 @@ void BM_ToneStartAndStop_PortAudio(benchmark::State& state) {
     }
 }
 
+void BM_ToneStartAndStop_PortAudio(benchmark::State& state) {
+    ToneStartAndStop<PortAudioSystem>(state);
+}
+
+void BM_ToneStartAndStop_Pulse(benchmark::State& state) {
+    ToneStartAndStop<PulseSoundSystem>(state);
+}
+
 BENCHMARK(BM_LiveCaptureAndAnalysis_VirtualClock)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_LiveCaptureAndAnalysis_PortAudio)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_LiveCaptureAndAnalysis_Pulse)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_ToneStartAndStop_PortAudio)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_ToneStartAndStop_Pulse)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace tonavise

@@ -104,7 +104,18 @@ struct TrackOptions {
 // give exit code 2, an unreadable file or an unwritable output 1, with the message on err.
 int RunTrack(const TrackOptions& options, std::ostream& err);
 
-// The sound commands run the program's own threads on the default devices of `devices`. Each
+// Lists the sound system's inputs and outputs as tab-separated rows
+// direction,name,description,default (a header row first). Returns 0.
+int RunDevices(DeviceFactory& devices, std::ostream& out, std::ostream& err);
+
+// Chooses the named devices (empty: the default) for the commands that follow. False, with the
+// devices that exist listed on err, when a name is not one of the sound system's devices.
+bool ChooseDevices(DeviceFactory& devices,
+                   const std::string& input,
+                   const std::string& output,
+                   std::ostream& err);
+
+// The sound commands run the program's own threads on the chosen devices of `devices`. Each
 // runs for `seconds` (0: until `stop` is set, by Ctrl-C) and returns 0, or 1 when a device
 // cannot be opened (the device error box's text goes to err).
 

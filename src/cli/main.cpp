@@ -1,10 +1,11 @@
 // tonavise-cli: the program's analysis and pictures from the command line.
 #include <CLI/CLI.hpp>
 #include <csignal>
+#include <cstdlib>
 #include <iostream>
 
 #include "cli/Commands.h"
-#include "engine/PortAudioSound.h"
+#include "engine/SoundSystem.h"
 
 namespace {
 
@@ -25,6 +26,30 @@ int RunTool(int argc, char** argv) {
         "Tonavise command-line tool: pitch analysis and scope pictures of sound files, and the "
         "live engine: listening, reference tone, metronome and signal generator"};
     app.require_subcommand(1);
+    std::string soundBackend = "auto";
+    app.add_option("--sound",
+                   soundBackend,
+                   "Sound back end: auto (the desktop's sound server when one answers, else "
+                   "PortAudio), pulse or portaudio; the default comes from TONAVISE_SOUND")
+        ->check(CLI::IsMember({"auto", "pulse", "portaudio"}));
+    std::string inputDevice;
+    std::string outputDevice;
+    const auto inputOption = [&inputDevice](CLI::App* cmd) {
+        cmd->add_option("--input",
+                        inputDevice,
+                        "Input device by its name (tonavise-cli devices lists them); default: "
+                        "the system's default input");
+    };
+    const auto outputOption = [&outputDevice](CLI::App* cmd) {
+        cmd->add_option("--output",
+                        outputDevice,
+                        "Output device by its name (tonavise-cli devices lists them); default: "
+                        "the system's default output");
+    };
+    CLI::App* devicesCmd = app.add_subcommand(
+        "devices",
+        "List the sound system's inputs (monitors of the outputs included) and outputs as "
+        "tab-separated rows: direction, name, description, default mark");
 
     AnalyzeOptions analyze;
     CLI::App* analyzeCmd = app.add_subcommand(
@@ -153,6 +178,7 @@ int RunTool(int argc, char** argv) {
         "listen",
         "Capture the default input and print the analyze rows as they come (file column -, "
         "time since the start)");
+    inputOption(listenCmd);
     seconds(listenCmd, listen.seconds);
     listenCmd->add_flag("--stereo", listen.stereo, "Capture two channels");
     listenCmd
@@ -168,6 +194,7 @@ int RunTool(int argc, char** argv) {
     toneCmd->add_option("--key", tone.key, "Key 0 (A0) to 87 (C8); 48 is A4")
         ->check(CLI::Range(0, 87))
         ->capture_default_str();
+    outputOption(toneCmd);
     seconds(toneCmd, tone.seconds);
     toneCmd->add_option("--a4", tone.a4, "Frequency of A4 in Hz")->check(CLI::Range(435.0, 445.0));
 
@@ -184,6 +211,7 @@ int RunTool(int argc, char** argv) {
     metronomeCmd->add_option("--subdivision", metronome.subdivision, "Clicks a beat, 1 to 4")
         ->check(CLI::Range(1, 4))
         ->capture_default_str();
+    outputOption(metronomeCmd);
     seconds(metronomeCmd, metronome.seconds);
 
     GenerateOptions generate;
@@ -191,6 +219,7 @@ int RunTool(int argc, char** argv) {
         "generate", "Play the two-channel test signal; a channel not given stays silent");
     generateCmd->add_option("--left", generate.left, "HZ,PERCENT,WAVE (sine|square|triangle|saw)");
     generateCmd->add_option("--right", generate.right, "HZ,PERCENT,WAVE");
+    outputOption(generateCmd);
     seconds(generateCmd, generate.seconds);
 
     PlayOptions play;
@@ -201,6 +230,7 @@ int RunTool(int argc, char** argv) {
     playCmd->add_option("file", play.file, "WAV or MP3 file")->required();
     playCmd->add_option("--from", play.fromSeconds, "Start this many seconds into the file")
         ->check(CLI::NonNegativeNumber);
+    outputOption(playCmd);
     seconds(playCmd, play.seconds);
     playCmd->add_option("--a4", play.a4, "Frequency of A4 in Hz")->check(CLI::Range(435.0, 445.0));
     playCmd->add_option(
@@ -214,6 +244,7 @@ int RunTool(int argc, char** argv) {
     RecordOptions record;
     CLI::App* recordCmd = app.add_subcommand(
         "record", "Record the default input as the recorder does and save it as a WAV file");
+    inputOption(recordCmd);
     recordCmd->add_option("-o,--output", record.output, "WAV file to write")->required();
     recordCmd->add_option("--seconds", record.seconds, "How long to record")
         ->check(CLI::PositiveNumber)
@@ -233,21 +264,37 @@ int RunTool(int argc, char** argv) {
     CLI11_PARSE(app, argc, argv);
     record.repeat = !noRepeat;
 
-    if (playCmd->parsed() || recordCmd->parsed()) {
+    const bool soundCommand = devicesCmd->parsed() || playCmd->parsed() || recordCmd->parsed() ||
+                              listenCmd->parsed() || toneCmd->parsed() || metronomeCmd->parsed() ||
+                              generateCmd->parsed();
+    // The analysis and picture commands need no sound system.
+    if (soundCommand) {
         std::signal(SIGINT, OnInterrupt);
         std::signal(SIGTERM, OnInterrupt);
-        tonavise::PortAudioSystem devices;
+        const char* variable =
+            std::getenv(tonavise::kSoundBackendVariable);  // NOLINT(concurrency-mt-unsafe)
+        if (app.count("--sound") == 0 && variable != nullptr && variable[0] != '\0' &&
+            !tonavise::ParseSoundBackend(variable)) {
+            std::cerr << "tonavise-cli: " << tonavise::kSoundBackendVariable << "=" << variable
+                      << " is not auto, pulse or portaudio; the back end is chosen automatically\n";
+        }
+        const tonavise::SoundBackend backend = app.count("--sound") > 0
+                                                   ? *tonavise::ParseSoundBackend(soundBackend)
+                                                   : tonavise::SoundBackendFromEnvironment();
+        const std::unique_ptr<tonavise::DeviceFactory> system = tonavise::OpenSoundSystem(backend);
+        tonavise::DeviceFactory& devices = *system;
+        if (devicesCmd->parsed()) {
+            return RunDevices(devices, std::cout, std::cerr);
+        }
+        if (!ChooseDevices(devices, inputDevice, outputDevice, std::cerr)) {
+            return 1;
+        }
         if (playCmd->parsed()) {
             return RunPlay(play, devices, interrupted, std::cout, std::cerr);
         }
-        return RunRecord(record, devices, interrupted, std::cout, std::cerr);
-    }
-
-    if (listenCmd->parsed() || toneCmd->parsed() || metronomeCmd->parsed() ||
-        generateCmd->parsed()) {
-        std::signal(SIGINT, OnInterrupt);
-        std::signal(SIGTERM, OnInterrupt);
-        tonavise::PortAudioSystem devices;
+        if (recordCmd->parsed()) {
+            return RunRecord(record, devices, interrupted, std::cout, std::cerr);
+        }
         if (listenCmd->parsed()) {
             return RunListen(listen, devices, interrupted, std::cout, std::cerr);
         }

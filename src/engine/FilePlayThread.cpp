@@ -165,7 +165,8 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
     if (offset >= clip_.length) {
         offset = 0;  // at the end: play from the beginning rather than nothing
     }
-    std::unique_ptr<WaveDevice> device = devices_.Create(DeviceDirection::Output);
+    std::unique_ptr<WaveDevice> device =
+        devices_.Create(DeviceDirection::Output, StreamRole::Player);
     if (!device) {
         return;
     }

@@ -60,8 +60,8 @@ PaDeviceIndex DefaultDevice(DeviceDirection direction) {
 
 class PortAudioDevice final : public WaveDevice {
   public:
-    PortAudioDevice(DeviceDirection direction, DeviceResult initResult)
-        : WaveDevice(direction), initResult_(initResult) {}
+    PortAudioDevice(PortAudioSystem& system, DeviceDirection direction, DeviceResult initResult)
+        : WaveDevice(direction), system_(system), initResult_(initResult) {}
 
     ~PortAudioDevice() override {
         Close();
@@ -80,6 +80,7 @@ class PortAudioDevice final : public WaveDevice {
             return initResult_;
         }
         const bool input = direction() == DeviceDirection::Input;
+        system_.NoteDefaultOnly(direction());
         const PaDeviceIndex device = DefaultDevice(direction());
         if (device == paNoDevice) {
             return paInvalidDevice;
@@ -181,6 +182,7 @@ class PortAudioDevice final : public WaveDevice {
         return paContinue;
     }
 
+    PortAudioSystem& system_;
     const DeviceResult initResult_;
     PaStream* stream_ = nullptr;
     std::atomic<bool> stopping_{false};  // the owner stops the stream: its end is no failure
@@ -200,8 +202,13 @@ PortAudioSystem::~PortAudioSystem() {
     }
 }
 
-std::unique_ptr<WaveDevice> PortAudioSystem::Create(DeviceDirection direction) {
-    return std::make_unique<PortAudioDevice>(direction, initResult_);
+std::unique_ptr<WaveDevice> PortAudioSystem::Create(DeviceDirection direction,
+                                                    StreamRole /*role*/) {
+    return std::make_unique<PortAudioDevice>(*this, direction, initResult_);
+}
+
+void PortAudioSystem::NoteDefaultOnly(DeviceDirection direction) {
+    NoteMissing(direction, ChosenDevice(direction));
 }
 
 bool PortAudioSystem::HasDefaultDevices() const {

@@ -1,4 +1,5 @@
-// The real sound system: PortAudio on the system's default devices. On Linux desktops these are
+// The real sound system: PortAudio on the system's default devices (a device chosen by name is
+// not opened: it is reported missing and the default is used). On Linux desktops these are
 // ALSA's "default" device, which PulseAudio or PipeWire share between programs; no hardware
 // device is ever opened exclusively.
 //
@@ -26,10 +27,15 @@ class PortAudioSystem final : public DeviceFactory {
     // kDeviceOk, or PortAudio's error from its initialisation (every open then fails with it).
     DeviceResult InitResult() const { return initResult_; }
 
-    std::unique_ptr<WaveDevice> Create(DeviceDirection direction) override;
+    std::unique_ptr<WaveDevice> Create(DeviceDirection direction, StreamRole role) override;
+    std::string_view BackendName() const override { return "PortAudio"; }
 
     // Whether a default input and a default output device exist (a sound server is reachable).
     bool HasDefaultDevices() const;
+
+    // Devices, at their open: only the system's default opens, so a chosen device counts as
+    // missing.
+    void NoteDefaultOnly(DeviceDirection direction);
 
     // PortAudio's text for one of its codes, or the device layer's text for one of its own.
     static std::string ErrorTextFor(DeviceResult code);

@@ -129,7 +129,8 @@ void CRecorderThread::OpenOutput() {
         return;
     }
     recorderPlaying_.store(true, std::memory_order_relaxed);
-    std::unique_ptr<WaveDevice> device = devices_.Create(DeviceDirection::Output);
+    std::unique_ptr<WaveDevice> device =
+        devices_.Create(DeviceDirection::Output, StreamRole::Recorder);
     const DeviceResult result =
         device ? device->Open(format_, *this) : static_cast<DeviceResult>(kDeviceNoDriver);
     if (result != kDeviceOk) {

@@ -591,6 +591,52 @@ int64_t WaveDevice::Position() const {
     return played - played % format_.blockAlign;
 }
 
+std::string_view StreamName(StreamRole role) {
+    switch (role) {
+        case StreamRole::Microphone:
+            return "Tonavise \u2014 microphone";
+        case StreamRole::ReferenceTone:
+            // The same stream sounds the metronome.
+            return "Tonavise \u2014 reference tone and metronome";
+        case StreamRole::Player:
+            return "Tonavise \u2014 player";
+        case StreamRole::Recorder:
+            return "Tonavise \u2014 recorder";
+        case StreamRole::SignalGenerator:
+            return "Tonavise \u2014 signal generator";
+    }
+    return "Tonavise";
+}
+
+namespace {
+
+std::size_t DirectionIndex(DeviceDirection direction) {
+    return direction == DeviceDirection::Input ? 0 : 1;
+}
+
+}  // namespace
+
+void DeviceFactory::ChooseDevice(DeviceDirection direction, std::string name) {
+    const std::lock_guard lock(mutex_);
+    chosen_[DirectionIndex(direction)] = std::move(name);
+    missing_[DirectionIndex(direction)].clear();
+}
+
+std::string DeviceFactory::ChosenDevice(DeviceDirection direction) const {
+    const std::lock_guard lock(mutex_);
+    return chosen_[DirectionIndex(direction)];
+}
+
+std::string DeviceFactory::MissingDevice(DeviceDirection direction) const {
+    const std::lock_guard lock(mutex_);
+    return missing_[DirectionIndex(direction)];
+}
+
+void DeviceFactory::NoteMissing(DeviceDirection direction, const std::string& name) {
+    const std::lock_guard lock(mutex_);
+    missing_[DirectionIndex(direction)] = name;
+}
+
 std::string DeviceErrorText(DeviceResult code, std::string_view deviceText) {
     // The device's text is limited to 256 characters with its terminator, as the box shows it.
     const std::string text(deviceText.substr(0, 255));

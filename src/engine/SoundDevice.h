@@ -3,8 +3,10 @@
 // the owner's queue.
 //
 // Contract (the same for every back end):
-// - Open(format, owner) opens the system's default device in a PCM format (any rate, 1 or 2
-//   channels, 8 or 16 bits). A failure returns a code whose text ErrorText() gives.
+// - Open(format, owner) opens the device chosen in its factory (else the system's default) in
+//   a PCM format (any rate, 1 or 2 channels, 8 or 16 bits). A failure returns a code whose
+//   text ErrorText() gives. A chosen device that is not there opens the default instead (the
+//   factory names it as missing).
 // - Prepare(), Queue() hand a buffer to the device; it is filled (input) or played (output) in
 //   turn. When a buffer is finished its header gets kHeaderDone and the owner receives exactly
 //   one MM_WIM_DATA (input) or MM_WOM_DONE (output), carrying BufferDone{device, header}, in
@@ -34,8 +36,10 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/AudioFormat.h"
 #include "engine/MessageThread.h"
@@ -154,7 +158,7 @@ class WaveDevice : public CompletionSource {
     bool IsOpen() const { return open_.load(std::memory_order_acquire); }
     const WaveFormat& format() const { return format_; }
 
-    // Opens the default device. `owner` receives the completions until Close().
+    // Opens the chosen (else the default) device. `owner` receives the completions until Close().
     DeviceResult Open(const WaveFormat& format, MessageThread& owner);
     DeviceResult Close();
 
@@ -296,11 +300,55 @@ class WaveDevice : public CompletionSource {
     std::atomic<uint64_t> recordTotal_{0};
 };
 
+// What a stream is for. A sound server shows the stream by its name (StreamName) in the
+// desktop's volume control.
+enum class StreamRole { Microphone, ReferenceTone, Player, Recorder, SignalGenerator };
+std::string_view StreamName(StreamRole role);
+
+// One device of the sound system: its name, by which it is chosen and stored, and the
+// description the server gives for people ("Monitor of …" for an output's monitor).
+struct SoundDeviceInfo {
+    std::string name;
+    std::string description;
+    bool isDefault = false;
+};
+
+// Makes the devices of one sound system, opened on the device chosen for their direction.
+//
+// Threads: Create on the thread that will own the device; ChooseDevice, ChosenDevice and
+// MissingDevice on any thread (a short lock, never on an audio thread); Devices on any thread
+// but an audio thread (it may ask the sound server and wait for its answer).
 class DeviceFactory {
   public:
     virtual ~DeviceFactory() = default;
     // A closed device of the given direction; the caller owns it.
-    virtual std::unique_ptr<WaveDevice> Create(DeviceDirection direction) = 0;
+    virtual std::unique_ptr<WaveDevice> Create(DeviceDirection direction, StreamRole role) = 0;
+
+    // The devices the sound system offers in `direction`, empty when the back end only knows
+    // the system's default.
+    virtual std::vector<SoundDeviceInfo> Devices(DeviceDirection direction) {
+        (void)direction;
+        return {};
+    }
+    // The back end's name for messages ("PulseAudio", "PortAudio", "virtual").
+    virtual std::string_view BackendName() const = 0;
+
+    // The device that later opens in `direction` use, by its name; empty: the system's
+    // default. Forgets an earlier missing device of that direction.
+    void ChooseDevice(DeviceDirection direction, std::string name);
+    std::string ChosenDevice(DeviceDirection direction) const;
+    // The chosen device that was not there at the last open in `direction` (that open used the
+    // default instead); empty when the chosen device opened or none was chosen.
+    std::string MissingDevice(DeviceDirection direction) const;
+
+  protected:
+    // Back ends, at an open: whether the chosen device was found.
+    void NoteMissing(DeviceDirection direction, const std::string& name);
+
+  private:
+    mutable std::mutex mutex_;
+    std::array<std::string, 2> chosen_;
+    std::array<std::string, 2> missing_;
 };
 
 // The device error box: caption "Alert", text "Error = 0x%08x, : %s" with the code and the

@@ -74,6 +74,12 @@ class VirtualWaveDevice final : public WaveDevice {
         system_.current_[d] = this;
         ++system_.openCount_[d];
         system_.lastFormat_[d] = f;
+        const std::string chosen = system_.ChosenDevice(direction());
+        const bool known = std::any_of(system_.named_[d].begin(),
+                                       system_.named_[d].end(),
+                                       [&](const SoundDeviceInfo& i) { return i.name == chosen; });
+        system_.NoteMissing(direction(), known || chosen.empty() ? std::string() : chosen);
+        system_.opened_[d] = known ? chosen : std::string();
         if (direction() == DeviceDirection::Output) {
             system_.played_.push_back({f, {}});
             session_ = system_.played_.size() - 1;
@@ -162,8 +168,25 @@ VirtualSoundSystem::~VirtualSoundSystem() {
     StopClock();
 }
 
-std::unique_ptr<WaveDevice> VirtualSoundSystem::Create(DeviceDirection direction) {
+std::unique_ptr<WaveDevice> VirtualSoundSystem::Create(DeviceDirection direction,
+                                                       StreamRole /*role*/) {
     return std::make_unique<VirtualWaveDevice>(*this, direction);
+}
+
+void VirtualSoundSystem::SetDevices(DeviceDirection direction,
+                                    std::vector<SoundDeviceInfo> devices) {
+    std::lock_guard lock(mutex_);
+    named_[Index(direction)] = std::move(devices);
+}
+
+std::vector<SoundDeviceInfo> VirtualSoundSystem::Devices(DeviceDirection direction) {
+    std::lock_guard lock(mutex_);
+    return named_[Index(direction)];
+}
+
+std::string VirtualSoundSystem::OpenedDevice(DeviceDirection direction) const {
+    std::lock_guard lock(mutex_);
+    return opened_[Index(direction)];
 }
 
 void VirtualSoundSystem::SetInputSignal(Signal signal) {

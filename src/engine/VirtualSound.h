@@ -16,6 +16,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -41,7 +42,16 @@ class VirtualSoundSystem final : public DeviceFactory {
     VirtualSoundSystem(const VirtualSoundSystem&) = delete;
     VirtualSoundSystem& operator=(const VirtualSoundSystem&) = delete;
 
-    std::unique_ptr<WaveDevice> Create(DeviceDirection direction) override;
+    std::unique_ptr<WaveDevice> Create(DeviceDirection direction, StreamRole role) override;
+    std::string_view BackendName() const override { return "virtual"; }
+
+    // The named devices the system offers in `direction` (none by default: only the default
+    // device). An open while a device that is not among them is chosen uses the default and
+    // notes the chosen one as missing.
+    void SetDevices(DeviceDirection direction, std::vector<SoundDeviceInfo> devices);
+    std::vector<SoundDeviceInfo> Devices(DeviceDirection direction) override;
+    // The device name the latest open in `direction` used (empty: the default).
+    std::string OpenedDevice(DeviceDirection direction) const;
 
     // Silence until set. Called on the driving thread while it holds the system's lock.
     void SetInputSignal(Signal signal);
@@ -114,6 +124,8 @@ class VirtualSoundSystem final : public DeviceFactory {
     int openCount_[2] = {0, 0};
     int openAttempts_[2] = {0, 0};
     WaveFormat lastFormat_[2] = {};
+    std::vector<SoundDeviceInfo> named_[2];
+    std::string opened_[2];
     Signal signal_;
     std::vector<int16_t> loop_;
     bool recordOutput_ = true;

@@ -49,7 +49,7 @@ void CWaveInThread::Open() {
         return;
     }
     if (!device_) {
-        device_ = devices_.Create(DeviceDirection::Input);
+        device_ = devices_.Create(DeviceDirection::Input, StreamRole::Microphone);
     }
     DeviceResult result = device_->Open(format_, *this);
     if (result != kDeviceOk) {

@@ -328,7 +328,7 @@ void CWaveOutThread::OpenOutput() {
         return;
     }
     if (!waveOut_) {
-        waveOut_ = devices_.Create(DeviceDirection::Output);
+        waveOut_ = devices_.Create(DeviceDirection::Output, StreamRole::ReferenceTone);
     }
     const DeviceResult result = waveOut_->Open(format_, *this);
     if (result != kDeviceOk) {

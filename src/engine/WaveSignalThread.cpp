@@ -64,7 +64,7 @@ void CWaveSignalThread::StartSignal() {
         return;
     }
     if (!waveOut_) {
-        waveOut_ = devices_.Create(DeviceDirection::Output);
+        waveOut_ = devices_.Create(DeviceDirection::Output, StreamRole::SignalGenerator);
     }
     const DeviceResult result = waveOut_->Open(format_, *this);
     if (result != kDeviceOk) {

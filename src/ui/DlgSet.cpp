@@ -11,6 +11,7 @@
 
 #include "engine/CaptureStore.h"
 #include "engine/Doreme.h"
+#include "engine/LiveEngine.h"
 #include "engine/RecordingStore.h"
 #include "ui/BrowseFolderDialog.h"
 #include "ui/DialogUnits.h"
@@ -58,7 +59,7 @@ CDlgSet::CDlgSet(AppContext& context, QWidget* parent, FolderBrowser browser)
 
 void CDlgSet::CreateControls() {
     const DialogUnits du(font());
-    setFixedSize(du.Size(200, 211));
+    setFixedSize(du.Size(200, 257));
 
     auto group = [&](const QString& text, QRect r) {
         auto* box = new QGroupBox(text, this);
@@ -131,6 +132,12 @@ void CDlgSet::CreateControls() {
     check.setWidth(std::max(check.width(), repeatingCheck_->sizeHint().width()));
     repeatingCheck_->setGeometry(check);
 
+    group(tr("Sound devices"), du.Rect(7, 210, 186, 40));
+    label(tr("Input"), du.Rect(15, 223, 30, 10), Qt::AlignLeft);
+    inputDeviceList_ = list(IDC_INPUT_DEVICE, du.Rect(48, 221, 138, 60));
+    label(tr("Output"), du.Rect(15, 237, 30, 10), Qt::AlignLeft);
+    outputDeviceList_ = list(IDC_OUTPUT_DEVICE, du.Rect(48, 235, 138, 60));
+
     // The A4 spin, created last; the A4 edit comes last in the Tab order, before its spin.
     const QRect edit = a4Edit_->geometry();
     a4Spin_ = new CUpDown(this);
@@ -147,6 +154,8 @@ void CDlgSet::CreateControls() {
                         countList_,
                         recTimeList_,
                         repeatingCheck_,
+                        inputDeviceList_,
+                        outputDeviceList_,
                         a4Edit_};
     for (size_t i = 1; i < std::size(order); ++i) {
         setTabOrder(order[i - 1], order[i]);
@@ -208,7 +217,51 @@ void CDlgSet::OnInitDialog() {
     const int32_t recTime = store.recTimeIndex.load(std::memory_order_relaxed);
     recTimeList_->setCurrentIndex(recTime >= 0 && recTime < kRecTimeCount ? recTime : -1);
 
+    FillDeviceList(inputDeviceList_, DeviceDirection::Input);
+    FillDeviceList(outputDeviceList_, DeviceDirection::Output);
+
     okButton_->setFocus();
+}
+
+void CDlgSet::FillDeviceList(QComboBox* list, DeviceDirection direction) {
+    list->addItem(tr("Default"), QString());
+    if (context_.devices == nullptr) {
+        list->setEnabled(false);
+        return;
+    }
+    const QString chosen = QString::fromStdString(context_.devices->ChosenDevice(direction));
+    int selected = 0;
+    for (const SoundDeviceInfo& d : context_.devices->Devices(direction)) {
+        const QString name = QString::fromStdString(d.name);
+        list->addItem(QString::fromStdString(d.description.empty() ? d.name : d.description), name);
+        list->setItemData(list->count() - 1, name, Qt::ToolTipRole);
+        if (name == chosen) {
+            selected = list->count() - 1;
+        }
+    }
+    if (!chosen.isEmpty() && selected == 0) {
+        // Kept, so that a device unplugged for now is not forgotten by an OK.
+        list->addItem(tr("%1 (not available)").arg(chosen), chosen);
+        selected = list->count() - 1;
+    }
+    list->setCurrentIndex(selected);
+}
+
+void CDlgSet::ApplyDeviceChoice() {
+    DeviceFactory* devices = context_.devices;
+    if (devices == nullptr) {
+        return;
+    }
+    const QString input = inputDeviceList_->currentData().toString();
+    const QString output = outputDeviceList_->currentData().toString();
+    SaveSoundDevices(context_.settings, {input, output});
+    if (input.toStdString() != devices->ChosenDevice(DeviceDirection::Input)) {
+        devices->ChooseDevice(DeviceDirection::Input, input.toStdString());
+        context_.engine.ReopenMicrophone();
+    }
+    if (output.toStdString() != devices->ChosenDevice(DeviceDirection::Output)) {
+        devices->ChooseDevice(DeviceDirection::Output, output.toStdString());
+    }
 }
 
 void CDlgSet::FitRecorderRow() {
@@ -270,6 +323,8 @@ void CDlgSet::accept() {
         context_.recordingStore.AllocateForRecTime(context_.notifier, context_.language);
     }
     store.recRepeating.store(repeating_, std::memory_order_relaxed);
+
+    ApplyDeviceChoice();
 }
 
 void RunSetParameters(AppContext& context, ScopeCapture& capture, QWidget* parent) {

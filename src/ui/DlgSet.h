@@ -1,8 +1,10 @@
 // The "Set Parameters" dialog: the reference frequency of A4 (applied to the note naming at
 // once, while the dialog is open, and kept when it is cancelled), the screen capturer's image
 // folder, start time, interval and number of images, and the recorder's maximum recording time
-// and repeat option (these take effect on OK only). There is no Cancel button: Esc and the close
-// box cancel.
+// and repeat option, and the sound devices: input and output, the system's default or one of the
+// sound server's devices by its description (these take effect on OK only: a new input reopens
+// the capture at once, a new output is used from the next sound that starts). There is no Cancel
+// button: Esc and the close box cancel.
 //
 // Threads: user-interface thread only.
 #pragma once
@@ -13,6 +15,7 @@
 #include <functional>
 #include <optional>
 
+#include "engine/SoundDevice.h"
 #include "ui/AppContext.h"
 
 class QCheckBox;
@@ -42,6 +45,8 @@ enum DlgSetControl : int {
     IDC_COUNT = 1007,
     IDC_REC_TIME = 1022,
     IDC_REPEATING = 1023,
+    IDC_INPUT_DEVICE = 1030,
+    IDC_OUTPUT_DEVICE = 1031,
     IDC_A4_SPIN = 2000,
 };
 
@@ -71,14 +76,16 @@ class CDlgSet : public QDialog {
     QComboBox* countList() const { return countList_; }
     QComboBox* recTimeList() const { return recTimeList_; }
     QCheckBox* repeatingCheck() const { return repeatingCheck_; }
+    QComboBox* inputDeviceList() const { return inputDeviceList_; }
+    QComboBox* outputDeviceList() const { return outputDeviceList_; }
 
     // The Ref button: the folder browser at the folder edit's text; its choice goes into the
     // edit.
     void OnRef();
 
   public slots:
-    // OK: the framework's part, then the folder, the lists, the recording time and the repeat
-    // option are stored.
+    // OK: the framework's part, then the folder, the lists, the recording time, the repeat
+    // option and the sound devices are stored.
     void accept() override;
 
   private:
@@ -90,6 +97,10 @@ class CDlgSet : public QDialog {
     void OnA4SpinScrolled(int position);
     // Widens the recording-time list to its longest item, after it is filled.
     void FitRecorderRow();
+    // Fills a device list: "Default" first, then the sound system's devices; the chosen one is
+    // selected (listed as not available when the sound system does not have it).
+    void FillDeviceList(QComboBox* list, DeviceDirection direction);
+    void ApplyDeviceChoice();
 
     AppContext& context_;
     FolderBrowser browser_;
@@ -110,6 +121,8 @@ class CDlgSet : public QDialog {
     QLineEdit* folderEdit_ = nullptr;
     QPushButton* refButton_ = nullptr;
     QCheckBox* repeatingCheck_ = nullptr;
+    QComboBox* inputDeviceList_ = nullptr;
+    QComboBox* outputDeviceList_ = nullptr;
 };
 
 // The scope view's "Set Parameters Dialog" command: ends a timed capture, runs the dialog, and

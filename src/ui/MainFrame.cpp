@@ -20,6 +20,7 @@
 #include "engine/LiveEngine.h"
 #include "engine/Notifier.h"
 #include "engine/PracticeStream.h"
+#include "engine/SoundDevice.h"
 #include "ui/BeatLights.h"
 #include "ui/CommandIds.h"
 #include "ui/PlayerBar.h"
@@ -122,8 +123,19 @@ void CMainFrame::UpdateInputState() {
     const LiveInputState state = view_->engine().InputState();
     const uint64_t lost = state.droppedBlocks + state.overruns;
     QString text;
+    const DeviceFactory* devices = context_.devices;
+    const std::string missingInput =
+        devices != nullptr ? devices->MissingDevice(DeviceDirection::Input) : std::string();
+    const std::string missingOutput =
+        devices != nullptr ? devices->MissingDevice(DeviceDirection::Output) : std::string();
     if (state.noInput) {
         text = tr("No input");
+    } else if (!missingInput.empty()) {
+        text = tr("The chosen input %1 is not available; using the default")
+                   .arg(QString::fromStdString(missingInput));
+    } else if (!missingOutput.empty()) {
+        text = tr("The chosen output %1 is not available; using the default")
+                   .arg(QString::fromStdString(missingOutput));
     } else if (lost > 0) {
         text = tr("Input lost: %1").arg(lost);
     }

@@ -181,4 +181,15 @@ QString DailyDateText(const QDate& date) {
     return QString::asprintf("%04d/%02d/%02d", date.year(), date.month(), date.day());
 }
 
+SoundDeviceChoice LoadSoundDevices(const SettingsStore& store) {
+    return {store.ReadString(kSectionSetting, QStringLiteral("InputDevice"), QString()),
+            store.ReadString(kSectionSetting, QStringLiteral("OutputDevice"), QString())};
+}
+
+void SaveSoundDevices(SettingsStore& store, const SoundDeviceChoice& choice) {
+    store.WriteString(kSectionSetting, QStringLiteral("InputDevice"), choice.input);
+    store.WriteString(kSectionSetting, QStringLiteral("OutputDevice"), choice.output);
+    store.Flush();
+}
+
 }  // namespace tonavise::ui

@@ -130,6 +130,16 @@ void SaveViewInt(SettingsStore& store, const char* key, int32_t value);
 // A4 in tenths of a hertz, rounded to nearest: 441.5 is stored as 4415.
 void SaveA4(SettingsStore& store, double a4);
 
+// The sound devices chosen in Set Parameters, by the sound server's names: "InputDevice" and
+// "OutputDevice"; empty: the system's default.
+struct SoundDeviceChoice {
+    QString input;
+    QString output;
+};
+SoundDeviceChoice LoadSoundDevices(const SettingsStore& store);
+// Writes both and flushes.
+void SaveSoundDevices(SettingsStore& store, const SoundDeviceChoice& choice);
+
 // The date of the last daily page, "%04d/%02d/%02d"; the default never equals a date.
 inline constexpr char kNoDate[] = "----/--/--";
 QString DailyDateText(const QDate& date);

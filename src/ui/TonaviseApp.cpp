@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QTranslator>
 
-#include "engine/PortAudioSound.h"
+#include "engine/SoundSystem.h"
 #include "ui/AboutDlg.h"
 #include "ui/CommandIds.h"
 #include "ui/Language.h"
@@ -100,9 +100,14 @@ bool CTonaviseApp::InitInstance() {
     if (environment_.devices != nullptr) {
         context_.devices = environment_.devices;
     } else {
-        portAudio_ = std::make_unique<PortAudioSystem>();
-        context_.devices = portAudio_.get();
+        soundSystem_ = OpenSoundSystem(SoundBackendFromEnvironment());
+        context_.devices = soundSystem_.get();
     }
+    // The devices chosen in Set Parameters; one that is gone is replaced by the default when
+    // it opens, and the status bar says so.
+    const SoundDeviceChoice chosen = LoadSoundDevices(*settings_);
+    context_.devices->ChooseDevice(DeviceDirection::Input, chosen.input.toStdString());
+    context_.devices->ChooseDevice(DeviceDirection::Output, chosen.output.toStdString());
 
     frame_ = std::make_unique<CMainFrame>(context_, this);
     connect(
@@ -162,7 +167,7 @@ int CTonaviseApp::ExitInstance() {
     frame_.reset();
     engine_.Stop();
     context_.devices = nullptr;
-    portAudio_.reset();
+    soundSystem_.reset();
 
     SaveExitSettings(*settings_, engine_.captureStore, engine_.doreme);
     engine_.captureStore.Close();

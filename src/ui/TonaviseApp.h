@@ -24,7 +24,6 @@ class QTranslator;
 
 namespace tonavise {
 class DeviceFactory;
-class PortAudioSystem;
 }  // namespace tonavise
 
 namespace tonavise::ui {
@@ -44,7 +43,7 @@ struct AppEnvironment {
     QString instanceFolder;            // empty: the user's runtime folder
     QString programFolder;             // empty: the executable's folder
     Notifier* notifier = nullptr;      // null: message boxes
-    DeviceFactory* devices = nullptr;  // null: the system's sound devices (PortAudio)
+    DeviceFactory* devices = nullptr;  // null: the system's sound devices (OpenSoundSystem)
 };
 
 // How often the application looks for changed sound-tool values and pitch marks. A change is
@@ -97,7 +96,7 @@ class CTonaviseApp : public QObject, public CommandTarget {
     std::unique_ptr<WebPageOpener> ownOpener_;
     std::unique_ptr<QtNotifier> ownNotifier_;
     std::unique_ptr<SingleInstance> instance_;
-    std::unique_ptr<PortAudioSystem> portAudio_;
+    std::unique_ptr<DeviceFactory> soundSystem_;
 
     LiveEngine engine_;
     AppContext context_;

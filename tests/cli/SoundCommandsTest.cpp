@@ -335,5 +335,39 @@ TEST(PlayCommand, PracticeSettingsAreCheckedAndALoopPlaysItsPasses) {
     EXPECT_GE(passes, 2) << out.str();
 }
 
+// devices lists both directions with the default marked; a known name is chosen, an unknown
+// one is refused with the devices listed, and a back end without named devices refuses names.
+TEST(DeviceChoice, NamesAreListedCheckedAndChosen) {
+    VirtualSoundSystem system;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunDevices(system, out, err), 0);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_FALSE(ChooseDevices(system, "usb_mic", "", err));
+    EXPECT_NE(err.str().find("offers only the system's default devices"), std::string::npos);
+
+    system.SetDevices(
+        kIn, {{"usb_mic", "USB microphone", false}, {"out.monitor", "Monitor of Out", true}});
+    system.SetDevices(kOut, {{"out", "Out", true}});
+    out.str("");
+    EXPECT_EQ(RunDevices(system, out, err), 0);
+    EXPECT_EQ(out.str(),
+              "direction\tname\tdescription\tdefault\n"
+              "input\tusb_mic\tUSB microphone\t\n"
+              "input\tout.monitor\tMonitor of Out\tdefault\n"
+              "output\tout\tOut\tdefault\n");
+
+    err.str("");
+    EXPECT_FALSE(ChooseDevices(system, "usb", "", err));
+    EXPECT_NE(err.str().find("no input device named \"usb\""), std::string::npos) << err.str();
+    EXPECT_NE(err.str().find("input\tusb_mic\tUSB microphone"), std::string::npos);
+    EXPECT_EQ(system.ChosenDevice(kIn), "");
+    EXPECT_FALSE(ChooseDevices(system, "", "speakers", err));
+
+    EXPECT_TRUE(ChooseDevices(system, "usb_mic", "out", err));
+    EXPECT_EQ(system.ChosenDevice(kIn), "usb_mic");
+    EXPECT_EQ(system.ChosenDevice(kOut), "out");
+}
+
 }  // namespace
 }  // namespace tonavise::cli

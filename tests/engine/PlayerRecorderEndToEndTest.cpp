@@ -1,4 +1,4 @@
-// The file player and the recorder end to end through PortAudio and a private sound server
+// The file player and the recorder end to end through each real back end and a private server
 // (scripts/with-sound-server.sh): a played file feeds the analysis while its position runs at
 // the file's rate, and a tone played into the server is recorded and saved with the right
 // pitch and length. Skipped without such a server.
@@ -18,6 +18,7 @@
 
 #include "DeviceTestSupport.h"
 #include "LiveRig.h"
+#include "SoundServerSupport.h"
 #include "TestSupport.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
@@ -26,7 +27,6 @@
 #include "engine/FileLoading.h"
 #include "engine/FilePlayThread.h"
 #include "engine/LiveEngine.h"
-#include "engine/PortAudioSound.h"
 #include "engine/RecorderThread.h"
 #include "engine/RecordingStore.h"
 #include "engine/ThreadMessages.h"
@@ -98,21 +98,19 @@ class FixedPath final : public SavePathChooser {
     std::string path;
 };
 
-class PlayerRecorderEndToEnd : public ::testing::Test {
+class PlayerRecorderEndToEnd : public ::testing::TestWithParam<SoundBackend> {
   protected:
     void SetUp() override {
-        const char* server = std::getenv("TONAVISE_SOUND_SERVER");
-        if (server == nullptr || std::string(server) != "1") {
+        if (!test::HasPrivateServer()) {
             GTEST_SKIP() << "no private sound server: run through scripts/with-sound-server.sh";
         }
-        devices = std::make_unique<PortAudioSystem>();
-        ASSERT_TRUE(devices->HasDefaultDevices());
+        test::OpenServerBackend(GetParam(), devices);
     }
-    std::unique_ptr<PortAudioSystem> devices;
+    std::unique_ptr<DeviceFactory> devices;
     test::TempDir dir;
 };
 
-TEST_F(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTime) {
+TEST_P(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTime) {
     const std::string wav = dir.Write(
         "e5.wav",
         test::RiffWave(
@@ -210,7 +208,7 @@ TEST_F(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTim
     EXPECT_TRUE(notifier.Texts().empty());
 }
 
-TEST_F(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
+TEST_P(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
     test::SharedNotifier notifier;
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
@@ -296,7 +294,7 @@ double HeardSeconds(test::LiveRig& rig,
 // its own) and the loud block come back whole from the sink's monitor; a new stream's first
 // milliseconds may be cut by the server (see docs/engine-decisions.md), which is the start of
 // the one-block recording.
-TEST_F(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull) {
+TEST_P(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull) {
     std::vector<int16_t> samples = test::Sine(440, 4000, kSampleRate);
     const std::vector<int16_t> tail = test::Sine(880, 16000, kSampleRate * 3 / 10);
     samples.insert(samples.end(), tail.begin(), tail.end());
@@ -337,6 +335,11 @@ TEST_F(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull)
     rig.Stop();
     EXPECT_TRUE(rig.notifier.Texts().empty());
 }
+
+INSTANTIATE_TEST_SUITE_P(Backends,
+                         PlayerRecorderEndToEnd,
+                         test::kServerBackends,
+                         test::BackendLabel);
 
 }  // namespace
 }  // namespace tonavise

@@ -42,7 +42,7 @@ class DeviceTest : public ::testing::Test {
 
 TEST_F(DeviceTest, InputFillsBuffersInQueueOrderWithOneCompletionEach) {
     system.SetInputSignal([](int64_t frame, int channel) { return frame * 2 + channel; });
-    auto device = system.Create(kIn);
+    auto device = system.Create(kIn, StreamRole::Microphone);
     ASSERT_EQ(device->Open(PcmFormat(2), owner), kDeviceOk);
     std::vector<std::unique_ptr<Buffer>> buffers;
     for (int i = 0; i < 3; ++i) {
@@ -86,7 +86,7 @@ TEST_F(DeviceTest, InputFillsBuffersInQueueOrderWithOneCompletionEach) {
 
 TEST_F(DeviceTest, AnInputLoopRepeatsOnEveryChannel) {
     system.SetInputLoop({5, -6, 7});
-    auto device = system.Create(kIn);
+    auto device = system.Create(kIn, StreamRole::Microphone);
     ASSERT_EQ(device->Open(PcmFormat(2), owner), kDeviceOk);
     Buffer a(16);  // 8 stereo frames
     device->Prepare(a.header);
@@ -100,7 +100,7 @@ TEST_F(DeviceTest, AnInputLoopRepeatsOnEveryChannel) {
 
 TEST_F(DeviceTest, ResetStopsAtOnceAndGivesEveryQueuedBufferBackDone) {
     system.SetInputSignal([](int64_t, int) { return 1000.0; });
-    auto device = system.Create(kIn);
+    auto device = system.Create(kIn, StreamRole::Microphone);
     ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
     Buffer a(100);
     Buffer b(100);
@@ -137,7 +137,7 @@ TEST_F(DeviceTest, ResetStopsAtOnceAndGivesEveryQueuedBufferBackDone) {
 }
 
 TEST_F(DeviceTest, OutputPlaysInOrderThenSilenceAndReportsPlayedBytesFromItsClock) {
-    auto device = system.Create(kOut);
+    auto device = system.Create(kOut, StreamRole::Player);
     ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
     Buffer a(1000, 7);
     Buffer b(1000, -9);
@@ -171,7 +171,7 @@ TEST_F(DeviceTest, OutputPlaysInOrderThenSilenceAndReportsPlayedBytesFromItsCloc
 }
 
 TEST_F(DeviceTest, PauseHoldsTheBuffersAndThePositionUntilRestart) {
-    auto device = system.Create(kOut);
+    auto device = system.Create(kOut, StreamRole::Player);
     ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
     Buffer a(1000, 5);
     device->Prepare(a.header);
@@ -198,7 +198,7 @@ TEST_F(DeviceTest, PauseHoldsTheBuffersAndThePositionUntilRestart) {
 }
 
 TEST_F(DeviceTest, EightBitOutputPadsWithItsOwnSilence) {
-    auto device = system.Create(kOut);
+    auto device = system.Create(kOut, StreamRole::Player);
     ASSERT_EQ(device->Open(PcmFormat(1, 11025, 8), owner), kDeviceOk);
     std::array<uint8_t, 10> bytes{};
     bytes.fill(200);
@@ -216,7 +216,7 @@ TEST_F(DeviceTest, EightBitOutputPadsWithItsOwnSilence) {
 }
 
 TEST_F(DeviceTest, MisuseIsRefusedWithACode) {
-    auto device = system.Create(kOut);
+    auto device = system.Create(kOut, StreamRole::Player);
     Buffer a(10);
     EXPECT_EQ(device->Prepare(a.header), kDeviceNotOpen);
     EXPECT_EQ(device->Queue(a.header), kDeviceNotOpen);
@@ -250,7 +250,7 @@ TEST_F(DeviceTest, MisuseIsRefusedWithACode) {
 
 TEST_F(DeviceTest, OpenFailureGivesACodeAndTheTextForTheErrorBox) {
     system.SetOpenResult(kIn, kDeviceNoDriver);
-    auto device = system.Create(kIn);
+    auto device = system.Create(kIn, StreamRole::Microphone);
     const DeviceResult r = device->Open(PcmFormat(1), owner);
     EXPECT_EQ(r, kDeviceNoDriver);
     EXPECT_FALSE(device->IsOpen());
@@ -275,7 +275,7 @@ TEST_F(DeviceTest, OpenFailureGivesACodeAndTheTextForTheErrorBox) {
 
 TEST_F(DeviceTest, CompletionsRefusedByAFullQueueAreDeliveredLater) {
     CompletionRecorder small(3);  // not started yet: its queue fills up
-    auto device = system.Create(kIn);
+    auto device = system.Create(kIn, StreamRole::Microphone);
     ASSERT_EQ(device->Open(PcmFormat(1), small), kDeviceOk);
     std::vector<std::unique_ptr<Buffer>> buffers;
     for (int i = 0; i < 5; ++i) {
@@ -294,7 +294,7 @@ TEST_F(DeviceTest, CompletionsRefusedByAFullQueueAreDeliveredLater) {
 
 TEST_F(DeviceTest, OnTheClockBuffersFinishByThemselves) {
     system.StartClock(20.0);
-    auto device = system.Create(kIn);
+    auto device = system.Create(kIn, StreamRole::Microphone);
     ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
     Buffer a(4410);
     device->Prepare(a.header);
@@ -341,7 +341,7 @@ class LockHolder final : public PostObserver {
 TEST_F(DeviceTest, TheCallbackNeverWaitsForTheOwnersQueueLock) {
     auto holder = std::make_shared<LockHolder>();
     owner.setPostObserver(holder);
-    auto device = system.Create(kIn);
+    auto device = system.Create(kIn, StreamRole::Microphone);
     ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
     Buffer a(100);
     device->Prepare(a.header);
@@ -373,7 +373,7 @@ TEST_F(DeviceTest, ARewrittenBufferPlaysThePublishedCopyWithoutWaitingForTheWrit
     WaveHeader header;
     header.Describe(first.data(), 4410 * 2);
     header.shared = &shared;
-    auto device = system.Create(kOut);
+    auto device = system.Create(kOut, StreamRole::Player);
     ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
     device->Prepare(header);
     device->Queue(header);

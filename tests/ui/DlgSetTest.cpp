@@ -1,6 +1,6 @@
 // The Set Parameters dialog: the A4 spin applied at once and kept after a cancel, the capture
 // lists with their limits, the recording time, OK storing the settings, the view's command, and
-// the folder browser.
+// the folder browser, the sound devices.
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -220,7 +220,7 @@ TEST_F(DlgSetTest, RefStartsTheBrowserAtTheFolderAndACancelChangesNothing) {
 TEST_F(DlgSetTest, LayoutFollowsTheTemplateInDialogUnits) {
     auto dialog = Open();
     const DialogUnits du(dialog->font());
-    EXPECT_EQ(dialog->size(), du.Size(200, 211));
+    EXPECT_EQ(dialog->size(), du.Size(200, 257));
     EXPECT_EQ(dialog->okButton()->geometry(), du.Rect(143, 7, 50, 43));
     EXPECT_EQ(dialog->folderEdit()->geometry(), du.Rect(14, 86, 172, 12));
     const QRect edit = dialog->a4Edit()->geometry();
@@ -231,6 +231,42 @@ TEST_F(DlgSetTest, LayoutFollowsTheTemplateInDialogUnits) {
     const DialogUnits eightPoint(6, 13);
     EXPECT_EQ(eightPoint.Rect(143, 7, 50, 43), QRect(215, 11, 75, 70));
     EXPECT_EQ(eightPoint.Size(200, 211), QSize(300, 343));
+}
+
+// The device lists: the default first, then the sound system's devices by description; OK
+// stores and chooses them by name, and a new input reopens the capture at once.
+TEST_F(DlgSetTest, SoundDevicesAreListedByDescriptionAndChosenByName) {
+    engine.sound.SetDevices(
+        DeviceDirection::Input,
+        {{"usb_mic", "USB microphone", false}, {"speakers.monitor", "Monitor of Speakers", true}});
+    engine.sound.SetDevices(DeviceDirection::Output, {{"speakers", "Speakers", true}});
+    engine.sound.ChooseDevice(DeviceDirection::Output, "unplugged");
+    engine.live.Start(&engine.sound, UiLanguage::English);
+    ASSERT_TRUE(engine.sound.WaitForQueued(DeviceDirection::Input, 2, std::chrono::seconds(5)));
+    const int opens = engine.sound.OpenCount(DeviceDirection::Input);
+
+    auto dialog = Open();
+    QComboBox* input = dialog->inputDeviceList();
+    QComboBox* output = dialog->outputDeviceList();
+    ASSERT_EQ(input->count(), 3);
+    EXPECT_EQ(input->itemText(0), QStringLiteral("Default"));
+    EXPECT_EQ(input->itemText(2), QStringLiteral("Monitor of Speakers"));
+    EXPECT_EQ(input->currentIndex(), 0);
+    // A stored device that is not there now stays chosen until the user picks another.
+    ASSERT_EQ(output->count(), 3);
+    EXPECT_EQ(output->currentText(), QStringLiteral("unplugged (not available)"));
+
+    input->setCurrentIndex(1);
+    output->setCurrentIndex(0);
+    dialog->okButton()->click();
+    EXPECT_EQ(Stored("InputDevice").toString(), QStringLiteral("usb_mic"));
+    EXPECT_EQ(Stored("OutputDevice").toString(), QString());
+    EXPECT_EQ(engine.sound.ChosenDevice(DeviceDirection::Output), "");
+    EXPECT_TRUE(WaitFor([&] {
+        return engine.sound.OpenCount(DeviceDirection::Input) > opens &&
+               engine.sound.OpenedDevice(DeviceDirection::Input) == "usb_mic";
+    }));
+    engine.live.Stop();
 }
 
 // The view's command: a running timed capture ends, and "FreqOfA4" is written after any result.

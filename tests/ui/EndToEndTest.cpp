@@ -16,7 +16,9 @@
 #include <unistd.h>
 
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
+#include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -62,15 +64,14 @@ pid_t g_tonePlayer = -1;
 }  // namespace
 
 // A4 with its second to fourth harmonics, `seconds` long, 16-bit mono at 44100 Hz.
-bool WriteToneFile(const QString& path, int seconds) {
+bool WriteToneFile(const QString& path, int seconds, double hz = 440.0) {
     const int frames = kSampleRate * seconds;
     std::vector<uint8_t> pcm(static_cast<size_t>(frames) * 2);
     const double amplitude[] = {2300.0, 900.0, 500.0, 250.0};
     for (int i = 0; i < frames; ++i) {
         double v = 0.0;
         for (int h = 0; h < 4; ++h) {
-            v +=
-                amplitude[h] * std::sin(2.0 * std::numbers::pi * 440.0 * (h + 1) * i / kSampleRate);
+            v += amplitude[h] * std::sin(2.0 * std::numbers::pi * hz * (h + 1) * i / kSampleRate);
         }
         const auto s = static_cast<int16_t>(v);
         pcm[2 * i] = static_cast<uint8_t>(s & 0xFF);
@@ -287,7 +288,7 @@ class MonitorRecorder final : public MessageThread {
 
   protected:
     void onStart() override {
-        device_ = devices_.Create(DeviceDirection::Input);
+        device_ = devices_.Create(DeviceDirection::Input, StreamRole::Microphone);
         openResult_ = device_->Open(PcmFormat(1), *this);
         if (openResult_ != kDeviceOk) {
             return;
@@ -592,6 +593,68 @@ TEST(EndToEnd, MetronomeStartedFromItsDialogClicksAtTheSetTempo) {
     waveOut->post(UM_METRONOME_STOP);
     EXPECT_TRUE(WaitFor([&] { return !waveOut->IsMetronomePlaying(); }));
     EXPECT_EQ(program.notifier.Count(), 0u);
+}
+
+// Runs pactl with `args`; its output.
+QString Pactl(const QStringList& args) {
+    QProcess pactl;
+    pactl.start(QStringLiteral("pactl"), args);
+    pactl.waitForFinished(10000);
+    return QString::fromUtf8(pactl.readAllStandardOutput()).trimmed();
+}
+
+// The input chosen in the settings is what the program hears: the monitor of a second sink into
+// which 660 Hz plays, while A4 plays into the default. The server lists the program's capture
+// stream by its name. A chosen input that is gone gives the default (A4) and a note in the
+// status bar.
+TEST(EndToEnd, TheChosenInputIsHeardAndAGoneOneFallsBackWithANote) {
+    if (!CanRun()) {
+        GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
+    }
+    QTemporaryDir work;
+    const QString tone = work.filePath(QStringLiteral("e5.wav"));
+    ASSERT_TRUE(WriteToneFile(tone, 30, 660.0));
+    const QString module = Pactl({QStringLiteral("load-module"),
+                                  QStringLiteral("module-null-sink"),
+                                  QStringLiteral("sink_name=tonavise_second")});
+    ASSERT_FALSE(module.isEmpty());
+    QProcess player;
+    player.start(QStringLiteral("paplay"), {QStringLiteral("--device=tonavise_second"), tone});
+    for (const auto& [input, hz] :
+         {std::pair{"tonavise_second.monitor", 660.0}, std::pair{"unplugged_source", 440.0}}) {
+        SCOPED_TRACE(input);
+        TempSettings file;
+        file.Put("Setting", QStringLiteral("InputDevice"), QString::fromLatin1(input));
+        RecordingOpener opener;
+        RecordingNotifier notifier;
+        CTonaviseApp app(AppEnvironment{file.path(),
+                                        &opener,
+                                        [] { return QDate(2026, 1, 1); },
+                                        QLocale(QLocale::English),
+                                        QStringLiteral("e2e-input"),
+                                        work.path(),
+                                        work.path(),
+                                        &notifier,
+                                        nullptr});
+        ASSERT_TRUE(app.InitInstance());
+        const SpectrumExchange& spectrum = app.context().captureStore.spectrum;
+        EXPECT_TRUE(
+            WaitFor([&] { return std::abs(spectrum.latest().fundamentalHz - hz) < 2.0; }, 10000))
+            << spectrum.latest().fundamentalHz;
+        if (hz == 660.0) {
+            EXPECT_TRUE(Pactl({QStringLiteral("list"), QStringLiteral("source-outputs")})
+                            .contains(QStringLiteral("media.name = \"Tonavise — microphone\"")));
+        } else {
+            EXPECT_EQ(app.mainFrame()->inputStateLabel()->text(),
+                      "The chosen input unplugged_source is not available; using the default");
+        }
+        app.mainFrame()->close();
+        app.ExitInstance();
+        EXPECT_EQ(notifier.Count(), 0u);
+    }
+    player.kill();
+    player.waitForFinished();
+    Pactl({QStringLiteral("unload-module"), module});
 }
 
 }  // namespace

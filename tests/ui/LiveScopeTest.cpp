@@ -182,6 +182,22 @@ TEST_F(LiveScopeTest, TheFirstOfThreeDroppedFilesIsLoaded) {
     EXPECT_EQ(view().filePlayThread()->ChannelCount(), 2);
 }
 
+// A stored input that is gone: the default is captured and the status bar says so; choosing
+// the default again clears the note at the next open.
+TEST_F(LiveScopeTest, AChosenInputThatIsGoneFallsBackToTheDefaultWithANote) {
+    engine.sound.ChooseDevice(DeviceDirection::Input, "usb_mic");
+    Start();
+    EXPECT_EQ(engine.sound.OpenedDevice(DeviceDirection::Input), "");
+    EXPECT_TRUE(WaitFor([&] {
+        return frame->inputStateLabel()->text() ==
+               "The chosen input usb_mic is not available; using the default";
+    }));
+    EXPECT_TRUE(Capture(1));
+    engine.sound.ChooseDevice(DeviceDirection::Input, "");
+    EXPECT_TRUE(WaitFor([&] { return frame->inputStateLabel()->text().isEmpty(); }));
+    EXPECT_EQ(engine.notifier.Count(), 0u);
+}
+
 TEST_F(LiveScopeTest, AMicrophoneThatCannotOpenIsReportedOnceAndTheScopeStaysUsable) {
     engine.sound.SetOpenResult(DeviceDirection::Input, kDeviceNoDriver);
     frame = std::make_unique<CMainFrame>(engine.context);

@@ -77,6 +77,14 @@ int main(int argc, char** argv) {
                                                        : QLocale(QLocale::English));
     QTemporaryDir dir;
     tonavise::VirtualSoundSystem sound;
+    // A desktop's devices, for the Set Parameters dialog's lists.
+    sound.SetDevices(tonavise::DeviceDirection::Input,
+                     {{"alsa_input.usb-mic", "USB Microphone Analog Stereo", false},
+                      {"alsa_output.pci.analog-stereo.monitor",
+                       "Monitor of Built-in Audio Analog Stereo",
+                       true}});
+    sound.SetDevices(tonavise::DeviceDirection::Output,
+                     {{"alsa_output.pci.analog-stereo", "Built-in Audio Analog Stereo", true}});
     tonavise::ui::test::RecordingOpener opener;
     tonavise::ui::AppEnvironment env;
     env.settingsFile = dir.filePath(QStringLiteral("settings.ini"));

@@ -1,0 +1,44 @@
+#include "engine/SoundSystem.h"
+
+#include <cstdlib>
+
+#include "engine/PortAudioSound.h"
+#include "engine/PulseSound.h"
+
+namespace tonavise {
+
+std::optional<SoundBackend> ParseSoundBackend(std::string_view text) {
+    if (text == "auto") {
+        return SoundBackend::Automatic;
+    }
+    if (text == "pulse") {
+        return SoundBackend::Pulse;
+    }
+    if (text == "portaudio") {
+        return SoundBackend::PortAudio;
+    }
+    return std::nullopt;
+}
+
+SoundBackend SoundBackendFromEnvironment() {
+    const char* value = std::getenv(kSoundBackendVariable);  // NOLINT(concurrency-mt-unsafe)
+    if (value == nullptr) {
+        return SoundBackend::Automatic;
+    }
+    return ParseSoundBackend(value).value_or(SoundBackend::Automatic);
+}
+
+std::unique_ptr<DeviceFactory> OpenSoundSystem(SoundBackend backend) {
+    if (backend != SoundBackend::PortAudio) {
+        auto pulse = std::make_unique<PulseSoundSystem>();
+        // A server that took the connection and hangs is kept too: PortAudio would reach the
+        // same server through ALSA's plugin and wait far longer for it.
+        if (pulse->InitResult() == kDeviceOk || pulse->ServerHung() ||
+            backend == SoundBackend::Pulse) {
+            return pulse;
+        }
+    }
+    return std::make_unique<PortAudioSystem>();
+}
+
+}  // namespace tonavise
