@@ -728,6 +728,26 @@ Keep Aspect Ratio</source>
         <source>Repeating</source>
         <translation>循环录音</translation>
     </message>
+    <message>
+        <source>Sound devices</source>
+        <translation>声音设备</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>输入</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>输出</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>默认</translation>
+    </message>
+    <message>
+        <source>%1 (not available)</source>
+        <translation>%1（不可用）</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CMainFrame</name>
@@ -822,6 +842,14 @@ Keep Aspect Ratio</source>
     <message>
         <source>Loop off</source>
         <translation>循环已关闭</translation>
+    </message>
+    <message>
+        <source>The chosen input %1 is not available; using the default</source>
+        <translation>所选输入 %1 不可用，改用默认输入</translation>
+    </message>
+    <message>
+        <source>The chosen output %1 is not available; using the default</source>
+        <translation>所选输出 %1 不可用，改用默认输出</translation>
     </message>
 </context>
 <context>

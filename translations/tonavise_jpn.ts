@@ -728,6 +728,26 @@ Keep Aspect Ratio</source>
         <source>Repeating</source>
         <translation>繰り返し録音</translation>
     </message>
+    <message>
+        <source>Sound devices</source>
+        <translation>サウンドデバイス</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>入力</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>出力</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>既定</translation>
+    </message>
+    <message>
+        <source>%1 (not available)</source>
+        <translation>%1（使用できません）</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CMainFrame</name>
@@ -822,6 +842,14 @@ Keep Aspect Ratio</source>
     <message>
         <source>Loop off</source>
         <translation>ループ解除</translation>
+    </message>
+    <message>
+        <source>The chosen input %1 is not available; using the default</source>
+        <translation>選択した入力 %1 は使用できません。既定の入力を使います</translation>
+    </message>
+    <message>
+        <source>The chosen output %1 is not available; using the default</source>
+        <translation>選択した出力 %1 は使用できません。既定の出力を使います</translation>
     </message>
 </context>
 <context>
