@@ -86,6 +86,7 @@ void ScopeRenderer::ClearTraces(DrawingSize size) {
     FillWhite(composeSurface_, size);
     // Every drawing from now on stays within this size until the next clearing.
     traceRows_ = {0, 0};
+    composeIsScaleAndOutline_ = false;
 }
 
 const QImage& ScopeRenderer::Draw(ScopeViewState& state,
@@ -97,6 +98,7 @@ const QImage& ScopeRenderer::Draw(ScopeViewState& state,
     }
     if (scaleDirty_ || scaleMode_ != state.scopeMode) {
         DrawScale(state, doreme);
+        composeIsScaleAndOutline_ = false;
         scaleDirty_ = false;
         scaleMode_ = state.scopeMode;
     }
@@ -126,6 +128,8 @@ void ScopeRenderer::ComposeWave(const ScopeViewState& state, const ScopeInput& i
     const DrawingSize size = DrawingSizeOf(kScopeWave);
     CopyRows(composeSurface_, 0, scaleSurface_, 0, size);
     DrawWaveTrace(composeSurface_, state, input.wave);
+    composeIsScaleAndOutline_ = false;
+    changedRows_ = {0, size.height};
 }
 
 std::pair<int, int> ScopeRenderer::DrawSpectrumTrace(QImage& target,
@@ -153,18 +157,37 @@ void ScopeRenderer::ComposeSpectrum(ScopeViewState& state,
                                     const CDoreme& doreme,
                                     const ScopeInput& input) {
     const DrawingSize size = DrawingSizeOf(state.scopeMode);
-    CopyRows(composeSurface_, 0, scaleSurface_, 0, size);
     if (!state.threeD) {
+        const int first = std::max(traceRows_.first, 0);
         const int last = std::min(traceRows_.second, size.height);
-        for (int y = std::max(traceRows_.first, 0); y < last; ++y) {
+        // Outside the last outline's rows the composed picture is still the scale.
+        if (composeIsScaleAndOutline_) {
+            CopyRows(composeSurface_, first, scaleSurface_, first, {size.width, last - first});
+        } else {
+            CopyRows(composeSurface_, 0, scaleSurface_, 0, size);
+        }
+        for (int y = first; y < last; ++y) {
             std::memset(traceSurfaceA_.scanLine(y), 0xFF, static_cast<std::size_t>(size.width) * 4);
         }
         traceRows_ = DrawSpectrumTrace(traceSurfaceA_, state, doreme, input);
         traceRows_.second = std::min(traceRows_.second, size.height);
         AndCombineRows(
             composeSurface_, traceSurfaceA_, size.width, traceRows_.first, traceRows_.second);
+        if (!composeIsScaleAndOutline_) {
+            changedRows_ = {0, size.height};
+        } else if (last <= first) {
+            changedRows_ = traceRows_;
+        } else if (traceRows_.second <= traceRows_.first) {
+            changedRows_ = {first, last};
+        } else {
+            changedRows_ = {std::min(first, traceRows_.first), std::max(last, traceRows_.second)};
+        }
+        composeIsScaleAndOutline_ = true;
         return;
     }
+    CopyRows(composeSurface_, 0, scaleSurface_, 0, size);
+    composeIsScaleAndOutline_ = false;
+    changedRows_ = {0, size.height};
     traceRows_ = {0, kSurfaceHeight};  // the history fills both trace surfaces
     ++state.threeDCount;
     const bool odd = (state.threeDCount & 1) != 0;

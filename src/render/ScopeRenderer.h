@@ -58,6 +58,11 @@ class ScopeRenderer {
     const QImage& traceSurfaceB() const { return traceSurfaceB_; }
     const QImage& composeSurface() const { return composeSurface_; }
 
+    // The rows [first, last) of the composed picture that the last Draw may have changed: in
+    // the 2-D spectrum modes only the old and the new outline's rows, so that the window need
+    // not copy the unchanged rest of the picture ten times a second.
+    std::pair<int, int> changedRows() const { return changedRows_; }
+
   private:
     void DrawScale(const ScopeViewState& state, const CDoreme& doreme);
     void ComposeWave(const ScopeViewState& state, const ScopeInput& input);
@@ -81,6 +86,10 @@ class ScopeRenderer {
     // rows of the last outline are cleared and only those of the new one are combined: most of
     // the picture lies above a spectrum's peaks.
     std::pair<int, int> traceRows_{0, kSurfaceHeight};
+    // composeSurface_ is the scale with the 2-D outline of traceRows_ over it, so a 2-D
+    // drawing needs to restore only those rows; any other drawing clears this.
+    bool composeIsScaleAndOutline_ = false;
+    std::pair<int, int> changedRows_{0, kSurfaceHeight};
 };
 
 // Pixel operations on RGB32 surfaces of equal size, rectangles from x = 0 and clipped to both.

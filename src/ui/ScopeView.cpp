@@ -304,7 +304,13 @@ void CScopeView::ApplyPictureFit() {
 
 void CScopeView::RedrawNow() {
     ComposePicture();
-    picture_->update(picture_->shown());  // a fitted picture's margins stay as they are
+    if (fitPicture_) {
+        picture_->update(picture_->shown());  // a fitted picture's margins stay as they are
+    } else {
+        // Only the rows the drawing changed are copied to the window.
+        const auto [first, last] = renderer_.changedRows();
+        picture_->update(QRect(0, first, drawingSize_.width(), last - first));
+    }
     capture_->AfterRedraw(composedPicture(), drawingSize_);
 }
 

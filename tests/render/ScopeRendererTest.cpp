@@ -2,6 +2,7 @@
 
 #include <QImage>
 #include <array>
+#include <cstring>
 #include <memory>
 
 #include "GoldenSupport.h"
@@ -118,7 +119,19 @@ TEST_F(ScopeRendererTest, TwoDimensionalPicturesEqualTheScaleAndAFreshTraceWhate
         spectrum.fill(0);
         spectrum[static_cast<std::size_t>(step.bin)] = step.level;
         spectrum[static_cast<std::size_t>(step.bin) + 3] = step.level / 2;
+        const QImage before = renderer->composeSurface().copy();
         const QImage& picture = DrawOnce();
+        // The window copies only the changed rows: every other row must be as it was.
+        const auto [first, last] = renderer->changedRows();
+        for (int y = 0; y < DrawingSizeOf(step.mode).height; ++y) {
+            if (y < first || y >= last) {
+                ASSERT_EQ(
+                    0,
+                    std::memcmp(
+                        picture.constScanLine(y), before.constScanLine(y), picture.bytesPerLine()))
+                    << "step " << (&step - steps) << ": row " << y << " changed unreported";
+            }
+        }
         if (step.threeD) {
             continue;
         }
