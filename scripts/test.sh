@@ -17,9 +17,11 @@ sound_tests() {  # build folder [more ctest arguments]
   shift
   scripts/with-sound-server.sh ctest --test-dir "$dir" --output-on-failure -L sound "$@"
 }
-# The metronome's millisecond timing is measured in the optimised build; a sanitizer build slows
-# the threads too much for a 5 ms tolerance (or the 25 ms of a start) to mean anything.
-timing_only='MetronomeClicksAtTempo120AreHalfASecondApart|EveryMetronomeStartIsHeardAtOnce|MetronomeAt120WithTwoClicksABeat|TheHeardBeatStepsWithTheOutputsClock'
+# The metronome's millisecond timing and the practice player's gapless stretched and looped
+# sound are measured in the optimised build; a sanitizer build slows the threads too much for a
+# 5 ms tolerance (or the 25 ms of a start) to mean anything, and its sound server mainloop can
+# miss the 100 ms the output keeps queued, which the gap checks then count.
+timing_only='MetronomeClicksAtTempo120AreHalfASecondApart|EveryMetronomeStartIsHeardAtOnce|MetronomeAt120WithTwoClicksABeat|TheHeardBeatStepsWithTheOutputsClock|SlowerKeepsThePitchAndTransposedKeepsTheLength|ALoopOfOneSecondRepeatsWithoutAGapOrAClick'
 
 
 step "build and test (RelWithDebInfo)"
