@@ -108,7 +108,8 @@ TEST_F(DeviceFailure, APlayAndAToneWhoseStreamDiesEndWithTheReason) {
     ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
     ASSERT_TRUE(test::WaitUntil([&] { return !engine.player()->IsPlaying(); }));
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
-    EXPECT_EQ(notifier.Texts().size(), 1u);
+    // The sound is stopped first and the reason told after it.
+    ASSERT_TRUE(test::WaitUntil([&] { return notifier.Texts().size() == 1; }));
 
     engine.StartTone(kKeyA4);
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
@@ -116,7 +117,7 @@ TEST_F(DeviceFailure, APlayAndAToneWhoseStreamDiesEndWithTheReason) {
     ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
     ASSERT_TRUE(test::WaitUntil([&] { return !engine.output()->IsTonePlaying(); }));
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
-    ASSERT_EQ(notifier.Texts().size(), 2u);
+    ASSERT_TRUE(test::WaitUntil([&] { return notifier.Texts().size() == 2; }));
     EXPECT_EQ(notifier.Texts()[1],
               "Error = 0x00000028, : The sound system ended the sound stream.");
 
