@@ -53,7 +53,9 @@ cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTONAVISE_S
 cmake --build build-tsan -j "$jobs"
 TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1" \
   ctest --test-dir build-tsan --output-on-failure -L threads -LE sound -j "$jobs"
-TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/tests/tsan-sound.supp" \
+# die_after_fork=0: the device-choice run starts pactl from the running program to load a second
+# sink, and the child only executes pactl.
+TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 die_after_fork=0 suppressions=$PWD/tests/tsan-sound.supp" \
   sound_tests build-tsan -E "$timing_only"
 
 step "fuzz targets on their seed corpora"
