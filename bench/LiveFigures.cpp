@@ -6,7 +6,8 @@
 //     (every thread: interface, capture, analysis, the idle worker threads);
 //   - pictures drawn per second, and the peak memory of the process.
 //
-//   tonavise_live_figures [SECONDS per mode, default 30]
+//   tonavise_live_figures [SECONDS per mode, default 30; 0: the start-up figures only] [MODE]
+//   (MODE: only the modes whose name contains it, e.g. "3-D", for a profile of one mode)
 #include <sys/resource.h>
 
 #include <QApplication>
@@ -20,6 +21,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <string>
 
 #include "ui/CommandIds.h"
 #include "ui/MainFrame.h"
@@ -84,6 +86,7 @@ int main(int argc, char** argv) {
     QStandardPaths::setTestModeEnabled(true);
     QApplication qapp(argc, argv);
     const double seconds = argc > 1 ? std::atof(argv[1]) : 30.0;
+    const std::string only = argc > 2 ? argv[2] : "";
 
     QTemporaryDir work;
     NoBrowser browser;
@@ -111,6 +114,11 @@ int main(int argc, char** argv) {
     const double startup = std::chrono::duration<double>(Clock::now() - processStart).count();
     std::printf("start-up to the window shown with its threads started: %.2f s\n", shown);
     std::printf("start-up to the first drawn spectrum: %.2f s\n", startup);
+    if (seconds <= 0) {  // start-up only
+        frame->close();
+        app.ExitInstance();
+        return 0;
+    }
     std::printf("share of one core over %.0f s per mode, live capture of A4:\n", seconds);
 
     struct Mode {
@@ -131,6 +139,9 @@ int main(int argc, char** argv) {
         {"pitch, fit 1280x720", ID_PITCH_SCALE, false, false, false, {1280, 720}},
         {"pitch, fit 1920x1080", ID_PITCH_SCALE, false, false, false, {1920, 1080}}};
     for (const Mode& mode : modes) {
+        if (std::string(mode.name).find(only) == std::string::npos) {
+            continue;
+        }
         frame->ExecuteCommand(mode.command);
         if (mode.threeD != view.threeD()) {
             frame->ExecuteCommand(ID_THREE_D);

@@ -21,13 +21,24 @@ trap 'rm -rf "$work"' EXIT
   --amplitude 2300 >/dev/null
 
 export SECONDS_PER_MODE=$seconds WORK=$work BUILD=$build
+
 scripts/with-sound-server.sh xvfb-run -a -s "-screen 0 1920x1080x24" bash -c '
   set -euo pipefail
   paplay "$WORK/a4.wav" & tone=$!
   trap "kill $tone 2>/dev/null || true" EXIT
   echo "cores: $(nproc); load average before: $(cut -d" " -f1-3 /proc/loadavg)"
   echo "--- tonavise_live_figures (the program in-process)"
+  # The start-up is bounded by the server: its null sink renders in blocks as long as the lowest
+  # latency any stream asked for when the block began (2 s on a fresh server), and a new capture of
+  # its monitor hears nothing before the block under way ends, whatever the program. parec,
+  # started with the program, shows that bound.
+  ( t0=$(date +%s.%N)
+    parec --latency-msec=10 --channels=1 --format=s16le 2>/dev/null | head -c 64 >/dev/null
+    awk -v s="$t0" -v e="$(date +%s.%N)" \
+      "BEGIN { printf \"parec started with the program, to its first sound: %.2f s\\n\", e - s }"
+  ) & probe=$!
   "$BUILD/bench/tonavise_live_figures" "$SECONDS_PER_MODE"
+  wait $probe
 
   echo "--- build/src/app/tonavise, start mode (pitch scale), measured from outside"
   export XDG_CONFIG_HOME="$WORK/config"

@@ -95,6 +95,8 @@ class ScopeRenderer {
 // Pixel operations on RGB32 surfaces of equal size, rectangles from x = 0 and clipped to both.
 // Copies rows srcY.. of src to rows dstY.. of dst, `size` wide and high.
 void CopyRows(QImage& dst, int dstY, const QImage& src, int srcY, DrawingSize size);
+// dst := a AND b per channel over `size` from (0, 0): a copy and a combination in one pass.
+void AndInto(QImage& dst, const QImage& a, const QImage& b, DrawingSize size);
 // dst := dst AND src per channel over `size` from (0, 0).
 void AndCombine(QImage& dst, const QImage& src, DrawingSize size);
 // The same over rows [firstRow, lastRow), `width` wide.

@@ -256,6 +256,12 @@ TEST(PixelOperations, AndMatchesThePaintersRasterOpAndStaysInsideItsRectangle) {
     EXPECT_EQ(ours.pixel(1066, 450), a.pixel(1066, 450) & b.pixel(1066, 450));
     EXPECT_EQ(ours.pixel(1067, 450), a.pixel(1067, 450));
     EXPECT_EQ(ours.pixel(1066, 451), a.pixel(1066, 451));
+    // The one-pass form gives the same picture and leaves what lies outside `size` alone.
+    QImage into(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32);
+    into.fill(0xFF123456u);
+    AndInto(into, a, b, size);
+    EXPECT_EQ(into.copy(0, 0, size.width, size.height), ours.copy(0, 0, size.width, size.height));
+    EXPECT_EQ(into.pixel(1067, 450), 0xFF123456u);
 }
 
 }  // namespace
