@@ -12,6 +12,9 @@ namespace {
 
 // 3-D: each drawing moves the history this many rows up.
 constexpr int kHistoryStep = 6;
+// The history buffer's rows beyond one picture, in steps: 48 drawings (4.8 s) per copy back.
+constexpr int kHistorySpareSteps = 48;
+constexpr int kHistoryRows = kSurfaceHeight + kHistoryStep * kHistorySpareSteps;
 
 }  // namespace
 
@@ -95,8 +98,9 @@ void FillWhite(QImage& surface, DrawingSize size) {
 
 ScopeRenderer::ScopeRenderer()
     : scaleSurface_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
-      traceSurfaceA_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
-      traceSurfaceB_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32),
+      history_(kSurfaceWidth, kHistoryRows, QImage::Format_RGB32),
+      bottomRows_{QImage(kSurfaceWidth, kHistoryStep, QImage::Format_RGB32),
+                  QImage(kSurfaceWidth, kHistoryStep, QImage::Format_RGB32)},
       composeSurface_(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32) {
     // The scale surface is filled by its first drawing; white keeps it defined until then.
     const DrawingSize whole{kSurfaceWidth, kSurfaceHeight};
@@ -104,9 +108,22 @@ ScopeRenderer::ScopeRenderer()
     ClearTraces(whole);
 }
 
+void ScopeRenderer::PlaceTraceSurface(bool a, int firstRow) {
+    (a ? rowA_ : rowB_) = firstRow;
+    (a ? traceSurfaceA_ : traceSurfaceB_) = QImage(history_.scanLine(firstRow),
+                                                   kSurfaceWidth,
+                                                   kSurfaceHeight,
+                                                   history_.bytesPerLine(),
+                                                   QImage::Format_RGB32);
+}
+
 void ScopeRenderer::ClearTraces(DrawingSize size) {
-    FillWhite(traceSurfaceA_, size);
-    FillWhite(traceSurfaceB_, size);
+    // The whole history: rows below a window become its bottom rows as the history moves.
+    history_.fill(0xFFFFFFFFu);
+    bottomRows_[0].fill(0xFFFFFFFFu);
+    bottomRows_[1].fill(0xFFFFFFFFu);
+    PlaceTraceSurface(false, 0);
+    PlaceTraceSurface(true, kHistoryStep);
     FillWhite(composeSurface_, size);
     // Every drawing from now on stays within this size until the next clearing.
     traceRows_ = {0, 0};
@@ -214,14 +231,39 @@ void ScopeRenderer::ComposeSpectrum(ScopeViewState& state,
     traceRows_ = {0, kSurfaceHeight};  // the history fills both trace surfaces
     ++state.threeDCount;
     const bool odd = (state.threeDCount & 1) != 0;
-    QImage& target = odd ? traceSurfaceA_ : traceSurfaceB_;
-    const QImage& source = odd ? traceSurfaceB_ : traceSurfaceA_;
     // The history moves up: the target's bottom rows keep what they held two drawings ago and
     // the new outline covers them.
-    CopyRows(target, 0, source, kHistoryStep, {size.width, size.height - kHistoryStep});
+    AdvanceHistory(odd, size);
+    QImage& target = odd ? traceSurfaceA_ : traceSurfaceB_;
     DrawSpectrumTrace(target, state, doreme, input);
+    CopyRows(bottomRows_[odd ? 0 : 1],
+             0,
+             target,
+             size.height - kHistoryStep,
+             {size.width, kHistoryStep});
     // Every pixel changes: the scale and the history combine in one pass over the picture.
     AndInto(composeSurface_, scaleSurface_, target, size);
+}
+
+void ScopeRenderer::AdvanceHistory(bool targetIsA, DrawingSize size) {
+    int sourceRow = targetIsA ? rowB_ : rowA_;
+    if (sourceRow + kHistoryStep + kSurfaceHeight > kHistoryRows) {
+        // The end of the buffer: the source's picture goes back to the top. Rows move to lower
+        // addresses in ascending order, so an overlap never overwrites a row still to be read.
+        const auto bytes = static_cast<std::size_t>(history_.bytesPerLine());
+        for (int y = 0; y < kSurfaceHeight; ++y) {
+            std::memmove(history_.scanLine(y), history_.constScanLine(sourceRow + y), bytes);
+        }
+        sourceRow = 0;
+        PlaceTraceSurface(!targetIsA, 0);
+    }
+    PlaceTraceSurface(targetIsA, sourceRow + kHistoryStep);
+    QImage& target = targetIsA ? traceSurfaceA_ : traceSurfaceB_;
+    CopyRows(target,
+             size.height - kHistoryStep,
+             bottomRows_[targetIsA ? 0 : 1],
+             0,
+             {size.width, kHistoryStep});
 }
 
 }  // namespace tonavise

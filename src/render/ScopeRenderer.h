@@ -29,7 +29,7 @@ struct ScopeInput {
 
 class ScopeRenderer {
   public:
-    // Four 1821 x 471 RGB32 surfaces, created once; the trace and compose surfaces start white.
+    // The 1821 x 471 RGB32 surfaces, created once; the trace and compose surfaces start white.
     ScopeRenderer();
     ScopeRenderer(const ScopeRenderer&) = delete;
     ScopeRenderer& operator=(const ScopeRenderer&) = delete;
@@ -53,6 +53,8 @@ class ScopeRenderer {
 
     // The surfaces, for showing and for tests. QImage shares its pixels on copy: keep a
     // reference, or copy() the rectangle needed, so that the next drawing need not detach.
+    // The two trace surfaces are windows onto one history buffer (see history_): the surface
+    // drawn last is exact; the other one is exact only until the next drawing.
     const QImage& scaleSurface() const { return scaleSurface_; }
     const QImage& traceSurfaceA() const { return traceSurfaceA_; }
     const QImage& traceSurfaceB() const { return traceSurfaceB_; }
@@ -73,7 +75,25 @@ class ScopeRenderer {
                                           const CDoreme& doreme,
                                           const ScopeInput& input);
 
+    // Points trace surface A or B at `firstRow` of history_.
+    void PlaceTraceSurface(bool a, int firstRow);
+    // 3-D: the target of this drawing holds the other surface's picture moved up by the history
+    // step, and its own bottom rows of the picture (`size`) as they were after its previous
+    // drawing.
+    void AdvanceHistory(bool targetIsA, DrawingSize size);
+
     QImage scaleSurface_;
+    // The 3-D history moves up a step at each drawing. Rather than copying the whole picture up
+    // ten times a second, both trace surfaces are windows onto this taller buffer, and the
+    // window of each drawing starts a step lower than the one before: the rows the two share
+    // are the moved history. Only when the window reaches the end is the picture copied back
+    // to the top, once in kHistorySpareSteps drawings.
+    QImage history_;
+    int rowA_ = 0;  // the first row of history_ that trace surface A shows
+    int rowB_ = 0;
+    // The bottom rows of each trace surface after its last 3-D drawing ([0]: A, [1]: B): a
+    // surface's new bottom rows hold what they held then.
+    QImage bottomRows_[2];
     QImage traceSurfaceA_;
     QImage traceSurfaceB_;
     QImage composeSurface_;

@@ -193,6 +193,51 @@ TEST_F(ScopeRendererTest, ThreeDAlternatesTheHistorySurfaces) {
     EXPECT_EQ(CountIn(renderer->composeSurface(), 0, 0, 1821, 471, kWhite), 1821 * 471);
 }
 
+TEST_F(ScopeRendererTest, ThreeDPicturesEqualTwoSurfacesMovedUpByCopying) {
+    // The history buffer must give exactly the pictures of two whole surfaces, each drawing
+    // copying the other one up six rows over its own: past the copies back to the buffer's top
+    // (every 48 drawings), and in the frequency mode, whose picture is lower than the surface.
+    for (const int32_t mode : {kScopeFrequency, kScopePitch}) {
+        const DrawingSize size = DrawingSizeOf(mode);
+        state = ScopeViewState{};
+        state.scopeMode = mode;
+        state.threeD = true;
+        state.levelIndex = 0;
+        renderer->ClearTraces({kSurfaceWidth, kSurfaceHeight});
+        std::array<std::unique_ptr<QImage>, 2> surfaces;
+        for (auto& surface : surfaces) {
+            surface = std::make_unique<QImage>(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32);
+            surface->fill(kWhite);
+        }
+        ScopeViewState reference = state;
+        SpectrumTrace trace;
+        auto expected =
+            std::make_unique<QImage>(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32);
+        for (int n = 0; n < 110; ++n) {
+            spectrum.fill(0);
+            spectrum[static_cast<std::size_t>(300 + 17 * n)] = 8000 + 200 * n;
+            const QImage& picture = DrawOnce();
+            ++reference.threeDCount;
+            const bool odd = (reference.threeDCount & 1) != 0;
+            QImage& target = *surfaces[odd ? 0 : 1];
+            CopyRows(target, 0, *surfaces[odd ? 1 : 0], 6, {size.width, size.height - 6});
+            if (mode == kScopeFrequency) {
+                DrawFrequencyTrace(target, reference, spectrum, trace);
+            } else {
+                DrawPitchTrace(target, doreme, reference, spectrum, trace);
+            }
+            AndInto(*expected, renderer->scaleSurface(), target, size);
+            for (int y = 0; y < size.height; ++y) {
+                ASSERT_EQ(0,
+                          std::memcmp(picture.constScanLine(y),
+                                      expected->constScanLine(y),
+                                      static_cast<std::size_t>(size.width) * 4))
+                    << "mode " << mode << ", drawing " << n << ", row " << y;
+            }
+        }
+    }
+}
+
 TEST_F(ScopeRendererTest, TheScaleIsCachedUntilMarkedDirty) {
     state.scopeMode = kScopeFrequency;
     LabelRecorder recorder;
