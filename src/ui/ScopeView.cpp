@@ -10,6 +10,7 @@
 #include <QScrollBar>
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <mutex>
 
 #include "engine/CaptureStore.h"
@@ -304,11 +305,20 @@ void CScopeView::ApplyPictureFit() {
 
 void CScopeView::RedrawNow() {
     ComposePicture();
-    if (fitPicture_) {
-        picture_->update(picture_->shown());  // a fitted picture's margins stay as they are
+    // Only the rows the drawing changed are copied (or scaled) to the window.
+    const auto [first, last] = renderer_.changedRows();
+    if (last <= first) {
+        // nothing changed
+    } else if (fitPicture_) {
+        // The changed rows as the picture is scaled, widened by two picture rows on each side
+        // (a smoothed screen row mixes its neighbours in the picture) and a screen row for the
+        // rounding; a fitted picture's margins stay as they are.
+        const QRect shown = picture_->shown();
+        const double scale = static_cast<double>(shown.height()) / drawingSize_.height();
+        const int top = shown.top() + static_cast<int>(std::floor((first - 2) * scale)) - 1;
+        const int bottom = shown.top() + static_cast<int>(std::ceil((last + 2) * scale)) + 1;
+        picture_->update(QRect(shown.left(), top, shown.width(), bottom - top) & shown);
     } else {
-        // Only the rows the drawing changed are copied to the window.
-        const auto [first, last] = renderer_.changedRows();
         picture_->update(QRect(0, first, drawingSize_.width(), last - first));
     }
     capture_->AfterRedraw(composedPicture(), drawingSize_);
