@@ -16,23 +16,15 @@ namespace {
 struct Entry {
     int64_t count = 0;
     double half = 0.0;
-    int32_t low = 0;
-    int32_t negated = 0;
     int64_t squared = 0;
 };
 
 Entry MakeEntry(int64_t count) {
-    return {count,
-            static_cast<double>(count) / 2,
-            static_cast<int32_t>(count & 0x7fffffff),
-            static_cast<int32_t>(-(count & 0xffff)),
-            count * count};
+    return {count, static_cast<double>(count) / 2, count * count};
 }
 
 bool IsWhole(const Entry& e) {
-    const Entry expected = MakeEntry(e.count);
-    return e.half == expected.half && e.low == expected.low && e.negated == expected.negated &&
-           e.squared == expected.squared;
+    return e.half == static_cast<double>(e.count) / 2 && e.squared == e.count * e.count;
 }
 
 constexpr std::size_t kSize = 4;
@@ -49,11 +41,10 @@ TEST(SeqlockRing, AReaderOnAnotherThreadSeesOnlyConsistentSnapshots) {
     };
     Ring ring;
     std::atomic<bool> stop{false};
-    int64_t pushed = 0;
     std::thread writer([&] {
-        while (!stop.load(std::memory_order_relaxed)) {
-            ring.Push(MakeEntry(++pushed));
-            if (pushed % kClearEvery == 0) {
+        for (int64_t n = 1; !stop.load(std::memory_order_relaxed); ++n) {
+            ring.Push(MakeEntry(n));
+            if (n % kClearEvery == 0) {
                 ring.Clear();
             }
             // Leaves the reader room to finish a copy now and then, as the sound's pace does.
@@ -79,14 +70,6 @@ TEST(SeqlockRing, AReaderOnAnotherThreadSeesOnlyConsistentSnapshots) {
     stop.store(true, std::memory_order_relaxed);
     writer.join();
     EXPECT_EQ(faults, 0) << "of " << kReads << " snapshots";
-    // After the last push.
-    const Ring::Snapshot last = ring.Read();
-    if (pushed % kClearEvery == 0) {
-        EXPECT_TRUE(last.empty());
-    } else {
-        ASSERT_EQ(last.size(), std::min<std::size_t>(kSize, sinceClear(pushed)));
-        EXPECT_EQ(last[0].count, pushed);
-    }
 }
 
 }  // namespace
