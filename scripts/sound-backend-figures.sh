@@ -19,12 +19,16 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 "$cli" sine -o "$work/a4.wav" --freq 440 --seconds 30 --amplitude 2300 >/dev/null
 
-one_run() {  # backend playing(0|1) -> "process_ms engine_ms"
-  WORK=$work CLI=$cli BACKEND=$1 PLAYING=$2 scripts/with-sound-server.sh bash -c '
-    if [ "$PLAYING" = 1 ]; then paplay "$WORK/a4.wav" & sleep 0.3; fi
-    if [ "$PLAYING" = 2 ]; then paplay --latency-msec=100 "$WORK/a4.wav" & sleep 0.3; fi
+start_run() {  # backend case(idle|paplay|paplay100|warm) -> "process_ms engine_s"
+  WORK=$work CLI=$cli BACKEND=$1 CASE=$2 scripts/with-sound-server.sh bash -c '
+    seconds=4
+    case $CASE in
+      paplay) paplay "$WORK/a4.wav" & sleep 0.3 ;;
+      paplay100) paplay --latency-msec=100 "$WORK/a4.wav" & sleep 0.3 ;;
+      warm) paplay --latency-msec=100 "$WORK/a4.wav" & sleep 2.5; seconds=2 ;;
+    esac
     start=$(date +%s%N)
-    TONAVISE_SOUND=$BACKEND "$CLI" listen --seconds 4 2>/dev/null | {
+    TONAVISE_SOUND=$BACKEND "$CLI" listen --seconds "$seconds" 2>/dev/null | {
       read -r _header
       read -r row
       end=$(date +%s%N)
@@ -34,35 +38,17 @@ one_run() {  # backend playing(0|1) -> "process_ms engine_ms"
     jobs -p | xargs -r kill 2>/dev/null || true'
 }
 
-cases=(idle paplay paplay100)
+start_row() {  # backend case: one line of the start table
+  local results=()
+  for _ in $(seq "$runs"); do results+=("$(start_run "$1" "$2")"); done
+  printf "%-10s %-8s %s\n" "$1" "$2" "$(printf '%s; ' "${results[@]// / / }")"
+}
+
 printf "%-10s %-8s %s\n" "back end" "server" "start to first block: process ms / engine s (runs)"
 for backend in pulse portaudio; do
-  for playing in 0 1 2; do
-    results=()
-    for _ in $(seq "$runs"); do results+=("$(one_run "$backend" "$playing")"); done
-    printf "%-10s %-8s %s\n" "$backend" "${cases[$playing]}" \
-      "$(printf '%s; ' "${results[@]// / / }")"
-  done
+  for case_name in idle paplay paplay100; do start_row "$backend" "$case_name"; done
 done
-
-warm_run() {  # backend -> "process_ms engine_s" on a server that has run for 2.5 s
-  WORK=$work CLI=$cli BACKEND=$1 scripts/with-sound-server.sh bash -c '
-    paplay --latency-msec=100 "$WORK/a4.wav" & sleep 2.5
-    start=$(date +%s%N)
-    TONAVISE_SOUND=$BACKEND "$CLI" listen --seconds 2 2>/dev/null | {
-      read -r _header
-      read -r row
-      end=$(date +%s%N)
-      echo "$(( (end - start) / 1000000 )) $(echo "$row" | cut -d, -f2)"
-      cat >/dev/null
-    }
-    jobs -p | xargs -r kill 2>/dev/null || true'
-}
-for backend in pulse portaudio; do
-  results=()
-  for _ in $(seq "$runs"); do results+=("$(warm_run "$backend")"); done
-  printf "%-10s %-8s %s\n" "$backend" "warm" "$(printf '%s; ' "${results[@]// / / }")"
-done
+for backend in pulse portaudio; do start_row "$backend" warm; done
 
 echo "share of one core while listening, over 10 s:"
 for backend in pulse portaudio; do

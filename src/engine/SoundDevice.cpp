@@ -126,7 +126,7 @@ DeviceResult WaveDevice::Open(const WaveFormat& format, MessageThread& owner) {
     playedOut_.store(false, std::memory_order_relaxed);
     failure_.store(kDeviceOk, std::memory_order_relaxed);
     failureDelivered_.store(false, std::memory_order_relaxed);
-    ClearRecords();
+    records_.Clear();
     owner_.store(&owner, std::memory_order_release);
     const DeviceResult result = BackendOpen(format);
     if (result != kDeviceOk) {
@@ -256,7 +256,7 @@ DeviceResult WaveDevice::Reset() {
     processedBytes_.store(0, std::memory_order_relaxed);
     unheard_.store(false, std::memory_order_relaxed);
     playedOut_.store(false, std::memory_order_relaxed);
-    ClearRecords();
+    records_.Clear();
     WakeOwner();
     BackendNotify();
     return kDeviceOk;
@@ -467,7 +467,7 @@ void WaveDevice::ProcessOutput(
     const int64_t start = processedBytes_.load(std::memory_order_relaxed);
     if (paused_.load(std::memory_order_relaxed)) {
         std::memset(out, silence, bytes);
-        AddRecord(dacTime, start, 0);
+        records_.Push({dacTime, start, 0});
         return;
     }
     const double bytesPerSecond = format_.avgBytesPerSec;
@@ -500,7 +500,7 @@ void WaveDevice::ProcessOutput(
         std::memset(out + done, silence, bytes - done);
     }
     processedBytes_.store(start + static_cast<int64_t>(done), std::memory_order_relaxed);
-    AddRecord(dacTime, start, static_cast<int64_t>(done));
+    records_.Push({dacTime, start, static_cast<int64_t>(done)});
     if (done > 0) {
         // A played-out report not yet taken is stale now: more sound follows it.
         playedOut_.store(false, std::memory_order_relaxed);
@@ -519,28 +519,6 @@ void WaveDevice::ProcessOutput(
     }
 }
 
-// The seqlock without fences (which ThreadSanitizer does not model): every field is stored
-// with release, so the odd sequence number is visible before any of them, and loaded with
-// acquire, so the reader's second look at the sequence number comes after all of them.
-void WaveDevice::AddRecord(double dacTime, int64_t startByte, int64_t byteCount) {
-    const uint64_t seq = recordSeq_.load(std::memory_order_relaxed);
-    recordSeq_.store(seq + 1, std::memory_order_relaxed);
-    const uint64_t total = recordTotal_.load(std::memory_order_relaxed);
-    PositionRecord& r = records_[total % kRecordCount];
-    r.dacTime.store(dacTime, std::memory_order_release);
-    r.startByte.store(startByte, std::memory_order_release);
-    r.byteCount.store(byteCount, std::memory_order_release);
-    recordTotal_.store(total + 1, std::memory_order_release);
-    recordSeq_.store(seq + 2, std::memory_order_release);
-}
-
-void WaveDevice::ClearRecords() {
-    const uint64_t seq = recordSeq_.load(std::memory_order_relaxed);
-    recordSeq_.store(seq + 1, std::memory_order_relaxed);
-    recordTotal_.store(0, std::memory_order_release);
-    recordSeq_.store(seq + 2, std::memory_order_release);
-}
-
 int64_t WaveDevice::Position() const {
     if (!IsOpen()) {
         return 0;
@@ -552,39 +530,18 @@ int64_t WaveDevice::Position() const {
         return 0;
     }
     const double now = BackendStreamTime();
-    // Copy the records the audio thread may be rewriting; retry if it wrote one meanwhile.
-    std::array<double, kRecordCount> dac{};
-    std::array<int64_t, kRecordCount> startByte{};
-    std::array<int64_t, kRecordCount> byteCount{};
-    uint64_t total = 0;
-    for (;;) {
-        const uint64_t seq = recordSeq_.load(std::memory_order_acquire);
-        if (seq & 1) {
-            std::this_thread::yield();  // the audio thread is writing a record
-            continue;
-        }
-        total = recordTotal_.load(std::memory_order_acquire);
-        for (std::size_t i = 0; i < kRecordCount; ++i) {
-            dac[i] = records_[i].dacTime.load(std::memory_order_acquire);
-            startByte[i] = records_[i].startByte.load(std::memory_order_acquire);
-            byteCount[i] = records_[i].byteCount.load(std::memory_order_acquire);
-        }
-        if (recordSeq_.load(std::memory_order_relaxed) == seq) {
-            break;
-        }
-    }
-    if (total == 0) {
+    const auto records = records_.Read();
+    if (records.empty()) {
         return 0;
     }
-    const uint64_t kept = std::min<uint64_t>(total, kRecordCount);
     // The newest record that has begun to sound; before the oldest kept one nothing is known
     // beyond its start.
-    int64_t played = startByte[(total - kept) % kRecordCount];
-    for (uint64_t n = total; n > total - kept; --n) {
-        const std::size_t i = (n - 1) % kRecordCount;
-        if (dac[i] <= now) {
-            const double elapsed = (now - dac[i]) * format_.avgBytesPerSec;
-            played = startByte[i] + std::min<int64_t>(byteCount[i], std::llround(elapsed));
+    int64_t played = records[records.size() - 1].startByte;
+    for (std::size_t age = 0; age < records.size(); ++age) {
+        const PositionRecord& r = records[age];
+        if (r.dacTime <= now) {
+            const double elapsed = (now - r.dacTime) * format_.avgBytesPerSec;
+            played = r.startByte + std::min<int64_t>(r.byteCount, std::llround(elapsed));
             break;
         }
     }

@@ -43,6 +43,7 @@
 
 #include "engine/AudioFormat.h"
 #include "engine/MessageThread.h"
+#include "engine/SeqlockRing.h"
 
 namespace tonavise {
 
@@ -239,9 +240,9 @@ class WaveDevice : public CompletionSource {
     // Where the output stood at one moment: from dacTime on, `byteCount` bytes of buffer data
     // starting at `startByte` were played (then silence until the next record).
     struct PositionRecord {
-        std::atomic<double> dacTime{0.0};
-        std::atomic<int64_t> startByte{0};
-        std::atomic<int64_t> byteCount{0};
+        double dacTime = 0.0;
+        int64_t startByte = 0;
+        int64_t byteCount = 0;
     };
 
     WaveHeader* Front() const;
@@ -250,8 +251,6 @@ class WaveDevice : public CompletionSource {
     uint64_t OwnerStamp() const noexcept;
     void DrainQueue();
     void PostUndelivered();
-    void AddRecord(double dacTime, int64_t startByte, int64_t byteCount);
-    void ClearRecords();
     DeviceResult StartIfIdle();
 
     const DeviceDirection direction_;
@@ -294,10 +293,8 @@ class WaveDevice : public CompletionSource {
     std::atomic<double> watchedSince_{0.0};
     std::atomic<double> startedAt_{0.0};  // steady seconds of the stream's start
 
-    // Seqlock over the position records: odd while the audio thread writes one.
-    std::array<PositionRecord, kRecordCount> records_{};
-    std::atomic<uint64_t> recordSeq_{0};
-    std::atomic<uint64_t> recordTotal_{0};
+    // Written by the audio thread (by the owner while it is stopped), read by Position().
+    SeqlockRing<PositionRecord, kRecordCount> records_;
 };
 
 // What a stream is for. A sound server shows the stream by its name (StreamName) in the

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <new>
-#include <thread>
 #include <variant>
 
 #include "engine/CaptureStore.h"
@@ -39,37 +38,13 @@ HeardBeat CWaveOutThread::CurrentHeardBeat() const {
         return {};
     }
     const int64_t heard = device->Position() / static_cast<int64_t>(sizeof(int16_t));
-    // Copy the records; retry if the output thread wrote one meanwhile.
-    std::array<int64_t, kFillRecords> start{};
-    std::array<int32_t, kFillRecords> position{};
-    std::array<int32_t, kFillRecords> length{};
-    std::array<int32_t, kFillRecords> beatLength{};
-    std::array<int32_t, kFillRecords> beats{};
-    uint64_t total = 0;
-    for (;;) {
-        const uint64_t seq = fillSeq_.load(std::memory_order_acquire);
-        if ((seq & 1) != 0) {
-            std::this_thread::yield();  // the output thread is writing a record
-            continue;
-        }
-        total = fillTotal_.load(std::memory_order_acquire);
-        for (int i = 0; i < kFillRecords; ++i) {
-            start[i] = fills_[i].streamSample.load(std::memory_order_acquire);
-            position[i] = fills_[i].loopPosition.load(std::memory_order_acquire);
-            length[i] = fills_[i].loopLength.load(std::memory_order_acquire);
-            beatLength[i] = fills_[i].beatLength.load(std::memory_order_acquire);
-            beats[i] = fills_[i].beats.load(std::memory_order_acquire);
-        }
-        if (fillSeq_.load(std::memory_order_relaxed) == seq) {
-            break;
-        }
-    }
-    const uint64_t kept = std::min<uint64_t>(total, kFillRecords);
-    for (uint64_t n = total; n > total - kept; --n) {
-        const std::size_t i = (n - 1) % kFillRecords;
-        if (start[i] <= heard && beats[i] > 0) {
-            const int64_t inLoop = (position[i] + heard - start[i]) % std::max(length[i], 1);
-            return {static_cast<int>(inLoop / std::max(beatLength[i], 1) % beats[i]), beats[i]};
+    const auto fills = fills_.Read();
+    for (std::size_t age = 0; age < fills.size(); ++age) {
+        const FillRecord& f = fills[age];
+        if (f.streamSample <= heard && f.beats > 0) {
+            const int64_t inLoop =
+                (f.loopPosition + heard - f.streamSample) % std::max(f.loopLength, 1);
+            return {static_cast<int>(inLoop / std::max(f.beatLength, 1) % f.beats), f.beats};
         }
     }
     return {};
@@ -284,7 +259,11 @@ void CWaveOutThread::FillBuffer(int k) {
             }
         }
     } else if (mode == kModeMetronome && metronomeLoop_) {
-        RecordFill();
+        fills_.Push({.streamSample = filledSamples_,
+                     .loopPosition = loopPosition_,
+                     .loopLength = loopLength_,
+                     .beatLength = beatLength_,
+                     .beats = beats_});
         const int16_t* loop = metronomeLoop_.get();
         if (loopPosition_ < loopLength_ - kOutputBufferSamples) {
             std::copy_n(loop + loopPosition_, kOutputBufferSamples, out);
@@ -307,22 +286,6 @@ void CWaveOutThread::FillBuffer(int k) {
     filledSamples_ += kOutputBufferSamples;
 }
 
-// The seqlock as the device's position records have it: fields stored with release after the
-// odd sequence number, loaded with acquire before the second look at it.
-void CWaveOutThread::RecordFill() {
-    const uint64_t seq = fillSeq_.load(std::memory_order_relaxed);
-    fillSeq_.store(seq + 1, std::memory_order_relaxed);
-    const uint64_t total = fillTotal_.load(std::memory_order_relaxed);
-    FillRecord& r = fills_[total % kFillRecords];
-    r.streamSample.store(filledSamples_, std::memory_order_release);
-    r.loopPosition.store(loopPosition_, std::memory_order_release);
-    r.loopLength.store(loopLength_, std::memory_order_release);
-    r.beatLength.store(beatLength_, std::memory_order_release);
-    r.beats.store(beats_, std::memory_order_release);
-    fillTotal_.store(total + 1, std::memory_order_release);
-    fillSeq_.store(seq + 2, std::memory_order_release);
-}
-
 void CWaveOutThread::OpenOutput() {
     if (outputOpen_.load(std::memory_order_relaxed) == 1) {
         return;
@@ -337,10 +300,7 @@ void CWaveOutThread::OpenOutput() {
     }
     outputOpen_.store(1, std::memory_order_release);
     filledSamples_ = 0;
-    const uint64_t seq = fillSeq_.load(std::memory_order_relaxed);
-    fillSeq_.store(seq + 1, std::memory_order_relaxed);
-    fillTotal_.store(0, std::memory_order_release);
-    fillSeq_.store(seq + 2, std::memory_order_release);
+    fills_.Clear();
     FillBuffer(0);
     FillBuffer(1);
     heardDevice_.store(waveOut_.get(), std::memory_order_release);

@@ -36,6 +36,7 @@
 #include <span>
 
 #include "engine/MessageThread.h"
+#include "engine/SeqlockRing.h"
 #include "engine/SoundDevice.h"
 
 namespace tonavise {
@@ -120,18 +121,17 @@ class CWaveOutThread final : public MessageThread {
   private:
     // Which loop position buffer data from stream sample `streamSample` on came from, and the
     // loop's beat layout then: the visual beat maps the play position through the newest record
-    // at or before it. Written by the output thread under a seqlock.
+    // at or before it. Written by the output thread, read by CurrentHeardBeat() on any thread.
     struct FillRecord {
-        std::atomic<int64_t> streamSample{0};
-        std::atomic<int32_t> loopPosition{0};
-        std::atomic<int32_t> loopLength{1};
-        std::atomic<int32_t> beatLength{1};
-        std::atomic<int32_t> beats{0};
+        int64_t streamSample = 0;
+        int32_t loopPosition = 0;
+        int32_t loopLength = 1;
+        int32_t beatLength = 1;
+        int32_t beats = 0;
     };
-    static constexpr int kFillRecords = 4;
+    static constexpr std::size_t kFillRecords = 4;
 
     void OnDone();
-    void RecordFill();
     void StartCountIn();
     // Ends a count-in; the recorder gets `message` (0: nothing).
     void EndCountIn(uint32_t message);
@@ -155,9 +155,7 @@ class CWaveOutThread final : public MessageThread {
     int32_t beatLength_ = 22050;
     int32_t beats_ = 1;
     int64_t filledSamples_ = 0;  // since the output opened
-    std::array<FillRecord, kFillRecords> fills_{};
-    std::atomic<uint64_t> fillSeq_{0};
-    std::atomic<uint64_t> fillTotal_{0};
+    SeqlockRing<FillRecord, kFillRecords> fills_;
     std::atomic<const WaveDevice*> heardDevice_{nullptr};
     MessageThread* countInTarget_ = nullptr;
     std::atomic<bool> countInAsked_{false};

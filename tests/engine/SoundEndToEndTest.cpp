@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "LiveRig.h"
 #include "SoundServerSupport.h"
@@ -59,6 +60,25 @@ class SoundEndToEnd : public ::testing::TestWithParam<SoundBackend> {
             inRow = (std::abs(last - hz) <= tolerance && lastKey == key) ? inRow + 1 : 0;
         }
         RecordProperty("f0_hz", std::to_string(last));
+    }
+
+    // Waits until the tape holds at least `count` clicks from frame `from` on and `tail` frames
+    // after the onset of the count-th; `onsets` are all of them so far, from `from`. An onset is a
+    // frame louder than `threshold` after `quietGap` quieter ones (the first loud frame is one).
+    void WaitForClicks(LiveRig& rig,
+                       int64_t from,
+                       std::size_t count,
+                       int threshold,
+                       int quietGap,
+                       int64_t tail,
+                       std::vector<int64_t>& onsets) {
+        const auto end = std::chrono::steady_clock::now() + kTimeout;
+        onsets.clear();
+        while (onsets.size() < count || rig.tape.Frames() < from + onsets[count - 1] + tail) {
+            ASSERT_LT(std::chrono::steady_clock::now(), end) << onsets.size() << " clicks heard";
+            ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + 1, kTimeout));
+            onsets = test::Onsets(rig.tape.Channel(0, from), threshold, quietGap);
+        }
     }
 
     std::unique_ptr<DeviceFactory> devices;
@@ -181,12 +201,7 @@ TEST_P(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
     // The intervals are measured from the fourth click on, over eight beats.
     constexpr std::size_t kSkipped = 3;
     std::vector<int64_t> onsets;
-    const auto end = std::chrono::steady_clock::now() + kTimeout;
-    while (onsets.size() < kSkipped + 9) {
-        ASSERT_LT(std::chrono::steady_clock::now(), end) << onsets.size() << " clicks heard";
-        ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + kBlockFrames, kTimeout));
-        onsets = test::Onsets(rig.tape.Channel(0, from), 1000, 4000);
-    }
+    ASSERT_NO_FATAL_FAILURE(WaitForClicks(rig, from, kSkipped + 9, 1000, 4000, 0, onsets));
     double worst = 0;
     for (std::size_t i = kSkipped + 1; i < onsets.size(); ++i) {
         const double seconds = static_cast<double>(onsets[i] - onsets[i - 1]) / kSampleRate;
@@ -214,13 +229,10 @@ TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
         const int64_t from = rig.tape.Frames();
         const double posted = SteadySeconds();
         metronome.post(UM_METRONOME_TOGGLE);
-        int64_t first = -1;
-        const auto end = std::chrono::steady_clock::now() + kTimeout;
-        while (first < 0 || rig.tape.Frames() < from + first + kClickLength) {
-            ASSERT_LT(std::chrono::steady_clock::now(), end) << "start " << start;
-            ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + 1, kTimeout));
-            first = test::FirstLoud(rig.tape.Channel(0, from), kSilence);
-        }
+        std::vector<int64_t> onsets;
+        ASSERT_NO_FATAL_FAILURE(WaitForClicks(rig, from, 1, kSilence, 1, kClickLength, onsets))
+            << "start " << start;
+        const int64_t first = onsets[0];
         const auto click = rig.tape.Channel(0, from + first, from + first + kClickLength);
         int peak = 0;
         for (int16_t v : click) {
@@ -300,12 +312,7 @@ TEST_P(SoundEndToEnd, MetronomeAt120WithTwoClicksABeatClicksEvery250ms) {
     // sample above the breath noise, found on a quiet gap.
     constexpr std::size_t kSkipped = 3;
     std::vector<int64_t> onsets;
-    const auto end = std::chrono::steady_clock::now() + kTimeout;
-    while (onsets.size() < kSkipped + 9) {
-        ASSERT_LT(std::chrono::steady_clock::now(), end) << onsets.size() << " clicks heard";
-        ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + kBlockFrames, kTimeout));
-        onsets = test::Onsets(rig.tape.Channel(0, from), 0, 4000);
-    }
+    ASSERT_NO_FATAL_FAILURE(WaitForClicks(rig, from, kSkipped + 9, 0, 4000, 0, onsets));
     double worst = 0;
     for (std::size_t i = kSkipped + 1; i < onsets.size(); ++i) {
         const double seconds = static_cast<double>(onsets[i] - onsets[i - 1]) / kSampleRate;
