@@ -81,6 +81,21 @@ class SoundEndToEnd : public ::testing::TestWithParam<SoundBackend> {
         }
     }
 
+    // Expects every interval from onset `skipped` on to be `seconds` within `tolerance`;
+    // returns the largest deviation.
+    static double ExpectIntervals(const std::vector<int64_t>& onsets,
+                                  std::size_t skipped,
+                                  double seconds,
+                                  double tolerance) {
+        double worst = 0;
+        for (std::size_t i = skipped + 1; i < onsets.size(); ++i) {
+            const double interval = static_cast<double>(onsets[i] - onsets[i - 1]) / kSampleRate;
+            EXPECT_NEAR(interval, seconds, tolerance) << "clicks " << i - 1 << " and " << i;
+            worst = std::max(worst, std::abs(interval - seconds));
+        }
+        return worst;
+    }
+
     std::unique_ptr<DeviceFactory> devices;
 };
 
@@ -202,12 +217,7 @@ TEST_P(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
     constexpr std::size_t kSkipped = 3;
     std::vector<int64_t> onsets;
     ASSERT_NO_FATAL_FAILURE(WaitForClicks(rig, from, kSkipped + 9, 1000, 4000, 0, onsets));
-    double worst = 0;
-    for (std::size_t i = kSkipped + 1; i < onsets.size(); ++i) {
-        const double seconds = static_cast<double>(onsets[i] - onsets[i - 1]) / kSampleRate;
-        EXPECT_NEAR(seconds, 0.5, 0.005) << "clicks " << i - 1 << " and " << i;
-        worst = std::max(worst, std::abs(seconds - 0.5));
-    }
+    const double worst = ExpectIntervals(onsets, kSkipped, 0.5, 0.005);
     std::printf("metronome at 120: largest deviation from 0.5 s: %.2f ms\n", worst * 1000);
     metronome.join();
 }
@@ -313,12 +323,7 @@ TEST_P(SoundEndToEnd, MetronomeAt120WithTwoClicksABeatClicksEvery250ms) {
     constexpr std::size_t kSkipped = 3;
     std::vector<int64_t> onsets;
     ASSERT_NO_FATAL_FAILURE(WaitForClicks(rig, from, kSkipped + 9, 0, 4000, 0, onsets));
-    double worst = 0;
-    for (std::size_t i = kSkipped + 1; i < onsets.size(); ++i) {
-        const double seconds = static_cast<double>(onsets[i] - onsets[i - 1]) / kSampleRate;
-        EXPECT_NEAR(seconds, 0.25, 0.001) << "clicks " << i - 1 << " and " << i;
-        worst = std::max(worst, std::abs(seconds - 0.25));
-    }
+    const double worst = ExpectIntervals(onsets, kSkipped, 0.25, 0.001);
     std::printf("metronome at 120, two a beat: largest deviation from 250 ms: %.3f ms\n",
                 worst * 1000);
     metronome.join();
