@@ -4,8 +4,8 @@
 set -euo pipefail
 
 PACKAGES=(
-  # toolchain
-  g++ cmake ninja-build pkg-config git ccache
+  # toolchain, and the format and static checks (scripts/lint.sh)
+  g++ cmake ninja-build pkg-config git ccache clang-format clang-tidy
   # engine
   portaudio19-dev libasound2-dev libmpg123-dev libpulse-dev librubberband-dev
   # user interface, pictures, translations

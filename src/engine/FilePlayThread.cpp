@@ -188,15 +188,18 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
                              static_cast<uint32_t>(samples * sizeof(int16_t)));
         device_->Prepare(headers_[k]);
     }
-    // Every buffer is rendered before the first is queued: the stream starts with the first
-    // and may take more than one buffer at once, and a buffer still being rendered then would
-    // be heard as a gap.
+    // Every buffer is rendered and queued before the stream starts: its first request may take
+    // more than one buffer, and a buffer not yet there would be heard as a gap.
     queueError_ = kDeviceOk;
     int ready = 0;
     while (ready < kPlayBuffers && RenderInto(headers_[ready])) {
         ++ready;
     }
+    device_->HoldStart();
     for (int k = 0; k < ready && QueueHeader(headers_[k]); ++k) {
+    }
+    if (queueError_ == kDeviceOk && queued_ > 0) {
+        queueError_ = device_->Start();
     }
     if (queueError_ != kDeviceOk || queued_ == 0) {
         if (queueError_ != kDeviceOk) {

@@ -38,6 +38,9 @@ constexpr pa_usec_t kOutputLatencyUsec = 100'000;
 // stream is not watched for its first seconds.
 constexpr double kStallSeconds = 1.0;
 constexpr double kFirstSoundSeconds = 2.0;
+// An output writes its first sound once the server has told the stream's timing; if that answer
+// does not come within this time, it writes anyway, dating its sound from a safe guess.
+constexpr pa_usec_t kTimingWaitUsec = 300'000;
 
 }  // namespace
 
@@ -292,6 +295,7 @@ class PulseWaveDevice final : public WaveDevice {
         carryBytes_ = 0;
         timingKnown_ = false;
         timingAsked_ = false;
+        timingGuessed_ = false;
         pa_stream_set_state_callback(stream_, &PulseWaveDevice::StateChanged, this);
         const char* device = deviceName_.empty() ? nullptr : deviceName_.c_str();
         const auto timing = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING |
@@ -337,6 +341,9 @@ class PulseWaveDevice final : public WaveDevice {
         if (const pa_buffer_attr* a = pa_stream_get_buffer_attr(stream_);
             a != nullptr && direction() == DeviceDirection::Output) {
             requestSeconds_ = static_cast<double>(a->minreq) / bytesPerSecond_;
+            // Sound written now is heard after what the stream holds and what the sink holds;
+            // the stream asked the sink for about its own length, so twice that is late enough.
+            guessedLatency_ = 2.0 * static_cast<double>(a->tlength) / bytesPerSecond_;
         }
         // From here a stream that fails is a failure of the running device. The callbacks run
         // under the lock this thread holds, so none sees the stream half set up.
@@ -360,6 +367,11 @@ class PulseWaveDevice final : public WaveDevice {
     // Lock held. After it no callback of this device runs again.
     void TearDown() {
         active_.store(false, std::memory_order_release);
+        if (timingTimer_ != nullptr) {
+            pa_mainloop_api* api = pa_threaded_mainloop_get_api(connection_.loop());
+            api->time_free(timingTimer_);
+            timingTimer_ = nullptr;
+        }
         if (stream_ == nullptr) {
             return;
         }
@@ -374,12 +386,16 @@ class PulseWaveDevice final : public WaveDevice {
         stream_ = nullptr;
     }
 
-    // Output: seconds until a byte written now is heard; 0 while the server has not reported
-    // the stream's timing yet.
+    // Output: seconds until a byte written now is heard; a late guess while the server has not
+    // reported the stream's timing (its answer was lost), 0 when it reports sound already due.
     double Latency() const {
         pa_usec_t usec = 0;
         int negative = 0;
-        if (pa_stream_get_latency(stream_, &usec, &negative) != 0 || negative != 0) {
+        const int known = pa_stream_get_latency(stream_, &usec, &negative);
+        if (known != 0) {
+            return timingGuessed_ ? guessedLatency_ : 0.0;
+        }
+        if (negative != 0) {
             return 0.0;
         }
         double seconds = static_cast<double>(usec) / 1e6;
@@ -470,21 +486,63 @@ class PulseWaveDevice final : public WaveDevice {
     // Nothing is written before the server has told the stream's timing: the time at which
     // the first bytes are heard (and so when the last one has been) would be a guess, and a
     // short sound would be closed before its end is heard.
+    // The wait for the timing is bounded: a stream whose answer never comes (lost, or a request
+    // the library refused) starts after kTimingWaitUsec with a guessed latency. The first of
+    // the answer and the timer starts the writing; the other finds the timing known.
     static void TimingArrived(pa_stream* stream, int, void* user) {
         auto* self = static_cast<PulseWaveDevice*>(user);
+        if (self->timingKnown_) {
+            return;
+        }
         self->timingKnown_ = true;
+        self->StopTimingTimer();
         Writable(stream, pa_stream_writable_size(stream), self);
+    }
+
+    static void TimingOverdue(pa_mainloop_api* api,
+                              pa_time_event* event,
+                              const timeval*,
+                              void* user) {
+        auto* self = static_cast<PulseWaveDevice*>(user);
+        api->time_free(event);
+        self->timingTimer_ = nullptr;
+        if (self->timingKnown_ || self->stream_ == nullptr) {
+            return;
+        }
+        self->timingKnown_ = true;
+        self->timingGuessed_ = true;
+        Writable(self->stream_, pa_stream_writable_size(self->stream_), self);
+    }
+
+    void StopTimingTimer() {
+        if (timingTimer_ != nullptr) {
+            pa_mainloop_api* api = pa_threaded_mainloop_get_api(connection_.loop());
+            api->time_free(timingTimer_);
+            timingTimer_ = nullptr;
+        }
+    }
+
+    void AskForTiming(pa_stream* stream) {
+        timingAsked_ = true;
+        pa_mainloop_api* api = pa_threaded_mainloop_get_api(connection_.loop());
+        timeval when{};
+        pa_gettimeofday(&when);
+        pa_timeval_add(&when, kTimingWaitUsec);
+        timingTimer_ = api->time_new(api, &when, &PulseWaveDevice::TimingOverdue, this);
+        if (system_.TimingAnswersLost()) {
+            return;
+        }
+        if (pa_operation* op =
+                pa_stream_update_timing_info(stream, &PulseWaveDevice::TimingArrived, this)) {
+            pa_operation_unref(op);
+        }
     }
 
     static void Writable(pa_stream* stream, std::size_t requested, void* user) {
         auto* self = static_cast<PulseWaveDevice*>(user);
         if (!self->timingKnown_) {
             if (!self->timingAsked_) {
-                self->timingAsked_ = true;
-                if (pa_operation* op = pa_stream_update_timing_info(
-                        stream, &PulseWaveDevice::TimingArrived, self)) {
-                    pa_operation_unref(op);
-                }
+                self->AskForTiming(stream);
             }
             return;
         }
@@ -530,7 +588,10 @@ class PulseWaveDevice final : public WaveDevice {
     // output's timing has arrived, and whether it was asked for.
     bool timingKnown_ = false;
     bool timingAsked_ = false;
+    bool timingGuessed_ = false;  // the answer did not come: Latency() guesses
+    pa_time_event* timingTimer_ = nullptr;
     double requestSeconds_ = 0.0;  // the server's write request size, in seconds
+    double guessedLatency_ = 0.2;
 };
 
 }  // namespace

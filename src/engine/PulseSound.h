@@ -16,6 +16,7 @@
 // at its end; its devices follow the device layer's rules.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <string>
 #include <vector>
@@ -54,8 +55,14 @@ class PulseSoundSystem final : public DeviceFactory {
     // chosen device the server does not have is noted as missing and the default is used.
     std::string ResolveDevice(DeviceDirection direction);
 
+    // Tests: the outputs' requests for the stream's timing go unanswered from now on, as when
+    // the server's answer is lost; a stream must start all the same.
+    void LoseTimingAnswers(bool lose) { loseTimingAnswers_.store(lose); }
+    bool TimingAnswersLost() const { return loseTimingAnswers_.load(std::memory_order_relaxed); }
+
   private:
     std::unique_ptr<PulseConnection> connection_;
+    std::atomic<bool> loseTimingAnswers_{false};
     DeviceResult initResult_ = kDeviceOk;
 };
 

@@ -143,16 +143,21 @@ void CRecorderThread::OpenOutput() {
     waveOut_ = std::move(device);
     inFlight_ = {false, false};
     ending_ = false;
-    for (int k = 0; k < 2; ++k) {
+    // Both blocks are queued before the stream starts, so that its first request finds them.
+    DeviceResult queued = waveOut_->HoldStart();
+    for (int k = 0; k < 2 && queued == kDeviceOk; ++k) {
         if (FillBuffer(k)) {
-            const DeviceResult queued = QueueBuffer(k);
-            if (queued != kDeviceOk) {
-                // The stream would not start: say why, and play nothing.
-                ShowDeviceError(notifier_, *waveOut_, queued);
-                StopPlayback();
-                return;
-            }
+            queued = QueueBuffer(k);
         }
+    }
+    if (queued == kDeviceOk && (inFlight_[0] || inFlight_[1])) {
+        queued = waveOut_->Start();
+    }
+    if (queued != kDeviceOk) {
+        // The stream would not start: say why, and play nothing.
+        ShowDeviceError(notifier_, *waveOut_, queued);
+        StopPlayback();
+        return;
     }
     if (!inFlight_[0] && !inFlight_[1]) {
         StopPlayback();  // nothing recorded

@@ -115,6 +115,7 @@ DeviceResult WaveDevice::Open(const WaveFormat& format, MessageThread& owner) {
     format_ = format;
     running_.store(false, std::memory_order_relaxed);
     paused_.store(false, std::memory_order_relaxed);
+    startHeld_ = false;
     delivered_.store(0, std::memory_order_relaxed);
     head_.store(0, std::memory_order_relaxed);
     tail_.store(0, std::memory_order_relaxed);
@@ -218,7 +219,7 @@ DeviceResult WaveDevice::Queue(WaveHeader& header) {
 }
 
 DeviceResult WaveDevice::StartIfIdle() {
-    if (IsRunning() || paused_.load(std::memory_order_relaxed)) {
+    if (IsRunning() || paused_.load(std::memory_order_relaxed) || startHeld_) {
         return kDeviceOk;
     }
     watchedCallbacks_.store(callbacks_.load(std::memory_order_relaxed), std::memory_order_relaxed);
@@ -231,14 +232,30 @@ DeviceResult WaveDevice::StartIfIdle() {
     return result;
 }
 
+DeviceResult WaveDevice::HoldStart() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (direction_ != DeviceDirection::Output) {
+        return kDeviceInvalidParam;
+    }
+    startHeld_ = true;
+    return kDeviceOk;
+}
+
 DeviceResult WaveDevice::Start() {
     if (!IsOpen()) {
         return kDeviceNotOpen;
     }
-    if (direction_ != DeviceDirection::Input) {
-        return kDeviceInvalidParam;
+    DeviceResult result = kDeviceOk;
+    if (direction_ == DeviceDirection::Input) {
+        result = StartIfIdle();
+    } else {
+        startHeld_ = false;
+        if (QueuedCount() > 0) {
+            result = StartIfIdle();
+        }
     }
-    const DeviceResult result = StartIfIdle();
     BackendNotify();
     return result;
 }

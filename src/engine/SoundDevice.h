@@ -22,6 +22,10 @@
 //   and gives its completion; an input device then needs Start() again, an output device starts
 //   again with the next Queue(). Close() resets first, so it can neither hang nor leave a buffer
 //   in the device; completions not yet delivered are posted to the owner's queue.
+// - An output that is not running starts with the first Queue(), unless the owner called
+//   HoldStart() first: then it starts at Start(), with everything queued meanwhile. A stream
+//   that starts on its first buffer meets the sound system's first request with that buffer
+//   alone and pads the rest of it with silence, a gap in sound that was still to come.
 // - Pause() and Restart() hold and resume output; Position() is the number of bytes that have
 //   reached the output, worked out from the stream's clock, not from counting callbacks.
 //
@@ -165,9 +169,14 @@ class WaveDevice : public CompletionSource {
 
     DeviceResult Prepare(WaveHeader& header);
     DeviceResult Unprepare(WaveHeader& header);  // kDeviceStillPlaying while queued
-    // Appends a prepared buffer (clears its done flag). An output device starts playing.
+    // Appends a prepared buffer (clears its done flag). An output device starts playing, unless
+    // its start is held.
     DeviceResult Queue(WaveHeader& header);
-    // Input: starts capturing into the queued buffers.
+    // Output: the stream, if not running, starts at the next Start() rather than at a Queue().
+    // Until the next Open().
+    DeviceResult HoldStart();
+    // Input: starts capturing into the queued buffers. Output: ends a HoldStart() and starts
+    // playing what is queued.
     DeviceResult Start();
     DeviceResult Reset();
     // Output: holds playback (the device plays silence and keeps its buffers) until Restart().
@@ -259,6 +268,7 @@ class WaveDevice : public CompletionSource {
     std::atomic<bool> open_{false};
     std::atomic<bool> running_{false};  // written on the owner thread
     std::atomic<bool> paused_{false};
+    bool startHeld_ = false;  // owner thread
 
     // Ring of queued headers. The owner publishes a slot with a release store of tail; the
     // audio thread finishes the front one with a release store of head; the owner's worker

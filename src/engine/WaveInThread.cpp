@@ -134,7 +134,7 @@ void CWaveInThread::onTick() {
 void CWaveInThread::handleMessage(Message& message) {
     switch (message.id) {
         case MM_WIM_DATA:
-            HandleBlocks();
+            HandleBlock(message);
             break;
         case MM_DEVICE_FAILED: {
             const auto* done = std::get_if<BufferDone>(&message.argument);
@@ -153,42 +153,50 @@ void CWaveInThread::handleMessage(Message& message) {
     }
 }
 
-// The buffers fill in the order they were queued, and each is queued again as soon as its
-// block is handed on, so they finish in a fixed cycle: the blocks go out in that cycle. One
-// message may find several full buffers, and the completions that a reset posts find none.
-void CWaveInThread::HandleBlocks() {
-    if (!IsOpen()) {
+// The buffers fill in the order they were queued and are queued again as soon as their block
+// is handed on, so they finish in a fixed cycle and the blocks go out in that cycle. Each
+// completion hands on the buffer it names, and only that one: a buffer is queued again only
+// after its completion was taken, so the completions that wait to be taken never pile up
+// behind the queued buffers (a device keeps a slot for each until it is taken, and refuses a
+// buffer when they are all in use). A completion that a reset posted names a buffer that is
+// not full, or not the next, and is passed over.
+void CWaveInThread::HandleBlock(const Message& message) {
+    const auto* done = std::get_if<BufferDone>(&message.argument);
+    if (!IsOpen() || done == nullptr || done->header != &headers_[nextBuffer_]) {
         return;
     }
     const int channels = Channels();
-    while (headers_[nextBuffer_].IsDone()) {
-        const int k = nextBuffer_;
-        WaveHeader& header = headers_[k];
-        // Only a reset returns a buffer that is not full, and a reset closes the device.
-        if (header.bytesRecorded.load(std::memory_order_relaxed) != header.bufferLength) {
-            break;
-        }
-        const std::span<int16_t> block(buffers_[k].data(),
-                                       static_cast<std::size_t>(kBlockFrames) * channels);
-        if (PlaybackMonitor* monitor = monitor_.load(std::memory_order_acquire)) {
-            monitor->ReplaceCaptured(block, channels);
-        }
-        if (CaptureObserver* observer = observer_.load(std::memory_order_acquire)) {
-            observer->OnCaptured(block, channels, header.timeStamp.load(std::memory_order_relaxed));
-        }
-        const PlayerStatus* player = player_.load(std::memory_order_acquire);
-        if (player == nullptr || !player->IsPlaying()) {
-            store_.AppendBlock(block, channels);
-        }
-        if (BlockRecorder* recorder = recorder_.load(std::memory_order_acquire)) {
-            recorder->RecordBlock(block, channels);
-        }
-        if (InputLost()) {
-            inputLost_.store(false, std::memory_order_relaxed);
-            lossShown_ = false;
-        }
-        nextBuffer_ = (k + 1) % kCaptureBufferCount;
-        device_->Queue(header);
+    const int k = nextBuffer_;
+    WaveHeader& header = headers_[k];
+    if (!header.IsDone() ||
+        header.bytesRecorded.load(std::memory_order_relaxed) != header.bufferLength) {
+        return;
+    }
+    const std::span<int16_t> block(buffers_[k].data(),
+                                   static_cast<std::size_t>(kBlockFrames) * channels);
+    if (PlaybackMonitor* monitor = monitor_.load(std::memory_order_acquire)) {
+        monitor->ReplaceCaptured(block, channels);
+    }
+    if (CaptureObserver* observer = observer_.load(std::memory_order_acquire)) {
+        observer->OnCaptured(block, channels, header.timeStamp.load(std::memory_order_relaxed));
+    }
+    const PlayerStatus* player = player_.load(std::memory_order_acquire);
+    if (player == nullptr || !player->IsPlaying()) {
+        store_.AppendBlock(block, channels);
+    }
+    if (BlockRecorder* recorder = recorder_.load(std::memory_order_acquire)) {
+        recorder->RecordBlock(block, channels);
+    }
+    if (InputLost()) {
+        inputLost_.store(false, std::memory_order_relaxed);
+        lossShown_ = false;
+    }
+    nextBuffer_ = (k + 1) % kCaptureBufferCount;
+    // A refused buffer would leave the cycle for good and capture would stop when the
+    // last one had: the input counts as lost and is opened again.
+    if (const DeviceResult result = device_->Queue(header); result != kDeviceOk) {
+        LoseInput(result);
+        return;
     }
     CountLosses();
 }

@@ -104,7 +104,7 @@ class CWaveInThread final : public MessageThread {
     void onTick() override;
 
   private:
-    void HandleBlocks();
+    void HandleBlock(const Message& message);
     // The device failed (code) or could not be opened: error box once, close, try again later.
     void LoseInput(DeviceResult code);
     void CountLosses();

@@ -304,13 +304,17 @@ void CWaveOutThread::OpenOutput() {
     FillBuffer(0);
     FillBuffer(1);
     heardDevice_.store(waveOut_.get(), std::memory_order_release);
-    DeviceResult queued = kDeviceOk;
+    // Both buffers are queued before the stream starts, so that its first request finds them.
+    DeviceResult queued = waveOut_->HoldStart();
     for (WaveHeader& header : headers_) {
         header.flags.store(0, std::memory_order_relaxed);
         waveOut_->Prepare(header);
         if (queued == kDeviceOk) {
             queued = waveOut_->Queue(header);
         }
+    }
+    if (queued == kDeviceOk) {
+        queued = waveOut_->Start();
     }
     if (queued != kDeviceOk) {
         // The stream would not start: say why rather than show a tone that is not heard. The

@@ -72,12 +72,16 @@ void CWaveSignalThread::StartSignal() {
         return;
     }
     signalPlaying_.store(1, std::memory_order_release);
-    DeviceResult queued = kDeviceOk;
+    // Every buffer is queued before the stream starts, so that its first request finds them.
+    DeviceResult queued = waveOut_->HoldStart();
     for (WaveHeader& header : headers_) {
         waveOut_->Prepare(header);
         if (queued == kDeviceOk) {
             queued = waveOut_->Queue(header);
         }
+    }
+    if (queued == kDeviceOk) {
+        queued = waveOut_->Start();
     }
     if (queued != kDeviceOk) {
         ShowDeviceError(notifier_, *waveOut_, queued);

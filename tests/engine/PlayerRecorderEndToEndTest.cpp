@@ -336,6 +336,60 @@ TEST_P(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull)
     EXPECT_TRUE(rig.notifier.Texts().empty());
 }
 
+// The longest run of frames quieter than `threshold` in `sound`.
+int64_t LongestQuietRun(std::span<const int16_t> sound, int threshold) {
+    int64_t longest = 0;
+    int64_t run = 0;
+    for (const int16_t s : sound) {
+        run = std::abs(s) < threshold ? run + 1 : 0;
+        longest = std::max(longest, run);
+    }
+    return longest;
+}
+
+// A file's first 200 ms come back whole at every start: the stream starts only once all its
+// first buffers are queued, so the server's first request never finds one buffer alone and
+// pads the rest with silence. A run of 2 ms of silence inside a tone is such a gap.
+// TONAVISE_START_RUNS sets the number of starts (8 by default).
+TEST_P(PlayerRecorderEndToEnd, EveryStartOfAFileIsWholeFromItsFirstSample) {
+    const char* runsText = std::getenv("TONAVISE_START_RUNS");
+    const int runs = runsText != nullptr ? std::max(1, std::atoi(runsText)) : 8;
+    const std::string wav = dir.Write(
+        "start.wav",
+        test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                       test::Chunk("data", test::Bytes(test::Sine(440, 8000, kSampleRate / 2)))));
+    test::LiveRig rig(*devices, 1, 30.0 + runs * 1.5);
+    ASSERT_TRUE(rig.Start());
+    ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, 15s));
+    CFilePlayThread& player = *rig.engine.player();
+    rig.engine.OpenFile(wav, nullptr);
+    int gaps = 0;
+    for (int run = 0; run < runs; ++run) {
+        const int64_t from = rig.tape.Frames();
+        rig.engine.PlayFile(0);
+        ASSERT_TRUE(test::WaitUntil([&] { return player.IsPlaying(); }, 15s)) << run;
+        ASSERT_TRUE(test::WaitUntil([&] { return !player.IsPlaying(); }, 15s)) << run;
+        ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + kSampleRate / 5, 15s));
+        const auto sound = rig.tape.Channel(0, from);
+        const int64_t first = test::FirstLoud(sound, 2000);
+        ASSERT_GE(first, 0) << "start " << run << " was not heard";
+        const auto head =
+            std::span(sound).subspan(static_cast<std::size_t>(first),
+                                     std::min<std::size_t>(kSampleRate / 5, sound.size() - first));
+        const int64_t quiet = LongestQuietRun(head, 300);
+        if (quiet >= kSampleRate / 500) {
+            ++gaps;
+            std::printf("start %d: %.1f ms of silence in the first 200 ms\n",
+                        run,
+                        1000.0 * static_cast<double>(quiet) / kSampleRate);
+        }
+    }
+    std::printf("%d of %d starts with a gap\n", gaps, runs);
+    EXPECT_EQ(gaps, 0);
+    rig.Stop();
+    EXPECT_TRUE(rig.notifier.Texts().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Backends,
                          PlayerRecorderEndToEnd,
                          test::kServerBackends,

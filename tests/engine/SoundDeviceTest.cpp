@@ -170,6 +170,29 @@ TEST_F(DeviceTest, OutputPlaysInOrderThenSilenceAndReportsPlayedBytesFromItsCloc
     device->Close();
 }
 
+// A held start lets the owner queue all its first buffers before the stream asks for sound, so
+// that its first request never finds only the first one.
+TEST_F(DeviceTest, AHeldStartBeginsAtStartWithEverythingQueued) {
+    auto device = system.Create(kOut, StreamRole::Player);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    Buffer a(1000, 3);
+    Buffer b(1000, 4);
+    ASSERT_EQ(device->HoldStart(), kDeviceOk);
+    device->Prepare(a.header);
+    device->Queue(a.header);
+    system.Advance(kOut, 500);
+    EXPECT_EQ(device->Position(), 0) << "the stream waits for Start";
+    device->Prepare(b.header);
+    device->Queue(b.header);
+    ASSERT_EQ(device->Start(), kDeviceOk);
+    system.Advance(kOut, 1500);
+    const auto played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 1500u);
+    EXPECT_EQ(played[999], 3);
+    EXPECT_EQ(played[1000], 4);
+    device->Close();
+}
+
 TEST_F(DeviceTest, PauseHoldsTheBuffersAndThePositionUntilRestart) {
     auto device = system.Create(kOut, StreamRole::Player);
     ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
@@ -241,7 +264,10 @@ TEST_F(DeviceTest, MisuseIsRefusedWithACode) {
     EXPECT_EQ(device->Queue(a.header), kDeviceOk);
     EXPECT_EQ(device->Queue(a.header), kDeviceStillPlaying);
     EXPECT_EQ(device->Unprepare(a.header), kDeviceStillPlaying);
-    EXPECT_EQ(device->Start(), kDeviceInvalidParam) << "Start is for input";
+    auto input = system.Create(kIn, StreamRole::Microphone);
+    ASSERT_EQ(input->Open(PcmFormat(1), owner), kDeviceOk);
+    EXPECT_EQ(input->HoldStart(), kDeviceInvalidParam) << "only an output's start waits";
+    input->Close();
     device->Reset();
     EXPECT_EQ(device->Unprepare(a.header), kDeviceOk);
     EXPECT_EQ(a.header.flags.load() & kHeaderPrepared, 0u);

@@ -15,6 +15,7 @@
 #include <thread>
 #include <vector>
 
+#include "DeviceTestSupport.h"
 #include "LiveRig.h"
 #include "SoundServerSupport.h"
 #include "TestSupport.h"
@@ -396,6 +397,32 @@ TEST_P(SoundEndToEnd, CaptureAndPlaybackSurviveAKilledServer) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Backends, SoundEndToEnd, test::kServerBackends, test::BackendLabel);
+
+// An output through the sound server waits for the stream's timing before it writes; when that
+// answer is lost, the stream still starts (after a short wait) and plays out.
+TEST(SoundServerOutput, StartsAndPlaysOutWhenItsTimingAnswerIsLost) {
+    if (!test::HasPrivateServer()) {
+        GTEST_SKIP() << "no private sound server: run through scripts/with-sound-server.sh";
+    }
+    PulseSoundSystem pulse;
+    ASSERT_EQ(pulse.InitResult(), kDeviceOk);
+    pulse.LoseTimingAnswers(true);
+    test::CompletionRecorder owner;
+    owner.start();
+    auto device = pulse.Create(DeviceDirection::Output, StreamRole::Player);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    std::vector<int16_t> tone = test::Sine(440, 8000, kSampleRate / 5);
+    WaveHeader header;
+    header.Describe(tone.data(), static_cast<uint32_t>(tone.size() * sizeof(int16_t)));
+    device->Prepare(header);
+    ASSERT_EQ(device->Queue(header), kDeviceOk);
+    ASSERT_TRUE(owner.WaitForCount(2, 5s)) << "the stream never started";
+    const auto entries = owner.Entries();
+    EXPECT_EQ(entries[0].id, MM_WOM_DONE);
+    EXPECT_EQ(entries[1].id, MM_WOM_PLAYED_OUT);
+    device->Close();
+    owner.join();
+}
 
 }  // namespace
 }  // namespace tonavise

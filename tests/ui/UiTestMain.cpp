@@ -23,6 +23,9 @@ int main(int argc, char** argv) {
             qputenv("QT_QPA_PLATFORM", "offscreen");
         }
     }
+    // No test needs a session bus, and a bus the machine happens to offer must not change a
+    // run: Qt's D-Bus thread, started with the menus, would otherwise come and go with it.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
     // Nothing a test writes may land in the user's own configuration.
     QStandardPaths::setTestModeEnabled(true);
     QApplication app(argc, argv);
