@@ -544,8 +544,12 @@ Keep Aspect Ratio</source>
         <translation>此文件不是 PCM 格式的文件。</translation>
     </message>
     <message>
-        <source>The memory is ont enough!</source>
+        <source>The memory is not enough!</source>
         <translation>内存不足!</translation>
+    </message>
+    <message>
+        <source>This file holds no sound.</source>
+        <translation>此文件中没有声音。</translation>
     </message>
 </context>
 <context>

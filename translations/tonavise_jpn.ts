@@ -544,8 +544,12 @@ Keep Aspect Ratio</source>
         <translation>このファイルは PCM 形式のファイルではありません。</translation>
     </message>
     <message>
-        <source>The memory is ont enough!</source>
+        <source>The memory is not enough!</source>
         <translation>メモリーが足りません!</translation>
+    </message>
+    <message>
+        <source>This file holds no sound.</source>
+        <translation>このファイルには音がありません。</translation>
     </message>
 </context>
 <context>

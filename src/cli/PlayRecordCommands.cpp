@@ -85,6 +85,11 @@ std::string SaveTargetProblem(const std::string& path) {
     if (fs::is_directory(target, ec)) {
         return "is a folder";
     }
+    // A device or a pipe would take the recording and lose it: only a regular file, new or
+    // one to replace, keeps it.
+    if (fs::exists(fs::symlink_status(target, ec)) && !fs::is_regular_file(target, ec)) {
+        return "is not a regular file";
+    }
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, ec)) {
         return "the folder " + folder.string() + " does not exist";
@@ -310,6 +315,8 @@ int RunRecord(const RecordOptions& options,
     const auto wanted = static_cast<int64_t>(std::llround(options.seconds * 10));
     const auto limit = Clock::now() + std::chrono::duration<double>(options.seconds + 10);
     bool switchedOn = false;
+    bool full = false;  // the store filled with repeated recording off: as long as it can be
+    bool tooLittle = false;
     InputWatch watch(engine, notifier);
     while (!stop.load()) {
         // A microphone that fails before anything was recorded does not work: its error has
@@ -322,13 +329,14 @@ int RunRecord(const RecordOptions& options,
             break;
         }
         if (Clock::now() > limit) {
-            err << "tonavise-cli: the sound input delivers too little sound\n";
+            tooLittle = true;
             break;
         }
         if (recordings.recording.load() == 1) {
             switchedOn = true;
         } else if (switchedOn) {
-            break;  // the store is full and repeated recording is off
+            full = true;  // the store is full and repeated recording is off
+            break;
         }
         std::this_thread::sleep_for(10ms);
     }
@@ -346,6 +354,21 @@ int RunRecord(const RecordOptions& options,
         return 1;
     }
     const int blocks = recordings.Count();
+    // Less than asked, and neither Ctrl-C nor a full store ended it: the partial recording is
+    // kept, and the command says what it got and fails.
+    if (blocks < wanted && !stop.load() && !full) {
+        char line[200];
+        std::snprintf(line,
+                      sizeof line,
+                      "tonavise-cli: recorded %.1f of %g s to %s: %s",
+                      blocks / 10.0,
+                      options.seconds,
+                      options.output.c_str(),
+                      watch.Lost() || !tooLittle ? "the sound input was lost"
+                                                 : "the sound input delivers too little sound");
+        notifier.Print(line);
+        return 1;
+    }
     out << "recorded " << blocks << " blocks (" << blocks / 10.0 << " s) to " << options.output
         << '\n';
     return 0;

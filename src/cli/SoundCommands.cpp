@@ -155,7 +155,21 @@ int RunListen(const ListenOptions& options,
         out.flush();
     }
     engine.Stop();
-    return rows == 0 ? 1 : 0;  // never success after hearing nothing
+    if (rows == 0) {
+        return 1;  // never success after hearing nothing
+    }
+    // Asked for a time and ended by a lost input, not by the time or Ctrl-C: less than asked.
+    if (!stop.load() && options.seconds > 0 && watch.Lost()) {
+        char line[128];
+        std::snprintf(line,
+                      sizeof line,
+                      "tonavise-cli: listened %.1f of %g s: the sound input was lost",
+                      static_cast<double>(rows) / 10.0,
+                      options.seconds);
+        notifier.Print(line);
+        return 1;
+    }
+    return 0;
 }
 
 namespace {

@@ -58,6 +58,9 @@ class InputWatch {
         }
     }
 
+    // Whether the input is lost as last seen.
+    bool Lost() const { return lost_; }
+
   private:
     const LiveEngine& engine_;
     StreamNotifier& notifier_;

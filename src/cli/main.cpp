@@ -9,6 +9,9 @@
 
 namespace {
 
+// The exit status of a command line the tool cannot take.
+constexpr int kExitUsage = 2;
+
 std::atomic<bool> interrupted{false};
 
 // Ctrl-C ends a sound command cleanly: the devices are stopped and closed.
@@ -26,6 +29,9 @@ int RunTool(int argc, char** argv) {
         "Tonavise command-line tool: pitch analysis and scope pictures of sound files, and the "
         "live engine: listening, reference tone, metronome and signal generator"};
     app.require_subcommand(1);
+    app.footer(
+        "Exit status: 0 when the command did all it was asked, 1 when it failed or did less "
+        "(the reason is on standard error), 2 for a usage error.");
     std::string soundBackend = "auto";
     app.add_option("--sound",
                    soundBackend,
@@ -261,7 +267,12 @@ int RunTool(int argc, char** argv) {
                         "Stop when the maximum time is full (otherwise the oldest 0.1 s gives "
                         "way to the newest)");
 
-    CLI11_PARSE(app, argc, argv);
+    // Every usage error ends with 2, whatever kind the parser found; --help and --version with 0.
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& e) {
+        return app.exit(e) == 0 ? 0 : kExitUsage;
+    }
     record.repeat = !noRepeat;
 
     const bool soundCommand = devicesCmd->parsed() || playCmd->parsed() || recordCmd->parsed() ||
@@ -304,7 +315,7 @@ int RunTool(int argc, char** argv) {
         if (metronomeCmd->parsed()) {
             if (!metronome.tap && metronomeCmd->count("--tempo") == 0) {
                 std::cerr << "tonavise-cli metronome: give --tempo or --tap\n";
-                return 2;
+                return kExitUsage;
             }
             metronome.tapInput = &std::cin;
             return RunMetronome(metronome, devices, interrupted, std::cout, std::cerr);
@@ -324,7 +335,7 @@ int RunTool(int argc, char** argv) {
     if (trackCmd->parsed()) {
         return RunTrack(track, std::cerr);
     }
-    return 2;
+    return kExitUsage;
 }
 
 }  // namespace

@@ -123,6 +123,11 @@ void CFilePlayThread::Open(std::unique_ptr<MessagePayload> payload) {
     if (clip_.kind == LoadedKind::None) {
         return;
     }
+    if (clip_.length <= 0) {
+        notifier_.ShowMessage(kAppTitle, kFileHoldsNoSound, MessageIcon::Exclamation);
+        Release();
+        return;
+    }
     // The device plays 16-bit frames of the file's first two channels (or its one) at the
     // file's rate, in buffers of about 50 ms.
     const int channels = clip_.format.channels >= 2 ? 2 : 1;

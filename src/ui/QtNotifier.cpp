@@ -15,7 +15,8 @@ constexpr const char* kMessageTexts[] = {
     QT_TRANSLATE_NOOP("Message", "Can not open this file."),
     QT_TRANSLATE_NOOP("Message", "This file is not the WAV file"),
     QT_TRANSLATE_NOOP("Message", "This file is not the PCM format file."),
-    QT_TRANSLATE_NOOP("Message", "The memory is ont enough!"),
+    QT_TRANSLATE_NOOP("Message", "The memory is not enough!"),
+    QT_TRANSLATE_NOOP("Message", "This file holds no sound."),
 };
 
 }  // namespace

@@ -193,6 +193,16 @@ TEST_F(FilePlayer, OpeningAnotherFileStopsAndReplacesAndAFailureLeavesNothing) {
     player.PostOpen(dir.Write("d.ogg", "x"), &reports);
     Sync(player, barrier);
     EXPECT_EQ(notifier.Texts().size(), 1u);
+    // A WAV file whose data chunk is empty is said to hold no sound, not to lack memory.
+    player.PostOpen(
+        dir.Write("e.wav",
+                  test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                                 test::Chunk("data", ""))),
+        &reports);
+    Sync(player, barrier);
+    EXPECT_FALSE(player.IsLoaded());
+    ASSERT_EQ(notifier.Texts().size(), 2u);
+    EXPECT_EQ(notifier.Texts()[1], "This file holds no sound.");
 }
 
 TEST_F(FilePlayer, FeedAppendsTheBlockAtThePlayPosition) {

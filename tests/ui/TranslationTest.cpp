@@ -210,7 +210,7 @@ TEST_F(TranslatedTest, EnglishIsTheCodesOwn) {
     QtNotifier notifier([&](const ShownMessage& m) { shown.push_back(m); });
     notifier.ShowMessage(kAppTitle, kMemoryNotEnough, MessageIcon::Exclamation);
     ASSERT_TRUE(WaitFor([&] { return shown.size() == 1; }));
-    EXPECT_EQ(shown[0].text, QStringLiteral("The memory is ont enough!"));
+    EXPECT_EQ(shown[0].text, QStringLiteral("The memory is not enough!"));
 }
 
 }  // namespace
