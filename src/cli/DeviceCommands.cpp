@@ -55,6 +55,12 @@ int RunDevices(DeviceFactory& devices, std::ostream& out, std::ostream& err) {
     const std::vector<SoundDeviceInfo> inputs = devices.Devices(DeviceDirection::Input);
     const std::vector<SoundDeviceInfo> outputs = devices.Devices(DeviceDirection::Output);
     if (inputs.empty() && outputs.empty()) {
+        // The sound server's back end always lists at least its own sink and monitor: an empty
+        // list means the server could not be reached, which is a failure, not a short list.
+        if (devices.BackendName() == "PulseAudio") {
+            err << "tonavise-cli: the sound server cannot be reached: no devices to list\n";
+            return 1;
+        }
         err << "tonavise-cli: the " << devices.BackendName()
             << " sound back end offers only the system's default devices\n";
         return 0;

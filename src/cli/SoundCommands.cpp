@@ -59,6 +59,7 @@ bool KeepPlaying(double seconds,
     const auto start = Clock::now();
     bool lost = false;
     auto retry = start;
+    notifier.QuietRepeats(true);
     while (!stop.load()) {
         const auto now = Clock::now();
         if (seconds > 0 && now - start >= std::chrono::duration<double>(seconds)) {

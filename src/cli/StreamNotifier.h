@@ -19,6 +19,11 @@ class StreamNotifier final : public Notifier {
 
     void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
         std::lock_guard lock(mutex_);
+        // While an outage is waited out, every failed reopen says the same: once is enough.
+        if (quietRepeats_ && text == last_) {
+            return;
+        }
+        last_ = text;
         if (!prefix_.empty()) {
             err_ << prefix_ << ": ";
         }
@@ -29,6 +34,12 @@ class StreamNotifier final : public Notifier {
 
     // Whether any message has been shown.
     bool Shown() const { return shown_.load(); }
+
+    // From now on a message that repeats the one shown last is left out (an outage's reopens).
+    void QuietRepeats(bool quiet) {
+        std::lock_guard lock(mutex_);
+        quietRepeats_ = quiet;
+    }
 
     // A line of the command's own on the same stream, never inside a message of a worker.
     void Print(std::string_view line) {
@@ -42,6 +53,8 @@ class StreamNotifier final : public Notifier {
     std::ostream& err_;
     const std::string prefix_;
     std::atomic<bool> shown_{false};
+    bool quietRepeats_ = false;  // under mutex_
+    std::string last_;           // under mutex_
 };
 
 // Says on stderr when the microphone is lost and when it is back (the capture thread reopens it

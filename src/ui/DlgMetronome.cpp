@@ -76,8 +76,11 @@ void CDlgMetronome::CreateControls() {
     tempoEdit_ = new QLineEdit(this);
     tempoEdit_->setObjectName(ControlName(IDC_TEMPO_EDIT));
     tempoEdit_->setGeometry(du.Rect(46, 7, 31, 12));
-    // Typed digits: a tempo outside 30..300 is not taken until editing ends, when it is clamped.
-    tempoEdit_->setValidator(new QIntValidator(0, kMaxTempo, tempoEdit_));
+    // Typed digits: a tempo below 30 may still grow into one and waits for the end of editing,
+    // when it is clamped; one above 300 cannot (three digits at most) and is clamped at once.
+    // Every three digits are acceptable to the validator, so that the end of editing is always
+    // reported and what the edit shows is what the metronome plays.
+    tempoEdit_->setValidator(new QIntValidator(0, 999, tempoEdit_));
     tempoEdit_->setMaxLength(3);
     tempoLabel->setBuddy(tempoEdit_);
     connect(tempoEdit_, &QLineEdit::textChanged, this, &CDlgMetronome::OnTempoChange);
@@ -222,6 +225,10 @@ void CDlgMetronome::OnInitDialog() {
 
 void CDlgMetronome::OnTempoChange() {
     if (initialising_) {
+        return;
+    }
+    if (bool ok = false; tempoEdit_->text().trimmed().toInt(&ok) > kMaxTempo && ok) {
+        tempoEdit_->setText(QString::number(kMaxTempo));  // comes back here with 300
         return;
     }
     const int32_t before = tempoValue_;

@@ -154,6 +154,11 @@ TEST_F(SoundDialogsTest, TempoTypedOrTappedAndTheSubdivisionAreStoredAndRebuilt)
     QTest::keyClicks(edit, "0");  // "300"... then one more digit is refused
     QTest::keyClicks(edit, "0");
     EXPECT_EQ(edit->text(), QStringLiteral("300"));
+    // Typed past 300, the edit shows the tempo the metronome takes, not the digits.
+    edit->selectAll();
+    QTest::keyClicks(edit, "999");
+    EXPECT_EQ(edit->text(), QStringLiteral("300"));
+    EXPECT_EQ(engine.captureStore.tempo.load(), 300);
 
     // One tap changes nothing; taps 0.6 s apart set 100.
     dialog->OnTap(50.0);
