@@ -295,6 +295,13 @@ int RunTool(int argc, char** argv) {
         const std::unique_ptr<tonavise::DeviceFactory> system = tonavise::OpenSoundSystem(backend);
         tonavise::DeviceFactory& devices = *system;
         if (devicesCmd->parsed()) {
+            // The automatic choice fell back to PortAudio: the server is what was asked about.
+            if (backend == tonavise::SoundBackend::Automatic &&
+                devices.BackendName() == "PortAudio") {
+                std::cerr << "tonavise-cli: the sound server cannot be reached: no devices to "
+                             "list (--sound portaudio plays on the system's default devices)\n";
+                return 1;
+            }
             return RunDevices(devices, std::cout, std::cerr);
         }
         if (!ChooseDevices(devices, inputDevice, outputDevice, std::cerr)) {
