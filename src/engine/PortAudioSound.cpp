@@ -60,13 +60,15 @@ PaDeviceIndex DefaultDevice(DeviceDirection direction) {
 
 class PortAudioDevice final : public WaveDevice {
   public:
-    PortAudioDevice(PortAudioSystem& system, DeviceDirection direction, DeviceResult initResult)
-        : WaveDevice(direction), system_(system), initResult_(initResult) {}
+    PortAudioDevice(PortAudioSystem& system, DeviceDirection direction)
+        : WaveDevice(direction), system_(system) {}
 
     ~PortAudioDevice() override {
         Close();
         if (stream_ != nullptr) {
+            const auto lock = system_.LockStreams();
             Pa_CloseStream(stream_);
+            system_.NoteClosed();
         }
     }
 
@@ -76,8 +78,15 @@ class PortAudioDevice final : public WaveDevice {
 
   protected:
     DeviceResult BackendOpen(const WaveFormat& f) override {
-        if (initResult_ != paNoError) {
-            return initResult_;
+        const auto lock = system_.LockStreams();
+        const DeviceResult result = OpenStream(f);
+        system_.NoteOpen(result == kDeviceOk);
+        return result;
+    }
+
+    DeviceResult OpenStream(const WaveFormat& f) {
+        if (const DeviceResult init = system_.RefreshIfStale(); init != paNoError) {
+            return init;
         }
         const bool input = direction() == DeviceDirection::Input;
         system_.NoteDefaultOnly(direction());
@@ -134,8 +143,10 @@ class PortAudioDevice final : public WaveDevice {
     double BackendFirstSoundSeconds() const override { return kFirstSoundSeconds; }
 
     void BackendClose() override {
+        const auto lock = system_.LockStreams();
         Pa_CloseStream(stream_);
         stream_ = nullptr;
+        system_.NoteClosed();
     }
 
     double BackendStreamTime() const override { return Pa_GetStreamTime(stream_); }
@@ -183,7 +194,6 @@ class PortAudioDevice final : public WaveDevice {
     }
 
     PortAudioSystem& system_;
-    const DeviceResult initResult_;
     PaStream* stream_ = nullptr;
     std::atomic<bool> stopping_{false};  // the owner stops the stream: its end is no failure
     std::size_t bytesPerFrame_ = 2;
@@ -204,7 +214,30 @@ PortAudioSystem::~PortAudioSystem() {
 
 std::unique_ptr<WaveDevice> PortAudioSystem::Create(DeviceDirection direction,
                                                     StreamRole /*role*/) {
-    return std::make_unique<PortAudioDevice>(*this, direction, initResult_);
+    return std::make_unique<PortAudioDevice>(*this, direction);
+}
+
+DeviceResult PortAudioSystem::RefreshIfStale() {
+    if (stale_ && openStreams_ == 0) {
+        stale_ = false;
+        if (initResult_ == paNoError) {
+            Pa_Terminate();
+        }
+        initResult_ = Pa_Initialize();
+    }
+    return initResult_;
+}
+
+void PortAudioSystem::NoteOpen(bool opened) {
+    if (opened) {
+        ++openStreams_;
+    } else {
+        stale_ = true;
+    }
+}
+
+void PortAudioSystem::NoteClosed() {
+    openStreams_ = std::max(0, openStreams_ - 1);
 }
 
 void PortAudioSystem::NoteDefaultOnly(DeviceDirection direction) {

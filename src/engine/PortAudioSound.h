@@ -11,7 +11,9 @@
 // at its end; its devices follow the device layer's rules.
 #pragma once
 
+#include <atomic>
 #include <memory>
+#include <mutex>
 
 #include "engine/SoundDevice.h"
 
@@ -25,7 +27,16 @@ class PortAudioSystem final : public DeviceFactory {
     PortAudioSystem& operator=(const PortAudioSystem&) = delete;
 
     // kDeviceOk, or PortAudio's error from its initialisation (every open then fails with it).
-    DeviceResult InitResult() const { return initResult_; }
+    DeviceResult InitResult() const { return initResult_.load(); }
+
+    // Devices, around their stream's open and close: PortAudio reads the system's devices once,
+    // when it starts, so a sound server that comes up later is not among them. When an open has
+    // failed and no stream is open, the next open starts PortAudio afresh first. The lock keeps
+    // opens, closes and that restart apart. Returns the initialisation's result.
+    std::unique_lock<std::mutex> LockStreams() { return std::unique_lock(streamsMutex_); }
+    DeviceResult RefreshIfStale();  // with the lock
+    void NoteOpen(bool opened);     // with the lock
+    void NoteClosed();              // with the lock
 
     std::unique_ptr<WaveDevice> Create(DeviceDirection direction, StreamRole role) override;
     std::string_view BackendName() const override { return "PortAudio"; }
@@ -41,7 +52,10 @@ class PortAudioSystem final : public DeviceFactory {
     static std::string ErrorTextFor(DeviceResult code);
 
   private:
-    DeviceResult initResult_;
+    std::atomic<DeviceResult> initResult_{0};  // written with the streams' lock
+    std::mutex streamsMutex_;
+    int openStreams_ = 0;  // under streamsMutex_
+    bool stale_ = false;   // under streamsMutex_: an open failed since the last start
 };
 
 }  // namespace tonavise

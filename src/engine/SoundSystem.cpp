@@ -38,7 +38,15 @@ std::unique_ptr<DeviceFactory> OpenSoundSystem(SoundBackend backend) {
             return pulse;
         }
     }
-    return std::make_unique<PortAudioSystem>();
+    auto portAudio = std::make_unique<PortAudioSystem>();
+    // Neither answers: the sound server has not started yet (a program started with the
+    // desktop, before its sound). The server's back end connects again at every open, so the
+    // devices come when it does; PortAudio without devices would stay deaf.
+    if (backend == SoundBackend::Automatic && !portAudio->HasDefaultDevices()) {
+        portAudio.reset();
+        return std::make_unique<PulseSoundSystem>();
+    }
+    return portAudio;
 }
 
 }  // namespace tonavise

@@ -25,7 +25,9 @@ std::optional<SoundBackend> ParseSoundBackend(std::string_view text);
 SoundBackend SoundBackendFromEnvironment();
 
 // The sound system of `backend`. Automatic tries the sound server first (it waits at most
-// kPulseAnswerSeconds for an answer) and takes PortAudio when there is none. A forced sound
+// kPulseAnswerSeconds for an answer) and takes PortAudio when there is none, unless PortAudio
+// finds no devices either: then the server's back end, whose opens connect again until the
+// server is there. A forced sound
 // server that cannot be reached, and a server that took the connection but does not answer,
 // are kept: their devices' opens fail with the server's reason.
 std::unique_ptr<DeviceFactory> OpenSoundSystem(SoundBackend backend);

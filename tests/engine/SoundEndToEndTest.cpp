@@ -396,6 +396,45 @@ TEST_P(SoundEndToEnd, CaptureAndPlaybackSurviveAKilledServer) {
     }
 }
 
+// Started while the sound server is down, capture hears the server once it comes: through the
+// automatic choice (which then takes the server's back end, since PortAudio finds no devices
+// either) and through PortAudio (started afresh at a reopen to find the server's device).
+class SoundServerStartsLater : public ::testing::TestWithParam<SoundBackend> {};
+
+TEST_P(SoundServerStartsLater, CaptureHearsTheServerOnceItComes) {
+    if (!test::HasPrivateServer() || std::getenv("TONAVISE_SOUND_SERVER_CTL") == nullptr) {
+        GTEST_SKIP() << "needs the private sound server and its control";
+    }
+    ASSERT_TRUE(ServerControl("stop"));
+    std::unique_ptr<DeviceFactory> devices = OpenSoundSystem(GetParam());
+    {
+        LiveRig rig(*devices, 1, 60.0);
+        ASSERT_TRUE(rig.Start());
+        ASSERT_TRUE(test::WaitUntil([&] { return rig.engine.InputState().noInput; }, kTimeout));
+        std::this_thread::sleep_for(2500ms);  // a reopen or two while there is no server
+        ASSERT_TRUE(ServerControl("start"));
+        const double started = SteadySeconds();
+        ASSERT_TRUE(test::WaitUntil([&] { return !rig.engine.InputState().noInput; }, 20s))
+            << "the input never came";
+        const double recovered = SteadySeconds() - started;
+        ASSERT_TRUE(rig.tape.WaitForFrames(rig.tape.Frames() + 5 * kBlockFrames, kTimeout));
+        std::printf("%s: input %.2f s after the server started\n",
+                    std::string(devices->BackendName()).c_str(),
+                    recovered);
+        RecordProperty("input_after_server_s", std::to_string(recovered));
+        EXPECT_EQ(rig.notifier.Texts().size(), 1u) << "the device error, once";
+        rig.Stop();
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Backends,
+                         SoundServerStartsLater,
+                         ::testing::Values(SoundBackend::Automatic, SoundBackend::PortAudio),
+                         [](const ::testing::TestParamInfo<SoundBackend>& choice) {
+                             return choice.param == SoundBackend::Automatic ? "Automatic"
+                                                                            : "PortAudio";
+                         });
+
 INSTANTIATE_TEST_SUITE_P(Backends, SoundEndToEnd, test::kServerBackends, test::BackendLabel);
 
 // An output through the sound server waits for the stream's timing before it writes; when that
