@@ -317,7 +317,7 @@ int RunRecord(const RecordOptions& options,
     bool switchedOn = false;
     bool full = false;  // the store filled with repeated recording off: as long as it can be
     bool tooLittle = false;
-    InputWatch watch(engine, notifier);
+    InputWatch watch(engine, &devices, notifier);
     while (!stop.load()) {
         // A microphone that fails before anything was recorded does not work: its error has
         // been shown. Later losses are waited out: the capture thread reopens it.

@@ -131,7 +131,7 @@ int RunListen(const ListenOptions& options,
     out << "file,time_s,f0_hz,key,name,cents\n";
     out.flush();
     const auto start = Clock::now();
-    InputWatch watch(engine, notifier);
+    InputWatch watch(engine, &devices, notifier);
     int64_t rows = 0;
     while (!stop.load()) {
         if (options.seconds > 0 &&

@@ -58,16 +58,31 @@ class StreamNotifier final : public Notifier {
 };
 
 // Says on stderr when the microphone is lost and when it is back (the capture thread reopens it
-// by itself). Update() from the command's loop.
+// by itself), and when a chosen input went away and the default stands in for it, until the
+// chosen one is taken again. Update() from the command's loop.
 class InputWatch {
   public:
-    InputWatch(const LiveEngine& engine, StreamNotifier& notifier)
-        : engine_(engine), notifier_(notifier) {}
+    InputWatch(const LiveEngine& engine, const DeviceFactory* devices, StreamNotifier& notifier)
+        : engine_(engine), devices_(devices), notifier_(notifier) {}
     void Update() {
         const bool lost = engine_.InputState().noInput;
         if (lost != lost_) {
             notifier_.Print(lost ? "tonavise-cli: input lost" : "tonavise-cli: input restored");
             lost_ = lost;
+        }
+        if (devices_ == nullptr || lost) {
+            return;
+        }
+        const std::string missing = devices_->MissingDevice(DeviceDirection::Input);
+        if (missing != missing_) {
+            if (!missing.empty()) {
+                const std::string used = devices_->OpenedDescription(DeviceDirection::Input);
+                notifier_.Print("tonavise-cli: input lost: " + devices_->Description(missing) +
+                                "; using " + (used.empty() ? "the default input" : used));
+            } else {
+                notifier_.Print("tonavise-cli: input restored: " + devices_->Description(missing_));
+            }
+            missing_ = missing;
         }
     }
 
@@ -76,8 +91,10 @@ class InputWatch {
 
   private:
     const LiveEngine& engine_;
+    const DeviceFactory* devices_;
     StreamNotifier& notifier_;
     bool lost_ = false;
+    std::string missing_;  // the chosen input the default stands in for, as last seen
 };
 
 }  // namespace tonavise::cli

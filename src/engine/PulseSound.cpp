@@ -225,7 +225,10 @@ struct DefaultsQuery {
     }
 };
 
-bool DeviceExists(PulseConnection& c, DeviceDirection direction, const std::string& name) {
+bool DeviceExists(PulseConnection& c,
+                  DeviceDirection direction,
+                  const std::string& name,
+                  std::string* description = nullptr) {
     DeviceQuery query{&c, {}, false};
     pa_operation* op =
         direction == DeviceDirection::Input
@@ -235,7 +238,11 @@ bool DeviceExists(PulseConnection& c, DeviceDirection direction, const std::stri
                   c.context(), name.c_str(), &DeviceQuery::Add<pa_sink_info>, &query);
     // A device that the server could not look up in time counts as there: the stream's own
     // connect then says what is wrong.
-    return !c.Finish(op) || query.found;
+    const bool answered = c.Finish(op);
+    if (description != nullptr && !query.devices.empty()) {
+        *description = query.devices.front().description;
+    }
+    return !answered || query.found;
 }
 
 class PulseWaveDevice final : public WaveDevice {
@@ -298,6 +305,10 @@ class PulseWaveDevice final : public WaveDevice {
         timingGuessed_ = false;
         pa_stream_set_state_callback(stream_, &PulseWaveDevice::StateChanged, this);
         const char* device = deviceName_.empty() ? nullptr : deviceName_.c_str();
+        // A chosen device stays chosen: when it goes away the stream ends, and the owner
+        // reopens on the default and says so, instead of the server moving the stream to
+        // another device without a word.
+        const auto chosen = deviceName_.empty() ? PA_STREAM_NOFLAGS : PA_STREAM_DONT_MOVE;
         const auto timing = static_cast<pa_stream_flags_t>(PA_STREAM_INTERPOLATE_TIMING |
                                                            PA_STREAM_AUTO_TIMING_UPDATE);
         pa_buffer_attr attr{};
@@ -314,14 +325,15 @@ class PulseWaveDevice final : public WaveDevice {
             // each fragment as it is complete. Capture dates its sound from the moment it reads
             // it, so it asks for no timing updates: they would wake the mainloop ten times a
             // second for nothing.
-            const auto flags = PA_STREAM_EARLY_REQUESTS;
+            const auto flags = static_cast<pa_stream_flags_t>(PA_STREAM_EARLY_REQUESTS | chosen);
             connected = pa_stream_connect_record(stream_, device, &attr, flags);
         } else {
             attr.tlength = static_cast<uint32_t>(pa_usec_to_bytes(kOutputLatencyUsec, &spec_));
             attr.fragsize = static_cast<uint32_t>(-1);
             pa_stream_set_write_callback(stream_, &PulseWaveDevice::Writable, this);
             // The output's latency is what it asks for: the server sizes the sink's buffer.
-            const auto flags = static_cast<pa_stream_flags_t>(timing | PA_STREAM_ADJUST_LATENCY);
+            const auto flags =
+                static_cast<pa_stream_flags_t>(timing | PA_STREAM_ADJUST_LATENCY | chosen);
             connected = pa_stream_connect_playback(stream_, device, &attr, flags, nullptr, nullptr);
         }
         if (connected < 0) {
@@ -627,8 +639,20 @@ std::vector<SoundDeviceInfo> PulseSoundSystem::Devices(DeviceDirection direction
     const std::string& defaultName = input ? defaults.source : defaults.sink;
     for (SoundDeviceInfo& d : query.devices) {
         d.isDefault = d.name == defaultName;
+        NoteDescription(d.name, d.description);
     }
     return query.devices;
+}
+
+bool PulseSoundSystem::IsPresent(DeviceDirection direction, const std::string& name) {
+    PulseConnection::Lock lock(*connection_);
+    if (connection_->EnsureConnected() != kDeviceOk) {
+        return false;
+    }
+    std::string description;
+    const bool present = DeviceExists(*connection_, direction, name, &description);
+    NoteDescription(name, description);
+    return present;
 }
 
 std::string PulseSoundSystem::ResolveDevice(DeviceDirection direction) {
@@ -637,16 +661,32 @@ std::string PulseSoundSystem::ResolveDevice(DeviceDirection direction) {
         return {};
     }
     bool exists = true;
+    std::string description;
+    std::string fallback;  // the default's description, when the chosen device is missing
     {
         PulseConnection::Lock lock(*connection_);
         exists = connection_->EnsureConnected() != kDeviceOk ||
-                 DeviceExists(*connection_, direction, chosen);
+                 DeviceExists(*connection_, direction, chosen, &description);
+        if (!exists) {
+            DefaultsQuery defaults{connection_.get(), {}, {}};
+            connection_->Finish(pa_context_get_server_info(
+                connection_->context(), &DefaultsQuery::Take, &defaults));
+            const std::string& name =
+                direction == DeviceDirection::Input ? defaults.source : defaults.sink;
+            if (!name.empty()) {
+                DeviceExists(*connection_, direction, name, &fallback);
+                NoteDescription(name, fallback);
+            }
+        }
     }
     if (!exists) {
         NoteMissing(direction, chosen);
+        NoteOpened(direction, fallback);
         return {};
     }
+    NoteDescription(chosen, description);
     NoteMissing(direction, {});
+    NoteOpened(direction, Description(chosen));
     return chosen;
 }
 

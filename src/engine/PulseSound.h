@@ -46,6 +46,8 @@ class PulseSoundSystem final : public DeviceFactory {
     std::unique_ptr<WaveDevice> Create(DeviceDirection direction, StreamRole role) override;
     // Sources (monitors included) or sinks, with the server's default marked.
     std::vector<SoundDeviceInfo> Devices(DeviceDirection direction) override;
+    // Asks the server for the one device (not the whole list).
+    bool IsPresent(DeviceDirection direction, const std::string& name) override;
     std::string_view BackendName() const override { return "PulseAudio"; }
 
     // The library's text for one of its codes, or the device layer's text for one of its own.

@@ -611,6 +611,49 @@ void DeviceFactory::NoteMissing(DeviceDirection direction, const std::string& na
     missing_[DirectionIndex(direction)] = name;
 }
 
+void DeviceFactory::NoteDescription(const std::string& name, const std::string& description) {
+    if (name.empty() || description.empty()) {
+        return;
+    }
+    const std::lock_guard lock(mutex_);
+    for (auto& [known, text] : descriptions_) {
+        if (known == name) {
+            text = description;
+            return;
+        }
+    }
+    descriptions_.emplace_back(name, description);
+}
+
+std::string DeviceFactory::Description(const std::string& name) const {
+    const std::lock_guard lock(mutex_);
+    for (const auto& [known, text] : descriptions_) {
+        if (known == name) {
+            return text;
+        }
+    }
+    return name;
+}
+
+void DeviceFactory::NoteOpened(DeviceDirection direction, const std::string& description) {
+    const std::lock_guard lock(mutex_);
+    opened_[DirectionIndex(direction)] = description;
+}
+
+std::string DeviceFactory::OpenedDescription(DeviceDirection direction) const {
+    const std::lock_guard lock(mutex_);
+    return opened_[DirectionIndex(direction)];
+}
+
+bool DeviceFactory::IsPresent(DeviceDirection direction, const std::string& name) {
+    const std::vector<SoundDeviceInfo> list = Devices(direction);
+    if (list.empty()) {
+        return true;  // the back end lists nothing: it cannot tell
+    }
+    return std::any_of(
+        list.begin(), list.end(), [&](const SoundDeviceInfo& d) { return d.name == name; });
+}
+
 std::string DeviceErrorText(DeviceResult code, std::string_view deviceText) {
     // The device's text is limited to 256 characters with its terminator, as the box shows it.
     const std::string text(deviceText.substr(0, 255));

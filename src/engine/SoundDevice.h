@@ -43,6 +43,7 @@
 #include <mutex>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "engine/AudioFormat.h"
@@ -347,15 +348,31 @@ class DeviceFactory {
     // The chosen device that was not there at the last open in `direction` (that open used the
     // default instead); empty when the chosen device opened or none was chosen.
     std::string MissingDevice(DeviceDirection direction) const;
+    // What people call a device: the description the sound system gave when it was last seen
+    // (listed or opened), else its name. Reads no device list: any thread, a timer included.
+    std::string Description(const std::string& name) const;
+    // The description of the device that the last open in `direction` used, as far as the back
+    // end knows it (empty: it does not say).
+    std::string OpenedDescription(DeviceDirection direction) const;
+
+    // Whether the device `name` of `direction` is there now (it may ask the sound system).
+    // Not on an audio thread. A back end that cannot tell says true.
+    virtual bool IsPresent(DeviceDirection direction, const std::string& name);
 
   protected:
     // Back ends, at an open: whether the chosen device was found.
     void NoteMissing(DeviceDirection direction, const std::string& name);
+    // Back ends: a device's description, seen in a list or at an open, and the device an open
+    // used.
+    void NoteDescription(const std::string& name, const std::string& description);
+    void NoteOpened(DeviceDirection direction, const std::string& description);
 
   private:
     mutable std::mutex mutex_;
     std::array<std::string, 2> chosen_;
     std::array<std::string, 2> missing_;
+    std::array<std::string, 2> opened_;
+    std::vector<std::pair<std::string, std::string>> descriptions_;  // name, description
 };
 
 // The device error box: caption "Alert", text "Error = 0x%08x, : %s" with the code and the

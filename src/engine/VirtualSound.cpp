@@ -80,6 +80,13 @@ class VirtualWaveDevice final : public WaveDevice {
                                        [&](const SoundDeviceInfo& i) { return i.name == chosen; });
         system_.NoteMissing(direction(), known || chosen.empty() ? std::string() : chosen);
         system_.opened_[d] = known ? chosen : std::string();
+        std::string used;
+        for (const SoundDeviceInfo& i : system_.named_[d]) {
+            if (known ? i.name == chosen : i.isDefault) {
+                used = i.description;
+            }
+        }
+        system_.NoteOpened(direction(), used);
         if (direction() == DeviceDirection::Output) {
             system_.played_.push_back({f, {}});
             session_ = system_.played_.size() - 1;
@@ -175,6 +182,9 @@ std::unique_ptr<WaveDevice> VirtualSoundSystem::Create(DeviceDirection direction
 
 void VirtualSoundSystem::SetDevices(DeviceDirection direction,
                                     std::vector<SoundDeviceInfo> devices) {
+    for (const SoundDeviceInfo& d : devices) {
+        NoteDescription(d.name, d.description);
+    }
     std::lock_guard lock(mutex_);
     named_[Index(direction)] = std::move(devices);
 }

@@ -125,9 +125,20 @@ void CWaveInThread::onExit() {
 
 void CWaveInThread::onTick() {
     CountLosses();
-    if (InputLost() && !IsOpen() && SteadySeconds() >= reopenAt_) {
+    const double now = SteadySeconds();
+    if (InputLost() && !IsOpen() && now >= reopenAt_) {
         Configure(store_.channelCount.load(std::memory_order_relaxed));
         Open();
+        return;
+    }
+    // Standing in for a chosen input that went away: take the chosen one again once it is back.
+    if (IsOpen() && now >= retakeAt_ && !devices_.MissingDevice(DeviceDirection::Input).empty()) {
+        retakeAt_ = now + kReopenSeconds;
+        if (devices_.IsPresent(DeviceDirection::Input,
+                               devices_.ChosenDevice(DeviceDirection::Input))) {
+            Close();
+            Open();
+        }
     }
 }
 
@@ -139,6 +150,16 @@ void CWaveInThread::handleMessage(Message& message) {
         case MM_DEVICE_FAILED: {
             const auto* done = std::get_if<BufferDone>(&message.argument);
             if (IsOpen() && done != nullptr && done->device == device_.get()) {
+                // The chosen input went away: the default takes over at once (the factory
+                // notes the chosen one as missing, which the windows and the tool show), and
+                // the chosen one is taken again when it is back.
+                const std::string chosen = devices_.ChosenDevice(DeviceDirection::Input);
+                if (!chosen.empty() && !devices_.IsPresent(DeviceDirection::Input, chosen)) {
+                    Close();
+                    retakeAt_ = SteadySeconds() + kReopenSeconds;
+                    Open();
+                    break;
+                }
                 LoseInput(device_->FailureCode());
             }
             break;

@@ -119,6 +119,7 @@ class CWaveInThread final : public MessageThread {
     std::atomic<uint64_t> droppedBlocks_{0};
     std::atomic<uint64_t> overruns_{0};
     // Capture thread only.
+    double retakeAt_ = 0.0;            // when to look next whether a missing chosen input is back
     int nextBuffer_ = 0;               // the buffer that fills next: blocks go out in this order
     bool lossShown_ = false;           // the error box of the current loss has been shown
     double reopenAt_ = 0.0;            // steady seconds of the next try while the input is lost

@@ -124,10 +124,14 @@ void CMainFrame::UpdateInputState() {
     const uint64_t lost = state.droppedBlocks + state.overruns;
     QString text;
     const DeviceFactory* devices = context_.devices;
-    const std::string missingInput =
-        devices != nullptr ? devices->MissingDevice(DeviceDirection::Input) : std::string();
-    const std::string missingOutput =
-        devices != nullptr ? devices->MissingDevice(DeviceDirection::Output) : std::string();
+    // Devices by the names people know them by (the server's descriptions), never raw names.
+    const auto missing = [devices](DeviceDirection direction) {
+        const std::string name =
+            devices != nullptr ? devices->MissingDevice(direction) : std::string();
+        return name.empty() ? name : devices->Description(name);
+    };
+    const std::string missingInput = missing(DeviceDirection::Input);
+    const std::string missingOutput = missing(DeviceDirection::Output);
     if (state.noInput) {
         text = tr("No input");
     } else if (!missingInput.empty()) {

@@ -72,6 +72,35 @@ TEST_F(DeviceFailure, CaptureSaysOnceThatInputWasLostAndReopensUntilItWorks) {
     EXPECT_EQ(notifier.Texts().size(), 1u);
 }
 
+// The chosen input goes away while it captures (unplugged, or its module unloaded): the default
+// takes over at once, without an error box, the chosen one is named missing by its description,
+// and it is taken again once it is back.
+TEST_F(DeviceFailure, AChosenInputThatGoesIsStoodInForAndTakenAgainWhenItIsBack) {
+    const std::vector<SoundDeviceInfo> both = {{"usb-mic", "USB Microphone", false},
+                                               {"builtin", "Built-in Audio", true}};
+    system.SetDevices(kIn, both);
+    system.ChooseDevice(kIn, "usb-mic");
+    ASSERT_TRUE(Start(true));
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
+    EXPECT_EQ(system.OpenedDevice(kIn), "usb-mic");
+
+    system.SetDevices(kIn, {both[1]});
+    const int opens = system.OpenCount(kIn);
+    ASSERT_TRUE(system.KillStream(kIn, kDeviceStreamEnded));
+    ASSERT_TRUE(test::WaitUntil([&] { return system.OpenCount(kIn) == opens + 1; }, 1s))
+        << "the default takes over at once, not after the two seconds of a lost input";
+    EXPECT_EQ(system.OpenedDevice(kIn), "");
+    EXPECT_EQ(system.MissingDevice(kIn), "usb-mic");
+    EXPECT_EQ(system.Description("usb-mic"), "USB Microphone");
+    EXPECT_EQ(system.OpenedDescription(kIn), "Built-in Audio");
+    EXPECT_TRUE(notifier.Texts().empty());
+
+    system.SetDevices(kIn, both);
+    ASSERT_TRUE(test::WaitUntil([&] { return system.OpenedDevice(kIn) == "usb-mic"; }, 5s));
+    EXPECT_EQ(system.MissingDevice(kIn), "");
+    EXPECT_TRUE(notifier.Texts().empty());
+}
+
 // A stream that stops moving sound without a word (a server killed outright) is noticed by the
 // stall watch; one that will not start at all is reported too. Both come back on the clock.
 TEST_F(DeviceFailure, ASilentDeathAndAFailedStartAreNoticedAndTheInputComesBack) {
