@@ -752,6 +752,10 @@ Keep Aspect Ratio</source>
         <source>%1 (not available)</source>
         <translation>%1（不可用）</translation>
     </message>
+    <message>
+        <source>(sound server not answering)</source>
+        <translation>（声音服务器没有响应）</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CMainFrame</name>

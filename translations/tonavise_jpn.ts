@@ -752,6 +752,10 @@ Keep Aspect Ratio</source>
         <source>%1 (not available)</source>
         <translation>%1（使用できません）</translation>
     </message>
+    <message>
+        <source>(sound server not answering)</source>
+        <translation>（サウンドサーバーが応答しません）</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::CMainFrame</name>

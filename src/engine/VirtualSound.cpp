@@ -190,8 +190,19 @@ void VirtualSoundSystem::SetDevices(DeviceDirection direction,
 }
 
 std::vector<SoundDeviceInfo> VirtualSoundSystem::Devices(DeviceDirection direction) {
+    std::chrono::milliseconds delay{0};
+    {
+        std::lock_guard lock(mutex_);
+        delay = listDelay_;
+    }
+    std::this_thread::sleep_for(delay);
     std::lock_guard lock(mutex_);
     return named_[Index(direction)];
+}
+
+void VirtualSoundSystem::SetListDelay(std::chrono::milliseconds delay) {
+    std::lock_guard lock(mutex_);
+    listDelay_ = delay;
 }
 
 std::string VirtualSoundSystem::OpenedDevice(DeviceDirection direction) const {

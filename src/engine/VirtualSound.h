@@ -50,6 +50,8 @@ class VirtualSoundSystem final : public DeviceFactory {
     // notes the chosen one as missing.
     void SetDevices(DeviceDirection direction, std::vector<SoundDeviceInfo> devices);
     std::vector<SoundDeviceInfo> Devices(DeviceDirection direction) override;
+    // Devices() answers only after this long, as a sound server that is slow or hangs.
+    void SetListDelay(std::chrono::milliseconds delay);
     // The device name the latest open in `direction` used (empty: the default).
     std::string OpenedDevice(DeviceDirection direction) const;
 
@@ -125,6 +127,7 @@ class VirtualSoundSystem final : public DeviceFactory {
     int openAttempts_[2] = {0, 0};
     WaveFormat lastFormat_[2] = {};
     std::vector<SoundDeviceInfo> named_[2];
+    std::chrono::milliseconds listDelay_{0};
     std::string opened_[2];
     Signal signal_;
     std::vector<int16_t> loop_;

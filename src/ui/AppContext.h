@@ -12,6 +12,7 @@
 namespace tonavise {
 class CaptureStore;
 class DeviceFactory;
+class DeviceListReader;
 class CDoreme;
 class CFft;
 class LiveEngine;
@@ -36,6 +37,8 @@ struct AppContext {
     UiLanguage language = UiLanguage::English;
     // The sound devices of the engine's threads; null starts no worker thread.
     DeviceFactory* devices = nullptr;
+    // Reads the devices' lists off the interface thread; null: the windows read them at once.
+    DeviceListReader* deviceLists = nullptr;
     // The screen capturer's folder and schedule: loaded at start-up, changed by the Set
     // Parameters dialog, read by the view and the capturer thread.
     CapturerSettings capturerSettings{};

@@ -2,10 +2,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QStandardItemModel>
+#include <QTimer>
 #include <algorithm>
 #include <cmath>
 
@@ -24,6 +28,8 @@ namespace tonavise::ui {
 namespace {
 
 constexpr int kListItems = 10;
+// A sound server that has not sent its device lists after this long is said to be silent.
+constexpr int kServerAnswerMs = 1000;
 // The spin sits this many pixels right of its buddy and is this wide.
 constexpr int kSpinGap = 4;
 constexpr int kSpinWidth = 10;
@@ -217,21 +223,82 @@ void CDlgSet::OnInitDialog() {
     const int32_t recTime = store.recTimeIndex.load(std::memory_order_relaxed);
     recTimeList_->setCurrentIndex(recTime >= 0 && recTime < kRecTimeCount ? recTime : -1);
 
-    FillDeviceList(inputDeviceList_, DeviceDirection::Input);
-    FillDeviceList(outputDeviceList_, DeviceDirection::Output);
+    FillDeviceList(inputDeviceList_, DeviceDirection::Input, nullptr);
+    FillDeviceList(outputDeviceList_, DeviceDirection::Output, nullptr);
+    RequestDeviceLists();
 
     okButton_->setFocus();
 }
 
-void CDlgSet::FillDeviceList(QComboBox* list, DeviceDirection direction) {
+void CDlgSet::RequestDeviceLists() {
+    if (context_.devices == nullptr) {
+        return;
+    }
+    if (context_.deviceLists == nullptr) {
+        ShowDeviceLists({context_.devices->Devices(DeviceDirection::Input),
+                         context_.devices->Devices(DeviceDirection::Output)});
+        return;
+    }
+    // The answer comes on the reader's thread and reaches the dialog, if it is still open, in
+    // the interface thread's queue.
+    QPointer<CDlgSet> self(this);
+    context_.deviceLists->Request([self](DeviceLists lists) {
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [self, lists = std::move(lists)] {
+                if (self) {
+                    self->ShowDeviceLists(lists);
+                }
+            },
+            Qt::QueuedConnection);
+    });
+    QTimer::singleShot(kServerAnswerMs, this, &CDlgSet::ShowServerSilent);
+}
+
+void CDlgSet::ShowServerSilent() {
+    if (listsShown_) {
+        return;
+    }
+    for (QComboBox* list : {inputDeviceList_, outputDeviceList_}) {
+        list->addItem(tr("(sound server not answering)"), QString());
+        // Shown, never chosen: the item is not selectable.
+        if (auto* model = qobject_cast<QStandardItemModel*>(list->model())) {
+            model->item(list->count() - 1)->setEnabled(false);
+        }
+    }
+}
+
+void CDlgSet::ShowDeviceLists(const DeviceLists& lists) {
+    listsShown_ = true;
+    FillDeviceList(inputDeviceList_, DeviceDirection::Input, &lists.inputs);
+    FillDeviceList(outputDeviceList_, DeviceDirection::Output, &lists.outputs);
+}
+
+void CDlgSet::FillDeviceList(QComboBox* list,
+                             DeviceDirection direction,
+                             const std::vector<SoundDeviceInfo>* devices) {
+    // What the user picked while the lists were on their way stays picked.
+    const bool refill = list->count() > 0;
+    const QString picked = list->currentData().toString();
+    list->clear();
     list->addItem(tr("Default"), QString());
     if (context_.devices == nullptr) {
         list->setEnabled(false);
         return;
     }
-    const QString chosen = QString::fromStdString(context_.devices->ChosenDevice(direction));
+    const QString chosen =
+        refill ? picked : QString::fromStdString(context_.devices->ChosenDevice(direction));
+    if (devices == nullptr) {
+        if (!chosen.isEmpty()) {
+            const std::string name = chosen.toStdString();
+            list->addItem(QString::fromStdString(context_.devices->Description(name)), chosen);
+            list->setItemData(1, chosen, Qt::ToolTipRole);
+            list->setCurrentIndex(1);
+        }
+        return;
+    }
     int selected = 0;
-    for (const SoundDeviceInfo& d : context_.devices->Devices(direction)) {
+    for (const SoundDeviceInfo& d : *devices) {
         const QString name = QString::fromStdString(d.name);
         list->addItem(QString::fromStdString(d.description.empty() ? d.name : d.description), name);
         list->setItemData(list->count() - 1, name, Qt::ToolTipRole);
@@ -241,7 +308,10 @@ void CDlgSet::FillDeviceList(QComboBox* list, DeviceDirection direction) {
     }
     if (!chosen.isEmpty() && selected == 0) {
         // Kept, so that a device unplugged for now is not forgotten by an OK.
-        list->addItem(tr("%1 (not available)").arg(chosen), chosen);
+        const std::string name = chosen.toStdString();
+        list->addItem(tr("%1 (not available)")
+                          .arg(QString::fromStdString(context_.devices->Description(name))),
+                      chosen);
         selected = list->count() - 1;
     }
     list->setCurrentIndex(selected);

@@ -15,6 +15,7 @@
 #include <functional>
 #include <optional>
 
+#include "engine/DeviceListReader.h"
 #include "engine/SoundDevice.h"
 #include "ui/AppContext.h"
 
@@ -98,9 +99,23 @@ class CDlgSet : public QDialog {
     // Widens the recording-time list to its longest item, after it is filled.
     void FitRecorderRow();
     // Fills a device list: "Default" first, then the sound system's devices; the chosen one is
-    // selected (listed as not available when the sound system does not have it).
-    void FillDeviceList(QComboBox* list, DeviceDirection direction);
+    // selected (listed as not available when the sound system does not have it). The dialog
+    // opens with "Default" and the chosen device only, and asks for the lists off the
+    // interface thread (ShowDeviceLists when they come; a note in the lists when the server
+    // takes longer than a second).
+    void FillDeviceList(QComboBox* list,
+                        DeviceDirection direction,
+                        const std::vector<SoundDeviceInfo>* devices);
+    void RequestDeviceLists();
+    void ShowServerSilent();
     void ApplyDeviceChoice();
+
+  public:
+    // The lists arrived (interface thread).
+    void ShowDeviceLists(const DeviceLists& lists);
+
+  private:
+    bool listsShown_ = false;
 
     AppContext& context_;
     FolderBrowser browser_;

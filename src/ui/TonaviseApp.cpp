@@ -108,6 +108,8 @@ bool CTonaviseApp::InitInstance() {
     const SoundDeviceChoice chosen = LoadSoundDevices(*settings_);
     context_.devices->ChooseDevice(DeviceDirection::Input, chosen.input.toStdString());
     context_.devices->ChooseDevice(DeviceDirection::Output, chosen.output.toStdString());
+    deviceLists_ = std::make_unique<DeviceListReader>(*context_.devices);
+    context_.deviceLists = deviceLists_.get();
 
     frame_ = std::make_unique<CMainFrame>(context_, this);
     connect(
@@ -166,6 +168,8 @@ int CTonaviseApp::ExitInstance() {
     // makes sure they have ended before the store and the sound system close.
     frame_.reset();
     engine_.Stop();
+    context_.deviceLists = nullptr;
+    deviceLists_.reset();  // after a list being read, if any
     context_.devices = nullptr;
     soundSystem_.reset();
 

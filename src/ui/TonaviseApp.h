@@ -15,6 +15,7 @@
 #include <functional>
 #include <memory>
 
+#include "engine/DeviceListReader.h"
 #include "engine/LiveEngine.h"
 #include "ui/AppContext.h"
 #include "ui/Commands.h"
@@ -97,6 +98,7 @@ class CTonaviseApp : public QObject, public CommandTarget {
     std::unique_ptr<QtNotifier> ownNotifier_;
     std::unique_ptr<SingleInstance> instance_;
     std::unique_ptr<DeviceFactory> soundSystem_;
+    std::unique_ptr<DeviceListReader> deviceLists_;  // reads soundSystem_'s lists
 
     LiveEngine engine_;
     AppContext context_;

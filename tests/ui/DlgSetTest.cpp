@@ -5,6 +5,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
@@ -248,6 +249,8 @@ TEST_F(DlgSetTest, SoundDevicesAreListedByDescriptionAndChosenByName) {
     auto dialog = Open();
     QComboBox* input = dialog->inputDeviceList();
     QComboBox* output = dialog->outputDeviceList();
+    // The lists are read off the interface thread and come a moment after the dialog.
+    ASSERT_TRUE(WaitFor([&] { return input->count() == 3; }));
     ASSERT_EQ(input->count(), 3);
     EXPECT_EQ(input->itemText(0), QStringLiteral("Default"));
     EXPECT_EQ(input->itemText(2), QStringLiteral("Monitor of Speakers"));
@@ -267,6 +270,28 @@ TEST_F(DlgSetTest, SoundDevicesAreListedByDescriptionAndChosenByName) {
                engine.sound.OpenedDevice(DeviceDirection::Input) == "usb_mic";
     }));
     engine.live.Stop();
+}
+
+// A sound server that takes its time does not hold the dialog up: it opens at once with the
+// chosen device, says after a second that the server is not answering, and fills the lists when
+// they come.
+TEST_F(DlgSetTest, TheDialogOpensAtOnceWhileTheServerIsSlowToListItsDevices) {
+    engine.sound.SetDevices(DeviceDirection::Input, {{"usb_mic", "USB microphone", false}});
+    engine.sound.ChooseDevice(DeviceDirection::Input, "usb_mic");
+    engine.sound.Devices(DeviceDirection::Input);  // seen once: its description is known
+    engine.sound.SetListDelay(std::chrono::milliseconds(1500));
+    QElapsedTimer opening;
+    opening.start();
+    auto dialog = Open();
+    EXPECT_LT(opening.elapsed(), 1000);
+    QComboBox* input = dialog->inputDeviceList();
+    EXPECT_EQ(input->currentText(), QStringLiteral("USB microphone"));
+    ASSERT_TRUE(WaitFor([&] { return input->count() == 3; }));
+    EXPECT_EQ(input->itemText(2), QStringLiteral("(sound server not answering)"));
+    ASSERT_TRUE(WaitFor([&] { return input->count() == 2; }));
+    EXPECT_EQ(input->itemText(1), QStringLiteral("USB microphone"));
+    EXPECT_EQ(input->currentIndex(), 1);
+    dialog->reject();
 }
 
 // The view's command: a running timed capture ends, and "FreqOfA4" is written after any result.

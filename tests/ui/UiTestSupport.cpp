@@ -47,7 +47,8 @@ Engine::Engine(const QString& settingsPath)
               notifier,
               settings,
               UiLanguage::English,
-              &sound} {
+              &sound,
+              &deviceLists} {
     captureStore.Create();
 }
 

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "engine/CaptureStore.h"
+#include "engine/DeviceListReader.h"
 #include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/LiveEngine.h"
@@ -138,6 +139,7 @@ struct Engine {
     ~Engine();
 
     VirtualSoundSystem sound;
+    DeviceListReader deviceLists{sound};
     RecordingNotifier notifier;
     LiveEngine live{notifier};
     CaptureStore& captureStore = live.captureStore;
