@@ -22,6 +22,7 @@
 #include "engine/FilePlayThread.h"
 #include "engine/Metronome.h"
 #include "engine/PortAudioSound.h"
+#include "engine/RecordingStore.h"
 #include "engine/SignalBuffer.h"
 #include "engine/ThreadMessages.h"
 #include "engine/WaveOutThread.h"
@@ -394,6 +395,76 @@ TEST_P(SoundEndToEnd, CaptureAndPlaybackSurviveAKilledServer) {
     for (const std::string& text : rig.notifier.Texts()) {
         std::printf("  %s\n", text.c_str());
     }
+}
+
+// Counts the blocks captured while the recording switch is on.
+class RecordedBlocks final : public CaptureObserver {
+  public:
+    explicit RecordedBlocks(const RecordingStore& r) : recordings_(r) {}
+    void OnCaptured(std::span<const int16_t>, int, double) override {
+        if (recordings_.recording.load() == 1) {
+            ++blocks;
+        }
+    }
+    std::atomic<int> blocks{0};
+
+  private:
+    const RecordingStore& recordings_;
+};
+
+// The sound server is restarted twice while the microphone records and a file plays: every
+// block captured while recording is in the recording (none lost outside the outages), the input
+// comes back each time, each outage is said once by the capture and once by the play it ended,
+// and the file plays again after each.
+TEST_P(SoundEndToEnd, TwoServerRestartsWhileRecordingAndPlayingLoseNothingElse) {
+    if (std::getenv("TONAVISE_SOUND_SERVER_CTL") == nullptr) {
+        GTEST_SKIP() << "the sound server cannot be restarted from here";
+    }
+    test::TempDir dir;
+    const std::string wav =
+        dir.Write("long.wav",
+                  test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                                 test::Chunk("data", test::Bytes(test::Sine(440, 8000, 441000)))));
+    test::SharedNotifier notifier;
+    LiveEngine engine(notifier);
+    RecordedBlocks recorded(engine.recordingStore);
+    engine.captureStore.Create();
+    engine.captureStore.recTimeIndex.store(1);  // a minute
+    LiveEngine::Parts parts;
+    parts.output = false;
+    ASSERT_TRUE(engine.Start(devices.get(), UiLanguage::English, parts, &recorded));
+    engine.RecordOn();
+    ASSERT_TRUE(test::WaitUntil([&] { return recorded.blocks.load() > 5; }, kTimeout));
+    CFilePlayThread& player = *engine.player();
+    engine.OpenFile(wav, nullptr);
+    for (int restart = 0; restart < 2; ++restart) {
+        engine.PlayFile(0);
+        ASSERT_TRUE(test::WaitUntil([&] { return player.IsPlaying(); }, kTimeout)) << restart;
+        std::this_thread::sleep_for(500ms);
+        ASSERT_TRUE(ServerControl("stop"));
+        ASSERT_TRUE(test::WaitUntil([&] { return engine.InputState().noInput; }, kTimeout));
+        ASSERT_TRUE(test::WaitUntil([&] { return !player.IsPlaying(); }, kTimeout));
+        ASSERT_TRUE(ServerControl("start"));
+        ASSERT_TRUE(test::WaitUntil([&] { return !engine.InputState().noInput; }, 30s))
+            << "the input came back after restart " << restart;
+        const int before = recorded.blocks.load();
+        ASSERT_TRUE(test::WaitUntil([&] { return recorded.blocks.load() > before + 5; }, kTimeout));
+    }
+    engine.PlayFile(0);
+    ASSERT_TRUE(test::WaitUntil([&] { return player.IsPlaying(); }, kTimeout)) << "plays again";
+    engine.RecordOff();
+    ASSERT_TRUE(test::WaitUntil([&] { return engine.recordingStore.recording.load() == 0; }));
+    const LiveInputState input = engine.InputState();
+    engine.StopFile();
+    engine.Stop();
+    // The switch flips between the capture's look at it and the recording's, at most once at
+    // each end: a block either way there, never more.
+    EXPECT_LE(std::abs(engine.recordingStore.Count() - recorded.blocks.load()), 2);
+    EXPECT_EQ(input.droppedBlocks, 0u);
+    std::printf("two restarts: %d blocks recorded, %zu messages\n",
+                recorded.blocks.load(),
+                notifier.Texts().size());
+    EXPECT_LE(notifier.Texts().size(), 4u);
 }
 
 // Started while the sound server is down, capture hears the server once it comes: through the
