@@ -278,10 +278,13 @@ int RunPlay(const PlayOptions& options,
         out << line;
         out.flush();
     }
+    // A file shorter than a row's 100 ms can be played out before the first row: the player
+    // ends it only once its sound has been heard (or says why it could not).
+    const bool playedOut = !stop.load() && !player.IsPlaying();
     engine.StopFile();
     engine.Stop();
     // A play whose stream died (its error is on stderr) did not play the file.
-    return notifier.Shown() || !start ? 1 : 0;
+    return notifier.Shown() || !(start || playedOut) ? 1 : 0;
 }
 
 int RunRecord(const RecordOptions& options,
