@@ -59,7 +59,6 @@ bool KeepPlaying(double seconds,
     const auto start = Clock::now();
     bool lost = false;
     auto retry = start;
-    notifier.QuietRepeats(true);
     while (!stop.load()) {
         const auto now = Clock::now();
         if (seconds > 0 && now - start >= std::chrono::duration<double>(seconds)) {
@@ -67,11 +66,13 @@ bool KeepPlaying(double seconds,
         }
         if (playing()) {
             if (lost) {
+                notifier.Mute(false);
                 notifier.Print("tonavise-cli: output restored");
                 lost = false;
             }
         } else if (!lost) {
             notifier.Print("tonavise-cli: output lost");
+            notifier.Mute(true);  // one message per outage: the reopens say nothing more
             lost = true;
             retry = now + 2s;
         } else if (now >= retry) {
@@ -79,6 +80,10 @@ bool KeepPlaying(double seconds,
             retry = now + 2s;
         }
         std::this_thread::sleep_for(20ms);
+    }
+    notifier.Mute(false);
+    if (lost && seconds > 0 && !stop.load()) {
+        notifier.Print("tonavise-cli: the sound output was lost and did not come back");
     }
     return !lost;
 }

@@ -19,11 +19,10 @@ class StreamNotifier final : public Notifier {
 
     void ShowMessage(std::string_view, std::string_view text, MessageIcon) override {
         std::lock_guard lock(mutex_);
-        // While an outage is waited out, every failed reopen says the same: once is enough.
-        if (quietRepeats_ && text == last_) {
+        // While an outage is waited out, its failed reopens say nothing: the outage has been said.
+        if (muted_) {
             return;
         }
-        last_ = text;
         if (!prefix_.empty()) {
             err_ << prefix_ << ": ";
         }
@@ -35,10 +34,11 @@ class StreamNotifier final : public Notifier {
     // Whether any message has been shown.
     bool Shown() const { return shown_.load(); }
 
-    // From now on a message that repeats the one shown last is left out (an outage's reopens).
-    void QuietRepeats(bool quiet) {
+    // While muted, the workers' messages are left out (an outage's failed reopens); the
+    // command's own lines still go out.
+    void Mute(bool muted) {
         std::lock_guard lock(mutex_);
-        quietRepeats_ = quiet;
+        muted_ = muted;
     }
 
     // A line of the command's own on the same stream, never inside a message of a worker.
@@ -53,8 +53,7 @@ class StreamNotifier final : public Notifier {
     std::ostream& err_;
     const std::string prefix_;
     std::atomic<bool> shown_{false};
-    bool quietRepeats_ = false;  // under mutex_
-    std::string last_;           // under mutex_
+    bool muted_ = false;  // under mutex_
 };
 
 // Says on stderr when the microphone is lost and when it is back (the capture thread reopens it
