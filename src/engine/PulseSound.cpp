@@ -379,11 +379,7 @@ class PulseWaveDevice final : public WaveDevice {
     // Lock held. After it no callback of this device runs again.
     void TearDown() {
         active_.store(false, std::memory_order_release);
-        if (timingTimer_ != nullptr) {
-            pa_mainloop_api* api = pa_threaded_mainloop_get_api(connection_.loop());
-            api->time_free(timingTimer_);
-            timingTimer_ = nullptr;
-        }
+        StopTimingTimer();
         if (stream_ == nullptr) {
             return;
         }

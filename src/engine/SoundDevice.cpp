@@ -645,11 +645,10 @@ std::string DeviceFactory::OpenedDescription(DeviceDirection direction) const {
     return opened_[DirectionIndex(direction)];
 }
 
+// A back end that lists no devices (it opens only the system's defaults) never has a chosen
+// one: false, so that nothing waits for it to come back.
 bool DeviceFactory::IsPresent(DeviceDirection direction, const std::string& name) {
     const std::vector<SoundDeviceInfo> list = Devices(direction);
-    if (list.empty()) {
-        return true;  // the back end lists nothing: it cannot tell
-    }
     return std::any_of(
         list.begin(), list.end(), [&](const SoundDeviceInfo& d) { return d.name == name; });
 }
