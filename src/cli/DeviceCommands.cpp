@@ -32,9 +32,8 @@ bool ChooseOne(DeviceFactory& devices,
     }
     const std::vector<SoundDeviceInfo> list = devices.Devices(direction);
     if (list.empty()) {
-        err << "tonavise-cli: the " << devices.BackendName()
-            << " sound back end offers only the system's default devices; --"
-            << DirectionWord(direction) << " needs the sound server\n";
+        err << "tonavise-cli: the " << devices.BackendName() << " sound back end lists no "
+            << DirectionWord(direction) << " devices to choose from\n";
         return false;
     }
     const bool known = std::any_of(
@@ -61,9 +60,8 @@ int RunDevices(DeviceFactory& devices, std::ostream& out, std::ostream& err) {
             err << "tonavise-cli: the sound server cannot be reached: no devices to list\n";
             return 1;
         }
-        err << "tonavise-cli: the " << devices.BackendName()
-            << " sound back end offers only the system's default devices\n";
-        return 0;
+        err << "tonavise-cli: " << devices.BackendName() << " sees no sound devices\n";
+        return 1;
     }
     out << "direction\tname\tdescription\tdefault\n";
     PrintDevices(DeviceDirection::Input, inputs, out);

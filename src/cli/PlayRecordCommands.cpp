@@ -233,6 +233,7 @@ int RunPlay(const PlayOptions& options,
     std::optional<Clock::time_point> start;
     int64_t lastPosition = startPosition;
     double played = 0.0;  // seconds of the file, loop passes included
+    StandInNotice standIn(&devices, DeviceDirection::Output, notifier);
     auto next = Clock::now();
     while (!stop.load() && player.IsPlaying()) {
         if (options.seconds > 0 && start && played >= options.seconds) {
@@ -240,6 +241,7 @@ int RunPlay(const PlayOptions& options,
         }
         next += 100ms;
         std::this_thread::sleep_until(next);
+        standIn.Update();
         store.finishedFftEvent.reset();
         if (!reports.Handled(player, 1s) || !player.IsPlaying()) {
             continue;

@@ -55,7 +55,9 @@ bool KeepPlaying(double seconds,
                  const std::atomic<bool>& stop,
                  const std::function<bool()>& playing,
                  const std::function<void()>& restart,
+                 const DeviceFactory& devices,
                  StreamNotifier& notifier) {
+    StandInNotice standIn(&devices, DeviceDirection::Output, notifier);
     const auto start = Clock::now();
     bool lost = false;
     auto retry = start;
@@ -70,6 +72,7 @@ bool KeepPlaying(double seconds,
                 notifier.Print("tonavise-cli: output restored");
                 lost = false;
             }
+            standIn.Update();
         } else if (!lost) {
             notifier.Print("tonavise-cli: output lost");
             notifier.Mute(true);  // one message per outage: the reopens say nothing more
@@ -219,6 +222,7 @@ int RunTone(const ToneOptions& options,
         stop,
         [&] { return engine.output()->IsTonePlaying(); },
         [&] { engine.StartTone(options.key); },
+        devices,
         notifier);
     engine.StopOutput();
     engine.Stop();
@@ -278,6 +282,7 @@ int RunMetronome(const MetronomeOptions& options,
         stop,
         [&] { return engine.output()->IsMetronomePlaying(); },
         [&] { engine.ToggleMetronome(); },
+        devices,
         notifier);
     engine.StopMetronome();
     engine.Stop();
@@ -362,6 +367,7 @@ int RunGenerate(const GenerateOptions& options,
         stop,
         [&] { return generator.IsPlaying(); },
         [&] { generator.post(UM_SIGNAL_START); },
+        devices,
         notifier);
     generator.post(UM_SIGNAL_STOP);
     generator.join();

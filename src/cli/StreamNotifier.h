@@ -56,32 +56,55 @@ class StreamNotifier final : public Notifier {
     bool muted_ = false;  // under mutex_
 };
 
+// Says on stderr when a chosen device went away and the default stands in for it ("input lost:
+// USB Microphone; using Built-in Audio"), and when the chosen one is taken again. The streams
+// do both by themselves; Update() from the command's loop.
+class StandInNotice {
+  public:
+    StandInNotice(const DeviceFactory* devices, DeviceDirection direction, StreamNotifier& notifier)
+        : devices_(devices), direction_(direction), notifier_(notifier) {}
+    void Update() {
+        if (devices_ == nullptr) {
+            return;
+        }
+        const std::string missing = devices_->MissingDevice(direction_);
+        if (missing == missing_) {
+            return;
+        }
+        const std::string what = direction_ == DeviceDirection::Input ? "input" : "output";
+        if (!missing.empty()) {
+            const std::string used = devices_->OpenedDescription(direction_);
+            notifier_.Print("tonavise-cli: " + what + " lost: " + devices_->Description(missing) +
+                            "; using " + (used.empty() ? "the default " + what : used));
+        } else {
+            notifier_.Print("tonavise-cli: " + what +
+                            " restored: " + devices_->Description(missing_));
+        }
+        missing_ = missing;
+    }
+
+  private:
+    const DeviceFactory* devices_;
+    const DeviceDirection direction_;
+    StreamNotifier& notifier_;
+    std::string missing_;  // the chosen device the default stands in for, as last seen
+};
+
 // Says on stderr when the microphone is lost and when it is back (the capture thread reopens it
 // by itself), and when a chosen input went away and the default stands in for it, until the
 // chosen one is taken again. Update() from the command's loop.
 class InputWatch {
   public:
     InputWatch(const LiveEngine& engine, const DeviceFactory* devices, StreamNotifier& notifier)
-        : engine_(engine), devices_(devices), notifier_(notifier) {}
+        : engine_(engine), notifier_(notifier), standIn_(devices, DeviceDirection::Input, notifier) {}
     void Update() {
         const bool lost = engine_.InputState().noInput;
         if (lost != lost_) {
             notifier_.Print(lost ? "tonavise-cli: input lost" : "tonavise-cli: input restored");
             lost_ = lost;
         }
-        if (devices_ == nullptr || lost) {
-            return;
-        }
-        const std::string missing = devices_->MissingDevice(DeviceDirection::Input);
-        if (missing != missing_) {
-            if (!missing.empty()) {
-                const std::string used = devices_->OpenedDescription(DeviceDirection::Input);
-                notifier_.Print("tonavise-cli: input lost: " + devices_->Description(missing) +
-                                "; using " + (used.empty() ? "the default input" : used));
-            } else {
-                notifier_.Print("tonavise-cli: input restored: " + devices_->Description(missing_));
-            }
-            missing_ = missing;
+        if (!lost) {
+            standIn_.Update();
         }
     }
 
@@ -90,10 +113,9 @@ class InputWatch {
 
   private:
     const LiveEngine& engine_;
-    const DeviceFactory* devices_;
     StreamNotifier& notifier_;
+    StandInNotice standIn_;
     bool lost_ = false;
-    std::string missing_;  // the chosen input the default stands in for, as last seen
 };
 
 }  // namespace tonavise::cli

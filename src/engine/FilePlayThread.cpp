@@ -181,6 +181,7 @@ void CFilePlayThread::Play(int64_t requestedOffset) {
         ShowDeviceError(notifier_, *device, result);
         return;
     }
+    standIn_.Opened();
     startOffset_ = offset;
     nextStreamSample_ = -1;
     stream_.Start(offset / clip_.format.blockAlign);
@@ -318,12 +319,34 @@ void CFilePlayThread::DeviceFailed(const Message& m) {
     if (!IsPlaying() || !FromDevice(m)) {
         return;
     }
+    if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
+        PlayOnAnotherDevice();
+        return;
+    }
     // Stopped before the message (which closes the device), so whoever reads it sees the play
     // ended.
     const DeviceResult code = device_->FailureCode();
     const std::string text = DeviceErrorText(code, device_->ErrorText(code));
     Finish();
     notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
+}
+
+void CFilePlayThread::onTick() {
+    if (IsPlaying() && standIn_.Back()) {
+        PlayOnAnotherDevice();  // the chosen device is back: the play moves to it
+    }
+}
+
+// The play goes on from the place being heard, paused if it was, on whichever device an open
+// picks now.
+void CFilePlayThread::PlayOnAnotherDevice() {
+    const int64_t at = PlayPosition();
+    const bool paused = IsPaused();
+    Stop();
+    Play(at);
+    if (paused) {
+        Pause();
+    }
 }
 
 void CFilePlayThread::SetLoop(std::unique_ptr<MessagePayload> payload) {

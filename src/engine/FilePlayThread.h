@@ -11,7 +11,9 @@
 // the loop), not what has been handed to the sound system. At the natural end the play goes on
 // until the sound the system still holds has been heard (MM_WOM_PLAYED_OUT), then stops; Stop stops
 // at once. A device that cannot be opened or started, or whose stream dies, shows the device error
-// box; a play whose stream died ends as if Stop had been pressed.
+// box; a play whose stream died ends as if Stop had been pressed, except when its chosen device
+// went away: then it goes on at once on the default, from where it was heard, and moves back
+// when the device is back.
 //
 // Threads: messages from any thread; the handlers and the device run on this thread. The
 // accessors (IsLoaded, IsPlaying, IsPaused, ChannelCount, Length) may be read by any thread.
@@ -30,6 +32,7 @@
 #include "engine/MessageThread.h"
 #include "engine/PracticeStream.h"
 #include "engine/ScopeFeed.h"
+#include "engine/DeviceStandIn.h"
 #include "engine/SoundDevice.h"
 
 namespace tonavise {
@@ -93,6 +96,7 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
   protected:
     void handleMessage(Message& message) override;
     void onExit() override;
+    void onTick() override;
 
   private:
     void Open(std::unique_ptr<MessagePayload> payload);
@@ -103,6 +107,7 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
     void EndOfBuffer(const Message& m);
     void PlayedOut(const Message& m);
     void DeviceFailed(const Message& m);
+    void PlayOnAnotherDevice();
     // The play ends: position 0 reported, the device closed.
     void Finish();
     // Whether a device report comes from the device now playing.
@@ -119,6 +124,7 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
 
     CaptureStore& store_;
     DeviceFactory& devices_;
+    StandInWatch standIn_{devices_, DeviceDirection::Output};
     Notifier& notifier_;
 
     // This thread only.

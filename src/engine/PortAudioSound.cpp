@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <string>
+#include <vector>
 
 namespace tonavise {
 
@@ -89,8 +91,7 @@ class PortAudioDevice final : public WaveDevice {
             return init;
         }
         const bool input = direction() == DeviceDirection::Input;
-        system_.NoteDefaultOnly(direction());
-        const PaDeviceIndex device = DefaultDevice(direction());
+        const PaDeviceIndex device = system_.DeviceToOpen(direction());
         if (device == paNoDevice) {
             return paInvalidDevice;
         }
@@ -240,8 +241,59 @@ void PortAudioSystem::NoteClosed() {
     openStreams_ = std::max(0, openStreams_ - 1);
 }
 
-void PortAudioSystem::NoteDefaultOnly(DeviceDirection direction) {
-    NoteMissing(direction, ChosenDevice(direction));
+namespace {
+
+// The ALSA devices PortAudio lists for `direction` (those of its default's host interface), by
+// index; PortAudio must be started.
+std::vector<PaDeviceIndex> ListedDevices(DeviceDirection direction) {
+    const bool input = direction == DeviceDirection::Input;
+    const PaDeviceIndex fallback = DefaultDevice(direction);
+    const PaDeviceInfo* defaultInfo = fallback != paNoDevice ? Pa_GetDeviceInfo(fallback) : nullptr;
+    std::vector<PaDeviceIndex> list;
+    for (PaDeviceIndex d = 0, n = Pa_GetDeviceCount(); d < n; ++d) {
+        const PaDeviceInfo* info = Pa_GetDeviceInfo(d);
+        if (info == nullptr || info->name == nullptr ||
+            (input ? info->maxInputChannels : info->maxOutputChannels) <= 0 ||
+            (defaultInfo != nullptr && info->hostApi != defaultInfo->hostApi)) {
+            continue;
+        }
+        list.push_back(d);
+    }
+    return list;
+}
+
+}  // namespace
+
+std::vector<SoundDeviceInfo> PortAudioSystem::Devices(DeviceDirection direction) {
+    const auto lock = LockStreams();
+    std::vector<SoundDeviceInfo> list;
+    if (RefreshIfStale() != paNoError) {
+        return list;
+    }
+    const PaDeviceIndex fallback = DefaultDevice(direction);
+    for (const PaDeviceIndex d : ListedDevices(direction)) {
+        const std::string name = Pa_GetDeviceInfo(d)->name;
+        NoteDescription(name, name);
+        list.push_back({name, name, d == fallback});
+    }
+    return list;
+}
+
+int PortAudioSystem::DeviceToOpen(DeviceDirection direction) {
+    const std::string chosen = ChosenDevice(direction);
+    PaDeviceIndex device = DefaultDevice(direction);
+    bool found = chosen.empty();
+    for (const PaDeviceIndex d : found ? std::vector<PaDeviceIndex>{} : ListedDevices(direction)) {
+        if (chosen == Pa_GetDeviceInfo(d)->name) {
+            device = d;
+            found = true;
+            break;
+        }
+    }
+    NoteMissing(direction, found ? std::string() : chosen);
+    const PaDeviceInfo* info = device != paNoDevice ? Pa_GetDeviceInfo(device) : nullptr;
+    NoteOpened(direction, info != nullptr && info->name != nullptr ? info->name : "");
+    return device;
 }
 
 bool PortAudioSystem::HasDefaultDevices() const {

@@ -1,7 +1,7 @@
-// The real sound system: PortAudio on the system's default devices (a device chosen by name is
-// not opened: it is reported missing and the default is used). On Linux desktops these are
-// ALSA's "default" device, which PulseAudio or PipeWire share between programs; no hardware
-// device is ever opened exclusively.
+// The real sound system: PortAudio, on the system's default devices unless one it lists (by
+// its name, such as "pulse" or "USB Audio: - (hw:1,0)") was chosen; a chosen device it does not
+// list is reported missing and the default is used. On Linux desktops the default is ALSA's
+// "default" device, which PulseAudio or PipeWire share between programs.
 //
 // PortAudio's start-up chatter (ALSA's and JACK's messages on stderr) is silenced before it is
 // initialised. Streams are stopped by aborting them, so reset and close return at once even
@@ -14,6 +14,7 @@
 #include <atomic>
 #include <memory>
 #include <mutex>
+#include <vector>
 
 #include "engine/SoundDevice.h"
 
@@ -44,9 +45,13 @@ class PortAudioSystem final : public DeviceFactory {
     // Whether a default input and a default output device exist (a sound server is reachable).
     bool HasDefaultDevices() const;
 
-    // Devices, at their open: only the system's default opens, so a chosen device counts as
-    // missing.
-    void NoteDefaultOnly(DeviceDirection direction);
+    // The devices of ALSA (PortAudio's host interface for it), as PortAudio saw them when it
+    // last started; empty when it cannot start.
+    std::vector<SoundDeviceInfo> Devices(DeviceDirection direction) override;
+
+    // Devices, at their open, with the lock: the index of the device to open (the chosen one if
+    // PortAudio lists it, else the default; a chosen one that is not listed is noted missing).
+    int DeviceToOpen(DeviceDirection direction);
 
     // PortAudio's text for one of its codes, or the device layer's text for one of its own.
     static std::string ErrorTextFor(DeviceResult code);

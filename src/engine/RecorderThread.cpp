@@ -64,6 +64,11 @@ void CRecorderThread::handleMessage(Message& m) {
         case MM_DEVICE_FAILED: {
             const auto* done = std::get_if<BufferDone>(&m.argument);
             if (IsPlaying() && waveOut_ && done != nullptr && done->device == waveOut_.get()) {
+                if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
+                    StopPlayback();
+                    OpenOutput();
+                    break;
+                }
                 // Stopped before the message, so whoever reads it sees the playback ended.
                 const DeviceResult code = waveOut_->FailureCode();
                 const std::string text = DeviceErrorText(code, waveOut_->ErrorText(code));
@@ -141,6 +146,7 @@ void CRecorderThread::OpenOutput() {
         return;
     }
     waveOut_ = std::move(device);
+    standIn_.Opened();
     inFlight_ = {false, false};
     ending_ = false;
     // Both blocks are queued before the stream starts, so that its first request finds them.
@@ -161,6 +167,13 @@ void CRecorderThread::OpenOutput() {
     }
     if (!inFlight_[0] && !inFlight_[1]) {
         StopPlayback();  // nothing recorded
+    }
+}
+
+void CRecorderThread::onTick() {
+    if (IsPlaying() && standIn_.Back()) {
+        StopPlayback();  // the chosen device is back: the playback moves to it
+        OpenOutput();
     }
 }
 

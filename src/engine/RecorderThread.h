@@ -2,7 +2,8 @@
 // and plays the recording back once, oldest block first, through two alternating one-block
 // output buffers. While it plays, the capture thread shows the played block in the scope.
 // Playback ends when the last block has been heard, not when it was handed to the sound
-// system; a stream that fails to start or dies shows the device error box and ends playback.
+// system; a stream that fails to start or dies shows the device error box and ends playback
+// (one whose chosen device went away goes on at once on the default, and moves back later).
 //
 // Threads: messages from any thread; handlers and the device on this thread.
 // IsPlaying() and CopyPlaybackBlock() from any thread (the capture thread's playback monitor).
@@ -16,6 +17,7 @@
 
 #include "engine/AudioFormat.h"
 #include "engine/MessageThread.h"
+#include "engine/DeviceStandIn.h"
 #include "engine/SoundDevice.h"
 #include "engine/UiLanguage.h"
 #include "engine/WaveInThread.h"
@@ -47,6 +49,7 @@ class CRecorderThread final : public MessageThread, public PlaybackMonitor {
     void onStart() override;
     void handleMessage(Message& message) override;
     void onExit() override;
+    void onTick() override;
 
   private:
     using Block = std::array<int16_t, kBlockFrames>;
@@ -59,6 +62,7 @@ class CRecorderThread final : public MessageThread, public PlaybackMonitor {
 
     RecordingStore& recordings_;
     DeviceFactory& devices_;
+    StandInWatch standIn_{devices_, DeviceDirection::Output};
     Notifier& notifier_;
     UiLanguage language_;
 

@@ -653,6 +653,23 @@ bool DeviceFactory::IsPresent(DeviceDirection direction, const std::string& name
         list.begin(), list.end(), [&](const SoundDeviceInfo& d) { return d.name == name; });
 }
 
+bool DeviceFactory::ChosenIsGone(DeviceDirection direction) {
+    const std::string chosen = ChosenDevice(direction);
+    if (chosen.empty()) {
+        return false;
+    }
+    // A list that cannot be read is a sound system that is gone, not one of its devices.
+    const std::vector<SoundDeviceInfo> list = Devices(direction);
+    return !list.empty() && std::none_of(list.begin(), list.end(), [&](const SoundDeviceInfo& d) {
+        return d.name == chosen;
+    });
+}
+
+bool DeviceFactory::ChosenIsBack(DeviceDirection direction) {
+    const std::string chosen = ChosenDevice(direction);
+    return !chosen.empty() && IsPresent(direction, chosen);
+}
+
 std::string DeviceErrorText(DeviceResult code, std::string_view deviceText) {
     // The device's text is limited to 256 characters with its terminator, as the box shows it.
     const std::string text(deviceText.substr(0, 255));

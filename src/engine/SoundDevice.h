@@ -356,8 +356,17 @@ class DeviceFactory {
     std::string OpenedDescription(DeviceDirection direction) const;
 
     // Whether the device `name` of `direction` is there now (it may ask the sound system).
-    // Not on an audio thread. A back end that cannot tell says true.
+    // Not on an audio thread. A back end that lists no devices says false.
     virtual bool IsPresent(DeviceDirection direction, const std::string& name);
+
+    // After a stream of `direction` died: whether it died because its chosen device went away
+    // (unplugged, or its module unloaded) while the sound system still answers. Its owner then
+    // reopens at once, and the open stands the default in for it. Not on an audio thread.
+    bool ChosenIsGone(DeviceDirection direction);
+    // Whether the chosen device is there, asked by an owner whose stream the default stands in
+    // on, so that it takes the chosen one again. Asks the sound system: at most every couple of
+    // seconds, not on an audio thread.
+    bool ChosenIsBack(DeviceDirection direction);
 
   protected:
     // Back ends, at an open: whether the chosen device was found.

@@ -141,6 +141,12 @@ void CWaveOutThread::handleMessage(Message& message) {
             const auto* done = std::get_if<BufferDone>(&message.argument);
             if (outputOpen_.load(std::memory_order_relaxed) == 1 && done != nullptr &&
                 done->device == waveOut_.get()) {
+                // Its chosen device went away: the sound goes on at once on the default.
+                if (!countInActive_ && standIn_.Gone()) {
+                    StopOutput();
+                    OpenOutput();
+                    break;
+                }
                 const DeviceResult code = waveOut_->FailureCode();
                 StopOutput();
                 if (countInActive_) {
@@ -181,7 +187,15 @@ void CWaveOutThread::EndCountIn(uint32_t message) {
 }
 
 void CWaveOutThread::onTick() {
-    if (!countInActive_ || outputOpen_.load(std::memory_order_relaxed) == 0) {
+    if (outputOpen_.load(std::memory_order_relaxed) == 0) {
+        return;
+    }
+    if (!countInActive_ && standIn_.Back()) {
+        StopOutput();  // the chosen device is back: the sound moves to it
+        OpenOutput();
+        return;
+    }
+    if (!countInActive_) {
         return;
     }
     const int64_t heard = waveOut_->Position() / static_cast<int64_t>(sizeof(int16_t));
@@ -298,6 +312,7 @@ void CWaveOutThread::OpenOutput() {
         ShowDeviceError(notifier_, *waveOut_, result);
         return;
     }
+    standIn_.Opened();
     outputOpen_.store(1, std::memory_order_release);
     filledSamples_ = 0;
     fills_.Clear();

@@ -17,7 +17,8 @@
 // Messages: UM_METRONOME_REBUILD, UM_METRONOME_TOGGLE, UM_METRONOME_STOP, UM_OUTPUT_STOP,
 // UM_TONE_START (the key index), MM_WOM_DONE (refill one finished buffer), MM_DEVICE_FAILED
 // (the stream died: the device error box, then as UM_OUTPUT_STOP), WM_QUIT. A stream that will
-// not start shows the device error box and leaves the output closed.
+// not start shows the device error box and leaves the output closed. A stream whose chosen
+// device went away goes on at once on the default, and moves back when the device is back.
 //
 // The loop holds the store's subdivision (1..4 clicks a beat): quieter sub-clicks evenly between
 // the beats. HeardBeat() tells which beat of the bar is being heard, worked out from the output
@@ -37,6 +38,7 @@
 
 #include "engine/MessageThread.h"
 #include "engine/SeqlockRing.h"
+#include "engine/DeviceStandIn.h"
 #include "engine/SoundDevice.h"
 
 namespace tonavise {
@@ -139,6 +141,7 @@ class CWaveOutThread final : public MessageThread {
     CaptureStore& store_;
     const CDoreme& doreme_;
     DeviceFactory& devices_;
+    StandInWatch standIn_{devices_, DeviceDirection::Output};
     Notifier& notifier_;
 
     std::atomic<int32_t> mode_{kModeTone};

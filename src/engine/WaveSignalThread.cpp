@@ -43,6 +43,11 @@ void CWaveSignalThread::handleMessage(Message& message) {
             // The stream died: the signal stops as if Stop had been pressed, with the reason.
             const auto* done = std::get_if<BufferDone>(&message.argument);
             if (IsPlaying() && done != nullptr && done->device == waveOut_.get()) {
+                if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
+                    StopSignal();
+                    StartSignal();
+                    break;
+                }
                 const DeviceResult code = waveOut_->FailureCode();
                 StopSignal();
                 ShowDeviceError(notifier_, *waveOut_, code);
@@ -59,6 +64,13 @@ void CWaveSignalThread::onExit() {
     waveOut_.reset();
 }
 
+void CWaveSignalThread::onTick() {
+    if (IsPlaying() && standIn_.Back()) {
+        StopSignal();  // the chosen device is back: the signal moves to it
+        StartSignal();
+    }
+}
+
 void CWaveSignalThread::StartSignal() {
     if (IsPlaying()) {
         return;
@@ -71,6 +83,7 @@ void CWaveSignalThread::StartSignal() {
         ShowDeviceError(notifier_, *waveOut_, result);
         return;
     }
+    standIn_.Opened();
     signalPlaying_.store(1, std::memory_order_release);
     // Every buffer is queued before the stream starts, so that its first request finds them.
     DeviceResult queued = waveOut_->HoldStart();

@@ -4,7 +4,8 @@
 // then regenerate channels from its edits before the copy is queued again.
 //
 // Messages: UM_SIGNAL_START, UM_SIGNAL_STOP, MM_WOM_DONE, MM_DEVICE_FAILED (the stream died:
-// the device error box, then as UM_SIGNAL_STOP), WM_QUIT (stop and end).
+// the device error box, then as UM_SIGNAL_STOP), WM_QUIT (stop and end). A stream whose chosen
+// device went away goes on at once on the default, and moves back when the device is back.
 //
 // Threads: the operations run on the signal thread; SetOwnerDialog() and IsPlaying() from any
 // thread. The owner's OnSignalBufferDone() is called on the signal thread, which waits for it:
@@ -18,6 +19,7 @@
 #include <memory>
 
 #include "engine/MessageThread.h"
+#include "engine/DeviceStandIn.h"
 #include "engine/SoundDevice.h"
 
 namespace tonavise {
@@ -50,12 +52,14 @@ class CWaveSignalThread final : public MessageThread {
   protected:
     void handleMessage(Message& message) override;
     void onExit() override;
+    void onTick() override;
 
   private:
     void OnDone();
 
     SignalBuffer& signal_;
     DeviceFactory& devices_;
+    StandInWatch standIn_{devices_, DeviceDirection::Output};
     Notifier& notifier_;
 
     std::array<WaveHeader, 2> headers_;

@@ -336,15 +336,16 @@ TEST(PlayCommand, PracticeSettingsAreCheckedAndALoopPlaysItsPasses) {
 }
 
 // devices lists both directions with the default marked; a known name is chosen, an unknown
-// one is refused with the devices listed, and a back end without named devices refuses names.
+// one is refused with the devices listed, and a back end that lists nothing fails, saying so.
 TEST(DeviceChoice, NamesAreListedCheckedAndChosen) {
     VirtualSoundSystem system;
     std::ostringstream out;
     std::ostringstream err;
-    EXPECT_EQ(RunDevices(system, out, err), 0);
+    EXPECT_EQ(RunDevices(system, out, err), 1);
     EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(err.str(), "tonavise-cli: virtual sees no sound devices\n");
     EXPECT_FALSE(ChooseDevices(system, "usb_mic", "", err));
-    EXPECT_NE(err.str().find("offers only the system's default devices"), std::string::npos);
+    EXPECT_NE(err.str().find("lists no input devices to choose from"), std::string::npos);
 
     system.SetDevices(
         kIn, {{"usb_mic", "USB microphone", false}, {"out.monitor", "Monitor of Out", true}});

@@ -101,6 +101,51 @@ TEST_F(DeviceFailure, AChosenInputThatGoesIsStoodInForAndTakenAgainWhenItIsBack)
     EXPECT_TRUE(notifier.Texts().empty());
 }
 
+// The same for the outputs: a tone and a play whose chosen output goes away go on at once on the
+// default without an error box, and move back to the chosen output once it is back.
+TEST_F(DeviceFailure, AChosenOutputThatGoesIsStoodInForAndTakenAgainWhenItIsBack) {
+    const std::vector<SoundDeviceInfo> both = {{"usb-dac", "USB DAC", false},
+                                               {"builtin", "Built-in Audio", true}};
+    system.SetDevices(kOut, both);
+    system.ChooseDevice(kOut, "usb-dac");
+    ASSERT_TRUE(Start(false));
+    engine.StartTone(kKeyA4);
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    EXPECT_EQ(system.OpenedDevice(kOut), "usb-dac");
+
+    system.SetDevices(kOut, {both[1]});
+    int opens = system.OpenCount(kOut);
+    ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
+    ASSERT_TRUE(test::WaitUntil([&] { return system.OpenCount(kOut) == opens + 1; }, 1s));
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    EXPECT_EQ(system.OpenedDevice(kOut), "");
+    EXPECT_EQ(system.MissingDevice(kOut), "usb-dac");
+    EXPECT_TRUE(engine.output()->IsTonePlaying());
+    system.SetDevices(kOut, both);
+    ASSERT_TRUE(test::WaitUntil([&] { return system.OpenedDevice(kOut) == "usb-dac"; }, 5s));
+    EXPECT_TRUE(engine.output()->IsTonePlaying());
+    engine.StopOutput();
+    ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
+
+    test::TempDir dir;
+    const std::string wav =
+        dir.Write("a.wav",
+                  test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                                 test::Chunk("data", test::Bytes(test::Sine(440, 441000, 44100)))));
+    engine.OpenFile(wav, nullptr);
+    engine.PlayFile(44100 * 2 * 5);  // from 5 s
+    ASSERT_TRUE(system.WaitForQueued(kOut, 1, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return engine.player()->IsPlaying(); }));
+    system.SetDevices(kOut, {both[1]});
+    opens = system.OpenCount(kOut);
+    ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
+    ASSERT_TRUE(test::WaitUntil([&] { return system.OpenCount(kOut) == opens + 1; }, 1s));
+    ASSERT_TRUE(system.WaitForQueued(kOut, 1, 5s));
+    EXPECT_TRUE(engine.player()->IsPlaying());
+    EXPECT_EQ(system.OpenedDevice(kOut), "");
+    EXPECT_TRUE(notifier.Texts().empty());
+}
+
 // A stream that stops moving sound without a word (a server killed outright) is noticed by the
 // stall watch; one that will not start at all is reported too. Both come back on the clock.
 TEST_F(DeviceFailure, ASilentDeathAndAFailedStartAreNoticedAndTheInputComesBack) {
