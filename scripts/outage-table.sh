@@ -27,14 +27,14 @@ run() {
   "${cli[@]}" "$@" >"$work/out" 2>"$work/err" </dev/null &
   local pid=$!
   case $event in
-    dies) sleep 2; "$ctl" stop ;;
-    restarts) sleep 2; "$ctl" stop; sleep 2; "$ctl" start ;;
+    dies) sleep 3; "$ctl" stop ;;
+    restarts) sleep 3; "$ctl" stop; sleep 2; "$ctl" start ;;
   esac
   local code=0
   wait "$pid" || code=$?
   [ "$event" = dies ] && "$ctl" start
   local said
-  said=$(sed 's/|/\\|/g' "$work/err" | paste -sd '/' | sed 's#/# / #g')
+  said=$(sed -e 's/|/\\|/g' -e 's/\t/ /g' "$work/err" | awk 'NR > 1 { printf " ⏎ " } { printf "%s", $0 }')
   printf '%s: `%s`\n' "$code" "${said:-(nothing)}"
 }
 
@@ -50,12 +50,12 @@ echo "Back end: $backend"
 echo
 echo "| command | server dies for good: exit, stderr | server restarts: exit, stderr | bad target: exit, stderr |"
 echo "|---|---|---|---|"
-row listen "listen --seconds 6" "listen --seconds 2 --input nosuch"
-row tone "tone --seconds 6" "tone --seconds 2 --output nosuch"
-row metronome "metronome --meter 4 --tempo 120 --seconds 6" "metronome --meter 4 --tempo 120 --seconds 2 --output nosuch"
-row generate "generate --left 440,50,sine --seconds 6" "generate --left 440,50,sine --seconds 2 --output nosuch"
-row play "play $work/a4.wav --seconds 6" "play $work/missing.wav"
-row record "record -o $work/r.wav --seconds 6" "record -o $work/no/such/folder/r.wav --seconds 2"
+row listen "listen --seconds 10" "listen --seconds 2 --input nosuch"
+row tone "tone --seconds 10" "tone --seconds 2 --output nosuch"
+row metronome "metronome --meter 4 --tempo 120 --seconds 10" "metronome --meter 4 --tempo 120 --seconds 2 --output nosuch"
+row generate "generate --left 440,50,sine --seconds 10" "generate --left 440,50,sine --seconds 2 --output nosuch"
+row play "play $work/a4.wav --seconds 10" "play $work/missing.wav"
+row record "record -o $work/r.wav --seconds 10" "record -o $work/no/such/folder/r.wav --seconds 2"
 "$ctl" stop
 printf '| devices | %s | (not applicable) | (not applicable) |\n' "$(run none devices)"
 "$ctl" start

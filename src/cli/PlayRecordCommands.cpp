@@ -285,7 +285,19 @@ int RunPlay(const PlayOptions& options,
     const bool playedOut = !stop.load() && !player.IsPlaying();
     engine.StopFile();
     engine.Stop();
-    // A play whose stream died (its error is on stderr) did not play the file.
+    // A play whose stream died (its error is on stderr) played less than asked: it says how
+    // much it played.
+    if (notifier.Shown() && start) {
+        const double asked =
+            options.seconds > 0 ? options.seconds : fileSeconds - options.fromSeconds;
+        char line[128];
+        std::snprintf(line,
+                      sizeof line,
+                      "tonavise-cli: played %.1f of %.1f s: the sound output was lost",
+                      played,
+                      asked);
+        notifier.Print(line);
+    }
     return notifier.Shown() || !(start || playedOut) ? 1 : 0;
 }
 
@@ -324,12 +336,9 @@ int RunRecord(const RecordOptions& options,
     bool tooLittle = false;
     InputWatch watch(engine, &devices, notifier);
     while (!stop.load()) {
-        // A microphone that fails before anything was recorded does not work: its error has
-        // been shown. Later losses are waited out: the capture thread reopens it.
-        if (count.blocks.load() == 0 && notifier.Shown()) {
-            break;
-        }
-        watch.Update();
+        // A microphone that fails, also before anything was recorded (no sound server yet), is
+        // waited for within the limit: the capture thread reopens it every two seconds.
+        watch.Update(count.blocks.load() > 0);
         if (count.blocks.load() >= wanted) {
             break;
         }
@@ -349,10 +358,10 @@ int RunRecord(const RecordOptions& options,
     recordings.recording.store(0);
     engine.Stop();
     if (recordings.Count() == 0) {
-        if (!notifier.Shown()) {
-            err << "tonavise-cli: nothing was recorded\n";
-        }
-        return 1;  // the microphone could not be opened, or gave no sound
+        // The microphone could not be opened, or gave no sound.
+        notifier.Print(watch.Lost() ? "tonavise-cli: nothing was recorded: no sound input came"
+                                    : "tonavise-cli: nothing was recorded");
+        return 1;
     }
     FixedPath path(options.output);
     if (!recordings.SaveAs(path, notifier, UiLanguage::English)) {

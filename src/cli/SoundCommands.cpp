@@ -29,38 +29,53 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// Waits until `ready` holds (true) or the device failed (false). An open returns within
-// milliseconds or fails; the generous limit only guards against a sound server that hangs.
-bool WaitForStart(const std::function<bool()>& ready,
-                  const StreamNotifier& notifier,
-                  std::ostream& err) {
+enum class StartResult { Started, Failed, Hung };
+
+// Waits until `ready` holds, or the device failed (its error has been shown). An open returns
+// within milliseconds or fails; the generous limit only guards against a sound server that
+// hangs.
+StartResult WaitForStart(const std::function<bool()>& ready,
+                         const StreamNotifier& notifier,
+                         std::ostream& err) {
     const auto end = Clock::now() + 10s;
     while (!ready()) {
         if (notifier.Shown()) {
-            return false;
+            return StartResult::Failed;
         }
         if (Clock::now() > end) {
             err << "tonavise-cli: the sound device did not start\n";
-            return false;
+            return StartResult::Hung;
         }
         std::this_thread::sleep_for(5ms);
     }
-    return true;
+    return StartResult::Started;
 }
 
-// Output that dies while it plays (the sound server went away) is started again every two
-// seconds until it plays; stderr says when it was lost and when it is back. Runs until
-// `seconds` have passed (0: no limit) or `stop` is set. False when it never played again.
+// Output that could not start (no sound server yet) or dies while it plays (the server went
+// away) is started again every two seconds until it plays; stderr says when it was lost or is
+// waited for, and when it plays. Runs until `seconds` have passed (0: no limit) or `stop` is
+// set. False when it did not play at the end.
 bool KeepPlaying(double seconds,
                  const std::atomic<bool>& stop,
+                 StartResult started,
                  const std::function<bool()>& playing,
                  const std::function<void()>& restart,
                  const DeviceFactory& devices,
                  StreamNotifier& notifier) {
+    if (started == StartResult::Hung) {
+        return false;
+    }
     StandInNotice standIn(&devices, DeviceDirection::Output, notifier);
     const auto start = Clock::now();
     bool lost = false;
+    bool everPlayed = started == StartResult::Started;
     auto retry = start;
+    if (!everPlayed) {
+        notifier.Print("tonavise-cli: waiting for the sound output");
+        notifier.Mute(true);  // its failed starts say nothing more
+        lost = true;
+        retry = start + 2s;
+    }
     while (!stop.load()) {
         const auto now = Clock::now();
         if (seconds > 0 && now - start >= std::chrono::duration<double>(seconds)) {
@@ -69,8 +84,10 @@ bool KeepPlaying(double seconds,
         if (playing()) {
             if (lost) {
                 notifier.Mute(false);
-                notifier.Print("tonavise-cli: output restored");
+                notifier.Print(everPlayed ? "tonavise-cli: output restored"
+                                          : "tonavise-cli: output started");
                 lost = false;
+                everPlayed = true;
             }
             standIn.Update();
         } else if (!lost) {
@@ -86,7 +103,8 @@ bool KeepPlaying(double seconds,
     }
     notifier.Mute(false);
     if (lost && seconds > 0 && !stop.load()) {
-        notifier.Print("tonavise-cli: the sound output was lost and did not come back");
+        notifier.Print(everPlayed ? "tonavise-cli: the sound output was lost and did not come back"
+                                  : "tonavise-cli: the sound output did not start");
     }
     return !lost;
 }
@@ -146,12 +164,9 @@ int RunListen(const ListenOptions& options,
             Clock::now() - start >= std::chrono::duration<double>(options.seconds)) {
             break;
         }
-        // A microphone that fails before anything was heard is a device that does not work:
-        // its error has been shown, and the command ends. Later losses are waited out.
-        if (rows == 0 && notifier.Shown()) {
-            break;
-        }
-        watch.Update();
+        // A microphone that fails, also before anything was heard (no sound server yet), is
+        // waited for: the capture thread reopens it every two seconds.
+        watch.Update(rows > 0);
         if (!store.finishedFftEvent.wait(10ms)) {
             continue;
         }
@@ -164,11 +179,8 @@ int RunListen(const ListenOptions& options,
         out.flush();
     }
     engine.Stop();
-    if (rows == 0) {
-        return 1;  // never success after hearing nothing
-    }
-    // Asked for a time and ended by a lost input, not by the time or Ctrl-C: less than asked.
-    if (!stop.load() && options.seconds > 0 && watch.Lost()) {
+    // Asked for a time and ended with a lost input, not by Ctrl-C: less than asked.
+    if (!stop.load() && options.seconds > 0 && (watch.Lost() || rows == 0)) {
         char line[128];
         std::snprintf(line,
                       sizeof line,
@@ -178,7 +190,7 @@ int RunListen(const ListenOptions& options,
         notifier.Print(line);
         return 1;
     }
-    return 0;
+    return rows == 0 ? 1 : 0;  // never success after hearing nothing
 }
 
 namespace {
@@ -206,9 +218,8 @@ int RunTone(const ToneOptions& options,
     doreme.SetA4(options.a4);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
     engine.StartTone(options.key);
-    if (!WaitForStart([&] { return engine.output()->IsTonePlaying(); }, notifier, err)) {
-        return 1;
-    }
+    const StartResult started =
+        WaitForStart([&] { return engine.output()->IsTonePlaying(); }, notifier, err);
     char line[96];
     std::snprintf(line,
                   sizeof line,
@@ -220,6 +231,7 @@ int RunTone(const ToneOptions& options,
     const bool playing = KeepPlaying(
         options.seconds,
         stop,
+        started,
         [&] { return engine.output()->IsTonePlaying(); },
         [&] { engine.StartTone(options.key); },
         devices,
@@ -272,14 +284,14 @@ int RunMetronome(const MetronomeOptions& options,
     store.subdivision.store(options.subdivision);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
     engine.ToggleMetronome();
-    if (!WaitForStart([&] { return engine.output()->IsMetronomePlaying(); }, notifier, err)) {
-        return 1;
-    }
+    const StartResult started =
+        WaitForStart([&] { return engine.output()->IsMetronomePlaying(); }, notifier, err);
     out << "metronome: " << store.tempo.load() << " bpm, meter " << options.meter << '\n';
     out.flush();
     const bool playing = KeepPlaying(
         options.seconds,
         stop,
+        started,
         [&] { return engine.output()->IsMetronomePlaying(); },
         [&] { engine.ToggleMetronome(); },
         devices,
@@ -352,10 +364,7 @@ int RunGenerate(const GenerateOptions& options,
     signal.GenerateChannel(left.frequency, left.amplitude, left.waveForm, 0);
     signal.GenerateChannel(right.frequency, right.amplitude, right.waveForm, 1);
     generator.post(UM_SIGNAL_START);
-    if (!WaitForStart([&] { return generator.IsPlaying(); }, notifier, err)) {
-        generator.join();
-        return 1;
-    }
+    const StartResult started = WaitForStart([&] { return generator.IsPlaying(); }, notifier, err);
     const auto describe = [](const ChannelSetting& c) {
         return std::to_string(c.frequency) + " Hz " + std::to_string(c.amplitude) + " % " +
                kWaveNames[c.waveForm];
@@ -365,6 +374,7 @@ int RunGenerate(const GenerateOptions& options,
     const bool playing = KeepPlaying(
         options.seconds,
         stop,
+        started,
         [&] { return generator.IsPlaying(); },
         [&] { generator.post(UM_SIGNAL_START); },
         devices,

@@ -91,16 +91,27 @@ class StandInNotice {
 };
 
 // Says on stderr when the microphone is lost and when it is back (the capture thread reopens it
-// by itself), and when a chosen input went away and the default stands in for it, until the
-// chosen one is taken again. Update() from the command's loop.
+// by itself), or, when it could not open before anything was heard (no sound server yet), that
+// it is waited for and when it starts; and when a chosen input went away and the default
+// stands in for it, until the chosen one is taken again. Update() from the command's loop, with
+// whether any sound has arrived yet.
 class InputWatch {
   public:
     InputWatch(const LiveEngine& engine, const DeviceFactory* devices, StreamNotifier& notifier)
-        : engine_(engine), notifier_(notifier), standIn_(devices, DeviceDirection::Input, notifier) {}
-    void Update() {
+        : engine_(engine),
+          notifier_(notifier),
+          standIn_(devices, DeviceDirection::Input, notifier) {}
+    void Update(bool heardAnything) {
         const bool lost = engine_.InputState().noInput;
         if (lost != lost_) {
-            notifier_.Print(lost ? "tonavise-cli: input lost" : "tonavise-cli: input restored");
+            if (lost) {
+                waiting_ = !heardAnything;
+                notifier_.Print(waiting_ ? "tonavise-cli: waiting for the sound input"
+                                         : "tonavise-cli: input lost");
+            } else {
+                notifier_.Print(waiting_ ? "tonavise-cli: input started"
+                                         : "tonavise-cli: input restored");
+            }
             lost_ = lost;
         }
         if (!lost) {
@@ -116,6 +127,7 @@ class InputWatch {
     StreamNotifier& notifier_;
     StandInNotice standIn_;
     bool lost_ = false;
+    bool waiting_ = false;  // lost before anything was heard
 };
 
 }  // namespace tonavise::cli

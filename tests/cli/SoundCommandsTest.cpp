@@ -55,16 +55,38 @@ TEST(ListenCommand, PrintsTheAnalysisRowsOfTheLiveInput) {
     EXPECT_EQ(system.LastOpenFormat(kIn).channels, 1);
 }
 
-TEST(ListenCommand, AnInputThatCannotOpenPrintsTheErrorBoxText) {
+// An input that cannot open (no sound server yet) is said once and waited for: picked up when
+// it comes, or, when it never does, the command fails saying that it heard nothing.
+TEST(ListenCommand, AnInputThatCannotOpenIsWaitedForAndPickedUpWhenItComes) {
     VirtualSoundSystem system;
+    system.SetInputSignal([](int64_t, int) { return 1000.0; });
+    system.StartClock(1.0);
     system.SetOpenResult(kIn, kDeviceNoDriver);
     std::atomic<bool> stop{false};
     std::ostringstream out;
     std::ostringstream err;
     ListenOptions options;
     options.stereo = true;
+    options.seconds = 0.5;
     EXPECT_EQ(RunListen(options, system, stop, out, err), 1);
-    EXPECT_EQ(err.str(), "Error = 0x00000006, : No sound device is available.\n");
+    EXPECT_EQ(err.str(),
+              "Error = 0x00000006, : No sound device is available.\n"
+              "tonavise-cli: waiting for the sound input\n"
+              "tonavise-cli: listened 0.0 of 0.5 s: the sound input was lost\n");
+
+    err.str("");
+    options.seconds = 4;
+    std::thread server([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        system.SetOpenResult(kIn, kDeviceOk);
+    });
+    EXPECT_EQ(RunListen(options, system, stop, out, err), 0);
+    server.join();
+    system.StopClock();
+    EXPECT_EQ(err.str(),
+              "Error = 0x00000006, : No sound device is available.\n"
+              "tonavise-cli: waiting for the sound input\n"
+              "tonavise-cli: input started\n");
 }
 
 TEST(ToneCommand, SoundsTheKeyUntilTheTimeIsUp) {
@@ -80,10 +102,26 @@ TEST(ToneCommand, SoundsTheKeyUntilTheTimeIsUp) {
     EXPECT_EQ(system.OpenCount(kOut), 1);
     EXPECT_FALSE(system.IsOpen(kOut)) << "stopped and closed at the end";
 
+    // An output that cannot start is waited for, and it is said when it never started.
     system.SetOpenResult(kOut, kDeviceBadFormat);
     EXPECT_EQ(RunTone(options, system, stop, out, err), 1);
     EXPECT_EQ(err.str(),
-              "Error = 0x00000020, : The sound device does not support this wave format.\n");
+              "Error = 0x00000020, : The sound device does not support this wave format.\n"
+              "tonavise-cli: waiting for the sound output\n"
+              "tonavise-cli: the sound output did not start\n");
+
+    err.str("");
+    options.seconds = 3;
+    std::thread server([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+        system.SetOpenResult(kOut, kDeviceOk);
+    });
+    EXPECT_EQ(RunTone(options, system, stop, out, err), 0);
+    server.join();
+    EXPECT_EQ(err.str(),
+              "Error = 0x00000020, : The sound device does not support this wave format.\n"
+              "tonavise-cli: waiting for the sound output\n"
+              "tonavise-cli: output started\n");
 }
 
 TEST(MetronomeCommand, StartsAtTheTempoAndMeterAndRefusesAnUnknownMeter) {

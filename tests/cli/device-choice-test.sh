@@ -71,7 +71,8 @@ grep -q 'no input device named "nowhere"' "$tmp/err" && grep -q 'second_mic' "$t
 "$cli" tone --output nowhere --seconds 1 >/dev/null 2>/dev/null
 [ $? -eq 1 ] || fail "an unknown output exits with 1"
 
-# A server that refuses the connection: the device error once, at once, exit 1.
+# A server that refuses the connection: the device error once, the input waited for during the
+# time asked, exit 1 when nothing came.
 for backend in pulse auto; do
   start=$(date +%s%N)
   PULSE_SERVER=unix:$tmp/refusing TONAVISE_SOUND=$backend \
