@@ -2,6 +2,7 @@
 
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>
+#include <pa_linux_alsa.h>
 #include <portaudio.h>
 
 #include <algorithm>
@@ -9,6 +10,8 @@
 #include <mutex>
 #include <string>
 #include <vector>
+
+#include "engine/RealtimeScheduling.h"
 
 namespace tonavise {
 
@@ -80,6 +83,7 @@ class PortAudioDevice final : public WaveDevice {
 
   protected:
     DeviceResult BackendOpen(const WaveFormat& f) override {
+        RaiseToRealtime();
         const auto lock = system_.LockStreams();
         const DeviceResult result = OpenStream(f);
         system_.NoteOpen(result == kDeviceOk);
@@ -122,6 +126,10 @@ class PortAudioDevice final : public WaveDevice {
             return e;
         }
         Pa_SetStreamFinishedCallback(stream_, &PortAudioDevice::Finished);
+        // The callback thread moves the sound between the device and the queued buffers.
+        if (info->hostApi == Pa_HostApiTypeIdToHostApiIndex(paALSA)) {
+            PaAlsa_EnableRealtimeScheduling(stream_, 1);
+        }
         return kDeviceOk;
     }
 
