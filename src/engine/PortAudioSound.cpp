@@ -2,7 +2,6 @@
 
 #include <alsa/asoundlib.h>
 #include <dlfcn.h>
-#include <pa_linux_alsa.h>
 #include <portaudio.h>
 
 #include <algorithm>
@@ -126,10 +125,6 @@ class PortAudioDevice final : public WaveDevice {
             return e;
         }
         Pa_SetStreamFinishedCallback(stream_, &PortAudioDevice::Finished);
-        // The callback thread moves the sound between the device and the queued buffers.
-        if (info->hostApi == Pa_HostApiTypeIdToHostApiIndex(paALSA)) {
-            PaAlsa_EnableRealtimeScheduling(stream_, 1);
-        }
         return kDeviceOk;
     }
 
