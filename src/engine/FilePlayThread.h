@@ -27,12 +27,12 @@
 #include <vector>
 
 #include "engine/AnalysisThread.h"
+#include "engine/DeviceStandIn.h"
 #include "engine/FileLoading.h"
 #include "engine/LoadedClip.h"
 #include "engine/MessageThread.h"
 #include "engine/PracticeStream.h"
 #include "engine/ScopeFeed.h"
-#include "engine/DeviceStandIn.h"
 #include "engine/SoundDevice.h"
 
 namespace tonavise {

@@ -16,8 +16,8 @@
 #include <span>
 
 #include "engine/AudioFormat.h"
-#include "engine/MessageThread.h"
 #include "engine/DeviceStandIn.h"
+#include "engine/MessageThread.h"
 #include "engine/SoundDevice.h"
 #include "engine/UiLanguage.h"
 #include "engine/WaveInThread.h"

@@ -36,9 +36,9 @@
 #include <memory>
 #include <span>
 
+#include "engine/DeviceStandIn.h"
 #include "engine/MessageThread.h"
 #include "engine/SeqlockRing.h"
-#include "engine/DeviceStandIn.h"
 #include "engine/SoundDevice.h"
 
 namespace tonavise {

@@ -18,8 +18,8 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/MessageThread.h"
 #include "engine/DeviceStandIn.h"
+#include "engine/MessageThread.h"
 #include "engine/SoundDevice.h"
 
 namespace tonavise {
