@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include "engine/RealtimeScheduling.h"
-
 namespace tonavise {
 
 namespace {
@@ -82,7 +80,6 @@ class PortAudioDevice final : public WaveDevice {
 
   protected:
     DeviceResult BackendOpen(const WaveFormat& f) override {
-        RaiseToRealtime();
         const auto lock = system_.LockStreams();
         const DeviceResult result = OpenStream(f);
         system_.NoteOpen(result == kDeviceOk);

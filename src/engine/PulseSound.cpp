@@ -7,8 +7,6 @@
 #include <atomic>
 #include <cstring>
 
-#include "engine/RealtimeScheduling.h"
-
 namespace tonavise {
 
 namespace {
@@ -54,15 +52,6 @@ class PulseConnection {
         if (loop_ != nullptr) {
             pa_threaded_mainloop_set_name(loop_, "tonavise-pulse");
             started_ = pa_threaded_mainloop_start(loop_) == 0;
-            if (started_) {
-                // The mainloop thread hands the queued sound to the server on its requests.
-                pa_threaded_mainloop_lock(loop_);
-                pa_mainloop_api_once(
-                    pa_threaded_mainloop_get_api(loop_),
-                    [](pa_mainloop_api*, void*) { RaiseToRealtime(); },
-                    nullptr);
-                pa_threaded_mainloop_unlock(loop_);
-            }
         }
     }
 
@@ -275,7 +264,6 @@ class PulseWaveDevice final : public WaveDevice {
 
   protected:
     DeviceResult BackendOpen(const WaveFormat& f) override {
-        RaiseToRealtime();
         spec_.format = f.bitsPerSample == 8 ? PA_SAMPLE_U8 : PA_SAMPLE_S16LE;
         spec_.rate = f.samplesPerSec;
         spec_.channels = static_cast<uint8_t>(f.channels);
