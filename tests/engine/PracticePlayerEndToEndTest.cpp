@@ -107,7 +107,7 @@ class PracticePlayerEndToEnd : public ::testing::TestWithParam<SoundBackend> {
 
 TEST_P(PracticePlayerEndToEnd, ASeekWhilePlayingGoesOnFromTheNewPlace) {
     // A glide whose frequency tells the time: 300 Hz + 100 Hz a second.
-    std::vector<int16_t> glide(44100 * 4);
+    std::vector<int16_t> glide(44100 * 6);
     for (std::size_t i = 0; i < glide.size(); ++i) {
         const double t = static_cast<double>(i) / 44100;
         glide[i] = static_cast<int16_t>(
@@ -117,26 +117,28 @@ TEST_P(PracticePlayerEndToEnd, ASeekWhilePlayingGoesOnFromTheNewPlace) {
     rig->engine.PlayFile(0);
     ASSERT_TRUE(test::WaitUntil([&] { return Player().IsPlaying(); }, 15s));
     FeedFor(1200ms);
-    // As the slider's release does: Stop, then Play from 2.0 s.
+    // As the slider's release does: Stop, then Play from 4.0 s (700 Hz), far from anything the
+    // first play can have reached (under 2.5 s, 550 Hz, even on a slow machine).
     const int64_t seekFrame = rig->tape.Frames();
     const std::size_t reportsBefore = positions.All().size();
     rig->engine.StopFile();
-    rig->engine.PlayFile(2 * 44100 * 2);
+    rig->engine.PlayFile(4 * 44100 * 2);
     FeedFor(1500ms);
     ASSERT_TRUE(Player().IsPlaying());
 
-    // The reported position runs on from 2.0 s: the first report of the new play is at most a
+    // The reported position runs on from 4.0 s: the first report of the new play is at most a
     // feed's time past it.
     const std::vector<int64_t> all = positions.All();
     const auto resumed = std::find_if(all.begin() + static_cast<std::ptrdiff_t>(reportsBefore),
                                       all.end(),
-                                      [](int64_t p) { return p >= 2 * 44100 * 2; });
+                                      [](int64_t p) { return p >= 4 * 44100 * 2; });
     ASSERT_NE(resumed, all.end());
-    EXPECT_LE(*resumed, (2 * 44100 + 44100 * 6 / 100) * 2) << "the new play starts at 2.0 s";
+    EXPECT_LE(*resumed, (4 * 44100 + 44100 * 6 / 100) * 2) << "the new play starts at 4.0 s";
 
-    // What is heard of the new play starts at 2.0 s of the glide. Its start is the first loud
-    // 10 ms past where the old play was (under 1.75 s, 475 Hz): a back end that stops and
-    // starts at once leaves no silence between the two.
+    // What is heard of the new play starts at 4.0 s of the glide. Its start is the first loud
+    // 10 ms above 625 Hz: a back end that stops and starts at once leaves no silence between
+    // the two plays, and the zero crossings of 10 ms read a tone only to within 50 Hz, so the
+    // line lies well clear of both (the old play's at most 550 Hz, the new one's 700 Hz).
     ASSERT_TRUE(rig->tape.WaitForFrames(seekFrame + 44100, 15s));
     const std::vector<int16_t> heard = rig->tape.Channel(0, seekFrame);
     int64_t onset = -1;
@@ -144,7 +146,7 @@ TEST_P(PracticePlayerEndToEnd, ASeekWhilePlayingGoesOnFromTheNewPlace) {
          w += 441) {
         const std::span<const int16_t> part(heard.data() + w, 441);
         const bool loud = *std::max_element(part.begin(), part.end()) > 6000;
-        if (loud && test::ZeroCrossingHz(part, 44100) > 475) {
+        if (loud && test::ZeroCrossingHz(part, 44100) > 625) {
             onset = w;
         }
     }
@@ -152,9 +154,9 @@ TEST_P(PracticePlayerEndToEnd, ASeekWhilePlayingGoesOnFromTheNewPlace) {
     const std::span<const int16_t> window(heard.data() + onset + 220, 1764);  // 40 ms
     const double hz = test::ZeroCrossingHz(window, 44100);
     const double at = (hz - 300) / 100 - (220 + 882) / 44100.0;
-    std::printf("after the seek to 2.0 s the sound starts at %.3f s of the file\n", at);
+    std::printf("after the seek to 4.0 s the sound starts at %.3f s of the file\n", at);
     RecordProperty("seek_heard_start_s", std::to_string(at));
-    EXPECT_NEAR(at, 2.0, 0.05);
+    EXPECT_NEAR(at, 4.0, 0.05);
 }
 
 TEST_P(PracticePlayerEndToEnd, ALoopOfOneSecondRepeatsWithoutAGapOrAClick) {
