@@ -30,12 +30,7 @@ step "build and test (RelWithDebInfo)"
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build -j "$jobs"
 ctest --test-dir build --output-on-failure -j "$jobs" -LE sound
-# The sound tests wait on the sound's own clock and use little of the processor, so they run
-# while the hygiene checks keep both cores busy (they pass 50 runs in a row with a busy loop on
-# every core: scripts/under-load.sh); their report follows the checks'.
-sound_tests build >build/sound-tests.log 2>&1 &
-sound_pid=$!
-trap 'kill "$sound_pid" 2>/dev/null || true' EXIT
+sound_tests build
 
 step "hygiene: format and clang-tidy"
 scripts/lint.sh build
@@ -43,13 +38,6 @@ scripts/lint.sh build
 step "transform tests on a processor without AVX (qemu, Westmere): the baseline kernels"
 qemu-x86_64 -cpu Westmere build/tests/engine/engine_tests --gtest_filter='Fft*' --gtest_brief=1 \
   2>&1 | grep -v "TCG doesn't support"
-
-step "sound tests (RelWithDebInfo)"
-sound_status=0
-wait "$sound_pid" || sound_status=$?
-trap - EXIT
-cat build/sound-tests.log
-[ "$sound_status" -eq 0 ] || exit "$sound_status"
 
 step "build and test with AddressSanitizer and UndefinedBehaviorSanitizer"
 cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTONAVISE_SANITIZE=address,undefined \
