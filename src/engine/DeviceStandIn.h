@@ -4,8 +4,11 @@
 // default stands in, the owner asks now and then whether the chosen device is back and, when it
 // is, reopens on it. Both reopens are the owner's: the watch only answers when.
 //
-// Threads: the owner's worker thread only (it asks the sound system; never an audio thread).
+// Threads: the owner's worker thread (it asks the sound system; never an audio thread); Held()
+// from any thread.
 #pragma once
+
+#include <atomic>
 
 #include "engine/SoundDevice.h"
 
@@ -25,6 +28,26 @@ class StandInWatch {
     // (the sound system is asked at most every kAskSeconds).
     bool Back();
 
+    // Runs `move` (the owner closing its stream and opening the next one) so that Held() says
+    // the sound plays throughout: the owner's flag drops between the two streams, and a caller
+    // polling it then would take the play for ended (the tool would stop, the buttons flicker).
+    template <typename Move>
+    void MoveSound(Move&& move) {
+        moves_.fetch_add(1, std::memory_order_relaxed);
+        std::atomic_thread_fence(std::memory_order_release);
+        move();
+        moves_.fetch_add(1, std::memory_order_release);
+    }
+    // The owner's "playing" as other threads should read it: `read()`, or true when the read
+    // fell within a move (a move that failed reads as ended on the next call).
+    template <typename Read>
+    bool Held(Read&& read) const {
+        const unsigned before = moves_.load(std::memory_order_acquire);
+        const bool on = read();
+        std::atomic_thread_fence(std::memory_order_acquire);
+        return on || (before & 1u) != 0 || moves_.load(std::memory_order_relaxed) != before;
+    }
+
     static constexpr double kAskSeconds = 2.0;
 
   private:
@@ -32,6 +55,7 @@ class StandInWatch {
     const DeviceDirection direction_;
     bool standingIn_ = false;
     double askAt_ = 0.0;
+    std::atomic<unsigned> moves_{0};  // odd while a move runs
 };
 
 }  // namespace tonavise

@@ -161,7 +161,7 @@ void CFilePlayThread::Open(std::unique_ptr<MessagePayload> payload) {
 }
 
 void CFilePlayThread::Play(int64_t requestedOffset) {
-    if (IsPlaying() || clip_.kind == LoadedKind::None || clip_.length <= 0) {
+    if (Sounding() || clip_.kind == LoadedKind::None || clip_.length <= 0) {
         return;
     }
     // Whole frames, and a multiple of 4 bytes as the slider has always given.
@@ -250,7 +250,7 @@ bool CFilePlayThread::QueueHeader(WaveHeader& header) {
 }
 
 void CFilePlayThread::Stop() {
-    if (!IsPlaying()) {
+    if (!Sounding()) {
         return;
     }
     playing_.store(false, std::memory_order_relaxed);
@@ -267,13 +267,13 @@ void CFilePlayThread::Stop() {
 }
 
 void CFilePlayThread::Pause() {
-    if (IsPlaying() && device_ && device_->Pause() == kDeviceOk) {
+    if (Sounding() && device_ && device_->Pause() == kDeviceOk) {
         paused_.store(true, std::memory_order_relaxed);
     }
 }
 
 void CFilePlayThread::Resume() {
-    if (IsPlaying() && device_ && device_->Restart() == kDeviceOk) {
+    if (Sounding() && device_ && device_->Restart() == kDeviceOk) {
         paused_.store(false, std::memory_order_relaxed);
     }
 }
@@ -283,10 +283,10 @@ void CFilePlayThread::EndOfBuffer(const Message& m) {
     WaveHeader* header = done != nullptr ? done->header : nullptr;
     // A completion posted by the reset of an earlier play can arrive after a new play has
     // started: the new play's buffer is not done, and that play goes on.
-    if (IsPlaying() && (header == nullptr || !header->IsDone())) {
+    if (Sounding() && (header == nullptr || !header->IsDone())) {
         return;
     }
-    if (IsPlaying() && FromDevice(m)) {
+    if (Sounding() && FromDevice(m)) {
         --queued_;
         if (Refill(*header)) {
             return;
@@ -302,13 +302,13 @@ void CFilePlayThread::EndOfBuffer(const Message& m) {
         ending_ = queued_ == 0;
         return;
     }
-    if (!IsPlaying()) {
+    if (!Sounding()) {
         Finish();
     }
 }
 
 void CFilePlayThread::PlayedOut(const Message& m) {
-    if (IsPlaying() && ending_ && FromDevice(m)) {
+    if (Sounding() && ending_ && FromDevice(m)) {
         Finish();
     }
 }
@@ -316,7 +316,7 @@ void CFilePlayThread::PlayedOut(const Message& m) {
 // The stream died (the sound server went away): the play ends as if Stop had been pressed,
 // and the user learns why.
 void CFilePlayThread::DeviceFailed(const Message& m) {
-    if (!IsPlaying() || !FromDevice(m)) {
+    if (!Sounding() || !FromDevice(m)) {
         return;
     }
     if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
@@ -332,7 +332,7 @@ void CFilePlayThread::DeviceFailed(const Message& m) {
 }
 
 void CFilePlayThread::onTick() {
-    if (IsPlaying() && standIn_.Back()) {
+    if (Sounding() && standIn_.Back()) {
         PlayOnAnotherDevice();  // the chosen device is back: the play moves to it
     }
 }
@@ -342,11 +342,13 @@ void CFilePlayThread::onTick() {
 void CFilePlayThread::PlayOnAnotherDevice() {
     const int64_t at = PlayPosition();
     const bool paused = IsPaused();
-    Stop();
-    Play(at);
-    if (paused) {
-        Pause();
-    }
+    standIn_.MoveSound([&] {
+        Stop();
+        Play(at);
+        if (paused) {
+            Pause();
+        }
+    });
 }
 
 void CFilePlayThread::SetLoop(std::unique_ptr<MessagePayload> payload) {
@@ -376,7 +378,7 @@ bool CFilePlayThread::FromDevice(const Message& m) const {
 }
 
 int64_t CFilePlayThread::PlayPosition() const {
-    if (!IsPlaying() || !device_) {
+    if (!Sounding() || !device_) {
         return 0;
     }
     const int64_t heard = device_->Position() / deviceFormat_.blockAlign;
@@ -398,7 +400,7 @@ void CFilePlayThread::Feed(PlayerListener* frame) {
     // within 50 ms of where the last block ended, the next block continues from there instead.
     // Otherwise (a new play, a pause, a slow feed) the block starts at the play position.
     // The block is taken from the sound as it is heard (slowed, transposed, looped).
-    if (!IsPlaying() || !device_) {
+    if (!Sounding() || !device_) {
         BuildFeedBlockAtStreamSample(clip_, StreamSampleAtPosition(clip_, position), feed_);
         nextStreamSample_ = -1;
     } else {

@@ -86,7 +86,9 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
     bool PostLoop(int64_t a, int64_t b);
 
     bool IsLoaded() const { return kind_.load(std::memory_order_relaxed) != LoadedKind::None; }
-    bool IsPlaying() const override { return playing_.load(std::memory_order_relaxed); }
+    bool IsPlaying() const override {
+        return standIn_.Held([this] { return playing_.load(std::memory_order_relaxed); });
+    }
     bool IsPaused() const { return paused_.load(std::memory_order_relaxed); }
     int ChannelCount() const override { return channels_.load(std::memory_order_relaxed); }
     int32_t Length() const { return length_.load(std::memory_order_relaxed); }
@@ -99,6 +101,7 @@ class CFilePlayThread final : public MessageThread, public PlayerStatus {
     void onTick() override;
 
   private:
+    bool Sounding() const { return playing_.load(std::memory_order_relaxed); }
     void Open(std::unique_ptr<MessagePayload> payload);
     void Play(int64_t requestedOffset);
     void Stop();

@@ -63,10 +63,12 @@ void CRecorderThread::handleMessage(Message& m) {
             break;
         case MM_DEVICE_FAILED: {
             const auto* done = std::get_if<BufferDone>(&m.argument);
-            if (IsPlaying() && waveOut_ && done != nullptr && done->device == waveOut_.get()) {
+            if (Sounding() && waveOut_ && done != nullptr && done->device == waveOut_.get()) {
                 if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
-                    StopPlayback();
-                    OpenOutput();
+                    standIn_.MoveSound([this] {
+                        StopPlayback();
+                        OpenOutput();
+                    });
                     break;
                 }
                 // Stopped before the message, so whoever reads it sees the playback ended.
@@ -83,7 +85,7 @@ void CRecorderThread::handleMessage(Message& m) {
 }
 
 bool CRecorderThread::CopyPlaybackBlock(std::span<int16_t> dest) const {
-    if (!IsPlaying() || dest.size() < kBlockFrames) {
+    if (!Sounding() || dest.size() < kBlockFrames) {
         return false;
     }
     std::lock_guard guard(bufferLock_);
@@ -93,7 +95,7 @@ bool CRecorderThread::CopyPlaybackBlock(std::span<int16_t> dest) const {
 }
 
 void CRecorderThread::ReplaceCaptured(std::span<int16_t> frames, int channels) {
-    if (!IsPlaying()) {
+    if (!Sounding()) {
         return;
     }
     std::lock_guard guard(bufferLock_);
@@ -109,7 +111,7 @@ void CRecorderThread::ReplaceCaptured(std::span<int16_t> frames, int channels) {
 }
 
 bool CRecorderThread::FillBuffer(int k) {
-    if (!IsPlaying()) {
+    if (!Sounding()) {
         return false;
     }
     // The device has finished with buffer k; the monitor may be reading the other one.
@@ -130,7 +132,7 @@ DeviceResult CRecorderThread::QueueBuffer(int k) {
 }
 
 void CRecorderThread::OpenOutput() {
-    if (IsPlaying()) {
+    if (Sounding()) {
         return;
     }
     recorderPlaying_.store(true, std::memory_order_relaxed);
@@ -171,14 +173,16 @@ void CRecorderThread::OpenOutput() {
 }
 
 void CRecorderThread::onTick() {
-    if (IsPlaying() && standIn_.Back()) {
-        StopPlayback();  // the chosen device is back: the playback moves to it
-        OpenOutput();
+    if (Sounding() && standIn_.Back()) {
+        standIn_.MoveSound([this] {  // the chosen device is back: the playback moves to it
+            StopPlayback();
+            OpenOutput();
+        });
     }
 }
 
 void CRecorderThread::Completion() {
-    if (!IsPlaying()) {
+    if (!Sounding()) {
         return;
     }
     int k = 0;
@@ -200,7 +204,7 @@ void CRecorderThread::Completion() {
 }
 
 void CRecorderThread::StopPlayback() {
-    if (!IsPlaying()) {
+    if (!Sounding()) {
         return;
     }
     recorderPlaying_.store(false, std::memory_order_relaxed);

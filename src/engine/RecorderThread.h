@@ -35,7 +35,9 @@ class CRecorderThread final : public MessageThread, public PlaybackMonitor {
                     UiLanguage language);
     ~CRecorderThread() override;
 
-    bool IsPlaying() const { return recorderPlaying_.load(std::memory_order_relaxed); }
+    bool IsPlaying() const {
+        return standIn_.Held([this] { return Sounding(); });
+    }
 
     // The playback monitor: copies the block most recently handed to the output into `dest`
     // (4410 samples). False when nothing plays.
@@ -54,6 +56,7 @@ class CRecorderThread final : public MessageThread, public PlaybackMonitor {
   private:
     using Block = std::array<int16_t, kBlockFrames>;
 
+    bool Sounding() const { return recorderPlaying_.load(std::memory_order_relaxed); }
     bool FillBuffer(int k);
     void OpenOutput();
     void StopPlayback();

@@ -23,13 +23,13 @@ CWaveOutThread::~CWaveOutThread() {
 }
 
 bool CWaveOutThread::IsTonePlaying() const {
-    return outputOpen_.load(std::memory_order_acquire) == 1 &&
-           mode_.load(std::memory_order_relaxed) == kModeTone;
+    return mode_.load(std::memory_order_relaxed) == kModeTone &&
+           standIn_.Held([this] { return outputOpen_.load(std::memory_order_acquire) == 1; });
 }
 
 bool CWaveOutThread::IsMetronomePlaying() const {
-    return outputOpen_.load(std::memory_order_acquire) == 1 &&
-           mode_.load(std::memory_order_relaxed) == kModeMetronome;
+    return mode_.load(std::memory_order_relaxed) == kModeMetronome &&
+           standIn_.Held([this] { return outputOpen_.load(std::memory_order_acquire) == 1; });
 }
 
 HeardBeat CWaveOutThread::CurrentHeardBeat() const {
@@ -143,8 +143,10 @@ void CWaveOutThread::handleMessage(Message& message) {
                 done->device == waveOut_.get()) {
                 // Its chosen device went away: the sound goes on at once on the default.
                 if (!countInActive_ && standIn_.Gone()) {
-                    StopOutput();
-                    OpenOutput();
+                    standIn_.MoveSound([this] {
+                        StopOutput();
+                        OpenOutput();
+                    });
                     break;
                 }
                 const DeviceResult code = waveOut_->FailureCode();
@@ -191,8 +193,10 @@ void CWaveOutThread::onTick() {
         return;
     }
     if (!countInActive_ && standIn_.Back()) {
-        StopOutput();  // the chosen device is back: the sound moves to it
-        OpenOutput();
+        standIn_.MoveSound([this] {  // the chosen device is back: the sound moves to it
+            StopOutput();
+            OpenOutput();
+        });
         return;
     }
     if (!countInActive_) {

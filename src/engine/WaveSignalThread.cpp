@@ -42,10 +42,12 @@ void CWaveSignalThread::handleMessage(Message& message) {
         case MM_DEVICE_FAILED: {
             // The stream died: the signal stops as if Stop had been pressed, with the reason.
             const auto* done = std::get_if<BufferDone>(&message.argument);
-            if (IsPlaying() && done != nullptr && done->device == waveOut_.get()) {
+            if (Sounding() && done != nullptr && done->device == waveOut_.get()) {
                 if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
-                    StopSignal();
-                    StartSignal();
+                    standIn_.MoveSound([this] {
+                        StopSignal();
+                        StartSignal();
+                    });
                     break;
                 }
                 const DeviceResult code = waveOut_->FailureCode();
@@ -65,14 +67,16 @@ void CWaveSignalThread::onExit() {
 }
 
 void CWaveSignalThread::onTick() {
-    if (IsPlaying() && standIn_.Back()) {
-        StopSignal();  // the chosen device is back: the signal moves to it
-        StartSignal();
+    if (Sounding() && standIn_.Back()) {
+        standIn_.MoveSound([this] {  // the chosen device is back: the signal moves to it
+            StopSignal();
+            StartSignal();
+        });
     }
 }
 
 void CWaveSignalThread::StartSignal() {
-    if (IsPlaying()) {
+    if (Sounding()) {
         return;
     }
     if (!waveOut_) {
@@ -103,7 +107,7 @@ void CWaveSignalThread::StartSignal() {
 }
 
 void CWaveSignalThread::StopSignal() {
-    if (!IsPlaying()) {
+    if (!Sounding()) {
         return;
     }
     waveOut_->Reset();
@@ -118,7 +122,7 @@ void CWaveSignalThread::OnDone() {
     if (SignalListener* owner = ownerDialog_.load(std::memory_order_acquire)) {
         owner->OnSignalBufferDone();
     }
-    if (!IsPlaying()) {
+    if (!Sounding()) {
         return;  // the device was closed by StopSignal
     }
     for (WaveHeader& header : headers_) {

@@ -42,7 +42,9 @@ class CWaveSignalThread final : public MessageThread {
     ~CWaveSignalThread() override;
 
     void SetOwnerDialog(SignalListener* owner);
-    bool IsPlaying() const { return signalPlaying_.load(std::memory_order_acquire) != 0; }
+    bool IsPlaying() const {
+        return standIn_.Held([this] { return Sounding(); });
+    }
 
     // Opens the device and queues the buffer twice. A device that cannot be opened shows the
     // device error box and leaves the thread idle, so the next start tries again.
@@ -55,6 +57,7 @@ class CWaveSignalThread final : public MessageThread {
     void onTick() override;
 
   private:
+    bool Sounding() const { return signalPlaying_.load(std::memory_order_acquire) != 0; }
     void OnDone();
 
     SignalBuffer& signal_;
