@@ -97,6 +97,7 @@ void CWaveInThread::LoseInput(DeviceResult code) {
         ShowDeviceError(notifier_, *device_, code);
     }
     inputLost_.store(true, std::memory_order_relaxed);
+    blocksSinceLoss_ = 0;
     reopenAt_ = SteadySeconds() + kReopenSeconds;
 }
 
@@ -208,8 +209,8 @@ void CWaveInThread::HandleBlock(const Message& message) {
     if (BlockRecorder* recorder = recorder_.load(std::memory_order_acquire)) {
         recorder->RecordBlock(block, channels);
     }
-    if (InputLost()) {
-        inputLost_.store(false, std::memory_order_relaxed);
+    inputLost_.store(false, std::memory_order_relaxed);
+    if (lossShown_ && ++blocksSinceLoss_ >= kBlocksThatEndAnOutage) {
         lossShown_ = false;
     }
     nextBuffer_ = (k + 1) % kCaptureBufferCount;

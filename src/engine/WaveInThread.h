@@ -65,6 +65,9 @@ class CaptureObserver {
 inline constexpr int kCaptureBufferCount = 10;
 // How often a failed input device is tried again.
 inline constexpr double kReopenSeconds = 2.0;
+// An outage ends only after a second of sound: a stream that comes back and fails again within
+// it (a sound server still starting on a busy machine) is the same outage, told once.
+inline constexpr int kBlocksThatEndAnOutage = 10;
 // Room for one block of stereo frames: 17640 bytes.
 inline constexpr int kCaptureBufferSamples = 2 * kBlockFrames;
 
@@ -122,6 +125,7 @@ class CWaveInThread final : public MessageThread {
     double retakeAt_ = 0.0;            // when to look next whether a missing chosen input is back
     int nextBuffer_ = 0;               // the buffer that fills next: blocks go out in this order
     bool lossShown_ = false;           // the error box of the current loss has been shown
+    int blocksSinceLoss_ = 0;          // blocks captured since the last loss
     double reopenAt_ = 0.0;            // steady seconds of the next try while the input is lost
     uint64_t droppedFramesTotal_ = 0;  // of the devices closed before, and the current one's
     uint64_t droppedFramesDevice_ = 0;

@@ -73,6 +73,12 @@ TEST_F(DeviceFailure, CaptureSaysOnceThatInputWasLostAndReopensUntilItWorks) {
     ASSERT_EQ(system.Complete(kIn), 1);
     ASSERT_TRUE(test::WaitUntil([&] { return !engine.InputState().noInput; }));
     EXPECT_EQ(notifier.Texts().size(), 1u);
+
+    // Failing again before a second of sound has come is the same outage: nothing more is said.
+    ASSERT_TRUE(system.KillStream(kIn, kDeviceStreamEnded));
+    ASSERT_TRUE(test::WaitUntil([&] { return engine.InputState().noInput; }));
+    ASSERT_TRUE(system.WaitForClosed(kIn, 5s));
+    EXPECT_EQ(notifier.Texts().size(), 1u);
 }
 
 // The chosen input goes away while it captures (unplugged, or its module unloaded): the default
@@ -187,6 +193,9 @@ TEST_F(DeviceFailure, ASilentDeathAndAFailedStartAreNoticedAndTheInputComesBack)
 
     system.SetStartResult(kIn, kDeviceOk);
     ASSERT_TRUE(test::WaitUntil([&] { return !engine.InputState().noInput; }, 10s));
+    // After a second of sound the outage is over, and the next one is told.
+    ASSERT_TRUE(test::WaitUntil(
+        [&] { return system.FramesPassed(kIn) > kBlocksThatEndAnOutage * kBlockFrames; }, 10s));
     ASSERT_TRUE(system.KillStream(kIn, kDeviceOk));
     ASSERT_TRUE(test::WaitUntil([&] { return notifier.Texts().size() == 2; }, 10s));
     EXPECT_EQ(notifier.Texts()[1], "Error = 0x00000029, : The sound device stopped moving sound.");
