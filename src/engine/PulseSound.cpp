@@ -380,6 +380,7 @@ class PulseWaveDevice final : public WaveDevice {
     void TearDown() {
         active_.store(false, std::memory_order_release);
         StopTimingTimer();
+        DropTimingRequest(true);
         if (stream_ == nullptr) {
             return;
         }
@@ -396,10 +397,10 @@ class PulseWaveDevice final : public WaveDevice {
 
     // Output: seconds until a byte written now is heard; a late guess while the server has not
     // reported the stream's timing (its answer was lost), 0 when it reports sound already due.
-    double Latency() const {
+    double Latency(pa_stream* stream) const {
         pa_usec_t usec = 0;
         int negative = 0;
-        const int known = pa_stream_get_latency(stream_, &usec, &negative);
+        const int known = pa_stream_get_latency(stream, &usec, &negative);
         if (known != 0) {
             return timingGuessed_ ? guessedLatency_ : 0.0;
         }
@@ -411,7 +412,7 @@ class PulseWaveDevice final : public WaveDevice {
         // latency's worth of the stream, the latency above leaves out what the sink still
         // holds before the stream's first byte. Added here, so that a short sound is not
         // taken as heard before its end has been.
-        if (const pa_timing_info* t = pa_stream_get_timing_info(stream_); t != nullptr) {
+        if (const pa_timing_info* t = pa_stream_get_timing_info(stream); t != nullptr) {
             const pa_usec_t played =
                 pa_bytes_to_usec(t->read_index > 0 ? static_cast<uint64_t>(t->read_index) : 0,
                                  &spec_) +
@@ -499,7 +500,8 @@ class PulseWaveDevice final : public WaveDevice {
     // the answer and the timer starts the writing; the other finds the timing known.
     static void TimingArrived(pa_stream* stream, int, void* user) {
         auto* self = static_cast<PulseWaveDevice*>(user);
-        if (self->timingKnown_) {
+        self->DropTimingRequest(false);
+        if (self->timingKnown_ || stream != self->stream_) {
             return;
         }
         self->timingKnown_ = true;
@@ -522,6 +524,19 @@ class PulseWaveDevice final : public WaveDevice {
         Writable(self->stream_, pa_stream_writable_size(self->stream_), self);
     }
 
+    // The timing request outlives a stream that is torn down before its answer (a server that
+    // dies meanwhile): cancelled then, so that its answer never writes to a stream that is gone
+    // or to the next stream of this device.
+    void DropTimingRequest(bool cancel) {
+        if (timingRequest_ != nullptr) {
+            if (cancel) {
+                pa_operation_cancel(timingRequest_);
+            }
+            pa_operation_unref(timingRequest_);
+            timingRequest_ = nullptr;
+        }
+    }
+
     void StopTimingTimer() {
         if (timingTimer_ != nullptr) {
             pa_mainloop_api* api = pa_threaded_mainloop_get_api(connection_.loop());
@@ -540,10 +555,8 @@ class PulseWaveDevice final : public WaveDevice {
         if (system_.TimingAnswersLost()) {
             return;
         }
-        if (pa_operation* op =
-                pa_stream_update_timing_info(stream, &PulseWaveDevice::TimingArrived, this)) {
-            pa_operation_unref(op);
-        }
+        timingRequest_ =
+            pa_stream_update_timing_info(stream, &PulseWaveDevice::TimingArrived, this);
     }
 
     static void Writable(pa_stream* stream, std::size_t requested, void* user) {
@@ -567,7 +580,7 @@ class PulseWaveDevice final : public WaveDevice {
                 return;
             }
             const double now = SteadySeconds();
-            const double dac = now + self->Latency();
+            const double dac = now + self->Latency(stream);
             // The end counts as heard one request later than the latency says: the sink's
             // fill, and with it the latency, varies by up to a request between two reports.
             self->ProcessOutput(
@@ -598,7 +611,8 @@ class PulseWaveDevice final : public WaveDevice {
     bool timingAsked_ = false;
     bool timingGuessed_ = false;  // the answer did not come: Latency() guesses
     pa_time_event* timingTimer_ = nullptr;
-    double requestSeconds_ = 0.0;  // the server's write request size, in seconds
+    pa_operation* timingRequest_ = nullptr;  // the pending timing request, if any
+    double requestSeconds_ = 0.0;            // the server's write request size, in seconds
     double guessedLatency_ = 0.2;
 };
 
