@@ -5,11 +5,11 @@
 # WORKERS private sound servers that run side by side (each test still plays into a server of
 # its own); the tests with a window all go to the first worker, one after another.
 #
-#   scripts/under-load.sh [--runs N] [--workers W] [--only threads|sound] [--tests N,N,...]
+#   scripts/under-load.sh [--runs N] [--workers W] [--only threads|sound] [--tests REGEX]
 #                         [BUILD_DIR]
 #
-# Defaults: 50 runs, 3 workers, both labels, build/. --tests keeps only the sound tests of those
-# ctest numbers (`ctest -N -L sound` lists them), so that a long run can be split. Logs go to
+# Defaults: 50 runs, 3 workers, both labels, build/. --tests keeps only the sound tests whose
+# names match the (bash) regular expression, so that a long run can be split. Logs go to
 # BUILD_DIR/under-load/. The exit code is 0 when every test passed every run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -23,8 +23,8 @@ while [ $# -gt 0 ]; do
     --runs) runs=$2; shift 2 ;;
     --workers) workers=$2; shift 2 ;;
     --only) only=$2; shift 2 ;;
-    --tests) tests=",$2,"; shift 2 ;;
-    -*) echo "usage: $0 [--runs N] [--workers W] [--only threads|sound] [--tests N,N,...] [BUILD_DIR]" >&2
+    --tests) tests=$2; shift 2 ;;
+    -*) echo "usage: $0 [--runs N] [--workers W] [--only threads|sound] [--tests REGEX] [BUILD_DIR]" >&2
         exit 2 ;;
     *) break ;;
   esac
@@ -61,7 +61,7 @@ if [ "$only" != threads ]; then
   for line in "${listing[@]}"; do
     number=${line%% *}
     name=${line#* }
-    if [ -n "$tests" ] && [[ $tests != *",$number,"* ]]; then
+    if [ -n "$tests" ] && ! [[ $name =~ $tests ]]; then
       continue
     fi
     if [[ $name == ui.* ]]; then
@@ -71,7 +71,7 @@ if [ "$only" != threads ]; then
       share[k]+=",$number"
     fi
   done
-  echo "sound label: $runs runs of each of its tests${tests:+ numbered ${tests:1:-1}} on $workers servers side by side"
+  echo "sound label: $runs runs of each of its tests${tests:+ matching $tests} on $workers servers side by side"
   pids=()
   for w in $(seq 0 $((workers - 1))); do
     [ -n "${share[w]:-}" ] || continue
