@@ -524,9 +524,9 @@ class PulseWaveDevice final : public WaveDevice {
         Writable(self->stream_, pa_stream_writable_size(self->stream_), self);
     }
 
-    // The timing request outlives a stream that is torn down before its answer (a server that
-    // dies meanwhile): cancelled then, so that its answer never writes to a stream that is gone
-    // or to the next stream of this device.
+    // A stream torn down right after its open (a play stopped as it starts) still has its timing
+    // request out: the request is cancelled with the stream, so that its answer never starts a
+    // write to a stream that is gone or to this device's next stream.
     void DropTimingRequest(bool cancel) {
         if (timingRequest_ != nullptr) {
             if (cancel) {
