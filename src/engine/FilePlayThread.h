@@ -45,9 +45,9 @@ class Notifier;
 class PlayerListener {
   public:
     virtual ~PlayerListener() = default;
-    // UM_PLAYER_POSITION: the play position and the length, in bytes.
+    // The play position and the length, in bytes.
     virtual void OnPlayerPosition(int64_t position, int64_t length) = 0;
-    // UM_PLAYER_LOADED: a file of `length` bytes was loaded.
+    // A file of `length` bytes was loaded.
     virtual void OnPlayerLoaded(int64_t length) = 0;
 };
 

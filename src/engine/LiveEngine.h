@@ -72,7 +72,6 @@ class LiveEngine {
     // thread reads the player's and the recorder's state, so none goes before all have ended.
     // Safe to call more than once.
     void Stop();
-    bool IsStarted() const { return started_; }
 
     // The microphone: reopen it for the store's channel count (mono or stereo).
     void ReopenMicrophone();

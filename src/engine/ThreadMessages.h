@@ -21,11 +21,6 @@ inline constexpr uint32_t UM_TONE_START = WM_APP + 0x18;
 inline constexpr uint32_t UM_METRONOME_COUNT_IN = WM_APP + 0x19;
 inline constexpr uint32_t UM_METRONOME_COUNT_IN_CANCEL = WM_APP + 0x1A;
 
-// Reports of the file player to the window that shows its position
-inline constexpr uint32_t UM_PLAYER_POSITION = WM_APP + 0x02;
-inline constexpr uint32_t UM_PLAYER_GET_START = WM_APP + 0x03;
-inline constexpr uint32_t UM_PLAYER_LOADED = WM_APP + 0x04;
-
 // CFilePlayThread
 inline constexpr uint32_t UM_PLAYER_STOP = WM_APP + 0x1E;
 inline constexpr uint32_t UM_PLAYER_PAUSE = WM_APP + 0x1F;

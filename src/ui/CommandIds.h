@@ -68,11 +68,4 @@ enum CommandId : int {
     ID_VIEW_STATUS_BAR = 59393,
 };
 
-// Messages to the windows (the worker threads' messages are declared beside their receivers).
-inline constexpr uint32_t UM_VIEW_REDRAW = WM_APP + 0x01;
-inline constexpr uint32_t UM_PLAYER_POSITION = WM_APP + 0x02;
-inline constexpr uint32_t UM_PLAYER_GET_START = WM_APP + 0x03;
-inline constexpr uint32_t UM_PLAYER_LOADED = WM_APP + 0x04;
-inline constexpr uint32_t UM_VIEW_OPEN_FILE = WM_APP + 0x06;
-
 }  // namespace tonavise::ui

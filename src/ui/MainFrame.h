@@ -52,11 +52,11 @@ class CMainFrame : public QMainWindow, public CommandTarget, public PlayerSlider
     QAction* Action(int id) const;
 
     // The file player's reports.
-    // UM_PLAYER_POSITION: the play position and the PCM length, in bytes.
+    // The play position and the PCM length, in bytes.
     void OnPlayerPosition(int32_t position, int32_t length) override;
-    // UM_PLAYER_GET_START: the slider's position, where Play starts.
+    // The slider's position, where Play starts.
     int32_t OnPlayerGetStart() const override;
-    // UM_PLAYER_LOADED: the slider's new range.
+    // The slider's new range.
     void OnPlayerLoaded(int32_t minimum, int32_t maximum);
 
     // A text in the status bar's message pane until the next one.

@@ -94,7 +94,7 @@ class CScopeView : public QScrollArea, public CommandTarget {
     // A file to play (from a drop or the open dialog): handed to the file player with its own
     // copy of the path. Without a file player nothing is posted.
     void PostOpenFile(const QString& path);
-    // UM_VIEW_OPEN_FILE, the frame's dropped file: PostOpenFile with the wait cursor shown.
+    // The frame's dropped file: PostOpenFile with the wait cursor shown.
     void OnViewOpenFile(const QString& path);
 
     // The key menu of the pitch scale (its items check the current key); null in other modes.

@@ -30,9 +30,9 @@ class OpenPathChooser;
 class PlayerSliderHost {
   public:
     virtual ~PlayerSliderHost() = default;
-    // UM_PLAYER_GET_START: the slider's position, where Play starts.
+    // The slider's position, where Play starts.
     virtual int32_t OnPlayerGetStart() const = 0;
-    // UM_PLAYER_POSITION: the play position and the PCM length, in bytes.
+    // The play position and the PCM length, in bytes.
     virtual void OnPlayerPosition(int32_t position, int32_t length) = 0;
 };
 
