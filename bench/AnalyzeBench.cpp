@@ -10,9 +10,9 @@
 #include "engine/AudioFormat.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
+#include "engine/KeyTable.h"
 
 namespace tonavise::bench {
 namespace {
@@ -64,13 +64,13 @@ void BM_AnalyzeClip(benchmark::State& state) {
     CaptureStore store;
     store.Create();
     store.scopeMode.store(kScopeFrequency);
-    CDoreme doreme;
-    CFft fft(kFftSize);
+    KeyTable keyTable;
+    Fft fft(kFftSize);
     int64_t blocks = 0;
     {
         const CpuTime cpu(state, kClipSeconds);
         for (auto _ : state) {
-            blocks = AnalyzeClip(clip, store, fft, doreme, nullptr);
+            blocks = AnalyzeClip(clip, store, fft, keyTable, nullptr);
         }
     }
     state.counters["blocks"] = static_cast<double>(blocks);
@@ -84,15 +84,15 @@ void BM_AnalyzeWavFile(benchmark::State& state) {
     CaptureStore store;
     store.Create();
     store.scopeMode.store(kScopeFrequency);
-    CDoreme doreme;
-    CFft fft(kFftSize);
+    KeyTable keyTable;
+    Fft fft(kFftSize);
     for (auto _ : state) {
         LoadedClip clip;
         if (!LoadWav(path, clip, notifier)) {
             state.SkipWithError(notifier.last.c_str());
             return;
         }
-        AnalyzeClip(clip, store, fft, doreme, nullptr);
+        AnalyzeClip(clip, store, fft, keyTable, nullptr);
     }
     state.counters["x_realtime"] = RealTimeMultiple(kClipSeconds);
 }

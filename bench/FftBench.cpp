@@ -17,8 +17,8 @@
 #include "engine/AnalysisThread.h"
 #include "engine/AudioFormat.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/KeyTable.h"
 
 namespace tonavise::bench {
 namespace {
@@ -37,7 +37,7 @@ const std::vector<int16_t>& History() {
 // The windowed history, exactly what LoadMono leaves in re.
 const std::vector<double>& WindowedHistory() {
     static const std::vector<double> windowed = [] {
-        CFft fft(kFftSize);
+        Fft fft(kFftSize);
         fft.LoadMono(History().data());
         const auto re = fft.re();
         return std::vector<double>(re.begin(), re.end());
@@ -80,7 +80,7 @@ class Timer {
 };
 
 void BM_Transform_Ours_RealInput(benchmark::State& state) {
-    CFft fft(kFftSize);
+    Fft fft(kFftSize);
     if (state.range(0) == 1) {
         fft.SelectCode(FftCode::Baseline);
     }
@@ -94,7 +94,7 @@ void BM_Transform_Ours_RealInput(benchmark::State& state) {
 }
 
 void BM_Transform_Ours_ComplexInput(benchmark::State& state) {
-    CFft fft(kFftSize);
+    Fft fft(kFftSize);
     if (state.range(0) == 1) {
         fft.SelectCode(FftCode::Baseline);
     }
@@ -166,7 +166,7 @@ void BM_Transform_Fftw_Complex(benchmark::State& state) {
     }
 }
 
-// FFTW on split arrays, the layout CFft uses.
+// FFTW on split arrays, the layout Fft uses.
 void BM_Transform_Fftw_ComplexSplit(benchmark::State& state) {
     FftwBuffer inRe(sizeof(double) * kFftSize);
     FftwBuffer inIm(sizeof(double) * kFftSize);
@@ -230,12 +230,12 @@ void BM_AnalysisPass(benchmark::State& state) {
         store.AppendBlock(std::span<const int16_t>(tune.data() + at, kBlockFrames * channels),
                           channels);
     }
-    CDoreme doreme;
-    doreme.logarithmOption.store(state.range(0) == 2 ? 1 : 0);
-    CFft fft(kFftSize);
+    KeyTable keyTable;
+    keyTable.logarithmOption.store(state.range(0) == 2 ? 1 : 0);
+    Fft fft(kFftSize);
     Timer timer(state);
     for (auto _ : state) {
-        timer.Time([&] { RunAnalysisPass(store, fft, doreme, channels == 2); });
+        timer.Time([&] { RunAnalysisPass(store, fft, keyTable, channels == 2); });
     }
     state.SetLabel(state.range(0) == 0   ? "mono"
                    : state.range(0) == 1 ? "stereo"

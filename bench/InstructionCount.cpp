@@ -17,20 +17,20 @@ namespace {
 
 constexpr int kRuns = 50;
 
-__attribute__((noinline)) void OursRealInput(CFft& fft, const std::vector<int16_t>& history) {
+__attribute__((noinline)) void OursRealInput(Fft& fft, const std::vector<int16_t>& history) {
     for (int r = 0; r < kRuns; ++r) {
         fft.LoadMono(history.data());
         fft.Transform();
     }
 }
 
-__attribute__((noinline)) void OursLoadOnly(CFft& fft, const std::vector<int16_t>& history) {
+__attribute__((noinline)) void OursLoadOnly(Fft& fft, const std::vector<int16_t>& history) {
     for (int r = 0; r < kRuns; ++r) {
         fft.LoadMono(history.data());
     }
 }
 
-__attribute__((noinline)) void OursComplexInput(CFft& fft) {
+__attribute__((noinline)) void OursComplexInput(Fft& fft) {
     for (int r = 0; r < kRuns; ++r) {
         fft.re()[0] += 1.0;  // keeps the input complex (and different each time)
         fft.Transform();
@@ -71,7 +71,7 @@ int main() {
     const auto tune = Tune(1.0, 1);
     const std::vector<int16_t> history(tune.end() - kFftSize, tune.end());
 
-    CFft fft(kFftSize);
+    Fft fft(kFftSize);
     OursRealInput(fft, history);
     OursLoadOnly(fft, history);
     OursComplexInput(fft);

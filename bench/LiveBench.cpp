@@ -20,8 +20,8 @@
 #include "engine/PortAudioSound.h"
 #include "engine/PulseSound.h"
 #include "engine/ThreadMessages.h"
+#include "engine/ToneThread.h"
 #include "engine/VirtualSound.h"
-#include "engine/WaveOutThread.h"
 
 namespace tonavise {
 namespace {
@@ -126,7 +126,7 @@ void ToneStartAndStop(benchmark::State& state) {
         rig.Start();
         CaptureStore outputStore;
         outputStore.Create();
-        CWaveOutThread tone(outputStore, rig.doreme, devices, rig.notifier);
+        ToneThread tone(outputStore, rig.keyTable, devices, rig.notifier);
         tone.start();
         if (!rig.tape.WaitForFrames(2 * kBlockFrames, 10s)) {
             state.SkipWithError("no sound arrives");

@@ -24,7 +24,7 @@
 #include <string>
 
 #include "ui/CommandIds.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/ScopeView.h"
 #include "ui/TonaviseApp.h"
 #include "ui/WebPageOpener.h"
@@ -90,22 +90,22 @@ int main(int argc, char** argv) {
 
     QTemporaryDir work;
     NoBrowser browser;
-    CTonaviseApp app(AppEnvironment{work.filePath(QStringLiteral("settings.ini")),
-                                    &browser,
-                                    {},
-                                    QLocale(QLocale::English),
-                                    QStringLiteral("live-figures"),
-                                    work.path(),
-                                    work.path(),
-                                    nullptr,
-                                    nullptr});
+    TonaviseApp app(AppEnvironment{work.filePath(QStringLiteral("settings.ini")),
+                                   &browser,
+                                   {},
+                                   QLocale(QLocale::English),
+                                   QStringLiteral("live-figures"),
+                                   work.path(),
+                                   work.path(),
+                                   nullptr,
+                                   nullptr});
     if (!app.InitInstance()) {
         std::fprintf(stderr, "the program did not start\n");
         return 1;
     }
     const double shown = std::chrono::duration<double>(Clock::now() - processStart).count();
-    CMainFrame* frame = app.mainFrame();
-    CScopeView& view = frame->view();
+    MainWindow* frame = app.mainFrame();
+    ScopeView& view = frame->view();
     const SpectrumExchange& spectrum = app.context().captureStore.spectrum;
     if (!WaitFor([&] { return spectrum.latest().sequence > 0 && view.redrawCount() > 1; }, 15000)) {
         std::fprintf(stderr, "no spectrum was drawn within 15 s (is a sound server running?)\n");

@@ -10,8 +10,8 @@
 #include "engine/AnalysisThread.h"
 #include "engine/AudioFormat.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/KeyTable.h"
 #include "engine/NsdfPitch.h"
 
 namespace tonavise::bench {
@@ -40,11 +40,11 @@ void BM_PreciseEstimate(benchmark::State& state) {
         state.SkipWithError("no memory");
         return;
     }
-    CDoreme doreme;
+    KeyTable keyTable;
     PitchEstimate p;
     for (auto _ : state) {
         estimator.LoadMono(history);
-        p = estimator.Estimate(doreme.KeyFrequency(0), doreme.KeyFrequency(87));
+        p = estimator.Estimate(keyTable.KeyFrequency(0), keyTable.KeyFrequency(87));
         benchmark::DoNotOptimize(p);
     }
     state.counters["hz"] = p.hz;
@@ -67,16 +67,16 @@ void BM_AnalysisPassByPitchMethod(benchmark::State& state) {
     for (int k = 0; k + kBlockFrames <= kHistoryLength; k += kBlockFrames) {
         store.AppendBlock(std::span(history).subspan(k, kBlockFrames), 1);
     }
-    CDoreme doreme;
-    doreme.pitchMethod.store(static_cast<int32_t>(state.range(0)));
-    CFft fft(kFftSize);
+    KeyTable keyTable;
+    keyTable.pitchMethod.store(static_cast<int32_t>(state.range(0)));
+    Fft fft(kFftSize);
     NsdfPitchEstimator precise;
     if (!precise.Init()) {
         state.SkipWithError("no memory");
         return;
     }
     for (auto _ : state) {
-        RunAnalysisPass(store, fft, doreme, false, &precise);
+        RunAnalysisPass(store, fft, keyTable, false, &precise);
         benchmark::DoNotOptimize(store.spectrum.acquire().precise);
     }
 }

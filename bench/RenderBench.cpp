@@ -18,8 +18,8 @@
 #include "BenchSupport.h"
 #include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/KeyTable.h"
 #include "render/PitchTrack.h"
 #include "render/ScopeRenderer.h"
 #include "render/WaveTrigger.h"
@@ -30,19 +30,19 @@ namespace {
 // A store holding 0.8 s of the tune and its spectrum, made once.
 struct Scene {
     CaptureStore store;
-    CDoreme doreme;
+    KeyTable keyTable;
     WaveTrigger trigger;
 
     Scene() {
         store.Create();
         store.scopeMode.store(kScopePitch);
         const std::vector<int16_t> tune = Tune(0.8, 1);
-        CFft fft;
+        Fft fft;
         fft.Init(kFftSize);
         for (std::size_t at = 0; at + kBlockFrames <= tune.size(); at += kBlockFrames) {
             store.AppendBlock(std::span<const int16_t>(tune.data() + at, kBlockFrames), 1);
         }
-        RunAnalysisPass(store, fft, doreme, false);
+        RunAnalysisPass(store, fft, keyTable, false);
         store.spectrum.acquire();
         AlignWaveFrame(trigger, store);
     }
@@ -74,9 +74,9 @@ void BM_ComposedFrame(benchmark::State& bench) {
     ScopeViewState state = StateFor(static_cast<int>(bench.range(0)), bench.range(1) != 0);
     auto renderer = std::make_unique<ScopeRenderer>();
     const ScopeInput input = scene.Input();
-    renderer->Draw(state, scene.doreme, input);  // draws and caches the scale
+    renderer->Draw(state, scene.keyTable, input);  // draws and caches the scale
     for (auto _ : bench) {
-        benchmark::DoNotOptimize(&renderer->Draw(state, scene.doreme, input));
+        benchmark::DoNotOptimize(&renderer->Draw(state, scene.keyTable, input));
     }
     static const char* const kNames[] = {"wave", "frequency", "pitch"};
     bench.SetLabel(std::string(kNames[bench.range(0)]) + (bench.range(1) ? " 3-D" : " 2-D"));
@@ -108,7 +108,7 @@ void BM_ScaleRedraw(benchmark::State& bench) {
     const ScopeInput input = scene.Input();
     for (auto _ : bench) {
         renderer->MarkScaleDirty();
-        benchmark::DoNotOptimize(&renderer->Draw(state, scene.doreme, input));
+        benchmark::DoNotOptimize(&renderer->Draw(state, scene.keyTable, input));
     }
 }
 BENCHMARK(BM_ScaleRedraw)
@@ -140,7 +140,7 @@ BENCHMARK(BM_AndCombine)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 // One frame of the live pitch track window at its default size: 30 s of blocks in the ring (a
 // slow vibrato around A4 with gaps), 10 s in view, the range followed as the window does.
 void BM_PitchTrackFrame(benchmark::State& state) {
-    CDoreme doreme;
+    KeyTable keyTable;
     PitchTrackRing ring(300);
     for (int i = 0; i < 300; ++i) {
         const double cents = 20.0 * std::sin(i * 0.9);
@@ -161,7 +161,7 @@ void BM_PitchTrackFrame(benchmark::State& state) {
             }
         }
         view.keys = range.Update(points, 440.0);
-        DrawPitchTrack(picture, doreme, points, view);
+        DrawPitchTrack(picture, keyTable, points, view);
         benchmark::DoNotOptimize(picture.constBits());
     }
 }

@@ -18,7 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace tonavise;
     MemoryByteSource source({data, size});
     SilentNotifier notifier;
-    CMp3Reader reader;
+    Mp3Reader reader;
     Mpeg3WaveFormat record;
     std::unique_ptr<uint8_t[]> block;
     std::size_t cursor = 0;

@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     MemoryByteSource source({data, size});
     SilentNotifier notifier;
     LoadedClip clip;
-    if (!CWavReader().Read(source, clip.format, clip.data, clip.length, notifier)) {
+    if (!WavReader().Read(source, clip.format, clip.data, clip.length, notifier)) {
         return 0;
     }
     clip.kind = LoadedKind::Wav;

@@ -572,7 +572,7 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CAboutDlg</name>
+    <name>tonavise::ui::AboutDialog</name>
     <message>
         <source>About Tonavise</source>
         <translation>关于 Tonavise</translation>
@@ -583,14 +583,14 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CBeatLights</name>
+    <name>tonavise::ui::BeatLights</name>
     <message>
         <source>Beat</source>
         <translation>拍</translation>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CDlgFundamentTone</name>
+    <name>tonavise::ui::FundamentalToneWindow</name>
     <message>
         <source>Fundamental Frequency (tone)</source>
         <translation>基频(基音)</translation>
@@ -605,160 +605,7 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CDlgMetronome</name>
-    <message>
-        <source>Metronome</source>
-        <translation>节拍器</translation>
-    </message>
-    <message>
-        <source>&amp;Tempo</source>
-        <translation>速度(&amp;T)</translation>
-    </message>
-    <message>
-        <source>Meter</source>
-        <translation>拍子</translation>
-    </message>
-    <message>
-        <source>&amp;Start</source>
-        <translation>开始(&amp;S)</translation>
-    </message>
-    <message>
-        <source>St&amp;op</source>
-        <translation>停止(&amp;O)</translation>
-    </message>
-    <message>
-        <source>E&amp;xit</source>
-        <translation>退出(&amp;X)</translation>
-    </message>
-    <message>
-        <source>Ta&amp;p</source>
-        <translation>敲击(&amp;P)</translation>
-    </message>
-    <message>
-        <source>Tap the beat (or press T) to set the tempo</source>
-        <translation>按节拍敲击（或按 T 键）来设定速度</translation>
-    </message>
-    <message>
-        <source>S&amp;ubdivision</source>
-        <translation>细分(&amp;U)</translation>
-    </message>
-    <message>
-        <source>None</source>
-        <translation>无</translation>
-    </message>
-    <message>
-        <source>&amp;Count in one bar before recording</source>
-        <translation>录音前预备一小节(&amp;C)</translation>
-    </message>
-</context>
-<context>
-    <name>tonavise::ui::CDlgScaleColor</name>
-    <message>
-        <source>Pitch marking</source>
-        <translation>音高标记</translation>
-    </message>
-    <message>
-        <source>&amp;Erhu</source>
-        <translation>二胡(&amp;E)</translation>
-    </message>
-    <message>
-        <source>&amp;Voilin</source>
-        <translation>小提琴(&amp;V)</translation>
-    </message>
-    <message>
-        <source>&amp;Guitar</source>
-        <translation>吉他(&amp;G)</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>确定</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>取消</translation>
-    </message>
-</context>
-<context>
-    <name>tonavise::ui::CDlgSet</name>
-    <message>
-        <source>Set Parameters</source>
-        <translation>设置参数</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>确定</translation>
-    </message>
-    <message>
-        <source>Frequency of A4</source>
-        <translation>A4 的频率</translation>
-    </message>
-    <message>
-        <source>Hz</source>
-        <translation>Hz</translation>
-    </message>
-    <message>
-        <source>Screen Capturer</source>
-        <translation>屏幕截图</translation>
-    </message>
-    <message>
-        <source>Folder to save the Image</source>
-        <translation>保存图像的文件夹</translation>
-    </message>
-    <message>
-        <source>Ref</source>
-        <translation>浏览</translation>
-    </message>
-    <message>
-        <source>Start Time (Seconds)</source>
-        <translation>开始时间(秒)</translation>
-    </message>
-    <message>
-        <source>Interval (Seconds)</source>
-        <translation>间隔(秒)</translation>
-    </message>
-    <message>
-        <source>Numbers of images</source>
-        <translation>图像数量</translation>
-    </message>
-    <message>
-        <source>Recorder</source>
-        <translation>录音机</translation>
-    </message>
-    <message>
-        <source>Time</source>
-        <translation>时间</translation>
-    </message>
-    <message>
-        <source>Repeating</source>
-        <translation>循环录音</translation>
-    </message>
-    <message>
-        <source>Sound devices</source>
-        <translation>声音设备</translation>
-    </message>
-    <message>
-        <source>Input</source>
-        <translation>输入</translation>
-    </message>
-    <message>
-        <source>Output</source>
-        <translation>输出</translation>
-    </message>
-    <message>
-        <source>Default</source>
-        <translation>默认</translation>
-    </message>
-    <message>
-        <source>%1 (not available)</source>
-        <translation>%1（不可用）</translation>
-    </message>
-    <message>
-        <source>(sound server not answering)</source>
-        <translation>（声音服务器没有响应）</translation>
-    </message>
-</context>
-<context>
-    <name>tonavise::ui::CMainFrame</name>
+    <name>tonavise::ui::MainWindow</name>
     <message>
         <source>&amp;File</source>
         <translation>文件(&amp;F)</translation>
@@ -861,7 +708,81 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CPitchTrackWindow</name>
+    <name>tonavise::ui::MetronomeDialog</name>
+    <message>
+        <source>Metronome</source>
+        <translation>节拍器</translation>
+    </message>
+    <message>
+        <source>&amp;Tempo</source>
+        <translation>速度(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Meter</source>
+        <translation>拍子</translation>
+    </message>
+    <message>
+        <source>&amp;Start</source>
+        <translation>开始(&amp;S)</translation>
+    </message>
+    <message>
+        <source>St&amp;op</source>
+        <translation>停止(&amp;O)</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>退出(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Ta&amp;p</source>
+        <translation>敲击(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Tap the beat (or press T) to set the tempo</source>
+        <translation>按节拍敲击（或按 T 键）来设定速度</translation>
+    </message>
+    <message>
+        <source>S&amp;ubdivision</source>
+        <translation>细分(&amp;U)</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>无</translation>
+    </message>
+    <message>
+        <source>&amp;Count in one bar before recording</source>
+        <translation>录音前预备一小节(&amp;C)</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::PitchMarkingDialog</name>
+    <message>
+        <source>Pitch marking</source>
+        <translation>音高标记</translation>
+    </message>
+    <message>
+        <source>&amp;Erhu</source>
+        <translation>二胡(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Voilin</source>
+        <translation>小提琴(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Guitar</source>
+        <translation>吉他(&amp;G)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::PitchTrackWindow</name>
     <message>
         <source>Pitch Track</source>
         <translation>音高轨迹</translation>
@@ -904,7 +825,7 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CPlayerBar</name>
+    <name>tonavise::ui::PlayerBar</name>
     <message>
         <source>Speed: slower or faster without changing the pitch</source>
         <translation>速度：放慢或加快，音高不变</translation>
@@ -923,14 +844,93 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CScopeView</name>
+    <name>tonavise::ui::ScopeView</name>
     <message>
         <source>KeySelect</source>
         <translation>选择调</translation>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CSignalerDlg</name>
+    <name>tonavise::ui::SettingsDialog</name>
+    <message>
+        <source>Set Parameters</source>
+        <translation>设置参数</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Frequency of A4</source>
+        <translation>A4 的频率</translation>
+    </message>
+    <message>
+        <source>Hz</source>
+        <translation>Hz</translation>
+    </message>
+    <message>
+        <source>Screen Capturer</source>
+        <translation>屏幕截图</translation>
+    </message>
+    <message>
+        <source>Folder to save the Image</source>
+        <translation>保存图像的文件夹</translation>
+    </message>
+    <message>
+        <source>Ref</source>
+        <translation>浏览</translation>
+    </message>
+    <message>
+        <source>Start Time (Seconds)</source>
+        <translation>开始时间(秒)</translation>
+    </message>
+    <message>
+        <source>Interval (Seconds)</source>
+        <translation>间隔(秒)</translation>
+    </message>
+    <message>
+        <source>Numbers of images</source>
+        <translation>图像数量</translation>
+    </message>
+    <message>
+        <source>Recorder</source>
+        <translation>录音机</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>时间</translation>
+    </message>
+    <message>
+        <source>Repeating</source>
+        <translation>循环录音</translation>
+    </message>
+    <message>
+        <source>Sound devices</source>
+        <translation>声音设备</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>输入</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>输出</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>默认</translation>
+    </message>
+    <message>
+        <source>%1 (not available)</source>
+        <translation>%1（不可用）</translation>
+    </message>
+    <message>
+        <source>(sound server not answering)</source>
+        <translation>（声音服务器没有响应）</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::SignalGeneratorDialog</name>
     <message>
         <source>Signal Generator</source>
         <translation>信号发生器</translation>

@@ -572,7 +572,7 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CAboutDlg</name>
+    <name>tonavise::ui::AboutDialog</name>
     <message>
         <source>About Tonavise</source>
         <translation>Tonavise について</translation>
@@ -583,14 +583,14 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CBeatLights</name>
+    <name>tonavise::ui::BeatLights</name>
     <message>
         <source>Beat</source>
         <translation>拍</translation>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CDlgFundamentTone</name>
+    <name>tonavise::ui::FundamentalToneWindow</name>
     <message>
         <source>Fundamental Frequency (tone)</source>
         <translation>基本周波数(基音)</translation>
@@ -605,160 +605,7 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CDlgMetronome</name>
-    <message>
-        <source>Metronome</source>
-        <translation>メトロノーム</translation>
-    </message>
-    <message>
-        <source>&amp;Tempo</source>
-        <translation>テンポ(&amp;T)</translation>
-    </message>
-    <message>
-        <source>Meter</source>
-        <translation>拍子</translation>
-    </message>
-    <message>
-        <source>&amp;Start</source>
-        <translation>開始(&amp;S)</translation>
-    </message>
-    <message>
-        <source>St&amp;op</source>
-        <translation>停止(&amp;O)</translation>
-    </message>
-    <message>
-        <source>E&amp;xit</source>
-        <translation>終了(&amp;X)</translation>
-    </message>
-    <message>
-        <source>Ta&amp;p</source>
-        <translation>タップ(&amp;P)</translation>
-    </message>
-    <message>
-        <source>Tap the beat (or press T) to set the tempo</source>
-        <translation>拍に合わせてタップ（または T キー）してテンポを設定</translation>
-    </message>
-    <message>
-        <source>S&amp;ubdivision</source>
-        <translation>細分(&amp;U)</translation>
-    </message>
-    <message>
-        <source>None</source>
-        <translation>なし</translation>
-    </message>
-    <message>
-        <source>&amp;Count in one bar before recording</source>
-        <translation>録音前に 1 小節カウント(&amp;C)</translation>
-    </message>
-</context>
-<context>
-    <name>tonavise::ui::CDlgScaleColor</name>
-    <message>
-        <source>Pitch marking</source>
-        <translation>音程マーキング</translation>
-    </message>
-    <message>
-        <source>&amp;Erhu</source>
-        <translation>二胡(&amp;E)</translation>
-    </message>
-    <message>
-        <source>&amp;Voilin</source>
-        <translation>バイオリン(&amp;V)</translation>
-    </message>
-    <message>
-        <source>&amp;Guitar</source>
-        <translation>ギター(&amp;G)</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Cancel</source>
-        <translation>キャンセル</translation>
-    </message>
-</context>
-<context>
-    <name>tonavise::ui::CDlgSet</name>
-    <message>
-        <source>Set Parameters</source>
-        <translation>パラメーター設定</translation>
-    </message>
-    <message>
-        <source>OK</source>
-        <translation>OK</translation>
-    </message>
-    <message>
-        <source>Frequency of A4</source>
-        <translation>A4 の周波数</translation>
-    </message>
-    <message>
-        <source>Hz</source>
-        <translation>Hz</translation>
-    </message>
-    <message>
-        <source>Screen Capturer</source>
-        <translation>画面キャプチャー</translation>
-    </message>
-    <message>
-        <source>Folder to save the Image</source>
-        <translation>画像の保存先フォルダー</translation>
-    </message>
-    <message>
-        <source>Ref</source>
-        <translation>参照</translation>
-    </message>
-    <message>
-        <source>Start Time (Seconds)</source>
-        <translation>開始時間(秒)</translation>
-    </message>
-    <message>
-        <source>Interval (Seconds)</source>
-        <translation>間隔(秒)</translation>
-    </message>
-    <message>
-        <source>Numbers of images</source>
-        <translation>画像の枚数</translation>
-    </message>
-    <message>
-        <source>Recorder</source>
-        <translation>レコーダー</translation>
-    </message>
-    <message>
-        <source>Time</source>
-        <translation>時間</translation>
-    </message>
-    <message>
-        <source>Repeating</source>
-        <translation>繰り返し録音</translation>
-    </message>
-    <message>
-        <source>Sound devices</source>
-        <translation>サウンドデバイス</translation>
-    </message>
-    <message>
-        <source>Input</source>
-        <translation>入力</translation>
-    </message>
-    <message>
-        <source>Output</source>
-        <translation>出力</translation>
-    </message>
-    <message>
-        <source>Default</source>
-        <translation>既定</translation>
-    </message>
-    <message>
-        <source>%1 (not available)</source>
-        <translation>%1（使用できません）</translation>
-    </message>
-    <message>
-        <source>(sound server not answering)</source>
-        <translation>（サウンドサーバーが応答しません）</translation>
-    </message>
-</context>
-<context>
-    <name>tonavise::ui::CMainFrame</name>
+    <name>tonavise::ui::MainWindow</name>
     <message>
         <source>&amp;File</source>
         <translation>ファイル(&amp;F)</translation>
@@ -861,7 +708,81 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CPitchTrackWindow</name>
+    <name>tonavise::ui::MetronomeDialog</name>
+    <message>
+        <source>Metronome</source>
+        <translation>メトロノーム</translation>
+    </message>
+    <message>
+        <source>&amp;Tempo</source>
+        <translation>テンポ(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Meter</source>
+        <translation>拍子</translation>
+    </message>
+    <message>
+        <source>&amp;Start</source>
+        <translation>開始(&amp;S)</translation>
+    </message>
+    <message>
+        <source>St&amp;op</source>
+        <translation>停止(&amp;O)</translation>
+    </message>
+    <message>
+        <source>E&amp;xit</source>
+        <translation>終了(&amp;X)</translation>
+    </message>
+    <message>
+        <source>Ta&amp;p</source>
+        <translation>タップ(&amp;P)</translation>
+    </message>
+    <message>
+        <source>Tap the beat (or press T) to set the tempo</source>
+        <translation>拍に合わせてタップ（または T キー）してテンポを設定</translation>
+    </message>
+    <message>
+        <source>S&amp;ubdivision</source>
+        <translation>細分(&amp;U)</translation>
+    </message>
+    <message>
+        <source>None</source>
+        <translation>なし</translation>
+    </message>
+    <message>
+        <source>&amp;Count in one bar before recording</source>
+        <translation>録音前に 1 小節カウント(&amp;C)</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::PitchMarkingDialog</name>
+    <message>
+        <source>Pitch marking</source>
+        <translation>音程マーキング</translation>
+    </message>
+    <message>
+        <source>&amp;Erhu</source>
+        <translation>二胡(&amp;E)</translation>
+    </message>
+    <message>
+        <source>&amp;Voilin</source>
+        <translation>バイオリン(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Guitar</source>
+        <translation>ギター(&amp;G)</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>キャンセル</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::PitchTrackWindow</name>
     <message>
         <source>Pitch Track</source>
         <translation>ピッチ軌跡</translation>
@@ -904,7 +825,7 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CPlayerBar</name>
+    <name>tonavise::ui::PlayerBar</name>
     <message>
         <source>Speed: slower or faster without changing the pitch</source>
         <translation>速度：音の高さを変えずに遅く・速く</translation>
@@ -923,14 +844,93 @@ Keep Aspect Ratio</source>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CScopeView</name>
+    <name>tonavise::ui::ScopeView</name>
     <message>
         <source>KeySelect</source>
         <translation>調の選択</translation>
     </message>
 </context>
 <context>
-    <name>tonavise::ui::CSignalerDlg</name>
+    <name>tonavise::ui::SettingsDialog</name>
+    <message>
+        <source>Set Parameters</source>
+        <translation>パラメーター設定</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Frequency of A4</source>
+        <translation>A4 の周波数</translation>
+    </message>
+    <message>
+        <source>Hz</source>
+        <translation>Hz</translation>
+    </message>
+    <message>
+        <source>Screen Capturer</source>
+        <translation>画面キャプチャー</translation>
+    </message>
+    <message>
+        <source>Folder to save the Image</source>
+        <translation>画像の保存先フォルダー</translation>
+    </message>
+    <message>
+        <source>Ref</source>
+        <translation>参照</translation>
+    </message>
+    <message>
+        <source>Start Time (Seconds)</source>
+        <translation>開始時間(秒)</translation>
+    </message>
+    <message>
+        <source>Interval (Seconds)</source>
+        <translation>間隔(秒)</translation>
+    </message>
+    <message>
+        <source>Numbers of images</source>
+        <translation>画像の枚数</translation>
+    </message>
+    <message>
+        <source>Recorder</source>
+        <translation>レコーダー</translation>
+    </message>
+    <message>
+        <source>Time</source>
+        <translation>時間</translation>
+    </message>
+    <message>
+        <source>Repeating</source>
+        <translation>繰り返し録音</translation>
+    </message>
+    <message>
+        <source>Sound devices</source>
+        <translation>サウンドデバイス</translation>
+    </message>
+    <message>
+        <source>Input</source>
+        <translation>入力</translation>
+    </message>
+    <message>
+        <source>Output</source>
+        <translation>出力</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>既定</translation>
+    </message>
+    <message>
+        <source>%1 (not available)</source>
+        <translation>%1（使用できません）</translation>
+    </message>
+    <message>
+        <source>(sound server not answering)</source>
+        <translation>（サウンドサーバーが応答しません）</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::SignalGeneratorDialog</name>
     <message>
         <source>Signal Generator</source>
         <translation>信号発生器</translation>

@@ -1,7 +1,7 @@
 // tonavise: the live scope and practice tool.
 #include <QApplication>
 
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/TerminationSignals.h"
 #include "ui/TonaviseApp.h"
 
@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
     // The desktop entry the window belongs to (its icon and name in docks and task bars).
     QGuiApplication::setDesktopFileName(QStringLiteral("org.example.tonavise"));
 
-    tonavise::ui::CTonaviseApp app;
+    tonavise::ui::TonaviseApp app;
     // Ended from outside: the window closes as the user would close it. The handlers stay
     // until the settings are written, so a second signal cannot cut the exit short.
     const tonavise::ui::TerminationSignals endFromOutside([&app] {

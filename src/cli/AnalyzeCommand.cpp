@@ -5,9 +5,9 @@
 #include "cli/StreamNotifier.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
+#include "engine/KeyTable.h"
 #include "engine/Notifier.h"
 #include "engine/PitchReading.h"
 
@@ -33,12 +33,12 @@ std::string CsvField(const std::string& s) {
 }  // namespace
 
 int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& err) {
-    CDoreme doreme;
-    doreme.SetA4(options.a4);
-    doreme.logarithmOption.store(options.logarithmic ? 1 : 0);
-    doreme.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
-                                                         : kPitchMethodStandard);
-    CFft fft;
+    KeyTable keyTable;
+    keyTable.SetA4(options.a4);
+    keyTable.logarithmOption.store(options.logarithmic ? 1 : 0);
+    keyTable.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
+                                                           : kPitchMethodStandard);
+    Fft fft;
     if (!fft.Init(kFftSize)) {
         err << "tonavise-cli: " << kMemoryNotEnough << '\n';
         return 1;
@@ -55,11 +55,11 @@ int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& e
         store.Create();
         store.scopeMode.store(kScopePitch);
         const std::string field = CsvField(file);
-        AnalyzeClip(clip, store, fft, doreme, [&](const BlockPitch& row) {
+        AnalyzeClip(clip, store, fft, keyTable, [&](const BlockPitch& row) {
             char time[32];
             std::snprintf(time, sizeof time, ",%.1f,", row.timeSeconds);
-            out << field << time << PitchColumns(ReadPitch(store.spectrum.latest(), doreme), doreme)
-                << '\n';
+            out << field << time
+                << PitchColumns(ReadPitch(store.spectrum.latest(), keyTable), keyTable) << '\n';
         });
     }
     return result;

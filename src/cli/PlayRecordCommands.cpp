@@ -16,12 +16,12 @@
 
 #include "cli/Commands.h"
 #include "cli/StreamNotifier.h"
-#include "engine/FilePlayThread.h"
+#include "engine/CaptureThread.h"
 #include "engine/LiveEngine.h"
 #include "engine/Notifier.h"
+#include "engine/PlayerThread.h"
 #include "engine/PracticeStream.h"
 #include "engine/RecordingStore.h"
-#include "engine/WaveInThread.h"
 
 namespace tonavise::cli {
 
@@ -45,7 +45,7 @@ class Reports final : public PlayerListener {
         return position_;
     }
     // Posts a feed and waits for its report: every earlier message has then been handled.
-    bool Handled(CFilePlayThread& player, std::chrono::milliseconds timeout) {
+    bool Handled(PlayerThread& player, std::chrono::milliseconds timeout) {
         std::unique_lock lock(mutex_);
         const int64_t before = reports_;
         lock.unlock();
@@ -180,10 +180,10 @@ int RunPlay(const PlayOptions& options,
     Reports reports;  // before the engine: the player reports to it until the engine stops
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
-    CDoreme& doreme = engine.doreme;
+    KeyTable& keyTable = engine.keyTable;
     store.Create();
     store.scopeMode.store(kScopePitch);
-    doreme.SetA4(options.a4);
+    keyTable.SetA4(options.a4);
     LiveEngine::Parts parts;
     parts.capture = false;
     parts.output = false;
@@ -192,7 +192,7 @@ int RunPlay(const PlayOptions& options,
         err << "tonavise-cli: " << kMemoryNotEnough << '\n';
         return 1;
     }
-    CFilePlayThread& player = *engine.player();
+    PlayerThread& player = *engine.player();
     // Loading a long MP3 takes a moment: wait for the open to be handled, however long.
     engine.OpenFile(options.file, &reports);
     while (!reports.Handled(player, 1s)) {
@@ -265,7 +265,7 @@ int RunPlay(const PlayOptions& options,
             continue;
         }
         const SpectrumFrame& frame = store.spectrum.acquire();
-        const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
+        const NearestKeyResult nk = keyTable.NearestKey(frame.fundamentalHz);
         const bool named = nk.key >= 0 && nk.key < kKeyCount;
         char line[160];
         std::snprintf(line,
@@ -275,7 +275,7 @@ int RunPlay(const PlayOptions& options,
                       static_cast<double>(position) / bytesPerSecond,
                       frame.fundamentalHz,
                       nk.key,
-                      named ? std::string(doreme.LongName(nk.key)).c_str() : "",
+                      named ? std::string(keyTable.LongName(nk.key)).c_str() : "",
                       nk.cents);
         out << line;
         out.flush();

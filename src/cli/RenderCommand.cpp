@@ -11,9 +11,9 @@
 #include "cli/StreamNotifier.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
+#include "engine/KeyTable.h"
 #include "engine/Notifier.h"
 #include "render/ScopeRenderer.h"
 #include "render/WaveTrigger.h"
@@ -66,12 +66,12 @@ std::optional<int> TableIndex(const Table& table, Value value) {
 }
 
 // A key of the piano by number (0..87) or by its short name (A0, #A0, ... C8).
-std::optional<int> ParsePianoKey(const std::string& text, const CDoreme& doreme) {
+std::optional<int> ParsePianoKey(const std::string& text, const KeyTable& keyTable) {
     if (auto number = ParseInt(text, 0, kKeyCount - 1)) {
         return number;
     }
     for (int k = 0; k < kKeyCount; ++k) {
-        if (doreme.ShortName(k) == text) {
+        if (keyTable.ShortName(k) == text) {
             return k;
         }
     }
@@ -80,7 +80,7 @@ std::optional<int> ParsePianoKey(const std::string& text, const CDoreme& doreme)
 
 // Turns the options into the view's state; false (with a message) when one is out of range.
 bool BuildState(const RenderOptions& o,
-                const CDoreme& doreme,
+                const KeyTable& keyTable,
                 ScopeViewState& state,
                 std::ostream& err) {
     const auto fail = [&err](const std::string& text) {
@@ -134,7 +134,7 @@ bool BuildState(const RenderOptions& o,
         const auto equals = mark.find('=');
         const auto pianoKey = equals == std::string::npos
                                   ? std::nullopt
-                                  : ParsePianoKey(mark.substr(0, equals), doreme);
+                                  : ParsePianoKey(mark.substr(0, equals), keyTable);
         const auto code =
             equals == std::string::npos ? std::nullopt : ParseInt(mark.substr(equals + 1), 0, 7);
         if (!pianoKey || !code) {
@@ -215,11 +215,11 @@ int RunRender(const RenderOptions& options, std::ostream& err) {
         err << "tonavise-cli render: --at must be a time in seconds from 0\n";
         return 2;
     }
-    CDoreme doreme;
-    doreme.SetA4(options.a4);
-    doreme.logarithmOption.store(options.logarithmic ? 1 : 0);
+    KeyTable keyTable;
+    keyTable.SetA4(options.a4);
+    keyTable.logarithmOption.store(options.logarithmic ? 1 : 0);
     ScopeViewState state;
-    if (!BuildState(options, doreme, state, err)) {
+    if (!BuildState(options, keyTable, state, err)) {
         return 2;
     }
 
@@ -234,7 +234,7 @@ int RunRender(const RenderOptions& options, std::ostream& err) {
             << " s is past the end (the last block ends at " << double(blocks) * 0.1 << " s)\n";
         return 1;
     }
-    CFft fft;
+    Fft fft;
     if (!fft.Init(kFftSize)) {
         err << "tonavise-cli: " << kMemoryNotEnough << '\n';
         return 1;
@@ -252,14 +252,14 @@ int RunRender(const RenderOptions& options, std::ostream& err) {
         clip,
         store,
         fft,
-        doreme,
+        keyTable,
         [&](const BlockPitch&) {
             if (state.scopeMode == kScopeWave) {
                 AlignWaveFrame(trigger, store);
             }
             const ScopeInput input{{store.channel1History, store.channel2History, trigger.waveEnd},
                                    store.spectrum.latest().spectrum};
-            renderer.Draw(state, doreme, input);
+            renderer.Draw(state, keyTable, input);
         },
         wanted);
 

@@ -18,9 +18,9 @@
 #include "engine/Notifier.h"
 #include "engine/PitchReading.h"
 #include "engine/SignalBuffer.h"
+#include "engine/SignalThread.h"
 #include "engine/ThreadMessages.h"
-#include "engine/WaveOutThread.h"
-#include "engine/WaveSignalThread.h"
+#include "engine/ToneThread.h"
 
 namespace tonavise::cli {
 
@@ -139,13 +139,13 @@ int RunListen(const ListenOptions& options,
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
-    CDoreme& doreme = engine.doreme;
+    KeyTable& keyTable = engine.keyTable;
     store.Create();
     store.channelCount.store(options.stereo ? 2 : 1);
     store.scopeMode.store(kScopePitch);
-    doreme.SetA4(options.a4);
-    doreme.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
-                                                         : kPitchMethodStandard);
+    keyTable.SetA4(options.a4);
+    keyTable.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
+                                                           : kPitchMethodStandard);
     LiveEngine::Parts parts;
     parts.output = false;
     parts.recorder = false;
@@ -171,11 +171,11 @@ int RunListen(const ListenOptions& options,
             continue;
         }
         ++rows;
-        const PitchReading reading = ReadPitch(store.spectrum.acquire(), doreme);
+        const PitchReading reading = ReadPitch(store.spectrum.acquire(), keyTable);
         const double t = std::chrono::duration<double>(Clock::now() - start).count();
         char line[48];
         std::snprintf(line, sizeof line, "-,%.1f,", t);
-        out << line << PitchColumns(reading, doreme) << '\n';
+        out << line << PitchColumns(reading, keyTable) << '\n';
         out.flush();
     }
     engine.Stop();
@@ -214,8 +214,8 @@ int RunTone(const ToneOptions& options,
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
     engine.captureStore.Create();
-    CDoreme& doreme = engine.doreme;
-    doreme.SetA4(options.a4);
+    KeyTable& keyTable = engine.keyTable;
+    keyTable.SetA4(options.a4);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
     engine.StartTone(options.key);
     const StartResult started =
@@ -224,8 +224,8 @@ int RunTone(const ToneOptions& options,
     std::snprintf(line,
                   sizeof line,
                   "tone: %s, %.2f Hz\n",
-                  std::string(doreme.LongName(options.key)).c_str(),
-                  doreme.KeyFrequency(options.key));
+                  std::string(keyTable.LongName(options.key)).c_str(),
+                  keyTable.KeyFrequency(options.key));
     out << line;
     out.flush();
     const bool playing = KeepPlaying(
@@ -359,7 +359,7 @@ int RunGenerate(const GenerateOptions& options,
     }
     SignalBuffer signal;
     StreamNotifier notifier(err);
-    CWaveSignalThread generator(signal, devices, notifier);
+    SignalThread generator(signal, devices, notifier);
     generator.start();
     signal.GenerateChannel(left.frequency, left.amplitude, left.waveForm, 0);
     signal.GenerateChannel(right.frequency, right.amplitude, right.waveForm, 1);

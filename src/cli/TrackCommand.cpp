@@ -10,9 +10,9 @@
 #include "cli/StreamNotifier.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
+#include "engine/KeyTable.h"
 #include "engine/Notifier.h"
 #include "engine/PitchReading.h"
 #include "render/PitchTrack.h"
@@ -40,10 +40,10 @@ int RunTrack(const TrackOptions& options, std::ostream& err) {
         return fail("--from must be 0 or more and --to after it");
     }
 
-    CDoreme doreme;
-    doreme.SetA4(options.a4);
-    doreme.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
-                                                         : kPitchMethodStandard);
+    KeyTable keyTable;
+    keyTable.SetA4(options.a4);
+    keyTable.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
+                                                           : kPitchMethodStandard);
     LoadedClip clip;
     if (!LoadNamedFile(options.file, clip, err)) {
         return 1;
@@ -55,7 +55,7 @@ int RunTrack(const TrackOptions& options, std::ostream& err) {
             << " s)\n";
         return 1;
     }
-    CFft fft;
+    Fft fft;
     if (!fft.Init(kFftSize)) {
         err << "tonavise-cli: " << kMemoryNotEnough << '\n';
         return 1;
@@ -80,18 +80,18 @@ int RunTrack(const TrackOptions& options, std::ostream& err) {
         clip,
         store,
         fft,
-        doreme,
+        keyTable,
         [&](const BlockPitch& row) {
             // A block belongs to the range when its end lies in it (its time_s, as in analyze).
             if (row.timeSeconds < options.from + 0.1 - 1e-9) {
                 return;
             }
-            const PitchReading reading = ReadPitch(store.spectrum.latest(), doreme);
+            const PitchReading reading = ReadPitch(store.spectrum.latest(), keyTable);
             points.push_back({row.timeSeconds, reading.hasPitch ? reading.hz : 0.0});
             if (csv.is_open()) {
                 char time[32];
                 std::snprintf(time, sizeof time, "%.1f,", row.timeSeconds);
-                csv << time << PitchColumns(reading, doreme) << '\n';
+                csv << time << PitchColumns(reading, keyTable) << '\n';
             }
         },
         lastBlock);
@@ -111,9 +111,9 @@ int RunTrack(const TrackOptions& options, std::ostream& err) {
     view.notationCounter = *notation;
     view.emptyNote = QStringLiteral("no pitched sound");
     KeyRangeFollower range;
-    view.keys = range.Update(points, doreme.a4Frequency.load());
+    view.keys = range.Update(points, keyTable.a4Frequency.load());
     QImage picture(options.width, options.height, QImage::Format_RGB32);
-    DrawPitchTrack(picture, doreme, points, view);
+    DrawPitchTrack(picture, keyTable, points, view);
     return SavePicture(picture, options.output, "track", err) ? 0 : 1;
 }
 

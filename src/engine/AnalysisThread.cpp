@@ -4,8 +4,8 @@
 
 #include "engine/AudioFormat.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/KeyTable.h"
 
 namespace tonavise {
 
@@ -19,13 +19,13 @@ bool AnalyseStereo(const CaptureStore& store, const PlayerStatus* player) {
 }
 
 void RunAnalysisPass(CaptureStore& store,
-                     CFft& fft,
-                     const CDoreme& doreme,
+                     Fft& fft,
+                     const KeyTable& keyTable,
                      bool stereo,
                      NsdfPitchEstimator* precise) {
     const bool withPrecise =
         precise != nullptr && precise->ready() &&
-        doreme.pitchMethod.load(std::memory_order_relaxed) == kPitchMethodPrecise;
+        keyTable.pitchMethod.load(std::memory_order_relaxed) == kPitchMethodPrecise;
     {
         std::lock_guard lock(store.historyLock);
         if (stereo) {
@@ -41,23 +41,23 @@ void RunAnalysisPass(CaptureStore& store,
     }
     fft.Transform();
     SpectrumFrame& frame = store.spectrum.beginWrite();
-    fft.Magnitudes(frame.spectrum, doreme.logarithmOption.load(std::memory_order_relaxed) == 1);
-    frame.fundamentalHz = fft.Fundamental(frame.spectrum, doreme);
+    fft.Magnitudes(frame.spectrum, keyTable.logarithmOption.load(std::memory_order_relaxed) == 1);
+    frame.fundamentalHz = fft.Fundamental(frame.spectrum, keyTable);
     frame.pitchMethod = withPrecise ? kPitchMethodPrecise : kPitchMethodStandard;
     // The precise estimate works on the samples, not on the displayed spectrum: neither the
     // logarithmic option nor the standard estimate changes it.
-    frame.precise =
-        withPrecise ? precise->Estimate(doreme.KeyFrequency(0), doreme.KeyFrequency(kKeyCount - 1))
-                    : PitchEstimate{};
+    frame.precise = withPrecise ? precise->Estimate(keyTable.KeyFrequency(0),
+                                                    keyTable.KeyFrequency(kKeyCount - 1))
+                                : PitchEstimate{};
     store.spectrum.publish();
     store.finishedFftEvent.set();
 }
 
 AnalysisThread::AnalysisThread(CaptureStore& store,
-                               CFft& fft,
-                               const CDoreme& doreme,
+                               Fft& fft,
+                               const KeyTable& keyTable,
                                const PlayerStatus* player)
-    : store_(store), fft_(fft), doreme_(doreme), player_(player) {}
+    : store_(store), fft_(fft), keyTable_(keyTable), player_(player) {}
 
 AnalysisThread::~AnalysisThread() {
     StopAnalysis();
@@ -94,7 +94,7 @@ void AnalysisThread::Run() {
         if (player_ == nullptr) {
             continue;  // no file player yet: this block is skipped
         }
-        RunAnalysisPass(store_, fft_, doreme_, AnalyseStereo(store_, player_), &precise_);
+        RunAnalysisPass(store_, fft_, keyTable_, AnalyseStereo(store_, player_), &precise_);
     }
 }
 

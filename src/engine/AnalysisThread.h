@@ -15,8 +15,8 @@
 namespace tonavise {
 
 class CaptureStore;
-class CDoreme;
-class CFft;
+class KeyTable;
+class Fft;
 
 // What the analysis needs to know of the file player. Implementations answer from atomics.
 class PlayerStatus {
@@ -31,13 +31,13 @@ class PlayerStatus {
 bool AnalyseStereo(const CaptureStore& store, const PlayerStatus* player);
 
 // One analysis of the current histories: load (under historyLock), transform, magnitudes in
-// the scaling of doreme.logarithmOption, fundamental; publishes the result into store.spectrum
+// the scaling of keyTable.logarithmOption, fundamental; publishes the result into store.spectrum
 // and sets finishedFftEvent. fft must be initialised to the history length. When
-// doreme.pitchMethod is kPitchMethodPrecise and `precise` is given and initialised, the precise
+// keyTable.pitchMethod is kPitchMethodPrecise and `precise` is given and initialised, the precise
 // estimate is published beside the standard one, which stays exactly as without it.
 void RunAnalysisPass(CaptureStore& store,
-                     CFft& fft,
-                     const CDoreme& doreme,
+                     Fft& fft,
+                     const KeyTable& keyTable,
                      bool stereo,
                      NsdfPitchEstimator* precise = nullptr);
 
@@ -45,8 +45,8 @@ class AnalysisThread {
   public:
     // player may be null: the file playback thread does not exist, and blocks are skipped.
     AnalysisThread(CaptureStore& store,
-                   CFft& fft,
-                   const CDoreme& doreme,
+                   Fft& fft,
+                   const KeyTable& keyTable,
                    const PlayerStatus* player);
     ~AnalysisThread();
     AnalysisThread(const AnalysisThread&) = delete;
@@ -66,8 +66,8 @@ class AnalysisThread {
     void Run();
 
     CaptureStore& store_;
-    CFft& fft_;
-    const CDoreme& doreme_;
+    Fft& fft_;
+    const KeyTable& keyTable_;
     const PlayerStatus* player_;
     NsdfPitchEstimator precise_;  // used by the analysis thread only
     std::atomic<bool> analysisRunning_{false};

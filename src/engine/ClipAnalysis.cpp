@@ -4,8 +4,8 @@
 
 #include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/KeyTable.h"
 #include "engine/NsdfPitch.h"
 #include "engine/ScopeFeed.h"
 
@@ -28,8 +28,8 @@ class PlayingClip final : public PlayerStatus {
 
 int64_t AnalyzeClip(const LoadedClip& clip,
                     CaptureStore& store,
-                    CFft& fft,
-                    const CDoreme& doreme,
+                    Fft& fft,
+                    const KeyTable& keyTable,
                     const std::function<void(const BlockPitch&)>& onBlock,
                     int64_t lastBlock) {
     const PlayingClip player(clip.format.channels);
@@ -37,7 +37,7 @@ int64_t AnalyzeClip(const LoadedClip& clip,
     const std::size_t samples = static_cast<std::size_t>(feedChannels) * kBlockFrames;
     const bool stereo = AnalyseStereo(store, &player);
     NsdfPitchEstimator precise;
-    if (doreme.pitchMethod.load(std::memory_order_relaxed) == kPitchMethodPrecise) {
+    if (keyTable.pitchMethod.load(std::memory_order_relaxed) == kPitchMethodPrecise) {
         precise.Init();
     }
     FeedBlock block{};
@@ -49,10 +49,10 @@ int64_t AnalyzeClip(const LoadedClip& clip,
         }
         BuildFeedBlockAtTenths(clip, k, block);
         store.AppendBlock(std::span<const int16_t>(block.data(), samples), feedChannels);
-        RunAnalysisPass(store, fft, doreme, stereo, &precise);
+        RunAnalysisPass(store, fft, keyTable, stereo, &precise);
         if (onBlock) {
             const SpectrumFrame& frame = store.spectrum.acquire();
-            const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
+            const NearestKeyResult nk = keyTable.NearestKey(frame.fundamentalHz);
             onBlock(
                 BlockPitch{k, (k + 1) * 0.1, frame.fundamentalHz, nk.key, nk.cents, frame.precise});
         }

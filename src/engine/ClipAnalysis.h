@@ -13,8 +13,8 @@
 namespace tonavise {
 
 class CaptureStore;
-class CDoreme;
-class CFft;
+class KeyTable;
+class Fft;
 
 struct BlockPitch {
     int64_t block = 0;         // k
@@ -22,18 +22,18 @@ struct BlockPitch {
     double fundamentalHz = 0.0;
     int key = 0;  // may lie outside 0..87
     int cents = 0;
-    PitchEstimate precise{};  // with doreme.pitchMethod kPitchMethodPrecise; else no pitch
+    PitchEstimate precise{};  // with keyTable.pitchMethod kPitchMethodPrecise; else no pitch
 };
 
 // Runs every block of the clip, up to and including block `lastBlock`, through `store` and
 // `fft` (initialised to the history length) and calls `onBlock` after each pass; the store's
-// spectrum and histories hold that block's state at that time. With doreme.pitchMethod
+// spectrum and histories hold that block's state at that time. With keyTable.pitchMethod
 // kPitchMethodPrecise the precise estimate runs too (its memory is allocated once per call).
 // Returns the number of blocks fed.
 int64_t AnalyzeClip(const LoadedClip& clip,
                     CaptureStore& store,
-                    CFft& fft,
-                    const CDoreme& doreme,
+                    Fft& fft,
+                    const KeyTable& keyTable,
                     const std::function<void(const BlockPitch&)>& onBlock,
                     int64_t lastBlock = std::numeric_limits<int64_t>::max());
 

@@ -5,8 +5,8 @@
 #include <new>
 
 #include "engine/AudioFormat.h"
-#include "engine/Doreme.h"
 #include "engine/Fundamental.h"
+#include "engine/KeyTable.h"
 
 namespace tonavise {
 
@@ -25,20 +25,20 @@ uint32_t ReverseBits(uint32_t v, int bits) {
 }  // namespace
 
 template <typename T>
-CFft::AlignedArray<T> CFft::Allocate(std::size_t n) {
+Fft::AlignedArray<T> Fft::Allocate(std::size_t n) {
     void* p = ::operator new[](n * sizeof(T), std::align_val_t{kAlignment}, std::nothrow);
     return AlignedArray<T>(static_cast<T*>(p));
 }
 
-CFft::CFft(int size) {
+Fft::Fft(int size) {
     Init(size);
 }
 
-CFft::~CFft() {
-    CFft::Free();
+Fft::~Fft() {
+    Fft::Free();
 }
 
-bool CFft::Init(int size) {
+bool Fft::Init(int size) {
     Free();
     if (size < 2 || (size & (size - 1)) != 0) {
         return false;
@@ -72,7 +72,7 @@ bool CFft::Init(int size) {
     return true;
 }
 
-bool CFft::BuildTables() {
+bool Fft::BuildTables() {
     tables_ = fftcore::Tables{};
     if (log2Size_ < fftcore::kMinRealLog2) {
         return true;  // tiny transforms run the reference loops
@@ -129,7 +129,7 @@ bool CFft::BuildTables() {
     return true;
 }
 
-void CFft::Free() {
+void Fft::Free() {
     window_.reset();
     re_.reset();
     im_.reset();
@@ -146,11 +146,11 @@ void CFft::Free() {
     log2Size_ = 0;
 }
 
-void CFft::SelectCode(FftCode code) {
+void Fft::SelectCode(FftCode code) {
     kernels_ = code == FftCode::Baseline ? &fftcore::baseline::kKernels : &fftcore::BestKernels();
 }
 
-void CFft::LoadMono(const int16_t* samples) {
+void Fft::LoadMono(const int16_t* samples) {
     if (!re_) {
         return;
     }
@@ -162,7 +162,7 @@ void CFft::LoadMono(const int16_t* samples) {
     realInput_ = true;
 }
 
-void CFft::LoadStereo(const int16_t* left, const int16_t* right) {
+void Fft::LoadStereo(const int16_t* left, const int16_t* right) {
     if (!re_) {
         return;
     }
@@ -174,7 +174,7 @@ void CFft::LoadStereo(const int16_t* left, const int16_t* right) {
     realInput_ = true;
 }
 
-void CFft::LoadReal(std::span<const double> samples) {
+void Fft::LoadReal(std::span<const double> samples) {
     if (!re_) {
         return;
     }
@@ -187,7 +187,7 @@ void CFft::LoadReal(std::span<const double> samples) {
     realInput_ = true;
 }
 
-void CFft::Transform() {
+void Fft::Transform() {
     if (!re_) {
         return;
     }
@@ -201,7 +201,7 @@ void CFft::Transform() {
     realInput_ = false;
 }
 
-void CFft::Magnitudes(std::span<double> out, bool logarithmic) const {
+void Fft::Magnitudes(std::span<double> out, bool logarithmic) const {
     const double scale = (1.0 / 4410) * (314.0 / 257);
     const int half = std::min<int>(size_ / 2, static_cast<int>(out.size()));
     if (half <= 0) {
@@ -216,9 +216,12 @@ void CFft::Magnitudes(std::span<double> out, bool logarithmic) const {
     }
 }
 
-double CFft::Fundamental(std::span<const double> spectrum, const CDoreme& doreme) const {
-    return EstimateFundamental(
-        spectrum, doreme.KeyFrequency(0), doreme.KeyFrequency(kKeyCount - 1), size_, kSampleRate);
+double Fft::Fundamental(std::span<const double> spectrum, const KeyTable& keyTable) const {
+    return EstimateFundamental(spectrum,
+                               keyTable.KeyFrequency(0),
+                               keyTable.KeyFrequency(kKeyCount - 1),
+                               size_,
+                               kSampleRate);
 }
 
 void ReferenceTransform(double* re, double* im, int n) {

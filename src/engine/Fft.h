@@ -15,7 +15,7 @@
 
 namespace tonavise {
 
-class CDoreme;
+class KeyTable;
 
 inline constexpr int kWindowLength = 8820;
 
@@ -23,12 +23,12 @@ inline constexpr int kWindowLength = 8820;
 // the baseline x86-64 code.
 enum class FftCode { Best, Baseline };
 
-class CFft {
+class Fft {
   public:
-    explicit CFft(int size = 1024);
-    virtual ~CFft();
-    CFft(const CFft&) = delete;
-    CFft& operator=(const CFft&) = delete;
+    explicit Fft(int size = 1024);
+    virtual ~Fft();
+    Fft(const Fft&) = delete;
+    Fft& operator=(const Fft&) = delete;
 
     // size must be a power of two, at least 2. Returns false when it is not, or when memory
     // runs out; the transform must then not be used.
@@ -59,8 +59,8 @@ class CFft {
     void Magnitudes(std::span<double> out, bool logarithmic) const;
 
     // The fundamental frequency in Hz of a spectrum from Magnitudes(), searched over the keys
-    // of `doreme`.
-    double Fundamental(std::span<const double> spectrum, const CDoreme& doreme) const;
+    // of `keyTable`.
+    double Fundamental(std::span<const double> spectrum, const KeyTable& keyTable) const;
 
     // The arrays for input and results. Handing them out ends the knowledge that im is zero:
     // the next Transform then takes the input as complex. Spans taken before a Load* must not
@@ -108,7 +108,7 @@ class CFft {
 };
 
 // The transform exactly as first written: decimation in frequency with the twiddles computed at
-// each use, then bit reversal. Slow; the reference against which CFft::Transform is checked.
+// each use, then bit reversal. Slow; the reference against which Fft::Transform is checked.
 void ReferenceTransform(double* re, double* im, int n);
 
 }  // namespace tonavise

@@ -1,5 +1,5 @@
-// The inner loops of CFft, built twice: once for baseline x86-64 and once for processors with
-// AVX2 and FMA. CFft picks one set at Init and owns every table the loops read.
+// The inner loops of Fft, built twice: once for baseline x86-64 and once for processors with
+// AVX2 and FMA. Fft picks one set at Init and owns every table the loops read.
 //
 // The complex transform of L = 2^p points runs decimation in frequency: a radix-2 pass first
 // when p is odd, then radix-4 passes (each equal to two radix-2 stages, so the outputs land
@@ -46,7 +46,7 @@ constexpr std::size_t Radix4Offset(int m) {
     return static_cast<std::size_t>(m) / 2 - 8;
 }
 
-// Tables for a transform of n = 2^log2n points, computed once by CFft::Init. A twiddle of the
+// Tables for a transform of n = 2^log2n points, computed once by Fft::Init. A twiddle of the
 // pass with block size m is w^k with w = e^(-2 pi i / m).
 struct Tables {
     int log2n = 0;

@@ -35,7 +35,7 @@ std::string LowerEnding(const std::string& path) {
 
 bool LoadWav(const std::string& path, LoadedClip& clip, Notifier& notifier) {
     clip.Release();
-    CWavReader reader;
+    WavReader reader;
     if (!reader.Read(path, clip.format, clip.data, clip.length, notifier)) {
         clip.Release();
         return false;
@@ -46,7 +46,7 @@ bool LoadWav(const std::string& path, LoadedClip& clip, Notifier& notifier) {
 
 bool LoadMp3(const std::string& path, LoadedClip& clip, Notifier& notifier) {
     clip.Release();
-    CMp3Reader reader;
+    Mp3Reader reader;
     Mpeg3WaveFormat record;
     std::unique_ptr<uint8_t[]> block;
     std::size_t cursor = 0;

@@ -1,10 +1,10 @@
 #include "engine/LiveEngine.h"
 
-#include "engine/FilePlayThread.h"
+#include "engine/CaptureThread.h"
+#include "engine/PlayerThread.h"
 #include "engine/RecorderThread.h"
 #include "engine/ThreadMessages.h"
-#include "engine/WaveInThread.h"
-#include "engine/WaveOutThread.h"
+#include "engine/ToneThread.h"
 
 namespace tonavise {
 
@@ -24,15 +24,15 @@ bool LiveEngine::Start(DeviceFactory* devices,
     started_ = true;
     if (devices != nullptr) {
         if (parts.capture) {
-            capture_ = std::make_unique<CWaveInThread>(captureStore, *devices, notifier_);
+            capture_ = std::make_unique<CaptureThread>(captureStore, *devices, notifier_);
         }
         if (parts.output) {
-            output_ = std::make_unique<CWaveOutThread>(captureStore, doreme, *devices, notifier_);
+            output_ = std::make_unique<ToneThread>(captureStore, keyTable, *devices, notifier_);
         }
-        player_ = std::make_unique<CFilePlayThread>(captureStore, *devices, notifier_);
+        player_ = std::make_unique<PlayerThread>(captureStore, *devices, notifier_);
         if (parts.recorder) {
             recorder_ =
-                std::make_unique<CRecorderThread>(recordingStore, *devices, notifier_, language);
+                std::make_unique<RecorderThread>(recordingStore, *devices, notifier_, language);
         }
         if (capture_) {
             // A playing file takes the microphone's place in the store; the recorder's playback
@@ -55,7 +55,7 @@ bool LiveEngine::Start(DeviceFactory* devices,
     if (!parts.analysis) {
         return true;
     }
-    analysis_ = std::make_unique<AnalysisThread>(captureStore, fft, doreme, player_.get());
+    analysis_ = std::make_unique<AnalysisThread>(captureStore, fft, keyTable, player_.get());
     return analysis_->StartAnalysis();
 }
 

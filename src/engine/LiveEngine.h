@@ -18,17 +18,17 @@
 
 #include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/KeyTable.h"
 #include "engine/RecordingStore.h"
 #include "engine/UiLanguage.h"
 
 namespace tonavise {
 
-class CFilePlayThread;
-class CRecorderThread;
-class CWaveInThread;
-class CWaveOutThread;
+class PlayerThread;
+class RecorderThread;
+class CaptureThread;
+class ToneThread;
 class CaptureObserver;
 class DeviceFactory;
 class Notifier;
@@ -108,27 +108,27 @@ class LiveEngine {
 
     // The threads; null when not running (before Start, after Stop, without devices, or not
     // among the parts).
-    CWaveInThread* capture() const { return capture_.get(); }
-    CWaveOutThread* output() const { return output_.get(); }
-    CFilePlayThread* player() const { return player_.get(); }
-    CRecorderThread* recorder() const { return recorder_.get(); }
+    CaptureThread* capture() const { return capture_.get(); }
+    ToneThread* output() const { return output_.get(); }
+    PlayerThread* player() const { return player_.get(); }
+    RecorderThread* recorder() const { return recorder_.get(); }
     AnalysisThread* analysis() const { return analysis_.get(); }
     bool analysisRunning() const { return analysis_ && analysis_->IsRunning(); }
 
     // The process-wide objects; they live as long as the engine.
     CaptureStore captureStore;
-    CDoreme doreme;
-    CFft fft;
+    KeyTable keyTable;
+    Fft fft;
     RecordingStore recordingStore{captureStore};
 
   private:
     Notifier& notifier_;
     bool started_ = false;
     // In their start order; all end in Stop() before any is destroyed.
-    std::unique_ptr<CWaveInThread> capture_;
-    std::unique_ptr<CWaveOutThread> output_;
-    std::unique_ptr<CFilePlayThread> player_;
-    std::unique_ptr<CRecorderThread> recorder_;
+    std::unique_ptr<CaptureThread> capture_;
+    std::unique_ptr<ToneThread> output_;
+    std::unique_ptr<PlayerThread> player_;
+    std::unique_ptr<RecorderThread> recorder_;
     std::unique_ptr<AnalysisThread> analysis_;
 };
 

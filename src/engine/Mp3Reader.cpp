@@ -73,12 +73,12 @@ void InitLibrary() {
 
 }  // namespace
 
-bool CMp3Reader::Read(const std::string& path,
-                      Mpeg3WaveFormat& record,
-                      std::unique_ptr<uint8_t[]>& block,
-                      std::size_t& cursor,
-                      std::size_t& count,
-                      Notifier& notifier) const {
+bool Mp3Reader::Read(const std::string& path,
+                     Mpeg3WaveFormat& record,
+                     std::unique_ptr<uint8_t[]>& block,
+                     std::size_t& cursor,
+                     std::size_t& count,
+                     Notifier& notifier) const {
     FileByteSource file(path);
     if (!file.Ok()) {
         Show(notifier, StringTableText(IDS_MP3_CANNOT_OPEN));
@@ -87,12 +87,12 @@ bool CMp3Reader::Read(const std::string& path,
     return Read(file, record, block, cursor, count, notifier);
 }
 
-bool CMp3Reader::Read(ByteSource& source,
-                      Mpeg3WaveFormat& record,
-                      std::unique_ptr<uint8_t[]>& block,
-                      std::size_t& cursor,
-                      std::size_t& count,
-                      Notifier& notifier) const {
+bool Mp3Reader::Read(ByteSource& source,
+                     Mpeg3WaveFormat& record,
+                     std::unique_ptr<uint8_t[]>& block,
+                     std::size_t& cursor,
+                     std::size_t& count,
+                     Notifier& notifier) const {
     const uint64_t size = source.Size();
     if (size > uint64_t(std::numeric_limits<int32_t>::max())) {
         Show(notifier, kMemoryNotEnough);
@@ -118,7 +118,7 @@ bool CMp3Reader::Read(ByteSource& source,
     return true;
 }
 
-bool CMp3Reader::SkipTags(const uint8_t* block, std::size_t& cursor, std::size_t& count) {
+bool Mp3Reader::SkipTags(const uint8_t* block, std::size_t& cursor, std::size_t& count) {
     const uint8_t* p = block + cursor;
     if (count >= 3 && std::memcmp(p, "ID3", 3) == 0) {
         if (count < 10) {
@@ -143,7 +143,7 @@ bool CMp3Reader::SkipTags(const uint8_t* block, std::size_t& cursor, std::size_t
     return count >= 4;
 }
 
-bool CMp3Reader::ParseFrameHeader(const uint8_t* b, Mp3FrameInfo& info) {
+bool Mp3Reader::ParseFrameHeader(const uint8_t* b, Mp3FrameInfo& info) {
     if (b[0] != 0xFF || (b[1] & 0xE0) != 0xE0) {
         return false;
     }
@@ -170,7 +170,7 @@ bool CMp3Reader::ParseFrameHeader(const uint8_t* b, Mp3FrameInfo& info) {
     return true;
 }
 
-Mpeg3WaveFormat CMp3Reader::MakeRecord(const Mp3FrameInfo& info) {
+Mpeg3WaveFormat Mp3Reader::MakeRecord(const Mp3FrameInfo& info) {
     Mpeg3WaveFormat r;
     r.wfx.formatTag = kFormatMpegLayer3;
     r.wfx.channels = info.channels;
@@ -187,13 +187,13 @@ Mpeg3WaveFormat CMp3Reader::MakeRecord(const Mp3FrameInfo& info) {
     return r;
 }
 
-bool CMp3Reader::ConvertToPcm(const Mpeg3WaveFormat& record,
-                              const uint8_t* source,
-                              std::size_t count,
-                              WaveFormat& format,
-                              std::unique_ptr<uint8_t[]>& data,
-                              int32_t& length,
-                              Notifier& notifier) const {
+bool Mp3Reader::ConvertToPcm(const Mpeg3WaveFormat& record,
+                             const uint8_t* source,
+                             std::size_t count,
+                             WaveFormat& format,
+                             std::unique_ptr<uint8_t[]>& data,
+                             int32_t& length,
+                             Notifier& notifier) const {
     InitLibrary();
     const auto cannotConvert = [&notifier] {
         Show(notifier, StringTableText(IDS_MP3_CANNOT_CONVERT));

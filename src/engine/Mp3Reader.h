@@ -36,7 +36,7 @@ struct Mp3FrameInfo {
     uint16_t frameLength = 0;  // bytes
 };
 
-class CMp3Reader {
+class Mp3Reader {
   public:
     // Reads the whole file at path, skips a tag and parses the first frame header into record.
     // On success `block` owns the file's bytes and [cursor, cursor + count) is the MPEG stream.

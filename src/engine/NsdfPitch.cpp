@@ -53,7 +53,7 @@ constexpr int kMaxKeyMaxima = 256;
 // between bins has.
 class FrameSpectrum {
   public:
-    FrameSpectrum(CFft& fft, int length, double first, double next)
+    FrameSpectrum(Fft& fft, int length, double first, double next)
         : re_(fft.re().data()),
           im_(fft.im().data()),
           size_(fft.size()),
@@ -200,7 +200,7 @@ void NsdfPitchEstimator::LoadStereo(std::span<const int16_t> left, std::span<con
     }
 }
 
-double NsdfPitchEstimator::TransformFrame(CFft& fft, int length) {
+double NsdfPitchEstimator::TransformFrame(Fft& fft, int length) {
     const int start = kInputLength - length - 1;
     double mean = 0.0;
     for (int i = 0; i <= length; ++i) {

@@ -55,7 +55,7 @@ class NsdfPitchEstimator {
   private:
     // Removes the mean of the newest `length` + 1 input samples into frame_ and transforms the
     // first `length` of them, padded with zeros to fft.size(). Returns the frame's energy.
-    double TransformFrame(CFft& fft, int length);
+    double TransformFrame(Fft& fft, int length);
     // The mean frequency over the first `length` samples of frame_ of the partial near hz of a
     // tone whose fundamental is near f0, from the partial's phase followed through the frame.
     double FollowPartial(double hz, double f0, int length);
@@ -70,8 +70,8 @@ class NsdfPitchEstimator {
     std::vector<double> shiftedIm_;
     std::vector<double> power_;  // the short frame's power spectrum
     std::vector<double> hann_;   // the window for following that partial
-    CFft shortFft_;              // the short frame's spectrum (padded to twice its length)
-    CFft workFft_;               // the autocorrelation, then the long frame's spectrum
+    Fft shortFft_;               // the short frame's spectrum (padded to twice its length)
+    Fft workFft_;                // the autocorrelation, then the long frame's spectrum
 };
 
 }  // namespace tonavise

@@ -3,17 +3,17 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 
 namespace tonavise {
 
-PitchReading ReadPitch(const SpectrumFrame& frame, const CDoreme& doreme) {
+PitchReading ReadPitch(const SpectrumFrame& frame, const KeyTable& keyTable) {
     PitchReading r;
     if (frame.pitchMethod == kPitchMethodPrecise) {
         r.precise = true;
         r.clarity = frame.precise.clarity;
         if (frame.precise.hasPitch) {
-            const NearestKeyExactResult nk = doreme.NearestKeyExact(frame.precise.hz);
+            const NearestKeyExactResult nk = keyTable.NearestKeyExact(frame.precise.hz);
             r.hasPitch = nk.key >= 0 && nk.key < kKeyCount;
             r.hz = frame.precise.hz;
             r.key = nk.key;
@@ -21,7 +21,7 @@ PitchReading ReadPitch(const SpectrumFrame& frame, const CDoreme& doreme) {
         }
         return r;
     }
-    const NearestKeyResult nk = doreme.NearestKey(frame.fundamentalHz);
+    const NearestKeyResult nk = keyTable.NearestKey(frame.fundamentalHz);
     r.hasPitch = nk.key >= 0 && nk.key < kKeyCount;
     r.hz = frame.fundamentalHz;
     r.key = nk.key;
@@ -29,9 +29,9 @@ PitchReading ReadPitch(const SpectrumFrame& frame, const CDoreme& doreme) {
     return r;
 }
 
-std::string PitchColumns(const PitchReading& reading, const CDoreme& doreme) {
+std::string PitchColumns(const PitchReading& reading, const KeyTable& keyTable) {
     char text[96];
-    const std::string name(reading.hasPitch ? doreme.LongName(reading.key) : "");
+    const std::string name(reading.hasPitch ? keyTable.LongName(reading.key) : "");
     if (!reading.precise) {
         std::snprintf(text,
                       sizeof text,

@@ -10,17 +10,17 @@
 
 namespace tonavise {
 
-CRecorderThread::CRecorderThread(RecordingStore& recordings,
-                                 DeviceFactory& devices,
-                                 Notifier& notifier,
-                                 UiLanguage language)
+RecorderThread::RecorderThread(RecordingStore& recordings,
+                               DeviceFactory& devices,
+                               Notifier& notifier,
+                               UiLanguage language)
     : recordings_(recordings), devices_(devices), notifier_(notifier), language_(language) {}
 
-CRecorderThread::~CRecorderThread() {
+RecorderThread::~RecorderThread() {
     join();
 }
 
-void CRecorderThread::onStart() {
+void RecorderThread::onStart() {
     recordings_.recording.store(0, std::memory_order_relaxed);
     {
         std::lock_guard guard(bufferLock_);
@@ -34,11 +34,11 @@ void CRecorderThread::onStart() {
     recordings_.AllocateForRecTime(notifier_, language_);
 }
 
-void CRecorderThread::onExit() {
+void RecorderThread::onExit() {
     StopPlayback();
 }
 
-void CRecorderThread::handleMessage(Message& m) {
+void RecorderThread::handleMessage(Message& m) {
     switch (m.id) {
         case UM_RECORDER_STOP_PLAYBACK:
             StopPlayback();
@@ -84,7 +84,7 @@ void CRecorderThread::handleMessage(Message& m) {
     }
 }
 
-bool CRecorderThread::CopyPlaybackBlock(std::span<int16_t> dest) const {
+bool RecorderThread::CopyPlaybackBlock(std::span<int16_t> dest) const {
     if (!Sounding() || dest.size() < kBlockFrames) {
         return false;
     }
@@ -94,7 +94,7 @@ bool CRecorderThread::CopyPlaybackBlock(std::span<int16_t> dest) const {
     return true;
 }
 
-void CRecorderThread::ReplaceCaptured(std::span<int16_t> frames, int channels) {
+void RecorderThread::ReplaceCaptured(std::span<int16_t> frames, int channels) {
     if (!Sounding()) {
         return;
     }
@@ -110,7 +110,7 @@ void CRecorderThread::ReplaceCaptured(std::span<int16_t> frames, int channels) {
     }
 }
 
-bool CRecorderThread::FillBuffer(int k) {
+bool RecorderThread::FillBuffer(int k) {
     if (!Sounding()) {
         return false;
     }
@@ -123,7 +123,7 @@ bool CRecorderThread::FillBuffer(int k) {
     return true;
 }
 
-DeviceResult CRecorderThread::QueueBuffer(int k) {
+DeviceResult RecorderThread::QueueBuffer(int k) {
     headers_[k].flags.store(0, std::memory_order_relaxed);
     waveOut_->Prepare(headers_[k]);
     const DeviceResult result = waveOut_->Queue(headers_[k]);
@@ -131,7 +131,7 @@ DeviceResult CRecorderThread::QueueBuffer(int k) {
     return result;
 }
 
-void CRecorderThread::OpenOutput() {
+void RecorderThread::OpenOutput() {
     if (Sounding()) {
         return;
     }
@@ -172,7 +172,7 @@ void CRecorderThread::OpenOutput() {
     }
 }
 
-void CRecorderThread::onTick() {
+void RecorderThread::onTick() {
     if (Sounding() && standIn_.Back()) {
         standIn_.MoveSound([this] {  // the chosen device is back: the playback moves to it
             StopPlayback();
@@ -181,7 +181,7 @@ void CRecorderThread::onTick() {
     }
 }
 
-void CRecorderThread::Completion() {
+void RecorderThread::Completion() {
     if (!Sounding()) {
         return;
     }
@@ -203,7 +203,7 @@ void CRecorderThread::Completion() {
     }
 }
 
-void CRecorderThread::StopPlayback() {
+void RecorderThread::StopPlayback() {
     if (!Sounding()) {
         return;
     }

@@ -16,24 +16,24 @@
 #include <span>
 
 #include "engine/AudioFormat.h"
+#include "engine/CaptureThread.h"
 #include "engine/DeviceStandIn.h"
 #include "engine/MessageThread.h"
 #include "engine/SoundDevice.h"
 #include "engine/UiLanguage.h"
-#include "engine/WaveInThread.h"
 
 namespace tonavise {
 
 class Notifier;
 class RecordingStore;
 
-class CRecorderThread final : public MessageThread, public PlaybackMonitor {
+class RecorderThread final : public MessageThread, public PlaybackMonitor {
   public:
-    CRecorderThread(RecordingStore& recordings,
-                    DeviceFactory& devices,
-                    Notifier& notifier,
-                    UiLanguage language);
-    ~CRecorderThread() override;
+    RecorderThread(RecordingStore& recordings,
+                   DeviceFactory& devices,
+                   Notifier& notifier,
+                   UiLanguage language);
+    ~RecorderThread() override;
 
     bool IsPlaying() const {
         return standIn_.Held([this] { return Sounding(); });

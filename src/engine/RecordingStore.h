@@ -18,8 +18,8 @@
 #include <string>
 
 #include "engine/AudioFormat.h"
+#include "engine/CaptureThread.h"
 #include "engine/UiLanguage.h"
-#include "engine/WaveInThread.h"
 
 namespace tonavise {
 

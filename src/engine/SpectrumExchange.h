@@ -19,7 +19,7 @@ namespace tonavise {
 struct SpectrumFrame {
     std::array<double, kSpectrumLength> spectrum{};  // magnitudes, linear or 0..32767 log scale
     double fundamentalHz = 0.0;  // the standard estimate, computed in every pass
-    int32_t pitchMethod = 0;     // the method in force for this pass (kPitchMethod... of CDoreme)
+    int32_t pitchMethod = 0;     // the method in force for this pass (kPitchMethod... of KeyTable)
     PitchEstimate precise{};     // with kPitchMethodPrecise; otherwise "no pitch"
     uint64_t sequence = 0;       // 0 before the first analysis, then 1, 2, ...
 };

@@ -8,10 +8,10 @@
 
 namespace tonavise {
 
-// CWaveInThread
+// CaptureThread
 inline constexpr uint32_t UM_MIC_REOPEN = WM_APP + 0x0A;
 
-// CWaveOutThread
+// ToneThread
 inline constexpr uint32_t UM_METRONOME_REBUILD = WM_APP + 0x14;
 inline constexpr uint32_t UM_METRONOME_TOGGLE = WM_APP + 0x15;
 inline constexpr uint32_t UM_METRONOME_STOP = WM_APP + 0x16;
@@ -21,7 +21,7 @@ inline constexpr uint32_t UM_TONE_START = WM_APP + 0x18;
 inline constexpr uint32_t UM_METRONOME_COUNT_IN = WM_APP + 0x19;
 inline constexpr uint32_t UM_METRONOME_COUNT_IN_CANCEL = WM_APP + 0x1A;
 
-// CFilePlayThread
+// PlayerThread
 inline constexpr uint32_t UM_PLAYER_STOP = WM_APP + 0x1E;
 inline constexpr uint32_t UM_PLAYER_PAUSE = WM_APP + 0x1F;
 inline constexpr uint32_t UM_PLAYER_PLAY = WM_APP + 0x20;
@@ -32,13 +32,13 @@ inline constexpr uint32_t UM_PLAYER_SET_SPEED = WM_APP + 0x24;
 inline constexpr uint32_t UM_PLAYER_SET_TRANSPOSE = WM_APP + 0x25;
 inline constexpr uint32_t UM_PLAYER_SET_LOOP = WM_APP + 0x26;
 
-// CRecorderThread
+// RecorderThread
 inline constexpr uint32_t UM_RECORDER_STOP_PLAYBACK = WM_APP + 0x28;
 inline constexpr uint32_t UM_RECORDER_PLAY = WM_APP + 0x29;
 inline constexpr uint32_t UM_RECORDER_RECORD_ON = WM_APP + 0x2A;
 inline constexpr uint32_t UM_RECORDER_RECORD_OFF = WM_APP + 0x2B;
 
-// CWaveSignalThread
+// SignalThread
 inline constexpr uint32_t UM_SIGNAL_START = WM_APP + 0x32;
 inline constexpr uint32_t UM_SIGNAL_STOP = WM_APP + 0x33;
 

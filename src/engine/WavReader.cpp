@@ -71,11 +71,11 @@ void Refuse(Notifier& notifier, int id) {
 
 }  // namespace
 
-bool CWavReader::Read(const std::string& path,
-                      WaveFormat& format,
-                      std::unique_ptr<uint8_t[]>& data,
-                      int32_t& length,
-                      Notifier& notifier) const {
+bool WavReader::Read(const std::string& path,
+                     WaveFormat& format,
+                     std::unique_ptr<uint8_t[]>& data,
+                     int32_t& length,
+                     Notifier& notifier) const {
     FileByteSource file(path);
     if (!file.Ok()) {
         Refuse(notifier, IDS_FILE_CANNOT_OPEN);
@@ -84,11 +84,11 @@ bool CWavReader::Read(const std::string& path,
     return Read(file, format, data, length, notifier);
 }
 
-bool CWavReader::Read(ByteSource& src,
-                      WaveFormat& format,
-                      std::unique_ptr<uint8_t[]>& data,
-                      int32_t& length,
-                      Notifier& notifier) const {
+bool WavReader::Read(ByteSource& src,
+                     WaveFormat& format,
+                     std::unique_ptr<uint8_t[]>& data,
+                     int32_t& length,
+                     Notifier& notifier) const {
     const uint64_t fileSize = src.Size();
 
     // The RIFF chunk of form "WAVE", among the file's top-level chunks.

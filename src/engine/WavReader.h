@@ -11,7 +11,7 @@ namespace tonavise {
 
 class Notifier;
 
-class CWavReader {
+class WavReader {
   public:
     // Reads the file at path; on success fills format, data and length and returns true.
     bool Read(const std::string& path,

@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "render/SpectrumScope.h"
 
 namespace tonavise {
@@ -31,7 +31,7 @@ QColor MarkColor(int32_t code, bool threeD) {
 }
 
 void DrawPitchScale(QImage& surface,
-                    const CDoreme& doreme,
+                    const KeyTable& keyTable,
                     const ScopeViewState& state,
                     LabelRecorder* recorder) {
     const QColor grid = state.threeD ? kGrid3D : kGrid2D;
@@ -77,7 +77,7 @@ void DrawPitchScale(QImage& surface,
                      50 + 20 * (m + 1),
                      450,
                      LabelAlign::kCentre,
-                     Latin1(doreme.ShortName(m)));
+                     Latin1(keyTable.ShortName(m)));
     }
 }
 

@@ -11,7 +11,7 @@ class QImage;
 
 namespace tonavise {
 
-class CDoreme;
+class KeyTable;
 
 // The colour of a marked pitch line, from the low three bits of its code (bit 0 red, 1 green,
 // 2 blue): 196 or 0 per channel, in 3-D 254 or 127. Code 7 (all bits) means unmarked.
@@ -19,7 +19,7 @@ QColor MarkColor(int32_t code, bool threeD);
 bool IsMarked(int32_t code);
 
 void DrawPitchScale(QImage& surface,
-                    const CDoreme& doreme,
+                    const KeyTable& keyTable,
                     const ScopeViewState& state,
                     LabelRecorder* recorder = nullptr);
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "render/ScopeCanvas.h"
 
 namespace tonavise {
@@ -129,24 +129,24 @@ int PitchTrackLayout::X(double seconds, const PitchTrackView& view) const {
     return PlotLeft() + static_cast<int>(std::lround(t * (PlotRight() - 1 - PlotLeft())));
 }
 
-QString TrackReading(double hz, const CDoreme& doreme) {
+QString TrackReading(double hz, const KeyTable& keyTable) {
     if (!(hz > 0) || !std::isfinite(hz)) {
         return {};
     }
-    const NearestKeyResult nk = doreme.NearestKey(hz);
+    const NearestKeyResult nk = keyTable.NearestKey(hz);
     if (nk.key < 0 || nk.key >= kKeyCount) {
         return {};
     }
     // Rounded, not truncated: a note 30 cents flat reads -30, not -31 by a rounding error.
-    const long cents = std::lround(Cents(hz, doreme.KeyFrequency(nk.key)));
+    const long cents = std::lround(Cents(hz, keyTable.KeyFrequency(nk.key)));
     return QStringLiteral("%1 %2%3")
-        .arg(Latin(doreme.LongName(nk.key)))
+        .arg(Latin(keyTable.LongName(nk.key)))
         .arg(cents >= 0 ? QStringLiteral("+") : QString())
         .arg(cents);
 }
 
 void DrawPitchTrack(QImage& surface,
-                    const CDoreme& doreme,
+                    const KeyTable& keyTable,
                     std::span<const TrackPoint> points,
                     const PitchTrackView& view) {
     const PitchTrackLayout layout{surface.width(), surface.height()};
@@ -155,7 +155,7 @@ void DrawPitchTrack(QImage& surface,
         layout.PlotBottom() <= layout.PlotTop() + 2) {
         return;  // too small to show anything
     }
-    const double a4 = doreme.a4Frequency.load(std::memory_order_relaxed);
+    const double a4 = keyTable.a4Frequency.load(std::memory_order_relaxed);
     QPainter painter(&surface);
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setFont(ScopeFont(12, false));
@@ -179,7 +179,7 @@ void DrawPitchTrack(QImage& surface,
         painter.setPen(QColor(isC ? kTrackCLine : kTrackKeyLine));
         painter.drawLine(left, y, right - 1, y);
         painter.setPen(QColor(kTrackText));
-        const QString name = Latin(doreme.LongName(k)) + QStringLiteral("  ") +
+        const QString name = Latin(keyTable.LongName(k)) + QStringLiteral("  ") +
                              Latin(RelativeNoteName(k, view.notationCounter, view.keyIndex));
         painter.drawText(QRect(2, y - 8, left - 6, 16), Qt::AlignRight | Qt::AlignVCenter, name);
     }
@@ -243,7 +243,7 @@ void DrawPitchTrack(QImage& surface,
     // The newest block's reading at the right edge, level with its pitch.
     if (!points.empty()) {
         const TrackPoint& newest = points.back();
-        const QString reading = TrackReading(newest.hz, doreme);
+        const QString reading = TrackReading(newest.hz, keyTable);
         if (!reading.isEmpty()) {
             const int y =
                 std::clamp(layout.Y(KeyPosition(newest.hz, a4), view.keys), top + 8, bottom - 8);

@@ -18,7 +18,7 @@
 
 namespace tonavise {
 
-class CDoreme;
+class KeyTable;
 
 // One analysis block: the end of its 100 ms, in seconds, and the pitch named (0: no pitch).
 struct TrackPoint {
@@ -107,11 +107,11 @@ inline constexpr QRgb kTrackText = 0xFF000000;
 
 // Draws the track of `points` (oldest first) over the whole surface.
 void DrawPitchTrack(QImage& surface,
-                    const CDoreme& doreme,
+                    const KeyTable& keyTable,
                     std::span<const TrackPoint> points,
                     const PitchTrackView& view);
 
 // The newest reading's text: "A4 +12" (key name and whole cents), or "" without a pitch.
-QString TrackReading(double hz, const CDoreme& doreme);
+QString TrackReading(double hz, const KeyTable& keyTable);
 
 }  // namespace tonavise

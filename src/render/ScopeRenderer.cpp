@@ -131,14 +131,14 @@ void ScopeRenderer::ClearTraces(DrawingSize size) {
 }
 
 const QImage& ScopeRenderer::Draw(ScopeViewState& state,
-                                  const CDoreme& doreme,
+                                  const KeyTable& keyTable,
                                   const ScopeInput& input) {
     if (state.scopeMode != kScopeWave && state.scopeMode != kScopeFrequency &&
         state.scopeMode != kScopePitch) {
         return composeSurface_;
     }
     if (scaleDirty_ || scaleMode_ != state.scopeMode) {
-        DrawScale(state, doreme);
+        DrawScale(state, keyTable);
         composeIsScaleAndOutline_ = false;
         scaleDirty_ = false;
         scaleMode_ = state.scopeMode;
@@ -146,12 +146,12 @@ const QImage& ScopeRenderer::Draw(ScopeViewState& state,
     if (state.scopeMode == kScopeWave) {
         ComposeWave(state, input);
     } else {
-        ComposeSpectrum(state, doreme, input);
+        ComposeSpectrum(state, keyTable, input);
     }
     return composeSurface_;
 }
 
-void ScopeRenderer::DrawScale(const ScopeViewState& state, const CDoreme& doreme) {
+void ScopeRenderer::DrawScale(const ScopeViewState& state, const KeyTable& keyTable) {
     switch (state.scopeMode) {
         case kScopeWave:
             DrawWaveScale(scaleSurface_, state, recorder_);
@@ -160,7 +160,7 @@ void ScopeRenderer::DrawScale(const ScopeViewState& state, const CDoreme& doreme
             DrawFrequencyScale(scaleSurface_, state, recorder_);
             break;
         default:
-            DrawPitchScale(scaleSurface_, doreme, state, recorder_);
+            DrawPitchScale(scaleSurface_, keyTable, state, recorder_);
             break;
     }
 }
@@ -175,12 +175,12 @@ void ScopeRenderer::ComposeWave(const ScopeViewState& state, const ScopeInput& i
 
 std::pair<int, int> ScopeRenderer::DrawSpectrumTrace(QImage& target,
                                                      const ScopeViewState& state,
-                                                     const CDoreme& doreme,
+                                                     const KeyTable& keyTable,
                                                      const ScopeInput& input) {
     const bool frequency = state.scopeMode == kScopeFrequency;
     const int count = frequency
                           ? DrawFrequencyTrace(target, state, input.spectrum, frequencyTrace_)
-                          : DrawPitchTrace(target, doreme, state, input.spectrum, pitchTrace_);
+                          : DrawPitchTrace(target, keyTable, state, input.spectrum, pitchTrace_);
     if (count < 2) {
         return {0, 0};
     }
@@ -195,7 +195,7 @@ std::pair<int, int> ScopeRenderer::DrawSpectrumTrace(QImage& target,
 }
 
 void ScopeRenderer::ComposeSpectrum(ScopeViewState& state,
-                                    const CDoreme& doreme,
+                                    const KeyTable& keyTable,
                                     const ScopeInput& input) {
     const DrawingSize size = DrawingSizeOf(state.scopeMode);
     if (!state.threeD) {
@@ -210,7 +210,7 @@ void ScopeRenderer::ComposeSpectrum(ScopeViewState& state,
         for (int y = first; y < last; ++y) {
             std::memset(traceSurfaceA_.scanLine(y), 0xFF, static_cast<std::size_t>(size.width) * 4);
         }
-        traceRows_ = DrawSpectrumTrace(traceSurfaceA_, state, doreme, input);
+        traceRows_ = DrawSpectrumTrace(traceSurfaceA_, state, keyTable, input);
         traceRows_.second = std::min(traceRows_.second, size.height);
         AndCombineRows(
             composeSurface_, traceSurfaceA_, size.width, traceRows_.first, traceRows_.second);
@@ -235,7 +235,7 @@ void ScopeRenderer::ComposeSpectrum(ScopeViewState& state,
     // the new outline covers them.
     AdvanceHistory(odd, size);
     QImage& target = odd ? traceSurfaceA_ : traceSurfaceB_;
-    DrawSpectrumTrace(target, state, doreme, input);
+    DrawSpectrumTrace(target, state, keyTable, input);
     CopyRows(bottomRows_[odd ? 0 : 1],
              0,
              target,

@@ -18,7 +18,7 @@
 
 namespace tonavise {
 
-class CDoreme;
+class KeyTable;
 
 // The data one picture shows: the histories with the trigger's waveEnd (waveform) and the
 // latest spectrum (spectrum modes).
@@ -46,7 +46,7 @@ class ScopeRenderer {
     // One drawing of the current mode: the scale when dirty, then the composed picture, whose
     // drawingSize rectangle from (0, 0) is the picture to show. In 3-D every call advances the
     // history by one step and state.threeDCount by one. Mode -1 draws nothing.
-    const QImage& Draw(ScopeViewState& state, const CDoreme& doreme, const ScopeInput& input);
+    const QImage& Draw(ScopeViewState& state, const KeyTable& keyTable, const ScopeInput& input);
 
     // Labels drawn by the scale drawings go to `recorder` as well (tests); null stops that.
     void SetLabelRecorder(LabelRecorder* recorder) { recorder_ = recorder; }
@@ -66,13 +66,13 @@ class ScopeRenderer {
     std::pair<int, int> changedRows() const { return changedRows_; }
 
   private:
-    void DrawScale(const ScopeViewState& state, const CDoreme& doreme);
+    void DrawScale(const ScopeViewState& state, const KeyTable& keyTable);
     void ComposeWave(const ScopeViewState& state, const ScopeInput& input);
-    void ComposeSpectrum(ScopeViewState& state, const CDoreme& doreme, const ScopeInput& input);
+    void ComposeSpectrum(ScopeViewState& state, const KeyTable& keyTable, const ScopeInput& input);
     // Draws the trace of the mode; returns the rows [first, last) its polygon covers.
     std::pair<int, int> DrawSpectrumTrace(QImage& target,
                                           const ScopeViewState& state,
-                                          const CDoreme& doreme,
+                                          const KeyTable& keyTable,
                                           const ScopeInput& input);
 
     // Points trace surface A or B at `firstRow` of history_.

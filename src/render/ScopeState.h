@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 
 namespace tonavise {
 

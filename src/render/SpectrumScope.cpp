@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 
 namespace tonavise {
 
@@ -115,12 +115,12 @@ int FrequencyTraceVertices(const ScopeViewState& state, SpectrumSpan spectrum, T
     return builder.Finish();
 }
 
-int PitchTraceVertices(const CDoreme& doreme,
+int PitchTraceVertices(const KeyTable& keyTable,
                        const ScopeViewState& state,
                        SpectrumSpan spectrum,
                        TraceVertices& out) {
-    const double f0 = doreme.KeyFrequency(0);
-    const double centsPerPixel = Cents(doreme.KeyFrequency(kKeyCount - 1), f0) / 1740;
+    const double f0 = keyTable.KeyFrequency(0);
+    const double centsPerPixel = Cents(keyTable.KeyFrequency(kKeyCount - 1), f0) / 1740;
     VertexBuilder builder(out, kPitchTraceCapacity, PixelsPerUnit(state));
     for (int j = 0; j < kSpectrumLength; ++j) {
         const double f = j * kBinWidthHz;
@@ -150,11 +150,11 @@ int DrawFrequencyTrace(QImage& surface,
 }
 
 int DrawPitchTrace(QImage& surface,
-                   const CDoreme& doreme,
+                   const KeyTable& keyTable,
                    const ScopeViewState& state,
                    SpectrumSpan spectrum,
                    SpectrumTrace& trace) {
-    const int count = PitchTraceVertices(doreme, state, spectrum, trace.vertices);
+    const int count = PitchTraceVertices(keyTable, state, spectrum, trace.vertices);
     DrawTracePolygon(surface, state, trace, count);
     return count;
 }

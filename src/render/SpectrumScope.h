@@ -16,7 +16,7 @@ class QImage;
 
 namespace tonavise {
 
-class CDoreme;
+class KeyTable;
 
 inline constexpr int kFrequencyTraceCapacity = 1762;
 inline constexpr int kPitchTraceCapacity = 1812;
@@ -39,7 +39,7 @@ QColor WanderingFillColor(double phase);
 // Vertex computation of the two traces: the first vertex is (50, 410), then one per column, each
 // column at the height of its highest bin, the last one back on the baseline. Returns the count.
 int FrequencyTraceVertices(const ScopeViewState& state, SpectrumSpan spectrum, TraceVertices& out);
-int PitchTraceVertices(const CDoreme& doreme,
+int PitchTraceVertices(const KeyTable& keyTable,
                        const ScopeViewState& state,
                        SpectrumSpan spectrum,
                        TraceVertices& out);
@@ -52,7 +52,7 @@ int DrawFrequencyTrace(QImage& surface,
                        SpectrumSpan spectrum,
                        SpectrumTrace& trace);
 int DrawPitchTrace(QImage& surface,
-                   const CDoreme& doreme,
+                   const KeyTable& keyTable,
                    const ScopeViewState& state,
                    SpectrumSpan spectrum,
                    SpectrumTrace& trace);

@@ -13,8 +13,8 @@ namespace tonavise {
 class CaptureStore;
 class DeviceFactory;
 class DeviceListReader;
-class CDoreme;
-class CFft;
+class KeyTable;
+class Fft;
 class LiveEngine;
 class Notifier;
 class RecordingStore;
@@ -29,8 +29,8 @@ struct AppContext {
     // The sound threads; the references below are its objects.
     LiveEngine& engine;
     CaptureStore& captureStore;
-    CDoreme& doreme;
-    CFft& fft;
+    KeyTable& keyTable;
+    Fft& fft;
     RecordingStore& recordingStore;
     Notifier& notifier;
     SettingsStore& settings;

@@ -16,16 +16,16 @@ const QColor kUnlit(0xC8, 0xC8, 0xC8);
 
 }  // namespace
 
-CBeatLights::CBeatLights(Source source, QWidget* parent)
+BeatLights::BeatLights(Source source, QWidget* parent)
     : QWidget(parent), source_(std::move(source)) {
     setObjectName(QStringLiteral("beatLights"));
     setToolTip(tr("Beat"));
     timer_.setInterval(kBeatPollMs);
     timer_.setTimerType(Qt::PreciseTimer);
-    connect(&timer_, &QTimer::timeout, this, &CBeatLights::Poll);
+    connect(&timer_, &QTimer::timeout, this, &BeatLights::Poll);
 }
 
-void CBeatLights::Poll() {
+void BeatLights::Poll() {
     const HeardBeat beat = source_ ? source_() : HeardBeat{};
     // Quick while a beat sounds; while silent, a slow look for the start costs next to nothing.
     timer_.setInterval(beat.beat >= 0 ? kBeatPollMs : kSilentPollMs);
@@ -35,18 +35,18 @@ void CBeatLights::Poll() {
     }
 }
 
-void CBeatLights::SetVertical(bool vertical) {
+void BeatLights::SetVertical(bool vertical) {
     vertical_ = vertical;
     updateGeometry();
     update();
 }
 
-QSize CBeatLights::sizeHint() const {
+QSize BeatLights::sizeHint() const {
     const int d = fontMetrics().height();
     return vertical_ ? QSize(d, d * kMaxBeats) : QSize(d * kMaxBeats, d);
 }
 
-void CBeatLights::paintEvent(QPaintEvent*) {
+void BeatLights::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.setRenderHint(QPainter::Antialiasing);
     const bool across = width() >= height();
@@ -70,12 +70,12 @@ void CBeatLights::paintEvent(QPaintEvent*) {
     }
 }
 
-void CBeatLights::showEvent(QShowEvent* event) {
+void BeatLights::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     timer_.start();
 }
 
-void CBeatLights::hideEvent(QHideEvent* event) {
+void BeatLights::hideEvent(QHideEvent* event) {
     timer_.stop();
     QWidget::hideEvent(event);
 }

@@ -12,19 +12,19 @@
 #include <QWidget>
 #include <functional>
 
-#include "engine/WaveOutThread.h"
+#include "engine/ToneThread.h"
 
 namespace tonavise::ui {
 
 inline constexpr int kBeatPollMs = 15;
 inline constexpr int kSilentPollMs = 100;
 
-class CBeatLights : public QWidget {
+class BeatLights : public QWidget {
     Q_OBJECT
   public:
     using Source = std::function<HeardBeat()>;
 
-    explicit CBeatLights(Source source, QWidget* parent = nullptr);
+    explicit BeatLights(Source source, QWidget* parent = nullptr);
 
     // The beat shown now (beat -1: none lit).
     HeardBeat shown() const { return shown_; }

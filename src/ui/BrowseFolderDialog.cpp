@@ -7,15 +7,15 @@
 
 namespace tonavise::ui {
 
-CBrowseFolderDialog::CBrowseFolderDialog(uint32_t flags,
-                                         const QString& title,
-                                         int rootFolderId,
-                                         QWidget* owner)
+BrowseFolderDialog::BrowseFolderDialog(uint32_t flags,
+                                       const QString& title,
+                                       int rootFolderId,
+                                       QWidget* owner)
     : owner_(owner), rootFolderId_(rootFolderId), flags_(flags), title_(title) {
     Reset();
 }
 
-void CBrowseFolderDialog::SetOptions(uint32_t flags, const QString* title, int rootFolderId) {
+void BrowseFolderDialog::SetOptions(uint32_t flags, const QString* title, int rootFolderId) {
     flags_ = flags;
     if (title != nullptr) {
         title_ = *title;
@@ -23,7 +23,7 @@ void CBrowseFolderDialog::SetOptions(uint32_t flags, const QString* title, int r
     rootFolderId_ = rootFolderId;
 }
 
-int CBrowseFolderDialog::CopyResult(char16_t* buffer, int count, int which) const {
+int BrowseFolderDialog::CopyResult(char16_t* buffer, int count, int which) const {
     if (buffer == nullptr || count <= 0) {
         return 0;
     }
@@ -34,35 +34,35 @@ int CBrowseFolderDialog::CopyResult(char16_t* buffer, int count, int which) cons
     return n;
 }
 
-QString CBrowseFolderDialog::GetResult(int which) const {
+QString BrowseFolderDialog::GetResult(int which) const {
     return which == kPath ? path_ : displayName_;
 }
 
-int CBrowseFolderDialog::Run() {
+int BrowseFolderDialog::Run() {
     Reset();
     return Browse();
 }
 
-int CBrowseFolderDialog::Run(int selectionFolderId) {
+int BrowseFolderDialog::Run(int selectionFolderId) {
     Reset();
     selectionFolderId_ = selectionFolderId;
     return Browse();
 }
 
-int CBrowseFolderDialog::Run(const QString& initialPath) {
+int BrowseFolderDialog::Run(const QString& initialPath) {
     Reset();
     initialPath_ = initialPath;
     return Browse();
 }
 
-void CBrowseFolderDialog::Reset() {
+void BrowseFolderDialog::Reset() {
     selectionFolderId_ = 0;
     initialPath_.clear();
     path_.clear();
     displayName_.clear();
 }
 
-bool CBrowseFolderDialog::FolderIdToPath(int id, QString& path) {
+bool BrowseFolderDialog::FolderIdToPath(int id, QString& path) {
     path.clear();
     if (id == 0) {
         return true;
@@ -74,7 +74,7 @@ bool CBrowseFolderDialog::FolderIdToPath(int id, QString& path) {
     return !path.isEmpty();
 }
 
-int CBrowseFolderDialog::Browse() {
+int BrowseFolderDialog::Browse() {
     QString root;
     QString selection;
     if (!FolderIdToPath(rootFolderId_, root) || !FolderIdToPath(selectionFolderId_, selection)) {
@@ -114,10 +114,10 @@ int CBrowseFolderDialog::Browse() {
     return kOk;
 }
 
-void CBrowseFolderDialog::OnInitialized(QFileDialog*) {}
+void BrowseFolderDialog::OnInitialized(QFileDialog*) {}
 
-void CBrowseFolderDialog::OnSelectionChanged(QFileDialog*, const QString&) {}
+void BrowseFolderDialog::OnSelectionChanged(QFileDialog*, const QString&) {}
 
-void CBrowseFolderDialog::OnValidateFailed(const QString&) {}
+void BrowseFolderDialog::OnValidateFailed(const QString&) {}
 
 }  // namespace tonavise::ui

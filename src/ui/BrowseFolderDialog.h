@@ -15,7 +15,7 @@
 
 namespace tonavise::ui {
 
-class CBrowseFolderDialog {
+class BrowseFolderDialog {
   public:
     enum Result : int { kOk = 1, kCancelled = 2, kNoSuchFolder = -1 };
     enum Which : int { kDisplayName = 0, kPath = 1 };
@@ -26,13 +26,13 @@ class CBrowseFolderDialog {
 
     // `flags` are QFileDialog options; an empty title leaves the chooser's own caption; `owner`
     // null gives the application's active window.
-    explicit CBrowseFolderDialog(uint32_t flags = 0,
-                                 const QString& title = QString(),
-                                 int rootFolderId = 0,
-                                 QWidget* owner = nullptr);
-    virtual ~CBrowseFolderDialog() = default;
-    CBrowseFolderDialog(const CBrowseFolderDialog&) = delete;
-    CBrowseFolderDialog& operator=(const CBrowseFolderDialog&) = delete;
+    explicit BrowseFolderDialog(uint32_t flags = 0,
+                                const QString& title = QString(),
+                                int rootFolderId = 0,
+                                QWidget* owner = nullptr);
+    virtual ~BrowseFolderDialog() = default;
+    BrowseFolderDialog(const BrowseFolderDialog&) = delete;
+    BrowseFolderDialog& operator=(const BrowseFolderDialog&) = delete;
 
     virtual void SetOptions(uint32_t flags, const QString* title, int rootFolderId);
     // Copies the path (kPath) or the display name into `buffer` of `count` characters, cut to

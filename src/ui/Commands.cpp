@@ -308,7 +308,7 @@ bool CommandRouter::Execute(int id) const {
     if (!state.enabled) {
         return false;
     }
-    target->OnCommand(id);
+    target->HandleCommand(id);
     return true;
 }
 

@@ -45,7 +45,7 @@ class CommandTarget {
     // Applies the command's enable and check rule; only called for ids the target handles. A
     // rule that says nothing leaves the state enabled and unchecked.
     virtual void UpdateCommand(int id, CommandState& state) = 0;
-    virtual void OnCommand(int id) = 0;
+    virtual void HandleCommand(int id) = 0;
 };
 
 class CommandRouter {

@@ -10,7 +10,7 @@
 #include <QMenu>
 #include <QPainter>
 
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "engine/Notifier.h"
 
 namespace tonavise::ui {
@@ -23,12 +23,12 @@ int SpanOrDefault(int seconds) {
 
 }  // namespace
 
-QString TrackCsv(const std::vector<TrackPoint>& points, const CDoreme& doreme) {
+QString TrackCsv(const std::vector<TrackPoint>& points, const KeyTable& keyTable) {
     QString csv = QStringLiteral("time_s,f0_hz,key,name,cents\n");
     for (const TrackPoint& p : points) {
         PitchReading r;
         if (p.hz > 0) {
-            const NearestKeyExactResult nk = doreme.NearestKeyExact(p.hz);
+            const NearestKeyExactResult nk = keyTable.NearestKeyExact(p.hz);
             r.precise = true;
             r.hasPitch = nk.key >= 0 && nk.key < kKeyCount;
             r.hz = p.hz;
@@ -38,18 +38,18 @@ QString TrackCsv(const std::vector<TrackPoint>& points, const CDoreme& doreme) {
             r.precise = true;
         }
         csv += QStringLiteral("%1,").arg(p.timeSeconds, 0, 'f', 1) +
-               QString::fromStdString(PitchColumns(r, doreme)) + QLatin1Char('\n');
+               QString::fromStdString(PitchColumns(r, keyTable)) + QLatin1Char('\n');
     }
     return csv;
 }
 
-CPitchTrackWindow::CPitchTrackWindow(const CDoreme& doreme,
-                                     Notifier& notifier,
-                                     int spanSeconds,
-                                     QWidget* parent)
+PitchTrackWindow::PitchTrackWindow(const KeyTable& keyTable,
+                                   Notifier& notifier,
+                                   int spanSeconds,
+                                   QWidget* parent)
     : QDialog(parent,
               Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint),
-      doreme_(doreme),
+      keyTable_(keyTable),
       notifier_(notifier),
       spanSeconds_(SpanOrDefault(spanSeconds)) {
     setObjectName(QStringLiteral("pitchTrack"));
@@ -62,7 +62,7 @@ CPitchTrackWindow::CPitchTrackWindow(const CDoreme& doreme,
     view_.emptyNote = tr("no pitch");
 }
 
-void CPitchTrackWindow::AddReading(uint64_t sequence, const PitchReading& reading) {
+void PitchTrackWindow::AddReading(uint64_t sequence, const PitchReading& reading) {
     if (frozen_) {
         return;
     }
@@ -70,29 +70,29 @@ void CPitchTrackWindow::AddReading(uint64_t sequence, const PitchReading& readin
     update();
 }
 
-void CPitchTrackWindow::SetNames(int32_t keyIndex, int32_t notationCounter) {
+void PitchTrackWindow::SetNames(int32_t keyIndex, int32_t notationCounter) {
     view_.keyIndex = keyIndex;
     view_.notationCounter = notationCounter;
 }
 
-void CPitchTrackWindow::SetSpan(int seconds) {
+void PitchTrackWindow::SetSpan(int seconds) {
     spanSeconds_ = SpanOrDefault(seconds);
     update();
 }
 
-void CPitchTrackWindow::SetFrozen(bool frozen) {
+void PitchTrackWindow::SetFrozen(bool frozen) {
     frozen_ = frozen;
     setWindowTitle(frozen ? tr("Pitch Track (frozen)") : tr("Pitch Track"));
     update();
 }
 
-void CPitchTrackWindow::Clear() {
+void PitchTrackWindow::Clear() {
     ring_.Clear();
     range_.Reset();
     update();
 }
 
-void CPitchTrackWindow::Compose() {
+void PitchTrackWindow::Compose() {
     if (picture_.size() != size()) {
         picture_ = QImage(size(), QImage::Format_RGB32);
     }
@@ -107,11 +107,11 @@ void CPitchTrackWindow::Compose() {
             points_.push_back(ring_.At(i));
         }
     }
-    view_.keys = range_.Update(points_, doreme_.a4Frequency.load(std::memory_order_relaxed));
-    DrawPitchTrack(picture_, doreme_, points_, view_);
+    view_.keys = range_.Update(points_, keyTable_.a4Frequency.load(std::memory_order_relaxed));
+    DrawPitchTrack(picture_, keyTable_, points_, view_);
 }
 
-void CPitchTrackWindow::paintEvent(QPaintEvent*) {
+void PitchTrackWindow::paintEvent(QPaintEvent*) {
     if (!frozen_ || picture_.size() != size()) {
         Compose();
     }
@@ -119,7 +119,7 @@ void CPitchTrackWindow::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, picture_);
 }
 
-void CPitchTrackWindow::keyPressEvent(QKeyEvent* event) {
+void PitchTrackWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Space) {
         SetFrozen(!frozen_);
         return;
@@ -127,7 +127,7 @@ void CPitchTrackWindow::keyPressEvent(QKeyEvent* event) {
     QDialog::keyPressEvent(event);
 }
 
-void CPitchTrackWindow::contextMenuEvent(QContextMenuEvent* event) {
+void PitchTrackWindow::contextMenuEvent(QContextMenuEvent* event) {
     QMenu menu(this);
     QAction* spans[3] = {};
     const int seconds[3] = {5, 10, 30};
@@ -167,7 +167,7 @@ void CPitchTrackWindow::contextMenuEvent(QContextMenuEvent* event) {
     }
 }
 
-bool CPitchTrackWindow::Export(const QString& csvPath) {
+bool PitchTrackWindow::Export(const QString& csvPath) {
     const QFileInfo info(csvPath);
     const QString base = info.path() + QLatin1Char('/') + info.completeBaseName();
     const QString csvFile = base + QStringLiteral(".csv");
@@ -175,7 +175,7 @@ bool CPitchTrackWindow::Export(const QString& csvPath) {
     std::vector<TrackPoint> all;
     ring_.CopyTo(all);
     QFile csv(csvFile);
-    const QByteArray text = TrackCsv(all, doreme_).toUtf8();
+    const QByteArray text = TrackCsv(all, keyTable_).toUtf8();
     const bool csvWritten = csv.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
                             csv.write(text) == text.size() && csv.flush();
     csv.close();
@@ -193,7 +193,7 @@ bool CPitchTrackWindow::Export(const QString& csvPath) {
     return true;
 }
 
-void CPitchTrackWindow::closeEvent(QCloseEvent* event) {
+void PitchTrackWindow::closeEvent(QCloseEvent* event) {
     QDialog::closeEvent(event);
     if (event->isAccepted()) {
         emit closedByUser();

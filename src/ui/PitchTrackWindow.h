@@ -19,7 +19,7 @@
 #include "render/PitchTrack.h"
 
 namespace tonavise {
-class CDoreme;
+class KeyTable;
 class Notifier;
 }  // namespace tonavise
 
@@ -29,14 +29,17 @@ namespace tonavise::ui {
 using ExportPathChooser = std::function<QString()>;
 
 // The CSV of the blocks, as tonavise-cli analyze writes its columns: time_s,f0_hz,key,name,cents.
-QString TrackCsv(const std::vector<TrackPoint>& points, const CDoreme& doreme);
+QString TrackCsv(const std::vector<TrackPoint>& points, const KeyTable& keyTable);
 
-class CPitchTrackWindow : public QDialog {
+class PitchTrackWindow : public QDialog {
     Q_OBJECT
   public:
     static constexpr int kCapacityBlocks = 300;  // 30 s of 100 ms blocks
 
-    CPitchTrackWindow(const CDoreme& doreme, Notifier& notifier, int spanSeconds, QWidget* parent);
+    PitchTrackWindow(const KeyTable& keyTable,
+                     Notifier& notifier,
+                     int spanSeconds,
+                     QWidget* parent);
 
     // One analysis: its block number (the analysis' sequence; 10 a second) and what it named.
     void AddReading(uint64_t sequence, const PitchReading& reading);
@@ -67,7 +70,7 @@ class CPitchTrackWindow : public QDialog {
   private:
     void Compose();
 
-    const CDoreme& doreme_;
+    const KeyTable& keyTable_;
     Notifier& notifier_;
     int spanSeconds_;
     bool frozen_ = false;

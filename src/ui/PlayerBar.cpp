@@ -37,7 +37,7 @@ bool IsSeekKey(const QKeyEvent& event) {
 
 }  // namespace
 
-CPositionSlider::CPositionSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
+PositionSlider::PositionSlider(QWidget* parent) : QSlider(Qt::Horizontal, parent) {
     setObjectName(QStringLiteral("positionSlider"));
     setTickPosition(QSlider::NoTicks);
     setFixedWidth(kSliderWidth);
@@ -46,7 +46,7 @@ CPositionSlider::CPositionSlider(QWidget* parent) : QSlider(Qt::Horizontal, pare
     setFocusPolicy(Qt::StrongFocus);
 }
 
-void CPositionSlider::sliderChange(SliderChange change) {
+void PositionSlider::sliderChange(SliderChange change) {
     // The range is a length in bytes: steps of Qt's default size (1 and 10 bytes) would make a
     // click or a key move the thumb by nothing anyone can hear. Also when the range was set
     // with the slider's signals blocked.
@@ -58,7 +58,7 @@ void CPositionSlider::sliderChange(SliderChange change) {
     QSlider::sliderChange(change);
 }
 
-void CPositionSlider::SetLoopMarks(int64_t a, int64_t b) {
+void PositionSlider::SetLoopMarks(int64_t a, int64_t b) {
     if (a != loopA_ || b != loopB_) {
         loopA_ = a;
         loopB_ = b;
@@ -66,7 +66,7 @@ void CPositionSlider::SetLoopMarks(int64_t a, int64_t b) {
     }
 }
 
-int CPositionSlider::PixelOf(int64_t value) const {
+int PositionSlider::PixelOf(int64_t value) const {
     QStyleOptionSlider option;
     initStyleOption(&option);
     const QRect handle =
@@ -77,7 +77,7 @@ int CPositionSlider::PixelOf(int64_t value) const {
            QStyle::sliderPositionFromValue(minimum(), maximum(), clamped, span);
 }
 
-void CPositionSlider::paintEvent(QPaintEvent* event) {
+void PositionSlider::paintEvent(QPaintEvent* event) {
     QSlider::paintEvent(event);
     if (loopA_ < 0) {
         return;
@@ -95,7 +95,7 @@ void CPositionSlider::paintEvent(QPaintEvent* event) {
     painter.fillRect(QRect(a - 1, top - 2, 2, 16), color);
 }
 
-QString CTransposeBox::textFromValue(int value) const {
+QString TransposeBox::textFromValue(int value) const {
     return value > 0 ? QStringLiteral("+%1").arg(value) : QString::number(value);
 }
 
@@ -107,7 +107,7 @@ QString FormatPlayTime(double seconds) {
         .arg(tenths % 10);
 }
 
-void CPositionSlider::keyPressEvent(QKeyEvent* event) {
+void PositionSlider::keyPressEvent(QKeyEvent* event) {
     if (!IsSeekKey(*event)) {
         QSlider::keyPressEvent(event);
         return;
@@ -117,12 +117,12 @@ void CPositionSlider::keyPressEvent(QKeyEvent* event) {
     emit seekedByKey();
 }
 
-CPlayerBar::CPlayerBar(const QString& title, QWidget* parent)
+PlayerBar::PlayerBar(const QString& title, QWidget* parent)
     : QToolBar(title, parent),
-      slider_(new CPositionSlider(this)),
+      slider_(new PositionSlider(this)),
       time_(new QLabel(this)),
       speed_(new QSpinBox(this)),
-      transpose_(new CTransposeBox(this)) {
+      transpose_(new TransposeBox(this)) {
     slider_->installEventFilter(this);
     time_->setObjectName(QStringLiteral("playerTime"));
     time_->setContentsMargins(6, 0, 6, 0);
@@ -137,12 +137,12 @@ CPlayerBar::CPlayerBar(const QString& title, QWidget* parent)
     transpose_->setRange(-kMaxTransposeSemitones, kMaxTransposeSemitones);
     transpose_->setValue(0);
     transpose_->setToolTip(tr("Transpose in semitones, without changing the speed"));
-    connect(speed_, &QSpinBox::valueChanged, this, &CPlayerBar::speedChanged);
-    connect(transpose_, &QSpinBox::valueChanged, this, &CPlayerBar::transposeChanged);
+    connect(speed_, &QSpinBox::valueChanged, this, &PlayerBar::speedChanged);
+    connect(transpose_, &QSpinBox::valueChanged, this, &PlayerBar::transposeChanged);
     UpdateTimeText();
 }
 
-void CPlayerBar::AddPracticeControls(std::initializer_list<QAction*> loopActions) {
+void PlayerBar::AddPracticeControls(std::initializer_list<QAction*> loopActions) {
     addWidget(time_);
     addSeparator();
     for (QAction* action : loopActions) {
@@ -161,12 +161,12 @@ void CPlayerBar::AddPracticeControls(std::initializer_list<QAction*> loopActions
     addWidget(transpose_);
 }
 
-void CPlayerBar::SetFileName(const QString& name) {
+void PlayerBar::SetFileName(const QString& name) {
     fileName_ = name;
     UpdateTimeText();
 }
 
-void CPlayerBar::ShowTime(int64_t position, int64_t length, int64_t bytesPerSecond) {
+void PlayerBar::ShowTime(int64_t position, int64_t length, int64_t bytesPerSecond) {
     timeText_.clear();
     if (bytesPerSecond > 0) {
         const auto rate = static_cast<double>(bytesPerSecond);
@@ -176,7 +176,7 @@ void CPlayerBar::ShowTime(int64_t position, int64_t length, int64_t bytesPerSeco
     UpdateTimeText();
 }
 
-void CPlayerBar::UpdateTimeText() {
+void PlayerBar::UpdateTimeText() {
     // A long name is cut in the middle; the whole name is in the tip.
     QStringList parts;
     if (!fileName_.isEmpty()) {
@@ -190,7 +190,7 @@ void CPlayerBar::UpdateTimeText() {
     time_->setToolTip(fileName_);
 }
 
-bool CPlayerBar::eventFilter(QObject* watched, QEvent* event) {
+bool PlayerBar::eventFilter(QObject* watched, QEvent* event) {
     // The slider has moved its thumb by the time the release comes (a click pages on the press,
     // a drag moves it on the way): the release is reported before the slider sees it.
     const bool press = event->type() == QEvent::MouseButtonPress;

@@ -25,10 +25,10 @@ inline constexpr int kSliderInitialMaximum = 200;
 inline constexpr int kSliderPagesPerRange = 5;
 inline constexpr int kSliderStepsPerRange = 100;
 
-class CPositionSlider : public QSlider {
+class PositionSlider : public QSlider {
     Q_OBJECT
   public:
-    explicit CPositionSlider(QWidget* parent = nullptr);
+    explicit PositionSlider(QWidget* parent = nullptr);
 
     // The A–B loop shown over the groove, in the slider's units; a < 0: no loop. A mark set
     // alone (b < 0) shows as a line.
@@ -58,7 +58,7 @@ class CPositionSlider : public QSlider {
 QString FormatPlayTime(double seconds);
 
 // Semitones with their sign: "+2", "0", "-2".
-class CTransposeBox : public QSpinBox {
+class TransposeBox : public QSpinBox {
     Q_OBJECT
   public:
     using QSpinBox::QSpinBox;
@@ -67,12 +67,12 @@ class CTransposeBox : public QSpinBox {
     QString textFromValue(int value) const override;
 };
 
-class CPlayerBar : public QToolBar {
+class PlayerBar : public QToolBar {
     Q_OBJECT
   public:
-    explicit CPlayerBar(const QString& title, QWidget* parent = nullptr);
+    explicit PlayerBar(const QString& title, QWidget* parent = nullptr);
 
-    CPositionSlider* slider() const { return slider_; }
+    PositionSlider* slider() const { return slider_; }
     QLabel* timeLabel() const { return time_; }
     QSpinBox* speedBox() const { return speed_; }
     QSpinBox* transposeBox() const { return transpose_; }
@@ -98,10 +98,10 @@ class CPlayerBar : public QToolBar {
   private:
     void UpdateTimeText();
 
-    CPositionSlider* slider_;
+    PositionSlider* slider_;
     QLabel* time_;
     QSpinBox* speed_;
-    CTransposeBox* transpose_;
+    TransposeBox* transpose_;
     QString fileName_;
     QString timeText_;
 };

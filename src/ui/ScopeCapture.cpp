@@ -181,7 +181,7 @@ void ScopeCapture::UpdateCommand(int id, CommandState& state) {
     }
 }
 
-void ScopeCapture::OnCommand(int id) {
+void ScopeCapture::HandleCommand(int id) {
     if (id == ID_CAPTURE_SCREEN) {
         ToggleTimedCapture();
     } else if (id == ID_SAVE_COPIED_SCREEN) {

@@ -99,7 +99,7 @@ class ScopeCapture final : public QObject, public CommandTarget {
     // CommandTarget: "Cope screen" (32790) and "Save copied screen" (32791).
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandState& state) override;
-    void OnCommand(int id) override;
+    void HandleCommand(int id) override;
 
   private:
     // The capturer's environment with its failures reported back to this object.

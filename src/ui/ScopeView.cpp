@@ -14,18 +14,18 @@
 #include <mutex>
 
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "engine/PitchReading.h"
 #include "engine/RecordingStore.h"
-#include "engine/WaveOutThread.h"
+#include "engine/ToneThread.h"
 #include "ui/CommandIds.h"
-#include "ui/DlgFundamentTone.h"
-#include "ui/DlgMetronome.h"
-#include "ui/DlgScaleColor.h"
-#include "ui/DlgSet.h"
+#include "ui/FundamentalToneWindow.h"
+#include "ui/MetronomeDialog.h"
+#include "ui/PitchMarkingDialog.h"
 #include "ui/PitchTrackWindow.h"
+#include "ui/SettingsDialog.h"
 #include "ui/SettingsStore.h"
-#include "ui/SignalerDlg.h"
+#include "ui/SignalGeneratorDialog.h"
 
 namespace tonavise::ui {
 
@@ -143,7 +143,7 @@ QString KeySelectText(int key) {
     return QStringLiteral("1 = %1").arg(QString::fromLatin1(kNames[key]));
 }
 
-CScopeView::CScopeView(AppContext& context, QWidget* parent)
+ScopeView::ScopeView(AppContext& context, QWidget* parent)
     : QScrollArea(parent),
       context_(context),
       picture_(new ScopePicture(renderer_.composeSurface(), this)),
@@ -162,46 +162,46 @@ CScopeView::CScopeView(AppContext& context, QWidget* parent)
     viewport()->setMouseTracking(true);
     viewport()->installEventFilter(this);
 
-    connect(&newDataPoll_, &QTimer::timeout, this, &CScopeView::OnNewDataPoll);
-    connect(&playerFeedTimer_, &QTimer::timeout, this, &CScopeView::OnPlayerFeedTimer);
+    connect(&newDataPoll_, &QTimer::timeout, this, &ScopeView::OnNewDataPoll);
+    connect(&playerFeedTimer_, &QTimer::timeout, this, &ScopeView::OnPlayerFeedTimer);
 }
 
-CScopeView::~CScopeView() {
-    OnDestroy();
+ScopeView::~ScopeView() {
+    StopLive();
 }
 
-int32_t CScopeView::scopeMode() const {
+int32_t ScopeView::scopeMode() const {
     return context_.captureStore.scopeMode.load(std::memory_order_relaxed);
 }
 
-int32_t CScopeView::channelCount() const {
+int32_t ScopeView::channelCount() const {
     return context_.captureStore.channelCount.load(std::memory_order_relaxed);
 }
 
-QWidget* CScopeView::picture() const {
+QWidget* ScopeView::picture() const {
     return picture_;
 }
 
-QWidget* CScopeView::Frame() const {
+QWidget* ScopeView::Frame() const {
     QWidget* w = window();
     return w == this ? nullptr : w;
 }
 
-int CScopeView::ScrollX() const {
+int ScopeView::ScrollX() const {
     return horizontalScrollBar()->value();
 }
 
-void CScopeView::OnInitialUpdate() {
+void ScopeView::StartLive() {
     if (started_) {
         return;
     }
     started_ = true;
 
     const ViewSettings settings = LoadViewSettings(context_.settings);
-    context_.doreme.SetA4(settings.a4);
+    context_.keyTable.SetA4(settings.a4);
     state_.keyIndex = settings.keyIndex;
-    context_.doreme.logarithmOption.store(settings.logarithm, std::memory_order_relaxed);
-    context_.doreme.pitchMethod.store(settings.pitchMethod, std::memory_order_relaxed);
+    context_.keyTable.logarithmOption.store(settings.logarithm, std::memory_order_relaxed);
+    context_.keyTable.pitchMethod.store(settings.pitchMethod, std::memory_order_relaxed);
     tunerSmoothing_ = settings.tunerSmoothing;
     trackSpan_ = settings.pitchTrackSpan;
     trackSize_ = QSize(settings.pitchTrackWidth, settings.pitchTrackHeight);
@@ -221,7 +221,7 @@ void CScopeView::OnInitialUpdate() {
     }
 }
 
-void CScopeView::OnDestroy() {
+void ScopeView::StopLive() {
     if (destroyed_) {
         return;
     }
@@ -236,7 +236,7 @@ void CScopeView::OnDestroy() {
     capture_->Stop();
 }
 
-void CScopeView::SwitchMode(int32_t mode) {
+void ScopeView::SwitchMode(int32_t mode) {
     CaptureStore& store = context_.captureStore;
     if (store.scopeMode.load(std::memory_order_relaxed) == mode) {
         return;
@@ -265,7 +265,7 @@ void CScopeView::SwitchMode(int32_t mode) {
     RedrawNow();
 }
 
-void CScopeView::FitFrameToView() {
+void ScopeView::FitFrameToView() {
     QWidget* frame = Frame();
     if (frame == nullptr || drawingSize_.isEmpty()) {
         return;
@@ -288,7 +288,7 @@ void CScopeView::FitFrameToView() {
     }
 }
 
-void CScopeView::ApplyPictureFit() {
+void ScopeView::ApplyPictureFit() {
     if (fitPicture_) {
         setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -303,7 +303,7 @@ void CScopeView::ApplyPictureFit() {
     picture_->unsetCursor();
 }
 
-void CScopeView::RedrawNow() {
+void ScopeView::RedrawNow() {
     ComposePicture();
     // Only the rows the drawing changed are copied (or scaled) to the window.
     const auto [first, last] = renderer_.changedRows();
@@ -324,18 +324,18 @@ void CScopeView::RedrawNow() {
     capture_->AfterRedraw(composedPicture(), drawingSize_);
 }
 
-void CScopeView::ComposePicture() {
+void ScopeView::ComposePicture() {
     CaptureStore& store = context_.captureStore;
-    const CDoreme& doreme = context_.doreme;
+    const KeyTable& keyTable = context_.keyTable;
     state_.scopeMode = scopeMode();
     if (state_.scopeMode == kScopeNone) {
         return;
     }
-    state_.logarithmOption = doreme.logarithmOption.load(std::memory_order_relaxed);
+    state_.logarithmOption = keyTable.logarithmOption.load(std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
-        state_.pitchLineColors[k] = doreme.pitchLineColors[k].load(std::memory_order_relaxed);
+        state_.pitchLineColors[k] = keyTable.pitchLineColors[k].load(std::memory_order_relaxed);
     }
-    const CFilePlayThread* player = filePlayThread();
+    const PlayerThread* player = filePlayThread();
     state_.secondTrace = ShowsSecondTrace(channelCount(),
                                           player != nullptr && player->IsPlaying(),
                                           player != nullptr ? player->ChannelCount() : 0);
@@ -348,14 +348,14 @@ void CScopeView::ComposePicture() {
     if (state_.scopeMode == kScopeWave) {
         // The trace reads the histories; a producer must not shift them meanwhile.
         std::lock_guard lock(store.historyLock);
-        renderer_.Draw(state_, doreme, input);
+        renderer_.Draw(state_, keyTable, input);
     } else {
-        renderer_.Draw(state_, doreme, input);
+        renderer_.Draw(state_, keyTable, input);
     }
     ++redrawCount_;
 }
 
-void CScopeView::OnNewDataPoll() {
+void ScopeView::OnNewDataPoll() {
     using namespace std::chrono_literals;
     CaptureStore& store = context_.captureStore;
     switch (scopeMode()) {
@@ -380,42 +380,42 @@ void CScopeView::OnNewDataPoll() {
     }
 }
 
-void CScopeView::OnPlayerFeedTimer() {
+void ScopeView::OnPlayerFeedTimer() {
     // While a file plays, its sound at the play position takes the microphone's place.
-    const CFilePlayThread* player = filePlayThread();
+    const PlayerThread* player = filePlayThread();
     if (player != nullptr && player->IsPlaying() && Frame() != nullptr) {
         context_.engine.FeedScopeFromFile(&playerReports_);
     }
 }
 
-void CScopeView::PostOpenFile(const QString& path) {
+void ScopeView::PostOpenFile(const QString& path) {
     emit fileOpenRequested(path);
     // The message owns its copy of the path.
     context_.engine.OpenFile(QFile::encodeName(path).toStdString(), &playerReports_);
 }
 
-void CScopeView::OnViewOpenFile(const QString& path) {
+void ScopeView::OnViewOpenFile(const QString& path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     PostOpenFile(path);
     QApplication::restoreOverrideCursor();
 }
 
-int32_t CScopeView::StepHz() const {
+int32_t ScopeView::StepHz() const {
     return spanTable[state_.spanIndex] / 10;
 }
 
-int32_t CScopeView::AlignedStart() const {
+int32_t ScopeView::AlignedStart() const {
     const int32_t step = StepHz();
     return (state_.startFrequency / step) * step;
 }
 
-void CScopeView::SetFrequencyWindow(int32_t spanIndex, int32_t startFrequency) {
+void ScopeView::SetFrequencyWindow(int32_t spanIndex, int32_t startFrequency) {
     state_.spanIndex = spanIndex;
     state_.startFrequency = startFrequency;
     MarkScaleDirty();
 }
 
-bool CScopeView::HandlesCommand(int id) const {
+bool ScopeView::HandlesCommand(int id) const {
     if (capture_->HandlesCommand(id) || tools_->HandlesCommand(id) || IsSoundDialogCommand(id)) {
         return true;
     }
@@ -450,7 +450,7 @@ bool CScopeView::HandlesCommand(int id) const {
     }
 }
 
-void CScopeView::UpdateCommand(int id, CommandState& state) {
+void ScopeView::UpdateCommand(int id, CommandState& state) {
     if (capture_->HandlesCommand(id)) {
         capture_->UpdateCommand(id, state);
         return;
@@ -493,7 +493,7 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
         case ID_LOGARITHM:
             state.enabled = spectrum;
             // The spectrum is drawn logarithmic only for 1 (a stored 2 draws linear).
-            state.checked = context_.doreme.logarithmOption.load(std::memory_order_relaxed) == 1;
+            state.checked = context_.keyTable.logarithmOption.load(std::memory_order_relaxed) == 1;
             return;
         case ID_VERT_ZOOM_IN:
             state.enabled = state_.levelIndex < 6;
@@ -535,8 +535,8 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
             state.checked = toneWindowShown_ != 0;
             return;
         case ID_PRECISE_PITCH:
-            state.checked =
-                context_.doreme.pitchMethod.load(std::memory_order_relaxed) == kPitchMethodPrecise;
+            state.checked = context_.keyTable.pitchMethod.load(std::memory_order_relaxed) ==
+                            kPitchMethodPrecise;
             return;
         case ID_PITCH_TRACK:
             state.checked = trackWindowShown_;
@@ -550,20 +550,20 @@ void CScopeView::UpdateCommand(int id, CommandState& state) {
     }
 }
 
-void CScopeView::OnCommand(int id) {
+void ScopeView::HandleCommand(int id) {
     if (capture_->HandlesCommand(id)) {
-        capture_->OnCommand(id);
+        capture_->HandleCommand(id);
         return;
     }
     if (tools_->HandlesCommand(id)) {
-        tools_->OnCommand(id);
+        tools_->HandleCommand(id);
         return;
     }
     if (id == ID_PITCH_MARKING) {
         // The marks show on the scale after OK, even when nothing was changed: one picture,
         // so the 3-D history takes one step. A Cancel has put the colours back as they were
         // and draws nothing.
-        if (RunPitchMarking(context_.doreme, window())) {
+        if (RunPitchMarking(context_.keyTable, window())) {
             MarkScaleDirty();
             RedrawNow();
         }
@@ -600,7 +600,7 @@ void CScopeView::OnCommand(int id) {
             renderer_.ClearTraces({kSurfaceWidth, kSurfaceHeight});
             break;
         case ID_LOGARITHM: {
-            auto& option = context_.doreme.logarithmOption;
+            auto& option = context_.keyTable.logarithmOption;
             const int32_t value = option.load(std::memory_order_relaxed) == 1 ? 0 : 1;
             option.store(value, std::memory_order_relaxed);
             SaveLogarithm(context_.settings, value);
@@ -708,51 +708,51 @@ void CScopeView::OnCommand(int id) {
 
 // --- The metronome's and the signal generator's dialogs -----------------------------------------
 
-CSignalerDlg* CScopeView::signalDialog() const {
+SignalGeneratorDialog* ScopeView::signalDialog() const {
     return signalDialog_.data();
 }
 
-HeardBeat CScopeView::HeardMetronomeBeat() const {
-    const CWaveOutThread* output = waveOutThread();
+HeardBeat ScopeView::HeardMetronomeBeat() const {
+    const ToneThread* output = waveOutThread();
     return output != nullptr ? output->CurrentHeardBeat() : HeardBeat{};
 }
 
-bool CScopeView::IsSoundDialogCommand(int id) {
+bool ScopeView::IsSoundDialogCommand(int id) {
     return id == ID_METRONOME_SET || id == ID_SIGNAL_GENERATOR;
 }
 
-void CScopeView::OnSoundDialogCommand(int id) {
+void ScopeView::OnSoundDialogCommand(int id) {
     if (id == ID_METRONOME_SET) {
         // Modal over the main window; the metronome goes on as it was when it closes.
-        CDlgMetronome dialog(context_.captureStore, waveOutThread(), filePlayThread(), window());
+        MetronomeDialog dialog(context_.captureStore, waveOutThread(), filePlayThread(), window());
         dialog.SetBeatSource([this] { return HeardMetronomeBeat(); });
         dialog.exec();
         return;
     }
     // Made once; later uses only show it again, with the values it had.
     if (signalDialog_.isNull()) {
-        signalDialog_ = new CSignalerDlg(context_, this);
+        signalDialog_ = new SignalGeneratorDialog(context_, this);
     }
     signalDialog_->show();
     signalDialog_->raise();
     signalDialog_->activateWindow();
 }
 
-void CScopeView::ToggleToneWindow() {
+void ScopeView::ToggleToneWindow() {
     toneWindowShown_ = toneWindowShown_ != 0 ? 0 : 1;
     if (toneWindowShown_ != 0) {
         if (toneWindow_ == nullptr) {
-            toneWindow_ = new CDlgFundamentTone(
-                context_.doreme,
+            toneWindow_ = new FundamentalToneWindow(
+                context_.keyTable,
                 [this] { return context_.captureStore.spectrum.latest().fundamentalHz; },
                 context_.language,
                 this);
             connect(toneWindow_,
-                    &CDlgFundamentTone::closedByUser,
+                    &FundamentalToneWindow::closedByUser,
                     this,
-                    &CScopeView::OnToneWindowClosed);
+                    &ScopeView::OnToneWindowClosed);
             toneWindow_->tuner().SetSmoothing(tunerSmoothing_);
-            connect(toneWindow_, &CDlgFundamentTone::smoothingChanged, this, [this](bool on) {
+            connect(toneWindow_, &FundamentalToneWindow::smoothingChanged, this, [this](bool on) {
                 tunerSmoothing_ = on;
                 SaveViewInt(context_.settings, "TunerSmoothing", on ? 1 : 0);
             });
@@ -764,7 +764,7 @@ void CScopeView::ToggleToneWindow() {
     }
 }
 
-void CScopeView::PlaceToneWindow() {
+void ScopeView::PlaceToneWindow() {
     QWidget* frame = Frame();
     if (frame == nullptr || frame->screen() == nullptr) {
         return;
@@ -785,13 +785,13 @@ void CScopeView::PlaceToneWindow() {
     }
 }
 
-void CScopeView::FeedToolWindows(const SpectrumFrame& frame) {
+void ScopeView::FeedToolWindows(const SpectrumFrame& frame) {
     const bool tone = toneWindowShown_ != 0 && toneWindow_ != nullptr;
     const bool track = trackWindowShown_ && trackWindow_ != nullptr;
     if (!tone && !track) {
         return;
     }
-    const PitchReading reading = ReadPitch(frame, context_.doreme);
+    const PitchReading reading = ReadPitch(frame, context_.keyTable);
     if (tone) {
         toneWindow_->AddReading(reading);
     }
@@ -801,8 +801,8 @@ void CScopeView::FeedToolWindows(const SpectrumFrame& frame) {
     }
 }
 
-void CScopeView::TogglePrecisePitch() {
-    auto& method = context_.doreme.pitchMethod;
+void ScopeView::TogglePrecisePitch() {
+    auto& method = context_.keyTable.pitchMethod;
     const int32_t value = method.load(std::memory_order_relaxed) == kPitchMethodPrecise
                               ? kPitchMethodStandard
                               : kPitchMethodPrecise;
@@ -817,18 +817,18 @@ void CScopeView::TogglePrecisePitch() {
     }
 }
 
-void CScopeView::TogglePitchTrack() {
+void ScopeView::TogglePitchTrack() {
     trackWindowShown_ = !trackWindowShown_;
     if (trackWindowShown_) {
         if (trackWindow_ == nullptr) {
             trackWindow_ =
-                new CPitchTrackWindow(context_.doreme, context_.notifier, trackSpan_, this);
+                new PitchTrackWindow(context_.keyTable, context_.notifier, trackSpan_, this);
             trackWindow_->resize(trackSize_);
-            connect(trackWindow_, &CPitchTrackWindow::closedByUser, this, [this] {
+            connect(trackWindow_, &PitchTrackWindow::closedByUser, this, [this] {
                 trackWindowShown_ = false;
                 SavePitchTrackState();
             });
-            connect(trackWindow_, &CPitchTrackWindow::spanChanged, this, [this](int seconds) {
+            connect(trackWindow_, &PitchTrackWindow::spanChanged, this, [this](int seconds) {
                 trackSpan_ = seconds;
                 SaveViewInt(context_.settings, "PitchTrackSpan", seconds);
             });
@@ -841,7 +841,7 @@ void CScopeView::TogglePitchTrack() {
     SavePitchTrackState();
 }
 
-void CScopeView::SavePitchTrackState() {
+void ScopeView::SavePitchTrackState() {
     if (trackWindow_ != nullptr) {
         trackSize_ = trackWindow_->size();
     }
@@ -850,12 +850,12 @@ void CScopeView::SavePitchTrackState() {
     SaveViewInt(context_.settings, "PitchTrackHeight", trackSize_.height());
 }
 
-void CScopeView::OnToneWindowClosed() {
+void ScopeView::OnToneWindowClosed() {
     // Closing the window by its close box switches it off, so the check mark tells the truth.
     toneWindowShown_ = 0;
 }
 
-std::unique_ptr<QMenu> CScopeView::CreateKeySelectMenu() {
+std::unique_ptr<QMenu> ScopeView::CreateKeySelectMenu() {
     if (scopeMode() != kScopePitch) {
         return nullptr;
     }
@@ -869,20 +869,20 @@ std::unique_ptr<QMenu> CScopeView::CreateKeySelectMenu() {
             CommandState state;
             UpdateCommand(id, state);
             if (state.enabled) {
-                OnCommand(id);
+                HandleCommand(id);
             }
         });
     }
     return menu;
 }
 
-void CScopeView::contextMenuEvent(QContextMenuEvent* event) {
+void ScopeView::contextMenuEvent(QContextMenuEvent* event) {
     if (std::unique_ptr<QMenu> menu = CreateKeySelectMenu()) {
         menu->exec(event->globalPos());
     }
 }
 
-bool CScopeView::eventFilter(QObject* watched, QEvent* event) {
+bool ScopeView::eventFilter(QObject* watched, QEvent* event) {
     if ((watched == picture_ || watched == viewport()) && event->type() == QEvent::MouseMove) {
         const auto* move = static_cast<QMouseEvent*>(event);
         QPoint p = static_cast<QWidget*>(watched)->mapTo(viewport(), move->position().toPoint());
@@ -896,7 +896,7 @@ bool CScopeView::eventFilter(QObject* watched, QEvent* event) {
     return QScrollArea::eventFilter(watched, event);
 }
 
-void CScopeView::UpdateCursor(QPoint p) {
+void ScopeView::UpdateCursor(QPoint p) {
     if (scopeMode() == kScopePitch && OverPitchLine(p.x(), p.y(), ScrollX())) {
         picture_->setCursor(Qt::PointingHandCursor);
     } else {
@@ -904,7 +904,7 @@ void CScopeView::UpdateCursor(QPoint p) {
     }
 }
 
-void CScopeView::OnMouseMove(QPoint p) {
+void ScopeView::OnMouseMove(QPoint p) {
     if (scopeMode() != kScopeFrequency || Frame() == nullptr) {
         return;
     }

@@ -21,8 +21,8 @@
 #include <optional>
 
 #include "engine/AnalysisThread.h"
-#include "engine/FilePlayThread.h"
 #include "engine/LiveEngine.h"
+#include "engine/PlayerThread.h"
 #include "render/ScopeRenderer.h"
 #include "render/ScopeState.h"
 #include "render/WaveTrigger.h"
@@ -34,17 +34,17 @@
 class QMenu;
 
 namespace tonavise {
-class CRecorderThread;
-class CWaveInThread;
-class CWaveOutThread;
+class RecorderThread;
+class CaptureThread;
+class ToneThread;
 struct HeardBeat;
 }  // namespace tonavise
 
 namespace tonavise::ui {
 
-class CDlgFundamentTone;
-class CPitchTrackWindow;
-class CSignalerDlg;
+class FundamentalToneWindow;
+class PitchTrackWindow;
+class SignalGeneratorDialog;
 class ScopePicture;
 
 // The highest frequency the frequency scale shows.
@@ -74,18 +74,18 @@ QPoint FittedToPicture(QPoint point, QRect shown, QSize drawing);
 // The context menu's key item texts, "1 = C" .. "1 = B".
 QString KeySelectText(int key);
 
-class CScopeView : public QScrollArea, public CommandTarget {
+class ScopeView : public QScrollArea, public CommandTarget {
     Q_OBJECT
   public:
-    explicit CScopeView(AppContext& context, QWidget* parent = nullptr);
-    ~CScopeView() override;
+    explicit ScopeView(AppContext& context, QWidget* parent = nullptr);
+    ~ScopeView() override;
 
     // Start-up: settings, timers, the frame fitted around the pitch scale, then the live engine
     // (worker threads and analysis). Once only.
-    void OnInitialUpdate();
+    void StartLive();
     // Stops the timers, the live engine and the screen capturer. Also done by the destructor.
     // Once only.
-    void OnDestroy();
+    void StopLive();
 
     void SwitchMode(int32_t mode);
     void FitFrameToView();
@@ -108,7 +108,7 @@ class CScopeView : public QScrollArea, public CommandTarget {
     // CommandTarget
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandState& state) override;
-    void OnCommand(int id) override;
+    void HandleCommand(int id) override;
 
     // State, read by the frame, the tool windows and tests.
     int32_t scopeMode() const;
@@ -124,14 +124,14 @@ class CScopeView : public QScrollArea, public CommandTarget {
     bool threeD() const { return state_.threeD; }
     const WaveTrigger& trigger() const { return trigger_; }
     bool toneWindowShown() const { return toneWindowShown_ != 0; }
-    CDlgFundamentTone* toneWindow() const { return toneWindow_; }
+    FundamentalToneWindow* toneWindow() const { return toneWindow_; }
     bool pitchTrackShown() const { return trackWindowShown_; }
     bool fitPicture() const { return fitPicture_; }
     bool keepAspect() const { return keepAspect_; }
     // The pitch track window; null until its command is first used.
-    CPitchTrackWindow* pitchTrackWindow() const { return trackWindow_; }
+    PitchTrackWindow* pitchTrackWindow() const { return trackWindow_; }
     // The signal generator's dialog; null until its command is first used.
-    CSignalerDlg* signalDialog() const;
+    SignalGeneratorDialog* signalDialog() const;
     bool analysisRunning() const { return context_.engine.analysisRunning(); }
     // How many pictures were composed since the start.
     int64_t redrawCount() const { return redrawCount_; }
@@ -141,13 +141,13 @@ class CScopeView : public QScrollArea, public CommandTarget {
     QWidget* picture() const;
 
     // The worker threads; null before the start, after the end, or without sound devices.
-    CWaveInThread* waveInThread() const { return context_.engine.capture(); }
-    CWaveOutThread* waveOutThread() const { return context_.engine.output(); }
+    CaptureThread* waveInThread() const { return context_.engine.capture(); }
+    ToneThread* waveOutThread() const { return context_.engine.output(); }
     // The metronome's beat reaching the output now (none while it is silent), for the visual
     // beat.
     HeardBeat HeardMetronomeBeat() const;
-    CFilePlayThread* filePlayThread() const { return context_.engine.player(); }
-    CRecorderThread* recorderThread() const { return context_.engine.recorder(); }
+    PlayerThread* filePlayThread() const { return context_.engine.player(); }
+    RecorderThread* recorderThread() const { return context_.engine.recorder(); }
     LiveEngine& engine() const { return context_.engine; }
 
     // Sets the frequency window directly (tests of the zoom and watch rules).
@@ -171,14 +171,14 @@ class CScopeView : public QScrollArea, public CommandTarget {
     // user-interface thread. Called on the player's thread.
     class PlayerReports final : public PlayerListener {
       public:
-        explicit PlayerReports(CScopeView& view) : view_(view) {}
+        explicit PlayerReports(ScopeView& view) : view_(view) {}
         void OnPlayerPosition(int64_t position, int64_t length) override {
             emit view_.playerPositionReported(position, length);
         }
         void OnPlayerLoaded(int64_t length) override { emit view_.playerLoadedReported(length); }
 
       private:
-        CScopeView& view_;
+        ScopeView& view_;
     };
 
     // Draws a new captured block (waveform) or a new spectrum (frequency and pitch scales).
@@ -223,13 +223,13 @@ class CScopeView : public QScrollArea, public CommandTarget {
 
     // Tool windows
     int32_t toneWindowShown_ = 0;
-    CDlgFundamentTone* toneWindow_ = nullptr;   // child of the view, created on first use
-    CPitchTrackWindow* trackWindow_ = nullptr;  // child of the view, created on first use
+    FundamentalToneWindow* toneWindow_ = nullptr;  // child of the view, created on first use
+    PitchTrackWindow* trackWindow_ = nullptr;      // child of the view, created on first use
     bool trackWindowShown_ = false;
     bool tunerSmoothing_ = true;
     int32_t trackSpan_ = 10;
     QSize trackSize_{720, 360};
-    QPointer<CSignalerDlg> signalDialog_;  // child of the view, created on first use
+    QPointer<SignalGeneratorDialog> signalDialog_;  // child of the view, created on first use
 
     QTimer newDataPoll_;
     QTimer playerFeedTimer_;

@@ -85,7 +85,7 @@ StartupSettings LoadStartupSettings(const SettingsStore& store) {
     return s;
 }
 
-void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, CDoreme& doreme) {
+void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, KeyTable& keyTable) {
     capture.tempo.store(s.tempo, std::memory_order_relaxed);
     capture.rhythm.store(s.rhythm, std::memory_order_relaxed);
     capture.recTimeIndex.store(s.recTimeIndex, std::memory_order_relaxed);
@@ -93,15 +93,15 @@ void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, CDore
     capture.subdivision.store(s.subdivision, std::memory_order_relaxed);
     capture.countIn.store(s.countIn, std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
-        doreme.pitchLineColors[k].store(s.pitchLineColors[k], std::memory_order_relaxed);
+        keyTable.pitchLineColors[k].store(s.pitchLineColors[k], std::memory_order_relaxed);
     }
 }
 
-void SaveExitSettings(SettingsStore& store, const CaptureStore& capture, const CDoreme& doreme) {
-    SaveToolSettings(store, CurrentToolSettings(capture, doreme));
+void SaveExitSettings(SettingsStore& store, const CaptureStore& capture, const KeyTable& keyTable) {
+    SaveToolSettings(store, CurrentToolSettings(capture, keyTable));
 }
 
-ToolSettings CurrentToolSettings(const CaptureStore& capture, const CDoreme& doreme) {
+ToolSettings CurrentToolSettings(const CaptureStore& capture, const KeyTable& keyTable) {
     ToolSettings v;
     v.tempo = capture.tempo.load(std::memory_order_relaxed);
     v.rhythm = capture.rhythm.load(std::memory_order_relaxed);
@@ -110,7 +110,7 @@ ToolSettings CurrentToolSettings(const CaptureStore& capture, const CDoreme& dor
     v.subdivision = capture.subdivision.load(std::memory_order_relaxed);
     v.countIn = capture.countIn.load(std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
-        v.pitchLineColors[k] = doreme.pitchLineColors[k].load(std::memory_order_relaxed);
+        v.pitchLineColors[k] = keyTable.pitchLineColors[k].load(std::memory_order_relaxed);
     }
     return v;
 }

@@ -5,10 +5,10 @@
 #include <QTranslator>
 
 #include "engine/SoundSystem.h"
-#include "ui/AboutDlg.h"
+#include "ui/AboutDialog.h"
 #include "ui/CommandIds.h"
 #include "ui/Language.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/ProductInfo.h"
 #include "ui/ProgramFiles.h"
 #include "ui/QtNotifier.h"
@@ -47,12 +47,12 @@ bool OpenDailyPage(SettingsStore& settings, const QDate& today, WebPageOpener& o
     return true;
 }
 
-CTonaviseApp::CTonaviseApp(AppEnvironment environment)
+TonaviseApp::TonaviseApp(AppEnvironment environment)
     : environment_(std::move(environment)),
       engine_(ChooseNotifier(environment_.notifier, ownNotifier_)),
       context_{engine_,
                engine_.captureStore,
-               engine_.doreme,
+               engine_.keyTable,
                engine_.fft,
                engine_.recordingStore,
                environment_.notifier != nullptr ? *environment_.notifier : *ownNotifier_,
@@ -66,11 +66,11 @@ CTonaviseApp::CTonaviseApp(AppEnvironment environment)
     context_.programFolder = environment_.programFolder;
 }
 
-CTonaviseApp::~CTonaviseApp() {
+TonaviseApp::~TonaviseApp() {
     ExitInstance();
 }
 
-bool CTonaviseApp::InitInstance() {
+bool TonaviseApp::InitInstance() {
     // Language: Chinese and Japanese systems get their translation when it is there.
     const QString folder = environment_.programFolder.isEmpty()
                                ? QCoreApplication::applicationDirPath()
@@ -84,7 +84,7 @@ bool CTonaviseApp::InitInstance() {
     const StartupSettings s = LoadStartupSettings(*settings_);
     context_.capturerSettings.Set(
         {s.imageFolder, s.imageStartTime, s.imageInterval, s.imageNumbers});
-    ApplyStartupSettings(s, engine_.captureStore, engine_.doreme);
+    ApplyStartupSettings(s, engine_.captureStore, engine_.keyTable);
 
     // One instance: a second start brings the first one's window to the front and ends.
     instance_ = std::make_unique<SingleInstance>(environment_.instanceKey.isEmpty()
@@ -111,15 +111,15 @@ bool CTonaviseApp::InitInstance() {
     deviceLists_ = std::make_unique<DeviceListReader>(*context_.devices);
     context_.deviceLists = deviceLists_.get();
 
-    frame_ = std::make_unique<CMainFrame>(context_, this);
+    frame_ = std::make_unique<MainWindow>(context_, this);
     connect(
-        instance_.get(), &SingleInstance::raiseRequested, frame_.get(), &CMainFrame::BringToFront);
+        instance_.get(), &SingleInstance::raiseRequested, frame_.get(), &MainWindow::BringToFront);
     frame_->show();
-    frame_->InitialUpdate();
+    frame_->StartLive();
 
-    writtenTools_ = CurrentToolSettings(engine_.captureStore, engine_.doreme);
+    writtenTools_ = CurrentToolSettings(engine_.captureStore, engine_.keyTable);
     seenTools_ = writtenTools_;
-    connect(&toolSettingsCheck_, &QTimer::timeout, this, &CTonaviseApp::WriteSettledToolSettings);
+    connect(&toolSettingsCheck_, &QTimer::timeout, this, &TonaviseApp::WriteSettledToolSettings);
     toolSettingsCheck_.start(kToolSettingsCheckMs);
 #if QT_CONFIG(sessionmanager)
     // A logout may end the program without closing its window; the desktop asks first.
@@ -141,8 +141,8 @@ bool CTonaviseApp::InitInstance() {
     return true;
 }
 
-void CTonaviseApp::WriteSettledToolSettings() {
-    const ToolSettings now = CurrentToolSettings(engine_.captureStore, engine_.doreme);
+void TonaviseApp::WriteSettledToolSettings() {
+    const ToolSettings now = CurrentToolSettings(engine_.captureStore, engine_.keyTable);
     const bool settled = now == seenTools_;
     seenTools_ = now;
     if (settled && now != writtenTools_) {
@@ -151,14 +151,14 @@ void CTonaviseApp::WriteSettledToolSettings() {
     }
 }
 
-void CTonaviseApp::SaveSettingsNow() {
+void TonaviseApp::SaveSettingsNow() {
     // The view's own values ("Key", "Logarithm", "FreqOfA4") are written when they change.
-    writtenTools_ = CurrentToolSettings(engine_.captureStore, engine_.doreme);
+    writtenTools_ = CurrentToolSettings(engine_.captureStore, engine_.keyTable);
     seenTools_ = writtenTools_;
     SaveToolSettings(*settings_, writtenTools_);
 }
 
-int CTonaviseApp::ExitInstance() {
+int TonaviseApp::ExitInstance() {
     if (exited_) {
         return 0;
     }
@@ -173,7 +173,7 @@ int CTonaviseApp::ExitInstance() {
     context_.devices = nullptr;
     soundSystem_.reset();
 
-    SaveExitSettings(*settings_, engine_.captureStore, engine_.doreme);
+    SaveExitSettings(*settings_, engine_.captureStore, engine_.keyTable);
     engine_.captureStore.Close();
     for (auto* t : {&translator_, &qtTranslator_}) {
         if (*t) {
@@ -190,15 +190,15 @@ int CTonaviseApp::ExitInstance() {
     return 0;
 }
 
-bool CTonaviseApp::HandlesCommand(int id) const {
+bool TonaviseApp::HandlesCommand(int id) const {
     return id == ID_APP_ABOUT;
 }
 
-void CTonaviseApp::UpdateCommand(int, CommandState&) {}
+void TonaviseApp::UpdateCommand(int, CommandState&) {}
 
-void CTonaviseApp::OnCommand(int id) {
+void TonaviseApp::HandleCommand(int id) {
     if (id == ID_APP_ABOUT) {
-        CAboutDlg about(*environment_.opener, frame_.get());
+        AboutDialog about(*environment_.opener, frame_.get());
         about.exec();
     }
 }

@@ -29,7 +29,7 @@ class DeviceFactory;
 
 namespace tonavise::ui {
 
-class CMainFrame;
+class MainWindow;
 class QtNotifier;
 class SingleInstance;
 class WebPageOpener;
@@ -56,11 +56,11 @@ inline constexpr int kToolSettingsCheckMs = 500;
 // page. True when it was opened.
 bool OpenDailyPage(SettingsStore& settings, const QDate& today, WebPageOpener& opener);
 
-class CTonaviseApp : public QObject, public CommandTarget {
+class TonaviseApp : public QObject, public CommandTarget {
     Q_OBJECT
   public:
-    explicit CTonaviseApp(AppEnvironment environment = {});
-    ~CTonaviseApp() override;
+    explicit TonaviseApp(AppEnvironment environment = {});
+    ~TonaviseApp() override;
 
     // Start-up; false when the program must end (another instance runs).
     bool InitInstance();
@@ -68,7 +68,7 @@ class CTonaviseApp : public QObject, public CommandTarget {
     // a refused start-up. Once only; returns the exit code.
     int ExitInstance();
 
-    CMainFrame* mainFrame() const { return frame_.get(); }
+    MainWindow* mainFrame() const { return frame_.get(); }
     AppContext& context() { return context_; }
     UiLanguage language() const { return language_; }
     bool translationLoaded() const { return translator_ != nullptr; }
@@ -86,7 +86,7 @@ class CTonaviseApp : public QObject, public CommandTarget {
     // CommandTarget: the About command comes here.
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandState& state) override;
-    void OnCommand(int id) override;
+    void HandleCommand(int id) override;
 
   private:
     AppEnvironment environment_;
@@ -103,7 +103,7 @@ class CTonaviseApp : public QObject, public CommandTarget {
     LiveEngine engine_;
     AppContext context_;
 
-    std::unique_ptr<CMainFrame> frame_;
+    std::unique_ptr<MainWindow> frame_;
     bool exited_ = false;
 
     // Writes the sound tools' values and the pitch marks once they have changed and settled.

@@ -1,10 +1,10 @@
 #include "ui/ToolCommands.h"
 
-#include "engine/FilePlayThread.h"
 #include "engine/LiveEngine.h"
+#include "engine/PlayerThread.h"
 #include "engine/RecorderThread.h"
 #include "engine/RecordingStore.h"
-#include "engine/WaveOutThread.h"
+#include "engine/ToneThread.h"
 #include "ui/AppContext.h"
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"
@@ -19,7 +19,7 @@ constexpr int kKeyA4 = 48;
 
 }  // namespace
 
-ToolCommands::ToolCommands(CScopeView& view, AppContext& context)
+ToolCommands::ToolCommands(ScopeView& view, AppContext& context)
     : view_(view),
       context_(context),
       ownOpenChooser_(std::make_unique<OpenFileDialog>(&view)),
@@ -61,9 +61,9 @@ bool ToolCommands::HandlesCommand(int id) const {
 }
 
 void ToolCommands::UpdateCommand(int id, CommandState& state) {
-    const CWaveOutThread* output = view_.waveOutThread();
-    const CFilePlayThread* player = view_.filePlayThread();
-    const CRecorderThread* recorder = view_.recorderThread();
+    const ToneThread* output = view_.waveOutThread();
+    const PlayerThread* player = view_.filePlayThread();
+    const RecorderThread* recorder = view_.recorderThread();
     RecordingStore& recordings = context_.recordingStore;
     // A count-in counts as recording: Record is done, Stop ends it.
     const bool recording = recordings.recording.load(std::memory_order_relaxed) != 0 ||
@@ -103,7 +103,7 @@ void ToolCommands::UpdateCommand(int id, CommandState& state) {
     }
 }
 
-void ToolCommands::OnCommand(int id) {
+void ToolCommands::HandleCommand(int id) {
     switch (id) {
         case ID_TONE_LA:
             ToneLa();
@@ -143,7 +143,7 @@ void ToolCommands::OnCommand(int id) {
 void ToolCommands::ToneLa() {
     LiveEngine& engine = context_.engine;
     engine.StopFile();
-    const CWaveOutThread* output = engine.output();
+    const ToneThread* output = engine.output();
     if (output == nullptr) {
         return;
     }
@@ -159,7 +159,7 @@ void ToolCommands::ToneLa() {
 
 void ToolCommands::MetronomePlay() {
     LiveEngine& engine = context_.engine;
-    const CWaveOutThread* output = engine.output();
+    const ToneThread* output = engine.output();
     if (output != nullptr && output->IsMetronomePlaying()) {
         engine.StopMetronome();
         return;
@@ -204,7 +204,7 @@ void ToolCommands::PlayerOpen() {
 void ToolCommands::PlayerPlay() {
     LiveEngine& engine = context_.engine;
     engine.StopOutput();
-    const CFilePlayThread* player = engine.player();
+    const PlayerThread* player = engine.player();
     if (player == nullptr || !player->IsLoaded()) {
         return;
     }
@@ -219,13 +219,13 @@ void ToolCommands::PlayerPlay() {
 }
 
 bool ToolCommands::PlayerIsPlaying() const {
-    const CFilePlayThread* player = context_.engine.player();
+    const PlayerThread* player = context_.engine.player();
     return player != nullptr && player->IsPlaying();
 }
 
 void ToolCommands::PlayOnFromSlider() {
     LiveEngine& engine = context_.engine;
-    const CFilePlayThread* player = engine.player();
+    const PlayerThread* player = engine.player();
     if (player == nullptr || !player->IsLoaded()) {
         return;
     }
@@ -241,7 +241,7 @@ void ToolCommands::PlayerPause() {
 }
 
 void ToolCommands::PlayerStop() {
-    const CFilePlayThread* player = context_.engine.player();
+    const PlayerThread* player = context_.engine.player();
     PlayerSliderHost* host = SliderHost();
     if (host != nullptr && player != nullptr) {
         host->OnPlayerPosition(0, player->Length());

@@ -22,7 +22,7 @@ class SavePathChooser;
 namespace tonavise::ui {
 
 struct AppContext;
-class CScopeView;
+class ScopeView;
 class OpenPathChooser;
 
 // The window that holds the player's position slider (the main frame). The view's player
@@ -38,7 +38,7 @@ class PlayerSliderHost {
 
 class ToolCommands final : public CommandTarget {
   public:
-    ToolCommands(CScopeView& view, AppContext& context);
+    ToolCommands(ScopeView& view, AppContext& context);
     ~ToolCommands() override;
 
     // Where "Open File" and the recorder's "Save" get their paths; null: their dialogs.
@@ -57,7 +57,7 @@ class ToolCommands final : public CommandTarget {
     // CommandTarget: 32810, 32852, 32855..32858, 32817, 32818, 32822, 32819.
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandState& state) override;
-    void OnCommand(int id) override;
+    void HandleCommand(int id) override;
 
   private:
     void ToneLa();
@@ -72,7 +72,7 @@ class ToolCommands final : public CommandTarget {
     void PlayerStop();
     PlayerSliderHost* SliderHost() const;
 
-    CScopeView& view_;
+    ScopeView& view_;
     AppContext& context_;
     std::unique_ptr<OpenPathChooser> ownOpenChooser_;
     OpenPathChooser* openChooser_;

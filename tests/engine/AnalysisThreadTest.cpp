@@ -10,8 +10,8 @@
 #include "TestSupport.h"
 #include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/KeyTable.h"
 #include "engine/PitchReading.h"
 
 namespace tonavise {
@@ -35,10 +35,10 @@ TEST(AnalysisThread, AnalysesEachBlockAndPublishesTheFundamental) {
     CaptureStore store;
     store.Create();
     store.scopeMode = kScopePitch;
-    CDoreme doreme;
-    CFft fft;
+    KeyTable keyTable;
+    Fft fft;
     FakePlayer player;
-    AnalysisThread analysis(store, fft, doreme, &player);
+    AnalysisThread analysis(store, fft, keyTable, &player);
     ASSERT_TRUE(analysis.StartAnalysis());
     EXPECT_EQ(fft.size(), kFftSize);
     for (int k = 0; k < 3; ++k) {
@@ -51,7 +51,7 @@ TEST(AnalysisThread, AnalysesEachBlockAndPublishesTheFundamental) {
     EXPECT_EQ(frame.pitchMethod, kPitchMethodStandard);
     EXPECT_FALSE(frame.precise.hasPitch) << "the precise estimate runs only when switched on";
 
-    doreme.pitchMethod = kPitchMethodPrecise;
+    keyTable.pitchMethod = kPitchMethodPrecise;
     for (int k = 0; k < 2; ++k) {
         AppendSine(store, 440.0);
         ASSERT_TRUE(store.finishedFftEvent.wait(5s));
@@ -68,10 +68,10 @@ TEST(AnalysisThread, WaveformModeRunsNoTransform) {
     CaptureStore store;
     store.Create();
     store.scopeMode = kScopeWave;
-    CDoreme doreme;
-    CFft fft;
+    KeyTable keyTable;
+    Fft fft;
     FakePlayer player;
-    AnalysisThread analysis(store, fft, doreme, &player);
+    AnalysisThread analysis(store, fft, keyTable, &player);
     ASSERT_TRUE(analysis.StartAnalysis());
     AppendSine(store, 440.0);
     EXPECT_TRUE(store.micDataEvent.wait(1s));
@@ -83,9 +83,9 @@ TEST(AnalysisThread, WithoutAFilePlayerBlocksAreSkipped) {
     CaptureStore store;
     store.Create();
     store.scopeMode = kScopePitch;
-    CDoreme doreme;
-    CFft fft;
-    AnalysisThread analysis(store, fft, doreme, nullptr);
+    KeyTable keyTable;
+    Fft fft;
+    AnalysisThread analysis(store, fft, keyTable, nullptr);
     ASSERT_TRUE(analysis.StartAnalysis());
     AppendSine(store, 440.0);
     EXPECT_FALSE(store.finishedFftEvent.wait(100ms));
@@ -94,10 +94,10 @@ TEST(AnalysisThread, WithoutAFilePlayerBlocksAreSkipped) {
 TEST(AnalysisThread, StopsPromptlyAndTwiceIsHarmless) {
     CaptureStore store;
     store.Create();
-    CDoreme doreme;
-    CFft fft;
+    KeyTable keyTable;
+    Fft fft;
     FakePlayer player;
-    AnalysisThread analysis(store, fft, doreme, &player);
+    AnalysisThread analysis(store, fft, keyTable, &player);
     ASSERT_TRUE(analysis.StartAnalysis());
     const auto t0 = std::chrono::steady_clock::now();
     analysis.StopAnalysis();
@@ -112,10 +112,10 @@ TEST(AnalysisThread, ProducerAnalysisAndViewRunTogether) {
     store.Create();
     store.scopeMode = kScopeFrequency;
     store.channelCount = 2;
-    CDoreme doreme;
-    CFft fft;
+    KeyTable keyTable;
+    Fft fft;
     FakePlayer player;
-    AnalysisThread analysis(store, fft, doreme, &player);
+    AnalysisThread analysis(store, fft, keyTable, &player);
     ASSERT_TRUE(analysis.StartAnalysis());
     std::atomic<bool> done{false};
     std::thread producer([&] {
@@ -133,8 +133,8 @@ TEST(AnalysisThread, ProducerAnalysisAndViewRunTogether) {
             EXPECT_GE(f.sequence, last);
             last = f.sequence;
             ++seen;
-            doreme.logarithmOption = seen % 2;
-            doreme.pitchMethod = seen / 2 % 2;
+            keyTable.logarithmOption = seen % 2;
+            keyTable.pitchMethod = seen / 2 % 2;
         }
     }
     producer.join();
@@ -174,9 +174,9 @@ TEST(AnalyseStereo, AFilePlayingTakesTheMicrophonesPlace) {
     for (int k = 0; k < 3; ++k) {
         AppendSine(store, 659.26, 1);
     }
-    CDoreme doreme;
-    CFft fft(kFftSize);
-    RunAnalysisPass(store, fft, doreme, AnalyseStereo(store, &player));
+    KeyTable keyTable;
+    Fft fft(kFftSize);
+    RunAnalysisPass(store, fft, keyTable, AnalyseStereo(store, &player));
     EXPECT_NEAR(store.spectrum.acquire().fundamentalHz, 659.26, 1.4);
     player.playing = false;
     EXPECT_TRUE(AnalyseStereo(store, &player)) << "stopped: the microphone again";
@@ -194,11 +194,11 @@ TEST(AnalysisPass, StereoAveragesBothChannels) {
     for (int k = 0; k < 3; ++k) {
         store.AppendBlock(block, 2);
     }
-    CDoreme doreme;
-    CFft fft(kFftSize);
-    RunAnalysisPass(store, fft, doreme, true);
+    KeyTable keyTable;
+    Fft fft(kFftSize);
+    RunAnalysisPass(store, fft, keyTable, true);
     EXPECT_NEAR(store.spectrum.acquire().fundamentalHz, 26.9165, 1e-3);
-    RunAnalysisPass(store, fft, doreme, false);
+    RunAnalysisPass(store, fft, keyTable, false);
     EXPECT_NEAR(store.spectrum.acquire().fundamentalHz, 440.0, 1.4);
     EXPECT_TRUE(store.finishedFftEvent.wait(0ms));
 }
@@ -232,15 +232,15 @@ TEST(AnalysisPass, PreciseEstimateLeavesTheStandardOneBitForBit) {
                 // A weak fundamental under a strong second harmonic and third partial.
                 AppendTone(store, 146.83, {{1, 1000}, {2, 9000}, {3, 5000}}, k, stereo ? 2 : 1);
             }
-            CDoreme doreme;
-            doreme.logarithmOption = logarithm;
-            CFft fft(kFftSize);
+            KeyTable keyTable;
+            keyTable.logarithmOption = logarithm;
+            Fft fft(kFftSize);
             NsdfPitchEstimator precise;
             ASSERT_TRUE(precise.Init());
-            RunAnalysisPass(store, fft, doreme, stereo);
+            RunAnalysisPass(store, fft, keyTable, stereo);
             const SpectrumFrame standard = store.spectrum.acquire();
-            doreme.pitchMethod = kPitchMethodPrecise;
-            RunAnalysisPass(store, fft, doreme, stereo, &precise);
+            keyTable.pitchMethod = kPitchMethodPrecise;
+            RunAnalysisPass(store, fft, keyTable, stereo, &precise);
             const SpectrumFrame& both = store.spectrum.acquire();
             EXPECT_EQ(std::memcmp(standard.spectrum.data(),
                                   both.spectrum.data(),
@@ -252,7 +252,7 @@ TEST(AnalysisPass, PreciseEstimateLeavesTheStandardOneBitForBit) {
             // The logarithmic display does not move the precise estimate by a hair.
             ASSERT_TRUE(both.precise.hasPitch);
             EXPECT_NEAR(both.precise.hz, 146.83, 0.01) << "stereo " << stereo;
-            EXPECT_EQ(ReadPitch(both, doreme).key, 29);  // D3
+            EXPECT_EQ(ReadPitch(both, keyTable).key, 29);  // D3
         }
     }
 }
@@ -262,29 +262,29 @@ TEST(AnalysisPass, PreciseEstimateFollowsAStepWithinTwoPasses) {
     // comparison only.
     CaptureStore store;
     store.Create();
-    CDoreme doreme;
-    doreme.pitchMethod = kPitchMethodPrecise;
-    CFft fft(kFftSize);
+    KeyTable keyTable;
+    keyTable.pitchMethod = kPitchMethodPrecise;
+    Fft fft(kFftSize);
     NsdfPitchEstimator precise;
     ASSERT_TRUE(precise.Init());
     int64_t block = 0;
     for (; block < 8; ++block) {
         AppendTone(store, 440.0, {{1, 10000}}, block);
-        RunAnalysisPass(store, fft, doreme, false, &precise);
+        RunAnalysisPass(store, fft, keyTable, false, &precise);
     }
-    ASSERT_EQ(ReadPitch(store.spectrum.acquire(), doreme).key, kKeyA4);
+    ASSERT_EQ(ReadPitch(store.spectrum.acquire(), keyTable).key, kKeyA4);
     int preciseAfter = 0;
     int standardAfter = 0;
     for (int pass = 1; pass <= 6; ++pass) {
         AppendTone(store, 493.88, {{1, 10000}}, block++);
-        RunAnalysisPass(store, fft, doreme, false, &precise);
+        RunAnalysisPass(store, fft, keyTable, false, &precise);
         const SpectrumFrame& frame = store.spectrum.acquire();
-        const PitchReading reading = ReadPitch(frame, doreme);
+        const PitchReading reading = ReadPitch(frame, keyTable);
         if (preciseAfter == 0 && reading.hasPitch && reading.key == kKeyA4 + 2 &&
             std::abs(reading.cents) < 5) {
             preciseAfter = pass;
         }
-        if (standardAfter == 0 && doreme.NearestKey(frame.fundamentalHz).key == kKeyA4 + 2) {
+        if (standardAfter == 0 && keyTable.NearestKey(frame.fundamentalHz).key == kKeyA4 + 2) {
             standardAfter = pass;
         }
     }

@@ -8,9 +8,9 @@
 #include "TestSupport.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
+#include "engine/KeyTable.h"
 
 namespace tonavise {
 namespace {
@@ -25,10 +25,10 @@ std::vector<BlockPitch> Analyze(const LoadedClip& clip) {
     CaptureStore store;
     store.Create();
     store.scopeMode = kScopePitch;
-    CDoreme doreme;
-    CFft fft(kFftSize);
+    KeyTable keyTable;
+    Fft fft(kFftSize);
     std::vector<BlockPitch> rows;
-    AnalyzeClip(clip, store, fft, doreme, [&](const BlockPitch& r) { rows.push_back(r); });
+    AnalyzeClip(clip, store, fft, keyTable, [&](const BlockPitch& r) { rows.push_back(r); });
     return rows;
 }
 

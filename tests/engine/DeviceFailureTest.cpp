@@ -11,11 +11,11 @@
 
 #include "DeviceTestSupport.h"
 #include "TestSupport.h"
-#include "engine/FilePlayThread.h"
+#include "engine/CaptureThread.h"
 #include "engine/LiveEngine.h"
+#include "engine/PlayerThread.h"
+#include "engine/ToneThread.h"
 #include "engine/VirtualSound.h"
-#include "engine/WaveInThread.h"
-#include "engine/WaveOutThread.h"
 
 namespace tonavise {
 namespace {

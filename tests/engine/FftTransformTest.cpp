@@ -39,7 +39,7 @@ Spectrum Reference(std::span<const double> re, std::span<const double> im) {
 }
 
 // Transforms what fft holds and returns a copy of the result.
-Spectrum TransformCopy(CFft& fft) {
+Spectrum TransformCopy(Fft& fft) {
     fft.Transform();
     auto re = fft.re();
     auto im = fft.im();
@@ -77,7 +77,7 @@ std::string Label(int n, FftCode code) {
 TEST(FftTransform, RealInputMatchesTheReference) {
     for (FftCode code : kCodes) {
         for (int n : kSizes) {
-            CFft fft(n);
+            Fft fft(n);
             fft.SelectCode(code);
             std::vector<std::vector<int16_t>> inputs = {
                 RandomSamples(n, 1234u + static_cast<unsigned>(n)),
@@ -107,7 +107,7 @@ TEST(FftTransform, RealInputMatchesTheReference) {
 TEST(FftTransform, UnwindowedRealInputMatchesTheReference) {
     for (FftCode code : kCodes) {
         for (int n : {2, 16, 32, 1024, 16384}) {
-            CFft fft(n);
+            Fft fft(n);
             fft.SelectCode(code);
             const std::vector<int16_t> samples = RandomSamples(n, 99u);
             fft.LoadMono(samples.data());
@@ -124,7 +124,7 @@ TEST(FftTransform, UnwindowedRealInputMatchesTheReference) {
 TEST(FftTransform, ComplexInputMatchesTheReference) {
     for (FftCode code : kCodes) {
         for (int n : kSizes) {
-            CFft fft(n);
+            Fft fft(n);
             fft.SelectCode(code);
             std::mt19937 rng(99u + static_cast<unsigned>(n));
             std::uniform_real_distribution<double> d(-1.0, 1.0);
@@ -159,7 +159,7 @@ TEST(FftTransform, ComplexInputMatchesTheReference) {
 TEST(FftTransform, EveryBinLandsInItsPlace) {
     for (FftCode code : kCodes) {
         for (int n : {16, 32, 64, 128}) {
-            CFft fft(n);
+            Fft fft(n);
             fft.SelectCode(code);
             for (int k = 0; k < n; ++k) {
                 auto re = fft.re();
@@ -182,7 +182,7 @@ TEST(FftTransform, EveryBinLandsInItsPlace) {
 // The real-input shortcut is taken only while im is known to be zero.
 TEST(FftTransform, InputTouchedAfterLoadingIsTakenAsComplex) {
     const int n = 4096;
-    CFft fft(n);
+    Fft fft(n);
     const auto samples = RandomSamples(n, 7u);
 
     fft.LoadMono(samples.data());
@@ -198,7 +198,7 @@ TEST(FftTransform, InputTouchedAfterLoadingIsTakenAsComplex) {
 }
 
 TEST(FftInit, RefusesSizesThatAreNotPowersOfTwo) {
-    CFft fft(1024);
+    Fft fft(1024);
     for (int size : {0, 1, 3, 6, 1000, 32767, -4}) {
         EXPECT_FALSE(fft.Init(size)) << size;
         EXPECT_FALSE(fft.ready());
@@ -209,7 +209,7 @@ TEST(FftInit, RefusesSizesThatAreNotPowersOfTwo) {
 }
 
 TEST(FftWindow, OnlyTheNewest8820SamplesCount) {
-    CFft fft(kFftSize);
+    Fft fft(kFftSize);
     const auto w = fft.window();
     const int first = kFftSize - kWindowLength;
     EXPECT_EQ(first, 23948);
@@ -227,7 +227,7 @@ TEST(FftWindow, OnlyTheNewest8820SamplesCount) {
 
 TEST(FftLoad, WindowedSamplesAreExactlyTheProducts) {
     for (FftCode code : kCodes) {
-        CFft fft(kFftSize);
+        Fft fft(kFftSize);
         fft.SelectCode(code);
         const auto left = RandomSamples(kFftSize, 3u);
         const auto right = RandomSamples(kFftSize, 4u);
@@ -245,7 +245,7 @@ TEST(FftLoad, WindowedSamplesAreExactlyTheProducts) {
 }
 
 TEST(FftLoad, SamplesOlderThanTheWindowHaveNoInfluence) {
-    CFft fft(kFftSize);
+    Fft fft(kFftSize);
     std::vector<double> first(kSpectrumLength);
     std::vector<double> second(kSpectrumLength);
     auto samples = SineSamples(kFftSize, 440.0 / kSampleRate, 12000.0);
@@ -261,7 +261,7 @@ TEST(FftLoad, SamplesOlderThanTheWindowHaveNoInfluence) {
 }
 
 TEST(FftMagnitudes, SilenceGivesZeroInBothScalings) {
-    CFft fft(kFftSize);
+    Fft fft(kFftSize);
     const std::vector<int16_t> silence(kFftSize, 0);
     for (bool logarithmic : {false, true}) {
         std::vector<double> out(kSpectrumLength, -1.0);
@@ -276,7 +276,7 @@ TEST(FftMagnitudes, SilenceGivesZeroInBothScalings) {
 
 TEST(FftMagnitudes, LinearScaleAndLogarithmicMapping) {
     for (FftCode code : kCodes) {
-        CFft fft(1024);
+        Fft fft(1024);
         fft.SelectCode(code);
         const double scale = (1.0 / 4410) * (314.0 / 257);
         auto re = fft.re();
@@ -300,7 +300,7 @@ TEST(FftMagnitudes, LinearScaleAndLogarithmicMapping) {
 }
 
 TEST(FftMagnitudes, FullScaleSineAtABinCentrePeaksNear32767) {
-    CFft fft(kFftSize);
+    Fft fft(kFftSize);
     const int bin = 327;  // 440.1 Hz
     const auto samples = SineSamples(kFftSize, static_cast<double>(bin) / kFftSize, 32767.0);
     fft.LoadMono(samples.data());

@@ -3,9 +3,9 @@
 #include <vector>
 
 #include "engine/AudioFormat.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/Fundamental.h"
+#include "engine/KeyTable.h"
 
 namespace tonavise {
 namespace {
@@ -21,9 +21,9 @@ std::vector<double> Spectrum(std::initializer_list<std::pair<int, double>> peaks
 }
 
 double Estimate(const std::vector<double>& s, double a4 = 440.0) {
-    CDoreme d;
+    KeyTable d;
     d.SetA4(a4);
-    CFft fft(kFftSize);
+    Fft fft(kFftSize);
     return fft.Fundamental(s, d);
 }
 
@@ -112,7 +112,7 @@ TEST(Fundamental, HarmonicRatioOrder) {
 
 TEST(Fundamental, SearchRangeFollowsTheKeys) {
     // A peak just above key 87's bin is outside the search: the estimate stays inside.
-    CDoreme d;
+    KeyTable d;
     const int hi = static_cast<int>(d.KeyFrequency(87) * 32768 / 44100);
     EXPECT_EQ(hi, 3110);
     const auto s = Spectrum({{hi + 1, 5000}, {1000, 100}});

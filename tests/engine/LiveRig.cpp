@@ -143,7 +143,7 @@ bool LiveRig::NextPitch(double& hz, int& key, std::chrono::milliseconds timeout)
     }
     const SpectrumFrame& frame = store.spectrum.acquire();
     hz = frame.fundamentalHz;
-    key = doreme.NearestKey(hz).key;
+    key = keyTable.NearestKey(hz).key;
     return true;
 }
 

@@ -11,9 +11,9 @@
 
 #include "DeviceTestSupport.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
+#include "engine/CaptureThread.h"
+#include "engine/KeyTable.h"
 #include "engine/LiveEngine.h"
-#include "engine/WaveInThread.h"
 
 namespace tonavise::test {
 
@@ -82,7 +82,7 @@ class LiveRig {
     CaptureTape tape;
     LiveEngine engine{notifier};
     CaptureStore& store = engine.captureStore;
-    CDoreme& doreme = engine.doreme;
+    KeyTable& keyTable = engine.keyTable;
 
   private:
     DeviceFactory& devices_;

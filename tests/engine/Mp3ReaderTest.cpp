@@ -20,7 +20,7 @@ std::string Header(int version, int layer, int bitIndex, int rateIndex, int padd
 }
 
 bool Parse(const std::string& h, Mp3FrameInfo& info) {
-    return CMp3Reader::ParseFrameHeader(reinterpret_cast<const uint8_t*>(h.data()), info);
+    return Mp3Reader::ParseFrameHeader(reinterpret_cast<const uint8_t*>(h.data()), info);
 }
 
 TEST(Mp3Header, FrameLengthsAndRecord) {
@@ -31,7 +31,7 @@ TEST(Mp3Header, FrameLengthsAndRecord) {
     EXPECT_EQ(info.samplingRate, 44100u);
     EXPECT_EQ(info.channels, 2);
     EXPECT_EQ(info.frameLength, 417);
-    Mpeg3WaveFormat r = CMp3Reader::MakeRecord(info);
+    Mpeg3WaveFormat r = Mp3Reader::MakeRecord(info);
     EXPECT_EQ(r.wfx.formatTag, 0x55);
     EXPECT_EQ(r.wfx.channels, 2);
     EXPECT_EQ(r.wfx.samplesPerSec, 44100u);
@@ -48,7 +48,7 @@ TEST(Mp3Header, FrameLengthsAndRecord) {
     ASSERT_TRUE(Parse(Header(3, 1, 9, 0, 1, 3), info));  // padding, mono
     EXPECT_EQ(info.frameLength, 418);
     EXPECT_EQ(info.channels, 1);
-    EXPECT_EQ(CMp3Reader::MakeRecord(info).fdwFlags, 1u);
+    EXPECT_EQ(Mp3Reader::MakeRecord(info).fdwFlags, 1u);
 
     ASSERT_TRUE(Parse(Header(2, 1, 8, 0, 0, 2), info));  // MPEG-2, 64 kbit/s, 22050, dual
     EXPECT_EQ(info.versionRow, 2);
@@ -89,7 +89,7 @@ Skip SkipTags(const std::string& bytes) {
     std::size_t cursor = 0;
     std::size_t count = bytes.size();
     const bool ok =
-        CMp3Reader::SkipTags(reinterpret_cast<const uint8_t*>(bytes.data()), cursor, count);
+        Mp3Reader::SkipTags(reinterpret_cast<const uint8_t*>(bytes.data()), cursor, count);
     return {ok, cursor, count};
 }
 

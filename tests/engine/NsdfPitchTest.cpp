@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "engine/AudioFormat.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "engine/NsdfPitch.h"
 #include "engine/PitchReading.h"
 
@@ -73,7 +73,7 @@ PitchEstimate Estimate(const std::vector<int16_t>& samples, double a4 = 440.0) {
     NsdfPitchEstimator e;
     EXPECT_TRUE(e.Init());
     e.LoadMono(samples);
-    CDoreme d;
+    KeyTable d;
     d.SetA4(a4);
     return e.Estimate(d.KeyFrequency(0), d.KeyFrequency(87));
 }
@@ -97,7 +97,7 @@ TEST(NsdfPitch, SteadyTonesAcrossTheKeysToATwentiethOfACent) {
 }
 
 TEST(NsdfPitch, NamesKeysAgainstAnyA4AndReadsTenthsOfACent) {
-    CDoreme d;
+    KeyTable d;
     // 441 Hz against A4 = 440 Hz is 3.93 cents sharp.
     const PitchEstimate p = Estimate(Render({.hz = 441.0}));
     SpectrumFrame frame;

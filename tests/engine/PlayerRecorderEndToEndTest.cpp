@@ -21,17 +21,17 @@
 #include "SoundServerSupport.h"
 #include "TestSupport.h"
 #include "engine/CaptureStore.h"
+#include "engine/CaptureThread.h"
 #include "engine/ClipAnalysis.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
-#include "engine/FilePlayThread.h"
+#include "engine/KeyTable.h"
 #include "engine/LiveEngine.h"
+#include "engine/PlayerThread.h"
 #include "engine/RecorderThread.h"
 #include "engine/RecordingStore.h"
 #include "engine/ThreadMessages.h"
-#include "engine/WaveInThread.h"
-#include "engine/WaveOutThread.h"
+#include "engine/ToneThread.h"
 
 namespace tonavise {
 namespace {
@@ -51,7 +51,7 @@ class PositionLog final : public PlayerListener {
     }
     void OnPlayerLoaded(int64_t) override {}
     // Posts a feed and waits for its report: the position then, and when it was taken.
-    bool Feed(CFilePlayThread& player, int64_t& position, double& at) {
+    bool Feed(PlayerThread& player, int64_t& position, double& at) {
         std::unique_lock l(mutex_);
         const int64_t before = count_;
         l.unlock();
@@ -120,7 +120,7 @@ TEST_P(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTim
     PositionLog log;
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
-    const CDoreme& doreme = engine.doreme;
+    const KeyTable& keyTable = engine.keyTable;
     store.Create();
     store.scopeMode = kScopePitch;
     LiveEngine::Parts parts;
@@ -128,7 +128,7 @@ TEST_P(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTim
     parts.output = false;
     parts.recorder = false;
     ASSERT_TRUE(engine.Start(devices.get(), UiLanguage::English, parts));
-    CFilePlayThread& player = *engine.player();
+    PlayerThread& player = *engine.player();
     engine.OpenFile(wav, &log);
     engine.PlayFile(0);
     int64_t position = 0;
@@ -155,7 +155,7 @@ TEST_P(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTim
         if (store.finishedFftEvent.wait(1s) && k >= 2) {
             const double f0 = store.spectrum.acquire().fundamentalHz;
             ++analysed;
-            named += std::abs(f0 - 660.0) <= 1.4 && doreme.NearestKey(f0).key == 55;
+            named += std::abs(f0 - 660.0) <= 1.4 && keyTable.NearestKey(f0).key == 55;
         }
     }
     EXPECT_GE(analysed, 15);
@@ -255,9 +255,9 @@ TEST_P(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
 
     CaptureStore analysisStore;
     analysisStore.Create();
-    CFft fft(kFftSize);
+    Fft fft(kFftSize);
     int named = 0;
-    AnalyzeClip(clip, analysisStore, fft, engine.doreme, [&](const BlockPitch& row) {
+    AnalyzeClip(clip, analysisStore, fft, engine.keyTable, [&](const BlockPitch& row) {
         if (row.block >= 2) {
             EXPECT_NEAR(row.fundamentalHz, 440.0, 1.4) << "block " << row.block;
             named += row.key == kKeyA4;
@@ -305,7 +305,7 @@ TEST_P(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull)
     test::LiveRig rig(*devices, 1, 60.0);
     ASSERT_TRUE(rig.Start());
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, 15s));
-    CFilePlayThread& player = *rig.engine.player();
+    PlayerThread& player = *rig.engine.player();
     rig.engine.OpenFile(wav, nullptr);
     int64_t from = rig.tape.Frames();
     rig.engine.PlayFile(0);
@@ -319,7 +319,7 @@ TEST_P(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull)
     recorderStore.Create();
     recorderStore.recTimeIndex = 0;
     RecordingStore recordings(recorderStore);
-    CRecorderThread recorder(recordings, *devices, rig.notifier, UiLanguage::English);
+    RecorderThread recorder(recordings, *devices, rig.notifier, UiLanguage::English);
     recorder.start();
     // The recorder takes the store's memory as it starts; the block goes in once it has.
     const std::vector<int16_t> loud = test::Sine(880, 16000, kBlockFrames);
@@ -361,7 +361,7 @@ TEST_P(PlayerRecorderEndToEnd, EveryStartOfAFileIsWholeFromItsFirstSample) {
     test::LiveRig rig(*devices, 1, 30.0 + runs * 1.5);
     ASSERT_TRUE(rig.Start());
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, 15s));
-    CFilePlayThread& player = *rig.engine.player();
+    PlayerThread& player = *rig.engine.player();
     rig.engine.OpenFile(wav, nullptr);
     int gaps = 0;
     for (int run = 0; run < runs; ++run) {

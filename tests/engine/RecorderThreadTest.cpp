@@ -47,7 +47,7 @@ struct Recorder : ::testing::Test {
     RecordingStore recordings{capture};
     VirtualSoundSystem sound;
     ThreadSafeNotifier notifier;
-    CRecorderThread recorder{recordings, sound, notifier, UiLanguage::English};
+    RecorderThread recorder{recordings, sound, notifier, UiLanguage::English};
 
     void SetUp() override {
         capture.recTimeIndex = 0;

@@ -8,9 +8,9 @@
 
 #include "DeviceTestSupport.h"
 #include "engine/SignalBuffer.h"
+#include "engine/SignalThread.h"
 #include "engine/ThreadMessages.h"
 #include "engine/VirtualSound.h"
-#include "engine/WaveSignalThread.h"
 
 namespace tonavise {
 namespace {
@@ -121,7 +121,7 @@ class Owner final : public SignalListener {
     SignalBuffer& signal_;
 };
 
-class WaveSignalThreadTest : public ::testing::Test {
+class SignalThreadTest : public ::testing::Test {
   protected:
     void TearDown() override { thread.join(); }
 
@@ -135,10 +135,10 @@ class WaveSignalThreadTest : public ::testing::Test {
     test::SharedNotifier notifier;
     SignalBuffer signal;
     Owner owner{signal};  // outlives the thread
-    CWaveSignalThread thread{signal, system, notifier};
+    SignalThread thread{signal, system, notifier};
 };
 
-TEST_F(WaveSignalThreadTest, PlaysTheSecondOverAndOverAndLetsTheOwnerEditBetweenCopies) {
+TEST_F(SignalThreadTest, PlaysTheSecondOverAndOverAndLetsTheOwnerEditBetweenCopies) {
     thread.SetOwnerDialog(&owner);
     thread.start();
     signal.GenerateChannel(440, 50, kWaveSine, 0);
@@ -168,7 +168,7 @@ TEST_F(WaveSignalThreadTest, PlaysTheSecondOverAndOverAndLetsTheOwnerEditBetween
     }
 }
 
-TEST_F(WaveSignalThreadTest, StartAndStopOnlyActWhenTheyChangeSomething) {
+TEST_F(SignalThreadTest, StartAndStopOnlyActWhenTheyChangeSomething) {
     thread.start();
     thread.post(UM_SIGNAL_STOP);  // before any start: nothing
     thread.post(UM_SIGNAL_START);
@@ -187,7 +187,7 @@ TEST_F(WaveSignalThreadTest, StartAndStopOnlyActWhenTheyChangeSomething) {
     EXPECT_TRUE(notifier.Texts().empty());
 }
 
-TEST_F(WaveSignalThreadTest, ADeviceThatCannotOpenShowsTheErrorBoxAndTheNextStartTriesAgain) {
+TEST_F(SignalThreadTest, ADeviceThatCannotOpenShowsTheErrorBoxAndTheNextStartTriesAgain) {
     system.SetOpenResult(kOut, kDeviceNoDriver);
     thread.start();
     thread.post(UM_SIGNAL_START);
@@ -202,7 +202,7 @@ TEST_F(WaveSignalThreadTest, ADeviceThatCannotOpenShowsTheErrorBoxAndTheNextStar
     EXPECT_TRUE(test::WaitUntil([&] { return thread.IsPlaying(); }));
 }
 
-TEST_F(WaveSignalThreadTest, QuitStopsTheSoundAndClosesTheDevice) {
+TEST_F(SignalThreadTest, QuitStopsTheSoundAndClosesTheDevice) {
     thread.start();
     thread.post(UM_SIGNAL_START);
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));

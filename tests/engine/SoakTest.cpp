@@ -17,15 +17,15 @@
 #include "TestSupport.h"
 #include "engine/AnalysisThread.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
+#include "engine/CaptureThread.h"
 #include "engine/Fft.h"
-#include "engine/FilePlayThread.h"
+#include "engine/KeyTable.h"
 #include "engine/LiveEngine.h"
+#include "engine/PlayerThread.h"
 #include "engine/RecorderThread.h"
 #include "engine/RecordingStore.h"
 #include "engine/ThreadMessages.h"
 #include "engine/VirtualSound.h"
-#include "engine/WaveInThread.h"
 
 namespace tonavise {
 namespace {

@@ -19,14 +19,14 @@
 #include "LiveRig.h"
 #include "SoundServerSupport.h"
 #include "TestSupport.h"
-#include "engine/FilePlayThread.h"
 #include "engine/Metronome.h"
+#include "engine/PlayerThread.h"
 #include "engine/PortAudioSound.h"
 #include "engine/RecordingStore.h"
 #include "engine/SignalBuffer.h"
+#include "engine/SignalThread.h"
 #include "engine/ThreadMessages.h"
-#include "engine/WaveOutThread.h"
-#include "engine/WaveSignalThread.h"
+#include "engine/ToneThread.h"
 
 namespace tonavise {
 namespace {
@@ -106,7 +106,7 @@ TEST_P(SoundEndToEnd, TheReferenceToneComesBackAsA4) {
     ASSERT_TRUE(rig.Start());
     CaptureStore outputStore;
     outputStore.Create();
-    CWaveOutThread tone(outputStore, rig.doreme, *devices, rig.notifier);
+    ToneThread tone(outputStore, rig.keyTable, *devices, rig.notifier);
     tone.start();
     // Capture first, so that the tone's first sound is seen when it arrives.
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
@@ -150,7 +150,7 @@ TEST_P(SoundEndToEnd, TheCapturedSoundFallsSilentSoonAfterOutputStop) {
     ASSERT_TRUE(rig.Start());
     CaptureStore outputStore;
     outputStore.Create();
-    CWaveOutThread tone(outputStore, rig.doreme, *devices, rig.notifier);
+    ToneThread tone(outputStore, rig.keyTable, *devices, rig.notifier);
     tone.start();
     tone.post(UM_TONE_START, kKeyA4);
     ExpectPitch(rig, 440.0, 1.4, kKeyA4, 3);
@@ -184,13 +184,13 @@ TEST_P(SoundEndToEnd, TheSignalGeneratorsLeftChannelComesBackAt1000Hz) {
     LiveRig rig(*devices, 2, 20.0);
     ASSERT_TRUE(rig.Start());
     SignalBuffer signal;
-    CWaveSignalThread generator(signal, *devices, rig.notifier);
+    SignalThread generator(signal, *devices, rig.notifier);
     generator.start();
     signal.GenerateChannel(1000, 50, kWaveSine, 0);
     signal.GenerateChannel(1000, 0, kWaveSine, 1);
     generator.post(UM_SIGNAL_START);
     // The analysis of a stereo capture mixes both channels; the right one is silent.
-    ExpectPitch(rig, 1000.0, 1.4, rig.doreme.NearestKey(1000.0).key);
+    ExpectPitch(rig, 1000.0, 1.4, rig.keyTable.NearestKey(1000.0).key);
     const int64_t to = rig.tape.Frames();
     const auto left = rig.tape.Channel(0, to - kBlockFrames, to);
     const auto right = rig.tape.Channel(1, to - kBlockFrames, to);
@@ -206,7 +206,7 @@ TEST_P(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
     outputStore.Create();
     outputStore.tempo.store(120);
     outputStore.rhythm.store(3);  // "4": accents 1.0, 0.1, 0.3, 0.1
-    CWaveOutThread metronome(outputStore, rig.doreme, *devices, rig.notifier);
+    ToneThread metronome(outputStore, rig.keyTable, *devices, rig.notifier);
     metronome.start();
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     const int64_t from = rig.tape.Frames();
@@ -233,7 +233,7 @@ TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
     outputStore.Create();
     outputStore.tempo.store(100);
     outputStore.rhythm.store(3);  // "4"
-    CWaveOutThread metronome(outputStore, rig.doreme, *devices, rig.notifier);
+    ToneThread metronome(outputStore, rig.keyTable, *devices, rig.notifier);
     metronome.start();
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     double worst = 0;
@@ -276,7 +276,7 @@ TEST_P(SoundEndToEnd, TheHeardBeatStepsWithTheOutputsClock) {
     outputStore.Create();
     outputStore.tempo.store(120);
     outputStore.rhythm.store(3);  // "4"
-    CWaveOutThread metronome(outputStore, rig.doreme, *devices, rig.notifier);
+    ToneThread metronome(outputStore, rig.keyTable, *devices, rig.notifier);
     metronome.start();
     metronome.post(UM_METRONOME_TOGGLE);
     // The start of a stream is not steady (see the click intervals above): the watch begins on
@@ -315,7 +315,7 @@ TEST_P(SoundEndToEnd, MetronomeAt120WithTwoClicksABeatClicksEvery250ms) {
     outputStore.tempo.store(120);
     outputStore.rhythm.store(0);  // "1": every beat the accent, the sub-clicks between
     outputStore.subdivision.store(2);
-    CWaveOutThread metronome(outputStore, rig.doreme, *devices, rig.notifier);
+    ToneThread metronome(outputStore, rig.keyTable, *devices, rig.notifier);
     metronome.start();
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     const int64_t from = rig.tape.Frames();
@@ -375,7 +375,7 @@ TEST_P(SoundEndToEnd, CaptureAndPlaybackSurviveAKilledServer) {
         dir.Write("long.wav",
                   test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
                                  test::Chunk("data", test::Bytes(test::Sine(440, 8000, 441000)))));
-    CFilePlayThread& player = *rig.engine.player();
+    PlayerThread& player = *rig.engine.player();
     rig.engine.OpenFile(wav, nullptr);
     rig.engine.PlayFile(0);
     ASSERT_TRUE(test::WaitUntil([&] { return player.IsPlaying(); }, kTimeout));
@@ -435,7 +435,7 @@ TEST_P(SoundEndToEnd, TwoServerRestartsWhileRecordingAndPlayingLoseNothingElse) 
     ASSERT_TRUE(engine.Start(devices.get(), UiLanguage::English, parts, &recorded));
     engine.RecordOn();
     ASSERT_TRUE(test::WaitUntil([&] { return recorded.blocks.load() > 5; }, kTimeout));
-    CFilePlayThread& player = *engine.player();
+    PlayerThread& player = *engine.player();
     engine.OpenFile(wav, nullptr);
     for (int restart = 0; restart < 2; ++restart) {
         engine.PlayFile(0);

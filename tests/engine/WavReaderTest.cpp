@@ -25,7 +25,7 @@ struct Loaded {
 std::unique_ptr<Loaded> ReadBytes(const std::string& bytes) {
     auto r = std::make_unique<Loaded>();
     MemoryByteSource src({reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()});
-    r->ok = CWavReader().Read(src, r->format, r->data, r->length, r->notifier);
+    r->ok = WavReader().Read(src, r->format, r->data, r->length, r->notifier);
     return r;
 }
 
@@ -202,7 +202,7 @@ TEST(WavReader, FilesThatCannotBeOpened) {
     int32_t length = 0;
     for (const std::string& path : {dir.File("missing.wav"), dir.File("")}) {
         RecordingNotifier n;
-        EXPECT_FALSE(CWavReader().Read(path, f, data, length, n));
+        EXPECT_FALSE(WavReader().Read(path, f, data, length, n));
         ASSERT_EQ(n.texts.size(), 1u);
         EXPECT_EQ(n.texts[0], "Can not open this file.");
     }

@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
             check(file.startsWith(QDir::cleanPath(folder + QStringLiteral("/..")) +
                                   QStringLiteral("/share/")),
                   QStringLiteral("translation from the install: ") + file);
-            const QString text = QCoreApplication::translate("tonavise::ui::CMainFrame", "&File");
+            const QString text = QCoreApplication::translate("tonavise::ui::MainWindow", "&File");
             check(!text.isEmpty() && text != QStringLiteral("&File"),
                   QStringLiteral("File menu in ") + name + QStringLiteral(": ") + text);
             QCoreApplication::removeTranslator(translator.get());

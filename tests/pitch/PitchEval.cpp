@@ -32,9 +32,9 @@
 #include "engine/AudioFormat.h"
 #include "engine/CaptureStore.h"
 #include "engine/ClipAnalysis.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
 #include "engine/FileLoading.h"
+#include "engine/KeyTable.h"
 #include "engine/LoadedClip.h"
 #include "engine/Notifier.h"
 
@@ -188,7 +188,7 @@ LoadedClip Cut(const LoadedClip& whole, int64_t from, int64_t to, std::vector<do
 // ---------------------------------------------------------------------------------------------
 // The true fundamental of a held note.
 
-double MeasureFundamental(const std::vector<double>& mono, double nominal, CFft& fft) {
+double MeasureFundamental(const std::vector<double>& mono, double nominal, Fft& fft) {
     const int from = static_cast<int>(0.3 * kRate);
     const int length =
         std::min(static_cast<int>(1.2 * kRate), static_cast<int>(mono.size()) - from);
@@ -319,16 +319,16 @@ struct Clip {
 // Runs one clip through the analysis as the program does, with the logarithmic option off and
 // on, and tallies its steady blocks.
 void Evaluate(const Clip& clip, GroupResult& result) {
-    CDoreme doreme;
-    doreme.pitchMethod.store(kPitchMethodPrecise);
-    CFft fft(kFftSize);
+    KeyTable keyTable;
+    keyTable.pitchMethod.store(kPitchMethodPrecise);
+    Fft fft(kFftSize);
     std::vector<BlockPitch> rows[2];
     for (int log = 0; log < 2; ++log) {
-        doreme.logarithmOption.store(log);
+        keyTable.logarithmOption.store(log);
         CaptureStore store;
         store.Create();
         store.scopeMode.store(kScopePitch);
-        AnalyzeClip(clip.sound, store, fft, doreme, [&](const BlockPitch& row) {
+        AnalyzeClip(clip.sound, store, fft, keyTable, [&](const BlockPitch& row) {
             rows[log].push_back(row);
         });
     }
@@ -347,7 +347,7 @@ void Evaluate(const Clip& clip, GroupResult& result) {
                 row.precise.hasPitch ? "" : " no pitch");
         }
     }
-    const int truthKey = clip.truth > 0 ? doreme.NearestKeyExact(clip.truth).key : -1;
+    const int truthKey = clip.truth > 0 ? keyTable.NearestKeyExact(clip.truth).key : -1;
     // A held note counts while it sounds: its newest 100 ms within 40 dB of its loudest 100 ms
     // (a high piano note has died away long before the key is let go).
     std::vector<double> level(rows[0].size(), 0.0);
@@ -383,15 +383,15 @@ void Evaluate(const Clip& clip, GroupResult& result) {
         result.standard.Add(true,
                             row.fundamentalHz,
                             clip.truth,
-                            doreme.NearestKey(row.fundamentalHz).key == truthKey);
+                            keyTable.NearestKey(row.fundamentalHz).key == truthKey);
         result.standardLog.Add(true,
                                rows[1][k].fundamentalHz,
                                clip.truth,
-                               doreme.NearestKey(rows[1][k].fundamentalHz).key == truthKey);
+                               keyTable.NearestKey(rows[1][k].fundamentalHz).key == truthKey);
         result.precise.Add(p.hasPitch,
                            p.hz,
                            clip.truth,
-                           p.hasPitch && doreme.NearestKeyExact(p.hz).key == truthKey);
+                           p.hasPitch && keyTable.NearestKeyExact(p.hz).key == truthKey);
     }
 }
 
@@ -513,13 +513,13 @@ void MeasureLatency(int& standardPasses, int& precisePasses) {
         phase += 2 * std::numbers::pi * 493.883 / kRate;
     }
     const LoadedClip clip = MonoClip(s);
-    CDoreme doreme;
-    doreme.pitchMethod.store(kPitchMethodPrecise);
-    CFft fft(kFftSize);
+    KeyTable keyTable;
+    keyTable.pitchMethod.store(kPitchMethodPrecise);
+    Fft fft(kFftSize);
     CaptureStore store;
     store.Create();
     standardPasses = precisePasses = -1;
-    AnalyzeClip(clip, store, fft, doreme, [&](const BlockPitch& row) {
+    AnalyzeClip(clip, store, fft, keyTable, [&](const BlockPitch& row) {
         const int pass = static_cast<int>(row.block) - 19;  // block 20 is the first with B4
         if (pass < 1) {
             return;
@@ -527,7 +527,7 @@ void MeasureLatency(int& standardPasses, int& precisePasses) {
         if (standardPasses < 0 && row.key == kKeyA4 + 2) {
             standardPasses = pass;
         }
-        const auto nk = doreme.NearestKeyExact(row.precise.hz);
+        const auto nk = keyTable.NearestKeyExact(row.precise.hz);
         if (precisePasses < 0 && row.precise.hasPitch && nk.key == kKeyA4 + 2 &&
             std::abs(nk.cents) < 5) {
             precisePasses = pass;
@@ -597,7 +597,7 @@ void PrintTable(const std::vector<std::pair<std::string, GroupResult>>& groups, 
 int Run(const std::string& manifestPath, bool subset, bool check, bool markdown) {
     std::vector<Clip> clips = OwnTones(subset);
     std::map<std::string, LoadedClip> files;
-    CFft measure(1 << 18);
+    Fft measure(1 << 18);
     std::ifstream manifest(manifestPath);
     int unmeasured = 0;
     std::vector<double> detuned;  // |cents| of each rendered note from its MIDI pitch and bend

@@ -3,7 +3,7 @@
 #include <QImage>
 
 #include "GoldenSupport.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "render/PitchScale.h"
 
 namespace tonavise {
@@ -20,8 +20,8 @@ Drawn Draw(const ScopeViewState& state) {
     Drawn d;
     d.image = QImage(kSurfaceWidth, kSurfaceHeight, QImage::Format_RGB32);
     d.image.fill(Qt::black);
-    const CDoreme doreme;
-    DrawPitchScale(d.image, doreme, state, &d.recorder);
+    const KeyTable keyTable;
+    DrawPitchScale(d.image, keyTable, state, &d.recorder);
     return d;
 }
 

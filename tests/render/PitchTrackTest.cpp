@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "GoldenSupport.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "render/PitchTrack.h"
 
 namespace tonavise {
@@ -67,13 +67,13 @@ class PitchTrackPicture : public ::testing::Test {
         view.toSeconds = 4.0;
         view.keys = {45.0, 52.0};
         view.emptyNote = empty;
-        DrawPitchTrack(image, doreme, points, view);
+        DrawPitchTrack(image, keyTable, points, view);
         return image;
     }
     int Column(double seconds) const { return layout.X(seconds, view); }
     int Row(double key) const { return layout.Y(key, view.keys); }
 
-    CDoreme doreme;
+    KeyTable keyTable;
     PitchTrackView view;
     PitchTrackLayout layout{600, 300};
 };
@@ -117,7 +117,7 @@ TEST_F(PitchTrackPicture, TheTraceSitsOnItsKeyAndAFlatNoteBelowIt) {
     EXPECT_EQ(PixelAt(image, Column(1.6), Row(50)), kTrackKeyLine);
     // The gap stays open: nothing drawn halfway between the two notes.
     EXPECT_EQ(test::TopmostOf(image, Column(1.15), kTrackTrace, 0, 300), -1);
-    EXPECT_EQ(TrackReading(points.back().hz, doreme), QStringLiteral("B4 -30"));
+    EXPECT_EQ(TrackReading(points.back().hz, keyTable), QStringLiteral("B4 -30"));
 }
 
 TEST_F(PitchTrackPicture, NoPitchDrawsTheAxisAndTheNote) {
@@ -132,7 +132,7 @@ TEST_F(PitchTrackPicture, NoPitchDrawsTheAxisAndTheNote) {
     }
     EXPECT_EQ(trace, 0);
     EXPECT_GT(dark, 0);  // the note's letters
-    EXPECT_EQ(TrackReading(0.0, doreme), QString());
+    EXPECT_EQ(TrackReading(0.0, keyTable), QString());
 }
 
 }  // namespace

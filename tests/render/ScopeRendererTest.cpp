@@ -7,7 +7,7 @@
 
 #include "GoldenSupport.h"
 #include "engine/CaptureStore.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "render/PitchScale.h"
 #include "render/ScopeRenderer.h"
 
@@ -20,9 +20,9 @@ using Spectrum = std::array<double, kSpectrumLength>;
 class ScopeRendererTest : public ::testing::Test {
   protected:
     ScopeInput Input() const { return {{one, two, waveEnd}, spectrum}; }
-    const QImage& DrawOnce() { return renderer->Draw(state, doreme, Input()); }
+    const QImage& DrawOnce() { return renderer->Draw(state, keyTable, Input()); }
 
-    CDoreme doreme;
+    KeyTable keyTable;
     // The renderer and the data are large: keep them off the stack.
     std::unique_ptr<ScopeRenderer> renderer = std::make_unique<ScopeRenderer>();
     std::unique_ptr<CaptureStore::History> oneStore = std::make_unique<CaptureStore::History>();
@@ -140,7 +140,7 @@ TEST_F(ScopeRendererTest, TwoDimensionalPicturesEqualTheScaleAndAFreshTraceWhate
         if (step.mode == kScopeFrequency) {
             DrawFrequencyTrace(*reference, copy, spectrum, trace);
         } else {
-            DrawPitchTrace(*reference, doreme, copy, spectrum, trace);
+            DrawPitchTrace(*reference, keyTable, copy, spectrum, trace);
         }
         const DrawingSize size = DrawingSizeOf(step.mode);
         for (int y = 0; y < size.height; ++y) {
@@ -224,7 +224,7 @@ TEST_F(ScopeRendererTest, ThreeDPicturesEqualTwoSurfacesMovedUpByCopying) {
             if (mode == kScopeFrequency) {
                 DrawFrequencyTrace(target, reference, spectrum, trace);
             } else {
-                DrawPitchTrace(target, doreme, reference, spectrum, trace);
+                DrawPitchTrace(target, keyTable, reference, spectrum, trace);
             }
             AndInto(*expected, renderer->scaleSurface(), target, size);
             for (int y = 0; y < size.height; ++y) {

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "GoldenSupport.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "render/SpectrumScope.h"
 
 namespace tonavise {
@@ -57,8 +57,8 @@ TEST(SpectrumTrace, ZerosDrawAFlatOutlineOnTheBaseline) {
     EXPECT_EQ(CountIn(image, 0, 0, kSurfaceWidth, kSurfaceHeight, kBlue), 1000);
 
     QImage pitch = White();
-    CDoreme doreme;
-    DrawPitchTrace(pitch, doreme, Pitch(), zeros, trace);
+    KeyTable keyTable;
+    DrawPitchTrace(pitch, keyTable, Pitch(), zeros, trace);
     EXPECT_EQ(CountIn(pitch, 50, 410, 1810, 411, kBlue), 1760);
     EXPECT_EQ(CountIn(pitch, 0, 0, kSurfaceWidth, kSurfaceHeight, kBlue), 1760);
 }
@@ -119,14 +119,14 @@ TEST(SpectrumTrace, AColumnShowsTheHighestOfItsBins) {
 }
 
 TEST(SpectrumTrace, PitchColumnsFollowTheKeys) {
-    CDoreme doreme;  // A4 = 440 Hz
+    KeyTable keyTable;  // A4 = 440 Hz
     Spectrum s{};
     for (int j = 0; j <= 20; ++j) {
         s[static_cast<std::size_t>(j)] = 1000.0 * (j + 1);  // 0 to 26.9 Hz: all on column 50
     }
     s[327] = 32768;  // 440.1 Hz
     TraceVertices v;
-    const int count = PitchTraceVertices(doreme, Pitch(0), s, v);
+    const int count = PitchTraceVertices(keyTable, Pitch(0), s, v);
     EXPECT_EQ(v[1].x(), 50);
     EXPECT_EQ(v[1].y(), 410 - static_cast<int>(21000 * 0.01220703125));
     EXPECT_GT(v[2].x(), 50);
@@ -142,7 +142,7 @@ TEST(SpectrumTrace, PitchColumnsFollowTheKeys) {
 
     QImage image = White();
     SpectrumTrace trace;
-    DrawPitchTrace(image, doreme, Pitch(0), s, trace);
+    DrawPitchTrace(image, keyTable, Pitch(0), s, trace);
     EXPECT_EQ(TopmostOf(image, 1010, kBlue), 10);
 }
 

@@ -10,7 +10,7 @@
 #include "GoldenSupport.h"
 #include "TestSupport.h"
 #include "cli/Commands.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "render/PitchTrack.h"
 
 namespace tonavise {
@@ -72,7 +72,7 @@ TEST(TrackCommand, AScaleDrawsEightStepsOnTheirKeysAndTheFlatOneBelowItsLine) {
     // nearer the line below.
     const QImage picture(QString::fromStdString(o.output));
     ASSERT_EQ(picture.size(), QSize(o.width, o.height));
-    CDoreme doreme;
+    KeyTable keyTable;
     KeyRangeFollower follow;
     std::vector<TrackPoint> points;
     for (std::size_t i = 1; i < rows.size(); ++i) {

@@ -11,9 +11,9 @@
 
 #include "UiTestSupport.h"
 #include "engine/VirtualSound.h"
-#include "ui/AboutDlg.h"
+#include "ui/AboutDialog.h"
 #include "ui/CommandIds.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/ProductInfo.h"
 #include "ui/ProgramFiles.h"
 #include "ui/TonaviseApp.h"
@@ -53,7 +53,7 @@ class HelpCommandTest : public ::testing::Test {
     void SetUp() override {
         engine.context.opener = &opener;
         engine.context.programFolder = program.path();
-        frame = std::make_unique<CMainFrame>(engine.context);
+        frame = std::make_unique<MainWindow>(engine.context);
     }
     // Runs Help and lets a queued message box report arrive.
     void Help() {
@@ -65,7 +65,7 @@ class HelpCommandTest : public ::testing::Test {
     TempSettings file;
     Engine engine{file.path()};
     RecordingOpener opener;
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 };
 
 TEST_F(HelpCommandTest, OpensTheManualInTheBrowser) {
@@ -84,7 +84,7 @@ TEST_F(HelpCommandTest, WithoutAManualSaysWhereItLooked) {
     ASSERT_EQ(engine.notifier.Count(), 1u);
     EXPECT_EQ(engine.notifier.Caption(0), "Tonavise");
     EXPECT_EQ(engine.notifier.Text(0),
-              CMainFrame::NoManualText(ManualFolders(program.path())).toStdString());
+              MainWindow::NoManualText(ManualFolders(program.path())).toStdString());
     EXPECT_NE(engine.notifier.Text(0).find(program.path().toStdString()), std::string::npos);
     EXPECT_NE(engine.notifier.Text(0).find("tonavise.html"), std::string::npos);
 }
@@ -97,7 +97,7 @@ TEST_F(HelpCommandTest, WhenNoBrowserStartsSaysWhereTheManualIs) {
     ASSERT_EQ(engine.notifier.Count(), 1u);
     EXPECT_EQ(
         engine.notifier.Text(0),
-        CMainFrame::NoBrowserText(program.filePath(QStringLiteral("tonavise.html"))).toStdString());
+        MainWindow::NoBrowserText(program.filePath(QStringLiteral("tonavise.html"))).toStdString());
 }
 
 class AboutTest : public ::testing::Test {
@@ -106,7 +106,7 @@ class AboutTest : public ::testing::Test {
 };
 
 TEST_F(AboutTest, ShowsNameVersionNoticeAndTheWebSite) {
-    CAboutDlg about(opener);
+    AboutDialog about(opener);
     EXPECT_EQ(about.windowTitle(), QStringLiteral("About Tonavise"));
     EXPECT_EQ(about.versionLabel()->text(), QStringLiteral("Tonavise Version 1.4.2.2"));
     EXPECT_EQ(about.noticeLabel()->text(), QString::fromUtf8(kMakerNotice));
@@ -116,7 +116,7 @@ TEST_F(AboutTest, ShowsNameVersionNoticeAndTheWebSite) {
 }
 
 TEST_F(AboutTest, OkAndEscCloseTheWebButtonLeavesItOpen) {
-    CAboutDlg about(opener);
+    AboutDialog about(opener);
     about.show();
     QTest::mouseClick(about.webButton(), Qt::LeftButton);
     EXPECT_TRUE(about.isVisible());
@@ -151,11 +151,11 @@ TEST_F(AboutTest, TheAboutCommandRunsTheBox) {
     env.instanceFolder = instance.path();
     env.notifier = &notifier;
     env.devices = &sound;
-    CTonaviseApp app(env);
+    TonaviseApp app(env);
     ASSERT_TRUE(app.InitInstance());
     bool shown = false;
     QTimer::singleShot(0, [&] {
-        auto* about = qobject_cast<CAboutDlg*>(QApplication::activeModalWidget());
+        auto* about = qobject_cast<AboutDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(about, nullptr);
         shown = true;
         EXPECT_EQ(about->parentWidget(), app.mainFrame());

@@ -14,12 +14,12 @@
 #include <QTranslator>
 
 #include "UiTestSupport.h"
-#include "ui/DlgMetronome.h"
-#include "ui/DlgScaleColor.h"
-#include "ui/DlgSet.h"
+#include "ui/KeyMarkList.h"
 #include "ui/Language.h"
-#include "ui/ListPitchScaleListBox.h"
-#include "ui/SignalerDlg.h"
+#include "ui/MetronomeDialog.h"
+#include "ui/PitchMarkingDialog.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SignalGeneratorDialog.h"
 
 namespace tonavise::ui::test {
 namespace {
@@ -111,7 +111,8 @@ class DialogLayoutTest : public ::testing::TestWithParam<UiLanguage> {
 };
 
 TEST_P(DialogLayoutTest, SetParametersShowsEveryRecordingTimeWhole) {
-    CDlgSet dialog(engine.context, nullptr, [](QWidget*, const QString&) { return std::nullopt; });
+    SettingsDialog dialog(
+        engine.context, nullptr, [](QWidget*, const QString&) { return std::nullopt; });
     ExpectLegible(dialog, Where("Set Parameters"));
     // The longest items ("30 Seconds", "10 Minutes" in English) fit beside the list's arrow.
     auto* list = dialog.findChild<QComboBox*>(QStringLiteral("id%1").arg(IDC_REC_TIME));
@@ -125,9 +126,9 @@ TEST_P(DialogLayoutTest, SetParametersShowsEveryRecordingTimeWhole) {
 }
 
 TEST_P(DialogLayoutTest, PitchMarkingRowsHoldTheirNamesAndASwatch) {
-    CDlgScaleColor dialog(engine.doreme);
+    PitchMarkingDialog dialog(engine.keyTable);
     ExpectLegible(dialog, Where("Pitch marking"));
-    CListPitchScaleListBox* list = dialog.list();
+    KeyMarkList* list = dialog.list();
     // A whole line of text, so "E3" and "F3" can be told apart, and a swatch several pixels
     // high (the item less four pixels at the top and at the bottom).
     const int line = QFontMetrics(list->font()).height();
@@ -147,10 +148,10 @@ TEST_P(DialogLayoutTest, PitchMarkingRowsHoldTheirNamesAndASwatch) {
 
 TEST_P(DialogLayoutTest, MetronomeAndSignalGenerator) {
     {
-        CDlgMetronome dialog(engine.captureStore, nullptr, nullptr, nullptr);
+        MetronomeDialog dialog(engine.captureStore, nullptr, nullptr, nullptr);
         ExpectLegible(dialog, Where("Metronome"));
     }
-    CSignalerDlg dialog(engine.context);
+    SignalGeneratorDialog dialog(engine.context);
     ExpectLegible(dialog, Where("Signal generator"));
 }
 

@@ -36,18 +36,18 @@
 #include <string>
 
 #include "UiTestSupport.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "engine/SoundDevice.h"
 #include "engine/ThreadMessages.h"
+#include "engine/ToneThread.h"
 #include "engine/WavWriter.h"
-#include "engine/WaveOutThread.h"
 #include "ui/CommandIds.h"
-#include "ui/DlgFundamentTone.h"
-#include "ui/DlgMetronome.h"
-#include "ui/MainFrame.h"
+#include "ui/FundamentalToneWindow.h"
+#include "ui/MainWindow.h"
+#include "ui/MetronomeDialog.h"
 #include "ui/PitchTrackWindow.h"
 #include "ui/ScopeView.h"
-#include "ui/SignalerDlg.h"
+#include "ui/SignalGeneratorDialog.h"
 #include "ui/TonaviseApp.h"
 
 extern char** environ;
@@ -100,7 +100,7 @@ int TraceTop(const QImage& screen, QPoint origin, const QImage& scale, int x) {
 
 // The highest point of the trace on the screen among the picture's columns 50 .. lastX - 1:
 // its column and its row (410 when no column shows the trace).
-std::pair<int, int> PeakOnScreen(const CScopeView& view, int lastX) {
+std::pair<int, int> PeakOnScreen(const ScopeView& view, int lastX) {
     const QPoint origin = view.picture()->mapToGlobal(QPoint(0, 0));
     const QImage screen = GrabScreen();
     const QImage& scale = view.renderer().scaleSurface();
@@ -128,18 +128,18 @@ TEST(EndToEnd, LiveToneOnScreenToneWindowWaveformAndCleanExit) {
     RecordingOpener opener;
     RecordingNotifier notifier;
     const auto started = Clock::now();
-    CTonaviseApp app(AppEnvironment{file.path(),
-                                    &opener,
-                                    [] { return QDate(2026, 1, 1); },
-                                    QLocale(QLocale::English),
-                                    QStringLiteral("e2e"),
-                                    work.path(),
-                                    work.path(),
-                                    &notifier,
-                                    nullptr});
+    TonaviseApp app(AppEnvironment{file.path(),
+                                   &opener,
+                                   [] { return QDate(2026, 1, 1); },
+                                   QLocale(QLocale::English),
+                                   QStringLiteral("e2e"),
+                                   work.path(),
+                                   work.path(),
+                                   &notifier,
+                                   nullptr});
     ASSERT_TRUE(app.InitInstance());
-    CMainFrame* frame = app.mainFrame();
-    CScopeView& view = frame->view();
+    MainWindow* frame = app.mainFrame();
+    ScopeView& view = frame->view();
     const SpectrumExchange& spectrum = app.context().captureStore.spectrum;
 
     // The first drawn spectrum, then one that has heard the tone.
@@ -158,7 +158,7 @@ TEST(EndToEnd, LiveToneOnScreenToneWindowWaveformAndCleanExit) {
 
     // The fundamental tone window names it.
     ASSERT_TRUE(frame->ExecuteCommand(ID_FUNDAMENTAL_TONE));
-    CDlgFundamentTone* window = view.toneWindow();
+    FundamentalToneWindow* window = view.toneWindow();
     ASSERT_TRUE(WaitFor([&] {
         return window->shownLines().size() == 3 && window->shownLines()[1] == "Pitch = A4";
     }));
@@ -261,14 +261,14 @@ struct RunningProgram {
         started = app.InitInstance();
         return started;
     }
-    CMainFrame& frame() { return *app.mainFrame(); }
-    CScopeView& view() { return app.mainFrame()->view(); }
+    MainWindow& frame() { return *app.mainFrame(); }
+    ScopeView& view() { return app.mainFrame()->view(); }
 
     TempSettings file;
     QTemporaryDir work;
     RecordingOpener opener;
     RecordingNotifier notifier;
-    CTonaviseApp app;
+    TonaviseApp app;
     bool started = false;
 };
 
@@ -343,13 +343,13 @@ TEST(EndToEnd, SignalGeneratorAt1000HzShowsAt1000HzOnTheFrequencyScale) {
     const TonePaused quiet;
     RunningProgram program;
     ASSERT_TRUE(program.Start());
-    CScopeView& view = program.view();
+    ScopeView& view = program.view();
     const SpectrumExchange& spectrum = program.app.context().captureStore.spectrum;
     ASSERT_TRUE(program.frame().ExecuteCommand(ID_FREQUENCY_SCALE));
 
     // From the dialog, as a user does it: both frequencies 1000 Hz, then Start.
     ASSERT_TRUE(program.frame().ExecuteCommand(ID_SIGNAL_GENERATOR));
-    CSignalerDlg* dialog = view.signalDialog();
+    SignalGeneratorDialog* dialog = view.signalDialog();
     ASSERT_NE(dialog, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
     for (int channel : {0, 1}) {
@@ -391,7 +391,7 @@ TEST(EndToEnd, SignalGeneratorAt1000HzShowsAt1000HzOnTheFrequencyScale) {
 }
 
 // The frequency shown in the precise tone window's first line, or 0.
-double ShownHz(const CDlgFundamentTone& tone) {
+double ShownHz(const FundamentalToneWindow& tone) {
     const QStringList lines = tone.shownLines();
     return lines.size() == 3 ? lines[0].section(' ', 4, 4).toDouble() : 0.0;
 }
@@ -418,16 +418,16 @@ TEST(EndToEnd, PreciseTunerReadsTheGeneratorAndThePitchTrackFollowsAPlayedVibrat
     const TonePaused quiet;
     RunningProgram program;
     ASSERT_TRUE(program.Start());
-    CMainFrame& frame = program.frame();
-    CScopeView& view = frame.view();
+    MainWindow& frame = program.frame();
+    ScopeView& view = frame.view();
     ASSERT_TRUE(frame.ExecuteCommand(ID_PRECISE_PITCH));
     ASSERT_TRUE(frame.ExecuteCommand(ID_FUNDAMENTAL_TONE));
-    CDlgFundamentTone* tone = view.toneWindow();
+    FundamentalToneWindow* tone = view.toneWindow();
     ASSERT_NE(tone, nullptr);
 
     // 440.00 Hz from the signal generator: 440.00 and +0.0 cents, the needle green.
     ASSERT_TRUE(frame.ExecuteCommand(ID_SIGNAL_GENERATOR));
-    CSignalerDlg* dialog = view.signalDialog();
+    SignalGeneratorDialog* dialog = view.signalDialog();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(dialog));
     const auto setFrequency = [&](const QString& hz) {
         for (int channel : {0, 1}) {
@@ -477,7 +477,7 @@ TEST(EndToEnd, PreciseTunerReadsTheGeneratorAndThePitchTrackFollowsAPlayedVibrat
     const QString vibrato = program.work.filePath(QStringLiteral("vibrato.wav"));
     ASSERT_TRUE(WriteVibratoFile(vibrato, 1.5, 8));
     ASSERT_TRUE(frame.ExecuteCommand(ID_PITCH_TRACK));
-    CPitchTrackWindow* track = view.pitchTrackWindow();
+    PitchTrackWindow* track = view.pitchTrackWindow();
     ASSERT_NE(track, nullptr);
     track->resize(720, 360);
     view.PostOpenFile(vibrato);
@@ -526,14 +526,14 @@ TEST(EndToEnd, MetronomeStartedFromItsDialogClicksAtTheSetTempo) {
     const TonePaused quiet;
     RunningProgram program;
     ASSERT_TRUE(program.Start());
-    CWaveOutThread* waveOut = program.view().waveOutThread();
+    ToneThread* waveOut = program.view().waveOutThread();
     ASSERT_NE(waveOut, nullptr);
 
     // The dialog: tempo 120 up to 150 with the edit's arrow key, meter "1" (every beat a full
     // click), Start, Exit.
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<CDlgMetronome*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<MetronomeDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         seen = true;
         for (int i = 0; i < 30; ++i) {
@@ -627,15 +627,15 @@ TEST(EndToEnd, TheChosenInputIsHeardAndAGoneOneFallsBackWithANote) {
         file.Put("Setting", QStringLiteral("InputDevice"), QString::fromLatin1(input));
         RecordingOpener opener;
         RecordingNotifier notifier;
-        CTonaviseApp app(AppEnvironment{file.path(),
-                                        &opener,
-                                        [] { return QDate(2026, 1, 1); },
-                                        QLocale(QLocale::English),
-                                        QStringLiteral("e2e-input"),
-                                        work.path(),
-                                        work.path(),
-                                        &notifier,
-                                        nullptr});
+        TonaviseApp app(AppEnvironment{file.path(),
+                                       &opener,
+                                       [] { return QDate(2026, 1, 1); },
+                                       QLocale(QLocale::English),
+                                       QStringLiteral("e2e-input"),
+                                       work.path(),
+                                       work.path(),
+                                       &notifier,
+                                       nullptr});
         ASSERT_TRUE(app.InitInstance());
         const SpectrumExchange& spectrum = app.context().captureStore.spectrum;
         EXPECT_TRUE(

@@ -13,13 +13,13 @@
 #include <numbers>
 
 #include "UiTestSupport.h"
+#include "engine/CaptureThread.h"
 #include "engine/RecorderThread.h"
+#include "engine/ToneThread.h"
 #include "engine/WavWriter.h"
-#include "engine/WaveInThread.h"
-#include "engine/WaveOutThread.h"
 #include "ui/CommandIds.h"
-#include "ui/DlgFundamentTone.h"
-#include "ui/MainFrame.h"
+#include "ui/FundamentalToneWindow.h"
+#include "ui/MainWindow.h"
 #include "ui/ScopeView.h"
 
 namespace tonavise::ui::test {
@@ -47,14 +47,14 @@ int TraceTop(const QImage& picture, const QImage& scale, int x) {
 class LiveScopeTest : public ::testing::Test {
   protected:
     void Start() {
-        frame = std::make_unique<CMainFrame>(engine.context);
+        frame = std::make_unique<MainWindow>(engine.context);
         frame->show();
-        frame->InitialUpdate();
+        frame->StartLive();
         ASSERT_TRUE(engine.sound.WaitForQueued(DeviceDirection::Input, 2, 5000ms));
     }
     void TearDown() override { frame.reset(); }
 
-    CScopeView& view() { return frame->view(); }
+    ScopeView& view() { return frame->view(); }
 
     // Lets `blocks` blocks of microphone sound arrive and waits until the view has drawn the
     // analysis of the last one.
@@ -76,7 +76,7 @@ class LiveScopeTest : public ::testing::Test {
 
     TempSettings file;
     Engine engine{file.path()};
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 };
 
 TEST_F(LiveScopeTest, A440HzToneShowsAtTheA4LineAndInTheToneWindow) {
@@ -107,7 +107,7 @@ TEST_F(LiveScopeTest, A440HzToneShowsAtTheA4LineAndInTheToneWindow) {
     EXPECT_NEAR(peakX, 1010, 1);
     EXPECT_LT(peakTop, 200);
 
-    CDlgFundamentTone* window = view().toneWindow();
+    FundamentalToneWindow* window = view().toneWindow();
     ASSERT_NE(window, nullptr);
     ASSERT_TRUE(WaitFor([&] {
         return window->shownLines().size() == 3 && window->shownLines()[1] == "Pitch = A4";
@@ -200,9 +200,9 @@ TEST_F(LiveScopeTest, AChosenInputThatIsGoneFallsBackToTheDefaultWithANote) {
 
 TEST_F(LiveScopeTest, AMicrophoneThatCannotOpenIsReportedOnceAndTheScopeStaysUsable) {
     engine.sound.SetOpenResult(DeviceDirection::Input, kDeviceNoDriver);
-    frame = std::make_unique<CMainFrame>(engine.context);
+    frame = std::make_unique<MainWindow>(engine.context);
     frame->show();
-    frame->InitialUpdate();
+    frame->StartLive();
     ASSERT_TRUE(WaitFor([&] { return engine.notifier.Count() == 1; }));
     EXPECT_EQ(engine.notifier.Caption(0), "Alert");
     EXPECT_EQ(engine.notifier.Text(0).rfind("Error = 0x00000006, : ", 0), 0u)
@@ -254,7 +254,7 @@ TEST_F(LiveScopeTest, ClosingStopsAndJoinsEveryThreadQuickly) {
     EXPECT_TRUE(view().filePlayThread()->running());
     EXPECT_TRUE(view().recorderThread()->running());
     const auto started = std::chrono::steady_clock::now();
-    view().OnDestroy();
+    view().StopLive();
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
     EXPECT_EQ(view().waveInThread(), nullptr);
     EXPECT_EQ(view().filePlayThread(), nullptr);

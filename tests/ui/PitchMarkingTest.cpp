@@ -16,9 +16,9 @@
 #include "UiTestSupport.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogUnits.h"
-#include "ui/DlgScaleColor.h"
-#include "ui/ListPitchScaleListBox.h"
-#include "ui/MainFrame.h"
+#include "ui/KeyMarkList.h"
+#include "ui/MainWindow.h"
+#include "ui/PitchMarkingDialog.h"
 #include "ui/ScopeView.h"
 
 namespace tonavise::ui::test {
@@ -28,8 +28,8 @@ using Colors = std::array<int32_t, kKeyCount>;
 
 class PitchMarkingTest : public ::testing::Test {
   protected:
-    std::unique_ptr<CDlgScaleColor> Open() {
-        auto dialog = std::make_unique<CDlgScaleColor>(engine.doreme);
+    std::unique_ptr<PitchMarkingDialog> Open() {
+        auto dialog = std::make_unique<PitchMarkingDialog>(engine.keyTable);
         dialog->show();
         dialog->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
@@ -38,24 +38,24 @@ class PitchMarkingTest : public ::testing::Test {
     Colors Current() const {
         Colors c{};
         for (int k = 0; k < kKeyCount; ++k) {
-            c[k] = engine.doreme.pitchLineColors[k].load();
+            c[k] = engine.keyTable.pitchLineColors[k].load();
         }
         return c;
     }
     void Set(const Colors& c) {
         for (int k = 0; k < kKeyCount; ++k) {
-            engine.doreme.pitchLineColors[k].store(c[k]);
+            engine.keyTable.pitchLineColors[k].store(c[k]);
         }
     }
-    void Set(int key, int32_t code) { engine.doreme.pitchLineColors[key].store(code); }
-    int32_t Code(int key) const { return engine.doreme.pitchLineColors[key].load(); }
+    void Set(int key, int32_t code) { engine.keyTable.pitchLineColors[key].store(code); }
+    int32_t Code(int key) const { return engine.keyTable.pitchLineColors[key].load(); }
 
     // A click on the item of `key`, which is scrolled into view first.
-    static QPoint PointOf(CListPitchScaleListBox* list, int key) {
+    static QPoint PointOf(KeyMarkList* list, int key) {
         list->scrollToItem(list->item(key));
         return list->visualItemRect(list->item(key)).center();
     }
-    static void Click(CListPitchScaleListBox* list, int key) {
+    static void Click(KeyMarkList* list, int key) {
         QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, PointOf(list, key));
     }
 
@@ -65,7 +65,7 @@ class PitchMarkingTest : public ::testing::Test {
 
 TEST_F(PitchMarkingTest, ListsTheEightyEightKeysByTheirLongNames) {
     auto dialog = Open();
-    CListPitchScaleListBox* list = dialog->list();
+    KeyMarkList* list = dialog->list();
     ASSERT_EQ(list->count(), kKeyCount);
     EXPECT_EQ(list->item(0)->text(), QStringLiteral("A0"));
     EXPECT_EQ(list->item(1)->text(), QStringLiteral("#A/bB0"));
@@ -77,7 +77,7 @@ TEST_F(PitchMarkingTest, ListsTheEightyEightKeysByTheirLongNames) {
 
 TEST_F(PitchMarkingTest, ClicksStepThroughTheSevenMarksAndEightReturnTheCode) {
     auto dialog = Open();
-    CListPitchScaleListBox* list = dialog->list();
+    KeyMarkList* list = dialog->list();
     std::vector<int32_t> seen;
     for (int i = 0; i < 8; ++i) {
         Click(list, 40);
@@ -118,7 +118,7 @@ TEST_F(PitchMarkingTest, DoubleClickClearsAMark) {
     Set(30, 3);
     Set(31, 15);
     auto dialog = Open();
-    CListPitchScaleListBox* list = dialog->list();
+    KeyMarkList* list = dialog->list();
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, PointOf(list, 30));
     EXPECT_EQ(Code(30), kColorUnmarked);
     EXPECT_EQ(list->currentRow(), 30);
@@ -128,7 +128,7 @@ TEST_F(PitchMarkingTest, DoubleClickClearsAMark) {
 
 TEST_F(PitchMarkingTest, OtherButtonsAndPressesBelowTheItemsChangeNothing) {
     auto dialog = Open();
-    CListPitchScaleListBox* list = dialog->list();
+    KeyMarkList* list = dialog->list();
     const Colors before = Current();
     QTest::mouseClick(list->viewport(), Qt::RightButton, Qt::NoModifier, PointOf(list, 20));
     QTest::mouseDClick(list->viewport(), Qt::RightButton, Qt::NoModifier, PointOf(list, 20));
@@ -144,7 +144,7 @@ TEST_F(PitchMarkingTest, OtherButtonsAndPressesBelowTheItemsChangeNothing) {
 
 TEST_F(PitchMarkingTest, KeysMoveTheSelectionSpaceStepsAndDeleteClears) {
     auto dialog = Open();
-    CListPitchScaleListBox* list = dialog->list();
+    KeyMarkList* list = dialog->list();
     Click(list, 40);  // 7 -> 0
     QTest::keyClick(list, Qt::Key_Down);
     EXPECT_EQ(list->currentRow(), 41);
@@ -195,7 +195,7 @@ TEST_F(PitchMarkingTest, EveryWayOfCancellingRestoresEveryKey) {
 
 TEST_F(PitchMarkingTest, OkKeepsTheEditedColours) {
     auto dialog = Open();
-    dialog->OnVoilin();
+    dialog->OnViolin();
     Click(dialog->list(), 34);  // 5 -> 6
     QTest::mouseClick(dialog->okButton(), Qt::LeftButton);
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
@@ -218,7 +218,7 @@ TEST_F(PitchMarkingTest, OkKeepsTheEditedColours) {
 
 TEST_F(PitchMarkingTest, PresetsLoadTheirMarksAndShowTheirTopItem) {
     auto dialog = Open();
-    CListPitchScaleListBox* list = dialog->list();
+    KeyMarkList* list = dialog->list();
     struct Case {
         QPushButton* button;
         std::map<int, int32_t> marks;
@@ -227,7 +227,7 @@ TEST_F(PitchMarkingTest, PresetsLoadTheirMarksAndShowTheirTopItem) {
     const Case cases[] = {
         {dialog->guitarButton(), {{19, 5}, {24, 4}, {29, 3}, {34, 6}, {38, 1}, {43, 0}}, 29},
         {dialog->erhuButton(), {{41, 1}, {48, 2}}, 39},
-        {dialog->voilinButton(), {{34, 5}, {41, 1}, {48, 2}, {55, 4}}, 41},
+        {dialog->violinButton(), {{34, 5}, {41, 1}, {48, 2}, {55, 4}}, 41},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.button->text().toStdString());
@@ -269,7 +269,7 @@ TEST_F(PitchMarkingTest, LayoutFollowsTheTemplateInDialogUnits) {
     const DialogUnits du(dialog->font());
     EXPECT_EQ(dialog->size(), du.Size(159, 207));
     EXPECT_EQ(dialog->erhuButton()->geometry(), du.Rect(91, 7, 61, 17));
-    EXPECT_EQ(dialog->voilinButton()->geometry(), du.Rect(91, 28, 61, 17));
+    EXPECT_EQ(dialog->violinButton()->geometry(), du.Rect(91, 28, 61, 17));
     EXPECT_EQ(dialog->guitarButton()->geometry(), du.Rect(91, 49, 61, 17));
     EXPECT_EQ(dialog->okButton()->geometry(), du.Rect(93, 166, 59, 16));
     EXPECT_EQ(dialog->cancelButton()->geometry(), du.Rect(93, 184, 59, 16));
@@ -278,7 +278,7 @@ TEST_F(PitchMarkingTest, LayoutFollowsTheTemplateInDialogUnits) {
     // Tab goes through the template's order, from the first button, which has the focus.
     EXPECT_EQ(dialog->focusWidget(), dialog->erhuButton());
     const QWidget* order[] = {dialog->erhuButton(),
-                              dialog->voilinButton(),
+                              dialog->violinButton(),
                               dialog->guitarButton(),
                               dialog->okButton(),
                               dialog->cancelButton(),
@@ -290,7 +290,7 @@ TEST_F(PitchMarkingTest, LayoutFollowsTheTemplateInDialogUnits) {
     dialog->list()->setFocus();
     EXPECT_TRUE(dialog->okButton()->isDefault());
     // The preset buttons have access keys.
-    for (QPushButton* b : {dialog->erhuButton(), dialog->voilinButton(), dialog->guitarButton()}) {
+    for (QPushButton* b : {dialog->erhuButton(), dialog->violinButton(), dialog->guitarButton()}) {
         EXPECT_TRUE(b->text().startsWith(QLatin1Char('&'))) << b->text().toStdString();
     }
 
@@ -302,7 +302,7 @@ TEST_F(PitchMarkingTest, LayoutFollowsTheTemplateInDialogUnits) {
 
 TEST_F(PitchMarkingTest, ItemsAreALineOfTextAndFourPixels) {
     auto dialog = Open();
-    CListPitchScaleListBox* list = dialog->list();
+    KeyMarkList* list = dialog->list();
     const int expected = QFontMetrics(list->font()).height() + kPitchItemExtraHeight;
     EXPECT_EQ(list->itemHeight(), expected);
     for (int k : {0, 51, 87}) {
@@ -434,9 +434,9 @@ TEST_F(PitchItemDrawing, TextIsDrawnTwiceAPixelApartAtTheLeftEdge) {
 class PitchMarkingCommandTest : public PitchMarkingTest {
   protected:
     void SetUp() override {
-        frame = std::make_unique<CMainFrame>(engine.context);
+        frame = std::make_unique<MainWindow>(engine.context);
         frame->show();
-        frame->InitialUpdate();
+        frame->StartLive();
     }
     void TearDown() override { frame.reset(); }
 
@@ -450,10 +450,10 @@ class PitchMarkingCommandTest : public PitchMarkingTest {
         return n;
     }
     // Runs the command; `act` works the dialog and ends it.
-    void RunCommand(const std::function<void(CDlgScaleColor&)>& act) {
+    void RunCommand(const std::function<void(PitchMarkingDialog&)>& act) {
         bool seen = false;
         QTimer::singleShot(0, [&] {
-            auto* dialog = qobject_cast<CDlgScaleColor*>(QApplication::activeModalWidget());
+            auto* dialog = qobject_cast<PitchMarkingDialog*>(QApplication::activeModalWidget());
             ASSERT_NE(dialog, nullptr);
             seen = true;
             act(*dialog);
@@ -464,7 +464,7 @@ class PitchMarkingCommandTest : public PitchMarkingTest {
 
     void Run(int id) { ASSERT_TRUE(frame->ExecuteCommand(id)); }
 
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 };
 
 TEST_F(PitchMarkingCommandTest, OkRedrawsTheScaleEvenWithoutAChange) {
@@ -476,20 +476,20 @@ TEST_F(PitchMarkingCommandTest, OkRedrawsTheScaleEvenWithoutAChange) {
     Set(48, 0);
     frame->view().RedrawNow();
     ASSERT_EQ(LinePixels(48, kBlack), 0);
-    RunCommand([](CDlgScaleColor& d) { QTest::mouseClick(d.okButton(), Qt::LeftButton); });
+    RunCommand([](PitchMarkingDialog& d) { QTest::mouseClick(d.okButton(), Qt::LeftButton); });
     // Each of the plot's dotted horizontal lines crosses it once.
     EXPECT_EQ(LinePixels(48, kBlack), 180 - 4);
 
     // Cancel leaves the scale as it was drawn.
     Set(50, 0);
-    RunCommand([](CDlgScaleColor& d) {
+    RunCommand([](PitchMarkingDialog& d) {
         d.OnGuitar();
         QTest::mouseClick(d.cancelButton(), Qt::LeftButton);
     });
     EXPECT_EQ(Code(19), kColorUnmarked);
     EXPECT_EQ(LinePixels(50, kBlack), 0);
 
-    RunCommand([](CDlgScaleColor& d) {
+    RunCommand([](PitchMarkingDialog& d) {
         d.OnGuitar();
         d.accept();
     });
@@ -501,12 +501,12 @@ TEST_F(PitchMarkingCommandTest, OkComposesOnePictureAndCancelNone) {
     // Each composed picture is a step of the 3-D history, so the count is what the user sees.
     Run(ID_THREE_D);
     const int64_t before = frame->view().redrawCount();
-    RunCommand([](CDlgScaleColor& d) { d.accept(); });
+    RunCommand([](PitchMarkingDialog& d) { d.accept(); });
     EXPECT_EQ(frame->view().redrawCount(), before + 1);
-    for (const auto& cancel : std::vector<std::function<void(CDlgScaleColor&)>>{
-             [](CDlgScaleColor& d) { QTest::mouseClick(d.cancelButton(), Qt::LeftButton); },
-             [](CDlgScaleColor& d) { QTest::keyClick(&d, Qt::Key_Escape); },
-             [](CDlgScaleColor& d) { d.close(); }}) {
+    for (const auto& cancel : std::vector<std::function<void(PitchMarkingDialog&)>>{
+             [](PitchMarkingDialog& d) { QTest::mouseClick(d.cancelButton(), Qt::LeftButton); },
+             [](PitchMarkingDialog& d) { QTest::keyClick(&d, Qt::Key_Escape); },
+             [](PitchMarkingDialog& d) { d.close(); }}) {
         RunCommand(cancel);
         QCoreApplication::processEvents();
         EXPECT_EQ(frame->view().redrawCount(), before + 1);

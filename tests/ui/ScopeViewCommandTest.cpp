@@ -10,7 +10,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/CommandIds.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/ScopeView.h"
 
 namespace tonavise::ui::test {
@@ -19,20 +19,20 @@ namespace {
 class ScopeViewTest : public ::testing::Test {
   protected:
     void Start() {
-        frame = std::make_unique<CMainFrame>(engine.context);
+        frame = std::make_unique<MainWindow>(engine.context);
         frame->show();
-        frame->InitialUpdate();
+        frame->StartLive();
     }
     void TearDown() override { frame.reset(); }
 
-    CScopeView& view() { return frame->view(); }
+    ScopeView& view() { return frame->view(); }
     bool Enabled(int id) { return frame->CommandStateOf(id).enabled; }
     bool Checked(int id) { return frame->CommandStateOf(id).checked; }
     void Run(int id) { frame->ExecuteCommand(id); }
 
     TempSettings file;
     Engine engine{file.path()};
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 };
 
 TEST_F(ScopeViewTest, FirstStartWithoutSettings) {
@@ -40,10 +40,10 @@ TEST_F(ScopeViewTest, FirstStartWithoutSettings) {
     EXPECT_EQ(view().scopeMode(), kScopePitch);
     EXPECT_EQ(view().drawingSize(), QSize(1821, 471));
     EXPECT_EQ(view().picture()->size(), QSize(1821, 471));
-    EXPECT_DOUBLE_EQ(engine.doreme.GetA4(), 440.0);
+    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 440.0);
     EXPECT_EQ(view().keyIndex(), 0);
     EXPECT_TRUE(Checked(ID_KEY_C));
-    EXPECT_EQ(engine.doreme.logarithmOption.load(), 0);
+    EXPECT_EQ(engine.keyTable.logarithmOption.load(), 0);
     EXPECT_EQ(view().levelIndex(), 3);
     EXPECT_EQ(view().spanIndex(), 2);
     EXPECT_EQ(view().startFrequency(), 0);
@@ -204,7 +204,7 @@ TEST_F(ScopeViewTest, ModesKeepTheirStateAndResizeThePicture) {
 TEST_F(ScopeViewTest, LogarithmicDisplayIsSavedAtOnce) {
     Start();
     Run(ID_LOGARITHM);
-    EXPECT_EQ(engine.doreme.logarithmOption.load(), 1);
+    EXPECT_EQ(engine.keyTable.logarithmOption.load(), 1);
     EXPECT_TRUE(Checked(ID_LOGARITHM));
     EXPECT_EQ(SettingsStore(file.path()).ReadInt(kSectionSetting, "Logarithm", -1), 1);
     Run(ID_LOGARITHM);
@@ -215,12 +215,12 @@ TEST_F(ScopeViewTest, TheLogarithmMarkFollowsWhatIsDrawn) {
     // The settings take any number; only 1 draws (and analyses) the spectrum logarithmic.
     file.Put(kSectionSetting, QStringLiteral("Logarithm"), QStringLiteral("2"));
     Start();
-    ASSERT_EQ(engine.doreme.logarithmOption.load(), 2);
+    ASSERT_EQ(engine.keyTable.logarithmOption.load(), 2);
     EXPECT_FALSE(Checked(ID_LOGARITHM));
     EXPECT_NE(view().state().logarithmOption, 1);
     // The first use turns on what the mark said was off.
     Run(ID_LOGARITHM);
-    EXPECT_EQ(engine.doreme.logarithmOption.load(), 1);
+    EXPECT_EQ(engine.keyTable.logarithmOption.load(), 1);
     EXPECT_TRUE(Checked(ID_LOGARITHM));
     EXPECT_EQ(view().state().logarithmOption, 1);
     Run(ID_LOGARITHM);
@@ -241,7 +241,7 @@ TEST_F(ScopeViewTest, MicrophoneChannelCommands) {
 }
 
 TEST_F(ScopeViewTest, BeforeTheStartNothingDependsOnAMode) {
-    frame = std::make_unique<CMainFrame>(engine.context);
+    frame = std::make_unique<MainWindow>(engine.context);
     EXPECT_EQ(view().scopeMode(), kScopeNone);
     EXPECT_FALSE(Enabled(ID_MIC_MONO));
     EXPECT_FALSE(Enabled(ID_THREE_D));

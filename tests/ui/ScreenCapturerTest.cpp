@@ -28,7 +28,7 @@
 #include "ui/CapturerSettings.h"
 #include "ui/CommandIds.h"
 #include "ui/ImageFiles.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/ScopeCapture.h"
 #include "ui/ScopeView.h"
 #include "ui/ScreenCapturer.h"
@@ -202,7 +202,7 @@ TEST(SnapshotNames, MissingFolderFallsBackToTheFirstFallbackThatExists) {
 
 TEST_F(ScopeCaptureTest, SmallestSettingsTakeOneImageAfterOneSecond) {
     Set(0, 0, 0, Folder("pics"));
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     EXPECT_TRUE(Checked(ID_CAPTURE_SCREEN));
     EXPECT_EQ(RunShots(), std::vector<double>{1.0});
     EXPECT_FALSE(Checked(ID_CAPTURE_SCREEN));
@@ -213,7 +213,7 @@ TEST_F(ScopeCaptureTest, SmallestSettingsTakeOneImageAfterOneSecond) {
 
 TEST_F(ScopeCaptureTest, DefaultsTakeTenImagesFromFiveSecondsEveryTwo) {
     Set(4, 1, 9, Folder("pics"));
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     const std::vector<double> expected = {5, 7, 9, 11, 13, 15, 17, 19, 21, 23};
     EXPECT_EQ(RunShots(), expected);
     EXPECT_FALSE(Checked(ID_CAPTURE_SCREEN));
@@ -227,19 +227,19 @@ TEST_F(ScopeCaptureTest, DefaultsTakeTenImagesFromFiveSecondsEveryTwo) {
 
 TEST_F(ScopeCaptureTest, SwitchingOffStopsAtOnceAndOnAgainStartsTheCountAnew) {
     Set(4, 1, 9, Folder("pics"));
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     RunShots(3);
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     EXPECT_FALSE(clock.active());
     EXPECT_FALSE(Checked(ID_CAPTURE_SCREEN));
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     EXPECT_EQ(clock.starts.back(), 5000);
     EXPECT_EQ(RunShots().size(), 10u);
 }
 
 TEST_F(ScopeCaptureTest, SettingsAreReadAtEachShot) {
     Set(1, 2, 1, Folder("pics"));
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     EXPECT_EQ(clock.starts, std::vector<int>{2000});
     Set(1, 0, 1, Folder("pics"));  // the dialog's OK between two shots
     EXPECT_EQ(RunShots(), (std::vector<double>{2, 3}));
@@ -248,7 +248,7 @@ TEST_F(ScopeCaptureTest, SettingsAreReadAtEachShot) {
 TEST_F(ScopeCaptureTest, EmptyOrMissingFolderSavesToTheDesktop) {
     fallbacks = {Folder("Desktop"), Folder("Pictures"), dir.path()};
     Set(0, 0, 1, QString());
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     RunShots(1);
     Set(0, 0, 1, dir.filePath("gone"));
     RunShots();
@@ -263,11 +263,11 @@ TEST_F(ScopeCaptureTest, EmptyOrMissingFolderSavesToTheDesktop) {
 TEST_F(ScopeCaptureTest, WithoutADesktopTheShotsGoToThePicturesOrTheHomeFolder) {
     fallbacks = {dir.filePath("Desktop"), dir.filePath("Pictures"), Folder("home")};
     Set(0, 0, 0, QString());
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     RunShots();
     fallbacks[1] = Folder("Pictures");
     clock.now = 0;
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     RunShots();
     EXPECT_EQ(log.Paths(),
               (QStringList{dir.filePath("home/20240307_141501.jpg"),
@@ -279,11 +279,11 @@ TEST_F(ScopeCaptureTest, WithoutADesktopTheShotsGoToThePicturesOrTheHomeFolder) 
 
 TEST_F(ScopeCaptureTest, FolderWithOrWithoutTrailingSeparatorGivesOnePath) {
     Set(0, 0, 0, Folder("pics"));
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     RunShots();
     Set(0, 0, 0, Folder("pics") + QLatin1Char('/'));
     clock.now = 0;
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     RunShots();
     const QStringList paths = log.Paths();
     ASSERT_EQ(paths.size(), 2);
@@ -315,7 +315,7 @@ TEST_F(ScopeCaptureTest, RedrawCopiesOnlyWhileCapturingAndNoSaveIsPending) {
     Set(0, 0, 9, Folder("pics"));
     capture->AfterRedraw(picture, QSize(1067, 451));
     EXPECT_TRUE(capture->snapshot().isNull());
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     capture->AfterRedraw(picture, QSize(1067, 451));
     EXPECT_EQ(capture->snapshot().size(), QSize(1067, 451));
     EXPECT_EQ(capture->snapshot().pixel(20, 20), picture.pixel(20, 20));
@@ -338,7 +338,7 @@ TEST_F(ScopeCaptureTest, RedrawCopiesOnlyWhileCapturingAndNoSaveIsPending) {
     env.timer = &slowClock;
     ScopeCapture slow(settings, notifier, nullptr, std::move(env));
     slow.Start();
-    slow.OnCommand(ID_CAPTURE_SCREEN);
+    slow.HandleCommand(ID_CAPTURE_SCREEN);
     slow.AfterRedraw(picture, QSize(467, 451));
     slow.OnSnapshotTimer();
     ASSERT_TRUE(WaitFor([&] { return saves.load() == 1; }));
@@ -358,45 +358,45 @@ TEST_F(ScopeCaptureTest, RedrawCopiesOnlyWhileCapturingAndNoSaveIsPending) {
 }
 
 TEST_F(ScopeCaptureTest, SwitchedOffBeforeAnyRedrawLeavesNothingToSave) {
-    capture->OnCommand(ID_CAPTURE_SCREEN);
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     EXPECT_FALSE(capture->snapshotReady());
     EXPECT_FALSE(Enabled(ID_SAVE_COPIED_SCREEN));
 }
 
 TEST_F(ScopeCaptureTest, SaveCopiedScreenWritesTheKindOfTheEndingOnce) {
     Set(0, 0, 9, Folder("pics"));
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     capture->AfterRedraw(picture, QSize(1067, 451));
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     chooser.path = dir.filePath("picture.png");
-    capture->OnCommand(ID_SAVE_COPIED_SCREEN);
+    capture->HandleCommand(ID_SAVE_COPIED_SCREEN);
     QImageReader reader(dir.filePath("picture.png"));
     EXPECT_EQ(reader.format(), QByteArray("png"));
     EXPECT_EQ(reader.size(), QSize(1067, 451));
     EXPECT_FALSE(Enabled(ID_SAVE_COPIED_SCREEN));
     EXPECT_TRUE(notifier.Count() == 0);
     // The next copy enables it again.
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     capture->AfterRedraw(picture, QSize(467, 451));
     EXPECT_TRUE(Enabled(ID_SAVE_COPIED_SCREEN));
 }
 
 TEST_F(ScopeCaptureTest, CancelledSaveChangesNothing) {
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     capture->AfterRedraw(picture, QSize(467, 451));
     chooser.path.reset();
-    capture->OnCommand(ID_SAVE_COPIED_SCREEN);
+    capture->HandleCommand(ID_SAVE_COPIED_SCREEN);
     EXPECT_EQ(chooser.asked, 1);
     EXPECT_TRUE(Enabled(ID_SAVE_COPIED_SCREEN));
 }
 
 TEST_F(ScopeCaptureTest, SaveThatCannotBeWrittenSaysSoAndNamesTheFile) {
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     capture->AfterRedraw(picture, QSize(467, 451));
     const QString bad = dir.filePath("no/such/folder/picture.png");
     chooser.path = bad;
-    capture->OnCommand(ID_SAVE_COPIED_SCREEN);
+    capture->HandleCommand(ID_SAVE_COPIED_SCREEN);
     ASSERT_EQ(notifier.Count(), 1u);
     EXPECT_NE(notifier.Text(0).find(bad.toStdString()), std::string::npos);
     EXPECT_EQ(notifier.Caption(0), "Tonavise");
@@ -404,7 +404,7 @@ TEST_F(ScopeCaptureTest, SaveThatCannotBeWrittenSaysSoAndNamesTheFile) {
     EXPECT_TRUE(Enabled(ID_SAVE_COPIED_SCREEN));
     // An ending that names no image kind cannot be written either.
     chooser.path = dir.filePath("picture.xyz");
-    capture->OnCommand(ID_SAVE_COPIED_SCREEN);
+    capture->HandleCommand(ID_SAVE_COPIED_SCREEN);
     EXPECT_EQ(notifier.Count(), 2u);
     EXPECT_FALSE(QFile::exists(dir.filePath("picture.xyz")));
 }
@@ -412,7 +412,7 @@ TEST_F(ScopeCaptureTest, SaveThatCannotBeWrittenSaysSoAndNamesTheFile) {
 TEST_F(ScopeCaptureTest, TimedShotsThatCannotBeWrittenSaySoOncePerCapture) {
     fallbacks = {dir.filePath("no/desktop"), dir.filePath("no/home")};
     Set(0, 0, 2, QString());
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     EXPECT_EQ(RunShots().size(), 3u);
     EXPECT_EQ(log.Paths().size(), 3);
     // The schedule went on; the user heard of it once, with the first path.
@@ -425,7 +425,7 @@ TEST_F(ScopeCaptureTest, TimedShotsThatCannotBeWrittenSaySoOncePerCapture) {
     EXPECT_FALSE(QDir(dir.filePath("no")).exists());
     // A new capture that fails says so again.
     clock.now = 0;
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     RunShots();
     EXPECT_TRUE(WaitFor([&] { return notifier.Count() >= 2; }));
     QCoreApplication::processEvents();
@@ -434,7 +434,7 @@ TEST_F(ScopeCaptureTest, TimedShotsThatCannotBeWrittenSaySoOncePerCapture) {
 
 TEST_F(ScopeCaptureTest, StoppingWaitsForThePendingPicture) {
     Set(0, 0, 0, Folder("pics"));
-    capture->OnCommand(ID_CAPTURE_SCREEN);
+    capture->HandleCommand(ID_CAPTURE_SCREEN);
     capture->AfterRedraw(picture, QSize(1821, 471));
     clock.now = 1000;
     capture->OnSnapshotTimer();
@@ -448,9 +448,9 @@ TEST_F(ScopeCaptureTest, StoppingWaitsForThePendingPicture) {
 TEST(ScopeViewCapture, CopeScreenCopiesThePictureAfterEachRedraw) {
     TempSettings file;
     Engine engine(file.path());
-    auto frame = std::make_unique<CMainFrame>(engine.context);
+    auto frame = std::make_unique<MainWindow>(engine.context);
     frame->show();
-    frame->InitialUpdate();
+    frame->StartLive();
     EXPECT_FALSE(frame->CommandStateOf(ID_SAVE_COPIED_SCREEN).enabled);
     EXPECT_TRUE(frame->CommandStateOf(ID_CAPTURE_SCREEN).enabled);
     ASSERT_TRUE(frame->ExecuteCommand(ID_CAPTURE_SCREEN));
@@ -471,9 +471,9 @@ TEST(ScopeViewCapture, CopeScreenCopiesThePictureAfterEachRedraw) {
 TEST(ScopeViewCapture, SaveCopiedScreenHasAKeyAndNoMenuItem) {
     TempSettings file;
     Engine engine(file.path());
-    auto frame = std::make_unique<CMainFrame>(engine.context);
+    auto frame = std::make_unique<MainWindow>(engine.context);
     frame->show();
-    frame->InitialUpdate();
+    frame->StartLive();
     frame->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(frame.get()));
     QAction* save = frame->Action(ID_SAVE_COPIED_SCREEN);
@@ -554,9 +554,9 @@ TEST(ScopeViewCapture, RealRunWritesFilesThatImageMagickReads) {
         TempSettings file;
         Engine engine(file.path());
         engine.context.capturerSettings.Set({out.path(), 0, 0, 0});
-        auto frame = std::make_unique<CMainFrame>(engine.context);
+        auto frame = std::make_unique<MainWindow>(engine.context);
         frame->show();
-        frame->InitialUpdate();
+        frame->StartLive();
         ScopeCapture& capture = frame->view().capture();
 
         // One image a second after switching on; then capturing ends by itself.

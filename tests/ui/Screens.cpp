@@ -21,19 +21,19 @@
 #include <cstdio>
 
 #include "UiTestSupport.h"
+#include "engine/ToneThread.h"
 #include "engine/VirtualSound.h"
 #include "engine/WavWriter.h"
-#include "engine/WaveOutThread.h"
-#include "ui/AboutDlg.h"
+#include "ui/AboutDialog.h"
 #include "ui/CommandIds.h"
-#include "ui/DlgMetronome.h"
-#include "ui/DlgScaleColor.h"
-#include "ui/DlgSet.h"
 #include "ui/FileDialogs.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
+#include "ui/MetronomeDialog.h"
+#include "ui/PitchMarkingDialog.h"
 #include "ui/PlayerBar.h"
 #include "ui/ScopeView.h"
-#include "ui/SignalerDlg.h"
+#include "ui/SettingsDialog.h"
+#include "ui/SignalGeneratorDialog.h"
 #include "ui/TonaviseApp.h"
 
 namespace {
@@ -95,11 +95,11 @@ int main(int argc, char** argv) {
     // The translations are made beside the program in the build folder.
     env.programFolder =
         QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../../src/app"));
-    tonavise::ui::CTonaviseApp app(env);
+    tonavise::ui::TonaviseApp app(env);
     if (!app.InitInstance()) {
         return 1;
     }
-    tonavise::ui::CMainFrame* frame = app.mainFrame();
+    tonavise::ui::MainWindow* frame = app.mainFrame();
     Shot(out, lang + QStringLiteral("-main"));
 
     int index = 0;
@@ -117,12 +117,12 @@ int main(int argc, char** argv) {
     }
 
     {
-        tonavise::ui::CDlgSet dialog(app.context(), frame);
+        tonavise::ui::SettingsDialog dialog(app.context(), frame);
         dialog.show();
         Shot(out, lang + QStringLiteral("-set-parameters"), dialog.frameGeometry());
     }
     {
-        tonavise::ui::CAboutDlg about(opener, frame);
+        tonavise::ui::AboutDialog about(opener, frame);
         about.show();
         Shot(out, lang + QStringLiteral("-about"), about.frameGeometry());
     }
@@ -155,7 +155,7 @@ int main(int argc, char** argv) {
     {
         // Opened as the command opens it, then with the guitar's marks; cancelled, so the
         // program's marks stay as they were.
-        tonavise::ui::CDlgScaleColor marking(app.context().doreme, frame);
+        tonavise::ui::PitchMarkingDialog marking(app.context().keyTable, frame);
         marking.show();
         Shot(out, lang + QStringLiteral("-pitch-marking"), marking.frameGeometry());
         marking.OnGuitar();
@@ -165,8 +165,8 @@ int main(int argc, char** argv) {
     {
         // The metronome as its command opens it (the program's first tempo and meter), and the
         // signal generator as its command shows it.
-        tonavise::ui::CScopeView& view = frame->view();
-        tonavise::ui::CDlgMetronome metronome(
+        tonavise::ui::ScopeView& view = frame->view();
+        tonavise::ui::MetronomeDialog metronome(
             app.context().captureStore, view.waveOutThread(), view.filePlayThread(), frame);
         // The beat lights as on the first beat of a bar of four.
         metronome.SetBeatSource([] { return tonavise::HeardBeat{0, 4}; });
@@ -174,7 +174,7 @@ int main(int argc, char** argv) {
         Shot(out, lang + QStringLiteral("-metronome"), metronome.frameGeometry());
         metronome.reject();
         frame->ExecuteCommand(tonavise::ui::ID_SIGNAL_GENERATOR);
-        if (tonavise::ui::CSignalerDlg* signal = view.signalDialog()) {
+        if (tonavise::ui::SignalGeneratorDialog* signal = view.signalDialog()) {
             Shot(out, lang + QStringLiteral("-signal-generator"), signal->frameGeometry());
             signal->reject();
         }
@@ -191,7 +191,7 @@ int main(int argc, char** argv) {
         for (int i = 0; i < 100 && slider->maximum() != 44100 * 2 * 10; ++i) {
             Settle(20);
         }
-        tonavise::ui::CPlayerBar* bar = frame->playerBar();
+        tonavise::ui::PlayerBar* bar = frame->playerBar();
         bar->speedBox()->setValue(75);
         bar->transposeBox()->setValue(-2);
         slider->setValue(44100 * 2 * 3);

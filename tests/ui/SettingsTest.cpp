@@ -10,7 +10,7 @@
 
 #include "UiTestSupport.h"
 #include "ui/Language.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/ProductInfo.h"
 #include "ui/ScopeView.h"
 #include "ui/SettingsStore.h"
@@ -113,8 +113,9 @@ TEST(ExitSettings, TheClampedValuesAreWhatTheExitWritesBack) {
     file.Put(kSectionSetting, "Rhythm", "-3");
     file.Put(kSectionPitchLineColor, "Color3", "2");
     Engine engine(file.path());
-    ApplyStartupSettings(LoadStartupSettings(engine.settings), engine.captureStore, engine.doreme);
-    SaveExitSettings(engine.settings, engine.captureStore, engine.doreme);
+    ApplyStartupSettings(
+        LoadStartupSettings(engine.settings), engine.captureStore, engine.keyTable);
+    SaveExitSettings(engine.settings, engine.captureStore, engine.keyTable);
 
     SettingsStore reread(file.path());
     EXPECT_EQ(reread.ReadInt(kSectionSetting, "Tempo", 0), 300);
@@ -207,7 +208,7 @@ struct AppFixture {
     VirtualSoundSystem sound;
     RecordingOpener opener;
     RecordingNotifier notifier;
-    CTonaviseApp app;
+    TonaviseApp app;
 };
 
 TEST(Application, StartsOnThePitchScaleAndWritesTheSettingsAtExit) {
@@ -219,13 +220,13 @@ TEST(Application, StartsOnThePitchScaleAndWritesTheSettingsAtExit) {
     AppFixture f(file, instances.path(), QDate(2025, 1, 2));
 
     ASSERT_TRUE(f.app.InitInstance());
-    CMainFrame* frame = f.app.mainFrame();
+    MainWindow* frame = f.app.mainFrame();
     ASSERT_NE(frame, nullptr);
     EXPECT_EQ(frame->windowTitle(), QStringLiteral("Tonavise"));
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->view().scopeMode(), kScopePitch);
     EXPECT_TRUE(frame->view().analysisRunning());
-    EXPECT_DOUBLE_EQ(f.app.context().doreme.GetA4(), 445.0);
+    EXPECT_DOUBLE_EQ(f.app.context().keyTable.GetA4(), 445.0);
     EXPECT_EQ(frame->view().keyIndex(), 12);
     EXPECT_EQ(f.app.context().captureStore.tempo.load(), 30);
     // A Japanese system without a translation file: English texts, Japanese tone labels.
@@ -248,14 +249,14 @@ TEST(Application, ToolValuesAndMarksAreWrittenWhenTheyChangeNotOnlyAtExit) {
     AppFixture f(file, instances.path(), QDate(2025, 1, 2));
     ASSERT_TRUE(f.app.InitInstance());
     CaptureStore& store = f.app.context().captureStore;
-    CDoreme& doreme = f.app.context().doreme;
+    KeyTable& keyTable = f.app.context().keyTable;
 
     // As the metronome, Set Parameters and Pitch marking dialogs leave them.
     store.tempo.store(184);
     store.rhythm.store(3);
     store.recTimeIndex.store(6);
     store.recRepeating.store(0);
-    doreme.pitchLineColors[40].store(5);
+    keyTable.pitchLineColors[40].store(5);
     auto written = [&] {
         const SettingsStore reread(file.path());
         return reread.ReadInt(kSectionSetting, "Tempo", 0) == 184 &&
@@ -306,7 +307,7 @@ TEST(Application, ASecondStartBringsTheRunningWindowToTheFront) {
     QTemporaryDir instances;
     AppFixture first(file, instances.path(), QDate(2025, 1, 2));
     ASSERT_TRUE(first.app.InitInstance());
-    CMainFrame* frame = first.app.mainFrame();
+    MainWindow* frame = first.app.mainFrame();
     frame->showMinimized();
     ASSERT_TRUE(WaitFor([&] { return frame->isMinimized(); }));
 

@@ -15,14 +15,14 @@
 
 #include "UiTestSupport.h"
 #include "engine/ThreadMessages.h"
-#include "engine/WaveOutThread.h"
+#include "engine/ToneThread.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogUnits.h"
-#include "ui/DlgMetronome.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
+#include "ui/MetronomeDialog.h"
 #include "ui/ScopeView.h"
-#include "ui/SignalerDlg.h"
-#include "ui/UpDown.h"
+#include "ui/SignalGeneratorDialog.h"
+#include "ui/StepButtons.h"
 
 namespace tonavise::ui::test {
 namespace {
@@ -32,23 +32,23 @@ using namespace std::chrono_literals;
 class SoundDialogsTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        frame = std::make_unique<CMainFrame>(engine.context);
+        frame = std::make_unique<MainWindow>(engine.context);
         frame->show();
-        frame->InitialUpdate();
+        frame->StartLive();
         ASSERT_NE(view().waveOutThread(), nullptr);
     }
     void TearDown() override { frame.reset(); }
 
-    CScopeView& view() { return frame->view(); }
-    CWaveOutThread& waveOut() { return *view().waveOutThread(); }
+    ScopeView& view() { return frame->view(); }
+    ToneThread& waveOut() { return *view().waveOutThread(); }
 
-    std::unique_ptr<CDlgMetronome> OpenMetronome() {
+    std::unique_ptr<MetronomeDialog> OpenMetronome() {
         posts.Watch(view().waveOutThread());
         posts.Watch(view().filePlayThread());
-        return std::make_unique<CDlgMetronome>(
+        return std::make_unique<MetronomeDialog>(
             engine.captureStore, view().waveOutThread(), view().filePlayThread(), frame.get());
     }
-    void ClickArrow(CUpDown* spin, bool up) {
+    void ClickArrow(StepButtons* spin, bool up) {
         const QPoint p(spin->width() / 2, up ? spin->height() / 4 : spin->height() * 3 / 4);
         QTest::mousePress(spin, Qt::LeftButton, Qt::NoModifier, p);
         QTest::mouseRelease(spin, Qt::LeftButton, Qt::NoModifier, p);
@@ -56,7 +56,7 @@ class SoundDialogsTest : public ::testing::Test {
 
     TempSettings file;
     Engine engine{file.path()};
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
     PostLog posts;
 };
 
@@ -273,7 +273,7 @@ TEST_F(SoundDialogsTest, SetCommandRunsTheDialogModallyOverTheMainWindow) {
     ASSERT_TRUE(frame->CommandStateOf(ID_METRONOME_SET).enabled);
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<CDlgMetronome*>(QApplication::activeModalWidget());
+        auto* dialog = qobject_cast<MetronomeDialog*>(QApplication::activeModalWidget());
         ASSERT_NE(dialog, nullptr);
         seen = true;
         EXPECT_EQ(dialog->parentWidget(), frame.get());
@@ -283,16 +283,16 @@ TEST_F(SoundDialogsTest, SetCommandRunsTheDialogModallyOverTheMainWindow) {
     EXPECT_TRUE(frame->ExecuteCommand(ID_METRONOME_SET));
     EXPECT_TRUE(seen);
     EXPECT_EQ(engine.captureStore.tempo.load(), 121);
-    EXPECT_TRUE(view().findChildren<CDlgMetronome*>().isEmpty());
+    EXPECT_TRUE(view().findChildren<MetronomeDialog*>().isEmpty());
 }
 
 // --- Signal generator --------------------------------------------------------------------------
 
 class SignalDialogTest : public SoundDialogsTest {
   protected:
-    CSignalerDlg& Open() {
+    SignalGeneratorDialog& Open() {
         EXPECT_TRUE(frame->ExecuteCommand(ID_SIGNAL_GENERATOR));
-        CSignalerDlg* dialog = view().signalDialog();
+        SignalGeneratorDialog* dialog = view().signalDialog();
         EXPECT_NE(dialog, nullptr);
         posts.Watch(dialog->signalThread());
         return *dialog;
@@ -310,13 +310,13 @@ class SignalDialogTest : public SoundDialogsTest {
         reference.GenerateChannel(frequency, amplitude, form, 0);
         return Channel(reference.Samples(), 0);
     }
-    void StartPlaying(CSignalerDlg& dialog) {
+    void StartPlaying(SignalGeneratorDialog& dialog) {
         QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
         ASSERT_TRUE(WaitFor([&] { return dialog.signalThread()->IsPlaying(); }));
         ASSERT_TRUE(engine.sound.WaitForQueued(DeviceDirection::Output, 2, 2000ms));
     }
     // One played second, answered by the dialog.
-    void PlayOneSecond(CSignalerDlg& dialog) {
+    void PlayOneSecond(SignalGeneratorDialog& dialog) {
         const int64_t answered = dialog.liveUpdateCount();
         ASSERT_EQ(engine.sound.Complete(DeviceDirection::Output), 1);
         ASSERT_TRUE(WaitFor([&] { return dialog.liveUpdateCount() > answered; }));
@@ -324,7 +324,7 @@ class SignalDialogTest : public SoundDialogsTest {
 };
 
 TEST_F(SignalDialogTest, FirstOpeningShows440And25AndSineOnBothSides) {
-    CSignalerDlg& dialog = Open();
+    SignalGeneratorDialog& dialog = Open();
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Signal Generator"));
     for (int channel : {0, 1}) {
@@ -343,11 +343,11 @@ TEST_F(SignalDialogTest, FirstOpeningShows440And25AndSineOnBothSides) {
 }
 
 TEST_F(SignalDialogTest, TheCommandWhileOpenOnlyShowsTheSameDialogAgain) {
-    CSignalerDlg& dialog = Open();
+    SignalGeneratorDialog& dialog = Open();
     dialog.valueEdit(0, 0)->setText(QStringLiteral("1000"));
     QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
     EXPECT_EQ(&Open(), &dialog);
-    EXPECT_EQ(view().findChildren<CSignalerDlg*>().size(), 1);
+    EXPECT_EQ(view().findChildren<SignalGeneratorDialog*>().size(), 1);
 
     QTest::mouseClick(dialog.exitButton(), Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
@@ -360,7 +360,7 @@ TEST_F(SignalDialogTest, TheCommandWhileOpenOnlyShowsTheSameDialogAgain) {
 }
 
 TEST_F(SignalDialogTest, StartChecksEveryValueAndShowsTheFrameworksMessages) {
-    CSignalerDlg& dialog = Open();
+    SignalGeneratorDialog& dialog = Open();
     dialog.valueEdit(0, 0)->setText(QStringLiteral("30000"));
     QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
     ASSERT_EQ(engine.notifier.Count(), 1u);
@@ -395,7 +395,7 @@ TEST_F(SignalDialogTest, StartChecksEveryValueAndShowsTheFrameworksMessages) {
 }
 
 TEST_F(SignalDialogTest, EachPlayedSecondTakesTheValidEditsAndIgnoresTheOthers) {
-    CSignalerDlg& dialog = Open();
+    SignalGeneratorDialog& dialog = Open();
     StartPlaying(dialog);
     dialog.valueEdit(0, 0)->setText(QStringLiteral("1000"));
     PlayOneSecond(dialog);
@@ -418,7 +418,7 @@ TEST_F(SignalDialogTest, EachPlayedSecondTakesTheValidEditsAndIgnoresTheOthers) 
 }
 
 TEST_F(SignalDialogTest, SawOnTheRightChangesOnlyTheRightChannel) {
-    CSignalerDlg& dialog = Open();
+    SignalGeneratorDialog& dialog = Open();
     StartPlaying(dialog);
     const std::vector<int16_t> before = dialog.signal().Samples();
     QTest::mouseClick(dialog.waveButton(1, kWaveSaw), Qt::LeftButton);
@@ -441,7 +441,7 @@ TEST_F(SignalDialogTest, SawOnTheRightChangesOnlyTheRightChannel) {
 }
 
 TEST_F(SignalDialogTest, EnterNeitherHidesNorStartsAndEscAndTheCloseBoxStopAndHide) {
-    CSignalerDlg& dialog = Open();
+    SignalGeneratorDialog& dialog = Open();
     QTest::keyClick(dialog.valueEdit(0, 0), Qt::Key_Return);
     QTest::keyClick(dialog.startButton(), Qt::Key_Enter);
     QTest::keyClick(&dialog, Qt::Key_Return);
@@ -468,7 +468,7 @@ TEST_F(SignalDialogTest, EnterNeitherHidesNorStartsAndEscAndTheCloseBoxStopAndHi
 }
 
 TEST_F(SignalDialogTest, TheDialogGoesWhileTheThreadWaitsForItsAnswer) {
-    CSignalerDlg& dialog = Open();
+    SignalGeneratorDialog& dialog = Open();
     StartPlaying(dialog);
     // The thread now waits for an answer that this test never lets the dialog give.
     ASSERT_EQ(engine.sound.Complete(DeviceDirection::Output), 1);
@@ -478,7 +478,7 @@ TEST_F(SignalDialogTest, TheDialogGoesWhileTheThreadWaitsForItsAnswer) {
 }
 
 TEST_F(SignalDialogTest, LayoutFollowsTheTemplate) {
-    CSignalerDlg& dialog = Open();
+    SignalGeneratorDialog& dialog = Open();
     const DialogUnits du(dialog.font());
     EXPECT_EQ(dialog.size(), du.Size(314, 163));
     EXPECT_EQ(dialog.valueEdit(0, 0)->geometry(), du.Rect(98, 18, 35, 12));

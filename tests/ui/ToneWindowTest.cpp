@@ -7,8 +7,8 @@
 #include "UiTestSupport.h"
 #include "engine/AnalysisThread.h"
 #include "ui/CommandIds.h"
-#include "ui/DlgFundamentTone.h"
-#include "ui/MainFrame.h"
+#include "ui/FundamentalToneWindow.h"
+#include "ui/MainWindow.h"
 #include "ui/ScopeView.h"
 
 namespace tonavise::ui::test {
@@ -18,43 +18,43 @@ TEST(FundamentalToneLines, SilenceReadsA0AndMinus37Cents) {
     // What the analysis makes of silence, through the same pass the program runs.
     CaptureStore store;
     store.Create();
-    CDoreme doreme;
-    CFft fft;
+    KeyTable keyTable;
+    Fft fft;
     ASSERT_TRUE(fft.Init(kFftSize));
-    RunAnalysisPass(store, fft, doreme, false);
+    RunAnalysisPass(store, fft, keyTable, false);
     const double hz = store.spectrum.acquire().fundamentalHz;
-    EXPECT_EQ(FundamentalToneLines(hz, doreme, UiLanguage::English),
+    EXPECT_EQ(FundamentalToneLines(hz, keyTable, UiLanguage::English),
               QStringList({"Fundamental Frequency (tone) = 26.9 (Hz)",
                            "Pitch = A0",
                            "Difference = -37 (Cents)"}));
 }
 
 TEST(FundamentalToneLines, NamesTheKeyWithSignedCents) {
-    CDoreme doreme;
-    EXPECT_EQ(FundamentalToneLines(450.0, doreme, UiLanguage::English),
+    KeyTable keyTable;
+    EXPECT_EQ(FundamentalToneLines(450.0, keyTable, UiLanguage::English),
               QStringList({"Fundamental Frequency (tone) = 450.0 (Hz)",
                            "Pitch = A4",
                            "Difference = +38 (Cents)"}));
-    EXPECT_EQ(FundamentalToneLines(440.0, doreme, UiLanguage::English)[2],
+    EXPECT_EQ(FundamentalToneLines(440.0, keyTable, UiLanguage::English)[2],
               QStringLiteral("Difference = +0 (Cents)"));
-    EXPECT_EQ(FundamentalToneLines(466.16, doreme, UiLanguage::English)[1],
+    EXPECT_EQ(FundamentalToneLines(466.16, keyTable, UiLanguage::English)[1],
               QStringLiteral("Pitch = #A/bB4"));
 }
 
 TEST(FundamentalToneLines, OutsideThe88KeysOnlyTheFrequencyShows) {
-    CDoreme doreme;
-    EXPECT_EQ(FundamentalToneLines(0.0, doreme, UiLanguage::English),
+    KeyTable keyTable;
+    EXPECT_EQ(FundamentalToneLines(0.0, keyTable, UiLanguage::English),
               QStringList({"Fundamental Frequency (tone) = 0.0 (Hz)"}));
-    EXPECT_EQ(FundamentalToneLines(5000.0, doreme, UiLanguage::English).size(), 1);
+    EXPECT_EQ(FundamentalToneLines(5000.0, keyTable, UiLanguage::English).size(), 1);
 }
 
 TEST(FundamentalToneLines, ChineseAndJapaneseLabels) {
-    CDoreme doreme;
-    EXPECT_EQ(FundamentalToneLines(450.0, doreme, UiLanguage::Chinese),
+    KeyTable keyTable;
+    EXPECT_EQ(FundamentalToneLines(450.0, keyTable, UiLanguage::Chinese),
               QStringList({QStringLiteral("基频(基音) = 450.0 (Hz)"),
                            QStringLiteral("音高 = A4"),
                            QStringLiteral("误差 = +38 (音分)")}));
-    EXPECT_EQ(FundamentalToneLines(450.0, doreme, UiLanguage::Japanese),
+    EXPECT_EQ(FundamentalToneLines(450.0, keyTable, UiLanguage::Japanese),
               QStringList({QStringLiteral("基本周波数(基音) = 450.0 (Hz)"),
                            QStringLiteral("音程 = A4"),
                            QStringLiteral("誤差 = +38 (セント)")}));
@@ -63,26 +63,26 @@ TEST(FundamentalToneLines, ChineseAndJapaneseLabels) {
 class ToneWindowTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        frame = std::make_unique<CMainFrame>(engine.context);
+        frame = std::make_unique<MainWindow>(engine.context);
         frame->show();
-        frame->InitialUpdate();
+        frame->StartLive();
     }
     void TearDown() override { frame.reset(); }
 
-    CScopeView& view() { return frame->view(); }
+    ScopeView& view() { return frame->view(); }
     bool Checked() { return frame->CommandStateOf(ID_FUNDAMENTAL_TONE).checked; }
     bool Enabled() { return frame->CommandStateOf(ID_FUNDAMENTAL_TONE).enabled; }
     void Toggle() { frame->ExecuteCommand(ID_FUNDAMENTAL_TONE); }
 
     TempSettings file;
     Engine engine{file.path()};
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 };
 
 TEST_F(ToneWindowTest, TheCommandShowsHidesAndShowsTheSameWindow) {
     EXPECT_EQ(view().toneWindow(), nullptr);
     Toggle();
-    CDlgFundamentTone* window = view().toneWindow();
+    FundamentalToneWindow* window = view().toneWindow();
     ASSERT_NE(window, nullptr);
     EXPECT_TRUE(window->isVisible());
     EXPECT_TRUE(Checked());
@@ -97,7 +97,7 @@ TEST_F(ToneWindowTest, TheCommandShowsHidesAndShowsTheSameWindow) {
 
 TEST_F(ToneWindowTest, ClosingItByItsCloseBoxClearsTheCheckMark) {
     Toggle();
-    CDlgFundamentTone* window = view().toneWindow();
+    FundamentalToneWindow* window = view().toneWindow();
     ASSERT_TRUE(window->close());
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(view().toneWindowShown());
@@ -110,7 +110,7 @@ TEST_F(ToneWindowTest, ClosingItByItsCloseBoxClearsTheCheckMark) {
 
 TEST_F(ToneWindowTest, KeyPressesDoNothing) {
     Toggle();
-    CDlgFundamentTone* window = view().toneWindow();
+    FundamentalToneWindow* window = view().toneWindow();
     window->activateWindow();
     for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter, Qt::Key_Space}) {
         QTest::keyClick(window, key);
@@ -123,7 +123,7 @@ TEST_F(ToneWindowTest, KeyPressesDoNothing) {
 
 TEST_F(ToneWindowTest, HiddenInTheWaveformAndShownAgainAfter) {
     Toggle();
-    CDlgFundamentTone* window = view().toneWindow();
+    FundamentalToneWindow* window = view().toneWindow();
     frame->ExecuteCommand(ID_WAVE_SHAPE);
     EXPECT_FALSE(window->isVisible());
     EXPECT_FALSE(Enabled());
@@ -135,7 +135,7 @@ TEST_F(ToneWindowTest, HiddenInTheWaveformAndShownAgainAfter) {
 
 TEST_F(ToneWindowTest, RepaintsWithTheLatestAnalysis) {
     Toggle();
-    CDlgFundamentTone* window = view().toneWindow();
+    FundamentalToneWindow* window = view().toneWindow();
     // The analysis of the (silent) store arrives through the capture store like live sound.
     engine.captureStore.startFftEvent.set();
     EXPECT_TRUE(WaitFor([&] {

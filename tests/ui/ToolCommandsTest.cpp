@@ -11,15 +11,15 @@
 #include <chrono>
 
 #include "UiTestSupport.h"
-#include "engine/FilePlayThread.h"
+#include "engine/CaptureThread.h"
+#include "engine/PlayerThread.h"
 #include "engine/RecorderThread.h"
 #include "engine/ThreadMessages.h"
+#include "engine/ToneThread.h"
 #include "engine/WavWriter.h"
-#include "engine/WaveInThread.h"
-#include "engine/WaveOutThread.h"
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/ScopeView.h"
 
 namespace tonavise::ui::test {
@@ -66,9 +66,9 @@ class FixedSavePath final : public SavePathChooser {
 class ToolCommandsTest : public ::testing::Test {
   protected:
     void Start() {
-        frame = std::make_unique<CMainFrame>(engine.context);
+        frame = std::make_unique<MainWindow>(engine.context);
         frame->show();
-        frame->InitialUpdate();
+        frame->StartLive();
         view().tools().SetOpenPathChooser(&openPath);
         view().tools().SetSavePathChooser(&savePath);
         log.Watch(view().waveOutThread());
@@ -78,7 +78,7 @@ class ToolCommandsTest : public ::testing::Test {
     }
     void TearDown() override { frame.reset(); }
 
-    CScopeView& view() { return frame->view(); }
+    ScopeView& view() { return frame->view(); }
     bool Enabled(int id) { return frame->CommandStateOf(id).enabled; }
     bool Checked(int id) { return frame->CommandStateOf(id).checked; }
     // Runs a command as a menu item would, with the log emptied first.
@@ -103,15 +103,15 @@ class ToolCommandsTest : public ::testing::Test {
         return posts;
     }
 
-    CWaveOutThread& output() { return *view().waveOutThread(); }
-    CFilePlayThread& player() { return *view().filePlayThread(); }
+    ToneThread& output() { return *view().waveOutThread(); }
+    PlayerThread& player() { return *view().filePlayThread(); }
 
     TempSettings file;
     Engine engine{file.path()};
     PostLog log;
     FixedOpenPath openPath;
     FixedSavePath savePath;
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 };
 
 // --- the tone of "la" ---------------------------------------------------------------------------
@@ -335,7 +335,7 @@ TEST_F(ToolCommandsTest, RecorderCommandsWithAnEmptyStore) {
     EXPECT_FALSE(Enabled(ID_RECORDER_SAVE));
     EXPECT_FALSE(frame->ExecuteCommand(ID_RECORDER_SAVE));
     // Run past its rule, Save reports that nothing was recorded and asks for no path.
-    view().OnCommand(ID_RECORDER_SAVE);
+    view().HandleCommand(ID_RECORDER_SAVE);
     EXPECT_EQ(savePath.asked, 0);
     ASSERT_EQ(engine.notifier.Count(), 1u);
     EXPECT_EQ(engine.notifier.Text(0), "No data recored.");
@@ -405,7 +405,7 @@ TEST_F(PlayerCommandsTest, PlayWhilePlayingRestartsFromTheSliderAndWhilePausedRe
     EXPECT_TRUE(Posted().empty());
     frame->OnPlayerPosition(8820, length);
     log.Clear();
-    view().OnCommand(ID_PLAYER_PLAY);
+    view().HandleCommand(ID_PLAYER_PLAY);
     EXPECT_EQ(
         Posted(),
         (std::vector<Post>{{To::Output, UM_OUTPUT_STOP, 0}, {To::Player, UM_PLAYER_PLAY, 8820}}));
@@ -478,9 +478,9 @@ TEST(ToolCommandsWithoutThreads, EveryCommandRunsAndPostsNothing) {
     TempSettings file;
     Engine engine(file.path());
     engine.context.devices = nullptr;
-    CMainFrame frame(engine.context);
+    MainWindow frame(engine.context);
     frame.show();
-    frame.InitialUpdate();
+    frame.StartLive();
     FixedOpenPath open;
     open.path = QStringLiteral("/nowhere/a.wav");
     frame.view().tools().SetOpenPathChooser(&open);
@@ -494,7 +494,7 @@ TEST(ToolCommandsWithoutThreads, EveryCommandRunsAndPostsNothing) {
                    ID_PLAYER_PLAY,
                    ID_PLAYER_PAUSE,
                    ID_PLAYER_STOP}) {
-        frame.view().OnCommand(id);
+        frame.view().HandleCommand(id);
     }
     EXPECT_EQ(open.asked, 1);
     EXPECT_FALSE(frame.CommandStateOf(ID_TONE_LA).checked);

@@ -22,12 +22,12 @@
 #include "UiTestSupport.h"
 #include "engine/ClipAnalysis.h"
 #include "engine/FileLoading.h"
-#include "engine/FilePlayThread.h"
+#include "engine/PlayerThread.h"
 #include "engine/RecorderThread.h"
 #include "engine/WavWriter.h"
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/ScopeView.h"
 #include "ui/TonaviseApp.h"
 
@@ -70,7 +70,7 @@ bool WriteTone(const QString& path, double hz, double seconds) {
 }
 
 // The column of the highest trace point on the pitch scale.
-int PeakColumn(const CScopeView& view) {
+int PeakColumn(const ScopeView& view) {
     const QImage& picture = view.composedPicture();
     const QImage& scale = view.renderer().scaleSurface();
     int peakX = 0;
@@ -94,15 +94,15 @@ class ToolsEndToEnd : public ::testing::Test {
             QGuiApplication::platformName() != QStringLiteral("xcb")) {
             GTEST_SKIP() << "needs scripts/with-sound-server.sh and an X display (xvfb-run)";
         }
-        app = std::make_unique<CTonaviseApp>(AppEnvironment{file.path(),
-                                                            &opener,
-                                                            [] { return QDate(2026, 1, 1); },
-                                                            QLocale(QLocale::English),
-                                                            QStringLiteral("e2e-tools"),
-                                                            work.path(),
-                                                            work.path(),
-                                                            &notifier,
-                                                            nullptr});
+        app = std::make_unique<TonaviseApp>(AppEnvironment{file.path(),
+                                                           &opener,
+                                                           [] { return QDate(2026, 1, 1); },
+                                                           QLocale(QLocale::English),
+                                                           QStringLiteral("e2e-tools"),
+                                                           work.path(),
+                                                           work.path(),
+                                                           &notifier,
+                                                           nullptr});
         ASSERT_TRUE(app->InitInstance());
         frame = app->mainFrame();
         view().tools().SetOpenPathChooser(&openPath);
@@ -117,8 +117,8 @@ class ToolsEndToEnd : public ::testing::Test {
         }
     }
 
-    CScopeView& view() const { return frame->view(); }
-    CFilePlayThread& player() const { return *view().filePlayThread(); }
+    ScopeView& view() const { return frame->view(); }
+    PlayerThread& player() const { return *view().filePlayThread(); }
     QSlider& slider() const { return *frame->positionSlider(); }
     const SpectrumExchange& spectrum() { return app->context().captureStore.spectrum; }
     double Fundamental() { return spectrum().latest().fundamentalHz; }
@@ -134,8 +134,8 @@ class ToolsEndToEnd : public ::testing::Test {
     RecordingNotifier notifier;
     FixedOpenPath openPath;
     FixedSavePath savePath;
-    std::unique_ptr<CTonaviseApp> app;
-    CMainFrame* frame = nullptr;
+    std::unique_ptr<TonaviseApp> app;
+    MainWindow* frame = nullptr;
 };
 
 TEST_F(ToolsEndToEnd, AFileOpenedPlaysMovesTheSliderShowsInTheScopePausesResumesAndStops) {
@@ -211,7 +211,7 @@ TEST_F(ToolsEndToEnd, TwoSecondsRecordedPlayBackSaveAndPlayInThePlayer) {
     EXPECT_TRUE(frame->CommandStateOf(ID_RECORDER_PLAY).enabled);
 
     // Playback runs once to the end by itself.
-    CRecorderThread& recorder = *view().recorderThread();
+    RecorderThread& recorder = *view().recorderThread();
     const auto playStart = Clock::now();
     ASSERT_TRUE(Run(ID_RECORDER_PLAY));
     ASSERT_TRUE(WaitFor([&] { return recorder.IsPlaying(); }));
@@ -238,10 +238,10 @@ TEST_F(ToolsEndToEnd, TwoSecondsRecordedPlayBackSaveAndPlayInThePlayer) {
     CaptureStore analysisStore;
     analysisStore.Create();
     analysisStore.scopeMode = kScopePitch;
-    CFft fft(kFftSize);
-    CDoreme doreme;
+    Fft fft(kFftSize);
+    KeyTable keyTable;
     int a4 = 0;
-    AnalyzeClip(clip, analysisStore, fft, doreme, [&](const BlockPitch& row) {
+    AnalyzeClip(clip, analysisStore, fft, keyTable, [&](const BlockPitch& row) {
         a4 += row.block >= 2 && std::abs(row.fundamentalHz - 440.0) < 1.4 ? 1 : 0;
     });
     EXPECT_GE(a4, blocks - 4);

@@ -20,10 +20,10 @@
 #include "engine/Notifier.h"
 #include "ui/CommandIds.h"
 #include "ui/Commands.h"
-#include "ui/DlgSet.h"
 #include "ui/Language.h"
-#include "ui/MainFrame.h"
+#include "ui/MainWindow.h"
 #include "ui/QtNotifier.h"
+#include "ui/SettingsDialog.h"
 
 namespace tonavise::ui::test {
 namespace {
@@ -155,7 +155,7 @@ class TranslatedTest : public ::testing::Test {
             QCoreApplication::removeTranslator(translator.get());
         }
     }
-    QStringList MenuTitles(const CMainFrame& frame) {
+    QStringList MenuTitles(const MainWindow& frame) {
         QStringList titles;
         for (QAction* a : frame.menuBar()->actions()) {
             titles << a->text();
@@ -170,7 +170,7 @@ class TranslatedTest : public ::testing::Test {
 
 TEST_F(TranslatedTest, ChineseMenusPromptsDialogsAndMessages) {
     Load(UiLanguage::Chinese);
-    CMainFrame frame(engine.context);
+    MainWindow frame(engine.context);
     EXPECT_EQ(MenuTitles(frame),
               (QStringList{"文件(&F)", "功能(&F)", "工具(&T)", "查看(&V)", "帮助(&H)"}));
     EXPECT_EQ(frame.Action(ID_SET_PARAMETERS)->statusTip(), QStringLiteral("显示设置参数对话框"));
@@ -178,7 +178,7 @@ TEST_F(TranslatedTest, ChineseMenusPromptsDialogsAndMessages) {
     EXPECT_EQ(frame.Action(ID_CAPTURE_SCREEN)->text(), QStringLiteral("开始截图"));
     EXPECT_EQ(frame.scopeBar()->windowTitle(), QStringLiteral("示波器类型"));
 
-    CDlgSet dialog(engine.context);
+    SettingsDialog dialog(engine.context);
     EXPECT_EQ(dialog.windowTitle(), QStringLiteral("设置参数"));
     // The recording times are the code's own Chinese labels.
     EXPECT_EQ(dialog.recTimeList()->itemText(0),
@@ -196,7 +196,7 @@ TEST_F(TranslatedTest, ChineseMenusPromptsDialogsAndMessages) {
 
 TEST_F(TranslatedTest, JapaneseMenusAndCommands) {
     Load(UiLanguage::Japanese);
-    CMainFrame frame(engine.context);
+    MainWindow frame(engine.context);
     EXPECT_EQ(MenuTitles(frame),
               (QStringList{"ファイル(&F)", "機能(&F)", "ツール(&T)", "表示(&V)", "ヘルプ(&H)"}));
     EXPECT_EQ(frame.Action(ID_APP_EXIT)->text(), QStringLiteral("終了(&X)"));
@@ -204,7 +204,7 @@ TEST_F(TranslatedTest, JapaneseMenusAndCommands) {
 }
 
 TEST_F(TranslatedTest, EnglishIsTheCodesOwn) {
-    CMainFrame frame(engine.context);
+    MainWindow frame(engine.context);
     EXPECT_EQ(MenuTitles(frame), (QStringList{"&File", "&Function", "&Tool", "&View", "&Help"}));
     std::vector<ShownMessage> shown;
     QtNotifier notifier([&](const ShownMessage& m) { shown.push_back(m); });

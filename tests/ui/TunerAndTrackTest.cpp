@@ -7,10 +7,10 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
-#include "engine/Doreme.h"
+#include "engine/KeyTable.h"
 #include "ui/CommandIds.h"
-#include "ui/DlgFundamentTone.h"
-#include "ui/MainFrame.h"
+#include "ui/FundamentalToneWindow.h"
+#include "ui/MainWindow.h"
 #include "ui/PitchTrackWindow.h"
 #include "ui/ScopeView.h"
 #include "ui/TunerReadout.h"
@@ -72,19 +72,20 @@ TEST(TunerReadout, TheNeedleAveragesTheSameKeyUnlessSmoothingIsOff) {
 }
 
 TEST(PreciseToneLines, HundredthsOfAHertzTenthsOfACentAndNoPitch) {
-    CDoreme doreme;
+    KeyTable keyTable;
     TunerReadout t;
     t.Add(Precise(48, 3.93));
     t.Add(Precise(48, 3.93));
-    const QStringList lines = PreciseToneLines(t.shown(), doreme, UiLanguage::English, "no pitch");
+    const QStringList lines =
+        PreciseToneLines(t.shown(), keyTable, UiLanguage::English, "no pitch");
     EXPECT_EQ(lines,
               QStringList({"Fundamental Frequency (tone) = 441.00 (Hz)",
                            "Pitch = A4",
                            "Difference = +3.9 (Cents)"}));
     t.Add(Precise(48, -0.04));
-    EXPECT_EQ(PreciseToneLines(t.shown(), doreme, UiLanguage::English, "no pitch")[2],
+    EXPECT_EQ(PreciseToneLines(t.shown(), keyTable, UiLanguage::English, "no pitch")[2],
               QStringLiteral("Difference = +0.0 (Cents)"));
-    EXPECT_EQ(PreciseToneLines({}, doreme, UiLanguage::English, "no pitch"),
+    EXPECT_EQ(PreciseToneLines({}, keyTable, UiLanguage::English, "no pitch"),
               QStringList({"Fundamental Frequency (tone) = no pitch"}));
     EXPECT_EQ(TunerNeedleColor(2.9), QColor(0, 160, 60));
     EXPECT_NE(TunerNeedleColor(3.1), QColor(0, 160, 60));
@@ -93,9 +94,9 @@ TEST(PreciseToneLines, HundredthsOfAHertzTenthsOfACentAndNoPitch) {
 class TunerCommandsTest : public ::testing::Test {
   protected:
     void Start() {
-        frame = std::make_unique<CMainFrame>(engine.context);
+        frame = std::make_unique<MainWindow>(engine.context);
         frame->show();
-        frame->InitialUpdate();
+        frame->StartLive();
     }
     void TearDown() override { frame.reset(); }
     int Stored(const char* key, int otherwise) {
@@ -106,16 +107,16 @@ class TunerCommandsTest : public ::testing::Test {
 
     TempSettings file;
     Engine engine{file.path()};
-    std::unique_ptr<CMainFrame> frame;
+    std::unique_ptr<MainWindow> frame;
 };
 
 TEST_F(TunerCommandsTest, PrecisePitchIsStoredAndTheToneWindowGrowsItsTunerBar) {
     file.Put("Setting", "PitchMethod", "1");
     Start();
-    EXPECT_EQ(engine.doreme.pitchMethod.load(), kPitchMethodPrecise);
+    EXPECT_EQ(engine.keyTable.pitchMethod.load(), kPitchMethodPrecise);
     EXPECT_TRUE(frame->CommandStateOf(ID_PRECISE_PITCH).checked);
     ASSERT_TRUE(frame->ExecuteCommand(ID_FUNDAMENTAL_TONE));
-    CDlgFundamentTone* tone = frame->view().toneWindow();
+    FundamentalToneWindow* tone = frame->view().toneWindow();
     ASSERT_NE(tone, nullptr);
     ASSERT_TRUE(QTest::qWaitForWindowExposed(tone));
     const int withBar = tone->height();
@@ -127,7 +128,7 @@ TEST_F(TunerCommandsTest, PrecisePitchIsStoredAndTheToneWindowGrowsItsTunerBar) 
     EXPECT_LT(tone->needleX(), tone->width() / 2 + 8);
 
     ASSERT_TRUE(frame->ExecuteCommand(ID_PRECISE_PITCH));
-    EXPECT_EQ(engine.doreme.pitchMethod.load(), kPitchMethodStandard);
+    EXPECT_EQ(engine.keyTable.pitchMethod.load(), kPitchMethodStandard);
     EXPECT_EQ(Stored("PitchMethod", -1), 0);
     EXPECT_LT(tone->height(), withBar);
     tone->repaint();
@@ -139,7 +140,7 @@ TEST_F(TunerCommandsTest, PrecisePitchIsStoredAndTheToneWindowGrowsItsTunerBar) 
 TEST_F(TunerCommandsTest, ThePitchTrackFollowsFreezesExportsAndRemembersItself) {
     Start();
     ASSERT_TRUE(frame->ExecuteCommand(ID_PITCH_TRACK));
-    CPitchTrackWindow* track = frame->view().pitchTrackWindow();
+    PitchTrackWindow* track = frame->view().pitchTrackWindow();
     ASSERT_NE(track, nullptr);
     EXPECT_TRUE(frame->CommandStateOf(ID_PITCH_TRACK).checked);
     EXPECT_EQ(Stored("PitchTrackShown", 0), 1);

@@ -41,7 +41,7 @@ Engine::Engine(const QString& settingsPath)
     : settings(settingsPath),
       context{live,
               captureStore,
-              doreme,
+              keyTable,
               fft,
               recordingStore,
               notifier,

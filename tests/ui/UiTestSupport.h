@@ -15,8 +15,8 @@
 
 #include "engine/CaptureStore.h"
 #include "engine/DeviceListReader.h"
-#include "engine/Doreme.h"
 #include "engine/Fft.h"
+#include "engine/KeyTable.h"
 #include "engine/LiveEngine.h"
 #include "engine/MessageThread.h"
 #include "engine/Notifier.h"
@@ -143,8 +143,8 @@ struct Engine {
     RecordingNotifier notifier;
     LiveEngine live{notifier};
     CaptureStore& captureStore = live.captureStore;
-    CDoreme& doreme = live.doreme;
-    CFft& fft = live.fft;
+    KeyTable& keyTable = live.keyTable;
+    Fft& fft = live.fft;
     RecordingStore& recordingStore = live.recordingStore;
     SettingsStore settings;
     AppContext context;

@@ -1,0 +1,143 @@
+// The main frame: the program's one top-level window, with the menu, the five toolbars (main,
+// Scope, Player with the position slider, Recorder, Assistance), the status bar and the scope
+// view as its client. It offers every command to the view first, then handles its own (showing
+// and hiding the bars, exit), then passes it to the application. It keeps the position slider in
+// step with the file player and hands a dropped file to the view.
+//
+// Threads: user-interface thread only. Reports from worker threads reach it queued.
+#pragma once
+
+#include <QKeySequence>
+#include <QMainWindow>
+#include <QPointer>
+#include <QTimer>
+#include <array>
+#include <cstdint>
+#include <map>
+
+#include "ui/AppContext.h"
+#include "ui/Commands.h"
+#include "ui/ToolCommands.h"
+
+class QLabel;
+class QSlider;
+
+namespace tonavise::ui {
+
+class PlayerBar;
+class ScopeView;
+
+// The key of "Save copied screen", the one command without a menu item or a button.
+inline const QKeySequence kSaveCopiedScreenKey{Qt::CTRL | Qt::SHIFT | Qt::Key_S};
+
+class MainWindow : public QMainWindow, public CommandTarget, public PlayerSliderHost {
+    Q_OBJECT
+  public:
+    // `application` handles the commands neither the view nor the frame handles; may be null.
+    explicit MainWindow(AppContext& context,
+                        CommandTarget* application = nullptr,
+                        QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    ScopeView& view() const { return *view_; }
+
+    // Starts the view (its threads and timers) and gives it the focus.
+    void StartLive();
+
+    // Runs a command as a menu item or button would: only when its rule enables it.
+    bool ExecuteCommand(int id);
+    CommandState CommandStateOf(int id) const { return router_.State(id); }
+    // Applies every command's enable and check rule to its action.
+    void UpdateCommandStates();
+    QAction* Action(int id) const;
+
+    // The file player's reports.
+    // The play position and the PCM length, in bytes.
+    void OnPlayerPosition(int32_t position, int32_t length) override;
+    // The slider's position, where Play starts.
+    int32_t OnPlayerGetStart() const override;
+    // The slider's new range.
+    void OnPlayerLoaded(int32_t minimum, int32_t maximum);
+
+    // A text in the status bar's message pane until the next one.
+    void SetMessageText(const QString& text);
+    // Brings the window to the front (a second start of the program asked for it).
+    void BringToFront();
+
+    // Handles a list of dropped files: the first local file goes to the view.
+    void DropFiles(const QList<QUrl>& urls);
+
+    QToolBar* mainToolBar() const { return mainToolBar_; }
+    QToolBar* scopeBar() const { return scopeBar_; }
+    PlayerBar* playerBar() const { return playerBar_; }
+    QToolBar* recorderBar() const { return recorderBar_; }
+    QToolBar* assistanceBar() const { return assistanceBar_; }
+    QSlider* positionSlider() const;
+    // "CAP", "NUM", "SCRL".
+    QLabel* indicator(int index) const { return indicators_.at(index); }
+    // The microphone's state in the status bar: "No input", the input lost so far, or nothing.
+    QLabel* inputStateLabel() const { return inputState_; }
+    void UpdateInputState();
+
+    // CommandTarget: the frame's own commands.
+    bool HandlesCommand(int id) const override;
+    void UpdateCommand(int id, CommandState& state) override;
+    void HandleCommand(int id) override;
+
+    // The messages of the help command.
+    static QString NoManualText(const QStringList& searched);
+    static QString NoBrowserText(const QString& manual);
+
+    QMenu* createPopupMenu() override;
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBars();
+    void CreateStatusBar();
+    QToolBar* MakeToolBar(const QString& title,
+                          const char* objectName,
+                          Qt::ToolBarAreas allowed,
+                          std::initializer_list<int> ids);
+    QToolBar* BarOf(int id) const;
+    void UpdateIndicators();
+    // The Player bar's name and time, loop and speed and transpose boxes.
+    void CreatePracticeControls();
+    // Hands the stored speed and transpose to the player once it runs.
+    void ApplyPracticeSettings();
+    // Sets the loop mark A (start) or B at the play position; B before A swaps them, ends
+    // closer than the shortest loop are refused with a status message.
+    void MarkLoop(bool start);
+    // Shows the marks on the slider and hands the loop to the player (both set) or clears it.
+    void SetLoopMarks(int64_t a, int64_t b);
+    // The manual (ProgramFiles.h) in the desktop's browser; a message when there is no manual or
+    // no browser could be started for it.
+    void OpenHelp();
+
+    AppContext& context_;
+    ScopeView* view_;
+    CommandRouter router_;
+    std::map<int, QAction*> actions_;
+
+    QToolBar* mainToolBar_ = nullptr;
+    QToolBar* scopeBar_ = nullptr;
+    PlayerBar* playerBar_ = nullptr;
+    QToolBar* recorderBar_ = nullptr;
+    QToolBar* assistanceBar_ = nullptr;
+    std::array<QLabel*, 3> indicators_{};
+    QLabel* inputState_ = nullptr;
+
+    QTimer updateTimer_;
+    // A seek key found a file playing and stopped it; it plays on once the thumb has moved.
+    bool playOnAfterSeek_ = false;
+    bool playOnAfterPress_ = false;  // the press on the slider stopped a playing file
+    bool sliderHeld_ = false;        // the left button is down on the slider
+    QString openingName_;            // the name of the file being opened
+};
+
+}  // namespace tonavise::ui

@@ -1,0 +1,515 @@
+// The tone and metronome thread: the loop and the fills called directly on a thread object that
+// does not run, and its message protocol on the virtual device.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdlib>
+#include <vector>
+
+#include "DeviceTestSupport.h"
+#include "engine/CaptureStore.h"
+#include "engine/KeyTable.h"
+#include "engine/Metronome.h"
+#include "engine/ThreadMessages.h"
+#include "engine/ToneThread.h"
+#include "engine/VirtualSound.h"
+
+namespace tonavise {
+namespace {
+
+using namespace std::chrono_literals;
+constexpr auto kOut = DeviceDirection::Output;
+constexpr int kHalf = kOutputBufferSamples;
+
+int16_t ToneSample(double phase) {
+    return static_cast<int16_t>(
+        25000.0 * (0.5 * std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.1 * std::sin(3 * phase)));
+}
+
+// Handles a message on the calling thread (the thread object does not run).
+void Send(ToneThread& thread, uint32_t id, int64_t number = 0) {
+    Message m;
+    m.id = id;
+    m.argument = number;
+    thread.handleMessage(m);
+}
+
+class ToneOutputTest : public ::testing::Test {
+  protected:
+    void SetUp() override { store.Create(); }
+
+    CaptureStore store;
+    KeyTable keyTable;
+    VirtualSoundSystem system;
+    test::SharedNotifier notifier;
+};
+
+// --- the loop and the fills, without the thread -------------------------------------------
+
+class MetronomeLoopTest : public ToneOutputTest {
+  protected:
+    void SetUp() override {
+        ToneOutputTest::SetUp();
+        thread.InitInstance();
+    }
+    void TearDown() override { thread.ExitInstance(); }
+
+    int32_t Build(int32_t tempo, const char* meter) {
+        store.tempo.store(tempo);
+        store.rhythm.store(RhythmOfMeter(meter));
+        thread.BuildMetronomeLoop();
+        return thread.loopLength();
+    }
+
+    ToneThread thread{store, keyTable, system, notifier};
+};
+
+TEST_F(MetronomeLoopTest, HoldsTheLargestWholeNumberOfMeasures) {
+    EXPECT_EQ(Build(120, "4"), 529200);   // beats of 22050, 6 measures
+    EXPECT_EQ(Build(100, "3"), 476280);   // beats of 26460, 6 measures of 79380
+    EXPECT_EQ(Build(77, "3+2"), 515445);  // beats of 34363, 3 measures of 171815
+    EXPECT_EQ(Build(30, "6"), 529200);    // exactly one measure
+    EXPECT_EQ(Build(300, "1"), 529200);   // 60 beats of 8820
+}
+
+TEST_F(MetronomeLoopTest, EveryBeatIsTheClickScaledByItsAccentThenSilence) {
+    Build(120, "4");
+    const auto loop = thread.metronomeLoop();
+    const auto& click = ClickSound();
+    const double gains[] = {kAccentGain, kBeatGain, kSecondaryGain, kBeatGain};
+    for (int beat = 0; beat < 24; ++beat) {
+        const int start = beat * 22050;
+        const double gain = gains[beat % 4];
+        for (int i = 0; i < kClickLength; ++i) {
+            ASSERT_EQ(loop[start + i], static_cast<int16_t>(click[i] * gain))
+                << "beat " << beat << " sample " << i;
+        }
+        for (int i = kClickLength; i < 22050; ++i) {
+            ASSERT_EQ(loop[start + i], 0) << "beat " << beat << " sample " << i;
+        }
+    }
+}
+
+TEST_F(MetronomeLoopTest, NothingClipsTheAccentPeaksAtMinusOneDbfsAndTheBeatsSixDbUnder) {
+    Build(120, "4");
+    store.subdivision.store(4);
+    thread.BuildMetronomeLoop();
+    const auto loop = thread.metronomeLoop();
+    const auto peak = [&](int from, int length) {
+        int p = 0;
+        for (int i = from; i < from + length; ++i) {
+            p = std::max(p, std::abs(static_cast<int>(loop[i])));
+        }
+        return p;
+    };
+    const int accent = peak(0, kClickLength);
+    EXPECT_EQ(accent, 29204);  // -32768 x 10^(-1/20), truncated
+    EXPECT_LE(20 * std::log10(accent / 32768.0), -1.0);
+    EXPECT_LE(peak(0, thread.loopLength()), accent) << "nothing in the loop is louder";
+    const double beat = peak(22050, kClickLength);
+    const double secondary = peak(44100, kClickLength);
+    const double sub = peak(22050 / 4, kClickLength);
+    EXPECT_NEAR(20 * std::log10(beat / accent), -kBeatDropDb, 0.01);
+    EXPECT_NEAR(20 * std::log10(secondary / accent), -kBeatDropDb / 2, 0.01);
+    EXPECT_NEAR(20 * std::log10(sub / accent), -kSubClickDropDb, 0.01);
+}
+
+TEST_F(MetronomeLoopTest, SubdivisionsPutQuieterClicksEvenlyBetweenTheBeats) {
+    // Clicks `spacing` apart from the loop's start, every `perBeat`-th one the beat's own: each
+    // slot holds the scaled click, then silence.
+    const auto expectClicks = [&](int spacing, int perBeat, const std::vector<double>& beats) {
+        const auto loop = thread.metronomeLoop();
+        const auto& click = ClickSound();
+        const int slots = thread.loopLength() / spacing;
+        for (int k = 0; k < slots; ++k) {
+            const int beat = k / perBeat % static_cast<int>(beats.size());
+            const double gain = k % perBeat == 0 ? beats[beat] : kSubClickGain;
+            for (int i = 0; i < spacing; ++i) {
+                const int16_t want = i < kClickLength ? static_cast<int16_t>(click[i] * gain) : 0;
+                ASSERT_EQ(loop[k * spacing + i], want) << "slot " << k << " sample " << i;
+            }
+        }
+    };
+    store.subdivision.store(2);
+    Build(120, "4");  // clicks every 11025 samples: 250 ms
+    expectClicks(11025, 2, {kAccentGain, kBeatGain, kSecondaryGain, kBeatGain});
+    store.subdivision.store(3);
+    Build(100, "3");  // beats of 26460: 8820 apart
+    expectClicks(8820, 3, {kAccentGain, kBeatGain, kBeatGain});
+    store.subdivision.store(4);
+    Build(300, "1");  // beats of 8820: 2205 apart, each click still whole
+    expectClicks(2205, 4, {kAccentGain});
+    // Out of range: the nearest of 1..4.
+    store.subdivision.store(9);
+    Build(150, "2");
+    expectClicks(4410, 4, {kAccentGain, kBeatGain});
+    store.subdivision.store(0);
+    Build(120, "2");
+    expectClicks(22050, 1, {kAccentGain, kBeatGain});
+}
+
+TEST(TapTempo, TheMeanOfTheLastTapsRoundedAndClampedAndAPauseStartsAgain) {
+    TapTempo taps;
+    EXPECT_EQ(taps.Tap(10.0), 0) << "one tap gives no tempo yet";
+    EXPECT_EQ(taps.Tap(10.6), 100);
+    EXPECT_EQ(taps.Tap(11.21), 99);  // mean of 0.6 and 0.61
+    EXPECT_EQ(taps.Tap(11.8), 100);
+    // Only the last six taps count: five more at 0.5 s push the 0.6 s ones out.
+    for (double t = 12.3; t < 14.4; t += 0.5) {
+        taps.Tap(t);
+    }
+    EXPECT_EQ(taps.taps(), TapTempo::kTapsKept);
+    EXPECT_EQ(taps.Tap(14.8), 120);
+    // A pause longer than 2.5 s, or a clock that goes back, starts a new series.
+    EXPECT_EQ(taps.Tap(17.5), 0);
+    EXPECT_EQ(taps.Tap(17.0), 0);
+    EXPECT_EQ(taps.taps(), 1);
+    // Slower than 30 and faster than 300 are clamped.
+    EXPECT_EQ(taps.Tap(19.4), 30);  // 2.4 s: 25 bpm
+    taps.Reset();
+    taps.Tap(1.0);
+    EXPECT_EQ(taps.Tap(1.05), 300);  // 1200 bpm
+}
+
+TEST_F(MetronomeLoopTest, EveryStartBeginsWithTheAccentedFirstBeat) {
+    Build(120, "3");
+    Send(thread, UM_METRONOME_TOGGLE);        // start
+    thread.SetLoopPosition(3 * 22050 + 100);  // stopped on the second beat of a bar
+    Send(thread, UM_METRONOME_TOGGLE);        // stop
+    Send(thread, UM_METRONOME_TOGGLE);        // start again
+    const std::span<const int16_t> loop = thread.metronomeLoop();
+    const std::span<const int16_t> first = thread.buffer(0);
+    EXPECT_TRUE(std::equal(first.begin(), first.end(), loop.begin())) << "from the bar's start";
+    Send(thread, UM_METRONOME_STOP);
+}
+
+TEST_F(MetronomeLoopTest, TempoOutsideTheRangeIsClampedAndWrittenBack) {
+    EXPECT_EQ(Build(20, "6"), 529200);
+    EXPECT_EQ(store.tempo.load(), 30);
+    EXPECT_EQ(Build(400, "1"), 529200);
+    EXPECT_EQ(store.tempo.load(), 300);
+    // A rhythm index outside the table is taken as the nearest meter instead of reading past it.
+    store.rhythm.store(9);
+    thread.BuildMetronomeLoop();
+    EXPECT_EQ(thread.loopLength(), 529200);  // "6" at 300: 10 measures of 52920
+}
+
+TEST_F(MetronomeLoopTest, ARebuildKeepsThePositionUnlessTheNewLoopIsTooShort) {
+    Build(120, "4");  // 529200
+    thread.SetLoopPosition(476280 - kHalf - 1);
+    EXPECT_EQ(Build(100, "3"), 476280);
+    EXPECT_EQ(thread.loopPosition(), 476280 - kHalf - 1) << "kept: playback goes on at the offset";
+    thread.SetLoopPosition(476280 - kHalf);
+    Build(100, "3");
+    EXPECT_EQ(thread.loopPosition(), 0) << "at loopLength - 22050 the loop starts again";
+}
+
+TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheLoop) {
+    Build(100, "3");  // 476280
+    store.rhythm.store(RhythmOfMeter("3"));
+    // Open the output as the toggle does; both buffers are filled from the start of the loop.
+    Send(thread, UM_METRONOME_TOGGLE);
+    ASSERT_TRUE(thread.IsMetronomePlaying());
+    EXPECT_EQ(thread.loopPosition(), 2 * kHalf);
+    const auto loop = thread.metronomeLoop();
+    EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf, thread.buffer(0).begin()))
+        << "the first half second already holds the first click";
+
+    // Exactly loopLength - 22050: a whole copy, then position 0.
+    thread.SetLoopPosition(476280 - kHalf);
+    thread.FillBuffer(0);
+    EXPECT_EQ(thread.loopPosition(), 0);
+    EXPECT_TRUE(
+        std::equal(loop.begin() + 476280 - kHalf, loop.begin() + 476280, thread.buffer(0).begin()));
+    // 1000 samples before the end: those, then the start of the loop.
+    thread.SetLoopPosition(476280 - 1000);
+    thread.FillBuffer(1);
+    EXPECT_EQ(thread.loopPosition(), kHalf - 1000);
+    const auto b = thread.buffer(1);
+    EXPECT_TRUE(std::equal(loop.begin() + 476280 - 1000, loop.begin() + 476280, b.begin()));
+    EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf - 1000, b.begin() + 1000));
+
+    thread.StopOutput();
+    EXPECT_FALSE(thread.IsMetronomePlaying());
+    EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](int16_t v) { return v == 0; }))
+        << "a stop silences both buffers";
+}
+
+TEST_F(MetronomeLoopTest, TheTonePhaseContinuesAcrossARestartAndItsPeakNeverClips) {
+    Send(thread, UM_TONE_START, kKeyA4);
+    ASSERT_TRUE(thread.IsTonePlaying());
+    const double step = 440.0 * 8.0 * std::atan(1.0) / 44100.0;
+    const auto b0 = thread.buffer(0);
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_EQ(b0[i], ToneSample(i * step)) << i;
+    }
+    int peak = 0;
+    for (int k = 0; k < 40; ++k) {
+        thread.FillBuffer(k % 2);
+        for (int16_t v : thread.buffer(k % 2)) {
+            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        }
+    }
+    EXPECT_LE(peak, 23191);
+    EXPECT_GE(peak, 23180);
+
+    const double phase = thread.phase();
+    Send(thread, UM_TONE_START, kKeyA4);  // the device is closed and reopened
+    EXPECT_EQ(system.OpenCount(kOut), 2);
+    EXPECT_EQ(thread.buffer(0)[0], ToneSample(phase));
+    EXPECT_EQ(thread.buffer(0)[1], ToneSample(phase + step));
+    thread.StopOutput();
+}
+
+TEST_F(MetronomeLoopTest, ClickSoundHasThePercussiveEnvelope) {
+    const auto& click = ClickSound();
+    for (int i = 0; i < 48; ++i) {
+        EXPECT_LE(std::abs(click[i]), 123) << i;
+    }
+    for (int start = 96; start < 624; start += 48) {
+        const auto begin = click.begin() + start;
+        const bool fullScale =
+            std::any_of(begin, begin + 48, [](int16_t v) { return v == 32767 || v == -32768; });
+        EXPECT_TRUE(fullScale) << "stretch from " << start;
+    }
+    for (int start = 624; start + 48 <= kClickLength; start += 48) {
+        int peak = 0;
+        for (int i = start; i < start + 48; ++i) {
+            peak = std::max(peak, std::abs(static_cast<int>(click[i])));
+        }
+        EXPECT_GE(peak, 15000) << start;
+        EXPECT_LE(peak, 24000) << start;
+    }
+    EXPECT_GT(std::abs(click[kClickLength - 1]) + std::abs(click[kClickLength - 2]), 2000)
+        << "it ends without a fade";
+    // The strongest component lies between 2.0 and 2.1 kHz.
+    double best = 0;
+    int bestHz = 0;
+    for (int hz = 500; hz <= 10000; hz += 10) {
+        double re = 0;
+        double im = 0;
+        for (int n = 0; n < kClickLength; ++n) {
+            const double a = 8.0 * std::atan(1.0) * hz * n / 44100.0;
+            re += click[n] * std::cos(a);
+            im -= click[n] * std::sin(a);
+        }
+        if (re * re + im * im > best) {
+            best = re * re + im * im;
+            bestHz = hz;
+        }
+    }
+    EXPECT_GE(bestHz, 2000);
+    EXPECT_LE(bestHz, 2100);
+}
+
+// The recorder's side of a count-in: the ids posted to it (the thread never runs).
+class PostedIds final : public PostObserver {
+  public:
+    void OnPosted(const MessageThread&, const Message& message) override {
+        ids.push_back(message.id);
+    }
+    std::vector<uint32_t> ids;
+};
+
+class IdleThread final : public MessageThread {
+  public:
+    ~IdleThread() override { join(); }
+    void handleMessage(Message&) override {}
+};
+
+TEST_F(MetronomeLoopTest, ACountInPlaysOneBarThenStartsTheRecordingOrIsCancelled) {
+    IdleThread recorder;
+    auto posted = std::make_shared<PostedIds>();
+    recorder.setPostObserver(posted);
+    thread.SetCountInTarget(&recorder);
+    Build(120, "2");  // a bar of 44100 samples
+    Send(thread, UM_METRONOME_COUNT_IN);
+    ASSERT_TRUE(thread.IsMetronomePlaying());
+    const auto loop = thread.metronomeLoop();
+    EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf, thread.buffer(0).begin()));
+    EXPECT_TRUE(
+        std::equal(loop.begin() + kHalf, loop.begin() + 2 * kHalf, thread.buffer(1).begin()));
+    thread.FillBuffer(0);  // after the bar: silence
+    const auto after = thread.buffer(0);
+    EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](int16_t v) { return v == 0; }));
+    thread.onTick();
+    EXPECT_TRUE(posted->ids.empty()) << "nothing heard yet";
+    system.Advance(kOut, 2 * kHalf - 1);
+    thread.onTick();
+    EXPECT_TRUE(posted->ids.empty()) << "the bar's last sample is still to come";
+    system.Advance(kOut, 1);
+    thread.onTick();
+    EXPECT_EQ(posted->ids, std::vector<uint32_t>{UM_RECORDER_RECORD_ON});
+    EXPECT_FALSE(thread.IsMetronomePlaying()) << "the count-in ends with its bar";
+    EXPECT_FALSE(thread.countingIn());
+
+    // Stop during a count-in: the recorder is told to stay off, and nothing starts later.
+    posted->ids.clear();
+    thread.MarkCountInPosted();
+    Send(thread, UM_METRONOME_COUNT_IN);
+    Send(thread, UM_METRONOME_COUNT_IN_CANCEL);
+    EXPECT_FALSE(thread.IsMetronomePlaying());
+    EXPECT_FALSE(thread.countingIn());
+    thread.onTick();
+    EXPECT_EQ(posted->ids, std::vector<uint32_t>{UM_RECORDER_RECORD_OFF});
+    // Without a sound device the recording starts at once.
+    posted->ids.clear();
+    system.SetOpenResult(kOut, kDeviceNoDriver);
+    Send(thread, UM_METRONOME_COUNT_IN);
+    EXPECT_EQ(posted->ids, std::vector<uint32_t>{UM_RECORDER_RECORD_ON});
+    EXPECT_EQ(notifier.Texts().size(), 1u);
+    recorder.setPostObserver(nullptr);
+}
+
+// --- the message protocol on a running thread ----------------------------------------------
+
+TEST_F(ToneOutputTest, TheHeardBeatFollowsThePlayPositionNotTheFills) {
+    store.tempo.store(120);
+    store.rhythm.store(RhythmOfMeter("3"));
+    ToneThread thread{store, keyTable, system, notifier};
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, -1) << "silent";
+    thread.start();
+    thread.post(UM_METRONOME_TOGGLE);
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    // Both buffers (a second) are filled, but nothing has been heard yet: beat 1.
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
+    EXPECT_EQ(thread.CurrentHeardBeat().beats, 3);
+    system.Advance(kOut, 22049);
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
+    system.Advance(kOut, 1);
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 1);
+    // Past the refills, across the bar line: beat 3, then 1 again.
+    system.Advance(kOut, 22050);
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 2);
+    system.Advance(kOut, 22050);
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
+    thread.post(UM_METRONOME_STOP);
+    ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
+    EXPECT_EQ(thread.CurrentHeardBeat().beat, -1);
+    thread.join();
+}
+
+class ToneThreadTest : public ToneOutputTest {
+  protected:
+    void TearDown() override { thread.join(); }
+
+    // Waits until the device has both buffers queued again after the thread handled a
+    // completion.
+    void PlayOneBuffer() {
+        ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+        ASSERT_EQ(system.Complete(kOut), 1);
+        ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    }
+
+    ToneThread thread{store, keyTable, system, notifier};
+};
+
+TEST_F(ToneThreadTest, TheToneStreamsWithoutABreakFromTheFirstHalfSecond) {
+    thread.start();
+    thread.post(UM_TONE_START, kKeyA4);
+    PlayOneBuffer();
+    PlayOneBuffer();
+    PlayOneBuffer();
+    EXPECT_TRUE(thread.IsTonePlaying());
+    EXPECT_FALSE(thread.IsMetronomePlaying());
+    const WaveFormat f = system.LastOpenFormat(kOut);
+    EXPECT_EQ(f.channels, 1);
+    EXPECT_EQ(f.samplesPerSec, 44100u);
+    EXPECT_EQ(f.bitsPerSample, 16);
+    const auto played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 3u * kHalf);
+    const double step = 440.0 * 8.0 * std::atan(1.0) / 44100.0;
+    EXPECT_EQ(played[1], ToneSample(step));
+    // Across the buffer boundaries the phase goes on: compare with one continuous oscillator.
+    double phase = 0;
+    const double twoPi = 8.0 * std::atan(1.0);
+    for (std::size_t i = 0; i < played.size(); ++i) {
+        ASSERT_EQ(played[i], ToneSample(phase)) << i;
+        phase += step;
+        if (phase > twoPi) {
+            phase -= twoPi;
+        }
+    }
+}
+
+TEST_F(ToneThreadTest, ToggleAndStopMoveBetweenToneMetronomeAndIdle) {
+    thread.start();
+    thread.post(UM_METRONOME_STOP);  // idle: nothing to stop
+    thread.post(UM_TONE_START, kKeyA4);
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsTonePlaying(); }));
+
+    thread.post(UM_METRONOME_TOGGLE);  // stops the tone, starts the metronome
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsMetronomePlaying(); }));
+    EXPECT_EQ(system.OpenCount(kOut), 2);
+    PlayOneBuffer();
+    const auto played = system.LastPlayedSamples();
+    const auto& click = ClickSound();
+    ASSERT_GE(played.size(), static_cast<std::size_t>(kClickLength));
+    for (int i = 0; i < kClickLength; ++i) {
+        ASSERT_EQ(played[i], static_cast<int16_t>(click[i] * kAccentGain))
+            << "the metronome starts with the accented click, sample " << i;
+    }
+
+    thread.post(UM_METRONOME_TOGGLE);  // the metronome is switched off
+    ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return !thread.IsMetronomePlaying(); }));
+    EXPECT_EQ(system.OpenCount(kOut), 2);
+
+    thread.post(UM_METRONOME_TOGGLE);  // from idle: the metronome again
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsMetronomePlaying(); }));
+    thread.post(UM_TONE_START, kKeyA4);  // the tone replaces it
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsTonePlaying(); }));
+    EXPECT_EQ(system.OpenCount(kOut), 4);
+    thread.post(UM_OUTPUT_STOP);
+    ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
+    ASSERT_TRUE(test::WaitUntil([&] { return !thread.IsTonePlaying(); }));
+    // The completions the reset posted are ignored: nothing reopens.
+    thread.join();
+    EXPECT_EQ(system.OpenCount(kOut), 4);
+    EXPECT_TRUE(notifier.Texts().empty());
+}
+
+TEST_F(ToneThreadTest, ARebuildWhilePlayingContinuesAtTheSameOffsetOfTheNewLoop) {
+    store.tempo.store(120);
+    store.rhythm.store(RhythmOfMeter("4"));
+    thread.start();
+    thread.post(UM_METRONOME_TOGGLE);
+    PlayOneBuffer();  // buffer 0 refilled from 44100
+    store.tempo.store(60);
+    thread.post(UM_METRONOME_REBUILD);
+    PlayOneBuffer();  // buffer 1 refilled from the new loop at 66150
+    PlayOneBuffer();  // buffer 0 (from the old loop) played
+    PlayOneBuffer();  // buffer 1: the first half second from the new loop
+    const auto played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 4u * kHalf);
+    // At 120 the third beat (accent 0.3) begins at 44100; at 60 the beats are 44100 samples
+    // long, so 66150 lies in the silent part of the second beat.
+    const auto& click = ClickSound();
+    for (int i = 0; i < kClickLength; ++i) {
+        ASSERT_EQ(played[2 * kHalf + i], static_cast<int16_t>(click[i] * kSecondaryGain)) << i;
+    }
+    EXPECT_TRUE(
+        std::all_of(played.begin() + 3 * kHalf, played.end(), [](int16_t v) { return v == 0; }));
+}
+
+TEST_F(ToneThreadTest, AFailedOpenShowsTheErrorBoxAndLeavesTheThreadIdle) {
+    system.SetOpenResult(kOut, kDeviceNoDriver);
+    thread.start();
+    thread.post(UM_TONE_START, 50);
+    ASSERT_TRUE(test::WaitUntil([&] { return !notifier.Texts().empty(); }));
+    EXPECT_EQ(notifier.Captions()[0], "Alert");
+    EXPECT_EQ(notifier.Texts()[0], "Error = 0x00000006, : No sound device is available.");
+    EXPECT_FALSE(thread.IsTonePlaying());
+
+    system.SetOpenResult(kOut, kDeviceOk);
+    thread.post(UM_TONE_START, 50);
+    ASSERT_TRUE(test::WaitUntil([&] { return thread.IsTonePlaying(); }));
+    EXPECT_EQ(notifier.Texts().size(), 1u);
+}
+
+}  // namespace
+}  // namespace tonavise
