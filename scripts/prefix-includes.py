@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""Writes every include of a header of src/<layer>/ as "<layer>/Name.h".
+"""Writes every include of a header of src/<layer>/ as "<layer>/Name.h" ("engine/dsp/Name.h").
 
 Run from the project's folder after adding files that include a layer's header by its bare name;
 it changes nothing that is already prefixed. A bare name that two layers hold is resolved by the
@@ -16,9 +16,10 @@ INCLUDE = re.compile(r'^(\s*#\s*include\s+)"([^"/]+)"', re.M)
 def headers():
     found = {}
     for layer in LAYERS:
-        for name in os.listdir(os.path.join("src", layer)):
-            if name.endswith((".h", ".inl")):
-                found.setdefault(name, []).append(layer)
+        for folder, _, names in os.walk(os.path.join("src", layer)):
+            for name in names:
+                if name.endswith((".h", ".inl")):
+                    found.setdefault(name, []).append(os.path.relpath(folder, "src"))
     return found
 
 
@@ -51,8 +52,9 @@ def main():
                     # A test's own helper beside it keeps its bare name.
                     if not path.startswith("src") and header in local:
                         return m.group(0)
-                    layer = own if own in layers else layers[0]
-                    if len(layers) > 1 and own not in layers:
+                    mine = [where for where in layers if where.split(os.sep)[0] == own]
+                    layer = mine[0] if mine else layers[0]
+                    if len(layers) > 1 and len(mine) != 1:
                         sys.exit(f"{path}: {header} is in {layers}; write the layer yourself")
                     return f'{m.group(1)}"{layer}/{header}"'
 
