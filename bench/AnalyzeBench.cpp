@@ -7,12 +7,12 @@
 #include <string>
 
 #include "BenchSupport.h"
-#include "engine/AudioFormat.h"
-#include "engine/CaptureStore.h"
-#include "engine/ClipAnalysis.h"
-#include "engine/Fft.h"
-#include "engine/FileLoading.h"
-#include "engine/KeyTable.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/core/AudioFormat.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/ClipAnalysis.h"
 
 namespace tonavise::bench {
 namespace {

@@ -11,8 +11,8 @@
 #include <random>
 #include <span>
 
-#include "engine/AudioFormat.h"
-#include "engine/WavWriter.h"
+#include "engine/audiofile/WavWriter.h"
+#include "engine/core/AudioFormat.h"
 
 extern char** environ;
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/Notifier.h"
+#include "engine/core/Notifier.h"
 
 namespace tonavise::bench {
 

@@ -14,11 +14,11 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "engine/AnalysisThread.h"
-#include "engine/AudioFormat.h"
-#include "engine/CaptureStore.h"
-#include "engine/Fft.h"
-#include "engine/KeyTable.h"
+#include "engine/core/AudioFormat.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/CaptureStore.h"
 
 namespace tonavise::bench {
 namespace {

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "engine/AudioFormat.h"
-#include "engine/Fft.h"
+#include "engine/core/AudioFormat.h"
+#include "engine/dsp/Fft.h"
 
 namespace tonavise::bench {
 namespace {

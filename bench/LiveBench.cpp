@@ -17,11 +17,11 @@
 #include <vector>
 
 #include "LiveRig.h"
-#include "engine/PortAudioSound.h"
-#include "engine/PulseSound.h"
-#include "engine/ThreadMessages.h"
-#include "engine/ToneThread.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/PortAudioSound.h"
+#include "engine/device/PulseSound.h"
+#include "engine/device/VirtualSound.h"
+#include "engine/live/ThreadMessages.h"
+#include "engine/live/ToneThread.h"
 
 namespace tonavise {
 namespace {

@@ -7,12 +7,12 @@
 #include <random>
 #include <vector>
 
-#include "engine/AnalysisThread.h"
-#include "engine/AudioFormat.h"
-#include "engine/CaptureStore.h"
-#include "engine/Fft.h"
-#include "engine/KeyTable.h"
-#include "engine/NsdfPitch.h"
+#include "engine/core/AudioFormat.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/dsp/NsdfPitch.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/CaptureStore.h"
 
 namespace tonavise::bench {
 namespace {

@@ -6,9 +6,9 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/CaptureStore.h"
-#include "engine/RecordingStore.h"
-#include "engine/ScopeFeed.h"
+#include "engine/audiofile/ScopeFeed.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/RecordingStore.h"
 
 namespace tonavise {
 namespace {

@@ -16,10 +16,10 @@
 #include <vector>
 
 #include "BenchSupport.h"
-#include "engine/AnalysisThread.h"
-#include "engine/CaptureStore.h"
-#include "engine/Fft.h"
-#include "engine/KeyTable.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/CaptureStore.h"
 #include "render/PitchTrack.h"
 #include "render/ScopeRenderer.h"
 #include "render/WaveTrigger.h"

@@ -3,9 +3,9 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/ByteSource.h"
-#include "engine/Mp3Reader.h"
-#include "engine/Notifier.h"
+#include "engine/audiofile/ByteSource.h"
+#include "engine/audiofile/Mp3Reader.h"
+#include "engine/core/Notifier.h"
 
 namespace {
 class SilentNotifier final : public tonavise::Notifier {

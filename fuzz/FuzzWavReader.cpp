@@ -4,11 +4,11 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "engine/ByteSource.h"
-#include "engine/FileLoading.h"
-#include "engine/Notifier.h"
-#include "engine/ScopeFeed.h"
-#include "engine/WavReader.h"
+#include "engine/audiofile/ByteSource.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/audiofile/ScopeFeed.h"
+#include "engine/audiofile/WavReader.h"
+#include "engine/core/Notifier.h"
 
 namespace {
 class SilentNotifier final : public tonavise::Notifier {

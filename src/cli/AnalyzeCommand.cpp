@@ -3,13 +3,13 @@
 
 #include "cli/Commands.h"
 #include "cli/StreamNotifier.h"
-#include "engine/CaptureStore.h"
-#include "engine/ClipAnalysis.h"
-#include "engine/Fft.h"
-#include "engine/FileLoading.h"
-#include "engine/KeyTable.h"
-#include "engine/Notifier.h"
-#include "engine/PitchReading.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/core/Notifier.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/ClipAnalysis.h"
+#include "engine/live/PitchReading.h"
 
 namespace tonavise::cli {
 

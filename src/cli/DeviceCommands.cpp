@@ -2,7 +2,7 @@
 #include <ostream>
 
 #include "cli/Commands.h"
-#include "engine/SoundDevice.h"
+#include "engine/device/SoundDevice.h"
 
 namespace tonavise::cli {
 

@@ -16,12 +16,12 @@
 
 #include "cli/Commands.h"
 #include "cli/StreamNotifier.h"
-#include "engine/CaptureThread.h"
-#include "engine/LiveEngine.h"
-#include "engine/Notifier.h"
-#include "engine/PlayerThread.h"
-#include "engine/PracticeStream.h"
-#include "engine/RecordingStore.h"
+#include "engine/audiofile/PracticeStream.h"
+#include "engine/core/Notifier.h"
+#include "engine/live/CaptureThread.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/PlayerThread.h"
+#include "engine/live/RecordingStore.h"
 
 namespace tonavise::cli {
 

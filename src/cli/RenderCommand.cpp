@@ -9,12 +9,12 @@
 
 #include "cli/Commands.h"
 #include "cli/StreamNotifier.h"
-#include "engine/CaptureStore.h"
-#include "engine/ClipAnalysis.h"
-#include "engine/Fft.h"
-#include "engine/FileLoading.h"
-#include "engine/KeyTable.h"
-#include "engine/Notifier.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/core/Notifier.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/ClipAnalysis.h"
 #include "render/ScopeRenderer.h"
 #include "render/WaveTrigger.h"
 

@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "engine/AudioFormat.h"
-#include "engine/WavWriter.h"
+#include "engine/audiofile/WavWriter.h"
+#include "engine/core/AudioFormat.h"
 
 namespace tonavise::cli {
 

@@ -13,14 +13,14 @@
 
 #include "cli/Commands.h"
 #include "cli/StreamNotifier.h"
-#include "engine/LiveEngine.h"
-#include "engine/Metronome.h"
-#include "engine/Notifier.h"
-#include "engine/PitchReading.h"
-#include "engine/SignalBuffer.h"
-#include "engine/SignalThread.h"
-#include "engine/ThreadMessages.h"
-#include "engine/ToneThread.h"
+#include "engine/core/Notifier.h"
+#include "engine/device/SignalBuffer.h"
+#include "engine/dsp/Metronome.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/PitchReading.h"
+#include "engine/live/SignalThread.h"
+#include "engine/live/ThreadMessages.h"
+#include "engine/live/ToneThread.h"
 
 namespace tonavise::cli {
 

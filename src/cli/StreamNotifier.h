@@ -7,8 +7,8 @@
 #include <ostream>
 #include <string>
 
-#include "engine/LiveEngine.h"
-#include "engine/Notifier.h"
+#include "engine/core/Notifier.h"
+#include "engine/live/LiveEngine.h"
 
 namespace tonavise::cli {
 

@@ -5,7 +5,7 @@
 #include <iostream>
 
 #include "cli/Commands.h"
-#include "engine/SoundSystem.h"
+#include "engine/device/SoundSystem.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <QImage>
 
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 #include "render/SpectrumScope.h"
 
 namespace tonavise {

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <string>
 
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 #include "render/ScopeCanvas.h"
 
 namespace tonavise {

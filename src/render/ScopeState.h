@@ -9,8 +9,8 @@
 #include <array>
 #include <cstdint>
 
-#include "engine/CaptureStore.h"
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
 
 namespace tonavise {
 

@@ -5,7 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 
 namespace tonavise {
 

@@ -8,7 +8,7 @@
 #include <array>
 #include <span>
 
-#include "engine/AudioFormat.h"
+#include "engine/core/AudioFormat.h"
 #include "render/ScopeCanvas.h"
 #include "render/ScopeState.h"
 

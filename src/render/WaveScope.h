@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/AudioFormat.h"
+#include "engine/core/AudioFormat.h"
 #include "render/ScopeCanvas.h"
 #include "render/ScopeState.h"
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <mutex>
 
-#include "engine/CaptureStore.h"
+#include "engine/live/CaptureStore.h"
 
 namespace tonavise {
 

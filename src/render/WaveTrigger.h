@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <span>
 
-#include "engine/AudioFormat.h"
+#include "engine/core/AudioFormat.h"
 
 namespace tonavise {
 

@@ -5,7 +5,7 @@
 
 #include <QString>
 
-#include "engine/UiLanguage.h"
+#include "engine/core/UiLanguage.h"
 #include "ui/CapturerSettings.h"
 #include "ui/SignalSettings.h"
 

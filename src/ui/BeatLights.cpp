@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "engine/Metronome.h"
+#include "engine/dsp/Metronome.h"
 
 namespace tonavise::ui {
 

@@ -12,7 +12,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "engine/ToneThread.h"
+#include "engine/live/ToneThread.h"
 
 namespace tonavise::ui {
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "engine/MessageThread.h"
+#include "engine/live/MessageThread.h"
 
 namespace tonavise::ui {
 

@@ -11,7 +11,7 @@
 #include <optional>
 #include <string>
 
-#include "engine/RecordingStore.h"
+#include "engine/live/RecordingStore.h"
 
 class QFileDialog;
 class QWidget;

@@ -8,7 +8,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 
 namespace tonavise::ui {
 

@@ -16,7 +16,7 @@
 #include <QStringList>
 #include <functional>
 
-#include "engine/UiLanguage.h"
+#include "engine/core/UiLanguage.h"
 #include "ui/TunerReadout.h"
 
 namespace tonavise {

@@ -7,7 +7,7 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 
 namespace tonavise::ui {
 

@@ -10,7 +10,7 @@
 #include <QStringList>
 #include <memory>
 
-#include "engine/UiLanguage.h"
+#include "engine/core/UiLanguage.h"
 
 class QTranslator;
 

@@ -16,11 +16,11 @@
 #include <QToolBar>
 #include <algorithm>
 
-#include "engine/LiveEngine.h"
-#include "engine/Notifier.h"
-#include "engine/PlayerThread.h"
-#include "engine/PracticeStream.h"
-#include "engine/SoundDevice.h"
+#include "engine/audiofile/PracticeStream.h"
+#include "engine/core/Notifier.h"
+#include "engine/device/SoundDevice.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/PlayerThread.h"
 #include "ui/BeatLights.h"
 #include "ui/CommandIds.h"
 #include "ui/PlayerBar.h"

@@ -13,10 +13,10 @@
 #include <algorithm>
 #include <chrono>
 
-#include "engine/CaptureStore.h"
-#include "engine/MessageThread.h"
-#include "engine/ThreadMessages.h"
-#include "engine/ToneThread.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/MessageThread.h"
+#include "engine/live/ThreadMessages.h"
+#include "engine/live/ToneThread.h"
 #include "ui/DialogControls.h"
 #include "ui/DialogUnits.h"
 #include "ui/StepButtons.h"

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "engine/Metronome.h"
+#include "engine/dsp/Metronome.h"
 #include "ui/BeatLights.h"
 
 class QButtonGroup;

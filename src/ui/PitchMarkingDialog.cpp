@@ -2,7 +2,7 @@
 
 #include <QPushButton>
 
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 #include "ui/DialogUnits.h"
 #include "ui/KeyMarkList.h"
 

@@ -10,8 +10,8 @@
 #include <QMenu>
 #include <QPainter>
 
-#include "engine/KeyTable.h"
-#include "engine/Notifier.h"
+#include "engine/core/Notifier.h"
+#include "engine/dsp/KeyTable.h"
 
 namespace tonavise::ui {
 

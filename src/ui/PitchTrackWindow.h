@@ -15,7 +15,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/PitchReading.h"
+#include "engine/live/PitchReading.h"
 #include "render/PitchTrack.h"
 
 namespace tonavise {

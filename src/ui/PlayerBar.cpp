@@ -10,7 +10,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/PracticeStream.h"
+#include "engine/audiofile/PracticeStream.h"
 
 namespace tonavise::ui {
 

@@ -9,7 +9,7 @@
 #include <deque>
 #include <functional>
 
-#include "engine/Notifier.h"
+#include "engine/core/Notifier.h"
 
 namespace tonavise::ui {
 

@@ -3,7 +3,7 @@
 #include <QCoreApplication>
 #include <QFileDialog>
 
-#include "engine/Notifier.h"
+#include "engine/core/Notifier.h"
 #include "ui/CommandIds.h"
 #include "ui/ImageFiles.h"
 

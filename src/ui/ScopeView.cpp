@@ -13,11 +13,11 @@
 #include <cmath>
 #include <mutex>
 
-#include "engine/CaptureStore.h"
-#include "engine/KeyTable.h"
-#include "engine/PitchReading.h"
-#include "engine/RecordingStore.h"
-#include "engine/ToneThread.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/PitchReading.h"
+#include "engine/live/RecordingStore.h"
+#include "engine/live/ToneThread.h"
 #include "ui/CommandIds.h"
 #include "ui/FundamentalToneWindow.h"
 #include "ui/MetronomeDialog.h"

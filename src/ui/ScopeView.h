@@ -20,9 +20,9 @@
 #include <memory>
 #include <optional>
 
-#include "engine/AnalysisThread.h"
-#include "engine/LiveEngine.h"
-#include "engine/PlayerThread.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/PlayerThread.h"
 #include "render/ScopeRenderer.h"
 #include "render/ScopeState.h"
 #include "render/WaveTrigger.h"

@@ -21,7 +21,7 @@
 #include <memory>
 #include <thread>
 
-#include "engine/AutoResetEvent.h"
+#include "engine/core/AutoResetEvent.h"
 
 namespace tonavise::ui {
 

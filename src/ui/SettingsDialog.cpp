@@ -13,10 +13,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/CaptureStore.h"
-#include "engine/KeyTable.h"
-#include "engine/LiveEngine.h"
-#include "engine/RecordingStore.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/RecordingStore.h"
 #include "ui/BrowseFolderDialog.h"
 #include "ui/DialogUnits.h"
 #include "ui/ScopeCapture.h"

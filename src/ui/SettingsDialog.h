@@ -15,8 +15,8 @@
 #include <functional>
 #include <optional>
 
-#include "engine/DeviceListReader.h"
-#include "engine/SoundDevice.h"
+#include "engine/device/DeviceListReader.h"
+#include "engine/device/SoundDevice.h"
 #include "ui/AppContext.h"
 
 class QCheckBox;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/CaptureStore.h"
+#include "engine/live/CaptureStore.h"
 
 namespace tonavise::ui {
 

@@ -16,7 +16,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 
 class QSettings;
 

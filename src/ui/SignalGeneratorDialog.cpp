@@ -11,8 +11,8 @@
 #include <algorithm>
 #include <limits>
 
-#include "engine/Notifier.h"
-#include "engine/ThreadMessages.h"
+#include "engine/core/Notifier.h"
+#include "engine/live/ThreadMessages.h"
 #include "ui/DialogControls.h"
 #include "ui/DialogUnits.h"
 #include "ui/StepButtons.h"

@@ -21,8 +21,8 @@
 #include <mutex>
 #include <optional>
 
-#include "engine/SignalBuffer.h"
-#include "engine/SignalThread.h"
+#include "engine/device/SignalBuffer.h"
+#include "engine/live/SignalThread.h"
 #include "ui/AppContext.h"
 
 class QButtonGroup;

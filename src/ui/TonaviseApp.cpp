@@ -4,7 +4,7 @@
 #include <QGuiApplication>
 #include <QTranslator>
 
-#include "engine/SoundSystem.h"
+#include "engine/device/SoundSystem.h"
 #include "ui/AboutDialog.h"
 #include "ui/CommandIds.h"
 #include "ui/Language.h"

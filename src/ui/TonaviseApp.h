@@ -15,8 +15,8 @@
 #include <functional>
 #include <memory>
 
-#include "engine/DeviceListReader.h"
-#include "engine/LiveEngine.h"
+#include "engine/device/DeviceListReader.h"
+#include "engine/live/LiveEngine.h"
 #include "ui/AppContext.h"
 #include "ui/Commands.h"
 #include "ui/SettingsStore.h"

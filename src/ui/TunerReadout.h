@@ -10,7 +10,7 @@
 #include <array>
 #include <cstddef>
 
-#include "engine/PitchReading.h"
+#include "engine/live/PitchReading.h"
 
 namespace tonavise::ui {
 

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "cli/Commands.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/VirtualSound.h"
 
 namespace tonavise::cli {
 namespace {

@@ -8,11 +8,11 @@
 #include <thread>
 
 #include "TestSupport.h"
-#include "engine/AnalysisThread.h"
-#include "engine/CaptureStore.h"
-#include "engine/Fft.h"
-#include "engine/KeyTable.h"
-#include "engine/PitchReading.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/PitchReading.h"
 
 namespace tonavise {
 namespace {

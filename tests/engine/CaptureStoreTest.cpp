@@ -4,7 +4,7 @@
 #include <numeric>
 #include <vector>
 
-#include "engine/CaptureStore.h"
+#include "engine/live/CaptureStore.h"
 
 namespace tonavise {
 namespace {

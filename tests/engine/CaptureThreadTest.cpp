@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "DeviceTestSupport.h"
-#include "engine/AnalysisThread.h"
-#include "engine/CaptureStore.h"
-#include "engine/CaptureThread.h"
-#include "engine/LiveEngine.h"
-#include "engine/RecordingStore.h"
-#include "engine/ThreadMessages.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/VirtualSound.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/CaptureThread.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/RecordingStore.h"
+#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 namespace {

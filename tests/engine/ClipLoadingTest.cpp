@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "engine/CaptureStore.h"
-#include "engine/ClipAnalysis.h"
-#include "engine/Fft.h"
-#include "engine/FileLoading.h"
-#include "engine/KeyTable.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/ClipAnalysis.h"
 
 namespace tonavise {
 namespace {

@@ -11,11 +11,11 @@
 
 #include "DeviceTestSupport.h"
 #include "TestSupport.h"
-#include "engine/CaptureThread.h"
-#include "engine/LiveEngine.h"
-#include "engine/PlayerThread.h"
-#include "engine/ToneThread.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/VirtualSound.h"
+#include "engine/live/CaptureThread.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/PlayerThread.h"
+#include "engine/live/ToneThread.h"
 
 namespace tonavise {
 namespace {

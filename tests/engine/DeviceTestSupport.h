@@ -10,8 +10,8 @@
 #include <thread>
 #include <vector>
 
-#include "engine/MessageThread.h"
-#include "engine/Notifier.h"
+#include "engine/core/Notifier.h"
+#include "engine/live/MessageThread.h"
 
 namespace tonavise::test {
 

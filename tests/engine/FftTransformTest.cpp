@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/AudioFormat.h"
-#include "engine/Fft.h"
+#include "engine/core/AudioFormat.h"
+#include "engine/dsp/Fft.h"
 
 namespace tonavise {
 namespace {

@@ -2,10 +2,10 @@
 
 #include <vector>
 
-#include "engine/AudioFormat.h"
-#include "engine/Fft.h"
-#include "engine/Fundamental.h"
-#include "engine/KeyTable.h"
+#include "engine/core/AudioFormat.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/Fundamental.h"
+#include "engine/dsp/KeyTable.h"
 
 namespace tonavise {
 namespace {

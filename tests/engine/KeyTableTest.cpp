@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 
 namespace tonavise {
 namespace {

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "engine/SoundDevice.h"
+#include "engine/device/SoundDevice.h"
 
 namespace tonavise::test {
 

@@ -10,10 +10,10 @@
 #include <vector>
 
 #include "DeviceTestSupport.h"
-#include "engine/CaptureStore.h"
-#include "engine/CaptureThread.h"
-#include "engine/KeyTable.h"
-#include "engine/LiveEngine.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/CaptureThread.h"
+#include "engine/live/LiveEngine.h"
 
 namespace tonavise::test {
 

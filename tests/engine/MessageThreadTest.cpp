@@ -5,9 +5,9 @@
 #include <mutex>
 #include <vector>
 
-#include "engine/AnalysisThread.h"
-#include "engine/AutoResetEvent.h"
-#include "engine/MessageThread.h"
+#include "engine/core/AutoResetEvent.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/MessageThread.h"
 
 namespace tonavise {
 namespace {

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "engine/FileLoading.h"
-#include "engine/Mp3Reader.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/audiofile/Mp3Reader.h"
 
 namespace tonavise {
 namespace {

@@ -6,10 +6,10 @@
 #include <random>
 #include <vector>
 
-#include "engine/AudioFormat.h"
-#include "engine/KeyTable.h"
-#include "engine/NsdfPitch.h"
-#include "engine/PitchReading.h"
+#include "engine/core/AudioFormat.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/dsp/NsdfPitch.h"
+#include "engine/live/PitchReading.h"
 
 namespace tonavise {
 namespace {

@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "engine/CaptureStore.h"
-#include "engine/PlayerThread.h"
-#include "engine/ThreadMessages.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/VirtualSound.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/PlayerThread.h"
+#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 namespace {

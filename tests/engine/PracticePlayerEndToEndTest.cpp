@@ -20,8 +20,8 @@
 #include "LiveRig.h"
 #include "SoundServerSupport.h"
 #include "TestSupport.h"
-#include "engine/LiveEngine.h"
-#include "engine/PlayerThread.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/PlayerThread.h"
 
 namespace tonavise {
 namespace {

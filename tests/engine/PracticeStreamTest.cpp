@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "engine/PracticeStream.h"
+#include "engine/audiofile/PracticeStream.h"
 
 namespace tonavise {
 namespace {

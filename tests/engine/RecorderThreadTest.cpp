@@ -5,11 +5,11 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "engine/CaptureStore.h"
-#include "engine/RecorderThread.h"
-#include "engine/RecordingStore.h"
-#include "engine/ThreadMessages.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/VirtualSound.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/RecorderThread.h"
+#include "engine/live/RecordingStore.h"
+#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 namespace {

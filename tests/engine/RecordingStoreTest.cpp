@@ -7,9 +7,9 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "engine/CaptureStore.h"
-#include "engine/FileLoading.h"
-#include "engine/RecordingStore.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/RecordingStore.h"
 
 namespace tonavise {
 namespace {

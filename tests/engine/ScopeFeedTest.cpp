@@ -3,7 +3,7 @@
 #include <cstring>
 #include <vector>
 
-#include "engine/ScopeFeed.h"
+#include "engine/audiofile/ScopeFeed.h"
 
 namespace tonavise {
 namespace {

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "engine/SeqlockRing.h"
+#include "engine/core/SeqlockRing.h"
 
 namespace tonavise {
 namespace {

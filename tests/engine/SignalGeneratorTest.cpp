@@ -7,10 +7,10 @@
 #include <chrono>
 
 #include "DeviceTestSupport.h"
-#include "engine/SignalBuffer.h"
-#include "engine/SignalThread.h"
-#include "engine/ThreadMessages.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/SignalBuffer.h"
+#include "engine/device/VirtualSound.h"
+#include "engine/live/SignalThread.h"
+#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 namespace {

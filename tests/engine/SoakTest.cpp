@@ -15,17 +15,17 @@
 #include <vector>
 
 #include "TestSupport.h"
-#include "engine/AnalysisThread.h"
-#include "engine/CaptureStore.h"
-#include "engine/CaptureThread.h"
-#include "engine/Fft.h"
-#include "engine/KeyTable.h"
-#include "engine/LiveEngine.h"
-#include "engine/PlayerThread.h"
-#include "engine/RecorderThread.h"
-#include "engine/RecordingStore.h"
-#include "engine/ThreadMessages.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/VirtualSound.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/CaptureThread.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/PlayerThread.h"
+#include "engine/live/RecorderThread.h"
+#include "engine/live/RecordingStore.h"
+#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 namespace {

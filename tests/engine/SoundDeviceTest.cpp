@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "DeviceTestSupport.h"
-#include "engine/PortAudioSound.h"
-#include "engine/SoundDevice.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/PortAudioSound.h"
+#include "engine/device/SoundDevice.h"
+#include "engine/device/VirtualSound.h"
 
 namespace tonavise {
 namespace {

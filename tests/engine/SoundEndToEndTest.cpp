@@ -19,14 +19,14 @@
 #include "LiveRig.h"
 #include "SoundServerSupport.h"
 #include "TestSupport.h"
-#include "engine/Metronome.h"
-#include "engine/PlayerThread.h"
-#include "engine/PortAudioSound.h"
-#include "engine/RecordingStore.h"
-#include "engine/SignalBuffer.h"
-#include "engine/SignalThread.h"
-#include "engine/ThreadMessages.h"
-#include "engine/ToneThread.h"
+#include "engine/device/PortAudioSound.h"
+#include "engine/device/SignalBuffer.h"
+#include "engine/dsp/Metronome.h"
+#include "engine/live/PlayerThread.h"
+#include "engine/live/RecordingStore.h"
+#include "engine/live/SignalThread.h"
+#include "engine/live/ThreadMessages.h"
+#include "engine/live/ToneThread.h"
 
 namespace tonavise {
 namespace {

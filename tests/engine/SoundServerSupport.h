@@ -9,9 +9,9 @@
 #include <memory>
 #include <string>
 
-#include "engine/PortAudioSound.h"
-#include "engine/PulseSound.h"
-#include "engine/SoundSystem.h"
+#include "engine/device/PortAudioSound.h"
+#include "engine/device/PulseSound.h"
+#include "engine/device/SoundSystem.h"
 
 namespace tonavise::test {
 

@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/AudioFormat.h"
-#include "engine/Notifier.h"
+#include "engine/core/AudioFormat.h"
+#include "engine/core/Notifier.h"
 
 namespace tonavise::test {
 

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "DeviceTestSupport.h"
-#include "engine/CaptureStore.h"
-#include "engine/KeyTable.h"
-#include "engine/Metronome.h"
-#include "engine/ThreadMessages.h"
-#include "engine/ToneThread.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/VirtualSound.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/dsp/Metronome.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/ThreadMessages.h"
+#include "engine/live/ToneThread.h"
 
 namespace tonavise {
 namespace {

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "TestSupport.h"
-#include "engine/FileLoading.h"
-#include "engine/WavReader.h"
-#include "engine/WavWriter.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/audiofile/WavReader.h"
+#include "engine/audiofile/WavWriter.h"
 
 namespace tonavise {
 namespace {

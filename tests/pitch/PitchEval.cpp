@@ -29,14 +29,14 @@
 #include <string>
 #include <vector>
 
-#include "engine/AudioFormat.h"
-#include "engine/CaptureStore.h"
-#include "engine/ClipAnalysis.h"
-#include "engine/Fft.h"
-#include "engine/FileLoading.h"
-#include "engine/KeyTable.h"
-#include "engine/LoadedClip.h"
-#include "engine/Notifier.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/audiofile/LoadedClip.h"
+#include "engine/core/AudioFormat.h"
+#include "engine/core/Notifier.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/ClipAnalysis.h"
 
 namespace tonavise::eval {
 namespace {

@@ -3,7 +3,7 @@
 #include <QImage>
 
 #include "GoldenSupport.h"
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 #include "render/PitchScale.h"
 
 namespace tonavise {

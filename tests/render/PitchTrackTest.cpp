@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "GoldenSupport.h"
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 #include "render/PitchTrack.h"
 
 namespace tonavise {

@@ -6,8 +6,8 @@
 #include <memory>
 
 #include "GoldenSupport.h"
-#include "engine/CaptureStore.h"
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/CaptureStore.h"
 #include "render/PitchScale.h"
 #include "render/ScopeRenderer.h"
 

@@ -5,7 +5,7 @@
 #include <cmath>
 
 #include "GoldenSupport.h"
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 #include "render/SpectrumScope.h"
 
 namespace tonavise {

@@ -10,7 +10,7 @@
 #include "GoldenSupport.h"
 #include "TestSupport.h"
 #include "cli/Commands.h"
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 #include "render/PitchTrack.h"
 
 namespace tonavise {

@@ -3,7 +3,7 @@
 #include <QImage>
 
 #include "GoldenSupport.h"
-#include "engine/CaptureStore.h"
+#include "engine/live/CaptureStore.h"
 #include "render/WaveScope.h"
 
 namespace tonavise {

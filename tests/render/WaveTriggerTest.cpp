@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "engine/CaptureStore.h"
+#include "engine/live/CaptureStore.h"
 #include "render/WaveTrigger.h"
 
 namespace tonavise {

@@ -10,7 +10,7 @@
 #include <QTimer>
 
 #include "UiTestSupport.h"
-#include "engine/VirtualSound.h"
+#include "engine/device/VirtualSound.h"
 #include "ui/AboutDialog.h"
 #include "ui/CommandIds.h"
 #include "ui/MainWindow.h"

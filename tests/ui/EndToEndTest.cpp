@@ -36,11 +36,11 @@
 #include <string>
 
 #include "UiTestSupport.h"
-#include "engine/KeyTable.h"
-#include "engine/SoundDevice.h"
-#include "engine/ThreadMessages.h"
-#include "engine/ToneThread.h"
-#include "engine/WavWriter.h"
+#include "engine/audiofile/WavWriter.h"
+#include "engine/device/SoundDevice.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/ThreadMessages.h"
+#include "engine/live/ToneThread.h"
 #include "ui/CommandIds.h"
 #include "ui/FundamentalToneWindow.h"
 #include "ui/MainWindow.h"

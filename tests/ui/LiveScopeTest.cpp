@@ -13,10 +13,10 @@
 #include <numbers>
 
 #include "UiTestSupport.h"
-#include "engine/CaptureThread.h"
-#include "engine/RecorderThread.h"
-#include "engine/ToneThread.h"
-#include "engine/WavWriter.h"
+#include "engine/audiofile/WavWriter.h"
+#include "engine/live/CaptureThread.h"
+#include "engine/live/RecorderThread.h"
+#include "engine/live/ToneThread.h"
 #include "ui/CommandIds.h"
 #include "ui/FundamentalToneWindow.h"
 #include "ui/MainWindow.h"

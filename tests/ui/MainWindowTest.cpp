@@ -13,9 +13,9 @@
 #include <algorithm>
 
 #include "UiTestSupport.h"
-#include "engine/PlayerThread.h"
-#include "engine/ThreadMessages.h"
-#include "engine/WavWriter.h"
+#include "engine/audiofile/WavWriter.h"
+#include "engine/live/PlayerThread.h"
+#include "engine/live/ThreadMessages.h"
 #include "ui/CommandIds.h"
 #include "ui/MainWindow.h"
 #include "ui/PlayerBar.h"

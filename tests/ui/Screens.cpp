@@ -21,9 +21,9 @@
 #include <cstdio>
 
 #include "UiTestSupport.h"
-#include "engine/ToneThread.h"
-#include "engine/VirtualSound.h"
-#include "engine/WavWriter.h"
+#include "engine/audiofile/WavWriter.h"
+#include "engine/device/VirtualSound.h"
+#include "engine/live/ToneThread.h"
 #include "ui/AboutDialog.h"
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"

@@ -14,8 +14,8 @@
 #include <QTimer>
 
 #include "UiTestSupport.h"
-#include "engine/ThreadMessages.h"
-#include "engine/ToneThread.h"
+#include "engine/live/ThreadMessages.h"
+#include "engine/live/ToneThread.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/MainWindow.h"

@@ -5,7 +5,7 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
-#include "engine/AnalysisThread.h"
+#include "engine/live/AnalysisThread.h"
 #include "ui/CommandIds.h"
 #include "ui/FundamentalToneWindow.h"
 #include "ui/MainWindow.h"

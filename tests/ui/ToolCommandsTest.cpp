@@ -11,12 +11,12 @@
 #include <chrono>
 
 #include "UiTestSupport.h"
-#include "engine/CaptureThread.h"
-#include "engine/PlayerThread.h"
-#include "engine/RecorderThread.h"
-#include "engine/ThreadMessages.h"
-#include "engine/ToneThread.h"
-#include "engine/WavWriter.h"
+#include "engine/audiofile/WavWriter.h"
+#include "engine/live/CaptureThread.h"
+#include "engine/live/PlayerThread.h"
+#include "engine/live/RecorderThread.h"
+#include "engine/live/ThreadMessages.h"
+#include "engine/live/ToneThread.h"
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainWindow.h"

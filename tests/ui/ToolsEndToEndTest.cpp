@@ -20,11 +20,11 @@
 #include <numbers>
 
 #include "UiTestSupport.h"
-#include "engine/ClipAnalysis.h"
-#include "engine/FileLoading.h"
-#include "engine/PlayerThread.h"
-#include "engine/RecorderThread.h"
-#include "engine/WavWriter.h"
+#include "engine/audiofile/FileLoading.h"
+#include "engine/audiofile/WavWriter.h"
+#include "engine/live/ClipAnalysis.h"
+#include "engine/live/PlayerThread.h"
+#include "engine/live/RecorderThread.h"
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainWindow.h"

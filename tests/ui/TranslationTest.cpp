@@ -17,7 +17,7 @@
 #include <map>
 
 #include "UiTestSupport.h"
-#include "engine/Notifier.h"
+#include "engine/core/Notifier.h"
 #include "ui/CommandIds.h"
 #include "ui/Commands.h"
 #include "ui/Language.h"

@@ -7,7 +7,7 @@
 #include <QTest>
 
 #include "UiTestSupport.h"
-#include "engine/KeyTable.h"
+#include "engine/dsp/KeyTable.h"
 #include "ui/CommandIds.h"
 #include "ui/FundamentalToneWindow.h"
 #include "ui/MainWindow.h"

@@ -1,0 +1,686 @@
+#include "engine/device/SoundDevice.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <limits>
+#include <thread>
+
+#include "engine/core/Notifier.h"
+#include "engine/live/MessageThread.h"
+
+namespace tonavise {
+
+std::string_view DeviceResultText(DeviceResult code) {
+    switch (code) {
+        case kDeviceOk:
+            return "No error.";
+        case kDeviceError:
+            return "An unspecified error occurred in the sound device.";
+        case kDeviceAlreadyOpen:
+            return "The sound device is already open.";
+        case kDeviceNotOpen:
+            return "The sound device is not open.";
+        case kDeviceNoDriver:
+            return "No sound device is available.";
+        case kDeviceInvalidParam:
+            return "An invalid parameter was passed to the sound device.";
+        case kDeviceBadFormat:
+            return "The sound device does not support this wave format.";
+        case kDeviceStillPlaying:
+            return "The buffer is still queued in the sound device.";
+        case kDeviceUnprepared:
+            return "The buffer has not been prepared.";
+        case kDeviceStreamEnded:
+            return "The sound system ended the sound stream.";
+        case kDeviceNoSound:
+            return "The sound device stopped moving sound.";
+        default:
+            return "Unknown sound device error.";
+    }
+}
+
+void WaveHeader::Describe(void* buffer, uint32_t length) {
+    data = static_cast<uint8_t*>(buffer);
+    bufferLength = length;
+    bytesRecorded.store(0, std::memory_order_relaxed);
+    user = 0;
+    flags.store(0, std::memory_order_relaxed);
+}
+
+const uint8_t* SharedPlayData::BeginRead() noexcept {
+    // acq_rel: the acquire sees the copy the writer published; the reading flag is set in the
+    // same step as the index is taken, so the writer knows which copy may be in use.
+    const uint32_t s = state_.fetch_or(kReading, std::memory_order_acq_rel);
+    return copies_[s & kPublished];
+}
+
+void SharedPlayData::EndRead() noexcept {
+    state_.fetch_and(~kReading, std::memory_order_release);
+    readsEnded_.fetch_add(1, std::memory_order_release);
+}
+
+uint8_t* SharedPlayData::WriteCopy() {
+    if (readMayHoldBack_) {
+        // A read was in progress when the other copy was published: it may still be reading
+        // this one. It ends within one callback's copy.
+        while ((state_.load(std::memory_order_acquire) & kReading) != 0 &&
+               readsEnded_.load(std::memory_order_acquire) == readsEndedAtPublish_) {
+            std::this_thread::sleep_for(std::chrono::microseconds(100));
+        }
+        readMayHoldBack_ = false;
+    }
+    return copies_[1 - (state_.load(std::memory_order_acquire) & kPublished)];
+}
+
+void SharedPlayData::Publish() {
+    const uint32_t s = state_.fetch_xor(kPublished, std::memory_order_acq_rel);
+    readMayHoldBack_ = (s & kReading) != 0;
+    readsEndedAtPublish_ = readsEnded_.load(std::memory_order_acquire);
+}
+
+const uint8_t* SharedPlayData::Published() const {
+    return copies_[state_.load(std::memory_order_acquire) & kPublished];
+}
+
+double SteadySeconds() {
+    using namespace std::chrono;
+    return duration<double>(steady_clock::now().time_since_epoch()).count();
+}
+
+WaveDevice::WaveDevice(DeviceDirection direction) : direction_(direction) {}
+
+WaveDevice::~WaveDevice() = default;
+
+namespace {
+
+bool SupportedFormat(const WaveFormat& f) {
+    return f.formatTag == kFormatPcm && (f.channels == 1 || f.channels == 2) &&
+           (f.bitsPerSample == 8 || f.bitsPerSample == 16) && f.samplesPerSec >= 1000 &&
+           f.samplesPerSec <= 192000 && f.blockAlign == f.channels * f.bitsPerSample / 8 &&
+           f.avgBytesPerSec == f.samplesPerSec * f.blockAlign;
+}
+
+}  // namespace
+
+DeviceResult WaveDevice::Open(const WaveFormat& format, MessageThread& owner) {
+    if (IsOpen()) {
+        return kDeviceAlreadyOpen;
+    }
+    if (!SupportedFormat(format)) {
+        return kDeviceBadFormat;
+    }
+    format_ = format;
+    running_.store(false, std::memory_order_relaxed);
+    paused_.store(false, std::memory_order_relaxed);
+    startHeld_ = false;
+    delivered_.store(0, std::memory_order_relaxed);
+    head_.store(0, std::memory_order_relaxed);
+    tail_.store(0, std::memory_order_relaxed);
+    frontOffset_.store(0, std::memory_order_relaxed);
+    processedBytes_.store(0, std::memory_order_relaxed);
+    droppedFrames_.store(0, std::memory_order_relaxed);
+    overruns_.store(0, std::memory_order_relaxed);
+    unheard_.store(false, std::memory_order_relaxed);
+    playedOut_.store(false, std::memory_order_relaxed);
+    failure_.store(kDeviceOk, std::memory_order_relaxed);
+    failureDelivered_.store(false, std::memory_order_relaxed);
+    records_.Clear();
+    owner_.store(&owner, std::memory_order_release);
+    const DeviceResult result = BackendOpen(format);
+    if (result != kDeviceOk) {
+        owner_.store(nullptr, std::memory_order_release);
+        return result;
+    }
+    open_.store(true, std::memory_order_release);
+    owner.addCompletionSource(*this);
+    BackendNotify();
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Close() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    Reset();
+    PostUndelivered();
+    if (MessageThread* owner = owner_.load(std::memory_order_acquire)) {
+        owner->removeCompletionSource(*this);
+    }
+    BackendClose();
+    open_.store(false, std::memory_order_release);
+    owner_.store(nullptr, std::memory_order_release);
+    BackendNotify();
+    return kDeviceOk;
+}
+
+// The device leaves its owner's sources: completions its worker has not taken yet go into the
+// owner's queue, so every buffer still gets its one completion.
+void WaveDevice::PostUndelivered() {
+    MessageThread* owner = owner_.load(std::memory_order_acquire);
+    Message message;
+    while (TakeCompletion(message, std::numeric_limits<uint64_t>::max())) {
+        if (owner != nullptr && (message.id == MM_WIM_DATA || message.id == MM_WOM_DONE)) {
+            owner->post(message.id, std::move(message.argument));
+        }
+    }
+}
+
+DeviceResult WaveDevice::Prepare(WaveHeader& header) {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (header.data == nullptr || header.bufferLength == 0) {
+        return kDeviceInvalidParam;
+    }
+    header.flags.fetch_or(kHeaderPrepared, std::memory_order_relaxed);
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Unprepare(WaveHeader& header) {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (header.flags.load(std::memory_order_relaxed) & kHeaderInQueue) {
+        return kDeviceStillPlaying;
+    }
+    header.flags.fetch_and(~kHeaderPrepared, std::memory_order_relaxed);
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Queue(WaveHeader& header) {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    const uint32_t f = header.flags.load(std::memory_order_relaxed);
+    if ((f & kHeaderPrepared) == 0) {
+        return kDeviceUnprepared;
+    }
+    if (f & kHeaderInQueue) {
+        return kDeviceStillPlaying;
+    }
+    const std::size_t tail = tail_.load(std::memory_order_relaxed);
+    if (tail - delivered_.load(std::memory_order_acquire) >= kQueueCapacity) {
+        return kDeviceError;
+    }
+    header.bytesRecorded.store(0, std::memory_order_relaxed);
+    header.flags.store((f & ~kHeaderDone) | kHeaderInQueue, std::memory_order_relaxed);
+    ring_[tail % kQueueCapacity].store(&header, std::memory_order_relaxed);
+    // release: the header, its flags and (output) its data are visible to the audio thread.
+    tail_.store(tail + 1, std::memory_order_release);
+    DeviceResult result = kDeviceOk;
+    if (direction_ == DeviceDirection::Output) {
+        result = StartIfIdle();
+    }
+    BackendNotify();
+    return result;
+}
+
+DeviceResult WaveDevice::StartIfIdle() {
+    if (IsRunning() || paused_.load(std::memory_order_relaxed) || startHeld_) {
+        return kDeviceOk;
+    }
+    watchedCallbacks_.store(callbacks_.load(std::memory_order_relaxed), std::memory_order_relaxed);
+    watchedSince_.store(SteadySeconds(), std::memory_order_relaxed);
+    startedAt_.store(SteadySeconds(), std::memory_order_relaxed);
+    const DeviceResult result = BackendStart();
+    if (result == kDeviceOk) {
+        running_.store(true, std::memory_order_release);
+    }
+    return result;
+}
+
+DeviceResult WaveDevice::HoldStart() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (direction_ != DeviceDirection::Output) {
+        return kDeviceInvalidParam;
+    }
+    startHeld_ = true;
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Start() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    DeviceResult result = kDeviceOk;
+    if (direction_ == DeviceDirection::Input) {
+        result = StartIfIdle();
+    } else {
+        startHeld_ = false;
+        if (QueuedCount() > 0) {
+            result = StartIfIdle();
+        }
+    }
+    BackendNotify();
+    return result;
+}
+
+DeviceResult WaveDevice::Reset() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (IsRunning()) {
+        BackendStop();
+        running_.store(false, std::memory_order_release);
+    }
+    DrainQueue();
+    paused_.store(false, std::memory_order_relaxed);
+    processedBytes_.store(0, std::memory_order_relaxed);
+    unheard_.store(false, std::memory_order_relaxed);
+    playedOut_.store(false, std::memory_order_relaxed);
+    records_.Clear();
+    WakeOwner();
+    BackendNotify();
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Pause() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (direction_ != DeviceDirection::Output) {
+        return kDeviceInvalidParam;
+    }
+    paused_.store(true, std::memory_order_relaxed);
+    BackendNotify();
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Restart() {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (direction_ != DeviceDirection::Output) {
+        return kDeviceInvalidParam;
+    }
+    paused_.store(false, std::memory_order_relaxed);
+    DeviceResult result = kDeviceOk;
+    if (QueuedCount() > 0) {
+        result = StartIfIdle();
+    }
+    BackendNotify();
+    return result;
+}
+
+int WaveDevice::QueuedCount() const {
+    return static_cast<int>(tail_.load(std::memory_order_acquire) -
+                            head_.load(std::memory_order_acquire));
+}
+
+std::string WaveDevice::ErrorText(DeviceResult code) const {
+    return std::string(DeviceResultText(code));
+}
+
+// The audio thread is stopped: every queued buffer comes back done; the owner's worker
+// delivers their completions.
+void WaveDevice::DrainQueue() {
+    const std::size_t tail = tail_.load(std::memory_order_acquire);
+    std::size_t head = head_.load(std::memory_order_relaxed);
+    bool first = true;
+    while (head != tail) {
+        WaveHeader* header = ring_[head % kQueueCapacity].load(std::memory_order_relaxed);
+        const std::size_t filled = first ? frontOffset_.load(std::memory_order_relaxed) : 0;
+        header->bytesRecorded.store(
+            direction_ == DeviceDirection::Input ? static_cast<uint32_t>(filled) : 0,
+            std::memory_order_relaxed);
+        header->flags.fetch_and(~kHeaderInQueue, std::memory_order_relaxed);
+        header->flags.fetch_or(kHeaderDone, std::memory_order_release);
+        stamps_[head % kQueueCapacity].store(OwnerStamp(), std::memory_order_relaxed);
+        ++head;
+        head_.store(head, std::memory_order_release);
+        first = false;
+    }
+    frontOffset_.store(0, std::memory_order_relaxed);
+}
+
+bool WaveDevice::TakeCompletion(Message& message, uint64_t handledPosts) {
+    std::size_t d = delivered_.load(std::memory_order_acquire);
+    // acquire on head: pairs with the release that finished the buffer, so its flags and data
+    // are complete when the owner handles the message.
+    while (d != head_.load(std::memory_order_acquire)) {
+        if (stamps_[d % kQueueCapacity].load(std::memory_order_relaxed) > handledPosts) {
+            return false;  // messages posted before it come first
+        }
+        WaveHeader* header = ring_[d % kQueueCapacity].load(std::memory_order_relaxed);
+        if (delivered_.compare_exchange_weak(
+                d, d + 1, std::memory_order_acq_rel, std::memory_order_acquire)) {
+            message.id = direction_ == DeviceDirection::Input ? MM_WIM_DATA : MM_WOM_DONE;
+            message.argument = BufferDone{this, header};
+            return true;
+        }
+    }
+    if (playedOut_.load(std::memory_order_acquire) &&
+        playedOutStamp_.load(std::memory_order_relaxed) <= handledPosts &&
+        playedOut_.exchange(false, std::memory_order_acq_rel)) {
+        message.id = MM_WOM_PLAYED_OUT;
+        message.argument = BufferDone{this, nullptr};
+        return true;
+    }
+    if (failure_.load(std::memory_order_acquire) != kDeviceOk &&
+        !failureDelivered_.exchange(true, std::memory_order_acq_rel)) {
+        message.id = MM_DEVICE_FAILED;
+        message.argument = BufferDone{this, nullptr};
+        return true;
+    }
+    return false;
+}
+
+void WaveDevice::CheckAlive(double steadyNow) {
+    const double stall = BackendStallSeconds();
+    if (stall <= 0 || !IsRunning() || FailureCode() != kDeviceOk) {
+        return;
+    }
+    const uint64_t count = callbacks_.load(std::memory_order_relaxed);
+    if (count != watchedCallbacks_.load(std::memory_order_relaxed)) {
+        watchedCallbacks_.store(count, std::memory_order_relaxed);
+        watchedSince_.store(steadyNow, std::memory_order_relaxed);
+        return;
+    }
+    // A new stream may be held by the sound system for a second or more after its first
+    // callbacks (the server fills its buffer, then starts): only after that is a gap a stall.
+    if (steadyNow - startedAt_.load(std::memory_order_relaxed) <
+        std::max(stall, BackendFirstSoundSeconds())) {
+        return;
+    }
+    if (steadyNow - watchedSince_.load(std::memory_order_relaxed) > stall) {
+        ReportFailure(kDeviceNoSound);
+    }
+}
+
+void WaveDevice::ReportFailure(DeviceResult code) noexcept {
+    DeviceResult none = kDeviceOk;
+    if (failure_.compare_exchange_strong(none, code, std::memory_order_acq_rel)) {
+        WakeOwner();
+    }
+}
+
+uint64_t WaveDevice::OwnerStamp() const noexcept {
+    const MessageThread* owner = owner_.load(std::memory_order_acquire);
+    return owner != nullptr ? owner->postStamp() : 0;
+}
+
+void WaveDevice::WakeOwner() noexcept {
+    if (MessageThread* owner = owner_.load(std::memory_order_acquire)) {
+        owner->wake();
+    }
+}
+
+WaveHeader* WaveDevice::Front() const {
+    const std::size_t head = head_.load(std::memory_order_relaxed);
+    // acquire: pairs with the release in Queue(), so the slot and the header are complete.
+    if (head == tail_.load(std::memory_order_acquire)) {
+        return nullptr;
+    }
+    return ring_[head % kQueueCapacity].load(std::memory_order_relaxed);
+}
+
+std::size_t WaveDevice::FrontBytesRemaining() const {
+    const WaveHeader* header = Front();
+    if (header == nullptr) {
+        return 0;
+    }
+    return header->bufferLength - frontOffset_.load(std::memory_order_relaxed);
+}
+
+std::size_t WaveDevice::QueuedBytesRemaining() const {
+    const std::size_t tail = tail_.load(std::memory_order_acquire);
+    std::size_t bytes = 0;
+    for (std::size_t i = head_.load(std::memory_order_relaxed); i != tail; ++i) {
+        bytes += ring_[i % kQueueCapacity].load(std::memory_order_relaxed)->bufferLength;
+    }
+    return bytes == 0 ? 0 : bytes - frontOffset_.load(std::memory_order_relaxed);
+}
+
+void WaveDevice::PopAndComplete(WaveHeader* header, uint32_t bytes) {
+    header->bytesRecorded.store(bytes, std::memory_order_relaxed);
+    frontOffset_.store(0, std::memory_order_relaxed);
+    header->flags.fetch_and(~kHeaderInQueue, std::memory_order_relaxed);
+    // release: the captured data and bytesRecorded are visible to whoever sees the done flag.
+    header->flags.fetch_or(kHeaderDone, std::memory_order_release);
+    const std::size_t head = head_.load(std::memory_order_relaxed);
+    stamps_[head % kQueueCapacity].store(OwnerStamp(), std::memory_order_relaxed);
+    // release: the owner's worker, which acquires head, finds the header finished.
+    head_.store(head + 1, std::memory_order_release);
+    WakeOwner();
+}
+
+void WaveDevice::ProcessInput(const uint8_t* in, std::size_t bytes, double adcSteady) {
+    callbacks_.fetch_add(1, std::memory_order_relaxed);
+    const double bytesPerSecond = format_.avgBytesPerSec;
+    std::size_t done = 0;
+    while (done < bytes) {
+        WaveHeader* header = Front();
+        if (header == nullptr) {
+            droppedFrames_.fetch_add((bytes - done) / format_.blockAlign,
+                                     std::memory_order_relaxed);
+            break;
+        }
+        const std::size_t offset = frontOffset_.load(std::memory_order_relaxed);
+        const std::size_t n = std::min(bytes - done, header->bufferLength - offset);
+        if (offset == 0) {
+            header->timeStamp.store(adcSteady + static_cast<double>(done) / bytesPerSecond,
+                                    std::memory_order_relaxed);
+        }
+        std::memcpy(header->data + offset, in + done, n);
+        done += n;
+        if (offset + n == header->bufferLength) {
+            PopAndComplete(header, header->bufferLength);
+        } else {
+            frontOffset_.store(offset + n, std::memory_order_relaxed);
+        }
+    }
+    processedBytes_.fetch_add(static_cast<int64_t>(done), std::memory_order_relaxed);
+}
+
+void WaveDevice::ProcessOutput(
+    uint8_t* out, std::size_t bytes, double dacTime, double dacSteady, double nowTime) {
+    callbacks_.fetch_add(1, std::memory_order_relaxed);
+    const uint8_t silence = format_.bitsPerSample == 8 ? 0x80 : 0x00;
+    const int64_t start = processedBytes_.load(std::memory_order_relaxed);
+    if (paused_.load(std::memory_order_relaxed)) {
+        std::memset(out, silence, bytes);
+        records_.Push({dacTime, start, 0});
+        return;
+    }
+    const double bytesPerSecond = format_.avgBytesPerSec;
+    std::size_t done = 0;
+    while (done < bytes) {
+        WaveHeader* header = Front();
+        if (header == nullptr) {
+            break;
+        }
+        const std::size_t offset = frontOffset_.load(std::memory_order_relaxed);
+        const std::size_t n = std::min(bytes - done, header->bufferLength - offset);
+        if (offset == 0) {
+            header->timeStamp.store(dacSteady + static_cast<double>(done) / bytesPerSecond,
+                                    std::memory_order_relaxed);
+        }
+        if (SharedPlayData* shared = header->shared) {
+            std::memcpy(out + done, shared->BeginRead() + offset, n);
+            shared->EndRead();
+        } else {
+            std::memcpy(out + done, header->data + offset, n);
+        }
+        done += n;
+        if (offset + n == header->bufferLength) {
+            PopAndComplete(header, 0);
+        } else {
+            frontOffset_.store(offset + n, std::memory_order_relaxed);
+        }
+    }
+    if (done < bytes) {
+        std::memset(out + done, silence, bytes - done);
+    }
+    processedBytes_.store(start + static_cast<int64_t>(done), std::memory_order_relaxed);
+    records_.Push({dacTime, start, static_cast<int64_t>(done)});
+    if (done > 0) {
+        // A played-out report not yet taken is stale now: more sound follows it.
+        playedOut_.store(false, std::memory_order_relaxed);
+        soundEnd_.store(dacTime + static_cast<double>(done) / bytesPerSecond,
+                        std::memory_order_relaxed);
+        unheard_.store(true, std::memory_order_relaxed);
+    }
+    // Once nothing is queued and the last byte handed over has reached the output, the owner
+    // may close the stream without cutting what the sound system still held.
+    if (unheard_.load(std::memory_order_relaxed) && Front() == nullptr &&
+        nowTime >= soundEnd_.load(std::memory_order_relaxed)) {
+        unheard_.store(false, std::memory_order_relaxed);
+        playedOutStamp_.store(OwnerStamp(), std::memory_order_relaxed);
+        playedOut_.store(true, std::memory_order_release);
+        WakeOwner();
+    }
+}
+
+int64_t WaveDevice::Position() const {
+    if (!IsOpen()) {
+        return 0;
+    }
+    if (direction_ == DeviceDirection::Input) {
+        return processedBytes_.load(std::memory_order_relaxed);
+    }
+    if (!IsRunning()) {
+        return 0;
+    }
+    const double now = BackendStreamTime();
+    const auto records = records_.Read();
+    if (records.empty()) {
+        return 0;
+    }
+    // The newest record that has begun to sound; before the oldest kept one nothing is known
+    // beyond its start.
+    int64_t played = records[records.size() - 1].startByte;
+    for (std::size_t age = 0; age < records.size(); ++age) {
+        const PositionRecord& r = records[age];
+        if (r.dacTime <= now) {
+            const double elapsed = (now - r.dacTime) * format_.avgBytesPerSec;
+            played = r.startByte + std::min<int64_t>(r.byteCount, std::llround(elapsed));
+            break;
+        }
+    }
+    return played - played % format_.blockAlign;
+}
+
+std::string_view StreamName(StreamRole role) {
+    switch (role) {
+        case StreamRole::Microphone:
+            return "Tonavise \u2014 microphone";
+        case StreamRole::ReferenceTone:
+            // The same stream sounds the metronome.
+            return "Tonavise \u2014 reference tone and metronome";
+        case StreamRole::Player:
+            return "Tonavise \u2014 player";
+        case StreamRole::Recorder:
+            return "Tonavise \u2014 recorder";
+        case StreamRole::SignalGenerator:
+            return "Tonavise \u2014 signal generator";
+    }
+    return "Tonavise";
+}
+
+namespace {
+
+std::size_t DirectionIndex(DeviceDirection direction) {
+    return direction == DeviceDirection::Input ? 0 : 1;
+}
+
+}  // namespace
+
+void DeviceFactory::ChooseDevice(DeviceDirection direction, std::string name) {
+    const std::lock_guard lock(mutex_);
+    chosen_[DirectionIndex(direction)] = std::move(name);
+    missing_[DirectionIndex(direction)].clear();
+}
+
+std::string DeviceFactory::ChosenDevice(DeviceDirection direction) const {
+    const std::lock_guard lock(mutex_);
+    return chosen_[DirectionIndex(direction)];
+}
+
+std::string DeviceFactory::MissingDevice(DeviceDirection direction) const {
+    const std::lock_guard lock(mutex_);
+    return missing_[DirectionIndex(direction)];
+}
+
+void DeviceFactory::NoteMissing(DeviceDirection direction, const std::string& name) {
+    const std::lock_guard lock(mutex_);
+    missing_[DirectionIndex(direction)] = name;
+}
+
+void DeviceFactory::NoteDescription(const std::string& name, const std::string& description) {
+    if (name.empty() || description.empty()) {
+        return;
+    }
+    const std::lock_guard lock(mutex_);
+    for (auto& [known, text] : descriptions_) {
+        if (known == name) {
+            text = description;
+            return;
+        }
+    }
+    descriptions_.emplace_back(name, description);
+}
+
+std::string DeviceFactory::Description(const std::string& name) const {
+    const std::lock_guard lock(mutex_);
+    for (const auto& [known, text] : descriptions_) {
+        if (known == name) {
+            return text;
+        }
+    }
+    return name;
+}
+
+void DeviceFactory::NoteOpened(DeviceDirection direction, const std::string& description) {
+    const std::lock_guard lock(mutex_);
+    opened_[DirectionIndex(direction)] = description;
+}
+
+std::string DeviceFactory::OpenedDescription(DeviceDirection direction) const {
+    const std::lock_guard lock(mutex_);
+    return opened_[DirectionIndex(direction)];
+}
+
+// A back end that lists no devices (it opens only the system's defaults) never has a chosen
+// one: false, so that nothing waits for it to come back.
+bool DeviceFactory::IsPresent(DeviceDirection direction, const std::string& name) {
+    const std::vector<SoundDeviceInfo> list = Devices(direction);
+    return std::any_of(
+        list.begin(), list.end(), [&](const SoundDeviceInfo& d) { return d.name == name; });
+}
+
+bool DeviceFactory::ChosenIsGone(DeviceDirection direction) {
+    const std::string chosen = ChosenDevice(direction);
+    if (chosen.empty()) {
+        return false;
+    }
+    // A list that cannot be read is a sound system that is gone, not one of its devices.
+    const std::vector<SoundDeviceInfo> list = Devices(direction);
+    return !list.empty() && std::none_of(list.begin(), list.end(), [&](const SoundDeviceInfo& d) {
+        return d.name == chosen;
+    });
+}
+
+bool DeviceFactory::ChosenIsBack(DeviceDirection direction) {
+    const std::string chosen = ChosenDevice(direction);
+    return !chosen.empty() && IsPresent(direction, chosen);
+}
+
+std::string DeviceErrorText(DeviceResult code, std::string_view deviceText) {
+    // The device's text is limited to 256 characters with its terminator, as the box shows it.
+    const std::string text(deviceText.substr(0, 255));
+    char head[32];
+    std::snprintf(head, sizeof head, "Error = 0x%08x, : ", static_cast<uint32_t>(code));
+    return head + text;
+}
+
+void ShowDeviceError(Notifier& notifier, const WaveDevice& device, DeviceResult code) {
+    notifier.ShowMessage(
+        kDeviceErrorCaption, DeviceErrorText(code, device.ErrorText(code)), MessageIcon::None);
+}
+
+}  // namespace tonavise

@@ -1,0 +1,476 @@
+#include "engine/dsp/NsdfPitch.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <complex>
+#include <numbers>
+
+#include "engine/core/AudioFormat.h"
+
+namespace tonavise {
+
+namespace {
+
+using Complex = std::complex<double>;
+
+constexpr double kRate = kSampleRate;
+constexpr double kTwoPi = 2.0 * std::numbers::pi;
+
+// Four-term Blackman-Harris window, applied in the frequency domain. Its sidelobes lie below
+// -92 dB, so a partial's frequency is not pulled by a neighbour even 30 dB stronger once the
+// neighbour is ten bins away (the frames are chosen so that partials are).
+constexpr double kA0 = 0.35875;
+constexpr double kA1 = 0.48829;
+constexpr double kA2 = 0.14128;
+constexpr double kA3 = 0.01168;
+
+// Fundamentals up to 50 cents beyond the lowest and highest key are still named.
+const double kRangeMargin = std::exp2(50.0 / 1200.0);
+// A key maximum of the NSDF counts as the period when it reaches this share of the highest one:
+// the first such maximum wins, so a period is preferred to its multiples.
+constexpr double kKeyMaximumShare = 0.9;
+// A partial counts as present from this share of the strongest of the first partials (-26 dB).
+constexpr double kPartialShare = 0.05;
+// Partials below this share of the strongest are taken as absent (-30 dB).
+constexpr double kAbsentShare = 0.03;
+// Partials looked at for the octave checks.
+constexpr int kPartialCount = 8;
+// How close to its place a partial must lie to count in the octave checks.
+constexpr double kCloseCents = 20.0;
+constexpr double kCloseBelowHz = 10000.0;
+// The refinement uses the lowest present partial among the first four.
+constexpr int kRefinePartials = 4;
+// Below this RMS (in 16-bit units) the frame is silence.
+constexpr double kMinRms = 1.0;
+constexpr int kMaxKeyMaxima = 256;
+
+// The spectrum of one frame of `length` samples from a transform of fft.size() points (the
+// frame zero-padded), windowed in the frequency domain: multiplying the frame by cos(q 2 pi n /
+// length) shifts its spectrum by q x shift bins. Knowing the frame's first sample and the sample
+// after it, the spectrum of the frame one sample later follows exactly, and with it each
+// partial's phase advance over one sample: its frequency, free of the bias that interpolating
+// between bins has.
+class FrameSpectrum {
+  public:
+    FrameSpectrum(Fft& fft, int length, double first, double next)
+        : re_(fft.re().data()),
+          im_(fft.im().data()),
+          size_(fft.size()),
+          length_(length),
+          shift_(fft.size() / length),
+          first_(first),
+          next_(next) {}
+
+    double BinHz() const { return kRate / size_; }
+
+    // The frequency in Hz of the partial whose peak lies at bin k.
+    double Frequency(int k) const {
+        const Complex advance = Windowed(k, true) * std::conj(Windowed(k, false));
+        return std::arg(advance) * kRate / kTwoPi;
+    }
+
+    struct Peak {
+        int bin = -1;
+        double magnitude = 0.0;
+    };
+
+    // The highest local maximum of the magnitude within 50 cents (at least 1.5 bins) of hz; none
+    // when the range holds only the flank of a peak outside it.
+    Peak PeakNear(double hz, double cents = 50.0) const {
+        Peak best;
+        const double tolerance = std::max(1.5 * BinHz(), hz * (std::exp2(cents / 1200.0) - 1.0));
+        const int from = std::max(2, static_cast<int>(std::floor((hz - tolerance) / BinHz())));
+        const int to =
+            std::min(size_ / 2 - 2, static_cast<int>(std::ceil((hz + tolerance) / BinHz())));
+        if (from > to) {
+            return best;
+        }
+        // Compared as squares: the square roots only for the one peak kept.
+        double below = std::norm(Windowed(from - 1, false));
+        double here = std::norm(Windowed(from, false));
+        double bestSquare = 0.0;
+        for (int k = from; k <= to; ++k) {
+            const double above = std::norm(Windowed(k + 1, false));
+            if (here > below && here > above && here > bestSquare) {
+                best.bin = k;
+                bestSquare = here;
+            }
+            below = here;
+            here = above;
+        }
+        best.magnitude = std::sqrt(bestSquare);
+        return best;
+    }
+
+  private:
+    Complex Raw(int k) const {
+        k = ((k % size_) + size_) % size_;
+        return {re_[k], im_[k]};
+    }
+
+    // Bin k of the frame one sample later: drop the first sample, add the next, advance phase.
+    Complex Later(int k) const {
+        const int m = ((k % size_) + size_) % size_;
+        const double wrap = static_cast<double>((static_cast<int64_t>(m) * length_) % size_);
+        const Complex added = next_ * std::polar(1.0, -kTwoPi * wrap / size_);
+        return std::polar(1.0, kTwoPi * m / size_) * (Raw(k) - first_ + added);
+    }
+
+    Complex Tap(int k, bool later) const { return later ? Later(k) : Raw(k); }
+
+    Complex Windowed(int k, bool later) const {
+        const int s = shift_;
+        return kA0 * Tap(k, later) - 0.5 * kA1 * (Tap(k - s, later) + Tap(k + s, later)) +
+               0.5 * kA2 * (Tap(k - 2 * s, later) + Tap(k + 2 * s, later)) -
+               0.5 * kA3 * (Tap(k - 3 * s, later) + Tap(k + 3 * s, later));
+    }
+
+    const double* re_;
+    const double* im_;
+    int size_;
+    int length_;
+    int shift_;
+    double first_;
+    double next_;
+};
+
+// Magnitudes of the first kPartialCount partials of f (0 where absent or above 0.45 x rate).
+using Partials = std::array<double, kPartialCount + 1>;  // index 1..kPartialCount
+
+double StrongestPartial(const FrameSpectrum& spectrum, double f, Partials& a) {
+    a.fill(0.0);
+    double strongest = 0.0;
+    for (int j = 1; j <= kPartialCount && j * f < 0.45 * kRate; ++j) {
+        a[j] = spectrum.PeakNear(j * f).magnitude;
+        strongest = std::max(strongest, a[j]);
+    }
+    return strongest;
+}
+
+}  // namespace
+
+NsdfPitchEstimator::NsdfPitchEstimator() = default;
+NsdfPitchEstimator::~NsdfPitchEstimator() = default;
+
+bool NsdfPitchEstimator::Init() {
+    if (ready_) {
+        return true;
+    }
+    try {
+        input_.assign(kInputLength, 0.0);
+        frame_.assign(kInputLength, 0.0);
+        nsdf_.assign(kShortFrame / 2 + 2, 0.0);
+        shiftedRe_.assign(kLongFrame, 0.0);
+        shiftedIm_.assign(kLongFrame, 0.0);
+        hann_.assign(kLongFrame / 2, 0.0);
+        power_.assign(kLongFrame, 0.0);
+    } catch (const std::bad_alloc&) {
+        return false;
+    }
+    ready_ = shortFft_.Init(2 * kShortFrame) && workFft_.Init(kLongFrame);
+    return ready_;
+}
+
+void NsdfPitchEstimator::LoadMono(std::span<const int16_t> history) {
+    if (!ready_) {
+        return;
+    }
+    const std::size_t n = std::min<std::size_t>(history.size(), kInputLength);
+    const std::size_t pad = kInputLength - n;
+    std::fill_n(input_.begin(), pad, 0.0);
+    const int16_t* src = history.data() + (history.size() - n);
+    for (std::size_t i = 0; i < n; ++i) {
+        input_[pad + i] = src[i];
+    }
+}
+
+void NsdfPitchEstimator::LoadStereo(std::span<const int16_t> left, std::span<const int16_t> right) {
+    if (!ready_) {
+        return;
+    }
+    const std::size_t n =
+        std::min({left.size(), right.size(), static_cast<std::size_t>(kInputLength)});
+    const std::size_t pad = kInputLength - n;
+    std::fill_n(input_.begin(), pad, 0.0);
+    const int16_t* l = left.data() + (left.size() - n);
+    const int16_t* r = right.data() + (right.size() - n);
+    for (std::size_t i = 0; i < n; ++i) {
+        input_[pad + i] = 0.5 * (l[i] + r[i]);
+    }
+}
+
+double NsdfPitchEstimator::TransformFrame(Fft& fft, int length) {
+    const int start = kInputLength - length - 1;
+    double mean = 0.0;
+    for (int i = 0; i <= length; ++i) {
+        mean += input_[start + i];
+    }
+    mean /= length + 1;
+    double energy = 0.0;
+    for (int i = 0; i <= length; ++i) {
+        frame_[i] = input_[start + i] - mean;
+    }
+    for (int i = 0; i < length; ++i) {
+        energy += frame_[i] * frame_[i];
+    }
+    fft.LoadReal(std::span<const double>(frame_.data(), static_cast<std::size_t>(length)));
+    fft.Transform();
+    return energy;
+}
+
+void NsdfPitchEstimator::ComputeNsdf(double energy, int maxLag) {
+    // The autocorrelation is the transform of the power spectrum; the short frame is padded to
+    // twice its length, so the circular correlation equals the linear one at every lag used.
+    const std::span<const double> xr = shortFft_.re();
+    const std::span<const double> xi = shortFft_.im();
+    // workFft_ has kLongFrame = 2 x kShortFrame points, the size of the short transform.
+    for (int k = 0; k < workFft_.size(); ++k) {
+        power_[k] = xr[k] * xr[k] + xi[k] * xi[k];
+    }
+    workFft_.LoadReal(power_);
+    workFft_.Transform();
+    const std::span<const double> r = workFft_.re();
+    const double scale = 1.0 / workFft_.size();
+    // m(tau): the energy of the two overlapping parts compared at lag tau.
+    double m = 2.0 * energy;
+    for (int tau = 0; tau <= maxLag + 1; ++tau) {
+        const double n = m > 1e-9 ? 2.0 * r[tau] * scale / m : 0.0;
+        nsdf_[tau] = std::clamp(n, -1.0, 1.0);
+        const double a = frame_[kShortFrame - 1 - tau];
+        const double b = frame_[tau];
+        m -= a * a + b * b;
+    }
+}
+
+double NsdfPitchEstimator::FollowPartial(double hz, double f0, int length) {
+    // Windows long enough to keep the neighbouring partials (f0 apart) out of the Hann window's
+    // main lobe, half overlapped: consecutive phases then differ by less than half a turn for
+    // any deviation up to f0 / 8 from hz.
+    const int window = std::clamp(static_cast<int>(std::ceil(8.0 * kRate / f0)), 16, length / 2);
+    const int hop = window / 2;
+    if (length - window < hop) {
+        return hz;
+    }
+    // The frame shifted down by hz: the partial turns slowly, everything else fast. Plain
+    // arithmetic on the parts: std::complex's product guards against infinities that cannot
+    // occur here, at several times the cost.
+    const double step = -kTwoPi * hz / kRate;
+    const double turnRe = std::cos(step);
+    const double turnIm = std::sin(step);
+    double rotorRe = 1.0;
+    double rotorIm = 0.0;
+    for (int n = 0; n < length; ++n) {
+        if (n % 1024 == 0) {
+            rotorRe = std::cos(step * n);  // no drift from the repeated products
+            rotorIm = std::sin(step * n);
+        }
+        shiftedRe_[n] = frame_[n] * rotorRe;
+        shiftedIm_[n] = frame_[n] * rotorIm;
+        const double re = rotorRe * turnRe - rotorIm * turnIm;
+        rotorIm = rotorRe * turnIm + rotorIm * turnRe;
+        rotorRe = re;
+    }
+    // The window by the same rotation; its errors of a few ulps do not matter.
+    const double hannStep = kTwoPi / window;
+    const double hannTurnRe = std::cos(hannStep);
+    const double hannTurnIm = std::sin(hannStep);
+    double cosRe = std::cos(0.5 * hannStep);
+    double cosIm = std::sin(0.5 * hannStep);
+    for (int n = 0; n < window; ++n) {
+        hann_[n] = 0.5 - 0.5 * cosRe;
+        const double re = cosRe * hannTurnRe - cosIm * hannTurnIm;
+        cosIm = cosRe * hannTurnIm + cosIm * hannTurnRe;
+        cosRe = re;
+    }
+    // Phase steps between consecutive windows, weighted by the partial's strength in both.
+    Complex previous;
+    double turned = 0.0;
+    double weight = 0.0;
+    for (int start = 0; start + window <= length; start += hop) {
+        double re = 0.0;
+        double im = 0.0;
+        for (int n = 0; n < window; ++n) {
+            re += hann_[n] * shiftedRe_[start + n];
+            im += hann_[n] * shiftedIm_[start + n];
+        }
+        const Complex z(re, im);
+        if (start > 0) {
+            const double w = std::abs(z) * std::abs(previous);
+            turned += w * std::arg(z * std::conj(previous));
+            weight += w;
+        }
+        previous = z;
+    }
+    if (!(weight > 0.0)) {
+        return hz;
+    }
+    return hz + turned / weight * kRate / (kTwoPi * hop);
+}
+
+PitchEstimate NsdfPitchEstimator::Estimate(double lowHz, double highHz) {
+    PitchEstimate none;
+    if (!ready_ || !(lowHz > 0.0) || !(highHz > lowHz) || !std::isfinite(highHz)) {
+        return none;
+    }
+    const double lowest = lowHz / kRangeMargin;
+    const double highest = std::min(highHz * kRangeMargin, 0.45 * kRate);
+    const int maxLag = std::min(kShortFrame / 2, static_cast<int>(std::ceil(kRate / lowest)) + 1);
+
+    const double energy = TransformFrame(shortFft_, kShortFrame);
+    if (energy < kShortFrame * kMinRms * kMinRms) {
+        return none;
+    }
+    const FrameSpectrum shortSpectrum(shortFft_, kShortFrame, frame_[0], frame_[kShortFrame]);
+    ComputeNsdf(energy, maxLag);
+
+    // Key maxima: the highest point of each positive lobe after the first negative one.
+    struct KeyMaximum {
+        double lag;
+        double value;
+    };
+    std::array<KeyMaximum, kMaxKeyMaxima> maxima{};
+    int count = 0;
+    double highestValue = 0.0;
+    int tau = 1;
+    while (tau <= maxLag && nsdf_[tau] > 0.0) {
+        ++tau;
+    }
+    int best = -1;
+    for (; tau <= maxLag && count < kMaxKeyMaxima; ++tau) {
+        if (nsdf_[tau] > 0.0) {
+            if (best < 0 || nsdf_[tau] > nsdf_[best]) {
+                best = tau;
+            }
+        }
+        const bool lobeEnds = nsdf_[tau] <= 0.0 || tau == maxLag;
+        if (best >= 0 && lobeEnds) {
+            if (best < maxLag) {
+                // Parabola through the maximum and its neighbours.
+                const double a = nsdf_[best - 1];
+                const double c = nsdf_[best];
+                const double d = nsdf_[best + 1];
+                const double curve = a - 2.0 * c + d;
+                double shift = curve < 0.0 ? std::clamp(0.5 * (a - d) / curve, -0.5, 0.5) : 0.0;
+                const double value = std::min(1.0, c - 0.25 * (a - d) * shift);
+                maxima[count++] = {best + shift, value};
+                highestValue = std::max(highestValue, value);
+            }
+            best = -1;
+        }
+    }
+    if (count == 0) {
+        return none;
+    }
+    const KeyMaximum* period = nullptr;
+    for (int i = 0; i < count; ++i) {
+        if (maxima[i].value >= kKeyMaximumShare * highestValue) {
+            period = &maxima[i];
+            break;
+        }
+    }
+    PitchEstimate result;
+    result.clarity = std::clamp(period->value, 0.0, 1.0);
+    if (result.clarity < kMinClarity) {
+        return result;
+    }
+    double lag = period->lag;
+    double f = kRate / lag;
+
+    // Octave and harmonic checks on the partials. Notes below A2 are looked at on the long
+    // frame, where their partials stand ten bins apart or more.
+    const FrameSpectrum* spectrum = &shortSpectrum;
+    FrameSpectrum longSpectrum = shortSpectrum;
+    bool longFrame = false;
+    const auto useLongFrame = [&] {
+        if (!longFrame) {
+            TransformFrame(workFft_, kLongFrame);
+            longSpectrum = FrameSpectrum(workFft_, kLongFrame, frame_[0], frame_[kLongFrame]);
+            spectrum = &longSpectrum;
+            longFrame = true;
+        }
+    };
+    if (f < kLongFrameBelowHz) {
+        useLongFrame();
+    }
+    Partials a{};
+    double strongest = StrongestPartial(*spectrum, f, a);
+    if (strongest <= 0.0) {
+        return result;
+    }
+    // A period taken twice or three times too long: every partial that is not a multiple of m
+    // is missing, so the sound repeats m times faster.
+    for (int m = 2; m <= 3; ++m) {
+        if (f * m > highest) {
+            break;
+        }
+        // Only partials close to their place and below 10 kHz count here: the aliases of a tone
+        // that is not band-limited (a square wave made sample by sample) scatter over the
+        // spectrum, most densely at the top.
+        double between = 0.0;
+        for (int j = 1; j <= kPartialCount && j * f < kCloseBelowHz; ++j) {
+            if (j % m != 0) {
+                between = std::max(between, spectrum->PeakNear(j * f, kCloseCents).magnitude);
+            }
+        }
+        if (between < kAbsentShare * strongest) {
+            f *= m;
+            lag /= m;
+            strongest = StrongestPartial(*spectrum, f, a);
+            break;
+        }
+    }
+    // A period taken for a half or a third of the true one, as with a weak fundamental under a
+    // strong second harmonic: the spectrum has clear partials between those of f, and the sound
+    // repeats at the longer period too.
+    for (int m = 2; m <= 3; ++m) {
+        if (f / m < lowest || std::lround(m * lag) > maxLag) {
+            continue;
+        }
+        double between = 0.0;
+        for (int j = 1; j < 2 * m && j * f / m < kCloseBelowHz; ++j) {
+            if (j % m != 0) {
+                between = std::max(between, spectrum->PeakNear(j * f / m, kCloseCents).magnitude);
+            }
+        }
+        if (between >= kPartialShare * strongest && nsdf_[std::lround(m * lag)] >= kMinClarity) {
+            f /= m;
+            lag *= m;
+            if (f < kLongFrameBelowHz) {
+                useLongFrame();
+            }
+            strongest = StrongestPartial(*spectrum, f, a);
+            break;
+        }
+    }
+
+    // Refinement: the lowest clearly present partial, first by its phase advance over one
+    // sample at the peak (exact for a steady tone, but the window weights the frame's middle),
+    // then by following its phase through the whole frame, which gives the frame's mean: the
+    // centre of a vibrato or of an ensemble's spread, not where the vibrato was at mid-frame.
+    for (int j = 1; j <= kRefinePartials; ++j) {
+        if (a[j] >= kPartialShare * strongest && a[j] > 0.0) {
+            const FrameSpectrum::Peak peak = spectrum->PeakNear(j * f);
+            if (peak.bin < 0) {
+                break;
+            }
+            const double partial = spectrum->Frequency(peak.bin);
+            if (!(partial > j * f / kRangeMargin && partial < j * f * kRangeMargin)) {
+                break;
+            }
+            const double mean = FollowPartial(partial, f, longFrame ? kLongFrame : kShortFrame) / j;
+            if (mean > f / kRangeMargin && mean < f * kRangeMargin) {
+                f = mean;
+            }
+            break;
+        }
+    }
+    if (!std::isfinite(f) || f < lowest || f > highest) {
+        return result;
+    }
+    result.hz = f;
+    result.hasPitch = true;
+    return result;
+}
+
+}  // namespace tonavise

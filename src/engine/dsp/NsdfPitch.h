@@ -1,0 +1,77 @@
+// The precise pitch estimate: the period of the newest sound found by the normalised square
+// difference function (NSDF) of the newest 186 ms, checked against octave and harmonic
+// confusions on the partials of the spectrum, and refined to a fraction of a cent on its lowest
+// clear partial: the partial's phase advance over one sample, then its phase followed through
+// the frame, whose mean is the centre of a vibrato or of an ensemble's spread. Notes below A2
+// are checked and refined on the newest 372 ms, where their partials stand apart. Unlike the
+// standard estimate it says when there is no pitch: silence, noise, clicks and other unpitched
+// sound. docs/pitch-estimate.md has the reasons and the figures.
+//
+// Init() allocates everything; Load* and Estimate never allocate. One thread uses an instance
+// at a time (the analysis thread, or the command-line tool's).
+#pragma once
+
+#include <cstdint>
+#include <span>
+#include <vector>
+
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/PitchEstimate.h"
+
+namespace tonavise {
+
+class NsdfPitchEstimator {
+  public:
+    // Samples of the history the estimate reads: the long frame and one sample more.
+    static constexpr int kShortFrame = 8192;  // 186 ms: every note from A2 up
+    static constexpr int kLongFrame = 16384;  // 372 ms: notes below A2
+    static constexpr int kInputLength = kLongFrame + 1;
+    // Below this the estimate is refined on the long frame.
+    static constexpr double kLongFrameBelowHz = 110.0;
+    // Below this clarity the sound counts as unpitched.
+    static constexpr double kMinClarity = 0.5;
+
+    NsdfPitchEstimator();
+    ~NsdfPitchEstimator();
+    NsdfPitchEstimator(const NsdfPitchEstimator&) = delete;
+    NsdfPitchEstimator& operator=(const NsdfPitchEstimator&) = delete;
+
+    // Allocates the transforms and buffers. False when memory runs out; Estimate then answers
+    // "no pitch".
+    bool Init();
+    bool ready() const { return ready_; }
+
+    // Takes the newest kInputLength samples of a history (oldest first, at least that long; a
+    // shorter history is taken whole, padded with silence in front). Stereo takes the mean of
+    // both channels. Called while the history's lock is held: only a copy.
+    void LoadMono(std::span<const int16_t> history);
+    void LoadStereo(std::span<const int16_t> left, std::span<const int16_t> right);
+
+    // The fundamental of the loaded sound between lowHz and highHz (the frequencies of the
+    // lowest and highest key; fundamentals up to 50 cents beyond them are still named). Always
+    // finite; hasPitch false with hz 0 where there is no pitch.
+    PitchEstimate Estimate(double lowHz, double highHz);
+
+  private:
+    // Removes the mean of the newest `length` + 1 input samples into frame_ and transforms the
+    // first `length` of them, padded with zeros to fft.size(). Returns the frame's energy.
+    double TransformFrame(Fft& fft, int length);
+    // The mean frequency over the first `length` samples of frame_ of the partial near hz of a
+    // tone whose fundamental is near f0, from the partial's phase followed through the frame.
+    double FollowPartial(double hz, double f0, int length);
+    // The NSDF of frame_'s first kShortFrame samples at lags 0..maxLag into nsdf_.
+    void ComputeNsdf(double energy, int maxLag);
+
+    bool ready_ = false;
+    std::vector<double> input_;      // kInputLength samples, newest last
+    std::vector<double> frame_;      // the frame being analysed, mean removed
+    std::vector<double> nsdf_;       // NSDF by lag
+    std::vector<double> shiftedRe_;  // frame_ shifted down by a partial's frequency
+    std::vector<double> shiftedIm_;
+    std::vector<double> power_;  // the short frame's power spectrum
+    std::vector<double> hann_;   // the window for following that partial
+    Fft shortFft_;               // the short frame's spectrum (padded to twice its length)
+    Fft workFft_;                // the autocorrelation, then the long frame's spectrum
+};
+
+}  // namespace tonavise

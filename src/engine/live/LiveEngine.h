@@ -1,0 +1,135 @@
+// The live engine: the process-wide objects of the sound path (capture store, recording store,
+// pitch table, transform) and the threads that move sound through them: capture, reference
+// tone and metronome output, file player, recorder, and the analysis. It knows which thread
+// reads which (the capture thread asks the player whether a file plays, lets the recorder's
+// playback replace what it captured and hands every block to the recording store; the analysis
+// asks the player too), starts them in that order and stops them all together.
+//
+// The program's view, the command-line tool and the tests all drive the sound through this one
+// class, so a change of the wiring is made once.
+//
+// Threads: Start, Stop and the commands from the owner's thread (the user-interface thread in
+// the program). The commands only post messages, so they never wait for a worker thread.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/core/UiLanguage.h"
+#include "engine/dsp/Fft.h"
+#include "engine/dsp/KeyTable.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/RecordingStore.h"
+
+namespace tonavise {
+
+class PlayerThread;
+class RecorderThread;
+class CaptureThread;
+class ToneThread;
+class CaptureObserver;
+class DeviceFactory;
+class Notifier;
+class PlayerListener;
+
+// Which threads of the live engine run. The file player always runs with the others: the
+// capture and the analysis ask it whether a file plays, and it opens no device until it plays
+// one.
+struct LiveParts {
+    bool capture = true;   // the microphone
+    bool output = true;    // reference tone and metronome
+    bool recorder = true;  // recording in memory and its playback
+    bool analysis = true;  // spectrum and fundamental
+};
+
+// What the status bar shows about the microphone. All zero/false while capture does not run.
+struct LiveInputState {
+    bool noInput = false;        // the input could not be opened or its stream failed
+    uint64_t droppedBlocks = 0;  // 100 ms blocks lost because the capture thread fell behind
+    uint64_t overruns = 0;       // times the sound system lost input before it reached us
+};
+
+class LiveEngine {
+  public:
+    using Parts = LiveParts;
+
+    explicit LiveEngine(Notifier& notifier);
+    ~LiveEngine();
+    LiveEngine(const LiveEngine&) = delete;
+    LiveEngine& operator=(const LiveEngine&) = delete;
+
+    // Starts the chosen threads on `devices`: capture, output, player, recorder, then the
+    // analysis. Without devices only the analysis runs (on whatever reaches the store). The
+    // observer, when given, sees every captured block. False when the analysis could not get
+    // its memory; the other threads run then. Once only until Stop().
+    bool Start(DeviceFactory* devices,
+               UiLanguage language,
+               Parts parts = {},
+               CaptureObserver* observer = nullptr);
+    // Stops the analysis, asks every worker thread to end, then joins them all: the capture
+    // thread reads the player's and the recorder's state, so none goes before all have ended.
+    // Safe to call more than once.
+    void Stop();
+
+    // The microphone: reopen it for the store's channel count (mono or stereo).
+    void ReopenMicrophone();
+    // The microphone's state, read from the capture thread's atomics: cheap enough for a timer
+    // of the interface. noInput clears by itself once sound flows again (the capture thread
+    // tries the device every two seconds).
+    LiveInputState InputState() const;
+
+    // Reference tone and metronome.
+    void StartTone(int key);
+    void StopOutput();
+    void ToggleMetronome();
+    void StopMetronome();
+    void RebuildMetronome();
+
+    // File player. The listener (may be null) receives the player's reports on its thread and
+    // must live until the engine stops.
+    void OpenFile(std::string path, PlayerListener* listener);
+    void PlayFile(int64_t startOffset);
+    void PauseFile();
+    void ResumeFile();
+    void StopFile();
+    // Feeds the store with the 100 ms at the play position and reports the position.
+    void FeedScopeFromFile(PlayerListener* listener);
+
+    // Recorder.
+    void RecordOn();
+    // RecordOff also cancels a count-in still running.
+    void RecordOff();
+    // One bar of the metronome, then recording (without an output or recorder: RecordOn).
+    void CountInAndRecord();
+    void PlayRecording();
+    void StopRecordingPlayback();
+
+    // The threads; null when not running (before Start, after Stop, without devices, or not
+    // among the parts).
+    CaptureThread* capture() const { return capture_.get(); }
+    ToneThread* output() const { return output_.get(); }
+    PlayerThread* player() const { return player_.get(); }
+    RecorderThread* recorder() const { return recorder_.get(); }
+    AnalysisThread* analysis() const { return analysis_.get(); }
+    bool analysisRunning() const { return analysis_ && analysis_->IsRunning(); }
+
+    // The process-wide objects; they live as long as the engine.
+    CaptureStore captureStore;
+    KeyTable keyTable;
+    Fft fft;
+    RecordingStore recordingStore{captureStore};
+
+  private:
+    Notifier& notifier_;
+    bool started_ = false;
+    // In their start order; all end in Stop() before any is destroyed.
+    std::unique_ptr<CaptureThread> capture_;
+    std::unique_ptr<ToneThread> output_;
+    std::unique_ptr<PlayerThread> player_;
+    std::unique_ptr<RecorderThread> recorder_;
+    std::unique_ptr<AnalysisThread> analysis_;
+};
+
+}  // namespace tonavise

@@ -1,0 +1,421 @@
+#include "engine/live/PlayerThread.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <variant>
+
+#include "engine/audiofile/FileLoading.h"
+#include "engine/core/Notifier.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/ThreadMessages.h"
+
+namespace tonavise {
+
+PlayerThread::PlayerThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier)
+    : store_(store), devices_(devices), notifier_(notifier) {}
+
+PlayerThread::~PlayerThread() {
+    join();
+}
+
+bool PlayerThread::PostOpen(std::string path, PlayerListener* notify) {
+    return post(UM_PLAYER_OPEN, std::make_unique<OpenFilePayload>(std::move(path), notify));
+}
+
+bool PlayerThread::PostPlay(int64_t startOffset) {
+    return post(UM_PLAYER_PLAY, std::max<int64_t>(startOffset, 0));
+}
+
+bool PlayerThread::PostFeed(PlayerListener* listener) {
+    return post(UM_PLAYER_FEED_SCOPE, listener);
+}
+
+bool PlayerThread::PostSpeed(int percent) {
+    return post(UM_PLAYER_SET_SPEED, int64_t{percent});
+}
+
+bool PlayerThread::PostTranspose(int semitones) {
+    return post(UM_PLAYER_SET_TRANSPOSE, int64_t{semitones});
+}
+
+bool PlayerThread::PostLoop(int64_t a, int64_t b) {
+    return post(UM_PLAYER_SET_LOOP, std::make_unique<LoopPayload>(a, b));
+}
+
+void PlayerThread::handleMessage(Message& m) {
+    switch (m.id) {
+        case UM_PLAYER_STOP:
+            Stop();
+            break;
+        case UM_PLAYER_PAUSE:
+            Pause();
+            break;
+        case UM_PLAYER_PLAY:
+            Play(m.Number());
+            break;
+        case UM_PLAYER_RESUME:
+            Resume();
+            break;
+        case UM_PLAYER_OPEN:
+            if (auto* payload = std::get_if<std::unique_ptr<MessagePayload>>(&m.argument)) {
+                Open(std::move(*payload));
+            }
+            break;
+        case UM_PLAYER_FEED_SCOPE:
+            if (auto* listener = std::get_if<PlayerListener*>(&m.argument)) {
+                Feed(*listener);
+            }
+            break;
+        case UM_PLAYER_SET_SPEED:
+            stream_.SetSpeedPercent(static_cast<int>(
+                std::clamp<int64_t>(m.Number(), kMinSpeedPercent, kMaxSpeedPercent)));
+            break;
+        case UM_PLAYER_SET_TRANSPOSE:
+            stream_.SetSemitones(static_cast<int>(
+                std::clamp<int64_t>(m.Number(), -kMaxTransposeSemitones, kMaxTransposeSemitones)));
+            break;
+        case UM_PLAYER_SET_LOOP:
+            if (auto* payload = std::get_if<std::unique_ptr<MessagePayload>>(&m.argument)) {
+                SetLoop(std::move(*payload));
+            }
+            break;
+        case MM_WOM_DONE:
+            EndOfBuffer(m);
+            break;
+        case MM_WOM_PLAYED_OUT:
+            PlayedOut(m);
+            break;
+        case MM_DEVICE_FAILED:
+            DeviceFailed(m);
+            break;
+        default:
+            break;
+    }
+}
+
+void PlayerThread::onExit() {
+    Stop();
+    Release();
+}
+
+void PlayerThread::Release() {
+    stream_.Release();
+    clip_.Release();
+    bufferFrames_ = 0;
+    kind_.store(LoadedKind::None, std::memory_order_relaxed);
+    channels_.store(0, std::memory_order_relaxed);
+    length_.store(0, std::memory_order_relaxed);
+    bytesPerSecond_.store(0, std::memory_order_relaxed);
+}
+
+void PlayerThread::Open(std::unique_ptr<MessagePayload> payload) {
+    auto* open = dynamic_cast<OpenFilePayload*>(payload.get());
+    if (open == nullptr) {
+        return;
+    }
+    Stop();
+    Release();
+    notify_ = open->notify;
+    startOffset_ = 0;
+    LoadByPath(open->path, clip_, notifier_);
+    if (clip_.kind == LoadedKind::None) {
+        return;
+    }
+    if (clip_.length <= 0) {
+        notifier_.ShowMessage(kAppTitle, kFileHoldsNoSound, MessageIcon::Exclamation);
+        Release();
+        return;
+    }
+    // The device plays 16-bit frames of the file's first two channels (or its one) at the
+    // file's rate, in buffers of about 50 ms.
+    const int channels = clip_.format.channels >= 2 ? 2 : 1;
+    const auto rate = static_cast<int>(clip_.format.samplesPerSec);
+    deviceFormat_ = WaveFormat{kFormatPcm,
+                               static_cast<uint16_t>(channels),
+                               static_cast<uint32_t>(rate),
+                               static_cast<uint32_t>(rate * channels * 2),
+                               static_cast<uint16_t>(channels * 2),
+                               16};
+    bufferFrames_ = std::max(256, rate / 20);
+    bool prepared = stream_.Prepare(clip_);
+    try {
+        buffers_.assign(static_cast<std::size_t>(kPlayBuffers) * bufferFrames_ * channels, 0);
+    } catch (const std::bad_alloc&) {
+        prepared = false;
+    }
+    if (!prepared) {
+        notifier_.ShowMessage(kAppTitle, kMemoryNotEnough, MessageIcon::Exclamation);
+        Release();
+        return;
+    }
+    channels_.store(clip_.format.channels, std::memory_order_relaxed);
+    length_.store(clip_.length, std::memory_order_relaxed);
+    bytesPerSecond_.store(int64_t{clip_.format.samplesPerSec} * clip_.format.blockAlign,
+                          std::memory_order_relaxed);
+    kind_.store(clip_.kind, std::memory_order_relaxed);
+    if (notify_ != nullptr) {
+        notify_->OnPlayerLoaded(clip_.length);
+    }
+}
+
+void PlayerThread::Play(int64_t requestedOffset) {
+    if (Sounding() || clip_.kind == LoadedKind::None || clip_.length <= 0) {
+        return;
+    }
+    // Whole frames, and a multiple of 4 bytes as the slider has always given.
+    int64_t offset = requestedOffset - requestedOffset % 4;
+    offset -= offset % clip_.format.blockAlign;
+    if (offset >= clip_.length) {
+        offset = 0;  // at the end: play from the beginning rather than nothing
+    }
+    std::unique_ptr<WaveDevice> device =
+        devices_.Create(DeviceDirection::Output, StreamRole::Player);
+    if (!device) {
+        return;
+    }
+    // A device that cannot be opened or started says why; the Play command stays enabled.
+    DeviceResult result = device->Open(deviceFormat_, *this);
+    if (result != kDeviceOk) {
+        ShowDeviceError(notifier_, *device, result);
+        return;
+    }
+    standIn_.Opened();
+    startOffset_ = offset;
+    nextStreamSample_ = -1;
+    stream_.Start(offset / clip_.format.blockAlign);
+    device_ = std::move(device);
+    queued_ = 0;
+    rendered_ = false;
+    const std::size_t samples = static_cast<std::size_t>(bufferFrames_) * deviceFormat_.channels;
+    for (int k = 0; k < kPlayBuffers; ++k) {
+        headers_[k].Describe(buffers_.data() + k * samples,
+                             static_cast<uint32_t>(samples * sizeof(int16_t)));
+        device_->Prepare(headers_[k]);
+    }
+    // Every buffer is rendered and queued before the stream starts: its first request may take
+    // more than one buffer, and a buffer not yet there would be heard as a gap.
+    queueError_ = kDeviceOk;
+    int ready = 0;
+    while (ready < kPlayBuffers && RenderInto(headers_[ready])) {
+        ++ready;
+    }
+    device_->HoldStart();
+    for (int k = 0; k < ready && QueueHeader(headers_[k]); ++k) {
+    }
+    if (queueError_ == kDeviceOk && queued_ > 0) {
+        queueError_ = device_->Start();
+    }
+    if (queueError_ != kDeviceOk || queued_ == 0) {
+        if (queueError_ != kDeviceOk) {
+            ShowDeviceError(notifier_, *device_, queueError_);
+        }
+        device_->Close();
+        device_.reset();
+        return;
+    }
+    ending_ = false;
+    playing_.store(true, std::memory_order_relaxed);
+    paused_.store(false, std::memory_order_relaxed);
+}
+
+bool PlayerThread::Refill(WaveHeader& header) {
+    return RenderInto(header) && QueueHeader(header);
+}
+
+bool PlayerThread::RenderInto(WaveHeader& header) {
+    if (rendered_) {
+        return false;
+    }
+    const int frames = stream_.Render(reinterpret_cast<int16_t*>(header.data), bufferFrames_);
+    if (frames < bufferFrames_) {
+        rendered_ = true;
+    }
+    if (frames == 0) {
+        return false;
+    }
+    header.bufferLength = static_cast<uint32_t>(frames * deviceFormat_.blockAlign);
+    return true;
+}
+
+bool PlayerThread::QueueHeader(WaveHeader& header) {
+    const DeviceResult result = device_->Queue(header);
+    if (result != kDeviceOk) {
+        queueError_ = result;
+        return false;
+    }
+    ++queued_;
+    return true;
+}
+
+void PlayerThread::Stop() {
+    if (!Sounding()) {
+        return;
+    }
+    playing_.store(false, std::memory_order_relaxed);
+    paused_.store(false, std::memory_order_relaxed);
+    if (device_) {
+        device_->Pause();
+        device_->Reset();
+        for (WaveHeader& header : headers_) {
+            device_->Unprepare(header);
+        }
+        device_->Close();
+        device_.reset();
+    }
+}
+
+void PlayerThread::Pause() {
+    if (Sounding() && device_ && device_->Pause() == kDeviceOk) {
+        paused_.store(true, std::memory_order_relaxed);
+    }
+}
+
+void PlayerThread::Resume() {
+    if (Sounding() && device_ && device_->Restart() == kDeviceOk) {
+        paused_.store(false, std::memory_order_relaxed);
+    }
+}
+
+void PlayerThread::EndOfBuffer(const Message& m) {
+    const auto* done = std::get_if<BufferDone>(&m.argument);
+    WaveHeader* header = done != nullptr ? done->header : nullptr;
+    // A completion posted by the reset of an earlier play can arrive after a new play has
+    // started: the new play's buffer is not done, and that play goes on.
+    if (Sounding() && (header == nullptr || !header->IsDone())) {
+        return;
+    }
+    if (Sounding() && FromDevice(m)) {
+        --queued_;
+        if (Refill(*header)) {
+            return;
+        }
+        if (queueError_ != kDeviceOk) {
+            const std::string text = DeviceErrorText(queueError_, device_->ErrorText(queueError_));
+            Finish();
+            notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
+            return;
+        }
+        // Every byte has been handed to the sound system, which still holds the end of the
+        // file: the play ends when that has been heard (MM_WOM_PLAYED_OUT).
+        ending_ = queued_ == 0;
+        return;
+    }
+    if (!Sounding()) {
+        Finish();
+    }
+}
+
+void PlayerThread::PlayedOut(const Message& m) {
+    if (Sounding() && ending_ && FromDevice(m)) {
+        Finish();
+    }
+}
+
+// The stream died (the sound server went away): the play ends as if Stop had been pressed,
+// and the user learns why.
+void PlayerThread::DeviceFailed(const Message& m) {
+    if (!Sounding() || !FromDevice(m)) {
+        return;
+    }
+    if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
+        PlayOnAnotherDevice();
+        return;
+    }
+    // Stopped before the message (which closes the device), so whoever reads it sees the play
+    // ended.
+    const DeviceResult code = device_->FailureCode();
+    const std::string text = DeviceErrorText(code, device_->ErrorText(code));
+    Finish();
+    notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
+}
+
+void PlayerThread::onTick() {
+    if (Sounding() && standIn_.Back()) {
+        PlayOnAnotherDevice();  // the chosen device is back: the play moves to it
+    }
+}
+
+// The play goes on from the place being heard, paused if it was, on whichever device an open
+// picks now.
+void PlayerThread::PlayOnAnotherDevice() {
+    const int64_t at = PlayPosition();
+    const bool paused = IsPaused();
+    standIn_.MoveSound([&] {
+        Stop();
+        Play(at);
+        if (paused) {
+            Pause();
+        }
+    });
+}
+
+void PlayerThread::SetLoop(std::unique_ptr<MessagePayload> payload) {
+    const auto* loop = dynamic_cast<LoopPayload*>(payload.get());
+    if (loop == nullptr) {
+        return;
+    }
+    if (loop->a < 0 || clip_.kind == LoadedKind::None) {
+        stream_.ClearLoop();
+        return;
+    }
+    const int64_t align = clip_.format.blockAlign;
+    stream_.SetLoop(loop->a / align, loop->b / align);
+}
+
+void PlayerThread::Finish() {
+    if (notify_ != nullptr) {
+        notify_->OnPlayerPosition(0, clip_.length);
+    }
+    Stop();
+    startOffset_ = 0;
+}
+
+bool PlayerThread::FromDevice(const Message& m) const {
+    const auto* done = std::get_if<BufferDone>(&m.argument);
+    return done != nullptr && device_ && done->device == device_.get();
+}
+
+int64_t PlayerThread::PlayPosition() const {
+    if (!Sounding() || !device_) {
+        return 0;
+    }
+    const int64_t heard = device_->Position() / deviceFormat_.blockAlign;
+    return std::min<int64_t>(stream_.FileFrameAt(heard) * clip_.format.blockAlign, clip_.length);
+}
+
+void PlayerThread::Feed(PlayerListener* frame) {
+    if (frame == nullptr) {
+        return;
+    }
+    const int64_t position = PlayPosition();
+    frame->OnPlayerPosition(position, clip_.length);
+    if (clip_.kind == LoadedKind::None) {
+        return;
+    }
+    // Feeds asked for every 100 ms arrive a few milliseconds early or late. Taking each block
+    // exactly at the play position would leave a seam of that size in the middle of what the
+    // analysis sees (a blurred peak, off by up to ten cents); while the play position is
+    // within 50 ms of where the last block ended, the next block continues from there instead.
+    // Otherwise (a new play, a pause, a slow feed) the block starts at the play position.
+    // The block is taken from the sound as it is heard (slowed, transposed, looped).
+    if (!Sounding() || !device_) {
+        BuildFeedBlockAtStreamSample(clip_, StreamSampleAtPosition(clip_, position), feed_);
+        nextStreamSample_ = -1;
+    } else {
+        const int64_t heard = device_->Position() / deviceFormat_.blockAlign;
+        int64_t from = stream_.StreamSampleAt(heard);
+        if (!IsPaused() && nextStreamSample_ >= 0 &&
+            std::llabs(from - nextStreamSample_) <= kSampleRate / 20) {
+            from = nextStreamSample_;
+        }
+        stream_.BuildHeardBlock(from, feed_);
+        nextStreamSample_ = from + kBlockFrames;
+    }
+    const int channels = FeedChannels(clip_.format);
+    const std::size_t samples = static_cast<std::size_t>(channels) * kBlockFrames;
+    store_.AppendBlock(std::span<const int16_t>(feed_.data(), samples), channels);
+}
+
+}  // namespace tonavise

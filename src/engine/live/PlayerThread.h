@@ -1,0 +1,158 @@
+// The file player: a thread with a message queue that loads a WAV or MP3 file, plays it from a
+// given offset through the default output device, pauses, resumes and stops, and while it plays
+// feeds the capture store with the 100 ms of sound at its play position, so that the scope and
+// the analysis show the file instead of the microphone. For practice it plays slower or faster
+// without changing the pitch, transposed without changing the speed, and loops between two
+// points (PracticeStream); the feed takes the sound as it is heard.
+//
+// The sound is rendered on this thread into a few short buffers that the device plays in turn,
+// each refilled as it comes back; nothing is allocated per buffer. The play position is the
+// file position of what is being heard (the output's clock, mapped back through the speed and
+// the loop), not what has been handed to the sound system. At the natural end the play goes on
+// until the sound the system still holds has been heard (MM_WOM_PLAYED_OUT), then stops; Stop stops
+// at once. A device that cannot be opened or started, or whose stream dies, shows the device error
+// box; a play whose stream died ends as if Stop had been pressed, except when its chosen device
+// went away: then it goes on at once on the default, from where it was heard, and moves back
+// when the device is back.
+//
+// Threads: messages from any thread; the handlers and the device run on this thread. The
+// accessors (IsLoaded, IsPlaying, IsPaused, ChannelCount, Length) may be read by any thread.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/audiofile/FileLoading.h"
+#include "engine/audiofile/LoadedClip.h"
+#include "engine/audiofile/PracticeStream.h"
+#include "engine/audiofile/ScopeFeed.h"
+#include "engine/device/DeviceStandIn.h"
+#include "engine/device/SoundDevice.h"
+#include "engine/live/AnalysisThread.h"
+#include "engine/live/MessageThread.h"
+
+namespace tonavise {
+
+class CaptureStore;
+class Notifier;
+
+// What the player reports to the window that shows its position (the main frame's Player bar).
+// Called on the player's thread; implementations hand the report to their own thread.
+class PlayerListener {
+  public:
+    virtual ~PlayerListener() = default;
+    // The play position and the length, in bytes.
+    virtual void OnPlayerPosition(int64_t position, int64_t length) = 0;
+    // A file of `length` bytes was loaded.
+    virtual void OnPlayerLoaded(int64_t length) = 0;
+};
+
+// The payload of UM_PLAYER_OPEN: the path, owned by the message.
+struct OpenFilePayload final : MessagePayload {
+    OpenFilePayload(std::string p, PlayerListener* n) : path(std::move(p)), notify(n) {}
+    std::string path;
+    PlayerListener* notify;  // may be null: nothing is reported
+};
+
+// The payload of UM_PLAYER_SET_LOOP: the loop's ends in bytes of the file; a < 0 clears it.
+struct LoopPayload final : MessagePayload {
+    LoopPayload(int64_t from, int64_t to) : a(from), b(to) {}
+    int64_t a;
+    int64_t b;
+};
+
+class PlayerThread final : public MessageThread, public PlayerStatus {
+  public:
+    // The buffers of about 50 ms each kept with the device: 0.3 s of sound rendered ahead.
+    static constexpr int kPlayBuffers = 6;
+
+    PlayerThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier);
+    ~PlayerThread() override;
+
+    // Posting helpers (any thread).
+    bool PostOpen(std::string path, PlayerListener* notify);
+    bool PostPlay(int64_t startOffset);
+    bool PostFeed(PlayerListener* listener);
+    // The practice settings: speed in percent (50..150) and transpose in semitones (-12..12),
+    // both clamped, kept for every later play and file; the loop's ends in bytes of the loaded
+    // file (a < 0 clears it; a loop shorter than kMinLoopSeconds or outside the file is
+    // ignored), kept until another file opens.
+    bool PostSpeed(int percent);
+    bool PostTranspose(int semitones);
+    bool PostLoop(int64_t a, int64_t b);
+
+    bool IsLoaded() const { return kind_.load(std::memory_order_relaxed) != LoadedKind::None; }
+    bool IsPlaying() const override {
+        return standIn_.Held([this] { return playing_.load(std::memory_order_relaxed); });
+    }
+    bool IsPaused() const { return paused_.load(std::memory_order_relaxed); }
+    int ChannelCount() const override { return channels_.load(std::memory_order_relaxed); }
+    int32_t Length() const { return length_.load(std::memory_order_relaxed); }
+    // Bytes of the loaded data per second of sound; 0 when nothing is loaded.
+    int64_t BytesPerSecond() const { return bytesPerSecond_.load(std::memory_order_relaxed); }
+
+  protected:
+    void handleMessage(Message& message) override;
+    void onExit() override;
+    void onTick() override;
+
+  private:
+    bool Sounding() const { return playing_.load(std::memory_order_relaxed); }
+    void Open(std::unique_ptr<MessagePayload> payload);
+    void Play(int64_t requestedOffset);
+    void Stop();
+    void Pause();
+    void Resume();
+    void EndOfBuffer(const Message& m);
+    void PlayedOut(const Message& m);
+    void DeviceFailed(const Message& m);
+    void PlayOnAnotherDevice();
+    // The play ends: position 0 reported, the device closed.
+    void Finish();
+    // Whether a device report comes from the device now playing.
+    bool FromDevice(const Message& m) const;
+    void Feed(PlayerListener* frame);
+    void SetLoop(std::unique_ptr<MessagePayload> payload);
+    // Renders the next part of the sound into `header` and queues it; false at the end.
+    bool Refill(WaveHeader& header);
+    bool RenderInto(WaveHeader& header);
+    bool QueueHeader(WaveHeader& header);
+    void Release();
+    // The byte offset into the data now playing; 0 when not playing.
+    int64_t PlayPosition() const;
+
+    CaptureStore& store_;
+    DeviceFactory& devices_;
+    StandInWatch standIn_{devices_, DeviceDirection::Output};
+    Notifier& notifier_;
+
+    // This thread only.
+    LoadedClip clip_;
+    PracticeStream stream_;  // what the device plays of clip_
+    PlayerListener* notify_ = nullptr;
+    std::unique_ptr<WaveDevice> device_;
+    std::array<WaveHeader, kPlayBuffers> headers_;
+    std::vector<int16_t> buffers_;  // kPlayBuffers buffers of bufferFrames_ frames
+    int bufferFrames_ = 0;
+    int queued_ = 0;         // buffers with the device
+    bool rendered_ = false;  // the stream has been rendered to its end
+    WaveFormat deviceFormat_{};
+    FeedBlock feed_{};
+    int64_t nextStreamSample_ = -1;  // where the last feed ended, in the 44100 Hz feed stream
+
+    std::atomic<LoadedKind> kind_{LoadedKind::None};
+    std::atomic<bool> playing_{false};
+    std::atomic<bool> paused_{false};
+    std::atomic<int> channels_{0};
+    std::atomic<int32_t> length_{0};
+    std::atomic<int64_t> bytesPerSecond_{0};
+    int64_t startOffset_ = 0;
+    bool ending_ = false;                  // every byte handed over; waiting for it to be heard
+    DeviceResult queueError_ = kDeviceOk;  // why the last Refill could not queue
+};
+
+}  // namespace tonavise

@@ -1,0 +1,75 @@
+// SignalThread: the worker thread that plays the signal generator's one-second stereo
+// buffer over and over (16-bit, 44100 Hz), two copies queued at a time. After every played
+// copy it tells its owner (the generator's dialog, or whoever stands in for it), which may
+// then regenerate channels from its edits before the copy is queued again.
+//
+// Messages: UM_SIGNAL_START, UM_SIGNAL_STOP, MM_WOM_DONE, MM_DEVICE_FAILED (the stream died:
+// the device error box, then as UM_SIGNAL_STOP), WM_QUIT (stop and end). A stream whose chosen
+// device went away goes on at once on the default, and moves back when the device is back.
+//
+// Threads: the operations run on the signal thread; SetOwnerDialog() and IsPlaying() from any
+// thread. The owner's OnSignalBufferDone() is called on the signal thread, which waits for it:
+// an owner that hands it to another thread must unlink itself (SetOwnerDialog(nullptr)) before
+// it waits for this thread to end.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "engine/device/DeviceStandIn.h"
+#include "engine/device/SoundDevice.h"
+#include "engine/live/MessageThread.h"
+
+namespace tonavise {
+
+class Notifier;
+class SignalBuffer;
+
+class SignalListener {
+  public:
+    virtual ~SignalListener() = default;
+    // One copy of the buffer has been played (or given back by a stop).
+    virtual void OnSignalBufferDone() = 0;
+};
+
+class SignalThread final : public MessageThread {
+  public:
+    // The format, both headers (each the whole buffer) and a silent buffer are set up here,
+    // before the thread runs, so that the owner may generate channels right after start().
+    SignalThread(SignalBuffer& signal, DeviceFactory& devices, Notifier& notifier);
+    ~SignalThread() override;
+
+    void SetOwnerDialog(SignalListener* owner);
+    bool IsPlaying() const {
+        return standIn_.Held([this] { return Sounding(); });
+    }
+
+    // Opens the device and queues the buffer twice. A device that cannot be opened shows the
+    // device error box and leaves the thread idle, so the next start tries again.
+    void StartSignal();
+    void StopSignal();
+
+  protected:
+    void handleMessage(Message& message) override;
+    void onExit() override;
+    void onTick() override;
+
+  private:
+    bool Sounding() const { return signalPlaying_.load(std::memory_order_acquire) != 0; }
+    void OnDone();
+
+    SignalBuffer& signal_;
+    DeviceFactory& devices_;
+    StandInWatch standIn_{devices_, DeviceDirection::Output};
+    Notifier& notifier_;
+
+    std::array<WaveHeader, 2> headers_;
+    std::unique_ptr<WaveDevice> waveOut_;  // after the headers, so that it goes first
+    WaveFormat format_{};
+    std::atomic<int32_t> signalPlaying_{0};
+    std::atomic<SignalListener*> ownerDialog_{nullptr};
+};
+
+}  // namespace tonavise

@@ -1,0 +1,376 @@
+#include "engine/live/ToneThread.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+#include <variant>
+
+#include "engine/dsp/KeyTable.h"
+#include "engine/dsp/Metronome.h"
+#include "engine/live/CaptureStore.h"
+#include "engine/live/ThreadMessages.h"
+
+namespace tonavise {
+
+ToneThread::ToneThread(CaptureStore& store,
+                       const KeyTable& keyTable,
+                       DeviceFactory& devices,
+                       Notifier& notifier)
+    : store_(store), keyTable_(keyTable), devices_(devices), notifier_(notifier) {}
+
+ToneThread::~ToneThread() {
+    join();
+}
+
+bool ToneThread::IsTonePlaying() const {
+    return mode_.load(std::memory_order_relaxed) == kModeTone &&
+           standIn_.Held([this] { return outputOpen_.load(std::memory_order_acquire) == 1; });
+}
+
+bool ToneThread::IsMetronomePlaying() const {
+    return mode_.load(std::memory_order_relaxed) == kModeMetronome &&
+           standIn_.Held([this] { return outputOpen_.load(std::memory_order_acquire) == 1; });
+}
+
+HeardBeat ToneThread::CurrentHeardBeat() const {
+    const WaveDevice* device = heardDevice_.load(std::memory_order_acquire);
+    if (device == nullptr || mode_.load(std::memory_order_relaxed) != kModeMetronome) {
+        return {};
+    }
+    const int64_t heard = device->Position() / static_cast<int64_t>(sizeof(int16_t));
+    const auto fills = fills_.Read();
+    for (std::size_t age = 0; age < fills.size(); ++age) {
+        const FillRecord& f = fills[age];
+        if (f.streamSample <= heard && f.beats > 0) {
+            const int64_t inLoop =
+                (f.loopPosition + heard - f.streamSample) % std::max(f.loopLength, 1);
+            return {static_cast<int>(inLoop / std::max(f.beatLength, 1) % f.beats), f.beats};
+        }
+    }
+    return {};
+}
+
+std::span<const int16_t> ToneThread::metronomeLoop() const {
+    if (!metronomeLoop_) {
+        return {};
+    }
+    return {metronomeLoop_.get(), static_cast<std::size_t>(kMetronomeLoopSamples)};
+}
+
+void ToneThread::InitInstance() {
+    format_ = PcmFormat(1);
+    for (int k = 0; k < 2; ++k) {
+        headers_[k].Describe(buffers_[k].data(), kOutputBufferSamples * sizeof(int16_t));
+    }
+    if (!metronomeLoop_) {
+        metronomeLoop_.reset(new (std::nothrow) int16_t[kMetronomeLoopSamples]);
+    }
+    BuildMetronomeLoop();
+    mode_.store(kModeTone, std::memory_order_relaxed);
+}
+
+void ToneThread::ExitInstance() {
+    StopOutput();
+    waveOut_.reset();
+}
+
+void ToneThread::onStart() {
+    InitInstance();
+}
+
+void ToneThread::onExit() {
+    ExitInstance();
+}
+
+void ToneThread::handleMessage(Message& message) {
+    switch (message.id) {
+        case UM_METRONOME_REBUILD:
+            BuildMetronomeLoop();
+            break;
+        case UM_METRONOME_COUNT_IN:
+            StartCountIn();
+            break;
+        case UM_METRONOME_COUNT_IN_CANCEL:
+            if (countInActive_) {
+                StopOutput();
+                EndCountIn(UM_RECORDER_RECORD_OFF);
+            }
+            break;
+        case UM_METRONOME_TOGGLE:
+            if (countInActive_) {
+                EndCountIn(0);
+            }
+            if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+                StopOutput();
+                if (mode_.load(std::memory_order_relaxed) == kModeMetronome) {
+                    break;  // the metronome is switched off
+                }
+            }
+            BuildMetronomeLoop();
+            // Every start begins the bar with its accented first beat, so the player always
+            // counts in from "one"; a tempo or meter change while it plays keeps its place.
+            loopPosition_ = 0;
+            mode_.store(kModeMetronome, std::memory_order_relaxed);
+            OpenOutput();
+            break;
+        case UM_METRONOME_STOP:
+        case UM_OUTPUT_STOP:
+            if (countInActive_) {
+                EndCountIn(0);
+            }
+            StopOutput();
+            break;
+        case UM_TONE_START:
+            if (countInActive_) {
+                EndCountIn(0);
+            }
+            if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+                StopOutput();
+            }
+            mode_.store(kModeTone, std::memory_order_relaxed);
+            // The view sends 48 (A4); an index outside the key table is taken as its nearest key.
+            noteIndex_ = static_cast<int>(std::clamp<int64_t>(message.Number(), 0, 87));
+            OpenOutput();
+            break;
+        case MM_WOM_DONE:
+            OnDone();
+            break;
+        case MM_DEVICE_FAILED: {
+            // The stream died (the sound server went away): the sound stops as if Stop had
+            // been pressed, and the user learns why.
+            const auto* done = std::get_if<BufferDone>(&message.argument);
+            if (outputOpen_.load(std::memory_order_relaxed) == 1 && done != nullptr &&
+                done->device == waveOut_.get()) {
+                // Its chosen device went away: the sound goes on at once on the default.
+                if (!countInActive_ && standIn_.Gone()) {
+                    standIn_.MoveSound([this] {
+                        StopOutput();
+                        OpenOutput();
+                    });
+                    break;
+                }
+                const DeviceResult code = waveOut_->FailureCode();
+                StopOutput();
+                if (countInActive_) {
+                    EndCountIn(UM_RECORDER_RECORD_ON);  // the recording goes ahead without it
+                }
+                ShowDeviceError(notifier_, *waveOut_, code);
+            }
+            break;
+        }
+        default:
+            break;
+    }
+}
+
+void ToneThread::StartCountIn() {
+    if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+        StopOutput();
+    }
+    BuildMetronomeLoop();
+    loopPosition_ = 0;
+    countInActive_ = true;
+    countInEnd_ = static_cast<int64_t>(beats_) * beatLength_;
+    mode_.store(kModeMetronome, std::memory_order_relaxed);
+    OpenOutput();
+    if (outputOpen_.load(std::memory_order_relaxed) == 0) {
+        // No sound (the error box says why): the recording the user asked for starts at once.
+        EndCountIn(UM_RECORDER_RECORD_ON);
+    }
+}
+
+void ToneThread::EndCountIn(uint32_t message) {
+    // The message goes first: whoever sees the count-in ended finds it in the recorder's queue.
+    if (countInTarget_ != nullptr && message != 0) {
+        countInTarget_->post(message);
+    }
+    countInActive_ = false;
+    countInAsked_.store(false, std::memory_order_release);
+}
+
+void ToneThread::onTick() {
+    if (outputOpen_.load(std::memory_order_relaxed) == 0) {
+        return;
+    }
+    if (!countInActive_ && standIn_.Back()) {
+        standIn_.MoveSound([this] {  // the chosen device is back: the sound moves to it
+            StopOutput();
+            OpenOutput();
+        });
+        return;
+    }
+    if (!countInActive_) {
+        return;
+    }
+    const int64_t heard = waveOut_->Position() / static_cast<int64_t>(sizeof(int16_t));
+    if (heard >= countInEnd_) {
+        StopOutput();
+        EndCountIn(UM_RECORDER_RECORD_ON);
+    }
+}
+
+void ToneThread::BuildMetronomeLoop() {
+    if (!metronomeLoop_) {
+        return;
+    }
+    const int32_t tempo =
+        std::clamp(store_.tempo.load(std::memory_order_relaxed), kMinTempo, kMaxTempo);
+    store_.tempo.store(tempo, std::memory_order_relaxed);
+    const int32_t beatLength = 2646000 / tempo;  // 60 s x 44100 Hz
+    // The rhythm is clamped at start-up; an index outside the table would read past it.
+    const int rhythm =
+        std::clamp(store_.rhythm.load(std::memory_order_relaxed), 0, kMeterCount - 1);
+    const int32_t subdivision =
+        std::clamp(store_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
+    const AccentPattern& pattern = accentPattern[rhythm];
+    const int n = pattern.beats;
+    const auto& click = ClickSound();
+    int16_t* loop = metronomeLoop_.get();
+
+    // One click of `gain` at `at`, sounding for at most `room` samples, then silence up to it.
+    const auto put = [&](int16_t* at, int32_t room, double gain) {
+        const int32_t sounding = std::min(room, kClickLength);
+        for (int32_t i = 0; i < sounding; ++i) {
+            at[i] = static_cast<int16_t>(click[i] * gain);
+        }
+        std::fill(at + sounding, at + room, int16_t{0});
+    };
+    int32_t total = 0;
+    while (n * beatLength + total <= kMetronomeLoopSamples) {
+        for (int b = 0; b < n; ++b) {
+            int16_t* beat = loop + total + b * beatLength;
+            // Sub-click s starts s/subdivision of the way through the beat.
+            for (int32_t s = 0; s < subdivision; ++s) {
+                const int32_t from = s * beatLength / subdivision;
+                const int32_t to = (s + 1) * beatLength / subdivision;
+                put(beat + from, to - from, s == 0 ? pattern.gains[b] : kSubClickGain);
+            }
+        }
+        total += n * beatLength;
+    }
+    loopLength_ = total;
+    beatLength_ = beatLength;
+    beats_ = n;
+    if (loopPosition_ >= loopLength_ - kOutputBufferSamples) {
+        loopPosition_ = 0;
+    }
+}
+
+void ToneThread::FillBuffer(int k) {
+    if (outputOpen_.load(std::memory_order_relaxed) == 0 || k < 0 || k > 1) {
+        return;
+    }
+    int16_t* out = buffers_[k].data();
+    const int32_t mode = mode_.load(std::memory_order_relaxed);
+    if (mode == kModeTone) {
+        // Looked up at every fill, so a new A4 is heard from the next buffer on.
+        const double f = keyTable_.KeyFrequency(noteIndex_);
+        const double twoPi = 8.0 * std::atan(1.0);
+        const double step = f * twoPi / 44100.0;
+        for (int i = 0; i < kOutputBufferSamples; ++i) {
+            const double s =
+                0.5 * std::sin(phase_) + 0.5 * std::sin(2 * phase_) + 0.1 * std::sin(3 * phase_);
+            out[i] = static_cast<int16_t>(25000.0 * s);
+            phase_ += step;
+            if (phase_ > twoPi) {
+                phase_ -= twoPi;
+            }
+        }
+    } else if (mode == kModeMetronome && metronomeLoop_) {
+        fills_.Push({.streamSample = filledSamples_,
+                     .loopPosition = loopPosition_,
+                     .loopLength = loopLength_,
+                     .beatLength = beatLength_,
+                     .beats = beats_});
+        const int16_t* loop = metronomeLoop_.get();
+        if (loopPosition_ < loopLength_ - kOutputBufferSamples) {
+            std::copy_n(loop + loopPosition_, kOutputBufferSamples, out);
+            loopPosition_ += kOutputBufferSamples;
+        } else {
+            const int32_t d = loopLength_ - loopPosition_;
+            std::copy_n(loop + loopPosition_, d, out);
+            std::copy_n(loop, kOutputBufferSamples - d, out + d);
+            loopPosition_ = kOutputBufferSamples - d;
+        }
+        if (countInActive_) {
+            // Silence after the count-in's bar.
+            const int64_t keep =
+                std::clamp<int64_t>(countInEnd_ - filledSamples_, 0, kOutputBufferSamples);
+            std::fill(out + keep, out + kOutputBufferSamples, int16_t{0});
+        }
+    } else {
+        std::fill_n(out, kOutputBufferSamples, int16_t{0});
+    }
+    filledSamples_ += kOutputBufferSamples;
+}
+
+void ToneThread::OpenOutput() {
+    if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+        return;
+    }
+    if (!waveOut_) {
+        waveOut_ = devices_.Create(DeviceDirection::Output, StreamRole::ReferenceTone);
+    }
+    const DeviceResult result = waveOut_->Open(format_, *this);
+    if (result != kDeviceOk) {
+        ShowDeviceError(notifier_, *waveOut_, result);
+        return;
+    }
+    standIn_.Opened();
+    outputOpen_.store(1, std::memory_order_release);
+    filledSamples_ = 0;
+    fills_.Clear();
+    FillBuffer(0);
+    FillBuffer(1);
+    heardDevice_.store(waveOut_.get(), std::memory_order_release);
+    // Both buffers are queued before the stream starts, so that its first request finds them.
+    DeviceResult queued = waveOut_->HoldStart();
+    for (WaveHeader& header : headers_) {
+        header.flags.store(0, std::memory_order_relaxed);
+        waveOut_->Prepare(header);
+        if (queued == kDeviceOk) {
+            queued = waveOut_->Queue(header);
+        }
+    }
+    if (queued == kDeviceOk) {
+        queued = waveOut_->Start();
+    }
+    if (queued != kDeviceOk) {
+        // The stream would not start: say why rather than show a tone that is not heard. The
+        // output is closed before the message goes out, so whoever reads it sees no tone.
+        StopOutput();
+        ShowDeviceError(notifier_, *waveOut_, queued);
+    }
+}
+
+void ToneThread::StopOutput() {
+    heardDevice_.store(nullptr, std::memory_order_release);
+    if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+        waveOut_->Reset();
+        for (WaveHeader& header : headers_) {
+            waveOut_->Unprepare(header);
+        }
+        waveOut_->Close();
+        outputOpen_.store(0, std::memory_order_release);
+    }
+    for (auto& b : buffers_) {
+        b.fill(0);
+    }
+}
+
+// One finished buffer per completion is refilled and queued again (it stays prepared); the
+// completions that a reset posts find the output closed and are ignored.
+void ToneThread::OnDone() {
+    if (outputOpen_.load(std::memory_order_relaxed) == 0) {
+        return;
+    }
+    for (int k = 0; k < 2; ++k) {
+        if (headers_[k].IsDone()) {
+            FillBuffer(k);
+            waveOut_->Queue(headers_[k]);
+            return;
+        }
+    }
+}
+
+}  // namespace tonavise

@@ -1,0 +1,171 @@
+// ToneThread: the worker thread that sounds the reference tone (any key of the key table,
+// A4 by default) or the metronome, one at a time, as a double-buffered stream of half-second
+// buffers through the default output device (16-bit mono, 44100 Hz).
+//
+// The tone is synthesised buffer by buffer with a phase that is never reset, so it continues
+// across buffers and across stops and starts. The metronome is rendered once into a loop of
+// whole measures (at most 12 s) from the store's tempo and rhythm and copied out buffer by
+// buffer.
+//
+// The count-in for the recorder (UM_METRONOME_COUNT_IN) plays the first bar of the loop from its
+// start, then silence; once the bar's end has reached the output (looked at every tick) the output
+// stops and the recorder receives UM_RECORDER_RECORD_ON. UM_METRONOME_COUNT_IN_CANCEL stops a
+// count-in and sends the recorder UM_RECORDER_RECORD_OFF, after any RECORD_ON it sent, so a Stop
+// during the count-in never leaves the recorder on. Any other start or stop ends a count-in
+// without recording.
+//
+// Messages: UM_METRONOME_REBUILD, UM_METRONOME_TOGGLE, UM_METRONOME_STOP, UM_OUTPUT_STOP,
+// UM_TONE_START (the key index), MM_WOM_DONE (refill one finished buffer), MM_DEVICE_FAILED
+// (the stream died: the device error box, then as UM_OUTPUT_STOP), WM_QUIT. A stream that will
+// not start shows the device error box and leaves the output closed. A stream whose chosen
+// device went away goes on at once on the default, and moves back when the device is back.
+//
+// The loop holds the store's subdivision (1..4 clicks a beat): quieter sub-clicks evenly between
+// the beats. HeardBeat() tells which beat of the bar is being heard, worked out from the output
+// device's play position (what has reached the output), for the visual beat.
+//
+// Threads: everything runs on the output thread, or on the creating thread before start() and
+// after join() (the tests call the operations directly that way). IsTonePlaying(),
+// IsMetronomePlaying() and HeardBeat() may be called from any thread; the first two may lag one
+// message behind.
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <span>
+
+#include "engine/core/SeqlockRing.h"
+#include "engine/device/DeviceStandIn.h"
+#include "engine/device/SoundDevice.h"
+#include "engine/live/MessageThread.h"
+
+namespace tonavise {
+
+class CaptureStore;
+class KeyTable;
+class Notifier;
+
+inline constexpr int kOutputBufferSamples = 22050;    // 0.5 s
+inline constexpr int kMetronomeLoopSamples = 529200;  // 12 s
+inline constexpr int32_t kMinTempo = 30;
+inline constexpr int32_t kMaxTempo = 300;
+inline constexpr int32_t kModeTone = 0;
+inline constexpr int32_t kModeMetronome = 1;
+
+// The beat being heard: beat 0..beats-1 of the bar; beat -1 while the metronome is silent.
+struct HeardBeat {
+    int beat = -1;
+    int beats = 0;
+};
+
+class ToneThread final : public MessageThread {
+  public:
+    ToneThread(CaptureStore& store,
+               const KeyTable& keyTable,
+               DeviceFactory& devices,
+               Notifier& notifier);
+    ~ToneThread() override;
+
+    bool IsTonePlaying() const;
+    bool IsMetronomePlaying() const;
+    // Before start(): the recorder thread that a count-in starts (null: a count-in records
+    // nothing).
+    void SetCountInTarget(MessageThread* recorder) { countInTarget_ = recorder; }
+    // Any thread: a count-in was asked for and has not ended. The poster marks it before it
+    // posts UM_METRONOME_COUNT_IN, so that a Stop right after it knows to cancel it.
+    bool countingIn() const { return countInAsked_.load(std::memory_order_acquire); }
+    void MarkCountInPosted() { countInAsked_.store(true, std::memory_order_release); }
+    // Any thread: the beat of the bar that is reaching the output now.
+    HeardBeat CurrentHeardBeat() const;
+
+    // Thread start: format, headers, the loop's memory, the first loop, tone mode.
+    void InitInstance();
+    // Thread end: StopOutput and the device is released.
+    void ExitInstance();
+
+    // Renders the largest whole number of measures that fits the loop from the store's tempo
+    // (clamped to 30..300 and written back) and rhythm. The play position is kept unless the
+    // new loop is too short for it.
+    void BuildMetronomeLoop();
+    // Fills buffer k (0 or 1) with the next half second of the tone or of the loop; silence in
+    // any other mode; nothing while the output is closed.
+    void FillBuffer(int k);
+    // Opens the device and queues both buffers, already filled. A failure shows the device
+    // error box and leaves the output closed.
+    void OpenOutput();
+    // Stops at once, closes the device and silences both buffers.
+    void StopOutput();
+
+    // State, for the owner of the thread while it does not run and for tests.
+    int32_t mode() const { return mode_.load(std::memory_order_relaxed); }
+    int noteIndex() const { return noteIndex_; }
+    double phase() const { return phase_; }
+    int32_t loopLength() const { return loopLength_; }
+    int32_t loopPosition() const { return loopPosition_; }
+    void SetLoopPosition(int32_t position) { loopPosition_ = position; }
+    std::span<const int16_t> metronomeLoop() const;
+    std::span<const int16_t> buffer(int k) const { return buffers_[k]; }
+
+    // The thread handles every message here; while it does not run, the owner (or a test) may
+    // call it directly.
+    void handleMessage(Message& message) override;
+
+    // The count-in's watch: when the bar has been heard, the recording starts. Called by the
+    // thread between messages; a test may call it directly while the thread does not run.
+    void onTick() override;
+
+  protected:
+    void onStart() override;
+    void onExit() override;
+
+  private:
+    // Which loop position buffer data from stream sample `streamSample` on came from, and the
+    // loop's beat layout then: the visual beat maps the play position through the newest record
+    // at or before it. Written by the output thread, read by CurrentHeardBeat() on any thread.
+    struct FillRecord {
+        int64_t streamSample = 0;
+        int32_t loopPosition = 0;
+        int32_t loopLength = 1;
+        int32_t beatLength = 1;
+        int32_t beats = 0;
+    };
+    static constexpr std::size_t kFillRecords = 4;
+
+    void OnDone();
+    void StartCountIn();
+    // Ends a count-in; the recorder gets `message` (0: nothing).
+    void EndCountIn(uint32_t message);
+
+    CaptureStore& store_;
+    const KeyTable& keyTable_;
+    DeviceFactory& devices_;
+    StandInWatch standIn_{devices_, DeviceDirection::Output};
+    Notifier& notifier_;
+
+    std::atomic<int32_t> mode_{kModeTone};
+    std::array<std::array<int16_t, kOutputBufferSamples>, 2> buffers_{};
+    std::array<WaveHeader, 2> headers_;
+    // Declared after the buffers so that it goes first: a device still open gives its
+    // buffers back when it is destroyed.
+    std::unique_ptr<WaveDevice> waveOut_;
+    WaveFormat format_{};
+    double phase_ = 0.0;
+    int noteIndex_ = 48;
+    int32_t loopPosition_ = 0;
+    int32_t loopLength_ = 4410;
+    int32_t beatLength_ = 22050;
+    int32_t beats_ = 1;
+    int64_t filledSamples_ = 0;  // since the output opened
+    SeqlockRing<FillRecord, kFillRecords> fills_;
+    std::atomic<const WaveDevice*> heardDevice_{nullptr};
+    MessageThread* countInTarget_ = nullptr;
+    std::atomic<bool> countInAsked_{false};
+    bool countInActive_ = false;  // output thread: the count-in's bar is playing
+    int64_t countInEnd_ = 0;      // stream samples of the count-in's bar
+    std::unique_ptr<int16_t[]> metronomeLoop_;
+    std::atomic<int32_t> outputOpen_{0};
+};
+
+}  // namespace tonavise
