@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The tree's hygiene: every C++ file formatted by .clang-format, and clang-tidy's checks
-# (.clang-tidy) clean on src/. Needs a configured build folder for the compile commands
+# The tree's hygiene: every C++ file formatted by .clang-format, the engine's folders including
+# only along their allowed arrows, and clang-tidy's checks (.clang-tidy) clean on src/. Needs a configured build folder for the compile commands
 # (default: build). Exits non-zero on the first kind of finding, after listing it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -26,6 +26,9 @@ if ! files src tests bench fuzz | xargs clang-format --dry-run -Werror 2>/tmp/to
   exit 1
 fi
 rm -f /tmp/tonavise-format.$$
+
+# The engine's folders use only what their libraries link (core <- dsp, audiofile, device <- live).
+python3 scripts/check-engine-layers.py
 
 echo "lint: clang-tidy on $(files src | grep -c '\.cpp$') source files"
 [ -f "$build/compile_commands.json" ] || { echo "lint: no $build/compile_commands.json" >&2; exit 1; }

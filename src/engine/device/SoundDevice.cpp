@@ -9,7 +9,6 @@
 #include <thread>
 
 #include "engine/core/Notifier.h"
-#include "engine/live/MessageThread.h"
 
 namespace tonavise {
 
@@ -85,11 +84,6 @@ const uint8_t* SharedPlayData::Published() const {
     return copies_[state_.load(std::memory_order_acquire) & kPublished];
 }
 
-double SteadySeconds() {
-    using namespace std::chrono;
-    return duration<double>(steady_clock::now().time_since_epoch()).count();
-}
-
 WaveDevice::WaveDevice(DeviceDirection direction) : direction_(direction) {}
 
 WaveDevice::~WaveDevice() = default;
@@ -105,7 +99,7 @@ bool SupportedFormat(const WaveFormat& f) {
 
 }  // namespace
 
-DeviceResult WaveDevice::Open(const WaveFormat& format, MessageThread& owner) {
+DeviceResult WaveDevice::Open(const WaveFormat& format, DeviceOwner& owner) {
     if (IsOpen()) {
         return kDeviceAlreadyOpen;
     }
@@ -146,7 +140,7 @@ DeviceResult WaveDevice::Close() {
     }
     Reset();
     PostUndelivered();
-    if (MessageThread* owner = owner_.load(std::memory_order_acquire)) {
+    if (DeviceOwner* owner = owner_.load(std::memory_order_acquire)) {
         owner->removeCompletionSource(*this);
     }
     BackendClose();
@@ -159,11 +153,12 @@ DeviceResult WaveDevice::Close() {
 // The device leaves its owner's sources: completions its worker has not taken yet go into the
 // owner's queue, so every buffer still gets its one completion.
 void WaveDevice::PostUndelivered() {
-    MessageThread* owner = owner_.load(std::memory_order_acquire);
-    Message message;
-    while (TakeCompletion(message, std::numeric_limits<uint64_t>::max())) {
-        if (owner != nullptr && (message.id == MM_WIM_DATA || message.id == MM_WOM_DONE)) {
-            owner->post(message.id, std::move(message.argument));
+    DeviceOwner* owner = owner_.load(std::memory_order_acquire);
+    DeviceEvent event;
+    while (TakeCompletion(event, std::numeric_limits<uint64_t>::max())) {
+        if (owner != nullptr &&
+            (event.kind == DeviceEvent::Kind::Filled || event.kind == DeviceEvent::Kind::Played)) {
+            owner->deliverLater(event);
         }
     }
 }
@@ -338,7 +333,7 @@ void WaveDevice::DrainQueue() {
     frontOffset_.store(0, std::memory_order_relaxed);
 }
 
-bool WaveDevice::TakeCompletion(Message& message, uint64_t handledPosts) {
+bool WaveDevice::TakeCompletion(DeviceEvent& event, uint64_t handledPosts) {
     std::size_t d = delivered_.load(std::memory_order_acquire);
     // acquire on head: pairs with the release that finished the buffer, so its flags and data
     // are complete when the owner handles the message.
@@ -349,22 +344,22 @@ bool WaveDevice::TakeCompletion(Message& message, uint64_t handledPosts) {
         WaveHeader* header = ring_[d % kQueueCapacity].load(std::memory_order_relaxed);
         if (delivered_.compare_exchange_weak(
                 d, d + 1, std::memory_order_acq_rel, std::memory_order_acquire)) {
-            message.id = direction_ == DeviceDirection::Input ? MM_WIM_DATA : MM_WOM_DONE;
-            message.argument = BufferDone{this, header};
+            event = {direction_ == DeviceDirection::Input ? DeviceEvent::Kind::Filled
+                                                          : DeviceEvent::Kind::Played,
+                     this,
+                     header};
             return true;
         }
     }
     if (playedOut_.load(std::memory_order_acquire) &&
         playedOutStamp_.load(std::memory_order_relaxed) <= handledPosts &&
         playedOut_.exchange(false, std::memory_order_acq_rel)) {
-        message.id = MM_WOM_PLAYED_OUT;
-        message.argument = BufferDone{this, nullptr};
+        event = {DeviceEvent::Kind::PlayedOut, this, nullptr};
         return true;
     }
     if (failure_.load(std::memory_order_acquire) != kDeviceOk &&
         !failureDelivered_.exchange(true, std::memory_order_acq_rel)) {
-        message.id = MM_DEVICE_FAILED;
-        message.argument = BufferDone{this, nullptr};
+        event = {DeviceEvent::Kind::Failed, this, nullptr};
         return true;
     }
     return false;
@@ -400,12 +395,12 @@ void WaveDevice::ReportFailure(DeviceResult code) noexcept {
 }
 
 uint64_t WaveDevice::OwnerStamp() const noexcept {
-    const MessageThread* owner = owner_.load(std::memory_order_acquire);
+    const DeviceOwner* owner = owner_.load(std::memory_order_acquire);
     return owner != nullptr ? owner->postStamp() : 0;
 }
 
 void WaveDevice::WakeOwner() noexcept {
-    if (MessageThread* owner = owner_.load(std::memory_order_acquire)) {
+    if (DeviceOwner* owner = owner_.load(std::memory_order_acquire)) {
         owner->wake();
     }
 }

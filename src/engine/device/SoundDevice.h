@@ -1,6 +1,6 @@
 // The sound device layer: wave input and output devices that fill or play buffers queued by
-// their owner thread, in the order queued, and report every finished buffer with one message in
-// the owner's queue.
+// their owner thread, in the order queued, and report every finished buffer to the owner's
+// worker with one DeviceEvent.
 //
 // Contract (the same for every back end):
 // - Open(format, owner) opens the device chosen in its factory (else the system's default) in
@@ -9,19 +9,19 @@
 //   factory names it as missing).
 // - Prepare(), Queue() hand a buffer to the device; it is filled (input) or played (output) in
 //   turn. When a buffer is finished its header gets kHeaderDone and the owner receives exactly
-//   one MM_WIM_DATA (input) or MM_WOM_DONE (output), carrying BufferDone{device, header}, in
-//   the order the buffers finished. An output buffer is finished when its bytes have been
+//   one event Filled (input) or Played (output) with the header, in the order the buffers
+//   finished. An output buffer is finished when its bytes have been
 //   handed to the sound system, which still holds up to its latency of them.
 // - When an output device has handed over its last queued byte and that byte has reached the
-//   output (on the stream's clock), the owner receives one MM_WOM_PLAYED_OUT: the moment a
+//   output (on the stream's clock), the owner receives one PlayedOut: the moment a
 //   natural end may close the stream without cutting the sound still queued in the system.
 // - A stream that fails (the back end reports its end, or no sound moves for the back end's
-//   stall time) gives the owner one MM_DEVICE_FAILED; FailureCode() says why. The owner
+//   stall time) gives the owner one Failed; FailureCode() says why. The owner
 //   closes the device.
 // - Reset() stops at once (the stream is aborted, never drained), marks every queued buffer done
 //   and gives its completion; an input device then needs Start() again, an output device starts
 //   again with the next Queue(). Close() resets first, so it can neither hang nor leave a buffer
-//   in the device; completions not yet delivered are posted to the owner's queue.
+//   in the device; completions not yet taken are handed to the owner's deliverLater().
 // - An output that is not running starts with the first Queue(), unless the owner called
 //   HoldStart() first: then it starts at Start(), with everything queued meanwhile. A stream
 //   that starts on its first buffer meets the sound system's first request with that buffer
@@ -33,7 +33,7 @@
 // FailureCode() is called on the owner thread, the one that receives the completions. The back
 // end's audio thread only calls ProcessInput()/ProcessOutput(), and any back-end thread may call
 // ReportFailure()/NoteOverrun(); none of them allocates, takes a lock or waits: completions are
-// published with atomics and the owner is woken with MessageThread::wake().
+// published with atomics and the owner is woken with DeviceOwner::wake().
 #pragma once
 
 #include <array>
@@ -48,19 +48,12 @@
 
 #include "engine/core/AudioFormat.h"
 #include "engine/core/SeqlockRing.h"
-#include "engine/live/MessageThread.h"
+#include "engine/core/SteadyClock.h"
+#include "engine/device/DeviceOwner.h"
 
 namespace tonavise {
 
 class Notifier;
-
-// Completion messages of the devices, below the application's own ids.
-inline constexpr uint32_t MM_WOM_DONE = 0x3BD;
-inline constexpr uint32_t MM_WIM_DATA = 0x3C0;
-// The output has played everything it was given (BufferDone with no header).
-inline constexpr uint32_t MM_WOM_PLAYED_OUT = 0x3C8;
-// The device's stream failed or stopped delivering (BufferDone with no header).
-inline constexpr uint32_t MM_DEVICE_FAILED = 0x3C9;
 
 // Results of device calls. 0 is success; the positive codes below are the device layer's own;
 // a back end may return codes of its sound library (PortAudio's are negative).
@@ -147,9 +140,6 @@ struct WaveHeader {
     bool IsDone() const { return (flags.load(std::memory_order_acquire) & kHeaderDone) != 0; }
 };
 
-// Seconds of std::chrono::steady_clock, the clock of WaveHeader::timeStamp.
-double SteadySeconds();
-
 enum class DeviceDirection { Input, Output };
 
 class WaveDevice : public CompletionSource {
@@ -165,7 +155,7 @@ class WaveDevice : public CompletionSource {
     const WaveFormat& format() const { return format_; }
 
     // Opens the chosen (else the default) device. `owner` receives the completions until Close().
-    DeviceResult Open(const WaveFormat& format, MessageThread& owner);
+    DeviceResult Open(const WaveFormat& format, DeviceOwner& owner);
     DeviceResult Close();
 
     DeviceResult Prepare(WaveHeader& header);
@@ -196,7 +186,7 @@ class WaveDevice : public CompletionSource {
     DeviceResult FailureCode() const { return failure_.load(std::memory_order_acquire); }
 
     // Owner thread (its worker loop): CompletionSource.
-    bool TakeCompletion(Message& message, uint64_t handledPosts) override;
+    bool TakeCompletion(DeviceEvent& event, uint64_t handledPosts) override;
     void CheckAlive(double steadyNow) override;
 
     // The text for a code returned by this device, for the device error box.
@@ -265,7 +255,7 @@ class WaveDevice : public CompletionSource {
 
     const DeviceDirection direction_;
     WaveFormat format_{};
-    std::atomic<MessageThread*> owner_{nullptr};
+    std::atomic<DeviceOwner*> owner_{nullptr};
     std::atomic<bool> open_{false};
     std::atomic<bool> running_{false};  // written on the owner thread
     std::atomic<bool> paused_{false};

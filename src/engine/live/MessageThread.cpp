@@ -6,7 +6,7 @@
 
 #include <ctime>
 
-#include "engine/device/SoundDevice.h"
+#include "engine/core/SteadyClock.h"
 
 namespace tonavise {
 
@@ -35,6 +35,26 @@ void FutexWait(std::atomic<uint32_t>& word, uint32_t seen, std::chrono::nanoseco
     t.tv_sec = static_cast<time_t>(timeout.count() / 1000000000);
     t.tv_nsec = static_cast<long>(timeout.count() % 1000000000);
     syscall(SYS_futex, FutexWord(word), FUTEX_WAIT_PRIVATE, seen, &t, nullptr, 0);
+}
+
+// A device's report as the message its owner handles.
+Message AsMessage(const DeviceEvent& event) {
+    uint32_t id = MM_WIM_DATA;
+    switch (event.kind) {
+        case DeviceEvent::Kind::Filled:
+            id = MM_WIM_DATA;
+            break;
+        case DeviceEvent::Kind::Played:
+            id = MM_WOM_DONE;
+            break;
+        case DeviceEvent::Kind::PlayedOut:
+            id = MM_WOM_PLAYED_OUT;
+            break;
+        case DeviceEvent::Kind::Failed:
+            id = MM_DEVICE_FAILED;
+            break;
+    }
+    return Message{id, BufferDone{event.device, event.header}};
 }
 
 }  // namespace
@@ -96,15 +116,20 @@ void MessageThread::setPostObserver(std::shared_ptr<PostObserver> observer) {
     // The previous observer, if this was its last owner, goes here, outside the lock.
 }
 
+void MessageThread::deliverLater(const DeviceEvent& event) {
+    Message message = AsMessage(event);
+    post(message.id, std::move(message.argument));
+}
+
 void MessageThread::addCompletionSource(CompletionSource& source) {
     {
         std::lock_guard lock(mutex_);
-        for (CompletionSource* s = sources_; s != nullptr; s = s->nextSource_) {
+        for (CompletionSource* s = sources_; s != nullptr; s = s->nextSource) {
             if (s == &source) {
                 return;
             }
         }
-        source.nextSource_ = sources_;
+        source.nextSource = sources_;
         sources_ = &source;
     }
     wake();
@@ -112,10 +137,10 @@ void MessageThread::addCompletionSource(CompletionSource& source) {
 
 void MessageThread::removeCompletionSource(CompletionSource& source) {
     std::lock_guard lock(mutex_);
-    for (CompletionSource** s = &sources_; *s != nullptr; s = &(*s)->nextSource_) {
+    for (CompletionSource** s = &sources_; *s != nullptr; s = &(*s)->nextSource) {
         if (*s == &source) {
-            *s = source.nextSource_;
-            source.nextSource_ = nullptr;
+            *s = source.nextSource;
+            source.nextSource = nullptr;
             return;
         }
     }
@@ -140,8 +165,10 @@ void MessageThread::join() {
 // came before it (its stamp).
 MessageThread::Next MessageThread::TakeNext(Message& message) {
     std::lock_guard lock(mutex_);
-    for (CompletionSource* s = sources_; s != nullptr; s = s->nextSource_) {
-        if (s->TakeCompletion(message, handledPosts_)) {
+    DeviceEvent event;
+    for (CompletionSource* s = sources_; s != nullptr; s = s->nextSource) {
+        if (s->TakeCompletion(event, handledPosts_)) {
+            message = AsMessage(event);
             return Next::Message;
         }
     }
@@ -170,7 +197,7 @@ void MessageThread::run() {
             {
                 std::lock_guard lock(mutex_);
                 const double steadyNow = SteadySeconds();
-                for (CompletionSource* s = sources_; s != nullptr; s = s->nextSource_) {
+                for (CompletionSource* s = sources_; s != nullptr; s = s->nextSource) {
                     s->CheckAlive(steadyNow);
                 }
             }

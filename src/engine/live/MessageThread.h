@@ -8,7 +8,7 @@
 // Sound devices do not post: their audio threads publish completions with atomics in the
 // device (a CompletionSource registered with its owner thread) and call wake(), which takes no
 // lock and cannot block. The worker turns them into MM_WIM_DATA / MM_WOM_DONE messages before
-// it takes the next posted message.
+// it takes the next posted message (it is the devices' DeviceOwner).
 //
 // Threads: post(), quit() and wake() from any thread (wake() also from an audio callback);
 // start() and join() from the owning thread; the virtual handlers and onTick() run on the
@@ -25,17 +25,25 @@
 #include <variant>
 #include <vector>
 
+#include "engine/device/DeviceOwner.h"
+
 namespace tonavise {
 
 class PlayerListener;
-class WaveDevice;
-struct WaveHeader;
 
 // The id that ends a thread's loop.
 inline constexpr uint32_t WM_QUIT = 0x0012;
 // Base of the application's own message ids. The ids keep fixed values: tests and the post
 // log of the tool commands compare them, and the device completions below it must never clash.
 inline constexpr uint32_t WM_APP = 0x8000;
+
+// A device's reports (DeviceEvent) as messages, below the application's own ids.
+inline constexpr uint32_t MM_WOM_DONE = 0x3BD;
+inline constexpr uint32_t MM_WIM_DATA = 0x3C0;
+// The output has played everything it was given (BufferDone with no header).
+inline constexpr uint32_t MM_WOM_PLAYED_OUT = 0x3C8;
+// The device's stream failed or stopped delivering (BufferDone with no header).
+inline constexpr uint32_t MM_DEVICE_FAILED = 0x3C9;
 
 // Base of data that travels with a message and belongs to it.
 struct MessagePayload {
@@ -65,26 +73,6 @@ struct Message {
 
 class MessageThread;
 
-// Completions that a sound device's audio thread published without a lock, and what its owner
-// must learn about the stream (it played out, it failed). Registered with the owner thread
-// while the device is open.
-class CompletionSource {
-  public:
-    virtual ~CompletionSource() = default;
-    // Worker thread, under the queue's lock: moves the oldest waiting report into `message`,
-    // if it was published after the first `handledPosts` posted messages (postStamp() when it
-    // was published): device reports and posted messages are handled in the order they came.
-    // False when there is none yet.
-    virtual bool TakeCompletion(Message& message, uint64_t handledPosts) = 0;
-    // Worker thread, under the queue's lock, at every tick: a source may look at whether its
-    // stream still delivers and report a failure through its next TakeCompletion.
-    virtual void CheckAlive(double steadyNow) = 0;
-
-  private:
-    friend class MessageThread;
-    CompletionSource* nextSource_ = nullptr;  // the owner's list, under its queue's lock
-};
-
 // Sees every message a thread accepts, on the posting thread, in the order of the queue. Tests
 // use it to check which messages a command posts, and in which order; the program sets none.
 class PostObserver {
@@ -93,7 +81,7 @@ class PostObserver {
     virtual void OnPosted(const MessageThread& thread, const Message& message) = 0;
 };
 
-class MessageThread {
+class MessageThread : public DeviceOwner {
   public:
     explicit MessageThread(std::size_t capacity = 256);
     MessageThread(const MessageThread&) = delete;
@@ -115,14 +103,16 @@ class MessageThread {
 
     // Wait-free: how many messages have been posted so far; a completion source stamps its
     // reports with it so that they are handled after the messages posted before them.
-    uint64_t postStamp() const noexcept { return posted_.load(std::memory_order_acquire); }
+    uint64_t postStamp() const noexcept override { return posted_.load(std::memory_order_acquire); }
     // Wait-free: makes the worker look at its completion sources. Never allocates, takes no
     // lock and never blocks (an atomic increment and a futex wake), so audio callbacks call it.
-    void wake() noexcept;
+    void wake() noexcept override;
     // Any thread (a device's Open and Close): the worker asks `source` for completions from now
     // on / no longer. After removeCompletionSource returns, the worker no longer calls it.
-    void addCompletionSource(CompletionSource& source);
-    void removeCompletionSource(CompletionSource& source);
+    void addCompletionSource(CompletionSource& source) override;
+    void removeCompletionSource(CompletionSource& source) override;
+    // A closed device's report, posted as its message.
+    void deliverLater(const DeviceEvent& event) override;
 
     // How often onTick() runs and the completion sources check their streams.
     static constexpr std::chrono::milliseconds kTickInterval{100};
