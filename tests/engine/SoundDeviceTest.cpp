@@ -333,9 +333,9 @@ TEST_F(DeviceTest, OnTheClockBuffersFinishByThemselves) {
 }
 
 // Holds the owner's queue lock: its observer runs under that lock and waits for the test.
-class LockHolder final : public PostObserver {
+class LockHolder final : public PostObserver<Message> {
   public:
-    void OnPosted(const MessageThread&, const Message& message) override {
+    void OnPosted(const CommandThread<Message>&, const Message& message) override {
         if (message.id != kHold) {
             return;
         }

@@ -305,9 +305,9 @@ TEST_F(MetronomeLoopTest, ClickSoundHasThePercussiveEnvelope) {
 }
 
 // The recorder's side of a count-in: the ids posted to it (the thread never runs).
-class PostedIds final : public PostObserver {
+class PostedIds final : public PostObserver<Message> {
   public:
-    void OnPosted(const MessageThread&, const Message& message) override {
+    void OnPosted(const CommandThread<Message>&, const Message& message) override {
         ids.push_back(message.id);
     }
     std::vector<uint32_t> ids;

@@ -86,9 +86,9 @@ TEST_F(SoundDialogsTest, MetronomeOpensWithTheStoredTempoAndMeterAndPostsNothing
 
 TEST_F(SoundDialogsTest, ThreeQuickMeterClicksGiveOneRebuildWithTheLastMeter) {
     // What the store holds when the rebuild is posted is what the thread builds from.
-    struct RhythmAtRebuild final : PostObserver {
+    struct RhythmAtRebuild final : PostObserver<Message> {
         explicit RhythmAtRebuild(CaptureStore& s) : store(s) {}
-        void OnPosted(const MessageThread&, const Message& message) override {
+        void OnPosted(const CommandThread<Message>&, const Message& message) override {
             if (message.id == UM_METRONOME_REBUILD) {
                 rhythms.push_back(store.rhythm.load());
             }

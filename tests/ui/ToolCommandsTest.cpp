@@ -194,10 +194,10 @@ TEST_F(ToolCommandsTest, MetronomePlayWhileTheToneSoundsSwitchesToTheMetronome) 
 
 // Sees the store's count at each post to the recorder, so a test can tell whether the store was
 // emptied before or after the posts.
-class CountAtPost final : public PostObserver {
+class CountAtPost final : public PostObserver<Message> {
   public:
     explicit CountAtPost(RecordingStore& store) : store_(store) {}
-    void OnPosted(const MessageThread&, const Message& message) override {
+    void OnPosted(const CommandThread<Message>&, const Message& message) override {
         if (message.id >= WM_APP) {
             counts.push_back(store_.Count());
         }

@@ -61,7 +61,7 @@ class RecordingNotifier final : public Notifier {
 class PostLog {
   public:
     struct Post {
-        const MessageThread* thread;
+        const WorkerThread* thread;
         uint32_t id;
         int64_t value;  // the number the message carries, 0 for other arguments
     };
@@ -92,8 +92,8 @@ class PostLog {
     }
 
   private:
-    struct Sink final : PostObserver {
-        void OnPosted(const MessageThread& thread, const Message& message) override {
+    struct Sink final : PostObserver<Message> {
+        void OnPosted(const CommandThread<Message>& thread, const Message& message) override {
             std::lock_guard lock(mutex);
             posts.push_back({&thread, message.id, message.Number()});
         }

@@ -26,6 +26,7 @@
 #include <vector>
 
 #include "engine/device/DeviceOwner.h"
+#include "engine/live/WorkerThread.h"
 
 namespace tonavise {
 
@@ -61,6 +62,12 @@ using MessageArgument = std::
     variant<std::monostate, int64_t, BufferDone, PlayerListener*, std::unique_ptr<MessagePayload>>;
 
 struct Message {
+    Message() = default;
+    Message(uint32_t messageId, MessageArgument messageArgument)
+        : id(messageId), argument(std::move(messageArgument)) {}
+    // A device's report as its message.
+    explicit Message(const DeviceEvent& event);
+
     uint32_t id = 0;
     MessageArgument argument;
 
@@ -71,85 +78,25 @@ struct Message {
     }
 };
 
-class MessageThread;
-
-// Sees every message a thread accepts, on the posting thread, in the order of the queue. Tests
-// use it to check which messages a command posts, and in which order; the program sets none.
-class PostObserver {
+// The messages of the workers not yet moved to a command type of their own.
+class MessageThread : public CommandThread<Message> {
   public:
-    virtual ~PostObserver() = default;
-    virtual void OnPosted(const MessageThread& thread, const Message& message) = 0;
-};
-
-class MessageThread : public DeviceOwner {
-  public:
-    explicit MessageThread(std::size_t capacity = 256);
-    MessageThread(const MessageThread&) = delete;
-    MessageThread& operator=(const MessageThread&) = delete;
-    // Derived classes must call join() in their own destructor, before their members go.
-    virtual ~MessageThread();
-
-    // Starts the thread: onStart(), then messages until WM_QUIT, then onExit().
-    void start();
+    explicit MessageThread(std::size_t capacity = 256) : CommandThread<Message>(capacity) {}
 
     // Queues a message; false when the queue is full or the thread has ended.
-    bool post(uint32_t id, MessageArgument argument = {});
-
-    // Asks the thread to end after the messages already queued. Never fails, even when full.
-    void quit();
-
-    // quit() and wait for the thread to end. Safe to call more than once.
-    void join();
-
-    // Wait-free: how many messages have been posted so far; a completion source stamps its
-    // reports with it so that they are handled after the messages posted before them.
-    uint64_t postStamp() const noexcept override { return posted_.load(std::memory_order_acquire); }
-    // Wait-free: makes the worker look at its completion sources. Never allocates, takes no
-    // lock and never blocks (an atomic increment and a futex wake), so audio callbacks call it.
-    void wake() noexcept override;
-    // Any thread (a device's Open and Close): the worker asks `source` for completions from now
-    // on / no longer. After removeCompletionSource returns, the worker no longer calls it.
-    void addCompletionSource(CompletionSource& source) override;
-    void removeCompletionSource(CompletionSource& source) override;
-    // A closed device's report, posted as its message.
-    void deliverLater(const DeviceEvent& event) override;
-
-    // How often onTick() runs and the completion sources check their streams.
-    static constexpr std::chrono::milliseconds kTickInterval{100};
-
-    bool running() const { return running_.load(std::memory_order_acquire); }
-    // The observer of the posts from now on (null: none); the thread shares its ownership, so
-    // it lives as long as a post may still reach it.
-    void setPostObserver(std::shared_ptr<PostObserver> observer);
-    std::thread::id threadId() const { return thread_.get_id(); }
+    bool post(uint32_t id, MessageArgument argument = {}) {
+        if (id == WM_QUIT) {
+            quit();
+            return true;
+        }
+        return send(Message{id, std::move(argument)});
+    }
 
   protected:
-    virtual void onStart() {}
     virtual void handleMessage(Message& message) = 0;
-    virtual void onExit() {}
-    // About every kTickInterval, between messages; for timers of the worker (a reopen).
-    virtual void onTick() {}
 
   private:
-    enum class Next { Message, Quit, Wait };
-    void run();
-    Next TakeNext(Message& message);
-    void WaitForWake(uint32_t seen, std::chrono::steady_clock::time_point until);
-
-    std::mutex mutex_;
-    // Bumped by every post, quit and wake; the worker sleeps on it (a futex) while it is
-    // unchanged, so no wake between its look at the queue and its sleep is lost.
-    std::atomic<uint32_t> wakeCount_{0};
-    CompletionSource* sources_ = nullptr;  // guarded by mutex_
-    std::atomic<uint64_t> posted_{0};      // written under mutex_
-    uint64_t handledPosts_ = 0;            // guarded by mutex_
-    std::vector<Message> ring_;
-    std::size_t head_ = 0;
-    std::size_t count_ = 0;
-    bool quitRequested_ = false;
-    std::atomic<bool> running_{false};
-    std::shared_ptr<PostObserver> observer_;  // guarded by mutex_
-    std::thread thread_;
+    void handle(Message& message) final { handleMessage(message); }
 };
 
 }  // namespace tonavise
