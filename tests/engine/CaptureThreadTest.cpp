@@ -190,7 +190,7 @@ TEST_F(CaptureThreadTest, ReopenSwitchesFromMonoToStereo) {
     const auto rightBefore = Tail(store.channel2History, 4);
 
     store.channelCount.store(2);
-    thread.post(UM_MIC_REOPEN);
+    thread.send(capture::ReopenInput{});
     ASSERT_TRUE(test::WaitUntil([&] { return system.OpenCount(kIn) == 2; }));
     CaptureOneBlock();
     ASSERT_TRUE(store.startFftEvent.wait(5s));
@@ -220,7 +220,7 @@ TEST_F(CaptureThreadTest, AFailedOpenShowsTheErrorBoxAndTheNextReopenTriesAgain)
     EXPECT_TRUE(thread.running()) << "the thread lives on without a device";
 
     system.SetOpenResult(kIn, kDeviceOk);
-    thread.post(UM_MIC_REOPEN);
+    thread.send(capture::ReopenInput{});
     CaptureOneBlock();
     EXPECT_TRUE(thread.IsOpen());
     ASSERT_TRUE(store.startFftEvent.wait(5s));
@@ -263,8 +263,8 @@ TEST_F(CaptureThreadTest, ClosingWithBuffersQueuedEndsCleanly) {
     CaptureThread thread(store, system, notifier);
     thread.start();
     ASSERT_TRUE(system.WaitForQueued(kIn, 2, 5s));
-    system.Advance(kIn, 1000);   // a partly filled buffer: the reset gives it back short
-    thread.post(UM_MIC_REOPEN);  // close (both buffers come back done) and open again
+    system.Advance(kIn, 1000);            // a partly filled buffer: the reset gives it back short
+    thread.send(capture::ReopenInput{});  // close (both buffers come back done) and open again
     ASSERT_TRUE(test::WaitUntil([&] { return system.OpenCount(kIn) == 2; }));
     CaptureOneBlock();
     ASSERT_TRUE(store.startFftEvent.wait(5s));

@@ -26,6 +26,8 @@ struct DeviceEvent {
     // The finished buffer; null for the stream events, and for a completion that was refused
     // earlier and is sent again.
     WaveHeader* header = nullptr;
+
+    bool operator==(const DeviceEvent&) const = default;
 };
 
 // Reports that a device's audio thread published without a lock. Registered with the owner

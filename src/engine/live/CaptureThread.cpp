@@ -4,7 +4,6 @@
 
 #include "engine/live/AnalysisThread.h"
 #include "engine/live/CaptureStore.h"
-#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 
@@ -143,36 +142,37 @@ void CaptureThread::onTick() {
     }
 }
 
-void CaptureThread::handleMessage(Message& message) {
-    switch (message.id) {
-        case MM_WIM_DATA:
-            HandleBlock(message);
-            break;
-        case MM_DEVICE_FAILED: {
-            const auto* done = std::get_if<BufferDone>(&message.argument);
-            if (IsOpen() && done != nullptr && done->device == device_.get()) {
-                // The chosen input went away: the default takes over at once (the factory
-                // notes the chosen one as missing, which the windows and the tool show), and
-                // the chosen one is taken again when it is back.
-                const std::string chosen = devices_.ChosenDevice(DeviceDirection::Input);
-                if (!chosen.empty() && !devices_.IsPresent(DeviceDirection::Input, chosen)) {
-                    Close();
-                    retakeAt_ = SteadySeconds() + kReopenSeconds;
-                    Open();
-                    break;
-                }
-                LoseInput(device_->FailureCode());
-            }
-            break;
-        }
-        case UM_MIC_REOPEN:
-            Close();
-            Configure(store_.channelCount.load(std::memory_order_relaxed));
-            Open();
-            break;
-        default:
-            break;
+void CaptureThread::handle(CaptureCommand& command) {
+    std::visit(Handlers{[this](const DeviceEvent& event) {
+                            if (event.kind == DeviceEvent::Kind::Filled) {
+                                HandleBlock(event);
+                            } else if (event.kind == DeviceEvent::Kind::Failed) {
+                                HandleDeviceFailure(event);
+                            }
+                        },
+                        [this](const capture::ReopenInput&) {
+                            Close();
+                            Configure(store_.channelCount.load(std::memory_order_relaxed));
+                            Open();
+                        }},
+               command);
+}
+
+void CaptureThread::HandleDeviceFailure(const DeviceEvent& event) {
+    if (!IsOpen() || event.device != device_.get()) {
+        return;
     }
+    // The chosen input went away: the default takes over at once (the factory notes the chosen
+    // one as missing, which the windows and the tool show), and the chosen one is taken again
+    // when it is back.
+    const std::string chosen = devices_.ChosenDevice(DeviceDirection::Input);
+    if (!chosen.empty() && !devices_.IsPresent(DeviceDirection::Input, chosen)) {
+        Close();
+        retakeAt_ = SteadySeconds() + kReopenSeconds;
+        Open();
+        return;
+    }
+    LoseInput(device_->FailureCode());
 }
 
 // The buffers fill in the order they were queued and are queued again as soon as their block
@@ -182,9 +182,8 @@ void CaptureThread::handleMessage(Message& message) {
 // behind the queued buffers (a device keeps a slot for each until it is taken, and refuses a
 // buffer when they are all in use). A completion that a reset posted names a buffer that is
 // not full, or not the next, and is passed over.
-void CaptureThread::HandleBlock(const Message& message) {
-    const auto* done = std::get_if<BufferDone>(&message.argument);
-    if (!IsOpen() || done == nullptr || done->header != &headers_[nextBuffer_]) {
+void CaptureThread::HandleBlock(const DeviceEvent& event) {
+    if (!IsOpen() || event.header != &headers_[nextBuffer_]) {
         return;
     }
     const int channels = Channels();

@@ -10,9 +10,9 @@
 // is closed, and is opened again every two seconds until sound flows again. InputLost() is true
 // from the failure until the first block after it.
 //
-// Messages: MM_WIM_DATA (a buffer is full), MM_DEVICE_FAILED (the stream failed),
-// UM_MIC_REOPEN (close, configure for the store's current channelCount, open again), WM_QUIT
-// (close and end).
+// Commands (CaptureCommand): the device's reports (a buffer is full, the stream failed) and
+// ReopenInput (close, configure for the store's current channelCount, open again); quit()
+// closes and ends.
 //
 // Threads: Configure/Open/Close and the hooks run on the capture thread (or on the creating
 // thread before start()); IsOpen(), Channels(), InputLost(), DroppedBlocks() and Overruns() may
@@ -28,7 +28,8 @@
 
 #include "engine/core/AudioFormat.h"
 #include "engine/device/SoundDevice.h"
-#include "engine/live/MessageThread.h"
+#include "engine/live/WorkerCommands.h"
+#include "engine/live/WorkerThread.h"
 
 namespace tonavise {
 
@@ -71,7 +72,7 @@ inline constexpr int kBlocksThatEndAnOutage = 10;
 // Room for one block of stereo frames: 17640 bytes.
 inline constexpr int kCaptureBufferSamples = 2 * kBlockFrames;
 
-class CaptureThread final : public MessageThread {
+class CaptureThread final : public CommandThread<CaptureCommand> {
   public:
     CaptureThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier);
     ~CaptureThread() override;
@@ -102,12 +103,13 @@ class CaptureThread final : public MessageThread {
 
   protected:
     void onStart() override;
-    void handleMessage(Message& message) override;
+    void handle(CaptureCommand& command) override;
     void onExit() override;
     void onTick() override;
 
   private:
-    void HandleBlock(const Message& message);
+    void HandleBlock(const DeviceEvent& event);
+    void HandleDeviceFailure(const DeviceEvent& event);
     // The device failed (code) or could not be opened: error box once, close, try again later.
     void LoseInput(DeviceResult code);
     void CountLosses();

@@ -64,14 +64,13 @@ void LiveEngine::Stop() {
         analysis_->StopAnalysis();
         analysis_.reset();
     }
-    MessageThread* const workers[] = {
-        capture_.get(), output_.get(), player_.get(), recorder_.get()};
-    for (MessageThread* worker : workers) {
+    WorkerThread* const workers[] = {capture_.get(), output_.get(), player_.get(), recorder_.get()};
+    for (WorkerThread* worker : workers) {
         if (worker != nullptr) {
             worker->quit();
         }
     }
-    for (MessageThread* worker : workers) {
+    for (WorkerThread* worker : workers) {
         if (worker != nullptr) {
             worker->join();
         }
@@ -85,7 +84,7 @@ void LiveEngine::Stop() {
 
 void LiveEngine::ReopenMicrophone() {
     if (capture_) {
-        capture_->post(UM_MIC_REOPEN);
+        capture_->send(capture::ReopenInput{});
     }
 }
 

@@ -8,9 +8,6 @@
 
 namespace tonavise {
 
-// CaptureThread
-inline constexpr uint32_t UM_MIC_REOPEN = WM_APP + 0x0A;
-
 // ToneThread
 inline constexpr uint32_t UM_METRONOME_REBUILD = WM_APP + 0x14;
 inline constexpr uint32_t UM_METRONOME_TOGGLE = WM_APP + 0x15;
