@@ -1,6 +1,6 @@
 // The live engine's costs and delays: CPU time of capture and analysis per second of sound (on
-// the virtual device's clock, and through each real back end), the delay from UM_TONE_START to
-// the first captured block that holds the tone, and from UM_OUTPUT_STOP to silence.
+// the virtual device's clock, and through each real back end), the delay from StartTone to
+// the first captured block that holds the tone, and from StopOutput to silence.
 //
 // The real back ends' cases need a sound server whose default source hears its default sink;
 // run them through scripts/measure-sound.sh (which starts a private one), else they are
@@ -20,8 +20,8 @@
 #include "engine/device/PortAudioSound.h"
 #include "engine/device/PulseSound.h"
 #include "engine/device/VirtualSound.h"
-#include "engine/live/ThreadMessages.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
 namespace {
@@ -139,7 +139,7 @@ void ToneStartAndStop(benchmark::State& state) {
             // Start: the first captured block with sound in it.
             int64_t from = rig.tape.Frames();
             double posted = SteadySeconds();
-            tone.post(UM_TONE_START, kKeyA4);
+            tone.send(tone::StartTone{kKeyA4});
             int64_t first = -1;
             while (first < 0 && rig.tape.WaitForFrames(rig.tape.Frames() + kBlockFrames, 10s)) {
                 first = test::FirstLoud(rig.tape.Channel(0, from), kSilence);
@@ -155,7 +155,7 @@ void ToneStartAndStop(benchmark::State& state) {
             // Stop: the first silent frame after the last sound.
             from = rig.tape.Frames();
             posted = SteadySeconds();
-            tone.post(UM_OUTPUT_STOP);
+            tone.send(tone::StopOutput{});
             int64_t last = -1;
             for (;;) {
                 rig.tape.WaitForFrames(rig.tape.Frames() + kBlockFrames, 10s);

@@ -19,8 +19,8 @@
 #include "engine/live/LiveEngine.h"
 #include "engine/live/PitchReading.h"
 #include "engine/live/SignalThread.h"
-#include "engine/live/ThreadMessages.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise::cli {
 
@@ -359,12 +359,13 @@ int RunGenerate(const GenerateOptions& options,
     }
     SignalBuffer signal;
     StreamNotifier notifier(err);
-    SignalThread generator(signal, devices, notifier);
-    generator.start();
+    SignalThread signalThread(signal, devices, notifier);
+    signalThread.start();
     signal.GenerateChannel(left.frequency, left.amplitude, left.waveForm, 0);
     signal.GenerateChannel(right.frequency, right.amplitude, right.waveForm, 1);
-    generator.post(UM_SIGNAL_START);
-    const StartResult started = WaitForStart([&] { return generator.IsPlaying(); }, notifier, err);
+    signalThread.send(generator::Start{});
+    const StartResult started =
+        WaitForStart([&] { return signalThread.IsPlaying(); }, notifier, err);
     const auto describe = [](const ChannelSetting& c) {
         return std::to_string(c.frequency) + " Hz " + std::to_string(c.amplitude) + " % " +
                kWaveNames[c.waveForm];
@@ -375,12 +376,12 @@ int RunGenerate(const GenerateOptions& options,
         options.seconds,
         stop,
         started,
-        [&] { return generator.IsPlaying(); },
-        [&] { generator.post(UM_SIGNAL_START); },
+        [&] { return signalThread.IsPlaying(); },
+        [&] { signalThread.send(generator::Start{}); },
         devices,
         notifier);
-    generator.post(UM_SIGNAL_STOP);
-    generator.join();
+    signalThread.send(generator::Stop{});
+    signalThread.join();
     return playing ? 0 : 1;
 }
 

@@ -5,8 +5,6 @@
 
 #include <cstdint>
 
-#include "engine/live/MessageThread.h"
-
 namespace tonavise::ui {
 
 enum CommandId : int {

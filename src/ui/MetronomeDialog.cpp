@@ -14,8 +14,7 @@
 #include <chrono>
 
 #include "engine/live/CaptureStore.h"
-#include "engine/live/MessageThread.h"
-#include "engine/live/ThreadMessages.h"
+#include "engine/live/LiveEngine.h"
 #include "engine/live/ToneThread.h"
 #include "ui/DialogControls.h"
 #include "ui/DialogUnits.h"
@@ -44,19 +43,10 @@ constexpr MeterPlace kMeters[kMeterCount] = {
     {"6", 118, 57, 19, 9},
 };
 
-void Post(MessageThread* thread, uint32_t id) {
-    if (thread != nullptr) {
-        thread->post(id);
-    }
-}
-
 }  // namespace
 
-MetronomeDialog::MetronomeDialog(CaptureStore& store,
-                                 MessageThread* waveOut,
-                                 MessageThread* player,
-                                 QWidget* parent)
-    : QDialog(parent), store_(store), waveOut_(waveOut), player_(player) {
+MetronomeDialog::MetronomeDialog(CaptureStore& store, LiveEngine* engine, QWidget* parent)
+    : QDialog(parent), store_(store), engine_(engine) {
     setObjectName(QStringLiteral("dlgMetronome"));
     setWindowTitle(tr("Metronome"));
     rebuildTimer_.setSingleShot(true);
@@ -275,16 +265,22 @@ void MetronomeDialog::RestartRebuildTimer() {
 
 void MetronomeDialog::OnRebuildDelayElapsed() {
     rebuildTimer_.stop();
-    Post(waveOut_, UM_METRONOME_REBUILD);
+    if (engine_ != nullptr) {
+        engine_->RebuildMetronome();
+    }
 }
 
 void MetronomeDialog::OnStart() {
-    Post(player_, UM_PLAYER_STOP);
-    Post(waveOut_, UM_METRONOME_TOGGLE);
+    if (engine_ != nullptr) {
+        engine_->StopFile();
+        engine_->ToggleMetronome();
+    }
 }
 
 void MetronomeDialog::OnStop() {
-    Post(waveOut_, UM_METRONOME_STOP);
+    if (engine_ != nullptr) {
+        engine_->StopMetronome();
+    }
 }
 
 void MetronomeDialog::done(int result) {

@@ -29,7 +29,7 @@ class QRadioButton;
 
 namespace tonavise {
 class CaptureStore;
-class MessageThread;
+class LiveEngine;
 }  // namespace tonavise
 
 namespace tonavise::ui {
@@ -58,12 +58,9 @@ inline constexpr int kMetronomeRebuildMs = 300;
 class MetronomeDialog : public QDialog {
     Q_OBJECT
   public:
-    // `waveOut` receives the rebuild, toggle and stop messages, `player` the stop that comes
-    // before a start; either may be null (the post is then skipped).
-    MetronomeDialog(CaptureStore& store,
-                    MessageThread* waveOut,
-                    MessageThread* player,
-                    QWidget* parent = nullptr);
+    // `engine` is told to rebuild, start and stop the metronome (and to stop a playing file
+    // before a start); without one (a layout test) nothing is sent.
+    MetronomeDialog(CaptureStore& store, LiveEngine* engine, QWidget* parent = nullptr);
 
     // The fields, as the last data exchange left them.
     int32_t meterIndex() const { return meterIndex_; }
@@ -107,8 +104,7 @@ class MetronomeDialog : public QDialog {
     void OnRebuildDelayElapsed();
 
     CaptureStore& store_;
-    MessageThread* waveOut_;
-    MessageThread* player_;
+    LiveEngine* engine_;
     bool initialising_ = false;
 
     // Fields

@@ -724,7 +724,7 @@ bool ScopeView::IsSoundDialogCommand(int id) {
 void ScopeView::OnSoundDialogCommand(int id) {
     if (id == ID_METRONOME_SET) {
         // Modal over the main window; the metronome goes on as it was when it closes.
-        MetronomeDialog dialog(context_.captureStore, waveOutThread(), filePlayThread(), window());
+        MetronomeDialog dialog(context_.captureStore, &context_.engine, window());
         dialog.SetBeatSource([this] { return HeardMetronomeBeat(); });
         dialog.exec();
         return;

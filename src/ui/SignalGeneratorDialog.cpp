@@ -12,7 +12,7 @@
 #include <limits>
 
 #include "engine/core/Notifier.h"
-#include "engine/live/ThreadMessages.h"
+#include "engine/live/WorkerCommands.h"
 #include "ui/DialogControls.h"
 #include "ui/DialogUnits.h"
 #include "ui/StepButtons.h"
@@ -300,9 +300,9 @@ void SignalGeneratorDialog::GenerateRight() {
     signal_.GenerateChannel(freqRight_, ampRight_, waveRight_, 1);
 }
 
-void SignalGeneratorDialog::PostToSignalThread(uint32_t id) {
+void SignalGeneratorDialog::StopSignalThread() {
     if (signalThread_) {
-        signalThread_->post(id);
+        signalThread_->send(generator::Stop{});
     }
 }
 
@@ -313,23 +313,23 @@ void SignalGeneratorDialog::OnStart() {
     if (signalThread_) {
         GenerateLeft();
         GenerateRight();
-        signalThread_->post(UM_SIGNAL_START);
+        signalThread_->send(generator::Start{});
     }
 }
 
 void SignalGeneratorDialog::OnStop() {
-    PostToSignalThread(UM_SIGNAL_STOP);
+    StopSignalThread();
 }
 
 void SignalGeneratorDialog::OnExit() {
     context_.signalSettings =
         SignalSettings{ampLeft_, freqLeft_, waveLeft_, ampRight_, freqRight_, waveRight_};
-    PostToSignalThread(UM_SIGNAL_STOP);
+    StopSignalThread();
     hide();
 }
 
 void SignalGeneratorDialog::reject() {
-    PostToSignalThread(UM_SIGNAL_STOP);
+    StopSignalThread();
     QDialog::reject();
 }
 

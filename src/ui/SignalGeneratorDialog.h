@@ -130,7 +130,7 @@ class SignalGeneratorDialog : public QDialog, public SignalListener {
     bool ExchangeInt(QLineEdit* edit, int32_t& field, int minimum, int maximum);
     void GenerateLeft();
     void GenerateRight();
-    void PostToSignalThread(uint32_t id);
+    void StopSignalThread();
     // Wave form capture: a key released or the left button pressed on any control.
     void CaptureWaveForm(QObject* watched);
 

@@ -15,7 +15,7 @@
 #include "engine/live/CaptureThread.h"
 #include "engine/live/LiveEngine.h"
 #include "engine/live/RecordingStore.h"
-#include "engine/live/ThreadMessages.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
 namespace {

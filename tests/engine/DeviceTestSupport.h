@@ -6,27 +6,36 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
+#include <variant>
 #include <vector>
 
 #include "engine/core/Notifier.h"
-#include "engine/live/MessageThread.h"
+#include "engine/live/WorkerThread.h"
 
 namespace tonavise::test {
 
-// A message thread that only records the messages it receives.
-class CompletionRecorder final : public MessageThread {
+// A mark a test sends to a device's owner, to see where the device's reports fall around it.
+struct OwnerMark {
+    int value = 0;
+    bool operator==(const OwnerMark&) const = default;
+};
+using OwnerCommand = std::variant<DeviceEvent, OwnerMark>;
+
+// A device owner that only records what it receives.
+class CompletionRecorder final : public CommandThread<OwnerCommand> {
   public:
     struct Entry {
-        uint32_t id;
-        BufferDone done;  // the device and the header of a completion
+        DeviceEvent event;  // the report; for a mark, an empty Filled
+        std::optional<int> mark;
     };
 
-    explicit CompletionRecorder(std::size_t capacity = 256) : MessageThread(capacity) {}
+    explicit CompletionRecorder(std::size_t capacity = 256) : CommandThread(capacity) {}
     ~CompletionRecorder() override { join(); }
 
-    // Waits until at least `count` messages arrived.
+    // Waits until at least `count` commands arrived.
     bool WaitForCount(std::size_t count, std::chrono::milliseconds timeout) {
         std::unique_lock lock(mutex_);
         return cv_.wait_for(lock, timeout, [&] { return entries_.size() >= count; });
@@ -38,11 +47,14 @@ class CompletionRecorder final : public MessageThread {
     }
 
   protected:
-    void handleMessage(Message& m) override {
+    void handle(OwnerCommand& command) override {
         {
             std::lock_guard lock(mutex_);
-            const auto* done = std::get_if<BufferDone>(&m.argument);
-            entries_.push_back({m.id, done != nullptr ? *done : BufferDone{}});
+            if (const auto* mark = std::get_if<OwnerMark>(&command)) {
+                entries_.push_back({DeviceEvent{}, mark->value});
+            } else {
+                entries_.push_back({std::get<DeviceEvent>(command), std::nullopt});
+            }
         }
         cv_.notify_all();
     }

@@ -30,8 +30,8 @@
 #include "engine/live/PlayerThread.h"
 #include "engine/live/RecorderThread.h"
 #include "engine/live/RecordingStore.h"
-#include "engine/live/ThreadMessages.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
 namespace {
@@ -325,7 +325,7 @@ TEST_P(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull)
     const std::vector<int16_t> loud = test::Sine(880, 16000, kBlockFrames);
     ASSERT_TRUE(test::WaitUntil([&] { return recordings.Append(loud); }));
     from = rig.tape.Frames();
-    recorder.post(UM_RECORDER_PLAY);
+    recorder.send(recorder::Play{});
     ASSERT_TRUE(test::WaitUntil([&] { return recorder.IsPlaying(); }, 15s));
     const double block = HeardSeconds(rig, from, 10000, [&] { return !recorder.IsPlaying(); });
     std::printf("one-block recording: %.3f s heard\n", block);

@@ -10,7 +10,7 @@
 #include "engine/device/VirtualSound.h"
 #include "engine/live/CaptureStore.h"
 #include "engine/live/PlayerThread.h"
-#include "engine/live/ThreadMessages.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
 namespace {
@@ -149,14 +149,14 @@ TEST_F(FilePlayer, StopPauseResumeAndTheirFlags) {
     Load(Wav("a.wav", 44100, 1, 1.0));
     player.PostPlay(0);
     ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
-    player.post(UM_PLAYER_PAUSE);
+    player.send(player::Pause{});
     Sync(player, barrier);
     EXPECT_TRUE(player.IsPaused());
     EXPECT_TRUE(player.IsPlaying()) << "paused still counts as playing";
-    player.post(UM_PLAYER_RESUME);
+    player.send(player::Resume{});
     Sync(player, barrier);
     EXPECT_FALSE(player.IsPaused());
-    player.post(UM_PLAYER_STOP);
+    player.send(player::Stop{});
     ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
     Sync(player, barrier);
     EXPECT_FALSE(player.IsPlaying());
@@ -169,7 +169,7 @@ TEST_F(FilePlayer, StopPauseResumeAndTheirFlags) {
 TEST_F(FilePlayer, StopThenPlayAtOnceKeepsTheNewPlayGoing) {
     Load(Wav("a.wav", 44100, 1, 1.0));
     player.PostPlay(0);
-    player.post(UM_PLAYER_STOP);
+    player.send(player::Stop{});
     player.PostPlay(0);
     Sync(player, barrier);
     Sync(player, barrier);
@@ -327,7 +327,7 @@ TEST_F(FilePlayer, SlowedAndTransposedThePositionIsFileTimeAndTheFeedIsWhatIsHea
         std::copy_n(store.channel1History.end() - kBlockFrames, kBlockFrames, newest.begin());
     }
     EXPECT_NEAR(test::ZeroCrossingHz(newest, 44100), 392.0, 1.0);
-    player.post(UM_PLAYER_STOP);
+    player.send(player::Stop{});
     Sync(player, barrier);
 }
 

@@ -9,7 +9,7 @@
 #include "engine/live/CaptureStore.h"
 #include "engine/live/RecorderThread.h"
 #include "engine/live/RecordingStore.h"
-#include "engine/live/ThreadMessages.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
 namespace {
@@ -57,13 +57,13 @@ struct Recorder : ::testing::Test {
     void TearDown() override { recorder.join(); }
 
     void Record(int blocks) {
-        recorder.post(UM_RECORDER_RECORD_ON);
+        recorder.send(recorder::RecordOn{});
         ASSERT_TRUE(Eventually([&] { return recordings.recording.load() == 1; }));
         for (int k = 1; k <= blocks; ++k) {
             std::vector<int16_t> b(kBlockFrames, static_cast<int16_t>(k * 100));
             recordings.RecordBlock(b, 1);
         }
-        recorder.post(UM_RECORDER_RECORD_OFF);
+        recorder.send(recorder::RecordOff{});
         ASSERT_TRUE(Eventually([&] { return recordings.recording.load() == 0; }));
     }
     // Plays until the device closes, finishing buffers one at a time.
@@ -78,7 +78,7 @@ struct Recorder : ::testing::Test {
 
 TEST_F(Recorder, EveryBlockOfATwoBlockRecordingIsPlayed) {
     Record(2);
-    recorder.post(UM_RECORDER_PLAY);
+    recorder.send(recorder::Play{});
     PlayToTheEnd();
     ASSERT_TRUE(Eventually([&] { return !recorder.IsPlaying(); }));
     const auto samples = sound.LastPlayedSamples();
@@ -88,28 +88,28 @@ TEST_F(Recorder, EveryBlockOfATwoBlockRecordingIsPlayed) {
 }
 
 TEST_F(Recorder, AOneBlockRecordingIsPlayedAndAnEmptyOneOpensAndCloses) {
-    recorder.post(UM_RECORDER_PLAY);
+    recorder.send(recorder::Play{});
     ASSERT_TRUE(Eventually([&] { return sound.OpenCount(DeviceDirection::Output) == 1; }));
     ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
     EXPECT_FALSE(recorder.IsPlaying());
     Record(1);
-    recorder.post(UM_RECORDER_PLAY);
+    recorder.send(recorder::Play{});
     PlayToTheEnd();
     EXPECT_EQ(sound.LastPlayedSamples().size(), static_cast<std::size_t>(kBlockFrames));
 }
 
 TEST_F(Recorder, PlayAgainRestartsFromTheOldestAndTheMonitorSeesThePlayedBlock) {
     Record(5);
-    recorder.post(UM_RECORDER_PLAY);
+    recorder.send(recorder::Play{});
     ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 2, 5s));
     std::vector<int16_t> monitor(kBlockFrames);
     ASSERT_TRUE(recorder.CopyPlaybackBlock(monitor));
     EXPECT_EQ(monitor[0], 200) << "the block most recently handed to the output";
     sound.Complete(DeviceDirection::Output);
     // "Play" while playing: the view stops first, then plays from the oldest block again.
-    recorder.post(UM_RECORDER_RECORD_OFF);
-    recorder.post(UM_RECORDER_STOP_PLAYBACK);
-    recorder.post(UM_RECORDER_PLAY);
+    recorder.send(recorder::RecordOff{});
+    recorder.send(recorder::StopPlayback{});
+    recorder.send(recorder::Play{});
     ASSERT_TRUE(Eventually([&] { return sound.OpenCount(DeviceDirection::Output) == 2; }));
     PlayToTheEnd();
     const auto samples = sound.LastPlayedSamples();
@@ -121,10 +121,10 @@ TEST_F(Recorder, PlayAgainRestartsFromTheOldestAndTheMonitorSeesThePlayedBlock) 
 
 TEST_F(Recorder, RecordWhilePlayingStopsPlaybackAndRecordsAfresh) {
     Record(3);
-    recorder.post(UM_RECORDER_PLAY);
+    recorder.send(recorder::Play{});
     ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, 2, 5s));
-    recorder.post(UM_RECORDER_STOP_PLAYBACK);
-    recorder.post(UM_RECORDER_RECORD_ON);
+    recorder.send(recorder::StopPlayback{});
+    recorder.send(recorder::RecordOn{});
     recordings.Clear();
     ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
     ASSERT_TRUE(Eventually([&] { return recordings.recording.load() == 1; }));
@@ -135,7 +135,7 @@ TEST_F(Recorder, RecordWhilePlayingStopsPlaybackAndRecordsAfresh) {
 TEST_F(Recorder, ADeviceThatWillNotOpenShowsTheErrorBox) {
     Record(2);
     sound.SetOpenResult(DeviceDirection::Output, kDeviceNoDriver);
-    recorder.post(UM_RECORDER_PLAY);
+    recorder.send(recorder::Play{});
     ASSERT_TRUE(Eventually([&] { return !notifier.Texts().empty(); }));
     EXPECT_EQ(notifier.Texts()[0].rfind("Alert|Error = 0x00000006, : ", 0), 0u)
         << notifier.Texts()[0];

@@ -10,7 +10,7 @@
 #include "engine/device/SignalBuffer.h"
 #include "engine/device/VirtualSound.h"
 #include "engine/live/SignalThread.h"
-#include "engine/live/ThreadMessages.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
 namespace {
@@ -144,7 +144,7 @@ TEST_F(SignalThreadTest, PlaysTheSecondOverAndOverAndLetsTheOwnerEditBetweenCopi
     signal.GenerateChannel(440, 50, kWaveSine, 0);
     signal.GenerateChannel(660, 50, kWaveSquare, 1);
     const auto first = signal.Samples();
-    thread.post(UM_SIGNAL_START);
+    thread.send(generator::Start{});
     PlayOneCopy();
     EXPECT_TRUE(thread.IsPlaying());
     const auto edited = signal.Samples();
@@ -170,18 +170,18 @@ TEST_F(SignalThreadTest, PlaysTheSecondOverAndOverAndLetsTheOwnerEditBetweenCopi
 
 TEST_F(SignalThreadTest, StartAndStopOnlyActWhenTheyChangeSomething) {
     thread.start();
-    thread.post(UM_SIGNAL_STOP);  // before any start: nothing
-    thread.post(UM_SIGNAL_START);
-    thread.post(UM_SIGNAL_START);  // already playing: nothing
+    thread.send(generator::Stop{});  // before any start: nothing
+    thread.send(generator::Start{});
+    thread.send(generator::Start{});  // already playing: nothing
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
     ASSERT_TRUE(test::WaitUntil([&] { return thread.IsPlaying(); }));
     EXPECT_EQ(system.OpenCount(kOut), 1);
     EXPECT_EQ(system.QueuedCount(kOut), 2) << "two copies queued, not four";
 
-    thread.post(UM_SIGNAL_STOP);
+    thread.send(generator::Stop{});
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
     ASSERT_TRUE(test::WaitUntil([&] { return !thread.IsPlaying(); }));
-    thread.post(UM_SIGNAL_START);
+    thread.send(generator::Start{});
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
     EXPECT_EQ(system.OpenCount(kOut), 2);
     EXPECT_TRUE(notifier.Texts().empty());
@@ -190,21 +190,21 @@ TEST_F(SignalThreadTest, StartAndStopOnlyActWhenTheyChangeSomething) {
 TEST_F(SignalThreadTest, ADeviceThatCannotOpenShowsTheErrorBoxAndTheNextStartTriesAgain) {
     system.SetOpenResult(kOut, kDeviceNoDriver);
     thread.start();
-    thread.post(UM_SIGNAL_START);
+    thread.send(generator::Start{});
     ASSERT_TRUE(test::WaitUntil([&] { return !notifier.Texts().empty(); }));
     EXPECT_EQ(notifier.Captions()[0], "Alert");
     EXPECT_EQ(notifier.Texts()[0], "Error = 0x00000006, : No sound device is available.");
     EXPECT_FALSE(thread.IsPlaying());
 
     system.SetOpenResult(kOut, kDeviceOk);
-    thread.post(UM_SIGNAL_START);
+    thread.send(generator::Start{});
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
     EXPECT_TRUE(test::WaitUntil([&] { return thread.IsPlaying(); }));
 }
 
 TEST_F(SignalThreadTest, QuitStopsTheSoundAndClosesTheDevice) {
     thread.start();
-    thread.post(UM_SIGNAL_START);
+    thread.send(generator::Start{});
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
     thread.join();
     EXPECT_FALSE(system.IsOpen(kOut));

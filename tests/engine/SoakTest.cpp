@@ -25,7 +25,7 @@
 #include "engine/live/PlayerThread.h"
 #include "engine/live/RecorderThread.h"
 #include "engine/live/RecordingStore.h"
-#include "engine/live/ThreadMessages.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
 namespace {

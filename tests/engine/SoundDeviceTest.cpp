@@ -64,9 +64,9 @@ TEST_F(DeviceTest, InputFillsBuffersInQueueOrderWithOneCompletionEach) {
     const auto entries = owner.Entries();
     ASSERT_EQ(entries.size(), 3u);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(entries[i].id, MM_WIM_DATA);
-        EXPECT_EQ(entries[i].done.device, device.get());
-        EXPECT_EQ(entries[i].done.header, &buffers[i]->header);
+        EXPECT_EQ(entries[i].event.kind, DeviceEvent::Kind::Filled);
+        EXPECT_EQ(entries[i].event.device, device.get());
+        EXPECT_EQ(entries[i].event.header, &buffers[i]->header);
         const WaveHeader& h = buffers[i]->header;
         EXPECT_EQ(h.flags.load() & (kHeaderDone | kHeaderInQueue | kHeaderPrepared),
                   kHeaderDone | kHeaderPrepared);
@@ -163,10 +163,10 @@ TEST_F(DeviceTest, OutputPlaysInOrderThenSilenceAndReportsPlayedBytesFromItsCloc
     ASSERT_TRUE(owner.WaitForCount(3, 5s));
     const auto entries = owner.Entries();
     ASSERT_EQ(entries.size(), 3u);
-    EXPECT_EQ(entries[0].id, MM_WOM_DONE);
-    EXPECT_EQ(entries[0].done.header, &a.header);
-    EXPECT_EQ(entries[1].done.header, &b.header);
-    EXPECT_EQ(entries[2].id, MM_WOM_PLAYED_OUT);
+    EXPECT_EQ(entries[0].event.kind, DeviceEvent::Kind::Played);
+    EXPECT_EQ(entries[0].event.header, &a.header);
+    EXPECT_EQ(entries[1].event.header, &b.header);
+    EXPECT_EQ(entries[2].event.kind, DeviceEvent::Kind::PlayedOut);
     device->Close();
 }
 
@@ -333,10 +333,11 @@ TEST_F(DeviceTest, OnTheClockBuffersFinishByThemselves) {
 }
 
 // Holds the owner's queue lock: its observer runs under that lock and waits for the test.
-class LockHolder final : public PostObserver<Message> {
+class LockHolder final : public PostObserver<test::OwnerCommand> {
   public:
-    void OnPosted(const CommandThread<Message>&, const Message& message) override {
-        if (message.id != kHold) {
+    void OnPosted(const CommandThread<test::OwnerCommand>&,
+                  const test::OwnerCommand& command) override {
+        if (command != test::OwnerCommand{test::OwnerMark{kHold}}) {
             return;
         }
         std::unique_lock lock(mutex_);
@@ -353,7 +354,7 @@ class LockHolder final : public PostObserver<Message> {
         released_ = true;
         cv_.notify_all();
     }
-    static constexpr uint32_t kHold = WM_APP + 0x7F;
+    static constexpr int kHold = 7;
 
   private:
     std::mutex mutex_;
@@ -373,7 +374,7 @@ TEST_F(DeviceTest, TheCallbackNeverWaitsForTheOwnersQueueLock) {
     device->Prepare(a.header);
     device->Queue(a.header);
     device->Start();
-    std::thread poster([&] { owner.post(LockHolder::kHold); });
+    std::thread poster([&] { owner.send(test::OwnerMark{LockHolder::kHold}); });
     holder->WaitHeld();
     auto callback = std::async(std::launch::async, [&] { return system.Complete(kIn); });
     const bool finished = callback.wait_for(5s) == std::future_status::ready;
@@ -382,8 +383,9 @@ TEST_F(DeviceTest, TheCallbackNeverWaitsForTheOwnersQueueLock) {
     ASSERT_TRUE(finished) << "the callback waited for the queue lock";
     EXPECT_EQ(callback.get(), 1);
     ASSERT_TRUE(owner.WaitForCount(2, 5s));
-    EXPECT_EQ(owner.Entries()[0].id, LockHolder::kHold);
-    EXPECT_EQ(owner.Entries()[1].id, MM_WIM_DATA) << "after the message posted before it";
+    EXPECT_EQ(owner.Entries()[0].mark, LockHolder::kHold);
+    EXPECT_EQ(owner.Entries()[1].event.kind, DeviceEvent::Kind::Filled)
+        << "after the mark sent before it";
     device->Close();
     owner.setPostObserver(nullptr);
 }

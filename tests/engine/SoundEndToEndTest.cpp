@@ -25,8 +25,8 @@
 #include "engine/live/PlayerThread.h"
 #include "engine/live/RecordingStore.h"
 #include "engine/live/SignalThread.h"
-#include "engine/live/ThreadMessages.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
 namespace {
@@ -112,7 +112,7 @@ TEST_P(SoundEndToEnd, TheReferenceToneComesBackAsA4) {
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     const double posted = SteadySeconds();
     const int64_t from = rig.tape.Frames();
-    tone.post(UM_TONE_START, kKeyA4);
+    tone.send(tone::StartTone{kKeyA4});
     ExpectPitch(rig, 440.0, 1.4, kKeyA4);
     EXPECT_TRUE(tone.IsTonePlaying());
 
@@ -122,7 +122,7 @@ TEST_P(SoundEndToEnd, TheReferenceToneComesBackAsA4) {
     const double heard = rig.tape.CaptureTimeOf(from + first) - posted;
     const double block = rig.tape.ArrivalOf(from + first) - posted;
     std::printf(
-        "UM_TONE_START to the first captured sound: %.0f ms; to the block that holds it: "
+        "StartTone to the first captured sound: %.0f ms; to the block that holds it: "
         "%.0f ms\n",
         heard * 1000,
         block * 1000);
@@ -152,12 +152,12 @@ TEST_P(SoundEndToEnd, TheCapturedSoundFallsSilentSoonAfterOutputStop) {
     outputStore.Create();
     ToneThread tone(outputStore, rig.keyTable, *devices, rig.notifier);
     tone.start();
-    tone.post(UM_TONE_START, kKeyA4);
+    tone.send(tone::StartTone{kKeyA4});
     ExpectPitch(rig, 440.0, 1.4, kKeyA4, 3);
 
     const int64_t from = rig.tape.Frames();
     const double posted = SteadySeconds();
-    tone.post(UM_OUTPUT_STOP);
+    tone.send(tone::StopOutput{});
     // Half a second of silence after the stop shows that the sound has ended.
     int64_t last = -1;
     const auto end = std::chrono::steady_clock::now() + kTimeout;
@@ -174,7 +174,7 @@ TEST_P(SoundEndToEnd, TheCapturedSoundFallsSilentSoonAfterOutputStop) {
     // with little latency may have taken all of the tone before the stop was posted: then the
     // silence came at once.
     const double silent = last < 0 ? 0.0 : rig.tape.CaptureTimeOf(from + last + 1) - posted;
-    std::printf("UM_OUTPUT_STOP to silence: %.1f ms\n", silent * 1000);
+    std::printf("StopOutput to silence: %.1f ms\n", silent * 1000);
     RecordProperty("stop_to_silence_ms", std::to_string(silent * 1000));
     EXPECT_LT(silent, 0.3);
     EXPECT_FALSE(tone.IsTonePlaying());
@@ -188,7 +188,7 @@ TEST_P(SoundEndToEnd, TheSignalGeneratorsLeftChannelComesBackAt1000Hz) {
     generator.start();
     signal.GenerateChannel(1000, 50, kWaveSine, 0);
     signal.GenerateChannel(1000, 0, kWaveSine, 1);
-    generator.post(UM_SIGNAL_START);
+    generator.send(generator::Start{});
     // The analysis of a stereo capture mixes both channels; the right one is silent.
     ExpectPitch(rig, 1000.0, 1.4, rig.keyTable.NearestKey(1000.0).key);
     const int64_t to = rig.tape.Frames();
@@ -210,7 +210,7 @@ TEST_P(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
     metronome.start();
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     const int64_t from = rig.tape.Frames();
-    metronome.post(UM_METRONOME_TOGGLE);
+    metronome.send(tone::ToggleMetronome{});
 
     // The start of a stream is not steady: the sound server may cut its first milliseconds
     // (when it mixes a new stream into sound its sink has already rendered, the monitor has
@@ -240,7 +240,7 @@ TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
     for (int start = 0; start < 3; ++start) {
         const int64_t from = rig.tape.Frames();
         const double posted = SteadySeconds();
-        metronome.post(UM_METRONOME_TOGGLE);
+        metronome.send(tone::ToggleMetronome{});
         std::vector<int64_t> onsets;
         ASSERT_NO_FATAL_FAILURE(WaitForClicks(rig, from, 1, kSilence, 1, kClickLength, onsets))
             << "start " << start;
@@ -256,7 +256,7 @@ TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
         worst = std::max(worst, heard);
         std::printf("metronome start %d: first click heard after %.1f ms\n", start, heard * 1000);
         // Stop, and wait for the silence before the next start.
-        metronome.post(UM_METRONOME_TOGGLE);
+        metronome.send(tone::ToggleMetronome{});
         ASSERT_TRUE(test::WaitUntil([&] { return !metronome.IsMetronomePlaying(); }));
         const int64_t stopped = rig.tape.Frames();
         ASSERT_TRUE(rig.tape.WaitForFrames(stopped + kSampleRate / 2, kTimeout));
@@ -278,7 +278,7 @@ TEST_P(SoundEndToEnd, TheHeardBeatStepsWithTheOutputsClock) {
     outputStore.rhythm.store(3);  // "4"
     ToneThread metronome(outputStore, rig.keyTable, *devices, rig.notifier);
     metronome.start();
-    metronome.post(UM_METRONOME_TOGGLE);
+    metronome.send(tone::ToggleMetronome{});
     // The start of a stream is not steady (see the click intervals above): the watch begins on
     // the second beat of the second bar.
     ASSERT_TRUE(test::WaitUntil([&] { return metronome.CurrentHeardBeat().beat == 0; }, kTimeout));
@@ -319,7 +319,7 @@ TEST_P(SoundEndToEnd, MetronomeAt120WithTwoClicksABeatClicksEvery250ms) {
     metronome.start();
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     const int64_t from = rig.tape.Frames();
-    metronome.post(UM_METRONOME_TOGGLE);
+    metronome.send(tone::ToggleMetronome{});
     // Onsets at a level both kinds of click cross at the same offset of the click: its first
     // sample above the breath noise, found on a quiet gap.
     constexpr std::size_t kSkipped = 3;
@@ -528,8 +528,8 @@ TEST(SoundServerOutput, StartsAndPlaysOutWhenItsTimingAnswerIsLost) {
     ASSERT_EQ(device->Queue(header), kDeviceOk);
     ASSERT_TRUE(owner.WaitForCount(2, 5s)) << "the stream never started";
     const auto entries = owner.Entries();
-    EXPECT_EQ(entries[0].id, MM_WOM_DONE);
-    EXPECT_EQ(entries[1].id, MM_WOM_PLAYED_OUT);
+    EXPECT_EQ(entries[0].event.kind, DeviceEvent::Kind::Played);
+    EXPECT_EQ(entries[1].event.kind, DeviceEvent::Kind::PlayedOut);
     device->Close();
     owner.join();
 }

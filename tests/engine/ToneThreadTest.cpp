@@ -13,8 +13,8 @@
 #include "engine/dsp/KeyTable.h"
 #include "engine/dsp/Metronome.h"
 #include "engine/live/CaptureStore.h"
-#include "engine/live/ThreadMessages.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
 namespace {
@@ -28,12 +28,9 @@ int16_t ToneSample(double phase) {
         25000.0 * (0.5 * std::sin(phase) + 0.5 * std::sin(2 * phase) + 0.1 * std::sin(3 * phase)));
 }
 
-// Handles a message on the calling thread (the thread object does not run).
-void Send(ToneThread& thread, uint32_t id, int64_t number = 0) {
-    Message m;
-    m.id = id;
-    m.argument = number;
-    thread.handleMessage(m);
+// Handles a command on the calling thread (the thread object does not run).
+void Send(ToneThread& thread, ToneCommand command) {
+    thread.handle(command);
 }
 
 class ToneOutputTest : public ::testing::Test {
@@ -175,14 +172,14 @@ TEST(TapTempo, TheMeanOfTheLastTapsRoundedAndClampedAndAPauseStartsAgain) {
 
 TEST_F(MetronomeLoopTest, EveryStartBeginsWithTheAccentedFirstBeat) {
     Build(120, "3");
-    Send(thread, UM_METRONOME_TOGGLE);        // start
+    Send(thread, tone::ToggleMetronome{});    // start
     thread.SetLoopPosition(3 * 22050 + 100);  // stopped on the second beat of a bar
-    Send(thread, UM_METRONOME_TOGGLE);        // stop
-    Send(thread, UM_METRONOME_TOGGLE);        // start again
+    Send(thread, tone::ToggleMetronome{});    // stop
+    Send(thread, tone::ToggleMetronome{});    // start again
     const std::span<const int16_t> loop = thread.metronomeLoop();
     const std::span<const int16_t> first = thread.buffer(0);
     EXPECT_TRUE(std::equal(first.begin(), first.end(), loop.begin())) << "from the bar's start";
-    Send(thread, UM_METRONOME_STOP);
+    Send(thread, tone::StopMetronome{});
 }
 
 TEST_F(MetronomeLoopTest, TempoOutsideTheRangeIsClampedAndWrittenBack) {
@@ -210,7 +207,7 @@ TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheLoop) {
     Build(100, "3");  // 476280
     store.rhythm.store(RhythmOfMeter("3"));
     // Open the output as the toggle does; both buffers are filled from the start of the loop.
-    Send(thread, UM_METRONOME_TOGGLE);
+    Send(thread, tone::ToggleMetronome{});
     ASSERT_TRUE(thread.IsMetronomePlaying());
     EXPECT_EQ(thread.loopPosition(), 2 * kHalf);
     const auto loop = thread.metronomeLoop();
@@ -238,7 +235,7 @@ TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheLoop) {
 }
 
 TEST_F(MetronomeLoopTest, TheTonePhaseContinuesAcrossARestartAndItsPeakNeverClips) {
-    Send(thread, UM_TONE_START, kKeyA4);
+    Send(thread, tone::StartTone{kKeyA4});
     ASSERT_TRUE(thread.IsTonePlaying());
     const double step = 440.0 * 8.0 * std::atan(1.0) / 44100.0;
     const auto b0 = thread.buffer(0);
@@ -256,7 +253,7 @@ TEST_F(MetronomeLoopTest, TheTonePhaseContinuesAcrossARestartAndItsPeakNeverClip
     EXPECT_GE(peak, 23180);
 
     const double phase = thread.phase();
-    Send(thread, UM_TONE_START, kKeyA4);  // the device is closed and reopened
+    Send(thread, tone::StartTone{kKeyA4});  // the device is closed and reopened
     EXPECT_EQ(system.OpenCount(kOut), 2);
     EXPECT_EQ(thread.buffer(0)[0], ToneSample(phase));
     EXPECT_EQ(thread.buffer(0)[1], ToneSample(phase + step));
@@ -304,19 +301,19 @@ TEST_F(MetronomeLoopTest, ClickSoundHasThePercussiveEnvelope) {
     EXPECT_LE(bestHz, 2100);
 }
 
-// The recorder's side of a count-in: the ids posted to it (the thread never runs).
-class PostedIds final : public PostObserver<Message> {
+// The recorder's side of a count-in: the commands sent to it (the thread never runs).
+class PostedIds final : public PostObserver<RecorderCommand> {
   public:
-    void OnPosted(const CommandThread<Message>&, const Message& message) override {
-        ids.push_back(message.id);
+    void OnPosted(const CommandThread<RecorderCommand>&, const RecorderCommand& command) override {
+        ids.push_back(command);
     }
-    std::vector<uint32_t> ids;
+    std::vector<RecorderCommand> ids;
 };
 
-class IdleThread final : public MessageThread {
+class IdleThread final : public CommandThread<RecorderCommand> {
   public:
     ~IdleThread() override { join(); }
-    void handleMessage(Message&) override {}
+    void handle(RecorderCommand&) override {}
 };
 
 TEST_F(MetronomeLoopTest, ACountInPlaysOneBarThenStartsTheRecordingOrIsCancelled) {
@@ -325,7 +322,7 @@ TEST_F(MetronomeLoopTest, ACountInPlaysOneBarThenStartsTheRecordingOrIsCancelled
     recorder.setPostObserver(posted);
     thread.SetCountInTarget(&recorder);
     Build(120, "2");  // a bar of 44100 samples
-    Send(thread, UM_METRONOME_COUNT_IN);
+    Send(thread, tone::StartCountIn{});
     ASSERT_TRUE(thread.IsMetronomePlaying());
     const auto loop = thread.metronomeLoop();
     EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf, thread.buffer(0).begin()));
@@ -341,24 +338,24 @@ TEST_F(MetronomeLoopTest, ACountInPlaysOneBarThenStartsTheRecordingOrIsCancelled
     EXPECT_TRUE(posted->ids.empty()) << "the bar's last sample is still to come";
     system.Advance(kOut, 1);
     thread.onTick();
-    EXPECT_EQ(posted->ids, std::vector<uint32_t>{UM_RECORDER_RECORD_ON});
+    EXPECT_EQ(posted->ids, std::vector<RecorderCommand>{recorder::RecordOn{}});
     EXPECT_FALSE(thread.IsMetronomePlaying()) << "the count-in ends with its bar";
     EXPECT_FALSE(thread.countingIn());
 
     // Stop during a count-in: the recorder is told to stay off, and nothing starts later.
     posted->ids.clear();
     thread.MarkCountInPosted();
-    Send(thread, UM_METRONOME_COUNT_IN);
-    Send(thread, UM_METRONOME_COUNT_IN_CANCEL);
+    Send(thread, tone::StartCountIn{});
+    Send(thread, tone::CancelCountIn{});
     EXPECT_FALSE(thread.IsMetronomePlaying());
     EXPECT_FALSE(thread.countingIn());
     thread.onTick();
-    EXPECT_EQ(posted->ids, std::vector<uint32_t>{UM_RECORDER_RECORD_OFF});
+    EXPECT_EQ(posted->ids, std::vector<RecorderCommand>{recorder::RecordOff{}});
     // Without a sound device the recording starts at once.
     posted->ids.clear();
     system.SetOpenResult(kOut, kDeviceNoDriver);
-    Send(thread, UM_METRONOME_COUNT_IN);
-    EXPECT_EQ(posted->ids, std::vector<uint32_t>{UM_RECORDER_RECORD_ON});
+    Send(thread, tone::StartCountIn{});
+    EXPECT_EQ(posted->ids, std::vector<RecorderCommand>{recorder::RecordOn{}});
     EXPECT_EQ(notifier.Texts().size(), 1u);
     recorder.setPostObserver(nullptr);
 }
@@ -371,7 +368,7 @@ TEST_F(ToneOutputTest, TheHeardBeatFollowsThePlayPositionNotTheFills) {
     ToneThread thread{store, keyTable, system, notifier};
     EXPECT_EQ(thread.CurrentHeardBeat().beat, -1) << "silent";
     thread.start();
-    thread.post(UM_METRONOME_TOGGLE);
+    thread.send(tone::ToggleMetronome{});
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
     // Both buffers (a second) are filled, but nothing has been heard yet: beat 1.
     EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
@@ -387,7 +384,7 @@ TEST_F(ToneOutputTest, TheHeardBeatFollowsThePlayPositionNotTheFills) {
     system.Advance(kOut, 22050);
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
     EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
-    thread.post(UM_METRONOME_STOP);
+    thread.send(tone::StopMetronome{});
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
     EXPECT_EQ(thread.CurrentHeardBeat().beat, -1);
     thread.join();
@@ -410,7 +407,7 @@ class ToneThreadTest : public ToneOutputTest {
 
 TEST_F(ToneThreadTest, TheToneStreamsWithoutABreakFromTheFirstHalfSecond) {
     thread.start();
-    thread.post(UM_TONE_START, kKeyA4);
+    thread.send(tone::StartTone{kKeyA4});
     PlayOneBuffer();
     PlayOneBuffer();
     PlayOneBuffer();
@@ -438,11 +435,11 @@ TEST_F(ToneThreadTest, TheToneStreamsWithoutABreakFromTheFirstHalfSecond) {
 
 TEST_F(ToneThreadTest, ToggleAndStopMoveBetweenToneMetronomeAndIdle) {
     thread.start();
-    thread.post(UM_METRONOME_STOP);  // idle: nothing to stop
-    thread.post(UM_TONE_START, kKeyA4);
+    thread.send(tone::StopMetronome{});  // idle: nothing to stop
+    thread.send(tone::StartTone{kKeyA4});
     ASSERT_TRUE(test::WaitUntil([&] { return thread.IsTonePlaying(); }));
 
-    thread.post(UM_METRONOME_TOGGLE);  // stops the tone, starts the metronome
+    thread.send(tone::ToggleMetronome{});  // stops the tone, starts the metronome
     ASSERT_TRUE(test::WaitUntil([&] { return thread.IsMetronomePlaying(); }));
     EXPECT_EQ(system.OpenCount(kOut), 2);
     PlayOneBuffer();
@@ -454,17 +451,17 @@ TEST_F(ToneThreadTest, ToggleAndStopMoveBetweenToneMetronomeAndIdle) {
             << "the metronome starts with the accented click, sample " << i;
     }
 
-    thread.post(UM_METRONOME_TOGGLE);  // the metronome is switched off
+    thread.send(tone::ToggleMetronome{});  // the metronome is switched off
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
     ASSERT_TRUE(test::WaitUntil([&] { return !thread.IsMetronomePlaying(); }));
     EXPECT_EQ(system.OpenCount(kOut), 2);
 
-    thread.post(UM_METRONOME_TOGGLE);  // from idle: the metronome again
+    thread.send(tone::ToggleMetronome{});  // from idle: the metronome again
     ASSERT_TRUE(test::WaitUntil([&] { return thread.IsMetronomePlaying(); }));
-    thread.post(UM_TONE_START, kKeyA4);  // the tone replaces it
+    thread.send(tone::StartTone{kKeyA4});  // the tone replaces it
     ASSERT_TRUE(test::WaitUntil([&] { return thread.IsTonePlaying(); }));
     EXPECT_EQ(system.OpenCount(kOut), 4);
-    thread.post(UM_OUTPUT_STOP);
+    thread.send(tone::StopOutput{});
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
     ASSERT_TRUE(test::WaitUntil([&] { return !thread.IsTonePlaying(); }));
     // The completions the reset posted are ignored: nothing reopens.
@@ -477,10 +474,10 @@ TEST_F(ToneThreadTest, ARebuildWhilePlayingContinuesAtTheSameOffsetOfTheNewLoop)
     store.tempo.store(120);
     store.rhythm.store(RhythmOfMeter("4"));
     thread.start();
-    thread.post(UM_METRONOME_TOGGLE);
+    thread.send(tone::ToggleMetronome{});
     PlayOneBuffer();  // buffer 0 refilled from 44100
     store.tempo.store(60);
-    thread.post(UM_METRONOME_REBUILD);
+    thread.send(tone::RebuildMetronome{});
     PlayOneBuffer();  // buffer 1 refilled from the new loop at 66150
     PlayOneBuffer();  // buffer 0 (from the old loop) played
     PlayOneBuffer();  // buffer 1: the first half second from the new loop
@@ -499,14 +496,14 @@ TEST_F(ToneThreadTest, ARebuildWhilePlayingContinuesAtTheSameOffsetOfTheNewLoop)
 TEST_F(ToneThreadTest, AFailedOpenShowsTheErrorBoxAndLeavesTheThreadIdle) {
     system.SetOpenResult(kOut, kDeviceNoDriver);
     thread.start();
-    thread.post(UM_TONE_START, 50);
+    thread.send(tone::StartTone{50});
     ASSERT_TRUE(test::WaitUntil([&] { return !notifier.Texts().empty(); }));
     EXPECT_EQ(notifier.Captions()[0], "Alert");
     EXPECT_EQ(notifier.Texts()[0], "Error = 0x00000006, : No sound device is available.");
     EXPECT_FALSE(thread.IsTonePlaying());
 
     system.SetOpenResult(kOut, kDeviceOk);
-    thread.post(UM_TONE_START, 50);
+    thread.send(tone::StartTone{50});
     ASSERT_TRUE(test::WaitUntil([&] { return thread.IsTonePlaying(); }));
     EXPECT_EQ(notifier.Texts().size(), 1u);
 }

@@ -39,8 +39,8 @@
 #include "engine/audiofile/WavWriter.h"
 #include "engine/device/SoundDevice.h"
 #include "engine/dsp/KeyTable.h"
-#include "engine/live/ThreadMessages.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/WorkerCommands.h"
 #include "ui/CommandIds.h"
 #include "ui/FundamentalToneWindow.h"
 #include "ui/MainWindow.h"
@@ -274,7 +274,7 @@ struct RunningProgram {
 
 // Records the server's default input (the monitor of what is played) into memory, as a
 // listener in the room would hear the program.
-class MonitorRecorder final : public MessageThread {
+class MonitorRecorder final : public CommandThread<std::variant<DeviceEvent>> {
   public:
     MonitorRecorder(DeviceFactory& devices, int seconds)
         : devices_(devices), samples_(static_cast<size_t>(seconds) * kSampleRate) {}
@@ -300,15 +300,13 @@ class MonitorRecorder final : public MessageThread {
         }
         device_->Start();
     }
-    void handleMessage(Message& message) override {
-        if (message.id != MM_WIM_DATA || !device_ || !device_->IsOpen()) {
+    void handle(std::variant<DeviceEvent>& command) override {
+        const DeviceEvent& event = std::get<DeviceEvent>(command);
+        if (event.kind != DeviceEvent::Kind::Filled || !device_ || !device_->IsOpen() ||
+            event.header == nullptr) {
             return;
         }
-        const auto* done = std::get_if<BufferDone>(&message.argument);
-        if (done == nullptr || done->header == nullptr) {
-            return;
-        }
-        WaveHeader* header = done->header;
+        WaveHeader* header = event.header;
         const size_t count = header->bytesRecorded.load() / 2;
         {
             std::lock_guard lock(mutex_);
@@ -590,7 +588,7 @@ TEST(EndToEnd, MetronomeStartedFromItsDialogClicksAtTheSetTempo) {
     EXPECT_NEAR(mean, beat, beat * 0.005);
     EXPECT_LT(worst, kSampleRate * 0.005);  // every click within 5 ms of its place
 
-    waveOut->post(UM_METRONOME_STOP);
+    waveOut->send(tone::StopMetronome{});
     EXPECT_TRUE(WaitFor([&] { return !waveOut->IsMetronomePlaying(); }));
     EXPECT_EQ(program.notifier.Count(), 0u);
 }

@@ -15,7 +15,7 @@
 #include "UiTestSupport.h"
 #include "engine/audiofile/WavWriter.h"
 #include "engine/live/PlayerThread.h"
-#include "engine/live/ThreadMessages.h"
+#include "engine/live/WorkerCommands.h"
 #include "ui/CommandIds.h"
 #include "ui/MainWindow.h"
 #include "ui/PlayerBar.h"
@@ -298,8 +298,8 @@ TEST_F(MainWindowTest, APressOnTheSliderStopsOnlyAPlayingFile) {
     PostLog log;
     log.Watch(player);
     auto stops = [&] {
-        const std::vector<uint32_t> ids = log.Ids();
-        return std::count(ids.begin(), ids.end(), UM_PLAYER_STOP);
+        const std::vector<LoggedCommand> sent = log.Commands();
+        return std::count(sent.begin(), sent.end(), LoggedCommand{player::Stop{}});
     };
     QSlider* slider = frame->positionSlider();
     auto press = [&](Qt::MouseButton button) {
@@ -327,9 +327,11 @@ TEST_F(MainWindowTest, APressOnTheSliderStopsOnlyAPlayingFile) {
     press(Qt::LeftButton);
     EXPECT_EQ(stops(), 1);
     EXPECT_TRUE(WaitFor([&] {
-        const std::vector<uint32_t> ids = log.Ids();
-        const auto stop = std::find(ids.rbegin(), ids.rend(), UM_PLAYER_STOP);
-        return std::find(ids.rbegin(), stop, UM_PLAYER_PLAY) != stop;
+        const std::vector<LoggedCommand> sent = log.Commands();
+        const auto stop = std::find(sent.rbegin(), sent.rend(), LoggedCommand{player::Stop{}});
+        return std::find_if(sent.rbegin(), stop, [](const LoggedCommand& c) {
+                   return std::holds_alternative<player::Play>(c);
+               }) != stop;
     }));
     EXPECT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
 }
@@ -352,12 +354,13 @@ class PositionSliderTest : public MainWindowTest {
         QTest::mouseClick(slider(), Qt::LeftButton, {}, QPoint(x, slider()->height() / 2));
     }
     void Key(Qt::Key key) { QTest::keyClick(slider(), key); }
-    // The player's stop and play messages since the last Clear, with what they carry.
-    std::vector<std::pair<uint32_t, int64_t>> StopsAndPlays() const {
-        std::vector<std::pair<uint32_t, int64_t>> found;
-        for (const PostLog::Post& p : log.Posts()) {
-            if (p.id == UM_PLAYER_STOP || p.id == UM_PLAYER_PLAY) {
-                found.emplace_back(p.id, p.value);
+    // The player's stop and play commands since the last Clear, with what they carry.
+    std::vector<LoggedCommand> StopsAndPlays() const {
+        std::vector<LoggedCommand> found;
+        for (const LoggedCommand& c : log.Commands()) {
+            if (std::holds_alternative<player::Stop>(c) ||
+                std::holds_alternative<player::Play>(c)) {
+                found.push_back(c);
             }
         }
         return found;
@@ -418,8 +421,10 @@ TEST_F(PositionSliderTest, LoopMarksAreSetAtTheThumbAndBadOnesAreExplained) {
     EXPECT_EQ(marks->loopB(), 44100);
     EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("Loop 0:00.2 – 0:00.5"));
     const auto loops = [&] {
-        std::vector<uint32_t> ids = log.Ids();
-        return std::count(ids.begin(), ids.end(), UM_PLAYER_SET_LOOP);
+        const std::vector<LoggedCommand> sent = log.Commands();
+        return std::count_if(sent.begin(), sent.end(), [](const LoggedCommand& c) {
+            return std::holds_alternative<player::SetLoop>(c);
+        });
     };
     EXPECT_EQ(loops(), 2) << "A alone clears, A and B set the loop";
     ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_CLEAR));
@@ -442,16 +447,17 @@ TEST_F(PositionSliderTest, SpeedAndTransposeStayInRangeAndAreKept) {
     QTest::keyClick(bar->transposeBox(), Qt::Key_Return);
     EXPECT_EQ(bar->transposeBox()->value(), 2);
     EXPECT_EQ(bar->transposeBox()->text(), QStringLiteral("+2"));
-    const std::vector<PostLog::Post> posts = log.Posts();
-    const auto last = [&](uint32_t id) {
-        int64_t value = -100;
-        for (const PostLog::Post& p : posts) {
-            value = p.id == id ? p.value : value;
+    int speed = -100;
+    int transpose = -100;
+    for (const LoggedCommand& c : log.Commands()) {
+        if (const auto* set = std::get_if<player::SetSpeed>(&c)) {
+            speed = set->percent;
+        } else if (const auto* shift = std::get_if<player::SetTranspose>(&c)) {
+            transpose = shift->semitones;
         }
-        return value;
-    };
-    EXPECT_EQ(last(UM_PLAYER_SET_SPEED), 75);
-    EXPECT_EQ(last(UM_PLAYER_SET_TRANSPOSE), 2);
+    }
+    EXPECT_EQ(speed, 75);
+    EXPECT_EQ(transpose, 2);
     EXPECT_EQ(engine.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerSpeed"), 0), 75);
     EXPECT_EQ(engine.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerTranspose"), 0), 2);
 }
@@ -483,9 +489,7 @@ TEST_F(PositionSliderTest, AKeyWhileAFilePlaysOrIsPausedPlaysOnFromTheNewPlace) 
     // Stopped first, as a press on the slider stops it, then played from the thumb, which
     // moved from where it was rather than from the 0 that Stop shows.
     EXPECT_EQ(slider()->value(), 40882);
-    EXPECT_EQ(
-        StopsAndPlays(),
-        (std::vector<std::pair<uint32_t, int64_t>>{{UM_PLAYER_STOP, 0}, {UM_PLAYER_PLAY, 40882}}));
+    EXPECT_EQ(StopsAndPlays(), (std::vector<LoggedCommand>{player::Stop{}, player::Play{40882}}));
     ASSERT_TRUE(PlayerCaughtUp());
     ASSERT_TRUE(player->IsPlaying());
 
@@ -499,8 +503,7 @@ TEST_F(PositionSliderTest, AKeyWhileAFilePlaysOrIsPausedPlaysOnFromTheNewPlace) 
     Key(Qt::Key_PageDown);
     EXPECT_EQ(slider()->value(), 40882 - 17640);
     EXPECT_EQ(StopsAndPlays(),
-              (std::vector<std::pair<uint32_t, int64_t>>{{UM_PLAYER_STOP, 0},
-                                                         {UM_PLAYER_PLAY, 40882 - 17640}}));
+              (std::vector<LoggedCommand>{player::Stop{}, player::Play{40882 - 17640}}));
     EXPECT_TRUE(WaitFor([&] { return player->IsPlaying() && !player->IsPaused(); }));
 }
 
@@ -513,8 +516,7 @@ TEST_F(PositionSliderTest, AClickWhileAFilePlaysPagesFromThePlayPositionAndPlays
     Click(slider()->width() - 4);
     EXPECT_EQ(slider()->value(), 40000 + 17640);
     EXPECT_EQ(StopsAndPlays(),
-              (std::vector<std::pair<uint32_t, int64_t>>{{UM_PLAYER_STOP, 0},
-                                                         {UM_PLAYER_PLAY, 40000 + 17640}}));
+              (std::vector<LoggedCommand>{player::Stop{}, player::Play{40000 + 17640}}));
     EXPECT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
 }
 

@@ -14,8 +14,8 @@
 #include <QTimer>
 
 #include "UiTestSupport.h"
-#include "engine/live/ThreadMessages.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/WorkerCommands.h"
 #include "ui/CommandIds.h"
 #include "ui/DialogUnits.h"
 #include "ui/MainWindow.h"
@@ -46,7 +46,7 @@ class SoundDialogsTest : public ::testing::Test {
         posts.Watch(view().waveOutThread());
         posts.Watch(view().filePlayThread());
         return std::make_unique<MetronomeDialog>(
-            engine.captureStore, view().waveOutThread(), view().filePlayThread(), frame.get());
+            engine.captureStore, &view().engine(), frame.get());
     }
     void ClickArrow(StepButtons* spin, bool up) {
         const QPoint p(spin->width() / 2, up ? spin->height() / 4 : spin->height() * 3 / 4);
@@ -80,16 +80,16 @@ TEST_F(SoundDialogsTest, MetronomeOpensWithTheStoredTempoAndMeterAndPostsNothing
     }
     // Filling the controls is no change: nothing is rebuilt, the store keeps its values.
     EXPECT_FALSE(dialog->rebuildPending());
-    EXPECT_TRUE(posts.Ids().empty());
+    EXPECT_TRUE(posts.Commands().empty());
     EXPECT_EQ(engine.captureStore.tempo.load(), 96);
 }
 
 TEST_F(SoundDialogsTest, ThreeQuickMeterClicksGiveOneRebuildWithTheLastMeter) {
     // What the store holds when the rebuild is posted is what the thread builds from.
-    struct RhythmAtRebuild final : PostObserver<Message> {
+    struct RhythmAtRebuild final : PostObserver<ToneCommand> {
         explicit RhythmAtRebuild(CaptureStore& s) : store(s) {}
-        void OnPosted(const CommandThread<Message>&, const Message& message) override {
-            if (message.id == UM_METRONOME_REBUILD) {
+        void OnPosted(const CommandThread<ToneCommand>&, const ToneCommand& command) override {
+            if (std::holds_alternative<tone::RebuildMetronome>(command)) {
                 rhythms.push_back(store.rhythm.load());
             }
         }
@@ -180,9 +180,9 @@ TEST_F(SoundDialogsTest, StartStartStartsThenStopsAndStopWithNothingPlayingDoesN
     const std::vector<PostLog::Post> first = posts.Posts();
     ASSERT_EQ(first.size(), 2u);
     EXPECT_EQ(first[0].thread, view().filePlayThread());
-    EXPECT_EQ(first[0].id, UM_PLAYER_STOP);
+    EXPECT_EQ(first[0].command, LoggedCommand{player::Stop{}});
     EXPECT_EQ(first[1].thread, view().waveOutThread());
-    EXPECT_EQ(first[1].id, UM_METRONOME_TOGGLE);
+    EXPECT_EQ(first[1].command, LoggedCommand{tone::ToggleMetronome{}});
     ASSERT_TRUE(WaitFor([&] { return waveOut().IsMetronomePlaying(); }));
 
     QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
@@ -190,7 +190,7 @@ TEST_F(SoundDialogsTest, StartStartStartsThenStopsAndStopWithNothingPlayingDoesN
 
     posts.Clear();
     QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
-    EXPECT_EQ(posts.Ids(), std::vector<uint32_t>{UM_METRONOME_STOP});
+    EXPECT_EQ(posts.Commands(), std::vector<LoggedCommand>{tone::StopMetronome{}});
     EXPECT_TRUE(engine.sound.WaitForClosed(DeviceDirection::Output, 2000ms));
     EXPECT_FALSE(waveOut().IsTonePlaying());
     EXPECT_FALSE(waveOut().IsMetronomePlaying());
@@ -198,7 +198,7 @@ TEST_F(SoundDialogsTest, StartStartStartsThenStopsAndStopWithNothingPlayingDoesN
 
 TEST_F(SoundDialogsTest, StopWhileTheToneSoundsStopsTheTone) {
     auto dialog = OpenMetronome();
-    waveOut().post(UM_TONE_START, kKeyA4);
+    waveOut().send(tone::StartTone{kKeyA4});
     ASSERT_TRUE(WaitFor([&] { return waveOut().IsTonePlaying(); }));
     QTest::mouseClick(dialog->stopButton(), Qt::LeftButton);
     ASSERT_TRUE(WaitFor([&] { return !waveOut().IsTonePlaying(); }));
@@ -217,8 +217,8 @@ TEST_F(SoundDialogsTest, ExitLeavesTheMetronomePlayingAndDropsAPendingRebuild) {
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(dialog->rebuildPending());
     EXPECT_EQ(engine.captureStore.rhythm.load(), 6);  // the next start builds from it
-    for (uint32_t id : posts.Ids()) {
-        EXPECT_NE(id, UM_METRONOME_REBUILD);
+    for (const LoggedCommand& c : posts.Commands()) {
+        EXPECT_FALSE(std::holds_alternative<tone::RebuildMetronome>(c));
     }
     EXPECT_TRUE(waveOut().IsMetronomePlaying());
 }
@@ -262,8 +262,9 @@ TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
     // Alt+S is Start; Esc closes.
     posts.Clear();
     QTest::keyClick(dialog.get(), Qt::Key_S, Qt::AltModifier);
-    EXPECT_TRUE(WaitFor([&] { return !posts.Ids().empty(); }, 2000));  // an animated click
-    EXPECT_EQ(posts.Ids(), (std::vector<uint32_t>{UM_PLAYER_STOP, UM_METRONOME_TOGGLE}));
+    EXPECT_TRUE(WaitFor([&] { return !posts.Commands().empty(); }, 2000));  // an animated click
+    EXPECT_EQ(posts.Commands(),
+              (std::vector<LoggedCommand>{player::Stop{}, tone::ToggleMetronome{}}));
     QTest::keyClick(dialog.get(), Qt::Key_Escape);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
@@ -368,7 +369,7 @@ TEST_F(SignalDialogTest, StartChecksEveryValueAndShowsTheFrameworksMessages) {
     EXPECT_EQ(engine.notifier.Text(0), "Please enter an integer between 1 and 20000.");
     EXPECT_EQ(dialog.focusWidget(), dialog.valueEdit(0, 0));
     EXPECT_EQ(dialog.freqLeft(), 440);  // a refused value never reaches the field
-    EXPECT_TRUE(posts.Ids().empty());
+    EXPECT_TRUE(posts.Commands().empty());
 
     dialog.valueEdit(0, 0)->setText(QStringLiteral("500"));
     dialog.valueEdit(1, 1)->setText(QStringLiteral("12x"));
@@ -381,11 +382,11 @@ TEST_F(SignalDialogTest, StartChecksEveryValueAndShowsTheFrameworksMessages) {
     QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
     ASSERT_EQ(engine.notifier.Count(), 3u);
     EXPECT_EQ(engine.notifier.Text(2), "Please enter an integer between 0 and 100.");
-    EXPECT_TRUE(posts.Ids().empty());
+    EXPECT_TRUE(posts.Commands().empty());
 
     dialog.valueEdit(1, 1)->setText(QStringLiteral(" 100 "));
     QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
-    EXPECT_EQ(posts.Ids(), std::vector<uint32_t>{UM_SIGNAL_START});
+    EXPECT_EQ(posts.Commands(), std::vector<LoggedCommand>{generator::Start{}});
     EXPECT_EQ(dialog.freqLeft(), 500);
     EXPECT_EQ(dialog.ampRight(), 100);
     const std::vector<int16_t> played = dialog.signal().Samples();
@@ -446,7 +447,7 @@ TEST_F(SignalDialogTest, EnterNeitherHidesNorStartsAndEscAndTheCloseBoxStopAndHi
     QTest::keyClick(dialog.startButton(), Qt::Key_Enter);
     QTest::keyClick(&dialog, Qt::Key_Return);
     EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(posts.Ids().empty());
+    EXPECT_TRUE(posts.Commands().empty());
 
     StartPlaying(dialog);
     dialog.valueEdit(0, 0)->setText(QStringLiteral("700"));
@@ -454,7 +455,7 @@ TEST_F(SignalDialogTest, EnterNeitherHidesNorStartsAndEscAndTheCloseBoxStopAndHi
     posts.Clear();
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(posts.Ids(), std::vector<uint32_t>{UM_SIGNAL_STOP});
+    EXPECT_EQ(posts.Commands(), std::vector<LoggedCommand>{generator::Stop{}});
     ASSERT_TRUE(WaitFor([&] { return !dialog.signalThread()->IsPlaying(); }));
     // Only Exit remembers the values.
     EXPECT_EQ(engine.context.signalSettings.freqLeft, 440);
@@ -463,7 +464,7 @@ TEST_F(SignalDialogTest, EnterNeitherHidesNorStartsAndEscAndTheCloseBoxStopAndHi
     posts.Clear();
     dialog.close();
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(posts.Ids(), std::vector<uint32_t>{UM_SIGNAL_STOP});
+    EXPECT_EQ(posts.Commands(), std::vector<LoggedCommand>{generator::Stop{}});
     EXPECT_EQ(view().signalDialog(), &dialog);
 }
 

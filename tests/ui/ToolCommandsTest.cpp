@@ -15,8 +15,8 @@
 #include "engine/live/CaptureThread.h"
 #include "engine/live/PlayerThread.h"
 #include "engine/live/RecorderThread.h"
-#include "engine/live/ThreadMessages.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/WorkerCommands.h"
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainWindow.h"
@@ -31,15 +31,13 @@ enum class To { Output, Player, Recorder, Other };
 
 struct Post {
     To to;
-    uint32_t id;
-    int64_t value;
+    LoggedCommand command;
     bool operator==(const Post&) const = default;
 };
 
 std::ostream& operator<<(std::ostream& os, const Post& p) {
     const char* names[] = {"output", "player", "recorder", "other"};
-    return os << names[static_cast<int>(p.to)] << ":0x" << std::hex << p.id << std::dec << "("
-              << p.value << ")";
+    return os << names[static_cast<int>(p.to)] << ":command " << p.command.index();
 }
 
 // Paths the tests hand to "Open File" and "Save" instead of the dialogs.
@@ -87,20 +85,30 @@ class ToolCommandsTest : public ::testing::Test {
         return frame->ExecuteCommand(id);
     }
 
-    // The application's posts since the last Run, without the player's periodic scope feed.
+    // The commands sent since the last Run, without the player's periodic scope feed.
     std::vector<Post> Posted() const {
         std::vector<Post> posts;
         for (const PostLog::Post& p : log.Posts()) {
-            if (p.id < WM_APP || p.id == UM_PLAYER_FEED_SCOPE) {
+            if (std::holds_alternative<player::FeedScope>(p.command)) {
                 continue;
             }
             const To to = p.thread == frame->view().waveOutThread()    ? To::Output
                           : p.thread == frame->view().filePlayThread() ? To::Player
                           : p.thread == frame->view().recorderThread() ? To::Recorder
                                                                        : To::Other;
-            posts.push_back({to, p.id, p.value});
+            posts.push_back({to, p.command});
         }
         return posts;
+    }
+
+    // The only command sent is the player's Open, with `path`.
+    void ExpectOneOpen(const QString& path) const {
+        const std::vector<Post> sent = Posted();
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].to, To::Player);
+        const auto* open = std::get_if<player::Open>(&sent[0].command);
+        ASSERT_NE(open, nullptr);
+        EXPECT_EQ(open->path, path.toStdString());
     }
 
     ToneThread& output() { return *view().waveOutThread(); }
@@ -121,9 +129,8 @@ TEST_F(ToolCommandsTest, ToneWhileNothingPlaysStopsThePlayerAndStartsA4) {
     EXPECT_TRUE(Enabled(ID_TONE_LA));
     EXPECT_FALSE(Checked(ID_TONE_LA));
     ASSERT_TRUE(Run(ID_TONE_LA));
-    EXPECT_EQ(
-        Posted(),
-        (std::vector<Post>{{To::Player, UM_PLAYER_STOP, 0}, {To::Output, UM_TONE_START, 48}}));
+    EXPECT_EQ(Posted(),
+              (std::vector<Post>{{To::Player, player::Stop{}}, {To::Output, tone::StartTone{48}}}));
     ASSERT_TRUE(WaitFor([&] { return output().IsTonePlaying(); }));
     EXPECT_EQ(output().noteIndex(), 48);
     EXPECT_TRUE(Checked(ID_TONE_LA));
@@ -136,9 +143,8 @@ TEST_F(ToolCommandsTest, ToneWhileTheToneSoundsOnlyStopsIt) {
     ASSERT_TRUE(Run(ID_TONE_LA));
     ASSERT_TRUE(WaitFor([&] { return output().IsTonePlaying(); }));
     ASSERT_TRUE(Run(ID_TONE_LA));
-    EXPECT_EQ(
-        Posted(),
-        (std::vector<Post>{{To::Player, UM_PLAYER_STOP, 0}, {To::Output, UM_OUTPUT_STOP, 0}}));
+    EXPECT_EQ(Posted(),
+              (std::vector<Post>{{To::Player, player::Stop{}}, {To::Output, tone::StopOutput{}}}));
     ASSERT_TRUE(WaitFor([&] { return !output().IsTonePlaying(); }));
     EXPECT_FALSE(Checked(ID_TONE_LA));
     EXPECT_TRUE(engine.sound.WaitForClosed(DeviceDirection::Output, 1000ms));
@@ -150,9 +156,9 @@ TEST_F(ToolCommandsTest, ToneWhileTheMetronomePlaysStopsItAndStartsTheTone) {
     ASSERT_TRUE(WaitFor([&] { return output().IsMetronomePlaying(); }));
     ASSERT_TRUE(Run(ID_TONE_LA));
     EXPECT_EQ(Posted(),
-              (std::vector<Post>{{To::Player, UM_PLAYER_STOP, 0},
-                                 {To::Output, UM_OUTPUT_STOP, 0},
-                                 {To::Output, UM_TONE_START, 48}}));
+              (std::vector<Post>{{To::Player, player::Stop{}},
+                                 {To::Output, tone::StopOutput{}},
+                                 {To::Output, tone::StartTone{48}}}));
     ASSERT_TRUE(WaitFor([&] { return output().IsTonePlaying(); }));
     EXPECT_FALSE(output().IsMetronomePlaying());
     EXPECT_TRUE(Checked(ID_TONE_LA));
@@ -167,13 +173,13 @@ TEST_F(ToolCommandsTest, MetronomePlayStartsItAndASecondPlayOnlyStopsIt) {
     ASSERT_TRUE(Run(ID_METRONOME_PLAY));
     EXPECT_EQ(
         Posted(),
-        (std::vector<Post>{{To::Player, UM_PLAYER_STOP, 0}, {To::Output, UM_METRONOME_TOGGLE, 0}}));
+        (std::vector<Post>{{To::Player, player::Stop{}}, {To::Output, tone::ToggleMetronome{}}}));
     ASSERT_TRUE(WaitFor([&] { return output().IsMetronomePlaying(); }));
     EXPECT_TRUE(Checked(ID_METRONOME_PLAY));
     EXPECT_FALSE(Checked(ID_TONE_LA));
 
     ASSERT_TRUE(Run(ID_METRONOME_PLAY));
-    EXPECT_EQ(Posted(), (std::vector<Post>{{To::Output, UM_METRONOME_STOP, 0}}));
+    EXPECT_EQ(Posted(), (std::vector<Post>{{To::Output, tone::StopMetronome{}}}));
     ASSERT_TRUE(WaitFor([&] { return !output().IsMetronomePlaying(); }));
     EXPECT_FALSE(Checked(ID_METRONOME_PLAY));
 }
@@ -185,7 +191,7 @@ TEST_F(ToolCommandsTest, MetronomePlayWhileTheToneSoundsSwitchesToTheMetronome) 
     ASSERT_TRUE(Run(ID_METRONOME_PLAY));
     EXPECT_EQ(
         Posted(),
-        (std::vector<Post>{{To::Player, UM_PLAYER_STOP, 0}, {To::Output, UM_METRONOME_TOGGLE, 0}}));
+        (std::vector<Post>{{To::Player, player::Stop{}}, {To::Output, tone::ToggleMetronome{}}}));
     ASSERT_TRUE(WaitFor([&] { return output().IsMetronomePlaying(); }));
     EXPECT_FALSE(output().IsTonePlaying());
 }
@@ -194,11 +200,11 @@ TEST_F(ToolCommandsTest, MetronomePlayWhileTheToneSoundsSwitchesToTheMetronome) 
 
 // Sees the store's count at each post to the recorder, so a test can tell whether the store was
 // emptied before or after the posts.
-class CountAtPost final : public PostObserver<Message> {
+class CountAtPost final : public PostObserver<RecorderCommand> {
   public:
     explicit CountAtPost(RecordingStore& store) : store_(store) {}
-    void OnPosted(const CommandThread<Message>&, const Message& message) override {
-        if (message.id >= WM_APP) {
+    void OnPosted(const CommandThread<RecorderCommand>&, const RecorderCommand& command) override {
+        if (!std::holds_alternative<DeviceEvent>(command)) {
             counts.push_back(store_.Count());
         }
     }
@@ -247,13 +253,13 @@ TEST_F(ToolCommandsTest, RecordPostsStopPlaybackThenRecordOn) {
     Start();
     ASSERT_TRUE(Run(ID_RECORDER_RECORD));
     EXPECT_EQ(Posted(),
-              (std::vector<Post>{{To::Recorder, UM_RECORDER_STOP_PLAYBACK, 0},
-                                 {To::Recorder, UM_RECORDER_RECORD_ON, 0}}));
+              (std::vector<Post>{{To::Recorder, recorder::StopPlayback{}},
+                                 {To::Recorder, recorder::RecordOn{}}}));
     ASSERT_TRUE(WaitFor([&] { return engine.recordingStore.recording.load() == 1; }));
     ASSERT_TRUE(Run(ID_RECORDER_STOP));
     EXPECT_EQ(Posted(),
-              (std::vector<Post>{{To::Recorder, UM_RECORDER_STOP_PLAYBACK, 0},
-                                 {To::Recorder, UM_RECORDER_RECORD_OFF, 0}}));
+              (std::vector<Post>{{To::Recorder, recorder::StopPlayback{}},
+                                 {To::Recorder, recorder::RecordOff{}}}));
     ASSERT_TRUE(WaitFor([&] { return engine.recordingStore.recording.load() == 0; }));
     EXPECT_FALSE(Enabled(ID_RECORDER_STOP));
     EXPECT_TRUE(Enabled(ID_RECORDER_RECORD));
@@ -264,8 +270,8 @@ TEST_F(ToolCommandsTest, WithTheCountInRecordGoesThroughTheMetronomeAndStopCance
     engine.captureStore.countIn.store(1);
     ASSERT_TRUE(Run(ID_RECORDER_RECORD));
     EXPECT_EQ(Posted(),
-              (std::vector<Post>{{To::Recorder, UM_RECORDER_STOP_PLAYBACK, 0},
-                                 {To::Output, UM_METRONOME_COUNT_IN, 0}}));
+              (std::vector<Post>{{To::Recorder, recorder::StopPlayback{}},
+                                 {To::Output, tone::StartCountIn{}}}));
     ASSERT_TRUE(WaitFor([&] { return view().waveOutThread()->IsMetronomePlaying(); }));
     EXPECT_EQ(engine.recordingStore.recording.load(), 0) << "not before the bar is heard";
     EXPECT_FALSE(Enabled(ID_RECORDER_RECORD));
@@ -273,10 +279,10 @@ TEST_F(ToolCommandsTest, WithTheCountInRecordGoesThroughTheMetronomeAndStopCance
     // The cancelled count-in tells the recorder once more to stay off.
     ASSERT_TRUE(WaitFor([&] { return !view().waveOutThread()->countingIn(); }));
     EXPECT_EQ(Posted(),
-              (std::vector<Post>{{To::Recorder, UM_RECORDER_STOP_PLAYBACK, 0},
-                                 {To::Recorder, UM_RECORDER_RECORD_OFF, 0},
-                                 {To::Output, UM_METRONOME_COUNT_IN_CANCEL, 0},
-                                 {To::Recorder, UM_RECORDER_RECORD_OFF, 0}}));
+              (std::vector<Post>{{To::Recorder, recorder::StopPlayback{}},
+                                 {To::Recorder, recorder::RecordOff{}},
+                                 {To::Output, tone::CancelCountIn{}},
+                                 {To::Recorder, recorder::RecordOff{}}}));
     EXPECT_FALSE(view().waveOutThread()->IsMetronomePlaying());
     EXPECT_EQ(engine.recordingStore.recording.load(), 0);
     EXPECT_TRUE(Enabled(ID_RECORDER_RECORD));
@@ -292,9 +298,9 @@ TEST_F(ToolCommandsTest, PlayStopsRecordingAndPlaysTheRecordingChecked) {
     }
     ASSERT_TRUE(Run(ID_RECORDER_PLAY));
     EXPECT_EQ(Posted(),
-              (std::vector<Post>{{To::Recorder, UM_RECORDER_RECORD_OFF, 0},
-                                 {To::Recorder, UM_RECORDER_STOP_PLAYBACK, 0},
-                                 {To::Recorder, UM_RECORDER_PLAY, 0}}));
+              (std::vector<Post>{{To::Recorder, recorder::RecordOff{}},
+                                 {To::Recorder, recorder::StopPlayback{}},
+                                 {To::Recorder, recorder::Play{}}}));
     ASSERT_TRUE(WaitFor([&] { return view().recorderThread()->IsPlaying(); }));
     EXPECT_TRUE(Checked(ID_RECORDER_PLAY));
     EXPECT_TRUE(Enabled(ID_RECORDER_STOP));
@@ -319,8 +325,8 @@ TEST_F(ToolCommandsTest, SaveEndsRecordingAndWritesTheRecordingAtTheChosenPath) 
     savePath.path = path.toStdString();
     ASSERT_TRUE(Run(ID_RECORDER_SAVE));
     EXPECT_EQ(Posted(),
-              (std::vector<Post>{{To::Recorder, UM_RECORDER_RECORD_OFF, 0},
-                                 {To::Recorder, UM_RECORDER_STOP_PLAYBACK, 0}}));
+              (std::vector<Post>{{To::Recorder, recorder::RecordOff{}},
+                                 {To::Recorder, recorder::StopPlayback{}}}));
     EXPECT_EQ(savePath.asked, 1);
     EXPECT_EQ(QFileInfo(path).size(), 46 + 2 * 8820);
     EXPECT_EQ(engine.notifier.Count(), 0u);
@@ -352,7 +358,7 @@ class PlayerCommandsTest : public ToolCommandsTest {
         ASSERT_TRUE(WriteWavFile(path.toStdString(), PcmFormat(1), pcm));
         openPath.path = path;
         ASSERT_TRUE(Run(ID_PLAYER_OPEN));
-        EXPECT_EQ(Posted(), (std::vector<Post>{{To::Player, UM_PLAYER_OPEN, 0}}));
+        ExpectOneOpen(path);
         length = static_cast<int32_t>(pcm.size());
         ASSERT_TRUE(WaitFor([&] { return frame->positionSlider()->maximum() == length; }));
         ASSERT_TRUE(player().IsLoaded());
@@ -385,7 +391,7 @@ TEST_F(PlayerCommandsTest, PlayStopsTheToneAndStartsAtTheSliderPosition) {
     ASSERT_TRUE(Run(ID_PLAYER_PLAY));
     EXPECT_EQ(
         Posted(),
-        (std::vector<Post>{{To::Output, UM_OUTPUT_STOP, 0}, {To::Player, UM_PLAYER_PLAY, 17642}}));
+        (std::vector<Post>{{To::Output, tone::StopOutput{}}, {To::Player, player::Play{17642}}}));
     EXPECT_EQ(view().tools().playerStartPosition(), 17642);
     ASSERT_TRUE(WaitFor([&] { return player().IsPlaying(); }));
     EXPECT_FALSE(Enabled(ID_PLAYER_PLAY));
@@ -408,10 +414,10 @@ TEST_F(PlayerCommandsTest, PlayWhilePlayingRestartsFromTheSliderAndWhilePausedRe
     view().HandleCommand(ID_PLAYER_PLAY);
     EXPECT_EQ(
         Posted(),
-        (std::vector<Post>{{To::Output, UM_OUTPUT_STOP, 0}, {To::Player, UM_PLAYER_PLAY, 8820}}));
+        (std::vector<Post>{{To::Output, tone::StopOutput{}}, {To::Player, player::Play{8820}}}));
 
     ASSERT_TRUE(Run(ID_PLAYER_PAUSE));
-    EXPECT_EQ(Posted(), (std::vector<Post>{{To::Player, UM_PLAYER_PAUSE, 0}}));
+    EXPECT_EQ(Posted(), (std::vector<Post>{{To::Player, player::Pause{}}}));
     ASSERT_TRUE(WaitFor([&] { return player().IsPaused(); }));
     EXPECT_TRUE(Enabled(ID_PLAYER_PLAY));
     EXPECT_FALSE(Enabled(ID_PLAYER_PAUSE));
@@ -422,7 +428,7 @@ TEST_F(PlayerCommandsTest, PlayWhilePlayingRestartsFromTheSliderAndWhilePausedRe
     ASSERT_TRUE(Run(ID_PLAYER_PLAY));
     EXPECT_EQ(
         Posted(),
-        (std::vector<Post>{{To::Output, UM_OUTPUT_STOP, 0}, {To::Player, UM_PLAYER_RESUME, 0}}));
+        (std::vector<Post>{{To::Output, tone::StopOutput{}}, {To::Player, player::Resume{}}}));
     ASSERT_TRUE(WaitFor([&] { return !player().IsPaused(); }));
     EXPECT_TRUE(player().IsPlaying());
 }
@@ -437,7 +443,7 @@ TEST_F(PlayerCommandsTest, StopSendsPositionZeroToTheFrameThenStopsThePlayer) {
     // The slider is back at 0 as soon as the command returns, before the player has stopped.
     EXPECT_EQ(frame->positionSlider()->value(), 0);
     EXPECT_EQ(frame->positionSlider()->maximum(), length);
-    EXPECT_EQ(Posted(), (std::vector<Post>{{To::Player, UM_PLAYER_STOP, 0}}));
+    EXPECT_EQ(Posted(), (std::vector<Post>{{To::Player, player::Stop{}}}));
     ASSERT_TRUE(WaitFor([&] { return !player().IsPlaying(); }));
     EXPECT_TRUE(player().IsLoaded());
     EXPECT_TRUE(Enabled(ID_PLAYER_PLAY));
@@ -467,7 +473,7 @@ TEST_F(PlayerCommandsTest, ADroppedFileIsPostedToThePlayerWithItsPath) {
     log.Clear();
     frame->DropFiles({QUrl::fromLocalFile(path)});
     ASSERT_TRUE(WaitFor([&] { return !Posted().empty(); }));
-    EXPECT_EQ(Posted(), (std::vector<Post>{{To::Player, UM_PLAYER_OPEN, 0}}));
+    ExpectOneOpen(path);
     ASSERT_TRUE(WaitFor([&] { return frame->positionSlider()->maximum() == 8820; }));
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }

@@ -11,6 +11,8 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <type_traits>
+#include <variant>
 #include <vector>
 
 #include "engine/core/Notifier.h"
@@ -20,8 +22,9 @@
 #include "engine/dsp/KeyTable.h"
 #include "engine/live/CaptureStore.h"
 #include "engine/live/LiveEngine.h"
-#include "engine/live/MessageThread.h"
 #include "engine/live/RecordingStore.h"
+#include "engine/live/WorkerCommands.h"
+#include "engine/live/WorkerThread.h"
 #include "ui/AppContext.h"
 #include "ui/SettingsStore.h"
 #include "ui/WebPageOpener.h"
@@ -55,36 +58,58 @@ class RecordingNotifier final : public Notifier {
     std::vector<std::string> texts_;
 };
 
-// The messages posted to worker threads, in the order they were queued. Watch() makes it the
+// Any command the windows and the tool send to a worker (the devices' reports left out).
+using LoggedCommand = std::variant<capture::ReopenInput,
+                                   tone::StartTone,
+                                   tone::StopOutput,
+                                   tone::ToggleMetronome,
+                                   tone::StopMetronome,
+                                   tone::RebuildMetronome,
+                                   tone::StartCountIn,
+                                   tone::CancelCountIn,
+                                   player::Open,
+                                   player::Play,
+                                   player::Stop,
+                                   player::Pause,
+                                   player::Resume,
+                                   player::FeedScope,
+                                   player::SetSpeed,
+                                   player::SetTranspose,
+                                   player::SetLoop,
+                                   recorder::Play,
+                                   recorder::StopPlayback,
+                                   recorder::RecordOn,
+                                   recorder::RecordOff,
+                                   generator::Start,
+                                   generator::Stop>;
+
+// The commands sent to worker threads, in the order they were queued. Watch() makes it the
 // post observer of a thread; what it records is shared with the threads it watches, so a thread
 // that outlives the log still has somewhere to report.
 class PostLog {
   public:
     struct Post {
         const WorkerThread* thread;
-        uint32_t id;
-        int64_t value;  // the number the message carries, 0 for other arguments
+        LoggedCommand command;
     };
-    void Watch(MessageThread* thread) {
+    template <class Command>
+    void Watch(CommandThread<Command>* thread) {
         if (thread != nullptr) {
-            thread->setPostObserver(sink_);
+            thread->setPostObserver(std::shared_ptr<PostObserver<Command>>(sink_));
         }
     }
     void Clear() {
         std::lock_guard lock(sink_->mutex);
         sink_->posts.clear();
     }
-    // The ids of the application's messages (WM_APP and above) posted so far; device
-    // completions and other system messages are left out.
-    std::vector<uint32_t> Ids() const {
+    // The commands sent so far.
+    std::vector<LoggedCommand> Commands() const {
         std::lock_guard lock(sink_->mutex);
-        std::vector<uint32_t> ids;
+        std::vector<LoggedCommand> commands;
         for (const Post& p : sink_->posts) {
-            if (p.id >= WM_APP) {
-                ids.push_back(p.id);
-            }
+            commands.push_back(p.command);
         }
-        return ids;
+        return commands;
     }
     std::vector<Post> Posts() const {
         std::lock_guard lock(sink_->mutex);
@@ -92,10 +117,36 @@ class PostLog {
     }
 
   private:
-    struct Sink final : PostObserver<Message> {
-        void OnPosted(const CommandThread<Message>& thread, const Message& message) override {
-            std::lock_guard lock(mutex);
-            posts.push_back({&thread, message.id, message.Number()});
+    struct Sink final : PostObserver<ToneCommand>,
+                        PostObserver<PlayerCommand>,
+                        PostObserver<RecorderCommand>,
+                        PostObserver<SignalCommand>,
+                        PostObserver<CaptureCommand> {
+        void OnPosted(const CommandThread<ToneCommand>& t, const ToneCommand& c) override {
+            Log(t, c);
+        }
+        void OnPosted(const CommandThread<PlayerCommand>& t, const PlayerCommand& c) override {
+            Log(t, c);
+        }
+        void OnPosted(const CommandThread<RecorderCommand>& t, const RecorderCommand& c) override {
+            Log(t, c);
+        }
+        void OnPosted(const CommandThread<SignalCommand>& t, const SignalCommand& c) override {
+            Log(t, c);
+        }
+        void OnPosted(const CommandThread<CaptureCommand>& t, const CaptureCommand& c) override {
+            Log(t, c);
+        }
+        template <class Command>
+        void Log(const WorkerThread& thread, const Command& command) {
+            std::visit(
+                [&](const auto& c) {
+                    if constexpr (!std::is_same_v<std::decay_t<decltype(c)>, DeviceEvent>) {
+                        std::lock_guard lock(mutex);
+                        posts.push_back({&thread, LoggedCommand{c}});
+                    }
+                },
+                command);
         }
         std::mutex mutex;
         std::vector<Post> posts;

@@ -3,7 +3,6 @@
 #include "engine/live/CaptureThread.h"
 #include "engine/live/PlayerThread.h"
 #include "engine/live/RecorderThread.h"
-#include "engine/live/ThreadMessages.h"
 #include "engine/live/ToneThread.h"
 
 namespace tonavise {
@@ -100,31 +99,31 @@ LiveInputState LiveEngine::InputState() const {
 
 void LiveEngine::StartTone(int key) {
     if (output_) {
-        output_->post(UM_TONE_START, int64_t{key});
+        output_->send(tone::StartTone{key});
     }
 }
 
 void LiveEngine::StopOutput() {
     if (output_) {
-        output_->post(UM_OUTPUT_STOP);
+        output_->send(tone::StopOutput{});
     }
 }
 
 void LiveEngine::ToggleMetronome() {
     if (output_) {
-        output_->post(UM_METRONOME_TOGGLE);
+        output_->send(tone::ToggleMetronome{});
     }
 }
 
 void LiveEngine::StopMetronome() {
     if (output_) {
-        output_->post(UM_METRONOME_STOP);
+        output_->send(tone::StopMetronome{});
     }
 }
 
 void LiveEngine::RebuildMetronome() {
     if (output_) {
-        output_->post(UM_METRONOME_REBUILD);
+        output_->send(tone::RebuildMetronome{});
     }
 }
 
@@ -142,19 +141,19 @@ void LiveEngine::PlayFile(int64_t startOffset) {
 
 void LiveEngine::PauseFile() {
     if (player_) {
-        player_->post(UM_PLAYER_PAUSE);
+        player_->send(player::Pause{});
     }
 }
 
 void LiveEngine::ResumeFile() {
     if (player_) {
-        player_->post(UM_PLAYER_RESUME);
+        player_->send(player::Resume{});
     }
 }
 
 void LiveEngine::StopFile() {
     if (player_) {
-        player_->post(UM_PLAYER_STOP);
+        player_->send(player::Stop{});
     }
 }
 
@@ -166,23 +165,23 @@ void LiveEngine::FeedScopeFromFile(PlayerListener* listener) {
 
 void LiveEngine::RecordOn() {
     if (recorder_) {
-        recorder_->post(UM_RECORDER_RECORD_ON);
+        recorder_->send(recorder::RecordOn{});
     }
 }
 
 void LiveEngine::RecordOff() {
     if (recorder_) {
-        recorder_->post(UM_RECORDER_RECORD_OFF);
+        recorder_->send(recorder::RecordOff{});
     }
     if (output_ && output_->countingIn()) {
-        output_->post(UM_METRONOME_COUNT_IN_CANCEL);
+        output_->send(tone::CancelCountIn{});
     }
 }
 
 void LiveEngine::CountInAndRecord() {
     if (output_ && recorder_) {
         output_->MarkCountInPosted();
-        output_->post(UM_METRONOME_COUNT_IN);
+        output_->send(tone::StartCountIn{});
     } else {
         RecordOn();
     }
@@ -190,13 +189,13 @@ void LiveEngine::CountInAndRecord() {
 
 void LiveEngine::PlayRecording() {
     if (recorder_) {
-        recorder_->post(UM_RECORDER_PLAY);
+        recorder_->send(recorder::Play{});
     }
 }
 
 void LiveEngine::StopRecordingPlayback() {
     if (recorder_) {
-        recorder_->post(UM_RECORDER_STOP_PLAYBACK);
+        recorder_->send(recorder::StopPlayback{});
     }
 }
 

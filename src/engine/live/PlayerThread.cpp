@@ -9,7 +9,6 @@
 #include "engine/audiofile/FileLoading.h"
 #include "engine/core/Notifier.h"
 #include "engine/live/CaptureStore.h"
-#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 
@@ -21,78 +20,62 @@ PlayerThread::~PlayerThread() {
 }
 
 bool PlayerThread::PostOpen(std::string path, PlayerListener* notify) {
-    return post(UM_PLAYER_OPEN, std::make_unique<OpenFilePayload>(std::move(path), notify));
+    return send(player::Open{std::move(path), notify});
 }
 
 bool PlayerThread::PostPlay(int64_t startOffset) {
-    return post(UM_PLAYER_PLAY, std::max<int64_t>(startOffset, 0));
+    return send(player::Play{std::max<int64_t>(startOffset, 0)});
 }
 
 bool PlayerThread::PostFeed(PlayerListener* listener) {
-    return post(UM_PLAYER_FEED_SCOPE, listener);
+    return send(player::FeedScope{listener});
 }
 
 bool PlayerThread::PostSpeed(int percent) {
-    return post(UM_PLAYER_SET_SPEED, int64_t{percent});
+    return send(player::SetSpeed{percent});
 }
 
 bool PlayerThread::PostTranspose(int semitones) {
-    return post(UM_PLAYER_SET_TRANSPOSE, int64_t{semitones});
+    return send(player::SetTranspose{semitones});
 }
 
 bool PlayerThread::PostLoop(int64_t a, int64_t b) {
-    return post(UM_PLAYER_SET_LOOP, std::make_unique<LoopPayload>(a, b));
+    return send(player::SetLoop{a, b});
 }
 
-void PlayerThread::handleMessage(Message& m) {
-    switch (m.id) {
-        case UM_PLAYER_STOP:
-            Stop();
-            break;
-        case UM_PLAYER_PAUSE:
-            Pause();
-            break;
-        case UM_PLAYER_PLAY:
-            Play(m.Number());
-            break;
-        case UM_PLAYER_RESUME:
-            Resume();
-            break;
-        case UM_PLAYER_OPEN:
-            if (auto* payload = std::get_if<std::unique_ptr<MessagePayload>>(&m.argument)) {
-                Open(std::move(*payload));
-            }
-            break;
-        case UM_PLAYER_FEED_SCOPE:
-            if (auto* listener = std::get_if<PlayerListener*>(&m.argument)) {
-                Feed(*listener);
-            }
-            break;
-        case UM_PLAYER_SET_SPEED:
-            stream_.SetSpeedPercent(static_cast<int>(
-                std::clamp<int64_t>(m.Number(), kMinSpeedPercent, kMaxSpeedPercent)));
-            break;
-        case UM_PLAYER_SET_TRANSPOSE:
-            stream_.SetSemitones(static_cast<int>(
-                std::clamp<int64_t>(m.Number(), -kMaxTransposeSemitones, kMaxTransposeSemitones)));
-            break;
-        case UM_PLAYER_SET_LOOP:
-            if (auto* payload = std::get_if<std::unique_ptr<MessagePayload>>(&m.argument)) {
-                SetLoop(std::move(*payload));
-            }
-            break;
-        case MM_WOM_DONE:
-            EndOfBuffer(m);
-            break;
-        case MM_WOM_PLAYED_OUT:
-            PlayedOut(m);
-            break;
-        case MM_DEVICE_FAILED:
-            DeviceFailed(m);
-            break;
-        default:
-            break;
-    }
+void PlayerThread::handle(PlayerCommand& command) {
+    std::visit(
+        Handlers{[this](const DeviceEvent& event) {
+                     switch (event.kind) {
+                         case DeviceEvent::Kind::Played:
+                             EndOfBuffer(event);
+                             break;
+                         case DeviceEvent::Kind::PlayedOut:
+                             PlayedOut(event);
+                             break;
+                         case DeviceEvent::Kind::Failed:
+                             DeviceFailed(event);
+                             break;
+                         case DeviceEvent::Kind::Filled:
+                             break;
+                     }
+                 },
+                 [this](const player::Stop&) { Stop(); },
+                 [this](const player::Pause&) { Pause(); },
+                 [this](const player::Play& play) { Play(play.startOffset); },
+                 [this](const player::Resume&) { Resume(); },
+                 [this](const player::Open& open) { Open(open); },
+                 [this](const player::FeedScope& feed) { Feed(feed.listener); },
+                 [this](const player::SetSpeed& speed) {
+                     stream_.SetSpeedPercent(
+                         std::clamp(speed.percent, kMinSpeedPercent, kMaxSpeedPercent));
+                 },
+                 [this](const player::SetTranspose& transpose) {
+                     stream_.SetSemitones(std::clamp(
+                         transpose.semitones, -kMaxTransposeSemitones, kMaxTransposeSemitones));
+                 },
+                 [this](const player::SetLoop& loop) { SetLoop(loop); }},
+        command);
 }
 
 void PlayerThread::onExit() {
@@ -110,16 +93,12 @@ void PlayerThread::Release() {
     bytesPerSecond_.store(0, std::memory_order_relaxed);
 }
 
-void PlayerThread::Open(std::unique_ptr<MessagePayload> payload) {
-    auto* open = dynamic_cast<OpenFilePayload*>(payload.get());
-    if (open == nullptr) {
-        return;
-    }
+void PlayerThread::Open(const player::Open& open) {
     Stop();
     Release();
-    notify_ = open->notify;
+    notify_ = open.notify;
     startOffset_ = 0;
-    LoadByPath(open->path, clip_, notifier_);
+    LoadByPath(open.path, clip_, notifier_);
     if (clip_.kind == LoadedKind::None) {
         return;
     }
@@ -278,15 +257,14 @@ void PlayerThread::Resume() {
     }
 }
 
-void PlayerThread::EndOfBuffer(const Message& m) {
-    const auto* done = std::get_if<BufferDone>(&m.argument);
-    WaveHeader* header = done != nullptr ? done->header : nullptr;
+void PlayerThread::EndOfBuffer(const DeviceEvent& event) {
+    WaveHeader* header = event.header;
     // A completion posted by the reset of an earlier play can arrive after a new play has
     // started: the new play's buffer is not done, and that play goes on.
     if (Sounding() && (header == nullptr || !header->IsDone())) {
         return;
     }
-    if (Sounding() && FromDevice(m)) {
+    if (Sounding() && FromDevice(event)) {
         --queued_;
         if (Refill(*header)) {
             return;
@@ -298,7 +276,7 @@ void PlayerThread::EndOfBuffer(const Message& m) {
             return;
         }
         // Every byte has been handed to the sound system, which still holds the end of the
-        // file: the play ends when that has been heard (MM_WOM_PLAYED_OUT).
+        // file: the play ends when that has been heard (the device's PlayedOut).
         ending_ = queued_ == 0;
         return;
     }
@@ -307,16 +285,16 @@ void PlayerThread::EndOfBuffer(const Message& m) {
     }
 }
 
-void PlayerThread::PlayedOut(const Message& m) {
-    if (Sounding() && ending_ && FromDevice(m)) {
+void PlayerThread::PlayedOut(const DeviceEvent& event) {
+    if (Sounding() && ending_ && FromDevice(event)) {
         Finish();
     }
 }
 
 // The stream died (the sound server went away): the play ends as if Stop had been pressed,
 // and the user learns why.
-void PlayerThread::DeviceFailed(const Message& m) {
-    if (!Sounding() || !FromDevice(m)) {
+void PlayerThread::DeviceFailed(const DeviceEvent& event) {
+    if (!Sounding() || !FromDevice(event)) {
         return;
     }
     if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
@@ -351,17 +329,13 @@ void PlayerThread::PlayOnAnotherDevice() {
     });
 }
 
-void PlayerThread::SetLoop(std::unique_ptr<MessagePayload> payload) {
-    const auto* loop = dynamic_cast<LoopPayload*>(payload.get());
-    if (loop == nullptr) {
-        return;
-    }
-    if (loop->a < 0 || clip_.kind == LoadedKind::None) {
+void PlayerThread::SetLoop(const player::SetLoop& loop) {
+    if (loop.a < 0 || clip_.kind == LoadedKind::None) {
         stream_.ClearLoop();
         return;
     }
     const int64_t align = clip_.format.blockAlign;
-    stream_.SetLoop(loop->a / align, loop->b / align);
+    stream_.SetLoop(loop.a / align, loop.b / align);
 }
 
 void PlayerThread::Finish() {
@@ -372,9 +346,8 @@ void PlayerThread::Finish() {
     startOffset_ = 0;
 }
 
-bool PlayerThread::FromDevice(const Message& m) const {
-    const auto* done = std::get_if<BufferDone>(&m.argument);
-    return done != nullptr && device_ && done->device == device_.get();
+bool PlayerThread::FromDevice(const DeviceEvent& event) const {
+    return device_ && event.device == device_.get();
 }
 
 int64_t PlayerThread::PlayPosition() const {

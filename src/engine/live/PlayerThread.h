@@ -1,21 +1,21 @@
-// The file player: a thread with a message queue that loads a WAV or MP3 file, plays it from a
-// given offset through the default output device, pauses, resumes and stops, and while it plays
-// feeds the capture store with the 100 ms of sound at its play position, so that the scope and
-// the analysis show the file instead of the microphone. For practice it plays slower or faster
-// without changing the pitch, transposed without changing the speed, and loops between two
+// The file player: a thread with a command queue (PlayerCommand) that loads a WAV or MP3 file,
+// plays it from a given offset through the default output device, pauses, resumes and stops, and
+// while it plays feeds the capture store with the 100 ms of sound at its play position, so that the
+// scope and the analysis show the file instead of the microphone. For practice it plays slower or
+// faster without changing the pitch, transposed without changing the speed, and loops between two
 // points (PracticeStream); the feed takes the sound as it is heard.
 //
 // The sound is rendered on this thread into a few short buffers that the device plays in turn,
 // each refilled as it comes back; nothing is allocated per buffer. The play position is the
 // file position of what is being heard (the output's clock, mapped back through the speed and
 // the loop), not what has been handed to the sound system. At the natural end the play goes on
-// until the sound the system still holds has been heard (MM_WOM_PLAYED_OUT), then stops; Stop stops
-// at once. A device that cannot be opened or started, or whose stream dies, shows the device error
-// box; a play whose stream died ends as if Stop had been pressed, except when its chosen device
-// went away: then it goes on at once on the default, from where it was heard, and moves back
+// until the sound the system still holds has been heard (the device's PlayedOut), then stops; Stop
+// stops at once. A device that cannot be opened or started, or whose stream dies, shows the device
+// error box; a play whose stream died ends as if Stop had been pressed, except when its chosen
+// device went away: then it goes on at once on the default, from where it was heard, and moves back
 // when the device is back.
 //
-// Threads: messages from any thread; the handlers and the device run on this thread. The
+// Threads: commands from any thread; the handlers and the device run on this thread. The
 // accessors (IsLoaded, IsPlaying, IsPaused, ChannelCount, Length) may be read by any thread.
 #pragma once
 
@@ -33,7 +33,8 @@
 #include "engine/device/DeviceStandIn.h"
 #include "engine/device/SoundDevice.h"
 #include "engine/live/AnalysisThread.h"
-#include "engine/live/MessageThread.h"
+#include "engine/live/WorkerCommands.h"
+#include "engine/live/WorkerThread.h"
 
 namespace tonavise {
 
@@ -51,21 +52,7 @@ class PlayerListener {
     virtual void OnPlayerLoaded(int64_t length) = 0;
 };
 
-// The payload of UM_PLAYER_OPEN: the path, owned by the message.
-struct OpenFilePayload final : MessagePayload {
-    OpenFilePayload(std::string p, PlayerListener* n) : path(std::move(p)), notify(n) {}
-    std::string path;
-    PlayerListener* notify;  // may be null: nothing is reported
-};
-
-// The payload of UM_PLAYER_SET_LOOP: the loop's ends in bytes of the file; a < 0 clears it.
-struct LoopPayload final : MessagePayload {
-    LoopPayload(int64_t from, int64_t to) : a(from), b(to) {}
-    int64_t a;
-    int64_t b;
-};
-
-class PlayerThread final : public MessageThread, public PlayerStatus {
+class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerStatus {
   public:
     // The buffers of about 50 ms each kept with the device: 0.3 s of sound rendered ahead.
     static constexpr int kPlayBuffers = 6;
@@ -73,7 +60,7 @@ class PlayerThread final : public MessageThread, public PlayerStatus {
     PlayerThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier);
     ~PlayerThread() override;
 
-    // Posting helpers (any thread).
+    // Sending helpers (any thread).
     bool PostOpen(std::string path, PlayerListener* notify);
     bool PostPlay(int64_t startOffset);
     bool PostFeed(PlayerListener* listener);
@@ -96,27 +83,27 @@ class PlayerThread final : public MessageThread, public PlayerStatus {
     int64_t BytesPerSecond() const { return bytesPerSecond_.load(std::memory_order_relaxed); }
 
   protected:
-    void handleMessage(Message& message) override;
+    void handle(PlayerCommand& command) override;
     void onExit() override;
     void onTick() override;
 
   private:
     bool Sounding() const { return playing_.load(std::memory_order_relaxed); }
-    void Open(std::unique_ptr<MessagePayload> payload);
+    void Open(const player::Open& open);
     void Play(int64_t requestedOffset);
     void Stop();
     void Pause();
     void Resume();
-    void EndOfBuffer(const Message& m);
-    void PlayedOut(const Message& m);
-    void DeviceFailed(const Message& m);
+    void EndOfBuffer(const DeviceEvent& event);
+    void PlayedOut(const DeviceEvent& event);
+    void DeviceFailed(const DeviceEvent& event);
     void PlayOnAnotherDevice();
     // The play ends: position 0 reported, the device closed.
     void Finish();
     // Whether a device report comes from the device now playing.
-    bool FromDevice(const Message& m) const;
+    bool FromDevice(const DeviceEvent& event) const;
     void Feed(PlayerListener* frame);
-    void SetLoop(std::unique_ptr<MessagePayload> payload);
+    void SetLoop(const player::SetLoop& loop);
     // Renders the next part of the sound into `header` and queues it; false at the end.
     bool Refill(WaveHeader& header);
     bool RenderInto(WaveHeader& header);

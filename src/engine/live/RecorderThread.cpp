@@ -6,7 +6,6 @@
 
 #include "engine/core/Notifier.h"
 #include "engine/live/RecordingStore.h"
-#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 
@@ -38,50 +37,48 @@ void RecorderThread::onExit() {
     StopPlayback();
 }
 
-void RecorderThread::handleMessage(Message& m) {
-    switch (m.id) {
-        case UM_RECORDER_STOP_PLAYBACK:
-            StopPlayback();
-            break;
-        case UM_RECORDER_PLAY:
-            recordings_.RewindPlayback();
-            OpenOutput();
-            break;
-        case UM_RECORDER_RECORD_ON:
-            recordings_.recording.store(1, std::memory_order_relaxed);
-            break;
-        case UM_RECORDER_RECORD_OFF:
-            recordings_.recording.store(0, std::memory_order_relaxed);
-            break;
-        case MM_WOM_DONE:
-            Completion();
-            break;
-        case MM_WOM_PLAYED_OUT:
-            if (ending_) {
-                StopPlayback();  // the last block has been heard
-            }
-            break;
-        case MM_DEVICE_FAILED: {
-            const auto* done = std::get_if<BufferDone>(&m.argument);
-            if (Sounding() && waveOut_ && done != nullptr && done->device == waveOut_.get()) {
-                if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
-                    standIn_.MoveSound([this] {
-                        StopPlayback();
-                        OpenOutput();
-                    });
-                    break;
-                }
-                // Stopped before the message, so whoever reads it sees the playback ended.
-                const DeviceResult code = waveOut_->FailureCode();
-                const std::string text = DeviceErrorText(code, waveOut_->ErrorText(code));
-                StopPlayback();
-                notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
-            }
-            break;
-        }
-        default:
-            break;
+void RecorderThread::handle(RecorderCommand& command) {
+    std::visit(Handlers{[this](const DeviceEvent& event) {
+                            if (event.kind == DeviceEvent::Kind::Played) {
+                                Completion();
+                            } else if (event.kind == DeviceEvent::Kind::PlayedOut) {
+                                if (ending_) {
+                                    StopPlayback();  // the last block has been heard
+                                }
+                            } else if (event.kind == DeviceEvent::Kind::Failed) {
+                                HandleDeviceFailure(event);
+                            }
+                        },
+                        [this](const recorder::StopPlayback&) { StopPlayback(); },
+                        [this](const recorder::Play&) {
+                            recordings_.RewindPlayback();
+                            OpenOutput();
+                        },
+                        [this](const recorder::RecordOn&) {
+                            recordings_.recording.store(1, std::memory_order_relaxed);
+                        },
+                        [this](const recorder::RecordOff&) {
+                            recordings_.recording.store(0, std::memory_order_relaxed);
+                        }},
+               command);
+}
+
+void RecorderThread::HandleDeviceFailure(const DeviceEvent& event) {
+    if (!Sounding() || !waveOut_ || event.device != waveOut_.get()) {
+        return;
     }
+    if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
+        standIn_.MoveSound([this] {
+            StopPlayback();
+            OpenOutput();
+        });
+        return;
+    }
+    // Stopped before the message, so whoever reads it sees the playback ended.
+    const DeviceResult code = waveOut_->FailureCode();
+    const std::string text = DeviceErrorText(code, waveOut_->ErrorText(code));
+    StopPlayback();
+    notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
 }
 
 bool RecorderThread::CopyPlaybackBlock(std::span<int16_t> dest) const {
@@ -198,7 +195,7 @@ void RecorderThread::Completion() {
         QueueBuffer(k);
     } else if (!inFlight_[1 - k]) {
         // Every recorded block has been handed to the sound system, which still holds the
-        // last of it: playback ends when that has been heard (MM_WOM_PLAYED_OUT).
+        // last of it: playback ends when that has been heard (the device's PlayedOut).
         ending_ = true;
     }
 }

@@ -5,7 +5,7 @@
 // system; a stream that fails to start or dies shows the device error box and ends playback
 // (one whose chosen device went away goes on at once on the default, and moves back later).
 //
-// Threads: messages from any thread; handlers and the device on this thread.
+// Threads: commands (RecorderCommand) from any thread; handlers and the device on this thread.
 // IsPlaying() and CopyPlaybackBlock() from any thread (the capture thread's playback monitor).
 #pragma once
 
@@ -20,14 +20,15 @@
 #include "engine/device/DeviceStandIn.h"
 #include "engine/device/SoundDevice.h"
 #include "engine/live/CaptureThread.h"
-#include "engine/live/MessageThread.h"
+#include "engine/live/WorkerCommands.h"
+#include "engine/live/WorkerThread.h"
 
 namespace tonavise {
 
 class Notifier;
 class RecordingStore;
 
-class RecorderThread final : public MessageThread, public PlaybackMonitor {
+class RecorderThread final : public CommandThread<RecorderCommand>, public PlaybackMonitor {
   public:
     RecorderThread(RecordingStore& recordings,
                    DeviceFactory& devices,
@@ -49,7 +50,7 @@ class RecorderThread final : public MessageThread, public PlaybackMonitor {
 
   protected:
     void onStart() override;
-    void handleMessage(Message& message) override;
+    void handle(RecorderCommand& command) override;
     void onExit() override;
     void onTick() override;
 
@@ -58,6 +59,7 @@ class RecorderThread final : public MessageThread, public PlaybackMonitor {
 
     bool Sounding() const { return recorderPlaying_.load(std::memory_order_relaxed); }
     bool FillBuffer(int k);
+    void HandleDeviceFailure(const DeviceEvent& event);
     void OpenOutput();
     void StopPlayback();
     void Completion();

@@ -4,7 +4,6 @@
 
 #include "engine/core/Notifier.h"
 #include "engine/device/SignalBuffer.h"
-#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 
@@ -26,37 +25,34 @@ void SignalThread::SetOwnerDialog(SignalListener* owner) {
     ownerDialog_.store(owner, std::memory_order_release);
 }
 
-void SignalThread::handleMessage(Message& message) {
-    switch (message.id) {
-        case UM_SIGNAL_START:
-            StartSignal();
-            break;
-        case UM_SIGNAL_STOP:
-            StopSignal();
-            break;
-        case MM_WOM_DONE:
-            OnDone();
-            break;
-        case MM_DEVICE_FAILED: {
-            // The stream died: the signal stops as if Stop had been pressed, with the reason.
-            const auto* done = std::get_if<BufferDone>(&message.argument);
-            if (Sounding() && done != nullptr && done->device == waveOut_.get()) {
-                if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
-                    standIn_.MoveSound([this] {
-                        StopSignal();
-                        StartSignal();
-                    });
-                    break;
-                }
-                const DeviceResult code = waveOut_->FailureCode();
-                StopSignal();
-                ShowDeviceError(notifier_, *waveOut_, code);
-            }
-            break;
-        }
-        default:
-            break;
+void SignalThread::handle(SignalCommand& command) {
+    std::visit(Handlers{[this](const DeviceEvent& event) {
+                            if (event.kind == DeviceEvent::Kind::Played) {
+                                OnDone();
+                            } else if (event.kind == DeviceEvent::Kind::Failed) {
+                                HandleDeviceFailure(event);
+                            }
+                        },
+                        [this](const generator::Start&) { StartSignal(); },
+                        [this](const generator::Stop&) { StopSignal(); }},
+               command);
+}
+
+// The stream died: the signal stops as if Stop had been pressed, with the reason.
+void SignalThread::HandleDeviceFailure(const DeviceEvent& event) {
+    if (!Sounding() || event.device != waveOut_.get()) {
+        return;
     }
+    if (standIn_.Gone()) {  // its chosen device went away: on at once on the default
+        standIn_.MoveSound([this] {
+            StopSignal();
+            StartSignal();
+        });
+        return;
+    }
+    const DeviceResult code = waveOut_->FailureCode();
+    StopSignal();
+    ShowDeviceError(notifier_, *waveOut_, code);
 }
 
 void SignalThread::onExit() {

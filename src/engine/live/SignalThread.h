@@ -3,8 +3,8 @@
 // copy it tells its owner (the generator's dialog, or whoever stands in for it), which may
 // then regenerate channels from its edits before the copy is queued again.
 //
-// Messages: UM_SIGNAL_START, UM_SIGNAL_STOP, MM_WOM_DONE, MM_DEVICE_FAILED (the stream died:
-// the device error box, then as UM_SIGNAL_STOP), WM_QUIT (stop and end). A stream whose chosen
+// Commands (SignalCommand): Start, Stop, and the device's reports: a copy played, the stream
+// died (the device error box, then as Stop); quit() stops and ends. A stream whose chosen
 // device went away goes on at once on the default, and moves back when the device is back.
 //
 // Threads: the operations run on the signal thread; SetOwnerDialog() and IsPlaying() from any
@@ -20,7 +20,8 @@
 
 #include "engine/device/DeviceStandIn.h"
 #include "engine/device/SoundDevice.h"
-#include "engine/live/MessageThread.h"
+#include "engine/live/WorkerCommands.h"
+#include "engine/live/WorkerThread.h"
 
 namespace tonavise {
 
@@ -34,7 +35,7 @@ class SignalListener {
     virtual void OnSignalBufferDone() = 0;
 };
 
-class SignalThread final : public MessageThread {
+class SignalThread final : public CommandThread<SignalCommand> {
   public:
     // The format, both headers (each the whole buffer) and a silent buffer are set up here,
     // before the thread runs, so that the owner may generate channels right after start().
@@ -52,13 +53,14 @@ class SignalThread final : public MessageThread {
     void StopSignal();
 
   protected:
-    void handleMessage(Message& message) override;
+    void handle(SignalCommand& command) override;
     void onExit() override;
     void onTick() override;
 
   private:
     bool Sounding() const { return signalPlaying_.load(std::memory_order_acquire) != 0; }
     void OnDone();
+    void HandleDeviceFailure(const DeviceEvent& event);
 
     SignalBuffer& signal_;
     DeviceFactory& devices_;

@@ -8,7 +8,6 @@
 #include "engine/dsp/KeyTable.h"
 #include "engine/dsp/Metronome.h"
 #include "engine/live/CaptureStore.h"
-#include "engine/live/ThreadMessages.h"
 
 namespace tonavise {
 
@@ -82,85 +81,90 @@ void ToneThread::onExit() {
     ExitInstance();
 }
 
-void ToneThread::handleMessage(Message& message) {
-    switch (message.id) {
-        case UM_METRONOME_REBUILD:
-            BuildMetronomeLoop();
-            break;
-        case UM_METRONOME_COUNT_IN:
-            StartCountIn();
-            break;
-        case UM_METRONOME_COUNT_IN_CANCEL:
-            if (countInActive_) {
-                StopOutput();
-                EndCountIn(UM_RECORDER_RECORD_OFF);
-            }
-            break;
-        case UM_METRONOME_TOGGLE:
-            if (countInActive_) {
-                EndCountIn(0);
-            }
-            if (outputOpen_.load(std::memory_order_relaxed) == 1) {
-                StopOutput();
-                if (mode_.load(std::memory_order_relaxed) == kModeMetronome) {
-                    break;  // the metronome is switched off
-                }
-            }
-            BuildMetronomeLoop();
-            // Every start begins the bar with its accented first beat, so the player always
-            // counts in from "one"; a tempo or meter change while it plays keeps its place.
-            loopPosition_ = 0;
-            mode_.store(kModeMetronome, std::memory_order_relaxed);
-            OpenOutput();
-            break;
-        case UM_METRONOME_STOP:
-        case UM_OUTPUT_STOP:
-            if (countInActive_) {
-                EndCountIn(0);
-            }
-            StopOutput();
-            break;
-        case UM_TONE_START:
-            if (countInActive_) {
-                EndCountIn(0);
-            }
-            if (outputOpen_.load(std::memory_order_relaxed) == 1) {
-                StopOutput();
-            }
-            mode_.store(kModeTone, std::memory_order_relaxed);
-            // The view sends 48 (A4); an index outside the key table is taken as its nearest key.
-            noteIndex_ = static_cast<int>(std::clamp<int64_t>(message.Number(), 0, 87));
-            OpenOutput();
-            break;
-        case MM_WOM_DONE:
-            OnDone();
-            break;
-        case MM_DEVICE_FAILED: {
-            // The stream died (the sound server went away): the sound stops as if Stop had
-            // been pressed, and the user learns why.
-            const auto* done = std::get_if<BufferDone>(&message.argument);
-            if (outputOpen_.load(std::memory_order_relaxed) == 1 && done != nullptr &&
-                done->device == waveOut_.get()) {
-                // Its chosen device went away: the sound goes on at once on the default.
-                if (!countInActive_ && standIn_.Gone()) {
-                    standIn_.MoveSound([this] {
-                        StopOutput();
-                        OpenOutput();
-                    });
-                    break;
-                }
-                const DeviceResult code = waveOut_->FailureCode();
-                StopOutput();
-                if (countInActive_) {
-                    EndCountIn(UM_RECORDER_RECORD_ON);  // the recording goes ahead without it
-                }
-                ShowDeviceError(notifier_, *waveOut_, code);
-            }
-            break;
-        }
-        default:
-            break;
+void ToneThread::handle(ToneCommand& command) {
+    std::visit(Handlers{[this](const DeviceEvent& event) {
+                            if (event.kind == DeviceEvent::Kind::Played) {
+                                OnDone();
+                            } else if (event.kind == DeviceEvent::Kind::Failed) {
+                                HandleDeviceFailure(event);
+                            }
+                        },
+                        [this](const tone::RebuildMetronome&) { BuildMetronomeLoop(); },
+                        [this](const tone::StartCountIn&) { StartCountIn(); },
+                        [this](const tone::CancelCountIn&) {
+                            if (countInActive_) {
+                                StopOutput();
+                                EndCountIn(recorder::RecordOff{});
+                            }
+                        },
+                        [this](const tone::ToggleMetronome&) { ToggleMetronome(); },
+                        [this](const tone::StopMetronome&) {
+                            if (countInActive_) {
+                                EndCountIn(std::nullopt);
+                            }
+                            StopOutput();
+                        },
+                        [this](const tone::StopOutput&) {
+                            if (countInActive_) {
+                                EndCountIn(std::nullopt);
+                            }
+                            StopOutput();
+                        },
+                        [this](const tone::StartTone& start) { StartTone(start.key); }},
+               command);
+}
+
+void ToneThread::ToggleMetronome() {
+    if (countInActive_) {
+        EndCountIn(std::nullopt);
     }
+    if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+        StopOutput();
+        if (mode_.load(std::memory_order_relaxed) == kModeMetronome) {
+            return;  // the metronome is switched off
+        }
+    }
+    BuildMetronomeLoop();
+    // Every start begins the bar with its accented first beat, so the player always counts in
+    // from "one"; a tempo or meter change while it plays keeps its place.
+    loopPosition_ = 0;
+    mode_.store(kModeMetronome, std::memory_order_relaxed);
+    OpenOutput();
+}
+
+void ToneThread::StartTone(int key) {
+    if (countInActive_) {
+        EndCountIn(std::nullopt);
+    }
+    if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+        StopOutput();
+    }
+    mode_.store(kModeTone, std::memory_order_relaxed);
+    // The view sends 48 (A4); an index outside the key table is taken as its nearest key.
+    noteIndex_ = std::clamp(key, 0, 87);
+    OpenOutput();
+}
+
+// The stream died (the sound server went away): the sound stops as if Stop had been pressed,
+// and the user learns why.
+void ToneThread::HandleDeviceFailure(const DeviceEvent& event) {
+    if (outputOpen_.load(std::memory_order_relaxed) != 1 || event.device != waveOut_.get()) {
+        return;
+    }
+    // Its chosen device went away: the sound goes on at once on the default.
+    if (!countInActive_ && standIn_.Gone()) {
+        standIn_.MoveSound([this] {
+            StopOutput();
+            OpenOutput();
+        });
+        return;
+    }
+    const DeviceResult code = waveOut_->FailureCode();
+    StopOutput();
+    if (countInActive_) {
+        EndCountIn(recorder::RecordOn{});  // the recording goes ahead without it
+    }
+    ShowDeviceError(notifier_, *waveOut_, code);
 }
 
 void ToneThread::StartCountIn() {
@@ -175,14 +179,14 @@ void ToneThread::StartCountIn() {
     OpenOutput();
     if (outputOpen_.load(std::memory_order_relaxed) == 0) {
         // No sound (the error box says why): the recording the user asked for starts at once.
-        EndCountIn(UM_RECORDER_RECORD_ON);
+        EndCountIn(recorder::RecordOn{});
     }
 }
 
-void ToneThread::EndCountIn(uint32_t message) {
-    // The message goes first: whoever sees the count-in ended finds it in the recorder's queue.
-    if (countInTarget_ != nullptr && message != 0) {
-        countInTarget_->post(message);
+void ToneThread::EndCountIn(std::optional<RecorderCommand> then) {
+    // The command goes first: whoever sees the count-in ended finds it in the recorder's queue.
+    if (countInTarget_ != nullptr && then) {
+        countInTarget_->send(*then);
     }
     countInActive_ = false;
     countInAsked_.store(false, std::memory_order_release);
@@ -205,7 +209,7 @@ void ToneThread::onTick() {
     const int64_t heard = waveOut_->Position() / static_cast<int64_t>(sizeof(int16_t));
     if (heard >= countInEnd_) {
         StopOutput();
-        EndCountIn(UM_RECORDER_RECORD_ON);
+        EndCountIn(recorder::RecordOn{});
     }
 }
 

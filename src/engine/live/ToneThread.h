@@ -7,17 +7,16 @@
 // whole measures (at most 12 s) from the store's tempo and rhythm and copied out buffer by
 // buffer.
 //
-// The count-in for the recorder (UM_METRONOME_COUNT_IN) plays the first bar of the loop from its
-// start, then silence; once the bar's end has reached the output (looked at every tick) the output
-// stops and the recorder receives UM_RECORDER_RECORD_ON. UM_METRONOME_COUNT_IN_CANCEL stops a
-// count-in and sends the recorder UM_RECORDER_RECORD_OFF, after any RECORD_ON it sent, so a Stop
-// during the count-in never leaves the recorder on. Any other start or stop ends a count-in
-// without recording.
+// The count-in for the recorder (StartCountIn) plays the first bar of the loop from its start,
+// then silence; once the bar's end has reached the output (looked at every tick) the output
+// stops and the recorder receives RecordOn. CancelCountIn stops a count-in and sends the
+// recorder RecordOff, after any RecordOn it sent, so a Stop during the count-in never leaves
+// the recorder on. Any other start or stop ends a count-in without recording.
 //
-// Messages: UM_METRONOME_REBUILD, UM_METRONOME_TOGGLE, UM_METRONOME_STOP, UM_OUTPUT_STOP,
-// UM_TONE_START (the key index), MM_WOM_DONE (refill one finished buffer), MM_DEVICE_FAILED
-// (the stream died: the device error box, then as UM_OUTPUT_STOP), WM_QUIT. A stream that will
-// not start shows the device error box and leaves the output closed. A stream whose chosen
+// Commands (ToneCommand): RebuildMetronome, ToggleMetronome, StopMetronome, StopOutput,
+// StartTone (the key index), and the device's reports: a buffer played (refill it), the stream
+// failed (the device error box, then as StopOutput); quit() ends. A stream that will not start
+// shows the device error box and leaves the output closed. A stream whose chosen
 // device went away goes on at once on the default, and moves back when the device is back.
 //
 // The loop holds the store's subdivision (1..4 clicks a beat): quieter sub-clicks evenly between
@@ -27,19 +26,21 @@
 // Threads: everything runs on the output thread, or on the creating thread before start() and
 // after join() (the tests call the operations directly that way). IsTonePlaying(),
 // IsMetronomePlaying() and HeardBeat() may be called from any thread; the first two may lag one
-// message behind.
+// command behind.
 #pragma once
 
 #include <array>
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <span>
 
 #include "engine/core/SeqlockRing.h"
 #include "engine/device/DeviceStandIn.h"
 #include "engine/device/SoundDevice.h"
-#include "engine/live/MessageThread.h"
+#include "engine/live/WorkerCommands.h"
+#include "engine/live/WorkerThread.h"
 
 namespace tonavise {
 
@@ -60,7 +61,7 @@ struct HeardBeat {
     int beats = 0;
 };
 
-class ToneThread final : public MessageThread {
+class ToneThread final : public CommandThread<ToneCommand> {
   public:
     ToneThread(CaptureStore& store,
                const KeyTable& keyTable,
@@ -72,9 +73,9 @@ class ToneThread final : public MessageThread {
     bool IsMetronomePlaying() const;
     // Before start(): the recorder thread that a count-in starts (null: a count-in records
     // nothing).
-    void SetCountInTarget(MessageThread* recorder) { countInTarget_ = recorder; }
-    // Any thread: a count-in was asked for and has not ended. The poster marks it before it
-    // posts UM_METRONOME_COUNT_IN, so that a Stop right after it knows to cancel it.
+    void SetCountInTarget(CommandThread<RecorderCommand>* recorder) { countInTarget_ = recorder; }
+    // Any thread: a count-in was asked for and has not ended. The sender marks it before it
+    // sends StartCountIn, so that a Stop right after it knows to cancel it.
     bool countingIn() const { return countInAsked_.load(std::memory_order_acquire); }
     void MarkCountInPosted() { countInAsked_.store(true, std::memory_order_release); }
     // Any thread: the beat of the bar that is reaching the output now.
@@ -110,7 +111,7 @@ class ToneThread final : public MessageThread {
 
     // The thread handles every message here; while it does not run, the owner (or a test) may
     // call it directly.
-    void handleMessage(Message& message) override;
+    void handle(ToneCommand& command) override;
 
     // The count-in's watch: when the bar has been heard, the recording starts. Called by the
     // thread between messages; a test may call it directly while the thread does not run.
@@ -134,9 +135,12 @@ class ToneThread final : public MessageThread {
     static constexpr std::size_t kFillRecords = 4;
 
     void OnDone();
+    void HandleDeviceFailure(const DeviceEvent& event);
+    void StartTone(int key);
+    void ToggleMetronome();
     void StartCountIn();
-    // Ends a count-in; the recorder gets `message` (0: nothing).
-    void EndCountIn(uint32_t message);
+    // Ends a count-in; the recorder gets `then` (nothing when it is empty).
+    void EndCountIn(std::optional<RecorderCommand> then);
 
     CaptureStore& store_;
     const KeyTable& keyTable_;
@@ -160,7 +164,7 @@ class ToneThread final : public MessageThread {
     int64_t filledSamples_ = 0;  // since the output opened
     SeqlockRing<FillRecord, kFillRecords> fills_;
     std::atomic<const WaveDevice*> heardDevice_{nullptr};
-    MessageThread* countInTarget_ = nullptr;
+    CommandThread<RecorderCommand>* countInTarget_ = nullptr;
     std::atomic<bool> countInAsked_{false};
     bool countInActive_ = false;  // output thread: the count-in's bar is playing
     int64_t countInEnd_ = 0;      // stream samples of the count-in's bar

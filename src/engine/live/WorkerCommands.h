@@ -154,5 +154,7 @@ template <class... F>
 struct Handlers : F... {
     using F::operator()...;
 };
+template <class... F>
+Handlers(F...) -> Handlers<F...>;
 
 }  // namespace tonavise
