@@ -20,7 +20,6 @@
 #include "engine/core/Notifier.h"
 #include "engine/live/CaptureThread.h"
 #include "engine/live/LiveEngine.h"
-#include "engine/live/PlayerThread.h"
 #include "engine/live/RecordingStore.h"
 
 namespace tonavise::cli {
@@ -45,11 +44,11 @@ class Reports final : public PlayerListener {
         return position_;
     }
     // Posts a feed and waits for its report: every earlier message has then been handled.
-    bool Handled(PlayerThread& player, std::chrono::milliseconds timeout) {
+    bool Handled(LiveEngine& engine, std::chrono::milliseconds timeout) {
         std::unique_lock lock(mutex_);
         const int64_t before = reports_;
         lock.unlock();
-        player.PostFeed(this);
+        engine.FeedScopeFromFile(this);
         lock.lock();
         return cv_.wait_for(lock, timeout, [&] { return reports_ > before; });
     }
@@ -181,7 +180,6 @@ int RunPlay(const PlayOptions& options,
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
     KeyTable& keyTable = engine.keyTable;
-    store.Create();
     store.scopeMode.store(kScopePitch);
     keyTable.SetA4(options.a4);
     LiveEngine::Parts parts;
@@ -192,35 +190,35 @@ int RunPlay(const PlayOptions& options,
         err << "tonavise-cli: " << kMemoryNotEnough << '\n';
         return 1;
     }
-    PlayerThread& player = *engine.player();
     // Loading a long MP3 takes a moment: wait for the open to be handled, however long.
     engine.OpenFile(options.file, &reports);
-    while (!reports.Handled(player, 1s)) {
+    while (!reports.Handled(engine, 1s)) {
         if (stop.load()) {
             return 1;
         }
     }
-    if (!player.IsLoaded()) {
+    if (!engine.Player().loaded) {
         if (!notifier.Shown()) {
             err << options.file << ": not a .wav or .mp3 file\n";
         }
         return 1;
     }
-    const double bytesPerSecond = static_cast<double>(player.BytesPerSecond());
-    const double fileSeconds = player.Length() / bytesPerSecond;
+    const PlayerState loaded = engine.Player();
+    const double bytesPerSecond = static_cast<double>(loaded.bytesPerSecond);
+    const double fileSeconds = loaded.length / bytesPerSecond;
     if (loop && loop->b > fileSeconds) {
         err << "tonavise-cli play: --loop " << options.loop << ": B lies past the end of the file ("
             << fileSeconds << " s)\n";
         return 1;
     }
-    player.PostSpeed(static_cast<int>(std::lround(options.speed * 100)));
-    player.PostTranspose(options.transpose);
+    engine.SetPlayerSpeed(static_cast<int>(std::lround(options.speed * 100)));
+    engine.SetPlayerTranspose(options.transpose);
     if (loop) {
-        player.PostLoop(std::llround(loop->a * bytesPerSecond),
-                        std::llround(loop->b * bytesPerSecond));
+        engine.SetPlayerLoop(std::llround(loop->a * bytesPerSecond),
+                             std::llround(loop->b * bytesPerSecond));
     }
     engine.PlayFile(std::llround(options.fromSeconds * bytesPerSecond));
-    if (!reports.Handled(player, 5s) || !player.IsPlaying()) {
+    if (!reports.Handled(engine, 5s) || !engine.Player().playing) {
         err << "tonavise-cli: the sound output cannot be opened\n";
         return 1;
     }
@@ -235,7 +233,7 @@ int RunPlay(const PlayOptions& options,
     double played = 0.0;  // seconds of the file, loop passes included
     StandInNotice standIn(&devices, DeviceDirection::Output, notifier);
     auto next = Clock::now();
-    while (!stop.load() && player.IsPlaying()) {
+    while (!stop.load() && engine.Player().playing) {
         if (options.seconds > 0 && start && played >= options.seconds) {
             break;
         }
@@ -243,7 +241,7 @@ int RunPlay(const PlayOptions& options,
         std::this_thread::sleep_until(next);
         standIn.Update();
         store.finishedFftEvent.reset();
-        if (!reports.Handled(player, 1s) || !player.IsPlaying()) {
+        if (!reports.Handled(engine, 1s) || !engine.Player().playing) {
             continue;
         }
         // The position the feed just reported: the block the analysis is about to get.
@@ -282,7 +280,7 @@ int RunPlay(const PlayOptions& options,
     }
     // A file shorter than a row's 100 ms can be played out before the first row: the player
     // ends it only once its sound has been heard (or says why it could not).
-    const bool playedOut = !stop.load() && !player.IsPlaying();
+    const bool playedOut = !stop.load() && !engine.Player().playing;
     engine.StopFile();
     engine.Stop();
     // A play whose stream died (its error is on stderr) played less than asked: it says how
@@ -316,7 +314,6 @@ int RunRecord(const RecordOptions& options,
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
     RecordingStore& recordings = engine.recordingStore;
-    store.Create();
     store.recTimeIndex.store(options.timeIndex);
     store.recRepeating.store(options.repeat ? 1 : 0);
     BlockCount count(recordings);

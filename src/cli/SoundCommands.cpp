@@ -18,9 +18,6 @@
 #include "engine/dsp/Metronome.h"
 #include "engine/live/LiveEngine.h"
 #include "engine/live/PitchReading.h"
-#include "engine/live/SignalThread.h"
-#include "engine/live/ToneThread.h"
-#include "engine/live/WorkerCommands.h"
 
 namespace tonavise::cli {
 
@@ -140,7 +137,6 @@ int RunListen(const ListenOptions& options,
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
     KeyTable& keyTable = engine.keyTable;
-    store.Create();
     store.channelCount.store(options.stereo ? 2 : 1);
     store.scopeMode.store(kScopePitch);
     keyTable.SetA4(options.a4);
@@ -213,13 +209,12 @@ int RunTone(const ToneOptions& options,
             std::ostream& err) {
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
-    engine.captureStore.Create();
     KeyTable& keyTable = engine.keyTable;
     keyTable.SetA4(options.a4);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
     engine.StartTone(options.key);
     const StartResult started =
-        WaitForStart([&] { return engine.output()->IsTonePlaying(); }, notifier, err);
+        WaitForStart([&] { return engine.Output().tonePlaying; }, notifier, err);
     char line[96];
     std::snprintf(line,
                   sizeof line,
@@ -232,7 +227,7 @@ int RunTone(const ToneOptions& options,
         options.seconds,
         stop,
         started,
-        [&] { return engine.output()->IsTonePlaying(); },
+        [&] { return engine.Output().tonePlaying; },
         [&] { engine.StartTone(options.key); },
         devices,
         notifier);
@@ -278,21 +273,20 @@ int RunMetronome(const MetronomeOptions& options,
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
-    store.Create();
     store.tempo.store(tempo);
     store.rhythm.store(rhythm);
     store.subdivision.store(options.subdivision);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
     engine.ToggleMetronome();
     const StartResult started =
-        WaitForStart([&] { return engine.output()->IsMetronomePlaying(); }, notifier, err);
+        WaitForStart([&] { return engine.Output().metronomePlaying; }, notifier, err);
     out << "metronome: " << store.tempo.load() << " bpm, meter " << options.meter << '\n';
     out.flush();
     const bool playing = KeepPlaying(
         options.seconds,
         stop,
         started,
-        [&] { return engine.output()->IsMetronomePlaying(); },
+        [&] { return engine.Output().metronomePlaying; },
         [&] { engine.ToggleMetronome(); },
         devices,
         notifier);
@@ -357,15 +351,16 @@ int RunGenerate(const GenerateOptions& options,
         err << "tonavise-cli generate --right: " << error << '\n';
         return 2;
     }
-    SignalBuffer signal;
     StreamNotifier notifier(err);
-    SignalThread signalThread(signal, devices, notifier);
-    signalThread.start();
-    signal.GenerateChannel(left.frequency, left.amplitude, left.waveForm, 0);
-    signal.GenerateChannel(right.frequency, right.amplitude, right.waveForm, 1);
-    signalThread.send(generator::Start{});
-    const StartResult started =
-        WaitForStart([&] { return signalThread.IsPlaying(); }, notifier, err);
+    LiveEngine engine(notifier);
+    LiveEngine::Parts parts = OutputOnly();
+    parts.output = false;
+    engine.Start(&devices, UiLanguage::English, parts);
+    engine.OpenGenerator(nullptr);
+    engine.signal.GenerateChannel(left.frequency, left.amplitude, left.waveForm, 0);
+    engine.signal.GenerateChannel(right.frequency, right.amplitude, right.waveForm, 1);
+    engine.StartSignal();
+    const StartResult started = WaitForStart([&] { return engine.SignalPlaying(); }, notifier, err);
     const auto describe = [](const ChannelSetting& c) {
         return std::to_string(c.frequency) + " Hz " + std::to_string(c.amplitude) + " % " +
                kWaveNames[c.waveForm];
@@ -376,12 +371,12 @@ int RunGenerate(const GenerateOptions& options,
         options.seconds,
         stop,
         started,
-        [&] { return signalThread.IsPlaying(); },
-        [&] { signalThread.send(generator::Start{}); },
+        [&] { return engine.SignalPlaying(); },
+        [&] { engine.StartSignal(); },
         devices,
         notifier);
-    signalThread.send(generator::Stop{});
-    signalThread.join();
+    engine.StopSignal();
+    engine.Stop();
     return playing ? 0 : 1;
 }
 

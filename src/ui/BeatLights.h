@@ -12,7 +12,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "engine/live/ToneThread.h"
+#include "engine/live/LiveState.h"
 
 namespace tonavise::ui {
 

@@ -20,7 +20,6 @@
 #include "engine/core/Notifier.h"
 #include "engine/device/SoundDevice.h"
 #include "engine/live/LiveEngine.h"
-#include "engine/live/PlayerThread.h"
 #include "ui/BeatLights.h"
 #include "ui/CommandIds.h"
 #include "ui/PlayerBar.h"
@@ -411,11 +410,9 @@ void MainWindow::CreatePracticeControls() {
     // The time beside the slider follows the thumb: the play position while a file plays,
     // where Play will start otherwise.
     connect(positionSlider(), &QSlider::valueChanged, this, [this](int value) {
-        const PlayerThread* player = view_->engine().player();
+        const PlayerState player = view_->engine().Player();
         playerBar_->ShowTime(
-            value,
-            positionSlider()->maximum(),
-            player != nullptr && player->IsLoaded() ? player->BytesPerSecond() : 0);
+            value, positionSlider()->maximum(), player.loaded ? player.bytesPerSecond : 0);
     });
     connect(view_, &ScopeView::fileOpenRequested, this, [this](const QString& path) {
         openingName_ = QFileInfo(path).fileName();
@@ -431,39 +428,30 @@ void MainWindow::CreatePracticeControls() {
     playerBar_->transposeBox()->setValue(
         context_.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerTranspose"), 0));
     connect(playerBar_, &PlayerBar::speedChanged, this, [this](int percent) {
-        if (PlayerThread* player = view_->engine().player()) {
-            player->PostSpeed(percent);
-        }
+        view_->engine().SetPlayerSpeed(percent);
         context_.settings.WriteInt(kSectionSetting, QStringLiteral("PlayerSpeed"), percent);
         context_.settings.Flush();
     });
     connect(playerBar_, &PlayerBar::transposeChanged, this, [this](int semitones) {
-        if (PlayerThread* player = view_->engine().player()) {
-            player->PostTranspose(semitones);
-        }
+        view_->engine().SetPlayerTranspose(semitones);
         context_.settings.WriteInt(kSectionSetting, QStringLiteral("PlayerTranspose"), semitones);
         context_.settings.Flush();
     });
 }
 
 void MainWindow::ApplyPracticeSettings() {
-    if (PlayerThread* player = view_->engine().player()) {
-        player->PostSpeed(playerBar_->speedBox()->value());
-        player->PostTranspose(playerBar_->transposeBox()->value());
-    }
+    view_->engine().SetPlayerSpeed(playerBar_->speedBox()->value());
+    view_->engine().SetPlayerTranspose(playerBar_->transposeBox()->value());
 }
 
 void MainWindow::SetLoopMarks(int64_t a, int64_t b) {
     playerBar_->slider()->SetLoopMarks(a, b);
-    PlayerThread* player = view_->engine().player();
-    if (player != nullptr) {
-        player->PostLoop(a >= 0 && b >= 0 ? a : -1, b);
-    }
+    view_->engine().SetPlayerLoop(a >= 0 && b >= 0 ? a : -1, b);
 }
 
 void MainWindow::MarkLoop(bool start) {
-    const PlayerThread* player = view_->engine().player();
-    if (player == nullptr || !player->IsLoaded()) {
+    const PlayerState player = view_->engine().Player();
+    if (!player.loaded) {
         return;
     }
     const int64_t here = positionSlider()->value();
@@ -473,7 +461,7 @@ void MainWindow::MarkLoop(bool start) {
         // B alone: shown as the one mark until A is set.
         std::swap(a, b);
     }
-    const double rate = static_cast<double>(player->BytesPerSecond());
+    const double rate = static_cast<double>(player.bytesPerSecond);
     if (a >= 0 && b >= 0) {
         if (std::llabs(b - a) < kMinLoopSeconds * rate) {
             SetMessageText(tr("A and B must be at least %1 s apart: the loop is unchanged.")
@@ -581,8 +569,7 @@ bool MainWindow::HandlesCommand(int id) const {
 
 void MainWindow::UpdateCommand(int id, CommandState& state) {
     if (id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B) {
-        const PlayerThread* player = view_->engine().player();
-        state.enabled = player != nullptr && player->IsLoaded();
+        state.enabled = view_->engine().Player().loaded;
     } else if (id == ID_PLAYER_LOOP_CLEAR) {
         state.enabled = playerBar_->slider()->loopA() >= 0;
     } else if (QToolBar* bar = BarOf(id)) {
@@ -659,9 +646,8 @@ int32_t MainWindow::OnPlayerGetStart() const {
 void MainWindow::OnPlayerLoaded(int32_t minimum, int32_t maximum) {
     positionSlider()->setRange(minimum, maximum);
     playerBar_->SetFileName(openingName_);
-    const PlayerThread* player = view_->engine().player();
     playerBar_->ShowTime(
-        positionSlider()->value(), maximum, player != nullptr ? player->BytesPerSecond() : 0);
+        positionSlider()->value(), maximum, view_->engine().Player().bytesPerSecond);
 }
 
 void MainWindow::SetMessageText(const QString& text) {

@@ -13,9 +13,10 @@
 #include <algorithm>
 #include <chrono>
 
+#include "engine/dsp/Metronome.h"
 #include "engine/live/CaptureStore.h"
 #include "engine/live/LiveEngine.h"
-#include "engine/live/ToneThread.h"
+#include "engine/live/LiveState.h"
 #include "ui/DialogControls.h"
 #include "ui/DialogUnits.h"
 #include "ui/StepButtons.h"

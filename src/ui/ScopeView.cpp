@@ -17,7 +17,6 @@
 #include "engine/live/CaptureStore.h"
 #include "engine/live/PitchReading.h"
 #include "engine/live/RecordingStore.h"
-#include "engine/live/ToneThread.h"
 #include "ui/CommandIds.h"
 #include "ui/FundamentalToneWindow.h"
 #include "ui/MetronomeDialog.h"
@@ -335,10 +334,8 @@ void ScopeView::ComposePicture() {
     for (int k = 0; k < kKeyCount; ++k) {
         state_.pitchLineColors[k] = keyTable.pitchLineColors[k].load(std::memory_order_relaxed);
     }
-    const PlayerThread* player = filePlayThread();
-    state_.secondTrace = ShowsSecondTrace(channelCount(),
-                                          player != nullptr && player->IsPlaying(),
-                                          player != nullptr ? player->ChannelCount() : 0);
+    const PlayerState player = context_.engine.Player();
+    state_.secondTrace = ShowsSecondTrace(channelCount(), player.playing, player.channels);
     if (scaleDirty_) {
         renderer_.MarkScaleDirty();
         scaleDirty_ = false;
@@ -382,8 +379,7 @@ void ScopeView::OnNewDataPoll() {
 
 void ScopeView::OnPlayerFeedTimer() {
     // While a file plays, its sound at the play position takes the microphone's place.
-    const PlayerThread* player = filePlayThread();
-    if (player != nullptr && player->IsPlaying() && Frame() != nullptr) {
+    if (context_.engine.Player().playing && Frame() != nullptr) {
         context_.engine.FeedScopeFromFile(&playerReports_);
     }
 }
@@ -713,8 +709,7 @@ SignalGeneratorDialog* ScopeView::signalDialog() const {
 }
 
 HeardBeat ScopeView::HeardMetronomeBeat() const {
-    const ToneThread* output = waveOutThread();
-    return output != nullptr ? output->CurrentHeardBeat() : HeardBeat{};
+    return context_.engine.CurrentHeardBeat();
 }
 
 bool ScopeView::IsSoundDialogCommand(int id) {

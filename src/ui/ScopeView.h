@@ -22,7 +22,6 @@
 
 #include "engine/live/AnalysisThread.h"
 #include "engine/live/LiveEngine.h"
-#include "engine/live/PlayerThread.h"
 #include "render/ScopeRenderer.h"
 #include "render/ScopeState.h"
 #include "render/WaveTrigger.h"
@@ -34,9 +33,6 @@
 class QMenu;
 
 namespace tonavise {
-class RecorderThread;
-class CaptureThread;
-class ToneThread;
 struct HeardBeat;
 }  // namespace tonavise
 
@@ -140,14 +136,9 @@ class ScopeView : public QScrollArea, public CommandTarget {
     const QImage& composedPicture() const { return renderer_.composeSurface(); }
     QWidget* picture() const;
 
-    // The worker threads; null before the start, after the end, or without sound devices.
-    CaptureThread* waveInThread() const { return context_.engine.capture(); }
-    ToneThread* waveOutThread() const { return context_.engine.output(); }
     // The metronome's beat reaching the output now (none while it is silent), for the visual
     // beat.
     HeardBeat HeardMetronomeBeat() const;
-    PlayerThread* filePlayThread() const { return context_.engine.player(); }
-    RecorderThread* recorderThread() const { return context_.engine.recorder(); }
     LiveEngine& engine() const { return context_.engine; }
 
     // Sets the frequency window directly (tests of the zoom and watch rules).

@@ -12,7 +12,6 @@
 #include <limits>
 
 #include "engine/core/Notifier.h"
-#include "engine/live/WorkerCommands.h"
 #include "ui/DialogControls.h"
 #include "ui/DialogUnits.h"
 #include "ui/StepButtons.h"
@@ -119,17 +118,9 @@ SignalGeneratorDialog::SignalGeneratorDialog(AppContext& context, QWidget* paren
 }
 
 SignalGeneratorDialog::~SignalGeneratorDialog() {
-    if (signalThread_) {
-        // The thread may be waiting for an answer that this thread will no longer give.
-        signalThread_->SetOwnerDialog(nullptr);
-        {
-            std::lock_guard lock(doneMutex_);
-            closing_ = true;
-        }
-        doneAnswered_.notify_all();
-        signalThread_->join();  // stops the sound on its way out
-        signalThread_.reset();
-    }
+    // Unlinks this dialog and ends the generator's thread before the dialog goes; a live update
+    // it queued and that did not run yet goes with the dialog.
+    context_.engine.CloseGenerator();
 }
 
 void SignalGeneratorDialog::CreateControls() {
@@ -224,12 +215,7 @@ void SignalGeneratorDialog::CreateControls() {
 }
 
 void SignalGeneratorDialog::FillControls() {
-    if (context_.devices != nullptr) {
-        signalThread_ =
-            std::make_unique<SignalThread>(signal_, *context_.devices, context_.notifier);
-        signalThread_->start();
-        signalThread_->SetOwnerDialog(this);
-    }
+    context_.engine.OpenGenerator(this);
 
     const SignalSettings& s = context_.signalSettings;
     ampLeft_ = s.ampLeft;
@@ -293,43 +279,41 @@ bool SignalGeneratorDialog::UpdateData(bool saveAndValidate) {
 }
 
 void SignalGeneratorDialog::GenerateLeft() {
-    signal_.GenerateChannel(freqLeft_, ampLeft_, waveLeft_, 0);
+    signal().GenerateChannel(freqLeft_, ampLeft_, waveLeft_, 0);
 }
 
 void SignalGeneratorDialog::GenerateRight() {
-    signal_.GenerateChannel(freqRight_, ampRight_, waveRight_, 1);
+    signal().GenerateChannel(freqRight_, ampRight_, waveRight_, 1);
 }
 
-void SignalGeneratorDialog::StopSignalThread() {
-    if (signalThread_) {
-        signalThread_->send(generator::Stop{});
-    }
+void SignalGeneratorDialog::StopSignal() {
+    context_.engine.StopSignal();
 }
 
 void SignalGeneratorDialog::OnStart() {
     if (!UpdateData(true)) {
         return;
     }
-    if (signalThread_) {
+    if (context_.engine.GeneratorOpen()) {
         GenerateLeft();
         GenerateRight();
-        signalThread_->send(generator::Start{});
+        context_.engine.StartSignal();
     }
 }
 
 void SignalGeneratorDialog::OnStop() {
-    StopSignalThread();
+    StopSignal();
 }
 
 void SignalGeneratorDialog::OnExit() {
     context_.signalSettings =
         SignalSettings{ampLeft_, freqLeft_, waveLeft_, ampRight_, freqRight_, waveRight_};
-    StopSignalThread();
+    StopSignal();
     hide();
 }
 
 void SignalGeneratorDialog::reject() {
-    StopSignalThread();
+    StopSignal();
     QDialog::reject();
 }
 
@@ -361,26 +345,10 @@ void SignalGeneratorDialog::OnLiveUpdate() {
 }
 
 void SignalGeneratorDialog::OnSignalBufferDone() {
-    // The signal thread waits until the user-interface thread has read the edits, so the next
-    // copy is queued with them. A dialog
-    // that is going answers no more and lets the thread go on.
-    std::unique_lock lock(doneMutex_);
-    if (closing_) {
-        return;
-    }
-    const uint64_t ticket = ++doneAsked_;
+    // The edits are read on the user-interface thread, later; a channel rewritten then is heard
+    // from the point the device has reached, and the generator goes on meanwhile.
     QMetaObject::invokeMethod(
-        this,
-        [this, ticket] {
-            OnLiveUpdate();
-            {
-                std::lock_guard answered(doneMutex_);
-                doneHandled_ = ticket;
-            }
-            doneAnswered_.notify_all();
-        },
-        Qt::QueuedConnection);
-    doneAnswered_.wait(lock, [&] { return doneHandled_ >= ticket || closing_; });
+        this, [this] { OnLiveUpdate(); }, Qt::QueuedConnection);
 }
 
 void SignalGeneratorDialog::CaptureWaveForm(QObject* watched) {

@@ -1,28 +1,27 @@
 // The "Signal Generator" dialog: a frequency (1..20000 Hz), an amplitude (0..100 %) and a wave
 // form for each of the two channels, and buttons that start and stop the two-channel test
 // signal. It is modeless and made once; Exit, Esc and the close box stop the sound and only
-// hide it. It owns the signal output thread and the one-second signal buffer: the thread
-// starts with the dialog and is ended and joined when the dialog goes.
+// hide it. It plays through the engine's signal generator, which it opens when it is made and
+// closes when it goes; the one-second buffer it writes is the engine's.
 //
 // The sound follows the dialog at once, also while it plays: a wave form button regenerates
 // the channels as it is pressed, and after every played second the edits are read again (a
 // value out of its range, or no number, is ignored there without a word; "Start" checks all
 // of them and says what is wrong).
 //
-// Threads: user-interface thread, except OnSignalBufferDone(), which the signal thread calls;
-// it hands the work to the user-interface thread and waits for it, unless the dialog is going.
+// Threads: user-interface thread, except OnSignalBufferDone(), which the generator's thread
+// calls; it queues the reading of the edits on the user-interface thread and returns at once,
+// so the generator never waits for the windows.
 #pragma once
 
 #include <QDialog>
 #include <array>
-#include <condition_variable>
 #include <cstdint>
-#include <memory>
-#include <mutex>
 #include <optional>
 
 #include "engine/device/SignalBuffer.h"
-#include "engine/live/SignalThread.h"
+#include "engine/live/LiveEngine.h"
+#include "engine/live/LiveState.h"
 #include "ui/AppContext.h"
 
 class QButtonGroup;
@@ -71,9 +70,9 @@ class SignalGeneratorDialog : public QDialog, public SignalListener {
     Q_OBJECT
   public:
     // Makes the controls from the remembered values and, when the program has sound devices,
-    // starts the signal thread. The dialog is hidden until shown.
+    // opens the engine's signal generator. The dialog is hidden until shown.
     explicit SignalGeneratorDialog(AppContext& context, QWidget* parent = nullptr);
-    // Ends the signal thread (stopping the sound) and waits for it.
+    // Closes the generator (stopping the sound).
     ~SignalGeneratorDialog() override;
 
     // The value fields.
@@ -84,9 +83,7 @@ class SignalGeneratorDialog : public QDialog, public SignalListener {
     int32_t ampRight() const { return ampRight_; }
     int32_t waveRight() const { return waveRight_; }
 
-    SignalBuffer& signal() { return signal_; }
-    // Null without sound devices.
-    SignalThread* signalThread() const { return signalThread_.get(); }
+    SignalBuffer& signal() { return context_.engine.signal; }
     // How many played seconds have been answered with a live update.
     int64_t liveUpdateCount() const { return liveUpdateCount_; }
 
@@ -110,7 +107,7 @@ class SignalGeneratorDialog : public QDialog, public SignalListener {
     // regenerated.
     void OnLiveUpdate();
 
-    // SignalListener; called on the signal thread.
+    // SignalListener; called on the generator's thread.
     void OnSignalBufferDone() override;
 
   public slots:
@@ -130,14 +127,11 @@ class SignalGeneratorDialog : public QDialog, public SignalListener {
     bool ExchangeInt(QLineEdit* edit, int32_t& field, int minimum, int maximum);
     void GenerateLeft();
     void GenerateRight();
-    void StopSignalThread();
+    void StopSignal();
     // Wave form capture: a key released or the left button pressed on any control.
     void CaptureWaveForm(QObject* watched);
 
     AppContext& context_;
-    // Declared before the thread that plays it, so that it goes after it.
-    SignalBuffer signal_;
-    std::unique_ptr<SignalThread> signalThread_;
 
     // Fields
     int32_t ampLeft_ = 50;
@@ -156,13 +150,6 @@ class SignalGeneratorDialog : public QDialog, public SignalListener {
     QPushButton* startButton_ = nullptr;
     QPushButton* stopButton_ = nullptr;
     QPushButton* exitButton_ = nullptr;
-
-    // The hand-over of a played second from the signal thread.
-    std::mutex doneMutex_;
-    std::condition_variable doneAnswered_;
-    uint64_t doneAsked_ = 0;
-    uint64_t doneHandled_ = 0;
-    bool closing_ = false;
     int64_t liveUpdateCount_ = 0;
 };
 

@@ -96,7 +96,6 @@ bool TonaviseApp::InitInstance() {
         return false;
     }
 
-    engine_.captureStore.Create();
     if (environment_.devices != nullptr) {
         context_.devices = environment_.devices;
     } else {
@@ -174,7 +173,6 @@ int TonaviseApp::ExitInstance() {
     soundSystem_.reset();
 
     SaveExitSettings(*settings_, engine_.captureStore, engine_.keyTable);
-    engine_.captureStore.Close();
     for (auto* t : {&translator_, &qtTranslator_}) {
         if (*t) {
             QCoreApplication::removeTranslator(t->get());

@@ -1,10 +1,7 @@
 #include "ui/ToolCommands.h"
 
 #include "engine/live/LiveEngine.h"
-#include "engine/live/PlayerThread.h"
-#include "engine/live/RecorderThread.h"
 #include "engine/live/RecordingStore.h"
-#include "engine/live/ToneThread.h"
 #include "ui/AppContext.h"
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"
@@ -61,42 +58,42 @@ bool ToolCommands::HandlesCommand(int id) const {
 }
 
 void ToolCommands::UpdateCommand(int id, CommandState& state) {
-    const ToneThread* output = view_.waveOutThread();
-    const PlayerThread* player = view_.filePlayThread();
-    const RecorderThread* recorder = view_.recorderThread();
+    const OutputState output = context_.engine.Output();
+    const PlayerState player = context_.engine.Player();
+    const bool playingBack = context_.engine.RecordingPlaying();
     RecordingStore& recordings = context_.recordingStore;
     // A count-in counts as recording: Record is done, Stop ends it.
-    const bool recording = recordings.recording.load(std::memory_order_relaxed) != 0 ||
-                           (output != nullptr && output->countingIn());
-    const bool loaded = player != nullptr && player->IsLoaded();
+    const bool recording =
+        recordings.recording.load(std::memory_order_relaxed) != 0 || output.countingIn;
+    const bool loaded = player.loaded;
     switch (id) {
         case ID_TONE_LA:
-            state.checked = output != nullptr && output->IsTonePlaying();
+            state.checked = output.tonePlaying;
             return;
         case ID_METRONOME_PLAY:
-            state.checked = output != nullptr && output->IsMetronomePlaying();
+            state.checked = output.metronomePlaying;
             return;
         case ID_RECORDER_RECORD:
             state.enabled = !recording;
             return;
         case ID_RECORDER_STOP:
-            state.enabled = recording || (recorder != nullptr && recorder->IsPlaying());
+            state.enabled = recording || playingBack;
             return;
         case ID_RECORDER_PLAY:
-            state.checked = recorder != nullptr && recorder->IsPlaying();
+            state.checked = playingBack;
             state.enabled = recordings.Count() > 0;
             return;
         case ID_RECORDER_SAVE:
             state.enabled = recordings.Count() > 0;
             return;
         case ID_PLAYER_PLAY:
-            state.enabled = loaded && (!player->IsPlaying() || player->IsPaused());
+            state.enabled = loaded && (!player.playing || player.paused);
             return;
         case ID_PLAYER_PAUSE:
-            state.enabled = loaded && player->IsPlaying() && !player->IsPaused();
+            state.enabled = loaded && player.playing && !player.paused;
             return;
         case ID_PLAYER_STOP:
-            state.enabled = loaded && player->IsPlaying();
+            state.enabled = loaded && player.playing;
             return;
         default:  // ID_PLAYER_OPEN has no rule
             return;
@@ -143,15 +140,15 @@ void ToolCommands::HandleCommand(int id) {
 void ToolCommands::ToneLa() {
     LiveEngine& engine = context_.engine;
     engine.StopFile();
-    const ToneThread* output = engine.output();
-    if (output == nullptr) {
+    const OutputState output = engine.Output();
+    if (!output.running) {
         return;
     }
-    if (output->IsTonePlaying()) {
+    if (output.tonePlaying) {
         engine.StopOutput();
         return;
     }
-    if (output->IsMetronomePlaying()) {
+    if (output.metronomePlaying) {
         engine.StopOutput();
     }
     engine.StartTone(kKeyA4);
@@ -159,8 +156,7 @@ void ToolCommands::ToneLa() {
 
 void ToolCommands::MetronomePlay() {
     LiveEngine& engine = context_.engine;
-    const ToneThread* output = engine.output();
-    if (output != nullptr && output->IsMetronomePlaying()) {
+    if (engine.Output().metronomePlaying) {
         engine.StopMetronome();
         return;
     }
@@ -204,11 +200,11 @@ void ToolCommands::PlayerOpen() {
 void ToolCommands::PlayerPlay() {
     LiveEngine& engine = context_.engine;
     engine.StopOutput();
-    const PlayerThread* player = engine.player();
-    if (player == nullptr || !player->IsLoaded()) {
+    const PlayerState player = engine.Player();
+    if (!player.loaded) {
         return;
     }
-    if (player->IsPlaying() && player->IsPaused()) {
+    if (player.playing && player.paused) {
         engine.ResumeFile();
         return;
     }
@@ -219,14 +215,12 @@ void ToolCommands::PlayerPlay() {
 }
 
 bool ToolCommands::PlayerIsPlaying() const {
-    const PlayerThread* player = context_.engine.player();
-    return player != nullptr && player->IsPlaying();
+    return context_.engine.Player().playing;
 }
 
 void ToolCommands::PlayOnFromSlider() {
     LiveEngine& engine = context_.engine;
-    const PlayerThread* player = engine.player();
-    if (player == nullptr || !player->IsLoaded()) {
+    if (!engine.Player().loaded) {
         return;
     }
     engine.StopOutput();
@@ -241,10 +235,10 @@ void ToolCommands::PlayerPause() {
 }
 
 void ToolCommands::PlayerStop() {
-    const PlayerThread* player = context_.engine.player();
+    const PlayerState player = context_.engine.Player();
     PlayerSliderHost* host = SliderHost();
-    if (host != nullptr && player != nullptr) {
-        host->OnPlayerPosition(0, player->Length());
+    if (host != nullptr && player.running) {
+        host->OnPlayerPosition(0, player.length);
     }
     context_.engine.StopFile();
 }

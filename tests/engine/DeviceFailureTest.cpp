@@ -147,7 +147,7 @@ TEST_F(DeviceFailure, AChosenOutputThatGoesIsStoodInForAndTakenAgainWhenItIsBack
 
     system.SetDevices(kOut, {both[1]});
     int opens = system.OpenCount(kOut);
-    StopWatcher tone([&] { return engine.output()->IsTonePlaying(); });
+    StopWatcher tone([&] { return engine.workers().output->IsTonePlaying(); });
     ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
     ASSERT_TRUE(test::WaitUntil([&] { return system.OpenCount(kOut) == opens + 1; }, 1s));
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
@@ -168,10 +168,10 @@ TEST_F(DeviceFailure, AChosenOutputThatGoesIsStoodInForAndTakenAgainWhenItIsBack
     engine.OpenFile(wav, nullptr);
     engine.PlayFile(44100 * 2 * 5);  // from 5 s
     ASSERT_TRUE(system.WaitForQueued(kOut, 1, 5s));
-    ASSERT_TRUE(test::WaitUntil([&] { return engine.player()->IsPlaying(); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return engine.workers().player->IsPlaying(); }));
     system.SetDevices(kOut, {both[1]});
     opens = system.OpenCount(kOut);
-    StopWatcher play([&] { return engine.player()->IsPlaying(); });
+    StopWatcher play([&] { return engine.workers().player->IsPlaying(); });
     ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
     ASSERT_TRUE(test::WaitUntil([&] { return system.OpenCount(kOut) == opens + 1; }, 1s));
     ASSERT_TRUE(system.WaitForQueued(kOut, 1, 5s));
@@ -215,18 +215,18 @@ TEST_F(DeviceFailure, APlayAndAToneWhoseStreamDiesEndWithTheReason) {
     engine.OpenFile(wav, nullptr);
     engine.PlayFile(0);
     ASSERT_TRUE(system.WaitForQueued(kOut, 1, 5s));
-    ASSERT_TRUE(test::WaitUntil([&] { return engine.player()->IsPlaying(); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return engine.workers().player->IsPlaying(); }));
     ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
-    ASSERT_TRUE(test::WaitUntil([&] { return !engine.player()->IsPlaying(); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.workers().player->IsPlaying(); }));
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
     // The sound is stopped first and the reason told after it.
     ASSERT_TRUE(test::WaitUntil([&] { return notifier.Texts().size() == 1; }));
 
     engine.StartTone(kKeyA4);
     ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
-    ASSERT_TRUE(engine.output()->IsTonePlaying());
+    ASSERT_TRUE(engine.workers().output->IsTonePlaying());
     ASSERT_TRUE(system.KillStream(kOut, kDeviceStreamEnded));
-    ASSERT_TRUE(test::WaitUntil([&] { return !engine.output()->IsTonePlaying(); }));
+    ASSERT_TRUE(test::WaitUntil([&] { return !engine.workers().output->IsTonePlaying(); }));
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
     ASSERT_TRUE(test::WaitUntil([&] { return notifier.Texts().size() == 2; }));
     EXPECT_EQ(notifier.Texts()[1],
@@ -235,7 +235,7 @@ TEST_F(DeviceFailure, APlayAndAToneWhoseStreamDiesEndWithTheReason) {
     system.SetStartResult(kOut, kDeviceNoDriver);
     engine.StartTone(kKeyA4);
     ASSERT_TRUE(test::WaitUntil([&] { return notifier.Texts().size() == 3; }));
-    EXPECT_FALSE(engine.output()->IsTonePlaying()) << "a tone that would not start";
+    EXPECT_FALSE(engine.workers().output->IsTonePlaying()) << "a tone that would not start";
 }
 
 }  // namespace

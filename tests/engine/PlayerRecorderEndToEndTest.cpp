@@ -128,7 +128,7 @@ TEST_P(PlayerRecorderEndToEnd, APlayedFileFeedsTheAnalysisAndItsPositionKeepsTim
     parts.output = false;
     parts.recorder = false;
     ASSERT_TRUE(engine.Start(devices.get(), UiLanguage::English, parts));
-    PlayerThread& player = *engine.player();
+    PlayerThread& player = *engine.workers().player;
     engine.OpenFile(wav, &log);
     engine.PlayFile(0);
     int64_t position = 0;
@@ -305,7 +305,7 @@ TEST_P(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull)
     test::LiveRig rig(*devices, 1, 60.0);
     ASSERT_TRUE(rig.Start());
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, 15s));
-    PlayerThread& player = *rig.engine.player();
+    PlayerThread& player = *rig.engine.workers().player;
     rig.engine.OpenFile(wav, nullptr);
     int64_t from = rig.tape.Frames();
     rig.engine.PlayFile(0);
@@ -361,7 +361,7 @@ TEST_P(PlayerRecorderEndToEnd, EveryStartOfAFileIsWholeFromItsFirstSample) {
     test::LiveRig rig(*devices, 1, 30.0 + runs * 1.5);
     ASSERT_TRUE(rig.Start());
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, 15s));
-    PlayerThread& player = *rig.engine.player();
+    PlayerThread& player = *rig.engine.workers().player;
     rig.engine.OpenFile(wav, nullptr);
     int gaps = 0;
     for (int run = 0; run < runs; ++run) {

@@ -70,7 +70,7 @@ class PracticePlayerEndToEnd : public ::testing::TestWithParam<SoundBackend> {
             EXPECT_TRUE(rig->notifier.Texts().empty());
         }
     }
-    PlayerThread& Player() { return *rig->engine.player(); }
+    PlayerThread& Player() { return *rig->engine.workers().player; }
     // Feeds the scope every 50 ms (as the view does while a file plays) for `time`.
     void FeedFor(std::chrono::milliseconds time) {
         const auto end = std::chrono::steady_clock::now() + time;

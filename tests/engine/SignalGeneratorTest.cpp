@@ -9,6 +9,7 @@
 #include "DeviceTestSupport.h"
 #include "engine/device/SignalBuffer.h"
 #include "engine/device/VirtualSound.h"
+#include "engine/live/LiveEngine.h"
 #include "engine/live/SignalThread.h"
 #include "engine/live/WorkerCommands.h"
 
@@ -209,6 +210,37 @@ TEST_F(SignalThreadTest, QuitStopsTheSoundAndClosesTheDevice) {
     thread.join();
     EXPECT_FALSE(system.IsOpen(kOut));
     EXPECT_FALSE(thread.IsPlaying());
+}
+
+// The generator is a part of the engine that opens on demand: it plays through the engine's
+// devices, a listener that never answers holds nothing up, and the engine's Stop closes it with
+// its sound.
+TEST(LiveEngineGenerator, OpensOnDemandNeverWaitsForItsListenerAndClosesWithTheEngine) {
+    struct Silent final : SignalListener {
+        void OnSignalBufferDone() override { ++calls; }  // hands nothing on, answers nothing
+        std::atomic<int> calls{0};
+    };
+    test::SharedNotifier notifier;
+    VirtualSoundSystem system;
+    Silent listener;
+    LiveEngine engine(notifier);
+    EXPECT_FALSE(engine.OpenGenerator(&listener)) << "no devices before the start";
+    LiveEngine::Parts parts;
+    parts.capture = parts.output = parts.recorder = parts.analysis = false;
+    ASSERT_TRUE(engine.Start(&system, UiLanguage::English, parts));
+    ASSERT_TRUE(engine.OpenGenerator(&listener));
+    engine.signal.GenerateChannel(1000, 50, kWaveSine, 0);
+    engine.StartSignal();
+    for (int copy = 0; copy < 3; ++copy) {
+        ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+        ASSERT_EQ(system.Complete(kOut), 1);
+    }
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s)) << "the played copies were queued again";
+    EXPECT_TRUE(test::WaitUntil([&] { return listener.calls.load() == 3; }));
+    EXPECT_TRUE(engine.SignalPlaying());
+    engine.Stop();
+    EXPECT_FALSE(engine.GeneratorOpen());
+    EXPECT_FALSE(system.IsOpen(kOut));
 }
 
 }  // namespace

@@ -375,7 +375,7 @@ TEST_P(SoundEndToEnd, CaptureAndPlaybackSurviveAKilledServer) {
         dir.Write("long.wav",
                   test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
                                  test::Chunk("data", test::Bytes(test::Sine(440, 8000, 441000)))));
-    PlayerThread& player = *rig.engine.player();
+    PlayerThread& player = *rig.engine.workers().player;
     rig.engine.OpenFile(wav, nullptr);
     rig.engine.PlayFile(0);
     ASSERT_TRUE(test::WaitUntil([&] { return player.IsPlaying(); }, kTimeout));
@@ -435,7 +435,7 @@ TEST_P(SoundEndToEnd, TwoServerRestartsWhileRecordingAndPlayingLoseNothingElse) 
     ASSERT_TRUE(engine.Start(devices.get(), UiLanguage::English, parts, &recorded));
     engine.RecordOn();
     ASSERT_TRUE(test::WaitUntil([&] { return recorded.blocks.load() > 5; }, kTimeout));
-    PlayerThread& player = *engine.player();
+    PlayerThread& player = *engine.workers().player;
     engine.OpenFile(wav, nullptr);
     for (int restart = 0; restart < 2; ++restart) {
         engine.PlayFile(0);

@@ -39,6 +39,7 @@
 #include "engine/audiofile/WavWriter.h"
 #include "engine/device/SoundDevice.h"
 #include "engine/dsp/KeyTable.h"
+#include "engine/live/PlayerThread.h"
 #include "engine/live/ToneThread.h"
 #include "engine/live/WorkerCommands.h"
 #include "ui/CommandIds.h"
@@ -357,7 +358,7 @@ TEST(EndToEnd, SignalGeneratorAt1000HzShowsAt1000HzOnTheFrequencyScale) {
     }
     const auto started = Clock::now();
     QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return dialog->signalThread()->IsPlaying(); }));
+    ASSERT_TRUE(WaitFor([&] { return view.engine().SignalPlaying(); }));
     ASSERT_TRUE(
         WaitFor([&] { return std::abs(spectrum.latest().fundamentalHz - 1000.0) < 2.0; }, 15000))
         << spectrum.latest().fundamentalHz;
@@ -383,7 +384,7 @@ TEST(EndToEnd, SignalGeneratorAt1000HzShowsAt1000HzOnTheFrequencyScale) {
 
     QTest::mouseClick(dialog->exitButton(), Qt::LeftButton);
     EXPECT_FALSE(dialog->isVisible());
-    EXPECT_TRUE(WaitFor([&] { return !dialog->signalThread()->IsPlaying(); }));
+    EXPECT_TRUE(WaitFor([&] { return !view.engine().SignalPlaying(); }));
     EXPECT_EQ(program.app.context().signalSettings.freqLeft, 1000);
     EXPECT_EQ(program.notifier.Count(), 0u);
 }
@@ -468,7 +469,7 @@ TEST(EndToEnd, PreciseTunerReadsTheGeneratorAndThePitchTrackFollowsAPlayedVibrat
     std::printf("[ figures  ] precise tuner at 441 Hz: %s\n",
                 qPrintable(tone->shownLines().join(" | ")));
     QTest::mouseClick(dialog->exitButton(), Qt::LeftButton);
-    ASSERT_TRUE(WaitFor([&] { return !dialog->signalThread()->IsPlaying(); }));
+    ASSERT_TRUE(WaitFor([&] { return !view.engine().SignalPlaying(); }));
 
     // The pitch track of a file the player plays: an A4 whose vibrato of +-20 cents turns slowly
     // enough (1.5 Hz) for blocks of 100 ms to follow it.
@@ -479,7 +480,7 @@ TEST(EndToEnd, PreciseTunerReadsTheGeneratorAndThePitchTrackFollowsAPlayedVibrat
     ASSERT_NE(track, nullptr);
     track->resize(720, 360);
     view.PostOpenFile(vibrato);
-    ASSERT_TRUE(WaitFor([&] { return view.filePlayThread()->IsLoaded(); }));
+    ASSERT_TRUE(WaitFor([&] { return view.engine().workers().player->IsLoaded(); }));
     track->Clear();
     ASSERT_TRUE(frame.ExecuteCommand(ID_PLAYER_PLAY));
     ASSERT_TRUE(WaitFor([&] { return track->ring().Size() >= 50; }, 15000));
@@ -524,7 +525,7 @@ TEST(EndToEnd, MetronomeStartedFromItsDialogClicksAtTheSetTempo) {
     const TonePaused quiet;
     RunningProgram program;
     ASSERT_TRUE(program.Start());
-    ToneThread* waveOut = program.view().waveOutThread();
+    ToneThread* waveOut = program.view().engine().workers().output;
     ASSERT_NE(waveOut, nullptr);
 
     // The dialog: tempo 120 up to 150 with the edit's arrow key, meter "1" (every beat a full

@@ -15,6 +15,7 @@
 #include "UiTestSupport.h"
 #include "engine/audiofile/WavWriter.h"
 #include "engine/live/CaptureThread.h"
+#include "engine/live/PlayerThread.h"
 #include "engine/live/RecorderThread.h"
 #include "engine/live/ToneThread.h"
 #include "ui/CommandIds.h"
@@ -178,8 +179,8 @@ TEST_F(LiveScopeTest, TheFirstOfThreeDroppedFilesIsLoaded) {
     ASSERT_TRUE(WaitFor([&] { return frame->positionSlider()->maximum() == 44100 * 4; }));
     DrainEvents();
     EXPECT_EQ(frame->positionSlider()->maximum(), 44100 * 4);
-    EXPECT_TRUE(view().filePlayThread()->IsLoaded());
-    EXPECT_EQ(view().filePlayThread()->ChannelCount(), 2);
+    EXPECT_TRUE(view().engine().workers().player->IsLoaded());
+    EXPECT_EQ(view().engine().workers().player->ChannelCount(), 2);
 }
 
 // A stored input that is gone: the default is captured and the status bar says so; choosing
@@ -249,15 +250,15 @@ TEST_F(LiveScopeTest, ClosingStopsAndJoinsEveryThreadQuickly) {
     Start();
     engine.sound.StartClock(1.0);
     ASSERT_TRUE(WaitFor([&] { return view().redrawCount() > 2; }));
-    EXPECT_TRUE(view().waveInThread()->running());
-    EXPECT_TRUE(view().waveOutThread()->running());
-    EXPECT_TRUE(view().filePlayThread()->running());
-    EXPECT_TRUE(view().recorderThread()->running());
+    EXPECT_TRUE(view().engine().workers().capture->running());
+    EXPECT_TRUE(view().engine().workers().output->running());
+    EXPECT_TRUE(view().engine().workers().player->running());
+    EXPECT_TRUE(view().engine().workers().recorder->running());
     const auto started = std::chrono::steady_clock::now();
     view().StopLive();
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
-    EXPECT_EQ(view().waveInThread(), nullptr);
-    EXPECT_EQ(view().filePlayThread(), nullptr);
+    EXPECT_EQ(view().engine().workers().capture, nullptr);
+    EXPECT_EQ(view().engine().workers().player, nullptr);
     EXPECT_FALSE(view().analysisRunning());
     EXPECT_TRUE(engine.sound.WaitForClosed(DeviceDirection::Input, 1000ms));
     engine.sound.StopClock();

@@ -294,7 +294,7 @@ TEST_F(MainWindowTest, APositionReportWithTheSameLengthChangesOnlyThePosition) {
 }
 
 TEST_F(MainWindowTest, APressOnTheSliderStopsOnlyAPlayingFile) {
-    PlayerThread* player = frame->view().filePlayThread();
+    PlayerThread* player = frame->view().engine().workers().player;
     PostLog log;
     log.Watch(player);
     auto stops = [&] {
@@ -341,7 +341,7 @@ class PositionSliderTest : public MainWindowTest {
   protected:
     void SetUp() override {
         MainWindowTest::SetUp();
-        player = frame->view().filePlayThread();
+        player = frame->view().engine().workers().player;
         ASSERT_NE(player, nullptr);
         const QString path = dir.filePath("a.wav");
         ASSERT_TRUE(WriteWavFile(path.toStdString(), PcmFormat(1), std::vector<uint8_t>(88200, 0)));

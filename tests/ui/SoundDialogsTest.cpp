@@ -14,6 +14,8 @@
 #include <QTimer>
 
 #include "UiTestSupport.h"
+#include "engine/live/PlayerThread.h"
+#include "engine/live/SignalThread.h"
 #include "engine/live/ToneThread.h"
 #include "engine/live/WorkerCommands.h"
 #include "ui/CommandIds.h"
@@ -35,16 +37,16 @@ class SoundDialogsTest : public ::testing::Test {
         frame = std::make_unique<MainWindow>(engine.context);
         frame->show();
         frame->StartLive();
-        ASSERT_NE(view().waveOutThread(), nullptr);
+        ASSERT_NE(view().engine().workers().output, nullptr);
     }
     void TearDown() override { frame.reset(); }
 
     ScopeView& view() { return frame->view(); }
-    ToneThread& waveOut() { return *view().waveOutThread(); }
+    ToneThread& waveOut() { return *view().engine().workers().output; }
 
     std::unique_ptr<MetronomeDialog> OpenMetronome() {
-        posts.Watch(view().waveOutThread());
-        posts.Watch(view().filePlayThread());
+        posts.Watch(view().engine().workers().output);
+        posts.Watch(view().engine().workers().player);
         return std::make_unique<MetronomeDialog>(
             engine.captureStore, &view().engine(), frame.get());
     }
@@ -179,9 +181,9 @@ TEST_F(SoundDialogsTest, StartStartStartsThenStopsAndStopWithNothingPlayingDoesN
     QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
     const std::vector<PostLog::Post> first = posts.Posts();
     ASSERT_EQ(first.size(), 2u);
-    EXPECT_EQ(first[0].thread, view().filePlayThread());
+    EXPECT_EQ(first[0].thread, view().engine().workers().player);
     EXPECT_EQ(first[0].command, LoggedCommand{player::Stop{}});
-    EXPECT_EQ(first[1].thread, view().waveOutThread());
+    EXPECT_EQ(first[1].thread, view().engine().workers().output);
     EXPECT_EQ(first[1].command, LoggedCommand{tone::ToggleMetronome{}});
     ASSERT_TRUE(WaitFor([&] { return waveOut().IsMetronomePlaying(); }));
 
@@ -295,7 +297,7 @@ class SignalDialogTest : public SoundDialogsTest {
         EXPECT_TRUE(frame->ExecuteCommand(ID_SIGNAL_GENERATOR));
         SignalGeneratorDialog* dialog = view().signalDialog();
         EXPECT_NE(dialog, nullptr);
-        posts.Watch(dialog->signalThread());
+        posts.Watch(view().engine().workers().generator);
         return *dialog;
     }
     // The channel of the buffer (0 left, 1 right).
@@ -313,7 +315,7 @@ class SignalDialogTest : public SoundDialogsTest {
     }
     void StartPlaying(SignalGeneratorDialog& dialog) {
         QTest::mouseClick(dialog.startButton(), Qt::LeftButton);
-        ASSERT_TRUE(WaitFor([&] { return dialog.signalThread()->IsPlaying(); }));
+        ASSERT_TRUE(WaitFor([&] { return view().engine().SignalPlaying(); }));
         ASSERT_TRUE(engine.sound.WaitForQueued(DeviceDirection::Output, 2, 2000ms));
     }
     // One played second, answered by the dialog.
@@ -338,9 +340,9 @@ TEST_F(SignalDialogTest, FirstOpeningShows440And25AndSineOnBothSides) {
     }
     EXPECT_EQ(dialog.freqLeft(), 440);
     EXPECT_EQ(dialog.ampRight(), 25);
-    ASSERT_NE(dialog.signalThread(), nullptr);
-    EXPECT_TRUE(dialog.signalThread()->running());
-    EXPECT_FALSE(dialog.signalThread()->IsPlaying());
+    ASSERT_NE(view().engine().workers().generator, nullptr);
+    EXPECT_TRUE(view().engine().workers().generator->running());
+    EXPECT_FALSE(view().engine().SignalPlaying());
 }
 
 TEST_F(SignalDialogTest, TheCommandWhileOpenOnlyShowsTheSameDialogAgain) {
@@ -353,7 +355,7 @@ TEST_F(SignalDialogTest, TheCommandWhileOpenOnlyShowsTheSameDialogAgain) {
     QTest::mouseClick(dialog.exitButton(), Qt::LeftButton);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(engine.context.signalSettings.freqLeft, 1000);
-    ASSERT_TRUE(WaitFor([&] { return !dialog.signalThread()->IsPlaying(); }));
+    ASSERT_TRUE(WaitFor([&] { return !view().engine().SignalPlaying(); }));
     EXPECT_EQ(&Open(), &dialog);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(dialog.valueEdit(0, 0)->text(), QStringLiteral("1000"));
@@ -456,7 +458,7 @@ TEST_F(SignalDialogTest, EnterNeitherHidesNorStartsAndEscAndTheCloseBoxStopAndHi
     QTest::keyClick(&dialog, Qt::Key_Escape);
     EXPECT_FALSE(dialog.isVisible());
     EXPECT_EQ(posts.Commands(), std::vector<LoggedCommand>{generator::Stop{}});
-    ASSERT_TRUE(WaitFor([&] { return !dialog.signalThread()->IsPlaying(); }));
+    ASSERT_TRUE(WaitFor([&] { return !view().engine().SignalPlaying(); }));
     // Only Exit remembers the values.
     EXPECT_EQ(engine.context.signalSettings.freqLeft, 440);
 
@@ -468,11 +470,13 @@ TEST_F(SignalDialogTest, EnterNeitherHidesNorStartsAndEscAndTheCloseBoxStopAndHi
     EXPECT_EQ(view().signalDialog(), &dialog);
 }
 
-TEST_F(SignalDialogTest, TheDialogGoesWhileTheThreadWaitsForItsAnswer) {
+TEST_F(SignalDialogTest, TheDialogGoesWithALiveUpdateStillQueued) {
     SignalGeneratorDialog& dialog = Open();
     StartPlaying(dialog);
-    // The thread now waits for an answer that this test never lets the dialog give.
+    // A played second queues a live update that this test never lets the dialog run.
     ASSERT_EQ(engine.sound.Complete(DeviceDirection::Output), 1);
+    ASSERT_TRUE(engine.sound.WaitForQueued(DeviceDirection::Output, 2, 2000ms))
+        << "the generator queued the copy again without waiting for the dialog";
     delete &dialog;
     EXPECT_EQ(view().signalDialog(), nullptr);
     EXPECT_TRUE(engine.sound.WaitForClosed(DeviceDirection::Output, 2000ms));

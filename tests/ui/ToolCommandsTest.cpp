@@ -69,9 +69,9 @@ class ToolCommandsTest : public ::testing::Test {
         frame->StartLive();
         view().tools().SetOpenPathChooser(&openPath);
         view().tools().SetSavePathChooser(&savePath);
-        log.Watch(view().waveOutThread());
-        log.Watch(view().filePlayThread());
-        log.Watch(view().recorderThread());
+        log.Watch(view().engine().workers().output);
+        log.Watch(view().engine().workers().player);
+        log.Watch(view().engine().workers().recorder);
         ASSERT_TRUE(engine.sound.WaitForQueued(DeviceDirection::Input, 2, 5000ms));
     }
     void TearDown() override { frame.reset(); }
@@ -92,10 +92,10 @@ class ToolCommandsTest : public ::testing::Test {
             if (std::holds_alternative<player::FeedScope>(p.command)) {
                 continue;
             }
-            const To to = p.thread == frame->view().waveOutThread()    ? To::Output
-                          : p.thread == frame->view().filePlayThread() ? To::Player
-                          : p.thread == frame->view().recorderThread() ? To::Recorder
-                                                                       : To::Other;
+            const To to = p.thread == frame->view().engine().workers().output     ? To::Output
+                          : p.thread == frame->view().engine().workers().player   ? To::Player
+                          : p.thread == frame->view().engine().workers().recorder ? To::Recorder
+                                                                                  : To::Other;
             posts.push_back({to, p.command});
         }
         return posts;
@@ -111,8 +111,8 @@ class ToolCommandsTest : public ::testing::Test {
         EXPECT_EQ(open->path, path.toStdString());
     }
 
-    ToneThread& output() { return *view().waveOutThread(); }
-    PlayerThread& player() { return *view().filePlayThread(); }
+    ToneThread& output() { return *view().engine().workers().output; }
+    PlayerThread& player() { return *view().engine().workers().player; }
 
     TempSettings file;
     Engine engine{file.path()};
@@ -229,9 +229,9 @@ TEST_F(ToolCommandsTest, RecordEmptiesTheStoreAfterItsPostsAndPlayWaitsForABlock
 
     auto shared = std::make_shared<CountAtPost>(store);
     const CountAtPost& counts = *shared;
-    view().recorderThread()->setPostObserver(shared);
+    view().engine().workers().recorder->setPostObserver(shared);
     ASSERT_TRUE(Run(ID_RECORDER_RECORD));
-    log.Watch(view().recorderThread());
+    log.Watch(view().engine().workers().recorder);
     // Both posts saw the old recording; the command emptied the store after them.
     EXPECT_EQ(counts.counts, (std::vector<int>{3, 3}));
     EXPECT_EQ(store.Count(), 0);
@@ -272,18 +272,18 @@ TEST_F(ToolCommandsTest, WithTheCountInRecordGoesThroughTheMetronomeAndStopCance
     EXPECT_EQ(Posted(),
               (std::vector<Post>{{To::Recorder, recorder::StopPlayback{}},
                                  {To::Output, tone::StartCountIn{}}}));
-    ASSERT_TRUE(WaitFor([&] { return view().waveOutThread()->IsMetronomePlaying(); }));
+    ASSERT_TRUE(WaitFor([&] { return view().engine().workers().output->IsMetronomePlaying(); }));
     EXPECT_EQ(engine.recordingStore.recording.load(), 0) << "not before the bar is heard";
     EXPECT_FALSE(Enabled(ID_RECORDER_RECORD));
     ASSERT_TRUE(Run(ID_RECORDER_STOP));
     // The cancelled count-in tells the recorder once more to stay off.
-    ASSERT_TRUE(WaitFor([&] { return !view().waveOutThread()->countingIn(); }));
+    ASSERT_TRUE(WaitFor([&] { return !view().engine().workers().output->countingIn(); }));
     EXPECT_EQ(Posted(),
               (std::vector<Post>{{To::Recorder, recorder::StopPlayback{}},
                                  {To::Recorder, recorder::RecordOff{}},
                                  {To::Output, tone::CancelCountIn{}},
                                  {To::Recorder, recorder::RecordOff{}}}));
-    EXPECT_FALSE(view().waveOutThread()->IsMetronomePlaying());
+    EXPECT_FALSE(view().engine().workers().output->IsMetronomePlaying());
     EXPECT_EQ(engine.recordingStore.recording.load(), 0);
     EXPECT_TRUE(Enabled(ID_RECORDER_RECORD));
 }
@@ -301,11 +301,11 @@ TEST_F(ToolCommandsTest, PlayStopsRecordingAndPlaysTheRecordingChecked) {
               (std::vector<Post>{{To::Recorder, recorder::RecordOff{}},
                                  {To::Recorder, recorder::StopPlayback{}},
                                  {To::Recorder, recorder::Play{}}}));
-    ASSERT_TRUE(WaitFor([&] { return view().recorderThread()->IsPlaying(); }));
+    ASSERT_TRUE(WaitFor([&] { return view().engine().workers().recorder->IsPlaying(); }));
     EXPECT_TRUE(Checked(ID_RECORDER_PLAY));
     EXPECT_TRUE(Enabled(ID_RECORDER_STOP));
     ASSERT_TRUE(Run(ID_RECORDER_STOP));
-    ASSERT_TRUE(WaitFor([&] { return !view().recorderThread()->IsPlaying(); }));
+    ASSERT_TRUE(WaitFor([&] { return !view().engine().workers().recorder->IsPlaying(); }));
     EXPECT_FALSE(Checked(ID_RECORDER_PLAY));
     EXPECT_FALSE(Enabled(ID_RECORDER_STOP));
     // The recording stays.
@@ -490,7 +490,7 @@ TEST(ToolCommandsWithoutThreads, EveryCommandRunsAndPostsNothing) {
     FixedOpenPath open;
     open.path = QStringLiteral("/nowhere/a.wav");
     frame.view().tools().SetOpenPathChooser(&open);
-    ASSERT_EQ(frame.view().filePlayThread(), nullptr);
+    ASSERT_EQ(frame.view().engine().workers().player, nullptr);
     for (int id : {ID_TONE_LA,
                    ID_METRONOME_PLAY,
                    ID_RECORDER_RECORD,

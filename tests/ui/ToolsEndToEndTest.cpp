@@ -118,7 +118,7 @@ class ToolsEndToEnd : public ::testing::Test {
     }
 
     ScopeView& view() const { return frame->view(); }
-    PlayerThread& player() const { return *view().filePlayThread(); }
+    PlayerThread& player() const { return *view().engine().workers().player; }
     QSlider& slider() const { return *frame->positionSlider(); }
     const SpectrumExchange& spectrum() { return app->context().captureStore.spectrum; }
     double Fundamental() { return spectrum().latest().fundamentalHz; }
@@ -211,7 +211,7 @@ TEST_F(ToolsEndToEnd, TwoSecondsRecordedPlayBackSaveAndPlayInThePlayer) {
     EXPECT_TRUE(frame->CommandStateOf(ID_RECORDER_PLAY).enabled);
 
     // Playback runs once to the end by itself.
-    RecorderThread& recorder = *view().recorderThread();
+    RecorderThread& recorder = *view().engine().workers().recorder;
     const auto playStart = Clock::now();
     ASSERT_TRUE(Run(ID_RECORDER_PLAY));
     ASSERT_TRUE(WaitFor([&] { return recorder.IsPlaying(); }));

@@ -8,6 +8,10 @@
 
 namespace tonavise {
 
+// The metronome's tempo range, in beats a minute.
+inline constexpr int32_t kMinTempo = 30;
+inline constexpr int32_t kMaxTempo = 300;
+
 inline constexpr int kClickLength = 864;  // samples at 44100 Hz, 19.6 ms
 
 // A percussive click, made by our own synthesis at first use and constant afterwards: a quiet

@@ -3,6 +3,7 @@
 #include "engine/live/CaptureThread.h"
 #include "engine/live/PlayerThread.h"
 #include "engine/live/RecorderThread.h"
+#include "engine/live/SignalThread.h"
 #include "engine/live/ToneThread.h"
 
 namespace tonavise {
@@ -21,6 +22,8 @@ bool LiveEngine::Start(DeviceFactory* devices,
         return analysisRunning() || !parts.analysis;
     }
     started_ = true;
+    devices_ = devices;
+    captureStore.Create();
     if (devices != nullptr) {
         if (parts.capture) {
             capture_ = std::make_unique<CaptureThread>(captureStore, *devices, notifier_);
@@ -63,6 +66,7 @@ void LiveEngine::Stop() {
         analysis_->StopAnalysis();
         analysis_.reset();
     }
+    CloseGenerator();
     WorkerThread* const workers[] = {capture_.get(), output_.get(), player_.get(), recorder_.get()};
     for (WorkerThread* worker : workers) {
         if (worker != nullptr) {
@@ -78,6 +82,10 @@ void LiveEngine::Stop() {
     output_.reset();
     player_.reset();
     recorder_.reset();
+    if (started_) {
+        captureStore.Close();
+    }
+    devices_ = nullptr;
     started_ = false;
 }
 
@@ -163,6 +171,24 @@ void LiveEngine::FeedScopeFromFile(PlayerListener* listener) {
     }
 }
 
+void LiveEngine::SetPlayerSpeed(int percent) {
+    if (player_) {
+        player_->PostSpeed(percent);
+    }
+}
+
+void LiveEngine::SetPlayerTranspose(int semitones) {
+    if (player_) {
+        player_->PostTranspose(semitones);
+    }
+}
+
+void LiveEngine::SetPlayerLoop(int64_t a, int64_t b) {
+    if (player_) {
+        player_->PostLoop(a, b);
+    }
+}
+
 void LiveEngine::RecordOn() {
     if (recorder_) {
         recorder_->send(recorder::RecordOn{});
@@ -197,6 +223,79 @@ void LiveEngine::StopRecordingPlayback() {
     if (recorder_) {
         recorder_->send(recorder::StopPlayback{});
     }
+}
+
+bool LiveEngine::OpenGenerator(SignalListener* listener) {
+    if (generator_) {
+        generator_->SetOwnerDialog(listener);
+        return true;
+    }
+    if (devices_ == nullptr) {
+        return false;
+    }
+    generator_ = std::make_unique<SignalThread>(signal, *devices_, notifier_);
+    generator_->SetOwnerDialog(listener);
+    generator_->start();
+    return true;
+}
+
+void LiveEngine::CloseGenerator() {
+    if (!generator_) {
+        return;
+    }
+    generator_->SetOwnerDialog(nullptr);
+    generator_->join();  // stops the sound on its way out
+    generator_.reset();
+}
+
+void LiveEngine::StartSignal() {
+    if (generator_) {
+        generator_->send(generator::Start{});
+    }
+}
+
+void LiveEngine::StopSignal() {
+    if (generator_) {
+        generator_->send(generator::Stop{});
+    }
+}
+
+PlayerState LiveEngine::Player() const {
+    PlayerState state;
+    if (player_) {
+        state.running = true;
+        state.loaded = player_->IsLoaded();
+        state.playing = player_->IsPlaying();
+        state.paused = player_->IsPaused();
+        state.channels = player_->ChannelCount();
+        state.length = player_->Length();
+        state.bytesPerSecond = player_->BytesPerSecond();
+    }
+    return state;
+}
+
+OutputState LiveEngine::Output() const {
+    OutputState state;
+    if (output_) {
+        state.running = true;
+        state.tonePlaying = output_->IsTonePlaying();
+        state.metronomePlaying = output_->IsMetronomePlaying();
+        state.countingIn = output_->countingIn();
+        state.noteIndex = output_->noteIndex();
+    }
+    return state;
+}
+
+HeardBeat LiveEngine::CurrentHeardBeat() const {
+    return output_ ? output_->CurrentHeardBeat() : HeardBeat{};
+}
+
+bool LiveEngine::RecordingPlaying() const {
+    return recorder_ && recorder_->IsPlaying();
+}
+
+bool LiveEngine::SignalPlaying() const {
+    return generator_ && generator_->IsPlaying();
 }
 
 }  // namespace tonavise

@@ -5,11 +5,14 @@
 // playback replace what it captured and hands every block to the recording store; the analysis
 // asks the player too), starts them in that order and stops them all together.
 //
-// The program's view, the command-line tool and the tests all drive the sound through this one
-// class, so a change of the wiring is made once.
+// The program's windows and the command-line tool drive the sound through this one class only:
+// commands (which send the workers' typed commands) and read-only snapshots of what the workers
+// are doing. A change of the wiring is made once; no window or tool command holds a worker.
+// The signal generator is an optional part, opened while its dialog or `generate` runs.
 //
 // Threads: Start, Stop and the commands from the owner's thread (the user-interface thread in
-// the program). The commands only post messages, so they never wait for a worker thread.
+// the program). The commands only send, so they never wait for a worker thread; the snapshots
+// read the workers' atomics and may be taken from any thread.
 #pragma once
 
 #include <cstdint>
@@ -17,10 +20,12 @@
 #include <string>
 
 #include "engine/core/UiLanguage.h"
+#include "engine/device/SignalBuffer.h"
 #include "engine/dsp/Fft.h"
 #include "engine/dsp/KeyTable.h"
 #include "engine/live/AnalysisThread.h"
 #include "engine/live/CaptureStore.h"
+#include "engine/live/LiveState.h"
 #include "engine/live/RecordingStore.h"
 
 namespace tonavise {
@@ -29,10 +34,10 @@ class PlayerThread;
 class RecorderThread;
 class CaptureThread;
 class ToneThread;
+class SignalThread;
 class CaptureObserver;
 class DeviceFactory;
 class Notifier;
-class PlayerListener;
 
 // Which threads of the live engine run. The file player always runs with the others: the
 // capture and the analysis ask it whether a file plays, and it opens no device until it plays
@@ -60,17 +65,18 @@ class LiveEngine {
     LiveEngine(const LiveEngine&) = delete;
     LiveEngine& operator=(const LiveEngine&) = delete;
 
-    // Starts the chosen threads on `devices`: capture, output, player, recorder, then the
-    // analysis. Without devices only the analysis runs (on whatever reaches the store). The
-    // observer, when given, sees every captured block. False when the analysis could not get
-    // its memory; the other threads run then. Once only until Stop().
+    // Makes the stores ready (histories zeroed, events reset) and starts the chosen threads on
+    // `devices`: capture, output, player, recorder, then the analysis. Without devices only the
+    // analysis runs (on whatever reaches the store). The observer, when given, sees every captured
+    // block. False when the analysis could not get its memory; the other threads run then. Once
+    // only until Stop().
     bool Start(DeviceFactory* devices,
                UiLanguage language,
                Parts parts = {},
                CaptureObserver* observer = nullptr);
-    // Stops the analysis, asks every worker thread to end, then joins them all: the capture
-    // thread reads the player's and the recorder's state, so none goes before all have ended.
-    // Safe to call more than once.
+    // Stops the analysis and the generator, asks every worker thread to end, then joins them
+    // all (the capture thread reads the player's and the recorder's state, so none goes before
+    // all have ended), then closes the store. Safe to call more than once.
     void Stop();
 
     // The microphone: reopen it for the store's channel count (mono or stereo).
@@ -96,6 +102,12 @@ class LiveEngine {
     void StopFile();
     // Feeds the store with the 100 ms at the play position and reports the position.
     void FeedScopeFromFile(PlayerListener* listener);
+    // Practice settings of the player: speed in percent, transpose in semitones (both clamped
+    // by the player, kept for later plays and files), the A-B loop in bytes of the loaded data
+    // (a negative `a` clears it).
+    void SetPlayerSpeed(int percent);
+    void SetPlayerTranspose(int semitones);
+    void SetPlayerLoop(int64_t a, int64_t b);
 
     // Recorder.
     void RecordOn();
@@ -106,14 +118,45 @@ class LiveEngine {
     void PlayRecording();
     void StopRecordingPlayback();
 
-    // The threads; null when not running (before Start, after Stop, without devices, or not
-    // among the parts).
-    CaptureThread* capture() const { return capture_.get(); }
-    ToneThread* output() const { return output_.get(); }
-    PlayerThread* player() const { return player_.get(); }
-    RecorderThread* recorder() const { return recorder_.get(); }
-    AnalysisThread* analysis() const { return analysis_.get(); }
+    // The signal generator: Open creates its thread on the engine's devices (false without
+    // devices); `listener` hears of every played copy on the generator's thread and must not
+    // wait there. Close stops the sound and ends the thread (Stop closes it too).
+    bool OpenGenerator(SignalListener* listener);
+    void CloseGenerator();
+    bool GeneratorOpen() const { return generator_ != nullptr; }
+    // Plays what `signal` holds, over and over, until StopSignal.
+    void StartSignal();
+    void StopSignal();
+    // The generator's buffer: the dialog and the tool write their channels into it.
+    SignalBuffer signal;
+
+    // Snapshots of the workers (all false/empty when the part does not run).
+    PlayerState Player() const;
+    OutputState Output() const;
+    HeardBeat CurrentHeardBeat() const;
+    bool RecordingPlaying() const;
+    bool SignalPlaying() const;
     bool analysisRunning() const { return analysis_ && analysis_->IsRunning(); }
+
+    // The workers themselves, for tests and benchmarks that look at what a worker was sent or
+    // drive one step by step; null when not running. The program's windows and tool use the
+    // commands and snapshots above.
+    struct Workers {
+        CaptureThread* capture = nullptr;
+        ToneThread* output = nullptr;
+        PlayerThread* player = nullptr;
+        RecorderThread* recorder = nullptr;
+        SignalThread* generator = nullptr;
+        AnalysisThread* analysis = nullptr;
+    };
+    Workers workers() const {
+        return {capture_.get(),
+                output_.get(),
+                player_.get(),
+                recorder_.get(),
+                generator_.get(),
+                analysis_.get()};
+    }
 
     // The process-wide objects; they live as long as the engine.
     CaptureStore captureStore;
@@ -123,6 +166,7 @@ class LiveEngine {
 
   private:
     Notifier& notifier_;
+    DeviceFactory* devices_ = nullptr;
     bool started_ = false;
     // In their start order; all end in Stop() before any is destroyed.
     std::unique_ptr<CaptureThread> capture_;
@@ -130,6 +174,7 @@ class LiveEngine {
     std::unique_ptr<PlayerThread> player_;
     std::unique_ptr<RecorderThread> recorder_;
     std::unique_ptr<AnalysisThread> analysis_;
+    std::unique_ptr<SignalThread> generator_;
 };
 
 }  // namespace tonavise

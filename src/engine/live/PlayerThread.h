@@ -33,6 +33,7 @@
 #include "engine/device/DeviceStandIn.h"
 #include "engine/device/SoundDevice.h"
 #include "engine/live/AnalysisThread.h"
+#include "engine/live/LiveState.h"
 #include "engine/live/WorkerCommands.h"
 #include "engine/live/WorkerThread.h"
 
@@ -40,17 +41,6 @@ namespace tonavise {
 
 class CaptureStore;
 class Notifier;
-
-// What the player reports to the window that shows its position (the main frame's Player bar).
-// Called on the player's thread; implementations hand the report to their own thread.
-class PlayerListener {
-  public:
-    virtual ~PlayerListener() = default;
-    // The play position and the length, in bytes.
-    virtual void OnPlayerPosition(int64_t position, int64_t length) = 0;
-    // A file of `length` bytes was loaded.
-    virtual void OnPlayerLoaded(int64_t length) = 0;
-};
 
 class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerStatus {
   public:

@@ -8,9 +8,9 @@
 // device went away goes on at once on the default, and moves back when the device is back.
 //
 // Threads: the operations run on the signal thread; SetOwnerDialog() and IsPlaying() from any
-// thread. The owner's OnSignalBufferDone() is called on the signal thread, which waits for it:
-// an owner that hands it to another thread must unlink itself (SetOwnerDialog(nullptr)) before
-// it waits for this thread to end.
+// thread. The owner's OnSignalBufferDone() is called on the signal thread and must return at
+// once (hand the work to its own thread, never wait for it); an owner that goes must unlink
+// itself (SetOwnerDialog(nullptr)) and let this thread end first.
 #pragma once
 
 #include <array>
@@ -20,6 +20,7 @@
 
 #include "engine/device/DeviceStandIn.h"
 #include "engine/device/SoundDevice.h"
+#include "engine/live/LiveState.h"
 #include "engine/live/WorkerCommands.h"
 #include "engine/live/WorkerThread.h"
 
@@ -27,13 +28,6 @@ namespace tonavise {
 
 class Notifier;
 class SignalBuffer;
-
-class SignalListener {
-  public:
-    virtual ~SignalListener() = default;
-    // One copy of the buffer has been played (or given back by a stop).
-    virtual void OnSignalBufferDone() = 0;
-};
 
 class SignalThread final : public CommandThread<SignalCommand> {
   public:

@@ -141,7 +141,7 @@ void ToneThread::StartTone(int key) {
     }
     mode_.store(kModeTone, std::memory_order_relaxed);
     // The view sends 48 (A4); an index outside the key table is taken as its nearest key.
-    noteIndex_ = std::clamp(key, 0, 87);
+    noteIndex_.store(std::clamp(key, 0, 87), std::memory_order_relaxed);
     OpenOutput();
 }
 
@@ -268,7 +268,7 @@ void ToneThread::FillBuffer(int k) {
     const int32_t mode = mode_.load(std::memory_order_relaxed);
     if (mode == kModeTone) {
         // Looked up at every fill, so a new A4 is heard from the next buffer on.
-        const double f = keyTable_.KeyFrequency(noteIndex_);
+        const double f = keyTable_.KeyFrequency(noteIndex_.load(std::memory_order_relaxed));
         const double twoPi = 8.0 * std::atan(1.0);
         const double step = f * twoPi / 44100.0;
         for (int i = 0; i < kOutputBufferSamples; ++i) {

@@ -39,6 +39,8 @@
 #include "engine/core/SeqlockRing.h"
 #include "engine/device/DeviceStandIn.h"
 #include "engine/device/SoundDevice.h"
+#include "engine/dsp/Metronome.h"
+#include "engine/live/LiveState.h"
 #include "engine/live/WorkerCommands.h"
 #include "engine/live/WorkerThread.h"
 
@@ -50,16 +52,8 @@ class Notifier;
 
 inline constexpr int kOutputBufferSamples = 22050;    // 0.5 s
 inline constexpr int kMetronomeLoopSamples = 529200;  // 12 s
-inline constexpr int32_t kMinTempo = 30;
-inline constexpr int32_t kMaxTempo = 300;
 inline constexpr int32_t kModeTone = 0;
 inline constexpr int32_t kModeMetronome = 1;
-
-// The beat being heard: beat 0..beats-1 of the bar; beat -1 while the metronome is silent.
-struct HeardBeat {
-    int beat = -1;
-    int beats = 0;
-};
 
 class ToneThread final : public CommandThread<ToneCommand> {
   public:
@@ -101,7 +95,8 @@ class ToneThread final : public CommandThread<ToneCommand> {
 
     // State, for the owner of the thread while it does not run and for tests.
     int32_t mode() const { return mode_.load(std::memory_order_relaxed); }
-    int noteIndex() const { return noteIndex_; }
+    // Any thread: the key of the tone last started.
+    int noteIndex() const { return noteIndex_.load(std::memory_order_relaxed); }
     double phase() const { return phase_; }
     int32_t loopLength() const { return loopLength_; }
     int32_t loopPosition() const { return loopPosition_; }
@@ -156,7 +151,7 @@ class ToneThread final : public CommandThread<ToneCommand> {
     std::unique_ptr<WaveDevice> waveOut_;
     WaveFormat format_{};
     double phase_ = 0.0;
-    int noteIndex_ = 48;
+    std::atomic<int> noteIndex_{48};
     int32_t loopPosition_ = 0;
     int32_t loopLength_ = 4410;
     int32_t beatLength_ = 22050;
