@@ -77,19 +77,21 @@ bool AnalysisThread::StartAnalysis() {
 }
 
 void AnalysisThread::StopAnalysis() {
-    analysisRunning_.store(false, std::memory_order_relaxed);
-    // The loop sees the flag within one 10 ms wait plus at most one pass (well under a
-    // millisecond), so joining cannot stall the caller for long.
+    analysisRunning_.store(false, std::memory_order_release);
+    // Wakes the loop, which sleeps on the block event only: it sees the flag at once, or after
+    // the pass it is in (well under a millisecond), so joining cannot stall the caller for long.
+    // The event keeps the wake if the loop is not waiting yet.
     if (thread_.joinable()) {
+        store_.startFftEvent.set();
         thread_.join();
     }
 }
 
 void AnalysisThread::Run() {
-    using namespace std::chrono_literals;
-    while (analysisRunning_.load(std::memory_order_relaxed)) {
-        if (!store_.startFftEvent.wait(10ms)) {
-            continue;
+    for (;;) {
+        store_.startFftEvent.wait();
+        if (!analysisRunning_.load(std::memory_order_acquire)) {
+            return;
         }
         if (player_ == nullptr) {
             continue;  // no file player yet: this block is skipped

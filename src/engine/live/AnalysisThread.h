@@ -57,7 +57,7 @@ class AnalysisThread {
     // without the precise estimate's memory the thread runs with the standard estimate only.
     bool StartAnalysis();
 
-    // Asks the thread to end and waits for it (it looks at its flag at least every 10 ms).
+    // Asks the thread to end (its flag, then the block event it sleeps on) and waits for it.
     void StopAnalysis();
 
     bool IsRunning() const { return thread_.joinable(); }
