@@ -20,6 +20,7 @@
 #include "engine/device/PortAudioSound.h"
 #include "engine/device/PulseSound.h"
 #include "engine/device/VirtualSound.h"
+#include "engine/live/PracticeControls.h"
 #include "engine/live/ToneThread.h"
 #include "engine/live/WorkerCommands.h"
 
@@ -124,9 +125,8 @@ void ToneStartAndStop(benchmark::State& state) {
     for (auto _ : state) {
         test::LiveRig rig(devices, 1, 120.0);
         rig.Start();
-        CaptureStore outputStore;
-        outputStore.Create();
-        ToneThread tone(outputStore, rig.keyTable, devices, rig.notifier);
+        PracticeControls outputControls;
+        ToneThread tone(outputControls, rig.keyTable, devices, rig.notifier);
         tone.start();
         if (!rig.tape.WaitForFrames(2 * kBlockFrames, 10s)) {
             state.SkipWithError("no sound arrives");

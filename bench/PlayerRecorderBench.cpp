@@ -8,6 +8,7 @@
 
 #include "engine/audiofile/ScopeFeed.h"
 #include "engine/live/CaptureStore.h"
+#include "engine/live/PracticeControls.h"
 #include "engine/live/RecordingStore.h"
 
 namespace tonavise {
@@ -59,7 +60,7 @@ BENCHMARK(BM_Feed)
 // One recorded block: a stereo capture mixed down and appended, into a full store that drops
 // its oldest block each time (repeated recording), the heaviest case.
 void BM_RecordBlock(benchmark::State& state) {
-    CaptureStore capture;
+    PracticeControls capture;
     capture.recTimeIndex = 10;
     capture.recRepeating = 1;
     RecordingStore store(capture);
@@ -79,7 +80,7 @@ BENCHMARK(BM_RecordBlock)->Unit(benchmark::kMicrosecond);
 // A ten-minute store filled to the last block: the memory it takes (the process's peak
 // resident size is reported beside the time).
 void BM_FillTenMinuteStore(benchmark::State& state) {
-    CaptureStore capture;
+    PracticeControls capture;
     capture.recTimeIndex = 10;
     capture.recRepeating = 0;
     RecordingStore store(capture);

@@ -312,10 +312,9 @@ int RunRecord(const RecordOptions& options,
     }
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
-    CaptureStore& store = engine.captureStore;
     RecordingStore& recordings = engine.recordingStore;
-    store.recTimeIndex.store(options.timeIndex);
-    store.recRepeating.store(options.repeat ? 1 : 0);
+    engine.controls.recTimeIndex.store(options.timeIndex);
+    engine.controls.recRepeating.store(options.repeat ? 1 : 0);
     BlockCount count(recordings);
     LiveEngine::Parts parts;
     parts.output = false;

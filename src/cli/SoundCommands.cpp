@@ -272,15 +272,15 @@ int RunMetronome(const MetronomeOptions& options,
     }
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
-    CaptureStore& store = engine.captureStore;
-    store.tempo.store(tempo);
-    store.rhythm.store(rhythm);
-    store.subdivision.store(options.subdivision);
+    PracticeControls& controls = engine.controls;
+    controls.tempo.store(tempo);
+    controls.rhythm.store(rhythm);
+    controls.subdivision.store(options.subdivision);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
     engine.ToggleMetronome();
     const StartResult started =
         WaitForStart([&] { return engine.Output().metronomePlaying; }, notifier, err);
-    out << "metronome: " << store.tempo.load() << " bpm, meter " << options.meter << '\n';
+    out << "metronome: " << controls.tempo.load() << " bpm, meter " << options.meter << '\n';
     out.flush();
     const bool playing = KeepPlaying(
         options.seconds,

@@ -11,6 +11,7 @@
 
 namespace tonavise {
 class CaptureStore;
+struct PracticeControls;
 class DeviceFactory;
 class DeviceListReader;
 class KeyTable;
@@ -29,6 +30,7 @@ struct AppContext {
     // The sound threads; the references below are its objects.
     LiveEngine& engine;
     CaptureStore& captureStore;
+    PracticeControls& controls;
     KeyTable& keyTable;
     Fft& fft;
     RecordingStore& recordingStore;

@@ -14,9 +14,9 @@
 #include <chrono>
 
 #include "engine/dsp/Metronome.h"
-#include "engine/live/CaptureStore.h"
 #include "engine/live/LiveEngine.h"
 #include "engine/live/LiveState.h"
+#include "engine/live/PracticeControls.h"
 #include "ui/DialogControls.h"
 #include "ui/DialogUnits.h"
 #include "ui/StepButtons.h"
@@ -46,8 +46,8 @@ constexpr MeterPlace kMeters[kMeterCount] = {
 
 }  // namespace
 
-MetronomeDialog::MetronomeDialog(CaptureStore& store, LiveEngine* engine, QWidget* parent)
-    : QDialog(parent), store_(store), engine_(engine) {
+MetronomeDialog::MetronomeDialog(PracticeControls& controls, LiveEngine* engine, QWidget* parent)
+    : QDialog(parent), controls_(controls), engine_(engine) {
     setObjectName(QStringLiteral("dlgMetronome"));
     setWindowTitle(tr("Metronome"));
     rebuildTimer_.setSingleShot(true);
@@ -126,7 +126,7 @@ void MetronomeDialog::CreateControls() {
     countInBox_->setObjectName(ControlName(IDC_COUNT_IN));
     countInBox_->setGeometry(du.Rect(13, 94, 134, 10));
     connect(countInBox_, &QCheckBox::toggled, this, [this](bool on) {
-        store_.countIn.store(on ? 1 : 0, std::memory_order_relaxed);
+        controls_.countIn.store(on ? 1 : 0, std::memory_order_relaxed);
     });
 
     beatLights_ =
@@ -198,20 +198,20 @@ void MetronomeDialog::UpdateData(bool saveAndValidate) {
 }
 
 void MetronomeDialog::FillControls() {
-    // Filling the controls is not a change by the user: no store write and no rebuild.
+    // Filling the controls is not a change by the user: no write to the controls and no rebuild.
     initialising_ = true;
     UpdateData(false);
-    meterIndex_ = store_.rhythm.load(std::memory_order_relaxed);
+    meterIndex_ = controls_.rhythm.load(std::memory_order_relaxed);
     UpdateData(false);
     TabStopOnCheckedButton(meterGroup_);
-    tempoValue_ = store_.tempo.load(std::memory_order_relaxed);
+    tempoValue_ = controls_.tempo.load(std::memory_order_relaxed);
     tempoSpin_->SetRange(kMinTempo, kMaxTempo);
     tempoSpin_->SetPos(tempoValue_);
     tempoEdit_->setText(QString::asprintf("%d", tempoSpin_->Pos()));
     const int subdivision =
-        std::clamp(store_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
+        std::clamp(controls_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
     subdivisionBox_->setCurrentIndex(subdivision - 1);
-    countInBox_->setChecked(store_.countIn.load(std::memory_order_relaxed) != 0);
+    countInBox_->setChecked(controls_.countIn.load(std::memory_order_relaxed) != 0);
     initialising_ = false;
 }
 
@@ -225,11 +225,11 @@ void MetronomeDialog::OnTempoChange() {
     }
     const int32_t before = tempoValue_;
     UpdateData(true);
-    if (tempoValue_ == before && store_.tempo.load(std::memory_order_relaxed) == before) {
+    if (tempoValue_ == before && controls_.tempo.load(std::memory_order_relaxed) == before) {
         return;  // digits on the way to a tempo, or the same tempo again
     }
     tempoSpin_->SetPos(tempoValue_);
-    store_.tempo.store(tempoValue_, std::memory_order_relaxed);
+    controls_.tempo.store(tempoValue_, std::memory_order_relaxed);
     RestartRebuildTimer();
 }
 
@@ -250,13 +250,14 @@ void MetronomeDialog::OnTap(double seconds) {
 }
 
 void MetronomeDialog::OnSubdivisionChanged(int index) {
-    store_.subdivision.store(std::clamp(index + 1, 1, kMaxSubdivision), std::memory_order_relaxed);
+    controls_.subdivision.store(std::clamp(index + 1, 1, kMaxSubdivision),
+                                std::memory_order_relaxed);
     RestartRebuildTimer();
 }
 
 void MetronomeDialog::OnMeterClicked() {
     UpdateData(true);
-    store_.rhythm.store(meterIndex_, std::memory_order_relaxed);
+    controls_.rhythm.store(meterIndex_, std::memory_order_relaxed);
     RestartRebuildTimer();
 }
 

@@ -1,10 +1,10 @@
 // The "Metronome" dialog: the tempo (30..300 beats per minute: typed, stepped by a spin or tapped),
 // the meter and the subdivision of the metronome, the visual beat, and buttons that start and
 // stop it. The dialog sounds
-// nothing itself: every change goes into the capture store at once, and 300 ms after the last
-// change of a burst the tone and metronome thread is asked to rebuild its loop, so a running
-// metronome follows without stopping. Closing the dialog leaves the metronome as it is; a
-// rebuild still pending then is dropped (the next start builds from the store anyway).
+// nothing itself: every change goes into the practice controls at once, and 300 ms after the
+// last change of a burst the tone and metronome thread is asked to rebuild its loop, so a
+// running metronome follows without stopping. Closing the dialog leaves the metronome as it is;
+// a rebuild still pending then is dropped (the next start builds from the controls anyway).
 //
 // Threads: user-interface thread only. The threads it posts to belong to the scope view and
 // outlive the dialog, which runs modally inside the view's command.
@@ -28,7 +28,7 @@ class QPushButton;
 class QRadioButton;
 
 namespace tonavise {
-class CaptureStore;
+struct PracticeControls;
 class LiveEngine;
 }  // namespace tonavise
 
@@ -60,7 +60,7 @@ class MetronomeDialog : public QDialog {
   public:
     // `engine` is told to rebuild, start and stop the metronome (and to stop a playing file
     // before a start); without one (a layout test) nothing is sent.
-    MetronomeDialog(CaptureStore& store, LiveEngine* engine, QWidget* parent = nullptr);
+    MetronomeDialog(PracticeControls& controls, LiveEngine* engine, QWidget* parent = nullptr);
 
     // The fields, as the last data exchange left them.
     int32_t meterIndex() const { return meterIndex_; }
@@ -103,7 +103,7 @@ class MetronomeDialog : public QDialog {
     void RestartRebuildTimer();
     void OnRebuildDelayElapsed();
 
-    CaptureStore& store_;
+    PracticeControls& controls_;
     LiveEngine* engine_;
     bool initialising_ = false;
 

@@ -719,7 +719,7 @@ bool ScopeView::IsSoundDialogCommand(int id) {
 void ScopeView::OnSoundDialogCommand(int id) {
     if (id == ID_METRONOME_SET) {
         // Modal over the main window; the metronome goes on as it was when it closes.
-        MetronomeDialog dialog(context_.captureStore, &context_.engine, window());
+        MetronomeDialog dialog(context_.controls, &context_.engine, window());
         dialog.SetBeatSource([this] { return HeardMetronomeBeat(); });
         dialog.exec();
         return;

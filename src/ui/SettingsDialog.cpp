@@ -14,8 +14,8 @@
 #include <cmath>
 
 #include "engine/dsp/KeyTable.h"
-#include "engine/live/CaptureStore.h"
 #include "engine/live/LiveEngine.h"
+#include "engine/live/PracticeControls.h"
 #include "engine/live/RecordingStore.h"
 #include "ui/BrowseFolderDialog.h"
 #include "ui/DialogUnits.h"
@@ -183,13 +183,13 @@ void SettingsDialog::UpdateData(bool saveAndValidate) {
 }
 
 void SettingsDialog::FillControls() {
-    CaptureStore& store = context_.captureStore;
+    PracticeControls& controls = context_.controls;
     KeyTable& keyTable = context_.keyTable;
 
     // The fields go into the controls without the A4 edit's change notice: the edit shows the
     // initial field only until the spin writes the current A4, which must not be replaced by
     // the field's 440 Hz meanwhile.
-    repeating_ = store.recRepeating.load(std::memory_order_relaxed);
+    repeating_ = controls.recRepeating.load(std::memory_order_relaxed);
     initialising_ = true;
     UpdateData(false);
     initialising_ = false;
@@ -220,7 +220,7 @@ void SettingsDialog::FillControls() {
         recTimeList_->addItem(QString::fromStdString(RecTimeLabel(i, context_.language)));
     }
     FitRecorderRow();
-    const int32_t recTime = store.recTimeIndex.load(std::memory_order_relaxed);
+    const int32_t recTime = controls.recTimeIndex.load(std::memory_order_relaxed);
     recTimeList_->setCurrentIndex(recTime >= 0 && recTime < kRecTimeCount ? recTime : -1);
 
     FillDeviceList(inputDeviceList_, DeviceDirection::Input, nullptr);
@@ -386,13 +386,13 @@ void SettingsDialog::accept() {
     settings.Flush();
 
     // A new recording time discards the recording held so far; the same one keeps it.
-    CaptureStore& store = context_.captureStore;
+    PracticeControls& controls = context_.controls;
     const int selected = recTimeList_->currentIndex();
-    if (selected >= 0 && selected != store.recTimeIndex.load(std::memory_order_relaxed)) {
-        store.recTimeIndex.store(selected, std::memory_order_relaxed);
+    if (selected >= 0 && selected != controls.recTimeIndex.load(std::memory_order_relaxed)) {
+        controls.recTimeIndex.store(selected, std::memory_order_relaxed);
         context_.recordingStore.AllocateForRecTime(context_.notifier, context_.language);
     }
-    store.recRepeating.store(repeating_, std::memory_order_relaxed);
+    controls.recRepeating.store(repeating_, std::memory_order_relaxed);
 
     ApplyDeviceChoice();
 }

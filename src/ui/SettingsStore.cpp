@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "engine/live/CaptureStore.h"
+#include "engine/live/PracticeControls.h"
 
 namespace tonavise::ui {
 
@@ -85,30 +85,34 @@ StartupSettings LoadStartupSettings(const SettingsStore& store) {
     return s;
 }
 
-void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, KeyTable& keyTable) {
-    capture.tempo.store(s.tempo, std::memory_order_relaxed);
-    capture.rhythm.store(s.rhythm, std::memory_order_relaxed);
-    capture.recTimeIndex.store(s.recTimeIndex, std::memory_order_relaxed);
-    capture.recRepeating.store(s.recRepeating, std::memory_order_relaxed);
-    capture.subdivision.store(s.subdivision, std::memory_order_relaxed);
-    capture.countIn.store(s.countIn, std::memory_order_relaxed);
+void ApplyStartupSettings(const StartupSettings& s,
+                          PracticeControls& controls,
+                          KeyTable& keyTable) {
+    controls.tempo.store(s.tempo, std::memory_order_relaxed);
+    controls.rhythm.store(s.rhythm, std::memory_order_relaxed);
+    controls.recTimeIndex.store(s.recTimeIndex, std::memory_order_relaxed);
+    controls.recRepeating.store(s.recRepeating, std::memory_order_relaxed);
+    controls.subdivision.store(s.subdivision, std::memory_order_relaxed);
+    controls.countIn.store(s.countIn, std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
         keyTable.pitchLineColors[k].store(s.pitchLineColors[k], std::memory_order_relaxed);
     }
 }
 
-void SaveExitSettings(SettingsStore& store, const CaptureStore& capture, const KeyTable& keyTable) {
-    SaveToolSettings(store, CurrentToolSettings(capture, keyTable));
+void SaveExitSettings(SettingsStore& store,
+                      const PracticeControls& controls,
+                      const KeyTable& keyTable) {
+    SaveToolSettings(store, CurrentToolSettings(controls, keyTable));
 }
 
-ToolSettings CurrentToolSettings(const CaptureStore& capture, const KeyTable& keyTable) {
+ToolSettings CurrentToolSettings(const PracticeControls& controls, const KeyTable& keyTable) {
     ToolSettings v;
-    v.tempo = capture.tempo.load(std::memory_order_relaxed);
-    v.rhythm = capture.rhythm.load(std::memory_order_relaxed);
-    v.recTimeIndex = capture.recTimeIndex.load(std::memory_order_relaxed);
-    v.recRepeating = capture.recRepeating.load(std::memory_order_relaxed);
-    v.subdivision = capture.subdivision.load(std::memory_order_relaxed);
-    v.countIn = capture.countIn.load(std::memory_order_relaxed);
+    v.tempo = controls.tempo.load(std::memory_order_relaxed);
+    v.rhythm = controls.rhythm.load(std::memory_order_relaxed);
+    v.recTimeIndex = controls.recTimeIndex.load(std::memory_order_relaxed);
+    v.recRepeating = controls.recRepeating.load(std::memory_order_relaxed);
+    v.subdivision = controls.subdivision.load(std::memory_order_relaxed);
+    v.countIn = controls.countIn.load(std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
         v.pitchLineColors[k] = keyTable.pitchLineColors[k].load(std::memory_order_relaxed);
     }

@@ -21,7 +21,7 @@
 class QSettings;
 
 namespace tonavise {
-class CaptureStore;
+struct PracticeControls;
 }
 
 namespace tonavise::ui {
@@ -79,10 +79,12 @@ inline constexpr int32_t kMaxRhythm = 6;
 StartupSettings LoadStartupSettings(const SettingsStore& store);
 // Puts tempo, rhythm and the recording options into the capture store and the colours into the
 // pitch model.
-void ApplyStartupSettings(const StartupSettings& s, CaptureStore& capture, KeyTable& keyTable);
+void ApplyStartupSettings(const StartupSettings& s, PracticeControls& controls, KeyTable& keyTable);
 // At exit: the 88 colours, then "Tempo", "Rhythm", "RecTimeIndex", "RecRepeating",
 // "Subdivision", "CountIn".
-void SaveExitSettings(SettingsStore& store, const CaptureStore& capture, const KeyTable& keyTable);
+void SaveExitSettings(SettingsStore& store,
+                      const PracticeControls& controls,
+                      const KeyTable& keyTable);
 
 // The values of the sound tools and the pitch marks as the program holds them now: what
 // SaveExitSettings writes. The program also writes them while it runs, when they change.
@@ -97,7 +99,7 @@ struct ToolSettings {
     bool operator==(const ToolSettings&) const = default;
 };
 
-ToolSettings CurrentToolSettings(const CaptureStore& capture, const KeyTable& keyTable);
+ToolSettings CurrentToolSettings(const PracticeControls& controls, const KeyTable& keyTable);
 ToolSettings ToolSettingsOf(const StartupSettings& s);
 // Writes them and flushes.
 void SaveToolSettings(SettingsStore& store, const ToolSettings& values);

@@ -52,6 +52,7 @@ TonaviseApp::TonaviseApp(AppEnvironment environment)
       engine_(ChooseNotifier(environment_.notifier, ownNotifier_)),
       context_{engine_,
                engine_.captureStore,
+               engine_.controls,
                engine_.keyTable,
                engine_.fft,
                engine_.recordingStore,
@@ -84,7 +85,7 @@ bool TonaviseApp::InitInstance() {
     const StartupSettings s = LoadStartupSettings(*settings_);
     context_.capturerSettings.Set(
         {s.imageFolder, s.imageStartTime, s.imageInterval, s.imageNumbers});
-    ApplyStartupSettings(s, engine_.captureStore, engine_.keyTable);
+    ApplyStartupSettings(s, engine_.controls, engine_.keyTable);
 
     // One instance: a second start brings the first one's window to the front and ends.
     instance_ = std::make_unique<SingleInstance>(environment_.instanceKey.isEmpty()
@@ -116,7 +117,7 @@ bool TonaviseApp::InitInstance() {
     frame_->show();
     frame_->StartLive();
 
-    writtenTools_ = CurrentToolSettings(engine_.captureStore, engine_.keyTable);
+    writtenTools_ = CurrentToolSettings(engine_.controls, engine_.keyTable);
     seenTools_ = writtenTools_;
     connect(&toolSettingsCheck_, &QTimer::timeout, this, &TonaviseApp::WriteSettledToolSettings);
     toolSettingsCheck_.start(kToolSettingsCheckMs);
@@ -141,7 +142,7 @@ bool TonaviseApp::InitInstance() {
 }
 
 void TonaviseApp::WriteSettledToolSettings() {
-    const ToolSettings now = CurrentToolSettings(engine_.captureStore, engine_.keyTable);
+    const ToolSettings now = CurrentToolSettings(engine_.controls, engine_.keyTable);
     const bool settled = now == seenTools_;
     seenTools_ = now;
     if (settled && now != writtenTools_) {
@@ -152,7 +153,7 @@ void TonaviseApp::WriteSettledToolSettings() {
 
 void TonaviseApp::SaveSettingsNow() {
     // The view's own values ("Key", "Logarithm", "FreqOfA4") are written when they change.
-    writtenTools_ = CurrentToolSettings(engine_.captureStore, engine_.keyTable);
+    writtenTools_ = CurrentToolSettings(engine_.controls, engine_.keyTable);
     seenTools_ = writtenTools_;
     SaveToolSettings(*settings_, writtenTools_);
 }
@@ -172,7 +173,7 @@ int TonaviseApp::ExitInstance() {
     context_.devices = nullptr;
     soundSystem_.reset();
 
-    SaveExitSettings(*settings_, engine_.captureStore, engine_.keyTable);
+    SaveExitSettings(*settings_, engine_.controls, engine_.keyTable);
     for (auto* t : {&translator_, &qtTranslator_}) {
         if (*t) {
             QCoreApplication::removeTranslator(t->get());

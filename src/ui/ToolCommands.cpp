@@ -166,7 +166,7 @@ void ToolCommands::MetronomePlay() {
 
 void ToolCommands::RecorderRecord() {
     context_.engine.StopRecordingPlayback();
-    if (context_.captureStore.countIn.load(std::memory_order_relaxed) != 0) {
+    if (context_.controls.countIn.load(std::memory_order_relaxed) != 0) {
         context_.engine.CountInAndRecord();  // the recording starts after one bar
     } else {
         context_.engine.RecordOn();

@@ -21,10 +21,6 @@ TEST(CaptureStore, ConstructionValuesAndZeroedHistories) {
     CaptureStore store;
     EXPECT_EQ(store.channelCount.load(), 1);
     EXPECT_EQ(store.scopeMode.load(), -1);
-    EXPECT_EQ(store.tempo.load(), 120);
-    EXPECT_EQ(store.rhythm.load(), 0);
-    EXPECT_EQ(store.recTimeIndex.load(), 1);
-    EXPECT_EQ(store.recRepeating.load(), 1);
     store.Create();
     for (int i = 0; i < kHistoryLength; ++i) {
         ASSERT_EQ(store.channel1History[i], 0);

@@ -324,8 +324,8 @@ TEST(CaptureUnderLoad, TenMinutesOfRecordingKeepExactly6000BlocksInOrder) {
     Stall stall;
     LiveEngine engine(notifier);
     engine.captureStore.Create();
-    engine.captureStore.recTimeIndex.store(10);  // 10 minutes
-    engine.captureStore.recRepeating.store(0);
+    engine.controls.recTimeIndex.store(10);  // 10 minutes
+    engine.controls.recRepeating.store(0);
     LiveEngine::Parts parts;
     parts.output = false;
     parts.analysis = false;

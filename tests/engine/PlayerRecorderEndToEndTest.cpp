@@ -215,8 +215,8 @@ TEST_P(PlayerRecorderEndToEnd, ARecordedToneIsSavedWithItsPitchAndLength) {
     RecordingStore& recordings = engine.recordingStore;
     store.Create();
     store.scopeMode = kScopePitch;
-    store.recTimeIndex = 0;
-    store.recRepeating = 0;
+    engine.controls.recTimeIndex = 0;
+    engine.controls.recRepeating = 0;
     ASSERT_TRUE(recordings.AllocateForRecTime(notifier, UiLanguage::English));
     RecordingWatch watch(recordings);
     // The capture thread reports to the watch: it ends before the watch, also on a failure.
@@ -315,10 +315,9 @@ TEST_P(PlayerRecorderEndToEnd, TheEndOfAFileAndAOneBlockRecordingAreHeardInFull)
     RecordProperty("file_tail_heard_s", std::to_string(fileTail));
     EXPECT_GE(fileTail, 0.29);
 
-    CaptureStore recorderStore;
-    recorderStore.Create();
-    recorderStore.recTimeIndex = 0;
-    RecordingStore recordings(recorderStore);
+    PracticeControls recorderControls;
+    recorderControls.recTimeIndex = 0;
+    RecordingStore recordings(recorderControls);
     RecorderThread recorder(recordings, *devices, rig.notifier, UiLanguage::English);
     recorder.start();
     // The recorder takes the store's memory as it starts; the block goes in once it has.

@@ -6,7 +6,7 @@
 
 #include "TestSupport.h"
 #include "engine/device/VirtualSound.h"
-#include "engine/live/CaptureStore.h"
+#include "engine/live/PracticeControls.h"
 #include "engine/live/RecorderThread.h"
 #include "engine/live/RecordingStore.h"
 #include "engine/live/WorkerCommands.h"
@@ -43,14 +43,14 @@ bool Eventually(Pred pred) {
 }
 
 struct Recorder : ::testing::Test {
-    CaptureStore capture;
-    RecordingStore recordings{capture};
+    PracticeControls controls;
+    RecordingStore recordings{controls};
     VirtualSoundSystem sound;
     ThreadSafeNotifier notifier;
     RecorderThread recorder{recordings, sound, notifier, UiLanguage::English};
 
     void SetUp() override {
-        capture.recTimeIndex = 0;
+        controls.recTimeIndex = 0;
         recorder.start();
         ASSERT_TRUE(Eventually([&] { return recordings.Capacity() == 310; }));
     }

@@ -8,7 +8,7 @@
 
 #include "TestSupport.h"
 #include "engine/audiofile/FileLoading.h"
-#include "engine/live/CaptureStore.h"
+#include "engine/live/PracticeControls.h"
 #include "engine/live/RecordingStore.h"
 
 namespace tonavise {
@@ -32,13 +32,13 @@ class FixedPath final : public SavePathChooser {
 };
 
 struct Recorder {
-    CaptureStore capture;
-    RecordingStore store{capture};
+    PracticeControls controls;
+    RecordingStore store{controls};
     RecordingNotifier notifier;
 
     explicit Recorder(int recTimeIndex, bool repeating) {
-        capture.recTimeIndex = recTimeIndex;
-        capture.recRepeating = repeating ? 1 : 0;
+        controls.recTimeIndex = recTimeIndex;
+        controls.recRepeating = repeating ? 1 : 0;
         EXPECT_TRUE(store.AllocateForRecTime(notifier, UiLanguage::English));
         store.recording = 1;
     }
@@ -232,8 +232,8 @@ TEST(RecordingStore, SavingOverSomethingThatIsNotAFileIsRefused) {
 }
 
 TEST(RecordingStore, WithoutBlocksEverythingReportsFailure) {
-    CaptureStore capture;
-    RecordingStore store(capture);
+    PracticeControls controls;
+    RecordingStore store(controls);
     std::vector<int16_t> dest(kBlockFrames);
     EXPECT_TRUE(store.IsFull());
     EXPECT_FALSE(store.Clear());
@@ -250,8 +250,8 @@ TEST(RecordingStore, WithoutBlocksEverythingReportsFailure) {
 }
 
 TEST(RecordingStore, LinearizeKeepsContentAndOrderAndLaterAppendsFollow) {
-    CaptureStore capture;
-    RecordingStore store(capture);
+    PracticeControls controls;
+    RecordingStore store(controls);
     ASSERT_TRUE(store.Allocate(5));
     for (int k = 1; k <= 5; ++k) {
         store.Append(MonoBlock(static_cast<int16_t>(k)));

@@ -86,8 +86,8 @@ TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
     RecordingStore& recordings = engine.recordingStore;
     capture.Create();
     capture.scopeMode = kScopePitch;
-    capture.recTimeIndex = 0;
-    capture.recRepeating = 1;
+    engine.controls.recTimeIndex = 0;
+    engine.controls.recRepeating = 1;
     NullListener listener;
 
     LiveEngine::Parts parts;

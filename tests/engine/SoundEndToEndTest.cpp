@@ -23,6 +23,7 @@
 #include "engine/device/SignalBuffer.h"
 #include "engine/dsp/Metronome.h"
 #include "engine/live/PlayerThread.h"
+#include "engine/live/PracticeControls.h"
 #include "engine/live/RecordingStore.h"
 #include "engine/live/SignalThread.h"
 #include "engine/live/ToneThread.h"
@@ -104,9 +105,8 @@ class SoundEndToEnd : public ::testing::TestWithParam<SoundBackend> {
 TEST_P(SoundEndToEnd, TheReferenceToneComesBackAsA4) {
     LiveRig rig(*devices, 1, 20.0);
     ASSERT_TRUE(rig.Start());
-    CaptureStore outputStore;
-    outputStore.Create();
-    ToneThread tone(outputStore, rig.keyTable, *devices, rig.notifier);
+    PracticeControls outputControls;
+    ToneThread tone(outputControls, rig.keyTable, *devices, rig.notifier);
     tone.start();
     // Capture first, so that the tone's first sound is seen when it arrives.
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
@@ -148,9 +148,8 @@ TEST_P(SoundEndToEnd, AChosenInputThatIsGoneFallsBackToTheDefault) {
 TEST_P(SoundEndToEnd, TheCapturedSoundFallsSilentSoonAfterOutputStop) {
     LiveRig rig(*devices, 1, 30.0);
     ASSERT_TRUE(rig.Start());
-    CaptureStore outputStore;
-    outputStore.Create();
-    ToneThread tone(outputStore, rig.keyTable, *devices, rig.notifier);
+    PracticeControls outputControls;
+    ToneThread tone(outputControls, rig.keyTable, *devices, rig.notifier);
     tone.start();
     tone.send(tone::StartTone{kKeyA4});
     ExpectPitch(rig, 440.0, 1.4, kKeyA4, 3);
@@ -202,11 +201,10 @@ TEST_P(SoundEndToEnd, TheSignalGeneratorsLeftChannelComesBackAt1000Hz) {
 TEST_P(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
     LiveRig rig(*devices, 1, 30.0);
     ASSERT_TRUE(rig.Start());
-    CaptureStore outputStore;
-    outputStore.Create();
-    outputStore.tempo.store(120);
-    outputStore.rhythm.store(3);  // "4": accents 1.0, 0.1, 0.3, 0.1
-    ToneThread metronome(outputStore, rig.keyTable, *devices, rig.notifier);
+    PracticeControls outputControls;
+    outputControls.tempo.store(120);
+    outputControls.rhythm.store(3);  // "4": accents 1.0, 0.1, 0.3, 0.1
+    ToneThread metronome(outputControls, rig.keyTable, *devices, rig.notifier);
     metronome.start();
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     const int64_t from = rig.tape.Frames();
@@ -229,11 +227,10 @@ TEST_P(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
 TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
     LiveRig rig(*devices, 1, 30.0);
     ASSERT_TRUE(rig.Start());
-    CaptureStore outputStore;
-    outputStore.Create();
-    outputStore.tempo.store(100);
-    outputStore.rhythm.store(3);  // "4"
-    ToneThread metronome(outputStore, rig.keyTable, *devices, rig.notifier);
+    PracticeControls outputControls;
+    outputControls.tempo.store(100);
+    outputControls.rhythm.store(3);  // "4"
+    ToneThread metronome(outputControls, rig.keyTable, *devices, rig.notifier);
     metronome.start();
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     double worst = 0;
@@ -272,11 +269,10 @@ TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
 TEST_P(SoundEndToEnd, TheHeardBeatStepsWithTheOutputsClock) {
     LiveRig rig(*devices, 1, 10.0);
     ASSERT_TRUE(rig.Start());
-    CaptureStore outputStore;
-    outputStore.Create();
-    outputStore.tempo.store(120);
-    outputStore.rhythm.store(3);  // "4"
-    ToneThread metronome(outputStore, rig.keyTable, *devices, rig.notifier);
+    PracticeControls outputControls;
+    outputControls.tempo.store(120);
+    outputControls.rhythm.store(3);  // "4"
+    ToneThread metronome(outputControls, rig.keyTable, *devices, rig.notifier);
     metronome.start();
     metronome.send(tone::ToggleMetronome{});
     // The start of a stream is not steady (see the click intervals above): the watch begins on
@@ -310,12 +306,11 @@ TEST_P(SoundEndToEnd, TheHeardBeatStepsWithTheOutputsClock) {
 TEST_P(SoundEndToEnd, MetronomeAt120WithTwoClicksABeatClicksEvery250ms) {
     LiveRig rig(*devices, 1, 30.0);
     ASSERT_TRUE(rig.Start());
-    CaptureStore outputStore;
-    outputStore.Create();
-    outputStore.tempo.store(120);
-    outputStore.rhythm.store(0);  // "1": every beat the accent, the sub-clicks between
-    outputStore.subdivision.store(2);
-    ToneThread metronome(outputStore, rig.keyTable, *devices, rig.notifier);
+    PracticeControls outputControls;
+    outputControls.tempo.store(120);
+    outputControls.rhythm.store(0);  // "1": every beat the accent, the sub-clicks between
+    outputControls.subdivision.store(2);
+    ToneThread metronome(outputControls, rig.keyTable, *devices, rig.notifier);
     metronome.start();
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     const int64_t from = rig.tape.Frames();
@@ -429,7 +424,7 @@ TEST_P(SoundEndToEnd, TwoServerRestartsWhileRecordingAndPlayingLoseNothingElse) 
     LiveEngine engine(notifier);
     RecordedBlocks recorded(engine.recordingStore);
     engine.captureStore.Create();
-    engine.captureStore.recTimeIndex.store(1);  // a minute
+    engine.controls.recTimeIndex.store(1);  // a minute
     LiveEngine::Parts parts;
     parts.output = false;
     ASSERT_TRUE(engine.Start(devices.get(), UiLanguage::English, parts, &recorded));

@@ -12,7 +12,7 @@
 #include "engine/device/VirtualSound.h"
 #include "engine/dsp/KeyTable.h"
 #include "engine/dsp/Metronome.h"
-#include "engine/live/CaptureStore.h"
+#include "engine/live/PracticeControls.h"
 #include "engine/live/ToneThread.h"
 #include "engine/live/WorkerCommands.h"
 
@@ -35,9 +35,7 @@ void Send(ToneThread& thread, ToneCommand command) {
 
 class ToneOutputTest : public ::testing::Test {
   protected:
-    void SetUp() override { store.Create(); }
-
-    CaptureStore store;
+    PracticeControls controls;
     KeyTable keyTable;
     VirtualSoundSystem system;
     test::SharedNotifier notifier;
@@ -54,13 +52,13 @@ class MetronomeLoopTest : public ToneOutputTest {
     void TearDown() override { thread.ExitInstance(); }
 
     int32_t Build(int32_t tempo, const char* meter) {
-        store.tempo.store(tempo);
-        store.rhythm.store(RhythmOfMeter(meter));
+        controls.tempo.store(tempo);
+        controls.rhythm.store(RhythmOfMeter(meter));
         thread.BuildMetronomeLoop();
         return thread.loopLength();
     }
 
-    ToneThread thread{store, keyTable, system, notifier};
+    ToneThread thread{controls, keyTable, system, notifier};
 };
 
 TEST_F(MetronomeLoopTest, HoldsTheLargestWholeNumberOfMeasures) {
@@ -91,7 +89,7 @@ TEST_F(MetronomeLoopTest, EveryBeatIsTheClickScaledByItsAccentThenSilence) {
 
 TEST_F(MetronomeLoopTest, NothingClipsTheAccentPeaksAtMinusOneDbfsAndTheBeatsSixDbUnder) {
     Build(120, "4");
-    store.subdivision.store(4);
+    controls.subdivision.store(4);
     thread.BuildMetronomeLoop();
     const auto loop = thread.metronomeLoop();
     const auto peak = [&](int from, int length) {
@@ -129,20 +127,20 @@ TEST_F(MetronomeLoopTest, SubdivisionsPutQuieterClicksEvenlyBetweenTheBeats) {
             }
         }
     };
-    store.subdivision.store(2);
+    controls.subdivision.store(2);
     Build(120, "4");  // clicks every 11025 samples: 250 ms
     expectClicks(11025, 2, {kAccentGain, kBeatGain, kSecondaryGain, kBeatGain});
-    store.subdivision.store(3);
+    controls.subdivision.store(3);
     Build(100, "3");  // beats of 26460: 8820 apart
     expectClicks(8820, 3, {kAccentGain, kBeatGain, kBeatGain});
-    store.subdivision.store(4);
+    controls.subdivision.store(4);
     Build(300, "1");  // beats of 8820: 2205 apart, each click still whole
     expectClicks(2205, 4, {kAccentGain});
     // Out of range: the nearest of 1..4.
-    store.subdivision.store(9);
+    controls.subdivision.store(9);
     Build(150, "2");
     expectClicks(4410, 4, {kAccentGain, kBeatGain});
-    store.subdivision.store(0);
+    controls.subdivision.store(0);
     Build(120, "2");
     expectClicks(22050, 1, {kAccentGain, kBeatGain});
 }
@@ -184,11 +182,11 @@ TEST_F(MetronomeLoopTest, EveryStartBeginsWithTheAccentedFirstBeat) {
 
 TEST_F(MetronomeLoopTest, TempoOutsideTheRangeIsClampedAndWrittenBack) {
     EXPECT_EQ(Build(20, "6"), 529200);
-    EXPECT_EQ(store.tempo.load(), 30);
+    EXPECT_EQ(controls.tempo.load(), 30);
     EXPECT_EQ(Build(400, "1"), 529200);
-    EXPECT_EQ(store.tempo.load(), 300);
+    EXPECT_EQ(controls.tempo.load(), 300);
     // A rhythm index outside the table is taken as the nearest meter instead of reading past it.
-    store.rhythm.store(9);
+    controls.rhythm.store(9);
     thread.BuildMetronomeLoop();
     EXPECT_EQ(thread.loopLength(), 529200);  // "6" at 300: 10 measures of 52920
 }
@@ -205,7 +203,7 @@ TEST_F(MetronomeLoopTest, ARebuildKeepsThePositionUnlessTheNewLoopIsTooShort) {
 
 TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheLoop) {
     Build(100, "3");  // 476280
-    store.rhythm.store(RhythmOfMeter("3"));
+    controls.rhythm.store(RhythmOfMeter("3"));
     // Open the output as the toggle does; both buffers are filled from the start of the loop.
     Send(thread, tone::ToggleMetronome{});
     ASSERT_TRUE(thread.IsMetronomePlaying());
@@ -363,9 +361,9 @@ TEST_F(MetronomeLoopTest, ACountInPlaysOneBarThenStartsTheRecordingOrIsCancelled
 // --- the message protocol on a running thread ----------------------------------------------
 
 TEST_F(ToneOutputTest, TheHeardBeatFollowsThePlayPositionNotTheFills) {
-    store.tempo.store(120);
-    store.rhythm.store(RhythmOfMeter("3"));
-    ToneThread thread{store, keyTable, system, notifier};
+    controls.tempo.store(120);
+    controls.rhythm.store(RhythmOfMeter("3"));
+    ToneThread thread{controls, keyTable, system, notifier};
     EXPECT_EQ(thread.CurrentHeardBeat().beat, -1) << "silent";
     thread.start();
     thread.send(tone::ToggleMetronome{});
@@ -402,7 +400,7 @@ class ToneThreadTest : public ToneOutputTest {
         ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
     }
 
-    ToneThread thread{store, keyTable, system, notifier};
+    ToneThread thread{controls, keyTable, system, notifier};
 };
 
 TEST_F(ToneThreadTest, TheToneStreamsWithoutABreakFromTheFirstHalfSecond) {
@@ -471,12 +469,12 @@ TEST_F(ToneThreadTest, ToggleAndStopMoveBetweenToneMetronomeAndIdle) {
 }
 
 TEST_F(ToneThreadTest, ARebuildWhilePlayingContinuesAtTheSameOffsetOfTheNewLoop) {
-    store.tempo.store(120);
-    store.rhythm.store(RhythmOfMeter("4"));
+    controls.tempo.store(120);
+    controls.rhythm.store(RhythmOfMeter("4"));
     thread.start();
     thread.send(tone::ToggleMetronome{});
     PlayOneBuffer();  // buffer 0 refilled from 44100
-    store.tempo.store(60);
+    controls.tempo.store(60);
     thread.send(tone::RebuildMetronome{});
     PlayOneBuffer();  // buffer 1 refilled from the new loop at 66150
     PlayOneBuffer();  // buffer 0 (from the old loop) played

@@ -148,7 +148,7 @@ TEST_P(DialogLayoutTest, PitchMarkingRowsHoldTheirNamesAndASwatch) {
 
 TEST_P(DialogLayoutTest, MetronomeAndSignalGenerator) {
     {
-        MetronomeDialog dialog(engine.captureStore, nullptr, nullptr);
+        MetronomeDialog dialog(engine.controls, nullptr, nullptr);
         ExpectLegible(dialog, Where("Metronome"));
     }
     SignalGeneratorDialog dialog(engine.context);

@@ -544,7 +544,7 @@ TEST(EndToEnd, MetronomeStartedFromItsDialogClicksAtTheSetTempo) {
     });
     ASSERT_TRUE(program.frame().ExecuteCommand(ID_METRONOME_SET));
     ASSERT_TRUE(seen);
-    const int32_t tempo = program.app.context().captureStore.tempo.load();
+    const int32_t tempo = program.app.context().controls.tempo.load();
     ASSERT_EQ(tempo, 150);
     ASSERT_TRUE(WaitFor([&] { return waveOut->IsMetronomePlaying(); }, 15000))
         << (program.notifier.Count() > 0 ? program.notifier.Text(0) : std::string("no message"));

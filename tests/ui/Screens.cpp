@@ -166,7 +166,7 @@ int main(int argc, char** argv) {
         // The metronome as its command opens it (the program's first tempo and meter), and the
         // signal generator as its command shows it.
         tonavise::ui::ScopeView& view = frame->view();
-        tonavise::ui::MetronomeDialog metronome(app.context().captureStore, &view.engine(), frame);
+        tonavise::ui::MetronomeDialog metronome(app.context().controls, &view.engine(), frame);
         // The beat lights as on the first beat of a bar of four.
         metronome.SetBeatSource([] { return tonavise::HeardBeat{0, 4}; });
         metronome.show();

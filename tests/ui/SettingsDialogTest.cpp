@@ -103,8 +103,8 @@ TEST_F(SettingsDialogTest, SpinStopsAtBothEnds) {
 
 TEST_F(SettingsDialogTest, CancelKeepsTheNewA4AndDiscardsEverythingElse) {
     engine.context.capturerSettings.Set({QStringLiteral("/old"), 4, 1, 9});
-    engine.captureStore.recTimeIndex = 1;
-    engine.captureStore.recRepeating = 1;
+    engine.controls.recTimeIndex = 1;
+    engine.controls.recRepeating = 1;
     auto dialog = Open();
     dialog->show();
     ClickArrow(dialog->a4Spin(), true);
@@ -122,8 +122,8 @@ TEST_F(SettingsDialogTest, CancelKeepsTheNewA4AndDiscardsEverythingElse) {
     const CapturerValues v = engine.context.capturerSettings.Get();
     EXPECT_EQ(v.imageFolder, QStringLiteral("/old"));
     EXPECT_EQ(v.imageStartTime, 4);
-    EXPECT_EQ(engine.captureStore.recTimeIndex.load(), 1);
-    EXPECT_EQ(engine.captureStore.recRepeating.load(), 1);
+    EXPECT_EQ(engine.controls.recTimeIndex.load(), 1);
+    EXPECT_EQ(engine.controls.recRepeating.load(), 1);
     EXPECT_FALSE(Stored("ImageFolder").isValid());
     EXPECT_FALSE(Stored("ImageStartTime").isValid());
 }
@@ -145,8 +145,8 @@ TEST_F(SettingsDialogTest, ListsShowTheirLimitsAndTheLimitedValuesAreKept) {
 }
 
 TEST_F(SettingsDialogTest, RecordingTimesAndRepeatOptionAreShown) {
-    engine.captureStore.recTimeIndex = 3;
-    engine.captureStore.recRepeating = 0;
+    engine.controls.recTimeIndex = 3;
+    engine.controls.recRepeating = 0;
     auto dialog = Open();
     ASSERT_EQ(dialog->recTimeList()->count(), 11);
     EXPECT_EQ(dialog->recTimeList()->itemText(0), QStringLiteral("30 Seconds"));
@@ -179,13 +179,13 @@ TEST_F(SettingsDialogTest, OkStoresFolderListsRecordingTimeAndRepeatOption) {
     EXPECT_EQ(Stored("ImageStartTime").toInt(), 0);
     EXPECT_EQ(Stored("ImageInterval").toInt(), 9);
     EXPECT_EQ(Stored("ImageNumbers").toInt(), 2);
-    EXPECT_EQ(engine.captureStore.recTimeIndex.load(), 0);
-    EXPECT_EQ(engine.captureStore.recRepeating.load(), 0);
+    EXPECT_EQ(engine.controls.recTimeIndex.load(), 0);
+    EXPECT_EQ(engine.controls.recRepeating.load(), 0);
     EXPECT_EQ(engine.recordingStore.Capacity(), RecTimeBlocks(0));
 }
 
 TEST_F(SettingsDialogTest, TheSameRecordingTimeKeepsTheRecording) {
-    engine.captureStore.recTimeIndex = 2;
+    engine.controls.recTimeIndex = 2;
     ASSERT_TRUE(engine.recordingStore.AllocateForRecTime(engine.notifier, UiLanguage::English));
     std::vector<int16_t> block(kBlockFrames, 100);
     ASSERT_TRUE(engine.recordingStore.Append(block));

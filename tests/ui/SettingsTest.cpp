@@ -113,9 +113,8 @@ TEST(ExitSettings, TheClampedValuesAreWhatTheExitWritesBack) {
     file.Put(kSectionSetting, "Rhythm", "-3");
     file.Put(kSectionPitchLineColor, "Color3", "2");
     Engine engine(file.path());
-    ApplyStartupSettings(
-        LoadStartupSettings(engine.settings), engine.captureStore, engine.keyTable);
-    SaveExitSettings(engine.settings, engine.captureStore, engine.keyTable);
+    ApplyStartupSettings(LoadStartupSettings(engine.settings), engine.controls, engine.keyTable);
+    SaveExitSettings(engine.settings, engine.controls, engine.keyTable);
 
     SettingsStore reread(file.path());
     EXPECT_EQ(reread.ReadInt(kSectionSetting, "Tempo", 0), 300);
@@ -228,7 +227,7 @@ TEST(Application, StartsOnThePitchScaleAndWritesTheSettingsAtExit) {
     EXPECT_TRUE(frame->view().analysisRunning());
     EXPECT_DOUBLE_EQ(f.app.context().keyTable.GetA4(), 445.0);
     EXPECT_EQ(frame->view().keyIndex(), 12);
-    EXPECT_EQ(f.app.context().captureStore.tempo.load(), 30);
+    EXPECT_EQ(f.app.context().controls.tempo.load(), 30);
     // A Japanese system without a translation file: English texts, Japanese tone labels.
     EXPECT_FALSE(f.app.translationLoaded());
     EXPECT_EQ(f.app.language(), UiLanguage::Japanese);
@@ -248,14 +247,14 @@ TEST(Application, ToolValuesAndMarksAreWrittenWhenTheyChangeNotOnlyAtExit) {
     QTemporaryDir instances;
     AppFixture f(file, instances.path(), QDate(2025, 1, 2));
     ASSERT_TRUE(f.app.InitInstance());
-    CaptureStore& store = f.app.context().captureStore;
+    PracticeControls& controls = f.app.context().controls;
     KeyTable& keyTable = f.app.context().keyTable;
 
     // As the metronome, Set Parameters and Pitch marking dialogs leave them.
-    store.tempo.store(184);
-    store.rhythm.store(3);
-    store.recTimeIndex.store(6);
-    store.recRepeating.store(0);
+    controls.tempo.store(184);
+    controls.rhythm.store(3);
+    controls.recTimeIndex.store(6);
+    controls.recRepeating.store(0);
     keyTable.pitchLineColors[40].store(5);
     auto written = [&] {
         const SettingsStore reread(file.path());
@@ -269,7 +268,7 @@ TEST(Application, ToolValuesAndMarksAreWrittenWhenTheyChangeNotOnlyAtExit) {
     EXPECT_TRUE(WaitFor(written));
 
     // The session manager's requests write at once, without waiting for the values to settle.
-    store.tempo.store(61);
+    controls.tempo.store(61);
     f.app.SaveSettingsNow();
     EXPECT_EQ(SettingsStore(file.path()).ReadInt(kSectionSetting, "Tempo", 0), 61);
     // ... and the application answers both of them (disconnect tells whether it was connected).

@@ -47,8 +47,7 @@ class SoundDialogsTest : public ::testing::Test {
     std::unique_ptr<MetronomeDialog> OpenMetronome() {
         posts.Watch(view().engine().workers().output);
         posts.Watch(view().engine().workers().player);
-        return std::make_unique<MetronomeDialog>(
-            engine.captureStore, &view().engine(), frame.get());
+        return std::make_unique<MetronomeDialog>(engine.controls, &view().engine(), frame.get());
     }
     void ClickArrow(StepButtons* spin, bool up) {
         const QPoint p(spin->width() / 2, up ? spin->height() / 4 : spin->height() * 3 / 4);
@@ -65,8 +64,8 @@ class SoundDialogsTest : public ::testing::Test {
 // --- Metronome ---------------------------------------------------------------------------------
 
 TEST_F(SoundDialogsTest, MetronomeOpensWithTheStoredTempoAndMeterAndPostsNothing) {
-    engine.captureStore.tempo = 96;
-    engine.captureStore.rhythm = 4;
+    engine.controls.tempo = 96;
+    engine.controls.rhythm = 4;
     auto dialog = OpenMetronome();
     EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Metronome"));
     EXPECT_EQ(dialog->tempoEdit()->text(), QStringLiteral("96"));
@@ -83,29 +82,29 @@ TEST_F(SoundDialogsTest, MetronomeOpensWithTheStoredTempoAndMeterAndPostsNothing
     // Filling the controls is no change: nothing is rebuilt, the store keeps its values.
     EXPECT_FALSE(dialog->rebuildPending());
     EXPECT_TRUE(posts.Commands().empty());
-    EXPECT_EQ(engine.captureStore.tempo.load(), 96);
+    EXPECT_EQ(engine.controls.tempo.load(), 96);
 }
 
 TEST_F(SoundDialogsTest, ThreeQuickMeterClicksGiveOneRebuildWithTheLastMeter) {
-    // What the store holds when the rebuild is posted is what the thread builds from.
+    // What the controls hold when the rebuild is posted is what the thread builds from.
     struct RhythmAtRebuild final : PostObserver<ToneCommand> {
-        explicit RhythmAtRebuild(CaptureStore& s) : store(s) {}
+        explicit RhythmAtRebuild(PracticeControls& c) : controls(c) {}
         void OnPosted(const CommandThread<ToneCommand>&, const ToneCommand& command) override {
             if (std::holds_alternative<tone::RebuildMetronome>(command)) {
-                rhythms.push_back(store.rhythm.load());
+                rhythms.push_back(controls.rhythm.load());
             }
         }
-        CaptureStore& store;
+        PracticeControls& controls;
         std::vector<int32_t> rhythms;  // written on the posting (this) thread only
     };
-    auto shared = std::make_shared<RhythmAtRebuild>(engine.captureStore);
+    auto shared = std::make_shared<RhythmAtRebuild>(engine.controls);
     const RhythmAtRebuild& observer = *shared;
     auto dialog = OpenMetronome();
     waveOut().setPostObserver(shared);
 
     for (int i : {1, 2, 3}) {  // "2", "3", "4"
         QTest::mouseClick(dialog->meterButton(i), Qt::LeftButton);
-        EXPECT_EQ(engine.captureStore.rhythm.load(), i);
+        EXPECT_EQ(engine.controls.rhythm.load(), i);
         EXPECT_TRUE(dialog->rebuildPending());
     }
     EXPECT_TRUE(observer.rhythms.empty());
@@ -117,24 +116,24 @@ TEST_F(SoundDialogsTest, ThreeQuickMeterClicksGiveOneRebuildWithTheLastMeter) {
 }
 
 TEST_F(SoundDialogsTest, TempoSpinStopsAt30And300AndEachStepIsStored) {
-    engine.captureStore.tempo = 299;
+    engine.controls.tempo = 299;
     auto high = OpenMetronome();
     ClickArrow(high->tempoSpin(), true);
-    EXPECT_EQ(engine.captureStore.tempo.load(), 300);
+    EXPECT_EQ(engine.controls.tempo.load(), 300);
     EXPECT_TRUE(high->rebuildPending());
     ClickArrow(high->tempoSpin(), true);
     QTest::keyClick(high->tempoEdit(), Qt::Key_Up);
     EXPECT_EQ(high->tempoEdit()->text(), QStringLiteral("300"));
-    EXPECT_EQ(engine.captureStore.tempo.load(), 300);
+    EXPECT_EQ(engine.controls.tempo.load(), 300);
 
-    engine.captureStore.tempo = 31;
+    engine.controls.tempo = 31;
     auto low = OpenMetronome();
     for (int i = 0; i < 3; ++i) {
         QTest::keyClick(low->tempoEdit(), Qt::Key_Down);
     }
     EXPECT_EQ(low->tempoEdit()->text(), QStringLiteral("30"));
     EXPECT_EQ(low->tempoValue(), 30);
-    EXPECT_EQ(engine.captureStore.tempo.load(), 30);
+    EXPECT_EQ(engine.controls.tempo.load(), 30);
 }
 
 TEST_F(SoundDialogsTest, TempoTypedOrTappedAndTheSubdivisionAreStoredAndRebuilt) {
@@ -142,17 +141,17 @@ TEST_F(SoundDialogsTest, TempoTypedOrTappedAndTheSubdivisionAreStoredAndRebuilt)
     QLineEdit* edit = dialog->tempoEdit();
     edit->selectAll();
     QTest::keyClicks(edit, "1");  // on the way to 140: not a tempo yet
-    EXPECT_EQ(engine.captureStore.tempo.load(), 120);
+    EXPECT_EQ(engine.controls.tempo.load(), 120);
     EXPECT_FALSE(dialog->rebuildPending());
     QTest::keyClicks(edit, "40");
-    EXPECT_EQ(engine.captureStore.tempo.load(), 140);
+    EXPECT_EQ(engine.controls.tempo.load(), 140);
     EXPECT_EQ(dialog->tempoSpin()->Pos(), 140);
     EXPECT_TRUE(dialog->rebuildPending());
     // Too small or too large when editing ends: the nearest tempo.
     edit->setText(QStringLiteral("12"));
     emit edit->editingFinished();
     EXPECT_EQ(edit->text(), QStringLiteral("30"));
-    EXPECT_EQ(engine.captureStore.tempo.load(), 30);
+    EXPECT_EQ(engine.controls.tempo.load(), 30);
     QTest::keyClicks(edit, "0");  // "300"... then one more digit is refused
     QTest::keyClicks(edit, "0");
     EXPECT_EQ(edit->text(), QStringLiteral("300"));
@@ -160,7 +159,7 @@ TEST_F(SoundDialogsTest, TempoTypedOrTappedAndTheSubdivisionAreStoredAndRebuilt)
     edit->selectAll();
     QTest::keyClicks(edit, "999");
     EXPECT_EQ(edit->text(), QStringLiteral("300"));
-    EXPECT_EQ(engine.captureStore.tempo.load(), 300);
+    EXPECT_EQ(engine.controls.tempo.load(), 300);
 
     // One tap changes nothing; taps 0.6 s apart set 100.
     dialog->OnTap(50.0);
@@ -168,11 +167,11 @@ TEST_F(SoundDialogsTest, TempoTypedOrTappedAndTheSubdivisionAreStoredAndRebuilt)
     dialog->OnTap(50.6);
     dialog->OnTap(51.2);
     EXPECT_EQ(edit->text(), QStringLiteral("100"));
-    EXPECT_EQ(engine.captureStore.tempo.load(), 100);
+    EXPECT_EQ(engine.controls.tempo.load(), 100);
 
     dialog->subdivisionBox()->setCurrentIndex(2);
     emit dialog->subdivisionBox()->activated(2);
-    EXPECT_EQ(engine.captureStore.subdivision.load(), 3);
+    EXPECT_EQ(engine.controls.subdivision.load(), 3);
     EXPECT_TRUE(dialog->rebuildPending());
 }
 
@@ -218,7 +217,7 @@ TEST_F(SoundDialogsTest, ExitLeavesTheMetronomePlayingAndDropsAPendingRebuild) {
     EXPECT_EQ(dialog->result(), QDialog::Accepted);
     EXPECT_FALSE(dialog->isVisible());
     EXPECT_FALSE(dialog->rebuildPending());
-    EXPECT_EQ(engine.captureStore.rhythm.load(), 6);  // the next start builds from it
+    EXPECT_EQ(engine.controls.rhythm.load(), 6);  // the next start builds from it
     for (const LoggedCommand& c : posts.Commands()) {
         EXPECT_FALSE(std::holds_alternative<tone::RebuildMetronome>(c));
     }
@@ -259,7 +258,7 @@ TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
     dialog->meterButton(0)->setFocus();
     QTest::keyClick(dialog->meterButton(0), Qt::Key_Right);
     EXPECT_TRUE(dialog->meterButton(1)->isChecked());
-    EXPECT_EQ(engine.captureStore.rhythm.load(), 1);
+    EXPECT_EQ(engine.controls.rhythm.load(), 1);
 
     // Alt+S is Start; Esc closes.
     posts.Clear();
@@ -285,7 +284,7 @@ TEST_F(SoundDialogsTest, SetCommandRunsTheDialogModallyOverTheMainWindow) {
     });
     EXPECT_TRUE(frame->ExecuteCommand(ID_METRONOME_SET));
     EXPECT_TRUE(seen);
-    EXPECT_EQ(engine.captureStore.tempo.load(), 121);
+    EXPECT_EQ(engine.controls.tempo.load(), 121);
     EXPECT_TRUE(view().findChildren<MetronomeDialog*>().isEmpty());
 }
 

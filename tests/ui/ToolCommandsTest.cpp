@@ -267,7 +267,7 @@ TEST_F(ToolCommandsTest, RecordPostsStopPlaybackThenRecordOn) {
 
 TEST_F(ToolCommandsTest, WithTheCountInRecordGoesThroughTheMetronomeAndStopCancelsIt) {
     Start();
-    engine.captureStore.countIn.store(1);
+    engine.controls.countIn.store(1);
     ASSERT_TRUE(Run(ID_RECORDER_RECORD));
     EXPECT_EQ(Posted(),
               (std::vector<Post>{{To::Recorder, recorder::StopPlayback{}},

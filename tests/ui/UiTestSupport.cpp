@@ -41,6 +41,7 @@ Engine::Engine(const QString& settingsPath)
     : settings(settingsPath),
       context{live,
               captureStore,
+              controls,
               keyTable,
               fft,
               recordingStore,

@@ -195,6 +195,7 @@ struct Engine {
     LiveEngine live{notifier};
     CaptureStore& captureStore = live.captureStore;
     KeyTable& keyTable = live.keyTable;
+    PracticeControls& controls = live.controls;
     Fft& fft = live.fft;
     RecordingStore& recordingStore = live.recordingStore;
     SettingsStore settings;

@@ -1,11 +1,13 @@
 // The one hand-over point of all sound the scope shows: the rolling histories of the newest
 // samples of each channel, the latest spectrum, the lock that guards the histories, the three
-// events by which producers, the analysis and the view wake each other, and six small shared
-// settings.
+// events by which producers, the analysis and the view wake each other, the channel count and
+// the scope mode. The scope mode stays here, beside the events, because it decides which
+// consumer a block wakes (the view for the waveform, the analysis for a spectrum). The user's
+// practice settings live in PracticeControls.
 //
 // Threads: appendBlock() from the one producer of the moment (capture or file player);
-// historyLock held by readers only for copying; the small settings are atomics any thread may
-// read; the spectrum exchange has one writer (analysis) and one reader (view).
+// historyLock held by readers only for copying; the channel count and scope mode are atomics any
+// thread may read; the spectrum exchange has one writer (analysis) and one reader (view).
 #pragma once
 
 #include <array>
@@ -49,12 +51,6 @@ class CaptureStore {
 
     std::atomic<int32_t> channelCount{1};
     std::atomic<int32_t> scopeMode{kScopeNone};
-    std::atomic<int32_t> tempo{120};
-    std::atomic<int32_t> rhythm{0};
-    std::atomic<int32_t> subdivision{1};  // metronome clicks a beat, 1..4
-    std::atomic<int32_t> countIn{0};      // 1: Record plays one bar of the metronome first
-    std::atomic<int32_t> recTimeIndex{1};
-    std::atomic<int32_t> recRepeating{1};
 
     std::mutex historyLock;
     History channel1History{};  // guarded by historyLock; oldest first

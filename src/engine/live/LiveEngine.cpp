@@ -29,7 +29,7 @@ bool LiveEngine::Start(DeviceFactory* devices,
             capture_ = std::make_unique<CaptureThread>(captureStore, *devices, notifier_);
         }
         if (parts.output) {
-            output_ = std::make_unique<ToneThread>(captureStore, keyTable, *devices, notifier_);
+            output_ = std::make_unique<ToneThread>(controls, keyTable, *devices, notifier_);
         }
         player_ = std::make_unique<PlayerThread>(captureStore, *devices, notifier_);
         if (parts.recorder) {

@@ -1,9 +1,10 @@
-// The live engine: the process-wide objects of the sound path (capture store, recording store,
-// pitch table, transform) and the threads that move sound through them: capture, reference
-// tone and metronome output, file player, recorder, and the analysis. It knows which thread
-// reads which (the capture thread asks the player whether a file plays, lets the recorder's
-// playback replace what it captured and hands every block to the recording store; the analysis
-// asks the player too), starts them in that order and stops them all together.
+// The live engine: the process-wide objects of the sound path (capture store, practice
+// controls, recording store, pitch table, transform) and the threads that move sound through
+// them: capture, reference tone and metronome output, file player, recorder, and the analysis.
+// It knows which thread reads which (the capture thread asks the player whether a file plays,
+// lets the recorder's playback replace what it captured and hands every block to the recording
+// store; the analysis asks the player too), starts them in that order and stops them all
+// together.
 //
 // The program's windows and the command-line tool drive the sound through this one class only:
 // commands (which send the workers' typed commands) and read-only snapshots of what the workers
@@ -26,6 +27,7 @@
 #include "engine/live/AnalysisThread.h"
 #include "engine/live/CaptureStore.h"
 #include "engine/live/LiveState.h"
+#include "engine/live/PracticeControls.h"
 #include "engine/live/RecordingStore.h"
 
 namespace tonavise {
@@ -162,7 +164,8 @@ class LiveEngine {
     CaptureStore captureStore;
     KeyTable keyTable;
     Fft fft;
-    RecordingStore recordingStore{captureStore};
+    PracticeControls controls;
+    RecordingStore recordingStore{controls};
 
   private:
     Notifier& notifier_;

@@ -5,7 +5,7 @@
 
 #include "engine/audiofile/WavWriter.h"
 #include "engine/core/Notifier.h"
-#include "engine/live/CaptureStore.h"
+#include "engine/live/PracticeControls.h"
 
 namespace tonavise {
 
@@ -67,7 +67,7 @@ int RecTimeBlocks(int index) {
     return (RecTimeSeconds(index) + 1) * kSampleRate / kBlockFrames;
 }
 
-RecordingStore::RecordingStore(const CaptureStore& captureStore) : captureStore_(captureStore) {}
+RecordingStore::RecordingStore(const PracticeControls& controls) : controls_(controls) {}
 
 RecordingStore::~RecordingStore() = default;
 
@@ -163,7 +163,7 @@ void RecordingStore::RecordBlock(std::span<int16_t> block, int channels) {
         return;
     }
     if (IsFull()) {
-        if (captureStore_.recRepeating.load(std::memory_order_relaxed) == 1) {
+        if (controls_.recRepeating.load(std::memory_order_relaxed) == 1) {
             DropOldest();
         } else {
             recording.store(0, std::memory_order_relaxed);
@@ -179,7 +179,7 @@ void RecordingStore::RecordBlock(std::span<int16_t> block, int channels) {
 }
 
 bool RecordingStore::AllocateForRecTime(Notifier& notifier, UiLanguage language) {
-    if (Allocate(RecTimeBlocks(captureStore_.recTimeIndex.load(std::memory_order_relaxed)))) {
+    if (Allocate(RecTimeBlocks(controls_.recTimeIndex.load(std::memory_order_relaxed)))) {
         return true;
     }
     notifier.ShowMessage("Alert", OutOfMemoryText(language), MessageIcon::Exclamation);

@@ -23,7 +23,7 @@
 
 namespace tonavise {
 
-class CaptureStore;
+struct PracticeControls;
 class Notifier;
 
 inline constexpr int kRecTimeCount = 11;
@@ -46,7 +46,7 @@ class RecordingStore final : public BlockRecorder {
   public:
     using Block = std::array<int16_t, kBlockFrames>;
 
-    explicit RecordingStore(const CaptureStore& captureStore);
+    explicit RecordingStore(const PracticeControls& controls);
     ~RecordingStore() override;
     RecordingStore(const RecordingStore&) = delete;
     RecordingStore& operator=(const RecordingStore&) = delete;
@@ -67,7 +67,7 @@ class RecordingStore final : public BlockRecorder {
     // recording.
     void RecordBlock(std::span<int16_t> block, int channels) override;
 
-    // Allocate for the capture store's recording-time index; a failure is shown (caption
+    // Allocate for the practice controls' recording-time index; a failure is shown (caption
     // "Alert") in the given language.
     bool AllocateForRecTime(Notifier& notifier, UiLanguage language);
 
@@ -84,7 +84,7 @@ class RecordingStore final : public BlockRecorder {
   private:
     bool HasBlocks() const { return blocks_ != nullptr; }
 
-    const CaptureStore& captureStore_;
+    const PracticeControls& controls_;
     std::mutex lock_;
     std::unique_ptr<Block[]> blocks_;
     int capacity_ = 1;

@@ -7,15 +7,15 @@
 
 #include "engine/dsp/KeyTable.h"
 #include "engine/dsp/Metronome.h"
-#include "engine/live/CaptureStore.h"
+#include "engine/live/PracticeControls.h"
 
 namespace tonavise {
 
-ToneThread::ToneThread(CaptureStore& store,
+ToneThread::ToneThread(PracticeControls& controls,
                        const KeyTable& keyTable,
                        DeviceFactory& devices,
                        Notifier& notifier)
-    : store_(store), keyTable_(keyTable), devices_(devices), notifier_(notifier) {}
+    : controls_(controls), keyTable_(keyTable), devices_(devices), notifier_(notifier) {}
 
 ToneThread::~ToneThread() {
     join();
@@ -218,14 +218,14 @@ void ToneThread::BuildMetronomeLoop() {
         return;
     }
     const int32_t tempo =
-        std::clamp(store_.tempo.load(std::memory_order_relaxed), kMinTempo, kMaxTempo);
-    store_.tempo.store(tempo, std::memory_order_relaxed);
+        std::clamp(controls_.tempo.load(std::memory_order_relaxed), kMinTempo, kMaxTempo);
+    controls_.tempo.store(tempo, std::memory_order_relaxed);
     const int32_t beatLength = 2646000 / tempo;  // 60 s x 44100 Hz
     // The rhythm is clamped at start-up; an index outside the table would read past it.
     const int rhythm =
-        std::clamp(store_.rhythm.load(std::memory_order_relaxed), 0, kMeterCount - 1);
+        std::clamp(controls_.rhythm.load(std::memory_order_relaxed), 0, kMeterCount - 1);
     const int32_t subdivision =
-        std::clamp(store_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
+        std::clamp(controls_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
     const AccentPattern& pattern = accentPattern[rhythm];
     const int n = pattern.beats;
     const auto& click = ClickSound();

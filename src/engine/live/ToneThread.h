@@ -4,8 +4,8 @@
 //
 // The tone is synthesised buffer by buffer with a phase that is never reset, so it continues
 // across buffers and across stops and starts. The metronome is rendered once into a loop of
-// whole measures (at most 12 s) from the store's tempo and rhythm and copied out buffer by
-// buffer.
+// whole measures (at most 12 s) from the practice controls' tempo and rhythm and copied out buffer
+// by buffer.
 //
 // The count-in for the recorder (StartCountIn) plays the first bar of the loop from its start,
 // then silence; once the bar's end has reached the output (looked at every tick) the output
@@ -19,7 +19,7 @@
 // shows the device error box and leaves the output closed. A stream whose chosen
 // device went away goes on at once on the default, and moves back when the device is back.
 //
-// The loop holds the store's subdivision (1..4 clicks a beat): quieter sub-clicks evenly between
+// The loop holds the controls' subdivision (1..4 clicks a beat): quieter sub-clicks evenly between
 // the beats. HeardBeat() tells which beat of the bar is being heard, worked out from the output
 // device's play position (what has reached the output), for the visual beat.
 //
@@ -46,7 +46,7 @@
 
 namespace tonavise {
 
-class CaptureStore;
+struct PracticeControls;
 class KeyTable;
 class Notifier;
 
@@ -57,7 +57,7 @@ inline constexpr int32_t kModeMetronome = 1;
 
 class ToneThread final : public CommandThread<ToneCommand> {
   public:
-    ToneThread(CaptureStore& store,
+    ToneThread(PracticeControls& controls,
                const KeyTable& keyTable,
                DeviceFactory& devices,
                Notifier& notifier);
@@ -80,7 +80,7 @@ class ToneThread final : public CommandThread<ToneCommand> {
     // Thread end: StopOutput and the device is released.
     void ExitInstance();
 
-    // Renders the largest whole number of measures that fits the loop from the store's tempo
+    // Renders the largest whole number of measures that fits the loop from the controls' tempo
     // (clamped to 30..300 and written back) and rhythm. The play position is kept unless the
     // new loop is too short for it.
     void BuildMetronomeLoop();
@@ -137,7 +137,7 @@ class ToneThread final : public CommandThread<ToneCommand> {
     // Ends a count-in; the recorder gets `then` (nothing when it is empty).
     void EndCountIn(std::optional<RecorderCommand> then);
 
-    CaptureStore& store_;
+    PracticeControls& controls_;
     const KeyTable& keyTable_;
     DeviceFactory& devices_;
     StandInWatch standIn_{devices_, DeviceDirection::Output};

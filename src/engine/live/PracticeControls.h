@@ -1,0 +1,23 @@
+// The user's practice settings that the sound threads read while they run: the metronome's
+// tempo, meter, clicks a beat and count-in, and the recorder's length and repeat. The windows
+// and the settings file write them; the tone thread reads the metronome's when it builds its
+// click loop and the recording store reads the recorder's when it makes room for a take.
+//
+// Threads: atomics, written by the owner's thread, read by any.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+namespace tonavise {
+
+struct PracticeControls {
+    std::atomic<int32_t> tempo{120};       // beats a minute
+    std::atomic<int32_t> rhythm{0};        // index of the meter
+    std::atomic<int32_t> subdivision{1};   // metronome clicks a beat, 1..4
+    std::atomic<int32_t> countIn{0};       // 1: Record plays one bar of the metronome first
+    std::atomic<int32_t> recTimeIndex{1};  // index of the recording length
+    std::atomic<int32_t> recRepeating{1};  // 1: a full recording goes on over its oldest sound
+};
+
+}  // namespace tonavise
