@@ -29,7 +29,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
 
-// The player's reports; Handled() waits until the player has worked through its queue.
+// The player's reports: the position it reports with every block it feeds, and Handled(), which
+// waits until the player has worked through its queue.
 class Reports final : public PlayerListener {
   public:
     void OnPlayerPosition(int64_t position, int64_t) override {
@@ -43,12 +44,12 @@ class Reports final : public PlayerListener {
         std::lock_guard lock(mutex_);
         return position_;
     }
-    // Posts a feed and waits for its report: every earlier message has then been handled.
+    // Asks for a report and waits for it: every earlier command has then been handled.
     bool Handled(LiveEngine& engine, std::chrono::milliseconds timeout) {
         std::unique_lock lock(mutex_);
         const int64_t before = reports_;
         lock.unlock();
-        engine.FeedScopeFromFile(this);
+        engine.ReportPlayerPosition(this);
         lock.lock();
         return cv_.wait_for(lock, timeout, [&] { return reports_ > before; });
     }
@@ -232,19 +233,19 @@ int RunPlay(const PlayOptions& options,
     int64_t lastPosition = startPosition;
     double played = 0.0;  // seconds of the file, loop passes included
     StandInNotice standIn(&devices, DeviceDirection::Output, notifier);
-    auto next = Clock::now();
+    // The player feeds the analysis every 100 ms and reports the position of each block just
+    // before it hands it over; a row follows each spectrum.
+    store.finishedFftEvent.reset();
     while (!stop.load() && engine.Player().playing) {
         if (options.seconds > 0 && start && played >= options.seconds) {
             break;
         }
-        next += 100ms;
-        std::this_thread::sleep_until(next);
+        const bool analysed = store.finishedFftEvent.wait(1s);
         standIn.Update();
-        store.finishedFftEvent.reset();
-        if (!reports.Handled(engine, 1s) || !engine.Player().playing) {
+        if (!analysed || !engine.Player().playing) {
             continue;
         }
-        // The position the feed just reported: the block the analysis is about to get.
+        // The position of the block just analysed.
         const int64_t position = reports.Position();
         if (start) {
             played += PlayedBetween(lastPosition, position, loop, bytesPerSecond);
@@ -258,9 +259,6 @@ int RunPlay(const PlayOptions& options,
                 continue;
             }
             start = Clock::now();
-        }
-        if (!store.finishedFftEvent.wait(1s)) {
-            continue;
         }
         const SpectrumFrame& frame = store.spectrum.acquire();
         const NearestKeyResult nk = keyTable.NearestKey(frame.fundamentalHz);

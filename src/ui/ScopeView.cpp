@@ -160,9 +160,6 @@ ScopeView::ScopeView(AppContext& context, QWidget* parent)
     picture_->installEventFilter(this);
     viewport()->setMouseTracking(true);
     viewport()->installEventFilter(this);
-
-    connect(&newDataPoll_, &QTimer::timeout, this, &ScopeView::OnNewDataPoll);
-    connect(&playerFeedTimer_, &QTimer::timeout, this, &ScopeView::OnPlayerFeedTimer);
 }
 
 ScopeView::~ScopeView() {
@@ -207,8 +204,10 @@ void ScopeView::StartLive() {
     fitPicture_ = settings.fitPicture;
     keepAspect_ = settings.keepAspect;
 
-    newDataPoll_.start(kNewDataPollMs);
-    playerFeedTimer_.start(kPlayerFeedMs);
+    // The view sleeps until the store wakes it: no poll.
+    viewWake_ =
+        new QSocketNotifier(context_.captureStore.viewWake.fd(), QSocketNotifier::Read, this);
+    connect(viewWake_, &QSocketNotifier::activated, this, &ScopeView::OnViewWake);
 
     FitFrameToView();
     SwitchMode(kScopePitch);
@@ -228,8 +227,9 @@ void ScopeView::StopLive() {
     if (started_) {
         SavePitchTrackState();
     }
-    newDataPoll_.stop();
-    playerFeedTimer_.stop();
+    if (viewWake_ != nullptr) {
+        viewWake_->setEnabled(false);
+    }
     // The player's reports and the analysis' readers are this view's: the engine stops first.
     context_.engine.Stop();
     capture_->Stop();
@@ -352,9 +352,11 @@ void ScopeView::ComposePicture() {
     ++redrawCount_;
 }
 
-void ScopeView::OnNewDataPoll() {
+void ScopeView::OnViewWake() {
     using namespace std::chrono_literals;
     CaptureStore& store = context_.captureStore;
+    // Drained first: a block or spectrum that comes while this one is drawn wakes the view again.
+    store.viewWake.Drain();
     switch (scopeMode()) {
         case kScopeWave:
             if (store.micDataEvent.wait(0ms)) {
@@ -374,13 +376,6 @@ void ScopeView::OnNewDataPoll() {
             break;
         default:
             break;
-    }
-}
-
-void ScopeView::OnPlayerFeedTimer() {
-    // While a file plays, its sound at the play position takes the microphone's place.
-    if (context_.engine.Player().playing && Frame() != nullptr) {
-        context_.engine.FeedScopeFromFile(&playerReports_);
     }
 }
 

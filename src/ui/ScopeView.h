@@ -14,8 +14,8 @@
 
 #include <QPointer>
 #include <QScrollArea>
+#include <QSocketNotifier>
 #include <QString>
-#include <QTimer>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -45,11 +45,6 @@ class ScopePicture;
 
 // The highest frequency the frequency scale shows.
 inline constexpr int32_t kMaxScaleFrequency = 10000;
-
-// How often the view looks for a new captured block or a new spectrum to draw.
-inline constexpr int kNewDataPollMs = 10;
-// How often a playing file's block at its play position is fed into the scope: one block.
-inline constexpr int kPlayerFeedMs = 100;
 
 QSize DrawingSizeOfMode(int32_t scopeMode);
 
@@ -172,10 +167,9 @@ class ScopeView : public QScrollArea, public CommandTarget {
         ScopeView& view_;
     };
 
-    // Draws a new captured block (waveform) or a new spectrum (frequency and pitch scales).
-    void OnNewDataPoll();
-    // Asks the file player for the block at its play position while a file plays.
-    void OnPlayerFeedTimer();
+    // The store woke the view: draws a new captured block (waveform) or a new spectrum
+    // (frequency and pitch scales).
+    void OnViewWake();
     void OnMouseMove(QPoint viewportPoint);
     void UpdateCursor(QPoint viewportPoint);
     // Scaled (fit) or at its pixel size with scroll bars; stores the choice.
@@ -222,8 +216,7 @@ class ScopeView : public QScrollArea, public CommandTarget {
     QSize trackSize_{720, 360};
     QPointer<SignalGeneratorDialog> signalDialog_;  // child of the view, created on first use
 
-    QTimer newDataPoll_;
-    QTimer playerFeedTimer_;
+    QSocketNotifier* viewWake_ = nullptr;  // child; watches the store's view wake-up
 
     // Reaches the file player's thread; lives until the engine has stopped.
     PlayerReports playerReports_{*this};

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <poll.h>
 
 #include <chrono>
 #include <numeric>
@@ -86,9 +87,16 @@ TEST(CaptureStore, OtherChannelCountsOrShortBlocksChangeNothingButStillSignal) {
     EXPECT_TRUE(store.startFftEvent.wait(0ms));
 }
 
-TEST(CaptureStore, ScopeModeChoosesTheEvent) {
+// Whether the view's descriptor is readable now.
+bool ViewWoken(const CaptureStore& store) {
+    pollfd watched{store.viewWake.fd(), POLLIN, 0};
+    return poll(&watched, 1, 0) == 1;
+}
+
+TEST(CaptureStore, ScopeModeChoosesTheEventAndOnlyTheViewsWakeTheView) {
     CaptureStore store;
     store.Create();
+    ASSERT_GE(store.viewWake.fd(), 0);
     const auto block = Block(1, 0);
     struct Case {
         int32_t mode;
@@ -97,12 +105,25 @@ TEST(CaptureStore, ScopeModeChoosesTheEvent) {
     for (const Case c : {Case{0, true}, Case{1, false}, Case{2, false}, Case{-1, false}}) {
         store.scopeMode = c.mode;
         store.AppendBlock(block, 1);
+        EXPECT_EQ(ViewWoken(store), c.mic) << "mode " << c.mode;
+        store.viewWake.Drain();
         EXPECT_EQ(store.micDataEvent.wait(0ms), c.mic) << "mode " << c.mode;
         EXPECT_EQ(store.startFftEvent.wait(0ms), !c.mic) << "mode " << c.mode;
         // auto-reset: a second wait finds nothing
         EXPECT_FALSE(store.micDataEvent.wait(0ms));
         EXPECT_FALSE(store.startFftEvent.wait(0ms));
     }
+    // A published spectrum wakes the view; two signals drain at once, and Create drains too.
+    store.SpectrumReady();
+    store.SpectrumReady();
+    EXPECT_TRUE(ViewWoken(store));
+    EXPECT_TRUE(store.finishedFftEvent.wait(0ms));
+    EXPECT_TRUE(store.viewWake.Drain());
+    EXPECT_FALSE(ViewWoken(store));
+    EXPECT_FALSE(store.viewWake.Drain());
+    store.SpectrumReady();
+    store.Create();
+    EXPECT_FALSE(ViewWoken(store));
 }
 
 TEST(CaptureStore, CloseWithoutCreateDoesNothing) {

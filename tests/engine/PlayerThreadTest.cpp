@@ -58,22 +58,28 @@ class ThreadSafeNotifier final : public Notifier {
     std::vector<std::string> texts;
 };
 
-// Waits until every message posted so far has been handled: a feed's report comes back to a
-// listener of its own (a feed also appends to the store, which these tests allow for).
+// Waits until every command sent so far has been handled: a report asked for now comes back
+// after them, to a listener of its own.
 void Sync(PlayerThread& player, Reports& barrier) {
+    const std::size_t before = [&] {
+        std::lock_guard g(barrier.mutex);
+        return barrier.positions.size();
+    }();
+    player.PostReportPosition(&barrier);
+    ASSERT_TRUE(barrier.WaitFor([&] { return barrier.positions.size() > before; }));
+}
+
+// Feeds the scope once (these players have no feed timer of their own) and waits for the block:
+// the feed reports the position before it builds and appends the block, so the report alone
+// does not mean the block is there.
+void SyncBlock(PlayerThread& player, Reports& barrier, CaptureStore& store) {
+    store.startFftEvent.reset();
     const std::size_t before = [&] {
         std::lock_guard g(barrier.mutex);
         return barrier.positions.size();
     }();
     player.PostFeed(&barrier);
     ASSERT_TRUE(barrier.WaitFor([&] { return barrier.positions.size() > before; }));
-}
-
-// Like Sync, and also waits for the block that feed appends: the feed reports the position
-// before it builds and appends the block, so the report alone does not mean the block is there.
-void SyncBlock(PlayerThread& player, Reports& barrier, CaptureStore& store) {
-    store.startFftEvent.reset();
-    Sync(player, barrier);
     ASSERT_TRUE(store.startFftEvent.wait(std::chrono::milliseconds(5000)));
 }
 
@@ -83,7 +89,7 @@ struct FilePlayer : ::testing::Test {
     ThreadSafeNotifier notifier;
     Reports reports;
     Reports barrier;
-    PlayerThread player{store, sound, notifier};
+    PlayerThread player{store, sound, notifier, PlayerThread::FeedTiming::OnlyWhenAsked};
     test::TempDir dir;
 
     void SetUp() override {
@@ -303,6 +309,31 @@ TEST_F(FilePlayer, WideSamplesWithManyChannelsPlayAsSixteenBitStereoAndFeedTheFi
         ASSERT_EQ(left, 100 + j) << j;
         ASSERT_EQ(right, 1100 + j) << j;
     }
+}
+
+// The program's player feeds the scope on its own timer: nobody asks, a paused play goes on
+// showing where it stands, and a stopped one feeds no more.
+TEST_F(FilePlayer, TheOwnTimerFeedsWhilePlayingOrPausedAndNotAfterStop) {
+    PlayerThread own{store, sound, notifier};
+    own.start();
+    own.PostOpen(Wav("a.wav", 22050, 1, 2.0), &reports);
+    own.PostPlay(0);
+    const auto reported = [&] {
+        std::lock_guard g(reports.mutex);
+        return reports.positions.size();
+    };
+    ASSERT_TRUE(reports.WaitFor([&] { return reports.positions.size() >= 3; }));
+    EXPECT_TRUE(store.startFftEvent.wait(std::chrono::milliseconds(1000)));
+    own.send(player::Pause{});
+    Sync(own, barrier);
+    const std::size_t paused = reported();
+    ASSERT_TRUE(reports.WaitFor([&] { return reports.positions.size() >= paused + 2; }));
+    own.send(player::Stop{});
+    Sync(own, barrier);
+    store.startFftEvent.reset();
+    std::this_thread::sleep_for(std::chrono::milliseconds(350));
+    EXPECT_FALSE(store.startFftEvent.wait(std::chrono::milliseconds(0)));
+    own.join();
 }
 
 // Slowed and transposed, the position is still the file's time of what is heard, and the scope

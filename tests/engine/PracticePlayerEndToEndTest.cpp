@@ -71,14 +71,9 @@ class PracticePlayerEndToEnd : public ::testing::TestWithParam<SoundBackend> {
         }
     }
     PlayerThread& Player() { return *rig->engine.workers().player; }
-    // Feeds the scope every 50 ms (as the view does while a file plays) for `time`.
-    void FeedFor(std::chrono::milliseconds time) {
-        const auto end = std::chrono::steady_clock::now() + time;
-        while (std::chrono::steady_clock::now() < end) {
-            Player().PostFeed(&positions);
-            std::this_thread::sleep_for(50ms);
-        }
-    }
+    // Lets the file play for `time`: the player feeds the scope and reports its position to
+    // `positions` by itself every 100 ms.
+    static void PlayFor(std::chrono::milliseconds time) { std::this_thread::sleep_for(time); }
     // Windows of 5 ms without half the tone's swing between the first and the last loud sample:
     // gaps (the last window may hold the fading end).
     static int Gaps(const std::vector<int16_t>& heard, int64_t first, int64_t last) {
@@ -116,14 +111,14 @@ TEST_P(PracticePlayerEndToEnd, ASeekWhilePlayingGoesOnFromTheNewPlace) {
     rig->engine.OpenFile(MonoWav(dir, "glide.wav", glide), &positions);
     rig->engine.PlayFile(0);
     ASSERT_TRUE(test::WaitUntil([&] { return Player().IsPlaying(); }, 15s));
-    FeedFor(1200ms);
+    PlayFor(1200ms);
     // As the slider's release does: Stop, then Play from 4.0 s (700 Hz), far from anything the
     // first play can have reached (under 2.5 s, 550 Hz, even on a slow machine).
     const int64_t seekFrame = rig->tape.Frames();
     const std::size_t reportsBefore = positions.All().size();
     rig->engine.StopFile();
     rig->engine.PlayFile(4 * 44100 * 2);
-    FeedFor(1500ms);
+    PlayFor(1500ms);
     ASSERT_TRUE(Player().IsPlaying());
 
     // The reported position runs on from 4.0 s: the first report of the new play is at most a
@@ -166,7 +161,7 @@ TEST_P(PracticePlayerEndToEnd, ALoopOfOneSecondRepeatsWithoutAGapOrAClick) {
     rig->engine.PlayFile(44100 * 2);
     ASSERT_TRUE(test::WaitUntil([&] { return Player().IsPlaying(); }, 15s));
     const int64_t from = rig->tape.Frames();
-    FeedFor(4000ms);
+    PlayFor(4000ms);
     ASSERT_TRUE(Player().IsPlaying()) << "a loop plays until stopped";
     const std::vector<int16_t> heard = rig->tape.Channel(0, from);
     const std::vector<int64_t> onsets = test::Onsets(heard, 3000, 441);

@@ -113,7 +113,7 @@ TEST(Soak, ThirtyMinutesOfCapturePlayerAndRecorder) {
                 break;
             case 2:
             case 3:
-                engine.FeedScopeFromFile(&listener);
+                engine.ReportPlayerPosition(&listener);
                 break;
             case 4:
                 engine.StopFile();

@@ -366,11 +366,11 @@ class PositionSliderTest : public MainWindowTest {
         return found;
     }
 
-    // Waits until the player has handled everything posted to it so far: a feed posted now is
-    // reported after them.
+    // Waits until the player has handled everything posted to it so far: a report asked for
+    // now comes after them.
     bool PlayerCaughtUp() {
         const int before = reports.count.load();
-        frame->view().engine().FeedScopeFromFile(&reports);
+        frame->view().engine().ReportPlayerPosition(&reports);
         return WaitFor([&] { return reports.count.load() > before; });
     }
     struct Reports final : PlayerListener {

@@ -85,13 +85,10 @@ class ToolCommandsTest : public ::testing::Test {
         return frame->ExecuteCommand(id);
     }
 
-    // The commands sent since the last Run, without the player's periodic scope feed.
+    // The commands sent since the last Run.
     std::vector<Post> Posted() const {
         std::vector<Post> posts;
         for (const PostLog::Post& p : log.Posts()) {
-            if (std::holds_alternative<player::FeedScope>(p.command)) {
-                continue;
-            }
             const To to = p.thread == frame->view().engine().workers().output     ? To::Output
                           : p.thread == frame->view().engine().workers().player   ? To::Player
                           : p.thread == frame->view().engine().workers().recorder ? To::Recorder

@@ -73,6 +73,7 @@ using LoggedCommand = std::variant<capture::ReopenInput,
                                    player::Pause,
                                    player::Resume,
                                    player::FeedScope,
+                                   player::ReportPosition,
                                    player::SetSpeed,
                                    player::SetTranspose,
                                    player::SetLoop,
@@ -194,8 +195,8 @@ struct Engine {
     RecordingNotifier notifier;
     LiveEngine live{notifier};
     CaptureStore& captureStore = live.captureStore;
-    KeyTable& keyTable = live.keyTable;
     PracticeControls& controls = live.controls;
+    KeyTable& keyTable = live.keyTable;
     Fft& fft = live.fft;
     RecordingStore& recordingStore = live.recordingStore;
     SettingsStore settings;

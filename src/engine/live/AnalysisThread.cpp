@@ -50,7 +50,7 @@ void RunAnalysisPass(CaptureStore& store,
                                                     keyTable.KeyFrequency(kKeyCount - 1))
                                 : PitchEstimate{};
     store.spectrum.publish();
-    store.finishedFftEvent.set();
+    store.SpectrumReady();
 }
 
 AnalysisThread::AnalysisThread(CaptureStore& store,

@@ -15,6 +15,7 @@ void CaptureStore::Create() {
     startFftEvent.reset();
     finishedFftEvent.reset();
     micDataEvent.reset();
+    viewWake.Drain();
     created_ = true;
 }
 
@@ -54,9 +55,15 @@ void CaptureStore::AppendBlock(std::span<const int16_t> block, int channels) {
     }
     if (scopeMode.load(std::memory_order_relaxed) == kScopeWave) {
         micDataEvent.set();
+        viewWake.Signal();
     } else {
         startFftEvent.set();
     }
+}
+
+void CaptureStore::SpectrumReady() {
+    finishedFftEvent.set();
+    viewWake.Signal();
 }
 
 }  // namespace tonavise

@@ -19,6 +19,7 @@
 #include "engine/core/AudioFormat.h"
 #include "engine/core/AutoResetEvent.h"
 #include "engine/live/SpectrumExchange.h"
+#include "engine/live/WakeDescriptor.h"
 
 namespace tonavise {
 
@@ -46,7 +47,8 @@ class CaptureStore {
     // Shifts one block of kBlockFrames frames into the histories (1 channel: channel 1 only;
     // 2 channels: de-interleaved into both; any other count: no change), then wakes the waveform
     // view (scope mode 0) or the analysis (any other mode). `block` holds kBlockFrames x channels
-    // samples; a shorter span changes nothing but still signals.
+    // samples; a shorter span changes nothing but still signals. The view is woken with
+    // micDataEvent (viewWake).
     void AppendBlock(std::span<const int16_t> block, int channels);
 
     std::atomic<int32_t> channelCount{1};
@@ -61,6 +63,12 @@ class CaptureStore {
     AutoResetEvent micDataEvent;      // a block arrived while the waveform is shown
     AutoResetEvent startFftEvent;     // a block arrived while a spectrum is shown
     AutoResetEvent finishedFftEvent;  // the analysis published a new spectrum
+    // Signalled with every micDataEvent and finishedFftEvent: the view sleeps on it, drains it,
+    // then looks at those two events.
+    WakeDescriptor viewWake;
+
+    // The analysis, after it has published a spectrum: finishedFftEvent, and the view woken.
+    void SpectrumReady();
 
   private:
     bool created_ = false;

@@ -165,9 +165,9 @@ void LiveEngine::StopFile() {
     }
 }
 
-void LiveEngine::FeedScopeFromFile(PlayerListener* listener) {
+void LiveEngine::ReportPlayerPosition(PlayerListener* listener) {
     if (player_) {
-        player_->PostFeed(listener);
+        player_->PostReportPosition(listener);
     }
 }
 

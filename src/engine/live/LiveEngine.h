@@ -102,8 +102,10 @@ class LiveEngine {
     void PauseFile();
     void ResumeFile();
     void StopFile();
-    // Feeds the store with the 100 ms at the play position and reports the position.
-    void FeedScopeFromFile(PlayerListener* listener);
+    // The player reports its position to `listener` once, after every command sent before:
+    // a caller that waits for the report knows that they have been handled. (While a file
+    // plays, the player feeds the store and reports to the open file's listener by itself.)
+    void ReportPlayerPosition(PlayerListener* listener);
     // Practice settings of the player: speed in percent, transpose in semitones (both clamped
     // by the player, kept for later plays and files), the A-B loop in bytes of the loaded data
     // (a negative `a` clears it).
@@ -162,9 +164,9 @@ class LiveEngine {
 
     // The process-wide objects; they live as long as the engine.
     CaptureStore captureStore;
+    PracticeControls controls;
     KeyTable keyTable;
     Fft fft;
-    PracticeControls controls;
     RecordingStore recordingStore{controls};
 
   private:

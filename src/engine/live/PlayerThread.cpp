@@ -12,8 +12,11 @@
 
 namespace tonavise {
 
-PlayerThread::PlayerThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier)
-    : store_(store), devices_(devices), notifier_(notifier) {}
+PlayerThread::PlayerThread(CaptureStore& store,
+                           DeviceFactory& devices,
+                           Notifier& notifier,
+                           FeedTiming feedTiming)
+    : store_(store), devices_(devices), notifier_(notifier), feedTiming_(feedTiming) {}
 
 PlayerThread::~PlayerThread() {
     join();
@@ -29,6 +32,10 @@ bool PlayerThread::PostPlay(int64_t startOffset) {
 
 bool PlayerThread::PostFeed(PlayerListener* listener) {
     return send(player::FeedScope{listener});
+}
+
+bool PlayerThread::PostReportPosition(PlayerListener* listener) {
+    return send(player::ReportPosition{listener});
 }
 
 bool PlayerThread::PostSpeed(int percent) {
@@ -66,6 +73,11 @@ void PlayerThread::handle(PlayerCommand& command) {
                  [this](const player::Resume&) { Resume(); },
                  [this](const player::Open& open) { Open(open); },
                  [this](const player::FeedScope& feed) { Feed(feed.listener); },
+                 [this](const player::ReportPosition& report) {
+                     if (report.listener != nullptr) {
+                         report.listener->OnPlayerPosition(PlayPosition(), clip_.length);
+                     }
+                 },
                  [this](const player::SetSpeed& speed) {
                      stream_.SetSpeedPercent(
                          std::clamp(speed.percent, kMinSpeedPercent, kMaxSpeedPercent));
@@ -197,6 +209,10 @@ void PlayerThread::Play(int64_t requestedOffset) {
     ending_ = false;
     playing_.store(true, std::memory_order_relaxed);
     paused_.store(false, std::memory_order_relaxed);
+    // The first block goes to the scope at once, the next ones every kFeedInterval.
+    if (feedTiming_ == FeedTiming::OwnTimer) {
+        nextFeed_ = std::chrono::steady_clock::now();
+    }
 }
 
 bool PlayerThread::Refill(WaveHeader& header) {
@@ -309,6 +325,21 @@ void PlayerThread::DeviceFailed(const DeviceEvent& event) {
     notifier_.ShowMessage(kDeviceErrorCaption, text, MessageIcon::None);
 }
 
+std::chrono::steady_clock::time_point PlayerThread::dueAt() const {
+    return Sounding() ? nextFeed_ : kNever;
+}
+
+// The own timer keeps to a fixed 100 ms grid of the steady clock, so the blocks join without
+// a seam (see Feed); a feed more than an interval late starts the grid again from now.
+void PlayerThread::onDue() {
+    Feed(notify_);
+    const auto now = std::chrono::steady_clock::now();
+    nextFeed_ += kFeedInterval;
+    if (nextFeed_ <= now) {
+        nextFeed_ = now + kFeedInterval;
+    }
+}
+
 void PlayerThread::onTick() {
     if (Sounding() && standIn_.Back()) {
         PlayOnAnotherDevice();  // the chosen device is back: the play moves to it
@@ -358,16 +389,15 @@ int64_t PlayerThread::PlayPosition() const {
     return std::min<int64_t>(stream_.FileFrameAt(heard) * clip_.format.blockAlign, clip_.length);
 }
 
-void PlayerThread::Feed(PlayerListener* frame) {
-    if (frame == nullptr) {
-        return;
-    }
+void PlayerThread::Feed(PlayerListener* listener) {
     const int64_t position = PlayPosition();
-    frame->OnPlayerPosition(position, clip_.length);
+    if (listener != nullptr) {
+        listener->OnPlayerPosition(position, clip_.length);
+    }
     if (clip_.kind == LoadedKind::None) {
         return;
     }
-    // Feeds asked for every 100 ms arrive a few milliseconds early or late. Taking each block
+    // Feeds come every 100 ms, a few milliseconds early or late. Taking each block
     // exactly at the play position would leave a seam of that size in the middle of what the
     // analysis sees (a blurred peak, off by up to ten cents); while the play position is
     // within 50 ms of where the last block ended, the next block continues from there instead.

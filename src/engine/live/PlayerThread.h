@@ -8,12 +8,14 @@
 // The sound is rendered on this thread into a few short buffers that the device plays in turn,
 // each refilled as it comes back; nothing is allocated per buffer. The play position is the
 // file position of what is being heard (the output's clock, mapped back through the speed and
-// the loop), not what has been handed to the sound system. At the natural end the play goes on
-// until the sound the system still holds has been heard (the device's PlayedOut), then stops; Stop
-// stops at once. A device that cannot be opened or started, or whose stream dies, shows the device
-// error box; a play whose stream died ends as if Stop had been pressed, except when its chosen
-// device went away: then it goes on at once on the default, from where it was heard, and moves back
-// when the device is back.
+// the loop), not what has been handed to the sound system. While it plays (and while it is
+// paused) the thread feeds the store by itself, one block every 100 ms on its own timer, and
+// reports the position to the listener of the open file each time. At the natural end the play
+// goes on until the sound the system still holds has been heard (the device's PlayedOut), then
+// stops; Stop stops at once. A device that cannot be opened or started, or whose stream dies,
+// shows the device error box; a play whose stream died ends as if Stop had been pressed, except
+// when its chosen device went away: then it goes on at once on the default, from where it was
+// heard, and moves back when the device is back.
 //
 // Threads: commands from any thread; the handlers and the device run on this thread. The
 // accessors (IsLoaded, IsPlaying, IsPaused, ChannelCount, Length) may be read by any thread.
@@ -21,6 +23,7 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -47,13 +50,23 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     // The buffers of about 50 ms each kept with the device: 0.3 s of sound rendered ahead.
     static constexpr int kPlayBuffers = 6;
 
-    PlayerThread(CaptureStore& store, DeviceFactory& devices, Notifier& notifier);
+    // How the store is fed while a file plays: by the thread's own 100 ms timer, or only by
+    // FeedScope commands (for tests that step a virtual device and look at each block).
+    enum class FeedTiming { OwnTimer, OnlyWhenAsked };
+    // The interval of the own timer: one block.
+    static constexpr std::chrono::milliseconds kFeedInterval{100};
+
+    PlayerThread(CaptureStore& store,
+                 DeviceFactory& devices,
+                 Notifier& notifier,
+                 FeedTiming feedTiming = FeedTiming::OwnTimer);
     ~PlayerThread() override;
 
     // Sending helpers (any thread).
     bool PostOpen(std::string path, PlayerListener* notify);
     bool PostPlay(int64_t startOffset);
     bool PostFeed(PlayerListener* listener);
+    bool PostReportPosition(PlayerListener* listener);
     // The practice settings: speed in percent (50..150) and transpose in semitones (-12..12),
     // both clamped, kept for every later play and file; the loop's ends in bytes of the loaded
     // file (a < 0 clears it; a loop shorter than kMinLoopSeconds or outside the file is
@@ -76,6 +89,8 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     void handle(PlayerCommand& command) override;
     void onExit() override;
     void onTick() override;
+    std::chrono::steady_clock::time_point dueAt() const override;
+    void onDue() override;
 
   private:
     bool Sounding() const { return playing_.load(std::memory_order_relaxed); }
@@ -92,7 +107,8 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     void Finish();
     // Whether a device report comes from the device now playing.
     bool FromDevice(const DeviceEvent& event) const;
-    void Feed(PlayerListener* frame);
+    // Reports the position to `listener` (when given) and hands the store the block heard now.
+    void Feed(PlayerListener* listener);
     void SetLoop(const player::SetLoop& loop);
     // Renders the next part of the sound into `header` and queues it; false at the end.
     bool Refill(WaveHeader& header);
@@ -106,8 +122,10 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     DeviceFactory& devices_;
     StandInWatch standIn_{devices_, DeviceDirection::Output};
     Notifier& notifier_;
+    const FeedTiming feedTiming_;
 
     // This thread only.
+    std::chrono::steady_clock::time_point nextFeed_ = kNever;  // the own timer's next feed
     LoadedClip clip_;
     PracticeStream stream_;  // what the device plays of clip_
     PlayerListener* notify_ = nullptr;

@@ -85,10 +85,18 @@ struct Pause {
 struct Resume {
     bool operator==(const Resume&) const = default;
 };
-// Hand the analysis the block that is heard now, and `listener` the play position.
+// Hand the analysis the block that is heard now, and `listener` the play position. The player
+// does this by itself every 100 ms while it plays; a player built to feed only when asked (a
+// test that steps its device) is fed with this.
 struct FeedScope {
     PlayerListener* listener = nullptr;
     bool operator==(const FeedScope&) const = default;
+};
+// Report the play position to `listener` once: whoever waits for the report knows that every
+// command sent before has been handled (a loaded file is loaded, a started play plays).
+struct ReportPosition {
+    PlayerListener* listener = nullptr;
+    bool operator==(const ReportPosition&) const = default;
 };
 struct SetSpeed {
     int percent = 100;
@@ -112,6 +120,7 @@ using PlayerCommand = std::variant<DeviceEvent,
                                    player::Pause,
                                    player::Resume,
                                    player::FeedScope,
+                                   player::ReportPosition,
                                    player::SetSpeed,
                                    player::SetTranspose,
                                    player::SetLoop>;

@@ -4,6 +4,7 @@
 #include <sys/syscall.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <ctime>
 
 #include "engine/core/SteadyClock.h"
@@ -136,6 +137,9 @@ void WorkerThread::run() {
             }
             onTick();
         }
+        if (now >= dueAt()) {
+            onDue();
+        }
         DeviceEvent event;
         const Next next = TakeNext(event);
         if (next == Next::Device) {
@@ -149,7 +153,7 @@ void WorkerThread::run() {
         if (next == Next::Quit) {
             break;  // quit, and everything sent before it has been handled
         }
-        FutexWait(wakeCount_, seen, nextTick - std::chrono::steady_clock::now());
+        FutexWait(wakeCount_, seen, std::min(nextTick, dueAt()) - std::chrono::steady_clock::now());
     }
     onExit();
     {

@@ -2,18 +2,19 @@
 //
 // `WorkerThread` is the thread: it sleeps until it is woken, takes the reports of the sound
 // devices it owns (it is their DeviceOwner) and the commands sent to it, in the order they came,
-// and runs a tick about every kTickInterval for its timers. `CommandThread<Command>` adds the
-// queue: a ring of `Command` (a std::variant of command structs, one of them DeviceEvent)
-// allocated once at construction, so sending never allocates and holds the lock only for a
-// move. A worker handles its commands with std::visit, so a command it does not know, or one
-// with the wrong payload, does not compile.
+// and runs a tick about every kTickInterval for its timers, and a timer of its own when it
+// asks for one. `CommandThread<Command>` adds the queue: a ring of `Command` (a std::variant
+// of command structs, one of them DeviceEvent) allocated once at construction, so sending
+// never allocates and holds the lock only for a move. A worker handles its commands with
+// std::visit, so a command it does not know, or one with the wrong payload, does not compile.
 //
 // Sound devices do not send: their audio threads publish completions with atomics in the device
 // and call wake(), which takes no lock and cannot block. The worker takes them before the next
 // command that was sent after them.
 //
 // Threads: send(), quit() and wake() from any thread (wake() also from an audio callback);
-// start() and join() from the owning thread; handle() and onTick() on the worker thread only.
+// start() and join() from the owning thread; handle(), onTick() and onDue() on the worker
+// thread only.
 #pragma once
 
 #include <atomic>
@@ -65,6 +66,13 @@ class WorkerThread : public DeviceOwner {
     virtual void onExit() {}
     // About every kTickInterval, between commands; for timers of the worker (a reopen).
     virtual void onTick() {}
+    // A timer of the worker's own, finer than the tick: when it is next due (kNever: not), asked
+    // before every sleep so that the thread wakes for it; onDue() runs, between commands, once
+    // the time has come, and must move dueAt() on.
+    static constexpr std::chrono::steady_clock::time_point kNever =
+        std::chrono::steady_clock::time_point::max();
+    virtual std::chrono::steady_clock::time_point dueAt() const { return kNever; }
+    virtual void onDue() {}
 
     // The queue's side, implemented by CommandThread under `mutex_`.
     virtual bool HasQueuedLocked() const = 0;
