@@ -4,6 +4,7 @@
 #include <chrono>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <type_traits>
 #include <utility>
 #include <variant>
@@ -161,6 +162,44 @@ TEST(WorkerThread, PayloadsAreReleasedWhetherHandledOrNot) {
     w.join();
     EXPECT_EQ(alive.load(), 0);
     EXPECT_EQ(w.handled, 1);
+}
+
+// A worker's own timer wakes it on time, and without a device it sleeps through its ticks
+// (an idle worker must not wake ten times a second for nothing).
+class TimedWorker final : public CommandThread<TestCommand> {
+  public:
+    TimedWorker() : CommandThread(8) {}
+    ~TimedWorker() override { join(); }
+    std::atomic<int> ticks{0};
+    std::atomic<int> dues{0};
+
+  protected:
+    void handle(TestCommand&) override {}
+    void onTick() override { ++ticks; }
+    std::chrono::steady_clock::time_point dueAt() const override { return due_; }
+    void onDue() override {
+        ++dues;
+        due_ = dues < 10 ? std::chrono::steady_clock::now() + 20ms : kNever;
+    }
+
+  private:
+    std::chrono::steady_clock::time_point due_ = std::chrono::steady_clock::now() + 20ms;
+};
+
+TEST(WorkerThread, ItsOwnTimerWakesItAndWithoutADeviceNoTickDoes) {
+    TimedWorker worker;
+    worker.start();
+    const auto limit = std::chrono::steady_clock::now() + 5s;
+    while (worker.dues < 10 && std::chrono::steady_clock::now() < limit) {
+        std::this_thread::sleep_for(5ms);
+    }
+    EXPECT_EQ(worker.dues, 10);
+    // Asleep with no timer and no device: two ticks' worth pass without one.
+    const int ticks = worker.ticks;
+    std::this_thread::sleep_for(250ms);
+    EXPECT_EQ(worker.ticks, ticks);
+    worker.join();
+    EXPECT_EQ(worker.dues, 10);
 }
 
 TEST(AutoResetEvent, ReleasesOneWaitAndResets) {

@@ -106,6 +106,8 @@ class CaptureThread final : public CommandThread<CaptureCommand> {
     void handle(CaptureCommand& command) override;
     void onExit() override;
     void onTick() override;
+    // The ticks count losses and reopen a lost input, which has no device open meanwhile.
+    bool ticksWithoutDevice() const override { return true; }
 
   private:
     void HandleBlock(const DeviceEvent& event);

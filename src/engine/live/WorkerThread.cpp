@@ -27,8 +27,17 @@ void FutexWake(std::atomic<uint32_t>& word) {
     syscall(SYS_futex, FutexWord(word), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr, 0);
 }
 
-// Sleeps while `word` still holds `seen`, at most `timeout`; returns at once otherwise.
-void FutexWait(std::atomic<uint32_t>& word, uint32_t seen, std::chrono::nanoseconds timeout) {
+// Sleeps while `word` still holds `seen`, until `until` (kNever: until woken); returns at once
+// otherwise.
+void FutexWait(std::atomic<uint32_t>& word,
+               uint32_t seen,
+               std::chrono::steady_clock::time_point until) {
+    if (until == WorkerThread::kNever) {
+        syscall(SYS_futex, FutexWord(word), FUTEX_WAIT_PRIVATE, seen, nullptr, nullptr, 0);
+        return;
+    }
+    const auto timeout = std::chrono::duration_cast<std::chrono::nanoseconds>(
+        until - std::chrono::steady_clock::now());
     if (timeout.count() <= 0) {
         return;
     }
@@ -117,6 +126,7 @@ WorkerThread::Next WorkerThread::TakeNext(DeviceEvent& event) {
         ++handledPosts_;
         return Next::Command;
     }
+    hasSources_ = sources_ != nullptr;
     return quitRequested_ ? Next::Quit : Next::Wait;
 }
 
@@ -153,7 +163,11 @@ void WorkerThread::run() {
         if (next == Next::Quit) {
             break;  // quit, and everything sent before it has been handled
         }
-        FutexWait(wakeCount_, seen, std::min(nextTick, dueAt()) - std::chrono::steady_clock::now());
+        // An idle worker without a device sleeps until it is sent something: no tick to wake
+        // for ten times a second.
+        const auto until =
+            hasSources_ || ticksWithoutDevice() ? std::min(nextTick, dueAt()) : dueAt();
+        FutexWait(wakeCount_, seen, until);
     }
     onExit();
     {

@@ -57,6 +57,9 @@ class WorkerThread : public DeviceOwner {
 
     // How often onTick() runs and the devices check their streams.
     static constexpr std::chrono::milliseconds kTickInterval{100};
+    // A time that never comes: no timer of the worker's own.
+    static constexpr std::chrono::steady_clock::time_point kNever =
+        std::chrono::steady_clock::time_point::max();
 
     bool running() const { return running_.load(std::memory_order_acquire); }
     std::thread::id threadId() const { return thread_.get_id(); }
@@ -64,13 +67,14 @@ class WorkerThread : public DeviceOwner {
   protected:
     virtual void onStart() {}
     virtual void onExit() {}
-    // About every kTickInterval, between commands; for timers of the worker (a reopen).
+    // About every kTickInterval, between commands; for timers of the worker (a reopen) and the
+    // devices' liveness checks. A worker without an open device sleeps through its ticks
+    // unless it says that it has work for them then (the capture's reopen of a lost input).
     virtual void onTick() {}
+    virtual bool ticksWithoutDevice() const { return false; }
     // A timer of the worker's own, finer than the tick: when it is next due (kNever: not), asked
     // before every sleep so that the thread wakes for it; onDue() runs, between commands, once
     // the time has come, and must move dueAt() on.
-    static constexpr std::chrono::steady_clock::time_point kNever =
-        std::chrono::steady_clock::time_point::max();
     virtual std::chrono::steady_clock::time_point dueAt() const { return kNever; }
     virtual void onDue() {}
 
@@ -100,6 +104,7 @@ class WorkerThread : public DeviceOwner {
     // unchanged, so no wake between its look at the queue and its sleep is lost.
     std::atomic<uint32_t> wakeCount_{0};
     CompletionSource* sources_ = nullptr;  // guarded by mutex_
+    bool hasSources_ = false;              // this thread: whether sources_ was set when it looked
     std::atomic<uint64_t> posted_{0};      // written under mutex_
     uint64_t handledPosts_ = 0;            // guarded by mutex_
     bool quitRequested_ = false;           // guarded by mutex_
