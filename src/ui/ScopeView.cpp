@@ -379,7 +379,7 @@ void ScopeView::OnViewWake() {
     }
 }
 
-void ScopeView::PostOpenFile(const QString& path) {
+void ScopeView::OpenFile(const QString& path) {
     emit fileOpenRequested(path);
     // The message owns its copy of the path.
     context_.engine.OpenFile(QFile::encodeName(path).toStdString(), &playerReports_);
@@ -387,7 +387,7 @@ void ScopeView::PostOpenFile(const QString& path) {
 
 void ScopeView::OnViewOpenFile(const QString& path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    PostOpenFile(path);
+    OpenFile(path);
     QApplication::restoreOverrideCursor();
 }
 

@@ -83,9 +83,9 @@ class ScopeView : public QScrollArea, public CommandTarget {
     // Composes the picture from the latest data and shows it.
     void RedrawNow();
     // A file to play (from a drop or the open dialog): handed to the file player with its own
-    // copy of the path. Without a file player nothing is posted.
-    void PostOpenFile(const QString& path);
-    // The frame's dropped file: PostOpenFile with the wait cursor shown.
+    // copy of the path. Without a file player nothing happens.
+    void OpenFile(const QString& path);
+    // The frame's dropped file: OpenFile with the wait cursor shown.
     void OnViewOpenFile(const QString& path);
 
     // The key menu of the pitch scale (its items check the current key); null in other modes.

@@ -193,7 +193,7 @@ void ToolCommands::RecorderSave() {
 
 void ToolCommands::PlayerOpen() {
     if (const std::optional<QString> path = openChooser_->ChooseOpenPath()) {
-        view_.PostOpenFile(*path);
+        view_.OpenFile(*path);
     }
 }
 

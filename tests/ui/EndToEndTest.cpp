@@ -479,7 +479,7 @@ TEST(EndToEnd, PreciseTunerReadsTheGeneratorAndThePitchTrackFollowsAPlayedVibrat
     PitchTrackWindow* track = view.pitchTrackWindow();
     ASSERT_NE(track, nullptr);
     track->resize(720, 360);
-    view.PostOpenFile(vibrato);
+    view.OpenFile(vibrato);
     ASSERT_TRUE(WaitFor([&] { return view.engine().workers().player->IsLoaded(); }));
     track->Clear();
     ASSERT_TRUE(frame.ExecuteCommand(ID_PLAYER_PLAY));

@@ -312,7 +312,7 @@ TEST_F(MainWindowTest, APressOnTheSliderStopsOnlyAPlayingFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath("a.wav");
     ASSERT_TRUE(WriteWavFile(path.toStdString(), PcmFormat(1), std::vector<uint8_t>(88200, 0)));
-    frame->view().PostOpenFile(path);
+    frame->view().OpenFile(path);
     ASSERT_TRUE(WaitFor([&] { return slider->maximum() == 88200; }));
     press(Qt::LeftButton);
     EXPECT_EQ(stops(), 0);
@@ -345,7 +345,7 @@ class PositionSliderTest : public MainWindowTest {
         ASSERT_NE(player, nullptr);
         const QString path = dir.filePath("a.wav");
         ASSERT_TRUE(WriteWavFile(path.toStdString(), PcmFormat(1), std::vector<uint8_t>(88200, 0)));
-        frame->view().PostOpenFile(path);
+        frame->view().OpenFile(path);
         ASSERT_TRUE(WaitFor([&] { return slider()->maximum() == 88200; }));
         log.Watch(player);
     }

@@ -185,7 +185,7 @@ int main(int argc, char** argv) {
         const QString path = music.filePath(QStringLiteral("etude.wav"));
         std::vector<uint8_t> silence(44100 * 2 * 10, 0);
         tonavise::WriteWavFile(path.toStdString(), tonavise::PcmFormat(1), silence);
-        frame->view().PostOpenFile(path);
+        frame->view().OpenFile(path);
         QSlider* slider = frame->positionSlider();
         for (int i = 0; i < 100 && slider->maximum() != 44100 * 2 * 10; ++i) {
             Settle(20);
