@@ -381,7 +381,7 @@ void ScopeView::OnViewWake() {
 
 void ScopeView::OpenFile(const QString& path) {
     emit fileOpenRequested(path);
-    // The message owns its copy of the path.
+    // The command owns its copy of the path.
     context_.engine.OpenFile(QFile::encodeName(path).toStdString(), &playerReports_);
 }
 
