@@ -208,7 +208,7 @@ std::unique_ptr<QGuiApplication> OffscreenGuiApplication() {
 
 int RunRender(const RenderOptions& options, std::ostream& err) {
     if (!(options.a4 >= kMinA4 && options.a4 <= kMaxA4)) {
-        err << "tonavise-cli render: --a4 must lie in 435..445 Hz\n";
+        err << "tonavise-cli render: --a4 must lie in 390..480 Hz\n";
         return 2;
     }
     if (!(options.at >= 0.0 && options.at < 1.0e7)) {

@@ -6,6 +6,7 @@
 
 #include "cli/Commands.h"
 #include "engine/device/SoundSystem.h"
+#include "engine/dsp/KeyTable.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ int RunTool(int argc, char** argv) {
         "is 0 (A0) to 87 (C8), values outside that range mean no note and leave name empty.");
     analyzeCmd->add_option("files", analyze.files, "WAV or MP3 files")->required();
     analyzeCmd->add_option("--a4", analyze.a4, "Frequency of A4 in Hz")
-        ->check(CLI::Range(435.0, 445.0))
+        ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4))
         ->capture_default_str();
     analyzeCmd->add_flag(
         "--log", analyze.logarithmic, "Logarithmic spectrum scaling (changes which peaks count)");
@@ -139,7 +140,7 @@ int RunTool(int argc, char** argv) {
     renderCmd->add_flag("--three-d", render.threeD, "3-D spectrum history");
     renderCmd->add_flag("--log", render.logarithmic, "Logarithmic spectrum display");
     renderCmd->add_option("--a4", render.a4, "Frequency of A4 in Hz")
-        ->check(CLI::Range(435.0, 445.0))
+        ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4))
         ->capture_default_str();
     renderCmd
         ->add_option("--colors",
@@ -172,7 +173,7 @@ int RunTool(int argc, char** argv) {
     trackCmd->add_option("--notation", track.notation, "Relative names, as for render")
         ->capture_default_str();
     trackCmd->add_option("--a4", track.a4, "Frequency of A4 in Hz")
-        ->check(CLI::Range(435.0, 445.0))
+        ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4))
         ->capture_default_str();
 
     const auto seconds = [](CLI::App* cmd, double& value) {
@@ -193,7 +194,7 @@ int RunTool(int argc, char** argv) {
         ->check(CLI::IsMember({"standard", "precise"}))
         ->capture_default_str();
     listenCmd->add_option("--a4", listen.a4, "Frequency of A4 in Hz")
-        ->check(CLI::Range(435.0, 445.0));
+        ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4));
 
     ToneOptions tone;
     CLI::App* toneCmd = app.add_subcommand("tone", "Sound the reference tone");
@@ -202,7 +203,8 @@ int RunTool(int argc, char** argv) {
         ->capture_default_str();
     outputOption(toneCmd);
     seconds(toneCmd, tone.seconds);
-    toneCmd->add_option("--a4", tone.a4, "Frequency of A4 in Hz")->check(CLI::Range(435.0, 445.0));
+    toneCmd->add_option("--a4", tone.a4, "Frequency of A4 in Hz")
+        ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4));
 
     MetronomeOptions metronome;
     CLI::App* metronomeCmd = app.add_subcommand("metronome", "Play the metronome");
@@ -238,7 +240,8 @@ int RunTool(int argc, char** argv) {
         ->check(CLI::NonNegativeNumber);
     outputOption(playCmd);
     seconds(playCmd, play.seconds);
-    playCmd->add_option("--a4", play.a4, "Frequency of A4 in Hz")->check(CLI::Range(435.0, 445.0));
+    playCmd->add_option("--a4", play.a4, "Frequency of A4 in Hz")
+        ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4));
     playCmd->add_option(
         "--speed", play.speed, "Speed, 0.5 to 1.5 (1: as recorded), without changing the pitch");
     playCmd->add_option("--transpose",

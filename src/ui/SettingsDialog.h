@@ -17,6 +17,7 @@
 
 #include "engine/device/DeviceListReader.h"
 #include "engine/device/SoundDevice.h"
+#include "engine/dsp/KeyTable.h"
 #include "ui/AppContext.h"
 
 class QCheckBox;
@@ -30,8 +31,8 @@ class StepButtons;
 class ScopeCapture;
 
 // The A4 range of the spin, in tenths of a hertz.
-inline constexpr int kA4SpinMin = 4350;
-inline constexpr int kA4SpinMax = 4450;
+inline constexpr int kA4SpinMin = static_cast<int>(kMinA4 * 10);
+inline constexpr int kA4SpinMax = static_cast<int>(kMaxA4 * 10);
 
 // The A4 edit's text for a spin position: "%6.2f" of position x 0.1 ("440.00").
 QString A4SpinText(int position);

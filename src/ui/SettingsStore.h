@@ -106,7 +106,7 @@ void SaveToolSettings(SettingsStore& store, const ToolSettings& values);
 
 // The view's own settings, read when the view starts.
 struct ViewSettings {
-    double a4 = 440.0;           // "FreqOfA4" / 10, clamped to 435.0..445.0
+    double a4 = 440.0;           // "FreqOfA4" / 10, clamped to kMinA4..kMaxA4 (390..480)
     int32_t keyIndex = 0;        // "Key", clamped to 0..12
     int32_t logarithm = 0;       // "Logarithm", taken as stored
     int32_t pitchMethod = 0;     // "PitchMethod": 0 the standard estimate, 1 the precise one

@@ -142,7 +142,7 @@ TEST_F(RenderCommandTest, BadInputGetsAMessage) {
         {[](RenderOptions& o) { o.colors = {"H4=1"}; }, 2, "--colors"},
         {[](RenderOptions& o) { o.colors = {"48"}; }, 2, "--colors"},
         {[](RenderOptions& o) { o.mode = "sonogram"; }, 2, "--mode"},
-        {[](RenderOptions& o) { o.a4 = 450; }, 2, "--a4"},
+        {[](RenderOptions& o) { o.a4 = 485; }, 2, "--a4"},
     };
     for (const Case& c : cases) {
         RenderOptions o;

@@ -72,12 +72,12 @@ TEST_F(SettingsDialogTest, ShowsA4AndOneStepAppliesItAtOnce) {
 }
 
 TEST_F(SettingsDialogTest, A4OutsideTheRangeShowsAndAppliesTheNearestLimit) {
-    engine.keyTable.SetA4(447.0);
-    EXPECT_EQ(Open()->a4Edit()->text(), QStringLiteral("445.00"));
-    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 445.0);
-    engine.keyTable.SetA4(430.0);
-    EXPECT_EQ(Open()->a4Edit()->text(), QStringLiteral("435.00"));
-    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 435.0);
+    engine.keyTable.SetA4(482.0);
+    EXPECT_EQ(Open()->a4Edit()->text(), QStringLiteral("480.00"));
+    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 480.0);
+    engine.keyTable.SetA4(385.0);
+    EXPECT_EQ(Open()->a4Edit()->text(), QStringLiteral("390.00"));
+    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 390.0);
     // A stored 441.5 opens as it is, not as the field's first 440.
     engine.keyTable.SetA4(441.5);
     EXPECT_EQ(Open()->a4Edit()->text(), QStringLiteral("441.50"));
@@ -85,20 +85,20 @@ TEST_F(SettingsDialogTest, A4OutsideTheRangeShowsAndAppliesTheNearestLimit) {
 }
 
 TEST_F(SettingsDialogTest, SpinStopsAtBothEnds) {
-    engine.keyTable.SetA4(444.9);
+    engine.keyTable.SetA4(479.9);
     auto dialog = Open();
     ClickArrow(dialog->a4Spin(), true);
     ClickArrow(dialog->a4Spin(), true);
-    EXPECT_EQ(dialog->a4Edit()->text(), QStringLiteral("445.00"));
-    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 445.0);
-    engine.keyTable.SetA4(435.1);
+    EXPECT_EQ(dialog->a4Edit()->text(), QStringLiteral("480.00"));
+    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 480.0);
+    engine.keyTable.SetA4(390.1);
     auto low = Open();
     for (int i = 0; i < 3; ++i) {
         QTest::keyClick(low->a4Edit(), Qt::Key_Down);
     }
-    EXPECT_EQ(low->a4Edit()->text(), QStringLiteral("435.00"));
+    EXPECT_EQ(low->a4Edit()->text(), QStringLiteral("390.00"));
     EXPECT_EQ(low->a4Spin()->Pos(), kA4SpinMin);
-    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 435.0);
+    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 390.0);
 }
 
 TEST_F(SettingsDialogTest, CancelKeepsTheNewA4AndDiscardsEverythingElse) {

@@ -90,8 +90,11 @@ TEST(StartupSettings, AValueThatIsNotANumberGivesTheDefault) {
 
 TEST(ViewSettings, A4AndKeyAreClamped) {
     TempSettings file;
-    EXPECT_DOUBLE_EQ(ViewWith(file, "FreqOfA4", "4300").a4, 435.0);
-    EXPECT_DOUBLE_EQ(ViewWith(file, "FreqOfA4", "4475").a4, 445.0);
+    EXPECT_DOUBLE_EQ(ViewWith(file, "FreqOfA4", "3850").a4, 390.0);
+    EXPECT_DOUBLE_EQ(ViewWith(file, "FreqOfA4", "4850").a4, 480.0);
+    // The pitches of baroque and of some orchestras, once out of range, now load as stored.
+    EXPECT_DOUBLE_EQ(ViewWith(file, "FreqOfA4", "4150").a4, 415.0);
+    EXPECT_DOUBLE_EQ(ViewWith(file, "FreqOfA4", "4660").a4, 466.0);
     EXPECT_NEAR(ViewWith(file, "FreqOfA4", "4415").a4, 441.5, 1e-9);
     EXPECT_EQ(ViewWith(file, "Key", "12").keyIndex, 12);
     EXPECT_EQ(ViewWith(file, "Key", "13").keyIndex, 12);
@@ -225,7 +228,7 @@ TEST(Application, StartsOnThePitchScaleAndWritesTheSettingsAtExit) {
     EXPECT_TRUE(frame->isVisible());
     EXPECT_EQ(frame->view().scopeMode(), kScopePitch);
     EXPECT_TRUE(frame->view().analysisRunning());
-    EXPECT_DOUBLE_EQ(f.app.context().keyTable.GetA4(), 445.0);
+    EXPECT_DOUBLE_EQ(f.app.context().keyTable.GetA4(), 447.5);
     EXPECT_EQ(frame->view().keyIndex(), 12);
     EXPECT_EQ(f.app.context().controls.tempo.load(), 30);
     // A Japanese system without a translation file: English texts, Japanese tone labels.

@@ -18,8 +18,9 @@ namespace tonavise {
 inline constexpr int kKeyCount = 88;
 inline constexpr int kKeyA4 = 48;
 inline constexpr int32_t kColorUnmarked = 7;
-inline constexpr double kMinA4 = 435.0;
-inline constexpr double kMaxA4 = 445.0;
+// The A4s a tuning may use: from a low baroque 392 Hz (and below) to a high 466 Hz (and above).
+inline constexpr double kMinA4 = 390.0;
+inline constexpr double kMaxA4 = 480.0;
 
 // Which fundamental estimate names the pitch (the "PitchMethod" setting).
 inline constexpr int32_t kPitchMethodStandard = 0;  // peaks of the spectrum and their ratios
