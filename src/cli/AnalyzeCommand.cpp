@@ -1,4 +1,7 @@
 #include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <optional>
 #include <ostream>
 
 #include "cli/Commands.h"
@@ -7,6 +10,8 @@
 #include "engine/core/Notifier.h"
 #include "engine/dsp/Fft.h"
 #include "engine/dsp/KeyTable.h"
+#include "engine/dsp/Temperament.h"
+#include "engine/dsp/Transposition.h"
 #include "engine/live/CaptureStore.h"
 #include "engine/live/ClipAnalysis.h"
 #include "engine/live/PitchReading.h"
@@ -30,9 +35,61 @@ std::string CsvField(const std::string& s) {
     return q + "\"";
 }
 
+std::optional<Tuning> TuningOf(const AnalyzeOptions& options, std::ostream& err) {
+    const std::optional<int> tonic = PitchClassOfName(options.tonic);
+    if (!tonic) {
+        err << "tonavise-cli analyze: --tonic " << options.tonic
+            << ": a note name such as C, F# or Bb was expected\n";
+        return std::nullopt;
+    }
+    std::optional<Temperament> temperament;
+    const std::string& name = options.temperament;
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".scl") == 0) {
+        std::ifstream in(name, std::ios::binary);
+        if (!in) {
+            err << "tonavise-cli analyze: " << name << ": the file cannot be read\n";
+            return std::nullopt;
+        }
+        const std::string text((std::istreambuf_iterator<char>(in)), {});
+        ScalaParse parsed = ParseScala(text);
+        if (!parsed.scale) {
+            err << "tonavise-cli analyze: " << name << ": " << parsed.error << '\n';
+            return std::nullopt;
+        }
+        temperament = std::move(parsed.scale);
+    } else {
+        temperament = BuiltInTemperament(name);
+        if (!temperament) {
+            err << "tonavise-cli analyze: --temperament " << name << ": not one of";
+            for (std::string_view n : BuiltInTemperamentNames()) {
+                err << ' ' << n;
+            }
+            err << ", nor a .scl file\n";
+            return std::nullopt;
+        }
+    }
+    return Tuning(std::move(*temperament),
+                  *tonic,
+                  options.a4,
+                  options.keepA ? TuningAnchor::A4 : TuningAnchor::Tonic);
+}
+
 }  // namespace
 
 int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& err) {
+    const std::optional<Tuning> tuning = TuningOf(options, err);
+    const std::optional<TransposingInstrument> written =
+        TransposingInstrumentNamed(options.written);
+    if (!written) {
+        err << "tonavise-cli analyze: --written " << options.written << ": not one of";
+        for (const TransposingInstrument& t : TransposingInstruments()) {
+            err << ' ' << t.name;
+        }
+        err << '\n';
+    }
+    if (!tuning || !written) {
+        return 2;
+    }
     KeyTable keyTable;
     keyTable.SetA4(options.a4);
     keyTable.logarithmOption.store(options.logarithmic ? 1 : 0);
@@ -58,8 +115,10 @@ int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& e
         AnalyzeClip(clip, store, fft, keyTable, [&](const BlockPitch& row) {
             char time[32];
             std::snprintf(time, sizeof time, ",%.1f,", row.timeSeconds);
-            out << field << time
-                << PitchColumns(ReadPitch(store.spectrum.latest(), keyTable), keyTable) << '\n';
+            PitchReading reading = ReadPitch(store.spectrum.latest(), keyTable);
+            MeasureAgainst(reading, *tuning);
+            NameWritten(reading, written->sounds);
+            out << field << time << PitchColumns(reading, keyTable) << '\n';
         });
     }
     return result;

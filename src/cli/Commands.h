@@ -24,6 +24,13 @@ struct AnalyzeOptions {
     double a4 = 440.0;
     bool logarithmic = false;
     std::string method = "standard";  // or "precise"
+    // The tuning the cents are measured against: a built-in temperament's name or a Scala
+    // file (.scl), laid on the tonic; keepA keeps A4 at its frequency instead of the tonic.
+    std::string temperament = "equal";
+    std::string tonic = "C";
+    bool keepA = false;
+    // The transposing instrument whose written pitch names the notes ("Bb", "Eb", "F", ...).
+    std::string written = "C";
 };
 
 // Prints "file,time_s,f0_hz,key,name,cents" rows for every 100 ms block of every file. A

@@ -78,6 +78,23 @@ int RunTool(int argc, char** argv) {
                      "empty columns where there is no pitch)")
         ->check(CLI::IsMember({"standard", "precise"}))
         ->capture_default_str();
+    analyzeCmd
+        ->add_option("--temperament",
+                     analyze.temperament,
+                     "The tuning the cents are measured from: equal, just, pythagorean, "
+                     "meantone, werckmeister3, kirnberger3, vallotti, young2, or a Scala .scl "
+                     "file; the tonic keeps its equal-tempered pitch")
+        ->capture_default_str();
+    analyzeCmd->add_option("--tonic", analyze.tonic, "The temperament's tonic: C, F#, Bb, ...")
+        ->capture_default_str();
+    analyzeCmd->add_flag(
+        "--keep-a", analyze.keepA, "Keep A4 at its frequency instead of the tonic");
+    analyzeCmd
+        ->add_option("--written",
+                     analyze.written,
+                     "Name the notes in the written pitch of a transposing instrument: Bb, "
+                     "Bb-tenor, Eb, Eb-baritone, Eb-clarinet, F, A, G, octave (C: as they sound)")
+        ->capture_default_str();
 
     SineOptions sine;
     CLI::App* sineCmd = app.add_subcommand("sine", "Write a sine tone as a PCM WAV file");

@@ -105,3 +105,79 @@ TEST(AnalyzeCommand, PathsWithCommasAreQuoted) {
 
 }  // namespace
 }  // namespace tonavise::cli
+
+namespace tonavise::cli {
+namespace {
+
+// The middle row of a one-second tone analysed with the precise estimate and `set` applied.
+std::string MiddleRow(test::TempDir& dir, double hz, void (*set)(AnalyzeOptions&)) {
+    const std::string path =
+        dir.Write("tone.wav",
+                  test::RiffWave(test::Chunk("fmt ", test::FmtBody(1, 1, 44100, 2, 16)) +
+                                 test::Chunk("data", test::Bytes(test::Sine(hz, 10000, 44100)))));
+    AnalyzeOptions o;
+    o.files = {path};
+    o.method = "precise";
+    set(o);
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunAnalyze(o, out, err), 0) << err.str();
+    const auto lines = Lines(out.str());
+    return lines.size() > 5 ? lines[5].substr(lines[5].find(",0.5,") + 5) : "";
+}
+
+TEST(AnalyzeCommand, TemperamentTonicA4AndWrittenPitchNameAndMeasureTheNotes) {
+    test::TempDir dir;
+    // A just major third over C: in tune in just intonation, 13.7 cents flat in equal.
+    EXPECT_EQ(MiddleRow(dir, 327.03, [](AnalyzeOptions& o) { o.temperament = "just"; }),
+              "327.030,43,E4,0.0");
+    EXPECT_EQ(MiddleRow(dir, 327.03, [](AnalyzeOptions&) {}), "327.030,43,E4,-13.7");
+    // Just on A keeps A at 440: its pure fifth E5 is 660 Hz.
+    EXPECT_EQ(MiddleRow(dir,
+                        660.0,
+                        [](AnalyzeOptions& o) {
+                            o.temperament = "just";
+                            o.tonic = "A";
+                        }),
+              "660.000,55,E5,0.0");
+    EXPECT_EQ(MiddleRow(dir, 415.0, [](AnalyzeOptions& o) { o.a4 = 415.0; }), "415.000,48,A4,0.0");
+    // A B-flat instrument's written D4 sounds concert C4.
+    EXPECT_EQ(MiddleRow(dir, 261.6256, [](AnalyzeOptions& o) { o.written = "Bb"; }),
+              "261.626,41,D4,0.0");
+}
+
+TEST(AnalyzeCommand, AnUnknownTuningOrInstrumentIsRefusedBeforeAnyRow) {
+    test::TempDir dir;
+    const std::string scl = dir.Write("bad.scl", "x\n 3\n 100.0\n abc\n");
+    struct Case {
+        void (*set)(AnalyzeOptions&);
+        std::string message;
+    };
+    for (const Case& c :
+         {Case{[](AnalyzeOptions& o) { o.temperament = "werckmeister"; },
+               "--temperament werckmeister: not one of equal just"},
+          Case{[](AnalyzeOptions& o) { o.tonic = "H"; }, "--tonic H: a note name"},
+          Case{[](AnalyzeOptions& o) { o.written = "Db"; }, "--written Db: not one of C Bb"},
+          Case{[](AnalyzeOptions& o) { o.temperament = "missing.scl"; },
+               "missing.scl: the file cannot be read"}}) {
+        AnalyzeOptions o;
+        o.files = {Media("a4-44k-mono.wav")};
+        c.set(o);
+        std::ostringstream out;
+        std::ostringstream err;
+        EXPECT_EQ(RunAnalyze(o, out, err), 2) << c.message;
+        EXPECT_NE(err.str().find(c.message), std::string::npos) << err.str();
+        EXPECT_EQ(out.str(), "");
+    }
+    AnalyzeOptions o;
+    o.files = {Media("a4-44k-mono.wav")};
+    o.temperament = scl;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunAnalyze(o, out, err), 2);
+    EXPECT_EQ(err.str(),
+              "tonavise-cli analyze: " + scl + ": line 4: \"abc\" is not a ratio or cents\n");
+}
+
+}  // namespace
+}  // namespace tonavise::cli

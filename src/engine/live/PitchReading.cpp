@@ -4,6 +4,7 @@
 #include <cstdio>
 
 #include "engine/dsp/KeyTable.h"
+#include "engine/dsp/Temperament.h"
 
 namespace tonavise {
 
@@ -27,6 +28,21 @@ PitchReading ReadPitch(const SpectrumFrame& frame, const KeyTable& keyTable) {
     r.key = nk.key;
     r.cents = nk.cents;
     return r;
+}
+
+void MeasureAgainst(PitchReading& reading, const Tuning& tuning) {
+    if (!reading.hasPitch) {
+        return;
+    }
+    const double cents = tuning.Measure(reading.hz).cents;
+    reading.cents = reading.precise ? cents : std::trunc(cents);
+}
+
+void NameWritten(PitchReading& reading, int sounds) {
+    if (reading.hasPitch) {
+        reading.key -= sounds;
+        reading.hasPitch = reading.key >= 0 && reading.key < kKeyCount;
+    }
 }
 
 std::string PitchColumns(const PitchReading& reading, const KeyTable& keyTable) {

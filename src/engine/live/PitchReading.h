@@ -12,6 +12,7 @@
 namespace tonavise {
 
 class KeyTable;
+class Tuning;
 
 struct PitchReading {
     bool hasPitch = false;  // standard: the nearest key lies in 0..87; precise: a pitch was found
@@ -23,6 +24,13 @@ struct PitchReading {
 };
 
 PitchReading ReadPitch(const SpectrumFrame& frame, const KeyTable& keyTable);
+
+// The reading measured against a tuning: the nearest key still names it, the cents are taken
+// from that key's target in the tuning (whole cents, truncated, for the standard estimate).
+void MeasureAgainst(PitchReading& reading, const Tuning& tuning);
+// The reading named in the written pitch of an instrument that sounds `sounds` semitones from
+// its written note (B-flat: -2, so concert C4 is named D4).
+void NameWritten(PitchReading& reading, int sounds);
 
 // The columns "f0_hz,key,name,cents" of the analyze and listen rows: the standard estimate with
 // three decimals and whole cents (the key printed even outside 0..87, with an empty name); the
