@@ -1,6 +1,4 @@
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <ostream>
 
@@ -10,8 +8,6 @@
 #include "engine/core/Notifier.h"
 #include "engine/dsp/Fft.h"
 #include "engine/dsp/KeyTable.h"
-#include "engine/dsp/Temperament.h"
-#include "engine/dsp/Transposition.h"
 #include "engine/live/CaptureStore.h"
 #include "engine/live/ClipAnalysis.h"
 #include "engine/live/PitchReading.h"
@@ -35,59 +31,12 @@ std::string CsvField(const std::string& s) {
     return q + "\"";
 }
 
-std::optional<Tuning> TuningOf(const AnalyzeOptions& options, std::ostream& err) {
-    const std::optional<int> tonic = PitchClassOfName(options.tonic);
-    if (!tonic) {
-        err << "tonavise-cli analyze: --tonic " << options.tonic
-            << ": a note name such as C, F# or Bb was expected\n";
-        return std::nullopt;
-    }
-    std::optional<Temperament> temperament;
-    const std::string& name = options.temperament;
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".scl") == 0) {
-        std::ifstream in(name, std::ios::binary);
-        if (!in) {
-            err << "tonavise-cli analyze: " << name << ": the file cannot be read\n";
-            return std::nullopt;
-        }
-        const std::string text((std::istreambuf_iterator<char>(in)), {});
-        ScalaParse parsed = ParseScala(text);
-        if (!parsed.scale) {
-            err << "tonavise-cli analyze: " << name << ": " << parsed.error << '\n';
-            return std::nullopt;
-        }
-        temperament = std::move(parsed.scale);
-    } else {
-        temperament = BuiltInTemperament(name);
-        if (!temperament) {
-            err << "tonavise-cli analyze: --temperament " << name << ": not one of";
-            for (std::string_view n : BuiltInTemperamentNames()) {
-                err << ' ' << n;
-            }
-            err << ", nor a .scl file\n";
-            return std::nullopt;
-        }
-    }
-    return Tuning(std::move(*temperament),
-                  *tonic,
-                  options.a4,
-                  options.keepA ? TuningAnchor::A4 : TuningAnchor::Tonic);
-}
-
 }  // namespace
 
 int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& err) {
-    const std::optional<Tuning> tuning = TuningOf(options, err);
-    const std::optional<TransposingInstrument> written =
-        TransposingInstrumentNamed(options.written);
-    if (!written) {
-        err << "tonavise-cli analyze: --written " << options.written << ": not one of";
-        for (const TransposingInstrument& t : TransposingInstruments()) {
-            err << ' ' << t.name;
-        }
-        err << '\n';
-    }
-    if (!tuning || !written) {
+    const std::optional<PitchNaming> naming =
+        PitchNamingOf(options.tuning, options.a4, "analyze", err);
+    if (!naming) {
         return 2;
     }
     KeyTable keyTable;
@@ -116,8 +65,7 @@ int RunAnalyze(const AnalyzeOptions& options, std::ostream& out, std::ostream& e
             char time[32];
             std::snprintf(time, sizeof time, ",%.1f,", row.timeSeconds);
             PitchReading reading = ReadPitch(store.spectrum.latest(), keyTable);
-            MeasureAgainst(reading, *tuning);
-            NameWritten(reading, written->sounds);
+            naming->Apply(reading);
             out << field << time << PitchColumns(reading, keyTable) << '\n';
         });
     }

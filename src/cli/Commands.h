@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "cli/PitchNaming.h"
+
 class QGuiApplication;
 class QImage;
 
@@ -24,13 +26,7 @@ struct AnalyzeOptions {
     double a4 = 440.0;
     bool logarithmic = false;
     std::string method = "standard";  // or "precise"
-    // The tuning the cents are measured against: a built-in temperament's name or a Scala
-    // file (.scl), laid on the tonic; keepA keeps A4 at its frequency instead of the tonic.
-    std::string temperament = "equal";
-    std::string tonic = "C";
-    bool keepA = false;
-    // The transposing instrument whose written pitch names the notes ("Bb", "Eb", "F", ...).
-    std::string written = "C";
+    TuningOptions tuning;
 };
 
 // Prints "file,time_s,f0_hz,key,name,cents" rows for every 100 ms block of every file. A
@@ -104,6 +100,7 @@ struct TrackOptions {
     std::string key = "C";
     std::string notation = "numbered";
     double a4 = 440.0;
+    TuningOptions tuning;
 };
 
 // Analyses the file as analyze does and draws the pitch track of [from, to] into an image file
@@ -131,6 +128,7 @@ struct ListenOptions {
     bool stereo = false;
     double a4 = 440.0;
     std::string method = "standard";  // or "precise"
+    TuningOptions tuning;
 };
 
 // Captures the default input through the capture thread and the analysis thread and prints the
@@ -206,6 +204,7 @@ struct PlayOptions {
     double speed = 1.0;  // 0.5 ... 1.5, without changing the pitch
     int transpose = 0;   // semitones, -12 ... 12, without changing the speed
     std::string loop;    // "A,B" in seconds, or empty
+    TuningOptions tuning;
 };
 
 // Plays a WAV or MP3 file through the file player thread and prints, every 100 ms, the play

@@ -20,6 +20,7 @@
 #include "engine/core/Notifier.h"
 #include "engine/live/CaptureThread.h"
 #include "engine/live/LiveEngine.h"
+#include "engine/live/PitchReading.h"
 #include "engine/live/RecordingStore.h"
 
 namespace tonavise::cli {
@@ -157,6 +158,11 @@ int RunPlay(const PlayOptions& options,
             std::ostream& out,
             std::ostream& err) {
     // Practice settings out of range are refused before anything plays.
+    const std::optional<PitchNaming> naming =
+        PitchNamingOf(options.tuning, options.a4, "play", err);
+    if (!naming) {
+        return 2;
+    }
     if (!(options.speed >= kMinSpeedPercent / 100.0 && options.speed <= kMaxSpeedPercent / 100.0)) {
         err << "tonavise-cli play: --speed must be between 0.5 and 1.5, not " << options.speed
             << '\n';
@@ -261,8 +267,8 @@ int RunPlay(const PlayOptions& options,
             start = Clock::now();
         }
         const SpectrumFrame& frame = store.spectrum.acquire();
-        const NearestKeyResult nk = keyTable.NearestKey(frame.fundamentalHz);
-        const bool named = nk.key >= 0 && nk.key < kKeyCount;
+        PitchReading reading = ReadPitch(frame, keyTable);
+        naming->Apply(reading);
         char line[160];
         std::snprintf(line,
                       sizeof line,
@@ -270,9 +276,9 @@ int RunPlay(const PlayOptions& options,
                       std::chrono::duration<double>(Clock::now() - *start).count(),
                       static_cast<double>(position) / bytesPerSecond,
                       frame.fundamentalHz,
-                      nk.key,
-                      named ? std::string(keyTable.LongName(nk.key)).c_str() : "",
-                      nk.cents);
+                      reading.key,
+                      reading.hasPitch ? std::string(keyTable.LongName(reading.key)).c_str() : "",
+                      static_cast<int>(reading.cents));
         out << line;
         out.flush();
     }

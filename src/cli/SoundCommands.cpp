@@ -133,6 +133,11 @@ int RunListen(const ListenOptions& options,
               const std::atomic<bool>& stop,
               std::ostream& out,
               std::ostream& err) {
+    const std::optional<PitchNaming> naming =
+        PitchNamingOf(options.tuning, options.a4, "listen", err);
+    if (!naming) {
+        return 2;
+    }
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
     CaptureStore& store = engine.captureStore;
@@ -167,7 +172,8 @@ int RunListen(const ListenOptions& options,
             continue;
         }
         ++rows;
-        const PitchReading reading = ReadPitch(store.spectrum.acquire(), keyTable);
+        PitchReading reading = ReadPitch(store.spectrum.acquire(), keyTable);
+        naming->Apply(reading);
         const double t = std::chrono::duration<double>(Clock::now() - start).count();
         char line[48];
         std::snprintf(line, sizeof line, "-,%.1f,", t);

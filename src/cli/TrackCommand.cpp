@@ -32,6 +32,11 @@ int RunTrack(const TrackOptions& options, std::ostream& err) {
     if (!notation) {
         return fail("--notation must be 0..3 or numbered, solmisation, small, capital");
     }
+    const std::optional<PitchNaming> naming =
+        PitchNamingOf(options.tuning, options.a4, "track", err);
+    if (!naming) {
+        return 2;
+    }
     if (options.width < 320 || options.width > 8000 || options.height < 160 ||
         options.height > 8000) {
         return fail("--width must be 320..8000 and --height 160..8000 pixels");
@@ -86,11 +91,12 @@ int RunTrack(const TrackOptions& options, std::ostream& err) {
             if (row.timeSeconds < options.from + 0.1 - 1e-9) {
                 return;
             }
-            const PitchReading reading = ReadPitch(store.spectrum.latest(), keyTable);
+            PitchReading reading = ReadPitch(store.spectrum.latest(), keyTable);
             points.push_back({row.timeSeconds, reading.hasPitch ? reading.hz : 0.0});
             if (csv.is_open()) {
                 char time[32];
                 std::snprintf(time, sizeof time, "%.1f,", row.timeSeconds);
+                naming->Apply(reading);
                 csv << time << PitchColumns(reading, keyTable) << '\n';
             }
         },

@@ -24,6 +24,25 @@ void OnInterrupt(int) {
 
 namespace {
 
+// The options of every command that names pitches: the tuning they are measured against and
+// the transposing instrument whose written pitch names them.
+void AddTuningOptions(CLI::App* cmd, tonavise::cli::TuningOptions& tuning) {
+    cmd->add_option("--temperament",
+                    tuning.temperament,
+                    "The tuning the cents are measured from: equal, just, pythagorean, "
+                    "meantone, werckmeister3, kirnberger3, vallotti, young2, or a Scala .scl "
+                    "file; the tonic keeps its equal-tempered pitch")
+        ->capture_default_str();
+    cmd->add_option("--tonic", tuning.tonic, "The temperament's tonic: C, F#, Bb, ...")
+        ->capture_default_str();
+    cmd->add_flag("--keep-a", tuning.keepA, "Keep A4 at its frequency instead of the tonic");
+    cmd->add_option("--written",
+                    tuning.written,
+                    "Name the notes in the written pitch of a transposing instrument: Bb, "
+                    "Bb-tenor, Eb, Eb-baritone, Eb-clarinet, F, A, G, octave (C: as they sound)")
+        ->capture_default_str();
+}
+
 int RunTool(int argc, char** argv) {
     using namespace tonavise::cli;
     CLI::App app{
@@ -78,23 +97,7 @@ int RunTool(int argc, char** argv) {
                      "empty columns where there is no pitch)")
         ->check(CLI::IsMember({"standard", "precise"}))
         ->capture_default_str();
-    analyzeCmd
-        ->add_option("--temperament",
-                     analyze.temperament,
-                     "The tuning the cents are measured from: equal, just, pythagorean, "
-                     "meantone, werckmeister3, kirnberger3, vallotti, young2, or a Scala .scl "
-                     "file; the tonic keeps its equal-tempered pitch")
-        ->capture_default_str();
-    analyzeCmd->add_option("--tonic", analyze.tonic, "The temperament's tonic: C, F#, Bb, ...")
-        ->capture_default_str();
-    analyzeCmd->add_flag(
-        "--keep-a", analyze.keepA, "Keep A4 at its frequency instead of the tonic");
-    analyzeCmd
-        ->add_option("--written",
-                     analyze.written,
-                     "Name the notes in the written pitch of a transposing instrument: Bb, "
-                     "Bb-tenor, Eb, Eb-baritone, Eb-clarinet, F, A, G, octave (C: as they sound)")
-        ->capture_default_str();
+    AddTuningOptions(analyzeCmd, analyze.tuning);
 
     SineOptions sine;
     CLI::App* sineCmd = app.add_subcommand("sine", "Write a sine tone as a PCM WAV file");
@@ -192,6 +195,7 @@ int RunTool(int argc, char** argv) {
     trackCmd->add_option("--a4", track.a4, "Frequency of A4 in Hz")
         ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4))
         ->capture_default_str();
+    AddTuningOptions(trackCmd, track.tuning);
 
     const auto seconds = [](CLI::App* cmd, double& value) {
         cmd->add_option("--seconds", value, "How long; 0 or none: until Ctrl-C")
@@ -212,6 +216,7 @@ int RunTool(int argc, char** argv) {
         ->capture_default_str();
     listenCmd->add_option("--a4", listen.a4, "Frequency of A4 in Hz")
         ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4));
+    AddTuningOptions(listenCmd, listen.tuning);
 
     ToneOptions tone;
     CLI::App* toneCmd = app.add_subcommand("tone", "Sound the reference tone");
@@ -259,6 +264,7 @@ int RunTool(int argc, char** argv) {
     seconds(playCmd, play.seconds);
     playCmd->add_option("--a4", play.a4, "Frequency of A4 in Hz")
         ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4));
+    AddTuningOptions(playCmd, play.tuning);
     playCmd->add_option(
         "--speed", play.speed, "Speed, 0.5 to 1.5 (1: as recorded), without changing the pitch");
     playCmd->add_option("--transpose",

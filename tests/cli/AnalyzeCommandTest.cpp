@@ -129,20 +129,20 @@ std::string MiddleRow(test::TempDir& dir, double hz, void (*set)(AnalyzeOptions&
 TEST(AnalyzeCommand, TemperamentTonicA4AndWrittenPitchNameAndMeasureTheNotes) {
     test::TempDir dir;
     // A just major third over C: in tune in just intonation, 13.7 cents flat in equal.
-    EXPECT_EQ(MiddleRow(dir, 327.03, [](AnalyzeOptions& o) { o.temperament = "just"; }),
+    EXPECT_EQ(MiddleRow(dir, 327.03, [](AnalyzeOptions& o) { o.tuning.temperament = "just"; }),
               "327.030,43,E4,0.0");
     EXPECT_EQ(MiddleRow(dir, 327.03, [](AnalyzeOptions&) {}), "327.030,43,E4,-13.7");
     // Just on A keeps A at 440: its pure fifth E5 is 660 Hz.
     EXPECT_EQ(MiddleRow(dir,
                         660.0,
                         [](AnalyzeOptions& o) {
-                            o.temperament = "just";
-                            o.tonic = "A";
+                            o.tuning.temperament = "just";
+                            o.tuning.tonic = "A";
                         }),
               "660.000,55,E5,0.0");
     EXPECT_EQ(MiddleRow(dir, 415.0, [](AnalyzeOptions& o) { o.a4 = 415.0; }), "415.000,48,A4,0.0");
     // A B-flat instrument's written D4 sounds concert C4.
-    EXPECT_EQ(MiddleRow(dir, 261.6256, [](AnalyzeOptions& o) { o.written = "Bb"; }),
+    EXPECT_EQ(MiddleRow(dir, 261.6256, [](AnalyzeOptions& o) { o.tuning.written = "Bb"; }),
               "261.626,41,D4,0.0");
 }
 
@@ -154,11 +154,11 @@ TEST(AnalyzeCommand, AnUnknownTuningOrInstrumentIsRefusedBeforeAnyRow) {
         std::string message;
     };
     for (const Case& c :
-         {Case{[](AnalyzeOptions& o) { o.temperament = "werckmeister"; },
+         {Case{[](AnalyzeOptions& o) { o.tuning.temperament = "werckmeister"; },
                "--temperament werckmeister: not one of equal just"},
-          Case{[](AnalyzeOptions& o) { o.tonic = "H"; }, "--tonic H: a note name"},
-          Case{[](AnalyzeOptions& o) { o.written = "Db"; }, "--written Db: not one of C Bb"},
-          Case{[](AnalyzeOptions& o) { o.temperament = "missing.scl"; },
+          Case{[](AnalyzeOptions& o) { o.tuning.tonic = "H"; }, "--tonic H: a note name"},
+          Case{[](AnalyzeOptions& o) { o.tuning.written = "Db"; }, "--written Db: not one of C Bb"},
+          Case{[](AnalyzeOptions& o) { o.tuning.temperament = "missing.scl"; },
                "missing.scl: the file cannot be read"}}) {
         AnalyzeOptions o;
         o.files = {Media("a4-44k-mono.wav")};
@@ -171,7 +171,7 @@ TEST(AnalyzeCommand, AnUnknownTuningOrInstrumentIsRefusedBeforeAnyRow) {
     }
     AnalyzeOptions o;
     o.files = {Media("a4-44k-mono.wav")};
-    o.temperament = scl;
+    o.tuning.temperament = scl;
     std::ostringstream out;
     std::ostringstream err;
     EXPECT_EQ(RunAnalyze(o, out, err), 2);
