@@ -7,6 +7,7 @@
 #include "cli/Commands.h"
 #include "engine/device/SoundSystem.h"
 #include "engine/dsp/KeyTable.h"
+#include "engine/dsp/Temperament.h"
 
 namespace {
 
@@ -220,8 +221,11 @@ int RunTool(int argc, char** argv) {
 
     ToneOptions tone;
     CLI::App* toneCmd = app.add_subcommand("tone", "Sound the reference tone");
-    toneCmd->add_option("--key", tone.key, "Key 0 (A0) to 87 (C8); 48 is A4")
-        ->check(CLI::Range(0, 87))
+    std::string toneKey = "A4";
+    toneCmd
+        ->add_option("--key",
+                     toneKey,
+                     "A note from A0 to C8 (D3, F#4, Bb3) or a key 0 (A0) to 87 (C8); 48 is A4")
         ->capture_default_str();
     outputOption(toneCmd);
     seconds(toneCmd, tone.seconds);
@@ -343,6 +347,14 @@ int RunTool(int argc, char** argv) {
             return RunListen(listen, devices, interrupted, std::cout, std::cerr);
         }
         if (toneCmd->parsed()) {
+            const std::optional<int> key = tonavise::KeyOfNote(toneKey);
+            if (!key) {
+                std::cerr << "tonavise-cli tone: --key " << toneKey
+                          << ": a note from A0 to C8 such as D3 or F#4, or a key 0 to 87, was "
+                             "expected\n";
+                return kExitUsage;
+            }
+            tone.key = *key;
             return RunTone(tone, devices, interrupted, std::cout, std::cerr);
         }
         if (metronomeCmd->parsed()) {

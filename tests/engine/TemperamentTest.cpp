@@ -135,5 +135,22 @@ TEST(PitchClass, NamesWithSharpsAndFlats) {
     EXPECT_FALSE(PitchClassOfName("C##").has_value());
 }
 
+TEST(KeyOfNote, NumbersAndNoteNamesWithOctaves) {
+    EXPECT_EQ(KeyOfNote("48"), 48);
+    EXPECT_EQ(KeyOfNote("A4"), 48);
+    EXPECT_EQ(KeyOfNote("A0"), 0);
+    EXPECT_EQ(KeyOfNote("C8"), 87);
+    EXPECT_EQ(KeyOfNote("D3"), 29);
+    EXPECT_EQ(KeyOfNote("F#4"), 45);
+    EXPECT_EQ(KeyOfNote("#C5"), 52);
+    EXPECT_EQ(KeyOfNote("Bb3"), 37);
+    EXPECT_EQ(KeyOfNote("E\u266D4"), 42);
+    EXPECT_EQ(KeyOfNote("Cb4"), 38);  // B3: the flat crosses the octave's start
+    EXPECT_EQ(KeyOfNote("B#3"), 39);  // C4
+    for (const char* bad : {"", "88", "-1", "G#0", "D8", "H4", "C", "x4", "A4x", "#"}) {
+        EXPECT_FALSE(KeyOfNote(bad).has_value()) << bad;
+    }
+}
+
 }  // namespace
 }  // namespace tonavise

@@ -251,6 +251,54 @@ std::optional<int> PitchClassOfName(std::string_view name) {
     return (pc + 12) % 12;
 }
 
+std::optional<int> KeyOfNote(std::string_view text) {
+    text = Trim(text);
+    int key = -1;
+    if (!text.empty() && std::isdigit(static_cast<unsigned char>(text.front())) != 0) {
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), key);
+        if (ec != std::errc{} || ptr != text.data() + text.size()) {
+            return std::nullopt;
+        }
+    } else {
+        // The accidental may come first ("#C5") or after the letter ("C#5").
+        int accidental = 0;
+        const auto takeAccidental = [&] {
+            for (const auto& [sign, step] : {std::pair<std::string_view, int>{"#", 1},
+                                             {"\u266F", 1},
+                                             {"b", -1},
+                                             {"\u266D", -1}}) {
+                if (accidental == 0 && text.substr(0, sign.size()) == sign) {
+                    accidental = step;
+                    text.remove_prefix(sign.size());
+                }
+            }
+        };
+        takeAccidental();
+        if (text.empty()) {
+            return std::nullopt;
+        }
+        static constexpr std::array<int, 7> kNatural{9, 11, 0, 2, 4, 5, 7};  // A..G
+        const char letter =
+            static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
+        if (letter < 'A' || letter > 'G') {
+            return std::nullopt;
+        }
+        text.remove_prefix(1);
+        takeAccidental();
+        int octave = -1;
+        const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), octave);
+        if (text.empty() || ec != std::errc{} || ptr != text.data() + text.size()) {
+            return std::nullopt;
+        }
+        // Octaves start at C; key 0 is A0.
+        key = 12 * octave + kNatural[letter - 'A'] + accidental - 9;
+    }
+    if (key < 0 || key >= kKeyCount) {
+        return std::nullopt;
+    }
+    return key;
+}
+
 Tuning::Tuning() : Tuning(*BuiltInTemperament("equal"), 0, 440.0) {}
 
 Tuning::Tuning(Temperament temperament, int tonicPitchClass, double a4, TuningAnchor anchor)

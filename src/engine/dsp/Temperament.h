@@ -44,6 +44,10 @@ ScalaParse ParseScala(std::string_view text);
 // Pitch classes counted from C: 0 C, 1 C#, ..., 9 A, 11 B. Parses "C", "F#", "Bb", "Eb"
 // (also with the signs ♯ and ♭); nullopt for anything else.
 std::optional<int> PitchClassOfName(std::string_view name);
+// A key of the 88 (0 = A0, 48 = A4, 87 = C8) from its number or its note name with octave:
+// "D3", "F#4", "Bb3", "#C5" (the sharp first, as the key table writes it), "E♭4"; nullopt
+// for anything else or a note outside the keyboard.
+std::optional<int> KeyOfNote(std::string_view text);
 
 enum class TuningAnchor {
     Tonic,  // the tonic keeps its equal-tempered pitch
