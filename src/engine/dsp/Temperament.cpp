@@ -14,7 +14,9 @@ namespace tonavise {
 
 namespace {
 
-// The commas the historical temperaments narrow their fifths by, in cents.
+// What the tempered fifths are narrowed by, in cents: the Pythagorean comma (twelve pure fifths
+// over seven octaves), the syntonic comma (four pure fifths over a pure third and two octaves)
+// and the schisma between them.
 const double kPureFifth = 1200.0 * std::log2(1.5);
 const double kPythagoreanComma = 1200.0 * std::log2(531441.0 / 524288.0);  // 23.46 c
 const double kSyntonicComma = 1200.0 * std::log2(81.0 / 80.0);             // 21.51 c

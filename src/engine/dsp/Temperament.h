@@ -3,10 +3,11 @@
 // every key once a temperament is laid on a tonic for an A4.
 //
 // A temperament is a list of degrees in cents above its first note (0) and the period that
-// repeats them (1200 c for an octave). Laid on a tonic, it is anchored as hardware tuners'
-// temperament tables are: the tonic keeps its equal-tempered pitch for the A4 in use and every
-// other note is the tonic times its ratio (just on C with A4 = 440: E4 327.03 Hz, A4 itself
-// 436.05 Hz). The other anchor keeps A at the A4 frequency and moves the tonic instead.
+// repeats them (1200 c for an octave). Laid on a tonic, the tonic keeps its equal-tempered
+// pitch for the A4 in use and every other note is the tonic times its ratio (just on C with
+// A4 = 440: E4 327.03 Hz, A4 itself 436.05 Hz), so a piece's home note stays where the rest of
+// an ensemble at that A4 has it. The other anchor keeps A at the A4 frequency and moves the
+// tonic instead.
 //
 // Threads: value types; share them between threads only as const.
 #pragma once
