@@ -231,26 +231,45 @@ ScalaParse ParseScala(std::string_view text) {
                 std::to_string(*count) + " pitches");
 }
 
-std::optional<int> PitchClassOfName(std::string_view name) {
-    name = Trim(name);
-    if (name.empty()) {
+namespace {
+
+// Takes a note name from the front of `text`: its letter with one accidental, before it ("#C",
+// as the key table writes sharps) or after it ("C#", "Bb", "E\u266D"). The semitones from C,
+// not wrapped (Cb is -1); nullopt when no note name is there.
+std::optional<int> TakeNoteName(std::string_view& text) {
+    int accidental = 0;
+    const auto takeAccidental = [&] {
+        for (const auto& [sign, step] :
+             {std::pair<std::string_view, int>{"#", 1}, {"\u266F", 1}, {"b", -1}, {"\u266D", -1}}) {
+            if (accidental == 0 && text.substr(0, sign.size()) == sign) {
+                accidental = step;
+                text.remove_prefix(sign.size());
+            }
+        }
+    };
+    takeAccidental();
+    if (text.empty()) {
         return std::nullopt;
     }
     static constexpr std::array<int, 7> kNatural{9, 11, 0, 2, 4, 5, 7};  // A..G
-    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(name[0])));
+    const char letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
     if (letter < 'A' || letter > 'G') {
         return std::nullopt;
     }
-    int pc = kNatural[letter - 'A'];
-    std::string_view rest = name.substr(1);
-    if (rest == "#" || rest == "\u266F") {
-        ++pc;
-    } else if (rest == "b" || rest == "\u266D") {
-        --pc;
-    } else if (!rest.empty()) {
+    text.remove_prefix(1);
+    takeAccidental();
+    return kNatural[letter - 'A'] + accidental;
+}
+
+}  // namespace
+
+std::optional<int> PitchClassOfName(std::string_view name) {
+    name = Trim(name);
+    const std::optional<int> semitones = TakeNoteName(name);
+    if (!semitones || !name.empty()) {
         return std::nullopt;
     }
-    return (pc + 12) % 12;
+    return (*semitones + 12) % 12;
 }
 
 std::optional<int> KeyOfNote(std::string_view text) {
@@ -262,38 +281,14 @@ std::optional<int> KeyOfNote(std::string_view text) {
             return std::nullopt;
         }
     } else {
-        // The accidental may come first ("#C5") or after the letter ("C#5").
-        int accidental = 0;
-        const auto takeAccidental = [&] {
-            for (const auto& [sign, step] : {std::pair<std::string_view, int>{"#", 1},
-                                             {"\u266F", 1},
-                                             {"b", -1},
-                                             {"\u266D", -1}}) {
-                if (accidental == 0 && text.substr(0, sign.size()) == sign) {
-                    accidental = step;
-                    text.remove_prefix(sign.size());
-                }
-            }
-        };
-        takeAccidental();
-        if (text.empty()) {
-            return std::nullopt;
-        }
-        static constexpr std::array<int, 7> kNatural{9, 11, 0, 2, 4, 5, 7};  // A..G
-        const char letter =
-            static_cast<char>(std::toupper(static_cast<unsigned char>(text.front())));
-        if (letter < 'A' || letter > 'G') {
-            return std::nullopt;
-        }
-        text.remove_prefix(1);
-        takeAccidental();
+        const std::optional<int> semitones = TakeNoteName(text);
         int octave = -1;
         const auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), octave);
-        if (text.empty() || ec != std::errc{} || ptr != text.data() + text.size()) {
+        if (!semitones || text.empty() || ec != std::errc{} || ptr != text.data() + text.size()) {
             return std::nullopt;
         }
         // Octaves start at C; key 0 is A0.
-        key = 12 * octave + kNatural[letter - 'A'] + accidental - 9;
+        key = 12 * octave + *semitones - 9;
     }
     if (key < 0 || key >= kKeyCount) {
         return std::nullopt;

@@ -42,7 +42,7 @@ struct ScalaParse {
 };
 ScalaParse ParseScala(std::string_view text);
 
-// Pitch classes counted from C: 0 C, 1 C#, ..., 9 A, 11 B. Parses "C", "F#", "Bb", "Eb"
+// Pitch classes counted from C: 0 C, 1 C#, ..., 9 A, 11 B. Parses "C", "F#", "#F", "Bb", "Eb"
 // (also with the signs ♯ and ♭); nullopt for anything else.
 std::optional<int> PitchClassOfName(std::string_view name);
 // A key of the 88 (0 = A0, 48 = A4, 87 = C8) from its number or its note name with octave:
