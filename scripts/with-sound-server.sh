@@ -13,7 +13,11 @@
 #
 # TONAVISE_SOUND_SERVER_CTL names a script with which the command may stop the server
 # ("stop": killed outright, as a crash) and start it again ("start": returns when it is ready),
-# to test that the program survives a server that goes away and comes back.
+# to test that the program survives a server that goes away and comes back; "status" says
+# whether the server runs and shows the end of its log (for a test that cannot reach it).
+#
+# When the command fails and the server is no longer running, or has logged errors, the end of
+# its log is printed, so that a server that died during a run names its reason.
 set -euo pipefail
 
 if [ $# -eq 0 ]; then
@@ -82,10 +86,23 @@ case "${1:-}" in
     for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
     rm -f "$dir/native" "$dir/pid"
     ;;
+  status)
+    if kill -0 "$(cat "$dir/pulse.pid" 2>/dev/null)" 2>/dev/null; then
+      echo "the private sound server runs (pid $(cat "$dir/pulse.pid"))"
+    else
+      echo "the private sound server is not running"
+    fi
+    echo "the end of its log:"
+    tail -n 15 "$dir/pulse.log" 2>/dev/null || true
+    ;;
   start)
     # --exit-idle-time=-1: without it the server quits after about 20 s without clients.
+    # --no-cpu-limit: the server's own watchdog ends it when it has used 70 % of a core over
+    # some seconds; on a machine busy with sanitizer builds and their tests that is the load,
+    # not a fault of the server or of its clients, and a dead server fails every later test.
     HOME="$dir/home" setsid pulseaudio -n -F "$dir/server.pa" --daemonize=no \
-      --exit-idle-time=-1 --log-target="file:$dir/pulse.log" </dev/null >/dev/null 2>&1 &
+      --exit-idle-time=-1 --no-cpu-limit --log-target="file:$dir/pulse.log" \
+      </dev/null >/dev/null 2>&1 &
     echo $! >"$dir/pulse.pid"
     for _ in $(seq 100); do
       if pactl info 2>/dev/null | grep -q "Default Source: tonavise_null.monitor"; then
@@ -98,7 +115,7 @@ case "${1:-}" in
     exit 1
     ;;
   *)
-    echo "usage: $0 stop|start" >&2
+    echo "usage: $0 stop|start|status" >&2
     exit 2
     ;;
 esac
@@ -115,4 +132,9 @@ export TONAVISE_SOUND_SERVER=1
 
 status=0
 "$@" || status=$?
+if [ "$status" -ne 0 ] && { ! kill -0 "$(cat "$AUDIO_TMP/pulse.pid")" 2>/dev/null ||
+  grep -q "^E: " "$AUDIO_TMP/pulse.log" 2>/dev/null; }; then
+  echo "with-sound-server: the command failed; the private sound server's state:" >&2
+  "$AUDIO_TMP/server-ctl" status >&2
+fi
 exit "$status"
