@@ -27,6 +27,11 @@ struct AnalyzeOptions {
     bool logarithmic = false;
     std::string method = "standard";  // or "precise"
     TuningOptions tuning;
+    // With the precise method: rows of the steady series `hop` seconds apart (0: one row per
+    // 100 ms block, as the live analysis), or of the instantaneous series ("instant", every
+    // 10 ms).
+    double hop = 0.0;
+    std::string series;  // "steady", "instant", or empty: steady when hop is set
 };
 
 // Prints "file,time_s,f0_hz,key,name,cents" rows for every 100 ms block of every file. A

@@ -98,6 +98,20 @@ int RunTool(int argc, char** argv) {
                      "empty columns where there is no pitch)")
         ->check(CLI::IsMember({"standard", "precise"}))
         ->capture_default_str();
+    analyzeCmd
+        ->add_option("--hop",
+                     analyze.hop,
+                     "With --method precise: a row every S seconds (0.01 to 0.1) from the steady "
+                     "series, the newest 186 ms or as much as there is of the current note; "
+                     "time_s is then the end of the newest sound used")
+        ->check(CLI::Range(0.01, 0.1));
+    analyzeCmd
+        ->add_option("--series",
+                     analyze.series,
+                     "With --method precise: steady (the tuner's readings, every --hop seconds, "
+                     "20 ms by default) or instant (the newest 46 ms every 10 ms, which follows a "
+                     "vibrato and names a new note first)")
+        ->check(CLI::IsMember({"steady", "instant"}));
     AddTuningOptions(analyzeCmd, analyze.tuning);
 
     SineOptions sine;

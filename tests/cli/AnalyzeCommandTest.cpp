@@ -179,5 +179,33 @@ TEST(AnalyzeCommand, AnUnknownTuningOrInstrumentIsRefusedBeforeAnyRow) {
               "tonavise-cli analyze: " + scl + ": line 4: \"abc\" is not a ratio or cents\n");
 }
 
+TEST(AnalyzeCommand, HopPrintsTheSteadySeriesAndNeedsThePreciseMethod) {
+    AnalyzeOptions o;
+    o.files = {Media("a4-44k-mono.wav")};
+    o.hop = 0.05;
+    std::ostringstream out;
+    std::ostringstream err;
+    EXPECT_EQ(RunAnalyze(o, out, err), 2) << "the standard estimate has no series";
+    EXPECT_NE(err.str().find("--method precise"), std::string::npos) << err.str();
+
+    o.method = "precise";
+    out.str("");
+    EXPECT_EQ(RunAnalyze(o, out, err), 0);
+    auto lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 41u);  // 2 s, a row every 50 ms: the end of the newest sound used
+    EXPECT_EQ(lines[1].substr(lines[1].find(",0.050,")), ",0.050,,,,") << "one reading of a note";
+    EXPECT_EQ(lines[2].substr(lines[2].find(",0.100,")), ",0.100,440.000,48,A4,0.0");
+    EXPECT_EQ(lines[40].substr(lines[40].find(",2.000,")), ",2.000,440.000,48,A4,0.0");
+
+    o.hop = 0.0;
+    o.series = "instant";
+    out.str("");
+    EXPECT_EQ(RunAnalyze(o, out, err), 0);
+    lines = Lines(out.str());
+    ASSERT_EQ(lines.size(), 201u);
+    EXPECT_NE(lines[1].find(",0.010,,,,"), std::string::npos) << "46 ms are needed: " << lines[1];
+    EXPECT_NE(lines[200].find(",2.000,440.0"), std::string::npos) << lines[200];
+}
+
 }  // namespace
 }  // namespace tonavise::cli

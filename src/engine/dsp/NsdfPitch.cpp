@@ -34,6 +34,11 @@ constexpr double kKeyMaximumShare = 0.9;
 constexpr double kPartialShare = 0.05;
 // Partials below this share of the strongest are taken as absent (-30 dB).
 constexpr double kAbsentShare = 0.03;
+// In a frame cut short, the fundamental or the second partial must reach this share of the
+// strongest (-14 dB): every instrument's note has one of them, a period two to eight times a
+// note's own has neither.
+constexpr double kLowPartialShare = 0.2;
+constexpr int kLowPartials = 2;
 // Partials looked at for the octave checks.
 constexpr int kPartialCount = 8;
 // How close to its place a partial must lie to count in the octave checks.
@@ -168,7 +173,9 @@ bool NsdfPitchEstimator::Init() {
     } catch (const std::bad_alloc&) {
         return false;
     }
-    ready_ = shortFft_.Init(2 * kShortFrame) && workFft_.Init(kLongFrame);
+    ready_ = shortFft_.Init(2 * kShortFrame) && workFft_.Init(kLongFrame) &&
+             frameFft_[0].Init(2 * kMinFrame) && nsdfFft_[0].Init(2 * kMinFrame) &&
+             frameFft_[1].Init(4 * kMinFrame) && nsdfFft_[1].Init(4 * kMinFrame);
     return ready_;
 }
 
@@ -219,25 +226,26 @@ double NsdfPitchEstimator::TransformFrame(Fft& fft, int length) {
     return energy;
 }
 
-void NsdfPitchEstimator::ComputeNsdf(double energy, int maxLag) {
-    // The autocorrelation is the transform of the power spectrum; the short frame is padded to
+void NsdfPitchEstimator::ComputeNsdf(
+    Fft& spectrum, Fft& work, double energy, int length, int maxLag) {
+    // The autocorrelation is the transform of the power spectrum; the frame is padded to
     // twice its length, so the circular correlation equals the linear one at every lag used.
-    const std::span<const double> xr = shortFft_.re();
-    const std::span<const double> xi = shortFft_.im();
-    // workFft_ has kLongFrame = 2 x kShortFrame points, the size of the short transform.
-    for (int k = 0; k < workFft_.size(); ++k) {
+    const double* xr = spectrum.re().data();
+    const double* xi = spectrum.im().data();
+    const int size = work.size();
+    for (int k = 0; k < size; ++k) {
         power_[k] = xr[k] * xr[k] + xi[k] * xi[k];
     }
-    workFft_.LoadReal(power_);
-    workFft_.Transform();
-    const std::span<const double> r = workFft_.re();
-    const double scale = 1.0 / workFft_.size();
+    work.LoadReal(std::span<const double>(power_.data(), static_cast<std::size_t>(size)));
+    work.Transform();
+    const std::span<const double> r = work.re();
+    const double scale = 1.0 / size;
     // m(tau): the energy of the two overlapping parts compared at lag tau.
     double m = 2.0 * energy;
     for (int tau = 0; tau <= maxLag + 1; ++tau) {
         const double n = m > 1e-9 ? 2.0 * r[tau] * scale / m : 0.0;
         nsdf_[tau] = std::clamp(n, -1.0, 1.0);
-        const double a = frame_[kShortFrame - 1 - tau];
+        const double a = frame_[length - 1 - tau];
         const double b = frame_[tau];
         m -= a * a + b * b;
     }
@@ -308,21 +316,62 @@ double NsdfPitchEstimator::FollowPartial(double hz, double f0, int length) {
     return hz + turned / weight * kRate / (kTwoPi * hop);
 }
 
-PitchEstimate NsdfPitchEstimator::Estimate(double lowHz, double highHz) {
+double NsdfPitchEstimator::ClarityAt(double lag, int length) const {
+    if (!ready_ || !(lag >= 1.0)) {
+        return -1.0;
+    }
+    length = std::min(length, kInputLength);
+    const int whole = static_cast<int>(lag);
+    // x[n] against x[n + tau] over the newest `length` samples, their mean removed.
+    const double* x = input_.data() + (kInputLength - length);
+    double mean = 0.0;
+    for (int n = 0; n < length; ++n) {
+        mean += x[n];
+    }
+    mean /= length;
+    double best = -1.0;
+    for (int tau = whole; tau <= whole + 1 && tau < length; ++tau) {
+        double cross = 0.0;
+        double squares = 0.0;
+        for (int n = 0; n + tau < length; ++n) {
+            const double a = x[n] - mean;
+            const double b = x[n + tau] - mean;
+            cross += a * b;
+            squares += a * a + b * b;
+        }
+        if (squares > 0.0) {
+            best = std::max(best, 2.0 * cross / squares);
+        }
+    }
+    return best;
+}
+
+PitchEstimate NsdfPitchEstimator::Estimate(double lowHz, double highHz, int usable) {
     PitchEstimate none;
-    if (!ready_ || !(lowHz > 0.0) || !(highHz > lowHz) || !std::isfinite(highHz)) {
+    if (!ready_ || !(lowHz > 0.0) || !(highHz > lowHz) || !std::isfinite(highHz) ||
+        usable < kMinFrame + 1) {
         return none;
     }
+    // The longest frame within the usable samples, with its pair of transforms.
+    int length = kShortFrame;
+    Fft* frameFft = &shortFft_;
+    Fft* nsdfFft = &workFft_;
+    for (int i = 1; i >= 0 && usable < length + 1; --i) {
+        length /= 2;
+        frameFft = &frameFft_[i];
+        nsdfFft = &nsdfFft_[i];
+    }
+    const bool longAllowed = usable >= kInputLength;
     const double lowest = lowHz / kRangeMargin;
     const double highest = std::min(highHz * kRangeMargin, 0.45 * kRate);
-    const int maxLag = std::min(kShortFrame / 2, static_cast<int>(std::ceil(kRate / lowest)) + 1);
+    const int maxLag = std::min(length / 2, static_cast<int>(std::ceil(kRate / lowest)) + 1);
 
-    const double energy = TransformFrame(shortFft_, kShortFrame);
-    if (energy < kShortFrame * kMinRms * kMinRms) {
+    const double energy = TransformFrame(*frameFft, length);
+    if (energy < length * kMinRms * kMinRms) {
         return none;
     }
-    const FrameSpectrum shortSpectrum(shortFft_, kShortFrame, frame_[0], frame_[kShortFrame]);
-    ComputeNsdf(energy, maxLag);
+    const FrameSpectrum shortSpectrum(*frameFft, length, frame_[0], frame_[length]);
+    ComputeNsdf(*frameFft, *nsdfFft, energy, length, maxLag);
 
     // Key maxima: the highest point of each positive lobe after the first negative one.
     struct KeyMaximum {
@@ -383,7 +432,7 @@ PitchEstimate NsdfPitchEstimator::Estimate(double lowHz, double highHz) {
     FrameSpectrum longSpectrum = shortSpectrum;
     bool longFrame = false;
     const auto useLongFrame = [&] {
-        if (!longFrame) {
+        if (!longFrame && longAllowed) {
             TransformFrame(workFft_, kLongFrame);
             longSpectrum = FrameSpectrum(workFft_, kLongFrame, frame_[0], frame_[kLongFrame]);
             spectrum = &longSpectrum;
@@ -448,6 +497,20 @@ PitchEstimate NsdfPitchEstimator::Estimate(double lowHz, double highHz) {
     // sample at the peak (exact for a steady tone, but the window weights the frame's middle),
     // then by following its phase through the whole frame, which gives the frame's mean: the
     // centre of a vibrato or of an ensemble's spread, not where the vibrato was at mid-frame.
+    // A frame cut short to a note just begun may hold the end of the note before as well: two
+    // notes sounding together repeat at a common period far below both (E5 with F♯5 at E2), and
+    // the attack of a note can repeat at a multiple of its period; in both, the lowest partials
+    // of the long period are missing, and its octave checks cannot tell (the short frame's wide
+    // window leaks about -20 dB between partials). Such a fundamental is no pitch.
+    if (!longAllowed) {
+        bool low = false;
+        for (int j = 1; j <= kLowPartials; ++j) {
+            low = low || (a[j] >= kLowPartialShare * strongest && a[j] > 0.0);
+        }
+        if (!low) {
+            return result;
+        }
+    }
     for (int j = 1; j <= kRefinePartials; ++j) {
         if (a[j] >= kPartialShare * strongest && a[j] > 0.0) {
             const FrameSpectrum::Peak peak = spectrum->PeakNear(j * f);
@@ -458,7 +521,7 @@ PitchEstimate NsdfPitchEstimator::Estimate(double lowHz, double highHz) {
             if (!(partial > j * f / kRangeMargin && partial < j * f * kRangeMargin)) {
                 break;
             }
-            const double mean = FollowPartial(partial, f, longFrame ? kLongFrame : kShortFrame) / j;
+            const double mean = FollowPartial(partial, f, longFrame ? kLongFrame : length) / j;
             if (mean > f / kRangeMargin && mean < f * kRangeMargin) {
                 f = mean;
             }

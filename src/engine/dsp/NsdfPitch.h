@@ -24,6 +24,9 @@ class NsdfPitchEstimator {
   public:
     // Samples of the history the estimate reads: the long frame and one sample more.
     static constexpr int kShortFrame = 8192;  // 186 ms: every note from A2 up
+    // The shortest frame measured (46 ms, E2's period 4 times over): the newest sound of a
+    // note just begun, before there is more of it.
+    static constexpr int kMinFrame = 2048;
     static constexpr int kLongFrame = 16384;  // 372 ms: notes below A2
     static constexpr int kInputLength = kLongFrame + 1;
     // Below this the estimate is refined on the long frame.
@@ -50,7 +53,17 @@ class NsdfPitchEstimator {
     // The fundamental of the loaded sound between lowHz and highHz (the frequencies of the
     // lowest and highest key; fundamentals up to 50 cents beyond them are still named). Always
     // finite; hasPitch false with hz 0 where there is no pitch.
-    PitchEstimate Estimate(double lowHz, double highHz);
+    //
+    // Only the newest `usable` loaded samples are read: when a note began less than a frame
+    // ago, the sound before it must not be measured with it. The frame is then the longest of
+    // 2048, 4096 and 8192 samples that fits (plus one); fewer than kMinFrame + 1 usable samples
+    // give no pitch. The long frame is used only when all of it is usable.
+    PitchEstimate Estimate(double lowHz, double highHz, int usable = kInputLength);
+
+    // How periodic the newest `length` loaded samples are at `lag` samples: their NSDF there,
+    // -1..1 (the larger at the two whole lags around it). Tells whether a period found in a
+    // frame holds in the newest part of it too.
+    double ClarityAt(double lag, int length) const;
 
   private:
     // Removes the mean of the newest `length` + 1 input samples into frame_ and transforms the
@@ -59,8 +72,9 @@ class NsdfPitchEstimator {
     // The mean frequency over the first `length` samples of frame_ of the partial near hz of a
     // tone whose fundamental is near f0, from the partial's phase followed through the frame.
     double FollowPartial(double hz, double f0, int length);
-    // The NSDF of frame_'s first kShortFrame samples at lags 0..maxLag into nsdf_.
-    void ComputeNsdf(double energy, int maxLag);
+    // The NSDF of frame_'s first `length` samples at lags 0..maxLag into nsdf_, from the
+    // spectrum in `spectrum` (a transform of twice the length) by way of `work` (as large).
+    void ComputeNsdf(Fft& spectrum, Fft& work, double energy, int length, int maxLag);
 
     bool ready_ = false;
     std::vector<double> input_;      // kInputLength samples, newest last
@@ -72,6 +86,9 @@ class NsdfPitchEstimator {
     std::vector<double> hann_;   // the window for following that partial
     Fft shortFft_;               // the short frame's spectrum (padded to twice its length)
     Fft workFft_;                // the autocorrelation, then the long frame's spectrum
+    // The same pair for the frames of 2048 and 4096 samples.
+    Fft frameFft_[2];
+    Fft nsdfFft_[2];
 };
 
 }  // namespace tonavise

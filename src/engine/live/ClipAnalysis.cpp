@@ -1,5 +1,6 @@
 #include "engine/live/ClipAnalysis.h"
 
+#include <array>
 #include <span>
 
 #include "engine/audiofile/ScopeFeed.h"
@@ -58,6 +59,30 @@ int64_t AnalyzeClip(const LoadedClip& clip,
         }
     }
     return k;
+}
+
+bool StreamClipThroughSeries(const LoadedClip& clip, PitchSeries& series, PitchSeries::Sink& sink) {
+    if (!series.Init()) {
+        return false;
+    }
+    series.Reset();
+    const int feedChannels = FeedChannels(clip.format);
+    FeedBlock block{};
+    std::array<int16_t, kBlockFrames> left{};
+    std::array<int16_t, kBlockFrames> right{};
+    for (int64_t k = 0; ClipPositionAtTenths(clip, k) < clip.length; ++k) {
+        BuildFeedBlockAtTenths(clip, k, block);
+        if (feedChannels == 2) {
+            for (int i = 0; i < kBlockFrames; ++i) {
+                left[i] = block[2 * i];
+                right[i] = block[2 * i + 1];
+            }
+            series.PushStereo(left, right, sink);
+        } else {
+            series.Push(std::span<const int16_t>(block.data(), kBlockFrames), sink);
+        }
+    }
+    return true;
 }
 
 int64_t ClipBlockCount(const LoadedClip& clip) {

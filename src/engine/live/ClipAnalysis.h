@@ -9,6 +9,7 @@
 
 #include "engine/audiofile/LoadedClip.h"
 #include "engine/dsp/PitchEstimate.h"
+#include "engine/dsp/PitchSeries.h"
 
 namespace tonavise {
 
@@ -36,6 +37,11 @@ int64_t AnalyzeClip(const LoadedClip& clip,
                     const KeyTable& keyTable,
                     const std::function<void(const BlockPitch&)>& onBlock,
                     int64_t lastBlock = std::numeric_limits<int64_t>::max());
+
+// Streams the clip, fed as it plays (100 ms blocks at the program's rate, stereo as two
+// channels), through `series`, which hands its readings to `sink`. Returns false when the
+// series could not allocate its memory.
+bool StreamClipThroughSeries(const LoadedClip& clip, PitchSeries& series, PitchSeries::Sink& sink);
 
 // The number of 100 ms blocks AnalyzeClip feeds for the whole clip.
 int64_t ClipBlockCount(const LoadedClip& clip);
