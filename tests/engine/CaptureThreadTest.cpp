@@ -117,9 +117,9 @@ class CaptureThreadTest : public ::testing::Test {
     // Lets the virtual microphone fill the next buffer and waits until the thread has queued
     // it again.
     void CaptureOneBlock() {
-        ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
-        ASSERT_EQ(system.Complete(kIn), 1);
-        ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
+        ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s));
+        ASSERT_EQ(system.Complete(kIn, kPiecesPerBlock), kPiecesPerBlock);
+        ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s));
     }
 
     std::vector<int16_t> Tail(const CaptureStore::History& h, int n) {
@@ -285,15 +285,15 @@ TEST_F(CaptureThreadTest, AStallWithinTheBuffersLosesNothingAndALongerOneIsCount
     CaptureThread thread(store, system, notifier);
     thread.SetObserver(&stall);
     thread.start();
-    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s));
     stall.HoldNext();
-    ASSERT_EQ(system.Complete(kIn), 1);
+    ASSERT_EQ(system.Complete(kIn, kPiecesPerBlock), kPiecesPerBlock);
     stall.WaitHeld();
     system.Advance(kIn, kBlockFrames * 35 / 10);  // 350 ms while the thread is held
     stall.Release();
     system.Advance(kIn, kBlockFrames / 2);
     ASSERT_TRUE(test::WaitUntil([&] { return stall.FirstSamples().size() == 5; }));
-    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s));
     EXPECT_EQ(stall.FirstSamples(), (std::vector<int16_t>{0, 10, 20, 30, 40}));
     EXPECT_EQ(thread.DroppedBlocks(), 0u);
     {
@@ -302,7 +302,7 @@ TEST_F(CaptureThreadTest, AStallWithinTheBuffersLosesNothingAndALongerOneIsCount
     }
 
     stall.HoldNext();
-    ASSERT_EQ(system.Complete(kIn), 1);
+    ASSERT_EQ(system.Complete(kIn, kPiecesPerBlock), kPiecesPerBlock);
     stall.WaitHeld();
     system.Advance(kIn, kBlockFrames * 15);  // 1.5 s: nine buffers were free
     stall.Release();
@@ -333,7 +333,7 @@ TEST(CaptureUnderLoad, TenMinutesOfRecordingKeepExactly6000BlocksInOrder) {
     engine.RecordOn();
     RecordingStore& recordings = engine.recordingStore;
     ASSERT_TRUE(test::WaitUntil([&] { return recordings.recording.load() == 1; }));
-    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s));
 
     std::mt19937 random(15);
     int blocks = 0;
@@ -341,16 +341,16 @@ TEST(CaptureUnderLoad, TenMinutesOfRecordingKeepExactly6000BlocksInOrder) {
         if (random() % 40 == 0 && blocks < 5990) {
             const int held = std::min<int>(1 + static_cast<int>(random() % 9), 5999 - blocks);
             stall.HoldNext();
-            ASSERT_EQ(system.Complete(kIn), 1);
+            ASSERT_EQ(system.Complete(kIn, kPiecesPerBlock), kPiecesPerBlock);
             stall.WaitHeld();
             system.Advance(kIn, int64_t{kBlockFrames} * held);
             stall.Release();
             blocks += 1 + held;
         } else {
-            ASSERT_EQ(system.Complete(kIn), 1);
+            ASSERT_EQ(system.Complete(kIn, kPiecesPerBlock), kPiecesPerBlock);
             ++blocks;
         }
-        ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s)) << "block " << blocks;
+        ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s)) << "block " << blocks;
     }
     ASSERT_TRUE(test::WaitUntil([&] { return recordings.Count() == 6000; }));
     EXPECT_EQ(engine.InputState().droppedBlocks, 0u);

@@ -49,9 +49,9 @@ class DeviceFailure : public ::testing::Test {
 // while: the error box once, "no input" until sound flows again, new opens every two seconds.
 TEST_F(DeviceFailure, CaptureSaysOnceThatInputWasLostAndReopensUntilItWorks) {
     ASSERT_TRUE(Start(true));
-    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
-    ASSERT_EQ(system.Complete(kIn), 1);
-    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s));
+    ASSERT_EQ(system.Complete(kIn, kPiecesPerBlock), kPiecesPerBlock);
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s));
     EXPECT_FALSE(engine.InputState().noInput);
 
     system.SetOpenResult(kIn, kDeviceNoDriver);
@@ -68,9 +68,9 @@ TEST_F(DeviceFailure, CaptureSaysOnceThatInputWasLostAndReopensUntilItWorks) {
     EXPECT_TRUE(engine.InputState().noInput);
 
     system.SetOpenResult(kIn, kDeviceOk);
-    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s)) << "reopened within 2 s";
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s)) << "reopened within 2 s";
     EXPECT_TRUE(engine.InputState().noInput) << "until a block arrives";
-    ASSERT_EQ(system.Complete(kIn), 1);
+    ASSERT_EQ(system.Complete(kIn, kPiecesPerBlock), kPiecesPerBlock);
     ASSERT_TRUE(test::WaitUntil([&] { return !engine.InputState().noInput; }));
     EXPECT_EQ(notifier.Texts().size(), 1u);
 
@@ -90,7 +90,7 @@ TEST_F(DeviceFailure, AChosenInputThatGoesIsStoodInForAndTakenAgainWhenItIsBack)
     system.SetDevices(kIn, both);
     system.ChooseDevice(kIn, "usb-mic");
     ASSERT_TRUE(Start(true));
-    ASSERT_TRUE(system.WaitForQueued(kIn, kCaptureBufferCount, 5s));
+    ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s));
     EXPECT_EQ(system.OpenedDevice(kIn), "usb-mic");
 
     system.SetDevices(kIn, {both[1]});

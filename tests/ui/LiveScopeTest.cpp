@@ -62,7 +62,7 @@ class LiveScopeTest : public ::testing::Test {
     bool Capture(int blocks) {
         const uint64_t before = engine.captureStore.spectrum.latest().sequence;
         for (int i = 0; i < blocks; ++i) {
-            if (engine.sound.Complete(DeviceDirection::Input) != 1) {
+            if (engine.sound.Complete(DeviceDirection::Input, kPiecesPerBlock) != kPiecesPerBlock) {
                 return false;
             }
             if (!engine.sound.WaitForQueued(DeviceDirection::Input, 2, 5000ms)) {
@@ -127,7 +127,7 @@ TEST_F(LiveScopeTest, TheWaveformOfAPeriodicSoundStandsStill) {
     frame->ExecuteCommand(ID_WAVE_SHAPE);
     auto captureWave = [&] {
         const int64_t drawn = view().redrawCount();
-        EXPECT_EQ(engine.sound.Complete(DeviceDirection::Input), 1);
+        EXPECT_EQ(engine.sound.Complete(DeviceDirection::Input, kPiecesPerBlock), kPiecesPerBlock);
         EXPECT_TRUE(engine.sound.WaitForQueued(DeviceDirection::Input, 2, 5000ms));
         EXPECT_TRUE(WaitFor([&] { return view().redrawCount() > drawn; }));
         return view().composedPicture().copy(0, 0, 467, 451);

@@ -240,7 +240,7 @@ TEST_F(ToolCommandsTest, RecordEmptiesTheStoreAfterItsPostsAndPlayWaitsForABlock
     EXPECT_FALSE(Enabled(ID_RECORDER_PLAY));
 
     // The first block captured from the microphone enables Play and Save.
-    ASSERT_EQ(engine.sound.Complete(DeviceDirection::Input), 1);
+    ASSERT_EQ(engine.sound.Complete(DeviceDirection::Input, kPiecesPerBlock), kPiecesPerBlock);
     ASSERT_TRUE(WaitFor([&] { return store.Count() == 1; }));
     EXPECT_TRUE(Enabled(ID_RECORDER_PLAY));
     EXPECT_TRUE(Enabled(ID_RECORDER_SAVE));

@@ -1,5 +1,6 @@
 #include "engine/live/CaptureThread.h"
 
+#include <algorithm>
 #include <variant>
 
 #include "engine/live/AnalysisThread.h"
@@ -30,6 +31,10 @@ void CaptureThread::SetObserver(CaptureObserver* observer) {
     observer_.store(observer, std::memory_order_release);
 }
 
+void CaptureThread::SetPieceListener(PieceListener* listener) {
+    pieceListener_.store(listener, std::memory_order_release);
+}
+
 void CaptureThread::Configure(int channelCount) {
     if (IsOpen()) {
         return;
@@ -37,9 +42,9 @@ void CaptureThread::Configure(int channelCount) {
     const int channels = channelCount == 2 ? 2 : 1;
     channels_.store(channels, std::memory_order_relaxed);
     format_ = PcmFormat(channels);
-    for (int k = 0; k < kCaptureBufferCount; ++k) {
+    for (int k = 0; k < kCapturePieceCount; ++k) {
         headers_[k].Describe(buffers_[k].data(),
-                             static_cast<uint32_t>(channels * kBlockBytesPerChannel));
+                             static_cast<uint32_t>(channels * kPieceFrames * sizeof(int16_t)));
     }
 }
 
@@ -56,6 +61,7 @@ void CaptureThread::Open() {
         return;
     }
     nextBuffer_ = 0;
+    piecesInBlock_ = 0;
     droppedFramesDevice_ = 0;
     overrunsDevice_ = 0;
     for (WaveHeader& header : headers_) {
@@ -145,7 +151,7 @@ void CaptureThread::onTick() {
 void CaptureThread::handle(CaptureCommand& command) {
     std::visit(Handlers{[this](const DeviceEvent& event) {
                             if (event.kind == DeviceEvent::Kind::Filled) {
-                                HandleBlock(event);
+                                HandlePiece(event);
                             } else if (event.kind == DeviceEvent::Kind::Failed) {
                                 HandleDeviceFailure(event);
                             }
@@ -175,14 +181,14 @@ void CaptureThread::HandleDeviceFailure(const DeviceEvent& event) {
     LoseInput(device_->FailureCode());
 }
 
-// The buffers fill in the order they were queued and are queued again as soon as their block
-// is handed on, so they finish in a fixed cycle and the blocks go out in that cycle. Each
+// The buffers fill in the order they were queued and are queued again as soon as their piece
+// is copied out, so they finish in a fixed cycle and the pieces go out in that cycle. Each
 // completion hands on the buffer it names, and only that one: a buffer is queued again only
 // after its completion was taken, so the completions that wait to be taken never pile up
 // behind the queued buffers (a device keeps a slot for each until it is taken, and refuses a
 // buffer when they are all in use). A completion that a reset posted names a buffer that is
 // not full, or not the next, and is passed over.
-void CaptureThread::HandleBlock(const DeviceEvent& event) {
+void CaptureThread::HandlePiece(const DeviceEvent& event) {
     if (!IsOpen() || event.header != &headers_[nextBuffer_]) {
         return;
     }
@@ -193,13 +199,44 @@ void CaptureThread::HandleBlock(const DeviceEvent& event) {
         header.bytesRecorded.load(std::memory_order_relaxed) != header.bufferLength) {
         return;
     }
-    const std::span<int16_t> block(buffers_[k].data(),
+    const std::size_t samples = static_cast<std::size_t>(kPieceFrames) * channels;
+    if (piecesInBlock_ == 0) {
+        blockTime_ = header.timeStamp.load(std::memory_order_relaxed);
+    }
+    int16_t* piece = block_.data() + piecesInBlock_ * samples;
+    std::copy_n(buffers_[k].data(), samples, piece);
+    ++piecesInBlock_;
+    inputLost_.store(false, std::memory_order_relaxed);
+    const PlayerStatus* player = player_.load(std::memory_order_acquire);
+    const bool filePlays = player != nullptr && player->IsPlaying();
+    if (PieceListener* listener = pieceListener_.load(std::memory_order_acquire);
+        listener != nullptr && !filePlays) {
+        listener->OnPiece(
+            std::span<const int16_t>(piece, samples), channels, PieceListener::Source::Microphone);
+    }
+    if (piecesInBlock_ == kPiecesPerBlock) {
+        piecesInBlock_ = 0;
+        HandleBlock(channels);
+    }
+    // Queued again once handled: a buffer back in the queue means its sound has gone on.
+    nextBuffer_ = (k + 1) % kCapturePieceCount;
+    // A refused buffer would leave the cycle for good and capture would stop when the
+    // last one had: the input counts as lost and is opened again.
+    if (const DeviceResult result = device_->Queue(header); result != kDeviceOk) {
+        LoseInput(result);
+        return;
+    }
+    CountLosses();
+}
+
+void CaptureThread::HandleBlock(int channels) {
+    const std::span<int16_t> block(block_.data(),
                                    static_cast<std::size_t>(kBlockFrames) * channels);
     if (PlaybackMonitor* monitor = monitor_.load(std::memory_order_acquire)) {
         monitor->ReplaceCaptured(block, channels);
     }
     if (CaptureObserver* observer = observer_.load(std::memory_order_acquire)) {
-        observer->OnCaptured(block, channels, header.timeStamp.load(std::memory_order_relaxed));
+        observer->OnCaptured(block, channels, blockTime_);
     }
     const PlayerStatus* player = player_.load(std::memory_order_acquire);
     if (player == nullptr || !player->IsPlaying()) {
@@ -208,18 +245,9 @@ void CaptureThread::HandleBlock(const DeviceEvent& event) {
     if (BlockRecorder* recorder = recorder_.load(std::memory_order_acquire)) {
         recorder->RecordBlock(block, channels);
     }
-    inputLost_.store(false, std::memory_order_relaxed);
     if (lossShown_ && ++blocksSinceLoss_ >= kBlocksThatEndAnOutage) {
         lossShown_ = false;
     }
-    nextBuffer_ = (k + 1) % kCaptureBufferCount;
-    // A refused buffer would leave the cycle for good and capture would stop when the
-    // last one had: the input counts as lost and is opened again.
-    if (const DeviceResult result = device_->Queue(header); result != kDeviceOk) {
-        LoseInput(result);
-        return;
-    }
-    CountLosses();
 }
 
 }  // namespace tonavise

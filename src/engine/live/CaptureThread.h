@@ -1,9 +1,11 @@
 // CaptureThread: the worker thread that owns the sound input device. It captures without pause
-// in blocks of 4410 frames (100 ms), mono or stereo as the store's channelCount says, and hands
-// every block to the capture store (unless a file is playing: the player feeds the store then)
-// and to the recorder, strictly in the order captured. Ten buffers are queued (one second), so
-// the thread may be held up for most of a second without losing input; input that still finds
-// no buffer is counted (DroppedBlocks).
+// in pieces of 882 frames (20 ms), mono or stereo as the store's channelCount says, hands every
+// piece to the piece listener (the tuner's analysis, which reads the pitch every 10 ms) and
+// every five pieces as one block of 4410 frames (100 ms) to the capture store (unless a file is
+// playing: the player feeds the store and the listener then) and to the recorder, strictly in
+// the order captured. Fifty pieces are queued (one second), so the thread may be held up for
+// most of a second without losing input; input that still finds no buffer is counted
+// (DroppedBlocks).
 //
 // A device that cannot be opened or started, or whose stream fails (the sound server went
 // away, the microphone was unplugged, no sound for a second), shows the device error box once,
@@ -63,14 +65,29 @@ class CaptureObserver {
     virtual void OnCaptured(std::span<const int16_t> frames, int channels, double captureTime) = 0;
 };
 
+// Takes the sound as it comes, in pieces shorter than a block: the microphone's 20 ms pieces
+// on the capture thread, a playing file's 100 ms blocks on the player's. `source` tells the
+// streams apart (a new source is a new stream). Must not wait: it only copies.
+class PieceListener {
+  public:
+    enum class Source { Microphone, File };
+    virtual ~PieceListener() = default;
+    virtual void OnPiece(std::span<const int16_t> frames, int channels, Source source) = 0;
+};
+
+inline constexpr int kPieceFrames = 882;  // 20 ms
+inline constexpr int kPiecesPerBlock = kBlockFrames / kPieceFrames;
+static_assert(kPiecesPerBlock * kPieceFrames == kBlockFrames);
+// Blocks' worth of pieces queued: one second.
 inline constexpr int kCaptureBufferCount = 10;
+inline constexpr int kCapturePieceCount = kCaptureBufferCount * kPiecesPerBlock;
 // How often a failed input device is tried again.
 inline constexpr double kReopenSeconds = 2.0;
 // An outage ends only after a second of sound: a stream that comes back and fails again within
 // it (a sound server still starting on a busy machine) is the same outage, told once.
 inline constexpr int kBlocksThatEndAnOutage = 10;
-// Room for one block of stereo frames: 17640 bytes.
-inline constexpr int kCaptureBufferSamples = 2 * kBlockFrames;
+// Room for one piece of stereo frames.
+inline constexpr int kCaptureBufferSamples = 2 * kPieceFrames;
 
 class CaptureThread final : public CommandThread<CaptureCommand> {
   public:
@@ -81,6 +98,7 @@ class CaptureThread final : public CommandThread<CaptureCommand> {
     void SetPlaybackMonitor(PlaybackMonitor* monitor);
     void SetBlockRecorder(BlockRecorder* recorder);
     void SetObserver(CaptureObserver* observer);
+    void SetPieceListener(PieceListener* listener);
 
     bool IsOpen() const { return isOpen_.load(std::memory_order_acquire) != 0; }
     int Channels() const { return channels_.load(std::memory_order_relaxed); }
@@ -92,8 +110,8 @@ class CaptureThread final : public CommandThread<CaptureCommand> {
     // Input the sound system lost before it reached the device, since the start.
     uint64_t Overruns() const { return overruns_.load(std::memory_order_relaxed); }
 
-    // Sets the format and the two headers for `channelCount` (1 or 2; anything else counts
-    // as 1) so that every buffer holds exactly 4410 frames. Does nothing while open.
+    // Sets the format and the headers for `channelCount` (1 or 2; anything else counts as 1) so
+    // that every buffer holds exactly one piece. Does nothing while open.
     void Configure(int channelCount);
     // Opens the default input device and starts capturing into both buffers. A failure shows
     // the device error box and leaves the device closed until the next Open().
@@ -110,7 +128,9 @@ class CaptureThread final : public CommandThread<CaptureCommand> {
     bool ticksWithoutDevice() const override { return true; }
 
   private:
-    void HandleBlock(const DeviceEvent& event);
+    void HandlePiece(const DeviceEvent& event);
+    // Five pieces make a block: the monitor, the observer, the store and the recorder.
+    void HandleBlock(int channels);
     void HandleDeviceFailure(const DeviceEvent& event);
     // The device failed (code) or could not be opened: error box once, close, try again later.
     void LoseInput(DeviceResult code);
@@ -127,7 +147,9 @@ class CaptureThread final : public CommandThread<CaptureCommand> {
     std::atomic<uint64_t> overruns_{0};
     // Capture thread only.
     double retakeAt_ = 0.0;            // when to look next whether a missing chosen input is back
-    int nextBuffer_ = 0;               // the buffer that fills next: blocks go out in this order
+    int nextBuffer_ = 0;               // the buffer that fills next: pieces go out in this order
+    int piecesInBlock_ = 0;            // pieces of the block being gathered
+    double blockTime_ = 0.0;           // when its first piece was captured
     bool lossShown_ = false;           // the error box of the current loss has been shown
     int blocksSinceLoss_ = 0;          // blocks captured since the last loss
     double reopenAt_ = 0.0;            // steady seconds of the next try while the input is lost
@@ -135,8 +157,9 @@ class CaptureThread final : public CommandThread<CaptureCommand> {
     uint64_t droppedFramesDevice_ = 0;
     uint64_t overrunsDevice_ = 0;
     WaveFormat format_{};
-    std::array<WaveHeader, kCaptureBufferCount> headers_;
-    std::array<std::array<int16_t, kCaptureBufferSamples>, kCaptureBufferCount> buffers_{};
+    std::array<WaveHeader, kCapturePieceCount> headers_;
+    std::array<std::array<int16_t, kCaptureBufferSamples>, kCapturePieceCount> buffers_{};
+    std::array<int16_t, 2 * kBlockFrames> block_{};  // the block being gathered
     // After the buffers, so that it goes first.
     std::unique_ptr<WaveDevice> device_;
 
@@ -144,6 +167,7 @@ class CaptureThread final : public CommandThread<CaptureCommand> {
     std::atomic<PlaybackMonitor*> monitor_{nullptr};
     std::atomic<BlockRecorder*> recorder_{nullptr};
     std::atomic<CaptureObserver*> observer_{nullptr};
+    std::atomic<PieceListener*> pieceListener_{nullptr};
 };
 
 }  // namespace tonavise

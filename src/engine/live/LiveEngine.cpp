@@ -5,6 +5,7 @@
 #include "engine/live/RecorderThread.h"
 #include "engine/live/SignalThread.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/TunerAnalysis.h"
 
 namespace tonavise {
 
@@ -61,7 +62,45 @@ bool LiveEngine::Start(DeviceFactory* devices,
     return analysis_->StartAnalysis();
 }
 
+bool LiveEngine::StartTuner() {
+    if (!tuner_) {
+        tuner_ = std::make_unique<TunerAnalysis>(keyTable);
+    }
+    if (!tuner_->Start()) {
+        return false;
+    }
+    if (capture_) {
+        capture_->SetPieceListener(tuner_.get());
+    }
+    if (player_) {
+        player_->SetPieceListener(tuner_.get());
+    }
+    return true;
+}
+
+void LiveEngine::StopTuner() {
+    if (capture_) {
+        capture_->SetPieceListener(nullptr);
+    }
+    if (player_) {
+        player_->SetPieceListener(nullptr);
+    }
+    // A producer that took the link just before may still hand over a piece: the analysis
+    // object stays until the engine ends, and refuses pieces while stopped.
+    if (tuner_) {
+        tuner_->Stop();
+    }
+}
+
+void LiveEngine::SetTunerTuning(const Tuning& tuning) {
+    if (!tuner_) {
+        tuner_ = std::make_unique<TunerAnalysis>(keyTable);
+    }
+    tuner_->SetTuning(tuning);
+}
+
 void LiveEngine::Stop() {
+    StopTuner();
     if (analysis_) {
         analysis_->StopAnalysis();
         analysis_.reset();

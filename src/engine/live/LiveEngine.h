@@ -39,6 +39,8 @@ class ToneThread;
 class SignalThread;
 class CaptureObserver;
 class DeviceFactory;
+class TunerAnalysis;
+class Tuning;
 class Notifier;
 
 // Which threads of the live engine run. The file player always runs with the others: the
@@ -134,6 +136,16 @@ class LiveEngine {
     // The generator's buffer: the dialog and the tool write their channels into it.
     SignalBuffer signal;
 
+    // The tuner's analysis (the pitch every 10 and 20 ms, and the strobe), run only while the
+    // tuner is shown: StartTuner links it to the microphone's pieces and the playing file's
+    // blocks (false without its memory); StopTuner ends it. Tuner() is null until the first
+    // start, then lives as long as the engine; read its readings from any thread.
+    bool StartTuner();
+    void StopTuner();
+    const TunerAnalysis* Tuner() const { return tuner_.get(); }
+    // The tuning the strobe turns against.
+    void SetTunerTuning(const Tuning& tuning);
+
     // Snapshots of the workers (all false/empty when the part does not run).
     PlayerState Player() const;
     OutputState Output() const;
@@ -180,6 +192,7 @@ class LiveEngine {
     std::unique_ptr<RecorderThread> recorder_;
     std::unique_ptr<AnalysisThread> analysis_;
     std::unique_ptr<SignalThread> generator_;
+    std::unique_ptr<TunerAnalysis> tuner_;
 };
 
 }  // namespace tonavise

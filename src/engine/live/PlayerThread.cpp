@@ -419,6 +419,12 @@ void PlayerThread::Feed(PlayerListener* listener) {
     const int channels = FeedChannels(clip_.format);
     const std::size_t samples = static_cast<std::size_t>(channels) * kBlockFrames;
     store_.AppendBlock(std::span<const int16_t>(feed_.data(), samples), channels);
+    // The tuner hears the file only while it moves: a paused file's block repeats.
+    if (PieceListener* tuner = pieceListener_.load(std::memory_order_acquire);
+        tuner != nullptr && Sounding() && !IsPaused()) {
+        tuner->OnPiece(
+            std::span<const int16_t>(feed_.data(), samples), channels, PieceListener::Source::File);
+    }
 }
 
 }  // namespace tonavise

@@ -36,6 +36,7 @@
 #include "engine/device/DeviceStandIn.h"
 #include "engine/device/SoundDevice.h"
 #include "engine/live/AnalysisThread.h"
+#include "engine/live/CaptureThread.h"
 #include "engine/live/LiveState.h"
 #include "engine/live/WorkerCommands.h"
 #include "engine/live/WorkerThread.h"
@@ -61,6 +62,12 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
                  Notifier& notifier,
                  FeedTiming feedTiming = FeedTiming::OwnTimer);
     ~PlayerThread() override;
+
+    // The tuner's analysis hears the playing file's blocks as it hears the microphone's
+    // pieces (null: nobody). Any thread; the listener must outlive the link.
+    void SetPieceListener(PieceListener* listener) {
+        pieceListener_.store(listener, std::memory_order_release);
+    }
 
     // Sending helpers (any thread).
     bool PostOpen(std::string path, PlayerListener* notify);
@@ -123,6 +130,7 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     StandInWatch standIn_{devices_, DeviceDirection::Output};
     Notifier& notifier_;
     const FeedTiming feedTiming_;
+    std::atomic<PieceListener*> pieceListener_{nullptr};
 
     // This thread only.
     std::chrono::steady_clock::time_point nextFeed_ = kNever;  // the own timer's next feed
