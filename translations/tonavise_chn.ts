@@ -497,6 +497,26 @@ Keep Aspect Ratio</source>
         <translation>缩放图像时不变形
 保持宽高比</translation>
     </message>
+    <message>
+        <source>&amp;Tuner</source>
+        <translation>调音器(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Show the tuner: the note large, its cents on a needle or a strobe
+Tuner</source>
+        <translation>显示调音器：大字显示音名，用指针或频闪显示音分
+调音器</translation>
+    </message>
+    <message>
+        <source>Tuner &amp;Strobe</source>
+        <translation>调音器频闪(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Show the tuner&apos;s strobe instead of its needle
+Tuner Strobe</source>
+        <translation>调音器以频闪代替指针显示
+调音器频闪</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -990,6 +1010,84 @@ Keep Aspect Ratio</source>
     <message>
         <source>Please enter an integer between %1 and %2.</source>
         <translation>请输入介于 %1 和 %2 之间的整数。</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::TunerDock</name>
+    <message>
+        <source>Tuner</source>
+        <translation>调音器</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::TunerFaceWidget</name>
+    <message>
+        <source>Tuner</source>
+        <translation>调音器</translation>
+    </message>
+    <message>
+        <source>♭ flat</source>
+        <translation>♭ 偏低</translation>
+    </message>
+    <message>
+        <source>in tune</source>
+        <translation>音准</translation>
+    </message>
+    <message>
+        <source>sharp ♯</source>
+        <translation>偏高 ♯</translation>
+    </message>
+    <message>
+        <source>cents</source>
+        <translation>音分</translation>
+    </message>
+    <message>
+        <source>no pitch</source>
+        <translation>无音高</translation>
+    </message>
+    <message>
+        <source>%1, in tune</source>
+        <translation>%1，音准</translation>
+    </message>
+    <message>
+        <source>%1, %2 cents sharp</source>
+        <translation>%1，偏高 %2 音分</translation>
+    </message>
+    <message>
+        <source>%1, %2 cents flat</source>
+        <translation>%1，偏低 %2 音分</translation>
+    </message>
+    <message>
+        <source>Strobe</source>
+        <translation>频闪</translation>
+    </message>
+    <message>
+        <source>Needle</source>
+        <translation>指针</translation>
+    </message>
+    <message>
+        <source>In Tune Within</source>
+        <translation>音准范围</translation>
+    </message>
+    <message>
+        <source>±%1 cents</source>
+        <translation>±%1 音分</translation>
+    </message>
+    <message>
+        <source>Temperament</source>
+        <translation>律制</translation>
+    </message>
+    <message>
+        <source>Tonic</source>
+        <translation>主音</translation>
+    </message>
+    <message>
+        <source>Keep A4 at Its Frequency</source>
+        <translation>保持 A4 的频率</translation>
+    </message>
+    <message>
+        <source>Transposing Instrument</source>
+        <translation>移调乐器</translation>
     </message>
 </context>
 </TS>

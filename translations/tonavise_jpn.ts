@@ -497,6 +497,26 @@ Keep Aspect Ratio</source>
         <translation>画像をゆがめずに拡大縮小する
 縦横比を保つ</translation>
     </message>
+    <message>
+        <source>&amp;Tuner</source>
+        <translation>チューナー(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Show the tuner: the note large, its cents on a needle or a strobe
+Tuner</source>
+        <translation>チューナーを表示：音名を大きく、セントを針かストロボで表示
+チューナー</translation>
+    </message>
+    <message>
+        <source>Tuner &amp;Strobe</source>
+        <translation>チューナーのストロボ(&amp;S)</translation>
+    </message>
+    <message>
+        <source>Show the tuner&apos;s strobe instead of its needle
+Tuner Strobe</source>
+        <translation>チューナーを針の代わりにストロボで表示
+チューナーのストロボ</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -990,6 +1010,84 @@ Keep Aspect Ratio</source>
     <message>
         <source>Please enter an integer between %1 and %2.</source>
         <translation>%1 から %2 までの整数を入力してください。</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::TunerDock</name>
+    <message>
+        <source>Tuner</source>
+        <translation>チューナー</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::TunerFaceWidget</name>
+    <message>
+        <source>Tuner</source>
+        <translation>チューナー</translation>
+    </message>
+    <message>
+        <source>♭ flat</source>
+        <translation>♭ 低い</translation>
+    </message>
+    <message>
+        <source>in tune</source>
+        <translation>合っている</translation>
+    </message>
+    <message>
+        <source>sharp ♯</source>
+        <translation>高い ♯</translation>
+    </message>
+    <message>
+        <source>cents</source>
+        <translation>セント</translation>
+    </message>
+    <message>
+        <source>no pitch</source>
+        <translation>音高なし</translation>
+    </message>
+    <message>
+        <source>%1, in tune</source>
+        <translation>%1、合っている</translation>
+    </message>
+    <message>
+        <source>%1, %2 cents sharp</source>
+        <translation>%1、%2 セント高い</translation>
+    </message>
+    <message>
+        <source>%1, %2 cents flat</source>
+        <translation>%1、%2 セント低い</translation>
+    </message>
+    <message>
+        <source>Strobe</source>
+        <translation>ストロボ</translation>
+    </message>
+    <message>
+        <source>Needle</source>
+        <translation>針</translation>
+    </message>
+    <message>
+        <source>In Tune Within</source>
+        <translation>合っている範囲</translation>
+    </message>
+    <message>
+        <source>±%1 cents</source>
+        <translation>±%1 セント</translation>
+    </message>
+    <message>
+        <source>Temperament</source>
+        <translation>音律</translation>
+    </message>
+    <message>
+        <source>Tonic</source>
+        <translation>主音</translation>
+    </message>
+    <message>
+        <source>Keep A4 at Its Frequency</source>
+        <translation>A4 の周波数を保つ</translation>
+    </message>
+    <message>
+        <source>Transposing Instrument</source>
+        <translation>移調楽器</translation>
     </message>
 </context>
 </TS>

@@ -53,6 +53,9 @@ enum CommandId : int {
     // Added beyond the scope's own commands: the precise tuner and the pitch track.
     ID_PRECISE_PITCH,
     ID_PITCH_TRACK,
+    // The tuner view, and its needle or strobe.
+    ID_TUNER,
+    ID_TUNER_STROBE,
     // The picture scaled to the window, and whether the scaling keeps its shape.
     ID_FIT_PICTURE,
     ID_KEEP_ASPECT,

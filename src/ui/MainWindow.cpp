@@ -28,6 +28,7 @@
 #include "ui/ScopeView.h"
 #include "ui/SettingsStore.h"
 #include "ui/ToolIcons.h"
+#include "ui/TunerView.h"
 #include "ui/WebPageOpener.h"
 
 namespace tonavise::ui {
@@ -253,6 +254,8 @@ void MainWindow::CreateMenus() {
          ID_FUNDAMENTAL_TONE,
          ID_PRECISE_PITCH,
          ID_PITCH_TRACK,
+         ID_TUNER,
+         ID_TUNER_STROBE,
          kSeparator,
          ID_FIT_PICTURE,
          ID_KEEP_ASPECT,
@@ -325,7 +328,7 @@ void MainWindow::CreateToolBars() {
         MakeToolBar(tr("Assistance"),
                     "assistanceBar",
                     Qt::RightToolBarArea,
-                    {ID_SIGNAL_GENERATOR, kSeparator, ID_PRECISE_PITCH, ID_PITCH_TRACK});
+                    {ID_SIGNAL_GENERATOR, kSeparator, ID_TUNER, ID_PRECISE_PITCH, ID_PITCH_TRACK});
     // The metronome's visual beat, at hand while the dialog is closed.
     assistanceBar_->addSeparator();
     auto* beatLights = new BeatLights([this] { return view_->HeardMetronomeBeat(); });
@@ -389,6 +392,33 @@ void MainWindow::CreateToolBars() {
     addToolBar(Qt::LeftToolBarArea, scopeBar_);
     addToolBar(Qt::BottomToolBarArea, recorderBar_);
     addToolBar(Qt::RightToolBarArea, assistanceBar_);
+    CreateTunerDock();
+}
+
+void MainWindow::CreateTunerDock() {
+    // Docked at the right, hidden at the first start so that the window opens as it always
+    // did; shown or hidden, and where, as the user left it.
+    tunerDock_ = new TunerDock(context_.engine, context_.settings, this);
+    const int area = context_.settings.ReadInt(kSectionSetting, QStringLiteral("TunerArea"), 2);
+    addDockWidget(area == 1 ? Qt::LeftDockWidgetArea : Qt::RightDockWidgetArea, tunerDock_);
+    tunerDock_->setVisible(
+        context_.settings.ReadInt(kSectionSetting, QStringLiteral("TunerShown"), 0) == 1);
+    connect(tunerDock_, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
+    connect(tunerDock_, &QDockWidget::dockLocationChanged, this, [this](Qt::DockWidgetArea where) {
+        context_.settings.WriteInt(
+            kSectionSetting, QStringLiteral("TunerArea"), where == Qt::LeftDockWidgetArea ? 1 : 2);
+    });
+    // Keys that work wherever the focus is, apart from the player's and the metronome's.
+    const std::array<std::pair<int, QKeySequence>, 2> keys = {
+        std::pair{ID_TUNER, QKeySequence(Qt::Key_F9)},
+        std::pair{ID_TUNER_STROBE, QKeySequence(Qt::SHIFT | Qt::Key_F9)}};
+    for (const auto& [id, key] : keys) {
+        QAction* action = Action(id);
+        action->setShortcut(key);
+        action->setToolTip(QStringLiteral("%1 (%2)").arg(action->toolTip(),
+                                                         key.toString(QKeySequence::NativeText)));
+        addAction(action);
+    }
 }
 
 void MainWindow::CreatePracticeControls() {
@@ -563,8 +593,8 @@ QToolBar* MainWindow::BarOf(int id) const {
 
 bool MainWindow::HandlesCommand(int id) const {
     return BarOf(id) != nullptr || id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT ||
-           id == ID_HELP_SHOW || id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B ||
-           id == ID_PLAYER_LOOP_CLEAR;
+           id == ID_TUNER || id == ID_TUNER_STROBE || id == ID_HELP_SHOW ||
+           id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B || id == ID_PLAYER_LOOP_CLEAR;
 }
 
 void MainWindow::UpdateCommand(int id, CommandState& state) {
@@ -576,6 +606,10 @@ void MainWindow::UpdateCommand(int id, CommandState& state) {
         state.checked = bar->isVisible();
     } else if (id == ID_VIEW_STATUS_BAR) {
         state.checked = statusBar()->isVisible();
+    } else if (id == ID_TUNER) {
+        state.checked = tunerDock_->isVisible();
+    } else if (id == ID_TUNER_STROBE) {
+        state.checked = tunerDock_->face()->strobe();
     }
 }
 
@@ -584,6 +618,12 @@ void MainWindow::HandleCommand(int id) {
         bar->setVisible(!bar->isVisible());
     } else if (id == ID_VIEW_STATUS_BAR) {
         statusBar()->setVisible(!statusBar()->isVisible());
+    } else if (id == ID_TUNER) {
+        tunerDock_->setVisible(!tunerDock_->isVisible());
+        context_.settings.WriteInt(
+            kSectionSetting, QStringLiteral("TunerShown"), tunerDock_->isVisible() ? 1 : 0);
+    } else if (id == ID_TUNER_STROBE) {
+        tunerDock_->face()->SetStrobe(!tunerDock_->face()->strobe());
     } else if (id == ID_APP_EXIT) {
         close();
     } else if (id == ID_HELP_SHOW) {

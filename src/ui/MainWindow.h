@@ -24,6 +24,8 @@ class QSlider;
 
 namespace tonavise::ui {
 
+class TunerDock;
+
 class PlayerBar;
 class ScopeView;
 
@@ -72,6 +74,7 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     PlayerBar* playerBar() const { return playerBar_; }
     QToolBar* recorderBar() const { return recorderBar_; }
     QToolBar* assistanceBar() const { return assistanceBar_; }
+    TunerDock* tunerDock() const { return tunerDock_; }
     QSlider* positionSlider() const;
     // "CAP", "NUM", "SCRL".
     QLabel* indicator(int index) const { return indicators_.at(index); }
@@ -99,6 +102,7 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     void CreateActions();
     void CreateMenus();
     void CreateToolBars();
+    void CreateTunerDock();
     void CreateStatusBar();
     QToolBar* MakeToolBar(const QString& title,
                           const char* objectName,
@@ -129,6 +133,7 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     PlayerBar* playerBar_ = nullptr;
     QToolBar* recorderBar_ = nullptr;
     QToolBar* assistanceBar_ = nullptr;
+    TunerDock* tunerDock_ = nullptr;
     std::array<QLabel*, 3> indicators_{};
     QLabel* inputState_ = nullptr;
 

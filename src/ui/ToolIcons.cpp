@@ -1,5 +1,6 @@
 #include "ui/ToolIcons.h"
 
+#include <QFont>
 #include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
@@ -458,6 +459,20 @@ void DrawIcon(QPainter& g, ToolIcon icon, const Palette& p) {
             }
             g.setPen(Stroke(p.red, 1.8));
             g.drawLine(QPointF(12, 15), QPointF(12, 6.5));
+            break;
+        }
+        case ToolIcon::kTuner: {
+            // A note's letter over a scale with its middle mark: the tuner's face.
+            QFont font = g.font();
+            font.setPixelSize(13);
+            font.setBold(true);
+            g.setFont(font);
+            g.setPen(p.ink);
+            g.drawText(QRectF(0, 1, 24, 14), Qt::AlignCenter, QStringLiteral("A"));
+            g.setPen(Stroke(p.ink, 1.0));
+            g.drawLine(QPointF(3, 19.5), QPointF(21, 19.5));
+            g.setPen(Stroke(p.red, 1.8));
+            g.drawLine(QPointF(12, 16), QPointF(12, 23));
             break;
         }
         case ToolIcon::kPitchTrack: {

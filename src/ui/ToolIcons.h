@@ -44,6 +44,7 @@ enum class ToolIcon {
     kSignalGenerator,
     kPrecisePitch,
     kPitchTrack,
+    kTuner,
 };
 
 inline constexpr int kToolIconSize = 24;

@@ -136,6 +136,8 @@ TEST_F(MainWindowTest, MenusHoldEveryItemInOrder) {
                            "Fundamental Frequency (tone)",
                            "Precise Pitch",
                            "Pitch Track",
+                           "&Tuner",
+                           "Tuner &Strobe",
                            "-",
                            "&Fit Picture to Window",
                            "&Keep Aspect Ratio",
@@ -180,7 +182,8 @@ TEST_F(MainWindowTest, ToolbarsCarryTheirButtonsOnTheirSides) {
                                 ID_RECORDER_SAVE}));
     // Last, after a separator: the metronome's visual beat (a widget, no command).
     EXPECT_EQ(BarIds(frame->assistanceBar()),
-              (std::vector<int>{ID_SIGNAL_GENERATOR, 0, ID_PRECISE_PITCH, ID_PITCH_TRACK, 0, 0}));
+              (std::vector<int>{
+                  ID_SIGNAL_GENERATOR, 0, ID_TUNER, ID_PRECISE_PITCH, ID_PITCH_TRACK, 0, 0}));
     EXPECT_NE(frame->assistanceBar()->findChild<QWidget*>(QStringLiteral("beatLights")), nullptr);
     // The buttons, the slider, the name and time, a separator, the loop's buttons, a separator,
     // then the speed and transpose boxes with their labels.

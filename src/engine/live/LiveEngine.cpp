@@ -50,6 +50,13 @@ bool LiveEngine::Start(DeviceFactory* devices,
             output_->SetCountInTarget(recorder_.get());
             output_->start();
         }
+        if (tuner_ && tuner_->running()) {
+            // The tuner was shown before the sound started.
+            if (capture_) {
+                capture_->SetPieceListener(tuner_.get());
+            }
+            player_->SetPieceListener(tuner_.get());
+        }
         player_->start();
         if (recorder_) {
             recorder_->start();

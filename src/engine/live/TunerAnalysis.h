@@ -67,7 +67,7 @@ class TunerAnalysis final : public PieceListener {
     uint64_t droppedPieces() const { return dropped_.load(std::memory_order_relaxed); }
 
     // Signalled with every steady reading.
-    WakeDescriptor wake;
+    mutable WakeDescriptor wake;
 
   private:
     struct Piece {

@@ -1,0 +1,282 @@
+#include "ui/TunerView.h"
+
+#include <QAccessible>
+#include <QAccessibleWidget>
+#include <QActionGroup>
+#include <QContextMenuEvent>
+#include <QMenu>
+#include <QPainter>
+#include <QSocketNotifier>
+#include <array>
+#include <cmath>
+
+#include "engine/dsp/KeyTable.h"
+#include "engine/dsp/Transposition.h"
+#include "engine/live/LiveEngine.h"
+#include "ui/SettingsStore.h"
+
+namespace tonavise::ui {
+
+namespace {
+
+const std::array<const char*, 12> kPitchNames = {
+    "C", "C\u266F", "D", "E\u266D", "E", "F", "F\u266F", "G", "A\u266D", "A", "B\u266D", "B"};
+
+// The settings of the tuner, in the "Setting" section.
+const QString kModeKey = QStringLiteral("TunerMode");            // 0 needle, 1 strobe
+const QString kInTuneKey = QStringLiteral("TunerInTuneTenths");  // tenths of a cent
+const QString kTemperamentKey = QStringLiteral("TunerTemperament");
+const QString kTonicKey = QStringLiteral("TunerTonic");  // pitch class, 0 = C
+const QString kKeepAKey = QStringLiteral("TunerKeepA");
+const QString kInstrumentKey = QStringLiteral("TunerInstrument");  // "C", "Bb", ...
+
+// The screen reader reads the tuner as a gauge that says the note and how far it is off.
+class TunerAccessible final : public QAccessibleWidget {
+  public:
+    explicit TunerAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Indicator) {}
+    QString text(QAccessible::Text t) const override {
+        if (t == QAccessible::Value || t == QAccessible::Description) {
+            return static_cast<const TunerFaceWidget*>(widget())->SpokenValue();
+        }
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface* TunerAccessibleFactory(const QString& className, QObject* object) {
+    if (className == QLatin1String("tonavise::ui::TunerFaceWidget") && object != nullptr &&
+        object->isWidgetType()) {
+        return new TunerAccessible(static_cast<QWidget*>(object));
+    }
+    return nullptr;
+}
+
+}  // namespace
+
+TunerFaceWidget::TunerFaceWidget(LiveEngine& engine, SettingsStore& settings, QWidget* parent)
+    : QWidget(parent), engine_(engine), settings_(settings) {
+    static const bool factoryInstalled = [] {
+        QAccessible::installFactory(TunerAccessibleFactory);
+        return true;
+    }();
+    (void)factoryInstalled;
+    setAccessibleName(tr("Tuner"));
+    setFocusPolicy(Qt::StrongFocus);
+    setContextMenuPolicy(Qt::DefaultContextMenu);
+    face_.texts.flat = tr("\u266D flat");
+    face_.texts.inTune = tr("in tune");
+    face_.texts.sharp = tr("sharp \u266F");
+    face_.texts.cents = tr("cents");
+    face_.strobe = settings_.ReadInt(kSectionSetting, kModeKey, 0) == 1;
+    face_.inTuneCents =
+        std::clamp(settings_.ReadInt(kSectionSetting, kInTuneKey, 30), 1, 250) / 10.0;
+    spoken_ = tr("no pitch");
+    ApplyTuning();
+}
+
+TunerFaceWidget::~TunerFaceWidget() {
+    Stop();
+}
+
+void TunerFaceWidget::ApplyTuning() {
+    const QString name =
+        settings_.ReadString(kSectionSetting, kTemperamentKey, QStringLiteral("equal"));
+    const int tonic = std::clamp(settings_.ReadInt(kSectionSetting, kTonicKey, 0), 0, 11);
+    const bool keepA = settings_.ReadInt(kSectionSetting, kKeepAKey, 0) == 1;
+    std::optional<Temperament> temperament = BuiltInTemperament(name.toStdString());
+    if (!temperament) {
+        temperament = BuiltInTemperament("equal");
+    }
+    tuning_ = Tuning(*temperament,
+                     tonic,
+                     engine_.keyTable.GetA4(),
+                     keepA ? TuningAnchor::A4 : TuningAnchor::Tonic);
+    engine_.SetTunerTuning(tuning_);
+    const auto instrument = TransposingInstrumentNamed(
+        settings_.ReadString(kSectionSetting, kInstrumentKey, QStringLiteral("C")).toStdString());
+    writtenSounds_ = instrument ? instrument->sounds : 0;
+    writtenMark_ = instrument && instrument->sounds != 0
+                       ? QString::fromUtf8(instrument->label.data(),
+                                           static_cast<int>(instrument->label.size()))
+                       : QString();
+    if (temperament->name != "equal") {
+        const QString tuningMark = QString::fromStdString(temperament->name) + QLatin1Char(' ') +
+                                   QString::fromUtf8(kPitchNames[static_cast<std::size_t>(tonic)]);
+        writtenMark_ =
+            writtenMark_.isEmpty() ? tuningMark : writtenMark_ + QStringLiteral(" · ") + tuningMark;
+    }
+}
+
+void TunerFaceWidget::Start() {
+    if (wake_ != nullptr || !engine_.StartTuner()) {
+        return;
+    }
+    ApplyTuning();  // A4 may have changed while hidden
+    wake_ = new QSocketNotifier(engine_.Tuner()->wake.fd(), QSocketNotifier::Read, this);
+    connect(wake_, &QSocketNotifier::activated, this, &TunerFaceWidget::OnWake);
+}
+
+void TunerFaceWidget::Stop() {
+    if (wake_ == nullptr) {
+        return;
+    }
+    delete wake_;
+    wake_ = nullptr;
+    engine_.StopTuner();
+}
+
+void TunerFaceWidget::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    Start();
+}
+
+void TunerFaceWidget::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    Stop();
+}
+
+void TunerFaceWidget::OnWake() {
+    const TunerAnalysis* tuner = engine_.Tuner();
+    if (tuner == nullptr) {
+        return;
+    }
+    tuner->wake.Drain();
+    if (std::abs(tuning_.a4() - engine_.keyTable.GetA4()) > 1e-9) {
+        ApplyTuning();
+    }
+    Show(follower_.Follow(tuner->Latest(), tuning_, writtenSounds_));
+}
+
+void TunerFaceWidget::Show(const TunerFollower::Shown& shown) {
+    face_.hasPitch = shown.hasPitch;
+    face_.held = shown.held;
+    face_.strobeBands = shown.strobeBands;
+    face_.mark = writtenMark_;
+    QString spoken = tr("no pitch");
+    if (shown.hasPitch) {
+        const int key = shown.reading.key;
+        face_.note = QString::fromUtf8(kPitchNames[static_cast<std::size_t>((key + 9) % 12)]);
+        face_.octave = QString::number((key + 9) / 12);
+        face_.cents = shown.reading.cents;
+        face_.hz = shown.reading.hz;
+        const QString note = face_.note + face_.octave;
+        const double tenths = std::round(std::abs(face_.cents) * 10.0) / 10.0;
+        if (tenths == 0.0) {
+            spoken = tr("%1, in tune").arg(note);
+        } else {
+            spoken = (face_.cents > 0 ? tr("%1, %2 cents sharp") : tr("%1, %2 cents flat"))
+                         .arg(note, QString::number(tenths, 'f', 1));
+        }
+    }
+    if (spoken != spoken_) {
+        spoken_ = spoken;
+        QAccessibleValueChangeEvent event(this, spoken_);
+        QAccessible::updateAccessibility(&event);
+    }
+    update();
+}
+
+QString TunerFaceWidget::SpokenValue() const {
+    return spoken_;
+}
+
+void TunerFaceWidget::SetStrobe(bool on) {
+    face_.strobe = on;
+    settings_.WriteInt(kSectionSetting, kModeKey, on ? 1 : 0);
+    update();
+}
+
+void TunerFaceWidget::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    const QSize pixels = size() * ratio;
+    if (surface_.size() != pixels) {
+        surface_ = QImage(pixels, QImage::Format_RGB32);
+    }
+    DrawTunerFace(face_, surface_);
+    QPainter painter(this);
+    painter.drawImage(rect(), surface_);
+}
+
+void TunerFaceWidget::contextMenuEvent(QContextMenuEvent* event) {
+    ShowMenu(event->globalPos());
+}
+
+void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
+    QMenu menu(this);
+    auto* modes = new QActionGroup(&menu);
+    for (const bool strobe : {false, true}) {
+        QAction* a = menu.addAction(strobe ? tr("Strobe") : tr("Needle"));
+        a->setCheckable(true);
+        a->setChecked(face_.strobe == strobe);
+        a->setActionGroup(modes);
+        connect(a, &QAction::triggered, this, [this, strobe] { SetStrobe(strobe); });
+    }
+    menu.addSeparator();
+    QMenu* zone = menu.addMenu(tr("In Tune Within"));
+    for (const int tenths : {10, 20, 30, 50, 100}) {
+        QAction* a = zone->addAction(tr("\u00B1%1 cents").arg(tenths / 10));
+        a->setCheckable(true);
+        a->setChecked(std::lround(face_.inTuneCents * 10) == tenths);
+        connect(a, &QAction::triggered, this, [this, tenths] {
+            face_.inTuneCents = tenths / 10.0;
+            settings_.WriteInt(kSectionSetting, kInTuneKey, tenths);
+            update();
+        });
+    }
+    QMenu* temperaments = menu.addMenu(tr("Temperament"));
+    const QString current =
+        settings_.ReadString(kSectionSetting, kTemperamentKey, QStringLiteral("equal"));
+    for (std::string_view name : BuiltInTemperamentNames()) {
+        const QString text = QString::fromUtf8(name.data(), static_cast<int>(name.size()));
+        QAction* a = temperaments->addAction(text);
+        a->setCheckable(true);
+        a->setChecked(text == current);
+        connect(a, &QAction::triggered, this, [this, text] {
+            settings_.WriteString(kSectionSetting, kTemperamentKey, text);
+            ApplyTuning();
+        });
+    }
+    QMenu* tonics = menu.addMenu(tr("Tonic"));
+    const int tonic = settings_.ReadInt(kSectionSetting, kTonicKey, 0);
+    for (int pc = 0; pc < 12; ++pc) {
+        QAction* a =
+            tonics->addAction(QString::fromUtf8(kPitchNames[static_cast<std::size_t>(pc)]));
+        a->setCheckable(true);
+        a->setChecked(pc == tonic);
+        connect(a, &QAction::triggered, this, [this, pc] {
+            settings_.WriteInt(kSectionSetting, kTonicKey, pc);
+            ApplyTuning();
+        });
+    }
+    QAction* keepA = tonics->addAction(tr("Keep A4 at Its Frequency"));
+    keepA->setCheckable(true);
+    keepA->setChecked(settings_.ReadInt(kSectionSetting, kKeepAKey, 0) == 1);
+    tonics->insertSeparator(keepA);
+    connect(keepA, &QAction::toggled, this, [this](bool on) {
+        settings_.WriteInt(kSectionSetting, kKeepAKey, on ? 1 : 0);
+        ApplyTuning();
+    });
+    QMenu* instruments = menu.addMenu(tr("Transposing Instrument"));
+    const QString instrument =
+        settings_.ReadString(kSectionSetting, kInstrumentKey, QStringLiteral("C"));
+    for (const TransposingInstrument& i : TransposingInstruments()) {
+        const QString name = QString::fromUtf8(i.name.data(), static_cast<int>(i.name.size()));
+        QAction* a = instruments->addAction(
+            QString::fromUtf8(i.label.data(), static_cast<int>(i.label.size())));
+        a->setCheckable(true);
+        a->setChecked(name == instrument);
+        connect(a, &QAction::triggered, this, [this, name] {
+            settings_.WriteString(kSectionSetting, kInstrumentKey, name);
+            ApplyTuning();
+        });
+    }
+    menu.exec(globalPos);
+}
+
+TunerDock::TunerDock(LiveEngine& engine, SettingsStore& settings, QWidget* parent)
+    : QDockWidget(tr("Tuner"), parent), face_(new TunerFaceWidget(engine, settings, this)) {
+    setObjectName(QStringLiteral("tunerDock"));
+    setWidget(face_);
+    setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+}
+
+}  // namespace tonavise::ui

@@ -1,0 +1,87 @@
+// The tuner view: a dock of the main window that shows the tuner's face (render/TunerFace) from
+// the tuner's analysis, always on the precise estimate. It runs the analysis only while it is
+// shown, wakes on each steady reading (50 a second) and repaints at most that often.
+//
+// Its own menu (the context menu, also on the keyboard's menu key) chooses needle or strobe,
+// how close counts as in tune, the temperament and its tonic, and the transposing instrument
+// whose written pitch names the notes; all are stored. The accessible value reads the note as
+// a sentence ("A4, 3.9 cents sharp") and changes with it.
+//
+// Threads: user-interface thread only.
+#pragma once
+
+#include <QDockWidget>
+#include <QImage>
+#include <QString>
+#include <QWidget>
+
+#include "engine/dsp/Temperament.h"
+#include "render/TunerFace.h"
+#include "ui/TunerFollower.h"
+
+class QSocketNotifier;
+
+namespace tonavise {
+class KeyTable;
+class LiveEngine;
+}  // namespace tonavise
+
+namespace tonavise::ui {
+
+class SettingsStore;
+
+class TunerFaceWidget : public QWidget {
+    Q_OBJECT
+
+  public:
+    TunerFaceWidget(LiveEngine& engine, SettingsStore& settings, QWidget* parent = nullptr);
+    ~TunerFaceWidget() override;
+
+    QSize sizeHint() const override { return {300, 440}; }
+    QSize minimumSizeHint() const override { return {200, 260}; }
+
+    const TunerFaceState& face() const { return face_; }
+    // "A4, 3.9 cents sharp", "no pitch": what a screen reader says of the tuner.
+    QString SpokenValue() const;
+    void SetStrobe(bool on);
+    bool strobe() const { return face_.strobe; }
+    // The settings' menu, built afresh with the current choices checked.
+    void ShowMenu(const QPoint& globalPos);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+
+  private:
+    void Start();
+    void Stop();
+    void OnWake();
+    void ApplyTuning();
+    void Show(const TunerFollower::Shown& shown);
+
+    LiveEngine& engine_;
+    SettingsStore& settings_;
+    TunerFollower follower_;
+    Tuning tuning_;
+    int writtenSounds_ = 0;
+    QString writtenMark_;
+    TunerFaceState face_;
+    QString spoken_;
+    QSocketNotifier* wake_ = nullptr;
+    QImage surface_;
+};
+
+class TunerDock : public QDockWidget {
+    Q_OBJECT
+
+  public:
+    TunerDock(LiveEngine& engine, SettingsStore& settings, QWidget* parent = nullptr);
+    TunerFaceWidget* face() const { return face_; }
+
+  private:
+    TunerFaceWidget* face_;
+};
+
+}  // namespace tonavise::ui
