@@ -403,7 +403,11 @@ void MainWindow::CreateTunerDock() {
     addDockWidget(area == 1 ? Qt::LeftDockWidgetArea : Qt::RightDockWidgetArea, tunerDock_);
     tunerDock_->setVisible(
         context_.settings.ReadInt(kSectionSetting, QStringLiteral("TunerShown"), 0) == 1);
-    connect(tunerDock_, &QDockWidget::visibilityChanged, this, [this] { UpdateCommandStates(); });
+    // Closed with its own button: remembered as hidden (the window's end hides it too, and
+    // that is not remembered). The command states follow on the frame's update timer.
+    connect(tunerDock_, &TunerDock::closedByUser, this, [this] {
+        context_.settings.WriteInt(kSectionSetting, QStringLiteral("TunerShown"), 0);
+    });
     connect(tunerDock_, &QDockWidget::dockLocationChanged, this, [this](Qt::DockWidgetArea where) {
         context_.settings.WriteInt(
             kSectionSetting, QStringLiteral("TunerArea"), where == Qt::LeftDockWidgetArea ? 1 : 2);

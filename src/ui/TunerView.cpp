@@ -3,6 +3,7 @@
 #include <QAccessible>
 #include <QAccessibleWidget>
 #include <QActionGroup>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QMenu>
 #include <QPainter>
@@ -277,6 +278,11 @@ TunerDock::TunerDock(LiveEngine& engine, SettingsStore& settings, QWidget* paren
     setObjectName(QStringLiteral("tunerDock"));
     setWidget(face_);
     setAllowedAreas(Qt::LeftDockWidgetArea | Qt::RightDockWidgetArea);
+}
+
+void TunerDock::closeEvent(QCloseEvent* event) {
+    QDockWidget::closeEvent(event);
+    emit closedByUser();
 }
 
 }  // namespace tonavise::ui

@@ -80,6 +80,13 @@ class TunerDock : public QDockWidget {
     TunerDock(LiveEngine& engine, SettingsStore& settings, QWidget* parent = nullptr);
     TunerFaceWidget* face() const { return face_; }
 
+  signals:
+    // The dock's own close button: the user hid the tuner (not the window going away).
+    void closedByUser();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
   private:
     TunerFaceWidget* face_;
 };
