@@ -23,10 +23,13 @@
 #include <functional>
 #include <string>
 
+#include "engine/live/LiveEngine.h"
+#include "engine/live/TunerAnalysis.h"
 #include "ui/CommandIds.h"
 #include "ui/MainWindow.h"
 #include "ui/ScopeView.h"
 #include "ui/TonaviseApp.h"
+#include "ui/TunerView.h"
 #include "ui/WebPageOpener.h"
 
 namespace {
@@ -125,9 +128,10 @@ int main(int argc, char** argv) {
         const char* name;
         int command;
         bool threeD;
-        bool precise;  // the precise estimate on (and the tone window shown)
-        bool track;    // the pitch track window shown
-        QSize fit;     // the picture fitted to a window of this size (empty: pixel view)
+        bool precise;        // the precise estimate on (and the tone window shown)
+        bool track;          // the pitch track window shown
+        QSize fit;           // the picture fitted to a window of this size (empty: pixel view)
+        bool tuner = false;  // the tuner view shown (its readings every 10 and 20 ms)
     };
     const Mode modes[] = {
         {"pitch scale", ID_PITCH_SCALE, false, false, false, {}},
@@ -136,6 +140,8 @@ int main(int argc, char** argv) {
         {"pitch scale, 3-D", ID_PITCH_SCALE, true, false, false, {}},
         {"pitch, precise", ID_PITCH_SCALE, false, true, false, {}},
         {"pitch, precise+track", ID_PITCH_SCALE, false, true, true, {}},
+        {"pitch, tuner", ID_PITCH_SCALE, false, false, false, {}, true},
+        {"pitch, precise+tuner", ID_PITCH_SCALE, false, true, false, {}, true},
         {"pitch, fit 1280x720", ID_PITCH_SCALE, false, false, false, {1280, 720}},
         {"pitch, fit 1920x1080", ID_PITCH_SCALE, false, false, false, {1920, 1080}}};
     for (const Mode& mode : modes) {
@@ -160,17 +166,31 @@ int main(int argc, char** argv) {
         if (!mode.fit.isEmpty()) {
             frame->resize(mode.fit);
         }
+        if (mode.tuner != frame->tunerDock()->isVisible()) {
+            frame->ExecuteCommand(ID_TUNER);
+        }
         RunEvents(2.0);
+        const TunerAnalysis* tuner = frame->view().engine().Tuner();
+        const uint64_t readings0 = tuner != nullptr ? tuner->steadyCount() : 0;
+        const int64_t tunerPaints0 = frame->tunerDock()->face()->paintCount();
         const double cpu0 = CpuSeconds();
         const int64_t drawn0 = view.redrawCount();
         const auto wall0 = Clock::now();
         RunEvents(seconds);
         const double wall = std::chrono::duration<double>(Clock::now() - wall0).count();
         const double cpu = CpuSeconds() - cpu0;
-        std::printf("  %-22s %5.2f %%   (%.1f pictures per second)\n",
+        std::printf("  %-22s %5.2f %%   (%.1f pictures per second",
                     mode.name,
                     100.0 * cpu / wall,
                     static_cast<double>(view.redrawCount() - drawn0) / wall);
+        if (mode.tuner && tuner != nullptr) {
+            std::printf(
+                "; tuner: %.1f steady readings and %.1f repaints per second",
+                static_cast<double>(tuner->steadyCount() - readings0) / wall,
+                static_cast<double>(frame->tunerDock()->face()->paintCount() - tunerPaints0) /
+                    wall);
+        }
+        std::printf(")\n");
     }
     std::printf("peak memory (VmHWM): %.1f MiB\n", static_cast<double>(PeakKilobytes()) / 1024.0);
 

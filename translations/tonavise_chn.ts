@@ -948,6 +948,18 @@ Tuner Strobe</source>
         <source>(sound server not answering)</source>
         <translation>（声音服务器没有响应）</translation>
     </message>
+    <message>
+        <source>Common pitches of A4</source>
+        <translation>A4 的常用频率</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Presets</source>
+        <translation>预设</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::SignalGeneratorDialog</name>

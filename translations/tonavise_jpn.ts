@@ -948,6 +948,18 @@ Tuner Strobe</source>
         <source>(sound server not answering)</source>
         <translation>（サウンドサーバーが応答しません）</translation>
     </message>
+    <message>
+        <source>Common pitches of A4</source>
+        <translation>A4 のよく使われる周波数</translation>
+    </message>
+    <message>
+        <source>%1 Hz</source>
+        <translation>%1 Hz</translation>
+    </message>
+    <message>
+        <source>Presets</source>
+        <translation>プリセット</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::SignalGeneratorDialog</name>

@@ -6,10 +6,12 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPointer>
 #include <QPushButton>
 #include <QStandardItemModel>
 #include <QTimer>
+#include <QToolButton>
 #include <algorithm>
 #include <cmath>
 
@@ -47,6 +49,8 @@ QString ControlName(int id) {
 }
 
 }  // namespace
+
+const std::array<int, 8> kA4Presets = {392, 415, 430, 432, 440, 442, 443, 466};
 
 QString A4SpinText(int position) {
     return QString::asprintf("%6.2f", position * 0.1);
@@ -151,6 +155,25 @@ void SettingsDialog::CreateControls() {
     a4Spin_->setGeometry(edit.right() + 1 + kSpinGap, edit.top(), kSpinWidth, edit.height());
     a4Spin_->SetBuddy(a4Edit_);
     connect(a4Spin_, &StepButtons::scrolled, this, &SettingsDialog::OnA4SpinScrolled);
+    // The pitches ensembles tune to, one click away: baroque 415, classical 430, the usual 440
+    // to 443 of orchestras, 466 for high baroque, 392 and 432 for older and other uses.
+    a4Presets_ = new QToolButton(this);
+    a4Presets_->setObjectName(QStringLiteral("a4Presets"));
+    a4Presets_->setText(tr("Presets"));
+    a4Presets_->setToolTip(tr("Common pitches of A4"));
+    a4Presets_->setAccessibleName(tr("Common pitches of A4"));
+    a4Presets_->setPopupMode(QToolButton::InstantPopup);
+    a4Presets_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    // Between the A4 group and the OK button, level with the edit.
+    a4Presets_->setGeometry(du.Rect(97, 23, 45, 14));
+    auto* presets = new QMenu(a4Presets_);
+    for (const int hz : kA4Presets) {
+        presets->addAction(tr("%1 Hz").arg(hz), this, [this, hz] {
+            a4Spin_->SetPos(hz * 10);
+            OnA4SpinScrolled(hz * 10);
+        });
+    }
+    a4Presets_->setMenu(presets);
 
     QWidget* order[] = {okButton_,
                         folderEdit_,

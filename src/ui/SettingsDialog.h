@@ -11,6 +11,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <optional>
@@ -24,6 +25,7 @@ class QCheckBox;
 class QComboBox;
 class QLineEdit;
 class QPushButton;
+class QToolButton;
 
 namespace tonavise::ui {
 
@@ -36,6 +38,9 @@ inline constexpr int kA4SpinMax = static_cast<int>(kMaxA4 * 10);
 
 // The A4 edit's text for a spin position: "%6.2f" of position x 0.1 ("440.00").
 QString A4SpinText(int position);
+
+// The frequencies of A4 that the presets button beside the spin offers.
+extern const std::array<int, 8> kA4Presets;
 
 // The Set Parameters window's control ids, for finding the controls by object name ("id1001").
 enum SettingsControl : int {
@@ -69,6 +74,7 @@ class SettingsDialog : public QDialog {
     int32_t repeating() const { return repeating_; }
 
     StepButtons* a4Spin() const { return a4Spin_; }
+    QToolButton* a4Presets() const { return a4Presets_; }
     QLineEdit* a4Edit() const { return a4Edit_; }
     QLineEdit* folderEdit() const { return folderEdit_; }
     QPushButton* refButton() const { return refButton_; }
@@ -124,6 +130,7 @@ class SettingsDialog : public QDialog {
 
     // Fields
     StepButtons* a4Spin_ = nullptr;
+    QToolButton* a4Presets_ = nullptr;
     double a4Value_ = 440.0;
     QComboBox* startTimeList_ = nullptr;
     QComboBox* intervalList_ = nullptr;

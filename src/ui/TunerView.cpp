@@ -193,6 +193,7 @@ void TunerFaceWidget::paintEvent(QPaintEvent*) {
         surface_ = QImage(pixels, QImage::Format_RGB32);
     }
     DrawTunerFace(face_, surface_);
+    ++paints_;
     QPainter painter(this);
     painter.drawImage(rect(), surface_);
 }

@@ -14,6 +14,7 @@
 #include <QImage>
 #include <QString>
 #include <QWidget>
+#include <cstdint>
 
 #include "engine/dsp/Temperament.h"
 #include "render/TunerFace.h"
@@ -45,6 +46,8 @@ class TunerFaceWidget : public QWidget {
     QString SpokenValue() const;
     void SetStrobe(bool on);
     bool strobe() const { return face_.strobe; }
+    // Pictures painted so far (for the figures of its cost).
+    int64_t paintCount() const { return paints_; }
     // The settings' menu, built afresh with the current choices checked.
     void ShowMenu(const QPoint& globalPos);
 
@@ -71,6 +74,7 @@ class TunerFaceWidget : public QWidget {
     QString spoken_;
     QSocketNotifier* wake_ = nullptr;
     QImage surface_;
+    int64_t paints_ = 0;
 };
 
 class TunerDock : public QDockWidget {

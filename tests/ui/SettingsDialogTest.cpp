@@ -7,10 +7,12 @@
 #include <QComboBox>
 #include <QElapsedTimer>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSettings>
 #include <QTest>
 #include <QTimer>
+#include <QToolButton>
 
 #include "UiTestSupport.h"
 #include "ui/BrowseFolderDialog.h"
@@ -69,6 +71,24 @@ TEST_F(SettingsDialogTest, ShowsA4AndOneStepAppliesItAtOnce) {
     QTest::keyClick(dialog->a4Edit(), Qt::Key_Down);
     EXPECT_EQ(dialog->a4Edit()->text(), QStringLiteral("439.90"));
     EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 439.9);
+}
+
+TEST_F(SettingsDialogTest, APresetSetsA4AtOnceAndTheSpinStepsOnFromIt) {
+    engine.keyTable.SetA4(440.0);
+    auto dialog = Open();
+    const QList<QAction*> presets = dialog->a4Presets()->menu()->actions();
+    ASSERT_EQ(presets.size(), 8);
+    EXPECT_EQ(presets[1]->text(), QStringLiteral("415 Hz"));
+    presets[1]->trigger();
+    EXPECT_EQ(dialog->a4Edit()->text(), QStringLiteral("415.00"));
+    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 415.0);
+    ClickArrow(dialog->a4Spin(), true);
+    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 415.1);
+    presets[7]->trigger();
+    EXPECT_DOUBLE_EQ(engine.keyTable.GetA4(), 466.0);
+    // Beside the A4 group, level with the edit.
+    EXPECT_GT(dialog->a4Presets()->geometry().left(), dialog->a4Spin()->geometry().right());
+    EXPECT_EQ(dialog->a4Presets()->geometry().top(), dialog->a4Edit()->geometry().top());
 }
 
 TEST_F(SettingsDialogTest, A4OutsideTheRangeShowsAndAppliesTheNearestLimit) {
