@@ -498,8 +498,8 @@ Keep Aspect Ratio</source>
 保持宽高比</translation>
     </message>
     <message>
-        <source>&amp;Tuner</source>
-        <translation>调音器(&amp;T)</translation>
+        <source>T&amp;uner</source>
+        <translation>调音器(&amp;U)</translation>
     </message>
     <message>
         <source>Show the tuner: the note large, its cents on a needle or a strobe
@@ -508,8 +508,8 @@ Tuner</source>
 调音器</translation>
     </message>
     <message>
-        <source>Tuner &amp;Strobe</source>
-        <translation>调音器频闪(&amp;S)</translation>
+        <source>Tuner Stro&amp;be</source>
+        <translation>调音器频闪(&amp;B)</translation>
     </message>
     <message>
         <source>Show the tuner&apos;s strobe instead of its needle

@@ -498,8 +498,8 @@ Keep Aspect Ratio</source>
 縦横比を保つ</translation>
     </message>
     <message>
-        <source>&amp;Tuner</source>
-        <translation>チューナー(&amp;T)</translation>
+        <source>T&amp;uner</source>
+        <translation>チューナー(&amp;U)</translation>
     </message>
     <message>
         <source>Show the tuner: the note large, its cents on a needle or a strobe
@@ -508,8 +508,8 @@ Tuner</source>
 チューナー</translation>
     </message>
     <message>
-        <source>Tuner &amp;Strobe</source>
-        <translation>チューナーのストロボ(&amp;S)</translation>
+        <source>Tuner Stro&amp;be</source>
+        <translation>チューナーのストロボ(&amp;B)</translation>
     </message>
     <message>
         <source>Show the tuner&apos;s strobe instead of its needle

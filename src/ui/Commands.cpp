@@ -214,7 +214,7 @@ const std::array kCommands = {
         I::kPitchTrack,
         kCheck},
     CommandInfo{ID_TUNER,
-                QT_TRANSLATE_NOOP("Command", "&Tuner"),
+                QT_TRANSLATE_NOOP("Command", "T&uner"),
                 QT_TRANSLATE_NOOP("Command",
                                   "Show the tuner: the note large, its cents on a needle or a "
                                   "strobe\nTuner"),
@@ -222,7 +222,7 @@ const std::array kCommands = {
                 kCheck},
     CommandInfo{
         ID_TUNER_STROBE,
-        QT_TRANSLATE_NOOP("Command", "Tuner &Strobe"),
+        QT_TRANSLATE_NOOP("Command", "Tuner Stro&be"),
         QT_TRANSLATE_NOOP("Command", "Show the tuner's strobe instead of its needle\nTuner Strobe"),
         I::kNone,
         kCheck},
