@@ -1101,5 +1101,105 @@ Tuner Strobe</source>
         <source>Transposing Instrument</source>
         <translation>移调乐器</translation>
     </message>
+    <message>
+        <source>Guitar (standard)</source>
+        <translation>吉他(标准)</translation>
+    </message>
+    <message>
+        <source>Guitar (drop D)</source>
+        <translation>吉他(Drop D)</translation>
+    </message>
+    <message>
+        <source>Guitar (DADGAD)</source>
+        <translation>吉他(DADGAD)</translation>
+    </message>
+    <message>
+        <source>Guitar (open G)</source>
+        <translation>吉他(开放 G)</translation>
+    </message>
+    <message>
+        <source>Guitar (open D)</source>
+        <translation>吉他(开放 D)</translation>
+    </message>
+    <message>
+        <source>Bass (4 strings)</source>
+        <translation>贝斯(4 弦)</translation>
+    </message>
+    <message>
+        <source>Bass (5 strings)</source>
+        <translation>贝斯(5 弦)</translation>
+    </message>
+    <message>
+        <source>Violin</source>
+        <translation>小提琴</translation>
+    </message>
+    <message>
+        <source>Viola</source>
+        <translation>中提琴</translation>
+    </message>
+    <message>
+        <source>Cello</source>
+        <translation>大提琴</translation>
+    </message>
+    <message>
+        <source>Double bass</source>
+        <translation>低音提琴</translation>
+    </message>
+    <message>
+        <source>Ukulele</source>
+        <translation>尤克里里</translation>
+    </message>
+    <message>
+        <source>Mandolin</source>
+        <translation>曼陀林</translation>
+    </message>
+    <message>
+        <source>Custom strings</source>
+        <translation>自定义琴弦</translation>
+    </message>
+    <message>
+        <source>pure fifths</source>
+        <translation>纯五度</translation>
+    </message>
+    <message>
+        <source>string %1</source>
+        <translation>第 %1 弦</translation>
+    </message>
+    <message>
+        <source>Strings</source>
+        <translation>琴弦</translation>
+    </message>
+    <message>
+        <source>None: the Nearest Key</source>
+        <translation>无：最近的键</translation>
+    </message>
+    <message>
+        <source>Custom Strings...</source>
+        <translation>自定义琴弦...</translation>
+    </message>
+    <message>
+        <source>Custom Strings</source>
+        <translation>自定义琴弦</translation>
+    </message>
+    <message>
+        <source>The open strings as notes, low string first:</source>
+        <translation>空弦音名，从低音弦开始：</translation>
+    </message>
+    <message>
+        <source>Pure Fifths</source>
+        <translation>纯五度</translation>
+    </message>
+    <message>
+        <source>Lock to String</source>
+        <translation>锁定琴弦</translation>
+    </message>
+    <message>
+        <source>The Nearest String</source>
+        <translation>最近的琴弦</translation>
+    </message>
+    <message>
+        <source>String %1 (%2)</source>
+        <translation>第 %1 弦 (%2)</translation>
+    </message>
 </context>
 </TS>

@@ -1101,5 +1101,105 @@ Tuner Strobe</source>
         <source>Transposing Instrument</source>
         <translation>移調楽器</translation>
     </message>
+    <message>
+        <source>Guitar (standard)</source>
+        <translation>ギター(標準)</translation>
+    </message>
+    <message>
+        <source>Guitar (drop D)</source>
+        <translation>ギター(ドロップD)</translation>
+    </message>
+    <message>
+        <source>Guitar (DADGAD)</source>
+        <translation>ギター(DADGAD)</translation>
+    </message>
+    <message>
+        <source>Guitar (open G)</source>
+        <translation>ギター(オープンG)</translation>
+    </message>
+    <message>
+        <source>Guitar (open D)</source>
+        <translation>ギター(オープンD)</translation>
+    </message>
+    <message>
+        <source>Bass (4 strings)</source>
+        <translation>ベース(4弦)</translation>
+    </message>
+    <message>
+        <source>Bass (5 strings)</source>
+        <translation>ベース(5弦)</translation>
+    </message>
+    <message>
+        <source>Violin</source>
+        <translation>バイオリン</translation>
+    </message>
+    <message>
+        <source>Viola</source>
+        <translation>ビオラ</translation>
+    </message>
+    <message>
+        <source>Cello</source>
+        <translation>チェロ</translation>
+    </message>
+    <message>
+        <source>Double bass</source>
+        <translation>コントラバス</translation>
+    </message>
+    <message>
+        <source>Ukulele</source>
+        <translation>ウクレレ</translation>
+    </message>
+    <message>
+        <source>Mandolin</source>
+        <translation>マンドリン</translation>
+    </message>
+    <message>
+        <source>Custom strings</source>
+        <translation>カスタムの弦</translation>
+    </message>
+    <message>
+        <source>pure fifths</source>
+        <translation>純正五度</translation>
+    </message>
+    <message>
+        <source>string %1</source>
+        <translation>第%1弦</translation>
+    </message>
+    <message>
+        <source>Strings</source>
+        <translation>弦</translation>
+    </message>
+    <message>
+        <source>None: the Nearest Key</source>
+        <translation>なし：最も近い鍵盤</translation>
+    </message>
+    <message>
+        <source>Custom Strings...</source>
+        <translation>カスタムの弦...</translation>
+    </message>
+    <message>
+        <source>Custom Strings</source>
+        <translation>カスタムの弦</translation>
+    </message>
+    <message>
+        <source>The open strings as notes, low string first:</source>
+        <translation>開放弦の音名（低い弦から）：</translation>
+    </message>
+    <message>
+        <source>Pure Fifths</source>
+        <translation>純正五度</translation>
+    </message>
+    <message>
+        <source>Lock to String</source>
+        <translation>弦を固定</translation>
+    </message>
+    <message>
+        <source>The Nearest String</source>
+        <translation>最も近い弦</translation>
+    </message>
+    <message>
+        <source>String %1 (%2)</source>
+        <translation>第%1弦 (%2)</translation>
+    </message>
 </context>
 </TS>

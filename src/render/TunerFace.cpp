@@ -27,6 +27,29 @@ QFont FontOfPixels(int pixels, bool bold = false) {
     return font;
 }
 
+// The picture of `key` from the cache, drawn by `draw` (on the face's background) the first
+// time; without a cache, drawn each time.
+template <typename Draw>
+const QImage& Layer(TunerFaceCache* cache, const QString& key, QSize size, Draw draw) {
+    static thread_local QImage scratch;
+    QImage* image = &scratch;
+    if (cache != nullptr) {
+        if (cache->layers.size() > 16) {
+            cache->layers.clear();
+        }
+        auto [it, added] = cache->layers.try_emplace(key);
+        image = &it->second;
+        if (!added && image->size() == size) {
+            return *image;
+        }
+    }
+    *image = QImage(size, QImage::Format_RGB32);
+    image->fill(kBackground);
+    QPainter p(image);
+    draw(p);
+    return *image;
+}
+
 QString SignedCents(double cents) {
     // A tenth of a cent; -0.0 shows as 0.0.
     const double shown = std::round(cents * 10.0) / 10.0;
@@ -37,42 +60,59 @@ QString SignedCents(double cents) {
            QString::number(std::abs(shown), 'f', 1);
 }
 
-void DrawNeedle(QPainter& p, const QRect& area, const TunerFaceState& s, const QColor& accent) {
-    const int left = area.left() + area.width() / 12;
-    const int right = area.right() - area.width() / 12;
+struct NeedleScale {
+    int left;
+    int right;
+    int scaleY;
+    int tick;
+    double XOf(double cents) const {
+        return left + (std::clamp(cents, -kRange, kRange) + kRange) / (2 * kRange) * (right - left);
+    }
+};
+
+NeedleScale ScaleOf(const QRect& area) {
     const int label = std::clamp(area.height() / 9, 9, 24);
     const int tick = area.height() / 10;
-    // The numbers on top, the scale under them, the needle's pivot at the bottom.
-    const int scaleY = area.top() + label * 3 / 2 + tick * 2;
-    const auto xOf = [&](double cents) {
-        return left + (std::clamp(cents, -kRange, kRange) + kRange) / (2 * kRange) * (right - left);
-    };
-    // The in-tune zone, then the ticks every 10 cents with numbers at -50, -25, 0, 25, 50.
-    const double zone = std::min(s.inTuneCents, kRange);
-    p.fillRect(QRectF(QPointF(xOf(-zone), scaleY - 2 * tick), QPointF(xOf(zone), scaleY + tick)),
+    return {area.left() + area.width() / 12,
+            area.right() - area.width() / 12,
+            area.top() + label * 3 / 2 + tick * 2,
+            tick};
+}
+
+// The scale: numbers on top, the in-tune zone and the ticks every 10 cents under them.
+void DrawScale(QPainter& p, const QRect& area, double inTuneCents) {
+    const NeedleScale k = ScaleOf(area);
+    const int label = std::clamp(area.height() / 9, 9, 24);
+    const double zone = std::min(inTuneCents, kRange);
+    p.fillRect(QRectF(QPointF(k.XOf(-zone), k.scaleY - 2 * k.tick),
+                      QPointF(k.XOf(zone), k.scaleY + k.tick)),
                QColor(kInTune.red(), kInTune.green(), kInTune.blue(), 90));
     p.setPen(QPen(kScale, 1));
-    p.drawLine(QPointF(left, scaleY), QPointF(right, scaleY));
+    p.drawLine(QPointF(k.left, k.scaleY), QPointF(k.right, k.scaleY));
     p.setFont(FontOfPixels(label));
     for (int c = -50; c <= 50; c += 10) {
-        const double x = xOf(c);
-        p.drawLine(QPointF(x, scaleY - (c == 0 ? 2 * tick : tick)), QPointF(x, scaleY));
+        const double x = k.XOf(c);
+        p.drawLine(QPointF(x, k.scaleY - (c == 0 ? 2 * k.tick : k.tick)), QPointF(x, k.scaleY));
     }
     for (int c : {-50, -25, 0, 25, 50}) {
         const QString text = c == 0 ? QStringLiteral("0")
                                     : (c > 0 ? QStringLiteral("+") : QStringLiteral("\u2212")) +
                                           QString::number(std::abs(c));
-        const double x = xOf(c);
+        const double x = k.XOf(c);
         p.drawText(
             QRectF(x - label * 2, area.top(), label * 4, label * 3 / 2.0), Qt::AlignCenter, text);
     }
+}
+
+// The needle from its pivot under the scale; pinned at an end beyond ±50 cents.
+void DrawNeedle(QPainter& p, const QRect& area, const TunerFaceState& s, const QColor& accent) {
     if (!s.hasPitch) {
         return;
     }
-    // The needle from its pivot under the scale; pinned at an end beyond ±50 cents.
+    const NeedleScale k = ScaleOf(area);
     const double radius = std::clamp(area.height() / 16.0, 3.0, 9.0);
     const QPointF pivot(area.center().x(), area.bottom() - radius - 1);
-    const QPointF tip(xOf(s.cents), scaleY - 1.5 * tick);
+    const QPointF tip(k.XOf(s.cents), k.scaleY - 1.5 * k.tick);
     p.setRenderHint(QPainter::Antialiasing, true);
     p.setPen(QPen(accent, std::max(2.0, area.width() / 120.0), Qt::SolidLine, Qt::RoundCap));
     p.drawLine(pivot, tip);
@@ -154,7 +194,7 @@ int TunerNoteSize(const QSize& surface) {
     return std::clamp(std::min(surface.height() * 26 / 100, surface.width() * 42 / 100), 24, 400);
 }
 
-void DrawTunerFace(const TunerFaceState& s, QImage& surface) {
+void DrawTunerFace(const TunerFaceState& s, QImage& surface, TunerFaceCache* cache) {
     QPainter p(&surface);
     const int w = surface.width();
     const int h = surface.height();
@@ -169,26 +209,39 @@ void DrawTunerFace(const TunerFaceState& s, QImage& surface) {
     const int top = std::max(4, h / 40);
     const QRect noteArea(0, top, w, noteSize * 5 / 4);
     const QColor ink = s.hasPitch && !s.held ? kText : kDim;
-    p.setPen(ink);
-    if (s.hasPitch) {
-        const QFont big = FontOfPixels(noteSize, true);
-        const QFont small = FontOfPixels(noteSize * 2 / 5, true);
-        const int noteWidth = QFontMetrics(big).horizontalAdvance(s.note);
-        const int octaveWidth = QFontMetrics(small).horizontalAdvance(s.octave);
-        const int x = (w - noteWidth - octaveWidth) / 2;
-        p.setFont(big);
-        p.drawText(QRect(x, noteArea.top(), noteWidth, noteArea.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter,
-                   s.note);
-        p.setFont(small);
-        p.drawText(
-            QRect(x + noteWidth, noteArea.top(), octaveWidth + 4, noteArea.height() * 9 / 10),
-            Qt::AlignLeft | Qt::AlignBottom,
-            s.octave);
-    } else {
-        p.setFont(FontOfPixels(noteSize, true));
-        p.drawText(noteArea, Qt::AlignCenter, s.texts.noPitch);
+    // The note's glyphs are large enough that the font system draws them as outlines each time:
+    // they are drawn once per note and size into the cache, then copied.
+    const QString key = (s.hasPitch ? s.note + QLatin1Char('|') + s.octave : s.texts.noPitch) +
+                        QLatin1Char('|') + QString::number(ink.rgb()) + QLatin1Char('|') +
+                        QString::number(w) + QLatin1Char('x') + QString::number(noteSize);
+    TunerFaceCache own;
+    TunerFaceCache& c = cache != nullptr ? *cache : own;
+    if (c.noteKey != key || c.note.isNull()) {
+        c.noteKey = key;
+        c.note = QImage(w, noteArea.height(), QImage::Format_RGB32);
+        c.note.fill(kBackground);
+        QPainter n(&c.note);
+        n.setPen(ink);
+        const QRect area(0, 0, w, noteArea.height());
+        if (s.hasPitch) {
+            const QFont big = FontOfPixels(noteSize, true);
+            const QFont small = FontOfPixels(noteSize * 2 / 5, true);
+            const int noteWidth = QFontMetrics(big).horizontalAdvance(s.note);
+            const int octaveWidth = QFontMetrics(small).horizontalAdvance(s.octave);
+            const int x = (w - noteWidth - octaveWidth) / 2;
+            n.setFont(big);
+            n.drawText(
+                QRect(x, 0, noteWidth, area.height()), Qt::AlignLeft | Qt::AlignVCenter, s.note);
+            n.setFont(small);
+            n.drawText(QRect(x + noteWidth, 0, octaveWidth + 4, area.height() * 9 / 10),
+                       Qt::AlignLeft | Qt::AlignBottom,
+                       s.octave);
+        } else {
+            n.setFont(FontOfPixels(noteSize, true));
+            n.drawText(area, Qt::AlignCenter, s.texts.noPitch);
+        }
     }
+    p.drawImage(noteArea.topLeft(), c.note);
     int y = noteArea.bottom();
     const int line = std::max(11, noteSize / 5);
     if (!s.mark.isEmpty()) {
@@ -220,9 +273,29 @@ void DrawTunerFace(const TunerFaceState& s, QImage& surface) {
     if (s.strobe) {
         DrawStrobe(p, meter, s);
     } else {
+        const QRect local(QPoint(0, 0), meter.size());
+        p.drawImage(meter.topLeft(),
+                    Layer(cache,
+                          QStringLiteral("scale|%1x%2|%3")
+                              .arg(meter.width())
+                              .arg(meter.height())
+                              .arg(s.inTuneCents),
+                          meter.size(),
+                          [&](QPainter& q) { DrawScale(q, local, s.inTuneCents); }));
         DrawNeedle(p, meter, s, accent);
     }
-    DrawVerdict(p, QRect(0, h - verdictHeight - top, w, verdictHeight), s);
+    const QRect verdictRow(0, h - verdictHeight - top, w, verdictHeight);
+    const int lit = !s.hasPitch || s.held ? 3 : static_cast<int>(VerdictOf(s.cents, s.inTuneCents));
+    p.drawImage(
+        verdictRow.topLeft(),
+        Layer(cache,
+              QStringLiteral("words|%1x%2|%3|%4|%5|%6")
+                  .arg(w)
+                  .arg(verdictHeight)
+                  .arg(lit)
+                  .arg(s.texts.flat, s.texts.inTune, s.texts.sharp),
+              verdictRow.size(),
+              [&](QPainter& q) { DrawVerdict(q, QRect(QPoint(0, 0), verdictRow.size()), s); }));
 }
 
 }  // namespace tonavise

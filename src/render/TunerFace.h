@@ -10,6 +10,7 @@
 
 #include <QImage>
 #include <QString>
+#include <map>
 
 namespace tonavise {
 
@@ -40,8 +41,19 @@ struct TunerFaceState {
 enum class TuneVerdict { Flat, InTune, Sharp };
 TuneVerdict VerdictOf(double cents, double inTuneCents);
 
-// Draws the face over the whole surface (any size from about 200 x 240).
-void DrawTunerFace(const TunerFaceState& state, QImage& surface);
+// What a face keeps between pictures: the note drawn large (the costliest part), for as long as
+// the note, its colour and the size stay.
+struct TunerFaceCache {
+    QString noteKey;
+    QImage note;
+    // Parts that change only with the size or a setting: the scale under the needle, the row
+    // of words in each of its four states.
+    std::map<QString, QImage> layers;
+};
+
+// Draws the face over the whole surface (any size from about 200 x 240); with a cache, the
+// note is drawn only when it changes.
+void DrawTunerFace(const TunerFaceState& state, QImage& surface, TunerFaceCache* cache = nullptr);
 
 // The pixel size of the note's letter for a surface: at least 72 at the dock's default size.
 int TunerNoteSize(const QSize& surface);

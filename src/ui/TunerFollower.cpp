@@ -1,10 +1,30 @@
 #include "ui/TunerFollower.h"
 
 #include <cmath>
+#include <utility>
 
 #include "engine/core/AudioFormat.h"
+#include "engine/dsp/StringTargets.h"
 
 namespace tonavise::ui {
+
+void TunerFollower::SetStrings(std::vector<int> keys, std::vector<double> targets, int locked) {
+    stringKeys_ = std::move(keys);
+    stringTargets_ = std::move(targets);
+    lockedString_ = locked;
+}
+
+TunedReading TunerFollower::Name(double hz, const Tuning& tuning) const {
+    if (stringTargets_.empty() || stringTargets_.size() != stringKeys_.size()) {
+        return tuning.Measure(hz);
+    }
+    const StringReading nearest = NearestString(hz, stringTargets_, lockedString_);
+    TunedReading named;
+    named.key = stringKeys_[static_cast<std::size_t>(nearest.string)];
+    named.degree = nearest.string;  // two strings on one key stay apart
+    named.cents = nearest.cents;
+    return named;
+}
 
 TunerFollower::Shown TunerFollower::Follow(const TunerAnalysis::Readings::Snapshot& readings,
                                            const Tuning& tuning,
@@ -26,6 +46,7 @@ TunerFollower::Shown TunerFollower::Follow(const TunerAnalysis::Readings::Snapsh
             break;
         }
     }
+    shownString_ = -1;
     if (pitched == nullptr ||
         newest->endSample - pitched->endSample > static_cast<int64_t>(kHoldSeconds * kSampleRate)) {
         return shown;
@@ -33,7 +54,8 @@ TunerFollower::Shown TunerFollower::Follow(const TunerAnalysis::Readings::Snapsh
     shown.hasPitch = true;
     shown.held = pitched != newest;
     shown.strobeBands = pitched->strobeBands;
-    const TunedReading named = tuning.Measure(pitched->hz);
+    const TunedReading named = Name(pitched->hz, tuning);
+    shownString_ = stringTargets_.empty() ? -1 : named.degree;
     double sum = named.cents;
     int count = 1;
     if (smoothing_) {
@@ -47,7 +69,7 @@ TunerFollower::Shown TunerFollower::Follow(const TunerAnalysis::Readings::Snapsh
             if (r.endSample <= from || r.hz <= 0.0) {
                 break;  // older than the span, or a gap: the mean is of this stretch only
             }
-            const TunedReading other = tuning.Measure(r.hz);
+            const TunedReading other = Name(r.hz, tuning);
             if (other.key != named.key || other.degree != named.degree) {
                 break;  // another note: only this note's readings
             }

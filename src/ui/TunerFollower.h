@@ -7,6 +7,8 @@
 // Plain C++; user-interface thread.
 #pragma once
 
+#include <vector>
+
 #include "engine/dsp/Temperament.h"
 #include "engine/live/PitchReading.h"
 #include "engine/live/TunerAnalysis.h"
@@ -27,13 +29,25 @@ class TunerFollower {
 
     // smoothing off: the newest steady reading alone.
     void SetSmoothing(bool on) { smoothing_ = on; }
+    // Open strings to name instead of the nearest key (empty: none): their keys and target
+    // frequencies, low string first, and the string locked to (-1: the nearest).
+    void SetStrings(std::vector<int> keys, std::vector<double> targets, int locked);
+    // The string of the last reading shown (0-based), -1 without strings or pitch.
+    int shownString() const { return shownString_; }
     // The readings, newest first, as TunerAnalysis::Latest gives them.
     Shown Follow(const TunerAnalysis::Readings::Snapshot& readings,
                  const Tuning& tuning,
                  int writtenSounds) const;
 
   private:
+    // The key and cents of hz against the strings, or else the tuning.
+    TunedReading Name(double hz, const Tuning& tuning) const;
+
     bool smoothing_ = true;
+    std::vector<int> stringKeys_;
+    std::vector<double> stringTargets_;
+    int lockedString_ = -1;
+    mutable int shownString_ = -1;
 };
 
 }  // namespace tonavise::ui

@@ -5,13 +5,18 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QInputDialog>
+#include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPainter>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <array>
 #include <cmath>
 
 #include "engine/dsp/KeyTable.h"
+#include "engine/dsp/StringTargets.h"
 #include "engine/dsp/Transposition.h"
 #include "engine/live/LiveEngine.h"
 #include "ui/SettingsStore.h"
@@ -30,6 +35,32 @@ const QString kTemperamentKey = QStringLiteral("TunerTemperament");
 const QString kTonicKey = QStringLiteral("TunerTonic");  // pitch class, 0 = C
 const QString kKeepAKey = QStringLiteral("TunerKeepA");
 const QString kInstrumentKey = QStringLiteral("TunerInstrument");  // "C", "Bb", ...
+const QString kStringsKey = QStringLiteral("TunerStrings");        // a set's name, "custom", ""
+const QString kCustomStringsKey = QStringLiteral("TunerCustomStrings");  // "D2 A2 D3 G3 B3 E4"
+const QString kPureFifthsKey = QStringLiteral("TunerPureFifths");
+const QString kLockedStringKey = QStringLiteral("TunerLockedString");  // 0-based, -1 none
+
+// The string sets' names, for the translation files (the engine's list holds them in English).
+[[maybe_unused]] const char* const kStringSetNames[] = {
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Guitar (standard)"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Guitar (drop D)"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Guitar (DADGAD)"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Guitar (open G)"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Guitar (open D)"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Bass (4 strings)"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Bass (5 strings)"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Violin"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Viola"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Cello"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Double bass"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Ukulele"),
+    QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Mandolin"),
+};
+
+QString NoteName(int key) {
+    return QString::fromUtf8(kPitchNames[static_cast<std::size_t>((key + 9) % 12)]) +
+           QString::number((key + 9) / 12);
+}
 
 // The screen reader reads the tuner as a gauge that says the note and how far it is off.
 class TunerAccessible final : public QAccessibleWidget {
@@ -99,11 +130,43 @@ void TunerFaceWidget::ApplyTuning() {
                        ? QString::fromUtf8(instrument->label.data(),
                                            static_cast<int>(instrument->label.size()))
                        : QString();
+    ApplyStrings();
     if (temperament->name != "equal") {
         const QString tuningMark = QString::fromStdString(temperament->name) + QLatin1Char(' ') +
                                    QString::fromUtf8(kPitchNames[static_cast<std::size_t>(tonic)]);
         writtenMark_ =
             writtenMark_.isEmpty() ? tuningMark : writtenMark_ + QStringLiteral(" · ") + tuningMark;
+    }
+}
+
+void TunerFaceWidget::ApplyStrings() {
+    const QString which = settings_.ReadString(kSectionSetting, kStringsKey, QString());
+    stringKeys_.clear();
+    stringsLabel_.clear();
+    bool fifths = false;
+    if (which == QLatin1String("custom")) {
+        const StringNotesParse parsed = ParseStringNotes(
+            settings_.ReadString(kSectionSetting, kCustomStringsKey, QString()).toStdString());
+        if (parsed.keys) {
+            stringKeys_ = *parsed.keys;
+            stringsLabel_ = tr("Custom strings");
+        }
+    } else if (const StringSet* set = StringSetNamed(which.toStdString())) {
+        stringKeys_ = set->keys;
+        stringsLabel_ = tr(set->label.data());
+        fifths = set->fifths;
+    }
+    const bool pure = fifths && settings_.ReadInt(kSectionSetting, kPureFifthsKey, 0) == 1;
+    int locked = settings_.ReadInt(kSectionSetting, kLockedStringKey, -1);
+    if (locked >= static_cast<int>(stringKeys_.size())) {
+        locked = -1;
+    }
+    const std::vector<double> targets =
+        StringTargetsHz(stringKeys_, engine_.keyTable.GetA4(), pure);
+    follower_.SetStrings(stringKeys_, targets, locked);
+    engine_.SetTunerStrings(targets, locked);
+    if (pure) {
+        stringsLabel_ += QStringLiteral(", ") + tr("pure fifths");
     }
 }
 
@@ -152,6 +215,14 @@ void TunerFaceWidget::Show(const TunerFollower::Shown& shown) {
     face_.held = shown.held;
     face_.strobeBands = shown.strobeBands;
     face_.mark = writtenMark_;
+    if (shown.hasPitch && follower_.shownString() >= 0) {
+        // "Guitar (standard) · string 6": strings are counted from the highest, as players do.
+        const int number = static_cast<int>(stringKeys_.size()) - follower_.shownString();
+        const QString string =
+            stringsLabel_ + QStringLiteral(" \u00B7 ") + tr("string %1").arg(number);
+        face_.mark =
+            face_.mark.isEmpty() ? string : string + QStringLiteral(" \u00B7 ") + face_.mark;
+    }
     QString spoken = tr("no pitch");
     if (shown.hasPitch) {
         const int key = shown.reading.key;
@@ -168,12 +239,52 @@ void TunerFaceWidget::Show(const TunerFollower::Shown& shown) {
                          .arg(note, QString::number(tenths, 'f', 1));
         }
     }
+    // A picture only when something shown changes: the number to a tenth, the frequency to a
+    // hundredth, the needle to a pixel, the strobe's bands to a pixel.
+    const int width = std::max(1, this->width());
+    const QString drawn =
+        QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8")
+            .arg(face_.hasPitch)
+            .arg(face_.held)
+            .arg(face_.note + face_.octave + face_.mark)
+            .arg(std::lround(face_.cents * 10.0))
+            .arg(std::lround(face_.hz * 100.0))
+            .arg(std::lround(face_.cents / 100.0 * width))
+            .arg(face_.strobe ? std::lround(std::fmod(face_.strobeBands, 2.0) * width / 8.0) : 0)
+            .arg(face_.inTuneCents);
+    if (drawn != drawnKey_) {
+        // While the note stays, only what is under it changes: the window system is handed that
+        // part alone.
+        const QString note = drawn.section(QLatin1Char('|'), 0, 2);
+        const bool sameNote = note == drawnKey_.section(QLatin1Char('|'), 0, 2);
+        drawnKey_ = drawn;
+        const int below = std::max(4, height() / 40) + TunerNoteSize(size()) * 5 / 4;
+        dirty_ =
+            dirty_.united(sameNote ? QRect(0, below, this->width(), height() - below) : rect());
+        // At most one picture every 20 ms: a reading that comes sooner waits for the next.
+        const qint64 since = sincePaint_.isValid() ? sincePaint_.elapsed() : kMinPaintMs;
+        if (since >= kMinPaintMs) {
+            update(dirty_);
+            dirty_ = QRect();
+            sincePaint_.start();
+        } else if (!paintPending_) {
+            paintPending_ = true;
+            QTimer::singleShot(kMinPaintMs - since, this, [this] {
+                paintPending_ = false;
+                update(dirty_);
+                dirty_ = QRect();
+                sincePaint_.start();
+            });
+        }
+    }
     if (spoken != spoken_) {
         spoken_ = spoken;
-        QAccessibleValueChangeEvent event(this, spoken_);
-        QAccessible::updateAccessibility(&event);
+        // Said as the value and as the description (where a screen reader looks for it).
+        QAccessibleValueChangeEvent value(this, spoken_);
+        QAccessible::updateAccessibility(&value);
+        QAccessibleEvent described(this, QAccessible::DescriptionChanged);
+        QAccessible::updateAccessibility(&described);
     }
-    update();
 }
 
 QString TunerFaceWidget::SpokenValue() const {
@@ -192,7 +303,7 @@ void TunerFaceWidget::paintEvent(QPaintEvent*) {
     if (surface_.size() != pixels) {
         surface_ = QImage(pixels, QImage::Format_RGB32);
     }
-    DrawTunerFace(face_, surface_);
+    DrawTunerFace(face_, surface_, &cache_);
     ++paints_;
     QPainter painter(this);
     painter.drawImage(rect(), surface_);
@@ -257,6 +368,7 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
         settings_.WriteInt(kSectionSetting, kKeepAKey, on ? 1 : 0);
         ApplyTuning();
     });
+    AddStringsMenu(menu);
     QMenu* instruments = menu.addMenu(tr("Transposing Instrument"));
     const QString instrument =
         settings_.ReadString(kSectionSetting, kInstrumentKey, QStringLiteral("C"));
@@ -272,6 +384,85 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
         });
     }
     menu.exec(globalPos);
+}
+
+void TunerFaceWidget::AddStringsMenu(QMenu& menu) {
+    QMenu* strings = menu.addMenu(tr("Strings"));
+    const QString current = settings_.ReadString(kSectionSetting, kStringsKey, QString());
+    const auto choose = [this](const QString& which) {
+        settings_.WriteString(kSectionSetting, kStringsKey, which);
+        settings_.WriteInt(kSectionSetting, kLockedStringKey, -1);
+        ApplyTuning();
+    };
+    QAction* none = strings->addAction(tr("None: the Nearest Key"));
+    none->setCheckable(true);
+    none->setChecked(current.isEmpty());
+    connect(none, &QAction::triggered, this, [choose] { choose(QString()); });
+    strings->addSeparator();
+    bool fifthsOffered = false;
+    for (const StringSet& set : StringSets()) {
+        const QString name = QString::fromUtf8(set.name.data(), static_cast<int>(set.name.size()));
+        QString notes;
+        for (int key : set.keys) {
+            notes += (notes.isEmpty() ? QString() : QStringLiteral(" ")) + NoteName(key);
+        }
+        QAction* a = strings->addAction(tr(set.label.data()) + QStringLiteral("\t") + notes);
+        a->setCheckable(true);
+        a->setChecked(name == current);
+        fifthsOffered = fifthsOffered || (name == current && set.fifths);
+        connect(a, &QAction::triggered, this, [choose, name] { choose(name); });
+    }
+    QAction* custom = strings->addAction(tr("Custom Strings..."));
+    custom->setCheckable(true);
+    custom->setChecked(current == QLatin1String("custom"));
+    connect(custom, &QAction::triggered, this, [this, choose] {
+        QString text = settings_.ReadString(
+            kSectionSetting, kCustomStringsKey, QStringLiteral("D2 A2 D3 G3 B3 E4"));
+        for (;;) {
+            bool ok = false;
+            text = QInputDialog::getText(this,
+                                         tr("Custom Strings"),
+                                         tr("The open strings as notes, low string first:"),
+                                         QLineEdit::Normal,
+                                         text,
+                                         &ok);
+            if (!ok) {
+                return;
+            }
+            const StringNotesParse parsed = ParseStringNotes(text.toStdString());
+            if (parsed.keys) {
+                break;
+            }
+            QMessageBox::warning(this, tr("Custom Strings"), QString::fromStdString(parsed.error));
+        }
+        settings_.WriteString(kSectionSetting, kCustomStringsKey, text);
+        choose(QStringLiteral("custom"));
+    });
+    strings->addSeparator();
+    QAction* fifths = strings->addAction(tr("Pure Fifths"));
+    fifths->setCheckable(true);
+    fifths->setEnabled(fifthsOffered);
+    fifths->setChecked(settings_.ReadInt(kSectionSetting, kPureFifthsKey, 0) == 1);
+    connect(fifths, &QAction::toggled, this, [this](bool on) {
+        settings_.WriteInt(kSectionSetting, kPureFifthsKey, on ? 1 : 0);
+        ApplyTuning();
+    });
+    QMenu* lock = strings->addMenu(tr("Lock to String"));
+    lock->setEnabled(!stringKeys_.empty());
+    const int locked = settings_.ReadInt(kSectionSetting, kLockedStringKey, -1);
+    for (int s = -1; s < static_cast<int>(stringKeys_.size()); ++s) {
+        const QString text = s < 0 ? tr("The Nearest String")
+                                   : tr("String %1 (%2)")
+                                         .arg(static_cast<int>(stringKeys_.size()) - s)
+                                         .arg(NoteName(stringKeys_[static_cast<std::size_t>(s)]));
+        QAction* a = lock->addAction(text);
+        a->setCheckable(true);
+        a->setChecked(s == locked);
+        connect(a, &QAction::triggered, this, [this, s] {
+            settings_.WriteInt(kSectionSetting, kLockedStringKey, s);
+            ApplyTuning();
+        });
+    }
 }
 
 TunerDock::TunerDock(LiveEngine& engine, SettingsStore& settings, QWidget* parent)

@@ -11,15 +11,19 @@
 #pragma once
 
 #include <QDockWidget>
+#include <QElapsedTimer>
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <vector>
 
 #include "engine/dsp/Temperament.h"
 #include "render/TunerFace.h"
 #include "ui/TunerFollower.h"
 
+class QMenu;
 class QSocketNotifier;
 
 namespace tonavise {
@@ -62,6 +66,8 @@ class TunerFaceWidget : public QWidget {
     void Stop();
     void OnWake();
     void ApplyTuning();
+    void ApplyStrings();
+    void AddStringsMenu(QMenu& menu);
     void Show(const TunerFollower::Shown& shown);
 
     LiveEngine& engine_;
@@ -69,11 +75,19 @@ class TunerFaceWidget : public QWidget {
     TunerFollower follower_;
     Tuning tuning_;
     int writtenSounds_ = 0;
+    std::vector<int> stringKeys_;  // the open strings named, low first; empty: the nearest key
+    QString stringsLabel_;
     QString writtenMark_;
     TunerFaceState face_;
     QString spoken_;
     QSocketNotifier* wake_ = nullptr;
     QImage surface_;
+    TunerFaceCache cache_;
+    QString drawnKey_;  // what the last picture showed, at the precision it shows it
+    static constexpr qint64 kMinPaintMs = 20;
+    QElapsedTimer sincePaint_;
+    QRect dirty_;
+    bool paintPending_ = false;
     int64_t paints_ = 0;
 };
 

@@ -81,6 +81,30 @@ TEST(TunerFollower, TheCentsAreTheMeanOfThisNotesLast150msAndAGapIsHeldBriefly) 
     EXPECT_NEAR(shown.reading.cents, 1.0, 1e-6);
 }
 
+TEST(TunerFollower, WithStringsTheNearestStringIsNamed) {
+    TunerFollower follower;
+    const std::vector<int> keys = {19, 24, 29, 34, 38, 43};  // the guitar's E2 to E4
+    std::vector<double> targets;
+    for (int k : keys) {
+        targets.push_back(HzOf(k, 0.0));
+    }
+    follower.SetStrings(keys, targets, -1);
+    Readings r;
+    r.Add(HzOf(19, -30.0));
+    TunerFollower::Shown shown = follower.Follow(r.Latest(), Tuning(), 0);
+    EXPECT_EQ(shown.reading.key, 19);
+    EXPECT_NEAR(shown.reading.cents, -30.0, 1e-6);
+    EXPECT_EQ(follower.shownString(), 0);
+    // A string tuned more than half a key flat still names that string when it is locked.
+    follower.SetStrings(keys, targets, 1);
+    for (int i = 0; i < 8; ++i) {
+        r.Add(HzOf(24, -70.0));  // 160 ms of it: the mean holds it alone
+    }
+    shown = follower.Follow(r.Latest(), Tuning(), 0);
+    EXPECT_EQ(shown.reading.key, 24);
+    EXPECT_NEAR(shown.reading.cents, -70.0, 1e-6);
+}
+
 TEST(TunerFace, TheNoteIsAtLeast72PixelsAndTheStrobeBandsMoveWithTheirPlace) {
     EXPECT_GE(TunerNoteSize(QSize(300, 440)), 72);
     EXPECT_EQ(VerdictOf(-3.0, 3.0), TuneVerdict::InTune);

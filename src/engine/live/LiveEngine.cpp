@@ -106,6 +106,13 @@ void LiveEngine::SetTunerTuning(const Tuning& tuning) {
     tuner_->SetTuning(tuning);
 }
 
+void LiveEngine::SetTunerStrings(std::span<const double> targetsHz, int locked) {
+    if (!tuner_) {
+        tuner_ = std::make_unique<TunerAnalysis>(keyTable);
+    }
+    tuner_->SetStrings(targetsHz, locked);
+}
+
 void LiveEngine::Stop() {
     StopTuner();
     if (analysis_) {

@@ -18,6 +18,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 
 #include "engine/core/UiLanguage.h"
@@ -143,8 +144,9 @@ class LiveEngine {
     bool StartTuner();
     void StopTuner();
     const TunerAnalysis* Tuner() const { return tuner_.get(); }
-    // The tuning the strobe turns against.
+    // The tuning the strobe turns against, or the open strings (empty: none).
     void SetTunerTuning(const Tuning& tuning);
+    void SetTunerStrings(std::span<const double> targetsHz, int locked);
 
     // Snapshots of the workers (all false/empty when the part does not run).
     PlayerState Player() const;

@@ -6,6 +6,7 @@
 #include "engine/core/AudioFormat.h"
 #include "engine/core/SteadyClock.h"
 #include "engine/dsp/KeyTable.h"
+#include "engine/dsp/StringTargets.h"
 
 namespace tonavise {
 
@@ -73,6 +74,14 @@ void TunerAnalysis::SetTuning(const Tuning& tuning) {
     strobeKey_ = -1;  // read again by the analysis: the target moves
 }
 
+void TunerAnalysis::SetStrings(std::span<const double> targetsHz, int locked) {
+    std::lock_guard lock(tuningLock_);
+    stringCount_ = static_cast<int>(std::min(targetsHz.size(), strings_.size()));
+    std::copy_n(targetsHz.begin(), stringCount_, strings_.begin());
+    lockedString_ = locked;
+    strobeKey_ = -1;
+}
+
 void TunerAnalysis::OnPiece(std::span<const int16_t> frames, int channels, Source source) {
     if (!running_.load(std::memory_order_acquire)) {
         return;
@@ -129,11 +138,23 @@ void TunerAnalysis::Run() {
             const double note = series_.noteHz();
             if (note > 0.0) {
                 std::lock_guard lock(tuningLock_);
-                const TunedReading tuned = tuning_.Measure(note);
-                const int key = tuned.key * 1000 + tuned.degree;
+                int key = 0;
+                double target = 0.0;
+                if (stringCount_ > 0) {
+                    const StringReading string =
+                        NearestString(note,
+                                      std::span<const double>(strings_.data(), stringCount_),
+                                      lockedString_);
+                    key = -1 - string.string;
+                    target = strings_[static_cast<std::size_t>(string.string)];
+                } else {
+                    const TunedReading tuned = tuning_.Measure(note);
+                    key = tuned.key * 1000 + tuned.degree;
+                    target = note * std::exp2(-tuned.cents / 1200.0);
+                }
                 if (key != strobeKey_) {
                     strobeKey_ = key;
-                    strobe_.SetTarget(note * std::exp2(-tuned.cents / 1200.0), kSampleRate);
+                    strobe_.SetTarget(target, kSampleRate);
                 }
                 strobe_.Process(std::span<const int16_t>(mono, piece.frames));
             }

@@ -60,6 +60,9 @@ class TunerAnalysis final : public PieceListener {
 
     // The tuning whose targets the strobe turns against (equal temperament on A4 until set).
     void SetTuning(const Tuning& tuning);
+    // Open strings to turn against instead (none: empty), and the string locked to (-1: the
+    // nearest).
+    void SetStrings(std::span<const double> targetsHz, int locked);
 
     // The newest readings of both series, newest first.
     Readings::Snapshot Latest() const { return readings_.Read(); }
@@ -88,6 +91,9 @@ class TunerAnalysis final : public PieceListener {
     std::array<int16_t, kBlockFrames> mono_{};
     std::mutex tuningLock_;  // held for a copy from the owner, a look-up from the analysis
     Tuning tuning_;
+    std::array<double, 12> strings_{};
+    int stringCount_ = 0;
+    int lockedString_ = -1;
     Readings readings_;
     std::atomic<uint64_t> steadyCount_{0};
     std::atomic<uint64_t> dropped_{0};
