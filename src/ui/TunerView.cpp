@@ -62,10 +62,11 @@ QString NoteName(int key) {
            QString::number((key + 9) / 12);
 }
 
-// The screen reader reads the tuner as a gauge that says the note and how far it is off.
+// The screen reader reads the tuner as a text that says the note and how far it is off.
 class TunerAccessible final : public QAccessibleWidget {
   public:
-    explicit TunerAccessible(QWidget* widget) : QAccessibleWidget(widget, QAccessible::Indicator) {}
+    explicit TunerAccessible(QWidget* widget)
+        : QAccessibleWidget(widget, QAccessible::StaticText) {}
     QString text(QAccessible::Text t) const override {
         if (t == QAccessible::Value || t == QAccessible::Description) {
             return static_cast<const TunerFaceWidget*>(widget())->SpokenValue();

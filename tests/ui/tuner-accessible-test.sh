@@ -38,8 +38,13 @@ def walk(node, depth=0):
     if node is None or depth > 40:
         return None
     try:
-        if node.name == "Tuner" and node.description:
-            return node.description
+        # The face, not the toolbar button or the menu item of the same name.
+        # The face is a text (a label), not the button, the menu item or the dock of the same
+        # name.
+        if node.name == "Tuner":
+            print(node.getRoleName() + ": " + node.description, file=sys.stderr)
+        if node.name == "Tuner" and node.getRoleName() == "label" and node.description:
+            return node.getRoleName() + ": " + node.description
         for i in range(node.childCount):
             found = walk(node.getChildAtIndex(i), depth + 1)
             if found:
@@ -72,11 +77,11 @@ dbus-run-session -- bash -c '
   sleep 4
   read_value() {  # waits until the value matches $1 (an extended regex), up to 8 s
     for _ in $(seq 40); do
-      value=$(/usr/bin/python3 "$WORK/read.py" 2>/dev/null || true)
-      if echo "$value" | grep -Eq "$1"; then echo "$value"; return 0; fi
+      value=$(/usr/bin/python3 "$WORK/read.py" 2>>"$WORK/roles" || true)
+      if echo "${value#*: }" | grep -Eq "$1"; then echo "$value"; return 0; fi
       sleep 0.2
     done
-    echo "the tuner reads \"$value\", not /$1/" >&2
+    echo "the tuner reads \"$value\", not /$1/; the objects named Tuner:" >&2; sort -u "$WORK/roles" >&2
     return 1
   }
   "$CLI" play "$WORK/sharp.wav" >/dev/null 2>&1 & play=$!
