@@ -21,8 +21,14 @@ void StrobePhase::Process(std::span<const int16_t> samples) {
         return;
     }
     constexpr double kTwoPi = 2.0 * std::numbers::pi;
+    // The oscillator turns by one product a sample (a sine and a cosine a sample would cost more
+    // than the rest of the tuner's strobe); it is set again from its phase at every window, so
+    // the rounding of the products never adds up.
+    const std::complex<double> advance = std::polar(1.0, -step_);
+    std::complex<double> oscillator = std::polar(1.0, -phase_);
     for (const int16_t s : samples) {
-        sum_ += static_cast<double>(s) * std::polar(1.0, -phase_);
+        sum_ += static_cast<double>(s) * oscillator;
+        oscillator *= advance;
         phase_ += step_;
         if (phase_ >= kTwoPi) {
             phase_ -= kTwoPi;
@@ -30,6 +36,7 @@ void StrobePhase::Process(std::span<const int16_t> samples) {
         if (++inWindow_ < window_) {
             continue;
         }
+        oscillator = std::polar(1.0, -phase_);
         inWindow_ = 0;
         if (std::abs(sum_) > 0.0) {
             const double angle = std::arg(sum_);
