@@ -262,7 +262,8 @@ void TunerFaceWidget::Show(const TunerFollower::Shown& shown) {
         const int below = std::max(4, height() / 40) + TunerNoteSize(size()) * 5 / 4;
         dirty_ =
             dirty_.united(sameNote ? QRect(0, below, this->width(), height() - below) : rect());
-        // At most one picture every 20 ms: a reading that comes sooner waits for the next.
+        // At most one picture every 40 ms (25 a second, smooth to the eye for a needle): a change
+        // that comes sooner is drawn then, with whatever came after it.
         const qint64 since = sincePaint_.isValid() ? sincePaint_.elapsed() : kMinPaintMs;
         if (since >= kMinPaintMs) {
             update(dirty_);

@@ -84,7 +84,7 @@ class TunerFaceWidget : public QWidget {
     QImage surface_;
     TunerFaceCache cache_;
     QString drawnKey_;  // what the last picture showed, at the precision it shows it
-    static constexpr qint64 kMinPaintMs = 20;
+    static constexpr qint64 kMinPaintMs = 40;
     QElapsedTimer sincePaint_;
     QRect dirty_;
     bool paintPending_ = false;
