@@ -51,10 +51,18 @@ bool TunerAnalysis::Start() {
         return false;
     }
     series_.Reset();
-    strobeKey_ = -1;
     readings_.Clear();
-    head_.store(0, std::memory_order_relaxed);
-    tail_.store(0, std::memory_order_relaxed);
+    {
+        // A producer that saw the analysis running just before the last stop may still be
+        // appending: the queue starts again under its lock.
+        std::lock_guard lock(producers_);
+        head_.store(0, std::memory_order_relaxed);
+        tail_.store(0, std::memory_order_relaxed);
+    }
+    {
+        std::lock_guard lock(tuningLock_);
+        strobeKey_ = -1;
+    }
     running_.store(true, std::memory_order_release);
     thread_ = std::thread([this] { Run(); });
     return true;
@@ -118,6 +126,7 @@ void TunerAnalysis::Run() {
             const Piece& piece = queue_[tail % kQueueLength];
             if (haveSource && piece.source != lastSource) {
                 series_.Reset();  // a file began or ended: a new stream
+                std::lock_guard lock(tuningLock_);
                 strobeKey_ = -1;
             }
             haveSource = true;

@@ -87,7 +87,9 @@ class TunerAnalysis final : public PieceListener {
     const KeyTable& keyTable_;
     PitchSeries series_;
     StrobePhase strobe_;
-    int strobeKey_ = -1;  // the key whose target the strobe turns against; -1: none
+    // The key whose target the strobe turns against (-1: none); guarded by tuningLock_, since a
+    // new tuning resets it from the owner's thread.
+    int strobeKey_ = -1;
     std::array<int16_t, kBlockFrames> mono_{};
     std::mutex tuningLock_;  // held for a copy from the owner, a look-up from the analysis
     Tuning tuning_;
