@@ -1201,5 +1201,13 @@ Tuner Strobe</source>
         <source>String %1 (%2)</source>
         <translation>第%1弦 (%2)</translation>
     </message>
+    <message>
+        <source>Reference Tone</source>
+        <translation>基準音</translation>
+    </message>
+    <message>
+        <source>Stop</source>
+        <translation>停止</translation>
+    </message>
 </context>
 </TS>

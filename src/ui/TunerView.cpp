@@ -143,6 +143,7 @@ void TunerFaceWidget::ApplyTuning() {
 void TunerFaceWidget::ApplyStrings() {
     const QString which = settings_.ReadString(kSectionSetting, kStringsKey, QString());
     stringKeys_.clear();
+    stringTargets_.clear();
     stringsLabel_.clear();
     bool fifths = false;
     if (which == QLatin1String("custom")) {
@@ -162,10 +163,9 @@ void TunerFaceWidget::ApplyStrings() {
     if (locked >= static_cast<int>(stringKeys_.size())) {
         locked = -1;
     }
-    const std::vector<double> targets =
-        StringTargetsHz(stringKeys_, engine_.keyTable.GetA4(), pure);
-    follower_.SetStrings(stringKeys_, targets, locked);
-    engine_.SetTunerStrings(targets, locked);
+    stringTargets_ = StringTargetsHz(stringKeys_, engine_.keyTable.GetA4(), pure);
+    follower_.SetStrings(stringKeys_, stringTargets_, locked);
+    engine_.SetTunerStrings(stringTargets_, locked);
     if (pure) {
         stringsLabel_ += QStringLiteral(", ") + tr("pure fifths");
     }
@@ -371,6 +371,7 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
         ApplyTuning();
     });
     AddStringsMenu(menu);
+    AddReferenceToneMenu(menu);
     QMenu* instruments = menu.addMenu(tr("Transposing Instrument"));
     const QString instrument =
         settings_.ReadString(kSectionSetting, kInstrumentKey, QStringLiteral("C"));
@@ -465,6 +466,32 @@ void TunerFaceWidget::AddStringsMenu(QMenu& menu) {
             ApplyTuning();
         });
     }
+}
+
+void TunerFaceWidget::AddReferenceToneMenu(QMenu& menu) {
+    // The target pitches of the tuning (or the strings) to tune by ear against: each string's,
+    // or the twelve keys from C4.
+    QMenu* tones = menu.addMenu(tr("Reference Tone"));
+    std::vector<std::pair<int, double>> targets;
+    if (!stringKeys_.empty()) {
+        for (std::size_t i = 0; i < stringKeys_.size(); ++i) {
+            targets.emplace_back(stringKeys_[i], stringTargets_[i]);
+        }
+    } else {
+        for (int key = 39; key < 51; ++key) {  // C4 to B4
+            targets.emplace_back(key, tuning_.TargetHz(key));
+        }
+    }
+    for (const auto& [key, hz] : targets) {
+        QAction* a = tones->addAction(
+            QStringLiteral("%1\t%2 Hz").arg(NoteName(key), QString::number(hz, 'f', 2)));
+        connect(a, &QAction::triggered, this, [this, key = key, hz = hz] {
+            engine_.StartTone(key, hz);
+        });
+    }
+    tones->addSeparator();
+    connect(
+        tones->addAction(tr("Stop")), &QAction::triggered, this, [this] { engine_.StopOutput(); });
 }
 
 TunerDock::TunerDock(LiveEngine& engine, SettingsStore& settings, QWidget* parent)

@@ -68,6 +68,7 @@ class TunerFaceWidget : public QWidget {
     void ApplyTuning();
     void ApplyStrings();
     void AddStringsMenu(QMenu& menu);
+    void AddReferenceToneMenu(QMenu& menu);
     void Show(const TunerFollower::Shown& shown);
 
     LiveEngine& engine_;
@@ -76,6 +77,7 @@ class TunerFaceWidget : public QWidget {
     Tuning tuning_;
     int writtenSounds_ = 0;
     std::vector<int> stringKeys_;  // the open strings named, low first; empty: the nearest key
+    std::vector<double> stringTargets_;  // their pitches
     QString stringsLabel_;
     QString writtenMark_;
     TunerFaceState face_;

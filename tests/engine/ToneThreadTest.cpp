@@ -258,6 +258,18 @@ TEST_F(MetronomeLoopTest, TheTonePhaseContinuesAcrossARestartAndItsPeakNeverClip
     thread.StopOutput();
 }
 
+TEST_F(MetronomeLoopTest, AToneAtAPitchOfItsOwnSoundsThatPitch) {
+    // C4 of just intonation on A: 264 Hz instead of the equal-tempered 261.63.
+    Send(thread, tone::StartTone{39, 264.0});
+    ASSERT_TRUE(thread.IsTonePlaying());
+    const double step = 264.0 * 8.0 * std::atan(1.0) / 44100.0;
+    const auto b0 = thread.buffer(0);
+    for (int i = 0; i < 50; ++i) {
+        ASSERT_EQ(b0[i], ToneSample(i * step)) << i;
+    }
+    thread.StopOutput();
+}
+
 TEST_F(MetronomeLoopTest, ClickSoundHasThePercussiveEnvelope) {
     const auto& click = ClickSound();
     for (int i = 0; i < 48; ++i) {

@@ -158,9 +158,9 @@ LiveInputState LiveEngine::InputState() const {
     return state;
 }
 
-void LiveEngine::StartTone(int key) {
+void LiveEngine::StartTone(int key, double hz) {
     if (output_) {
-        output_->send(tone::StartTone{key});
+        output_->send(tone::StartTone{key, hz});
     }
 }
 

@@ -92,7 +92,8 @@ class LiveEngine {
     LiveInputState InputState() const;
 
     // Reference tone and metronome.
-    void StartTone(int key);
+    // The key's tone, or `hz` where it is above 0 (a target of the tuner's tuning).
+    void StartTone(int key, double hz = 0.0);
     void StopOutput();
     void ToggleMetronome();
     void StopMetronome();

@@ -110,7 +110,7 @@ void ToneThread::handle(ToneCommand& command) {
                             }
                             StopOutput();
                         },
-                        [this](const tone::StartTone& start) { StartTone(start.key); }},
+                        [this](const tone::StartTone& start) { StartTone(start.key, start.hz); }},
                command);
 }
 
@@ -132,7 +132,7 @@ void ToneThread::ToggleMetronome() {
     OpenOutput();
 }
 
-void ToneThread::StartTone(int key) {
+void ToneThread::StartTone(int key, double hz) {
     if (countInActive_) {
         EndCountIn(std::nullopt);
     }
@@ -142,6 +142,7 @@ void ToneThread::StartTone(int key) {
     mode_.store(kModeTone, std::memory_order_relaxed);
     // The view sends 48 (A4); an index outside the key table is taken as its nearest key.
     noteIndex_.store(std::clamp(key, 0, 87), std::memory_order_relaxed);
+    toneHz_.store(hz > 0.0 && std::isfinite(hz) ? hz : 0.0, std::memory_order_relaxed);
     OpenOutput();
 }
 
@@ -268,7 +269,10 @@ void ToneThread::FillBuffer(int k) {
     const int32_t mode = mode_.load(std::memory_order_relaxed);
     if (mode == kModeTone) {
         // Looked up at every fill, so a new A4 is heard from the next buffer on.
-        const double f = keyTable_.KeyFrequency(noteIndex_.load(std::memory_order_relaxed));
+        const double chosen = toneHz_.load(std::memory_order_relaxed);
+        const double f = chosen > 0.0
+                             ? chosen
+                             : keyTable_.KeyFrequency(noteIndex_.load(std::memory_order_relaxed));
         const double twoPi = 8.0 * std::atan(1.0);
         const double step = f * twoPi / 44100.0;
         for (int i = 0; i < kOutputBufferSamples; ++i) {

@@ -131,7 +131,8 @@ class ToneThread final : public CommandThread<ToneCommand> {
 
     void OnDone();
     void HandleDeviceFailure(const DeviceEvent& event);
-    void StartTone(int key);
+    // The key's tone, or `hz` where it is above 0.
+    void StartTone(int key, double hz = 0.0);
     void ToggleMetronome();
     void StartCountIn();
     // Ends a count-in; the recorder gets `then` (nothing when it is empty).
@@ -152,6 +153,7 @@ class ToneThread final : public CommandThread<ToneCommand> {
     WaveFormat format_{};
     double phase_ = 0.0;
     std::atomic<int> noteIndex_{48};
+    std::atomic<double> toneHz_{0.0};  // the tone's own pitch; 0: the key's
     int32_t loopPosition_ = 0;
     int32_t loopLength_ = 4410;
     int32_t beatLength_ = 22050;

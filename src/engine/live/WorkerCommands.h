@@ -28,6 +28,9 @@ namespace tone {
 // The reference tone of a key of the table (0..87; an index outside is taken as its nearest).
 struct StartTone {
     int key = 48;
+    // The pitch to sound instead of the key's equal-tempered one (a target of the tuner's
+    // tuning or string); 0: the key's.
+    double hz = 0.0;
     bool operator==(const StartTone&) const = default;
 };
 // Whatever sounds (tone or metronome) stops.
