@@ -4,6 +4,7 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <tuple>
 #include <vector>
 
 #include "engine/core/AudioFormat.h"
@@ -221,6 +222,44 @@ TEST(NsdfPitch, StereoTakesBothChannels) {
     });
     e.LoadStereo(tone, inverted);
     EXPECT_FALSE(e.Estimate(kA0, kC8).hasPitch);
+}
+
+// The held reading follows the partial the full estimate was refined on: it must read what a
+// full estimate reads while the note holds (on a vibrato both give its centre, weighted a little
+// differently), and give up, so that a full estimate is made, when another note has taken over,
+// even one whose partials include the one followed.
+TEST(NsdfPitch, AHeldReadingMatchesTheFullOneAndGivesUpOnANewNote) {
+    NsdfPitchEstimator e;
+    ASSERT_TRUE(e.Init());
+    EXPECT_FALSE(e.EstimateHeld().hasPitch);  // nothing estimated yet
+    for (auto [hz, vibrato, within] : {std::tuple{82.41, 0.0, 0.01},
+                                       {441.7, 0.0, 0.01},
+                                       {1975.5, 0.0, 0.01},
+                                       {441.7, 20.0, 0.3}}) {
+        const Tone held{.hz = hz, .partials = Sawtooth(), .vibratoCents = vibrato, .noiseRms = 200};
+        e.LoadMono(Render(held));
+        const PitchEstimate full = e.Estimate(kA0, kC8);
+        ASSERT_TRUE(full.hasPitch) << hz;
+        // The same note a moment later, its vibrato elsewhere in its cycle.
+        std::vector<int16_t> later = Render(held, kHistoryLength + 1500);
+        later.erase(later.begin(), later.begin() + 1500);
+        e.LoadMono(later);
+        const PitchEstimate follow = e.EstimateHeld();
+        ASSERT_TRUE(follow.hasPitch) << hz;
+        NsdfPitchEstimator fresh;
+        ASSERT_TRUE(fresh.Init());
+        fresh.LoadMono(later);
+        EXPECT_NEAR(CentsOff(follow, fresh.Estimate(kA0, kC8).hz), 0.0, within) << hz;
+        // A shorter frame than the full estimate read is not the same reading.
+        EXPECT_FALSE(e.EstimateHeld(NsdfPitchEstimator::kMinFrame + 1).hasPitch) << hz;
+    }
+    for (double next : {220.85, 466.16, 0.0}) {  // the octave below, a semitone up, silence
+        e.LoadMono(Render({.hz = 441.7, .partials = Sawtooth()}));
+        ASSERT_TRUE(e.Estimate(kA0, kC8).hasPitch);
+        e.LoadMono(
+            Render({.hz = next, .partials = next > 0 ? Sawtooth() : std::vector<Partial>{}}));
+        EXPECT_FALSE(e.EstimateHeld().hasPitch) << next;
+    }
 }
 
 }  // namespace

@@ -110,14 +110,15 @@ class FrameSpectrum {
 
   private:
     Complex Raw(int k) const {
-        k = ((k % size_) + size_) % size_;
+        k += k < 0 ? size_ : (k >= size_ ? -size_ : 0);  // the taps reach a few bins past the ends
         return {re_[k], im_[k]};
     }
 
     // Bin k of the frame one sample later: drop the first sample, add the next, advance phase.
     Complex Later(int k) const {
-        const int m = ((k % size_) + size_) % size_;
-        const double wrap = static_cast<double>((static_cast<int64_t>(m) * length_) % size_);
+        const int m = k + (k < 0 ? size_ : (k >= size_ ? -size_ : 0));
+        // The transforms' sizes are powers of two.
+        const double wrap = static_cast<double>((static_cast<int64_t>(m) * length_) & (size_ - 1));
         const Complex added = next_ * std::polar(1.0, -kTwoPi * wrap / size_);
         return std::polar(1.0, kTwoPi * m / size_) * (Raw(k) - first_ + added);
     }
@@ -139,6 +140,45 @@ class FrameSpectrum {
     double first_;
     double next_;
 };
+
+// The sum of a[n] x b[n] in four running sums: one sum waits for each addition before the next,
+// four keep the processor's adders busy and let the compiler use vector registers. (The order
+// of the additions changes the last bits, which no reading depends on.)
+double Dot(const double* a, const double* b, int count) {
+    double s0 = 0.0;
+    double s1 = 0.0;
+    double s2 = 0.0;
+    double s3 = 0.0;
+    int n = 0;
+    for (; n + 4 <= count; n += 4) {
+        s0 += a[n] * b[n];
+        s1 += a[n + 1] * b[n + 1];
+        s2 += a[n + 2] * b[n + 2];
+        s3 += a[n + 3] * b[n + 3];
+    }
+    for (; n < count; ++n) {
+        s0 += a[n] * b[n];
+    }
+    return (s0 + s1) + (s2 + s3);
+}
+
+double Sum(const double* a, int count) {
+    double s0 = 0.0;
+    double s1 = 0.0;
+    double s2 = 0.0;
+    double s3 = 0.0;
+    int n = 0;
+    for (; n + 4 <= count; n += 4) {
+        s0 += a[n];
+        s1 += a[n + 1];
+        s2 += a[n + 2];
+        s3 += a[n + 3];
+    }
+    for (; n < count; ++n) {
+        s0 += a[n];
+    }
+    return (s0 + s1) + (s2 + s3);
+}
 
 // Magnitudes of the first kPartialCount partials of f (0 where absent or above 0.45 x rate).
 using Partials = std::array<double, kPartialCount + 1>;  // index 1..kPartialCount
@@ -166,9 +206,8 @@ bool NsdfPitchEstimator::Init() {
         input_.assign(kInputLength, 0.0);
         frame_.assign(kInputLength, 0.0);
         nsdf_.assign(kShortFrame / 2 + 2, 0.0);
-        shiftedRe_.assign(kLongFrame, 0.0);
-        shiftedIm_.assign(kLongFrame, 0.0);
-        hann_.assign(kLongFrame / 2, 0.0);
+        shiftedRe_.assign(kLongFrame / 2, 0.0);
+        shiftedIm_.assign(kLongFrame / 2, 0.0);
         power_.assign(kLongFrame, 0.0);
     } catch (const std::bad_alloc&) {
         return false;
@@ -179,11 +218,16 @@ bool NsdfPitchEstimator::Init() {
     return ready_;
 }
 
-void NsdfPitchEstimator::LoadMono(std::span<const int16_t> history) {
+void NsdfPitchEstimator::LoadMono(std::span<const int16_t> history, int newest) {
     if (!ready_) {
         return;
     }
     const std::size_t n = std::min<std::size_t>(history.size(), kInputLength);
+    if (newest < kInputLength && n >= static_cast<std::size_t>(std::max(newest, 0))) {
+        const int16_t* src = history.data() + (history.size() - newest);
+        std::copy_n(src, newest, input_.end() - newest);
+        return;
+    }
     const std::size_t pad = kInputLength - n;
     std::fill_n(input_.begin(), pad, 0.0);
     const int16_t* src = history.data() + (history.size() - n);
@@ -208,22 +252,19 @@ void NsdfPitchEstimator::LoadStereo(std::span<const int16_t> left, std::span<con
 }
 
 double NsdfPitchEstimator::TransformFrame(Fft& fft, int length) {
-    const int start = kInputLength - length - 1;
-    double mean = 0.0;
-    for (int i = 0; i <= length; ++i) {
-        mean += input_[start + i];
-    }
-    mean /= length + 1;
-    double energy = 0.0;
-    for (int i = 0; i <= length; ++i) {
-        frame_[i] = input_[start + i] - mean;
-    }
-    for (int i = 0; i < length; ++i) {
-        energy += frame_[i] * frame_[i];
-    }
+    const double energy = PrepareFrame(length);
     fft.LoadReal(std::span<const double>(frame_.data(), static_cast<std::size_t>(length)));
     fft.Transform();
     return energy;
+}
+
+double NsdfPitchEstimator::PrepareFrame(int length) {
+    const int start = kInputLength - length - 1;
+    const double mean = Sum(input_.data() + start, length + 1) / (length + 1);
+    for (int i = 0; i <= length; ++i) {
+        frame_[i] = input_[start + i] - mean;
+    }
+    return Dot(frame_.data(), frame_.data(), length);
 }
 
 void NsdfPitchEstimator::ComputeNsdf(
@@ -251,43 +292,42 @@ void NsdfPitchEstimator::ComputeNsdf(
     }
 }
 
-double NsdfPitchEstimator::FollowPartial(double hz, double f0, int length) {
+double NsdfPitchEstimator::FollowPartial(double hz, double f0, int length, double* share) {
     // Windows long enough to keep the neighbouring partials (f0 apart) out of the Hann window's
     // main lobe, half overlapped: consecutive phases then differ by less than half a turn for
     // any deviation up to f0 / 8 from hz.
     const int window = std::clamp(static_cast<int>(std::ceil(8.0 * kRate / f0)), 16, length / 2);
     const int hop = window / 2;
+    if (share != nullptr) {
+        *share = 0.0;
+    }
     if (length - window < hop) {
         return hz;
     }
-    // The frame shifted down by hz: the partial turns slowly, everything else fast. Plain
+    // Each window's sum of the frame shifted down by hz, where the partial turns slowly and
+    // everything else fast: the shift by e^(-i step (start + n)) is e^(-i step start) times the
+    // window's own e^(-i step n), so the window and its shift are one table, and each window is
+    // a real frame against that complex table. The table's rotations by products (plain
     // arithmetic on the parts: std::complex's product guards against infinities that cannot
-    // occur here, at several times the cost.
+    // occur here, at several times the cost) err by a few ulps, which do not matter.
     const double step = -kTwoPi * hz / kRate;
+    const double hannStep = kTwoPi / window;
     const double turnRe = std::cos(step);
     const double turnIm = std::sin(step);
-    double rotorRe = 1.0;
-    double rotorIm = 0.0;
-    for (int n = 0; n < length; ++n) {
-        if (n % 1024 == 0) {
-            rotorRe = std::cos(step * n);  // no drift from the repeated products
-            rotorIm = std::sin(step * n);
-        }
-        shiftedRe_[n] = frame_[n] * rotorRe;
-        shiftedIm_[n] = frame_[n] * rotorIm;
-        const double re = rotorRe * turnRe - rotorIm * turnIm;
-        rotorIm = rotorRe * turnIm + rotorIm * turnRe;
-        rotorRe = re;
-    }
-    // The window by the same rotation; its errors of a few ulps do not matter.
-    const double hannStep = kTwoPi / window;
     const double hannTurnRe = std::cos(hannStep);
     const double hannTurnIm = std::sin(hannStep);
+    double rotorRe = 1.0;
+    double rotorIm = 0.0;
     double cosRe = std::cos(0.5 * hannStep);
     double cosIm = std::sin(0.5 * hannStep);
     for (int n = 0; n < window; ++n) {
-        hann_[n] = 0.5 - 0.5 * cosRe;
-        const double re = cosRe * hannTurnRe - cosIm * hannTurnIm;
+        const double hann = 0.5 - 0.5 * cosRe;
+        shiftedRe_[n] = hann * rotorRe;
+        shiftedIm_[n] = hann * rotorIm;
+        double re = rotorRe * turnRe - rotorIm * turnIm;
+        rotorIm = rotorRe * turnIm + rotorIm * turnRe;
+        rotorRe = re;
+        re = cosRe * hannTurnRe - cosIm * hannTurnIm;
         cosIm = cosRe * hannTurnIm + cosIm * hannTurnRe;
         cosRe = re;
     }
@@ -295,20 +335,29 @@ double NsdfPitchEstimator::FollowPartial(double hz, double f0, int length) {
     Complex previous;
     double turned = 0.0;
     double weight = 0.0;
+    double magnitudes = 0.0;
+    int windows = 0;
+    const double* wr = shiftedRe_.data();
+    const double* wi = shiftedIm_.data();
     for (int start = 0; start + window <= length; start += hop) {
-        double re = 0.0;
-        double im = 0.0;
-        for (int n = 0; n < window; ++n) {
-            re += hann_[n] * shiftedRe_[start + n];
-            im += hann_[n] * shiftedIm_[start + n];
-        }
-        const Complex z(re, im);
+        const double* x = frame_.data() + start;
+        const Complex z =
+            Complex(Dot(wr, x, window), Dot(wi, x, window)) * std::polar(1.0, step * start);
+        magnitudes += std::abs(z);
+        ++windows;
         if (start > 0) {
             const double w = std::abs(z) * std::abs(previous);
             turned += w * std::arg(z * std::conj(previous));
             weight += w;
         }
         previous = z;
+    }
+    if (share != nullptr) {
+        // A partial of amplitude A gives |z| = A x window / 4 in each window, and a power of
+        // A^2 / 2 beside the frame's mean square.
+        const double squares = Dot(frame_.data(), frame_.data(), length);
+        const double amplitude = 4.0 * magnitudes / (windows * static_cast<double>(window));
+        *share = squares > 0.0 ? 0.5 * amplitude * amplitude / (squares / length) : 0.0;
     }
     if (!(weight > 0.0)) {
         return hz;
@@ -322,23 +371,18 @@ double NsdfPitchEstimator::ClarityAt(double lag, int length) const {
     }
     length = std::min(length, kInputLength);
     const int whole = static_cast<int>(lag);
-    // x[n] against x[n + tau] over the newest `length` samples, their mean removed.
+    // x[n] against x[n + tau] over the newest `length` samples, their mean m removed:
+    // sum (a - m)(b - m) = sum ab - m (sum a + sum b) + count m^2, and alike for the squares.
+    // The samples are whole numbers, so the sums of their products are exact.
     const double* x = input_.data() + (kInputLength - length);
-    double mean = 0.0;
-    for (int n = 0; n < length; ++n) {
-        mean += x[n];
-    }
-    mean /= length;
+    const double mean = Sum(x, length) / length;
     double best = -1.0;
     for (int tau = whole; tau <= whole + 1 && tau < length; ++tau) {
-        double cross = 0.0;
-        double squares = 0.0;
-        for (int n = 0; n + tau < length; ++n) {
-            const double a = x[n] - mean;
-            const double b = x[n + tau] - mean;
-            cross += a * b;
-            squares += a * a + b * b;
-        }
+        const int count = length - tau;
+        const double sums = Sum(x, count) + Sum(x + tau, count);
+        const double cross = Dot(x, x + tau, count) - mean * sums + count * mean * mean;
+        const double squares = Dot(x, x, count) + Dot(x + tau, x + tau, count) - 2.0 * mean * sums +
+                               2.0 * count * mean * mean;
         if (squares > 0.0) {
             best = std::max(best, 2.0 * cross / squares);
         }
@@ -348,19 +392,16 @@ double NsdfPitchEstimator::ClarityAt(double lag, int length) const {
 
 PitchEstimate NsdfPitchEstimator::Estimate(double lowHz, double highHz, int usable) {
     PitchEstimate none;
+    held_ = Held{};
     if (!ready_ || !(lowHz > 0.0) || !(highHz > lowHz) || !std::isfinite(highHz) ||
         usable < kMinFrame + 1) {
         return none;
     }
     // The longest frame within the usable samples, with its pair of transforms.
-    int length = kShortFrame;
-    Fft* frameFft = &shortFft_;
-    Fft* nsdfFft = &workFft_;
-    for (int i = 1; i >= 0 && usable < length + 1; --i) {
-        length /= 2;
-        frameFft = &frameFft_[i];
-        nsdfFft = &nsdfFft_[i];
-    }
+    const int length = ShortFrameFor(usable);
+    const int size = length / kMinFrame;  // 1, 2 or 4
+    Fft* frameFft = size == 4 ? &shortFft_ : &frameFft_[size - 1];
+    Fft* nsdfFft = size == 4 ? &workFft_ : &nsdfFft_[size - 1];
     const bool longAllowed = usable >= kInputLength;
     const double lowest = lowHz / kRangeMargin;
     const double highest = std::min(highHz * kRangeMargin, 0.45 * kRate);
@@ -521,17 +562,61 @@ PitchEstimate NsdfPitchEstimator::Estimate(double lowHz, double highHz, int usab
             if (!(partial > j * f / kRangeMargin && partial < j * f * kRangeMargin)) {
                 break;
             }
-            const double mean = FollowPartial(partial, f, longFrame ? kLongFrame : length) / j;
+            const int followed = longFrame ? kLongFrame : length;
+            double share = 0.0;
+            const double mean = FollowPartial(partial, f, followed, &share) / j;
             if (mean > f / kRangeMargin && mean < f * kRangeMargin) {
                 f = mean;
+                if (share > 0.0) {
+                    held_ = Held{f, j, followed, length, longAllowed, share, result.clarity};
+                }
             }
             break;
         }
     }
     if (!std::isfinite(f) || f < lowest || f > highest) {
+        held_ = Held{};
         return result;
     }
     result.hz = f;
+    result.hasPitch = true;
+    return result;
+}
+
+int NsdfPitchEstimator::ShortFrameFor(int usable) {
+    int length = kShortFrame;
+    while (length > kMinFrame && usable < length + 1) {
+        length /= 2;
+    }
+    return length;
+}
+
+PitchEstimate NsdfPitchEstimator::EstimateHeld(int usable) {
+    // The partial's share may waver with a vibrato or a bow's pressure; below half of what it
+    // was, the sound is no longer the note the full estimate measured.
+    constexpr double kKeptShare = 0.5;
+    PitchEstimate none;
+    if (!ready_ || held_.partial == 0 || usable < kMinFrame + 1 ||
+        ShortFrameFor(usable) != held_.shortFrame || (usable >= kInputLength) != held_.whole) {
+        return none;
+    }
+    const double energy = PrepareFrame(held_.length);
+    if (energy < held_.length * kMinRms * kMinRms) {
+        held_ = Held{};
+        return none;
+    }
+    const int j = held_.partial;
+    double share = 0.0;
+    const double f = FollowPartial(j * held_.hz, held_.hz, held_.length, &share) / j;
+    if (!(share >= kKeptShare * held_.share) || !(f > held_.hz / kRangeMargin) ||
+        !(f < held_.hz * kRangeMargin)) {
+        held_ = Held{};
+        return none;
+    }
+    held_.hz = f;
+    PitchEstimate result;
+    result.hz = f;
+    result.clarity = held_.clarity;
     result.hasPitch = true;
     return result;
 }

@@ -47,7 +47,9 @@ class NsdfPitchEstimator {
     // Takes the newest kInputLength samples of a history (oldest first, at least that long; a
     // shorter history is taken whole, padded with silence in front). Stereo takes the mean of
     // both channels. Called while the history's lock is held: only a copy.
-    void LoadMono(std::span<const int16_t> history);
+    // `newest`: only the newest samples are taken, enough for an Estimate or EstimateHeld whose
+    // `usable` is no more (and for ClarityAt over no more); the rest are left as they were.
+    void LoadMono(std::span<const int16_t> history, int newest = kInputLength);
     void LoadStereo(std::span<const int16_t> left, std::span<const int16_t> right);
 
     // The fundamental of the loaded sound between lowHz and highHz (the frequencies of the
@@ -60,6 +62,15 @@ class NsdfPitchEstimator {
     // give no pitch. The long frame is used only when all of it is usable.
     PitchEstimate Estimate(double lowHz, double highHz, int usable = kInputLength);
 
+    // A later reading of a note held since the last Estimate that found a pitch: the partial
+    // that estimate was refined on, followed again through a frame of the same length from the
+    // pitch found then, without the transforms and the octave checks (a tenth of the cost; the
+    // tuner's steady readings of a held note). The clarity is the full estimate's. No pitch
+    // when that estimate found none, when fewer samples are usable than its frame, or when the
+    // partial has lost more than half its share of the sound (the note ended, or another note
+    // has taken over): a full Estimate is then due.
+    PitchEstimate EstimateHeld(int usable = kInputLength);
+
     // How periodic the newest `length` loaded samples are at `lag` samples: their NSDF there,
     // -1..1 (the larger at the two whole lags around it). Tells whether a period found in a
     // frame holds in the newest part of it too.
@@ -69,21 +80,39 @@ class NsdfPitchEstimator {
     // Removes the mean of the newest `length` + 1 input samples into frame_ and transforms the
     // first `length` of them, padded with zeros to fft.size(). Returns the frame's energy.
     double TransformFrame(Fft& fft, int length);
+    // The longest of the short frames (2048, 4096, 8192) within `usable` samples.
+    static int ShortFrameFor(int usable);
+    // The same without the transform.
+    double PrepareFrame(int length);
     // The mean frequency over the first `length` samples of frame_ of the partial near hz of a
     // tone whose fundamental is near f0, from the partial's phase followed through the frame.
-    double FollowPartial(double hz, double f0, int length);
+    // `share`, when given, receives the partial's share of the frame's power (0..1, about).
+    double FollowPartial(double hz, double f0, int length, double* share = nullptr);
     // The NSDF of frame_'s first `length` samples at lags 0..maxLag into nsdf_, from the
     // spectrum in `spectrum` (a transform of twice the length) by way of `work` (as large).
     void ComputeNsdf(Fft& spectrum, Fft& work, double energy, int length, int maxLag);
 
+    // What the last estimate with a pitch was refined on, for EstimateHeld.
+    struct Held {
+        double hz = 0.0;     // the fundamental found
+        int partial = 0;     // 1.. the partial followed; 0: none, a full estimate is due
+        int length = 0;      // the frame it was followed through
+        int shortFrame = 0;  // the short frame it read
+        bool whole = false;  // whether the long frame was usable
+        double share = 0.0;
+        double clarity = 0.0;
+    };
+
     bool ready_ = false;
-    std::vector<double> input_;      // kInputLength samples, newest last
-    std::vector<double> frame_;      // the frame being analysed, mean removed
-    std::vector<double> nsdf_;       // NSDF by lag
-    std::vector<double> shiftedRe_;  // frame_ shifted down by a partial's frequency
+    Held held_;
+    std::vector<double> input_;  // kInputLength samples, newest last
+    std::vector<double> frame_;  // the frame being analysed, mean removed
+    std::vector<double> nsdf_;   // NSDF by lag
+    // A Hann window turning at minus a partial's frequency: the frame against it is the
+    // partial shifted down to 0 Hz and windowed.
+    std::vector<double> shiftedRe_;
     std::vector<double> shiftedIm_;
     std::vector<double> power_;  // the short frame's power spectrum
-    std::vector<double> hann_;   // the window for following that partial
     Fft shortFft_;               // the short frame's spectrum (padded to twice its length)
     Fft workFft_;                // the autocorrelation, then the long frame's spectrum
     // The same pair for the frames of 2048 and 4096 samples.

@@ -31,6 +31,10 @@ constexpr int kMissesToEnd = 3;
 // How fast the followed note takes up its readings: a time constant of about 100 ms, slow
 // beside a vibrato, quick beside a slide.
 constexpr double kFollow = 0.1;
+// On a held note, the steady reading follows the partial its last full estimate was refined on
+// (a tenth of the cost), and makes a full estimate again after this many: every 200 ms the
+// octave checks look at the note afresh.
+constexpr int kHeldReadings = 9;
 
 double CentsBetween(double a, double b) {
     return 1200.0 * std::log2(a / b);
@@ -42,7 +46,7 @@ PitchSeries::PitchSeries(int steadyHop)
     : steadyHop_(std::max(1, steadyHop)), nextSteady_(steadyHop_) {}
 
 bool PitchSeries::Init() {
-    if (!estimator_.Init()) {
+    if (!estimator_.Init() || !steadyEstimator_.Init()) {
         return false;
     }
     try {
@@ -73,6 +77,7 @@ void PitchSeries::Reset() {
     noteStart_ = 0;
     candidateHz_ = 0.0;
     misses_ = 0;
+    heldStart_ = -1;
 }
 
 std::span<const int16_t> PitchSeries::History() const {
@@ -131,9 +136,9 @@ void PitchSeries::Append(const int16_t* left, const int16_t* right, int count, S
 void PitchSeries::ReadInstant(Sink& sink) {
     SeriesReading reading;
     reading.endSample = streamed_;
-    estimator_.LoadMono(History());
     const int usable =
         static_cast<int>(std::min<int64_t>(streamed_, NsdfPitchEstimator::kMinFrame + 1));
+    estimator_.LoadMono(History(), NsdfPitchEstimator::kMinFrame + 1);
     PitchEstimate e = estimator_.Estimate(lowHz_, highHz_, usable);
     // The newest half of the frame, or two periods where that is longer.
     const auto holdLength = [](double lag) {
@@ -187,7 +192,6 @@ void PitchSeries::ReadSteady(Sink& sink) {
     SeriesReading reading;
     reading.endSample = streamed_;
     if (noteHz_ > 0.0) {
-        estimator_.LoadMono(History());
         // The shortest frame is read even where it reaches back before the note's start (the
         // first 23 ms of a note): the reading is then the instantaneous one, and it is kept
         // only when it names the note followed.
@@ -195,7 +199,17 @@ void PitchSeries::ReadSteady(Sink& sink) {
             std::max<int64_t>(streamed_ - noteStart_, NsdfPitchEstimator::kMinFrame + 1);
         const int usable = static_cast<int>(
             std::min<int64_t>({ofNote, streamed_, NsdfPitchEstimator::kInputLength}));
-        const PitchEstimate e = estimator_.Estimate(lowHz_, highHz_, usable);
+        steadyEstimator_.LoadMono(History(), usable);
+        PitchEstimate e;
+        if (heldStart_ == noteStart_ && heldReadings_ < kHeldReadings) {
+            e = steadyEstimator_.EstimateHeld(usable);
+            ++heldReadings_;
+        }
+        if (!e.hasPitch) {
+            e = steadyEstimator_.Estimate(lowHz_, highHz_, usable);
+            heldStart_ = noteStart_;
+            heldReadings_ = 0;
+        }
         if (e.hasPitch && OnNoteKey(e.hz)) {
             reading.estimate = e;
         }

@@ -77,7 +77,9 @@ class PitchSeries {
     // Whether hz and the note followed fall on the same key.
     bool OnNoteKey(double hz) const;
 
-    NsdfPitchEstimator estimator_;
+    NsdfPitchEstimator estimator_;  // the instantaneous readings
+    // The steady readings: its own, as it remembers the partial it follows on a held note.
+    NsdfPitchEstimator steadyEstimator_;
     std::vector<int16_t> history_;  // the newest samples, at least kInputLength once streamed
     int filled_ = 0;
     int64_t streamed_ = 0;
@@ -92,7 +94,9 @@ class PitchSeries {
     int64_t noteStart_ = 0;     // the first sample of the current note's steady frame
     double candidateHz_ = 0.0;  // readings off the note, waiting for more to agree
     int candidateCount_ = 0;
-    int misses_ = 0;  // instantaneous readings in a row without pitch
+    int misses_ = 0;          // instantaneous readings in a row without pitch
+    int64_t heldStart_ = -1;  // noteStart_ of the last full steady estimate
+    int heldReadings_ = 0;    // steady readings since then that followed its partial
 };
 
 }  // namespace tonavise
