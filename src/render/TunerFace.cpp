@@ -194,11 +194,16 @@ int TunerNoteSize(const QSize& surface) {
     return std::clamp(std::min(surface.height() * 26 / 100, surface.width() * 42 / 100), 24, 400);
 }
 
-void DrawTunerFace(const TunerFaceState& s, QImage& surface, TunerFaceCache* cache) {
+void DrawTunerFace(const TunerFaceState& s,
+                   QImage& surface,
+                   TunerFaceCache* cache,
+                   const QRect& clip) {
     QPainter p(&surface);
     const int w = surface.width();
     const int h = surface.height();
-    p.fillRect(surface.rect(), kBackground);
+    const QRect drawn = clip.isEmpty() ? surface.rect() : clip.intersected(surface.rect());
+    p.setClipRect(drawn);
+    p.fillRect(drawn, kBackground);
     const QColor accent =
         !s.hasPitch || s.held
             ? kDim
@@ -216,7 +221,9 @@ void DrawTunerFace(const TunerFaceState& s, QImage& surface, TunerFaceCache* cac
                         QString::number(w) + QLatin1Char('x') + QString::number(noteSize);
     TunerFaceCache own;
     TunerFaceCache& c = cache != nullptr ? *cache : own;
-    if (c.noteKey != key || c.note.isNull()) {
+    // A clip below the note leaves it as it was.
+    const bool noteDrawn = drawn.intersects(noteArea);
+    if (noteDrawn && (c.noteKey != key || c.note.isNull())) {
         c.noteKey = key;
         c.note = QImage(w, noteArea.height(), QImage::Format_RGB32);
         c.note.fill(kBackground);
@@ -241,7 +248,9 @@ void DrawTunerFace(const TunerFaceState& s, QImage& surface, TunerFaceCache* cac
             n.drawText(area, Qt::AlignCenter, s.texts.noPitch);
         }
     }
-    p.drawImage(noteArea.topLeft(), c.note);
+    if (noteDrawn) {
+        p.drawImage(noteArea.topLeft(), c.note);
+    }
     int y = noteArea.bottom();
     const int line = std::max(11, noteSize / 5);
     if (!s.mark.isEmpty()) {

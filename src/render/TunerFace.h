@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QImage>
+#include <QRect>
 #include <QString>
 #include <map>
 
@@ -51,9 +52,13 @@ struct TunerFaceCache {
     std::map<QString, QImage> layers;
 };
 
-// Draws the face over the whole surface (any size from about 200 x 240); with a cache, the
+// Draws the face over the whole surface (any size from about 200 x 240), or only the part in
+// `clip` when one is given (the rest of the surface keeps the last picture); with a cache, the
 // note is drawn only when it changes.
-void DrawTunerFace(const TunerFaceState& state, QImage& surface, TunerFaceCache* cache = nullptr);
+void DrawTunerFace(const TunerFaceState& state,
+                   QImage& surface,
+                   TunerFaceCache* cache = nullptr,
+                   const QRect& clip = QRect());
 
 // The pixel size of the note's letter for a surface: at least 72 at the dock's default size.
 int TunerNoteSize(const QSize& surface);

@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -93,6 +94,8 @@ TunerFaceWidget::TunerFaceWidget(LiveEngine& engine, SettingsStore& settings, QW
     }();
     (void)factoryInstalled;
     setAccessibleName(tr("Tuner"));
+    // The face covers all of itself: the dock under it need not be painted first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setContextMenuPolicy(Qt::DefaultContextMenu);
     face_.texts.flat = tr("\u266D flat");
@@ -299,16 +302,21 @@ void TunerFaceWidget::SetStrobe(bool on) {
     update();
 }
 
-void TunerFaceWidget::paintEvent(QPaintEvent*) {
+void TunerFaceWidget::paintEvent(QPaintEvent* event) {
     const qreal ratio = devicePixelRatioF();
     const QSize pixels = size() * ratio;
+    // Only the part asked for is drawn and handed on (while the note stays, what lies under it).
+    QRect part = event->rect();
     if (surface_.size() != pixels) {
         surface_ = QImage(pixels, QImage::Format_RGB32);
+        part = rect();
     }
-    DrawTunerFace(face_, surface_, &cache_);
+    const QRect pixelPart =
+        QRectF(QPointF(part.topLeft()) * ratio, QSizeF(part.size()) * ratio).toAlignedRect();
+    DrawTunerFace(face_, surface_, &cache_, pixelPart);
     ++paints_;
     QPainter painter(this);
-    painter.drawImage(rect(), surface_);
+    painter.drawImage(part, surface_, pixelPart);
 }
 
 void TunerFaceWidget::contextMenuEvent(QContextMenuEvent* event) {
