@@ -1,6 +1,7 @@
 // The live engine's costs and delays: CPU time of capture and analysis per second of sound (on
 // the virtual device's clock, and through each real back end), the delay from StartTone to
-// the first captured block that holds the tone, and from StopOutput to silence.
+// the first captured block that holds the tone, and from StopOutput to silence; the tuner's
+// readings a second and the time from a new note's capture to the tuner naming it.
 //
 // The real back ends' cases need a sound server whose default source hears its default sink;
 // run them through scripts/measure-sound.sh (which starts a private one), else they are
@@ -20,8 +21,10 @@
 #include "engine/device/PortAudioSound.h"
 #include "engine/device/PulseSound.h"
 #include "engine/device/VirtualSound.h"
+#include "engine/dsp/KeyTable.h"
 #include "engine/live/PracticeControls.h"
 #include "engine/live/ToneThread.h"
+#include "engine/live/TunerAnalysis.h"
 #include "engine/live/WorkerCommands.h"
 
 namespace tonavise {
@@ -192,11 +195,128 @@ void BM_ToneStartAndStop_Pulse(benchmark::State& state) {
     ToneStartAndStop<PulseSoundSystem>(state);
 }
 
+// The tuner on a tone that another process plays into the server: A4 and C5 sine tones of the
+// same amplitude in turn, each for half a second, joined without a gap and in phase
+// (scripts/measure-sound.sh makes it). The steps are found in the captured sound by the
+// periods between its zero crossings, and each step's
+// delay is from the capture time of its first frame (as the device reports it) to the
+// publication of the first reading that names the new key.
+template <typename System>
+void TunerNamesANewNote(benchmark::State& state) {
+    if (!ServerStarted() || std::getenv("TONAVISE_STEP_TONE") == nullptr) {
+        state.SkipWithError("needs the private sound server and the step tone (measure-sound.sh)");
+        return;
+    }
+    constexpr double kSeconds = 20.0;
+    System devices;
+    for (auto _ : state) {
+        test::LiveRig rig(devices, 1, kSeconds + 5.0);
+        if (!rig.Start() || !rig.engine.StartTuner()) {
+            state.SkipWithError("no memory");
+            return;
+        }
+        const TunerAnalysis& tuner = *rig.engine.Tuner();
+        std::vector<TunerReading> readings;
+        const double t0 = SteadySeconds();
+        const uint64_t steady0 = tuner.steadyCount();
+        double newest = 0.0;
+        while (SteadySeconds() - t0 < kSeconds) {
+            std::this_thread::sleep_for(5ms);
+            const auto latest = tuner.Latest();
+            for (std::size_t age = latest.size(); age-- > 0;) {
+                if (latest[age].seconds > newest) {
+                    newest = latest[age].seconds;
+                    readings.push_back(latest[age]);
+                }
+            }
+        }
+        const double wall = SteadySeconds() - t0;
+        const uint64_t steady = tuner.steadyCount() - steady0;
+        rig.engine.StopTuner();
+        rig.Stop();
+        // The steps: where the periods between rising zero crossings change from A4's (100.2
+        // frames) to C5's (84.3) or back; the step lies within the last period of the old note.
+        const std::vector<int16_t> sound = rig.tape.Channel(0);
+        std::vector<int64_t> steps;
+        int64_t lastCrossing = -1;
+        int sounding = 0;  // 1 A4, 2 C5, 0 not known (silence, or the start)
+        for (std::size_t i = 1; i < sound.size(); ++i) {
+            if (std::abs(static_cast<int>(sound[i])) < 1000 && sound[i - 1] < 0 && sound[i] >= 0) {
+                const int64_t at = static_cast<int64_t>(i);
+                const int64_t period = lastCrossing < 0 ? 0 : at - lastCrossing;
+                const int note =
+                    period > 95 && period < 105 ? 1 : (period > 80 && period < 89 ? 2 : 0);
+                if (note != 0 && sounding != 0 && note != sounding) {
+                    steps.push_back(lastCrossing);
+                }
+                sounding = note;
+                lastCrossing = at;
+            }
+        }
+        std::vector<double> delays;
+        for (const int64_t step : steps) {
+            const double captured = rig.tape.CaptureTimeOf(step);
+            const auto next = std::upper_bound(steps.begin(), steps.end(), step);
+            const double until = next == steps.end() ? 1e300 : rig.tape.CaptureTimeOf(*next);
+            // The key sounding after the step: the one not named just before it.
+            int before = -1;
+            for (const TunerReading& r : readings) {
+                if (r.seconds < captured && r.hz > 0) {
+                    before = rig.keyTable.NearestKey(r.hz).key;
+                }
+            }
+            if (captured < 0 || before < 0) {
+                continue;
+            }
+            for (const TunerReading& r : readings) {
+                if (r.seconds > captured && r.seconds < until && r.hz > 0 &&
+                    rig.keyTable.NearestKey(r.hz).key != before) {
+                    delays.push_back(r.seconds - captured);
+                    break;
+                }
+            }
+        }
+        if (delays.empty()) {
+            state.SkipWithError("no step was heard");
+            return;
+        }
+        std::sort(delays.begin(), delays.end());
+        double sum = 0.0;
+        for (const double d : delays) {
+            sum += d;
+        }
+        // How long after its last frame was captured a block reaches the capture thread: the
+        // sound system's share of the delay.
+        double late = 0.0;
+        const auto blocks = rig.tape.Blocks();
+        for (const auto& b : blocks) {
+            late += b.arrival - b.captureTime - static_cast<double>(kBlockFrames) / kSampleRate;
+        }
+        state.counters["last_frame_to_arrival_ms"] =
+            blocks.empty() ? 0.0 : late / static_cast<double>(blocks.size()) * 1000;
+        state.counters["steps"] = static_cast<double>(delays.size());
+        state.counters["steady_readings_per_s"] = static_cast<double>(steady) / wall;
+        state.counters["step_to_new_note_mean_ms"] = sum / delays.size() * 1000;
+        state.counters["step_to_new_note_median_ms"] = delays[delays.size() / 2] * 1000;
+        state.counters["step_to_new_note_max_ms"] = delays.back() * 1000;
+    }
+}
+
+void BM_TunerNamesANewNote_Pulse(benchmark::State& state) {
+    TunerNamesANewNote<PulseSoundSystem>(state);
+}
+
+void BM_TunerNamesANewNote_PortAudio(benchmark::State& state) {
+    TunerNamesANewNote<PortAudioSystem>(state);
+}
+
 BENCHMARK(BM_LiveCaptureAndAnalysis_VirtualClock)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_LiveCaptureAndAnalysis_PortAudio)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_LiveCaptureAndAnalysis_Pulse)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_ToneStartAndStop_PortAudio)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_ToneStartAndStop_Pulse)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_TunerNamesANewNote_Pulse)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_TunerNamesANewNote_PortAudio)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 }  // namespace tonavise

@@ -610,9 +610,10 @@ int NsdfPitchEstimator::ShortFrameFor(int usable) {
 }
 
 PitchEstimate NsdfPitchEstimator::EstimateHeld(int usable) {
-    // The partial's share may waver with a vibrato or a bow's pressure; below half of what it
-    // was, the sound is no longer the note the full estimate measured.
-    constexpr double kKeptShare = 0.5;
+    // The partial's share may waver with a vibrato or a bow's pressure; below 70 % of what it
+    // was, the sound is no longer the note the full estimate measured (a new note that has
+    // filled a sixth of the frame brings it there).
+    constexpr double kKeptShare = 0.7;
     PitchEstimate none;
     if (!ready_ || held_.partial == 0 || usable < kMinFrame + 1 ||
         ShortFrameFor(usable) != held_.shortFrame || (usable >= kInputLength) != held_.whole) {

@@ -67,7 +67,7 @@ class NsdfPitchEstimator {
     // pitch found then, without the transforms and the octave checks (a tenth of the cost; the
     // tuner's steady readings of a held note). The clarity is the full estimate's. No pitch
     // when that estimate found none, when fewer samples are usable than its frame, or when the
-    // partial has lost more than half its share of the sound (the note ended, or another note
+    // partial has lost more than 30 % of its share of the sound (the note ended, or another note
     // has taken over): a full Estimate is then due.
     PitchEstimate EstimateHeld(int usable = kInputLength);
 

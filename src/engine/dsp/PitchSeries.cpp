@@ -26,6 +26,12 @@ constexpr double kOctaveClarity = 0.8;
 constexpr int kConfirmReadings = 3;
 // After silence nothing fades out under the new note: two readings in a row suffice.
 constexpr int kConfirmAfterSilence = 2;
+// Two readings suffice after a note too where they agree this closely and the newest sound
+// repeats at their period this well: a frame that holds the end of the note before as well
+// reads a blend that moves by tens of cents from one reading to the next (a step from A4 to
+// C5 reads 457, 478, 499 Hz on its way), the new note alone does not.
+constexpr double kSettledCents = 10.0;
+constexpr double kSettledClarity = 0.95;
 // Readings in a row without pitch that end a note (30 ms): one alone is a scratch or a click.
 constexpr int kMissesToEnd = 3;
 // How fast the followed note takes up its readings: a time constant of about 100 ms, slow
@@ -146,7 +152,8 @@ void PitchSeries::ReadInstant(Sink& sink) {
                         std::max(NsdfPitchEstimator::kMinFrame / 2, static_cast<int>(2.0 * lag)));
     };
     const double lag = e.hasPitch ? kSampleRate / e.hz : 0.0;
-    const bool holds = e.hasPitch && estimator_.ClarityAt(lag, holdLength(lag)) >= kHoldClarity;
+    const double hold = e.hasPitch ? estimator_.ClarityAt(lag, holdLength(lag)) : -1.0;
+    const bool holds = hold >= kHoldClarity;
     if (!holds) {
         candidateHz_ = 0.0;
         candidateCount_ = 0;
@@ -170,7 +177,11 @@ void PitchSeries::ReadInstant(Sink& sink) {
         candidateHz_ = 0.0;
         candidateCount_ = 0;
     } else if (candidateHz_ > 0.0 && std::abs(CentsBetween(e.hz, candidateHz_)) < kSameNoteCents &&
-               ++candidateCount_ >= (noteHz_ > 0.0 ? kConfirmReadings : kConfirmAfterSilence)) {
+               ++candidateCount_ >=
+                   (noteHz_ == 0.0 || (hold >= kSettledClarity &&
+                                       std::abs(CentsBetween(e.hz, candidateHz_)) < kSettledCents)
+                        ? kConfirmAfterSilence
+                        : kConfirmReadings)) {
         // Readings in a row agree on a new note. The newest one's frame may still hold the end
         // of the note before; its newest part, where the new period was found to hold, is the
         // new note's: the steady frame starts there.
