@@ -1209,5 +1209,17 @@ Tuner Strobe</source>
         <source>Stop</source>
         <translation>停止</translation>
     </message>
+    <message>
+        <source>Drone %1</source>
+        <translation>持续音 %1</translation>
+    </message>
+    <message>
+        <source>Drone</source>
+        <translation>持续音</translation>
+    </message>
+    <message>
+        <source>Stop Drone</source>
+        <translation>停止持续音</translation>
+    </message>
 </context>
 </TS>

@@ -1209,5 +1209,17 @@ Tuner Strobe</source>
         <source>Stop</source>
         <translation>停止</translation>
     </message>
+    <message>
+        <source>Drone %1</source>
+        <translation>ドローン %1</translation>
+    </message>
+    <message>
+        <source>Drone</source>
+        <translation>ドローン</translation>
+    </message>
+    <message>
+        <source>Stop Drone</source>
+        <translation>ドローンを停止</translation>
+    </message>
 </context>
 </TS>

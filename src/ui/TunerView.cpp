@@ -116,8 +116,12 @@ TunerFaceWidget::~TunerFaceWidget() {
 void TunerFaceWidget::ApplyTuning() {
     const QString name =
         settings_.ReadString(kSectionSetting, kTemperamentKey, QStringLiteral("equal"));
-    const int tonic = std::clamp(settings_.ReadInt(kSectionSetting, kTonicKey, 0), 0, 11);
-    const bool keepA = settings_.ReadInt(kSectionSetting, kKeepAKey, 0) == 1;
+    // A drone's root is the tonic while it sounds, at its own equal-tempered pitch: what is
+    // played over it is measured against the pure intervals from it.
+    const bool drone = droneKey_ >= 0;
+    const int tonic = drone ? (droneKey_ + 9) % 12
+                            : std::clamp(settings_.ReadInt(kSectionSetting, kTonicKey, 0), 0, 11);
+    const bool keepA = !drone && settings_.ReadInt(kSectionSetting, kKeepAKey, 0) == 1;
     std::optional<Temperament> temperament = BuiltInTemperament(name.toStdString());
     if (!temperament) {
         temperament = BuiltInTemperament("equal");
@@ -140,6 +144,11 @@ void TunerFaceWidget::ApplyTuning() {
                                    QString::fromUtf8(kPitchNames[static_cast<std::size_t>(tonic)]);
         writtenMark_ =
             writtenMark_.isEmpty() ? tuningMark : writtenMark_ + QStringLiteral(" · ") + tuningMark;
+    }
+    if (drone) {
+        const QString droneMark = tr("Drone %1").arg(NoteName(droneKey_));
+        writtenMark_ =
+            writtenMark_.isEmpty() ? droneMark : writtenMark_ + QStringLiteral(" · ") + droneMark;
     }
 }
 
@@ -208,7 +217,18 @@ void TunerFaceWidget::OnWake() {
         return;
     }
     tuner->wake.Drain();
-    if (std::abs(tuning_.a4() - engine_.keyTable.GetA4()) > 1e-9) {
+    // A drone this view started and something else stopped (the Tool menu's Stop, a lost
+    // output) no longer sets the tonic; looked at about once a second.
+    bool retune = std::abs(tuning_.a4() - engine_.keyTable.GetA4()) > 1e-9;
+    if (droneKey_ >= 0 && ++droneChecks_ % 50 == 0) {
+        const bool sounding = engine_.Output().dronePlaying;
+        if (droneHeard_ && !sounding) {
+            droneKey_ = -1;
+            retune = true;
+        }
+        droneHeard_ = sounding;
+    }
+    if (retune) {
         ApplyTuning();
     }
     Show(follower_.Follow(tuner->Latest(), tuning_, writtenSounds_));
@@ -380,6 +400,7 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
     });
     AddStringsMenu(menu);
     AddReferenceToneMenu(menu);
+    AddDroneMenu(menu);
     QMenu* instruments = menu.addMenu(tr("Transposing Instrument"));
     const QString instrument =
         settings_.ReadString(kSectionSetting, kInstrumentKey, QStringLiteral("C"));
@@ -500,6 +521,28 @@ void TunerFaceWidget::AddReferenceToneMenu(QMenu& menu) {
     tones->addSeparator();
     connect(
         tones->addAction(tr("Stop")), &QAction::triggered, this, [this] { engine_.StopOutput(); });
+}
+
+void TunerFaceWidget::AddDroneMenu(QMenu& menu) {
+    QMenu* drones = menu.addMenu(tr("Drone"));
+    for (int key = 27; key < 39; ++key) {  // C3 to B3: low, under the instrument
+        QAction* a =
+            drones->addAction(QStringLiteral("%1 + %2").arg(NoteName(key), NoteName(key + 7)));
+        a->setCheckable(true);
+        a->setChecked(key == droneKey_);
+        connect(a, &QAction::triggered, this, [this, key] {
+            droneKey_ = key;
+            droneHeard_ = false;
+            engine_.StartDrone(key, engine_.keyTable.KeyFrequency(key));
+            ApplyTuning();
+        });
+    }
+    drones->addSeparator();
+    connect(drones->addAction(tr("Stop Drone")), &QAction::triggered, this, [this] {
+        droneKey_ = -1;
+        engine_.StopDrone();
+        ApplyTuning();
+    });
 }
 
 TunerDock::TunerDock(LiveEngine& engine, SettingsStore& settings, QWidget* parent)

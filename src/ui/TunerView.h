@@ -69,6 +69,8 @@ class TunerFaceWidget : public QWidget {
     void ApplyStrings();
     void AddStringsMenu(QMenu& menu);
     void AddReferenceToneMenu(QMenu& menu);
+    // A drone of a key and its pure fifth; while it sounds, the tuning's tonic is its root.
+    void AddDroneMenu(QMenu& menu);
     void Show(const TunerFollower::Shown& shown);
 
     LiveEngine& engine_;
@@ -80,6 +82,9 @@ class TunerFaceWidget : public QWidget {
     std::vector<double> stringTargets_;  // their pitches
     QString stringsLabel_;
     QString writtenMark_;
+    int droneKey_ = -1;  // the key of the drone this view started, while it sounds
+    bool droneHeard_ = false;
+    int droneChecks_ = 0;
     TunerFaceState face_;
     QString spoken_;
     QSocketNotifier* wake_ = nullptr;

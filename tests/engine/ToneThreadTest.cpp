@@ -270,6 +270,55 @@ TEST_F(MetronomeLoopTest, AToneAtAPitchOfItsOwnSoundsThatPitch) {
     thread.StopOutput();
 }
 
+// A drone sounds its root and the pure fifth above under the metronome's clicks, goes on alone
+// when the clicks stop, and gives way to the tone; nothing clips.
+TEST_F(MetronomeLoopTest, ADroneSoundsWithTheMetronomeAndGoesOnWithoutIt) {
+    const auto voice = [](double p) {
+        return 0.5 * std::sin(p) + 0.5 * std::sin(2 * p) + 0.1 * std::sin(3 * p);
+    };
+    const double step = 220.0 * 8.0 * std::atan(1.0) / 44100.0;
+    Build(120, "4");
+    Send(thread, tone::ToggleMetronome{});
+    Send(thread, tone::StartDrone{kKeyA4 - 12, 220.0});
+    ASSERT_TRUE(thread.IsMetronomePlaying());
+    ASSERT_TRUE(thread.IsDronePlaying());
+    // The clicks go on from what was heard (nothing yet: the first beat) with the drone under.
+    const auto loop = thread.metronomeLoop();
+    const auto b0 = thread.buffer(0);
+    for (int i = 0; i < 2000; i += 7) {
+        const double mixed =
+            kDroneClickShare * loop[i] + kDroneGain * (voice(i * step) + voice(1.5 * i * step));
+        ASSERT_NEAR(b0[i], mixed, 1.0) << i;
+    }
+    int peak = 0;
+    for (int k = 0; k < 30; ++k) {
+        thread.FillBuffer(k % 2);
+        for (int16_t v : thread.buffer(k % 2)) {
+            peak = std::max(peak, std::abs(static_cast<int>(v)));
+        }
+    }
+    EXPECT_LT(peak, 32767) << "clipped";
+
+    Send(thread, tone::ToggleMetronome{});  // the clicks stop, the drone goes on at once
+    EXPECT_FALSE(thread.IsMetronomePlaying());
+    ASSERT_TRUE(thread.IsDronePlaying());
+    EXPECT_EQ(system.OpenCount(kOut), 3);
+    const double phase = kHalf * 32 * step;  // where the drone had got to
+    EXPECT_NEAR(thread.buffer(0)[0],
+                kDroneGain * (voice(std::fmod(phase, 8.0 * std::atan(1.0))) +
+                              voice(std::fmod(1.5 * phase, 8.0 * std::atan(1.0)))),
+                2.0);
+    Send(thread, tone::ToggleMetronome{});  // and the clicks come back over it
+    EXPECT_TRUE(thread.IsMetronomePlaying() && thread.IsDronePlaying());
+
+    Send(thread, tone::StartTone{kKeyA4});  // one sound at a time: the tone alone
+    EXPECT_TRUE(thread.IsTonePlaying());
+    EXPECT_FALSE(thread.IsDronePlaying() || thread.IsMetronomePlaying());
+    Send(thread, tone::StartDrone{kKeyA4});
+    Send(thread, tone::StopDrone{});
+    EXPECT_FALSE(thread.IsDronePlaying() || thread.IsTonePlaying());
+}
+
 TEST_F(MetronomeLoopTest, ClickSoundHasThePercussiveEnvelope) {
     const auto& click = ClickSound();
     for (int i = 0; i < 48; ++i) {

@@ -61,6 +61,8 @@ class RecordingNotifier final : public Notifier {
 // Any command the windows and the tool send to a worker (the devices' reports left out).
 using LoggedCommand = std::variant<capture::ReopenInput,
                                    tone::StartTone,
+                                   tone::StartDrone,
+                                   tone::StopDrone,
                                    tone::StopOutput,
                                    tone::ToggleMetronome,
                                    tone::StopMetronome,

@@ -164,6 +164,18 @@ void LiveEngine::StartTone(int key, double hz) {
     }
 }
 
+void LiveEngine::StartDrone(int key, double hz) {
+    if (output_) {
+        output_->send(tone::StartDrone{key, hz});
+    }
+}
+
+void LiveEngine::StopDrone() {
+    if (output_) {
+        output_->send(tone::StopDrone{});
+    }
+}
+
 void LiveEngine::StopOutput() {
     if (output_) {
         output_->send(tone::StopOutput{});
@@ -333,6 +345,7 @@ OutputState LiveEngine::Output() const {
         state.running = true;
         state.tonePlaying = output_->IsTonePlaying();
         state.metronomePlaying = output_->IsMetronomePlaying();
+        state.dronePlaying = output_->IsDronePlaying();
         state.countingIn = output_->countingIn();
         state.noteIndex = output_->noteIndex();
     }

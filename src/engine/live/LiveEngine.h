@@ -94,6 +94,9 @@ class LiveEngine {
     // Reference tone and metronome.
     // The key's tone, or `hz` where it is above 0 (a target of the tuner's tuning).
     void StartTone(int key, double hz = 0.0);
+    // The key (or `hz`) with its pure fifth, sounding under the metronome.
+    void StartDrone(int key, double hz = 0.0);
+    void StopDrone();
     void StopOutput();
     void ToggleMetronome();
     void StopMetronome();

@@ -21,6 +21,7 @@ struct OutputState {
     bool running = false;  // the output's thread runs
     bool tonePlaying = false;
     bool metronomePlaying = false;
+    bool dronePlaying = false;
     bool countingIn = false;  // a count-in was asked for and has not ended
     int noteIndex = 48;       // the key of the tone last started
 };

@@ -31,6 +31,11 @@ bool ToneThread::IsMetronomePlaying() const {
            standIn_.Held([this] { return outputOpen_.load(std::memory_order_acquire) == 1; });
 }
 
+bool ToneThread::IsDronePlaying() const {
+    return drone_.load(std::memory_order_relaxed) &&
+           standIn_.Held([this] { return outputOpen_.load(std::memory_order_acquire) == 1; });
+}
+
 HeardBeat ToneThread::CurrentHeardBeat() const {
     const WaveDevice* device = heardDevice_.load(std::memory_order_acquire);
     if (device == nullptr || mode_.load(std::memory_order_relaxed) != kModeMetronome) {
@@ -98,19 +103,17 @@ void ToneThread::handle(ToneCommand& command) {
                             }
                         },
                         [this](const tone::ToggleMetronome&) { ToggleMetronome(); },
-                        [this](const tone::StopMetronome&) {
-                            if (countInActive_) {
-                                EndCountIn(std::nullopt);
-                            }
-                            StopOutput();
-                        },
+                        [this](const tone::StopMetronome&) { StopMetronome(); },
                         [this](const tone::StopOutput&) {
                             if (countInActive_) {
                                 EndCountIn(std::nullopt);
                             }
+                            drone_.store(false, std::memory_order_relaxed);
                             StopOutput();
                         },
-                        [this](const tone::StartTone& start) { StartTone(start.key, start.hz); }},
+                        [this](const tone::StartTone& start) { StartTone(start.key, start.hz); },
+                        [this](const tone::StartDrone& start) { StartDrone(start.key, start.hz); },
+                        [this](const tone::StopDrone&) { StopDrone(); }},
                command);
 }
 
@@ -118,11 +121,13 @@ void ToneThread::ToggleMetronome() {
     if (countInActive_) {
         EndCountIn(std::nullopt);
     }
+    if (outputOpen_.load(std::memory_order_relaxed) == 1 &&
+        mode_.load(std::memory_order_relaxed) == kModeMetronome) {
+        StopMetronome();  // the metronome is switched off
+        return;
+    }
     if (outputOpen_.load(std::memory_order_relaxed) == 1) {
-        StopOutput();
-        if (mode_.load(std::memory_order_relaxed) == kModeMetronome) {
-            return;  // the metronome is switched off
-        }
+        StopOutput();  // the tone, or a drone that goes on under the clicks
     }
     BuildMetronomeLoop();
     // Every start begins the bar with its accented first beat, so the player always counts in
@@ -139,11 +144,88 @@ void ToneThread::StartTone(int key, double hz) {
     if (outputOpen_.load(std::memory_order_relaxed) == 1) {
         StopOutput();
     }
+    drone_.store(false, std::memory_order_relaxed);  // the tone replaces the drone
     mode_.store(kModeTone, std::memory_order_relaxed);
     // The view sends 48 (A4); an index outside the key table is taken as its nearest key.
     noteIndex_.store(std::clamp(key, 0, 87), std::memory_order_relaxed);
     toneHz_.store(hz > 0.0 && std::isfinite(hz) ? hz : 0.0, std::memory_order_relaxed);
     OpenOutput();
+}
+
+void ToneThread::StartDrone(int key, double hz) {
+    if (countInActive_) {
+        EndCountIn(std::nullopt);
+    }
+    noteIndex_.store(std::clamp(key, 0, 87), std::memory_order_relaxed);
+    droneHz_ = hz > 0.0 && std::isfinite(hz) ? hz : keyTable_.KeyFrequency(std::clamp(key, 0, 87));
+    drone_.store(true, std::memory_order_relaxed);
+    if (mode_.load(std::memory_order_relaxed) == kModeTone) {
+        mode_.store(kModeDroneOnly, std::memory_order_relaxed);  // the drone replaces the tone
+    }
+    RestartOutput();
+}
+
+void ToneThread::StopDrone() {
+    if (!drone_.load(std::memory_order_relaxed)) {
+        return;
+    }
+    drone_.store(false, std::memory_order_relaxed);
+    if (outputOpen_.load(std::memory_order_relaxed) == 1 &&
+        mode_.load(std::memory_order_relaxed) == kModeMetronome) {
+        RestartOutput();  // the clicks go on alone
+    } else {
+        StopOutput();
+        mode_.store(kModeTone, std::memory_order_relaxed);
+    }
+}
+
+void ToneThread::StopMetronome() {
+    if (countInActive_) {
+        EndCountIn(std::nullopt);
+    }
+    if (drone_.load(std::memory_order_relaxed) &&
+        mode_.load(std::memory_order_relaxed) == kModeMetronome &&
+        outputOpen_.load(std::memory_order_relaxed) == 1) {
+        mode_.store(kModeDroneOnly, std::memory_order_relaxed);
+        RestartOutput();
+        return;
+    }
+    StopOutput();
+}
+
+void ToneThread::RestartOutput() {
+    if (outputOpen_.load(std::memory_order_relaxed) == 1) {
+        if (mode_.load(std::memory_order_relaxed) == kModeMetronome && loopLength_ > 0) {
+            // The clicks go on from the one being heard, not from the end of what was queued:
+            // the beat keeps its place.
+            const int64_t heard = waveOut_->Position() / static_cast<int64_t>(sizeof(int16_t));
+            const int64_t unheard = std::clamp<int64_t>(filledSamples_ - heard, 0, filledSamples_);
+            loopPosition_ = static_cast<int32_t>(
+                ((loopPosition_ - unheard) % loopLength_ + loopLength_) % loopLength_);
+        }
+        StopOutput();
+    }
+    OpenOutput();
+}
+
+void ToneThread::MixDrone(int16_t* out, int n) {
+    // The root and its pure fifth in the tone's own timbre, and the clicks (accents at -1 dBFS)
+    // at 60 %: together they stay within full scale.
+    constexpr double kGain = kDroneGain;
+    constexpr double kClickShare = kDroneClickShare;
+    const double twoPi = 8.0 * std::atan(1.0);
+    const double rootStep = droneHz_ * twoPi / 44100.0;
+    const double fifthStep = 1.5 * rootStep;
+    const auto voice = [](double p) {
+        return 0.5 * std::sin(p) + 0.5 * std::sin(2 * p) + 0.1 * std::sin(3 * p);
+    };
+    for (int i = 0; i < n; ++i) {
+        const double v =
+            kClickShare * out[i] + kGain * (voice(droneRootPhase_) + voice(droneFifthPhase_));
+        out[i] = static_cast<int16_t>(std::clamp(v, -32768.0, 32767.0));
+        droneRootPhase_ = std::fmod(droneRootPhase_ + rootStep, twoPi);
+        droneFifthPhase_ = std::fmod(droneFifthPhase_ + fifthStep, twoPi);
+    }
 }
 
 // The stream died (the sound server went away): the sound stops as if Stop had been pressed,
@@ -161,6 +243,7 @@ void ToneThread::HandleDeviceFailure(const DeviceEvent& event) {
         return;
     }
     const DeviceResult code = waveOut_->FailureCode();
+    drone_.store(false, std::memory_order_relaxed);
     StopOutput();
     if (countInActive_) {
         EndCountIn(recorder::RecordOn{});  // the recording goes ahead without it
@@ -172,6 +255,7 @@ void ToneThread::StartCountIn() {
     if (outputOpen_.load(std::memory_order_relaxed) == 1) {
         StopOutput();
     }
+    drone_.store(false, std::memory_order_relaxed);  // the take records the bar alone
     BuildMetronomeLoop();
     loopPosition_ = 0;
     countInActive_ = true;
@@ -308,6 +392,9 @@ void ToneThread::FillBuffer(int k) {
         }
     } else {
         std::fill_n(out, kOutputBufferSamples, int16_t{0});
+    }
+    if (drone_.load(std::memory_order_relaxed) && mode != kModeTone) {
+        MixDrone(out, kOutputBufferSamples);
     }
     filledSamples_ += kOutputBufferSamples;
 }

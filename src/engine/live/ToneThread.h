@@ -1,6 +1,8 @@
 // ToneThread: the worker thread that sounds the reference tone (any key of the key table,
 // A4 by default) or the metronome, one at a time, as a double-buffered stream of half-second
-// buffers through the default output device (16-bit mono, 44100 Hz).
+// buffers through the default output device (16-bit mono, 44100 Hz). A drone (a key with its
+// pure fifth) is the exception: it sounds under the metronome, mixed into the same buffers, and
+// goes on when the metronome starts or stops; the tone replaces it.
 //
 // The tone is synthesised buffer by buffer with a phase that is never reset, so it continues
 // across buffers and across stops and starts. The metronome is rendered once into a loop of
@@ -54,6 +56,11 @@ inline constexpr int kOutputBufferSamples = 22050;    // 0.5 s
 inline constexpr int kMetronomeLoopSamples = 529200;  // 12 s
 inline constexpr int32_t kModeTone = 0;
 inline constexpr int32_t kModeMetronome = 1;
+inline constexpr int32_t kModeDroneOnly = 2;  // neither tone nor metronome: the drone alone
+// Each of the drone's two voices at this amplitude (the tone's timbre, peak about 0.95), the
+// metronome's clicks under it at this share.
+inline constexpr double kDroneGain = 7000.0;
+inline constexpr double kDroneClickShare = 0.6;
 
 class ToneThread final : public CommandThread<ToneCommand> {
   public:
@@ -65,6 +72,7 @@ class ToneThread final : public CommandThread<ToneCommand> {
 
     bool IsTonePlaying() const;
     bool IsMetronomePlaying() const;
+    bool IsDronePlaying() const;
     // Before start(): the recorder thread that a count-in starts (null: a count-in records
     // nothing).
     void SetCountInTarget(CommandThread<RecorderCommand>* recorder) { countInTarget_ = recorder; }
@@ -133,6 +141,15 @@ class ToneThread final : public CommandThread<ToneCommand> {
     void HandleDeviceFailure(const DeviceEvent& event);
     // The key's tone, or `hz` where it is above 0.
     void StartTone(int key, double hz = 0.0);
+    void StartDrone(int key, double hz);
+    void StopDrone();
+    // The metronome stops; a drone goes on alone.
+    void StopMetronome();
+    // Closes and opens the output again, so that a change is heard at once rather than after
+    // the second of sound already queued.
+    void RestartOutput();
+    // Mixes the drone into n samples at out (the clicks, or silence), clipping at full scale.
+    void MixDrone(int16_t* out, int n);
     void ToggleMetronome();
     void StartCountIn();
     // Ends a count-in; the recorder gets `then` (nothing when it is empty).
@@ -154,6 +171,10 @@ class ToneThread final : public CommandThread<ToneCommand> {
     double phase_ = 0.0;
     std::atomic<int> noteIndex_{48};
     std::atomic<double> toneHz_{0.0};  // the tone's own pitch; 0: the key's
+    std::atomic<bool> drone_{false};
+    double droneHz_ = 440.0;
+    double droneRootPhase_ = 0.0;
+    double droneFifthPhase_ = 0.0;
     int32_t loopPosition_ = 0;
     int32_t loopLength_ = 4410;
     int32_t beatLength_ = 22050;

@@ -33,7 +33,17 @@ struct StartTone {
     double hz = 0.0;
     bool operator==(const StartTone&) const = default;
 };
-// Whatever sounds (tone or metronome) stops.
+// A drone: the key (or `hz`) with its pure fifth above (3/2), held under whatever else sounds:
+// it goes on when the metronome starts or stops, and the metronome's clicks are mixed over it.
+struct StartDrone {
+    int key = 48;
+    double hz = 0.0;  // the root's pitch instead of the key's equal-tempered one; 0: the key's
+    bool operator==(const StartDrone&) const = default;
+};
+struct StopDrone {
+    bool operator==(const StopDrone&) const = default;
+};
+// Whatever sounds (tone, drone or metronome) stops.
 struct StopOutput {
     bool operator==(const StopOutput&) const = default;
 };
@@ -59,6 +69,8 @@ struct CancelCountIn {
 }  // namespace tone
 using ToneCommand = std::variant<DeviceEvent,
                                  tone::StartTone,
+                                 tone::StartDrone,
+                                 tone::StopDrone,
                                  tone::StopOutput,
                                  tone::ToggleMetronome,
                                  tone::StopMetronome,
