@@ -862,12 +862,44 @@ Tuner Strobe</source>
         <source>Transpose</source>
         <translation>移调</translation>
     </message>
+    <message>
+        <source>Play position</source>
+        <translation>播放位置</translation>
+    </message>
+    <message>
+        <source>Play time</source>
+        <translation>播放时间</translation>
+    </message>
+    <message>
+        <source>No file</source>
+        <translation>没有文件</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::ScopeView</name>
     <message>
         <source>KeySelect</source>
         <translation>选择调</translation>
+    </message>
+    <message>
+        <source>Scope</source>
+        <translation>示波器</translation>
+    </message>
+    <message>
+        <source>Waveform</source>
+        <translation>波形</translation>
+    </message>
+    <message>
+        <source>Spectrum on a frequency scale</source>
+        <translation>频率刻度上的频谱</translation>
+    </message>
+    <message>
+        <source>Spectrum on the piano keys</source>
+        <translation>钢琴键上的频谱</translation>
+    </message>
+    <message>
+        <source>%1, in 3-D</source>
+        <translation>%1，三维</translation>
     </message>
 </context>
 <context>

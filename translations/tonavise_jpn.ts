@@ -862,12 +862,44 @@ Tuner Strobe</source>
         <source>Transpose</source>
         <translation>移調</translation>
     </message>
+    <message>
+        <source>Play position</source>
+        <translation>再生位置</translation>
+    </message>
+    <message>
+        <source>Play time</source>
+        <translation>再生時間</translation>
+    </message>
+    <message>
+        <source>No file</source>
+        <translation>ファイルなし</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::ScopeView</name>
     <message>
         <source>KeySelect</source>
         <translation>調の選択</translation>
+    </message>
+    <message>
+        <source>Scope</source>
+        <translation>スコープ</translation>
+    </message>
+    <message>
+        <source>Waveform</source>
+        <translation>波形</translation>
+    </message>
+    <message>
+        <source>Spectrum on a frequency scale</source>
+        <translation>周波数目盛りのスペクトル</translation>
+    </message>
+    <message>
+        <source>Spectrum on the piano keys</source>
+        <translation>ピアノ鍵盤のスペクトル</translation>
+    </message>
+    <message>
+        <source>%1, in 3-D</source>
+        <translation>%1、3D</translation>
     </message>
 </context>
 <context>

@@ -124,7 +124,9 @@ PlayerBar::PlayerBar(const QString& title, QWidget* parent)
       speed_(new QSpinBox(this)),
       transpose_(new TransposeBox(this)) {
     slider_->installEventFilter(this);
+    slider_->setAccessibleName(tr("Play position"));
     time_->setObjectName(QStringLiteral("playerTime"));
+    time_->setAccessibleDescription(tr("Play time"));
     time_->setContentsMargins(6, 0, 6, 0);
     time_->setMaximumWidth(320);
     speed_->setObjectName(QStringLiteral("playerSpeed"));
@@ -188,6 +190,11 @@ void PlayerBar::UpdateTimeText() {
     }
     time_->setText(parts.join(QStringLiteral("  ")));
     time_->setToolTip(fileName_);
+    // The slider's own value counts bytes of sound: a screen reader is told the time instead.
+    const QString spoken = timeText_.isEmpty() ? tr("No file") : timeText_;
+    if (slider_->accessibleDescription() != spoken) {
+        slider_->setAccessibleDescription(spoken);
+    }
 }
 
 bool PlayerBar::eventFilter(QObject* watched, QEvent* event) {

@@ -156,6 +156,7 @@ ScopeView::ScopeView(AppContext& context, QWidget* parent)
     setFocusPolicy(Qt::StrongFocus);
     setBackgroundRole(QPalette::Dark);
     picture_->resize(1, 1);
+    picture_->setAccessibleName(tr("Scope"));
     setWidget(picture_);
     picture_->installEventFilter(this);
     viewport()->setMouseTracking(true);
@@ -329,6 +330,16 @@ void ScopeView::ComposePicture() {
     state_.scopeMode = scopeMode();
     if (state_.scopeMode == kScopeNone) {
         return;
+    }
+    // What a screen reader says of the picture: which scope it shows.
+    QString described = state_.scopeMode == kScopeWave        ? tr("Waveform")
+                        : state_.scopeMode == kScopeFrequency ? tr("Spectrum on a frequency scale")
+                                                              : tr("Spectrum on the piano keys");
+    if (state_.threeD && state_.scopeMode != kScopeWave) {
+        described = tr("%1, in 3-D").arg(described);
+    }
+    if (picture_->accessibleDescription() != described) {
+        picture_->setAccessibleDescription(described);
     }
     state_.logarithmOption = keyTable.logarithmOption.load(std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {

@@ -62,6 +62,25 @@ for i in range(desktop.childCount):
 print("")
 PY
 
+cat >"$work/named.py" <<'PY'
+# Prints "role: description" of every accessible object with one of the names given.
+import sys
+import pyatspi
+names = set(sys.argv[1:])
+def walk(node, depth=0):
+    if node is None or depth > 40:
+        return
+    try:
+        if node.name in names:
+            print(node.name + " (" + node.getRoleName() + "): " + node.description)
+        for i in range(node.childCount):
+            walk(node.getChildAtIndex(i), depth + 1)
+    except Exception:
+        return
+desktop = pyatspi.Registry.getDesktop(0)
+for i in range(desktop.childCount):
+    walk(desktop.getChildAtIndex(i))
+PY
 display=:$((80 + RANDOM % 100))
 Xvfb "$display" -screen 0 1600x1000x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
@@ -91,4 +110,9 @@ dbus-run-session -- bash -c '
   tuned=$(read_value "^A4, (in tune|0\.[0-3] cents (sharp|flat))$")
   wait $play || true
   echo "10 cents sharp: \"$sharp\"; in tune: \"$tuned\""
+  # The scope picture and the player are named, and say what they show.
+  named=$(/usr/bin/python3 "$WORK/named.py" "Scope" "Play position")
+  echo "$named"
+  echo "$named" | grep -q "^Scope (.*): Spectrum on the piano keys$"
+  echo "$named" | grep -q "^Play position (slider): No file$"
 '
