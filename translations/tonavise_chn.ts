@@ -1253,5 +1253,25 @@ Tuner Strobe</source>
         <source>Stop Drone</source>
         <translation>停止持续音</translation>
     </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>无法读取该文件。</translation>
+    </message>
+    <message>
+        <source>Scala File (%1)...</source>
+        <translation>Scala 文件 (%1)...</translation>
+    </message>
+    <message>
+        <source>Scala File...</source>
+        <translation>Scala 文件...</translation>
+    </message>
+    <message>
+        <source>Scala Scale</source>
+        <translation>Scala 音阶</translation>
+    </message>
+    <message>
+        <source>Scala scales (*.scl)</source>
+        <translation>Scala 音阶 (*.scl)</translation>
+    </message>
 </context>
 </TS>

@@ -1253,5 +1253,25 @@ Tuner Strobe</source>
         <source>Stop Drone</source>
         <translation>ドローンを停止</translation>
     </message>
+    <message>
+        <source>The file cannot be read.</source>
+        <translation>ファイルを読み込めません。</translation>
+    </message>
+    <message>
+        <source>Scala File (%1)...</source>
+        <translation>Scala ファイル (%1)...</translation>
+    </message>
+    <message>
+        <source>Scala File...</source>
+        <translation>Scala ファイル...</translation>
+    </message>
+    <message>
+        <source>Scala Scale</source>
+        <translation>Scala 音階</translation>
+    </message>
+    <message>
+        <source>Scala scales (*.scl)</source>
+        <translation>Scala 音階 (*.scl)</translation>
+    </message>
 </context>
 </TS>

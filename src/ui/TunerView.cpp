@@ -5,6 +5,9 @@
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMenu>
@@ -57,6 +60,25 @@ const QString kLockedStringKey = QStringLiteral("TunerLockedString");  // 0-base
     QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Ukulele"),
     QT_TRANSLATE_NOOP("tonavise::ui::TunerFaceWidget", "Mandolin"),
 };
+
+// A Scala scale file; nullopt, with the reason in `error` (naming the line at fault), when it
+// cannot be read or is not a scale.
+std::optional<Temperament> LoadScala(const QString& path, QString* error) {
+    constexpr qint64 kMostBytes = 1 << 20;  // a scale of thousands of degrees is still far less
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly) || file.size() > kMostBytes) {
+        if (error != nullptr) {
+            *error = TunerFaceWidget::tr("The file cannot be read.");
+        }
+        return std::nullopt;
+    }
+    const QByteArray text = file.readAll();
+    ScalaParse parsed = ParseScala(std::string_view(text.constData(), text.size()));
+    if (!parsed.scale && error != nullptr) {
+        *error = QString::fromStdString(parsed.error);
+    }
+    return std::move(parsed.scale);
+}
 
 QString NoteName(int key) {
     return QString::fromUtf8(kPitchNames[static_cast<std::size_t>((key + 9) % 12)]) +
@@ -122,9 +144,11 @@ void TunerFaceWidget::ApplyTuning() {
     const int tonic = drone ? (droneKey_ + 9) % 12
                             : std::clamp(settings_.ReadInt(kSectionSetting, kTonicKey, 0), 0, 11);
     const bool keepA = !drone && settings_.ReadInt(kSectionSetting, kKeepAKey, 0) == 1;
-    std::optional<Temperament> temperament = BuiltInTemperament(name.toStdString());
+    std::optional<Temperament> temperament = name.endsWith(QLatin1String(".scl"))
+                                                 ? LoadScala(name, nullptr)
+                                                 : BuiltInTemperament(name.toStdString());
     if (!temperament) {
-        temperament = BuiltInTemperament("equal");
+        temperament = BuiltInTemperament("equal");  // a scale file since moved or spoilt
     }
     tuning_ = Tuning(*temperament,
                      tonic,
@@ -378,6 +402,30 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
             ApplyTuning();
         });
     }
+    temperaments->addSeparator();
+    const bool scala = current.endsWith(QLatin1String(".scl"));
+    QAction* scalaFile = temperaments->addAction(
+        scala ? tr("Scala File (%1)...").arg(QFileInfo(current).fileName()) : tr("Scala File..."));
+    scalaFile->setCheckable(true);
+    scalaFile->setChecked(scala);
+    connect(scalaFile, &QAction::triggered, this, [this, current, scala] {
+        const QString path =
+            QFileDialog::getOpenFileName(this,
+                                         tr("Scala Scale"),
+                                         scala ? QFileInfo(current).absolutePath() : QString(),
+                                         tr("Scala scales (*.scl)"));
+        if (path.isEmpty()) {
+            return;
+        }
+        QString error;
+        if (!LoadScala(path, &error)) {
+            QMessageBox::warning(
+                this, tr("Tuner"), QStringLiteral("%1\n%2").arg(QFileInfo(path).fileName(), error));
+            return;
+        }
+        settings_.WriteString(kSectionSetting, kTemperamentKey, path);
+        ApplyTuning();
+    });
     QMenu* tonics = menu.addMenu(tr("Tonic"));
     const int tonic = settings_.ReadInt(kSectionSetting, kTonicKey, 0);
     for (int pc = 0; pc < 12; ++pc) {
