@@ -159,43 +159,34 @@ class FrameSpectrum {
     double next_;
 };
 
-// The sum of a[n] x b[n] in four running sums: one sum waits for each addition before the next,
-// four keep the processor's adders busy and let the compiler use vector registers. (The order
-// of the additions changes the last bits, which no reading depends on.)
-double Dot(const double* a, const double* b, int count) {
+// The sum of term(0) .. term(count - 1) in four running sums: one sum waits for each addition
+// before the next, four keep the processor's adders busy and let the compiler use vector
+// registers. (The order of the additions changes the last bits, which no reading depends on.)
+template <class Term>
+double FourLaneSum(int count, Term term) {
     double s0 = 0.0;
     double s1 = 0.0;
     double s2 = 0.0;
     double s3 = 0.0;
     int n = 0;
     for (; n + 4 <= count; n += 4) {
-        s0 += a[n] * b[n];
-        s1 += a[n + 1] * b[n + 1];
-        s2 += a[n + 2] * b[n + 2];
-        s3 += a[n + 3] * b[n + 3];
+        s0 += term(n);
+        s1 += term(n + 1);
+        s2 += term(n + 2);
+        s3 += term(n + 3);
     }
     for (; n < count; ++n) {
-        s0 += a[n] * b[n];
+        s0 += term(n);
     }
     return (s0 + s1) + (s2 + s3);
 }
 
+double Dot(const double* a, const double* b, int count) {
+    return FourLaneSum(count, [a, b](int n) { return a[n] * b[n]; });
+}
+
 double Sum(const double* a, int count) {
-    double s0 = 0.0;
-    double s1 = 0.0;
-    double s2 = 0.0;
-    double s3 = 0.0;
-    int n = 0;
-    for (; n + 4 <= count; n += 4) {
-        s0 += a[n];
-        s1 += a[n + 1];
-        s2 += a[n + 2];
-        s3 += a[n + 3];
-    }
-    for (; n < count; ++n) {
-        s0 += a[n];
-    }
-    return (s0 + s1) + (s2 + s3);
+    return FourLaneSum(count, [a](int n) { return a[n]; });
 }
 
 // Magnitudes of the first kPartialCount partials of f (0 where absent or above 0.45 x rate).
