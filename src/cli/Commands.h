@@ -148,6 +148,7 @@ struct ToneOptions {
     int key = 48;  // A4
     double seconds = 0.0;
     double a4 = 440.0;
+    bool drone = false;  // the key with its pure fifth above
 };
 
 // Sounds the reference tone through the tone and metronome thread.

@@ -218,25 +218,39 @@ int RunTone(const ToneOptions& options,
     KeyTable& keyTable = engine.keyTable;
     keyTable.SetA4(options.a4);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
-    engine.StartTone(options.key);
-    const StartResult started =
-        WaitForStart([&] { return engine.Output().tonePlaying; }, notifier, err);
-    char line[96];
-    std::snprintf(line,
-                  sizeof line,
-                  "tone: %s, %.2f Hz\n",
-                  std::string(keyTable.LongName(options.key)).c_str(),
-                  keyTable.KeyFrequency(options.key));
+    const auto start = [&] {
+        if (options.drone) {
+            engine.StartDrone(options.key);
+        } else {
+            engine.StartTone(options.key);
+        }
+    };
+    const auto sounding = [&] {
+        const OutputState state = engine.Output();
+        return options.drone ? state.dronePlaying : state.tonePlaying;
+    };
+    start();
+    const StartResult started = WaitForStart(sounding, notifier, err);
+    char line[128];
+    const double hz = keyTable.KeyFrequency(options.key);
+    if (options.drone) {
+        std::snprintf(line,
+                      sizeof line,
+                      "drone: %s, %.2f Hz, and its fifth, %.2f Hz\n",
+                      std::string(keyTable.LongName(options.key)).c_str(),
+                      hz,
+                      1.5 * hz);
+    } else {
+        std::snprintf(line,
+                      sizeof line,
+                      "tone: %s, %.2f Hz\n",
+                      std::string(keyTable.LongName(options.key)).c_str(),
+                      hz);
+    }
     out << line;
     out.flush();
-    const bool playing = KeepPlaying(
-        options.seconds,
-        stop,
-        started,
-        [&] { return engine.Output().tonePlaying; },
-        [&] { engine.StartTone(options.key); },
-        devices,
-        notifier);
+    const bool playing =
+        KeepPlaying(options.seconds, stop, started, sounding, start, devices, notifier);
     engine.StopOutput();
     engine.Stop();
     return playing ? 0 : 1;

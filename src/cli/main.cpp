@@ -245,6 +245,7 @@ int RunTool(int argc, char** argv) {
     seconds(toneCmd, tone.seconds);
     toneCmd->add_option("--a4", tone.a4, "Frequency of A4 in Hz")
         ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4));
+    toneCmd->add_flag("--drone", tone.drone, "Hold the key with its pure fifth above (3/2)");
 
     MetronomeOptions metronome;
     CLI::App* metronomeCmd = app.add_subcommand("metronome", "Play the metronome");
