@@ -1,4 +1,4 @@
-// The tuner's analysis on the live engine: the microphone's 20 ms pieces give a steady reading
+// The tuner's analysis on the live engine: the microphone's 10 ms pieces give a steady reading
 // every 20 ms of sound, named to a tenth of a cent, and the strobe moves one band a second per
 // cent, from the same pieces.
 #include <gtest/gtest.h>
@@ -36,9 +36,10 @@ TEST(TunerAnalysis, PiecesGiveAReadingEvery20msAndTheStrobeMovesOneBandASecondPe
     ASSERT_TRUE(engine.StartTuner());
     const TunerAnalysis& tuner = *engine.Tuner();
 
-    // Two seconds of sound, a piece at a time: each piece ends one steady reading. (The virtual
-    // microphone captures as fast as it is asked; the analysis is let to keep up, as it does
-    // with pieces 20 ms apart.)
+    // Two seconds of sound, two pieces at a time: each pair ends one steady reading. (The
+    // virtual microphone captures as fast as it is asked; the analysis is let to keep up, as it
+    // does with pieces 10 ms apart.)
+    static_assert(2 * kPieceFrames == 882);
     ASSERT_TRUE(system.WaitForQueued(kIn, kCapturePieceCount, 5s));
     for (uint64_t piece = 1; piece <= 100; ++piece) {
         if (piece <= 60 && piece % 10 == 5) {
@@ -46,9 +47,9 @@ TEST(TunerAnalysis, PiecesGiveAReadingEvery20msAndTheStrobeMovesOneBandASecondPe
             // again, so not in the last 0.3 s, which are measured.
             engine.SetTunerTuning(Tuning());
         }
-        ASSERT_EQ(system.Complete(kIn), 1);
+        ASSERT_EQ(system.Complete(kIn, 2), 2);
         ASSERT_TRUE(test::WaitUntil([&] { return tuner.steadyCount() == piece; }))
-            << tuner.steadyCount() << " steady readings after " << piece << " pieces";
+            << tuner.steadyCount() << " steady readings after " << 2 * piece << " pieces";
     }
     const auto readings = tuner.Latest();
     const TunerReading* newest = nullptr;

@@ -103,7 +103,9 @@ class PortAudioDevice final : public WaveDevice {
         p.device = device;
         p.channelCount = f.channels;
         p.sampleFormat = f.bitsPerSample == 8 ? paUInt8 : paInt16;
-        p.suggestedLatency = input ? info->defaultHighInputLatency
+        // Input at the low latency: the sound reaches the tuner in pieces of 10 ms, and a
+        // larger period would hold a new note back by as much.
+        p.suggestedLatency = input ? info->defaultLowInputLatency
                                    : std::max(info->defaultHighOutputLatency, kMinOutputLatency);
         p.hostApiSpecificStreamInfo = nullptr;
         bytesPerFrame_ = f.blockAlign;

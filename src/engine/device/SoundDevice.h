@@ -234,7 +234,7 @@ class WaveDevice : public CompletionSource {
     bool IsRunning() const { return running_.load(std::memory_order_acquire); }
 
   private:
-    static constexpr std::size_t kQueueCapacity = 64;
+    static constexpr std::size_t kQueueCapacity = 128;
     static constexpr std::size_t kRecordCount = 64;
 
     // Where the output stood at one moment: from dacTime on, `byteCount` bytes of buffer data

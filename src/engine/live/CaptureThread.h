@@ -1,9 +1,9 @@
 // CaptureThread: the worker thread that owns the sound input device. It captures without pause
-// in pieces of 882 frames (20 ms), mono or stereo as the store's channelCount says, hands every
+// in pieces of 441 frames (10 ms), mono or stereo as the store's channelCount says, hands every
 // piece to the piece listener (the tuner's analysis, which reads the pitch every 10 ms) and
-// every five pieces as one block of 4410 frames (100 ms) to the capture store (unless a file is
+// every ten pieces as one block of 4410 frames (100 ms) to the capture store (unless a file is
 // playing: the player feeds the store and the listener then) and to the recorder, strictly in
-// the order captured. Fifty pieces are queued (one second), so the thread may be held up for
+// the order captured. A hundred pieces are queued (one second), so the thread may be held up for
 // most of a second without losing input; input that still finds no buffer is counted
 // (DroppedBlocks).
 //
@@ -65,7 +65,7 @@ class CaptureObserver {
     virtual void OnCaptured(std::span<const int16_t> frames, int channels, double captureTime) = 0;
 };
 
-// Takes the sound as it comes, in pieces shorter than a block: the microphone's 20 ms pieces
+// Takes the sound as it comes, in pieces shorter than a block: the microphone's 10 ms pieces
 // on the capture thread, a playing file's 100 ms blocks on the player's. `source` tells the
 // streams apart (a new source is a new stream). Must not wait: it only copies.
 class PieceListener {
@@ -75,7 +75,7 @@ class PieceListener {
     virtual void OnPiece(std::span<const int16_t> frames, int channels, Source source) = 0;
 };
 
-inline constexpr int kPieceFrames = 882;  // 20 ms
+inline constexpr int kPieceFrames = 441;  // 10 ms
 inline constexpr int kPiecesPerBlock = kBlockFrames / kPieceFrames;
 static_assert(kPiecesPerBlock * kPieceFrames == kBlockFrames);
 // Blocks' worth of pieces queued: one second.
@@ -129,7 +129,7 @@ class CaptureThread final : public CommandThread<CaptureCommand> {
 
   private:
     void HandlePiece(const DeviceEvent& event);
-    // Five pieces make a block: the monitor, the observer, the store and the recorder.
+    // Ten pieces make a block: the monitor, the observer, the store and the recorder.
     void HandleBlock(int channels);
     void HandleDeviceFailure(const DeviceEvent& event);
     // The device failed (code) or could not be opened: error box once, close, try again later.

@@ -1,5 +1,5 @@
 // The tuner's analysis: the two series of the precise estimate (PitchSeries) and the strobe's
-// phase, on the sound as it arrives (the microphone's 20 ms pieces, or a playing file's
+// phase, on the sound as it arrives (the microphone's 10 ms pieces, or a playing file's
 // blocks), on a thread of its own. It runs only while the tuner is shown.
 //
 // The pieces reach it through a queue of copies: the producers (the capture thread, the
@@ -79,7 +79,7 @@ class TunerAnalysis final : public PieceListener {
         int channels = 1;
         Source source = Source::Microphone;
     };
-    static constexpr std::size_t kQueueLength = 16;
+    static constexpr std::size_t kQueueLength = 32;
 
     class Publisher;
     void Run();
