@@ -1102,36 +1102,12 @@ Tuner Strobe</source>
         <translation>%1，偏低 %2 音分</translation>
     </message>
     <message>
-        <source>Strobe</source>
-        <translation>频闪</translation>
-    </message>
-    <message>
-        <source>Needle</source>
-        <translation>指针</translation>
-    </message>
-    <message>
-        <source>In Tune Within</source>
-        <translation>音准范围</translation>
-    </message>
-    <message>
         <source>±%1 cents</source>
         <translation>±%1 音分</translation>
     </message>
     <message>
-        <source>Temperament</source>
-        <translation>律制</translation>
-    </message>
-    <message>
-        <source>Tonic</source>
-        <translation>主音</translation>
-    </message>
-    <message>
         <source>Keep A4 at Its Frequency</source>
         <translation>保持 A4 的频率</translation>
-    </message>
-    <message>
-        <source>Transposing Instrument</source>
-        <translation>移调乐器</translation>
     </message>
     <message>
         <source>Guitar (standard)</source>
@@ -1198,10 +1174,6 @@ Tuner Strobe</source>
         <translation>第 %1 弦</translation>
     </message>
     <message>
-        <source>Strings</source>
-        <translation>琴弦</translation>
-    </message>
-    <message>
         <source>None: the Nearest Key</source>
         <translation>无：最近的键</translation>
     </message>
@@ -1222,10 +1194,6 @@ Tuner Strobe</source>
         <translation>纯五度</translation>
     </message>
     <message>
-        <source>Lock to String</source>
-        <translation>锁定琴弦</translation>
-    </message>
-    <message>
         <source>The Nearest String</source>
         <translation>最近的琴弦</translation>
     </message>
@@ -1234,20 +1202,12 @@ Tuner Strobe</source>
         <translation>第 %1 弦 (%2)</translation>
     </message>
     <message>
-        <source>Reference Tone</source>
-        <translation>参考音</translation>
-    </message>
-    <message>
         <source>Stop</source>
         <translation>停止</translation>
     </message>
     <message>
         <source>Drone %1</source>
         <translation>持续音 %1</translation>
-    </message>
-    <message>
-        <source>Drone</source>
-        <translation>持续音</translation>
     </message>
     <message>
         <source>Stop Drone</source>
@@ -1272,6 +1232,62 @@ Tuner Strobe</source>
     <message>
         <source>Scala scales (*.scl)</source>
         <translation>Scala 音阶 (*.scl)</translation>
+    </message>
+    <message>
+        <source>This Note</source>
+        <translation>当前音</translation>
+    </message>
+    <message>
+        <source>Next String</source>
+        <translation>下一根弦</translation>
+    </message>
+    <message>
+        <source>Previous String</source>
+        <translation>上一根弦</translation>
+    </message>
+    <message>
+        <source>Tuner Menu</source>
+        <translation>调音器菜单</translation>
+    </message>
+    <message>
+        <source>Stro&amp;be</source>
+        <translation>频闪(&amp;B)</translation>
+    </message>
+    <message>
+        <source>&amp;Needle</source>
+        <translation>指针(&amp;N)</translation>
+    </message>
+    <message>
+        <source>In Tune &amp;Within</source>
+        <translation>音准范围(&amp;W)</translation>
+    </message>
+    <message>
+        <source>&amp;Temperament</source>
+        <translation>律制(&amp;T)</translation>
+    </message>
+    <message>
+        <source>T&amp;onic</source>
+        <translation>主音(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Transposing &amp;Instrument</source>
+        <translation>移调乐器(&amp;I)</translation>
+    </message>
+    <message>
+        <source>&amp;Strings</source>
+        <translation>琴弦(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Lock to String</source>
+        <translation>锁定琴弦(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Reference Tone</source>
+        <translation>参考音(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Drone</source>
+        <translation>持续音(&amp;D)</translation>
     </message>
 </context>
 </TS>

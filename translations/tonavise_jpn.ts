@@ -1102,36 +1102,12 @@ Tuner Strobe</source>
         <translation>%1、%2 セント低い</translation>
     </message>
     <message>
-        <source>Strobe</source>
-        <translation>ストロボ</translation>
-    </message>
-    <message>
-        <source>Needle</source>
-        <translation>針</translation>
-    </message>
-    <message>
-        <source>In Tune Within</source>
-        <translation>合っている範囲</translation>
-    </message>
-    <message>
         <source>±%1 cents</source>
         <translation>±%1 セント</translation>
     </message>
     <message>
-        <source>Temperament</source>
-        <translation>音律</translation>
-    </message>
-    <message>
-        <source>Tonic</source>
-        <translation>主音</translation>
-    </message>
-    <message>
         <source>Keep A4 at Its Frequency</source>
         <translation>A4 の周波数を保つ</translation>
-    </message>
-    <message>
-        <source>Transposing Instrument</source>
-        <translation>移調楽器</translation>
     </message>
     <message>
         <source>Guitar (standard)</source>
@@ -1198,10 +1174,6 @@ Tuner Strobe</source>
         <translation>第%1弦</translation>
     </message>
     <message>
-        <source>Strings</source>
-        <translation>弦</translation>
-    </message>
-    <message>
         <source>None: the Nearest Key</source>
         <translation>なし：最も近い鍵盤</translation>
     </message>
@@ -1222,10 +1194,6 @@ Tuner Strobe</source>
         <translation>純正五度</translation>
     </message>
     <message>
-        <source>Lock to String</source>
-        <translation>弦を固定</translation>
-    </message>
-    <message>
         <source>The Nearest String</source>
         <translation>最も近い弦</translation>
     </message>
@@ -1234,20 +1202,12 @@ Tuner Strobe</source>
         <translation>第%1弦 (%2)</translation>
     </message>
     <message>
-        <source>Reference Tone</source>
-        <translation>基準音</translation>
-    </message>
-    <message>
         <source>Stop</source>
         <translation>停止</translation>
     </message>
     <message>
         <source>Drone %1</source>
         <translation>ドローン %1</translation>
-    </message>
-    <message>
-        <source>Drone</source>
-        <translation>ドローン</translation>
     </message>
     <message>
         <source>Stop Drone</source>
@@ -1272,6 +1232,62 @@ Tuner Strobe</source>
     <message>
         <source>Scala scales (*.scl)</source>
         <translation>Scala 音階 (*.scl)</translation>
+    </message>
+    <message>
+        <source>This Note</source>
+        <translation>この音</translation>
+    </message>
+    <message>
+        <source>Next String</source>
+        <translation>次の弦</translation>
+    </message>
+    <message>
+        <source>Previous String</source>
+        <translation>前の弦</translation>
+    </message>
+    <message>
+        <source>Tuner Menu</source>
+        <translation>チューナーのメニュー</translation>
+    </message>
+    <message>
+        <source>Stro&amp;be</source>
+        <translation>ストロボ(&amp;B)</translation>
+    </message>
+    <message>
+        <source>&amp;Needle</source>
+        <translation>針(&amp;N)</translation>
+    </message>
+    <message>
+        <source>In Tune &amp;Within</source>
+        <translation>合っている範囲(&amp;W)</translation>
+    </message>
+    <message>
+        <source>&amp;Temperament</source>
+        <translation>音律(&amp;T)</translation>
+    </message>
+    <message>
+        <source>T&amp;onic</source>
+        <translation>主音(&amp;O)</translation>
+    </message>
+    <message>
+        <source>Transposing &amp;Instrument</source>
+        <translation>移調楽器(&amp;I)</translation>
+    </message>
+    <message>
+        <source>&amp;Strings</source>
+        <translation>弦(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;Lock to String</source>
+        <translation>弦を固定(&amp;L)</translation>
+    </message>
+    <message>
+        <source>&amp;Reference Tone</source>
+        <translation>基準音(&amp;R)</translation>
+    </message>
+    <message>
+        <source>&amp;Drone</source>
+        <translation>ドローン(&amp;D)</translation>
     </message>
 </context>
 </TS>

@@ -2,6 +2,7 @@
 
 #include <QAccessible>
 #include <QAccessibleWidget>
+#include <QAction>
 #include <QActionGroup>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
@@ -43,6 +44,8 @@ const QString kStringsKey = QStringLiteral("TunerStrings");        // a set's na
 const QString kCustomStringsKey = QStringLiteral("TunerCustomStrings");  // "D2 A2 D3 G3 B3 E4"
 const QString kPureFifthsKey = QStringLiteral("TunerPureFifths");
 const QString kLockedStringKey = QStringLiteral("TunerLockedString");  // 0-based, -1 none
+// Drones sound from C3 to B3: low, under the instrument.
+constexpr int kFirstDroneKey = 27;
 
 // The string sets' names, for the translation files (the engine's list holds them in English).
 [[maybe_unused]] const char* const kStringSetNames[] = {
@@ -128,7 +131,77 @@ TunerFaceWidget::TunerFaceWidget(LiveEngine& engine, SettingsStore& settings, QW
     face_.inTuneCents =
         std::clamp(settings_.ReadInt(kSectionSetting, kInTuneKey, 30), 1, 250) / 10.0;
     spoken_ = tr("no pitch");
+    // Not the player's and metronome's keys (Space, T, Ctrl+O, [ ] \\) nor the window's F9.
+    toneKey_ = AddKey(tr("This Note"), QKeySequence(Qt::Key_F7), &TunerFaceWidget::SoundShownNote);
+    droneOnKey_ = AddKey(
+        tr("This Note"), QKeySequence(Qt::SHIFT | Qt::Key_F7), &TunerFaceWidget::DroneOnShownNote);
+    nextStringKey_ =
+        AddKey(tr("Next String"), QKeySequence(Qt::Key_F8), &TunerFaceWidget::LockNextString);
+    previousStringKey_ = AddKey(tr("Previous String"),
+                                QKeySequence(Qt::SHIFT | Qt::Key_F8),
+                                &TunerFaceWidget::LockPreviousString);
+    AddKey(tr("Tuner Menu"), QKeySequence(Qt::CTRL | Qt::Key_F9), &TunerFaceWidget::ShowMenuHere);
     ApplyTuning();
+}
+
+QAction* TunerFaceWidget::AddKey(const QString& text,
+                                 const QKeySequence& key,
+                                 void (TunerFaceWidget::*act)()) {
+    auto* action = new QAction(text, this);
+    action->setShortcut(key);
+    // Anywhere in the window, while the face is shown.
+    action->setShortcutContext(Qt::WindowShortcut);
+    connect(action, &QAction::triggered, this, act);
+    addAction(action);
+    return action;
+}
+
+void TunerFaceWidget::SoundShownNote() {
+    if (engine_.Output().tonePlaying || shownKey_ < 0) {
+        engine_.StopOutput();
+        return;
+    }
+    const int string = follower_.shownString();
+    const double hz = string >= 0 ? stringTargets_[static_cast<std::size_t>(string)]
+                                  : tuning_.TargetHz(shownKey_);
+    engine_.StartTone(shownKey_, hz);
+}
+
+void TunerFaceWidget::DroneOnShownNote() {
+    if (droneKey_ >= 0 || shownKey_ < 0) {
+        StopDroneHere();
+        return;
+    }
+    StartDroneOn(kFirstDroneKey + ((shownKey_ - kFirstDroneKey) % 12 + 12) % 12);
+}
+
+void TunerFaceWidget::StartDroneOn(int key) {
+    droneKey_ = key;
+    droneHeard_ = false;
+    engine_.StartDrone(key, engine_.keyTable.KeyFrequency(key));
+    ApplyTuning();
+}
+
+void TunerFaceWidget::StopDroneHere() {
+    droneKey_ = -1;
+    engine_.StopDrone();
+    ApplyTuning();
+}
+
+void TunerFaceWidget::StepLockedString(int step) {
+    const int count = static_cast<int>(stringKeys_.size());
+    if (count == 0) {
+        return;
+    }
+    // -1 (the nearest), then the strings low to high: one ring of count + 1 places.
+    const int locked = settings_.ReadInt(kSectionSetting, kLockedStringKey, -1);
+    const int next = (locked + 1 + step + count + 1) % (count + 1) - 1;
+    settings_.WriteInt(kSectionSetting, kLockedStringKey, next);
+    ApplyTuning();
+}
+
+void TunerFaceWidget::ShowMenuHere() {
+    ShowMenu(mapToGlobal(rect().center()));
 }
 
 TunerFaceWidget::~TunerFaceWidget() {
@@ -272,6 +345,7 @@ void TunerFaceWidget::Show(const TunerFollower::Shown& shown) {
             face_.mark.isEmpty() ? string : string + QStringLiteral(" \u00B7 ") + face_.mark;
     }
     QString spoken = tr("no pitch");
+    shownKey_ = shown.hasPitch && !shown.held ? shown.reading.key + writtenSounds_ : -1;
     if (shown.hasPitch) {
         const int key = shown.reading.key;
         face_.note = QString::fromUtf8(kPitchNames[static_cast<std::size_t>((key + 9) % 12)]);
@@ -371,14 +445,14 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
     QMenu menu(this);
     auto* modes = new QActionGroup(&menu);
     for (const bool strobe : {false, true}) {
-        QAction* a = menu.addAction(strobe ? tr("Strobe") : tr("Needle"));
+        QAction* a = menu.addAction(strobe ? tr("Stro&be") : tr("&Needle"));
         a->setCheckable(true);
         a->setChecked(face_.strobe == strobe);
         a->setActionGroup(modes);
         connect(a, &QAction::triggered, this, [this, strobe] { SetStrobe(strobe); });
     }
     menu.addSeparator();
-    QMenu* zone = menu.addMenu(tr("In Tune Within"));
+    QMenu* zone = menu.addMenu(tr("In Tune &Within"));
     for (const int tenths : {10, 20, 30, 50, 100}) {
         QAction* a = zone->addAction(tr("\u00B1%1 cents").arg(tenths / 10));
         a->setCheckable(true);
@@ -389,7 +463,7 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
             update();
         });
     }
-    QMenu* temperaments = menu.addMenu(tr("Temperament"));
+    QMenu* temperaments = menu.addMenu(tr("&Temperament"));
     const QString current =
         settings_.ReadString(kSectionSetting, kTemperamentKey, QStringLiteral("equal"));
     for (std::string_view name : BuiltInTemperamentNames()) {
@@ -426,7 +500,7 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
         settings_.WriteString(kSectionSetting, kTemperamentKey, path);
         ApplyTuning();
     });
-    QMenu* tonics = menu.addMenu(tr("Tonic"));
+    QMenu* tonics = menu.addMenu(tr("T&onic"));
     const int tonic = settings_.ReadInt(kSectionSetting, kTonicKey, 0);
     for (int pc = 0; pc < 12; ++pc) {
         QAction* a =
@@ -449,7 +523,7 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
     AddStringsMenu(menu);
     AddReferenceToneMenu(menu);
     AddDroneMenu(menu);
-    QMenu* instruments = menu.addMenu(tr("Transposing Instrument"));
+    QMenu* instruments = menu.addMenu(tr("Transposing &Instrument"));
     const QString instrument =
         settings_.ReadString(kSectionSetting, kInstrumentKey, QStringLiteral("C"));
     for (const TransposingInstrument& i : TransposingInstruments()) {
@@ -467,7 +541,7 @@ void TunerFaceWidget::ShowMenu(const QPoint& globalPos) {
 }
 
 void TunerFaceWidget::AddStringsMenu(QMenu& menu) {
-    QMenu* strings = menu.addMenu(tr("Strings"));
+    QMenu* strings = menu.addMenu(tr("&Strings"));
     const QString current = settings_.ReadString(kSectionSetting, kStringsKey, QString());
     const auto choose = [this](const QString& which) {
         settings_.WriteString(kSectionSetting, kStringsKey, which);
@@ -527,8 +601,11 @@ void TunerFaceWidget::AddStringsMenu(QMenu& menu) {
         settings_.WriteInt(kSectionSetting, kPureFifthsKey, on ? 1 : 0);
         ApplyTuning();
     });
-    QMenu* lock = strings->addMenu(tr("Lock to String"));
+    QMenu* lock = strings->addMenu(tr("&Lock to String"));
     lock->setEnabled(!stringKeys_.empty());
+    lock->addAction(nextStringKey_);
+    lock->addAction(previousStringKey_);
+    lock->addSeparator();
     const int locked = settings_.ReadInt(kSectionSetting, kLockedStringKey, -1);
     for (int s = -1; s < static_cast<int>(stringKeys_.size()); ++s) {
         const QString text = s < 0 ? tr("The Nearest String")
@@ -548,7 +625,9 @@ void TunerFaceWidget::AddStringsMenu(QMenu& menu) {
 void TunerFaceWidget::AddReferenceToneMenu(QMenu& menu) {
     // The target pitches of the tuning (or the strings) to tune by ear against: each string's,
     // or the twelve keys from C4.
-    QMenu* tones = menu.addMenu(tr("Reference Tone"));
+    QMenu* tones = menu.addMenu(tr("&Reference Tone"));
+    tones->addAction(toneKey_);
+    tones->addSeparator();
     std::vector<std::pair<int, double>> targets;
     if (!stringKeys_.empty()) {
         for (std::size_t i = 0; i < stringKeys_.size(); ++i) {
@@ -572,25 +651,21 @@ void TunerFaceWidget::AddReferenceToneMenu(QMenu& menu) {
 }
 
 void TunerFaceWidget::AddDroneMenu(QMenu& menu) {
-    QMenu* drones = menu.addMenu(tr("Drone"));
-    for (int key = 27; key < 39; ++key) {  // C3 to B3: low, under the instrument
+    QMenu* drones = menu.addMenu(tr("&Drone"));
+    drones->addAction(droneOnKey_);
+    drones->addSeparator();
+    for (int key = kFirstDroneKey; key < kFirstDroneKey + 12; ++key) {
         QAction* a =
             drones->addAction(QStringLiteral("%1 + %2").arg(NoteName(key), NoteName(key + 7)));
         a->setCheckable(true);
         a->setChecked(key == droneKey_);
-        connect(a, &QAction::triggered, this, [this, key] {
-            droneKey_ = key;
-            droneHeard_ = false;
-            engine_.StartDrone(key, engine_.keyTable.KeyFrequency(key));
-            ApplyTuning();
-        });
+        connect(a, &QAction::triggered, this, [this, key] { StartDroneOn(key); });
     }
     drones->addSeparator();
-    connect(drones->addAction(tr("Stop Drone")), &QAction::triggered, this, [this] {
-        droneKey_ = -1;
-        engine_.StopDrone();
-        ApplyTuning();
-    });
+    connect(drones->addAction(tr("Stop Drone")),
+            &QAction::triggered,
+            this,
+            &TunerFaceWidget::StopDroneHere);
 }
 
 TunerDock::TunerDock(LiveEngine& engine, SettingsStore& settings, QWidget* parent)

@@ -2,10 +2,12 @@
 // the tuner's analysis, always on the precise estimate. It runs the analysis only while it is
 // shown, wakes on each steady reading (50 a second) and repaints at most that often.
 //
-// Its own menu (the context menu, also on the keyboard's menu key) chooses needle or strobe,
-// how close counts as in tune, the temperament and its tonic, and the transposing instrument
-// whose written pitch names the notes; all are stored. The accessible value reads the note as
-// a sentence ("A4, 3.9 cents sharp") and changes with it.
+// Its own menu (the context menu, also on the keyboard's menu key and Ctrl+F9) chooses needle or
+// strobe, how close counts as in tune, the temperament and its tonic, the strings, a reference
+// tone or drone, and the transposing instrument whose written pitch names the notes; all are
+// stored. While it is shown, keys work wherever the focus is: F7 sounds the note shown at its
+// target, Shift+F7 a drone on it, F8 and Shift+F8 lock to the next or previous string. The
+// accessible value reads the note as a sentence ("A4, 3.9 cents sharp") and changes with it.
 //
 // Threads: user-interface thread only.
 #pragma once
@@ -13,6 +15,8 @@
 #include <QDockWidget>
 #include <QElapsedTimer>
 #include <QImage>
+#include <QKeySequence>
+#include <QList>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -23,6 +27,7 @@
 #include "render/TunerFace.h"
 #include "ui/TunerFollower.h"
 
+class QAction;
 class QMenu;
 class QSocketNotifier;
 
@@ -54,6 +59,8 @@ class TunerFaceWidget : public QWidget {
     int64_t paintCount() const { return paints_; }
     // The settings' menu, built afresh with the current choices checked.
     void ShowMenu(const QPoint& globalPos);
+    // The keys' actions (F7, Shift+F7, F8, Shift+F8, Ctrl+F9).
+    QList<QAction*> keyActions() const { return actions(); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -72,6 +79,19 @@ class TunerFaceWidget : public QWidget {
     // A drone of a key and its pure fifth; while it sounds, the tuning's tonic is its root.
     void AddDroneMenu(QMenu& menu);
     void Show(const TunerFollower::Shown& shown);
+    QAction* AddKey(const QString& text, const QKeySequence& key, void (TunerFaceWidget::*act)());
+    // The reference tone at the target of the note shown (its string's, with strings); again,
+    // or without a note, stops it.
+    void SoundShownNote();
+    // A drone on the pitch class shown, in the drone's octave; again, or without a note, stops it.
+    void DroneOnShownNote();
+    void StartDroneOn(int key);
+    void StopDroneHere();
+    // Locks to the next higher (or lower) string; past the last, back to the nearest string.
+    void StepLockedString(int step);
+    void LockNextString() { StepLockedString(1); }
+    void LockPreviousString() { StepLockedString(-1); }
+    void ShowMenuHere();
 
     LiveEngine& engine_;
     SettingsStore& settings_;
@@ -82,9 +102,14 @@ class TunerFaceWidget : public QWidget {
     std::vector<double> stringTargets_;  // their pitches
     QString stringsLabel_;
     QString writtenMark_;
+    int shownKey_ = -1;  // the sounding key of the note shown, -1 without one
     int droneKey_ = -1;  // the key of the drone this view started, while it sounds
     bool droneHeard_ = false;
     int droneChecks_ = 0;
+    QAction* toneKey_ = nullptr;
+    QAction* droneOnKey_ = nullptr;
+    QAction* nextStringKey_ = nullptr;
+    QAction* previousStringKey_ = nullptr;
     TunerFaceState face_;
     QString spoken_;
     QSocketNotifier* wake_ = nullptr;

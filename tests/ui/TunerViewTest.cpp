@@ -2,11 +2,14 @@
 // in written pitch), its face at the default size, and the dock's command, keys and settings.
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QSettings>
 #include <QTest>
 #include <cmath>
+#include <numbers>
 
 #include "UiTestSupport.h"
+#include "engine/device/VirtualSound.h"
 #include "engine/live/LiveEngine.h"
 #include "render/TunerFace.h"
 #include "ui/CommandIds.h"
@@ -174,6 +177,61 @@ TEST_F(TunerDockTest, HiddenAtFirstShownByItsCommandAndRememberedWithItsMode) {
     frame->show();
     EXPECT_TRUE(frame->tunerDock()->isVisible());
     EXPECT_TRUE(frame->tunerDock()->face()->strobe());
+}
+
+// The tuner's keys work wherever the focus is, clash with no other key of the window nor with
+// the player's and metronome's, and act on the note shown: a guitar's G string played, F7
+// sounds that string's target, Shift+F7 a drone on G, F8 and Shift+F8 step the locked string.
+TEST_F(TunerDockTest, ItsKeysSoundTheNoteShownAndStepTheLockedString) {
+    engine.settings.WriteString(kSectionSetting, QStringLiteral("TunerStrings"), "guitar");
+    engine.sound.SetInputSignal([](int64_t at, int) {
+        return 8000.0 * std::sin(2 * std::numbers::pi * 196.5 * static_cast<double>(at) / 44100);
+    });
+    frame = std::make_unique<MainWindow>(engine.context);
+    frame->show();
+    frame->StartLive();
+    ASSERT_TRUE(frame->ExecuteCommand(ID_TUNER));
+    TunerFaceWidget* face = frame->tunerDock()->face();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(face));
+
+    QList<QKeySequence> taken = {QKeySequence(Qt::Key_Space),
+                                 QKeySequence(Qt::Key_T),
+                                 QKeySequence(Qt::CTRL | Qt::Key_O),
+                                 QKeySequence(Qt::Key_BracketLeft),
+                                 QKeySequence(Qt::Key_BracketRight),
+                                 QKeySequence(Qt::Key_Backslash)};
+    for (const QAction* action : frame->findChildren<QAction*>()) {
+        if (!action->shortcut().isEmpty() && !face->keyActions().contains(action)) {
+            taken.append(action->shortcut());
+        }
+    }
+    ASSERT_EQ(face->keyActions().size(), 5);
+    for (const QAction* action : face->keyActions()) {
+        EXPECT_FALSE(taken.contains(action->shortcut()))
+            << action->shortcut().toString().toStdString();
+        taken.append(action->shortcut());
+    }
+
+    ASSERT_TRUE(WaitFor([&] {
+        engine.sound.Complete(DeviceDirection::Input, 1);
+        return face->SpokenValue().startsWith(QStringLiteral("G3"));
+    })) << face->SpokenValue().toStdString();
+    frame->activateWindow();
+    QTest::keyClick(frame.get(), Qt::Key_F7);
+    ASSERT_TRUE(WaitFor([&] { return engine.live.Output().tonePlaying; }));
+    EXPECT_EQ(engine.live.Output().noteIndex, 34) << "G3, the string's own target";
+    QTest::keyClick(frame.get(), Qt::Key_F7);
+    EXPECT_TRUE(WaitFor([&] { return !engine.live.Output().tonePlaying; }));
+    QTest::keyClick(frame.get(), Qt::Key_F7, Qt::ShiftModifier);
+    EXPECT_TRUE(WaitFor([&] { return engine.live.Output().dronePlaying; }));
+    QTest::keyClick(frame.get(), Qt::Key_F7, Qt::ShiftModifier);
+    EXPECT_TRUE(WaitFor([&] { return !engine.live.Output().dronePlaying; }));
+
+    QTest::keyClick(frame.get(), Qt::Key_F8);
+    EXPECT_EQ(Stored("TunerLockedString", -1), 0) << "the lowest string";
+    QTest::keyClick(frame.get(), Qt::Key_F8, Qt::ShiftModifier);
+    QTest::keyClick(frame.get(), Qt::Key_F8, Qt::ShiftModifier);
+    EXPECT_EQ(Stored("TunerLockedString", -1), 5) << "past the nearest, round to the highest";
 }
 
 }  // namespace
