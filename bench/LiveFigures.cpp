@@ -3,15 +3,18 @@
 //   - start-up: from the start of the process to the window (threads started) and to the first
 //     drawn spectrum;
 //   - the share of one core the whole process uses in each mode over a stretch of seconds
-//     (every thread: interface, capture, analysis, the idle worker threads);
+//     (every thread: interface, capture, analysis, the idle worker threads), and each named
+//     thread's part of it (the interface thread under the program's name);
 //   - pictures drawn per second, and the peak memory of the process.
 //
 //   tonavise_live_figures [SECONDS per mode, default 30; 0: the start-up figures only] [MODE]
 //   (MODE: only the modes whose name contains it, e.g. "3-D", for a profile of one mode)
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <QApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QEventLoop>
 #include <QFile>
 #include <QStandardPaths>
@@ -21,6 +24,7 @@
 #include <chrono>
 #include <cstdio>
 #include <functional>
+#include <map>
 #include <string>
 
 #include "engine/live/LiveEngine.h"
@@ -48,6 +52,30 @@ double CpuSeconds() {
     getrusage(RUSAGE_SELF, &usage);
     return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
            static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) * 1e-6;
+}
+
+// CPU seconds of the process's threads by name, from the kernel's accounts (in ticks of 10 ms:
+// enough over seconds).
+std::map<std::string, double> ThreadCpuSeconds() {
+    std::map<std::string, double> seconds;
+    const double tick = 1.0 / static_cast<double>(sysconf(_SC_CLK_TCK));
+    const QDir tasks(QStringLiteral("/proc/self/task"));
+    for (const QString& task : tasks.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
+        QFile comm(tasks.filePath(task + QStringLiteral("/comm")));
+        QFile stat(tasks.filePath(task + QStringLiteral("/stat")));
+        if (!comm.open(QIODevice::ReadOnly) || !stat.open(QIODevice::ReadOnly)) {
+            continue;  // the thread ended meanwhile
+        }
+        const QByteArray line = stat.readAll();
+        // After the name in parentheses: state, then 10 fields, then utime and stime.
+        const QList<QByteArray> fields = line.mid(line.lastIndexOf(')') + 2).split(' ');
+        if (fields.size() < 13) {
+            continue;
+        }
+        seconds[comm.readAll().trimmed().toStdString()] +=
+            static_cast<double>(fields[11].toLongLong() + fields[12].toLongLong()) * tick;
+    }
+    return seconds;
 }
 
 long PeakKilobytes() {
@@ -174,6 +202,7 @@ int main(int argc, char** argv) {
         const uint64_t readings0 = tuner != nullptr ? tuner->steadyCount() : 0;
         const int64_t tunerPaints0 = frame->tunerDock()->face()->paintCount();
         const double cpu0 = CpuSeconds();
+        const auto threads0 = ThreadCpuSeconds();
         const int64_t drawn0 = view.redrawCount();
         const auto wall0 = Clock::now();
         RunEvents(seconds);
@@ -190,7 +219,16 @@ int main(int argc, char** argv) {
                 static_cast<double>(frame->tunerDock()->face()->paintCount() - tunerPaints0) /
                     wall);
         }
-        std::printf(")\n");
+        std::printf(")\n    by thread:");
+        for (const auto& [name, cpuSeconds] : ThreadCpuSeconds()) {
+            const auto before = threads0.find(name);
+            const double share =
+                100.0 * (cpuSeconds - (before != threads0.end() ? before->second : 0.0)) / wall;
+            if (share >= 0.05) {
+                std::printf(" %s %.2f %%", name.c_str(), share);
+            }
+        }
+        std::printf("\n");
     }
     std::printf("peak memory (VmHWM): %.1f MiB\n", static_cast<double>(PeakKilobytes()) / 1024.0);
 

@@ -118,22 +118,34 @@ int FrequencyTraceVertices(const ScopeViewState& state, SpectrumSpan spectrum, T
 int PitchTraceVertices(const KeyTable& keyTable,
                        const ScopeViewState& state,
                        SpectrumSpan spectrum,
-                       TraceVertices& out) {
+                       SpectrumTrace& trace) {
     const double f0 = keyTable.KeyFrequency(0);
-    const double centsPerPixel = Cents(keyTable.KeyFrequency(kKeyCount - 1), f0) / 1740;
-    VertexBuilder builder(out, kPitchTraceCapacity, PixelsPerUnit(state));
-    for (int j = 0; j < kSpectrumLength; ++j) {
-        const double f = j * kBinWidthHz;
-        int x = 0;
-        // Every frequency up to f0 (0 Hz included, whose cents are minus infinity) is column 0.
-        if (f > f0) {
-            x = std::max(0, static_cast<int>(Cents(f, f0) / centsPerPixel));
+    const double top = keyTable.KeyFrequency(kKeyCount - 1);
+    if (f0 != trace.columnsLowHz || top != trace.columnsHighHz) {
+        trace.columnsLowHz = f0;
+        trace.columnsHighHz = top;
+        const double centsPerPixel = Cents(top, f0) / 1740;
+        trace.columnCount = 0;
+        for (int j = 0; j < kSpectrumLength; ++j) {
+            const double f = j * kBinWidthHz;
+            int x = 0;
+            // Every frequency up to f0 (0 Hz included, whose cents are minus infinity) is
+            // column 0.
+            if (f > f0) {
+                x = std::max(0, static_cast<int>(Cents(f, f0) / centsPerPixel));
+            }
+            x += kPlotLeft;
+            if (x >= kPitchLimit) {
+                break;
+            }
+            trace.columns[static_cast<std::size_t>(j)] = static_cast<int16_t>(x);
+            trace.columnCount = j + 1;
         }
-        x += kPlotLeft;
-        if (x >= kPitchLimit) {
-            break;
-        }
-        if (!builder.Add(x, spectrum[static_cast<std::size_t>(j)])) {
+    }
+    VertexBuilder builder(trace.vertices, kPitchTraceCapacity, PixelsPerUnit(state));
+    for (int j = 0; j < trace.columnCount; ++j) {
+        if (!builder.Add(trace.columns[static_cast<std::size_t>(j)],
+                         spectrum[static_cast<std::size_t>(j)])) {
             break;
         }
     }
@@ -154,7 +166,7 @@ int DrawPitchTrace(QImage& surface,
                    const ScopeViewState& state,
                    SpectrumSpan spectrum,
                    SpectrumTrace& trace) {
-    const int count = PitchTraceVertices(keyTable, state, spectrum, trace.vertices);
+    const int count = PitchTraceVertices(keyTable, state, spectrum, trace);
     DrawTracePolygon(surface, state, trace, count);
     return count;
 }

@@ -6,6 +6,7 @@
 
 #include <QPoint>
 #include <array>
+#include <cstdint>
 #include <span>
 
 #include "engine/core/AudioFormat.h"
@@ -26,10 +27,16 @@ using TraceVertices = std::array<QPoint, kPitchTraceCapacity>;
 
 // What one kind of trace keeps between drawings: the phase of the wandering 3-D fill colour
 // (advanced by 0.05 before every 3-D drawing) and the vertex store, reused so that a drawing
-// never allocates.
+// never allocates; for the pitch scale, the column of every bin, worked out again only when the
+// keys' range moves (a new A4): a logarithm per bin per picture was a tenth of the live scope's
+// cost.
 struct SpectrumTrace {
     double phase = 0.0;
     TraceVertices vertices{};
+    std::array<int16_t, kSpectrumLength> columns{};
+    int columnCount = 0;  // bins left of the plot's right end
+    double columnsLowHz = 0.0;
+    double columnsHighHz = 0.0;
 };
 
 // The 3-D fill colour at a phase: (trunc(sin(1.1 phase) x 31 + 224),
@@ -42,7 +49,7 @@ int FrequencyTraceVertices(const ScopeViewState& state, SpectrumSpan spectrum, T
 int PitchTraceVertices(const KeyTable& keyTable,
                        const ScopeViewState& state,
                        SpectrumSpan spectrum,
-                       TraceVertices& out);
+                       SpectrumTrace& trace);
 
 // Draw the trace polygon into the surface: outline (0, 0, 255), white fill in 2-D; in 3-D
 // outline (127, 127, 255) and the wandering fill colour. Both return the number of vertices,

@@ -125,8 +125,9 @@ TEST(SpectrumTrace, PitchColumnsFollowTheKeys) {
         s[static_cast<std::size_t>(j)] = 1000.0 * (j + 1);  // 0 to 26.9 Hz: all on column 50
     }
     s[327] = 32768;  // 440.1 Hz
-    TraceVertices v;
-    const int count = PitchTraceVertices(keyTable, Pitch(0), s, v);
+    SpectrumTrace columns;
+    const TraceVertices& v = columns.vertices;
+    const int count = PitchTraceVertices(keyTable, Pitch(0), s, columns);
     EXPECT_EQ(v[1].x(), 50);
     EXPECT_EQ(v[1].y(), 410 - static_cast<int>(21000 * 0.01220703125));
     EXPECT_GT(v[2].x(), 50);
@@ -144,6 +145,16 @@ TEST(SpectrumTrace, PitchColumnsFollowTheKeys) {
     SpectrumTrace trace;
     DrawPitchTrace(image, keyTable, Pitch(0), s, trace);
     EXPECT_EQ(TopmostOf(image, 1010, kBlue), 10);
+    // The columns follow a new A4: 440.1 Hz is then a semitone above A4's column.
+    keyTable.SetA4(415.3);
+    const int moved = PitchTraceVertices(keyTable, Pitch(0), s, columns);
+    int peakX = -1;
+    for (int i = 0; i < moved; ++i) {
+        if (v[static_cast<std::size_t>(i)].y() == 10) {
+            peakX = v[static_cast<std::size_t>(i)].x();
+        }
+    }
+    EXPECT_NEAR(peakX, 1030, 1);
 }
 
 TEST(SpectrumTrace, ThreeDOutlineAndWanderingFill) {

@@ -3,6 +3,7 @@
 #include <chrono>
 
 #include "engine/core/AudioFormat.h"
+#include "engine/core/ThreadName.h"
 #include "engine/dsp/Fft.h"
 #include "engine/dsp/KeyTable.h"
 #include "engine/live/CaptureStore.h"
@@ -72,7 +73,10 @@ bool AnalysisThread::StartAnalysis() {
     }
     precise_.Init();
     analysisRunning_.store(true, std::memory_order_relaxed);
-    thread_ = std::thread([this] { Run(); });
+    thread_ = std::thread([this] {
+        NameThisThread("analysis");
+        Run();
+    });
     return true;
 }
 

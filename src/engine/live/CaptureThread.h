@@ -120,6 +120,7 @@ class CaptureThread final : public CommandThread<CaptureCommand> {
     void Close();
 
   protected:
+    const char* threadName() const override { return "capture"; }
     void onStart() override;
     void handle(CaptureCommand& command) override;
     void onExit() override;

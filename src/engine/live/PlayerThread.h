@@ -93,6 +93,7 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     int64_t BytesPerSecond() const { return bytesPerSecond_.load(std::memory_order_relaxed); }
 
   protected:
+    const char* threadName() const override { return "player"; }
     void handle(PlayerCommand& command) override;
     void onExit() override;
     void onTick() override;

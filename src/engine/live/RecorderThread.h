@@ -49,6 +49,7 @@ class RecorderThread final : public CommandThread<RecorderCommand>, public Playb
     void ReplaceCaptured(std::span<int16_t> frames, int channels) override;
 
   protected:
+    const char* threadName() const override { return "recorder"; }
     void onStart() override;
     void handle(RecorderCommand& command) override;
     void onExit() override;

@@ -47,6 +47,7 @@ class SignalThread final : public CommandThread<SignalCommand> {
     void StopSignal();
 
   protected:
+    const char* threadName() const override { return "signal"; }
     void handle(SignalCommand& command) override;
     void onExit() override;
     void onTick() override;

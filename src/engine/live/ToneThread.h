@@ -121,6 +121,7 @@ class ToneThread final : public CommandThread<ToneCommand> {
     void onTick() override;
 
   protected:
+    const char* threadName() const override { return "output"; }
     void onStart() override;
     void onExit() override;
 

@@ -5,6 +5,7 @@
 
 #include "engine/core/AudioFormat.h"
 #include "engine/core/SteadyClock.h"
+#include "engine/core/ThreadName.h"
 #include "engine/dsp/KeyTable.h"
 #include "engine/dsp/StringTargets.h"
 
@@ -64,7 +65,10 @@ bool TunerAnalysis::Start() {
         strobeKey_ = -1;
     }
     running_.store(true, std::memory_order_release);
-    thread_ = std::thread([this] { Run(); });
+    thread_ = std::thread([this] {
+        NameThisThread("tuner");
+        Run();
+    });
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <ctime>
 
 #include "engine/core/SteadyClock.h"
+#include "engine/core/ThreadName.h"
 
 namespace tonavise {
 
@@ -131,6 +132,7 @@ WorkerThread::Next WorkerThread::TakeNext(DeviceEvent& event) {
 }
 
 void WorkerThread::run() {
+    NameThisThread(threadName());
     onStart();
     auto nextTick = std::chrono::steady_clock::now() + kTickInterval;
     for (;;) {

@@ -65,6 +65,8 @@ class WorkerThread : public DeviceOwner {
     std::thread::id threadId() const { return thread_.get_id(); }
 
   protected:
+    // The worker's name in the system's tools (at most 15 characters).
+    virtual const char* threadName() const { return "worker"; }
     virtual void onStart() {}
     virtual void onExit() {}
     // About every kTickInterval, between commands; for timers of the worker (a reopen) and the
