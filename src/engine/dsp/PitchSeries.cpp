@@ -84,6 +84,7 @@ void PitchSeries::Reset() {
     candidateHz_ = 0.0;
     misses_ = 0;
     heldStart_ = -1;
+    instantHeld_ = -1;
 }
 
 std::span<const int16_t> PitchSeries::History() const {
@@ -145,14 +146,36 @@ void PitchSeries::ReadInstant(Sink& sink) {
     const int usable =
         static_cast<int>(std::min<int64_t>(streamed_, NsdfPitchEstimator::kMinFrame + 1));
     estimator_.LoadMono(History(), NsdfPitchEstimator::kMinFrame + 1);
-    PitchEstimate e = estimator_.Estimate(lowHz_, highHz_, usable);
     // The newest half of the frame, or two periods where that is longer.
     const auto holdLength = [](double lag) {
         return std::min(NsdfPitchEstimator::kMinFrame,
                         std::max(NsdfPitchEstimator::kMinFrame / 2, static_cast<int>(2.0 * lag)));
     };
-    const double lag = e.hasPitch ? kSampleRate / e.hz : 0.0;
-    const double hold = e.hasPitch ? estimator_.ClarityAt(lag, holdLength(lag)) : -1.0;
+    // On a held note, the partial the last full reading was refined on is followed, as the
+    // steady series does (a full reading every tenth time). Such a reading stands only where
+    // it stays on the note and the newest sound repeats at its period as a settled note's does
+    // (NSDF >= 0.95): a new note that has filled a sixth of the frame takes the partial's share
+    // below what following allows, and a blend with it does not repeat that well, long before
+    // any reading could name it; the full readings are then made as before.
+    PitchEstimate e;
+    double lag = 0.0;
+    double hold = -1.0;
+    if (noteHz_ > 0.0 && instantHeld_ >= 0 && instantHeld_ < kHeldReadings) {
+        e = estimator_.EstimateHeld(usable);
+        ++instantHeld_;
+        if (e.hasPitch) {
+            lag = kSampleRate / e.hz;
+            hold = estimator_.ClarityAt(lag, holdLength(lag));
+        }
+    }
+    const bool followed = e.hasPitch && hold >= kSettledClarity &&
+                          std::abs(CentsBetween(e.hz, noteHz_)) < kSameNoteCents;
+    if (!followed) {
+        e = estimator_.Estimate(lowHz_, highHz_, usable);
+        instantHeld_ = -1;
+        lag = e.hasPitch ? kSampleRate / e.hz : 0.0;
+        hold = e.hasPitch ? estimator_.ClarityAt(lag, holdLength(lag)) : -1.0;
+    }
     const bool holds = hold >= kHoldClarity;
     if (!holds) {
         candidateHz_ = 0.0;
@@ -160,6 +183,7 @@ void PitchSeries::ReadInstant(Sink& sink) {
         if (++misses_ >= kMissesToEnd) {
             noteHz_ = 0.0;
         }
+        instantHeld_ = -1;
         sink.OnInstant(reading);
         return;
     }
@@ -170,6 +194,9 @@ void PitchSeries::ReadInstant(Sink& sink) {
         candidateCount_ = 0;
         if (OnNoteKey(e.hz)) {
             reading.estimate = e;
+            if (!followed) {
+                instantHeld_ = 0;
+            }
         }
     } else if (estimator_.ClarityAt(lag / 2, holdLength(lag / 2)) >= kOctaveClarity) {
         // A new note whose newest sound repeats at half its period too: the attack of the
@@ -195,6 +222,9 @@ void PitchSeries::ReadInstant(Sink& sink) {
                std::abs(CentsBetween(e.hz, candidateHz_)) >= kSameNoteCents) {
         candidateHz_ = e.hz;
         candidateCount_ = 1;
+    }
+    if (!reading.estimate.hasPitch || reading.noteStarted) {
+        instantHeld_ = -1;  // only a reading of the note followed is followed on
     }
     sink.OnInstant(reading);
 }

@@ -97,6 +97,9 @@ class PitchSeries {
     int misses_ = 0;          // instantaneous readings in a row without pitch
     int64_t heldStart_ = -1;  // noteStart_ of the last full steady estimate
     int heldReadings_ = 0;    // steady readings since then that followed its partial
+    // Instantaneous readings since the last full one that named the note followed, which later
+    // ones may follow the partial of (-1: none to follow).
+    int instantHeld_ = -1;
 };
 
 }  // namespace tonavise
