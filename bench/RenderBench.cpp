@@ -22,6 +22,7 @@
 #include "engine/live/CaptureStore.h"
 #include "render/PitchTrack.h"
 #include "render/ScopeRenderer.h"
+#include "render/TunerFace.h"
 #include "render/WaveTrigger.h"
 
 namespace tonavise::bench {
@@ -166,6 +167,28 @@ void BM_PitchTrackFrame(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_PitchTrackFrame)->Unit(benchmark::kMicrosecond);
+
+// One repaint of the tuner's face at the dock's default size while a vibrato moves the needle
+// and the number (the note stays): what lies under the note (0), or the whole face (1).
+void BM_TunerFaceRepaint(benchmark::State& state) {
+    TunerFaceState face;
+    face.hasPitch = true;
+    face.note = QStringLiteral("A");
+    face.octave = QStringLiteral("4");
+    QImage surface(300, 440, QImage::Format_RGB32);
+    TunerFaceCache cache;
+    DrawTunerFace(face, surface, &cache);
+    const int below = std::max(4, 440 / 40) + TunerNoteSize(surface.size()) * 5 / 4;
+    const QRect clip = state.range(0) == 0 ? QRect(0, below, 300, 440 - below) : QRect();
+    int i = 0;
+    for (auto _ : state) {
+        face.cents = 20.0 * std::sin(++i * 0.7);
+        face.hz = 440.0 * std::exp2(face.cents / 1200.0);
+        DrawTunerFace(face, surface, &cache, clip);
+        benchmark::DoNotOptimize(surface.constBits());
+    }
+}
+BENCHMARK(BM_TunerFaceRepaint)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace tonavise::bench
