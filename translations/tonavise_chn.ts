@@ -4,7 +4,7 @@
 <context>
     <name>Command</name>
     <message>
-        <source>Wave Shaple Scope</source>
+        <source>Wave Shape Scope</source>
         <translation>波形示波器</translation>
     </message>
     <message>
@@ -78,8 +78,8 @@ Vert. Zoom-out</source>
         <translation>开始截图</translation>
     </message>
     <message>
-        <source>Cope screen
-Cope screen</source>
+        <source>Copy screen
+Copy screen</source>
         <translation>截取屏幕
 截取屏幕</translation>
     </message>
@@ -122,7 +122,7 @@ No Transposition</source>
 不移调</translation>
     </message>
     <message>
-        <source>OutPut tone of &quot;la&quot;</source>
+        <source>Output tone of &quot;la&quot;</source>
         <translation>输出“la”音</translation>
     </message>
     <message>
@@ -418,7 +418,7 @@ Toggle ToolBar</source>
 切换工具栏</translation>
     </message>
     <message>
-        <source>&amp;Status Bar)</source>
+        <source>&amp;Status Bar</source>
         <translation>状态栏(&amp;S)</translation>
     </message>
     <message>
@@ -516,6 +516,16 @@ Tuner</source>
 Tuner Strobe</source>
         <translation>调音器以频闪代替指针显示
 调音器频闪</translation>
+    </message>
+    <message>
+        <source>Play or Pause</source>
+        <translation>播放或暂停</translation>
+    </message>
+    <message>
+        <source>Play the file, or pause it while it plays
+Play or Pause</source>
+        <translation>播放文件,播放时则暂停
+播放或暂停</translation>
     </message>
 </context>
 <context>
@@ -726,6 +736,14 @@ Tuner Strobe</source>
         <source>The chosen output %1 is not available; using the default</source>
         <translation>所选输出 %1 不可用，改用默认输出</translation>
     </message>
+    <message>
+        <source>Recent Files</source>
+        <translation>最近的文件</translation>
+    </message>
+    <message>
+        <source>%1 is no longer there</source>
+        <translation>%1 已不存在</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::MetronomeDialog</name>
@@ -785,7 +803,7 @@ Tuner Strobe</source>
         <translation>二胡(&amp;E)</translation>
     </message>
     <message>
-        <source>&amp;Voilin</source>
+        <source>&amp;Violin</source>
         <translation>小提琴(&amp;V)</translation>
     </message>
     <message>

@@ -4,7 +4,7 @@
 <context>
     <name>Command</name>
     <message>
-        <source>Wave Shaple Scope</source>
+        <source>Wave Shape Scope</source>
         <translation>波形スコープ</translation>
     </message>
     <message>
@@ -78,8 +78,8 @@ Vert. Zoom-out</source>
         <translation>キャプチャー開始</translation>
     </message>
     <message>
-        <source>Cope screen
-Cope screen</source>
+        <source>Copy screen
+Copy screen</source>
         <translation>画面キャプチャー
 画面キャプチャー</translation>
     </message>
@@ -122,7 +122,7 @@ No Transposition</source>
 移調なし</translation>
     </message>
     <message>
-        <source>OutPut tone of &quot;la&quot;</source>
+        <source>Output tone of &quot;la&quot;</source>
         <translation>「ラ」の音を出す</translation>
     </message>
     <message>
@@ -418,7 +418,7 @@ Toggle ToolBar</source>
 ツールバー</translation>
     </message>
     <message>
-        <source>&amp;Status Bar)</source>
+        <source>&amp;Status Bar</source>
         <translation>ステータスバー(&amp;S)</translation>
     </message>
     <message>
@@ -516,6 +516,16 @@ Tuner</source>
 Tuner Strobe</source>
         <translation>チューナーを針の代わりにストロボで表示
 チューナーのストロボ</translation>
+    </message>
+    <message>
+        <source>Play or Pause</source>
+        <translation>再生/一時停止</translation>
+    </message>
+    <message>
+        <source>Play the file, or pause it while it plays
+Play or Pause</source>
+        <translation>ファイルを再生し、再生中なら一時停止する
+再生/一時停止</translation>
     </message>
 </context>
 <context>
@@ -726,6 +736,14 @@ Tuner Strobe</source>
         <source>The chosen output %1 is not available; using the default</source>
         <translation>選択した出力 %1 は使用できません。既定の出力を使います</translation>
     </message>
+    <message>
+        <source>Recent Files</source>
+        <translation>最近使ったファイル</translation>
+    </message>
+    <message>
+        <source>%1 is no longer there</source>
+        <translation>%1 はもうありません</translation>
+    </message>
 </context>
 <context>
     <name>tonavise::ui::MetronomeDialog</name>
@@ -785,7 +803,7 @@ Tuner Strobe</source>
         <translation>二胡(&amp;E)</translation>
     </message>
     <message>
-        <source>&amp;Voilin</source>
+        <source>&amp;Violin</source>
         <translation>バイオリン(&amp;V)</translation>
     </message>
     <message>

@@ -256,7 +256,7 @@ int RunTool(int argc, char** argv) {
         ->excludes(tapOption);
     metronomeCmd->add_option("--meter", metronome.meter, "1, 2, 3, 4, 3+2, 2+3 or 6")
         ->check(CLI::IsMember({"1", "2", "3", "4", "3+2", "2+3", "6"}))
-        ->required();
+        ->capture_default_str();
     metronomeCmd->add_option("--subdivision", metronome.subdivision, "Clicks a beat, 1 to 4")
         ->check(CLI::Range(1, 4))
         ->capture_default_str();

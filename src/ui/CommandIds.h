@@ -67,6 +67,8 @@ enum CommandId : int {
     ID_APP_EXIT,
     ID_VIEW_TOOLBAR,
     ID_VIEW_STATUS_BAR,
+    // Space: plays the loaded file, or pauses it while it plays.
+    ID_PLAYER_PLAY_PAUSE,
 };
 
 }  // namespace tonavise::ui

@@ -197,7 +197,12 @@ void MainWindow::CreateMenus() {
     QMenuBar* bar = menuBar();
 
     QMenu* file = bar->addMenu(tr("&File"));
-    add(file, {ID_CAPTURE_SCREEN, kSeparator, ID_APP_EXIT});
+    add(file, {ID_PLAYER_OPEN});
+    recentMenu_ = file->addMenu(tr("Recent Files"));
+    connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::FillRecentMenu);
+    add(file, {kSeparator, ID_CAPTURE_SCREEN, kSeparator, ID_APP_EXIT});
+    AddWindowKeys({{ID_PLAYER_OPEN, QKeySequence(Qt::CTRL | Qt::Key_O)},
+                   {ID_PLAYER_PLAY_PAUSE, QKeySequence(Qt::Key_Space)}});
     // "Save copied screen" is on no menu and no toolbar; its key reaches it.
     QAction* saveCopied = Action(ID_SAVE_COPIED_SCREEN);
     saveCopied->setShortcut(kSaveCopiedScreenKey);
@@ -412,10 +417,12 @@ void MainWindow::CreateTunerDock() {
         context_.settings.WriteInt(
             kSectionSetting, QStringLiteral("TunerArea"), where == Qt::LeftDockWidgetArea ? 1 : 2);
     });
-    // Keys that work wherever the focus is, apart from the player's and the metronome's.
-    const std::array<std::pair<int, QKeySequence>, 2> keys = {
-        std::pair{ID_TUNER, QKeySequence(Qt::Key_F9)},
-        std::pair{ID_TUNER_STROBE, QKeySequence(Qt::SHIFT | Qt::Key_F9)}};
+    // Apart from the player's and the metronome's.
+    AddWindowKeys({{ID_TUNER, QKeySequence(Qt::Key_F9)},
+                   {ID_TUNER_STROBE, QKeySequence(Qt::SHIFT | Qt::Key_F9)}});
+}
+
+void MainWindow::AddWindowKeys(std::initializer_list<std::pair<int, QKeySequence>> keys) {
     for (const auto& [id, key] : keys) {
         QAction* action = Action(id);
         action->setShortcut(key);
@@ -425,19 +432,52 @@ void MainWindow::CreateTunerDock() {
     }
 }
 
-void MainWindow::CreatePracticeControls() {
-    // The loop's keys work wherever the focus is; the tips name them.
-    const std::array<std::pair<int, QKeySequence>, 3> keys = {
-        std::pair{ID_PLAYER_LOOP_A, QKeySequence(Qt::Key_BracketLeft)},
-        std::pair{ID_PLAYER_LOOP_B, QKeySequence(Qt::Key_BracketRight)},
-        std::pair{ID_PLAYER_LOOP_CLEAR, QKeySequence(Qt::Key_Backslash)}};
-    for (const auto& [id, key] : keys) {
-        QAction* action = Action(id);
-        action->setShortcut(key);
-        action->setToolTip(QStringLiteral("%1 (%2)").arg(action->toolTip(),
-                                                         key.toString(QKeySequence::NativeText)));
-        addAction(action);
+namespace {
+constexpr int kRecentFiles = 8;
+QString RecentKey(int i) {
+    return QStringLiteral("RecentFile%1").arg(i + 1);
+}
+}  // namespace
+
+void MainWindow::FillRecentMenu() {
+    recentMenu_->clear();
+    for (int i = 0; i < kRecentFiles; ++i) {
+        const QString path = context_.settings.ReadString(kSectionSetting, RecentKey(i), QString());
+        if (path.isEmpty()) {
+            break;
+        }
+        QAction* a = recentMenu_->addAction(
+            QStringLiteral("&%1 %2").arg(i + 1).arg(QFileInfo(path).fileName()));
+        a->setToolTip(path);
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (!QFileInfo::exists(path)) {
+                SetMessageText(tr("%1 is no longer there").arg(path));
+                return;
+            }
+            view_->OnViewOpenFile(path);
+        });
     }
+    recentMenu_->setEnabled(!recentMenu_->isEmpty());
+}
+
+void MainWindow::RememberRecent(const QString& path) {
+    QStringList paths{path};
+    for (int i = 0; i < kRecentFiles; ++i) {
+        const QString p = context_.settings.ReadString(kSectionSetting, RecentKey(i), QString());
+        if (!p.isEmpty() && p != path && paths.size() < kRecentFiles) {
+            paths.append(p);
+        }
+    }
+    for (int i = 0; i < kRecentFiles; ++i) {
+        context_.settings.WriteString(
+            kSectionSetting, RecentKey(i), i < paths.size() ? paths[i] : QString());
+    }
+}
+
+void MainWindow::CreatePracticeControls() {
+    AddWindowKeys({{ID_PLAYER_LOOP_A, QKeySequence(Qt::Key_BracketLeft)},
+                   {ID_PLAYER_LOOP_B, QKeySequence(Qt::Key_BracketRight)},
+                   {ID_PLAYER_LOOP_CLEAR, QKeySequence(Qt::Key_Backslash)}});
     playerBar_->AddPracticeControls(
         {Action(ID_PLAYER_LOOP_A), Action(ID_PLAYER_LOOP_B), Action(ID_PLAYER_LOOP_CLEAR)});
 
@@ -450,6 +490,7 @@ void MainWindow::CreatePracticeControls() {
     });
     connect(view_, &ScopeView::fileOpenRequested, this, [this](const QString& path) {
         openingName_ = QFileInfo(path).fileName();
+        openingPath_ = QFileInfo(path).absoluteFilePath();
         playerBar_->SetFileName({});
         // The player drops the loop itself when it opens another file.
         playerBar_->slider()->SetLoopMarks(-1, -1);
@@ -690,6 +731,10 @@ int32_t MainWindow::OnPlayerGetStart() const {
 void MainWindow::OnPlayerLoaded(int32_t minimum, int32_t maximum) {
     positionSlider()->setRange(minimum, maximum);
     playerBar_->SetFileName(openingName_);
+    if (!openingPath_.isEmpty()) {
+        RememberRecent(openingPath_);
+        openingPath_.clear();
+    }
     playerBar_->ShowTime(
         positionSlider()->value(), maximum, view_->engine().Player().bytesPerSecond);
 }

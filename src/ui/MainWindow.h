@@ -103,6 +103,11 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     void CreateMenus();
     void CreateToolBars();
     void CreateTunerDock();
+    // Keys that work wherever the focus is in the window; the commands' tips name them.
+    void AddWindowKeys(std::initializer_list<std::pair<int, QKeySequence>> keys);
+    // File > Recent Files, from the settings, newest first.
+    void FillRecentMenu();
+    void RememberRecent(const QString& path);
     void CreateStatusBar();
     QToolBar* MakeToolBar(const QString& title,
                           const char* objectName,
@@ -143,6 +148,8 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     bool playOnAfterPress_ = false;  // the press on the slider stopped a playing file
     bool sliderHeld_ = false;        // the left button is down on the slider
     QString openingName_;            // the name of the file being opened
+    QString openingPath_;            // and its path
+    QMenu* recentMenu_ = nullptr;
 };
 
 }  // namespace tonavise::ui

@@ -50,7 +50,7 @@ void PitchMarkingDialog::CreateControls() {
 
     // In the template's order, which is also the order of the Tab key.
     erhuButton_ = button(IDC_ERHU, tr("&Erhu"), du.Rect(91, 7, 61, 17));
-    violinButton_ = button(IDC_VIOLIN, tr("&Voilin"), du.Rect(91, 28, 61, 17));
+    violinButton_ = button(IDC_VIOLIN, tr("&Violin"), du.Rect(91, 28, 61, 17));
     guitarButton_ = button(IDC_GUITAR, tr("&Guitar"), du.Rect(91, 49, 61, 17));
     okButton_ = button(1, tr("OK"), du.Rect(93, 166, 59, 16));
     okButton_->setDefault(true);

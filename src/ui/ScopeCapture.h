@@ -1,4 +1,4 @@
-// The scope view's side of the screen capturer: the timed capture (command "Cope screen", menu
+// The scope view's side of the screen capturer: the timed capture (command "Copy screen", menu
 // text "Start Capturing") with its timer 3, the copy of the scope picture after each redraw while
 // it runs, and "Save copied screen", which saves the last copied picture through a file dialog
 // as JPEG, GIF, BMP, PNG or TIFF. It owns the capturer thread.
@@ -96,7 +96,7 @@ class ScopeCapture final : public QObject, public CommandTarget {
     // The message shown, once per timed capture, when a timed snapshot cannot be written.
     static QString ShotNotWrittenText(const QString& path);
 
-    // CommandTarget: "Cope screen" (32790) and "Save copied screen" (32791).
+    // CommandTarget: "Copy screen" (32790) and "Save copied screen" (32791).
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandState& state) override;
     void HandleCommand(int id) override;

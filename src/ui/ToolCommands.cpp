@@ -51,6 +51,7 @@ bool ToolCommands::HandlesCommand(int id) const {
         case ID_PLAYER_PLAY:
         case ID_PLAYER_PAUSE:
         case ID_PLAYER_STOP:
+        case ID_PLAYER_PLAY_PAUSE:
             return true;
         default:
             return false;
@@ -95,6 +96,9 @@ void ToolCommands::UpdateCommand(int id, CommandState& state) {
         case ID_PLAYER_STOP:
             state.enabled = loaded && player.playing;
             return;
+        case ID_PLAYER_PLAY_PAUSE:
+            state.enabled = loaded;
+            return;
         default:  // ID_PLAYER_OPEN has no rule
             return;
     }
@@ -131,6 +135,14 @@ void ToolCommands::HandleCommand(int id) {
             return;
         case ID_PLAYER_STOP:
             PlayerStop();
+            return;
+        case ID_PLAYER_PLAY_PAUSE:
+            if (const PlayerState player = context_.engine.Player();
+                player.playing && !player.paused) {
+                PlayerPause();
+            } else {
+                PlayerPlay();
+            }
             return;
         default:
             return;

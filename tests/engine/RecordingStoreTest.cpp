@@ -170,7 +170,7 @@ TEST(RecordingStore, NothingToSaveCancelAndWriteFailures) {
     EXPECT_FALSE(r.store.SaveAs(chooser, r.notifier, UiLanguage::English));
     EXPECT_EQ(chooser.asked, 0) << "no dialog without data";
     ASSERT_EQ(r.notifier.texts.size(), 1u);
-    EXPECT_EQ(r.notifier.texts[0], "No data recored.");
+    EXPECT_EQ(r.notifier.texts[0], "No data recorded.");
     EXPECT_EQ(r.notifier.captions[0], "Tonavise");
 
     r.Record(2);

@@ -2,6 +2,7 @@
 // the bars, the position slider, the status bar and dropped files.
 #include <gtest/gtest.h>
 
+#include <QFileInfo>
 #include <QLabel>
 #include <QMenuBar>
 #include <QSignalSpy>
@@ -76,9 +77,11 @@ TEST_F(MainWindowTest, MenusHoldEveryItemInOrder) {
         titles << a->text();
     }
     EXPECT_EQ(titles, QStringList({"&File", "&Function", "&Tool", "&View", "&Help"}));
-    EXPECT_EQ(Items(TopMenu(0)), QStringList({"Start Capturing", "-", "E&xit"}));
+    EXPECT_EQ(
+        Items(TopMenu(0)),
+        QStringList({"Open File", "popup:Recent Files", "-", "Start Capturing", "-", "E&xit"}));
     EXPECT_EQ(Items(TopMenu(1)),
-              QStringList({"Wave Shaple Scope",
+              QStringList({"Wave Shape Scope",
                            "popup:Spectrum Scope",
                            "-",
                            "popup:Zoom And Shift",
@@ -114,7 +117,7 @@ TEST_F(MainWindowTest, MenusHoldEveryItemInOrder) {
                            "Loop End (B)",
                            "Clear Loop"}));
     EXPECT_EQ(Items(TopMenu(2)),
-              QStringList({"OutPut tone of \"la\"",
+              QStringList({"Output tone of \"la\"",
                            "-",
                            "popup:Metronome",
                            "-",
@@ -127,7 +130,7 @@ TEST_F(MainWindowTest, MenusHoldEveryItemInOrder) {
     EXPECT_EQ(Items(TopMenu(3)),
               QStringList({"-",
                            "&Tool Bar",
-                           "&Status Bar)",
+                           "&Status Bar",
                            "Sc&ope Bar",
                            "&Player Bar",
                            "&Recorder Bar",
@@ -402,6 +405,35 @@ TEST_F(PositionSliderTest, AClickPagesByAFifthOfTheLengthAndTakesTheFocus) {
     EXPECT_TRUE(StopsAndPlays().empty());
     ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_PLAY));
     EXPECT_EQ(frame->view().tools().playerStartPosition(), 17640);
+}
+
+// Space plays and pauses wherever the focus is; Ctrl+O opens; an opened file is the first of
+// the recent files, which keep no file twice.
+TEST_F(PositionSliderTest, SpacePlaysAndPausesAndOpenedFilesAreRecent) {
+    frame->activateWindow();
+    frame->view().setFocus();
+    ASSERT_TRUE(WaitFor([&] { return frame->Action(ID_PLAYER_PLAY_PAUSE)->isEnabled(); }));
+    QTest::keyClick(frame.get(), Qt::Key_Space);
+    ASSERT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
+    QTest::keyClick(frame.get(), Qt::Key_Space);
+    EXPECT_TRUE(WaitFor([&] { return frame->view().engine().Player().paused; }));
+    QTest::keyClick(frame.get(), Qt::Key_Space);
+    EXPECT_TRUE(WaitFor([&] { return !frame->view().engine().Player().paused; }));
+    EXPECT_EQ(frame->Action(ID_PLAYER_OPEN)->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_O));
+
+    const QString b = dir.filePath("b.wav");
+    ASSERT_TRUE(WriteWavFile(b.toStdString(), PcmFormat(1), std::vector<uint8_t>(8820, 0)));
+    frame->view().OpenFile(b);
+    ASSERT_TRUE(WaitFor([&] { return slider()->maximum() == 8820; }));
+    frame->view().OpenFile(dir.filePath("a.wav"));
+    ASSERT_TRUE(WaitFor([&] { return slider()->maximum() == 88200; }));
+    const auto recent = [&](int i) {
+        return engine.settings.ReadString(
+            kSectionSetting, QStringLiteral("RecentFile%1").arg(i), QString());
+    };
+    EXPECT_EQ(recent(1), QFileInfo(dir.filePath("a.wav")).absoluteFilePath());
+    EXPECT_EQ(recent(2), QFileInfo(b).absoluteFilePath());
+    EXPECT_EQ(recent(3), QString());
 }
 
 // A and B are set at the thumb; B before A swaps them, ends too close are refused with a word

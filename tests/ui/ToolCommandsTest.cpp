@@ -341,7 +341,7 @@ TEST_F(ToolCommandsTest, RecorderCommandsWithAnEmptyStore) {
     view().HandleCommand(ID_RECORDER_SAVE);
     EXPECT_EQ(savePath.asked, 0);
     ASSERT_EQ(engine.notifier.Count(), 1u);
-    EXPECT_EQ(engine.notifier.Text(0), "No data recored.");
+    EXPECT_EQ(engine.notifier.Text(0), "No data recorded.");
 }
 
 // --- the file player ----------------------------------------------------------------------------

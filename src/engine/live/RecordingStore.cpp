@@ -21,7 +21,7 @@ std::string_view OutOfMemoryText(UiLanguage language) {
         case UiLanguage::Japanese:
             return "録音用のメモリ容量が足りないので、録音時間を短くしてください。";
         default:
-            return "No enough memory space for redording. \nPlease set the recording time shorter.";
+            return "Not enough memory space for recording.\nPlease set the recording time shorter.";
     }
 }
 
@@ -32,7 +32,7 @@ std::string_view NoDataText(UiLanguage language) {
         case UiLanguage::Japanese:
             return "録音データはありません。";
         default:
-            return "No data recored.";
+            return "No data recorded.";
     }
 }
 
