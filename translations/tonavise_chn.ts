@@ -894,6 +894,29 @@ Play or Pause</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::RecorderReadout</name>
+    <message>
+        <source>Input level</source>
+        <translation>输入电平</translation>
+    </message>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 dB</translation>
+    </message>
+    <message>
+        <source>Recorded time</source>
+        <translation>录音时间</translation>
+    </message>
+    <message>
+        <source>%1, peak %2 dB</source>
+        <translation>%1,峰值 %2 dB</translation>
+    </message>
+    <message>
+        <source>, clipped</source>
+        <translation>,已削波</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::ScopeView</name>
     <message>
         <source>KeySelect</source>

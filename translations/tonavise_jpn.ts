@@ -894,6 +894,29 @@ Play or Pause</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::RecorderReadout</name>
+    <message>
+        <source>Input level</source>
+        <translation>入力レベル</translation>
+    </message>
+    <message>
+        <source>%1 dB</source>
+        <translation>%1 dB</translation>
+    </message>
+    <message>
+        <source>Recorded time</source>
+        <translation>録音時間</translation>
+    </message>
+    <message>
+        <source>%1, peak %2 dB</source>
+        <translation>%1、ピーク %2 dB</translation>
+    </message>
+    <message>
+        <source>, clipped</source>
+        <translation>、クリップあり</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::ScopeView</name>
     <message>
         <source>KeySelect</source>

@@ -25,6 +25,7 @@
 #include "ui/PlayerBar.h"
 #include "ui/ProductInfo.h"
 #include "ui/ProgramFiles.h"
+#include "ui/RecorderReadout.h"
 #include "ui/ScopeView.h"
 #include "ui/SettingsStore.h"
 #include "ui/ToolIcons.h"
@@ -114,6 +115,9 @@ MainWindow::MainWindow(AppContext& context, CommandTarget* application, QWidget*
         UpdateCommandStates();
         UpdateIndicators();
         UpdateInputState();
+        recorderReadout_->Show(
+            context_.recordingStore.Levels(),
+            context_.recordingStore.recording.load(std::memory_order_relaxed) != 0);
     });
     updateTimer_.start(kUpdateIntervalMs);
     UpdateCommandStates();
@@ -329,6 +333,8 @@ void MainWindow::CreateToolBars() {
                                 ID_RECORDER_STOP,
                                 ID_RECORDER_PLAY,
                                 ID_RECORDER_SAVE});
+    recorderReadout_ = new RecorderReadout(recorderBar_);
+    recorderBar_->addWidget(recorderReadout_);
     assistanceBar_ =
         MakeToolBar(tr("Assistance"),
                     "assistanceBar",

@@ -27,6 +27,7 @@ namespace tonavise::ui {
 class TunerDock;
 
 class PlayerBar;
+class RecorderReadout;
 class ScopeView;
 
 // The key of "Save copied screen", the one command without a menu item or a button.
@@ -52,6 +53,7 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     // Applies every command's enable and check rule to its action.
     void UpdateCommandStates();
     QAction* Action(int id) const;
+    RecorderReadout* recorderReadout() const { return recorderReadout_; }
 
     // The file player's reports.
     // The play position and the PCM length, in bytes.
@@ -139,6 +141,7 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     QToolBar* recorderBar_ = nullptr;
     QToolBar* assistanceBar_ = nullptr;
     TunerDock* tunerDock_ = nullptr;
+    RecorderReadout* recorderReadout_ = nullptr;
     std::array<QLabel*, 3> indicators_{};
     QLabel* inputState_ = nullptr;
 

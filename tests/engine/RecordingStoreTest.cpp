@@ -116,6 +116,31 @@ TEST(RecordingStore, RepeatingKeepsTheNewestBlocksAndSavesThemInOrder) {
     EXPECT_EQ(samples[309 * kBlockFrames], 410);
 }
 
+// The take's length counts on past the oldest block dropped; the peaks are the stored (mixed)
+// sound's, full scale included; Clear starts a new take.
+TEST(RecordingStore, TheTakesLengthAndPeaksAreKeptForTheRecorderToShow) {
+    Recorder r(0, true);
+    r.Record(400);
+    RecordingStore::TakeLevels levels = r.store.Levels();
+    EXPECT_EQ(levels.blocks, 400);
+    EXPECT_EQ(levels.newestPeak, 400);
+    EXPECT_EQ(levels.takePeak, 400);
+    auto loud = MonoBlock(-32768);
+    r.store.RecordBlock(loud, 1);
+    r.Record(1, 7);
+    levels = r.store.Levels();
+    EXPECT_EQ(levels.newestPeak, 7);
+    EXPECT_EQ(levels.takePeak, 32768) << "a clipped block marks the take";
+    std::vector<int16_t> stereo(2 * kBlockFrames, 0);
+    stereo[10] = 30000;  // left alone: half of it once mixed down
+    r.store.RecordBlock(stereo, 2);
+    EXPECT_EQ(r.store.Levels().newestPeak, 15000);
+    ASSERT_TRUE(r.store.Clear());
+    levels = r.store.Levels();
+    EXPECT_EQ(levels.blocks, 0);
+    EXPECT_EQ(levels.takePeak, 0);
+}
+
 TEST(RecordingStore, StereoIsMixedDownWithTruncation) {
     Recorder r(0, false);
     std::vector<int16_t> stereo(2 * kBlockFrames);

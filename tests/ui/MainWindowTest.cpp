@@ -182,7 +182,8 @@ TEST_F(MainWindowTest, ToolbarsCarryTheirButtonsOnTheirSides) {
                                 ID_RECORDER_RECORD,
                                 ID_RECORDER_STOP,
                                 ID_RECORDER_PLAY,
-                                ID_RECORDER_SAVE}));
+                                ID_RECORDER_SAVE,
+                                0}));  // the readout: time and level (a widget, no command)
     // Last, after a separator: the metronome's visual beat (a widget, no command).
     EXPECT_EQ(BarIds(frame->assistanceBar()),
               (std::vector<int>{

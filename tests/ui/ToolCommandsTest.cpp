@@ -20,6 +20,7 @@
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"
 #include "ui/MainWindow.h"
+#include "ui/RecorderReadout.h"
 #include "ui/ScopeView.h"
 
 namespace tonavise::ui::test {
@@ -239,11 +240,20 @@ TEST_F(ToolCommandsTest, RecordEmptiesTheStoreAfterItsPostsAndPlayWaitsForABlock
     EXPECT_TRUE(Enabled(ID_RECORDER_STOP));
     EXPECT_FALSE(Enabled(ID_RECORDER_PLAY));
 
-    // The first block captured from the microphone enables Play and Save.
+    // The first block captured from the microphone enables Play and Save; the Recorder bar
+    // tells the time recorded, then the take's length and peak (half of full scale: -6 dB).
+    engine.sound.SetInputSignal([](int64_t, int) { return 16384.0; });
     ASSERT_EQ(engine.sound.Complete(DeviceDirection::Input, kPiecesPerBlock), kPiecesPerBlock);
     ASSERT_TRUE(WaitFor([&] { return store.Count() == 1; }));
     EXPECT_TRUE(Enabled(ID_RECORDER_PLAY));
     EXPECT_TRUE(Enabled(ID_RECORDER_SAVE));
+    EXPECT_TRUE(WaitFor([&] {
+        return frame->recorderReadout()->text() == QStringLiteral("\u25CF 0:00.1");
+    })) << frame->recorderReadout()->text().toStdString();
+    ASSERT_TRUE(Run(ID_RECORDER_STOP));
+    EXPECT_TRUE(WaitFor([&] {
+        return frame->recorderReadout()->text() == QStringLiteral("0:00.1, peak -6.0 dB");
+    })) << frame->recorderReadout()->text().toStdString();
 }
 
 TEST_F(ToolCommandsTest, RecordPostsStopPlaybackThenRecordOn) {

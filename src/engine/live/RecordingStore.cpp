@@ -1,6 +1,7 @@
 #include "engine/live/RecordingStore.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 
 #include "engine/audiofile/WavWriter.h"
@@ -81,6 +82,9 @@ bool RecordingStore::Allocate(int blocks) {
 }
 
 bool RecordingStore::Clear() {
+    takeBlocks_.store(0, std::memory_order_relaxed);
+    newestPeak_.store(0, std::memory_order_relaxed);
+    takePeak_.store(0, std::memory_order_relaxed);
     std::lock_guard guard(lock_);
     if (!HasBlocks() || frozen_) {
         return false;
@@ -175,7 +179,22 @@ void RecordingStore::RecordBlock(std::span<int16_t> block, int channels) {
                 static_cast<int16_t>((int32_t{block[2 * i]} + int32_t{block[2 * i + 1]}) / 2);
         }
     }
-    Append(block);
+    if (Append(block)) {
+        int peak = 0;
+        for (std::size_t i = 0; i < kBlockFrames; ++i) {
+            peak = std::max(peak, std::abs(int{block[i]}));
+        }
+        newestPeak_.store(peak, std::memory_order_relaxed);
+        takePeak_.store(std::max(peak, takePeak_.load(std::memory_order_relaxed)),
+                        std::memory_order_relaxed);
+        takeBlocks_.fetch_add(1, std::memory_order_relaxed);
+    }
+}
+
+RecordingStore::TakeLevels RecordingStore::Levels() const {
+    return {takeBlocks_.load(std::memory_order_relaxed),
+            newestPeak_.load(std::memory_order_relaxed),
+            takePeak_.load(std::memory_order_relaxed)};
 }
 
 bool RecordingStore::AllocateForRecTime(Notifier& notifier, UiLanguage language) {

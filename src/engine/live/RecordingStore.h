@@ -81,6 +81,16 @@ class RecordingStore final : public BlockRecorder {
 
     std::atomic<int32_t> recording{0};
 
+    // What the recorder shows of the take since the last Clear: its length in blocks (counted
+    // on while a repeated recording drops its oldest), the newest block's peak and the take's
+    // (0..32768, full scale; 32767 or more: the input clipped). Any thread.
+    struct TakeLevels {
+        int64_t blocks = 0;
+        int newestPeak = 0;
+        int takePeak = 0;
+    };
+    TakeLevels Levels() const;
+
   private:
     bool HasBlocks() const { return blocks_ != nullptr; }
 
@@ -94,6 +104,9 @@ class RecordingStore final : public BlockRecorder {
     int playIndex_ = 0;
     // Set while SaveAs writes the blocks without the lock: nothing may change them meanwhile.
     bool frozen_ = false;
+    std::atomic<int64_t> takeBlocks_{0};
+    std::atomic<int> newestPeak_{0};
+    std::atomic<int> takePeak_{0};
 };
 
 }  // namespace tonavise
