@@ -161,6 +161,8 @@ int RunTone(const ToneOptions& options,
 struct MetronomeOptions {
     int tempo = 120;
     std::string meter = "4";
+    std::string groups;   // "2+2+3"; empty: the meter's usual grouping
+    std::string accents;  // "3,1,2,1,2,1,1"; empty: from the groups
     int subdivision = 1;  // clicks a beat, 1..4
     double seconds = 0.0;
     // Tap the tempo first: one line of `tapInput` (Enter) a beat, until its end or six taps.

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <ostream>
 #include <sstream>
 #include <string>
@@ -270,9 +271,11 @@ int RunMetronome(const MetronomeOptions& options,
                  const std::atomic<bool>& stop,
                  std::ostream& out,
                  std::ostream& err) {
-    const int rhythm = RhythmOfMeter(options.meter);
-    if (rhythm < 0) {
-        err << "tonavise-cli metronome: the meter must be one of 1, 2, 3, 4, 3+2, 2+3, 6\n";
+    std::string why;
+    const std::optional<Meter> meter =
+        ParseMeter(options.meter, options.groups, options.accents, &why);
+    if (!meter) {
+        err << "tonavise-cli metronome: " << why << '\n';
         return 2;
     }
     if (options.subdivision < 1 || options.subdivision > kMaxSubdivision) {
@@ -294,13 +297,18 @@ int RunMetronome(const MetronomeOptions& options,
     LiveEngine engine(notifier);
     PracticeControls& controls = engine.controls;
     controls.tempo.store(tempo);
-    controls.rhythm.store(rhythm);
+    controls.rhythm.store(std::max(RhythmOfMeter(options.meter), 0));
+    controls.meter.store(meter->Pack());
     controls.subdivision.store(options.subdivision);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
     engine.ToggleMetronome();
     const StartResult started =
         WaitForStart([&] { return engine.Output().metronomePlaying; }, notifier, err);
-    out << "metronome: " << controls.tempo.load() << " bpm, meter " << options.meter << '\n';
+    out << "metronome: " << controls.tempo.load() << " bpm, meter " << options.meter;
+    if (!options.groups.empty()) {
+        out << " (" << options.groups << ')';
+    }
+    out << '\n';
     out.flush();
     const bool playing = KeepPlaying(
         options.seconds,

@@ -254,9 +254,17 @@ int RunTool(int argc, char** argv) {
     metronomeCmd->add_option("--tempo", metronome.tempo, "Beats per minute, 30 to 300")
         ->check(CLI::Range(30, 300))
         ->excludes(tapOption);
-    metronomeCmd->add_option("--meter", metronome.meter, "1, 2, 3, 4, 3+2, 2+3 or 6")
-        ->check(CLI::IsMember({"1", "2", "3", "4", "3+2", "2+3", "6"}))
+    metronomeCmd
+        ->add_option(
+            "--meter",
+            metronome.meter,
+            "N/D (N 1 to 16 beats of the unit D: 2, 4, 8 or 16), or 1, 2, 3, 4, 3+2, 2+3, 6")
         ->capture_default_str();
+    metronomeCmd->add_option(
+        "--groups", metronome.groups, "The beats' groups, each one's first accented: 2+2+3");
+    metronomeCmd->add_option("--accents",
+                             metronome.accents,
+                             "One a beat: 3 strong, 2 medium, 1 weak, 0 muted (3,1,2,1,2,1,1)");
     metronomeCmd->add_option("--subdivision", metronome.subdivision, "Clicks a beat, 1 to 4")
         ->check(CLI::Range(1, 4))
         ->capture_default_str();

@@ -67,7 +67,8 @@ void BeatLights::paintEvent(QPaintEvent*) {
     const int thickness = across ? height() : width();
     // While silent the lights of one bar of four are shown unlit, so the place stays visible.
     const int beats = shown_.beats > 0 ? shown_.beats : 4;
-    const double step = static_cast<double>(length) / kMaxBeats;
+    // Room for six lights; a longer bar shares it.
+    const double step = static_cast<double>(length) / std::max(beats, kMaxBeats);
     const double diameter = std::max(2.0, std::min(step, static_cast<double>(thickness)) * 0.7);
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
     for (int b = 0; b < beats; ++b) {

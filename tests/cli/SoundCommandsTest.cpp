@@ -136,7 +136,7 @@ TEST(MetronomeCommand, StartsAtTheTempoAndMeterAndRefusesAnUnknownMeter) {
     EXPECT_EQ(out.str(), "metronome: 77 bpm, meter 3+2\n");
     options.meter = "5";
     EXPECT_EQ(RunMetronome(options, system, stop, out, err), 2);
-    EXPECT_NE(err.str().find("the meter must be one of"), std::string::npos);
+    EXPECT_NE(err.str().find("the meter must be N/D"), std::string::npos);
 }
 
 TEST(MetronomeCommand, TapReadsEnterPressesAndOneTapOrABadSubdivisionIsRefused) {

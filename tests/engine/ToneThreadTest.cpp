@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
+#include <string>
 #include <vector>
 
 #include "DeviceTestSupport.h"
@@ -62,11 +64,51 @@ class MetronomeLoopTest : public ToneOutputTest {
 };
 
 TEST_F(MetronomeLoopTest, HoldsTheLargestWholeNumberOfMeasures) {
-    EXPECT_EQ(Build(120, "4"), 529200);   // beats of 22050, 6 measures
-    EXPECT_EQ(Build(100, "3"), 476280);   // beats of 26460, 6 measures of 79380
-    EXPECT_EQ(Build(77, "3+2"), 515445);  // beats of 34363, 3 measures of 171815
-    EXPECT_EQ(Build(30, "6"), 529200);    // exactly one measure
-    EXPECT_EQ(Build(300, "1"), 529200);   // 60 beats of 8820
+    EXPECT_EQ(Build(120, "4"), 1411200);   // beats of 22050, 16 measures: 32 s
+    EXPECT_EQ(Build(100, "3"), 1349460);   // beats of 26460, 17 measures of 79380
+    EXPECT_EQ(Build(77, "3+2"), 1374520);  // beats of 34363, 8 measures of 171815
+    EXPECT_EQ(Build(30, "6"), 1058400);    // two measures
+    EXPECT_EQ(Build(300, "1"), 1411200);   // 160 beats of 8820
+    // The longest bar, 16 beats at 30 a minute, fits once.
+    controls.meter.store(ParseMeter("16/4", "", "", nullptr)->Pack());
+    EXPECT_EQ(Build(30, "4"), 1411200);
+}
+
+// Any meter: 7/8 grouped 2+2+3 accents the bar's first beat most and each group's first beat
+// more than the rest; a muted beat is silent; the written form is checked.
+TEST_F(MetronomeLoopTest, AnyMeterSoundsItsAccentsAndBadOnesAreExplained) {
+    std::string why;
+    const std::optional<Meter> seven = ParseMeter("7/8", "2+2+3", "", &why);
+    ASSERT_TRUE(seven) << why;
+    controls.meter.store(seven->Pack());
+    Build(240, "4");
+    const auto loop = thread.metronomeLoop();
+    const double gains[] = {
+        kAccentGain, kBeatGain, kSecondaryGain, kBeatGain, kSecondaryGain, kBeatGain, kBeatGain};
+    for (int beat = 0; beat < 14; ++beat) {
+        ASSERT_EQ(loop[beat * 11025 + 200],
+                  static_cast<int16_t>(ClickSound()[200] * gains[beat % 7]))
+            << "beat " << beat;
+    }
+    controls.meter.store(ParseMeter("7/8", "", "3,0,1,1,2,1,1", &why)->Pack());
+    Build(240, "4");
+    EXPECT_TRUE(
+        std::all_of(loop.begin() + 11025, loop.begin() + 22050, [](int16_t v) { return v == 0; }));
+    EXPECT_EQ(Meter::Unpack(seven->Pack()), seven);
+    EXPECT_EQ(ParseMeter("4/4", "", "", nullptr), MeterOfRhythm(RhythmOfMeter("4")))
+        << "the presets sound as they did";
+    EXPECT_EQ(ParseMeter("6/8", "", "", nullptr)->accents,
+              MeterOfRhythm(RhythmOfMeter("6")).accents);
+
+    EXPECT_FALSE(ParseMeter("7/9", "", "", &why));
+    EXPECT_NE(why.find("N/D"), std::string::npos);
+    EXPECT_FALSE(ParseMeter("17/8", "", "", &why));
+    EXPECT_FALSE(ParseMeter("7/8", "2+2+2", "", &why));
+    EXPECT_NE(why.find("add up to the meter's 7"), std::string::npos);
+    EXPECT_FALSE(ParseMeter("7/8", "2+x", "", &why));
+    EXPECT_FALSE(ParseMeter("3/4", "", "3,1", &why));
+    EXPECT_NE(why.find("3 numbers from 0 to 3"), std::string::npos);
+    EXPECT_FALSE(ParseMeter("3/4", "", "3,1,4", &why));
 }
 
 TEST_F(MetronomeLoopTest, EveryBeatIsTheClickScaledByItsAccentThenSilence) {
@@ -181,28 +223,28 @@ TEST_F(MetronomeLoopTest, EveryStartBeginsWithTheAccentedFirstBeat) {
 }
 
 TEST_F(MetronomeLoopTest, TempoOutsideTheRangeIsClampedAndWrittenBack) {
-    EXPECT_EQ(Build(20, "6"), 529200);
+    EXPECT_EQ(Build(20, "6"), 1058400);
     EXPECT_EQ(controls.tempo.load(), 30);
-    EXPECT_EQ(Build(400, "1"), 529200);
+    EXPECT_EQ(Build(400, "1"), 1411200);
     EXPECT_EQ(controls.tempo.load(), 300);
     // A rhythm index outside the table is taken as the nearest meter instead of reading past it.
     controls.rhythm.store(9);
     thread.BuildMetronomeLoop();
-    EXPECT_EQ(thread.loopLength(), 529200);  // "6" at 300: 10 measures of 52920
+    EXPECT_EQ(thread.loopLength(), 1375920);  // "6" at 300: 26 measures of 52920
 }
 
 TEST_F(MetronomeLoopTest, ARebuildKeepsThePositionUnlessTheNewLoopIsTooShort) {
-    Build(120, "4");  // 529200
-    thread.SetLoopPosition(476280 - kHalf - 1);
-    EXPECT_EQ(Build(100, "3"), 476280);
-    EXPECT_EQ(thread.loopPosition(), 476280 - kHalf - 1) << "kept: playback goes on at the offset";
-    thread.SetLoopPosition(476280 - kHalf);
+    Build(120, "4");  // 1411200
+    thread.SetLoopPosition(1349460 - kHalf - 1);
+    EXPECT_EQ(Build(100, "3"), 1349460);
+    EXPECT_EQ(thread.loopPosition(), 1349460 - kHalf - 1) << "kept: playback goes on at the offset";
+    thread.SetLoopPosition(1349460 - kHalf);
     Build(100, "3");
     EXPECT_EQ(thread.loopPosition(), 0) << "at loopLength - 22050 the loop starts again";
 }
 
 TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheLoop) {
-    Build(100, "3");  // 476280
+    Build(100, "3");  // 1349460
     controls.rhythm.store(RhythmOfMeter("3"));
     // Open the output as the toggle does; both buffers are filled from the start of the loop.
     Send(thread, tone::ToggleMetronome{});
@@ -213,17 +255,17 @@ TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheLoop) {
         << "the first half second already holds the first click";
 
     // Exactly loopLength - 22050: a whole copy, then position 0.
-    thread.SetLoopPosition(476280 - kHalf);
+    thread.SetLoopPosition(1349460 - kHalf);
     thread.FillBuffer(0);
     EXPECT_EQ(thread.loopPosition(), 0);
-    EXPECT_TRUE(
-        std::equal(loop.begin() + 476280 - kHalf, loop.begin() + 476280, thread.buffer(0).begin()));
+    EXPECT_TRUE(std::equal(
+        loop.begin() + 1349460 - kHalf, loop.begin() + 1349460, thread.buffer(0).begin()));
     // 1000 samples before the end: those, then the start of the loop.
-    thread.SetLoopPosition(476280 - 1000);
+    thread.SetLoopPosition(1349460 - 1000);
     thread.FillBuffer(1);
     EXPECT_EQ(thread.loopPosition(), kHalf - 1000);
     const auto b = thread.buffer(1);
-    EXPECT_TRUE(std::equal(loop.begin() + 476280 - 1000, loop.begin() + 476280, b.begin()));
+    EXPECT_TRUE(std::equal(loop.begin() + 1349460 - 1000, loop.begin() + 1349460, b.begin()));
     EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf - 1000, b.begin() + 1000));
 
     thread.StopOutput();

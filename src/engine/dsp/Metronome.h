@@ -4,6 +4,8 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
+#include <string>
 #include <string_view>
 
 namespace tonavise {
@@ -50,6 +52,36 @@ extern const std::array<AccentPattern, kMeterCount> accentPattern;
 
 // The rhythm index of a meter label ("1", "2", "3", "4", "3+2", "2+3", "6"), or -1.
 int RhythmOfMeter(std::string_view label);
+
+// Any meter: N beats of the unit 1/D (N 1..16, D 2, 4, 8 or 16), each with its own accent. The
+// seven meters above are presets of it; odd meters are grouped ("2+2+3"), each group's first
+// beat accented. The tempo counts the unit (eighths in 7/8).
+inline constexpr int kMaxMeterBeats = 16;
+enum class Accent : uint8_t { Muted = 0, Weak = 1, Medium = 2, Strong = 3 };
+struct Meter {
+    int beats = 4;
+    int unit = 4;
+    std::array<Accent, kMaxMeterBeats> accents{};
+
+    // The click's level for an accent: the bar's first beat, a secondary accent, a beat,
+    // silence.
+    static double GainOf(Accent accent);
+    // Packed into one word for the practice controls (0 is no meter: the rhythm's preset).
+    uint64_t Pack() const;
+    static std::optional<Meter> Unpack(uint64_t packed);
+    bool operator==(const Meter&) const = default;
+};
+
+// The preset of a rhythm index (0..6, clamped).
+Meter MeterOfRhythm(int rhythm);
+
+// A meter from its written form: "7/8", or a preset's label ("4", "3+2"); `groups` ("2+2+3",
+// empty: the meter's usual grouping, or none) and `accents` ("3,1,2,1,2,1,1": 3 strong, 2
+// medium, 1 weak, 0 muted; empty: from the groups). Without a meter, the reason in `error`.
+std::optional<Meter> ParseMeter(std::string_view meter,
+                                std::string_view groups,
+                                std::string_view accents,
+                                std::string* error);
 
 // Tap tempo: the tempo of the last taps, the mean of up to kTapsKept - 1 intervals. A pause of
 // more than kTapPauseSeconds (or a clock that went back) starts a new series, whose first tap

@@ -12,8 +12,10 @@
 namespace tonavise {
 
 struct PracticeControls {
-    std::atomic<int32_t> tempo{120};       // beats a minute
-    std::atomic<int32_t> rhythm{0};        // index of the meter
+    std::atomic<int32_t> tempo{120};  // beats a minute
+    std::atomic<int32_t> rhythm{0};   // index of the meter
+    // Any meter (Meter::Pack), which the clicks follow instead of the rhythm's; 0: none.
+    std::atomic<uint64_t> meter{0};
     std::atomic<int32_t> subdivision{1};   // metronome clicks a beat, 1..4
     std::atomic<int32_t> countIn{0};       // 1: Record plays one bar of the metronome first
     std::atomic<int32_t> recTimeIndex{1};  // index of the recording length

@@ -306,13 +306,12 @@ void ToneThread::BuildMetronomeLoop() {
         std::clamp(controls_.tempo.load(std::memory_order_relaxed), kMinTempo, kMaxTempo);
     controls_.tempo.store(tempo, std::memory_order_relaxed);
     const int32_t beatLength = 2646000 / tempo;  // 60 s x 44100 Hz
-    // The rhythm is clamped at start-up; an index outside the table would read past it.
-    const int rhythm =
-        std::clamp(controls_.rhythm.load(std::memory_order_relaxed), 0, kMeterCount - 1);
+    const Meter meter =
+        Meter::Unpack(controls_.meter.load(std::memory_order_relaxed))
+            .value_or(MeterOfRhythm(controls_.rhythm.load(std::memory_order_relaxed)));
     const int32_t subdivision =
         std::clamp(controls_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
-    const AccentPattern& pattern = accentPattern[rhythm];
-    const int n = pattern.beats;
+    const int n = meter.beats;
     const auto& click = ClickSound();
     int16_t* loop = metronomeLoop_.get();
 
@@ -332,7 +331,12 @@ void ToneThread::BuildMetronomeLoop() {
             for (int32_t s = 0; s < subdivision; ++s) {
                 const int32_t from = s * beatLength / subdivision;
                 const int32_t to = (s + 1) * beatLength / subdivision;
-                put(beat + from, to - from, s == 0 ? pattern.gains[b] : kSubClickGain);
+                const Accent accent = meter.accents[static_cast<std::size_t>(b)];
+                // A muted beat's sub-clicks are muted too: the bar is silent there.
+                put(beat + from,
+                    to - from,
+                    accent == Accent::Muted ? 0.0
+                                            : (s == 0 ? Meter::GainOf(accent) : kSubClickGain));
             }
         }
         total += n * beatLength;

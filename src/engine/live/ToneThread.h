@@ -6,8 +6,8 @@
 //
 // The tone is synthesised buffer by buffer with a phase that is never reset, so it continues
 // across buffers and across stops and starts. The metronome is rendered once into a loop of
-// whole measures (at most 12 s) from the practice controls' tempo and rhythm and copied out buffer
-// by buffer.
+// whole measures (at most 32 s: a bar of 16 beats at 30 a minute) from the practice controls'
+// tempo and meter and copied out buffer by buffer.
 //
 // The count-in for the recorder (StartCountIn) plays the first bar of the loop from its start,
 // then silence; once the bar's end has reached the output (looked at every tick) the output
@@ -52,8 +52,9 @@ struct PracticeControls;
 class KeyTable;
 class Notifier;
 
-inline constexpr int kOutputBufferSamples = 22050;    // 0.5 s
-inline constexpr int kMetronomeLoopSamples = 529200;  // 12 s
+inline constexpr int kOutputBufferSamples = 22050;  // 0.5 s
+// The longest bar: 16 beats at 30 a minute.
+inline constexpr int kMetronomeLoopSamples = kMaxMeterBeats * 2 * 44100;  // 32 s
 inline constexpr int32_t kModeTone = 0;
 inline constexpr int32_t kModeMetronome = 1;
 inline constexpr int32_t kModeDroneOnly = 2;  // neither tone nor metronome: the drone alone
