@@ -139,7 +139,8 @@ std::optional<std::vector<int>> Numbers(std::string_view text, char separator) {
 }
 
 // The usual grouping of a meter without one given: compound meters in threes, 5 as 2+3, 7 as
-// 2+2+3; other meters ungrouped (their first beat alone accented, 4/4's third beat as before).
+// 2+2+3; other meters ungrouped (their first beat alone accented; 4/4 keeps the third beat's
+// secondary accent of the meter 4).
 std::vector<int> UsualGroups(int beats, int unit) {
     if (unit >= 8 && beats % 3 == 0 && beats > 3) {
         return std::vector<int>(static_cast<std::size_t>(beats / 3), 3);

@@ -156,7 +156,7 @@ void PitchSeries::ReadInstant(Sink& sink) {
     // it stays on the note and the newest sound repeats at its period as a settled note's does
     // (NSDF >= 0.95): a new note that has filled a sixth of the frame takes the partial's share
     // below what following allows, and a blend with it does not repeat that well, long before
-    // any reading could name it; the full readings are then made as before.
+    // any reading could name it, and full readings then name it.
     PitchEstimate e;
     double lag = 0.0;
     double hold = -1.0;
