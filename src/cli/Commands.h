@@ -164,6 +164,12 @@ struct MetronomeOptions {
     std::string groups;   // "2+2+3"; empty: the meter's usual grouping
     std::string accents;  // "3,1,2,1,2,1,1"; empty: from the groups
     int subdivision = 1;  // clicks a beat, 1..4
+    bool dotted = false;  // 6/8, 9/8, 12/8: the tempo counts dotted quarters
+    int swing = 50;       // a two-click beat's second click, % of the beat
+    std::string sound = "click";
+    int volume = 100;     // %
+    std::string trainer;  // "STEP,BARS,TARGET"
+    std::string mute;     // "PLAY,MUTE"
     double seconds = 0.0;
     // Tap the tempo first: one line of `tapInput` (Enter) a beat, until its end or six taps.
     bool tap = false;

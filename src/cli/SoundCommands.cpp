@@ -282,6 +282,15 @@ int RunMetronome(const MetronomeOptions& options,
         err << "tonavise-cli metronome: the subdivision must be 1, 2, 3 or 4\n";
         return 2;
     }
+    const std::optional<ClickVoice> voice = ParseClickVoice(options.sound);
+    if (!voice) {
+        err << "tonavise-cli metronome: the sound must be click, wood or beep\n";
+        return 2;
+    }
+    if (options.dotted && !CountsDottedQuarter(*meter)) {
+        err << "tonavise-cli metronome: only 6/8, 9/8 and 12/8 count the dotted quarter\n";
+        return 2;
+    }
     int tempo = options.tempo;
     if (options.tap) {
         out << "metronome: press Enter on every beat (" << TapTempo::kTapsKept
@@ -293,6 +302,11 @@ int RunMetronome(const MetronomeOptions& options,
             return 2;
         }
     }
+    const std::optional<BarPlan> plan = ParseBarPlan(options.trainer, options.mute, tempo, &why);
+    if (!plan) {
+        err << "tonavise-cli metronome: " << why << '\n';
+        return 2;
+    }
     StreamNotifier notifier(err);
     LiveEngine engine(notifier);
     PracticeControls& controls = engine.controls;
@@ -300,13 +314,30 @@ int RunMetronome(const MetronomeOptions& options,
     controls.rhythm.store(std::max(RhythmOfMeter(options.meter), 0));
     controls.meter.store(meter->Pack());
     controls.subdivision.store(options.subdivision);
+    controls.dotted.store(options.dotted ? 1 : 0);
+    controls.swing.store(std::clamp(options.swing, kMinSwing, kMaxSwing));
+    controls.voice.store(static_cast<int32_t>(*voice));
+    controls.volume.store(std::clamp(options.volume, 0, 100));
+    controls.trainerStep.store(plan->trainerStep);
+    controls.trainerBars.store(plan->trainerBars);
+    controls.trainerTarget.store(plan->trainerTarget);
+    controls.mutePlay.store(plan->play);
+    controls.muteBars.store(plan->mute);
     engine.Start(&devices, UiLanguage::English, OutputOnly());
     engine.ToggleMetronome();
     const StartResult started =
         WaitForStart([&] { return engine.Output().metronomePlaying; }, notifier, err);
-    out << "metronome: " << controls.tempo.load() << " bpm, meter " << options.meter;
+    out << "metronome: " << tempo << (options.dotted ? " dotted quarters" : " bpm") << ", meter "
+        << options.meter;
     if (!options.groups.empty()) {
         out << " (" << options.groups << ')';
+    }
+    if (plan->Trains()) {
+        out << ", " << plan->trainerStep << " faster every " << plan->trainerBars << " bars up to "
+            << plan->trainerTarget;
+    }
+    if (plan->mute > 0) {
+        out << ", " << plan->play << " bars heard and " << plan->mute << " muted";
     }
     out << '\n';
     out.flush();

@@ -251,8 +251,8 @@ int RunTool(int argc, char** argv) {
     CLI::App* metronomeCmd = app.add_subcommand("metronome", "Play the metronome");
     CLI::Option* tapOption = metronomeCmd->add_flag(
         "--tap", metronome.tap, "Tap the tempo first: press Enter on every beat");
-    metronomeCmd->add_option("--tempo", metronome.tempo, "Beats per minute, 30 to 300")
-        ->check(CLI::Range(30, 300))
+    metronomeCmd->add_option("--tempo", metronome.tempo, "Beats per minute, 20 to 400")
+        ->check(CLI::Range(20, 400))
         ->excludes(tapOption);
     metronomeCmd
         ->add_option(
@@ -268,6 +268,23 @@ int RunTool(int argc, char** argv) {
     metronomeCmd->add_option("--subdivision", metronome.subdivision, "Clicks a beat, 1 to 4")
         ->check(CLI::Range(1, 4))
         ->capture_default_str();
+    metronomeCmd->add_flag(
+        "--dotted", metronome.dotted, "6/8, 9/8, 12/8: the tempo counts dotted quarters");
+    metronomeCmd
+        ->add_option("--swing",
+                     metronome.swing,
+                     "With two clicks a beat: where the second falls, 50 (straight) to 75 %")
+        ->check(CLI::Range(50, 75))
+        ->capture_default_str();
+    metronomeCmd->add_option("--sound", metronome.sound, "click, wood or beep")
+        ->capture_default_str();
+    metronomeCmd->add_option("--volume", metronome.volume, "0 to 100 %")
+        ->check(CLI::Range(0, 100))
+        ->capture_default_str();
+    metronomeCmd->add_option(
+        "--trainer", metronome.trainer, "STEP,BARS,TARGET: STEP bpm faster every BARS bars");
+    metronomeCmd->add_option(
+        "--mute", metronome.mute, "PLAY,MUTE: PLAY bars heard, then MUTE bars silent");
     outputOption(metronomeCmd);
     seconds(metronomeCmd, metronome.seconds);
 

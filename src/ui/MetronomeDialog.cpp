@@ -177,7 +177,7 @@ void MetronomeDialog::CreateControls() {
 
 void MetronomeDialog::UpdateData(bool saveAndValidate) {
     if (saveAndValidate) {
-        // A tempo still being typed (empty, or outside 30..300) is not taken.
+        // A tempo still being typed (empty, or outside the range) is not taken.
         bool ok = false;
         const int tempo = tempoEdit_->text().trimmed().toInt(&ok);
         if (ok && tempo >= kMinTempo && tempo <= kMaxTempo) {
@@ -220,7 +220,7 @@ void MetronomeDialog::OnTempoChange() {
         return;
     }
     if (bool ok = false; tempoEdit_->text().trimmed().toInt(&ok) > kMaxTempo && ok) {
-        tempoEdit_->setText(QString::number(kMaxTempo));  // comes back here with 300
+        tempoEdit_->setText(QString::number(kMaxTempo));  // comes back here with the fastest
         return;
     }
     const int32_t before = tempoValue_;

@@ -17,6 +17,7 @@
 #include <memory>
 
 #include "engine/dsp/KeyTable.h"
+#include "engine/dsp/Metronome.h"
 
 class QSettings;
 
@@ -71,8 +72,6 @@ struct StartupSettings {
     int32_t countIn = 0;                               // "CountIn": 1 a bar before recording
 };
 
-inline constexpr int32_t kMinTempo = 30;
-inline constexpr int32_t kMaxTempo = 300;
 inline constexpr int32_t kMaxRhythm = 6;
 
 // Reads the start-up keys, clamping "Tempo" and "Rhythm" to what the metronome can play.

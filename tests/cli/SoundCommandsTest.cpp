@@ -151,12 +151,12 @@ TEST(MetronomeCommand, TapReadsEnterPressesAndOneTapOrABadSubdivisionIsRefused) 
     EXPECT_EQ(RunMetronome(options, system, stop, out, err), 2);
     EXPECT_NE(err.str().find("tap at least twice"), std::string::npos);
     EXPECT_EQ(system.OpenCount(DeviceDirection::Output), 0) << "nothing played";
-    // Lines that come at once are taps far faster than 300 bpm: the fastest tempo.
+    // Lines that come at once are taps far faster than 400 bpm: the fastest tempo.
     std::istringstream many("\n\n\n\n\n\n\n\n");
     options.tapInput = &many;
     out.str("");
     EXPECT_EQ(RunMetronome(options, system, stop, out, err), 0);
-    EXPECT_NE(out.str().find("metronome: 300 bpm"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("metronome: 400 bpm"), std::string::npos) << out.str();
     EXPECT_EQ(many.rdbuf()->in_avail(), 2) << "six taps are read, the rest left";
     options.tap = false;
     options.subdivision = 5;

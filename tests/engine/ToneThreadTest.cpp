@@ -63,15 +63,19 @@ class MetronomeLoopTest : public ToneOutputTest {
     ToneThread thread{controls, keyTable, system, notifier};
 };
 
-TEST_F(MetronomeLoopTest, HoldsTheLargestWholeNumberOfMeasures) {
-    EXPECT_EQ(Build(120, "4"), 1411200);   // beats of 22050, 16 measures: 32 s
-    EXPECT_EQ(Build(100, "3"), 1349460);   // beats of 26460, 17 measures of 79380
-    EXPECT_EQ(Build(77, "3+2"), 1374520);  // beats of 34363, 8 measures of 171815
-    EXPECT_EQ(Build(30, "6"), 1058400);    // two measures
-    EXPECT_EQ(Build(300, "1"), 1411200);   // 160 beats of 8820
-    // The longest bar, 16 beats at 30 a minute, fits once.
+TEST_F(MetronomeLoopTest, HoldsOneBarOfAnyLength) {
+    EXPECT_EQ(Build(120, "4"), 88200);    // beats of 22050
+    EXPECT_EQ(Build(77, "3+2"), 171815);  // beats of 34363
+    EXPECT_EQ(Build(400, "1"), 6615);     // shorter than a buffer
+    // The longest bar, 16 beats at 20 a minute: 48 s.
     controls.meter.store(ParseMeter("16/4", "", "", nullptr)->Pack());
-    EXPECT_EQ(Build(30, "4"), 1411200);
+    EXPECT_EQ(Build(20, "4"), kMetronomeLoopSamples);
+    // 6/8 counting the dotted quarter: three eighths a beat.
+    controls.meter.store(ParseMeter("6/8", "", "", nullptr)->Pack());
+    controls.dotted.store(1);
+    EXPECT_EQ(Build(60, "4"), 6 * 14700);
+    controls.meter.store(ParseMeter("7/8", "", "", nullptr)->Pack());
+    EXPECT_EQ(Build(60, "4"), 7 * 44100) << "7/8 has no dotted beat: the tempo counts eighths";
 }
 
 // Any meter: 7/8 grouped 2+2+3 accents the bar's first beat most and each group's first beat
@@ -85,7 +89,7 @@ TEST_F(MetronomeLoopTest, AnyMeterSoundsItsAccentsAndBadOnesAreExplained) {
     const auto loop = thread.metronomeLoop();
     const double gains[] = {
         kAccentGain, kBeatGain, kSecondaryGain, kBeatGain, kSecondaryGain, kBeatGain, kBeatGain};
-    for (int beat = 0; beat < 14; ++beat) {
+    for (int beat = 0; beat < 7; ++beat) {
         ASSERT_EQ(loop[beat * 11025 + 200],
                   static_cast<int16_t>(ClickSound()[200] * gains[beat % 7]))
             << "beat " << beat;
@@ -116,7 +120,7 @@ TEST_F(MetronomeLoopTest, EveryBeatIsTheClickScaledByItsAccentThenSilence) {
     const auto loop = thread.metronomeLoop();
     const auto& click = ClickSound();
     const double gains[] = {kAccentGain, kBeatGain, kSecondaryGain, kBeatGain};
-    for (int beat = 0; beat < 24; ++beat) {
+    for (int beat = 0; beat < 4; ++beat) {
         const int start = beat * 22050;
         const double gain = gains[beat % 4];
         for (int i = 0; i < kClickLength; ++i) {
@@ -199,15 +203,16 @@ TEST(TapTempo, TheMeanOfTheLastTapsRoundedAndClampedAndAPauseStartsAgain) {
     }
     EXPECT_EQ(taps.taps(), TapTempo::kTapsKept);
     EXPECT_EQ(taps.Tap(14.8), 120);
-    // A pause longer than 2.5 s, or a clock that goes back, starts a new series.
-    EXPECT_EQ(taps.Tap(17.5), 0);
+    // A pause longer than 3.5 s (a beat at 20 a minute is 3 s), or a clock that goes back,
+    // starts a new series.
+    EXPECT_EQ(taps.Tap(18.4), 0);
     EXPECT_EQ(taps.Tap(17.0), 0);
     EXPECT_EQ(taps.taps(), 1);
-    // Slower than 30 and faster than 300 are clamped.
-    EXPECT_EQ(taps.Tap(19.4), 30);  // 2.4 s: 25 bpm
+    // Slower than 20 and faster than 400 are clamped.
+    EXPECT_EQ(taps.Tap(20.4), 20);  // 3.4 s: 18 bpm
     taps.Reset();
     taps.Tap(1.0);
-    EXPECT_EQ(taps.Tap(1.05), 300);  // 1200 bpm
+    EXPECT_EQ(taps.Tap(1.05), 400);  // 1200 bpm
 }
 
 TEST_F(MetronomeLoopTest, EveryStartBeginsWithTheAccentedFirstBeat) {
@@ -223,55 +228,98 @@ TEST_F(MetronomeLoopTest, EveryStartBeginsWithTheAccentedFirstBeat) {
 }
 
 TEST_F(MetronomeLoopTest, TempoOutsideTheRangeIsClampedAndWrittenBack) {
-    EXPECT_EQ(Build(20, "6"), 1058400);
-    EXPECT_EQ(controls.tempo.load(), 30);
-    EXPECT_EQ(Build(400, "1"), 1411200);
-    EXPECT_EQ(controls.tempo.load(), 300);
+    EXPECT_EQ(Build(10, "6"), 6 * 132300);
+    EXPECT_EQ(controls.tempo.load(), 20);
+    EXPECT_EQ(Build(500, "1"), 6615);
+    EXPECT_EQ(controls.tempo.load(), 400);
     // A rhythm index outside the table is taken as the nearest meter instead of reading past it.
     controls.rhythm.store(9);
     thread.BuildMetronomeLoop();
-    EXPECT_EQ(thread.loopLength(), 1375920);  // "6" at 300: 26 measures of 52920
+    EXPECT_EQ(thread.loopLength(), 6 * 6615);  // "6" at 400
 }
 
 TEST_F(MetronomeLoopTest, ARebuildKeepsThePositionUnlessTheNewLoopIsTooShort) {
-    Build(120, "4");  // 1411200
-    thread.SetLoopPosition(1349460 - kHalf - 1);
-    EXPECT_EQ(Build(100, "3"), 1349460);
-    EXPECT_EQ(thread.loopPosition(), 1349460 - kHalf - 1) << "kept: playback goes on at the offset";
-    thread.SetLoopPosition(1349460 - kHalf);
+    Build(120, "4");  // 88200
+    thread.SetLoopPosition(79380 - 1);
+    EXPECT_EQ(Build(100, "3"), 79380);
+    EXPECT_EQ(thread.loopPosition(), 79380 - 1) << "kept: playback goes on at the offset";
+    Build(120, "4");
+    thread.SetLoopPosition(79380);
     Build(100, "3");
-    EXPECT_EQ(thread.loopPosition(), 0) << "at loopLength - 22050 the loop starts again";
+    EXPECT_EQ(thread.loopPosition(), 0) << "past the new bar's end the bar starts again";
 }
 
-TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheLoop) {
-    Build(100, "3");  // 1349460
-    controls.rhythm.store(RhythmOfMeter("3"));
-    // Open the output as the toggle does; both buffers are filled from the start of the loop.
+TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheBarAsOftenAsItComes) {
+    Build(100, "3");  // 79380
+    // Open the output as the toggle does; both buffers are filled from the start of the bar.
     Send(thread, tone::ToggleMetronome{});
     ASSERT_TRUE(thread.IsMetronomePlaying());
     EXPECT_EQ(thread.loopPosition(), 2 * kHalf);
     const auto loop = thread.metronomeLoop();
     EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf, thread.buffer(0).begin()))
         << "the first half second already holds the first click";
-
-    // Exactly loopLength - 22050: a whole copy, then position 0.
-    thread.SetLoopPosition(1349460 - kHalf);
-    thread.FillBuffer(0);
-    EXPECT_EQ(thread.loopPosition(), 0);
-    EXPECT_TRUE(std::equal(
-        loop.begin() + 1349460 - kHalf, loop.begin() + 1349460, thread.buffer(0).begin()));
-    // 1000 samples before the end: those, then the start of the loop.
-    thread.SetLoopPosition(1349460 - 1000);
+    // 1000 samples before the end: those, then the start of the bar.
+    thread.SetLoopPosition(79380 - 1000);
     thread.FillBuffer(1);
     EXPECT_EQ(thread.loopPosition(), kHalf - 1000);
     const auto b = thread.buffer(1);
-    EXPECT_TRUE(std::equal(loop.begin() + 1349460 - 1000, loop.begin() + 1349460, b.begin()));
+    EXPECT_TRUE(std::equal(loop.begin() + 79380 - 1000, loop.begin() + 79380, b.begin()));
     EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf - 1000, b.begin() + 1000));
+    // A bar shorter than a buffer comes round three times and a third in it.
+    Build(400, "1");
+    thread.SetLoopPosition(0);
+    thread.FillBuffer(0);
+    for (int i = 0; i < kHalf; i += 7) {
+        ASSERT_EQ(thread.buffer(0)[i], loop[i % 6615]) << i;
+    }
+    EXPECT_EQ(thread.loopPosition(), kHalf % 6615);
 
     thread.StopOutput();
     EXPECT_FALSE(thread.IsMetronomePlaying());
     EXPECT_TRUE(std::all_of(b.begin(), b.end(), [](int16_t v) { return v == 0; }))
         << "a stop silences both buffers";
+}
+
+// The trainer raises the tempo by its step at the end of every so many bars and stops at its
+// target; muted bars are silent in their turn, and the bars between are heard whole.
+TEST_F(MetronomeLoopTest, TheTrainerSpeedsUpAtBarEndsAndMutedBarsTakeTurns) {
+    controls.trainerStep.store(60);
+    controls.trainerBars.store(2);
+    controls.trainerTarget.store(240);
+    controls.mutePlay.store(2);
+    controls.muteBars.store(1);
+    Build(120, "2");  // bars of 44100 = two buffers
+    Send(thread, tone::ToggleMetronome{});
+    std::vector<int16_t> played(thread.buffer(0).begin(), thread.buffer(0).end());
+    played.insert(played.end(), thread.buffer(1).begin(), thread.buffer(1).end());
+    for (int k = 0; k < 10; ++k) {
+        thread.FillBuffer(k % 2);
+        played.insert(played.end(), thread.buffer(k % 2).begin(), thread.buffer(k % 2).end());
+    }
+    EXPECT_EQ(controls.tempo.load(), 240) << "120, 180 after two bars, 240 after four";
+    // Clicks (a sample above the click's quiet lead-in) and where they start.
+    std::vector<int> onsets;
+    for (int i = 0; i < static_cast<int>(played.size()); ++i) {
+        if (std::abs(played[i]) > 1000 && (onsets.empty() || i - onsets.back() > kClickLength)) {
+            onsets.push_back(i);
+        }
+    }
+    // Bars 0 and 1 at 120 (beats of 22050); from bar 2 at 180 (14700), bar 2 muted; from bar 4
+    // at 240 (11025), bar 5 muted.
+    const std::vector<int> expected = {
+        0, 22050, 44100, 66150, 117600, 132300, 147000, 158025, 191100, 202125};
+    ASSERT_GE(onsets.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_NEAR(onsets[i], expected[i], 100) << "click " << i;
+    }
+    thread.StopOutput();
+
+    std::string why;
+    EXPECT_FALSE(ParseBarPlan("5,4,100", "", 120, &why));
+    EXPECT_NE(why.find("must be faster than the tempo it starts from (120)"), std::string::npos);
+    EXPECT_FALSE(ParseBarPlan("", "3", 120, &why));
+    EXPECT_NE(why.find("PLAY,MUTE"), std::string::npos);
+    EXPECT_TRUE(ParseBarPlan("5,4,160", "3,1", 120, &why).has_value());
 }
 
 TEST_F(MetronomeLoopTest, TheTonePhaseContinuesAcrossARestartAndItsPeakNeverClips) {

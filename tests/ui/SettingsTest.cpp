@@ -34,7 +34,7 @@ ViewSettings ViewWith(TempSettings& file, const char* key, const QString& value)
 TEST(StartupSettings, TempoAndRhythmAreClampedAtLoad) {
     TempSettings file;
     const std::pair<const char*, int> tempos[] = {
-        {"10", 30}, {"1000", 300}, {"30", 30}, {"300", 300}, {"-5", 30}};
+        {"10", 20}, {"1000", 400}, {"20", 20}, {"400", 400}, {"-5", 20}};
     for (const auto& [stored, loaded] : tempos) {
         EXPECT_EQ(LoadWith(file, "Tempo", QString::fromLatin1(stored)).tempo, loaded) << stored;
     }
@@ -120,7 +120,7 @@ TEST(ExitSettings, TheClampedValuesAreWhatTheExitWritesBack) {
     SaveExitSettings(engine.settings, engine.controls, engine.keyTable);
 
     SettingsStore reread(file.path());
-    EXPECT_EQ(reread.ReadInt(kSectionSetting, "Tempo", 0), 300);
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "Tempo", 0), 400);
     EXPECT_EQ(reread.ReadInt(kSectionSetting, "Rhythm", 99), 0);
     EXPECT_EQ(reread.ReadInt(kSectionSetting, "RecTimeIndex", 0), 1);
     EXPECT_EQ(reread.ReadInt(kSectionSetting, "RecRepeating", 0), 1);
@@ -230,7 +230,7 @@ TEST(Application, StartsOnThePitchScaleAndWritesTheSettingsAtExit) {
     EXPECT_TRUE(frame->view().analysisRunning());
     EXPECT_DOUBLE_EQ(f.app.context().keyTable.GetA4(), 447.5);
     EXPECT_EQ(frame->view().keyIndex(), 12);
-    EXPECT_EQ(f.app.context().controls.tempo.load(), 30);
+    EXPECT_EQ(f.app.context().controls.tempo.load(), 20);
     // A Japanese system without a translation file: English texts, Japanese tone labels.
     EXPECT_FALSE(f.app.translationLoaded());
     EXPECT_EQ(f.app.language(), UiLanguage::Japanese);
@@ -238,7 +238,7 @@ TEST(Application, StartsOnThePitchScaleAndWritesTheSettingsAtExit) {
     f.app.ExitInstance();
     EXPECT_EQ(f.app.mainFrame(), nullptr);
     SettingsStore reread(file.path());
-    EXPECT_EQ(reread.ReadInt(kSectionSetting, "Tempo", 0), 30);
+    EXPECT_EQ(reread.ReadInt(kSectionSetting, "Tempo", 0), 20);
     EXPECT_EQ(reread.ReadString(kSectionUser, "today", {}), QStringLiteral("2025/01/02"));
     EXPECT_EQ(f.opener.opened.size(), 1u);
     // The view's settings are written when they change, not at exit.

@@ -115,25 +115,25 @@ TEST_F(SoundDialogsTest, ThreeQuickMeterClicksGiveOneRebuildWithTheLastMeter) {
     waveOut().setPostObserver(nullptr);
 }
 
-TEST_F(SoundDialogsTest, TempoSpinStopsAt30And300AndEachStepIsStored) {
-    engine.controls.tempo = 299;
+TEST_F(SoundDialogsTest, TempoSpinStopsAt20And400AndEachStepIsStored) {
+    engine.controls.tempo = 399;
     auto high = OpenMetronome();
     ClickArrow(high->tempoSpin(), true);
-    EXPECT_EQ(engine.controls.tempo.load(), 300);
+    EXPECT_EQ(engine.controls.tempo.load(), 400);
     EXPECT_TRUE(high->rebuildPending());
     ClickArrow(high->tempoSpin(), true);
     QTest::keyClick(high->tempoEdit(), Qt::Key_Up);
-    EXPECT_EQ(high->tempoEdit()->text(), QStringLiteral("300"));
-    EXPECT_EQ(engine.controls.tempo.load(), 300);
+    EXPECT_EQ(high->tempoEdit()->text(), QStringLiteral("400"));
+    EXPECT_EQ(engine.controls.tempo.load(), 400);
 
-    engine.controls.tempo = 31;
+    engine.controls.tempo = 21;
     auto low = OpenMetronome();
     for (int i = 0; i < 3; ++i) {
         QTest::keyClick(low->tempoEdit(), Qt::Key_Down);
     }
-    EXPECT_EQ(low->tempoEdit()->text(), QStringLiteral("30"));
-    EXPECT_EQ(low->tempoValue(), 30);
-    EXPECT_EQ(engine.controls.tempo.load(), 30);
+    EXPECT_EQ(low->tempoEdit()->text(), QStringLiteral("20"));
+    EXPECT_EQ(low->tempoValue(), 20);
+    EXPECT_EQ(engine.controls.tempo.load(), 20);
 }
 
 TEST_F(SoundDialogsTest, TempoTypedOrTappedAndTheSubdivisionAreStoredAndRebuilt) {
@@ -150,20 +150,20 @@ TEST_F(SoundDialogsTest, TempoTypedOrTappedAndTheSubdivisionAreStoredAndRebuilt)
     // Too small or too large when editing ends: the nearest tempo.
     edit->setText(QStringLiteral("12"));
     emit edit->editingFinished();
-    EXPECT_EQ(edit->text(), QStringLiteral("30"));
-    EXPECT_EQ(engine.controls.tempo.load(), 30);
-    QTest::keyClicks(edit, "0");  // "300"... then one more digit is refused
+    EXPECT_EQ(edit->text(), QStringLiteral("20"));
+    EXPECT_EQ(engine.controls.tempo.load(), 20);
+    QTest::keyClicks(edit, "0");  // "200"... then one more digit is refused
     QTest::keyClicks(edit, "0");
-    EXPECT_EQ(edit->text(), QStringLiteral("300"));
-    // Typed past 300, the edit shows the tempo the metronome takes, not the digits.
+    EXPECT_EQ(edit->text(), QStringLiteral("200"));
+    // Typed past 400, the edit shows the tempo the metronome takes, not the digits.
     edit->selectAll();
     QTest::keyClicks(edit, "999");
-    EXPECT_EQ(edit->text(), QStringLiteral("300"));
-    EXPECT_EQ(engine.controls.tempo.load(), 300);
+    EXPECT_EQ(edit->text(), QStringLiteral("400"));
+    EXPECT_EQ(engine.controls.tempo.load(), 400);
 
     // One tap changes nothing; taps 0.6 s apart set 100.
     dialog->OnTap(50.0);
-    EXPECT_EQ(edit->text(), QStringLiteral("300"));
+    EXPECT_EQ(edit->text(), QStringLiteral("400"));
     dialog->OnTap(50.6);
     dialog->OnTap(51.2);
     EXPECT_EQ(edit->text(), QStringLiteral("100"));

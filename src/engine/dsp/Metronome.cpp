@@ -50,11 +50,93 @@ std::array<int16_t, kClickLength> SynthesizeClick() {
     return click;
 }
 
+// A wood block: a hollow, quickly damped body of two inharmonic modes (about 1.1 and 2.6 kHz)
+// struck with a soft mallet (1 ms rise), normalised to full scale.
+std::array<int16_t, kClickLength> SynthesizeWood() {
+    constexpr double kRate = 44100.0;
+    const double twoPi = 8.0 * std::atan(1.0);
+    std::array<double, kClickLength> v{};
+    double peak = 0.0;
+    for (int n = 0; n < kClickLength; ++n) {
+        const double t = n / kRate;
+        const double attack = std::min(1.0, n / 44.0);
+        const double body = std::exp(-t / 0.006) * std::sin(twoPi * 1100.0 * t) +
+                            0.45 * std::exp(-t / 0.0025) * std::sin(twoPi * 2620.0 * t + 0.3);
+        v[static_cast<std::size_t>(n)] = attack * body;
+        peak = std::max(peak, std::abs(attack * body));
+    }
+    std::array<int16_t, kClickLength> wood{};
+    for (int n = 0; n < kClickLength; ++n) {
+        wood[static_cast<std::size_t>(n)] =
+            static_cast<int16_t>(std::lround(v[static_cast<std::size_t>(n)] / peak * 32767.0));
+    }
+    return wood;
+}
+
+// A beep: a 1.5 kHz sine at full scale with 2 ms raised-cosine edges, so that neither end
+// clicks.
+std::array<int16_t, kClickLength> SynthesizeBeep() {
+    constexpr double kRate = 44100.0;
+    constexpr int kEdge = 88;
+    const double pi = 4.0 * std::atan(1.0);
+    std::array<int16_t, kClickLength> beep{};
+    for (int n = 0; n < kClickLength; ++n) {
+        const int fromEdge = std::min(n, kClickLength - 1 - n);
+        const double edge = fromEdge >= kEdge ? 1.0 : 0.5 - 0.5 * std::cos(pi * fromEdge / kEdge);
+        beep[static_cast<std::size_t>(n)] = static_cast<int16_t>(
+            std::lround(32767.0 * edge * std::sin(2.0 * pi * 1500.0 * n / kRate)));
+    }
+    return beep;
+}
+
 }  // namespace
 
 const std::array<int16_t, kClickLength>& ClickSound() {
     static const std::array<int16_t, kClickLength> click = SynthesizeClick();
     return click;
+}
+
+const std::array<int16_t, kClickLength>& VoiceSound(ClickVoice voice) {
+    static const std::array<int16_t, kClickLength> wood = SynthesizeWood();
+    static const std::array<int16_t, kClickLength> beep = SynthesizeBeep();
+    switch (voice) {
+        case ClickVoice::Wood:
+            return wood;
+        case ClickVoice::Beep:
+            return beep;
+        default:
+            return ClickSound();
+    }
+}
+
+std::optional<ClickVoice> ParseClickVoice(std::string_view name) {
+    if (name == "click") {
+        return ClickVoice::Click;
+    }
+    if (name == "wood") {
+        return ClickVoice::Wood;
+    }
+    if (name == "beep") {
+        return ClickVoice::Beep;
+    }
+    return std::nullopt;
+}
+
+bool CountsDottedQuarter(const Meter& meter) {
+    return meter.unit == 8 && meter.beats % 3 == 0 && meter.beats >= 6;
+}
+
+int32_t UnitSamples(int32_t tempo, const Meter& meter, bool dotted) {
+    const int32_t t = std::clamp(tempo, kMinTempo, kMaxTempo);
+    return dotted && CountsDottedQuarter(meter) ? 2646000 / (3 * t) : 2646000 / t;
+}
+
+int32_t BarPlan::TempoAfter(int64_t barsDone, int32_t startTempo) const {
+    if (!Trains() || startTempo >= trainerTarget) {
+        return startTempo;
+    }
+    const int64_t steps = barsDone / trainerBars;
+    return static_cast<int32_t>(std::min<int64_t>(trainerTarget, startTempo + steps * trainerStep));
 }
 
 const std::array<AccentPattern, kMeterCount> accentPattern = {{
@@ -225,6 +307,48 @@ std::optional<Meter> ParseMeter(std::string_view meter,
     return m;
 }
 
+std::optional<BarPlan> ParseBarPlan(std::string_view trainer,
+                                    std::string_view mute,
+                                    int32_t tempo,
+                                    std::string* error) {
+    const auto fail = [&](std::string why) -> std::optional<BarPlan> {
+        if (error != nullptr) {
+            *error = std::move(why);
+        }
+        return std::nullopt;
+    };
+    BarPlan plan;
+    if (!trainer.empty()) {
+        const std::optional<std::vector<int>> t = Numbers(trainer, ',');
+        if (!t || t->size() != 3 || (*t)[0] < 1 || (*t)[0] > 100 || (*t)[1] < 1 || (*t)[1] > 64 ||
+            (*t)[2] < kMinTempo || (*t)[2] > kMaxTempo) {
+            return fail(
+                "the trainer must be STEP,BARS,TARGET: 1 to 100 beats a minute faster every 1 "
+                "to 64 bars up to a target from " +
+                std::to_string(kMinTempo) + " to " + std::to_string(kMaxTempo) + " (\"5,4,160\")");
+        }
+        if ((*t)[2] <= tempo) {
+            return fail("the trainer's target (" + std::to_string((*t)[2]) +
+                        ") must be faster than the tempo it starts from (" + std::to_string(tempo) +
+                        ")");
+        }
+        plan.trainerStep = (*t)[0];
+        plan.trainerBars = (*t)[1];
+        plan.trainerTarget = (*t)[2];
+    }
+    if (!mute.empty()) {
+        const std::optional<std::vector<int>> m = Numbers(mute, ',');
+        if (!m || m->size() != 2 || (*m)[0] < 1 || (*m)[0] > 64 || (*m)[1] < 1 || (*m)[1] > 64) {
+            return fail(
+                "the muted bars must be PLAY,MUTE: 1 to 64 bars heard, then 1 to 64 silent "
+                "(\"3,1\")");
+        }
+        plan.play = (*m)[0];
+        plan.mute = (*m)[1];
+    }
+    return plan;
+}
+
 int RhythmOfMeter(std::string_view label) {
     for (int i = 0; i < kMeterCount; ++i) {
         if (accentPattern[i].label == label) {
@@ -250,7 +374,8 @@ int TapTempo::Tap(double seconds) {
         return 0;
     }
     const double interval = (times_[count_ - 1] - times_[0]) / (count_ - 1);
-    return static_cast<int>(std::clamp(std::lround(60.0 / interval), 30L, 300L));
+    return static_cast<int>(std::clamp(
+        std::lround(60.0 / interval), static_cast<long>(kMinTempo), static_cast<long>(kMaxTempo)));
 }
 
 }  // namespace tonavise

@@ -11,8 +11,8 @@
 namespace tonavise {
 
 // The metronome's tempo range, in beats a minute.
-inline constexpr int32_t kMinTempo = 30;
-inline constexpr int32_t kMaxTempo = 300;
+inline constexpr int32_t kMinTempo = 20;
+inline constexpr int32_t kMaxTempo = 400;
 
 inline constexpr int kClickLength = 864;  // samples at 44100 Hz, 19.6 ms
 
@@ -22,6 +22,14 @@ inline constexpr int kClickLength = 864;  // samples at 44100 Hz, 19.6 ms
 // from sample 96 to 623, then an irregular decay to peaks of about 15000 to 24000, ending
 // without a fade. Safe to call from any thread.
 const std::array<int16_t, kClickLength>& ClickSound();
+
+// The metronome's voices: the click above, a wood block and a beep, each as long as the click
+// and peaking at full scale, so that the accents' levels hold for all three.
+enum class ClickVoice : int32_t { Click = 0, Wood = 1, Beep = 2 };
+inline constexpr int kClickVoiceCount = 3;
+const std::array<int16_t, kClickLength>& VoiceSound(ClickVoice voice);
+// "click", "wood" or "beep".
+std::optional<ClickVoice> ParseClickVoice(std::string_view name);
 
 inline constexpr int kMeterCount = 7;
 inline constexpr int kMaxBeats = 6;
@@ -39,6 +47,10 @@ inline constexpr double kSubClickGain = 0.22387211385683395;   // -13 dB
 
 // Subdivisions of a beat: 1 (none) to 4 clicks a beat.
 inline constexpr int kMaxSubdivision = 4;
+// Swing of a beat of two clicks: where its second click falls, in percent of the beat (50:
+// straight, 67: triplet feel).
+inline constexpr int kMinSwing = 50;
+inline constexpr int kMaxSwing = 75;
 
 struct AccentPattern {
     std::string_view label;  // the meter button's text
@@ -75,6 +87,35 @@ struct Meter {
 // The preset of a rhythm index (0..6, clamped).
 Meter MeterOfRhythm(int rhythm);
 
+// Whether the tempo of `meter` may count the dotted quarter (6/8, 9/8, 12/8): three of its
+// units a beat.
+bool CountsDottedQuarter(const Meter& meter);
+// Samples of one unit of the meter at `tempo` beats a minute (44100 Hz); with `dotted` (where
+// the meter allows it) the tempo counts dotted quarters, three units each.
+int32_t UnitSamples(int32_t tempo, const Meter& meter, bool dotted);
+
+// The tempo trainer: `step` beats a minute faster after every `bars` bars, up to `target`;
+// muted bars: `play` bars heard, then `mute` bars silent, over and over. Zeros: off.
+struct BarPlan {
+    int32_t trainerStep = 0;
+    int32_t trainerBars = 0;
+    int32_t trainerTarget = 0;
+    int32_t play = 0;
+    int32_t mute = 0;
+
+    bool Trains() const { return trainerStep > 0 && trainerBars > 0 && trainerTarget > 0; }
+    // The tempo for the bar after `barsDone` whole bars from a start at `startTempo`.
+    int32_t TempoAfter(int64_t barsDone, int32_t startTempo) const;
+    // Whether bar `bar` (0: the first) is silent.
+    bool Muted(int64_t bar) const { return play > 0 && mute > 0 && bar % (play + mute) >= play; }
+};
+// "STEP,BARS,TARGET" (trainer) and "PLAY,MUTE" (muted bars); an empty text is off. Without a
+// plan, the reason in `error`; a trainer's target must lie above `tempo`.
+std::optional<BarPlan> ParseBarPlan(std::string_view trainer,
+                                    std::string_view mute,
+                                    int32_t tempo,
+                                    std::string* error);
+
 // A meter from its written form: "7/8", or a preset's label ("4", "3+2"); `groups` ("2+2+3",
 // empty: the meter's usual grouping, or none) and `accents` ("3,1,2,1,2,1,1": 3 strong, 2
 // medium, 1 weak, 0 muted; empty: from the groups). Without a meter, the reason in `error`.
@@ -85,11 +126,12 @@ std::optional<Meter> ParseMeter(std::string_view meter,
 
 // Tap tempo: the tempo of the last taps, the mean of up to kTapsKept - 1 intervals. A pause of
 // more than kTapPauseSeconds (or a clock that went back) starts a new series, whose first tap
-// gives no tempo yet. Tempos are rounded to whole beats per minute and clamped to 30..300.
+// gives no tempo yet. Tempos are rounded to whole beats per minute and clamped to the range.
 class TapTempo {
   public:
     static constexpr int kTapsKept = 6;
-    static constexpr double kTapPauseSeconds = 2.5;
+    // Longer than a beat at the slowest tempo (3 s).
+    static constexpr double kTapPauseSeconds = 3.5;
 
     // A tap at `seconds` (any steady clock); the tempo, or 0 after the first tap of a series.
     int Tap(double seconds);

@@ -94,7 +94,10 @@ void ToneThread::handle(ToneCommand& command) {
                                 HandleDeviceFailure(event);
                             }
                         },
-                        [this](const tone::RebuildMetronome&) { BuildMetronomeLoop(); },
+                        [this](const tone::RebuildMetronome&) {
+                            BuildMetronomeLoop();
+                            StartBars();  // new settings: the trainer starts from here
+                        },
                         [this](const tone::StartCountIn&) { StartCountIn(); },
                         [this](const tone::CancelCountIn&) {
                             if (countInActive_) {
@@ -130,6 +133,7 @@ void ToneThread::ToggleMetronome() {
         StopOutput();  // the tone, or a drone that goes on under the clicks
     }
     BuildMetronomeLoop();
+    StartBars();
     // Every start begins the bar with its accented first beat, so the player always counts in
     // from "one"; a tempo or meter change while it plays keeps its place.
     loopPosition_ = 0;
@@ -257,6 +261,7 @@ void ToneThread::StartCountIn() {
     }
     drone_.store(false, std::memory_order_relaxed);  // the take records the bar alone
     BuildMetronomeLoop();
+    StartBars();
     loopPosition_ = 0;
     countInActive_ = true;
     countInEnd_ = static_cast<int64_t>(beats_) * beatLength_;
@@ -305,14 +310,21 @@ void ToneThread::BuildMetronomeLoop() {
     const int32_t tempo =
         std::clamp(controls_.tempo.load(std::memory_order_relaxed), kMinTempo, kMaxTempo);
     controls_.tempo.store(tempo, std::memory_order_relaxed);
-    const int32_t beatLength = 2646000 / tempo;  // 60 s x 44100 Hz
     const Meter meter =
         Meter::Unpack(controls_.meter.load(std::memory_order_relaxed))
             .value_or(MeterOfRhythm(controls_.rhythm.load(std::memory_order_relaxed)));
+    const int32_t beatLength =
+        UnitSamples(tempo, meter, controls_.dotted.load(std::memory_order_relaxed) != 0);
     const int32_t subdivision =
         std::clamp(controls_.subdivision.load(std::memory_order_relaxed), 1, kMaxSubdivision);
+    const int32_t swing =
+        std::clamp(controls_.swing.load(std::memory_order_relaxed), kMinSwing, kMaxSwing);
+    const double volume =
+        std::clamp(controls_.volume.load(std::memory_order_relaxed), 0, 100) / 100.0;
+    const auto voice = static_cast<ClickVoice>(
+        std::clamp(controls_.voice.load(std::memory_order_relaxed), 0, kClickVoiceCount - 1));
     const int n = meter.beats;
-    const auto& click = ClickSound();
+    const auto& click = VoiceSound(voice);
     int16_t* loop = metronomeLoop_.get();
 
     // One click of `gain` at `at`, sounding for at most `room` samples, then silence up to it.
@@ -323,29 +335,53 @@ void ToneThread::BuildMetronomeLoop() {
         }
         std::fill(at + sounding, at + room, int16_t{0});
     };
-    int32_t total = 0;
-    while (n * beatLength + total <= kMetronomeLoopSamples) {
-        for (int b = 0; b < n; ++b) {
-            int16_t* beat = loop + total + b * beatLength;
-            // Sub-click s starts s/subdivision of the way through the beat.
-            for (int32_t s = 0; s < subdivision; ++s) {
-                const int32_t from = s * beatLength / subdivision;
-                const int32_t to = (s + 1) * beatLength / subdivision;
-                const Accent accent = meter.accents[static_cast<std::size_t>(b)];
-                // A muted beat's sub-clicks are muted too: the bar is silent there.
-                put(beat + from,
-                    to - from,
-                    accent == Accent::Muted ? 0.0
-                                            : (s == 0 ? Meter::GainOf(accent) : kSubClickGain));
+    for (int b = 0; b < n; ++b) {
+        int16_t* beat = loop + b * beatLength;
+        // Sub-click s starts s/subdivision of the way through the beat; with two a beat, the
+        // second at the swing's share of it.
+        const auto startOf = [&](int32_t s) {
+            if (s == subdivision) {
+                return beatLength;
             }
+            return subdivision == 2 && s == 1 ? beatLength * swing / 100
+                                              : s * beatLength / subdivision;
+        };
+        for (int32_t s = 0; s < subdivision; ++s) {
+            const Accent accent = meter.accents[static_cast<std::size_t>(b)];
+            // A muted beat's sub-clicks are muted too: the bar is silent there.
+            const double gain =
+                accent == Accent::Muted ? 0.0 : (s == 0 ? Meter::GainOf(accent) : kSubClickGain);
+            put(beat + startOf(s), startOf(s + 1) - startOf(s), gain * volume);
         }
-        total += n * beatLength;
     }
-    loopLength_ = total;
+    loopLength_ = n * beatLength;
     beatLength_ = beatLength;
     beats_ = n;
-    if (loopPosition_ >= loopLength_ - kOutputBufferSamples) {
+    if (loopPosition_ >= loopLength_) {
         loopPosition_ = 0;
+    }
+}
+
+void ToneThread::StartBars() {
+    barsDone_ = 0;
+    startTempo_ = std::clamp(controls_.tempo.load(std::memory_order_relaxed), kMinTempo, kMaxTempo);
+    plan_ = BarPlan{.trainerStep = controls_.trainerStep.load(std::memory_order_relaxed),
+                    .trainerBars = controls_.trainerBars.load(std::memory_order_relaxed),
+                    .trainerTarget = controls_.trainerTarget.load(std::memory_order_relaxed),
+                    .play = controls_.mutePlay.load(std::memory_order_relaxed),
+                    .mute = controls_.muteBars.load(std::memory_order_relaxed)};
+}
+
+// A bar has been filled: the trainer's next tempo begins with the next bar.
+void ToneThread::EndBar() {
+    ++barsDone_;
+    if (countInActive_ || !plan_.Trains()) {
+        return;
+    }
+    const int32_t tempo = plan_.TempoAfter(barsDone_, startTempo_);
+    if (tempo != controls_.tempo.load(std::memory_order_relaxed)) {
+        controls_.tempo.store(tempo, std::memory_order_relaxed);
+        BuildMetronomeLoop();
     }
 }
 
@@ -373,20 +409,32 @@ void ToneThread::FillBuffer(int k) {
             }
         }
     } else if (mode == kModeMetronome && metronomeLoop_) {
-        fills_.Push({.streamSample = filledSamples_,
-                     .loopPosition = loopPosition_,
-                     .loopLength = loopLength_,
-                     .beatLength = beatLength_,
-                     .beats = beats_});
         const int16_t* loop = metronomeLoop_.get();
-        if (loopPosition_ < loopLength_ - kOutputBufferSamples) {
-            std::copy_n(loop + loopPosition_, kOutputBufferSamples, out);
-            loopPosition_ += kOutputBufferSamples;
-        } else {
-            const int32_t d = loopLength_ - loopPosition_;
-            std::copy_n(loop + loopPosition_, d, out);
-            std::copy_n(loop, kOutputBufferSamples - d, out + d);
-            loopPosition_ = kOutputBufferSamples - d;
+        int32_t done = 0;
+        bool changed = true;
+        while (done < kOutputBufferSamples) {
+            if (changed) {
+                fills_.Push({.streamSample = filledSamples_ + done,
+                             .loopPosition = loopPosition_,
+                             .loopLength = loopLength_,
+                             .beatLength = beatLength_,
+                             .beats = beats_});
+            }
+            const int32_t n = std::min(kOutputBufferSamples - done, loopLength_ - loopPosition_);
+            if (!countInActive_ && plan_.Muted(barsDone_)) {
+                std::fill_n(out + done, n, int16_t{0});
+            } else {
+                std::copy_n(loop + loopPosition_, n, out + done);
+            }
+            done += n;
+            loopPosition_ += n;
+            changed = false;
+            if (loopPosition_ == loopLength_) {
+                loopPosition_ = 0;
+                const int32_t length = loopLength_;
+                EndBar();
+                changed = loopLength_ != length;
+            }
         }
         if (countInActive_) {
             // Silence after the count-in's bar.

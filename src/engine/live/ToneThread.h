@@ -53,8 +53,8 @@ class KeyTable;
 class Notifier;
 
 inline constexpr int kOutputBufferSamples = 22050;  // 0.5 s
-// The longest bar: 16 beats at 30 a minute.
-inline constexpr int kMetronomeLoopSamples = kMaxMeterBeats * 2 * 44100;  // 32 s
+// The longest bar: 16 beats at 20 a minute.
+inline constexpr int kMetronomeLoopSamples = kMaxMeterBeats * 3 * 44100;  // 48 s
 inline constexpr int32_t kModeTone = 0;
 inline constexpr int32_t kModeMetronome = 1;
 inline constexpr int32_t kModeDroneOnly = 2;  // neither tone nor metronome: the drone alone
@@ -89,9 +89,9 @@ class ToneThread final : public CommandThread<ToneCommand> {
     // Thread end: StopOutput and the device is released.
     void ExitInstance();
 
-    // Renders the largest whole number of measures that fits the loop from the controls' tempo
-    // (clamped to 30..300 and written back) and rhythm. The play position is kept unless the
-    // new loop is too short for it.
+    // Renders one bar from the controls' tempo (clamped to the range and written back), meter
+    // (or rhythm), subdivision, swing, voice and volume. The play position is kept unless the
+    // new bar is too short for it.
     void BuildMetronomeLoop();
     // Fills buffer k (0 or 1) with the next half second of the tone or of the loop; silence in
     // any other mode; nothing while the output is closed.
@@ -137,7 +137,8 @@ class ToneThread final : public CommandThread<ToneCommand> {
         int32_t beatLength = 1;
         int32_t beats = 0;
     };
-    static constexpr std::size_t kFillRecords = 4;
+    // A record at every buffer and at every change of the bar within one (the trainer's).
+    static constexpr std::size_t kFillRecords = 8;
 
     void OnDone();
     void HandleDeviceFailure(const DeviceEvent& event);
@@ -153,6 +154,9 @@ class ToneThread final : public CommandThread<ToneCommand> {
     // Mixes the drone into n samples at out (the clicks, or silence), clipping at full scale.
     void MixDrone(int16_t* out, int n);
     void ToggleMetronome();
+    // The first bar: the trainer starts from the controls' tempo, the muted bars count from here.
+    void StartBars();
+    void EndBar();
     void StartCountIn();
     // Ends a count-in; the recorder gets `then` (nothing when it is empty).
     void EndCountIn(std::optional<RecorderCommand> then);
@@ -181,6 +185,9 @@ class ToneThread final : public CommandThread<ToneCommand> {
     int32_t loopLength_ = 4410;
     int32_t beatLength_ = 22050;
     int32_t beats_ = 1;
+    int64_t barsDone_ = 0;  // bars filled since the start
+    int32_t startTempo_ = 120;
+    BarPlan plan_;
     int64_t filledSamples_ = 0;  // since the output opened
     SeqlockRing<FillRecord, kFillRecords> fills_;
     std::atomic<const WaveDevice*> heardDevice_{nullptr};
