@@ -222,6 +222,48 @@ TEST_P(SoundEndToEnd, MetronomeClicksAtTempo120AreHalfASecondApart) {
     metronome.join();
 }
 
+// 7/8 grouped 2+2+3 at 240 eighths a minute: clicks 250 ms apart, the groups' first beats (1,
+// 3, 5) louder than the rest and beat 1 loudest; the trainer (60 faster every two bars, up to
+// 300) makes the third bar's eighths 200 ms long.
+TEST_P(SoundEndToEnd, ASevenEightBarAccentsItsGroupsAndTheTrainerSpeedsItUp) {
+    LiveRig rig(*devices, 1, 30.0);
+    ASSERT_TRUE(rig.Start());
+    PracticeControls outputControls;
+    outputControls.tempo.store(240);
+    outputControls.meter.store(ParseMeter("7/8", "2+2+3", "", nullptr)->Pack());
+    outputControls.trainerStep.store(60);
+    outputControls.trainerBars.store(2);
+    outputControls.trainerTarget.store(300);
+    ToneThread metronome(outputControls, rig.keyTable, *devices, rig.notifier);
+    metronome.start();
+    ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
+    const int64_t from = rig.tape.Frames();
+    metronome.send(tone::ToggleMetronome{});
+    std::vector<int64_t> onsets;
+    ASSERT_NO_FATAL_FAILURE(WaitForClicks(rig, from, 21, 1000, 4000, kClickLength, onsets));
+    metronome.join();
+
+    const auto sound = rig.tape.Channel(0, from);
+    const auto peakOf = [&](int64_t onset) {
+        int peak = 0;
+        for (int64_t i = onset; i < onset + kClickLength; ++i) {
+            peak = std::max(peak, std::abs(static_cast<int>(sound[static_cast<std::size_t>(i)])));
+        }
+        return peak;
+    };
+    const double levels[] = {
+        kAccentGain, kBeatGain, kSecondaryGain, kBeatGain, kSecondaryGain, kBeatGain, kBeatGain};
+    // The start of a stream may lose its first milliseconds (see above): levels and intervals
+    // from the second click on.
+    for (std::size_t i = 1; i < 21; ++i) {
+        EXPECT_NEAR(peakOf(onsets[i]), 32767 * levels[i % 7], 32767 * 0.02) << "beat " << i % 7 + 1;
+        const double interval = static_cast<double>(onsets[i] - onsets[i - 1]) / kSampleRate;
+        EXPECT_NEAR(interval, i < 15 ? 0.25 : 0.2, 0.002) << "clicks " << i - 1 << " and " << i;
+    }
+    EXPECT_EQ(outputControls.tempo.load(), 300);
+    rig.Stop();
+}
+
 // Every start is heard at once and begins with the accent: the click's peak is the accent's
 // (-1 dBFS: 29204), never a weaker beat's (at most 20675).
 TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {

@@ -223,7 +223,11 @@ TEST_F(MetronomeLoopTest, EveryStartBeginsWithTheAccentedFirstBeat) {
     Send(thread, tone::ToggleMetronome{});    // start again
     const std::span<const int16_t> loop = thread.metronomeLoop();
     const std::span<const int16_t> first = thread.buffer(0);
-    EXPECT_TRUE(std::equal(first.begin(), first.end(), loop.begin())) << "from the bar's start";
+    constexpr int kLead = kStartLeadSamples;
+    EXPECT_TRUE(std::all_of(first.begin(), first.begin() + kLead, [](int16_t v) { return v == 0; }))
+        << "a lead of silence";
+    EXPECT_TRUE(std::equal(first.begin() + kLead, first.end(), loop.begin()))
+        << "then from the bar's start";
     Send(thread, tone::StopMetronome{});
 }
 
@@ -254,9 +258,11 @@ TEST_F(MetronomeLoopTest, FillsWrapAtTheEndOfTheBarAsOftenAsItComes) {
     // Open the output as the toggle does; both buffers are filled from the start of the bar.
     Send(thread, tone::ToggleMetronome{});
     ASSERT_TRUE(thread.IsMetronomePlaying());
-    EXPECT_EQ(thread.loopPosition(), 2 * kHalf);
+    EXPECT_EQ(thread.loopPosition(), 2 * kHalf - kStartLeadSamples);
     const auto loop = thread.metronomeLoop();
-    EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf, thread.buffer(0).begin()))
+    EXPECT_TRUE(std::equal(loop.begin(),
+                           loop.begin() + kHalf - kStartLeadSamples,
+                           thread.buffer(0).begin() + kStartLeadSamples))
         << "the first half second already holds the first click";
     // 1000 samples before the end: those, then the start of the bar.
     thread.SetLoopPosition(79380 - 1000);
@@ -310,7 +316,7 @@ TEST_F(MetronomeLoopTest, TheTrainerSpeedsUpAtBarEndsAndMutedBarsTakeTurns) {
         0, 22050, 44100, 66150, 117600, 132300, 147000, 158025, 191100, 202125};
     ASSERT_GE(onsets.size(), expected.size());
     for (std::size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_NEAR(onsets[i], expected[i], 100) << "click " << i;
+        EXPECT_NEAR(onsets[i], kStartLeadSamples + expected[i], 100) << "click " << i;
     }
     thread.StopOutput();
 
@@ -376,8 +382,10 @@ TEST_F(MetronomeLoopTest, ADroneSoundsWithTheMetronomeAndGoesOnWithoutIt) {
     const auto loop = thread.metronomeLoop();
     const auto b0 = thread.buffer(0);
     for (int i = 0; i < 2000; i += 7) {
+        // The start's lead of silence is still to come.
+        const int16_t click = i < kStartLeadSamples ? 0 : loop[i - kStartLeadSamples];
         const double mixed =
-            kDroneClickShare * loop[i] + kDroneGain * (voice(i * step) + voice(1.5 * i * step));
+            kDroneClickShare * click + kDroneGain * (voice(i * step) + voice(1.5 * i * step));
         ASSERT_NEAR(b0[i], mixed, 1.0) << i;
     }
     int peak = 0;
@@ -474,15 +482,20 @@ TEST_F(MetronomeLoopTest, ACountInPlaysOneBarThenStartsTheRecordingOrIsCancelled
     Send(thread, tone::StartCountIn{});
     ASSERT_TRUE(thread.IsMetronomePlaying());
     const auto loop = thread.metronomeLoop();
-    EXPECT_TRUE(std::equal(loop.begin(), loop.begin() + kHalf, thread.buffer(0).begin()));
+    constexpr int kLead = kStartLeadSamples;
     EXPECT_TRUE(
-        std::equal(loop.begin() + kHalf, loop.begin() + 2 * kHalf, thread.buffer(1).begin()));
+        std::equal(loop.begin(), loop.begin() + kHalf - kLead, thread.buffer(0).begin() + kLead));
+    EXPECT_TRUE(std::equal(
+        loop.begin() + kHalf - kLead, loop.begin() + 2 * kHalf - kLead, thread.buffer(1).begin()));
     thread.FillBuffer(0);  // after the bar: silence
     const auto after = thread.buffer(0);
     EXPECT_TRUE(std::all_of(after.begin(), after.end(), [](int16_t v) { return v == 0; }));
     thread.onTick();
     EXPECT_TRUE(posted->ids.empty()) << "nothing heard yet";
-    system.Advance(kOut, 2 * kHalf - 1);
+    // The two buffers played, the first queued again (the thread's completion).
+    system.Advance(kOut, 2 * kHalf);
+    Send(thread, DeviceEvent{DeviceEvent::Kind::Played, nullptr, nullptr});
+    system.Advance(kOut, kLead - 1);
     thread.onTick();
     EXPECT_TRUE(posted->ids.empty()) << "the bar's last sample is still to come";
     system.Advance(kOut, 1);
@@ -522,16 +535,16 @@ TEST_F(ToneOutputTest, TheHeardBeatFollowsThePlayPositionNotTheFills) {
     // Both buffers (a second) are filled, but nothing has been heard yet: beat 1.
     EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
     EXPECT_EQ(thread.CurrentHeardBeat().beats, 3);
-    system.Advance(kOut, 22049);
+    system.Advance(kOut, kStartLeadSamples + 22049);
     EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
     system.Advance(kOut, 1);
     EXPECT_EQ(thread.CurrentHeardBeat().beat, 1);
     // Past the refills, across the bar line: beat 3, then 1 again.
-    system.Advance(kOut, 22050);
-    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
+    system.Advance(kOut, 22050 - kStartLeadSamples);  // both buffers played
+    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));   // and filled again
+    system.Advance(kOut, kStartLeadSamples);
     EXPECT_EQ(thread.CurrentHeardBeat().beat, 2);
     system.Advance(kOut, 22050);
-    ASSERT_TRUE(system.WaitForQueued(kOut, 2, 5s));
     EXPECT_EQ(thread.CurrentHeardBeat().beat, 0);
     thread.send(tone::StopMetronome{});
     ASSERT_TRUE(system.WaitForClosed(kOut, 5s));
@@ -596,7 +609,7 @@ TEST_F(ToneThreadTest, ToggleAndStopMoveBetweenToneMetronomeAndIdle) {
     const auto& click = ClickSound();
     ASSERT_GE(played.size(), static_cast<std::size_t>(kClickLength));
     for (int i = 0; i < kClickLength; ++i) {
-        ASSERT_EQ(played[i], static_cast<int16_t>(click[i] * kAccentGain))
+        ASSERT_EQ(played[kStartLeadSamples + i], static_cast<int16_t>(click[i] * kAccentGain))
             << "the metronome starts with the accented click, sample " << i;
     }
 
@@ -624,19 +637,22 @@ TEST_F(ToneThreadTest, ARebuildWhilePlayingContinuesAtTheSameOffsetOfTheNewLoop)
     controls.rhythm.store(RhythmOfMeter("4"));
     thread.start();
     thread.send(tone::ToggleMetronome{});
-    PlayOneBuffer();  // buffer 0 refilled from 44100
+    // The start's lead: the loop positions are 441 samples earlier than the stream's.
+    PlayOneBuffer();  // buffer 0 refilled from 43659
     controls.tempo.store(60);
     thread.send(tone::RebuildMetronome{});
-    PlayOneBuffer();  // buffer 1 refilled from the new loop at 66150
+    PlayOneBuffer();  // buffer 1 refilled from the new loop at 65709
     PlayOneBuffer();  // buffer 0 (from the old loop) played
     PlayOneBuffer();  // buffer 1: the first half second from the new loop
     const auto played = system.LastPlayedSamples();
     ASSERT_EQ(played.size(), 4u * kHalf);
     // At 120 the third beat (accent 0.3) begins at 44100; at 60 the beats are 44100 samples
-    // long, so 66150 lies in the silent part of the second beat.
+    // long, so 65709 lies in the silent part of the second beat.
     const auto& click = ClickSound();
     for (int i = 0; i < kClickLength; ++i) {
-        ASSERT_EQ(played[2 * kHalf + i], static_cast<int16_t>(click[i] * kSecondaryGain)) << i;
+        ASSERT_EQ(played[2 * kHalf + kStartLeadSamples + i],
+                  static_cast<int16_t>(click[i] * kSecondaryGain))
+            << i;
     }
     EXPECT_TRUE(
         std::all_of(played.begin() + 3 * kHalf, played.end(), [](int16_t v) { return v == 0; }));

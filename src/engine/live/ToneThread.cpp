@@ -51,6 +51,11 @@ HeardBeat ToneThread::CurrentHeardBeat() const {
             return {static_cast<int>(inLoop / std::max(f.beatLength, 1) % f.beats), f.beats};
         }
     }
+    // The start's lead of silence: its first beat is the one coming.
+    if (!fills.empty() && fills[fills.size() - 1].streamSample <= kStartLeadSamples &&
+        fills[fills.size() - 1].beats > 0) {
+        return {0, fills[fills.size() - 1].beats};
+    }
     return {};
 }
 
@@ -137,6 +142,7 @@ void ToneThread::ToggleMetronome() {
     // Every start begins the bar with its accented first beat, so the player always counts in
     // from "one"; a tempo or meter change while it plays keeps its place.
     loopPosition_ = 0;
+    leadIn_ = kStartLeadSamples;
     mode_.store(kModeMetronome, std::memory_order_relaxed);
     OpenOutput();
 }
@@ -202,10 +208,13 @@ void ToneThread::RestartOutput() {
         if (mode_.load(std::memory_order_relaxed) == kModeMetronome && loopLength_ > 0) {
             // The clicks go on from the one being heard, not from the end of what was queued:
             // the beat keeps its place.
+            // A start's lead of silence not heard yet is played again in full.
             const int64_t heard = waveOut_->Position() / static_cast<int64_t>(sizeof(int16_t));
-            const int64_t unheard = std::clamp<int64_t>(filledSamples_ - heard, 0, filledSamples_);
+            const int64_t unheard =
+                std::clamp<int64_t>(filledSamples_ - std::max(heard, leadEnd_), 0, filledSamples_);
             loopPosition_ = static_cast<int32_t>(
                 ((loopPosition_ - unheard) % loopLength_ + loopLength_) % loopLength_);
+            leadIn_ = static_cast<int32_t>(std::max<int64_t>(0, leadEnd_ - heard));
         }
         StopOutput();
     }
@@ -263,8 +272,9 @@ void ToneThread::StartCountIn() {
     BuildMetronomeLoop();
     StartBars();
     loopPosition_ = 0;
+    leadIn_ = kStartLeadSamples;
     countInActive_ = true;
-    countInEnd_ = static_cast<int64_t>(beats_) * beatLength_;
+    countInEnd_ = kStartLeadSamples + static_cast<int64_t>(beats_) * beatLength_;
     mode_.store(kModeMetronome, std::memory_order_relaxed);
     OpenOutput();
     if (outputOpen_.load(std::memory_order_relaxed) == 0) {
@@ -410,7 +420,10 @@ void ToneThread::FillBuffer(int k) {
         }
     } else if (mode == kModeMetronome && metronomeLoop_) {
         const int16_t* loop = metronomeLoop_.get();
-        int32_t done = 0;
+        // A start's lead of silence first.
+        int32_t done = std::min(leadIn_, kOutputBufferSamples);
+        std::fill_n(out, done, int16_t{0});
+        leadIn_ -= done;
         bool changed = true;
         while (done < kOutputBufferSamples) {
             if (changed) {
@@ -466,6 +479,7 @@ void ToneThread::OpenOutput() {
     standIn_.Opened();
     outputOpen_.store(1, std::memory_order_release);
     filledSamples_ = 0;
+    leadEnd_ = leadIn_;
     fills_.Clear();
     FillBuffer(0);
     FillBuffer(1);

@@ -55,6 +55,10 @@ class Notifier;
 inline constexpr int kOutputBufferSamples = 22050;  // 0.5 s
 // The longest bar: 16 beats at 20 a minute.
 inline constexpr int kMetronomeLoopSamples = kMaxMeterBeats * 3 * 44100;  // 48 s
+// Silence before a start's first click: a sound server that mixes a new stream into sound it
+// has already rendered drops the stream's first few milliseconds (5-6 ms measured), and the
+// first click keeps its attack when they are silence.
+inline constexpr int32_t kStartLeadSamples = 441;  // 10 ms
 inline constexpr int32_t kModeTone = 0;
 inline constexpr int32_t kModeMetronome = 1;
 inline constexpr int32_t kModeDroneOnly = 2;  // neither tone nor metronome: the drone alone
@@ -186,6 +190,8 @@ class ToneThread final : public CommandThread<ToneCommand> {
     int32_t beatLength_ = 22050;
     int32_t beats_ = 1;
     int64_t barsDone_ = 0;  // bars filled since the start
+    int32_t leadIn_ = 0;    // samples of the start's silence still to fill
+    int64_t leadEnd_ = 0;   // the stream sample where the start's silence ends
     int32_t startTempo_ = 120;
     BarPlan plan_;
     int64_t filledSamples_ = 0;  // since the output opened
