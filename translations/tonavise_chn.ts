@@ -527,6 +527,16 @@ Play or Pause</source>
         <translation>播放文件,播放时则暂停
 播放或暂停</translation>
     </message>
+    <message>
+        <source>Tap Tempo</source>
+        <translation>敲击定速</translation>
+    </message>
+    <message>
+        <source>Tap the metronome&apos;s tempo, one press a beat
+Tap Tempo</source>
+        <translation>每拍按一次，敲出节拍器的速度
+敲击定速</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -610,6 +620,13 @@ Play or Pause</source>
     <message>
         <source>OK</source>
         <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::BeatFlash</name>
+    <message>
+        <source>Beat Flash</source>
+        <translation>节拍闪示</translation>
     </message>
 </context>
 <context>
@@ -790,6 +807,94 @@ Play or Pause</source>
     <message>
         <source>&amp;Count in one bar before recording</source>
         <translation>录音前预备一小节(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Practice</source>
+        <translation>练习</translation>
+    </message>
+    <message>
+        <source>M&amp;eter N/D:</source>
+        <translation>拍号 N/D(&amp;E):</translation>
+    </message>
+    <message>
+        <source>&amp;Groups:</source>
+        <translation>分组(&amp;G):</translation>
+    </message>
+    <message>
+        <source>&amp;Dotted quarter beat</source>
+        <translation>以附点四分音符为拍(&amp;D)</translation>
+    </message>
+    <message>
+        <source>6/8, 9/8 and 12/8: the tempo counts dotted quarters</source>
+        <translation>6/8、9/8 和 12/8：速度按附点四分音符计</translation>
+    </message>
+    <message>
+        <source>With two clicks a beat: where the second one falls</source>
+        <translation>每拍两响时：第二响所在的位置</translation>
+    </message>
+    <message>
+        <source>S&amp;wing:</source>
+        <translation>摇摆(&amp;W):</translation>
+    </message>
+    <message>
+        <source>Click</source>
+        <translation>咔嗒声</translation>
+    </message>
+    <message>
+        <source>Wood block</source>
+        <translation>木鱼</translation>
+    </message>
+    <message>
+        <source>Beep</source>
+        <translation>蜂鸣</translation>
+    </message>
+    <message>
+        <source>Sou&amp;nd:</source>
+        <translation>声音(&amp;N):</translation>
+    </message>
+    <message>
+        <source>&amp;Volume:</source>
+        <translation>音量(&amp;V):</translation>
+    </message>
+    <message>
+        <source>T&amp;rainer: +</source>
+        <translation>速度训练(&amp;R): +</translation>
+    </message>
+    <message>
+        <source> bpm</source>
+        <translation> 拍/分</translation>
+    </message>
+    <message>
+        <source>every</source>
+        <translation>每</translation>
+    </message>
+    <message>
+        <source>bars up to</source>
+        <translation>小节，直到</translation>
+    </message>
+    <message>
+        <source>&amp;Mute bars: play</source>
+        <translation>静音小节(&amp;M): 响</translation>
+    </message>
+    <message>
+        <source>then mute</source>
+        <translation>小节，再静音</translation>
+    </message>
+    <message>
+        <source>Beat &amp;Flash</source>
+        <translation>节拍闪示(&amp;F)</translation>
+    </message>
+    <message>
+        <source>A large beat to read from the music stand</source>
+        <translation>在谱架前也能看清的大节拍</translation>
+    </message>
+    <message>
+        <source>Beat: click a light to change its accent</source>
+        <translation>节拍：点击灯改变其重音</translation>
+    </message>
+    <message>
+        <source>Write the meter first, for example 7/8.</source>
+        <translation>请先写拍号，例如 7/8。</translation>
     </message>
 </context>
 <context>

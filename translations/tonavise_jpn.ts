@@ -527,6 +527,16 @@ Play or Pause</source>
         <translation>ファイルを再生し、再生中なら一時停止する
 再生/一時停止</translation>
     </message>
+    <message>
+        <source>Tap Tempo</source>
+        <translation>タップテンポ</translation>
+    </message>
+    <message>
+        <source>Tap the metronome&apos;s tempo, one press a beat
+Tap Tempo</source>
+        <translation>1拍に1回押してメトロノームのテンポを決めます
+タップテンポ</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -610,6 +620,13 @@ Play or Pause</source>
     <message>
         <source>OK</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::BeatFlash</name>
+    <message>
+        <source>Beat Flash</source>
+        <translation>ビートフラッシュ</translation>
     </message>
 </context>
 <context>
@@ -790,6 +807,94 @@ Play or Pause</source>
     <message>
         <source>&amp;Count in one bar before recording</source>
         <translation>録音前に 1 小節カウント(&amp;C)</translation>
+    </message>
+    <message>
+        <source>Practice</source>
+        <translation>練習</translation>
+    </message>
+    <message>
+        <source>M&amp;eter N/D:</source>
+        <translation>拍子 N/D(&amp;E):</translation>
+    </message>
+    <message>
+        <source>&amp;Groups:</source>
+        <translation>グループ(&amp;G):</translation>
+    </message>
+    <message>
+        <source>&amp;Dotted quarter beat</source>
+        <translation>付点四分音符を1拍に(&amp;D)</translation>
+    </message>
+    <message>
+        <source>6/8, 9/8 and 12/8: the tempo counts dotted quarters</source>
+        <translation>6/8、9/8、12/8: テンポを付点四分音符で数えます</translation>
+    </message>
+    <message>
+        <source>With two clicks a beat: where the second one falls</source>
+        <translation>1拍2クリックのとき: 2つ目の位置</translation>
+    </message>
+    <message>
+        <source>S&amp;wing:</source>
+        <translation>スウィング(&amp;W):</translation>
+    </message>
+    <message>
+        <source>Click</source>
+        <translation>クリック</translation>
+    </message>
+    <message>
+        <source>Wood block</source>
+        <translation>ウッドブロック</translation>
+    </message>
+    <message>
+        <source>Beep</source>
+        <translation>ビープ</translation>
+    </message>
+    <message>
+        <source>Sou&amp;nd:</source>
+        <translation>音(&amp;N):</translation>
+    </message>
+    <message>
+        <source>&amp;Volume:</source>
+        <translation>音量(&amp;V):</translation>
+    </message>
+    <message>
+        <source>T&amp;rainer: +</source>
+        <translation>テンポトレーナー(&amp;R): +</translation>
+    </message>
+    <message>
+        <source> bpm</source>
+        <translation> bpm</translation>
+    </message>
+    <message>
+        <source>every</source>
+        <translation>毎</translation>
+    </message>
+    <message>
+        <source>bars up to</source>
+        <translation>小節、目標</translation>
+    </message>
+    <message>
+        <source>&amp;Mute bars: play</source>
+        <translation>ミュート小節(&amp;M): 鳴らす</translation>
+    </message>
+    <message>
+        <source>then mute</source>
+        <translation>小節、ミュート</translation>
+    </message>
+    <message>
+        <source>Beat &amp;Flash</source>
+        <translation>ビートフラッシュ(&amp;F)</translation>
+    </message>
+    <message>
+        <source>A large beat to read from the music stand</source>
+        <translation>譜面台からも読める大きな拍表示</translation>
+    </message>
+    <message>
+        <source>Beat: click a light to change its accent</source>
+        <translation>拍: ランプをクリックしてアクセントを変更</translation>
+    </message>
+    <message>
+        <source>Write the meter first, for example 7/8.</source>
+        <translation>先に拍子を書いてください (例: 7/8)。</translation>
     </message>
 </context>
 <context>

@@ -1,6 +1,8 @@
 #include "ui/BeatLights.h"
 
+#include <QMouseEvent>
 #include <QPainter>
+#include <QPainterPath>
 #include <algorithm>
 #include <utility>
 
@@ -48,6 +50,28 @@ void BeatLights::Poll() {
     }
 }
 
+void BeatLights::SetMeter(const Meter& meter) {
+    if (!(meter == meter_)) {
+        meter_ = meter;
+        update();
+    }
+}
+
+int BeatLights::BeatAt(QPoint point) const {
+    const bool across = width() >= height();
+    const int length = across ? width() : height();
+    const int beats = shown_.beats > 0 ? shown_.beats : meter_.beats;
+    const double step = static_cast<double>(length) / std::max(beats, kMaxBeats);
+    const int b = static_cast<int>((across ? point.x() : point.y()) / step);
+    return b >= 0 && b < beats ? b : -1;
+}
+
+void BeatLights::mousePressEvent(QMouseEvent* event) {
+    if (const int b = BeatAt(event->position().toPoint()); b >= 0) {
+        emit beatClicked(b);
+    }
+}
+
 void BeatLights::SetVertical(bool vertical) {
     vertical_ = vertical;
     updateGeometry();
@@ -65,13 +89,17 @@ void BeatLights::paintEvent(QPaintEvent*) {
     const bool across = width() >= height();
     const int length = across ? width() : height();
     const int thickness = across ? height() : width();
-    // While silent the lights of one bar of four are shown unlit, so the place stays visible.
-    const int beats = shown_.beats > 0 ? shown_.beats : 4;
+    // While silent the chosen meter's lights are shown unlit.
+    const int beats = shown_.beats > 0 ? shown_.beats : meter_.beats;
     // Room for six lights; a longer bar shares it.
     const double step = static_cast<double>(length) / std::max(beats, kMaxBeats);
-    const double diameter = std::max(2.0, std::min(step, static_cast<double>(thickness)) * 0.7);
+    const double diameter = std::max(2.0, std::min(step, static_cast<double>(thickness)) * 0.8);
     painter.setPen(QPen(palette().color(QPalette::WindowText), 1));
     for (int b = 0; b < beats; ++b) {
+        const Accent accent =
+            b < meter_.beats ? meter_.accents[static_cast<std::size_t>(b)] : Accent::Weak;
+        // Strong a full light, medium two thirds of it, weak a third, muted an empty ring.
+        const double share = accent == Accent::Muted ? 1.0 : static_cast<int>(accent) / 3.0;
         const double along = step * (b + 0.5);
         const QPointF centre =
             across ? QPointF(along, height() / 2.0) : QPointF(width() / 2.0, along);
@@ -79,8 +107,21 @@ void BeatLights::paintEvent(QPaintEvent*) {
         if (b == shown_.beat) {
             fill = b == 0 ? kAccentLit : kBeatLit;
         }
-        painter.setBrush(fill);
-        painter.drawEllipse(centre, diameter / 2, diameter / 2);
+        const double r = diameter / 2;
+        if (accent == Accent::Muted) {
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(centre, r, r);
+            continue;
+        }
+        painter.setBrush(Qt::NoBrush);
+        painter.drawEllipse(centre, r, r);
+        // The accent's share of the light filled from its bottom.
+        QPainterPath circle;
+        circle.addEllipse(centre, r, r);
+        const QRectF level(centre.x() - r, centre.y() + r - 2 * r * share, 2 * r, 2 * r * share);
+        QPainterPath filled;
+        filled.addRect(level);
+        painter.fillPath(circle.intersected(filled), fill);
     }
 }
 

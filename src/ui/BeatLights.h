@@ -1,9 +1,11 @@
 // The visual beat: one light a beat of the bar, the beat being heard lit (the bar's first beat
-// in its own colour). The lights follow the tone and metronome thread's heard position, read
-// every kBeatPollMs while the widget is visible and a beat sounds (kSilentPollMs otherwise), so
-// they change when the click reaches the output rather than when it was handed to the sound
-// system. The lights run along the longer side, so the widget fits a horizontal dialog row and a
-// vertical tool bar alike.
+// in its own colour). Each light's height shows its beat's accent (strong, medium, weak; a
+// muted beat is an empty ring), from the meter set, which also gives the lights while nothing
+// sounds; a click on a light asks for the next accent of its beat. The lights follow the tone and
+// metronome thread's heard position, read every kBeatPollMs while the widget is visible and a beat
+// sounds (kSilentPollMs otherwise), so they change when the click reaches the output rather than
+// when it was handed to the sound system. The lights run along the longer side, so the widget fits
+// a horizontal dialog row and a vertical tool bar alike.
 //
 // Threads: user-interface thread; the source is called there.
 #pragma once
@@ -12,6 +14,7 @@
 #include <QWidget>
 #include <functional>
 
+#include "engine/dsp/Metronome.h"
 #include "engine/live/LiveState.h"
 
 namespace tonavise::ui {
@@ -33,11 +36,20 @@ class BeatLights : public QWidget {
 
     // Lights in a column (a vertical tool bar) instead of a row.
     void SetVertical(bool vertical);
+    // The chosen meter: its beats' accents, and the lights shown while silent.
+    void SetMeter(const Meter& meter);
+    const Meter& meter() const { return meter_; }
+    // The beat whose light is at `point`, or -1.
+    int BeatAt(QPoint point) const;
 
     QSize sizeHint() const override;
 
+  signals:
+    void beatClicked(int beat);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
@@ -45,6 +57,7 @@ class BeatLights : public QWidget {
     Source source_;
     QTimer timer_;
     HeardBeat shown_;
+    Meter meter_ = MeterOfRhythm(3);  // "4"
     bool vertical_ = false;
 };
 

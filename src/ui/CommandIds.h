@@ -69,6 +69,8 @@ enum CommandId : int {
     ID_VIEW_STATUS_BAR,
     // Space: plays the loaded file, or pauses it while it plays.
     ID_PLAYER_PLAY_PAUSE,
+    // T: a tap of the metronome's tempo.
+    ID_METRONOME_TAP,
 };
 
 }  // namespace tonavise::ui

@@ -92,6 +92,11 @@ const std::array kCommands = {
         QT_TRANSLATE_NOOP("Command", "Play or Pause"),
         QT_TRANSLATE_NOOP("Command", "Play the file, or pause it while it plays\nPlay or Pause"),
         I::kNone},
+    CommandInfo{
+        ID_METRONOME_TAP,
+        QT_TRANSLATE_NOOP("Command", "Tap Tempo"),
+        QT_TRANSLATE_NOOP("Command", "Tap the metronome's tempo, one press a beat\nTap Tempo"),
+        I::kNone},
     CommandInfo{ID_PLAYER_PLAY,
                 QT_TRANSLATE_NOOP("Command", "Play"),
                 QT_TRANSLATE_NOOP("Command", "Play file\nPlay"),

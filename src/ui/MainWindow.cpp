@@ -206,7 +206,8 @@ void MainWindow::CreateMenus() {
     connect(recentMenu_, &QMenu::aboutToShow, this, &MainWindow::FillRecentMenu);
     add(file, {kSeparator, ID_CAPTURE_SCREEN, kSeparator, ID_APP_EXIT});
     AddWindowKeys({{ID_PLAYER_OPEN, QKeySequence(Qt::CTRL | Qt::Key_O)},
-                   {ID_PLAYER_PLAY_PAUSE, QKeySequence(Qt::Key_Space)}});
+                   {ID_PLAYER_PLAY_PAUSE, QKeySequence(Qt::Key_Space)},
+                   {ID_METRONOME_TAP, QKeySequence(Qt::Key_T)}});
     // "Save copied screen" is on no menu and no toolbar; its key reaches it.
     QAction* saveCopied = Action(ID_SAVE_COPIED_SCREEN);
     saveCopied->setShortcut(kSaveCopiedScreenKey);

@@ -1,13 +1,16 @@
-// The "Metronome" dialog: the tempo (30..300 beats per minute: typed, stepped by a spin or tapped),
-// the meter and the subdivision of the metronome, the visual beat, and buttons that start and
-// stop it. The dialog sounds
-// nothing itself: every change goes into the practice controls at once, and 300 ms after the
-// last change of a burst the tone and metronome thread is asked to rebuild its loop, so a
-// running metronome follows without stopping. Closing the dialog leaves the metronome as it is;
-// a rebuild still pending then is dropped (the next start builds from the controls anyway).
+// The "Metronome" window: the tempo (20..400 beats per minute: typed, stepped by a spin or
+// tapped), the meter and the subdivision of the metronome, the visual beat, and buttons that
+// start and stop it; below them any meter N/D with its groups, accents set by clicking the beat
+// lights, dotted-quarter counting, swing, the click's sound and volume, the tempo trainer, muted
+// bars and the beat flash. The window sounds nothing itself: every change goes into the practice
+// controls at once, and 300 ms after the last change of a burst the tone and metronome thread is
+// asked to rebuild its bar, so a running metronome follows without stopping. The window is not
+// modal: the click goes on while the user records, plays a file or uses the menus. Closing it
+// leaves the metronome as it is; a rebuild still pending then is dropped (the next start builds
+// from the controls anyway). Wrong input (a meter that is not one, groups that do not add up, a
+// trainer whose target is not above the tempo) is said under the controls and changes nothing.
 //
-// Threads: user-interface thread only. The threads it posts to belong to the scope view and
-// outlive the dialog, which runs modally inside the view's command.
+// Threads: user-interface thread only. The engine it posts to outlives the window.
 #pragma once
 
 #include <QDialog>
@@ -26,6 +29,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QSpinBox;
 
 namespace tonavise {
 struct PracticeControls;
@@ -35,6 +39,7 @@ class LiveEngine;
 namespace tonavise::ui {
 
 class StepButtons;
+class BeatFlash;
 
 // The control ids, for finding the controls by object name ("id1013").
 enum MetronomeControl : int {
@@ -50,6 +55,21 @@ enum MetronomeControl : int {
     IDC_SUBDIVISION = 1025,
     IDC_BEAT_LIGHTS = 1026,
     IDC_COUNT_IN = 1027,
+    IDC_METER_TEXT = 1028,
+    IDC_METER_GROUPS = 1029,
+    IDC_DOTTED = 1030,
+    IDC_SWING = 1031,
+    IDC_CLICK_SOUND = 1032,
+    IDC_CLICK_VOLUME = 1033,
+    IDC_TRAINER = 1034,
+    IDC_TRAINER_STEP = 1035,
+    IDC_TRAINER_BARS = 1036,
+    IDC_TRAINER_TARGET = 1037,
+    IDC_MUTE = 1038,
+    IDC_MUTE_PLAY = 1039,
+    IDC_MUTE_BARS = 1040,
+    IDC_BEAT_FLASH = 1041,
+    IDC_METRONOME_MESSAGE = 1042,
 };
 
 // The delay from the last change of tempo or meter to the rebuild of the metronome's loop.
@@ -77,6 +97,24 @@ class MetronomeDialog : public QDialog {
     QComboBox* subdivisionBox() const { return subdivisionBox_; }
     BeatLights* beatLights() const { return beatLights_; }
     QCheckBox* countInBox() const { return countInBox_; }
+    QLineEdit* meterEdit() const { return meterEdit_; }
+    QLineEdit* groupsEdit() const { return groupsEdit_; }
+    QCheckBox* dottedBox() const { return dottedBox_; }
+    QSpinBox* swingSpin() const { return swingSpin_; }
+    QComboBox* soundBox() const { return soundBox_; }
+    QSpinBox* volumeSpin() const { return volumeSpin_; }
+    QCheckBox* trainerBox() const { return trainerBox_; }
+    QSpinBox* trainerStepSpin() const { return trainerStep_; }
+    QSpinBox* trainerBarsSpin() const { return trainerBars_; }
+    QSpinBox* trainerTargetSpin() const { return trainerTarget_; }
+    QCheckBox* muteBox() const { return muteBox_; }
+    QSpinBox* mutePlaySpin() const { return mutePlay_; }
+    QSpinBox* muteBarsSpin() const { return muteBars_; }
+    QPushButton* flashButton() const { return flashButton_; }
+    QLabel* messageLabel() const { return message_; }
+    BeatFlash* beatFlash() const { return beatFlash_; }
+    // The meter that sounds: the one written or set by the lights, else the preset's.
+    Meter CurrentMeter() const;
 
     // Where the visual beat reads the heard beat (none: the lights stay unlit).
     void SetBeatSource(BeatLights::Source source) { beatSource_ = std::move(source); }
@@ -87,12 +125,26 @@ class MetronomeDialog : public QDialog {
     // a series on, the tempo becomes that of the taps.
     void OnTap(double seconds);
 
+    // The meter and groups as written (on Enter or leaving the fields).
+    void ApplyMeter();
+    // The next accent of `beat` (strong, medium, weak, muted, strong...).
+    void CycleAccent(int beat);
+    // The trainer and muted bars as the fields give them.
+    void ApplyBarPlan();
+
   public slots:
     // Exit, Esc and the close box end the dialog; a pending rebuild is dropped.
     void done(int result) override;
 
+  protected:
+    void showEvent(QShowEvent* event) override;
+
   private:
     void CreateControls();
+    void CreatePracticeControls(int top);
+    void ShowMeter();
+    void SetMessage(const QString& text);
+    void FollowTempo();
     void FillControls();
     // Moves the control values into the fields (true) or the fields into the controls (false).
     void UpdateData(bool saveAndValidate);
@@ -125,6 +177,25 @@ class MetronomeDialog : public QDialog {
     QCheckBox* countInBox_ = nullptr;
     BeatLights::Source beatSource_;
     TapTempo tapTempo_;
+
+    QLineEdit* meterEdit_ = nullptr;
+    QLineEdit* groupsEdit_ = nullptr;
+    QCheckBox* dottedBox_ = nullptr;
+    QSpinBox* swingSpin_ = nullptr;
+    QComboBox* soundBox_ = nullptr;
+    QSpinBox* volumeSpin_ = nullptr;
+    QCheckBox* trainerBox_ = nullptr;
+    QSpinBox* trainerStep_ = nullptr;
+    QSpinBox* trainerBars_ = nullptr;
+    QSpinBox* trainerTarget_ = nullptr;
+    QCheckBox* muteBox_ = nullptr;
+    QSpinBox* mutePlay_ = nullptr;
+    QSpinBox* muteBars_ = nullptr;
+    QPushButton* flashButton_ = nullptr;
+    QLabel* message_ = nullptr;
+    BeatFlash* beatFlash_ = nullptr;
+    // While shown: the tempo the trainer raises, followed in the tempo field.
+    QTimer followTimer_;
 };
 
 }  // namespace tonavise::ui

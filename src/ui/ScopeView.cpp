@@ -714,6 +714,10 @@ SignalGeneratorDialog* ScopeView::signalDialog() const {
     return signalDialog_.data();
 }
 
+MetronomeDialog* ScopeView::metronomeDialog() const {
+    return metronomeDialog_.data();
+}
+
 HeardBeat ScopeView::HeardMetronomeBeat() const {
     return context_.engine.CurrentHeardBeat();
 }
@@ -724,10 +728,15 @@ bool ScopeView::IsSoundDialogCommand(int id) {
 
 void ScopeView::OnSoundDialogCommand(int id) {
     if (id == ID_METRONOME_SET) {
-        // Modal over the main window; the metronome goes on as it was when it closes.
-        MetronomeDialog dialog(context_.controls, &context_.engine, window());
-        dialog.SetBeatSource([this] { return HeardMetronomeBeat(); });
-        dialog.exec();
+        // Not modal: the click goes on while the user records, plays or uses the menus. Made
+        // once; later uses show it again with what the controls hold then.
+        if (metronomeDialog_.isNull()) {
+            metronomeDialog_ = new MetronomeDialog(context_.controls, &context_.engine, window());
+            metronomeDialog_->SetBeatSource([this] { return HeardMetronomeBeat(); });
+        }
+        metronomeDialog_->show();
+        metronomeDialog_->raise();
+        metronomeDialog_->activateWindow();
         return;
     }
     // Made once; later uses only show it again, with the values it had.

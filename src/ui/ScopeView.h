@@ -41,6 +41,7 @@ namespace tonavise::ui {
 class FundamentalToneWindow;
 class PitchTrackWindow;
 class SignalGeneratorDialog;
+class MetronomeDialog;
 class ScopePicture;
 
 // The highest frequency the frequency scale shows.
@@ -123,6 +124,7 @@ class ScopeView : public QScrollArea, public CommandTarget {
     PitchTrackWindow* pitchTrackWindow() const { return trackWindow_; }
     // The signal generator's dialog; null until its command is first used.
     SignalGeneratorDialog* signalDialog() const;
+    MetronomeDialog* metronomeDialog() const;
     bool analysisRunning() const { return context_.engine.analysisRunning(); }
     // How many pictures were composed since the start.
     int64_t redrawCount() const { return redrawCount_; }
@@ -215,6 +217,7 @@ class ScopeView : public QScrollArea, public CommandTarget {
     int32_t trackSpan_ = 10;
     QSize trackSize_{720, 360};
     QPointer<SignalGeneratorDialog> signalDialog_;  // child of the view, created on first use
+    QPointer<MetronomeDialog> metronomeDialog_;     // child of the main window, on first use
 
     QSocketNotifier* viewWake_ = nullptr;  // child; watches the store's view wake-up
 

@@ -67,6 +67,66 @@ QString SettingsStore::FileName() const {
     return settings_->fileName();
 }
 
+namespace {
+
+// A meter that does not read as one is no meter: the rhythm's preset sounds.
+MetronomeSettings LoadMetronomeSettings(const SettingsStore& store) {
+    MetronomeSettings m;
+    const int beats = store.ReadInt(kSectionSetting, "MeterBeats", 0);
+    if (beats > 0) {
+        const QString written =
+            QStringLiteral("%1/%2").arg(beats).arg(store.ReadInt(kSectionSetting, "MeterUnit", 4));
+        const QString accents = store.ReadString(kSectionSetting, "MeterAccents", QString());
+        if (const auto meter =
+                ParseMeter(written.toStdString(), "", accents.toStdString(), nullptr)) {
+            m.meter = meter->Pack();
+        }
+    }
+    m.dotted = store.ReadInt(kSectionSetting, "MeterDotted", 0) != 0 ? 1 : 0;
+    m.swing = std::clamp(store.ReadInt(kSectionSetting, "Swing", 50), kMinSwing, kMaxSwing);
+    m.voice = std::clamp(store.ReadInt(kSectionSetting, "ClickSound", 0), 0, kClickVoiceCount - 1);
+    m.volume = std::clamp(store.ReadInt(kSectionSetting, "ClickVolume", 100), 0, 100);
+    const QString trainer = QStringLiteral("%1,%2,%3")
+                                .arg(store.ReadInt(kSectionSetting, "TrainerStep", 0))
+                                .arg(store.ReadInt(kSectionSetting, "TrainerBars", 0))
+                                .arg(store.ReadInt(kSectionSetting, "TrainerTarget", 0));
+    if (const auto plan = ParseBarPlan(trainer.toStdString(), "", kMinTempo - 1, nullptr)) {
+        m.trainerStep = plan->trainerStep;
+        m.trainerBars = plan->trainerBars;
+        m.trainerTarget = plan->trainerTarget;
+    }
+    const QString mute = QStringLiteral("%1,%2")
+                             .arg(store.ReadInt(kSectionSetting, "MutePlay", 0))
+                             .arg(store.ReadInt(kSectionSetting, "MuteBars", 0));
+    if (const auto plan = ParseBarPlan("", mute.toStdString(), 0, nullptr)) {
+        m.mutePlay = plan->play;
+        m.muteBars = plan->mute;
+    }
+    return m;
+}
+
+void SaveMetronomeSettings(SettingsStore& store, const MetronomeSettings& m) {
+    const std::optional<Meter> meter = Meter::Unpack(m.meter);
+    store.WriteInt(kSectionSetting, "MeterBeats", meter ? meter->beats : 0);
+    store.WriteInt(kSectionSetting, "MeterUnit", meter ? meter->unit : 4);
+    QStringList accents;
+    for (int b = 0; meter && b < meter->beats; ++b) {
+        accents << QString::number(static_cast<int>(meter->accents[static_cast<std::size_t>(b)]));
+    }
+    store.WriteString(kSectionSetting, "MeterAccents", accents.join(QLatin1Char(',')));
+    store.WriteInt(kSectionSetting, "MeterDotted", m.dotted);
+    store.WriteInt(kSectionSetting, "Swing", m.swing);
+    store.WriteInt(kSectionSetting, "ClickSound", m.voice);
+    store.WriteInt(kSectionSetting, "ClickVolume", m.volume);
+    store.WriteInt(kSectionSetting, "TrainerStep", m.trainerStep);
+    store.WriteInt(kSectionSetting, "TrainerBars", m.trainerBars);
+    store.WriteInt(kSectionSetting, "TrainerTarget", m.trainerTarget);
+    store.WriteInt(kSectionSetting, "MutePlay", m.mutePlay);
+    store.WriteInt(kSectionSetting, "MuteBars", m.muteBars);
+}
+
+}  // namespace
+
 StartupSettings LoadStartupSettings(const SettingsStore& store) {
     StartupSettings s;
     s.imageFolder = store.ReadString(kSectionSetting, "ImageFolder", QString());
@@ -79,6 +139,7 @@ StartupSettings LoadStartupSettings(const SettingsStore& store) {
     s.recRepeating = store.ReadInt(kSectionSetting, "RecRepeating", 1);
     s.subdivision = std::clamp(store.ReadInt(kSectionSetting, "Subdivision", 1), 1, 4);
     s.countIn = store.ReadInt(kSectionSetting, "CountIn", 0) != 0 ? 1 : 0;
+    s.metronome = LoadMetronomeSettings(store);
     for (int k = 0; k < kKeyCount; ++k) {
         s.pitchLineColors[k] = store.ReadInt(kSectionPitchLineColor, ColorKey(k), kColorUnmarked);
     }
@@ -94,6 +155,17 @@ void ApplyStartupSettings(const StartupSettings& s,
     controls.recRepeating.store(s.recRepeating, std::memory_order_relaxed);
     controls.subdivision.store(s.subdivision, std::memory_order_relaxed);
     controls.countIn.store(s.countIn, std::memory_order_relaxed);
+    const MetronomeSettings& m = s.metronome;
+    controls.meter.store(m.meter, std::memory_order_relaxed);
+    controls.dotted.store(m.dotted, std::memory_order_relaxed);
+    controls.swing.store(m.swing, std::memory_order_relaxed);
+    controls.voice.store(m.voice, std::memory_order_relaxed);
+    controls.volume.store(m.volume, std::memory_order_relaxed);
+    controls.trainerStep.store(m.trainerStep, std::memory_order_relaxed);
+    controls.trainerBars.store(m.trainerBars, std::memory_order_relaxed);
+    controls.trainerTarget.store(m.trainerTarget, std::memory_order_relaxed);
+    controls.mutePlay.store(m.mutePlay, std::memory_order_relaxed);
+    controls.muteBars.store(m.muteBars, std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
         keyTable.pitchLineColors[k].store(s.pitchLineColors[k], std::memory_order_relaxed);
     }
@@ -113,6 +185,17 @@ ToolSettings CurrentToolSettings(const PracticeControls& controls, const KeyTabl
     v.recRepeating = controls.recRepeating.load(std::memory_order_relaxed);
     v.subdivision = controls.subdivision.load(std::memory_order_relaxed);
     v.countIn = controls.countIn.load(std::memory_order_relaxed);
+    MetronomeSettings& m = v.metronome;
+    m.meter = controls.meter.load(std::memory_order_relaxed);
+    m.dotted = controls.dotted.load(std::memory_order_relaxed);
+    m.swing = controls.swing.load(std::memory_order_relaxed);
+    m.voice = controls.voice.load(std::memory_order_relaxed);
+    m.volume = controls.volume.load(std::memory_order_relaxed);
+    m.trainerStep = controls.trainerStep.load(std::memory_order_relaxed);
+    m.trainerBars = controls.trainerBars.load(std::memory_order_relaxed);
+    m.trainerTarget = controls.trainerTarget.load(std::memory_order_relaxed);
+    m.mutePlay = controls.mutePlay.load(std::memory_order_relaxed);
+    m.muteBars = controls.muteBars.load(std::memory_order_relaxed);
     for (int k = 0; k < kKeyCount; ++k) {
         v.pitchLineColors[k] = keyTable.pitchLineColors[k].load(std::memory_order_relaxed);
     }
@@ -126,7 +209,8 @@ ToolSettings ToolSettingsOf(const StartupSettings& s) {
             s.recRepeating,
             s.pitchLineColors,
             s.subdivision,
-            s.countIn};
+            s.countIn,
+            s.metronome};
 }
 
 void SaveToolSettings(SettingsStore& store, const ToolSettings& v) {
@@ -139,6 +223,7 @@ void SaveToolSettings(SettingsStore& store, const ToolSettings& v) {
     store.WriteInt(kSectionSetting, "RecRepeating", v.recRepeating);
     store.WriteInt(kSectionSetting, "Subdivision", v.subdivision);
     store.WriteInt(kSectionSetting, "CountIn", v.countIn);
+    SaveMetronomeSettings(store, v.metronome);
     store.Flush();
 }
 

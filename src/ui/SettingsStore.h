@@ -57,19 +57,37 @@ class SettingsStore {
     std::unique_ptr<QSettings> settings_;
 };
 
+// The metronome beyond tempo, rhythm and subdivision. Any meter is "MeterBeats" (0: none, the
+// rhythm's preset sounds), "MeterUnit" and "MeterAccents" ("3,1,2,1,2,1,1"); "Rhythm" keeps the
+// last preset, so that a file read by an earlier version still has a meter it knows.
+struct MetronomeSettings {
+    uint64_t meter = 0;       // Meter::Pack(), 0: none
+    int32_t dotted = 0;       // "MeterDotted"
+    int32_t swing = 50;       // "Swing", 50..75
+    int32_t voice = 0;        // "ClickSound": 0 click, 1 wood, 2 beep
+    int32_t volume = 100;     // "ClickVolume", 0..100
+    int32_t trainerStep = 0;  // "TrainerStep", "TrainerBars", "TrainerTarget"
+    int32_t trainerBars = 0;
+    int32_t trainerTarget = 0;
+    int32_t mutePlay = 0;  // "MutePlay", "MuteBars"
+    int32_t muteBars = 0;
+    bool operator==(const MetronomeSettings&) const = default;
+};
+
 // What the application loads at start-up and writes back at exit.
 struct StartupSettings {
     QString imageFolder;                               // "ImageFolder", empty
     int32_t imageStartTime = 4;                        // "ImageStartTime", taken as stored
     int32_t imageInterval = 1;                         // "ImageInterval", taken as stored
     int32_t imageNumbers = 9;                          // "ImageNumbers", taken as stored
-    int32_t tempo = 120;                               // "Tempo", clamped to 30..300
+    int32_t tempo = 120;                               // "Tempo", clamped to 20..400
     int32_t rhythm = 0;                                // "Rhythm", clamped to 0..6
     int32_t recTimeIndex = 1;                          // "RecTimeIndex", taken as stored
     int32_t recRepeating = 1;                          // "RecRepeating", taken as stored
     std::array<int32_t, kKeyCount> pitchLineColors{};  // "Color0".."Color87", default 7
     int32_t subdivision = 1;                           // "Subdivision", clamped to 1..4
     int32_t countIn = 0;                               // "CountIn": 1 a bar before recording
+    MetronomeSettings metronome;
 };
 
 inline constexpr int32_t kMaxRhythm = 6;
@@ -95,6 +113,7 @@ struct ToolSettings {
     std::array<int32_t, kKeyCount> pitchLineColors{};
     int32_t subdivision = 1;
     int32_t countIn = 0;
+    MetronomeSettings metronome;
     bool operator==(const ToolSettings&) const = default;
 };
 

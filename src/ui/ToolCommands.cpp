@@ -1,5 +1,7 @@
 #include "ui/ToolCommands.h"
 
+#include <chrono>
+
 #include "engine/live/LiveEngine.h"
 #include "engine/live/RecordingStore.h"
 #include "ui/AppContext.h"
@@ -52,6 +54,7 @@ bool ToolCommands::HandlesCommand(int id) const {
         case ID_PLAYER_PAUSE:
         case ID_PLAYER_STOP:
         case ID_PLAYER_PLAY_PAUSE:
+        case ID_METRONOME_TAP:
             return true;
         default:
             return false;
@@ -112,6 +115,11 @@ void ToolCommands::HandleCommand(int id) {
         case ID_METRONOME_PLAY:
             MetronomePlay();
             return;
+        case ID_METRONOME_TAP:
+            TapTempoNow(
+                std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+                    .count());
+            return;
         case ID_RECORDER_RECORD:
             RecorderRecord();
             return;
@@ -164,6 +172,13 @@ void ToolCommands::ToneLa() {
         engine.StopOutput();
     }
     engine.StartTone(kKeyA4);
+}
+
+void ToolCommands::TapTempoNow(double seconds) {
+    if (const int tempo = tapTempo_.Tap(seconds); tempo > 0) {
+        context_.controls.tempo.store(tempo, std::memory_order_relaxed);
+        context_.engine.RebuildMetronome();
+    }
 }
 
 void ToolCommands::MetronomePlay() {

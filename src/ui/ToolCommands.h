@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <memory>
 
+#include "engine/dsp/Metronome.h"
 #include "ui/Commands.h"
 
 namespace tonavise {
@@ -55,11 +56,16 @@ class ToolCommands final : public CommandTarget {
     void PlayOnFromSlider();
 
     // CommandTarget: 32810, 32852, 32855..32858, 32817, 32818, 32822, 32819.
+    // A tap of the metronome's tempo at `seconds` (a steady clock), as the T key gives it: from
+    // the second tap of a series on, the metronome takes the taps' tempo.
+    void TapTempoNow(double seconds);
+
     bool HandlesCommand(int id) const override;
     void UpdateCommand(int id, CommandState& state) override;
     void HandleCommand(int id) override;
 
   private:
+    TapTempo tapTempo_;
     void ToneLa();
     void MetronomePlay();
     void RecorderRecord();

@@ -7,9 +7,11 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QSpinBox>
 #include <QTest>
 #include <QTimer>
 
@@ -227,7 +229,10 @@ TEST_F(SoundDialogsTest, ExitLeavesTheMetronomePlayingAndDropsAPendingRebuild) {
 TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
     auto dialog = OpenMetronome();
     const DialogUnits du(dialog->font());
-    EXPECT_EQ(dialog->size(), du.Size(150, 145));
+    // The practice rows lie under the first 145 units, which keep their places.
+    EXPECT_GE(dialog->width(), du.Size(150, 0).width());
+    EXPECT_GT(dialog->height(), du.Size(0, 145).height());
+    EXPECT_GE(dialog->meterEdit()->mapTo(dialog.get(), QPoint()).y(), du.Size(0, 145).height());
     EXPECT_EQ(dialog->tempoEdit()->geometry(), du.Rect(46, 7, 31, 12));
     EXPECT_EQ(dialog->startButton()->geometry(), du.Rect(13, 122, 40, 16));
     EXPECT_EQ(dialog->exitButton()->geometry(), du.Rect(97, 122, 40, 16));
@@ -236,8 +241,8 @@ TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
     EXPECT_EQ(dialog->tempoSpin()->geometry(),
               QRect(edit.right() + 5, edit.top(), 10, edit.height()));
 
-    // Tab: the tempo, Tap, the checked meter only, the subdivision, then the three buttons; the
-    // arrows move the meter.
+    // Tab: the tempo, Tap, the checked meter only, the subdivision, the three buttons, then the
+    // practice rows; the arrows move the meter.
     dialog->show();
     ASSERT_TRUE(QTest::qWaitForWindowActive(dialog.get()));
     dialog->tempoEdit()->setFocus();
@@ -253,7 +258,7 @@ TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
                                             dialog->startButton(),
                                             dialog->stopButton(),
                                             dialog->exitButton(),
-                                            dialog->tempoEdit()};
+                                            dialog->meterEdit()};
     EXPECT_EQ(visited, expected);
     dialog->meterButton(0)->setFocus();
     QTest::keyClick(dialog->meterButton(0), Qt::Key_Right);
@@ -271,21 +276,74 @@ TEST_F(SoundDialogsTest, MetronomeLayoutAndKeyboard) {
     EXPECT_EQ(dialog->result(), QDialog::Rejected);
 }
 
-TEST_F(SoundDialogsTest, SetCommandRunsTheDialogModallyOverTheMainWindow) {
+// The window is not modal: the main window goes on taking commands (T taps the tempo there too)
+// while it is open, and the command shows the same window again.
+TEST_F(SoundDialogsTest, TheMetronomeWindowIsNotModalAndTKeepsTappingInTheMainWindow) {
     ASSERT_TRUE(frame->CommandStateOf(ID_METRONOME_SET).enabled);
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<MetronomeDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        seen = true;
-        EXPECT_EQ(dialog->parentWidget(), frame.get());
-        QTest::keyClick(dialog->tempoEdit(), Qt::Key_Up);
-        dialog->reject();
-    });
     EXPECT_TRUE(frame->ExecuteCommand(ID_METRONOME_SET));
-    EXPECT_TRUE(seen);
+    MetronomeDialog* dialog = view().metronomeDialog();
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_TRUE(dialog->isVisible());
+    EXPECT_FALSE(dialog->isModal());
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+    EXPECT_EQ(dialog->parentWidget(), frame.get());
+    QTest::keyClick(dialog->tempoEdit(), Qt::Key_Up);
     EXPECT_EQ(engine.controls.tempo.load(), 121);
-    EXPECT_TRUE(view().findChildren<MetronomeDialog*>().isEmpty());
+    dialog->reject();
+    EXPECT_TRUE(frame->ExecuteCommand(ID_METRONOME_SET));
+    EXPECT_EQ(view().metronomeDialog(), dialog) << "the same window again";
+    EXPECT_EQ(dialog->tempoEdit()->text(), QStringLiteral("121"));
+
+    // T in the main window: taps 0.6 s apart set 100; the open window follows.
+    EXPECT_EQ(frame->CommandStateOf(ID_METRONOME_TAP).enabled, true);
+    ToolCommands& tools = view().tools();
+    tools.TapTempoNow(30.0);
+    tools.TapTempoNow(30.6);
+    EXPECT_EQ(engine.controls.tempo.load(), 100);
+    EXPECT_TRUE(
+        WaitFor([&] { return dialog->tempoEdit()->text() == QStringLiteral("100"); }, 2000));
+    dialog->reject();
+}
+
+// Any meter: written with its groups, or its accents set by clicking the lights; a preset
+// replaces it. Wrong input is said and changes nothing.
+TEST_F(SoundDialogsTest, AWrittenMeterAndClickedAccentsSoundAndWrongInputChangesNothing) {
+    engine.controls.rhythm = RhythmOfMeter("3+2");
+    auto dialog = OpenMetronome();
+    EXPECT_EQ(dialog->beatLights()->meter().beats, 5) << "the preset's lights before Start";
+    dialog->meterEdit()->setText(QStringLiteral("7/8"));
+    dialog->groupsEdit()->setText(QStringLiteral("2+2+2"));
+    dialog->ApplyMeter();
+    EXPECT_TRUE(dialog->messageLabel()->isVisibleTo(dialog.get()));
+    EXPECT_TRUE(dialog->messageLabel()->text().contains(QStringLiteral("add up to the meter's 7")));
+    EXPECT_EQ(engine.controls.meter.load(), 0u) << "nothing changed";
+
+    dialog->groupsEdit()->setText(QStringLiteral("2+2+3"));
+    dialog->ApplyMeter();
+    EXPECT_FALSE(dialog->messageLabel()->isVisibleTo(dialog.get()));
+    EXPECT_EQ(engine.controls.meter.load(), ParseMeter("7/8", "2+2+3", "", nullptr)->Pack());
+    EXPECT_EQ(dialog->beatLights()->meter().beats, 7);
+    EXPECT_TRUE(dialog->rebuildPending());
+    // Beat 2 (weak) clicked: muted; clicked again: strong.
+    emit dialog->beatLights()->beatClicked(1);
+    EXPECT_EQ(dialog->CurrentMeter().accents[1], Accent::Muted);
+    emit dialog->beatLights()->beatClicked(1);
+    EXPECT_EQ(dialog->CurrentMeter().accents[1], Accent::Strong);
+
+    // A trainer whose target is not above the tempo (120): said, nothing set.
+    dialog->trainerTargetSpin()->setValue(100);
+    dialog->trainerBox()->setChecked(true);
+    EXPECT_TRUE(dialog->messageLabel()->text().contains(QStringLiteral("must be faster")));
+    EXPECT_EQ(engine.controls.trainerStep.load(), 0);
+    dialog->trainerTargetSpin()->setValue(160);
+    EXPECT_EQ(engine.controls.trainerTarget.load(), 160);
+    EXPECT_FALSE(dialog->messageLabel()->isVisibleTo(dialog.get()));
+
+    // A preset replaces the written meter.
+    QTest::mouseClick(dialog->meterButton(2), Qt::LeftButton);
+    EXPECT_EQ(engine.controls.meter.load(), 0u);
+    EXPECT_EQ(dialog->beatLights()->meter().beats, 3);
+    EXPECT_TRUE(dialog->meterEdit()->text().isEmpty());
 }
 
 // --- Signal generator --------------------------------------------------------------------------
