@@ -29,7 +29,7 @@ PACKAGES=(
   fluidsynth fluid-soundfont-gm
   # a display for screenshots of the running program, with fonts for its Chinese and Japanese
   # texts
-  xvfb xauth x11-apps imagemagick fonts-wqy-microhei fonts-ipafont-gothic
+  xvfb xauth x11-apps imagemagick xdotool fonts-wqy-microhei fonts-ipafont-gothic
   # what a screen reader hears: the accessibility bus and its Python client (the tuner's test)
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0
 )

@@ -28,6 +28,9 @@ BeatLights::BeatLights(Source source, QWidget* parent)
 }
 
 void BeatLights::Poll() {
+    if (meterSource_) {
+        SetMeter(meterSource_());
+    }
     const HeardBeat beat = source_ ? source_() : HeardBeat{};
     // Quick and precise while a beat sounds. While silent, a slow look for the start costs next
     // to nothing: a coarse timer, which the event loop serves in the same wake-up as the main
@@ -115,6 +118,11 @@ void BeatLights::paintEvent(QPaintEvent*) {
         }
         painter.setBrush(Qt::NoBrush);
         painter.drawEllipse(centre, r, r);
+        if (b == shown_.beat) {
+            painter.setBrush(fill);  // the beat heard: the whole light
+            painter.drawEllipse(centre, r, r);
+            continue;
+        }
         // The accent's share of the light filled from its bottom.
         QPainterPath circle;
         circle.addEllipse(centre, r, r);

@@ -38,6 +38,8 @@ class BeatLights : public QWidget {
     void SetVertical(bool vertical);
     // The chosen meter: its beats' accents, and the lights shown while silent.
     void SetMeter(const Meter& meter);
+    // Where each poll reads the chosen meter (for lights that no window keeps up to date).
+    void SetMeterSource(std::function<Meter()> source) { meterSource_ = std::move(source); }
     const Meter& meter() const { return meter_; }
     // The beat whose light is at `point`, or -1.
     int BeatAt(QPoint point) const;
@@ -55,6 +57,7 @@ class BeatLights : public QWidget {
 
   private:
     Source source_;
+    std::function<Meter()> meterSource_;
     QTimer timer_;
     HeardBeat shown_;
     Meter meter_ = MeterOfRhythm(3);  // "4"

@@ -344,6 +344,7 @@ void MainWindow::CreateToolBars() {
     // The metronome's visual beat, at hand while the dialog is closed.
     assistanceBar_->addSeparator();
     auto* beatLights = new BeatLights([this] { return view_->HeardMetronomeBeat(); });
+    beatLights->SetMeterSource([this] { return view_->engine().controls.SoundingMeter(); });
     beatLights->SetVertical(assistanceBar_->orientation() == Qt::Vertical);
     connect(assistanceBar_, &QToolBar::orientationChanged, beatLights, [beatLights](auto o) {
         beatLights->SetVertical(o == Qt::Vertical);

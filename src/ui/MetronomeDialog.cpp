@@ -316,8 +316,7 @@ void MetronomeDialog::CreatePracticeControls(int top) {
 }
 
 Meter MetronomeDialog::CurrentMeter() const {
-    return Meter::Unpack(controls_.meter.load(std::memory_order_relaxed))
-        .value_or(MeterOfRhythm(controls_.rhythm.load(std::memory_order_relaxed)));
+    return controls_.SoundingMeter();
 }
 
 void MetronomeDialog::SetMessage(const QString& text) {

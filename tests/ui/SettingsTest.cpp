@@ -110,6 +110,29 @@ TEST(ViewSettings, A4IsStoredInTenthsRoundedToNearest) {
     EXPECT_EQ(store.ReadInt(kSectionSetting, "FreqOfA4", 0), 4400);
 }
 
+// A written meter, its accents and the trainer come back as they were written; a meter that
+// does not read as one, or a trainer without a step, is none: the preset in "Rhythm" sounds.
+TEST(ExitSettings, TheMetronomesMeterAndTrainerComeBackAndBadOnesAreNone) {
+    TempSettings file;
+    Engine engine(file.path());
+    engine.controls.meter.store(ParseMeter("7/8", "2+2+3", "3,0,2,1,2,1,1", nullptr)->Pack());
+    engine.controls.trainerStep.store(5);
+    engine.controls.trainerBars.store(4);
+    engine.controls.trainerTarget.store(160);
+    engine.controls.voice.store(1);
+    SaveExitSettings(engine.settings, engine.controls, engine.keyTable);
+    const StartupSettings loaded = LoadStartupSettings(SettingsStore(file.path()));
+    EXPECT_EQ(loaded.metronome.meter, engine.controls.meter.load());
+    EXPECT_EQ(loaded.metronome.trainerTarget, 160);
+    EXPECT_EQ(loaded.metronome.voice, 1);
+
+    file.Put(kSectionSetting, "MeterBeats", "19");
+    file.Put(kSectionSetting, "TrainerStep", "0");
+    const StartupSettings bad = LoadStartupSettings(SettingsStore(file.path()));
+    EXPECT_EQ(bad.metronome.meter, 0u);
+    EXPECT_EQ(bad.metronome.trainerTarget, 0);
+}
+
 TEST(ExitSettings, TheClampedValuesAreWhatTheExitWritesBack) {
     TempSettings file;
     file.Put(kSectionSetting, "Tempo", "1000");

@@ -9,6 +9,8 @@
 #include <atomic>
 #include <cstdint>
 
+#include "engine/dsp/Metronome.h"
+
 namespace tonavise {
 
 struct PracticeControls {
@@ -31,6 +33,12 @@ struct PracticeControls {
     std::atomic<int32_t> countIn{0};       // 1: Record plays one bar of the metronome first
     std::atomic<int32_t> recTimeIndex{1};  // index of the recording length
     std::atomic<int32_t> recRepeating{1};  // 1: a full recording goes on over its oldest sound
+
+    // The meter the clicks follow: the one set, else the rhythm's preset.
+    Meter SoundingMeter() const {
+        return Meter::Unpack(meter.load(std::memory_order_relaxed))
+            .value_or(MeterOfRhythm(rhythm.load(std::memory_order_relaxed)));
+    }
 };
 
 }  // namespace tonavise

@@ -320,9 +320,7 @@ void ToneThread::BuildMetronomeLoop() {
     const int32_t tempo =
         std::clamp(controls_.tempo.load(std::memory_order_relaxed), kMinTempo, kMaxTempo);
     controls_.tempo.store(tempo, std::memory_order_relaxed);
-    const Meter meter =
-        Meter::Unpack(controls_.meter.load(std::memory_order_relaxed))
-            .value_or(MeterOfRhythm(controls_.rhythm.load(std::memory_order_relaxed)));
+    const Meter meter = controls_.SoundingMeter();
     const int32_t beatLength =
         UnitSamples(tempo, meter, controls_.dotted.load(std::memory_order_relaxed) != 0);
     const int32_t subdivision =
