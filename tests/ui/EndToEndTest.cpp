@@ -528,22 +528,17 @@ TEST(EndToEnd, MetronomeStartedFromItsDialogClicksAtTheSetTempo) {
     ToneThread* waveOut = program.view().engine().workers().output;
     ASSERT_NE(waveOut, nullptr);
 
-    // The dialog: tempo 120 up to 150 with the edit's arrow key, meter "1" (every beat a full
-    // click), Start, Exit.
-    bool seen = false;
-    QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<MetronomeDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        seen = true;
-        for (int i = 0; i < 30; ++i) {
-            QTest::keyClick(dialog->tempoEdit(), Qt::Key_Up);
-        }
-        QTest::mouseClick(dialog->meterButton(0), Qt::LeftButton);
-        QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
-        QTest::mouseClick(dialog->exitButton(), Qt::LeftButton);
-    });
+    // The window (not modal): tempo 120 up to 150 with the edit's arrow key, meter "1" (every
+    // beat a full click), Start, Exit.
     ASSERT_TRUE(program.frame().ExecuteCommand(ID_METRONOME_SET));
-    ASSERT_TRUE(seen);
+    MetronomeDialog* dialog = program.view().metronomeDialog();
+    ASSERT_NE(dialog, nullptr);
+    for (int i = 0; i < 30; ++i) {
+        QTest::keyClick(dialog->tempoEdit(), Qt::Key_Up);
+    }
+    QTest::mouseClick(dialog->meterButton(0), Qt::LeftButton);
+    QTest::mouseClick(dialog->startButton(), Qt::LeftButton);
+    QTest::mouseClick(dialog->exitButton(), Qt::LeftButton);
     const int32_t tempo = program.app.context().controls.tempo.load();
     ASSERT_EQ(tempo, 150);
     ASSERT_TRUE(WaitFor([&] { return waveOut->IsMetronomePlaying(); }, 15000))
