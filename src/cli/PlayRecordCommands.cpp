@@ -12,6 +12,7 @@
 #include <mutex>
 #include <optional>
 #include <ostream>
+#include <sstream>
 #include <thread>
 
 #include "cli/Commands.h"
@@ -182,6 +183,44 @@ int RunPlay(const PlayOptions& options,
             return 1;
         }
     }
+    if (options.loopGap != 0.0 &&
+        !(options.loopGap >= kMinLoopGapSeconds && options.loopGap <= kMaxLoopGapSeconds)) {
+        err << "tonavise-cli play: --loop-gap must be between 0.5 and 4 seconds, not "
+            << options.loopGap << '\n';
+        return 1;
+    }
+    int trainerStart = 0;
+    int trainerStep = 0;
+    int trainerTarget = 0;
+    if (!options.trainer.empty()) {
+        double start = 0;
+        double step = 0;
+        double target = 0;
+        char c1 = 0;
+        char c2 = 0;
+        std::istringstream in(options.trainer);
+        const auto percent = [](double v) { return static_cast<int>(std::lround(v * 100)); };
+        if (!(in >> start >> c1 >> step >> c2 >> target) || c1 != ',' || c2 != ',' ||
+            !(in >> std::ws).eof() || percent(start) < kMinSpeedPercent ||
+            percent(target) > kMaxSpeedPercent || percent(step) < 1) {
+            err << "tonavise-cli play: --trainer " << options.trainer
+                << ": give START,STEP,TARGET in the unit of --speed, from 0.5 to 1.5 with a "
+                   "step of at least 0.01 (0.7,0.1,1.0)\n";
+            return 1;
+        }
+        if (percent(target) <= percent(start)) {
+            err << "tonavise-cli play: --trainer " << options.trainer
+                << ": the target must be faster than the start\n";
+            return 1;
+        }
+        if (options.loop.empty()) {
+            err << "tonavise-cli play: --trainer speeds up each pass of a loop: give --loop A,B\n";
+            return 1;
+        }
+        trainerStart = percent(start);
+        trainerStep = percent(step);
+        trainerTarget = percent(target);
+    }
     StreamNotifier notifier(err);
     Reports reports;  // before the engine: the player reports to it until the engine stops
     LiveEngine engine(notifier);
@@ -218,13 +257,20 @@ int RunPlay(const PlayOptions& options,
             << fileSeconds << " s)\n";
         return 1;
     }
-    engine.SetPlayerSpeed(static_cast<int>(std::lround(options.speed * 100)));
+    engine.SetPlayerSpeed(trainerStart > 0 ? trainerStart
+                                           : static_cast<int>(std::lround(options.speed * 100)));
     engine.SetPlayerTranspose(options.transpose);
+    engine.SetPlayerLoopGap(options.loopGap);
+    engine.SetPlayerTrainer(trainerStep, trainerTarget > 0 ? trainerTarget : 100);
+    double from = options.fromSeconds;
     if (loop) {
         engine.SetPlayerLoop(std::llround(loop->a * bytesPerSecond),
                              std::llround(loop->b * bytesPerSecond));
+        if (!options.fromGiven) {
+            from = loop->a;  // a loop is practised from its start
+        }
     }
-    engine.PlayFile(std::llround(options.fromSeconds * bytesPerSecond));
+    engine.PlayFile(std::llround(from * bytesPerSecond));
     if (!reports.Handled(engine, 5s) || !engine.Player().playing) {
         err << "tonavise-cli: the sound output cannot be opened\n";
         return 1;

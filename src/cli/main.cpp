@@ -302,8 +302,9 @@ int RunTool(int argc, char** argv) {
         "Play a WAV or MP3 file and print, every 100 ms, the play position and the analysis of "
         "what the scope is fed: time_s,position_s,f0_hz,key,name,cents");
     playCmd->add_option("file", play.file, "WAV or MP3 file")->required();
-    playCmd->add_option("--from", play.fromSeconds, "Start this many seconds into the file")
-        ->check(CLI::NonNegativeNumber);
+    CLI::Option* fromOption =
+        playCmd->add_option("--from", play.fromSeconds, "Start this many seconds into the file")
+            ->check(CLI::NonNegativeNumber);
     outputOption(playCmd);
     seconds(playCmd, play.seconds);
     playCmd->add_option("--a4", play.a4, "Frequency of A4 in Hz")
@@ -314,8 +315,15 @@ int RunTool(int argc, char** argv) {
     playCmd->add_option("--transpose",
                         play.transpose,
                         "Transpose by this many semitones, -12 to 12, without changing the speed");
+    playCmd->add_option("--loop",
+                        play.loop,
+                        "A,B: loop between A and B seconds into the file, from A (Ctrl-C ends)");
     playCmd->add_option(
-        "--loop", play.loop, "A,B: loop between A and B seconds into the file (Ctrl-C ends)");
+        "--loop-gap", play.loopGap, "Seconds of silence before each repeat, 0.5 to 4");
+    playCmd->add_option(
+        "--trainer",
+        play.trainer,
+        "START,STEP,TARGET in the unit of --speed: each pass STEP faster (0.7,0.1,1.0)");
 
     RecordOptions record;
     CLI::App* recordCmd = app.add_subcommand(
@@ -378,6 +386,7 @@ int RunTool(int argc, char** argv) {
             return 1;
         }
         if (playCmd->parsed()) {
+            play.fromGiven = fromOption->count() > 0;
             return RunPlay(play, devices, interrupted, std::cout, std::cerr);
         }
         if (recordCmd->parsed()) {

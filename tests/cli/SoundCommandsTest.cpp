@@ -344,6 +344,20 @@ TEST(PlayCommand, PracticeSettingsAreCheckedAndALoopPlaysItsPasses) {
     EXPECT_EQ(refused(o), "tonavise-cli play: --loop 1;2: needs A,B in seconds, such as 12.5,16\n");
     o.loop = "1,9";
     EXPECT_EQ(refused(o), "tonavise-cli play: --loop 1,9: B lies past the end of the file (3 s)\n");
+    o.loop = "1,2";
+    o.loopGap = 9;
+    EXPECT_EQ(refused(o),
+              "tonavise-cli play: --loop-gap must be between 0.5 and 4 seconds, not 9\n");
+    o.loopGap = 1;
+    o.trainer = "0.9,0.1,0.7";
+    EXPECT_EQ(
+        refused(o),
+        "tonavise-cli play: --trainer 0.9,0.1,0.7: the target must be faster than the start\n");
+    o.trainer = "0.7,0.1";
+    EXPECT_NE(refused(o).find("give START,STEP,TARGET"), std::string::npos);
+    o.loop.clear();
+    o.trainer = "0.7,0.1,1.0";
+    EXPECT_NE(refused(o).find("give --loop A,B"), std::string::npos);
 
     system.StartClock(2.0);
     PlayOptions options;

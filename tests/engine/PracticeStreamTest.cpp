@@ -85,6 +85,75 @@ TEST(PracticeStream, ALoopJoinsWithoutAStepAndThePositionGoesBackToA) {
     EXPECT_LT(rest.size(), 44100u * 3);
 }
 
+// Sounding stretches of `out` (samples above `quiet`) separated by at least `gap` quiet ones:
+// their starts and lengths.
+std::vector<std::pair<int64_t, int64_t>> Sounding(const std::vector<int16_t>& out,
+                                                  int quiet,
+                                                  int64_t gap) {
+    std::vector<std::pair<int64_t, int64_t>> runs;
+    int64_t start = -1;
+    int64_t last = -1;
+    for (int64_t i = 0; i < static_cast<int64_t>(out.size()); ++i) {
+        if (std::abs(out[static_cast<std::size_t>(i)]) <= quiet) {
+            continue;
+        }
+        if (start < 0 || i - last > gap) {
+            if (start >= 0) {
+                runs.emplace_back(start, last + 1 - start);
+            }
+            start = i;
+        }
+        last = i;
+    }
+    if (start >= 0) {
+        runs.emplace_back(start, last + 1 - start);
+    }
+    return runs;
+}
+
+// A pause before each repeat: every pass lasts A to B, then a second of silence; the trainer
+// makes each pass 10 % faster from 70 % up to 100 %, and nothing steps at the fades.
+TEST(PracticeStream, APauseComesBeforeEachRepeatAndTheTrainerSpeedsThePassesUp) {
+    const std::vector<int16_t> tone = test::Sine(441, 12000, 44100 * 3);
+    const LoadedClip clip = Clip(tone, 44100, 1);
+    PracticeStream stream;
+    ASSERT_TRUE(stream.Prepare(clip));
+    ASSERT_TRUE(stream.SetLoop(22050, 22050 + 44100));  // one second of the file
+    stream.SetLoopGap(1.0);
+    stream.Start(22050);
+    const std::vector<int16_t> plain = RenderAll(stream, 44100 * 6);
+    auto runs = Sounding(plain, 30, 4410);
+    ASSERT_GE(runs.size(), 3u);
+    for (std::size_t i = 0; i + 1 < runs.size(); ++i) {
+        EXPECT_NEAR(runs[i].second, 44100, 500) << "pass " << i;
+        EXPECT_NEAR(runs[i + 1].first - (runs[i].first + runs[i].second), 44100, 500)
+            << "pause " << i;
+    }
+    const int maxStep = static_cast<int>(12000 * 2 * 3.1416 * 441 / 44100) + 2;
+    for (std::size_t i = 1; i < plain.size(); ++i) {
+        ASSERT_LE(std::abs(plain[i] - plain[i - 1]), maxStep) << i;
+    }
+
+    stream.SetSpeedPercent(70);
+    stream.SetSpeedTrainer(10, 100);
+    stream.Start(22050);
+    const std::vector<int16_t> trained = RenderAll(stream, 44100 * 10);
+    runs = Sounding(trained, 600, 4410);  // the stretcher lets a pass ring out a little
+    ASSERT_GE(runs.size(), 5u);
+    const double speeds[] = {0.7, 0.8, 0.9, 1.0, 1.0};
+    for (std::size_t i = 0; i < 5; ++i) {
+        std::printf("pass %zu: %.4f s, pause %.4f s\n",
+                    i,
+                    runs[i].second / 44100.0,
+                    i + 1 < runs.size()
+                        ? (runs[i + 1].first - runs[i].first - runs[i].second) / 44100.0
+                        : 0.0);
+        EXPECT_NEAR(runs[i].second / 44100.0, 1.0 / speeds[i], 0.03) << "pass " << i;
+    }
+    EXPECT_EQ(stream.SpeedPercent(), 100);
+    EXPECT_GE(stream.Passes(), 4);
+}
+
 TEST(PracticeStream, SlowerKeepsThePitchAndTransposeKeepsTheLength) {
     const std::vector<int16_t> tone = test::Sine(440, 12000, 44100 * 2);
     const LoadedClip clip = Clip(tone, 44100, 1);

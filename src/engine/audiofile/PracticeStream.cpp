@@ -97,6 +97,10 @@ void PracticeStream::Start(int64_t frame) {
     inputFrames_ = 0;
     fadeFrom_ = -1;
     fadeDone_ = 0;
+    pause_ = Pause::None;
+    pauseLeft_ = 0;
+    passes_ = 0;
+    passEndInput_ = -1;
     stretching_ = false;
     finalSent_ = false;
     discard_ = 0;
@@ -138,6 +142,39 @@ void PracticeStream::ClearLoop() {
     loopB_ = -1;
 }
 
+void PracticeStream::SetLoopGap(double seconds) {
+    gapSeconds_ = seconds > 0.0 && std::isfinite(seconds)
+                      ? std::clamp(seconds, kMinLoopGapSeconds, kMaxLoopGapSeconds)
+                      : 0.0;
+}
+
+void PracticeStream::SetSpeedTrainer(int step, int target, int passesPerStep) {
+    trainerStep_ = std::max(step, 0);
+    trainerTarget_ = std::clamp(target, kMinSpeedPercent, kMaxSpeedPercent);
+    trainerPasses_ = std::max(passesPerStep, 1);
+}
+
+void PracticeStream::EndPass() {
+    ++passes_;
+    passEndInput_ = inputFrames_;
+    if (trainerStep_ > 0 && speedPercent_ < trainerTarget_ && passes_ % trainerPasses_ == 0) {
+        SetSpeedPercent(std::min(trainerTarget_, speedPercent_ + trainerStep_));
+    }
+    if (gapSeconds_ > 0.0) {
+        pause_ = Pause::FadingOut;
+        pauseLeft_ = fadeFrames_;
+        fadeFrom_ = readFrame_;
+        fadeDone_ = 0;
+        return;
+    }
+    // The reading fades over to A, the sound after B fading out as A's fades in, so that a
+    // pass lasts exactly from A to B.
+    fadeFrom_ = readFrame_;
+    fadeTo_ = loopA_;
+    fadeDone_ = 0;
+    AddJump(inputFrames_, loopA_);
+}
+
 void PracticeStream::ApplyRatios() {
     // The time ratio is the output's duration over the input's.
     stretcher_->setTimeRatio(100.0 / speedPercent_);
@@ -172,9 +209,14 @@ void PracticeStream::EndStretch() {
     while (jumpCount_ > 1 && jumps_[(jumpCount_ - 1) % kJumpRecords].input >= input) {
         --jumpCount_;
     }
+    if (input <= passEndInput_ && passes_ > 0) {
+        --passes_;  // the pass's end is read again, and counted again
+        passEndInput_ = -1;
+    }
     inputFrames_ = input;
     readFrame_ = std::clamp<int64_t>(std::llround(file), 0, clipFrames_);
     fadeFrom_ = -1;
+    pause_ = Pause::None;
     AddJump(inputFrames_, readFrame_);
     heardInput_ = static_cast<double>(inputFrames_);
     stretching_ = false;
@@ -192,16 +234,40 @@ float PracticeStream::SampleAt(int64_t frame, int channel) const {
 
 int PracticeStream::ReadInput(int n) {
     for (int k = 0; k < n; ++k) {
-        if (fadeFrom_ < 0 && loopA_ >= 0 && readFrame_ >= loopB_) {
-            // At the loop's end (or past it, when the loop was set behind the reading): the
-            // reading fades over to A, the sound after B fading out as A's fades in, so that a
-            // pass lasts exactly from A to B.
-            fadeFrom_ = readFrame_;
-            fadeTo_ = loopA_;
-            fadeDone_ = 0;
-            AddJump(inputFrames_, loopA_);
+        if (fadeFrom_ < 0 && pause_ == Pause::None && loopA_ >= 0 && readFrame_ >= loopB_) {
+            // At the loop's end (or past it, when the loop was set behind the reading).
+            EndPass();
         }
-        if (fadeFrom_ >= 0) {
+        if (pause_ != Pause::None) {
+            float gain = 0.0f;
+            int64_t from = 0;
+            if (pause_ == Pause::FadingOut) {
+                gain = 1.0f - fade_[static_cast<std::size_t>(fadeFrames_ - pauseLeft_)];
+                from = fadeFrom_ + (fadeFrames_ - pauseLeft_);
+            } else if (pause_ == Pause::FadingIn) {
+                gain = fade_[static_cast<std::size_t>(fadeFrames_ - pauseLeft_)];
+                from = loopA_ + (fadeFrames_ - pauseLeft_);
+            }
+            for (int c = 0; c < channels_; ++c) {
+                input_[c][k] = gain == 0.0f ? 0.0f : SampleAt(from, c) * gain;
+            }
+            if (--pauseLeft_ <= 0) {
+                if (pause_ == Pause::FadingOut) {
+                    // Silence as long as the gap at the speed the next pass plays.
+                    pause_ = Pause::Silent;
+                    fadeFrom_ = -1;
+                    pauseLeft_ = std::max<int64_t>(
+                        1, std::llround(gapSeconds_ * rate_ * speedPercent_ / 100.0));
+                } else if (pause_ == Pause::Silent) {
+                    pause_ = Pause::FadingIn;
+                    pauseLeft_ = fadeFrames_;
+                    AddJump(inputFrames_ + 1, loopA_);
+                } else {
+                    pause_ = Pause::None;
+                    readFrame_ = loopA_ + fadeFrames_;
+                }
+            }
+        } else if (fadeFrom_ >= 0) {
             const float w = fade_[static_cast<std::size_t>(fadeDone_)];
             for (int c = 0; c < channels_; ++c) {
                 input_[c][k] = SampleAt(fadeFrom_ + fadeDone_, c) * (1.0f - w) +

@@ -33,6 +33,9 @@ inline constexpr int kMaxSpeedPercent = 150;
 inline constexpr int kMaxTransposeSemitones = 12;
 // The shortest A–B loop: ten times the crossfade at its joint.
 inline constexpr double kMinLoopSeconds = 0.1;
+// The pause before each repeat of a loop: none, or from 0.5 to 4 s.
+inline constexpr double kMinLoopGapSeconds = 0.5;
+inline constexpr double kMaxLoopGapSeconds = 4.0;
 
 class PracticeStream {
   public:
@@ -66,6 +69,16 @@ class PracticeStream {
     // Loops shorter than kMinLoopSeconds or outside the clip are refused (false, loop unchanged).
     bool SetLoop(int64_t a, int64_t b);
     void ClearLoop();
+    // A pause before each repeat: the pass fades out at B, this many seconds of silence follow
+    // (at any speed), and A fades in. 0: none (the crossfade); other values are clamped to
+    // kMinLoopGapSeconds..kMaxLoopGapSeconds.
+    void SetLoopGap(double seconds);
+    double LoopGap() const { return gapSeconds_; }
+    // The speed trainer: after every `passesPerStep` passes of the loop the speed rises by
+    // `step` percent, up to `target`. A step of 0 is off.
+    void SetSpeedTrainer(int step, int target, int passesPerStep = 1);
+    // Passes of the loop completed since Start.
+    int64_t Passes() const { return passes_; }
 
     // Renders up to `frames` frames (Channels() interleaved) into `out`; fewer only at the end
     // of the clip, 0 once everything has been rendered.
@@ -106,6 +119,8 @@ class PracticeStream {
     // Reads up to n frames of the clip (as floats, looped) into input_; fewer at the end.
     int ReadInput(int n);
     float SampleAt(int64_t frame, int channel) const;
+    // The reading has reached B: the trainer's next speed, and the joint or the pause begins.
+    void EndPass();
     void AddJump(int64_t input, int64_t file);
     double FileAtInput(double input) const;
     void Emit(int16_t* out, const float* const* from, int frames);
@@ -127,6 +142,12 @@ class PracticeStream {
     int semitones_ = 0;
     int64_t loopA_ = -1;
     int64_t loopB_ = -1;
+    double gapSeconds_ = 0.0;
+    int trainerStep_ = 0;
+    int trainerTarget_ = 100;
+    int trainerPasses_ = 1;
+    int64_t passes_ = 0;
+    int64_t passEndInput_ = -1;  // the input frame where the last pass ended
 
     // Reading.
     int64_t readFrame_ = 0;    // next file frame of the main reading
@@ -134,6 +155,10 @@ class PracticeStream {
     int64_t fadeFrom_ = -1;    // crossfading: the frame the old reading had reached
     int64_t fadeTo_ = 0;       // ...and where the new reading starts
     int fadeDone_ = 0;         // ...and how far the crossfade has gone
+    // A pause before the repeat: the tail fading out, then silence, then A fading in.
+    enum class Pause : uint8_t { None, FadingOut, Silent, FadingIn };
+    Pause pause_ = Pause::None;
+    int64_t pauseLeft_ = 0;  // frames of the stage still to come
     // Stretching.
     bool stretching_ = false;
     bool finalSent_ = false;

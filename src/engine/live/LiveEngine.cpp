@@ -254,6 +254,18 @@ void LiveEngine::SetPlayerLoop(int64_t a, int64_t b) {
     }
 }
 
+void LiveEngine::SetPlayerLoopGap(double seconds) {
+    if (player_) {
+        player_->send(player::SetLoopGap{seconds});
+    }
+}
+
+void LiveEngine::SetPlayerTrainer(int step, int target, int passes) {
+    if (player_) {
+        player_->send(player::SetSpeedTrainer{step, target, passes});
+    }
+}
+
 void LiveEngine::RecordOn() {
     if (recorder_) {
         recorder_->send(recorder::RecordOn{});

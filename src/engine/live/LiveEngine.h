@@ -119,6 +119,10 @@ class LiveEngine {
     void SetPlayerSpeed(int percent);
     void SetPlayerTranspose(int semitones);
     void SetPlayerLoop(int64_t a, int64_t b);
+    // A pause before each repeat of the loop (0: none, else 0.5 to 4 s), and the speed trainer
+    // (`step` percent faster after every `passes` passes up to `target`; a step of 0 is off).
+    void SetPlayerLoopGap(double seconds);
+    void SetPlayerTrainer(int step, int target, int passes = 1);
 
     // Recorder.
     void RecordOn();

@@ -86,7 +86,11 @@ void PlayerThread::handle(PlayerCommand& command) {
                      stream_.SetSemitones(std::clamp(
                          transpose.semitones, -kMaxTransposeSemitones, kMaxTransposeSemitones));
                  },
-                 [this](const player::SetLoop& loop) { SetLoop(loop); }},
+                 [this](const player::SetLoop& loop) { SetLoop(loop); },
+                 [this](const player::SetLoopGap& gap) { stream_.SetLoopGap(gap.seconds); },
+                 [this](const player::SetSpeedTrainer& trainer) {
+                     stream_.SetSpeedTrainer(trainer.step, trainer.target, trainer.passes);
+                 }},
         command);
 }
 

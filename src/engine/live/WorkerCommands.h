@@ -127,6 +127,18 @@ struct SetLoop {
     int64_t b = -1;
     bool operator==(const SetLoop&) const = default;
 };
+// The pause before each repeat of the loop, in seconds (0: none).
+struct SetLoopGap {
+    double seconds = 0.0;
+    bool operator==(const SetLoopGap&) const = default;
+};
+// The speed trainer: `step` percent faster after every `passes` passes, up to `target`.
+struct SetSpeedTrainer {
+    int step = 0;
+    int target = 100;
+    int passes = 1;
+    bool operator==(const SetSpeedTrainer&) const = default;
+};
 }  // namespace player
 using PlayerCommand = std::variant<DeviceEvent,
                                    player::Open,
@@ -138,7 +150,9 @@ using PlayerCommand = std::variant<DeviceEvent,
                                    player::ReportPosition,
                                    player::SetSpeed,
                                    player::SetTranspose,
-                                   player::SetLoop>;
+                                   player::SetLoop,
+                                   player::SetLoopGap,
+                                   player::SetSpeedTrainer>;
 
 // The recorder: the recording flag, and the playback of what was recorded.
 namespace recorder {
