@@ -23,6 +23,8 @@ constexpr std::size_t kJumpRecords = 256;
 constexpr std::size_t kHeardRecords = 4096;
 // The crossfade at a loop's joint.
 constexpr double kFadeSeconds = 0.01;
+// The fade-in of every start.
+constexpr double kStartFadeSeconds = 0.005;
 
 }  // namespace
 
@@ -40,6 +42,7 @@ bool PracticeStream::Prepare(const LoadedClip& clip) {
         channels_ = clip.format.channels >= 2 ? 2 : 1;
         feedChannels_ = FeedChannels(clip.format);
         fadeFrames_ = std::max(16, static_cast<int>(rate_ * kFadeSeconds));
+        startFadeFrames_ = std::max(8, static_cast<int>(rate_ * kStartFadeSeconds));
         using RubberBand::RubberBandStretcher;
         // Real-time mode takes ratio changes while it runs; the finer engine keeps a held note
         // steady, and high consistency lets the transpose change without a jump. A stretcher
@@ -101,6 +104,7 @@ void PracticeStream::Start(int64_t frame) {
     pauseLeft_ = 0;
     passes_ = 0;
     passEndInput_ = -1;
+    startFadeDone_ = 0;
     stretching_ = false;
     finalSent_ = false;
     discard_ = 0;
@@ -285,6 +289,14 @@ int PracticeStream::ReadInput(int n) {
                 input_[c][k] = SampleAt(readFrame_, c);
             }
             ++readFrame_;
+        }
+        if (startFadeDone_ < startFadeFrames_) {
+            const float gain =
+                fade_[static_cast<std::size_t>(startFadeDone_ * fadeFrames_ / startFadeFrames_)];
+            for (int c = 0; c < channels_; ++c) {
+                input_[c][k] *= gain;
+            }
+            ++startFadeDone_;
         }
         ++inputFrames_;
     }

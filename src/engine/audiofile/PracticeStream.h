@@ -56,7 +56,8 @@ class PracticeStream {
     // clip's rate.
     int Channels() const { return channels_; }
 
-    // Restarts the output at file frame `frame`: output frame 0 is that frame.
+    // Restarts the output at file frame `frame`: output frame 0 is that frame. The first 5 ms
+    // fade in, so that a start or a seek into the middle of the sound does not click.
     void Start(int64_t frame);
 
     // Settings, taken at once, also while playing. Values outside the ranges are clamped.
@@ -148,6 +149,8 @@ class PracticeStream {
     int trainerPasses_ = 1;
     int64_t passes_ = 0;
     int64_t passEndInput_ = -1;  // the input frame where the last pass ended
+    int startFadeFrames_ = 220;  // the fade-in of a start: 5 ms
+    int startFadeDone_ = 0;
 
     // Reading.
     int64_t readFrame_ = 0;    // next file frame of the main reading
