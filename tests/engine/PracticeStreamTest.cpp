@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -159,6 +160,48 @@ TEST(PracticeStream, APauseComesBeforeEachRepeatAndTheTrainerSpeedsThePassesUp) 
     }
     EXPECT_EQ(stream.SpeedPercent(), 100);
     EXPECT_GE(stream.Passes(), 4);
+}
+
+// A joint between sounds out of phase moves to where they match and keeps the level; a joint
+// in noise (unrelated sounds) keeps its power, within -3/+1 dB.
+TEST(PracticeStream, ALoopJointKeepsTheLevelOutOfPhaseAndInNoise) {
+    const auto rms = [](const std::vector<int16_t>& v, std::size_t from, std::size_t n) {
+        double sum = 0.0;
+        for (std::size_t i = from; i < from + n; ++i) {
+            sum += static_cast<double>(v[i]) * v[i];
+        }
+        return std::sqrt(sum / static_cast<double>(n));
+    };
+    // 441 Hz, a loop of 100.5 periods: the sound after B is in antiphase with A's.
+    const std::vector<int16_t> tone = test::Sine(441, 12000, 44100 * 3);
+    const LoadedClip toneClip = Clip(tone, 44100, 1);
+    PracticeStream stream;
+    ASSERT_TRUE(stream.Prepare(toneClip));
+    ASSERT_TRUE(stream.SetLoop(44100, 44100 + 10050));
+    stream.Start(44100);
+    const std::vector<int16_t> looped = RenderAll(stream, 44100);
+    for (std::size_t at = 300; at + 100 <= looped.size(); at += 100) {  // after the fade-in
+        ASSERT_GT(rms(looped, at, 100), 12000 / std::sqrt(2.0) * 0.9) << "at frame " << at;
+    }
+
+    std::vector<int16_t> noise(44100 * 2);
+    uint32_t seed = 12345;
+    for (int16_t& v : noise) {
+        seed = seed * 1664525u + 1013904223u;
+        v = static_cast<int16_t>(static_cast<int32_t>(seed >> 16) - 32768) / 4;
+    }
+    const LoadedClip noiseClip = Clip(noise, 44100, 1);
+    ASSERT_TRUE(stream.Prepare(noiseClip));
+    ASSERT_TRUE(stream.SetLoop(22050, 44100));
+    stream.Start(22050);
+    const std::vector<int16_t> out = RenderAll(stream, 44100);
+    const double around = rms(out, 22050 - 4410, 4000);
+    // The crossfade lasts 10 ms from the joint (whose place moves by up to 5 ms).
+    for (std::size_t at = 22050 - 220; at < 22050 + 441 + 220; at += 110) {
+        const double db = 20 * std::log10(rms(out, at, 110) / around);
+        EXPECT_GT(db, -3.0) << at;
+        EXPECT_LT(db, 1.0) << at;
+    }
 }
 
 TEST(PracticeStream, SlowerKeepsThePitchAndTransposeKeepsTheLength) {

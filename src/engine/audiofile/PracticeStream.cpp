@@ -25,6 +25,8 @@ constexpr std::size_t kHeardRecords = 4096;
 constexpr double kFadeSeconds = 0.01;
 // The fade-in of every start.
 constexpr double kStartFadeSeconds = 0.005;
+// A loop's joint may move this far from A to where the sound matches best.
+constexpr double kJoinSearchSeconds = 0.005;
 
 }  // namespace
 
@@ -171,12 +173,55 @@ void PracticeStream::EndPass() {
         fadeDone_ = 0;
         return;
     }
-    // The reading fades over to A, the sound after B fading out as A's fades in, so that a
-    // pass lasts exactly from A to B.
+    // The reading fades over to A, the sound after B fading out as A's fades in. The joint
+    // moves by up to 5 ms to where the two sounds match best, and the crossfade keeps the
+    // level for how alike they are there (see ReadInput).
+    const auto [offset, correlation] = BestJoin(readFrame_);
     fadeFrom_ = readFrame_;
-    fadeTo_ = loopA_;
+    fadeTo_ = loopA_ + offset;
     fadeDone_ = 0;
-    AddJump(inputFrames_, loopA_);
+    fadeCorrelation_ = static_cast<float>(std::clamp(correlation, -0.5, 1.0));
+    AddJump(inputFrames_, fadeTo_);
+}
+
+std::pair<int64_t, double> PracticeStream::BestJoin(int64_t from) const {
+    const int64_t reach = static_cast<int64_t>(rate_ * kJoinSearchSeconds);
+    const int64_t low = std::max<int64_t>(-reach, -loopA_);
+    const int64_t high = std::min<int64_t>(reach, loopB_ - loopA_ - 2 * fadeFrames_);
+    double tail = 0.0;
+    for (int j = 0; j < fadeFrames_; ++j) {
+        for (int c = 0; c < channels_; ++c) {
+            const double v = SampleAt(from + j, c);
+            tail += v * v;
+        }
+    }
+    int64_t best = 0;
+    double bestScore = -2.0;
+    double bestCorrelation = 1.0;
+    for (int64_t d = low; d <= high; ++d) {
+        double cross = 0.0;
+        double head = 0.0;
+        for (int j = 0; j < fadeFrames_; ++j) {
+            for (int c = 0; c < channels_; ++c) {
+                const double a = SampleAt(from + j, c);
+                const double b = SampleAt(loopA_ + d + j, c);
+                cross += a * b;
+                head += b * b;
+            }
+        }
+        const double norm = std::sqrt(tail * head);
+        // Silence on either side matches anything: the joint stays at A.
+        const double r = norm > 1e-9 ? cross / norm : (d == 0 ? 1.0 : -1.0);
+        // Alike, and nearer A when equally alike.
+        const double score =
+            r - 1e-4 * std::abs(static_cast<double>(d)) / std::max<int64_t>(reach, 1);
+        if (score > bestScore) {
+            bestScore = score;
+            best = d;
+            bestCorrelation = norm > 1e-9 ? r : 1.0;
+        }
+    }
+    return {best, bestCorrelation};
 }
 
 void PracticeStream::ApplyRatios() {
@@ -272,10 +317,17 @@ int PracticeStream::ReadInput(int n) {
                 }
             }
         } else if (fadeFrom_ >= 0) {
-            const float w = fade_[static_cast<std::size_t>(fadeDone_)];
+            // Gains whose mixture keeps the level for sounds of correlation r: with theta
+            // going from 0 to pi/2, out = cos, in = sin, both over sqrt(1 + r sin 2 theta):
+            // for alike sounds (r = 1) they add up to 1, for unrelated ones (r = 0) their
+            // powers do.
+            const double theta = std::numbers::pi / 2 * (fadeDone_ + 0.5) / fadeFrames_;
+            const double level = std::sqrt(1.0 + fadeCorrelation_ * std::sin(2 * theta));
+            const auto out = static_cast<float>(std::cos(theta) / level);
+            const auto in = static_cast<float>(std::sin(theta) / level);
             for (int c = 0; c < channels_; ++c) {
-                input_[c][k] = SampleAt(fadeFrom_ + fadeDone_, c) * (1.0f - w) +
-                               SampleAt(fadeTo_ + fadeDone_, c) * w;
+                input_[c][k] = SampleAt(fadeFrom_ + fadeDone_, c) * out +
+                               SampleAt(fadeTo_ + fadeDone_, c) * in;
             }
             if (++fadeDone_ == fadeFrames_) {
                 readFrame_ = fadeTo_ + fadeFrames_;

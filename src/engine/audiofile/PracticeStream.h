@@ -17,6 +17,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "engine/audiofile/LoadedClip.h"
@@ -122,6 +123,9 @@ class PracticeStream {
     float SampleAt(int64_t frame, int channel) const;
     // The reading has reached B: the trainer's next speed, and the joint or the pause begins.
     void EndPass();
+    // The offset from A (within +-kJoinSearchSeconds) where the sound after A best matches the
+    // sound after `from`, and their normalised correlation there.
+    std::pair<int64_t, double> BestJoin(int64_t from) const;
     void AddJump(int64_t input, int64_t file);
     double FileAtInput(double input) const;
     void Emit(int16_t* out, const float* const* from, int frames);
@@ -153,11 +157,12 @@ class PracticeStream {
     int startFadeDone_ = 0;
 
     // Reading.
-    int64_t readFrame_ = 0;    // next file frame of the main reading
-    int64_t inputFrames_ = 0;  // frames read since Start
-    int64_t fadeFrom_ = -1;    // crossfading: the frame the old reading had reached
-    int64_t fadeTo_ = 0;       // ...and where the new reading starts
-    int fadeDone_ = 0;         // ...and how far the crossfade has gone
+    int64_t readFrame_ = 0;         // next file frame of the main reading
+    int64_t inputFrames_ = 0;       // frames read since Start
+    int64_t fadeFrom_ = -1;         // crossfading: the frame the old reading had reached
+    int64_t fadeTo_ = 0;            // ...and where the new reading starts
+    int fadeDone_ = 0;              // ...and how far the crossfade has gone
+    float fadeCorrelation_ = 1.0f;  // ...and how alike the two readings are there
     // A pause before the repeat: the tail fading out, then silence, then A fading in.
     enum class Pause : uint8_t { None, FadingOut, Silent, FadingIn };
     Pause pause_ = Pause::None;
