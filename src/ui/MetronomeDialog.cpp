@@ -315,6 +315,14 @@ void MetronomeDialog::CreatePracticeControls(int top) {
     setFixedSize(width + 2 * margin, top + hint.height() + margin);
 }
 
+void MetronomeDialog::UncheckPresets() {
+    if (QAbstractButton* checked = meterGroup_->checkedButton()) {
+        meterGroup_->setExclusive(false);
+        checked->setChecked(false);
+        meterGroup_->setExclusive(true);
+    }
+}
+
 Meter MetronomeDialog::CurrentMeter() const {
     return controls_.SoundingMeter();
 }
@@ -355,12 +363,7 @@ void MetronomeDialog::ApplyMeter() {
         return;
     }
     controls_.meter.store(meter->Pack(), std::memory_order_relaxed);
-    // No preset is checked while a written meter sounds.
-    if (QAbstractButton* checked = meterGroup_->checkedButton()) {
-        meterGroup_->setExclusive(false);
-        checked->setChecked(false);
-        meterGroup_->setExclusive(true);
-    }
+    UncheckPresets();  // no preset is checked while a written meter sounds
     ShowMeter();
     RestartRebuildTimer();
 }
@@ -379,11 +382,7 @@ void MetronomeDialog::CycleAccent(int beat) {
     if (meterEdit_->text().trimmed().isEmpty()) {
         meterEdit_->setText(QStringLiteral("%1/%2").arg(meter.beats).arg(meter.unit));
     }
-    if (QAbstractButton* checked = meterGroup_->checkedButton()) {
-        meterGroup_->setExclusive(false);
-        checked->setChecked(false);
-        meterGroup_->setExclusive(true);
-    }
+    UncheckPresets();
     ShowMeter();
     RestartRebuildTimer();
 }
@@ -453,11 +452,8 @@ void MetronomeDialog::UpdateData(bool saveAndValidate) {
         tempoEdit_->setText(QString::asprintf("%d", tempoValue_));
         if (meterIndex_ >= 0 && meterIndex_ < kMeterCount) {
             meterButtons_[meterIndex_]->setChecked(true);
-        } else if (QAbstractButton* checked = meterGroup_->checkedButton()) {
-            // No meter of the list: no button checked.
-            meterGroup_->setExclusive(false);
-            checked->setChecked(false);
-            meterGroup_->setExclusive(true);
+        } else {
+            UncheckPresets();  // no meter of the list
         }
     }
 }
@@ -480,11 +476,7 @@ void MetronomeDialog::FillControls() {
     if (const std::optional<Meter> meter =
             Meter::Unpack(controls_.meter.load(std::memory_order_relaxed))) {
         meterEdit_->setText(QStringLiteral("%1/%2").arg(meter->beats).arg(meter->unit));
-        if (QAbstractButton* checked = meterGroup_->checkedButton()) {
-            meterGroup_->setExclusive(false);
-            checked->setChecked(false);
-            meterGroup_->setExclusive(true);
-        }
+        UncheckPresets();
     }
     dottedBox_->setChecked(controls_.dotted.load(std::memory_order_relaxed) != 0);
     swingSpin_->setValue(controls_.swing.load(std::memory_order_relaxed));

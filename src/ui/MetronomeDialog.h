@@ -143,6 +143,8 @@ class MetronomeDialog : public QDialog {
     void CreateControls();
     void CreatePracticeControls(int top);
     void ShowMeter();
+    // No preset meter button checked (a written meter, or none of the list).
+    void UncheckPresets();
     void SetMessage(const QString& text);
     void FollowTempo();
     void FillControls();

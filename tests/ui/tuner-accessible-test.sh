@@ -92,7 +92,8 @@ dbus-run-session -- bash -c '
   /usr/libexec/at-spi-bus-launcher --launch-immediately & bus=$!
   sleep 1
   "$APP" >/dev/null 2>&1 & prog=$!
-  trap "kill $prog $bus 2>/dev/null || true" EXIT
+  # The program writes its settings as it ends: it is waited for before its folder goes.
+  trap "kill $prog $bus 2>/dev/null || true; wait $prog 2>/dev/null || true" EXIT
   sleep 4
   read_value() {  # waits until the value matches $1 (an extended regex), up to 8 s
     for _ in $(seq 40); do
