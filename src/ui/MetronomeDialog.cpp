@@ -174,7 +174,7 @@ void MetronomeDialog::CreateControls() {
     }
 }
 
-// Under the specified controls: what a musician sets once in a while, in rows.
+// Under the first controls: what a musician sets once in a while, in rows.
 void MetronomeDialog::CreatePracticeControls(int top) {
     auto* box = new QGroupBox(tr("Practice"), this);
     auto* rows = new QVBoxLayout(box);
