@@ -26,7 +26,7 @@ for b in "${builds[@]}"; do
 done
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-"$build/src/cli/tonavise-cli" sine -o "$work/a4.wav" --freq 440 --seconds $((seconds * 6 + 60)) \
+"$build/src/cli/tonavise-cli" sine -o "$work/a4.wav" --freq 440 --seconds $(((seconds * 10 + 30) * ${#builds[@]} + 60)) \
   --amplitude 2300 >/dev/null
 
 export SECONDS_PER_MODE=$seconds WORK=$work BUILDS="${builds[*]}"

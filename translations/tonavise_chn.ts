@@ -537,6 +537,16 @@ Tap Tempo</source>
         <translation>每拍按一次，敲出节拍器的速度
 敲击定速</translation>
     </message>
+    <message>
+        <source>Loop...</source>
+        <translation>循环...</translation>
+    </message>
+    <message>
+        <source>Type the loop&apos;s times, pause or speed up each repeat, and save loops with the file
+Loop</source>
+        <translation>输入循环的时间，在每次重复前暂停或加速，并随文件保存循环
+循环</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -652,6 +662,97 @@ Tap Tempo</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::LoopDialog</name>
+    <message>
+        <source>Loop</source>
+        <translation>循环</translation>
+    </message>
+    <message>
+        <source>&amp;Set</source>
+        <translation>设置(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;A:</source>
+        <translation>&amp;A:</translation>
+    </message>
+    <message>
+        <source>&amp;B:</source>
+        <translation>&amp;B:</translation>
+    </message>
+    <message>
+        <source>Each repeat</source>
+        <translation>每次重复</translation>
+    </message>
+    <message>
+        <source>&amp;Pause before it</source>
+        <translation>重复前暂停(&amp;P)</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> 秒</translation>
+    </message>
+    <message>
+        <source>Speed &amp;trainer</source>
+        <translation>速度训练(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Faster by</source>
+        <translation>每次加快</translation>
+    </message>
+    <message>
+        <source>After passes</source>
+        <translation>每几遍</translation>
+    </message>
+    <message>
+        <source>Up to</source>
+        <translation>直到</translation>
+    </message>
+    <message>
+        <source>Saved loops of this file</source>
+        <translation>此文件保存的循环</translation>
+    </message>
+    <message>
+        <source>Name, for example Bridge</source>
+        <translation>名称，例如 副歌</translation>
+    </message>
+    <message>
+        <source>Sa&amp;ve</source>
+        <translation>保存(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>删除(&amp;D)</translation>
+    </message>
+    <message>
+        <source>The trainer&apos;s target (%1 %) must be faster than the speed it starts from (%2 %).</source>
+        <translation>速度训练的目标 (%1 %) 必须快于起始速度 (%2 %)。</translation>
+    </message>
+    <message>
+        <source>Open a file first.</source>
+        <translation>请先打开文件。</translation>
+    </message>
+    <message>
+        <source>Write A and B as times, for example 1:05.20 or 65.2.</source>
+        <translation>请把 A 和 B 写成时间，例如 1:05.20 或 65.2。</translation>
+    </message>
+    <message>
+        <source>The file lasts %1: the loop is unchanged.</source>
+        <translation>文件长 %1：循环保持不变。</translation>
+    </message>
+    <message>
+        <source>A and B must be at least %1 s apart, A first: the loop is unchanged.</source>
+        <translation>A 在前，且 A 与 B 至少相隔 %1 秒：循环保持不变。</translation>
+    </message>
+    <message>
+        <source>Set a loop first (A and B), then save it.</source>
+        <translation>请先设置循环（A 和 B），再保存。</translation>
+    </message>
+    <message>
+        <source>Loop %1</source>
+        <translation>循环 %1</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::MainWindow</name>
     <message>
         <source>&amp;File</source>
@@ -734,18 +835,6 @@ Tap Tempo</source>
         <translation>输入丢失：%1</translation>
     </message>
     <message>
-        <source>A and B must be at least %1 s apart: the loop is unchanged.</source>
-        <translation>A 与 B 至少相隔 %1 秒：循环保持不变。</translation>
-    </message>
-    <message>
-        <source>Loop %1 – %2</source>
-        <translation>循环 %1 – %2</translation>
-    </message>
-    <message>
-        <source>Loop off</source>
-        <translation>循环已关闭</translation>
-    </message>
-    <message>
         <source>The chosen input %1 is not available; using the default</source>
         <translation>所选输入 %1 不可用，改用默认输入</translation>
     </message>
@@ -760,6 +849,10 @@ Tap Tempo</source>
     <message>
         <source>%1 is no longer there</source>
         <translation>%1 已不存在</translation>
+    </message>
+    <message>
+        <source>Overview</source>
+        <translation>概览</translation>
     </message>
 </context>
 <context>
@@ -898,6 +991,13 @@ Tap Tempo</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::OverviewStrip</name>
+    <message>
+        <source>File overview</source>
+        <translation>文件概览</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::PitchMarkingDialog</name>
     <message>
         <source>Pitch marking</source>
@@ -996,6 +1096,21 @@ Tap Tempo</source>
     <message>
         <source>No file</source>
         <translation>没有文件</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::PlayerPractice</name>
+    <message>
+        <source>Loop %1 – %2</source>
+        <translation>循环 %1 – %2</translation>
+    </message>
+    <message>
+        <source>Loop off</source>
+        <translation>循环已关闭</translation>
+    </message>
+    <message>
+        <source>A and B must be at least %1 s apart: the loop is unchanged.</source>
+        <translation>A 与 B 至少相隔 %1 秒：循环保持不变。</translation>
     </message>
 </context>
 <context>

@@ -537,6 +537,16 @@ Tap Tempo</source>
         <translation>1拍に1回押してメトロノームのテンポを決めます
 タップテンポ</translation>
     </message>
+    <message>
+        <source>Loop...</source>
+        <translation>ループ...</translation>
+    </message>
+    <message>
+        <source>Type the loop&apos;s times, pause or speed up each repeat, and save loops with the file
+Loop</source>
+        <translation>ループの時刻を入力し、繰り返しの前に休みや加速を入れ、ループをファイルと一緒に保存します
+ループ</translation>
+    </message>
 </context>
 <context>
     <name>FileDialogs</name>
@@ -652,6 +662,97 @@ Tap Tempo</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::LoopDialog</name>
+    <message>
+        <source>Loop</source>
+        <translation>ループ</translation>
+    </message>
+    <message>
+        <source>&amp;Set</source>
+        <translation>設定(&amp;S)</translation>
+    </message>
+    <message>
+        <source>&amp;A:</source>
+        <translation>&amp;A:</translation>
+    </message>
+    <message>
+        <source>&amp;B:</source>
+        <translation>&amp;B:</translation>
+    </message>
+    <message>
+        <source>Each repeat</source>
+        <translation>繰り返しごと</translation>
+    </message>
+    <message>
+        <source>&amp;Pause before it</source>
+        <translation>前に休む(&amp;P)</translation>
+    </message>
+    <message>
+        <source> s</source>
+        <translation> 秒</translation>
+    </message>
+    <message>
+        <source>Speed &amp;trainer</source>
+        <translation>スピードトレーナー(&amp;T)</translation>
+    </message>
+    <message>
+        <source>Faster by</source>
+        <translation>速くする量</translation>
+    </message>
+    <message>
+        <source>After passes</source>
+        <translation>回数ごと</translation>
+    </message>
+    <message>
+        <source>Up to</source>
+        <translation>上限</translation>
+    </message>
+    <message>
+        <source>Saved loops of this file</source>
+        <translation>このファイルの保存したループ</translation>
+    </message>
+    <message>
+        <source>Name, for example Bridge</source>
+        <translation>名前（例：サビ）</translation>
+    </message>
+    <message>
+        <source>Sa&amp;ve</source>
+        <translation>保存(&amp;V)</translation>
+    </message>
+    <message>
+        <source>&amp;Delete</source>
+        <translation>削除(&amp;D)</translation>
+    </message>
+    <message>
+        <source>The trainer&apos;s target (%1 %) must be faster than the speed it starts from (%2 %).</source>
+        <translation>トレーナーの目標 (%1 %) は開始の速さ (%2 %) より速くしてください。</translation>
+    </message>
+    <message>
+        <source>Open a file first.</source>
+        <translation>先にファイルを開いてください。</translation>
+    </message>
+    <message>
+        <source>Write A and B as times, for example 1:05.20 or 65.2.</source>
+        <translation>A と B は時刻で書いてください（例：1:05.20 または 65.2）。</translation>
+    </message>
+    <message>
+        <source>The file lasts %1: the loop is unchanged.</source>
+        <translation>ファイルの長さは %1 です。ループは変わりません。</translation>
+    </message>
+    <message>
+        <source>A and B must be at least %1 s apart, A first: the loop is unchanged.</source>
+        <translation>A を先に、A と B は %1 秒以上離してください。ループは変わりません。</translation>
+    </message>
+    <message>
+        <source>Set a loop first (A and B), then save it.</source>
+        <translation>先にループ（A と B）を設定してから保存してください。</translation>
+    </message>
+    <message>
+        <source>Loop %1</source>
+        <translation>ループ %1</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::MainWindow</name>
     <message>
         <source>&amp;File</source>
@@ -734,18 +835,6 @@ Tap Tempo</source>
         <translation>入力の欠落: %1</translation>
     </message>
     <message>
-        <source>A and B must be at least %1 s apart: the loop is unchanged.</source>
-        <translation>A と B は %1 秒以上離してください。ループは変わりません。</translation>
-    </message>
-    <message>
-        <source>Loop %1 – %2</source>
-        <translation>ループ %1 – %2</translation>
-    </message>
-    <message>
-        <source>Loop off</source>
-        <translation>ループ解除</translation>
-    </message>
-    <message>
         <source>The chosen input %1 is not available; using the default</source>
         <translation>選択した入力 %1 は使用できません。既定の入力を使います</translation>
     </message>
@@ -760,6 +849,10 @@ Tap Tempo</source>
     <message>
         <source>%1 is no longer there</source>
         <translation>%1 はもうありません</translation>
+    </message>
+    <message>
+        <source>Overview</source>
+        <translation>概要</translation>
     </message>
 </context>
 <context>
@@ -898,6 +991,13 @@ Tap Tempo</source>
     </message>
 </context>
 <context>
+    <name>tonavise::ui::OverviewStrip</name>
+    <message>
+        <source>File overview</source>
+        <translation>ファイルの概要</translation>
+    </message>
+</context>
+<context>
     <name>tonavise::ui::PitchMarkingDialog</name>
     <message>
         <source>Pitch marking</source>
@@ -996,6 +1096,21 @@ Tap Tempo</source>
     <message>
         <source>No file</source>
         <translation>ファイルなし</translation>
+    </message>
+</context>
+<context>
+    <name>tonavise::ui::PlayerPractice</name>
+    <message>
+        <source>Loop %1 – %2</source>
+        <translation>ループ %1 – %2</translation>
+    </message>
+    <message>
+        <source>Loop off</source>
+        <translation>ループ解除</translation>
+    </message>
+    <message>
+        <source>A and B must be at least %1 s apart: the loop is unchanged.</source>
+        <translation>A と B は %1 秒以上離してください。ループは変わりません。</translation>
     </message>
 </context>
 <context>

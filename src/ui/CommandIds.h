@@ -71,6 +71,8 @@ enum CommandId : int {
     ID_PLAYER_PLAY_PAUSE,
     // T: a tap of the metronome's tempo.
     ID_METRONOME_TAP,
+    // Ctrl+L: the loop window (times, pause, trainer, saved loops).
+    ID_PLAYER_LOOP_EDIT,
 };
 
 }  // namespace tonavise::ui

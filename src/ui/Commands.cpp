@@ -123,6 +123,12 @@ const std::array kCommands = {
                 QT_TRANSLATE_NOOP("Command", "Clear Loop"),
                 QT_TRANSLATE_NOOP("Command", "Play on without the loop\nClear loop"),
                 I::kLoopClear},
+    CommandInfo{ID_PLAYER_LOOP_EDIT,
+                QT_TRANSLATE_NOOP("Command", "Loop..."),
+                QT_TRANSLATE_NOOP("Command",
+                                  "Type the loop's times, pause or speed up each repeat, and "
+                                  "save loops with the file\nLoop"),
+                I::kNone},
     CommandInfo{ID_HELP_SHOW,
                 QT_TRANSLATE_NOOP("Command", "Help"),
                 QT_TRANSLATE_NOOP("Command", "Show Help\nHelp"),

@@ -22,7 +22,9 @@
 #include "engine/live/LiveEngine.h"
 #include "ui/BeatLights.h"
 #include "ui/CommandIds.h"
+#include "ui/OverviewStrip.h"
 #include "ui/PlayerBar.h"
+#include "ui/PlayerPractice.h"
 #include "ui/ProductInfo.h"
 #include "ui/ProgramFiles.h"
 #include "ui/RecorderReadout.h"
@@ -241,7 +243,8 @@ void MainWindow::CreateMenus() {
          kSeparator,
          ID_PLAYER_LOOP_A,
          ID_PLAYER_LOOP_B,
-         ID_PLAYER_LOOP_CLEAR});
+         ID_PLAYER_LOOP_CLEAR,
+         ID_PLAYER_LOOP_EDIT});
 
     QMenu* tool = bar->addMenu(tr("&Tool"));
     add(tool, {ID_TONE_LA, kSeparator});
@@ -363,23 +366,8 @@ void MainWindow::CreateToolBars() {
     // A press on the slider first stops a playing file; the slider then moves its thumb, from
     // where it was when the file was playing (not from the 0 that Stop shows), and on the
     // release a file that was playing plays on from where the thumb was let go.
-    connect(playerBar_, &PlayerBar::sliderPressedByUser, this, [this] {
-        sliderHeld_ = true;
-        playOnAfterPress_ = view_->tools().PlayerIsPlaying();
-        const int position = positionSlider()->value();
-        ExecuteCommand(ID_PLAYER_STOP);
-        if (playOnAfterPress_) {
-            positionSlider()->setValue(position);
-        }
-    });
-    connect(playerBar_, &PlayerBar::sliderReleasedByUser, this, [this] {
-        sliderHeld_ = false;
-        if (playOnAfterPress_) {
-            playOnAfterPress_ = false;
-            view_->tools().PlayOnFromSlider();
-            UpdateCommandStates();
-        }
-    });
+    connect(playerBar_, &PlayerBar::sliderPressedByUser, this, &MainWindow::BeginSeek);
+    connect(playerBar_, &PlayerBar::sliderReleasedByUser, this, &MainWindow::EndSeek);
     // A seek key is a press made with the keyboard: it stops a playing file too, but the thumb
     // moves from where it was (not from the 0 that Stop shows), and a file that was playing or
     // paused plays on from the new place, which is what the key is for.
@@ -405,7 +393,81 @@ void MainWindow::CreateToolBars() {
     addToolBar(Qt::LeftToolBarArea, scopeBar_);
     addToolBar(Qt::BottomToolBarArea, recorderBar_);
     addToolBar(Qt::RightToolBarArea, assistanceBar_);
+    CreateOverviewBar();
     CreateTunerDock();
+}
+
+void MainWindow::BeginSeek() {
+    sliderHeld_ = true;
+    playOnAfterPress_ = view_->tools().PlayerIsPlaying();
+    const int position = positionSlider()->value();
+    ExecuteCommand(ID_PLAYER_STOP);
+    if (playOnAfterPress_) {
+        positionSlider()->setValue(position);
+    }
+}
+
+void MainWindow::EndSeek() {
+    sliderHeld_ = false;
+    if (playOnAfterPress_) {
+        playOnAfterPress_ = false;
+        view_->tools().PlayOnFromSlider();
+        UpdateCommandStates();
+    }
+}
+
+double MainWindow::PlayerBytesPerSecond() const {
+    const PlayerState player = view_->engine().Player();
+    return player.loaded ? static_cast<double>(player.bytesPerSecond) : 0.0;
+}
+
+void MainWindow::CreateOverviewBar() {
+    overviewBar_ = new QToolBar(tr("Overview"), this);
+    overviewBar_->setObjectName(QStringLiteral("overviewBar"));
+    overviewBar_->setAllowedAreas(Qt::TopToolBarArea | Qt::BottomToolBarArea);
+    overviewStrip_ = new OverviewStrip(overviewBar_);
+    overviewBar_->addWidget(overviewStrip_);
+    addToolBarBreak(Qt::TopToolBarArea);
+    addToolBar(Qt::TopToolBarArea, overviewBar_);
+    // Without a file the window looks as it always has; the row comes with the first file.
+    overviewBar_->setVisible(false);
+    connect(
+        view_,
+        &ScopeView::playerOverviewReported,
+        this,
+        [this](const FileOverview& overview) {
+            overviewStrip_->SetOverview(overview);
+            overviewBar_->setVisible(true);
+        },
+        Qt::QueuedConnection);
+    const auto bytesAt = [this](double seconds) {
+        return static_cast<int>(std::llround(seconds * PlayerBytesPerSecond()));
+    };
+    connect(overviewStrip_, &OverviewStrip::seekPressed, this, [this, bytesAt](double seconds) {
+        if (PlayerBytesPerSecond() <= 0.0) {
+            return;
+        }
+        BeginSeek();
+        positionSlider()->setValue(bytesAt(seconds));
+    });
+    connect(overviewStrip_, &OverviewStrip::seekMoved, this, [this, bytesAt](double seconds) {
+        if (sliderHeld_) {
+            positionSlider()->setValue(bytesAt(seconds));
+        }
+    });
+    connect(overviewStrip_, &OverviewStrip::seekReleased, this, [this] {
+        if (sliderHeld_) {
+            EndSeek();
+        }
+    });
+    practice_ =
+        new PlayerPractice(context_.engine, context_.settings, *playerBar_, *overviewStrip_, this);
+    connect(practice_, &PlayerPractice::message, this, &MainWindow::SetMessageText);
+    AddWindowKeys({{ID_PLAYER_LOOP_EDIT, QKeySequence(Qt::CTRL | Qt::Key_L)}});
+    connect(positionSlider(), &QSlider::valueChanged, this, [this](int value) {
+        const double rate = PlayerBytesPerSecond();
+        overviewStrip_->SetPosition(rate > 0.0 ? value / rate : -1.0);
+    });
 }
 
 void MainWindow::CreateTunerDock() {
@@ -500,64 +562,14 @@ void MainWindow::CreatePracticeControls() {
         openingName_ = QFileInfo(path).fileName();
         openingPath_ = QFileInfo(path).absoluteFilePath();
         playerBar_->SetFileName({});
-        // The player drops the loop itself when it opens another file.
-        playerBar_->slider()->SetLoopMarks(-1, -1);
-    });
-
-    // Speed and transpose are kept from one run to the next: a piece is practised at the
-    // speed reached last time, in the key of the instrument.
-    playerBar_->speedBox()->setValue(
-        context_.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerSpeed"), 100));
-    playerBar_->transposeBox()->setValue(
-        context_.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerTranspose"), 0));
-    connect(playerBar_, &PlayerBar::speedChanged, this, [this](int percent) {
-        view_->engine().SetPlayerSpeed(percent);
-        context_.settings.WriteInt(kSectionSetting, QStringLiteral("PlayerSpeed"), percent);
-        context_.settings.Flush();
-    });
-    connect(playerBar_, &PlayerBar::transposeChanged, this, [this](int semitones) {
-        view_->engine().SetPlayerTranspose(semitones);
-        context_.settings.WriteInt(kSectionSetting, QStringLiteral("PlayerTranspose"), semitones);
-        context_.settings.Flush();
+        practice_->FileOpening(openingPath_);
     });
 }
 
 void MainWindow::ApplyPracticeSettings() {
     view_->engine().SetPlayerSpeed(playerBar_->speedBox()->value());
     view_->engine().SetPlayerTranspose(playerBar_->transposeBox()->value());
-}
-
-void MainWindow::SetLoopMarks(int64_t a, int64_t b) {
-    playerBar_->slider()->SetLoopMarks(a, b);
-    view_->engine().SetPlayerLoop(a >= 0 && b >= 0 ? a : -1, b);
-}
-
-void MainWindow::MarkLoop(bool start) {
-    const PlayerState player = view_->engine().Player();
-    if (!player.loaded) {
-        return;
-    }
-    const int64_t here = positionSlider()->value();
-    int64_t a = start ? here : playerBar_->slider()->loopA();
-    int64_t b = start ? playerBar_->slider()->loopB() : here;
-    if (a < 0 && b >= 0) {
-        // B alone: shown as the one mark until A is set.
-        std::swap(a, b);
-    }
-    const double rate = static_cast<double>(player.bytesPerSecond);
-    if (a >= 0 && b >= 0) {
-        if (std::llabs(b - a) < kMinLoopSeconds * rate) {
-            SetMessageText(tr("A and B must be at least %1 s apart: the loop is unchanged.")
-                               .arg(kMinLoopSeconds));
-            return;
-        }
-        if (b < a) {
-            // An end set before the start is taken as the start: the loop is what lies between.
-            std::swap(a, b);
-        }
-        SetMessageText(tr("Loop %1 – %2").arg(FormatPlayTime(a / rate), FormatPlayTime(b / rate)));
-    }
-    SetLoopMarks(a, b);
+    practice_->ApplyStored();
 }
 
 void MainWindow::CreateStatusBar() {
@@ -647,14 +659,15 @@ QToolBar* MainWindow::BarOf(int id) const {
 bool MainWindow::HandlesCommand(int id) const {
     return BarOf(id) != nullptr || id == ID_VIEW_STATUS_BAR || id == ID_APP_EXIT ||
            id == ID_TUNER || id == ID_TUNER_STROBE || id == ID_HELP_SHOW ||
-           id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B || id == ID_PLAYER_LOOP_CLEAR;
+           id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B || id == ID_PLAYER_LOOP_CLEAR ||
+           id == ID_PLAYER_LOOP_EDIT;
 }
 
 void MainWindow::UpdateCommand(int id, CommandState& state) {
     if (id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B) {
         state.enabled = view_->engine().Player().loaded;
     } else if (id == ID_PLAYER_LOOP_CLEAR) {
-        state.enabled = playerBar_->slider()->loopA() >= 0;
+        state.enabled = practice_->HasLoop();
     } else if (QToolBar* bar = BarOf(id)) {
         state.checked = bar->isVisible();
     } else if (id == ID_VIEW_STATUS_BAR) {
@@ -682,10 +695,11 @@ void MainWindow::HandleCommand(int id) {
     } else if (id == ID_HELP_SHOW) {
         OpenHelp();
     } else if (id == ID_PLAYER_LOOP_A || id == ID_PLAYER_LOOP_B) {
-        MarkLoop(id == ID_PLAYER_LOOP_A);
+        practice_->MarkLoop(id == ID_PLAYER_LOOP_A);
     } else if (id == ID_PLAYER_LOOP_CLEAR) {
-        SetLoopMarks(-1, -1);
-        SetMessageText(tr("Loop off"));
+        practice_->ClearLoop();
+    } else if (id == ID_PLAYER_LOOP_EDIT) {
+        practice_->ShowLoopDialog();
     }
 }
 
@@ -730,6 +744,7 @@ void MainWindow::OnPlayerPosition(int32_t position, int32_t length) {
         slider->setRange(0, length);
     }
     slider->setValue(position);
+    practice_->FollowSpeed(view_->engine().Player().speedPercent);
 }
 
 int32_t MainWindow::OnPlayerGetStart() const {
@@ -739,6 +754,7 @@ int32_t MainWindow::OnPlayerGetStart() const {
 void MainWindow::OnPlayerLoaded(int32_t minimum, int32_t maximum) {
     positionSlider()->setRange(minimum, maximum);
     playerBar_->SetFileName(openingName_);
+    practice_->FileLoaded();
     if (!openingPath_.isEmpty()) {
         RememberRecent(openingPath_);
         openingPath_.clear();

@@ -1,6 +1,7 @@
 // The main frame: the program's one top-level window, with the menu, the five toolbars (main,
-// Scope, Player with the position slider, Recorder, Assistance), the status bar and the scope
-// view as its client. It offers every command to the view first, then handles its own (showing
+// Scope, Player with the position slider, Recorder, Assistance), the loaded file's overview in a
+// row of its own under them (shown once a file is loaded), the status bar and the scope view as
+// its client. It offers every command to the view first, then handles its own (showing
 // and hiding the bars, exit), then passes it to the application. It keeps the position slider in
 // step with the file player and hands a dropped file to the view.
 //
@@ -26,7 +27,9 @@ namespace tonavise::ui {
 
 class TunerDock;
 
+class OverviewStrip;
 class PlayerBar;
+class PlayerPractice;
 class RecorderReadout;
 class ScopeView;
 
@@ -77,6 +80,9 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     QToolBar* recorderBar() const { return recorderBar_; }
     QToolBar* assistanceBar() const { return assistanceBar_; }
     TunerDock* tunerDock() const { return tunerDock_; }
+    QToolBar* overviewBar() const { return overviewBar_; }
+    OverviewStrip* overviewStrip() const { return overviewStrip_; }
+    PlayerPractice* practice() const { return practice_; }
     QSlider* positionSlider() const;
     // "CAP", "NUM", "SCRL".
     QLabel* indicator(int index) const { return indicators_.at(index); }
@@ -121,11 +127,14 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     void CreatePracticeControls();
     // Hands the stored speed and transpose to the player once it runs.
     void ApplyPracticeSettings();
-    // Sets the loop mark A (start) or B at the play position; B before A swaps them, ends
-    // closer than the shortest loop are refused with a status message.
-    void MarkLoop(bool start);
-    // Shows the marks on the slider and hands the loop to the player (both set) or clears it.
-    void SetLoopMarks(int64_t a, int64_t b);
+    // The file overview's row under the bars, and its links to the player.
+    void CreateOverviewBar();
+    // The user takes the play position in hand (the slider's thumb or the overview): a playing
+    // file stops and, when let go, plays on from where the position was left.
+    void BeginSeek();
+    void EndSeek();
+    // Bytes of the loaded file per second; 0 without a file.
+    double PlayerBytesPerSecond() const;
     // The manual (ProgramFiles.h) in the desktop's browser; a message when there is no manual or
     // no browser could be started for it.
     void OpenHelp();
@@ -138,6 +147,9 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     QToolBar* mainToolBar_ = nullptr;
     QToolBar* scopeBar_ = nullptr;
     PlayerBar* playerBar_ = nullptr;
+    QToolBar* overviewBar_ = nullptr;
+    OverviewStrip* overviewStrip_ = nullptr;
+    PlayerPractice* practice_ = nullptr;
     QToolBar* recorderBar_ = nullptr;
     QToolBar* assistanceBar_ = nullptr;
     TunerDock* tunerDock_ = nullptr;

@@ -149,6 +149,7 @@ class ScopeView : public QScrollArea, public CommandTarget {
     // The file player's reports, emitted on the player's thread; the frame receives them queued.
     void playerPositionReported(qint64 position, qint64 length);
     void playerLoadedReported(qint64 length);
+    void playerOverviewReported(tonavise::FileOverview overview);
 
   protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
@@ -164,6 +165,9 @@ class ScopeView : public QScrollArea, public CommandTarget {
             emit view_.playerPositionReported(position, length);
         }
         void OnPlayerLoaded(int64_t length) override { emit view_.playerLoadedReported(length); }
+        void OnPlayerOverview(const FileOverview& overview) override {
+            emit view_.playerOverviewReported(overview);
+        }
 
       private:
         ScopeView& view_;

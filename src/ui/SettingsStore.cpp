@@ -59,6 +59,17 @@ void SettingsStore::WriteString(const char* section, const QString& key, const Q
     settings_->setValue(Path(section, key), value);
 }
 
+QStringList SettingsStore::Keys(const char* section) const {
+    settings_->beginGroup(QString::fromLatin1(section));
+    QStringList keys = settings_->childKeys();
+    settings_->endGroup();
+    return keys;
+}
+
+void SettingsStore::Remove(const char* section, const QString& key) {
+    settings_->remove(Path(section, key));
+}
+
 void SettingsStore::Flush() {
     settings_->sync();
 }

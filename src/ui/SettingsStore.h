@@ -12,6 +12,7 @@
 
 #include <QDate>
 #include <QString>
+#include <QStringList>
 #include <array>
 #include <cstdint>
 #include <memory>
@@ -48,6 +49,9 @@ class SettingsStore {
     QString ReadString(const char* section, const QString& key, const QString& defaultValue) const;
     void WriteInt(const char* section, const QString& key, int32_t value);
     void WriteString(const char* section, const QString& key, const QString& value);
+    // The keys a section holds, and the removal of one.
+    QStringList Keys(const char* section) const;
+    void Remove(const char* section, const QString& key);
     // Writes pending values to the file now (otherwise at the latest when the store goes).
     void Flush();
 

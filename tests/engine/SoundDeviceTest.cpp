@@ -220,6 +220,51 @@ TEST_F(DeviceTest, PauseHoldsTheBuffersAndThePositionUntilRestart) {
     device->Close();
 }
 
+// A pause, a restart and a stop that fade: the sound falls to silence (and rises again) over
+// the frames asked for without a step larger than the ramp's own, the pause keeps the rest, and
+// the stop gives the rest of the queue back unplayed and then reports the end heard.
+TEST_F(DeviceTest, FadesToAPauseBackAndToTheEndWithoutAStep) {
+    auto device = system.Create(kOut, StreamRole::Player);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    std::array<Buffer, 3> buffers{Buffer(1000, 20000), Buffer(1000, 20000), Buffer(1000, 20000)};
+    for (Buffer& x : buffers) {
+        device->Prepare(x.header);
+        device->Queue(x.header);
+    }
+    system.Advance(kOut, 300);
+    ASSERT_EQ(device->Pause(100), kDeviceOk);
+    system.Advance(kOut, 200);
+    ASSERT_EQ(device->Restart(100), kDeviceOk);
+    system.Advance(kOut, 300);
+    ASSERT_EQ(device->FadeOutAndEnd(100), kDeviceOk);
+    system.Advance(kOut, 400);
+    ASSERT_TRUE(owner.WaitForCount(4, 5s));
+
+    const auto played = system.LastPlayedSamples();
+    ASSERT_EQ(played.size(), 1200u);
+    int steepest = 0;
+    for (std::size_t i = 1; i < played.size(); ++i) {
+        steepest = std::max(steepest, std::abs(played[i] - played[i - 1]));
+    }
+    // A raised cosine over 100 frames changes by at most 20000 x pi / 2 / 101 a frame.
+    EXPECT_LE(steepest, 315);
+    EXPECT_GT(played[300], 19900);
+    EXPECT_LT(played[399], 100);
+    EXPECT_EQ(played[400], 0) << "paused after the fade";
+    EXPECT_EQ(played[499], 0);
+    EXPECT_LT(played[500], 100) << "the restart fades in";
+    EXPECT_EQ(played[600], 20000);
+    EXPECT_EQ(played[799], 20000);
+    EXPECT_LT(played[899], 100);
+    EXPECT_EQ(played[900], 0) << "the end";
+    EXPECT_EQ(device->Position(), 800 * 2) << "the position counts the sound handed over, no more";
+    const auto entries = owner.Entries();
+    ASSERT_EQ(entries.size(), 4u);
+    EXPECT_EQ(entries[2].event.header, &buffers[2].header) << "given back unplayed";
+    EXPECT_EQ(entries[3].event.kind, DeviceEvent::Kind::PlayedOut);
+    device->Close();
+}
+
 TEST_F(DeviceTest, EightBitOutputPadsWithItsOwnSilence) {
     auto device = system.Create(kOut, StreamRole::Player);
     ASSERT_EQ(device->Open(PcmFormat(1, 11025, 8), owner), kDeviceOk);

@@ -4,6 +4,7 @@
 
 #include <QFileInfo>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QSignalSpy>
 #include <QSlider>
@@ -18,8 +19,10 @@
 #include "engine/live/PlayerThread.h"
 #include "engine/live/WorkerCommands.h"
 #include "ui/CommandIds.h"
+#include "ui/LoopDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/PlayerBar.h"
+#include "ui/PlayerPractice.h"
 #include "ui/ScopeView.h"
 #include "ui/SettingsStore.h"
 
@@ -115,7 +118,8 @@ TEST_F(MainWindowTest, MenusHoldEveryItemInOrder) {
                            "-",
                            "Loop Start (A)",
                            "Loop End (B)",
-                           "Clear Loop"}));
+                           "Clear Loop",
+                           "Loop..."}));
     EXPECT_EQ(Items(TopMenu(2)),
               QStringList({"Output tone of \"la\"",
                            "-",
@@ -455,7 +459,7 @@ TEST_F(PositionSliderTest, LoopMarksAreSetAtTheThumbAndBadOnesAreExplained) {
     ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_B));
     EXPECT_EQ(marks->loopA(), 17640) << "B before A: swapped";
     EXPECT_EQ(marks->loopB(), 44100);
-    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("Loop 0:00.2 – 0:00.5"));
+    EXPECT_EQ(frame->statusBar()->currentMessage(), QStringLiteral("Loop 0:00.20 – 0:00.50"));
     const auto loops = [&] {
         const std::vector<LoggedCommand> sent = log.Commands();
         return std::count_if(sent.begin(), sent.end(), [](const LoggedCommand& c) {
@@ -469,9 +473,10 @@ TEST_F(PositionSliderTest, LoopMarksAreSetAtTheThumbAndBadOnesAreExplained) {
     EXPECT_FALSE(frame->CommandStateOf(ID_PLAYER_LOOP_CLEAR).enabled);
 }
 
-// Speed and transpose: the boxes hold them in range, the player gets them, the settings keep
-// them.
-TEST_F(PositionSliderTest, SpeedAndTransposeStayInRangeAndAreKept) {
+// Speed and transpose: the boxes hold them in range, the player gets them, and they belong to
+// the file: another file starts at 100 % and 0, the first reopens with its own, and with its
+// saved loops.
+TEST_F(PositionSliderTest, SpeedTransposeAndSavedLoopsAreTheFilesOwn) {
     PlayerBar* bar = frame->playerBar();
     bar->speedBox()->setValue(200);
     EXPECT_EQ(bar->speedBox()->value(), 150);
@@ -494,8 +499,44 @@ TEST_F(PositionSliderTest, SpeedAndTransposeStayInRangeAndAreKept) {
     }
     EXPECT_EQ(speed, 75);
     EXPECT_EQ(transpose, 2);
-    EXPECT_EQ(engine.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerSpeed"), 0), 75);
-    EXPECT_EQ(engine.settings.ReadInt(kSectionSetting, QStringLiteral("PlayerTranspose"), 0), 2);
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_EDIT));
+    LoopDialog* loops = frame->practice()->loopDialog();
+    ASSERT_NE(loops, nullptr);
+    loops->findChild<QLineEdit*>(QStringLiteral("loopA"))->setText(QStringLiteral("0:00.25"));
+    loops->findChild<QLineEdit*>(QStringLiteral("loopB"))->setText(QStringLiteral("0.75"));
+    QTest::keyClick(loops->findChild<QLineEdit*>(QStringLiteral("loopB")), Qt::Key_Return);
+    EXPECT_EQ(frame->playerBar()->slider()->loopA(), 22050);
+    EXPECT_EQ(frame->playerBar()->slider()->loopB(), 66150);
+    loops->findChild<QLineEdit*>(QStringLiteral("loopName"))->setText(QStringLiteral("Bridge"));
+    QTest::keyClick(loops->findChild<QLineEdit*>(QStringLiteral("loopName")), Qt::Key_Return);
+
+    const auto open = [&](const QString& name) {
+        const QString path = dir.filePath(name);
+        if (!QFileInfo::exists(path)) {
+            ASSERT_TRUE(
+                WriteWavFile(path.toStdString(), PcmFormat(1), std::vector<uint8_t>(44100, 0)));
+        }
+        frame->view().OpenFile(path);
+        ASSERT_TRUE(
+            WaitFor([&] { return frame->playerBar()->timeLabel()->text().startsWith(name); }));
+    };
+    open(QStringLiteral("b.wav"));
+    EXPECT_EQ(bar->speedBox()->value(), 100);
+    EXPECT_EQ(bar->transposeBox()->value(), 0);
+    EXPECT_TRUE(loops->savedLoops().empty());
+    EXPECT_EQ(frame->playerBar()->slider()->loopA(), -1);
+    open(QStringLiteral("a.wav"));
+    EXPECT_EQ(bar->speedBox()->value(), 75);
+    EXPECT_EQ(bar->transposeBox()->value(), 2);
+    ASSERT_EQ(loops->savedLoops().size(), 1U);
+    EXPECT_EQ(loops->savedLoops()[0], (SavedLoop{QStringLiteral("Bridge"), 0.25, 0.75}));
+    ASSERT_TRUE(PlayerCaughtUp());
+    for (const LoggedCommand& c : log.Commands()) {
+        if (const auto* set = std::get_if<player::SetSpeed>(&c)) {
+            speed = set->percent;
+        }
+    }
+    EXPECT_EQ(speed, 75) << "the player plays the reopened file at its own speed";
 }
 
 TEST_F(PositionSliderTest, KeysMoveTheStartPositionOfAStoppedFile) {

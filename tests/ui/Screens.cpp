@@ -12,13 +12,17 @@
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
+#include <QLineEdit>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSlider>
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QThread>
+#include <cmath>
 #include <cstdio>
+#include <cstring>
+#include <numbers>
 
 #include "UiTestSupport.h"
 #include "engine/audiofile/WavWriter.h"
@@ -27,10 +31,13 @@
 #include "ui/AboutDialog.h"
 #include "ui/CommandIds.h"
 #include "ui/FileDialogs.h"
+#include "ui/LoopDialog.h"
 #include "ui/MainWindow.h"
 #include "ui/MetronomeDialog.h"
+#include "ui/OverviewStrip.h"
 #include "ui/PitchMarkingDialog.h"
 #include "ui/PlayerBar.h"
+#include "ui/PlayerPractice.h"
 #include "ui/ScopeView.h"
 #include "ui/SettingsDialog.h"
 #include "ui/SignalGeneratorDialog.h"
@@ -205,6 +212,54 @@ int main(int argc, char** argv) {
         Shot(out, lang + QStringLiteral("-player"), area);
         bar->speedBox()->setValue(100);
         bar->transposeBox()->setValue(0);
+    }
+    {
+        // The file's overview and the loop window: a piece of decaying notes, a loop from
+        // 0:04.50 to 0:09.25 and two saved loops.
+        QTemporaryDir music;
+        const QString path = music.filePath(QStringLiteral("etude.wav"));
+        constexpr int kRate = 44100;
+        constexpr int kSeconds = 16;
+        std::vector<int16_t> samples(static_cast<std::size_t>(kRate) * kSeconds);
+        const double notes[] = {262, 330, 392, 523, 440, 349, 294, 247};
+        for (std::size_t i = 0; i < samples.size(); ++i) {
+            const double t = static_cast<double>(i) / kRate;
+            const int note = static_cast<int>(t / 0.5);
+            const double since = t - note * 0.5;
+            const double level = (note % 4 == 0 ? 0.9 : 0.55) * std::exp(-since * 5.0);
+            samples[i] = static_cast<int16_t>(
+                20000.0 * level * std::sin(2.0 * std::numbers::pi * notes[note % 8] * t) +
+                1200.0 * std::sin(2.0 * std::numbers::pi * 55.0 * t));
+        }
+        std::vector<uint8_t> bytes(samples.size() * 2);
+        std::memcpy(bytes.data(), samples.data(), bytes.size());
+        tonavise::WriteWavFile(path.toStdString(), tonavise::PcmFormat(1), bytes);
+        frame->view().OpenFile(path);
+        for (int i = 0; i < 100 && !frame->overviewBar()->isVisible(); ++i) {
+            Settle(20);
+        }
+        QSlider* slider = frame->positionSlider();
+        frame->ExecuteCommand(tonavise::ui::ID_PLAYER_LOOP_EDIT);
+        tonavise::ui::LoopDialog* loops = frame->practice()->loopDialog();
+        const auto type = [&](const char* name, const QString& text) {
+            auto* edit = loops->findChild<QLineEdit*>(QLatin1String(name));
+            edit->setText(text);
+            emit edit->returnPressed();
+        };
+        type("loopA", QStringLiteral("0:01.00"));
+        type("loopB", QStringLiteral("0:03.00"));
+        type("loopName", QStringLiteral("Opening"));
+        type("loopA", QStringLiteral("0:12.00"));
+        type("loopB", QStringLiteral("0:14.50"));
+        type("loopName", QStringLiteral("Ending"));
+        type("loopA", QStringLiteral("0:04.50"));
+        type("loopB", QStringLiteral("0:09.25"));
+        slider->setValue(kRate * 2 * 6);
+        loops->move(frame->geometry().left() + 420, frame->geometry().top() + 190);
+        Settle();
+        const QRect top(frame->mapToGlobal(QPoint(0, 0)), QSize(frame->width(), 460));
+        Shot(out, lang + QStringLiteral("-player-overview"), top);
+        loops->close();
     }
     app.ExitInstance();
     return 0;

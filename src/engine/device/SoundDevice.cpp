@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <limits>
+#include <numbers>
 #include <thread>
 
 #include "engine/core/Notifier.h"
@@ -265,6 +266,8 @@ DeviceResult WaveDevice::Reset() {
     }
     DrainQueue();
     paused_.store(false, std::memory_order_relaxed);
+    fadeRequest_.store(0, std::memory_order_relaxed);
+    fade_.store(Fade::None, std::memory_order_relaxed);
     processedBytes_.store(0, std::memory_order_relaxed);
     unheard_.store(false, std::memory_order_relaxed);
     playedOut_.store(false, std::memory_order_relaxed);
@@ -282,6 +285,44 @@ DeviceResult WaveDevice::Pause() {
         return kDeviceInvalidParam;
     }
     paused_.store(true, std::memory_order_relaxed);
+    BackendNotify();
+    return kDeviceOk;
+}
+
+void WaveDevice::RequestFade(Fade fade, int frames) {
+    // release: the audio thread that takes the request sees everything the owner did before.
+    fadeRequest_.store(static_cast<uint64_t>(fade) << 32 | static_cast<uint32_t>(frames),
+                       std::memory_order_release);
+}
+
+DeviceResult WaveDevice::Pause(int fadeFrames) {
+    if (direction_ != DeviceDirection::Output || format_.bitsPerSample != 16 || !IsRunning() ||
+        fadeFrames <= 0 || paused_.load(std::memory_order_relaxed)) {
+        return Pause();
+    }
+    // The audio thread pauses at the fade's end.
+    RequestFade(Fade::OutToPause, fadeFrames);
+    BackendNotify();
+    return kDeviceOk;
+}
+
+DeviceResult WaveDevice::Restart(int fadeFrames) {
+    if (direction_ == DeviceDirection::Output && format_.bitsPerSample == 16 && IsRunning() &&
+        fadeFrames > 0) {
+        RequestFade(Fade::In, fadeFrames);
+    }
+    return Restart();
+}
+
+DeviceResult WaveDevice::FadeOutAndEnd(int frames) {
+    if (!IsOpen()) {
+        return kDeviceNotOpen;
+    }
+    if (direction_ != DeviceDirection::Output || format_.bitsPerSample != 16 || !IsRunning() ||
+        frames <= 0 || paused_.load(std::memory_order_relaxed)) {
+        return kDeviceInvalidParam;
+    }
+    RequestFade(Fade::OutToEnd, frames);
     BackendNotify();
     return kDeviceOk;
 }
@@ -477,20 +518,35 @@ void WaveDevice::ProcessOutput(
     callbacks_.fetch_add(1, std::memory_order_relaxed);
     const uint8_t silence = format_.bitsPerSample == 8 ? 0x80 : 0x00;
     const int64_t start = processedBytes_.load(std::memory_order_relaxed);
-    if (paused_.load(std::memory_order_relaxed)) {
+    // acquire: pairs with RequestFade's release.
+    if (const uint64_t request = fadeRequest_.exchange(0, std::memory_order_acquire);
+        request != 0) {
+        fade_.store(static_cast<Fade>(request >> 32), std::memory_order_relaxed);
+        fadeLength_.store(static_cast<uint32_t>(request), std::memory_order_relaxed);
+        fadeDone_.store(0, std::memory_order_relaxed);
+    }
+    const Fade fade = fade_.load(std::memory_order_relaxed);
+    if (paused_.load(std::memory_order_relaxed) && fade != Fade::In) {
         std::memset(out, silence, bytes);
         records_.Push({dacTime, start, 0});
         return;
     }
     const double bytesPerSecond = format_.avgBytesPerSec;
+    // A fade out hands over no more than what is left of it; silence follows.
+    std::size_t wanted = bytes;
+    if (fade == Fade::OutToPause || fade == Fade::OutToEnd) {
+        const std::size_t left =
+            fadeLength_.load(std::memory_order_relaxed) - fadeDone_.load(std::memory_order_relaxed);
+        wanted = std::min(bytes, left * format_.blockAlign);
+    }
     std::size_t done = 0;
-    while (done < bytes) {
+    while (done < wanted) {
         WaveHeader* header = Front();
         if (header == nullptr) {
             break;
         }
         const std::size_t offset = frontOffset_.load(std::memory_order_relaxed);
-        const std::size_t n = std::min(bytes - done, header->bufferLength - offset);
+        const std::size_t n = std::min(wanted - done, header->bufferLength - offset);
         if (offset == 0) {
             header->timeStamp.store(dacSteady + static_cast<double>(done) / bytesPerSecond,
                                     std::memory_order_relaxed);
@@ -507,6 +563,9 @@ void WaveDevice::ProcessOutput(
         } else {
             frontOffset_.store(offset + n, std::memory_order_relaxed);
         }
+    }
+    if (fade != Fade::None) {
+        ShapeFade(out, done / format_.blockAlign);
     }
     if (done < bytes) {
         std::memset(out + done, silence, bytes - done);
@@ -528,6 +587,40 @@ void WaveDevice::ProcessOutput(
         playedOutStamp_.store(OwnerStamp(), std::memory_order_relaxed);
         playedOut_.store(true, std::memory_order_release);
         WakeOwner();
+    }
+}
+
+void WaveDevice::ShapeFade(uint8_t* out, std::size_t frames) {
+    const Fade fade = fade_.load(std::memory_order_relaxed);
+    const uint32_t length = fadeLength_.load(std::memory_order_relaxed);
+    uint32_t fadeDone = fadeDone_.load(std::memory_order_relaxed);
+    const int channels = format_.channels;
+    auto* samples = reinterpret_cast<int16_t*>(out);
+    const std::size_t shaped = std::min<std::size_t>(frames, length - fadeDone);
+    for (std::size_t i = 0; i < shaped; ++i) {
+        // A raised-cosine ramp: no corner at either end, so the fade itself adds no click.
+        const double t = (fadeDone + i + 1.0) / (length + 1.0);
+        const double rise = 0.5 - 0.5 * std::cos(std::numbers::pi * t);
+        const double gain = fade == Fade::In ? rise : 1.0 - rise;
+        for (int c = 0; c < channels; ++c) {
+            int16_t& s = samples[i * channels + c];
+            s = static_cast<int16_t>(std::lround(s * gain));
+        }
+    }
+    fadeDone += static_cast<uint32_t>(shaped);
+    fadeDone_.store(fadeDone, std::memory_order_relaxed);
+    if (fadeDone < length) {
+        return;
+    }
+    fade_.store(Fade::None, std::memory_order_relaxed);
+    if (fade == Fade::OutToPause) {
+        paused_.store(true, std::memory_order_relaxed);
+    } else if (fade == Fade::OutToEnd) {
+        // The rest is given back unplayed; the played-out report follows once the faded end is
+        // heard.
+        while (WaveHeader* header = Front()) {
+            PopAndComplete(header, 0);
+        }
     }
 }
 

@@ -173,6 +173,17 @@ class WaveDevice : public CompletionSource {
     // Output: holds playback (the device plays silence and keeps its buffers) until Restart().
     DeviceResult Pause();
     DeviceResult Restart();
+    // Output of 16-bit sound, while it runs: the same, but the sound fades out over the next
+    // `fadeFrames` frames handed to the sound system before the silence, and fades in again
+    // after it. Other formats, or a stream not running, pause and restart at once.
+    DeviceResult Pause(int fadeFrames);
+    DeviceResult Restart(int fadeFrames);
+    // Output of 16-bit sound, while it runs: the sound fades out over the next `frames` frames
+    // handed to the sound system and ends there; the buffers still queued are given back
+    // unplayed, and PlayedOut is reported once the faded end has been heard. A stop that does
+    // not click, heard as soon as the sound system's own buffer allows. kDeviceInvalidParam
+    // (nothing changed) for other formats or a stream not running.
+    DeviceResult FadeOutAndEnd(int frames);
 
     // Output: bytes that have reached the output since the open or the last reset, from the
     // stream's clock. Input: bytes captured. Any thread.
@@ -245,6 +256,15 @@ class WaveDevice : public CompletionSource {
         int64_t byteCount = 0;
     };
 
+    // How the sound handed over is shaped: as it is, fading in, fading out to the pause, or
+    // fading out to the end of the sound.
+    enum class Fade : uint32_t { None = 0, In = 1, OutToPause = 2, OutToEnd = 3 };
+    // Owner thread: asks the audio thread for a fade (taken at its next hand-over).
+    void RequestFade(Fade fade, int frames);
+    // Audio thread: the fade of `frames` frames just copied to `out`; at the end of a fade out,
+    // the pause or the end it leads to.
+    void ShapeFade(uint8_t* out, std::size_t frames);
+
     WaveHeader* Front() const;
     void PopAndComplete(WaveHeader* header, uint32_t bytes);
     void WakeOwner() noexcept;
@@ -260,6 +280,12 @@ class WaveDevice : public CompletionSource {
     std::atomic<bool> running_{false};  // written on the owner thread
     std::atomic<bool> paused_{false};
     bool startHeld_ = false;  // owner thread
+    // A fade asked for and not yet taken: the kind in the high half, the frames in the low.
+    std::atomic<uint64_t> fadeRequest_{0};
+    // The fade under way: written by the audio thread (by the owner only while it is stopped).
+    std::atomic<Fade> fade_{Fade::None};
+    std::atomic<uint32_t> fadeLength_{0};
+    std::atomic<uint32_t> fadeDone_{0};
 
     // Ring of queued headers. The owner publishes a slot with a release store of tail; the
     // audio thread finishes the front one with a release store of head; the owner's worker

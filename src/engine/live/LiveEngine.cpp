@@ -347,6 +347,7 @@ PlayerState LiveEngine::Player() const {
         state.channels = player_->ChannelCount();
         state.length = player_->Length();
         state.bytesPerSecond = player_->BytesPerSecond();
+        state.speedPercent = player_->SpeedPercent();
     }
     return state;
 }

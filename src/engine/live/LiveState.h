@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "engine/audiofile/FileOverview.h"
+
 namespace tonavise {
 
 // What the file player is doing.
@@ -14,6 +16,7 @@ struct PlayerState {
     int channels = 0;            // of the loaded file
     int32_t length = 0;          // bytes of the loaded PCM data
     int64_t bytesPerSecond = 0;  // of the loaded data; 0 when nothing is loaded
+    int speedPercent = 100;      // the speed played at now (the trainer raises it pass by pass)
 };
 
 // What the reference tone and metronome output is doing.
@@ -41,6 +44,9 @@ class PlayerListener {
     virtual void OnPlayerPosition(int64_t position, int64_t length) = 0;
     // A file of `length` bytes was loaded.
     virtual void OnPlayerLoaded(int64_t length) = 0;
+    // The overview of the file just loaded, made on the player's thread right after
+    // OnPlayerLoaded, before any play of it starts.
+    virtual void OnPlayerOverview(const FileOverview& /*overview*/) {}
 };
 
 // What the signal generator tells its owner (the generator's dialog).

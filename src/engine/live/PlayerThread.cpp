@@ -7,6 +7,7 @@
 #include <variant>
 
 #include "engine/audiofile/FileLoading.h"
+#include "engine/audiofile/FileOverview.h"
 #include "engine/core/Notifier.h"
 #include "engine/live/CaptureStore.h"
 
@@ -67,9 +68,15 @@ void PlayerThread::handle(PlayerCommand& command) {
                              break;
                      }
                  },
-                 [this](const player::Stop&) { Stop(); },
+                 [this](const player::Stop&) { FadeOutAndStop(); },
                  [this](const player::Pause&) { Pause(); },
-                 [this](const player::Play& play) { Play(play.startOffset); },
+                 [this](const player::Play& play) {
+                     if (stopping_) {
+                         pendingPlay_ = play.startOffset;  // once the fade out has been heard
+                     } else {
+                         Play(play.startOffset);
+                     }
+                 },
                  [this](const player::Resume&) { Resume(); },
                  [this](const player::Open& open) { Open(open); },
                  [this](const player::FeedScope& feed) { Feed(feed.listener); },
@@ -81,6 +88,7 @@ void PlayerThread::handle(PlayerCommand& command) {
                  [this](const player::SetSpeed& speed) {
                      stream_.SetSpeedPercent(
                          std::clamp(speed.percent, kMinSpeedPercent, kMaxSpeedPercent));
+                     speedPercent_.store(stream_.SpeedPercent(), std::memory_order_relaxed);
                  },
                  [this](const player::SetTranspose& transpose) {
                      stream_.SetSemitones(std::clamp(
@@ -152,6 +160,7 @@ void PlayerThread::Open(const player::Open& open) {
     kind_.store(clip_.kind, std::memory_order_relaxed);
     if (notify_ != nullptr) {
         notify_->OnPlayerLoaded(clip_.length);
+        notify_->OnPlayerOverview(MakeFileOverview(clip_));
     }
 }
 
@@ -228,6 +237,7 @@ bool PlayerThread::RenderInto(WaveHeader& header) {
         return false;
     }
     const int frames = stream_.Render(reinterpret_cast<int16_t*>(header.data), bufferFrames_);
+    speedPercent_.store(stream_.SpeedPercent(), std::memory_order_relaxed);
     if (frames < bufferFrames_) {
         rendered_ = true;
     }
@@ -248,7 +258,27 @@ bool PlayerThread::QueueHeader(WaveHeader& header) {
     return true;
 }
 
+void PlayerThread::FadeOutAndStop() {
+    if (!Sounding() || stopping_) {
+        return;
+    }
+    // A paused play is silent already; a device that cannot fade stops at once.
+    if (IsPaused() || !device_ || device_->FadeOutAndEnd(FadeFrames()) != kDeviceOk) {
+        Finish();
+        return;
+    }
+    stopping_ = true;
+    stopDeadline_ = std::chrono::steady_clock::now() + kStopFadeLimit;
+}
+
+int PlayerThread::FadeFrames() const {
+    return static_cast<int>(deviceFormat_.samplesPerSec / 200);  // 5 ms
+}
+
 void PlayerThread::Stop() {
+    stopping_ = false;
+    pendingPlay_ = -1;
+    pausePending_ = false;
     if (!Sounding()) {
         return;
     }
@@ -266,13 +296,21 @@ void PlayerThread::Stop() {
 }
 
 void PlayerThread::Pause() {
-    if (Sounding() && device_ && device_->Pause() == kDeviceOk) {
+    if (stopping_) {
+        pausePending_ = pendingPlay_ >= 0;  // the play that follows the stop starts paused
+        return;
+    }
+    if (Sounding() && device_ && device_->Pause(FadeFrames()) == kDeviceOk) {
         paused_.store(true, std::memory_order_relaxed);
     }
 }
 
 void PlayerThread::Resume() {
-    if (Sounding() && device_ && device_->Restart() == kDeviceOk) {
+    if (stopping_) {
+        pausePending_ = false;
+        return;
+    }
+    if (Sounding() && device_ && device_->Restart(FadeFrames()) == kDeviceOk) {
         paused_.store(false, std::memory_order_relaxed);
     }
 }
@@ -286,6 +324,9 @@ void PlayerThread::EndOfBuffer(const DeviceEvent& event) {
     }
     if (Sounding() && FromDevice(event)) {
         --queued_;
+        if (stopping_) {
+            return;  // given back unplayed after the fade out: the stop ends at PlayedOut
+        }
         if (Refill(*header)) {
             return;
         }
@@ -306,8 +347,20 @@ void PlayerThread::EndOfBuffer(const DeviceEvent& event) {
 }
 
 void PlayerThread::PlayedOut(const DeviceEvent& event) {
-    if (Sounding() && ending_ && FromDevice(event)) {
-        Finish();
+    if (Sounding() && (ending_ || stopping_) && FromDevice(event)) {
+        EndFadedStop();
+    }
+}
+
+void PlayerThread::EndFadedStop() {
+    const int64_t pending = pendingPlay_;
+    const bool paused = pausePending_;
+    Finish();
+    if (pending >= 0) {
+        Play(pending);
+        if (paused) {
+            Pause();
+        }
     }
 }
 
@@ -345,6 +398,11 @@ void PlayerThread::onDue() {
 }
 
 void PlayerThread::onTick() {
+    // A fade out whose end was never reported as heard (a stream that stalled) ends anyway.
+    if (stopping_ && std::chrono::steady_clock::now() >= stopDeadline_) {
+        EndFadedStop();
+        return;
+    }
     if (Sounding() && standIn_.Back()) {
         PlayOnAnotherDevice();  // the chosen device is back: the play moves to it
     }
@@ -395,7 +453,8 @@ int64_t PlayerThread::PlayPosition() const {
 
 void PlayerThread::Feed(PlayerListener* listener) {
     const int64_t position = PlayPosition();
-    if (listener != nullptr) {
+    // While a stop fades out, the windows already show where the next play starts.
+    if (listener != nullptr && !stopping_) {
         listener->OnPlayerPosition(position, clip_.length);
     }
     if (clip_.kind == LoadedKind::None) {

@@ -12,10 +12,11 @@
 // paused) the thread feeds the store by itself, one block every 100 ms on its own timer, and
 // reports the position to the listener of the open file each time. At the natural end the play
 // goes on until the sound the system still holds has been heard (the device's PlayedOut), then
-// stops; Stop stops at once. A device that cannot be opened or started, or whose stream dies,
-// shows the device error box; a play whose stream died ends as if Stop had been pressed, except
-// when its chosen device went away: then it goes on at once on the default, from where it was
-// heard, and moves back when the device is back.
+// stops; Stop fades the sound out over 5 ms and ends the play once that has been heard (a
+// Play sent meanwhile starts then). A device that cannot be opened or started, or whose stream
+// dies, shows the device error box; a play whose stream died ends as if Stop had been pressed,
+// except when its chosen device went away: then it goes on at once on the default, from where it
+// was heard, and moves back when the device is back.
 //
 // Threads: commands from any thread; the handlers and the device run on this thread. The
 // accessors (IsLoaded, IsPlaying, IsPaused, ChannelCount, Length) may be read by any thread.
@@ -56,6 +57,8 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     enum class FeedTiming { OwnTimer, OnlyWhenAsked };
     // The interval of the own timer: one block.
     static constexpr std::chrono::milliseconds kFeedInterval{100};
+    // The longest a stop's fade out may wait to be heard before the play ends anyway.
+    static constexpr std::chrono::milliseconds kStopFadeLimit{1000};
 
     PlayerThread(CaptureStore& store,
                  DeviceFactory& devices,
@@ -91,6 +94,8 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     int32_t Length() const { return length_.load(std::memory_order_relaxed); }
     // Bytes of the loaded data per second of sound; 0 when nothing is loaded.
     int64_t BytesPerSecond() const { return bytesPerSecond_.load(std::memory_order_relaxed); }
+    // The speed of the sound rendered last, in percent (the trainer raises it pass by pass).
+    int SpeedPercent() const { return speedPercent_.load(std::memory_order_relaxed); }
 
   protected:
     const char* threadName() const override { return "player"; }
@@ -104,7 +109,13 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     bool Sounding() const { return playing_.load(std::memory_order_relaxed); }
     void Open(const player::Open& open);
     void Play(int64_t requestedOffset);
+    // Stops at once: the sound is cut (a new file, the end of the program, a device move).
     void Stop();
+    // The user's stop: the sound fades out over 5 ms and the play ends once that has been heard
+    // (FadeOutAndEnd); a Play that comes meanwhile starts then. At once when paused.
+    void FadeOutAndStop();
+    void EndFadedStop();
+    int FadeFrames() const;
     void Pause();
     void Resume();
     void EndOfBuffer(const DeviceEvent& event);
@@ -154,8 +165,13 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     std::atomic<int> channels_{0};
     std::atomic<int32_t> length_{0};
     std::atomic<int64_t> bytesPerSecond_{0};
+    std::atomic<int> speedPercent_{100};
     int64_t startOffset_ = 0;
-    bool ending_ = false;                  // every byte handed over; waiting for it to be heard
+    bool ending_ = false;        // every byte handed over; waiting for it to be heard
+    bool stopping_ = false;      // a stop fades out; waiting for it to be heard
+    int64_t pendingPlay_ = -1;   // the offset of a Play that came while stopping
+    bool pausePending_ = false;  // and a Pause after it
+    std::chrono::steady_clock::time_point stopDeadline_{};
     DeviceResult queueError_ = kDeviceOk;  // why the last Refill could not queue
 };
 
