@@ -125,6 +125,8 @@ LoopDialog::LoopDialog(SettingsStore& settings, std::function<int()> speed, QWid
     auto* savedRows = new QVBoxLayout(savedBox);
     list_ = new QListWidget(savedBox);
     list_->setObjectName(QStringLiteral("savedLoops"));
+    // A handful of rows: a piece has a few passages to work on, and the window stays small.
+    list_->setMaximumHeight(list_->fontMetrics().height() * 7);
     connect(list_, &QListWidget::itemActivated, this, &LoopDialog::RecallLoop);
     savedRows->addWidget(list_);
     auto* saveRow = new QHBoxLayout;

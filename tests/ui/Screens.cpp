@@ -235,10 +235,10 @@ int main(int argc, char** argv) {
         std::memcpy(bytes.data(), samples.data(), bytes.size());
         tonavise::WriteWavFile(path.toStdString(), tonavise::PcmFormat(1), bytes);
         frame->view().OpenFile(path);
-        for (int i = 0; i < 100 && !frame->overviewBar()->isVisible(); ++i) {
+        QSlider* slider = frame->positionSlider();
+        for (int i = 0; i < 100 && slider->maximum() != kRate * 2 * kSeconds; ++i) {
             Settle(20);
         }
-        QSlider* slider = frame->positionSlider();
         frame->ExecuteCommand(tonavise::ui::ID_PLAYER_LOOP_EDIT);
         tonavise::ui::LoopDialog* loops = frame->practice()->loopDialog();
         const auto type = [&](const char* name, const QString& text) {
@@ -255,11 +255,15 @@ int main(int argc, char** argv) {
         type("loopA", QStringLiteral("0:04.50"));
         type("loopB", QStringLiteral("0:09.25"));
         slider->setValue(kRate * 2 * 6);
-        loops->move(frame->geometry().left() + 420, frame->geometry().top() + 190);
+        const QRect frameWas = frame->geometry();
+        frame->setGeometry(frameWas.left(), frameWas.top(), 1100, 620);
+        loops->move(frame->geometry().left() + 560, frame->geometry().top() + 150);
         Settle();
-        const QRect top(frame->mapToGlobal(QPoint(0, 0)), QSize(frame->width(), 460));
-        Shot(out, lang + QStringLiteral("-player-overview"), top);
+        Shot(out,
+             lang + QStringLiteral("-player-overview"),
+             QRect(frame->mapToGlobal(QPoint(0, 0)), QSize(1100, 620)));
         loops->close();
+        frame->setGeometry(frameWas);
     }
     app.ExitInstance();
     return 0;
