@@ -19,6 +19,9 @@ using namespace std::chrono_literals;
 
 // The buffers the player keeps with the device: Advance plays only what is queued.
 constexpr int kPlayBuffers = PlayerThread::kPlayBuffers;
+// Every play starts with 10 ms of silence: frames of the device at 44100 and at 22050 Hz.
+constexpr int kLead44 = 441;
+constexpr int kLead22 = 220;
 
 // Records the reports; waits for them with a timeout.
 class Reports final : public PlayerListener {
@@ -147,7 +150,7 @@ TEST_F(FilePlayer, PlayStartsAtAWholeFrameAndPlaysTheRest) {
     }));
     ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
     const auto played = sound.Played(0);
-    EXPECT_EQ(played.bytes.size(), static_cast<std::size_t>(player.Length() - 4000));
+    EXPECT_EQ(played.bytes.size(), static_cast<std::size_t>(player.Length() - 4000 + kLead44 * 2));
     EXPECT_TRUE(player.IsLoaded());
 }
 
@@ -215,7 +218,7 @@ TEST_F(FilePlayer, FeedAppendsTheBlockAtThePlayPosition) {
     Load(Wav("a.wav", 22050, 1, 1.0));
     player.PostPlay(0);
     ASSERT_TRUE(sound.WaitForQueued(DeviceDirection::Output, kPlayBuffers, 5s));
-    sound.Advance(DeviceDirection::Output, 2205);  // 100 ms of the file
+    sound.Advance(DeviceDirection::Output, kLead22 + 2205);  // the lead, then 100 ms of the file
     SyncBlock(player, barrier, store);
     const auto [position, length] = barrier.positions.back();
     EXPECT_EQ(position, 2205 * 2);
@@ -237,7 +240,7 @@ TEST_F(FilePlayer, FeedsOnScheduleJoinWithoutASeamAndALateFeedJumps) {
         std::lock_guard g(store.historyLock);
         return store.channel1History[kHistoryLength - kBlockFrames + i];
     };
-    sound.Advance(DeviceDirection::Output, 2205);
+    sound.Advance(DeviceDirection::Output, kLead22 + 2205);
     SyncBlock(player, barrier, store);  // the block at frame 2205
     // 4 ms late: the next block continues at frame 4410, where the last one ended.
     sound.Advance(DeviceDirection::Output, 2205 + 88);
@@ -287,7 +290,7 @@ TEST_F(FilePlayer, WideSamplesWithManyChannelsPlayAsSixteenBitStereoAndFeedTheFi
     EXPECT_EQ(device.blockAlign, 4);
 
     // The play position counts the file's bytes; the scope gets the first channel.
-    sound.Advance(DeviceDirection::Output, 2205);
+    sound.Advance(DeviceDirection::Output, kLead22 + 2205);
     SyncBlock(player, barrier, store);
     EXPECT_EQ(barrier.positions.back().first, (100 + 2205) * 9);
     {
@@ -302,11 +305,12 @@ TEST_F(FilePlayer, WideSamplesWithManyChannelsPlayAsSixteenBitStereoAndFeedTheFi
     PlayToTheEnd();
     ASSERT_TRUE(sound.WaitForClosed(DeviceDirection::Output, 5s));
     const auto played = sound.Played(0).bytes;
-    ASSERT_EQ(played.size(), static_cast<std::size_t>(frames - 100) * 4);
-    // After the start's 5 ms fade-in (110 frames at 22050 Hz).
+    ASSERT_EQ(played.size(), static_cast<std::size_t>(frames - 100 + kLead22) * 4);
+    // After the lead and the start's 5 ms fade-in (110 frames at 22050 Hz).
     for (int j = 194; j < frames - 100; j += 97) {
-        const auto left = static_cast<int16_t>(played[4 * j] | played[4 * j + 1] << 8);
-        const auto right = static_cast<int16_t>(played[4 * j + 2] | played[4 * j + 3] << 8);
+        const std::size_t k = 4 * static_cast<std::size_t>(j + kLead22);
+        const auto left = static_cast<int16_t>(played[k] | played[k + 1] << 8);
+        const auto right = static_cast<int16_t>(played[k + 2] | played[k + 3] << 8);
         ASSERT_EQ(left, 100 + j) << j;
         ASSERT_EQ(right, 1100 + j) << j;
     }

@@ -176,8 +176,8 @@ TEST_P(PracticePlayerEndToEnd, ALoopOfOneSecondRepeatsWithoutAGapOrAClick) {
         const auto* peak = std::max_element(loop.data() + w, loop.data() + w + 220);
         weakest = std::min(weakest, static_cast<int>(*peak));
     }
-    // No click: no bend sharper than the tone's own (its second difference is at most
-    // A (2 pi f / rate)^2, 470 here).
+    // No click: no bend much sharper than the tone's own (its second difference is at most
+    // A (2 pi f / rate)^2, 47 here; the joint's crossfade bends a little more).
     int sharpest = 0;
     for (std::size_t i = 1; i + 1 < loop.size(); ++i) {
         sharpest = std::max(sharpest, std::abs(loop[i + 1] - 2 * loop[i] + loop[i - 1]));
@@ -195,6 +195,48 @@ TEST_P(PracticePlayerEndToEnd, ALoopOfOneSecondRepeatsWithoutAGapOrAClick) {
         EXPECT_LE(all[i], 2 * 44100 * 2 + 44100 / 10 * 2) << i;
     }
     EXPECT_GE(jumpsBack, 2);
+}
+
+// A start, a pause, a resume, a seek and a stop in the middle of a tone: none of them bends the
+// sound more sharply than the tone itself does, because each fades (a cut mid-wave would jump
+// by up to the tone's whole swing in one sample).
+TEST_P(PracticePlayerEndToEnd, StartsPausesSeeksAndStopsFadeWithoutAClick) {
+    const std::vector<int16_t> tone = test::Sine(440, 12000, 44100 * 6);
+    rig->engine.OpenFile(MonoWav(dir, "a440.wav", tone), &positions);
+    const int64_t from = rig->tape.Frames();
+    rig->engine.PlayFile(44100 * 2 / 3 + 100);  // not at a zero crossing
+    ASSERT_TRUE(test::WaitUntil([&] { return Player().IsPlaying(); }, 15s));
+    PlayFor(500ms);
+    rig->engine.PauseFile();
+    PlayFor(300ms);
+    rig->engine.ResumeFile();
+    PlayFor(500ms);
+    rig->engine.StopFile();  // a seek, as the slider's release makes it
+    rig->engine.PlayFile(3 * 44100 * 2 + 2 * 37);
+    PlayFor(500ms);
+    rig->engine.StopFile();
+    ASSERT_TRUE(test::WaitUntil([&] { return !Player().IsPlaying(); }, 5s));
+    ASSERT_TRUE(rig->tape.WaitForFrames(rig->tape.Frames() + kSampleRate / 4, 15s));
+    const std::vector<int16_t> heard = rig->tape.Channel(0, from);
+    // The tone's own second difference is at most A (2 pi f / rate)^2, 47 here; a 5 ms fade
+    // adds little to it, a cut mid-wave up to the tone's whole swing.
+    int sharpest = 0;
+    int64_t at = 0;
+    for (std::size_t i = 1; i + 1 < heard.size(); ++i) {
+        const int bend = std::abs(heard[i + 1] - 2 * heard[i] + heard[i - 1]);
+        if (bend > sharpest) {
+            sharpest = bend;
+            at = static_cast<int64_t>(i);
+        }
+    }
+    const std::vector<int64_t> onsets = test::Onsets(heard, 3000, 441);
+    std::printf("start, pause, resume, seek, stop: %zu onsets, sharpest bend %d at %.3f s\n",
+                onsets.size(),
+                sharpest,
+                static_cast<double>(at) / kSampleRate);
+    RecordProperty("fade_sharpest_bend", std::to_string(sharpest));
+    EXPECT_GE(onsets.size(), 3U) << "the start, the resume and the seek are heard";
+    EXPECT_LE(sharpest, 100);
 }
 
 TEST_P(PracticePlayerEndToEnd, SlowerKeepsThePitchAndTransposedKeepsTheLength) {

@@ -84,6 +84,40 @@ class SoundEndToEnd : public ::testing::TestWithParam<SoundBackend> {
         }
     }
 
+    // How long a bare stream of this back end takes from its open to being heard: a 10 ms
+    // burst in one buffer, opened, queued and closed by hand, timed as the metronome's first
+    // click is. What the sound server adds to any start on this machine (its sink's block, the
+    // monitor's fragment) is in it; what the metronome adds of its own is not.
+    double BareStartHeard(LiveRig& rig) {
+        test::CompletionRecorder owner;
+        owner.start();
+        std::vector<int16_t> samples(kSampleRate / 10, 0);
+        for (int i = 0; i < kSampleRate / 100; ++i) {
+            samples[static_cast<std::size_t>(i)] = i % 20 < 10 ? 29000 : -29000;
+        }
+        WaveHeader header;
+        header.Describe(samples.data(), static_cast<uint32_t>(samples.size() * sizeof(int16_t)));
+        const int64_t from = rig.tape.Frames();
+        const double posted = SteadySeconds();
+        std::unique_ptr<WaveDevice> device =
+            devices->Create(DeviceDirection::Output, StreamRole::ReferenceTone);
+        EXPECT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+        device->Prepare(header);
+        device->Queue(header);
+        std::vector<int64_t> onsets;
+        WaitForClicks(rig, from, 1, kSilence, 1, kSampleRate / 100, onsets);
+        const double heard =
+            onsets.empty() ? 1.0 : rig.tape.CaptureTimeOf(from + onsets[0]) - posted;
+        EXPECT_TRUE(owner.WaitForCount(1, kTimeout));
+        device->Reset();
+        device->Unprepare(header);
+        device->Close();
+        const int64_t stopped = rig.tape.Frames();
+        EXPECT_TRUE(rig.tape.WaitForFrames(stopped + kSampleRate / 2, kTimeout));
+        rig.tape.Clear();
+        return heard;
+    }
+
     // Expects every interval from onset `skipped` on to be `seconds` within `tolerance`;
     // returns the largest deviation.
     static double ExpectIntervals(const std::vector<int64_t>& onsets,
@@ -265,7 +299,10 @@ TEST_P(SoundEndToEnd, ASevenEightBarAccentsItsGroupsAndTheTrainerSpeedsItUp) {
 }
 
 // Every start is heard at once and begins with the accent: the click's peak is the accent's
-// (-1 dBFS: 29204), never a weaker beat's (at most 20675).
+// (-1 dBFS: 29204), never a weaker beat's (at most 20675). "At once" is against a bare stream
+// of the same back end started just before (the sound server's own start time differs from
+// one machine to the next: 1-25 ms on the private server): the metronome may add its 10 ms of
+// lead silence and a few milliseconds of its own, no more.
 TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
     LiveRig rig(*devices, 1, 30.0);
     ASSERT_TRUE(rig.Start());
@@ -276,7 +313,10 @@ TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
     metronome.start();
     ASSERT_TRUE(rig.tape.WaitForFrames(kBlockFrames, kTimeout));
     double worst = 0;
+    double bareWorst = 0;
     for (int start = 0; start < 3; ++start) {
+        const double bare = BareStartHeard(rig);
+        bareWorst = std::max(bareWorst, bare);
         const int64_t from = rig.tape.Frames();
         const double posted = SteadySeconds();
         metronome.send(tone::ToggleMetronome{});
@@ -293,7 +333,10 @@ TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
         EXPECT_LE(peak, 29205) << "start " << start;
         const double heard = rig.tape.CaptureTimeOf(from + first) - posted;
         worst = std::max(worst, heard);
-        std::printf("metronome start %d: first click heard after %.1f ms\n", start, heard * 1000);
+        std::printf("metronome start %d: first click heard after %.1f ms (a bare stream %.1f ms)\n",
+                    start,
+                    heard * 1000,
+                    bare * 1000);
         // Stop, and wait for the silence before the next start.
         metronome.send(tone::ToggleMetronome{});
         ASSERT_TRUE(test::WaitUntil([&] { return !metronome.IsMetronomePlaying(); }));
@@ -302,7 +345,8 @@ TEST_P(SoundEndToEnd, EveryMetronomeStartIsHeardAtOnceWithTheAccent) {
         rig.tape.Clear();
     }
     RecordProperty("metronome_start_to_click_ms", std::to_string(worst * 1000));
-    EXPECT_LT(worst, 0.025);
+    RecordProperty("bare_start_to_sound_ms", std::to_string(bareWorst * 1000));
+    EXPECT_LT(worst, bareWorst + 0.016);
     metronome.join();
 }
 

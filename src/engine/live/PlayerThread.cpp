@@ -189,6 +189,8 @@ void PlayerThread::Play(int64_t requestedOffset) {
     startOffset_ = offset;
     nextStreamSample_ = -1;
     stream_.Start(offset / clip_.format.blockAlign);
+    leadFrames_ = static_cast<int>(deviceFormat_.samplesPerSec / 100);
+    leadLeft_ = leadFrames_;
     device_ = std::move(device);
     queued_ = 0;
     rendered_ = false;
@@ -236,7 +238,15 @@ bool PlayerThread::RenderInto(WaveHeader& header) {
     if (rendered_) {
         return false;
     }
-    const int frames = stream_.Render(reinterpret_cast<int16_t*>(header.data), bufferFrames_);
+    // A new stream's first few milliseconds may be dropped by the sound system: they are
+    // silence, so that the start's fade-in is heard whole.
+    auto* out = reinterpret_cast<int16_t*>(header.data);
+    const int lead = std::min(leadLeft_, bufferFrames_);
+    std::fill_n(out, static_cast<std::size_t>(lead) * deviceFormat_.channels, int16_t{0});
+    leadLeft_ -= lead;
+    const int frames =
+        lead + stream_.Render(out + static_cast<std::size_t>(lead) * deviceFormat_.channels,
+                              bufferFrames_ - lead);
     speedPercent_.store(stream_.SpeedPercent(), std::memory_order_relaxed);
     if (frames < bufferFrames_) {
         rendered_ = true;
@@ -443,11 +453,15 @@ bool PlayerThread::FromDevice(const DeviceEvent& event) const {
     return device_ && event.device == device_.get();
 }
 
+int64_t PlayerThread::HeardOutputFrame() const {
+    return std::max<int64_t>(0, device_->Position() / deviceFormat_.blockAlign - leadFrames_);
+}
+
 int64_t PlayerThread::PlayPosition() const {
     if (!Sounding() || !device_) {
         return 0;
     }
-    const int64_t heard = device_->Position() / deviceFormat_.blockAlign;
+    const int64_t heard = HeardOutputFrame();
     return std::min<int64_t>(stream_.FileFrameAt(heard) * clip_.format.blockAlign, clip_.length);
 }
 
@@ -470,7 +484,7 @@ void PlayerThread::Feed(PlayerListener* listener) {
         BuildFeedBlockAtStreamSample(clip_, StreamSampleAtPosition(clip_, position), feed_);
         nextStreamSample_ = -1;
     } else {
-        const int64_t heard = device_->Position() / deviceFormat_.blockAlign;
+        const int64_t heard = HeardOutputFrame();
         int64_t from = stream_.StreamSampleAt(heard);
         if (!IsPaused() && nextStreamSample_ >= 0 &&
             std::llabs(from - nextStreamSample_) <= kSampleRate / 20) {

@@ -134,6 +134,8 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     bool RenderInto(WaveHeader& header);
     bool QueueHeader(WaveHeader& header);
     void Release();
+    // The output frame of the practice stream being heard now (the lead's silence not counted).
+    int64_t HeardOutputFrame() const;
     // The byte offset into the data now playing; 0 when not playing.
     int64_t PlayPosition() const;
 
@@ -153,6 +155,8 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     std::array<WaveHeader, kPlayBuffers> headers_;
     std::vector<int16_t> buffers_;  // kPlayBuffers buffers of bufferFrames_ frames
     int bufferFrames_ = 0;
+    int leadFrames_ = 0;     // the 10 ms of silence each play starts with
+    int leadLeft_ = 0;       // of it, not yet rendered
     int queued_ = 0;         // buffers with the device
     bool rendered_ = false;  // the stream has been rendered to its end
     WaveFormat deviceFormat_{};
