@@ -173,9 +173,20 @@ bool FundamentalToneWindow::event(QEvent* event) {
     }
 }
 
+void FundamentalToneWindow::SetPlayedFileMark(const QString& mark) {
+    if (mark != playedMark_) {
+        playedMark_ = mark;
+        update();
+    }
+}
+
 void FundamentalToneWindow::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), QColor(255, 255, 255));
+    if (!playedMark_.isEmpty()) {
+        painter.setPen(QColor(190, 0, 0));
+        painter.drawText(rect().adjusted(0, 2, -6, 0), Qt::AlignRight | Qt::AlignTop, playedMark_);
+    }
     painter.setPen(QColor(0, 0, 255));
     painter.setFont(font_);
     const QFontMetrics fm(font_);

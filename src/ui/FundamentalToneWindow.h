@@ -69,6 +69,9 @@ class FundamentalToneWindow : public QDialog {
     bool showsTuner() const;
     // The needle's x in the last paint, or -1 without a needle (tests).
     int needleX() const { return needleX_; }
+    // The played file's speed and transpose ("70 % · −2"; empty: none), shown in a corner.
+    void SetPlayedFileMark(const QString& mark);
+    const QString& playedFileMark() const { return playedMark_; }
 
   signals:
     void closedByUser();
@@ -90,6 +93,7 @@ class FundamentalToneWindow : public QDialog {
     TunerReadout tuner_;
     int standardWidth_ = 0;
     int needleX_ = -1;
+    QString playedMark_;
 };
 
 }  // namespace tonavise::ui

@@ -22,7 +22,9 @@
 #include "engine/live/LiveEngine.h"
 #include "ui/BeatLights.h"
 #include "ui/CommandIds.h"
+#include "ui/FundamentalToneWindow.h"
 #include "ui/OverviewStrip.h"
+#include "ui/PitchTrackWindow.h"
 #include "ui/PlayerBar.h"
 #include "ui/PlayerPractice.h"
 #include "ui/ProductInfo.h"
@@ -120,6 +122,7 @@ MainWindow::MainWindow(AppContext& context, CommandTarget* application, QWidget*
         recorderReadout_->Show(
             context_.recordingStore.Levels(),
             context_.recordingStore.recording.load(std::memory_order_relaxed) != 0);
+        ShowPlayedFileMark();
     });
     updateTimer_.start(kUpdateIntervalMs);
     UpdateCommandStates();
@@ -413,6 +416,17 @@ void MainWindow::EndSeek() {
         playOnAfterPress_ = false;
         view_->tools().PlayOnFromSlider();
         UpdateCommandStates();
+    }
+}
+
+void MainWindow::ShowPlayedFileMark() {
+    const QString mark = practice_->PlayedFileMark();
+    tunerDock_->face()->SetPlayedFileMark(mark);
+    if (FundamentalToneWindow* tone = view_->toneWindow()) {
+        tone->SetPlayedFileMark(mark);
+    }
+    if (PitchTrackWindow* track = view_->pitchTrackWindow()) {
+        track->SetPlayedFileMark(mark);
     }
 }
 

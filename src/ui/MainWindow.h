@@ -133,6 +133,8 @@ class MainWindow : public QMainWindow, public CommandTarget, public PlayerSlider
     // file stops and, when let go, plays on from where the position was left.
     void BeginSeek();
     void EndSeek();
+    // The played file's speed and transpose marked on the tuner, the tone window and the track.
+    void ShowPlayedFileMark();
     // Bytes of the loaded file per second; 0 without a file.
     double PlayerBytesPerSecond() const;
     // The manual (ProgramFiles.h) in the desktop's browser; a message when there is no manual or

@@ -117,6 +117,17 @@ void PitchTrackWindow::paintEvent(QPaintEvent*) {
     }
     QPainter painter(this);
     painter.drawImage(0, 0, picture_);
+    if (!playedMark_.isEmpty()) {
+        painter.setPen(QColor(255, 120, 120));
+        painter.drawText(rect().adjusted(0, 4, -8, 0), Qt::AlignRight | Qt::AlignTop, playedMark_);
+    }
+}
+
+void PitchTrackWindow::SetPlayedFileMark(const QString& mark) {
+    if (mark != playedMark_) {
+        playedMark_ = mark;
+        update();
+    }
 }
 
 void PitchTrackWindow::keyPressEvent(QKeyEvent* event) {

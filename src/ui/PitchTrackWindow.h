@@ -47,6 +47,9 @@ class PitchTrackWindow : public QDialog {
     void SetSpan(int seconds);
     int span() const { return spanSeconds_; }
     void SetFrozen(bool frozen);
+    // The played file's speed and transpose ("70 % · −2"; empty: none), shown in a corner.
+    void SetPlayedFileMark(const QString& mark);
+    const QString& playedFileMark() const { return playedMark_; }
     bool frozen() const { return frozen_; }
     void Clear();
     // Writes base.csv and base.png; false, with a message naming the file that failed.
@@ -80,6 +83,7 @@ class PitchTrackWindow : public QDialog {
     PitchTrackView view_;
     QImage picture_;
     ExportPathChooser chooser_;
+    QString playedMark_;
 };
 
 }  // namespace tonavise::ui

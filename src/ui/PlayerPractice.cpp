@@ -214,6 +214,22 @@ void PlayerPractice::ShowLoopDialog() {
     loopDialog_->activateWindow();
 }
 
+QString PlayerPractice::PlayedFileMark() const {
+    if (!engine_.Player().playing) {
+        return {};
+    }
+    QStringList parts;
+    if (const int speed = bar_.speedBox()->value(); speed != 100) {
+        parts << QStringLiteral("%1 %").arg(speed);
+    }
+    if (const int semitones = bar_.transposeBox()->value(); semitones != 0) {
+        // A true minus sign, as a musician writes a transposition.
+        parts << (semitones > 0 ? QStringLiteral("+%1").arg(semitones)
+                                : QStringLiteral("\u2212%1").arg(-semitones));
+    }
+    return parts.join(QStringLiteral(" \u00B7 "));
+}
+
 void PlayerPractice::FollowSpeed(int percent) {
     // Only the trainer moves the speed by itself; otherwise a report sent before the user's
     // own change was taken would put the old speed back for a moment.

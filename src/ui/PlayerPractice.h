@@ -55,6 +55,10 @@ class PlayerPractice : public QObject {
     // The speed the player plays at now (the trainer moves it pass by pass) shown in the box
     // without being taken as the user's choice.
     void FollowSpeed(int percent);
+    // While a file plays (or is paused) slower, faster or transposed: "70 %", "−2" or both, so
+    // that a reading of the tuner, the tone window or the track is not taken for the
+    // recording's own pitch; empty otherwise.
+    QString PlayedFileMark() const;
 
   signals:
     void message(const QString& text);

@@ -336,6 +336,10 @@ void TunerFaceWidget::Show(const TunerFollower::Shown& shown) {
     face_.held = shown.held;
     face_.strobeBands = shown.strobeBands;
     face_.mark = writtenMark_;
+    if (!playedMark_.isEmpty()) {
+        face_.mark = face_.mark.isEmpty() ? playedMark_
+                                          : playedMark_ + QStringLiteral(" \u00B7 ") + face_.mark;
+    }
     if (shown.hasPitch && follower_.shownString() >= 0) {
         // "Guitar (standard) · string 6": strings are counted from the highest, as players do.
         const int number = static_cast<int>(stringKeys_.size()) - follower_.shownString();
@@ -418,6 +422,10 @@ void TunerFaceWidget::SetStrobe(bool on) {
     face_.strobe = on;
     settings_.WriteInt(kSectionSetting, kModeKey, on ? 1 : 0);
     update();
+}
+
+void TunerFaceWidget::SetPlayedFileMark(const QString& mark) {
+    playedMark_ = mark;  // shown with the next reading, at most 20 ms away while sound comes
 }
 
 void TunerFaceWidget::paintEvent(QPaintEvent* event) {

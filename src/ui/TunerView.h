@@ -55,6 +55,8 @@ class TunerFaceWidget : public QWidget {
     QString SpokenValue() const;
     void SetStrobe(bool on);
     bool strobe() const { return face_.strobe; }
+    // The played file's speed and transpose ("70 % · −2"; empty: none), shown with the mark.
+    void SetPlayedFileMark(const QString& mark);
     // Pictures painted so far (for the figures of its cost).
     int64_t paintCount() const { return paints_; }
     // The settings' menu, built afresh with the current choices checked.
@@ -102,6 +104,7 @@ class TunerFaceWidget : public QWidget {
     std::vector<double> stringTargets_;  // their pitches
     QString stringsLabel_;
     QString writtenMark_;
+    QString playedMark_;
     int shownKey_ = -1;  // the sounding key of the note shown, -1 without one
     int droneKey_ = -1;  // the key of the drone this view started, while it sounds
     bool droneHeard_ = false;

@@ -499,6 +499,16 @@ TEST_F(PositionSliderTest, SpeedTransposeAndSavedLoopsAreTheFilesOwn) {
     }
     EXPECT_EQ(speed, 75);
     EXPECT_EQ(transpose, 2);
+    // While the file plays so, the readings of its pitch are marked.
+    EXPECT_EQ(frame->practice()->PlayedFileMark(), QString());
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_PLAY));
+    ASSERT_TRUE(WaitFor([&] { return player->IsPlaying(); }));
+    EXPECT_EQ(frame->practice()->PlayedFileMark(), QStringLiteral("75 % \u00B7 +2"));
+    bar->transposeBox()->setValue(-2);
+    EXPECT_EQ(frame->practice()->PlayedFileMark(), QStringLiteral("75 % \u00B7 \u22122"));
+    ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_STOP));
+    ASSERT_TRUE(WaitFor([&] { return !player->IsPlaying(); }));
+    bar->transposeBox()->setValue(2);
     ASSERT_TRUE(frame->ExecuteCommand(ID_PLAYER_LOOP_EDIT));
     LoopDialog* loops = frame->practice()->loopDialog();
     ASSERT_NE(loops, nullptr);
