@@ -215,12 +215,13 @@ struct PlayOptions {
     double fromSeconds = 0.0;
     double seconds = 0.0;  // 0: to the end
     double a4 = 440.0;
-    double speed = 1.0;      // 0.5 ... 1.5, without changing the pitch
-    int transpose = 0;       // semitones, -12 ... 12, without changing the speed
-    std::string loop;        // "A,B" in seconds, or empty
-    bool fromGiven = false;  // --from was given: a loop starts there instead of at A
-    double loopGap = 0.0;    // seconds of silence before each repeat; 0: none
-    std::string trainer;     // "START,STEP,TARGET" in the unit of speed, or empty
+    double speed = 1.0;               // 0.5 ... 1.5, without changing the pitch
+    int transpose = 0;                // semitones, -12 ... 12, without changing the speed
+    std::string loop;                 // "A,B" in seconds, or empty
+    bool fromGiven = false;           // --from was given: a loop starts there instead of at A
+    double loopGap = 0.0;             // seconds of silence before each repeat; 0: none
+    std::string trainer;              // "START,STEP,TARGET" in the unit of speed, or empty
+    std::string method = "standard";  // or "precise"
     TuningOptions tuning;
 };
 

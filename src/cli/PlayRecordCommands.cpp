@@ -228,6 +228,8 @@ int RunPlay(const PlayOptions& options,
     KeyTable& keyTable = engine.keyTable;
     store.scopeMode.store(kScopePitch);
     keyTable.SetA4(options.a4);
+    keyTable.pitchMethod.store(options.method == "precise" ? kPitchMethodPrecise
+                                                           : kPitchMethodStandard);
     LiveEngine::Parts parts;
     parts.capture = false;
     parts.output = false;
@@ -315,17 +317,14 @@ int RunPlay(const PlayOptions& options,
         const SpectrumFrame& frame = store.spectrum.acquire();
         PitchReading reading = ReadPitch(frame, keyTable);
         naming->Apply(reading);
-        char line[160];
+        char line[64];
         std::snprintf(line,
                       sizeof line,
-                      "%.1f,%.3f,%.3f,%d,%s,%d\n",
+                      "%.1f,%.3f,",
                       std::chrono::duration<double>(Clock::now() - *start).count(),
-                      static_cast<double>(position) / bytesPerSecond,
-                      frame.fundamentalHz,
-                      reading.key,
-                      reading.hasPitch ? std::string(keyTable.LongName(reading.key)).c_str() : "",
-                      static_cast<int>(reading.cents));
-        out << line;
+                      static_cast<double>(position) / bytesPerSecond);
+        // The standard estimate's columns as before; the precise one's with tenths of a cent.
+        out << line << PitchColumns(reading, keyTable) << '\n';
         out.flush();
     }
     // A file shorter than a row's 100 ms can be played out before the first row: the player

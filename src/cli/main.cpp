@@ -306,6 +306,11 @@ int RunTool(int argc, char** argv) {
         playCmd->add_option("--from", play.fromSeconds, "Start this many seconds into the file")
             ->check(CLI::NonNegativeNumber);
     outputOption(playCmd);
+    playCmd
+        ->add_option(
+            "--method", play.method, "Fundamental estimate: standard or precise, as for analyze")
+        ->check(CLI::IsMember({"standard", "precise"}))
+        ->capture_default_str();
     seconds(playCmd, play.seconds);
     playCmd->add_option("--a4", play.a4, "Frequency of A4 in Hz")
         ->check(CLI::Range(tonavise::kMinA4, tonavise::kMaxA4));
