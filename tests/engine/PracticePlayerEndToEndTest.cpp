@@ -239,6 +239,35 @@ TEST_P(PracticePlayerEndToEnd, StartsPausesSeeksAndStopsFadeWithoutAClick) {
     EXPECT_LE(sharpest, 100);
 }
 
+// B set while the file plays, a little ahead of what is heard (inside the 0.3 s the player
+// renders ahead): the first pass ends at B, as every later one does, instead of running on.
+TEST_P(PracticePlayerEndToEnd, ALateBEndsTheFirstPassThere) {
+    const std::vector<int16_t> tone = test::Sine(440, 12000, 44100 * 6);
+    rig->engine.OpenFile(MonoWav(dir, "a440.wav", tone), &positions);
+    rig->engine.PlayFile(0);
+    ASSERT_TRUE(test::WaitUntil([&] { return Player().IsPlaying(); }, 15s));
+    PlayFor(1000ms);
+    const int64_t heard = positions.All().back();
+    const int64_t b = heard + 44100 * 2 / 5;  // 0.2 s ahead
+    const std::size_t before = positions.All().size();
+    rig->engine.SetPlayerLoop(44100 * 2 / 2, b);
+    PlayFor(1500ms);
+    const std::vector<int64_t> all = positions.All();
+    int64_t furthest = 0;
+    bool backToA = false;
+    for (std::size_t i = before; i < all.size(); ++i) {
+        if (!backToA) {
+            furthest = std::max(furthest, all[i]);
+        }
+        backToA = backToA || all[i] < heard;
+    }
+    std::printf("B %.3f s: the first pass reached %.3f s\n",
+                static_cast<double>(b) / 88200,
+                static_cast<double>(furthest) / 88200);
+    EXPECT_TRUE(backToA);
+    EXPECT_LE(furthest, b + 88200 / 50) << "no further than 20 ms past B";
+}
+
 TEST_P(PracticePlayerEndToEnd, SlowerKeepsThePitchAndTransposedKeepsTheLength) {
     const std::string wav = MonoWav(dir, "a440.wav", test::Sine(440, 12000, 44100 * 3 / 2));
     ASSERT_TRUE(Player().PostSpeed(75));

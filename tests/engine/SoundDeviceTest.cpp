@@ -265,6 +265,31 @@ TEST_F(DeviceTest, FadesToAPauseBackAndToTheEndWithoutAStep) {
     device->Close();
 }
 
+// A fade asked to begin further on leaves the sound as it is up to there, even across
+// callbacks and buffers, then ends it as at once.
+TEST_F(DeviceTest, AFadeOutCanBeginAtAPlaceStillToCome) {
+    auto device = system.Create(kOut, StreamRole::Player);
+    ASSERT_EQ(device->Open(PcmFormat(1), owner), kDeviceOk);
+    std::array<Buffer, 2> buffers{Buffer(1000, 20000), Buffer(1000, 20000)};
+    for (Buffer& x : buffers) {
+        device->Prepare(x.header);
+        device->Queue(x.header);
+    }
+    system.Advance(kOut, 100);
+    ASSERT_EQ(device->FadeOutAndEnd(100, 1250 * 2), kDeviceOk);
+    for (int i = 0; i < 10; ++i) {
+        system.Advance(kOut, 170);  // callbacks that straddle the fade's start and end
+    }
+    ASSERT_TRUE(owner.WaitForCount(3, 5s));
+    const auto played = system.LastPlayedSamples();
+    EXPECT_EQ(played[1249], 20000);
+    EXPECT_GT(played[1250], 19900);
+    EXPECT_LT(played[1349], 100);
+    EXPECT_EQ(played[1350], 0);
+    EXPECT_EQ(device->Position(), 1350 * 2);
+    device->Close();
+}
+
 TEST_F(DeviceTest, EightBitOutputPadsWithItsOwnSilence) {
     auto device = system.Create(kOut, StreamRole::Player);
     ASSERT_EQ(device->Open(PcmFormat(1, 11025, 8), owner), kDeviceOk);

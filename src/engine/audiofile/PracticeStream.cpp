@@ -389,6 +389,31 @@ int64_t PracticeStream::FileFrameAt(int64_t outputFrame) const {
     return std::clamp<int64_t>(std::llround(file), 0, clipFrames_);
 }
 
+int64_t PracticeStream::RenderedOutputOf(int64_t fromOutput, int64_t fileFrame) const {
+    if (heardCount_ == 0) {
+        return -1;
+    }
+    const int64_t oldest = std::max<int64_t>(0, heardCount_ - static_cast<int64_t>(kHeardRecords));
+    int64_t i = heardCount_ - 1;
+    while (i > oldest && heard_[i % kHeardRecords].output > fromOutput) {
+        --i;
+    }
+    for (; i < heardCount_; ++i) {
+        const Heard& h = heard_[i % kHeardRecords];
+        const int64_t end =
+            i + 1 < heardCount_ ? heard_[(i + 1) % kHeardRecords].output : rendered_;
+        const double endFile = h.file + static_cast<double>(end - h.output) * h.speed;
+        if (i + 1 < heardCount_ && heard_[(i + 1) % kHeardRecords].file < h.file) {
+            return -1;  // the reading jumped back (a loop) before reaching it
+        }
+        if (fileFrame >= h.file && fileFrame < endFile) {
+            const auto at = h.output + static_cast<int64_t>((fileFrame - h.file) / h.speed);
+            return std::max(at, fromOutput);
+        }
+    }
+    return -1;
+}
+
 void PracticeStream::Emit(int16_t* out, const float* const* from, int frames) {
     const double speed = stretching_ ? speedPercent_ / 100.0 : 1.0;
     heard_[heardCount_ % kHeardRecords] = Heard{rendered_, FileAtInput(heardInput_), speed};

@@ -88,6 +88,9 @@ class PracticeStream {
 
     // The file frame heard at output frame `outputFrame` (since Start), in [0, clip frames].
     int64_t FileFrameAt(int64_t outputFrame) const;
+    // The first output frame at or after `fromOutput` that plays file frame `fileFrame`, when
+    // it has been rendered already (reading straight on, no jump in between); -1 otherwise.
+    int64_t RenderedOutputOf(int64_t fromOutput, int64_t fileFrame) const;
 
     // The feed block of the output from sample `streamSample` of its continuous 44100 Hz
     // stream on (sample n shows output frame floor(n x rate / 44100), as the feed takes a

@@ -289,8 +289,10 @@ DeviceResult WaveDevice::Pause() {
     return kDeviceOk;
 }
 
-void WaveDevice::RequestFade(Fade fade, int frames) {
-    // release: the audio thread that takes the request sees everything the owner did before.
+void WaveDevice::RequestFade(Fade fade, int frames, int64_t fromByte) {
+    fadeFromRequest_.store(fromByte, std::memory_order_relaxed);
+    // release: the audio thread that takes the request sees everything the owner did before,
+    // the place where the fade begins among it.
     fadeRequest_.store(static_cast<uint64_t>(fade) << 32 | static_cast<uint32_t>(frames),
                        std::memory_order_release);
 }
@@ -315,6 +317,10 @@ DeviceResult WaveDevice::Restart(int fadeFrames) {
 }
 
 DeviceResult WaveDevice::FadeOutAndEnd(int frames) {
+    return FadeOutAndEnd(frames, 0);
+}
+
+DeviceResult WaveDevice::FadeOutAndEnd(int frames, int64_t fromByte) {
     if (!IsOpen()) {
         return kDeviceNotOpen;
     }
@@ -322,7 +328,7 @@ DeviceResult WaveDevice::FadeOutAndEnd(int frames) {
         frames <= 0 || paused_.load(std::memory_order_relaxed)) {
         return kDeviceInvalidParam;
     }
-    RequestFade(Fade::OutToEnd, frames);
+    RequestFade(Fade::OutToEnd, frames, std::max<int64_t>(fromByte, 0));
     BackendNotify();
     return kDeviceOk;
 }
@@ -524,6 +530,7 @@ void WaveDevice::ProcessOutput(
         fade_.store(static_cast<Fade>(request >> 32), std::memory_order_relaxed);
         fadeLength_.store(static_cast<uint32_t>(request), std::memory_order_relaxed);
         fadeDone_.store(0, std::memory_order_relaxed);
+        fadeFrom_ = fadeFromRequest_.load(std::memory_order_relaxed);
     }
     const Fade fade = fade_.load(std::memory_order_relaxed);
     if (paused_.load(std::memory_order_relaxed) && fade != Fade::In) {
@@ -532,40 +539,52 @@ void WaveDevice::ProcessOutput(
         return;
     }
     const double bytesPerSecond = format_.avgBytesPerSec;
-    // A fade out hands over no more than what is left of it; silence follows.
-    std::size_t wanted = bytes;
-    if (fade == Fade::OutToPause || fade == Fade::OutToEnd) {
-        const std::size_t left =
-            fadeLength_.load(std::memory_order_relaxed) - fadeDone_.load(std::memory_order_relaxed);
-        wanted = std::min(bytes, left * format_.blockAlign);
-    }
     std::size_t done = 0;
-    while (done < wanted) {
-        WaveHeader* header = Front();
-        if (header == nullptr) {
-            break;
+    // Copies queued sound until `upTo` bytes of the callback are done or the queue is empty.
+    const auto copy = [&](std::size_t upTo) {
+        while (done < upTo) {
+            WaveHeader* header = Front();
+            if (header == nullptr) {
+                break;
+            }
+            const std::size_t offset = frontOffset_.load(std::memory_order_relaxed);
+            const std::size_t n = std::min(upTo - done, header->bufferLength - offset);
+            if (offset == 0) {
+                header->timeStamp.store(dacSteady + static_cast<double>(done) / bytesPerSecond,
+                                        std::memory_order_relaxed);
+            }
+            if (SharedPlayData* shared = header->shared) {
+                std::memcpy(out + done, shared->BeginRead() + offset, n);
+                shared->EndRead();
+            } else {
+                std::memcpy(out + done, header->data + offset, n);
+            }
+            done += n;
+            if (offset + n == header->bufferLength) {
+                PopAndComplete(header, 0);
+            } else {
+                frontOffset_.store(offset + n, std::memory_order_relaxed);
+            }
         }
-        const std::size_t offset = frontOffset_.load(std::memory_order_relaxed);
-        const std::size_t n = std::min(wanted - done, header->bufferLength - offset);
-        if (offset == 0) {
-            header->timeStamp.store(dacSteady + static_cast<double>(done) / bytesPerSecond,
-                                    std::memory_order_relaxed);
-        }
-        if (SharedPlayData* shared = header->shared) {
-            std::memcpy(out + done, shared->BeginRead() + offset, n);
-            shared->EndRead();
-        } else {
-            std::memcpy(out + done, header->data + offset, n);
-        }
-        done += n;
-        if (offset + n == header->bufferLength) {
-            PopAndComplete(header, 0);
-        } else {
-            frontOffset_.store(offset + n, std::memory_order_relaxed);
-        }
+    };
+    // A fade asked to begin further on plays the sound as it is up to there.
+    if (fadeFrom_ > start) {
+        copy(static_cast<std::size_t>(
+            std::min<int64_t>(static_cast<int64_t>(bytes), fadeFrom_ - start)));
     }
-    if (fade != Fade::None) {
-        ShapeFade(out, done / format_.blockAlign);
+    if (fade != Fade::None && start + static_cast<int64_t>(done) >= fadeFrom_) {
+        const std::size_t shapedFrom = done;
+        std::size_t upTo = bytes;
+        // A fade out hands over no more than what is left of it; silence follows.
+        if (fade == Fade::OutToPause || fade == Fade::OutToEnd) {
+            const std::size_t left = fadeLength_.load(std::memory_order_relaxed) -
+                                     fadeDone_.load(std::memory_order_relaxed);
+            upTo = std::min(bytes, done + left * format_.blockAlign);
+        }
+        copy(upTo);
+        ShapeFade(out + shapedFrom, (done - shapedFrom) / format_.blockAlign);
+    } else if (fade == Fade::None) {
+        copy(bytes);
     }
     if (done < bytes) {
         std::memset(out + done, silence, bytes - done);

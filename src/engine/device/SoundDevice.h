@@ -184,6 +184,10 @@ class WaveDevice : public CompletionSource {
     // not click, heard as soon as the sound system's own buffer allows. kDeviceInvalidParam
     // (nothing changed) for other formats or a stream not running.
     DeviceResult FadeOutAndEnd(int frames);
+    // The same, the fade beginning once the sound handed over reaches byte `fromByte` (counted
+    // as Position() counts); until then the sound plays as it is. A byte already passed fades
+    // at once.
+    DeviceResult FadeOutAndEnd(int frames, int64_t fromByte);
 
     // Output: bytes that have reached the output since the open or the last reset, from the
     // stream's clock. Input: bytes captured. Any thread.
@@ -260,7 +264,7 @@ class WaveDevice : public CompletionSource {
     // fading out to the end of the sound.
     enum class Fade : uint32_t { None = 0, In = 1, OutToPause = 2, OutToEnd = 3 };
     // Owner thread: asks the audio thread for a fade (taken at its next hand-over).
-    void RequestFade(Fade fade, int frames);
+    void RequestFade(Fade fade, int frames, int64_t fromByte = 0);
     // Audio thread: the fade of `frames` frames just copied to `out`; at the end of a fade out,
     // the pause or the end it leads to.
     void ShapeFade(uint8_t* out, std::size_t frames);
@@ -286,6 +290,10 @@ class WaveDevice : public CompletionSource {
     std::atomic<Fade> fade_{Fade::None};
     std::atomic<uint32_t> fadeLength_{0};
     std::atomic<uint32_t> fadeDone_{0};
+    // Where a fade asked for begins (bytes handed over; 0: at once), set before the request is
+    // published, and (audio thread) where the fade under way begins.
+    std::atomic<int64_t> fadeFromRequest_{0};
+    int64_t fadeFrom_ = 0;
 
     // Ring of queued headers. The owner publishes a slot with a release store of tail; the
     // audio thread finishes the front one with a release store of head; the owner's worker

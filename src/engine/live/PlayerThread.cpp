@@ -269,6 +269,17 @@ bool PlayerThread::QueueHeader(WaveHeader& header) {
 }
 
 void PlayerThread::FadeOutAndStop() {
+    if (stopping_ && jumpingToA_) {
+        // The user's stop comes before the pass reached its late B: no new pass, and the
+        // fade begins now instead of at B.
+        jumpingToA_ = false;
+        pendingPlay_ = -1;
+        pausePending_ = false;
+        if (device_->FadeOutAndEnd(FadeFrames()) != kDeviceOk) {
+            Finish();
+        }
+        return;
+    }
     if (!Sounding() || stopping_) {
         return;
     }
@@ -287,6 +298,7 @@ int PlayerThread::FadeFrames() const {
 
 void PlayerThread::Stop() {
     stopping_ = false;
+    jumpingToA_ = false;
     pendingPlay_ = -1;
     pausePending_ = false;
     if (!Sounding()) {
@@ -365,7 +377,11 @@ void PlayerThread::PlayedOut(const DeviceEvent& event) {
 void PlayerThread::EndFadedStop() {
     const int64_t pending = pendingPlay_;
     const bool paused = pausePending_;
-    Finish();
+    if (jumpingToA_) {
+        Stop();  // the play goes on from A: no report of the stopped position in between
+    } else {
+        Finish();
+    }
     if (pending >= 0) {
         Play(pending);
         if (paused) {
@@ -438,7 +454,29 @@ void PlayerThread::SetLoop(const player::SetLoop& loop) {
         return;
     }
     const int64_t align = clip_.format.blockAlign;
-    stream_.SetLoop(loop.a / align, loop.b / align);
+    if (!stream_.SetLoop(loop.a / align, loop.b / align) || !Sounding() || IsPaused() ||
+        stopping_ || !device_) {
+        return;
+    }
+    // A B set while playing may lie in sound already rendered ahead (up to 0.3 s): that pass
+    // would run on past it once. Instead its sound fades out where B is handed over and the
+    // play starts again at A, as every later pass goes from B to A.
+    const int64_t heard = HeardOutputFrame();
+    const int64_t b = loop.b / align;
+    if (stream_.FileFrameAt(heard) >= b) {
+        return;  // B is behind: the loop begins at the next pass over it
+    }
+    const int64_t outputOfB = stream_.RenderedOutputOf(heard, b);
+    if (outputOfB < 0) {
+        return;  // not rendered yet: the stream jumps to A there by itself
+    }
+    const int64_t fadeFrom = (leadFrames_ + outputOfB - FadeFrames()) * deviceFormat_.blockAlign;
+    if (device_->FadeOutAndEnd(FadeFrames(), fadeFrom) == kDeviceOk) {
+        stopping_ = true;
+        jumpingToA_ = true;
+        pendingPlay_ = loop.a - loop.a % align;
+        stopDeadline_ = std::chrono::steady_clock::now() + kStopFadeLimit;
+    }
 }
 
 void PlayerThread::Finish() {
@@ -467,8 +505,9 @@ int64_t PlayerThread::PlayPosition() const {
 
 void PlayerThread::Feed(PlayerListener* listener) {
     const int64_t position = PlayPosition();
-    // While a stop fades out, the windows already show where the next play starts.
-    if (listener != nullptr && !stopping_) {
+    // While a stop fades out, the windows already show where the next play starts; a pass
+    // ending at a B set late is still heard and shown.
+    if (listener != nullptr && (!stopping_ || jumpingToA_)) {
         listener->OnPlayerPosition(position, clip_.length);
     }
     if (clip_.kind == LoadedKind::None) {

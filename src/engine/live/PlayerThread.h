@@ -175,6 +175,7 @@ class PlayerThread final : public CommandThread<PlayerCommand>, public PlayerSta
     bool stopping_ = false;      // a stop fades out; waiting for it to be heard
     int64_t pendingPlay_ = -1;   // the offset of a Play that came while stopping
     bool pausePending_ = false;  // and a Pause after it
+    bool jumpingToA_ = false;    // the stop ends a pass at a B set late; A follows
     std::chrono::steady_clock::time_point stopDeadline_{};
     DeviceResult queueError_ = kDeviceOk;  // why the last Refill could not queue
 };
