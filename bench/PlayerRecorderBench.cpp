@@ -6,6 +6,7 @@
 #include <cstring>
 #include <vector>
 
+#include "engine/audiofile/FileOverview.h"
 #include "engine/audiofile/ScopeFeed.h"
 #include "engine/live/CaptureStore.h"
 #include "engine/live/PracticeControls.h"
@@ -51,6 +52,26 @@ void BM_Feed(benchmark::State& state) {
         store.startFftEvent.wait(std::chrono::milliseconds(0));
     }
 }
+// The player's overview of a whole file, made once per file on the player's thread: five
+// minutes of 44.1 kHz stereo (thirty repeats of the ten-second tone's samples).
+void BM_FileOverviewOfFiveMinutes(benchmark::State& state) {
+    const LoadedClip tone = ToneClip(44100, 2);
+    LoadedClip clip;
+    clip.kind = LoadedKind::Wav;
+    clip.format = tone.format;
+    clip.length = tone.length * 30;
+    clip.data = std::make_unique<uint8_t[]>(static_cast<std::size_t>(clip.length));
+    for (int k = 0; k < 30; ++k) {
+        std::memcpy(clip.data.get() + static_cast<std::size_t>(k) * tone.length,
+                    tone.data.get(),
+                    static_cast<std::size_t>(tone.length));
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(MakeFileOverview(clip));
+    }
+}
+BENCHMARK(BM_FileOverviewOfFiveMinutes)->Unit(benchmark::kMillisecond);
+
 BENCHMARK(BM_Feed)
     ->Args({44100, 1})
     ->Args({48000, 2})

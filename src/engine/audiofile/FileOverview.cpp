@@ -29,6 +29,19 @@ FileOverview MakeFileOverview(const LoadedClip& clip, int columns) {
         const int64_t end = (c + 1) * overview.frames / count;
         int low = std::numeric_limits<int16_t>::max();
         int high = std::numeric_limits<int16_t>::min();
+        if (bytes == 2 && f.blockAlign == 2 * f.channels) {
+            // 16-bit samples side by side: one straight run the compiler vectorises.
+            const auto* s = reinterpret_cast<const int16_t*>(data) + first * f.channels;
+            const auto* e = reinterpret_cast<const int16_t*>(data) + end * f.channels;
+            int16_t lo = std::numeric_limits<int16_t>::max();
+            int16_t hi = std::numeric_limits<int16_t>::min();
+            for (; s < e; ++s) {
+                lo = std::min(lo, *s);
+                hi = std::max(hi, *s);
+            }
+            overview.columns[static_cast<std::size_t>(c)] = {lo, hi};
+            continue;
+        }
         for (int64_t frame = first; frame < end; ++frame) {
             const uint8_t* p = data + frame * f.blockAlign;
             for (int ch = 0; ch < f.channels; ++ch) {
