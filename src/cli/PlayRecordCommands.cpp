@@ -323,7 +323,7 @@ int RunPlay(const PlayOptions& options,
                       "%.1f,%.3f,",
                       std::chrono::duration<double>(Clock::now() - *start).count(),
                       static_cast<double>(position) / bytesPerSecond);
-        // The standard estimate's columns as before; the precise one's with tenths of a cent.
+        // The standard estimate's columns with whole cents, the precise one's with tenths.
         out << line << PitchColumns(reading, keyTable) << '\n';
         out.flush();
     }

@@ -38,19 +38,7 @@ PlayerPractice::PlayerPractice(LiveEngine& engine,
         practice_.transpose = semitones;
         Remember();
     });
-    connect(&overview_, &OverviewStrip::loopEdited, this, [this](double a, double b) {
-        const double rate = BytesPerSecond();
-        if (rate <= 0.0) {
-            return;
-        }
-        const auto bytes = [rate](double s) {
-            return s < 0.0 ? int64_t{-1} : static_cast<int64_t>(std::llround(s * rate));
-        };
-        SetLoop(bytes(a), bytes(b));
-        if (b >= 0.0) {
-            emit message(tr("Loop %1 – %2").arg(FormatLoopTime(a), FormatLoopTime(b)));
-        }
-    });
+    connect(&overview_, &OverviewStrip::loopEdited, this, &PlayerPractice::SetLoopSeconds);
 }
 
 PlayerPractice::~PlayerPractice() = default;
@@ -140,6 +128,20 @@ void PlayerPractice::SetLoop(int64_t a, int64_t b) {
     }
 }
 
+void PlayerPractice::SetLoopSeconds(double a, double b) {
+    const double rate = BytesPerSecond();
+    if (rate <= 0.0) {
+        return;
+    }
+    const auto bytes = [rate](double s) {
+        return s < 0.0 ? int64_t{-1} : static_cast<int64_t>(std::llround(s * rate));
+    };
+    SetLoop(bytes(a), bytes(b));
+    if (b >= 0.0) {
+        emit message(tr("Loop %1 – %2").arg(FormatLoopTime(a), FormatLoopTime(b)));
+    }
+}
+
 bool PlayerPractice::HasLoop() const {
     return bar_.slider()->loopA() >= 0;
 }
@@ -180,20 +182,8 @@ void PlayerPractice::ShowLoopDialog() {
     if (loopDialog_ == nullptr) {
         loopDialog_ = new LoopDialog(
             settings_, [this] { return bar_.speedBox()->value(); }, window_);
-        connect(loopDialog_, &LoopDialog::loopTyped, this, [this](double a, double b) {
-            const double rate = BytesPerSecond();
-            if (rate > 0.0) {
-                SetLoop(std::llround(a * rate), std::llround(b * rate));
-                emit message(tr("Loop %1 – %2").arg(FormatLoopTime(a), FormatLoopTime(b)));
-            }
-        });
-        connect(loopDialog_, &LoopDialog::loopRecalled, loopDialog_, [this](double a, double b) {
-            const double rate = BytesPerSecond();
-            if (rate > 0.0) {
-                SetLoop(std::llround(a * rate), std::llround(b * rate));
-                emit message(tr("Loop %1 – %2").arg(FormatLoopTime(a), FormatLoopTime(b)));
-            }
-        });
+        connect(loopDialog_, &LoopDialog::loopTyped, this, &PlayerPractice::SetLoopSeconds);
+        connect(loopDialog_, &LoopDialog::loopRecalled, this, &PlayerPractice::SetLoopSeconds);
         connect(loopDialog_, &LoopDialog::savedLoopsChanged, this, [this] {
             practice_.loops = loopDialog_->savedLoops();
             ShowSavedLoops();

@@ -47,6 +47,9 @@ class PlayerPractice : public QObject {
     // Sets A (start) or B at the play position; B before A swaps them, ends closer than the
     // shortest loop are refused with a message.
     void MarkLoop(bool start);
+    // The same in seconds (a mark dragged or nudged, a loop typed or recalled), said in the
+    // status bar when both ends are set.
+    void SetLoopSeconds(double a, double b);
     void ClearLoop();
     bool HasLoop() const;
 
