@@ -52,7 +52,7 @@ done
 # Every dialog in English; the fixed layouts also at twice the scale.
 xvfb-run -a -s "-screen 0 1920x1080x24" "$build/tests/ui/ui_screens" "$work/en" en >/dev/null
 for name in set-parameters about pitch-marking pitch-marking-guitar metronome signal-generator \
-            open-file open-file-types save-recording player player-overview; do
+            open-file open-file-types save-recording player player-overview recorder; do
   cp "$work/en/en-$name.png" "$out/tonavise-$name.png"
 done
 QT_SCALE_FACTOR=2 xvfb-run -a -s "-screen 0 3840x2160x24" "$build/tests/ui/ui_screens" \

@@ -1,6 +1,7 @@
 // Screenshots of the program's windows on a real display, for looking at the layouts and the
 // translations: the main window, each menu of the menu bar opened, and the dialogs (among them the
-// player's open dialog and the recorder's save dialog, showing a folder of a few sound files).
+// player's open dialog and the recorder's save dialog, showing a folder of a few sound files), the
+// Player bar, the file's overview with the loop window, and the Recorder bar while it records.
 //
 //   xvfb-run -a -s "-screen 0 1920x1080x24" build/tests/ui/ui_screens OUTDIR [en|zh|ja]
 //
@@ -19,6 +20,7 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QThread>
+#include <QToolBar>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -264,6 +266,25 @@ int main(int argc, char** argv) {
              QRect(frame->mapToGlobal(QPoint(0, 0)), QSize(1100, 620)));
         loops->close();
         frame->setGeometry(frameWas);
+    }
+    {
+        // The recorder while it records: the time so far and the input's peak (a tone at
+        // -8 dBFS into the virtual microphone).
+        sound.SetInputSignal([](int64_t at, int) {
+            return 13000.0 *
+                   std::sin(2.0 * std::numbers::pi * 330.0 * static_cast<double>(at) / 44100.0);
+        });
+        sound.StartClock();
+        frame->ExecuteCommand(tonavise::ui::ID_RECORDER_RECORD);
+        Settle(2300);
+        QToolBar* bar = frame->recorderBar();
+        Shot(out,
+             lang + QStringLiteral("-recorder"),
+             QRect(bar->mapToGlobal(QPoint(0, 0)),
+                   QSize(std::min(bar->width(), 520), bar->height())));
+        frame->ExecuteCommand(tonavise::ui::ID_RECORDER_STOP);
+        Settle();
+        sound.StopClock();
     }
     app.ExitInstance();
     return 0;
